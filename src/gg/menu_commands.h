@@ -1,0 +1,19 @@
+// The contact menu: which of the plug-in's commands a menu offers, and the
+// click functions of "kvel/send" and "kvel/sendimage".
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/host_api.h"
+
+namespace kvel::gg {
+
+// Offers "kvel/sendimage" (GG chat window only) and "kvel/send" (any GG
+// element); 1 when it offered "kvel/send", else 0.
+int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context);
+// "Wyślij plik": error box, call-back request or outgoing connection; always 0.
+int32_t KVEL_CALL SendFileCommand(host::Param unused, host::MenuContext* context);
+// "Wyślij obrazek": picks a picture and offers it; always 0.
+int32_t KVEL_CALL SendImageCommand(host::Param unused, host::MenuContext* context);
+
+}  // namespace kvel::gg

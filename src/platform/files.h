@@ -1,0 +1,35 @@
+// Files and directories beyond the standard streams.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kvel::platform {
+
+// The separator that ends directory texts of this platform.
+#ifdef _WIN32
+inline constexpr char kPathSeparator[] = "\\";
+#else
+inline constexpr char kPathSeparator[] = "/";
+#endif
+
+// CreateDirectoryA with no security attributes; false when it failed
+// (an existing directory included).
+bool MakeDirectory(const char* path);
+
+// True when FindFirstFileA finds the exact path (the handle is closed at once).
+bool PathExists(const char* path);
+
+// What the platform reports of an existing file. Never creates the file and
+// does not need exclusive access.
+struct FileInformation {
+  uint32_t attributes = 0;
+  uint64_t creationTime = 0;    // FILETIME, 100 ns since 1601
+  uint64_t lastAccessTime = 0;  // FILETIME
+  uint64_t lastWriteTime = 0;   // FILETIME
+  uint64_t size = 0;
+};
+std::optional<FileInformation> ReadFileInformation(const char* path);
+
+}  // namespace kvel::platform

@@ -1,0 +1,40 @@
+// TCP sockets: one thin layer over Winsock (win32) or BSD sockets (posix).
+// Every call is one system call; nothing loops. IPv4 addresses are in network
+// byte order as the GG packets carry them; ports are in host order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kvel::platform {
+
+// A socket handle as the platform gives it (SOCKET or file descriptor).
+using Socket = intptr_t;
+inline constexpr Socket kInvalidSocket = -1;
+
+// Starts the socket library (version 2.2 on win32); `description` receives
+// the library's own description text. False when it cannot start.
+bool StartSocketLibrary(std::string* description);
+void StopSocketLibrary();
+
+// inet_addr of a dotted address text; all bits set for a text that is none.
+uint32_t InetAddr(const char* text);
+
+Socket CreateTcpSocket();  // kInvalidSocket on failure
+bool BindSocket(Socket s, uint32_t address, uint16_t port);
+bool ListenSocket(Socket s, int backlog);
+Socket AcceptSocket(Socket s);  // kInvalidSocket when none is waiting or on error
+bool ConnectSocket(Socket s, uint32_t address, uint16_t port);
+bool SetNonBlocking(Socket s, bool on);
+void SetKeepAlive(Socket s);            // SO_KEEPALIVE with a one-byte 1
+void SetLinger(Socket s, int seconds);  // SO_LINGER on with `seconds`
+// One receive / send with no flags: count moved, 0 when closed, < 0 on error.
+int ReceiveSome(Socket s, void* buffer, int count);
+int SendSome(Socket s, const void* data, int count);
+void ShutdownReceive(Socket s);
+void CloseSocket(Socket s);
+// The local port a socket is bound to (0 when unknown); for tests.
+uint16_t LocalPort(Socket s);
+
+}  // namespace kvel::platform

@@ -1,0 +1,37 @@
+#include <windows.h>
+
+#include "platform/files.h"
+
+namespace kvel::platform {
+
+bool MakeDirectory(const char* path) {
+  return CreateDirectoryA(path, nullptr) != 0;
+}
+
+bool PathExists(const char* path) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(path, &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
+std::optional<FileInformation> ReadFileInformation(const char* path) {
+  // Reads the directory entry only: never creates the file and works while
+  // another program holds it open.
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  auto join = [](DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; };
+  FileInformation result;
+  result.attributes = data.dwFileAttributes;
+  result.creationTime = join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
+  result.lastAccessTime =
+      join(data.ftLastAccessTime.dwHighDateTime, data.ftLastAccessTime.dwLowDateTime);
+  result.lastWriteTime =
+      join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  result.size = join(data.nFileSizeHigh, data.nFileSizeLow);
+  return result;
+}
+
+}  // namespace kvel::platform

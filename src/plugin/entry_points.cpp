@@ -1,0 +1,113 @@
+// GetPluginInfo, LoadPlugin and UnloadPlugin: the order in which the plug-in
+// comes to life in the host and is taken down again.
+#include <cstring>
+#include <string>
+
+#include "gg/menu_commands.h"
+#include "gg/protocol_hook.h"
+#include "p2p/listener.h"
+#include "platform/files.h"
+#include "plugin/crc32_table.h"
+#include "plugin/data_path.h"
+#include "plugin/host.h"
+#include "plugin/plugin_info.h"
+#include "plugin/settings.h"
+#include "plugin/texts.h"
+#include "ui/progress_win.h"
+
+namespace kvel {
+namespace {
+
+const host::PluginInfo kPluginInfo = {sizeof(host::PluginInfo),
+                                      text::kPluginName,
+                                      0x10501,
+                                      0x101,
+                                      text::kDescription,
+                                      text::kNotice,
+                                      text::kAuthor,
+                                      text::kAuthorContact,
+                                      "",
+                                      {0, 0, 0, 0}};
+
+host::Param g_hookHandle = 0;
+
+// The host's data directory (ending in a separator), or null when the host
+// yields no function, no record or no text.
+const char* HostDataDirectory() {
+  auto profile = reinterpret_cast<host::ProfileFn>(
+      CallService(text::kServiceGetProcAddress, host::kProfileProc, 0));
+  if (profile == nullptr) return nullptr;
+  host::ProfileRecord* record = profile(0, 0);
+  if (record == nullptr || record->directory == nullptr) return nullptr;
+  return record->directory;
+}
+
+void RegisterMenuItem(host::MenuItem& item, const char* name, const char* caption, uint32_t id,
+                      host::MenuClickFn click) {
+  std::memset(&item, 0, sizeof item);
+  item.size = sizeof item;
+  item.name = name;
+  item.menuClass = text::kMenuClass;
+  item.caption = caption;
+  item.id = id;
+  item.click = click;
+  item.owner = PluginId();
+  CallService(text::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
+}
+
+void AddMenuCallBack() {
+  CallService(text::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(text::kMenuClass),
+              reinterpret_cast<host::Param>(&gg::MenuStateCallback));
+}
+
+}  // namespace
+}  // namespace kvel
+
+using namespace kvel;
+
+extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
+  return &kPluginInfo;
+}
+
+extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
+  SetHostLink(link);
+  // Without a data directory the plug-in makes no directory, reads no
+  // settings and keeps no image cache: nothing is written anywhere else.
+  const char* directory = HostDataDirectory();
+  if (directory != nullptr) {
+    std::string base = directory;
+    platform::MakeDirectory((base + text::kPluginDirectory).c_str());
+    ReadSettings((base + text::kSettingsFile).c_str());
+    SetDataPath(base + text::kPluginDirectory + platform::kPathSeparator);
+  } else {
+    SetDataPath(std::string());
+  }
+
+  host::HookRecord hook{};
+  hook.size = sizeof hook;
+  hook.protocol = text::kProtocolGG;
+  hook.hook = &gg::ProtocolHook;
+  hook.owner = PluginId();
+  g_hookHandle = CallService(text::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
+
+  p2p::ProcessListener().Start();
+  BuildCrc32Table();
+
+  host::MenuItem item;
+  RegisterMenuItem(item, text::kCommandSend, text::kMenuSendCaption, 100100, &gg::SendFileCommand);
+  AddMenuCallBack();
+  RegisterMenuItem(item, text::kCommandSendImage, text::kMenuSendImageCaption, 100101,
+                   &gg::SendImageCommand);
+  AddMenuCallBack();
+
+  ui::CreateProgressWin();
+  return 0;
+}
+
+extern "C" int32_t KVEL_CALL UnloadPlugin() {
+  ui::DestroyProgressWin();
+  CallService(text::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(text::kMenuClass),
+              reinterpret_cast<host::Param>(&gg::MenuStateCallback));
+  CallService(text::kServiceUnhook, reinterpret_cast<host::Param>(text::kProtocolGG), g_hookHandle);
+  return 0;
+}

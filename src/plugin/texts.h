@@ -1,0 +1,92 @@
+// Every text the plug-in hands to the host or shows to the user, as
+// Windows-1250 bytes, with the readable text beside it.
+#pragma once
+
+namespace kvel::text {
+
+// Plug-in information.
+inline constexpr char kPluginName[] = "kvel";
+inline constexpr char kNotice[] = "kvel 1.0";
+inline constexpr char kAuthor[] = "kvel developers";
+inline constexpr char kAuthorContact[] = "kvel@localhost";
+
+// Host service and protocol names.
+inline constexpr char kProtocolGG[] = "GG";
+inline constexpr char kSendRawData[] = "PFSendRawData";
+inline constexpr char kServiceGetProcAddress[] = "Tlen/GetProcAddress";
+inline constexpr char kServiceHook[] = "Tlen/ProtocolHookEvent";
+inline constexpr char kServiceUnhook[] = "Tlen/ProtocolUnhookEvent";
+inline constexpr char kServiceAddMenuItem[] = "Tlen/AddMenuItem";
+inline constexpr char kServiceAddMenuCallBack[] = "Tlen/AddMenuCallBack";
+inline constexpr char kServiceRemoveMenuCallBack[] = "Tlen/RemoveMenuCallBack";
+inline constexpr char kServiceProtocolCall[] = "Tlen/ProtocolCallFunction";
+inline constexpr char kServiceEnumerateItems[] = "Tlen/ContactList/EnumerateItems";
+inline constexpr char kServiceChangeItemIcon[] = "Tlen/ContactList/ChangeItemIcon";
+inline constexpr char kServiceAddItemIcons[] = "Tlen/ContactList/AddItemIcons";
+inline constexpr char kServiceRemoveItemIcon[] = "Tlen/ContactList/RemoveItemIcon";
+inline constexpr char kServiceShowMessage[] = "Tlen/ChatWindow/ShowMessage";
+inline constexpr char kServiceLog[] = "logplugin/add";
+inline constexpr char kMenuClass[] = "Tlen/CL/Element";
+inline constexpr char kChatWindowPlace[] = "Tlen/ChatWindow";
+inline constexpr char kCommandSend[] = "kvel/send";
+inline constexpr char kCommandSendImage[] = "kvel/sendimage";
+inline constexpr char kIconSet[] = "kvel";
+inline constexpr char kLogTag[] = "vask";
+
+// Files.
+inline constexpr char kPluginDirectory[] = "kvel";
+inline constexpr char kSettingsFile[] = "kvel.config";
+inline constexpr char kAllFilesFilter[] = "wszystkie pliki\0*.*\0";
+inline constexpr char kImageFilter[] =
+    "pliki graficzne\0*.bmp;*jpg;*.gif;*.png\0wszystkie pliki\0*.*\0";
+inline constexpr char kImageHtmlFormat[] = "<div><img src=\"%s\"></div>";
+
+// Log lines.
+inline constexpr char kLogSocketCreated[] = "socket created";
+inline constexpr char kLogBindOk[] = "bind ok";
+inline constexpr char kLogListening[] = "listening";
+inline constexpr char kLogAccepted[] = "connection accepted: ";
+
+// Transfer window.
+inline constexpr char kWindowCaption[] = "kvel";
+inline constexpr char kStopButton[] = "Przerwij";
+inline constexpr char kColumnContact[] = "kontakt";
+inline constexpr char kColumnFile[] = "plik";
+inline constexpr char kColumnPercent[] = "%";
+inline constexpr char kColumnSize[] = "rozmiar";
+inline constexpr char kSizeFormat[] = "%.2fKB";
+inline constexpr char kSpeedFormat[] = "%.2fKB/s";
+inline constexpr char kNoFile[] = "-";
+
+// "przesyłanie plików (p2p) oraz obrazków tlen <-> gg"
+inline constexpr char kDescription[] =
+    "przesy\xB3"
+    "anie plik\xF3w (p2p) oraz obrazk\xF3w tlen <-> gg";
+// "Wyślij plik"
+inline constexpr char kMenuSendCaption[] = "Wy\x9Clij plik";
+// "Wyślij obrazek"
+inline constexpr char kMenuSendImageCaption[] = "Wy\x9Clij obrazek";
+// "Błąd"
+inline constexpr char kErrorCaption[] =
+    "B\xB3\xB9"
+    "d";
+// "Odbiorca nie obsługuje połączeń bezpośrednich (p2p)"
+inline constexpr char kErrorNoDirect[] =
+    "Odbiorca nie obs\xB3uguje po\xB3\xB9"
+    "cze\xF1 bezpo\x9Crednich (p2p)";
+// "Odbiorca nie ma Cię na liście kontaktów"
+inline constexpr char kErrorNotListed[] =
+    "Odbiorca nie ma Ci\xEA na li\x9C"
+    "cie kontakt\xF3w";
+// "%s chce wysłać do Ciebie plik %s (%dKB). Czy chcesz go odebrać?"
+inline constexpr char kQuestionFormat[] =
+    "%s chce wys\xB3"
+    "a\xE6 do Ciebie plik %s (%dKB). Czy chcesz go odebra\xE6?";
+// "Pytanie"
+inline constexpr char kQuestionCaption[] = "Pytanie";
+// "prędkość"
+inline constexpr char kColumnSpeed[] =
+    "pr\xEA"
+    "dko\x9C\xE6";
+
+}  // namespace kvel::text

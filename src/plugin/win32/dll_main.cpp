@@ -1,0 +1,12 @@
+// ModuleEntry: the library's attach/detach routine. The process-wide objects
+// are constructed before it runs at attach and destroyed after it at detach.
+#include <windows.h>
+
+#include "plugin/host.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  (void)reason;
+  (void)reserved;
+  kvel::SetPluginId(instance);
+  return TRUE;
+}

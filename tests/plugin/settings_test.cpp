@@ -1,0 +1,56 @@
+// ReadSettings over real files with the platform's reader.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "plugin/settings.h"
+#include "support/test_paths.h"
+
+namespace kvel {
+namespace {
+
+struct SettingsCase {
+  const char* name;
+  const char* file;  // null: no file at all
+  uint16_t localPort;
+  const char* externIp;
+  uint16_t externPort;
+  uint16_t iconMask;
+};
+
+class ReadSettingsTest : public ::testing::TestWithParam<SettingsCase> {};
+
+TEST_P(ReadSettingsTest, TakesOnlyTheKeysPresent) {
+  const SettingsCase& c = GetParam();
+  testing::ScratchDir dir;
+  std::string path = dir.File("kvel.config");
+  if (c.file != nullptr) testing::WriteFile(path, c.file);
+  CurrentSettings() = Settings{};
+  ReadSettings(path.c_str());
+  const Settings& s = CurrentSettings();
+  EXPECT_EQ(s.localPort, c.localPort);
+  EXPECT_STREQ(s.externIp, c.externIp);
+  EXPECT_EQ(s.externPort, c.externPort);
+  EXPECT_EQ(s.iconMask, c.iconMask);
+  CurrentSettings() = Settings{};
+}
+
+const SettingsCase kCases[] = {
+    {"NoFile", nullptr, 1560, "0.0.0.0", 0, 15},
+    {"EveryDefault", "[p2p]\nlocal-port=1560\nextern-ip=0.0.0.0\nextern-port=0\n[cl]\nicons=15\n",
+     1560, "0.0.0.0", 0, 15},
+    {"OnlyIcons", "[cl]\r\nicons=8\r\n", 1560, "0.0.0.0", 0, 8},
+    {"HighPort", "[p2p]\nlocal-port=40000\nextern-port=65535\n", 40000, "0.0.0.0", 65535, 15},
+    {"LongExternIp", "[p2p]\nextern-ip=123.123.123.1234567\n", 1560, "123.123.123.123", 0, 15},
+    {"PortCutTo16Bits", "[p2p]\nlocal-port=70000\n", 70000 & 0xFFFF, "0.0.0.0", 0, 15},
+    {"NegativePort", "[p2p]\nlocal-port=-1\n", 65535, "0.0.0.0", 0, 15},
+    {"OtherCase", "[P2P]\nLOCAL-PORT = 2000\nExtern-IP = 127.0.0.1 \n", 2000, "127.0.0.1", 0, 15},
+    {"NotANumber", "[p2p]\nlocal-port=abc\n[cl]\nicons=\n", 0, "0.0.0.0", 0, 15},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, ReadSettingsTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kvel
