@@ -79,6 +79,11 @@ bool Host::HasService(const std::string& name) {
   return services_.count(name) != 0;
 }
 
+void Host::RegisterProc(Param id, Param address) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  procs_[id] = address;
+}
+
 void Host::SetProfileFunctionAvailable(bool available) {
   std::lock_guard<std::mutex> lock(mutex_);
   profileFunctionAvailable_ = available;
@@ -196,8 +201,9 @@ void Host::RegisterFrameServices() {
       if (!h.profileFunctionAvailable_) return 0;
       return reinterpret_cast<Param>(&ProfileFunction);
     }
-    // Other procedures are added by the services of later layers.
-    return 0;
+    std::lock_guard<std::mutex> lock(h.mutex_);
+    auto found = h.procs_.find(call.wparam);
+    return found == h.procs_.end() ? 0 : found->second;
   };
   services_["Tlen/ProtocolHookEvent"] = [](Host& h, ServiceCall& call) -> Param {
     auto* record = reinterpret_cast<host::HookRecord*>(call.wparam);

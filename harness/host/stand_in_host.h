@@ -68,6 +68,10 @@ class Host {
   void RemoveService(const std::string& name);
   bool HasService(const std::string& name);
 
+  // Makes "Tlen/GetProcAddress" with `id` answer `address` (0x1002 and the
+  // like; 0x20001 is the host's own profile function).
+  void RegisterProc(Param id, Param address);
+
   // Both true by default. Without the function "Tlen/GetProcAddress" 0x20001
   // answers 0; without the directory the function's record holds null.
   void SetProfileFunctionAvailable(bool available);
@@ -105,6 +109,7 @@ class Host {
   bool profileFunctionAvailable_ = true;
   bool profileDirectoryAvailable_ = true;
   std::map<std::string, Handler> services_;
+  std::map<Param, Param> procs_;
   std::vector<ServiceCall> calls_;
   std::vector<std::string> logLines_;
   std::vector<RegisteredMenuItem> menuItems_;

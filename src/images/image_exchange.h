@@ -1,0 +1,24 @@
+// Images inside GG messages: offers, requests and replies, and the chat
+// messages that show them. Runs on the host's threads; starts no thread.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace kvel::images {
+
+// Offers the picture at `path` to `uin` and shows it in the user's chat window.
+void SendImage(uint32_t uin, const char* path);
+// Asks `uin` for the image it announced.
+void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum);
+// Answers a request from `uin` for an image this side offered; once per offer.
+void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum);
+// Stores one reply from `uin`. `reply` runs from the marker byte (0x05 or
+// 0x06) to the end of the message payload. True when the image is complete.
+bool ReceiveImagePart(uint32_t uin, std::span<const uint8_t> reply);
+// Shows a received (cached) image in the chat window of `uin`.
+void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum);
+// Shows an image the user sent to `uin`.
+void ShowSentImage(uint32_t uin, const char* path);
+
+}  // namespace kvel::images
