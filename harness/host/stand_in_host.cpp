@@ -52,6 +52,7 @@ Host::Host(std::string profileDirectory) : profileDirectory_(std::move(profileDi
   link_.callService = &CallServiceThunk;
   link_.serviceExists = &ServiceExistsThunk;
   RegisterFrameServices();
+  RegisterContactServices();
   g_current.store(this);
 }
 
@@ -259,6 +260,93 @@ void Host::RegisterFrameServices() {
     // One removal takes every registration of the callback away.
     auto& list = h.menuCallbacks_;
     list.erase(std::remove(list.begin(), list.end(), callback), list.end());
+    return 0;
+  };
+}
+
+uint32_t SentPacket::type() const {
+  uint32_t value = 0;
+  if (bytes.size() >= 4) std::memcpy(&value, bytes.data(), 4);
+  return value;
+}
+
+struct Host::ListedContact {
+  Contact contact;
+  host::ContactItem item{};
+};
+
+void Host::AddContact(const Contact& contact) {
+  auto listed = std::make_shared<ListedContact>();
+  listed->contact = contact;
+  listed->item.handle = contact.handle;
+  listed->item.kind = contact.kind;
+  listed->item.displayName = listed->contact.displayName.c_str();
+  listed->item.id = listed->contact.id.c_str();
+  std::lock_guard<std::mutex> lock(mutex_);
+  contacts_.push_back(std::move(listed));
+}
+
+void Host::RemoveContact(Param handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::erase_if(contacts_, [&](const auto& c) { return c->contact.handle == handle; });
+}
+
+std::vector<Contact> Host::Contacts() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<Contact> result;
+  for (const auto& c : contacts_) result.push_back(c->contact);
+  return result;
+}
+
+std::vector<SentPacket> Host::SentPackets() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sentPackets_;
+}
+
+void Host::ClearSentPackets() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  sentPackets_.clear();
+}
+
+void Host::SetPacketSink(std::function<void(const std::vector<uint8_t>&)> onSent) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  packetSink_ = std::move(onSent);
+}
+
+void Host::RegisterContactServices() {
+  services_["Tlen/ContactList/EnumerateItems"] = [](Host& h, ServiceCall& call) -> Param {
+    auto* record = reinterpret_cast<host::Enumeration*>(call.wparam);
+    call.record = RecordBytes(record, sizeof(host::Enumeration));
+    call.decoded = "kind=" + std::to_string(record->kind);
+    std::vector<std::shared_ptr<ListedContact>> snapshot;
+    {
+      std::lock_guard<std::mutex> lock(h.mutex_);
+      snapshot = h.contacts_;
+    }
+    // The records stay valid after the enumeration: the plug-in reads the
+    // found item's fields afterwards.
+    for (const auto& listed : snapshot) {
+      if (record->callback(&listed->item, record->context) == -1) break;
+    }
+    return 0;
+  };
+  services_["Tlen/ProtocolCallFunction"] = [](Host& h, ServiceCall& call) -> Param {
+    auto* record = reinterpret_cast<host::ProtocolCall*>(call.wparam);
+    call.record = RecordBytes(record, sizeof(host::ProtocolCall));
+    call.decoded = "protocol=" + TextAt(record->protocol) + " function=" + TextAt(record->function);
+    if (record->packet == nullptr) return 0;
+    call.extra = RecordBytes(record->packet, sizeof(host::RawPacket));
+    if (TextAt(record->function) != "PFSendRawData" || record->packet->data == nullptr) return 0;
+    SentPacket packet;
+    packet.bytes = RecordBytes(record->packet->data, record->packet->length);
+    call.decoded += " length=" + std::to_string(record->packet->length);
+    std::function<void(const std::vector<uint8_t>&)> sink;
+    {
+      std::lock_guard<std::mutex> lock(h.mutex_);
+      h.sentPackets_.push_back(packet);
+      sink = h.packetSink_;
+    }
+    if (sink) sink(packet.bytes);
     return 0;
   };
 }

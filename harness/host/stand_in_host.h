@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -37,6 +38,20 @@ struct RegisteredMenuItem {
   uint32_t id = 0;
   kvel::host::MenuClickFn click = nullptr;
   kvel::host::PluginHandle owner = nullptr;
+};
+
+// A contact-list item as the host keeps it; the record handed to the plug-in
+// lives as long as the contact is listed.
+struct Contact {
+  Param handle = 0;
+  std::string displayName;
+  std::string id;  // the GG number in decimal for GG contacts
+  uint32_t kind = 3;
+};
+
+struct SentPacket {
+  std::vector<uint8_t> bytes;  // the whole GG packet, header included
+  uint32_t type() const;
 };
 
 struct RegisteredHook {
@@ -79,6 +94,18 @@ class Host {
   // Offers "logplugin/add", which records every line.
   void OfferLogService(bool offered);
 
+  // The contact list. Items are enumerated in the order they were added.
+  void AddContact(const Contact& contact);
+  void RemoveContact(Param handle);
+  std::vector<Contact> Contacts();
+
+  // Every packet the plug-in sent through "Tlen/ProtocolCallFunction" with
+  // "PFSendRawData", in order. `onSent`, when set, sees each as it is sent
+  // (without the host's lock).
+  std::vector<SentPacket> SentPackets();
+  void ClearSentPackets();
+  void SetPacketSink(std::function<void(const std::vector<uint8_t>&)> onSent);
+
   // Everything recorded so far (copies, safe from any thread).
   std::vector<ServiceCall> Calls();
   std::vector<std::string> CallNames();
@@ -101,6 +128,7 @@ class Host {
 
  private:
   void RegisterFrameServices();
+  void RegisterContactServices();
 
   std::mutex mutex_;
   std::string profileDirectory_;
@@ -116,6 +144,11 @@ class Host {
   std::vector<RegisteredHook> hooks_;
   std::vector<kvel::host::MenuCallbackFn> menuCallbacks_;
   Param nextHookHandle_ = 0x4B00;
+  // Contacts own their records; list order is enumeration order.
+  struct ListedContact;
+  std::vector<std::shared_ptr<ListedContact>> contacts_;
+  std::vector<SentPacket> sentPackets_;
+  std::function<void(const std::vector<uint8_t>&)> packetSink_;
 };
 
 // Copies `size` bytes at `address` (null gives an empty record).

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,7 @@ struct MissingProfile {
   const char* name;
   bool function;
   bool directory;
+  friend void PrintTo(const MissingProfile& c, std::ostream* os) { *os << c.name; }
 };
 
 class LoadPluginWithoutProfile : public ::testing::TestWithParam<MissingProfile> {};

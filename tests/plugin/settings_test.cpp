@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "plugin/settings.h"
@@ -17,6 +18,7 @@ struct SettingsCase {
   const char* externIp;
   uint16_t externPort;
   uint16_t iconMask;
+  friend void PrintTo(const SettingsCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ReadSettingsTest : public ::testing::TestWithParam<SettingsCase> {};

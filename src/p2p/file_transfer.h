@@ -1,0 +1,16 @@
+// The two halves of the file-transfer stream that follows the handshake.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/sockets.h"
+
+namespace kvel::p2p {
+
+// Receives a file offered by `uin`: asks the user, saves where chosen.
+// True only when the last chunk and its data have been received and written.
+bool ReceiveFile(platform::Socket socket, uint32_t uin);
+// Sends a file the user chooses. True only when the last chunk has been sent.
+bool SendFile(platform::Socket socket, uint32_t uin);
+
+}  // namespace kvel::p2p

@@ -1,0 +1,102 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/sockets.h"
+
+namespace kvel::platform {
+namespace {
+sockaddr_in Address(uint32_t address, uint16_t port) {
+  sockaddr_in sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = address;
+  sa.sin_port = htons(port);
+  return sa;
+}
+int Fd(Socket s) {
+  return static_cast<int>(s);
+}
+}  // namespace
+
+bool StartSocketLibrary(std::string* description) {
+  if (description != nullptr) *description = "BSD sockets";
+  return true;
+}
+
+void StopSocketLibrary() {}
+
+uint32_t InetAddr(const char* text) {
+  return ::inet_addr(text);
+}
+
+Socket CreateTcpSocket() {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+  return fd < 0 ? kInvalidSocket : fd;
+}
+
+bool BindSocket(Socket s, uint32_t address, uint16_t port) {
+  sockaddr_in sa = Address(address, port);
+  return ::bind(Fd(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+}
+
+bool ListenSocket(Socket s, int backlog) {
+  return ::listen(Fd(s), backlog) == 0;
+}
+
+Socket AcceptSocket(Socket s) {
+  int fd = ::accept4(Fd(s), nullptr, nullptr, SOCK_CLOEXEC);
+  return fd < 0 ? kInvalidSocket : fd;
+}
+
+bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
+  sockaddr_in sa = Address(address, port);
+  return ::connect(Fd(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+}
+
+bool SetNonBlocking(Socket s, bool on) {
+  int flags = ::fcntl(Fd(s), F_GETFL, 0);
+  if (flags < 0) return false;
+  flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
+  return ::fcntl(Fd(s), F_SETFL, flags) == 0;
+}
+
+void SetKeepAlive(Socket s) {
+  int on = 1;
+  ::setsockopt(Fd(s), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+}
+
+void SetLinger(Socket s, int seconds) {
+  linger value{1, seconds};
+  ::setsockopt(Fd(s), SOL_SOCKET, SO_LINGER, &value, sizeof value);
+}
+
+int ReceiveSome(Socket s, void* buffer, int count) {
+  return static_cast<int>(::recv(Fd(s), buffer, static_cast<size_t>(count), 0));
+}
+
+int SendSome(Socket s, const void* data, int count) {
+  return static_cast<int>(::send(Fd(s), data, static_cast<size_t>(count), MSG_NOSIGNAL));
+}
+
+void ShutdownReceive(Socket s) {
+  ::shutdown(Fd(s), SHUT_RD);
+}
+
+void CloseSocket(Socket s) {
+  ::close(Fd(s));
+}
+
+uint16_t LocalPort(Socket s) {
+  sockaddr_in sa;
+  socklen_t length = sizeof sa;
+  if (::getsockname(Fd(s), reinterpret_cast<sockaddr*>(&sa), &length) != 0) return 0;
+  return ntohs(sa.sin_port);
+}
+
+}  // namespace kvel::platform

@@ -1,0 +1,101 @@
+#include <winsock2.h>
+
+#include <cstring>
+
+#include "platform/sockets.h"
+
+namespace kvel::platform {
+namespace {
+sockaddr_in Address(uint32_t address, uint16_t port) {
+  sockaddr_in sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = address;
+  sa.sin_port = htons(port);
+  return sa;
+}
+SOCKET Handle(Socket s) {
+  return static_cast<SOCKET>(s);
+}
+}  // namespace
+
+bool StartSocketLibrary(std::string* description) {
+  WSADATA data;
+  if (WSAStartup(0x0202, &data) != 0) return false;
+  if (description != nullptr) *description = data.szDescription;
+  return true;
+}
+
+void StopSocketLibrary() {
+  WSACleanup();
+}
+
+uint32_t InetAddr(const char* text) {
+  return inet_addr(text);
+}
+
+Socket CreateTcpSocket() {
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  return s == INVALID_SOCKET ? kInvalidSocket : static_cast<Socket>(s);
+}
+
+bool BindSocket(Socket s, uint32_t address, uint16_t port) {
+  sockaddr_in sa = Address(address, port);
+  return bind(Handle(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+}
+
+bool ListenSocket(Socket s, int backlog) {
+  return listen(Handle(s), backlog) == 0;
+}
+
+Socket AcceptSocket(Socket s) {
+  SOCKET accepted = accept(Handle(s), nullptr, nullptr);
+  return accepted == INVALID_SOCKET ? kInvalidSocket : static_cast<Socket>(accepted);
+}
+
+bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
+  sockaddr_in sa = Address(address, port);
+  return connect(Handle(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+}
+
+bool SetNonBlocking(Socket s, bool on) {
+  u_long mode = on ? 1 : 0;
+  return ioctlsocket(Handle(s), FIONBIO, &mode) == 0;
+}
+
+void SetKeepAlive(Socket s) {
+  char on = 1;
+  setsockopt(Handle(s), SOL_SOCKET, SO_KEEPALIVE, &on, 1);
+}
+
+void SetLinger(Socket s, int seconds) {
+  linger value;
+  value.l_onoff = 1;
+  value.l_linger = static_cast<u_short>(seconds);
+  setsockopt(Handle(s), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+int ReceiveSome(Socket s, void* buffer, int count) {
+  return recv(Handle(s), static_cast<char*>(buffer), count, 0);
+}
+
+int SendSome(Socket s, const void* data, int count) {
+  return send(Handle(s), static_cast<const char*>(data), count, 0);
+}
+
+void ShutdownReceive(Socket s) {
+  shutdown(Handle(s), SD_RECEIVE);
+}
+
+void CloseSocket(Socket s) {
+  closesocket(Handle(s));
+}
+
+uint16_t LocalPort(Socket s) {
+  sockaddr_in sa;
+  int length = sizeof sa;
+  if (getsockname(Handle(s), reinterpret_cast<sockaddr*>(&sa), &length) != 0) return 0;
+  return ntohs(sa.sin_port);
+}
+
+}  // namespace kvel::platform
