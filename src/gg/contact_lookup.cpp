@@ -1,9 +1,37 @@
 #include "gg/contact_lookup.h"
 
-namespace kvel::gg {
+#include <cstring>
 
-const host::ContactItem* FindContactItem(const char*) {
-  return nullptr;
+#include "plugin/host.h"
+#include "plugin/texts.h"
+
+namespace kvel::gg {
+namespace {
+
+struct Search {
+  const char* id;
+  const host::ContactItem* found;
+};
+
+int32_t KVEL_CALL MatchItem(host::ContactItem* item, void* context) {
+  auto* search = static_cast<Search*>(context);
+  if (item == nullptr || item->kind != 3 || item->id == nullptr) return 0;
+  if (std::strcmp(item->id, search->id) != 0) return 0;
+  search->found = item;
+  return -1;
+}
+
+}  // namespace
+
+const host::ContactItem* FindContactItem(const char* id) {
+  Search search{id, nullptr};
+  host::Enumeration enumeration{};
+  enumeration.size = sizeof enumeration;
+  enumeration.kind = 3;
+  enumeration.callback = &MatchItem;
+  enumeration.context = &search;
+  CallService(text::kServiceEnumerateItems, reinterpret_cast<host::Param>(&enumeration), 0);
+  return search.found;
 }
 
 std::string UinText(uint32_t uin) {
