@@ -1,99 +1,155 @@
 // kvel_host: the stand-in host program. It loads kvel.tpl with a profile
-// directory, lets it register itself, and reports what it registered.
+// directory and either reports what the plug-in registered (--report), or
+// runs as a messenger would: logged in to the stand-in GG server, pumping the
+// plug-in's window messages, driven through a control connection or a console.
 //
-//   kvel_host.exe [--plugin PATH] [--profile DIR] [--log]
+//   kvel_host.exe [--plugin PATH] [--profile DIR] [--no-log] [--report]
+//                 [--server PORT --uin N] [--contact UIN:NAME]...
+//                 [--control PORT] [--console]
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "commands.h"
+#include "control_channel.h"
+#include "gg_client.h"
+#include "host_commands.h"
+#include "main_thread.h"
 #include "plugin_module.h"
 #include "stand_in_host.h"
 
 namespace {
 
-std::string Printable(const std::string& text) {
-  // Windows-1250 bytes shown as escapes so the report reads the same anywhere.
-  std::string out;
-  for (unsigned char c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
+struct Options {
+  std::string pluginPath = standin::DefaultPluginPath();
+  std::string profile;
+  bool offerLog = true;
+  bool report = false;
+  uint16_t serverPort = 0;
+  uint32_t uin = 0;
+  uint16_t controlPort = 0;
+  bool console = false;
+  std::vector<standin::Contact> contacts;
+};
+
+Options Parse(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
+    if (arg == "--plugin")
+      options.pluginPath = next();
+    else if (arg == "--profile")
+      options.profile = next();
+    else if (arg == "--no-log")
+      options.offerLog = false;
+    else if (arg == "--report")
+      options.report = true;
+    else if (arg == "--server")
+      options.serverPort = static_cast<uint16_t>(std::atoi(next().c_str()));
+    else if (arg == "--uin")
+      options.uin = static_cast<uint32_t>(std::strtoul(next().c_str(), nullptr, 10));
+    else if (arg == "--control")
+      options.controlPort = static_cast<uint16_t>(std::atoi(next().c_str()));
+    else if (arg == "--console")
+      options.console = true;
+    else if (arg == "--contact") {
+      std::string value = next();
+      size_t colon = value.find(':');
+      standin::Contact contact;
+      contact.id = value.substr(0, colon);
+      contact.displayName = colon == std::string::npos ? contact.id : value.substr(colon + 1);
+      contact.handle = static_cast<standin::Param>(0x1000 + options.contacts.size());
+      options.contacts.push_back(contact);
     }
   }
-  return out;
+  if (options.profile.empty()) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    options.profile = std::string(temp) + "kvel-profile-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(options.profile.c_str(), nullptr);
+  }
+  if (options.profile.back() != '\\') options.profile += '\\';
+  return options;
 }
 
-void Report(const standin::PluginModule& module, standin::Host& host) {
-  const kvel::host::PluginInfo* info = module.GetPluginInfo();
-  std::printf("plug-in information (%u bytes)\n", info->size);
-  std::printf("  name:        %s\n", Printable(info->name).c_str());
-  std::printf("  versions:    0x%X 0x%X\n", info->version8, info->version12);
-  std::printf("  description: %s\n", Printable(info->description).c_str());
-  std::printf("  notice:      %s\n", Printable(info->notice).c_str());
-  std::printf("  author:      %s <%s>\n", Printable(info->author).c_str(),
-              Printable(info->contact).c_str());
-  std::printf("service calls\n");
-  for (const standin::ServiceCall& call : host.Calls()) {
-    std::printf("  %-32s %s\n", call.service.c_str(), Printable(call.decoded).c_str());
+int RunSession(const Options& options, standin::Host& host, standin::PluginModule& module) {
+  standin::BindMainThread();
+  for (const standin::Contact& contact : options.contacts) host.AddContact(contact);
+  module.LoadPlugin(host.Link());
+
+  standin::GGClient gg(host);
+  standin::HostSession session{host, module, gg, options.serverPort, options.uin};
+  standin::Commands commands;
+  standin::AddHostCommands(commands, session);
+
+  if (options.serverPort != 0 && !gg.Connect(options.serverPort, options.uin, 0)) {
+    std::fprintf(stderr, "kvel_host: cannot reach the GG server at 127.0.0.1:%u\n",
+                 options.serverPort);
   }
-  for (const standin::RegisteredHook& hook : host.Hooks()) {
-    std::printf("hook: protocol %s, handle 0x%lX\n", hook.protocol.c_str(),
-                static_cast<unsigned long>(hook.handle));
+  standin::ControlChannel control(commands);
+  if (options.controlPort != 0 && !control.Start(options.controlPort)) {
+    std::fprintf(stderr, "kvel_host: control port %u is taken\n", options.controlPort);
+    return 1;
   }
-  for (const standin::RegisteredMenuItem& item : host.MenuItems()) {
-    std::printf("menu item %u: %s \"%s\" in %s\n", item.id, item.name.c_str(),
-                Printable(item.caption).c_str(), item.menuClass.c_str());
+  std::thread console;
+  if (options.console) {
+    console = std::thread([&commands] {
+      std::printf("kvel_host console; \"help\" lists the commands\n> ");
+      std::fflush(stdout);
+      std::string line;
+      while (std::getline(std::cin, line)) {
+        std::string answer = commands.Run(line);
+        std::printf("%s\n> ", answer.c_str());
+        std::fflush(stdout);
+        if (line == "quit") return;
+      }
+      standin::QuitMainThread();
+    });
   }
-  std::printf("menu callbacks registered: %zu\n", host.MenuCallbacks().size());
-  std::printf("log lines\n");
-  for (const std::string& line : host.LogLines()) std::printf("  %s\n", Printable(line).c_str());
+  std::printf("kvel_host %u ready\n", options.uin);
+  std::fflush(stdout);
+  standin::RunMainLoop();
+
+  control.Stop();
+  gg.Disconnect();
+  module.UnloadPlugin();
+  if (console.joinable()) console.detach();
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string pluginPath = standin::DefaultPluginPath();
-  std::string profile;
-  bool offerLog = true;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--plugin" && i + 1 < argc)
-      pluginPath = argv[++i];
-    else if (arg == "--profile" && i + 1 < argc)
-      profile = argv[++i];
-    else if (arg == "--no-log")
-      offerLog = false;
-  }
-  if (profile.empty()) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    profile = std::string(temp) + "kvel-profile-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(profile.c_str(), nullptr);
-  }
-  if (profile.back() != '\\') profile += '\\';
-
-  standin::Host host(profile);
-  host.OfferLogService(offerLog);
+  Options options = Parse(argc, argv);
+  standin::Host host(options.profile);
+  host.OfferLogService(options.offerLog);
   standin::PluginModule module;
   std::string error;
-  if (!module.Load(pluginPath, &error)) {
+  if (!module.Load(options.pluginPath, &error)) {
     std::fprintf(stderr, "kvel_host: %s\n", error.c_str());
     return 1;
   }
-  std::printf("loaded %s with profile %s\n", pluginPath.c_str(), profile.c_str());
-  module.LoadPlugin(host.Link());
-  Report(module, host);
-  host.ClearCalls();
-  module.UnloadPlugin();
-  std::printf("unloaded; service calls of UnloadPlugin\n");
-  for (const standin::ServiceCall& call : host.Calls()) {
-    std::printf("  %-32s %s\n", call.service.c_str(), Printable(call.decoded).c_str());
+  int result = 0;
+  if (options.report || (options.serverPort == 0 && options.controlPort == 0 && !options.console)) {
+    std::printf("loaded %s with profile %s\n", options.pluginPath.c_str(), options.profile.c_str());
+    module.LoadPlugin(host.Link());
+    std::printf("%s", standin::RegistrationReport(module, host).c_str());
+    host.ClearCalls();
+    module.UnloadPlugin();
+    std::printf("unloaded; service calls of UnloadPlugin\n%s",
+                standin::CallReport(host.Calls()).c_str());
+  } else {
+    result = RunSession(options, host, module);
   }
   module.Unload();
   std::fflush(stdout);
-  return 0;
+  // The plug-in's threads may still hold the module; end the process here.
+  ExitProcess(static_cast<UINT>(result));
 }

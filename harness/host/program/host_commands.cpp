@@ -1,0 +1,97 @@
+#include "host_commands.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "main_thread.h"
+
+namespace standin {
+namespace {
+
+std::string Format(const char* format, ...) {
+  char buffer[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  return buffer;
+}
+
+}  // namespace
+
+std::string CallReport(const std::vector<ServiceCall>& calls) {
+  std::string out;
+  for (const ServiceCall& call : calls) {
+    out += Format("  %-32s %s\n", call.service.c_str(), call.decoded.c_str());
+  }
+  return out;
+}
+
+std::string RegistrationReport(const PluginModule& module, Host& host) {
+  const kvel::host::PluginInfo* info = module.GetPluginInfo();
+  std::string out = Format("plug-in information (%u bytes)\n", info->size);
+  out += Format("  name:        %s\n", info->name);
+  out += Format("  versions:    0x%X 0x%X\n", info->version8, info->version12);
+  out += Format("  description: %s\n", info->description);
+  out += Format("  notice:      %s\n", info->notice);
+  out += Format("  author:      %s <%s>\n", info->author, info->contact);
+  out += "service calls\n" + CallReport(host.Calls());
+  for (const RegisteredHook& hook : host.Hooks()) {
+    out += Format("hook: protocol %s, handle 0x%lX\n", hook.protocol.c_str(),
+                  static_cast<unsigned long>(hook.handle));
+  }
+  for (const RegisteredMenuItem& item : host.MenuItems()) {
+    out += Format("menu item %u: %s \"%s\" in %s\n", item.id, item.name.c_str(),
+                  item.caption.c_str(), item.menuClass.c_str());
+  }
+  out += Format("menu callbacks registered: %lu\n",
+                static_cast<unsigned long>(host.MenuCallbacks().size()));
+  out += "log lines\n";
+  for (const std::string& line : host.LogLines()) out += "  " + line + "\n";
+  return out;
+}
+
+void AddHostCommands(Commands& commands, HostSession& session) {
+  Commands* all = &commands;
+  HostSession* s = &session;
+  commands.Add("help", "- lists the commands", [all](const auto&) { return all->Help(); });
+  commands.Add("status", "- number, GG connection, profile", [s](const auto&) {
+    return Format("ok uin=%u connected=%d profile=%s", s->uin, s->gg.Connected() ? 1 : 0,
+                  s->host.ProfileDirectory().c_str());
+  });
+  commands.Add("contacts", "- the contact list", [s](const auto&) {
+    std::string out = "ok contacts";
+    for (const Contact& contact : s->host.Contacts()) {
+      out += Format("\n  %s \"%s\" handle=%ld", contact.id.c_str(), contact.displayName.c_str(),
+                    static_cast<long>(contact.handle));
+    }
+    return out;
+  });
+  commands.Add("log", "- the plug-in's log lines", [s](const auto&) {
+    std::string out = "ok log";
+    for (const std::string& line : s->host.LogLines()) out += "\n  " + line;
+    return out;
+  });
+  commands.Add("packets", "- GG packets the plug-in sent (type and length)", [s](const auto&) {
+    std::string out = "ok packets";
+    for (const SentPacket& packet : s->host.SentPackets()) {
+      out += Format("\n  type=%u length=%lu", packet.type(),
+                    static_cast<unsigned long>(packet.bytes.size()));
+    }
+    return out;
+  });
+  commands.Add("logout", "- leaves the GG server", [s](const auto&) {
+    s->gg.Disconnect();
+    return std::string("ok");
+  });
+  commands.Add("login", "- logs in to the GG server again", [s](const auto&) {
+    if (s->gg.Connected()) return std::string("error already connected");
+    return s->gg.Connect(s->serverPort, s->uin, 0) ? std::string("ok") : std::string("error");
+  });
+  commands.Add("quit", "- unloads the plug-in and ends", [](const auto&) {
+    QuitMainThread();
+    return std::string("ok");
+  });
+}
+
+}  // namespace standin

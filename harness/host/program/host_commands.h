@@ -1,0 +1,30 @@
+// The commands of the host program and its reports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "gg_client.h"
+#include "plugin_module.h"
+#include "stand_in_host.h"
+
+namespace standin {
+
+struct HostSession {
+  Host& host;
+  PluginModule& module;
+  GGClient& gg;
+  uint16_t serverPort;
+  uint32_t uin;
+};
+
+void AddHostCommands(Commands& commands, HostSession& session);
+
+// What the plug-in registered: its information record, hook, menu items,
+// callbacks, the service calls made and the log lines.
+std::string RegistrationReport(const PluginModule& module, Host& host);
+std::string CallReport(const std::vector<ServiceCall>& calls);
+
+}  // namespace standin

@@ -1,0 +1,124 @@
+#include "world.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/sockets.h"
+#include "platform/threads.h"
+
+namespace kvel::e2e {
+namespace {
+
+std::string ProgramDirectory() {
+  char buffer[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  std::string path = buffer;
+  return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+}  // namespace
+
+uint16_t FreePort() {
+  platform::StartSocketLibrary(nullptr);
+  platform::Socket s = platform::CreateTcpSocket();
+  platform::BindSocket(s, platform::InetAddr("127.0.0.1"), 0);
+  uint16_t port = platform::LocalPort(s);
+  platform::CloseSocket(s);
+  return port;
+}
+
+HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const Config& config)
+    : profile_(profile), config_(config), controlPort_(FreePort()) {
+  CreateDirectoryA(profile_.c_str(), nullptr);
+  testing::WriteFile(profile_ + "kvel.config",
+                     "[p2p]\r\nlocal-port=" + std::to_string(config.localPort) +
+                         "\r\nextern-ip=127.0.0.1\r\nextern-port=" +
+                         std::to_string(config.localPort) + "\r\n" + config.extraConfig);
+  // No separator before the closing quote: \" would escape it.
+  std::string directory = profile_.substr(0, profile_.size() - 1);
+  std::string command = "\"";
+  command += ProgramDirectory();
+  command += "kvel_host.exe\" --profile \"";
+  command += directory;
+  command += "\" --server " + std::to_string(serverPort);
+  command += " --uin " + std::to_string(config.uin);
+  command += " --control " + std::to_string(controlPort_);
+  for (const auto& [uin, name] : config.contacts) {
+    command += " --contact \"" + std::to_string(uin) + ":" + name + "\"";
+  }
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
+    ADD_FAILURE() << "cannot start " << command;
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  if (!WaitFor("status", "connected=1", 30000)) ADD_FAILURE() << "host " << config.uin;
+}
+
+HostProcess::~HostProcess() {
+  Quit();
+}
+
+void HostProcess::Quit() {
+  if (process_ == nullptr) return;
+  Command("quit");
+  if (WaitForSingleObject(process_, 20000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+std::string HostProcess::Command(const std::string& line) {
+  platform::Socket s = platform::CreateTcpSocket();
+  if (!platform::ConnectSocket(s, platform::InetAddr("127.0.0.1"), controlPort_)) {
+    platform::CloseSocket(s);
+    return "error no control connection";
+  }
+  std::string request = line + "\n";
+  platform::SendSome(s, request.data(), static_cast<int>(request.size()));
+  std::string answer;
+  char buffer[4096];
+  while (answer.size() < 3 || answer.compare(answer.size() - 3, 3, "\n.\n") != 0) {
+    int n = platform::ReceiveSome(s, buffer, sizeof buffer);
+    if (n <= 0) break;
+    answer.append(buffer, static_cast<size_t>(n));
+  }
+  platform::CloseSocket(s);
+  if (answer.size() >= 3) answer.resize(answer.size() - 3);
+  return answer;
+}
+
+bool HostProcess::WaitFor(const std::string& line, const std::string& expected, int ms) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (Command(line).find(expected) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+World::World() {
+  platform::StartSocketLibrary(nullptr);
+  if (!server_.Start()) ADD_FAILURE() << "the GG server cannot listen";
+}
+
+World::~World() {
+  for (auto& host : hosts_) host->Quit();
+  hosts_.clear();
+  server_.Stop();
+}
+
+HostProcess& World::AddHost(const HostProcess::Config& config) {
+  std::string profile = scratch_.Path() + "host" + std::to_string(config.uin) + "\\";
+  hosts_.push_back(std::make_unique<HostProcess>(profile, server_.Port(), config));
+  return *hosts_.back();
+}
+
+}  // namespace kvel::e2e
