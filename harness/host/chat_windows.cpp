@@ -3,6 +3,8 @@
 #include <fstream>
 #include <mutex>
 
+#include "browser_path.h"
+
 namespace standin {
 namespace host = kvel::host;
 
@@ -55,16 +57,48 @@ const char* Origin(uint32_t flags) {
   return "other";
 }
 
+// The browser URLs of the images a message's HTML points at, in order,
+// separated by spaces; empty when none can be mapped.
+std::string ImageUrls(const std::string& html) {
+  static const std::string kSrc = "src=\"";
+  std::string urls;
+  for (size_t at = html.find(kSrc); at != std::string::npos; at = html.find(kSrc, at)) {
+    at += kSrc.size();
+    const size_t end = html.find('"', at);
+    if (end == std::string::npos) break;
+    const std::string url = BrowserFileUrl(html.substr(at, end - at));
+    if (!url.empty()) urls += (urls.empty() ? "" : " ") + url;
+    at = end;
+  }
+  return urls;
+}
+
+// The images' sources are local paths of the plug-in's platform; the script
+// points them at the URLs the host worked out, so that a browser on this
+// machine shows them (under Wine too).
+constexpr char kPageHead[] =
+    "<!DOCTYPE html>\n<html><head><meta charset=\"windows-1250\">\n"
+    "<script>\n"
+    "addEventListener('DOMContentLoaded', () => {\n"
+    "  for (const m of document.querySelectorAll('.message[data-image-urls]')) {\n"
+    "    const urls = m.dataset.imageUrls.split(' ');\n"
+    "    m.querySelectorAll('img').forEach((img, i) => { if (urls[i]) img.src = urls[i]; });\n"
+    "  }\n"
+    "});\n"
+    "</script>\n";
+
 // The file starts with a page head; every message after it is one block.
 void AppendToFile(const std::string& path, const ShownMessage& message) {
   const bool fresh = !std::ifstream(path).good();
   std::ofstream out(path, std::ios::binary | std::ios::app);
   if (fresh) {
-    out << "<!DOCTYPE html>\n<html><head><meta charset=\"windows-1250\"><title>"
-        << Escaped(message.protocol) << " " << Escaped(message.contact)
+    out << kPageHead << "<title>" << Escaped(message.protocol) << " " << Escaped(message.contact)
         << "</title></head><body>\n";
   }
-  out << "<div class=\"message\" data-flags=\"" << message.flags << "\">\n"
+  const std::string urls = ImageUrls(message.html);
+  out << "<div class=\"message\" data-flags=\"" << message.flags << "\"";
+  if (!urls.empty()) out << " data-image-urls=\"" << Escaped(urls) << "\"";
+  out << ">\n"
       << "<p class=\"fields\">contact=" << Escaped(message.contact)
       << " protocol=" << Escaped(message.protocol) << " sender-id=" << Escaped(message.senderId)
       << " sender-name=" << Escaped(message.senderName) << " time=" << message.time

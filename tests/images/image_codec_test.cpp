@@ -50,7 +50,7 @@ TEST(ImageChecksum, ReadsTheWholeFileAcrossBlocks) {
   for (size_t length : {size_t{3}, size_t{16383}, size_t{16384}, size_t{40000}}) {
     std::string content(length, '\0');
     for (size_t i = 0; i < length; ++i) content[i] = static_cast<char>(i * 31 + i / 97);
-    const std::string path = scratch.File("f" + std::to_string(length));
+    const std::string path = scratch.File(std::to_string(length) + ".bin");
     testing::WriteFile(path, content);
     EXPECT_EQ(ImageChecksum(path.c_str()),
               UpdateCrcRegister(kCrcStart, Bytes(content), Crc32Table()))
@@ -124,9 +124,8 @@ TEST(ImagePackets, FirstReplyCarriesTheNameAndLaterOnesOnlyData) {
 TEST(ImagePackets, ReadsRepliesWithinTheirBytes) {
   // Kind, size 0x0102 and checksum 0x80000001, then what follows them.
   auto reply = [](uint8_t kind, std::vector<uint8_t> rest) {
-    std::vector<uint8_t> bytes = {kind, 0x02, 0x01, 0, 0, 0x01, 0, 0, 0x80};
-    bytes.insert(bytes.end(), rest.begin(), rest.end());
-    return bytes;
+    rest.insert(rest.begin(), {kind, 0x02, 0x01, 0, 0, 0x01, 0, 0, 0x80});
+    return rest;
   };
   struct Case {
     const char* what;
