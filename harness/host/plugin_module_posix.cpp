@@ -1,3 +1,4 @@
+#include "images/pending_images.h"
 #include "p2p/listener.h"
 #include "plugin/data_path.h"
 #include "plugin/plugin_info.h"
@@ -22,6 +23,7 @@ bool PluginModule::Load(const std::string&, std::string*) {
 
 void PluginModule::Unload() {
   kvel::p2p::ProcessListener().Stop();
+  kvel::images::ClearPendingImages();
   loaded_ = false;
 }
 

@@ -1,12 +1,72 @@
 #include "images/image_exchange.h"
 
-namespace kvel::images {
+#include <fstream>
+#include <string>
+#include <string_view>
 
-void SendImage(uint32_t, const char*) {}
-void RequestImage(uint32_t, uint32_t, uint32_t) {}
-void AnswerImageRequest(uint32_t, uint32_t, uint32_t) {}
-bool ReceiveImagePart(uint32_t, std::span<const uint8_t>) { return false; }
-void ShowReceivedImage(uint32_t, uint32_t, uint32_t) {}
-void ShowSentImage(uint32_t, const char*) {}
+#include "images/image_cache.h"
+#include "images/image_checksum.h"
+#include "images/image_packets.h"
+#include "images/pending_images.h"
+#include "platform/files.h"
+#include "plugin/host.h"
+
+namespace kvel::images {
+namespace {
+
+// The file's name as sent to the peer: what follows the last separator.
+std::string_view FileName(std::string_view path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+}  // namespace
+
+void SendImage(uint32_t uin, const char* path) {
+  if (path == nullptr) return;
+  // Only the directory entry is read: a missing file is not created, and a
+  // file without a size is not offered.
+  std::optional<platform::FileInformation> info = platform::ReadFileInformation(path);
+  if (!info) return;
+  const ImageId id{uin, static_cast<uint32_t>(info->size), ImageChecksum(path)};
+  // Recorded before the offer leaves, so that a request that comes back at
+  // once on another thread finds it.
+  AddPendingImage(id, path);
+  const auto offer = EncodeImageOffer(id);
+  SendRawPacket(offer.data(), offer.size());
+  ShowSentImage(uin, path);
+}
+
+void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) {
+  const auto request = EncodeImageRequest({uin, size, checksum});
+  SendRawPacket(request.data(), request.size());
+}
+
+void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) {
+  const ImageId id{uin, size, checksum};
+  // Taken before anything is sent: every offer is answered once.
+  std::optional<std::string> path = TakePendingImage(id);
+  if (!path) return;
+  std::ifstream in(*path, std::ios::binary);
+  if (!in) return;
+  const std::string_view name = FileName(*path);
+  char block[kImageReplyMaxData];
+  bool first = true;
+  for (;;) {
+    in.read(block, sizeof block);
+    const auto got = static_cast<size_t>(in.gcount());
+    if (got == 0) break;
+    const std::vector<uint8_t> reply =
+        EncodeImageReply(id, first, name, std::span(reinterpret_cast<const uint8_t*>(block), got));
+    SendRawPacket(reply.data(), reply.size());
+    first = false;
+  }
+}
+
+bool ReceiveImagePart(uint32_t uin, std::span<const uint8_t> reply) {
+  std::optional<ImageReplyPart> part = DecodeImageReply(reply);
+  if (!part) return false;
+  return StoreImagePart(uin, part->size, part->checksum, part->first, part->data);
+}
 
 }  // namespace kvel::images

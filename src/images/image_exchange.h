@@ -8,13 +8,16 @@
 namespace kvel::images {
 
 // Offers the picture at `path` to `uin` and shows it in the user's chat window.
+// A file whose size cannot be read is neither offered nor shown.
 void SendImage(uint32_t uin, const char* path);
 // Asks `uin` for the image it announced.
 void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum);
 // Answers a request from `uin` for an image this side offered; once per offer.
+// The file goes out in replies of up to 1024 bytes; an empty file sends none.
 void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum);
 // Stores one reply from `uin`. `reply` runs from the marker byte (0x05 or
-// 0x06) to the end of the message payload. True when the image is complete.
+// 0x06) to the end of the message payload. True when the image is complete;
+// false, storing nothing, for bytes too short to name an image or not a reply.
 bool ReceiveImagePart(uint32_t uin, std::span<const uint8_t> reply);
 // Shows a received (cached) image in the chat window of `uin`.
 void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum);

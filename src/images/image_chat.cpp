@@ -1,0 +1,63 @@
+// The chat-window half of the image exchange: every image, received or sent,
+// is shown as an HTML fragment pointing at a local file.
+#include <cstdio>
+#include <string>
+
+#include "gg/contact_lookup.h"
+#include "gg/own_uin.h"
+#include "images/image_cache.h"
+#include "images/image_exchange.h"
+#include "platform/threads.h"
+#include "plugin/host.h"
+#include "plugin/texts.h"
+
+namespace kvel::images {
+namespace {
+
+constexpr uint32_t kFromPeer = 65;
+constexpr uint32_t kFromUser = 66;
+
+std::string ImageHtml(const std::string& path) {
+  const int length = std::snprintf(nullptr, 0, text::kImageHtmlFormat, path.c_str());
+  if (length <= 0) return std::string();
+  std::string html(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(html.data(), html.size(), text::kImageHtmlFormat, path.c_str());
+  html.resize(static_cast<size_t>(length));
+  return html;
+}
+
+// Shows one message in the chat window of the contact `uin`.
+void ShowInChat(uint32_t uin, const std::string& senderId, const std::string& senderName,
+                const std::string& path, uint32_t flags) {
+  const std::string contact = gg::UinText(uin);
+  const std::string html = ImageHtml(path);
+  host::ChatRecord chat{};
+  chat.size = sizeof chat;
+  chat.contact = contact.c_str();
+  chat.protocol = text::kProtocolGG;
+  host::MessageRecord message{};
+  message.size = sizeof message;
+  message.senderId = senderId.c_str();
+  message.senderName = senderName.c_str();
+  message.time = platform::UnixTime();
+  message.html = html.c_str();
+  message.flags = flags;
+  CallService(text::kServiceShowMessage, reinterpret_cast<host::Param>(&chat),
+              reinterpret_cast<host::Param>(&message));
+}
+
+}  // namespace
+
+void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) {
+  const std::string path = ImageCachePath(uin, size, checksum);
+  if (path.empty()) return;  // no cache, so no file to point at
+  ShowInChat(uin, gg::UinText(uin), gg::PeerDisplayName(uin), path, kFromPeer);
+}
+
+void ShowSentImage(uint32_t uin, const char* path) {
+  if (path == nullptr) return;
+  const std::string own = gg::UinText(gg::OwnUin());
+  ShowInChat(uin, own, own, path, kFromUser);
+}
+
+}  // namespace kvel::images

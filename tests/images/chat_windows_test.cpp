@@ -1,0 +1,64 @@
+#include "chat_windows.h"
+
+#include <gtest/gtest.h>
+
+#include "browser_path.h"
+#include "plugin/host.h"
+#include "plugin/texts.h"
+#include "support/test_paths.h"
+
+namespace standin {
+namespace {
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+void Show(const char* contact, const char* name, const std::string& html, uint32_t flags) {
+  kvel::host::ChatRecord chat{};
+  chat.size = sizeof chat;
+  chat.contact = contact;
+  chat.protocol = "GG";
+  kvel::host::MessageRecord message{};
+  message.size = sizeof message;
+  message.senderId = contact;
+  message.senderName = name;
+  message.time = 1234;
+  message.html = html.c_str();
+  message.flags = flags;
+  kvel::CallService(kvel::text::kServiceShowMessage, reinterpret_cast<Param>(&chat),
+                    reinterpret_cast<Param>(&message));
+}
+
+TEST(ChatWindows, AppendsEveryMessageToItsContactsPage) {
+  kvel::testing::ScratchDir scratch;
+  Host host(scratch.Path());
+  ChatWindows chats(host, scratch.Path());
+  kvel::SetHostLink(host.Link());
+  const std::string image = scratch.File("a b.png");
+  const std::string html = "<div><img src=\"" + image + "\"></div>";
+  Show("77", "<Ola & Ela>", html, 65);
+  Show("77", "77", "plain", 66);
+  Show("78", "78", html, 66);
+  kvel::SetHostLink(nullptr);
+
+  ASSERT_EQ(chats.Messages().size(), 3u);
+  EXPECT_EQ(chats.Messages()[0].senderName, "<Ola & Ela>");
+  std::string page;
+  ASSERT_TRUE(kvel::testing::ReadFile(chats.FilePath("GG", "77"), &page));
+  EXPECT_EQ(Count(page, "<!DOCTYPE html>"), 1u);
+  EXPECT_EQ(Count(page, "<div class=\"message\""), 2u);
+  EXPECT_NE(page.find(html), std::string::npos);  // the HTML exactly as given
+  EXPECT_NE(page.find("sender-name=&lt;Ola &amp; Ela&gt; time=1234 flags=65"), std::string::npos);
+  // The image's file as a browser on this machine reaches it.
+  const std::string url = BrowserFileUrl(image);
+  ASSERT_EQ(url.rfind("file:///", 0), 0u);
+  EXPECT_NE(url.find("a%20b.png"), std::string::npos);
+  EXPECT_NE(page.find("data-image-urls=\"" + url + "\""), std::string::npos);
+  EXPECT_TRUE(kvel::testing::FileExists(chats.FilePath("GG", "78")));
+}
+
+}  // namespace
+}  // namespace standin

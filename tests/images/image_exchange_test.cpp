@@ -1,0 +1,252 @@
+#include "images/image_exchange.h"
+
+#include <string>
+#include <vector>
+
+#include "gg/contact_lookup.h"
+#include "image_fixture.h"
+#include "images/image_cache.h"
+#include "images/image_checksum.h"
+#include "images/image_packets.h"
+#include "platform/threads.h"
+
+namespace kvel::images {
+namespace {
+
+uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at) {
+  return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+         static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A sent message (type 0x0B: recipient, sequence, class, ...) as the
+// recipient gets it from the server (type 0x0A: sender, sequence, time, class, ...).
+std::vector<uint8_t> AsReceived(const std::vector<uint8_t>& sent, uint32_t from) {
+  std::vector<uint8_t> received(20);
+  Put32(received, 0, 0x0A);
+  Put32(received, 4, static_cast<uint32_t>(sent.size() - 8 + 4));
+  Put32(received, 8, from);
+  Put32(received, 16, 1700000000);
+  received.insert(received.end(), sent.begin() + 16, sent.end());
+  return received;
+}
+
+// What the protocol hook does with a received image message from `from`
+// (an image mark, a request or a reply; each with an empty text).
+void PlayHook(uint32_t from, const std::vector<uint8_t>& packet) {
+  const std::vector<uint8_t> payload(packet.begin() + 8, packet.end());
+  const uint32_t messageClass = Get32(payload, 12);
+  const size_t options = 17;
+  if (messageClass == 8) {
+    const uint32_t size = Get32(payload, options + 8), checksum = Get32(payload, options + 12);
+    if (IsImageCached(from, size, checksum))
+      ShowReceivedImage(from, size, checksum);
+    else
+      RequestImage(from, size, checksum);
+    return;
+  }
+  const uint32_t size = Get32(payload, options + 1), checksum = Get32(payload, options + 5);
+  if (payload[options] == kImageRequestKind) {
+    AnswerImageRequest(from, size, checksum);
+  } else if (ReceiveImagePart(from, std::span(payload).subspan(options))) {
+    ShowReceivedImage(from, size, checksum);
+  }
+}
+
+class ImageExchangeTest : public ImageTest {
+ protected:
+  void SetUp() override {
+    ImageTest::SetUp();
+    host_.AddContact({21, "Ala", gg::UinText(kPeer), 3});
+  }
+  std::vector<std::vector<uint8_t>> Sent() {
+    std::vector<std::vector<uint8_t>> packets;
+    for (const standin::SentPacket& packet : host_.SentPackets()) packets.push_back(packet.bytes);
+    return packets;
+  }
+  static std::string Html(const std::string& path) {
+    return "<div><img src=\"" + path + "\"></div>";
+  }
+
+  static constexpr uint32_t kPeer = 1234567;
+};
+
+TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
+  const std::string path = MakeFile("photo.png", Pattern(2500));
+  const uint32_t before = platform::UnixTime();
+  SendImage(kPeer, path.c_str());
+  const auto offer = EncodeImageOffer({kPeer, 2500, ImageChecksum(path.c_str())});
+  EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{offer.begin(), offer.end()}}));
+  std::vector<standin::ShownMessage> shown = chats_.Messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].chatSize, sizeof(host::ChatRecord));
+  EXPECT_EQ(shown[0].contact, "1234567");
+  EXPECT_EQ(shown[0].protocol, "GG");
+  EXPECT_EQ(shown[0].messageSize, sizeof(host::MessageRecord));
+  EXPECT_EQ(shown[0].senderId, "5550001");
+  EXPECT_EQ(shown[0].senderName, "5550001");
+  EXPECT_GE(shown[0].time, before);
+  EXPECT_LE(shown[0].time, platform::UnixTime());
+  EXPECT_EQ(shown[0].html, Html(path));
+  EXPECT_EQ(shown[0].flags, 66u);
+}
+
+TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
+  const std::vector<uint8_t> image = Pattern(2500);
+  const std::string path = MakeFile("photo.png", image);
+  SendImage(kPeer, path.c_str());
+  host_.ClearSentPackets();
+  const uint32_t checksum = ImageChecksum(path.c_str());
+  AnswerImageRequest(kPeer, 2500, checksum);
+  AnswerImageRequest(kPeer, 2500, checksum);  // already answered: ignored
+  const std::vector<std::vector<uint8_t>> replies = Sent();
+  ASSERT_EQ(replies.size(), 3u);
+  const size_t offsets[] = {0, 1024, 2048}, lengths[] = {1024, 1024, 452};
+  const std::string name("photo.png\0", 10);
+  for (size_t i = 0; i < 3; ++i) {
+    const std::vector<uint8_t>& reply = replies[i];
+    const size_t k = i == 0 ? name.size() : 0;
+    ASSERT_EQ(reply.size(), 30 + k + lengths[i]) << i;
+    EXPECT_EQ(Get32(reply, 0), 0x0Bu);
+    EXPECT_EQ(Get32(reply, 4), reply.size() - 8);
+    EXPECT_EQ(Get32(reply, 8), kPeer);
+    EXPECT_EQ(Get32(reply, 16), 4u);
+    EXPECT_EQ(reply[21], i == 0 ? 0x05 : 0x06);
+    EXPECT_EQ(Get32(reply, 22), 2500u);
+    EXPECT_EQ(Get32(reply, 26), checksum);
+    EXPECT_EQ(std::string(reply.begin() + 30, reply.begin() + 30 + k), name.substr(0, k));
+    EXPECT_TRUE(std::equal(reply.begin() + 30 + k, reply.end(), image.begin() + offsets[i])) << i;
+  }
+}
+
+TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
+  const std::string path = MakeFile("a.gif", Pattern(100));
+  SendImage(kPeer, path.c_str());
+  const uint32_t checksum = ImageChecksum(path.c_str());
+  host_.ClearSentPackets();
+  const ImageId others[] = {
+      {kPeer + 1, 100, checksum}, {kPeer, 101, checksum}, {kPeer, 100, checksum + 1}};
+  for (const ImageId& id : others) AnswerImageRequest(id.uin, id.size, id.checksum);
+  EXPECT_TRUE(Sent().empty());
+  AnswerImageRequest(kPeer, 100, checksum);
+  EXPECT_EQ(Sent().size(), 1u);
+}
+
+TEST_F(ImageExchangeTest, EmptyOrVanishedFilesAreAnsweredWithNothing) {
+  const std::string empty = MakeFile("empty.png", {});
+  const std::string gone = MakeFile("gone.png", Pattern(10));
+  SendImage(kPeer, empty.c_str());
+  SendImage(kPeer, gone.c_str());
+  const uint32_t goneChecksum = ImageChecksum(gone.c_str());
+  std::remove(gone.c_str());
+  host_.ClearSentPackets();
+  AnswerImageRequest(kPeer, 0, 0xFFFFFFFFu);
+  AnswerImageRequest(kPeer, 10, goneChecksum);
+  // The offer is spent even though nothing went out.
+  MakeFile("gone.png", Pattern(10));
+  AnswerImageRequest(kPeer, 10, goneChecksum);
+  EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(ImageExchangeTest, AFileWithoutASizeIsNeitherOfferedNorCreated) {
+  const std::string missing = scratch_.File("missing.png");
+  SendImage(kPeer, missing.c_str());
+  SendImage(kPeer, scratch_.Path().c_str());  // a directory
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_TRUE(chats_.Messages().empty());
+  EXPECT_FALSE(testing::FileExists(missing));
+}
+
+TEST_F(ImageExchangeTest, RequestNamesTheImageToItsSender) {
+  RequestImage(kPeer, 1524, 0xF0000000u);
+  const auto request = EncodeImageRequest({kPeer, 1524, 0xF0000000u});
+  EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{request.begin(), request.end()}}));
+}
+
+TEST_F(ImageExchangeTest, StoresRepliesNobodyAskedForAndShowsThemFromThePeer) {
+  const ImageId id{kPeer, 1524, 0xF0000000u};
+  const std::vector<uint8_t> image = Pattern(1524);
+  const std::span<const uint8_t> all(image);
+  const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", all.first(1024));
+  const std::vector<uint8_t> second = EncodeImageReply(id, false, "", all.subspan(1024));
+  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
+  EXPECT_TRUE(ReceiveImagePart(kPeer, std::span(second).subspan(21)));
+  const std::string cached = dataPath_ + "imgcache_1234567_1524_-268435456";
+  EXPECT_EQ(FileBytes(cached), image);
+
+  ShowReceivedImage(kPeer, 1524, 0xF0000000u);
+  ShowReceivedImage(kPeer + 1, 1524, 0xF0000000u);  // not on the contact list
+  std::vector<standin::ShownMessage> shown = chats_.Messages();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].contact, "1234567");
+  EXPECT_EQ(shown[0].protocol, "GG");
+  EXPECT_EQ(shown[0].senderId, "1234567");
+  EXPECT_EQ(shown[0].senderName, "Ala");
+  EXPECT_EQ(shown[0].html, Html(cached));
+  EXPECT_EQ(shown[0].flags, 65u);
+  EXPECT_EQ(shown[1].contact, "1234568");
+  EXPECT_EQ(shown[1].senderName, "1234568");
+  // The chat window's file holds the message's HTML as given.
+  std::string file;
+  ASSERT_TRUE(testing::ReadFile(chats_.FilePath("GG", "1234567"), &file));
+  EXPECT_NE(file.find(Html(cached)), std::string::npos);
+  EXPECT_NE(file.find("flags=65"), std::string::npos);
+}
+
+TEST_F(ImageExchangeTest, MalformedRepliesStoreNothing) {
+  // A first reply whose name runs to the end of the payload, one too short to
+  // name its image, and a request where a reply belongs.
+  const std::vector<std::vector<uint8_t>> replies = {
+      {0x05, 10, 0, 0, 0, 1, 0, 0, 0, 'n', 'a', 'm', 'e'},
+      {0x06, 10, 0, 0, 0, 1, 0, 0},
+      {0x04, 10, 0, 0, 0, 1, 0, 0, 0, 1, 2, 3},
+  };
+  for (const std::vector<uint8_t>& reply : replies) EXPECT_FALSE(ReceiveImagePart(kPeer, reply));
+  EXPECT_FALSE(IsImageCached(kPeer, 10, 1));
+  SetDataPath("");
+  ShowReceivedImage(kPeer, 10, 1);  // no cache, nothing to point at
+  EXPECT_TRUE(chats_.Messages().empty());
+}
+
+TEST_F(ImageExchangeTest, AnImageOfferedByOneSideLandsWholeOnTheOther) {
+  // Both sides live in this process: each sent packet goes to the side it is
+  // addressed to, as a received message from the other.
+  constexpr uint32_t kAlice = 1001, kBob = 2002;
+  host_.AddContact({22, "Alicja", "1001", 3});
+  const std::vector<uint8_t> image = Pattern(5000, 17);
+  const std::string path = MakeFile("kot.jpg", image);
+  gg::SetOwnUin(kAlice);
+  SendImage(kBob, path.c_str());
+  size_t delivered = 0;
+  for (std::vector<std::vector<uint8_t>> sent = Sent(); delivered < sent.size(); sent = Sent()) {
+    const std::vector<uint8_t>& packet = sent[delivered++];
+    const uint32_t to = Get32(packet, 8);
+    const uint32_t from = to == kBob ? kAlice : kBob;
+    gg::SetOwnUin(to);
+    PlayHook(from, AsReceived(packet, from));
+  }
+  EXPECT_EQ(delivered, 1u + 1u + 5u);  // offer, request, five replies
+
+  const uint32_t checksum = ImageChecksum(path.c_str());
+  const std::string cached = ImageCachePath(kAlice, 5000, checksum);
+  EXPECT_EQ(FileBytes(cached), image);
+  std::vector<standin::ShownMessage> shown = chats_.Messages();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].contact, "2002");
+  EXPECT_EQ(shown[0].senderId, "1001");
+  EXPECT_EQ(shown[0].flags, 66u);
+  EXPECT_EQ(shown[1].contact, "1001");
+  EXPECT_EQ(shown[1].senderName, "Alicja");
+  EXPECT_EQ(shown[1].flags, 65u);
+  std::string aliceChat, bobChat;
+  ASSERT_TRUE(testing::ReadFile(chats_.FilePath("GG", "2002"), &aliceChat));
+  ASSERT_TRUE(testing::ReadFile(chats_.FilePath("GG", "1001"), &bobChat));
+  EXPECT_NE(aliceChat.find(Html(path)), std::string::npos);
+  EXPECT_NE(bobChat.find(Html(cached)), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kvel::images

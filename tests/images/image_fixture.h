@@ -1,0 +1,64 @@
+// Shared set-up of the image tests: a stand-in host with chat windows, the
+// plug-in's data directory in a scratch folder, the checksum table built.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "chat_windows.h"
+#include "gg/own_uin.h"
+#include "images/pending_images.h"
+#include "platform/files.h"
+#include "plugin/crc32_table.h"
+#include "plugin/data_path.h"
+#include "plugin/host.h"
+#include "stand_in_host.h"
+#include "support/test_paths.h"
+
+namespace kvel::images {
+
+class ImageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    BuildCrc32Table();
+    SetHostLink(host_.Link());
+    platform::MakeDirectory(dataPath_.substr(0, dataPath_.size() - 1).c_str());
+    SetDataPath(dataPath_);
+    gg::SetOwnUin(kOwnUin);
+    ClearPendingImages();
+  }
+  void TearDown() override {
+    ClearPendingImages();
+    gg::SetOwnUin(0);
+    SetDataPath("c:\\");
+    SetHostLink(nullptr);
+  }
+
+  static std::vector<uint8_t> Pattern(size_t length, uint8_t seed = 1) {
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 7 + i / 251);
+    return bytes;
+  }
+  // Writes `bytes` as the file `name` in the scratch folder; returns its path.
+  std::string MakeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = scratch_.File(name);
+    testing::WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    return path;
+  }
+  static std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::string content;
+    if (!testing::ReadFile(path, &content)) return {};
+    return std::vector<uint8_t>(content.begin(), content.end());
+  }
+
+  static constexpr uint32_t kOwnUin = 5550001;
+  testing::ScratchDir scratch_;
+  std::string dataPath_ = scratch_.File("kvel") + platform::kPathSeparator;
+  standin::Host host_{scratch_.Path()};
+  standin::ChatWindows chats_{host_, scratch_.Path()};
+};
+
+}  // namespace kvel::images
