@@ -80,6 +80,17 @@ void AddHostCommands(Commands& commands, HostSession& session) {
     }
     return out;
   });
+  commands.Add("chat", "UIN - the messages shown in the chat window of UIN", [s](const auto& args) {
+    if (args.empty()) return std::string("error chat UIN");
+    std::string out = "ok chat " + s->chats.FilePath("GG", args[0]);
+    for (const ShownMessage& m : s->chats.Messages()) {
+      if (m.contact != args[0]) continue;
+      out += Format("\n  flags=%u sender=%s name=\"%s\" ", m.flags, m.senderId.c_str(),
+                    m.senderName.c_str());
+      out += m.html;
+    }
+    return out;
+  });
   commands.Add("logout", "- leaves the GG server", [s](const auto&) {
     s->gg.Disconnect();
     return std::string("ok");

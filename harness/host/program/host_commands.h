@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "chat_windows.h"
 #include "commands.h"
 #include "gg_client.h"
 #include "plugin_module.h"
@@ -16,6 +17,7 @@ struct HostSession {
   Host& host;
   PluginModule& module;
   GGClient& gg;
+  ChatWindows& chats;
   uint16_t serverPort;
   uint32_t uin;
 };

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "chat_windows.h"
 #include "commands.h"
 #include "control_channel.h"
 #include "gg_client.h"
@@ -85,7 +86,9 @@ int RunSession(const Options& options, standin::Host& host, standin::PluginModul
   module.LoadPlugin(host.Link());
 
   standin::GGClient gg(host);
-  standin::HostSession session{host, module, gg, options.serverPort, options.uin};
+  // Chat pages beside the profile, one per contact.
+  standin::ChatWindows chats(host, options.profile);
+  standin::HostSession session{host, module, gg, chats, options.serverPort, options.uin};
   standin::Commands commands;
   standin::AddHostCommands(commands, session);
 
