@@ -13,6 +13,13 @@ const std::string kMiddle =
     "a\xE6 do Ciebie plik ";
 const std::string kEnd = "KB). Czy chcesz go odebra\xE6?";
 
+std::string Question(const std::string& peer, const std::string& file,
+                     const std::string& kilobytes) {
+  std::string text = peer;
+  text.append(kMiddle).append(file).append(" (").append(kilobytes).append(kEnd);
+  return text;
+}
+
 TEST(OfferQuestionTest, NamesPeerFileAndWholeKilobytes) {
   struct Case {
     uint64_t size;
@@ -28,14 +35,13 @@ TEST(OfferQuestionTest, NamesPeerFileAndWholeKilobytes) {
       {0x1'00000400ull, "4194305"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ComposeOfferQuestion("Ala", "x.zip", c.size),
-              "Ala" + kMiddle + "x.zip (" + c.kilobytes + kEnd)
+    EXPECT_EQ(ComposeOfferQuestion("Ala", "x.zip", c.size), Question("Ala", "x.zip", c.kilobytes))
         << c.size;
   }
 }
 
 TEST(OfferQuestionTest, TextsThatLookLikeFormatsStayText) {
-  EXPECT_EQ(ComposeOfferQuestion("%s%d", "%n%%", 2048), "%s%d" + kMiddle + "%n%% (2" + kEnd);
+  EXPECT_EQ(ComposeOfferQuestion("%s%d", "%n%%", 2048), Question("%s%d", "%n%%", "2"));
 }
 
 TEST(OfferQuestionTest, StaysWithin1023CharactersWhateverTheNames) {
