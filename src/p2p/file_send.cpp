@@ -1,6 +1,6 @@
 // The sending half of the file-transfer stream.
 #include <array>
-#include <cstring>
+#include <string>
 
 #include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"

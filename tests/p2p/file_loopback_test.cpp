@@ -143,38 +143,5 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   EXPECT_EQ(calls[2].text, "source 70000.bin");
 }
 
-TEST_F(FileLoopbackTest, RefusalEndsBothSidesWithoutAFile) {
-  ScriptedDialogs::QueueOpenChoice(Source(10));
-  ScriptedDialogs::QueueAnswer(false);
-  bool sent = true;
-  std::thread sender([&] { sent = SendFile(pair_.a, 99); });
-  EXPECT_FALSE(ReceiveFile(pair_.b, 99));
-  sender.join();
-  EXPECT_FALSE(sent);
-  const std::vector<testing::DialogCall> calls = ScriptedDialogs::Calls();
-  ASSERT_EQ(calls.size(), 2u);
-  // A peer that is not listed is named by its number.
-  EXPECT_EQ(calls[1].text.substr(0, 3), "99 ");
-}
-
-TEST_F(FileLoopbackTest, CancelledOpenDialogLeavesThePeerWithOfferStartOnly) {
-  bool sent = true;
-  std::thread sender([&] {
-    sent = SendFile(pair_.a, 1);
-    platform::ShutdownReceive(pair_.a);
-    platform::CloseSocket(pair_.a);
-    pair_.a = platform::kInvalidSocket;
-  });
-  SocketConnection socket(pair_.b);
-  Bytes incoming;
-  uint8_t buffer[64];
-  for (int got; (got = socket.Read(buffer, sizeof buffer)) > 0;) {
-    incoming.insert(incoming.end(), buffer, buffer + got);
-  }
-  sender.join();
-  EXPECT_FALSE(sent);
-  EXPECT_EQ(incoming, (Bytes{1, 0, 0, 0}));
-}
-
 }  // namespace
 }  // namespace kvel::p2p
