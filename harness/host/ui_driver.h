@@ -6,7 +6,8 @@
 //   - fills each open or save dialog with the next queued path and confirms
 //     it, or cancels it (also when nothing is queued),
 //   - records and closes every error box titled "Błąd",
-//   - records and dismisses any other dialog.
+//   - records and dismisses any other message box.
+// Other dialogs of the process (the transfer window) are left alone.
 // Everything it saw is kept with its caption and text.
 #pragma once
 
@@ -24,7 +25,7 @@ namespace standin {
 class UiDriver {
  public:
   struct Dialog {
-    std::string kind;     // "question", "error", "file" or "other"
+    std::string kind;     // "question", "error", "file" or "other" (message box)
     std::string caption;  // the window's title
     std::string text;     // the message, or the name a file dialog proposed
   };

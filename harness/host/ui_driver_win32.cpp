@@ -45,6 +45,25 @@ HWND FileNameControl(HWND dialog) {
   return nullptr;
 }
 
+BOOL CALLBACK OnlyStaticsAndButtons(HWND child, LPARAM context) {
+  char name[32] = {};
+  GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, "Static") != 0 && lstrcmpiA(name, "Button") != 0) {
+    *reinterpret_cast<bool*>(context) = false;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A message box holds its text and buttons and nothing else; other dialogs
+// of the process (the transfer window) are left alone.
+bool IsMessageBox(HWND dialog) {
+  if (GetDlgItem(dialog, kMessageTextId) == nullptr) return false;
+  bool plain = true;
+  EnumChildWindows(dialog, &OnlyStaticsAndButtons, reinterpret_cast<LPARAM>(&plain));
+  return plain;
+}
+
 void Press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -127,10 +146,12 @@ void UiDriver::Handle(void* handle) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (std::find(handled_.begin(), handled_.end(), handle) != handled_.end()) return;
   }
+  HWND fileName = FileNameControl(window);
+  HWND message =
+      fileName == nullptr && IsMessageBox(window) ? GetDlgItem(window, kMessageTextId) : nullptr;
+  if (fileName == nullptr && message == nullptr) return;
   Dialog dialog;
   dialog.caption = WindowText(window);
-  HWND message = GetDlgItem(window, kMessageTextId);
-  HWND fileName = FileNameControl(window);
   std::optional<std::string> fileChoice;
   bool yes = false;
   {
@@ -141,13 +162,13 @@ void UiDriver::Handle(void* handle) {
         fileChoice = std::move(fileChoices_.front());
         fileChoices_.pop_front();
       }
-    } else if (message != nullptr && dialog.caption == kvel::text::kQuestionCaption) {
+    } else if (dialog.caption == kvel::text::kQuestionCaption) {
       dialog.kind = "question";
       if (!answers_.empty()) {
         yes = answers_.front();
         answers_.pop_front();
       }
-    } else if (message != nullptr && dialog.caption == kvel::text::kErrorCaption) {
+    } else if (dialog.caption == kvel::text::kErrorCaption) {
       dialog.kind = "error";
     } else {
       dialog.kind = "other";
@@ -168,7 +189,7 @@ void UiDriver::Handle(void* handle) {
   } else if (dialog.kind == "error") {
     Press(window, IDOK);
   } else {
-    // Whatever buttons it has, one of these ends it.
+    // Whatever buttons the box has, one of these ends it.
     Press(window, IDCANCEL);
     Press(window, IDNO);
     Press(window, IDOK);
