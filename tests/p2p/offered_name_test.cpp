@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
 #include <string>
 
 #include "p2p/offered_name.h"
@@ -11,6 +13,20 @@ struct NameCase {
   std::string offered;
   std::string expected;
 };
+
+// Names the case in test listings: the offered name, %-escaped and short.
+void PrintTo(const NameCase& c, std::ostream* out) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string label;
+  for (unsigned char ch : c.offered.substr(0, 24)) {
+    if (std::isalnum(ch) || ch == '.' || ch == '-' || ch == '_') {
+      label += static_cast<char>(ch);
+    } else {
+      label += {'%', kHex[ch >> 4], kHex[ch & 15]};
+    }
+  }
+  *out << (label.empty() ? "(empty)" : label) << (c.offered.size() > 24 ? "..." : "");
+}
 
 class OfferedNameTest : public ::testing::TestWithParam<NameCase> {};
 
