@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "gg/command_edges.h"
 #include "plugin/host_api.h"
 
 namespace kvel::gg {
@@ -15,5 +16,14 @@ int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context);
 int32_t KVEL_CALL SendFileCommand(host::Param unused, host::MenuContext* context);
 // "Wyślij obrazek": picks a picture and offers it; always 0.
 int32_t KVEL_CALL SendImageCommand(host::Param unused, host::MenuContext* context);
+
+// The two commands over the given edges (the click functions pass the
+// production ones).
+int32_t SendFileCommandWith(const host::MenuContext* context, const CommandEdges& edges);
+int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdges& edges);
+
+// The GG number that leads an element's id text, read as the C library's
+// decimal conversion does (white space, one sign, digits); 0 without digits.
+uint32_t LeadingNumber(const char* text);
 
 }  // namespace kvel::gg

@@ -1,12 +1,20 @@
 #include "p2p/file_transfer.h"
 
+#include "p2p/socket_transfer.h"
+#include "p2p/transfer_stream.h"
+
 namespace kvel::p2p {
 
-bool ReceiveFile(platform::Socket, uint32_t) {
-  return false;
+bool ReceiveFile(platform::Socket socket, uint32_t uin) {
+  SocketConnection connection(socket);
+  SocketTransferSide side(socket);
+  return ReceiveStream(connection, uin, side);
 }
-bool SendFile(platform::Socket, uint32_t) {
-  return false;
+
+bool SendFile(platform::Socket socket, uint32_t) {
+  SocketConnection connection(socket);
+  SocketTransferSide side(socket);
+  return SendStream(connection, side);
 }
 
 }  // namespace kvel::p2p

@@ -13,13 +13,30 @@ bool AskYesNo(const char* text, const char* caption);
 // MessageBoxA with only an OK button and no icon.
 void ShowError(const char* text, const char* caption);
 
+// The OFN_* flags the file dialogs use.
+inline constexpr unsigned long kOfnOverwritePrompt = 0x00000002;
+inline constexpr unsigned long kOfnExtensionDifferent = 0x00000400;
+inline constexpr unsigned long kOfnPathMustExist = 0x00000800;
+inline constexpr unsigned long kOfnFileMustExist = 0x00001000;
+inline constexpr unsigned long kOfnDontAddToRecent = 0x02000000;
+// Saving a received file.
+inline constexpr unsigned long kSaveFileFlags =
+    kOfnOverwritePrompt | kOfnExtensionDifferent | kOfnPathMustExist | kOfnDontAddToRecent;
+// Choosing a file or a picture to send: it must exist.
+inline constexpr unsigned long kOpenFileFlags = kSaveFileFlags | kOfnFileMustExist;
+static_assert(kSaveFileFlags == 0x02000C02 && kOpenFileFlags == 0x02001C02);
+
+// The platform's path limit: 259 characters and a terminating zero.
+inline constexpr size_t kPathBufferSize = 260;
+
 struct FileDialog {
   const char* filter = nullptr;  // pairs of NUL-terminated texts, ending in an empty one
   unsigned long flags = 0;       // OFN_* flags
   char* path = nullptr;          // in: proposed name (may be empty); out: chosen path
   size_t pathSize = 0;           // 260
 };
-// GetSaveFileNameA / GetOpenFileNameA; false when cancelled or failed.
+// GetSaveFileNameA / GetOpenFileNameA; false when cancelled or failed. The
+// chosen path is zero-terminated within `pathSize`.
 bool ChooseSaveFile(FileDialog& dialog);
 bool ChooseOpenFile(FileDialog& dialog);
 

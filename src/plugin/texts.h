@@ -39,6 +39,8 @@ inline constexpr char kSettingsFile[] = "kvel.config";
 inline constexpr char kAllFilesFilter[] = "wszystkie pliki\0*.*\0";
 inline constexpr char kImageFilter[] =
     "pliki graficzne\0*.bmp;*jpg;*.gif;*.png\0wszystkie pliki\0*.*\0";
+// The name a received file is proposed under when the offered one leaves nothing.
+inline constexpr char kUnnamedFile[] = "plik";
 inline constexpr char kImageHtmlFormat[] = "<div><img src=\"%s\"></div>";
 
 // Log lines.

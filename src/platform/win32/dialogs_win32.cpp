@@ -1,28 +1,31 @@
 // The real dialogs of the product: message boxes and the common file dialogs,
 // all without an owner window, from the plug-in module's instance.
-#include <windows.h>
-#include <commdlg.h>
+#include "platform/win32/dialogs_win32.h"
 
 #include <cstring>
 
-#include "platform/dialogs.h"
 #include "plugin/host.h"
 
 namespace kvel::platform {
-namespace {
 
-// 88 bytes from Windows 2000 on, the older 76-byte form before it.
-DWORD OpenFileNameSize() {
+static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT &&
+              kOfnExtensionDifferent == OFN_EXTENSIONDIFFERENT &&
+              kOfnPathMustExist == OFN_PATHMUSTEXIST && kOfnFileMustExist == OFN_FILEMUSTEXIST &&
+              kOfnDontAddToRecent == OFN_DONTADDTORECENT);
+static_assert(sizeof(OPENFILENAMEA) >= 88);
+
+DWORD OpenFileNameSize(DWORD majorVersion) {
+  return majorVersion >= 5 ? 88 : 76;
+}
+
+void FillOpenFileName(OPENFILENAMEA& ofn, FileDialog& dialog) {
   OSVERSIONINFOA version;
   std::memset(&version, 0, sizeof version);
   version.dwOSVersionInfoSize = sizeof version;  // 148
   GetVersionExA(&version);
-  return version.dwMajorVersion >= 5 ? 88 : 76;
-}
 
-void Fill(OPENFILENAMEA& ofn, FileDialog& dialog) {
   std::memset(&ofn, 0, sizeof ofn);
-  ofn.lStructSize = OpenFileNameSize();
+  ofn.lStructSize = OpenFileNameSize(version.dwMajorVersion);
   ofn.hwndOwner = nullptr;
   ofn.hInstance = static_cast<HINSTANCE>(PluginId());
   ofn.lpstrFilter = dialog.filter;
@@ -30,6 +33,14 @@ void Fill(OPENFILENAMEA& ofn, FileDialog& dialog) {
   ofn.lpstrFile = dialog.path;
   ofn.nMaxFile = static_cast<DWORD>(dialog.pathSize);
   ofn.Flags = dialog.flags;
+}
+
+namespace {
+
+// The path a dialog returns is used as a C string: make sure it ends.
+bool Finish(BOOL chosen, FileDialog& dialog) {
+  if (dialog.path != nullptr && dialog.pathSize > 0) dialog.path[dialog.pathSize - 1] = '\0';
+  return chosen != 0;
 }
 
 }  // namespace
@@ -44,14 +55,14 @@ void ShowError(const char* text, const char* caption) {
 
 bool ChooseSaveFile(FileDialog& dialog) {
   OPENFILENAMEA ofn;
-  Fill(ofn, dialog);
-  return GetSaveFileNameA(&ofn) != 0;
+  FillOpenFileName(ofn, dialog);
+  return Finish(GetSaveFileNameA(&ofn), dialog);
 }
 
 bool ChooseOpenFile(FileDialog& dialog) {
   OPENFILENAMEA ofn;
-  Fill(ofn, dialog);
-  return GetOpenFileNameA(&ofn) != 0;
+  FillOpenFileName(ofn, dialog);
+  return Finish(GetOpenFileNameA(&ofn), dialog);
 }
 
 }  // namespace kvel::platform

@@ -1,0 +1,63 @@
+// The stand-in host's user (win32 only): answers the plug-in's modal dialogs
+// the way a person would. A thread of its own watches this process's
+// top-level dialogs and
+//   - answers each question box titled "Pytanie" with the next queued answer
+//     (no when none is queued),
+//   - fills each open or save dialog with the next queued path and confirms
+//     it, or cancels it (also when nothing is queued),
+//   - records and closes every error box titled "Błąd",
+//   - records and dismisses any other message box.
+// Other dialogs of the process (the transfer window) are left alone.
+// Everything it saw is kept with its caption and text.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace standin {
+
+class UiDriver {
+ public:
+  struct Dialog {
+    std::string kind;     // "question", "error", "file" or "other" (message box)
+    std::string caption;  // the window's title
+    std::string text;     // the message, or the name a file dialog proposed
+  };
+
+  UiDriver();
+  ~UiDriver();  // stops watching; dialogs still open stay open
+  UiDriver(const UiDriver&) = delete;
+  UiDriver& operator=(const UiDriver&) = delete;
+
+  void QueueAnswer(bool yes);
+  // A path confirms the next file dialog with it; nullopt cancels it.
+  void QueueFileChoice(std::optional<std::string> path);
+
+  std::vector<Dialog> Seen();
+  // The texts of the error boxes, in order.
+  std::vector<std::string> Errors();
+  // Waits until `count` dialogs have been handled; false if that takes longer
+  // than `limitMs` (a guard against a hang, not a timing check).
+  bool WaitForDialogs(size_t count, unsigned limitMs = 60000);
+
+ private:
+  void Watch();
+  void Handle(void* window);
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool stop_ = false;
+  std::deque<bool> answers_;
+  std::deque<std::optional<std::string>> fileChoices_;
+  std::vector<Dialog> seen_;
+  std::vector<void*> handled_;  // windows answered and not yet gone
+  std::thread thread_;
+};
+
+}  // namespace standin

@@ -1,0 +1,17 @@
+#include "gg/command_edges.h"
+
+#include "images/image_exchange.h"
+#include "p2p/connection.h"
+#include "plugin/host.h"
+
+namespace kvel::gg {
+
+const CommandEdges& ProductionCommandEdges() {
+  static const CommandEdges edges{
+      &LookupPeerAddress,   &p2p::StartOutgoing,       &SendRawPacket,
+      &platform::ShowError, &platform::ChooseOpenFile, &images::SendImage,
+  };
+  return edges;
+}
+
+}  // namespace kvel::gg

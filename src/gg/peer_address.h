@@ -1,0 +1,16 @@
+// Where a contact accepts direct connections, as the peer table knows it.
+#pragma once
+
+#include <cstdint>
+
+namespace kvel::gg {
+
+struct PeerAddress {
+  uint32_t ip = 0;    // network byte order; 0 when none is known
+  uint16_t port = 0;  // 0, 1 and 2 are states, any other value a real port
+};
+
+// The table's address and port for `uin`; {0, 0} for a number it lacks.
+PeerAddress LookupPeerAddress(uint32_t uin);
+
+}  // namespace kvel::gg

@@ -1,0 +1,16 @@
+// Files of a transfer as standard binary streams. A file being written may
+// be read and written by other programs meanwhile.
+#pragma once
+
+#include <memory>
+
+#include "p2p/transfer_side.h"
+
+namespace kvel::p2p {
+
+// Null when the file cannot be opened.
+std::unique_ptr<StreamFile> OpenStdioFileForReading(const char* path);
+// Creates the file or empties an existing one; null when it cannot.
+std::unique_ptr<StreamFile> OpenStdioFileForWriting(const char* path);
+
+}  // namespace kvel::p2p

@@ -1,0 +1,229 @@
+// The product's own dialogs under Wine, answered by the stand-in host's UI
+// driver: the question box, the save and open dialogs and the error boxes,
+// in transfers between the two ends of a TCP connection on 127.0.0.1.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gg/menu_commands.h"
+#include "p2p/file_transfer.h"
+#include "p2p/transfer_records.h"
+#include "platform/dialogs.h"
+#include "platform/win32/dialogs_win32.h"
+#include "plugin/host.h"
+#include "plugin/texts.h"
+#include "contact_menu.h"
+#include "stand_in_host.h"
+#include "support/loopback_pair.h"
+#include "support/test_paths.h"
+#include "ui_driver.h"
+
+namespace kvel {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string Text(const char* bytes) {
+  return bytes;
+}
+
+// Everything the socket delivers until the peer closes.
+Bytes ReadToEnd(platform::Socket socket) {
+  Bytes incoming;
+  char buffer[4096];
+  for (int got; (got = platform::ReceiveSome(socket, buffer, sizeof buffer)) > 0;) {
+    incoming.insert(incoming.end(), buffer, buffer + got);
+  }
+  return incoming;
+}
+
+// An offer as a peer sends it, of a file named `name` with `size` bytes.
+Bytes Offer(const std::string& name, uint32_t size) {
+  p2p::FileInfo info;
+  info.sizeLow = size;
+  info.name = name;
+  Bytes bytes;
+  for (uint32_t word : {p2p::kOfferStart, p2p::kOfferInfo, 0u, 0u}) {
+    const p2p::Word packed = p2p::PackWord(word);
+    bytes.insert(bytes.end(), packed.begin(), packed.end());
+  }
+  const p2p::FileInfoBytes record = p2p::PackFileInfo(info);
+  bytes.insert(bytes.end(), record.begin(), record.end());
+  return bytes;
+}
+
+class RealDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetPluginId(GetModuleHandleA(nullptr));
+    SetHostLink(host_.Link());
+    host_.AddContact({21, "Ala", "4321", 3});
+    pair_ = testing::MakeLoopbackPair();
+    ASSERT_NE(pair_.a, platform::kInvalidSocket);
+  }
+  void TearDown() override {
+    testing::CloseLoopbackPair(pair_);
+    SetHostLink(nullptr);
+  }
+  void CloseA() {
+    platform::CloseSocket(pair_.a);
+    pair_.a = platform::kInvalidSocket;
+  }
+
+  testing::ScratchDir scratch_;
+  standin::Host host_{scratch_.Path()};
+  testing::LoopbackPair pair_;
+  standin::UiDriver driver_;
+};
+
+TEST_F(RealDialogsTest, FileGoesThroughOpenQuestionAndSaveDialogs) {
+  const std::string source = scratch_.File("raport roczny.bin");
+  std::string content(100000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 251);
+  testing::WriteFile(source, content);
+  const std::string target = scratch_.File("odebrany.bin");
+  driver_.QueueFileChoice(source);  // the sender's open dialog comes first
+  driver_.QueueAnswer(true);
+  driver_.QueueFileChoice(target);
+
+  bool sent = false;
+  std::thread sender([&] { sent = p2p::SendFile(pair_.a, 4321); });
+  const bool received = p2p::ReceiveFile(pair_.b, 4321);
+  sender.join();
+
+  EXPECT_TRUE(sent);
+  EXPECT_TRUE(received);
+  std::string saved;
+  ASSERT_TRUE(testing::ReadFile(target, &saved));
+  EXPECT_TRUE(saved == content);
+  const std::vector<standin::UiDriver::Dialog> seen = driver_.Seen();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].kind, "file");
+  EXPECT_EQ(seen[0].text, "");  // the open dialog proposes nothing
+  EXPECT_EQ(seen[1].kind, "question");
+  EXPECT_EQ(seen[1].caption, "Pytanie");
+  EXPECT_EQ(seen[1].text, Text("Ala chce wys\xB3"
+                               "a\xE6 do Ciebie plik raport roczny.bin (97KB). "
+                               "Czy chcesz go odebra\xE6?"));
+  EXPECT_EQ(seen[2].kind, "file");
+  EXPECT_EQ(seen[2].text, "raport roczny.bin");
+}
+
+TEST_F(RealDialogsTest, HostileNameIsShownAndProposedSanitisedAndRefusalIsSent) {
+  // The peer offers a path that climbs out and names a device.
+  const Bytes offer = Offer("..\\..\\Windows\\CON.txt", 2048);
+  driver_.QueueAnswer(false);
+  ASSERT_EQ(platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size())),
+            static_cast<int>(offer.size()));
+  EXPECT_FALSE(p2p::ReceiveFile(pair_.b, 77));
+  platform::CloseSocket(pair_.b);
+  pair_.b = platform::kInvalidSocket;
+  EXPECT_EQ(ReadToEnd(pair_.a), (Bytes{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  const std::vector<standin::UiDriver::Dialog> seen = driver_.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, Text("77 chce wys\xB3"
+                               "a\xE6 do Ciebie plik _CON.txt (2KB). "
+                               "Czy chcesz go odebra\xE6?"));
+}
+
+TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
+  const Bytes offer = Offer(
+      "C:zdj\xEA"
+      "cie.png",
+      10);
+  driver_.QueueAnswer(true);
+  driver_.QueueFileChoice(std::nullopt);
+  platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size()));
+  EXPECT_FALSE(p2p::ReceiveFile(pair_.b, 4321));
+  platform::CloseSocket(pair_.b);
+  pair_.b = platform::kInvalidSocket;
+  EXPECT_TRUE(ReadToEnd(pair_.a).empty());
+  const std::vector<standin::UiDriver::Dialog> seen = driver_.Seen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].kind, "file");
+  EXPECT_EQ(seen[1].text, Text("zdj\xEA"
+                               "cie.png"));
+}
+
+TEST_F(RealDialogsTest, CancelledOpenDialogLeavesThePeerWithOfferStartOnly) {
+  driver_.QueueFileChoice(std::nullopt);
+  EXPECT_FALSE(p2p::SendFile(pair_.a, 4321));
+  CloseA();
+  EXPECT_EQ(ReadToEnd(pair_.b), (Bytes{1, 0, 0, 0}));
+}
+
+TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
+  standin::ContactMenu menu(host_, "Tlen/ContactList", "12345");
+  gg::CommandEdges edges = gg::ProductionCommandEdges();
+  gg::PeerAddress peer;
+  int outgoing = 0;
+  edges.lookupPeer = [&](uint32_t) { return peer; };
+  edges.startOutgoing = [&](uint32_t, uint32_t) { return ++outgoing, true; };
+  for (uint16_t port : {0, 2, 1550}) {
+    peer = {0x0200000A, port};
+    gg::SendFileCommandWith(&menu.Context(), edges);
+  }
+  peer = {0, 0};
+  gg::SendFileCommandWith(&menu.Context(), edges);
+  EXPECT_EQ(driver_.Errors(), (std::vector<std::string>{Text("Odbiorca nie obs\xB3uguje po\xB3\xB9"
+                                                             "cze\xF1 bezpo\x9Crednich (p2p)"),
+                                                        Text("Odbiorca nie ma Ci\xEA na li\x9C"
+                                                             "cie kontakt\xF3w")}));
+  for (const standin::UiDriver::Dialog& dialog : driver_.Seen()) {
+    EXPECT_EQ(dialog.caption, Text("B\xB3\xB9"
+                                   "d"));
+  }
+  EXPECT_EQ(outgoing, 1);
+}
+
+TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
+  const std::string picture = scratch_.File("kot.jpg");
+  testing::WriteFile(picture, "not really a picture");
+  standin::ContactMenu menu(host_, "Tlen/ChatWindow", "12345");
+  gg::CommandEdges edges = gg::ProductionCommandEdges();
+  std::vector<std::pair<uint32_t, std::string>> images;
+  edges.sendImage = [&](uint32_t uin, const char* path) { images.emplace_back(uin, path); };
+  driver_.QueueFileChoice(std::nullopt);
+  driver_.QueueFileChoice(picture);
+  gg::SendImageCommandWith(&menu.Context(), edges);
+  EXPECT_TRUE(images.empty());
+  gg::SendImageCommandWith(&menu.Context(), edges);
+  EXPECT_EQ(images, (std::vector<std::pair<uint32_t, std::string>>{{12345, picture}}));
+}
+
+TEST(OpenFileNameTest, RecordIsFilledForThisPlatform) {
+  SetPluginId(GetModuleHandleA(nullptr));
+  EXPECT_EQ(platform::OpenFileNameSize(4), 76u);
+  EXPECT_EQ(platform::OpenFileNameSize(5), 88u);
+  EXPECT_EQ(platform::OpenFileNameSize(10), 88u);
+  char path[260] = "x";
+  platform::FileDialog dialog;
+  dialog.filter = text::kAllFilesFilter;
+  dialog.flags = platform::kOpenFileFlags;
+  dialog.path = path;
+  dialog.pathSize = sizeof path;
+  OPENFILENAMEA ofn;
+  std::memset(&ofn, 0xCC, sizeof ofn);
+  platform::FillOpenFileName(ofn, dialog);
+  EXPECT_EQ(ofn.lStructSize, 88u);  // Wine reports a version above 5
+  EXPECT_EQ(ofn.hwndOwner, nullptr);
+  EXPECT_EQ(ofn.hInstance, GetModuleHandleA(nullptr));
+  EXPECT_EQ(ofn.lpstrFilter, text::kAllFilesFilter);
+  EXPECT_EQ(ofn.nFilterIndex, 1u);
+  EXPECT_EQ(ofn.lpstrFile, path);
+  EXPECT_EQ(ofn.nMaxFile, 260u);
+  EXPECT_EQ(ofn.Flags, 0x02001C02u);
+  EXPECT_EQ(ofn.lpstrTitle, nullptr);
+  EXPECT_EQ(ofn.lpstrInitialDir, nullptr);
+  EXPECT_EQ(ofn.lpstrDefExt, nullptr);
+  EXPECT_EQ(ofn.lpstrCustomFilter, nullptr);
+  EXPECT_EQ(ofn.FlagsEx, 0u);
+}
+
+}  // namespace
+}  // namespace kvel

@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "contact_menu.h"
+#include "gg/dc_request.h"
+#include "gg/menu_commands.h"
+#include "p2p/connection.h"
+#include "plugin/host.h"
+#include "stand_in_host.h"
+#include "support/plugin_fixture.h"
+#include "support/test_paths.h"
+
+namespace kvel::gg {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The menu callback as the host calls it, without the plug-in's start.
+class MenuStateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetHostLink(host_.Link());
+    host_.RegisterService("Tlen/AddMenuCallBack",
+                          [](standin::Host&, standin::ServiceCall&) { return standin::Param{0}; });
+  }
+  void TearDown() override { SetHostLink(nullptr); }
+  int32_t Build(standin::ContactMenu& menu, int32_t event = 1) {
+    return MenuStateCallback(event, &menu.Context());
+  }
+
+  testing::ScratchDir scratch_;
+  standin::Host host_{scratch_.Path()};
+};
+
+TEST_F(MenuStateTest, OffersByPlaceAndProtocol) {
+  const struct {
+    const char* place;
+    const char* protocol;
+    int32_t result;
+    Strings offered;
+  } cases[] = {
+      {"Tlen/ChatWindow", "GG", 1, {"kvel/sendimage", "kvel/send"}},
+      {"Tlen/ContactList", "GG", 1, {"kvel/send"}},
+      {"Tlen/ChatWindowX", "GG", 1, {"kvel/send"}},
+      {"Tlen/ChatWindow", "Tlen", 0, {}},
+      {"Tlen/ChatWindow", "gg", 0, {}},
+      {"Tlen/ContactList", "GGX", 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.place) + " " + c.protocol);
+    standin::ContactMenu menu(host_, c.place, "12345", c.protocol);
+    EXPECT_EQ(Build(menu), c.result);
+    EXPECT_EQ(menu.Offered(), c.offered);
+    EXPECT_TRUE(standin::StrayMenuOffers().empty());
+  }
+}
+
+TEST_F(MenuStateTest, OffersNothingOutsideABuildingMenu) {
+  standin::ContactMenu menu(host_, "Tlen/ChatWindow", "12345");
+  EXPECT_EQ(Build(menu, 0), 0);
+  EXPECT_EQ(Build(menu, 2), 0);
+  menu.Context().building = 0;
+  EXPECT_EQ(Build(menu), 0);
+  menu.Context().building = 1;
+  menu.Element().id = nullptr;
+  EXPECT_EQ(Build(menu), 0);
+  menu.Context().element = nullptr;
+  EXPECT_EQ(Build(menu), 0);
+  EXPECT_TRUE(menu.Offered().empty());
+  // None of these asked the host for OfferMenuItem.
+  EXPECT_TRUE(host_.Calls().empty());
+  menu.Context().element = &menu.Element();
+  menu.Element().protocol = nullptr;
+  EXPECT_EQ(Build(menu), 0);
+}
+
+TEST_F(MenuStateTest, FetchesOfferMenuItemAnewForEveryMenu) {
+  standin::ContactMenu menu(host_, "Tlen/ContactList", "12345");
+  Build(menu);
+  Build(menu);
+  const std::vector<standin::ServiceCall> calls = host_.Calls();
+  ASSERT_EQ(calls.size(), 2u);
+  for (const auto& call : calls) {
+    EXPECT_EQ(call.service, "Tlen/GetProcAddress");
+    EXPECT_EQ(call.wparam, 0x1002);
+    EXPECT_EQ(call.lparam, 0);
+  }
+  host_.RegisterProc(0x1002, 0);  // a host without the function
+  EXPECT_EQ(Build(menu), 0);
+}
+
+TEST(LeadingNumberTest, ReadsTheNumberThatLeadsTheIdText) {
+  const struct {
+    const char* text;
+    uint32_t number;
+  } cases[] = {
+      {"12345", 12345},
+      {"12345@gg", 12345},
+      {"  \t+42x", 42},
+      {"-1", 0xFFFFFFFFu},
+      {"abc", 0},
+      {"", 0},
+      {"+", 0},
+      {"- 5", 0},
+      {"4294967295", 0xFFFFFFFFu},
+      {"007", 7},
+      {nullptr, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.text), c.number) << c.text;
+}
+
+TEST(DcRequestTest, IsTheClass16MessageHoldingTheByte2) {
+  const auto packet = PackDcRequest(12345);
+  EXPECT_EQ(std::vector<uint8_t>(packet.begin(), packet.end()),
+            (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x39, 0x30, 0,
+                                  0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
+}
+
+// The commands with recording edges; packets go through the stand-in host.
+class CommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetHostLink(host_.Link());
+    edges_.lookupPeer = [this](uint32_t uin) {
+      lookups_.push_back(uin);
+      return peer_;
+    };
+    edges_.startOutgoing = [this](uint32_t uin, uint32_t code) {
+      outgoing_.emplace_back(uin, code);
+      return true;
+    };
+    edges_.sendPacket = &SendRawPacket;
+    edges_.showError = [this](const char* text, const char* caption) {
+      errors_.emplace_back(text, caption);
+    };
+    edges_.chooseOpenFile = [this](platform::FileDialog& dialog) {
+      dialogs_.push_back(dialog);
+      proposed_.emplace_back(dialog.path);
+      if (!choice_) return false;
+      std::snprintf(dialog.path, dialog.pathSize, "%s", choice_->c_str());
+      return true;
+    };
+    edges_.sendImage = [this](uint32_t uin, const char* path) { images_.emplace_back(uin, path); };
+  }
+  void TearDown() override { SetHostLink(nullptr); }
+
+  testing::ScratchDir scratch_;
+  standin::Host host_{scratch_.Path()};
+  standin::ContactMenu menu_{host_, "Tlen/ChatWindow", "12345"};
+  CommandEdges edges_;
+  PeerAddress peer_;
+  std::optional<std::string> choice_;
+  std::vector<uint32_t> lookups_;
+  std::vector<std::pair<uint32_t, uint32_t>> outgoing_;
+  std::vector<std::pair<std::string, std::string>> errors_;
+  std::vector<platform::FileDialog> dialogs_;
+  Strings proposed_;
+  std::vector<std::pair<uint32_t, std::string>> images_;
+};
+
+TEST_F(CommandTest, SendFileChoosesByPeerState) {
+  const uint32_t address = 0x0200000A;  // 10.0.0.2
+  const std::string noDirect =
+      "Odbiorca nie obs\xB3uguje po\xB3\xB9"
+      "cze\xF1 bezpo\x9Crednich (p2p)";
+  const std::string notListed =
+      "Odbiorca nie ma Ci\xEA na li\x9C"
+      "cie kontakt\xF3w";
+  const struct {
+    PeerAddress peer;
+    size_t outgoing;
+    size_t packets;
+    Strings errors;
+  } cases[] = {
+      {{address, 1550}, 1, 0, {}},
+      {{address, 40000}, 1, 0, {}},
+      {{address, 3}, 1, 0, {}},
+      {{address, 1}, 0, 1, {}},
+      {{address, 0}, 0, 0, {noDirect}},
+      {{address, 2}, 0, 0, {notListed}},
+      {{0, 0}, 0, 0, {}},
+      {{0, 1550}, 0, 0, {}},
+      {{0, 2}, 0, 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.peer.ip << ":" << c.peer.port);
+    peer_ = c.peer;
+    outgoing_.clear();
+    errors_.clear();
+    lookups_.clear();
+    host_.ClearSentPackets();
+    host_.ClearCalls();
+    EXPECT_EQ(SendFileCommandWith(&menu_.Context(), edges_), 0);
+    EXPECT_EQ(lookups_, std::vector<uint32_t>{12345});
+    EXPECT_EQ(outgoing_.size(), c.outgoing);
+    if (c.outgoing == 1) {
+      EXPECT_EQ(outgoing_[0], std::make_pair(12345u, p2p::kPushCode));
+    }
+    EXPECT_EQ(host_.SentPackets().size(), c.packets);
+    Strings texts;
+    for (const auto& [text, caption] : errors_) {
+      texts.push_back(text);
+      EXPECT_EQ(caption,
+                "B\xB3\xB9"
+                "d");
+    }
+    EXPECT_EQ(texts, c.errors);
+  }
+}
+
+TEST_F(CommandTest, CallBackRequestIsOneProtocolCallWithThe21Bytes) {
+  peer_ = {0x0200000A, 1};
+  host_.ClearCalls();
+  SendFileCommandWith(&menu_.Context(), edges_);
+  const std::vector<standin::ServiceCall> calls = host_.Calls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].service, "Tlen/ProtocolCallFunction");
+  EXPECT_EQ(calls[0].lparam, 0);
+  EXPECT_EQ(calls[0].decoded, "protocol=GG function=PFSendRawData length=21");
+  const std::vector<standin::SentPacket> packets = host_.SentPackets();
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].bytes, (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x39, 0x30, 0,
+                                                    0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
+  // Each record leads with its own size (20 bytes in the 32-bit host).
+  uint32_t size = 0, length = 0;
+  std::memcpy(&size, calls[0].record.data(), 4);
+  EXPECT_EQ(size, sizeof(host::ProtocolCall));
+  std::memcpy(&size, calls[0].extra.data(), 4);
+  std::memcpy(&length, calls[0].extra.data() + 4, 4);
+  EXPECT_EQ(size, sizeof(host::RawPacket));
+  EXPECT_EQ(length, 21u);
+}
+
+TEST_F(CommandTest, SendImageHandsTheChosenPictureOver) {
+  choice_.reset();
+  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), edges_), 0);
+  EXPECT_TRUE(images_.empty());
+  ASSERT_EQ(dialogs_.size(), 1u);
+  EXPECT_EQ(proposed_[0], "");
+  EXPECT_EQ(dialogs_[0].pathSize, 260u);
+  EXPECT_EQ(dialogs_[0].flags, 0x02001C02u);
+  // Two pairs of texts and the empty text that ends the list.
+  EXPECT_EQ(std::string(dialogs_[0].filter, 60),
+            std::string("pliki graficzne\0*.bmp;*jpg;*.gif;*.png\0wszystkie pliki\0*.*\0", 60));
+
+  choice_ = "C:\\Obrazki\\kot.jpg";
+  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), edges_), 0);
+  EXPECT_EQ(images_,
+            (std::vector<std::pair<uint32_t, std::string>>{{12345, "C:\\Obrazki\\kot.jpg"}}));
+  EXPECT_TRUE(outgoing_.empty());
+  EXPECT_TRUE(lookups_.empty());
+}
+
+TEST_F(CommandTest, ElementsWithoutIdTextDoNothing) {
+  menu_.Element().id = nullptr;
+  peer_ = {0x0200000A, 1550};
+  choice_ = "x.png";
+  EXPECT_EQ(SendFileCommandWith(&menu_.Context(), edges_), 0);
+  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), edges_), 0);
+  EXPECT_TRUE(lookups_.empty());
+  EXPECT_TRUE(dialogs_.empty());
+  EXPECT_EQ(SendFileCommandWith(nullptr, edges_), 0);
+}
+
+// Through the plug-in's entry points: the callback LoadPlugin registered and
+// the click functions of its menu items.
+TEST(MenuThroughEntryPointsTest, RegisteredCallbackOffersAndClicksRun) {
+  testing::LoadedPlugin plugin;
+  standin::ContactMenu chat(plugin.Host(), "Tlen/ChatWindow", "12345");
+  EXPECT_EQ(chat.Build(), std::vector<int32_t>{1});
+  EXPECT_EQ(chat.Offered(), (Strings{"kvel/sendimage", "kvel/send"}));
+  standin::ContactMenu list(plugin.Host(), "Tlen/ContactList", "12345");
+  list.Build();
+  EXPECT_EQ(list.Offered(), Strings{"kvel/send"});
+  standin::ContactMenu other(plugin.Host(), "Tlen/ChatWindow", "12345", "Tlen");
+  EXPECT_EQ(other.Build(), std::vector<int32_t>{0});
+  EXPECT_TRUE(other.Offered().empty());
+  // An unknown contact: the command finds no address and does nothing.
+  plugin.Host().ClearCalls();
+  int32_t result = -1;
+  EXPECT_TRUE(list.Click("kvel/send", &result));
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(plugin.Host().SentPackets().empty());
+}
+
+}  // namespace
+}  // namespace kvel::gg

@@ -1,0 +1,147 @@
+// Both halves of the transfer on the two ends of a TCP connection on
+// 127.0.0.1, with the platform's files and scripted dialogs.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "p2p/file_transfer.h"
+#include "p2p/socket_transfer.h"
+#include "p2p/transfer_records.h"
+#include "p2p/transfer_stream.h"
+#include "plugin/host.h"
+#include "stand_in_host.h"
+#include "support/fake_connection.h"
+#include "support/loopback_pair.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_paths.h"
+
+namespace kvel::p2p {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using testing::ScriptedDialogs;
+
+// Passes everything through and keeps a copy of what came in.
+class TapConnection final : public StreamConnection {
+ public:
+  explicit TapConnection(StreamConnection& inner) : inner_(inner) {}
+  int Read(void* buffer, int count) override {
+    const int got = inner_.Read(buffer, count);
+    if (got > 0) {
+      const auto* bytes = static_cast<const uint8_t*>(buffer);
+      incoming_.insert(incoming_.end(), bytes, bytes + got);
+    }
+    return got;
+  }
+  int Write(const void* data, int count) override { return inner_.Write(data, count); }
+  const Bytes& Incoming() const { return incoming_; }
+
+ private:
+  StreamConnection& inner_;
+  Bytes incoming_;
+};
+
+// The chunk headers of a sender's stream, after its offer.
+std::vector<std::pair<uint32_t, int32_t>> Chunks(const Bytes& stream) {
+  std::vector<std::pair<uint32_t, int32_t>> chunks;
+  size_t at = 16 + kFileInfoSize;
+  while (at + kChunkHeaderSize <= stream.size()) {
+    const ChunkHeader header = *UnpackChunkHeader(std::span(stream).subspan(at));
+    chunks.emplace_back(header.type, header.length);
+    at += kChunkHeaderSize + static_cast<size_t>(std::max(header.length, 0));
+  }
+  EXPECT_EQ(at, stream.size());
+  return chunks;
+}
+
+class FileLoopbackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pair_ = testing::MakeLoopbackPair();
+    ASSERT_NE(pair_.a, platform::kInvalidSocket);
+    SetHostLink(host_.Link());
+    host_.AddContact({21, "Ala", "4321", 3});
+  }
+  void TearDown() override {
+    SetHostLink(nullptr);
+    testing::CloseLoopbackPair(pair_);
+  }
+  std::string Source(size_t size) {
+    content_ = testing::PatternBytes(size, static_cast<uint32_t>(size));
+    const std::string path = scratch_.File("source " + std::to_string(size) + ".bin");
+    testing::WriteFile(path, std::string(content_.begin(), content_.end()));
+    return path;
+  }
+  Bytes Received(const std::string& path) {
+    std::string content;
+    EXPECT_TRUE(testing::ReadFile(path, &content));
+    return Bytes(content.begin(), content.end());
+  }
+
+  testing::ScratchDir scratch_;
+  standin::Host host_{scratch_.Path()};
+  testing::LoopbackPair pair_;
+  testing::ScriptedDialogsScope dialogs_;
+  Bytes content_;
+};
+
+class FileLoopbackSizeTest : public FileLoopbackTest,
+                             public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
+  const size_t size = GetParam();
+  ScriptedDialogs::QueueOpenChoice(Source(size));
+  const std::string target = scratch_.File("received.bin");
+  ScriptedDialogs::QueueSaveChoice(target);
+
+  bool sent = false;
+  std::thread sender([&] { sent = SendFile(pair_.a, 4321); });
+  SocketConnection socket(pair_.b);
+  TapConnection tap(socket);
+  SocketTransferSide side(pair_.b);
+  const bool received = ReceiveStream(tap, 4321, side);
+  sender.join();
+
+  EXPECT_TRUE(sent);
+  EXPECT_TRUE(received);
+  EXPECT_TRUE(Received(target) == content_);
+  std::vector<std::pair<uint32_t, int32_t>> expected(size / 4096, {kChunkMore, 4096});
+  expected.emplace_back(kChunkLast, static_cast<int32_t>(size % 4096));
+  EXPECT_EQ(Chunks(tap.Incoming()), expected);
+  const FileInfo offer = *UnpackFileInfo(std::span(tap.Incoming()).subspan(16));
+  EXPECT_EQ(offer.Size(), size);
+  EXPECT_EQ(offer.name, "source " + std::to_string(size) + ".bin");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FileLoopbackSizeTest,
+                         ::testing::Values(0, 1, 4095, 4096, 4097, 65535, 65536, 65537,
+                                           5 * 1024 * 1024));
+
+TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
+  ScriptedDialogs::QueueOpenChoice(Source(70000));
+  const std::string target = scratch_.File("zapisany.bin");
+  ScriptedDialogs::QueueSaveChoice(target);
+  bool sent = false;
+  std::thread sender([&] { sent = SendFile(pair_.a, 4321); });
+  EXPECT_TRUE(ReceiveFile(pair_.b, 4321));
+  sender.join();
+  EXPECT_TRUE(sent);
+  EXPECT_TRUE(Received(target) == content_);
+
+  const std::vector<testing::DialogCall> calls = ScriptedDialogs::Calls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].kind, testing::DialogCall::kOpen);
+  EXPECT_EQ(calls[1].kind, testing::DialogCall::kQuestion);
+  EXPECT_EQ(calls[1].text,
+            "Ala chce wys\xB3"
+            "a\xE6 do Ciebie plik source 70000.bin (68KB). Czy chcesz go "
+            "odebra\xE6?");
+  EXPECT_EQ(calls[1].caption, "Pytanie");
+  EXPECT_EQ(calls[2].kind, testing::DialogCall::kSave);
+  EXPECT_EQ(calls[2].text, "source 70000.bin");
+}
+
+}  // namespace
+}  // namespace kvel::p2p

@@ -1,0 +1,137 @@
+#include "support/fake_transfer_side.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "p2p/stdio_file.h"
+
+namespace kvel::testing {
+namespace {
+
+std::string WholeFilter(const char* filter) {
+  if (filter == nullptr) return {};
+  const char* end = filter;
+  while (*end != '\0') end += std::strlen(end) + 1;
+  return std::string(filter, static_cast<size_t>(end - filter));
+}
+
+// A real file that fails after a byte budget and tells its owner about its
+// close and its end.
+class TrackedFile final : public p2p::StreamFile {
+ public:
+  TrackedFile(std::unique_ptr<p2p::StreamFile> file, FakeTransferSide& side)
+      : file_(std::move(file)), side_(side) {
+    ++side_.openFiles;
+  }
+  ~TrackedFile() override { --side_.openFiles; }
+
+  size_t Read(void* buffer, size_t count) override {
+    if (passed_ + count > side_.failReadAfter) {
+      const size_t allowed = side_.failReadAfter - std::min(passed_, side_.failReadAfter);
+      const size_t got = file_->Read(buffer, allowed);
+      passed_ += got;
+      failed_ = true;
+      return got;
+    }
+    const size_t got = file_->Read(buffer, count);
+    passed_ += got;
+    return got;
+  }
+  bool Write(const void* data, size_t count) override {
+    if (passed_ + count > side_.failWriteAfter) {
+      failed_ = true;
+      return false;
+    }
+    passed_ += count;
+    return file_->Write(data, count);
+  }
+  bool Failed() const override { return failed_ || file_->Failed(); }
+  bool Close() override {
+    ++side_.closedFiles;
+    return file_->Close() && !failed_;
+  }
+
+ private:
+  std::unique_ptr<p2p::StreamFile> file_;
+  FakeTransferSide& side_;
+  size_t passed_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+std::string FakeTransferSide::PeerName(uint32_t uin) {
+  peerNameAsked.push_back(uin);
+  return peerName;
+}
+
+bool FakeTransferSide::AskYesNo(const char* text, const char* caption) {
+  dialogs.push_back({"question", text, caption, {}, 0, 0});
+  if (onDialog) onDialog(dialogs.back());
+  return answerYes;
+}
+
+bool FakeTransferSide::Choose(const char* kind, platform::FileDialog& dialog,
+                              const std::optional<std::string>& choice) {
+  Dialog record{kind, {}, {}, WholeFilter(dialog.filter), dialog.flags, dialog.pathSize};
+  record.text.assign(dialog.path, strnlen(dialog.path, dialog.pathSize));
+  dialogs.push_back(record);
+  if (onDialog) onDialog(dialogs.back());
+  if (!choice) return false;
+  const size_t length = std::min(choice->size(), dialog.pathSize - 1);
+  std::memcpy(dialog.path, choice->data(), length);
+  dialog.path[length] = '\0';
+  return true;
+}
+
+bool FakeTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {
+  return Choose("save", dialog, saveChoice);
+}
+
+bool FakeTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
+  return Choose("open", dialog, openChoice);
+}
+
+std::optional<platform::FileInformation> FakeTransferSide::ReadFileInformation(const char* path) {
+  if (information) return *information;
+  return platform::ReadFileInformation(path);
+}
+
+std::unique_ptr<p2p::StreamFile> FakeTransferSide::Track(std::unique_ptr<p2p::StreamFile> file) {
+  if (file == nullptr) return nullptr;
+  return std::make_unique<TrackedFile>(std::move(file), *this);
+}
+
+std::unique_ptr<p2p::StreamFile> FakeTransferSide::OpenForReading(const char* path) {
+  opened.push_back(std::string("r:") + path);
+  if (failOpenForReading) return nullptr;
+  return Track(p2p::OpenStdioFileForReading(path));
+}
+
+std::unique_ptr<p2p::StreamFile> FakeTransferSide::OpenForWriting(const char* path) {
+  opened.push_back(std::string("w:") + path);
+  if (failOpenForWriting) return nullptr;
+  return Track(p2p::OpenStdioFileForWriting(path));
+}
+
+void FakeTransferSide::SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) {
+  transferFiles.push_back({path, totalBytes, doneBytes});
+}
+
+void FakeTransferSide::AddProgress(int64_t bytes) {
+  progress.push_back(bytes);
+}
+
+int64_t FakeTransferSide::ProgressTotal() const {
+  int64_t total = 0;
+  for (int64_t bytes : progress) total += bytes;
+  return total;
+}
+
+std::vector<std::string> FakeTransferSide::DialogKinds() const {
+  std::vector<std::string> kinds;
+  for (const Dialog& dialog : dialogs) kinds.push_back(dialog.kind);
+  return kinds;
+}
+
+}  // namespace kvel::testing

@@ -1,0 +1,76 @@
+// The user, files and transfer window of a transfer, for tests: scripted
+// answers, recorded dialogs and window calls, real files by default with
+// failures on demand.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "p2p/transfer_side.h"
+
+namespace kvel::testing {
+
+class FakeTransferSide final : public p2p::TransferSide {
+ public:
+  struct Dialog {
+    std::string kind;  // "question", "save" or "open"
+    std::string text;  // question text, or the name the file dialog proposes
+    std::string caption;
+    std::string filter;  // with its NULs
+    unsigned long flags = 0;
+    size_t pathSize = 0;
+  };
+  struct FileCall {
+    std::string path;
+    int64_t total = 0;
+    int64_t done = 0;
+  };
+
+  // Scripted answers.
+  std::string peerName = "Ala";
+  bool answerYes = true;
+  std::optional<std::string> saveChoice;  // nullopt cancels
+  std::optional<std::string> openChoice;
+  // Replaces the file information the platform reports.
+  std::optional<std::optional<platform::FileInformation>> information;
+  bool failOpenForWriting = false;
+  bool failOpenForReading = false;
+  // Reads or writes fail once this many bytes have passed.
+  size_t failReadAfter = SIZE_MAX;
+  size_t failWriteAfter = SIZE_MAX;
+  // Runs as each dialog opens (e.g. to see what was sent by then).
+  std::function<void(const Dialog&)> onDialog;
+
+  // What happened.
+  std::vector<uint32_t> peerNameAsked;
+  std::vector<Dialog> dialogs;
+  std::vector<FileCall> transferFiles;
+  std::vector<int64_t> progress;
+  std::vector<std::string> opened;  // "r:path" / "w:path"
+  int openFiles = 0;                // opened and not yet destroyed
+  int closedFiles = 0;              // Close() called
+
+  std::string PeerName(uint32_t uin) override;
+  bool AskYesNo(const char* text, const char* caption) override;
+  bool ChooseSaveFile(platform::FileDialog& dialog) override;
+  bool ChooseOpenFile(platform::FileDialog& dialog) override;
+  std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
+  std::unique_ptr<p2p::StreamFile> OpenForReading(const char* path) override;
+  std::unique_ptr<p2p::StreamFile> OpenForWriting(const char* path) override;
+  void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) override;
+  void AddProgress(int64_t bytes) override;
+
+  int64_t ProgressTotal() const;
+  std::vector<std::string> DialogKinds() const;
+
+ private:
+  bool Choose(const char* kind, platform::FileDialog& dialog,
+              const std::optional<std::string>& choice);
+  std::unique_ptr<p2p::StreamFile> Track(std::unique_ptr<p2p::StreamFile> file);
+};
+
+}  // namespace kvel::testing
