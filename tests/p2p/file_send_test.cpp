@@ -68,7 +68,7 @@ TEST_F(FileSendTest, SendsFullChunksThenAShortLastOne) {
     SCOPED_TRACE(test.size);
     FakeTransferSide side;
     const Bytes data = PatternBytes(test.size, 9);
-    const std::string path = Source(data, "f" + std::to_string(test.size) + ".bin");
+    const std::string path = Source(data, std::string("f") + std::to_string(test.size) + ".bin");
     side.openChoice = path;
     FakeConnection connection(kAccept);
     ASSERT_TRUE(SendStream(connection, side));
@@ -89,7 +89,7 @@ TEST_F(FileSendTest, SendsFullChunksThenAShortLastOne) {
     EXPECT_EQ(side.progress, progress);
     const FileInfo record = SentRecord(connection);
     EXPECT_EQ(record.Size(), test.size);
-    EXPECT_EQ(record.name, "f" + std::to_string(test.size) + ".bin");
+    EXPECT_EQ(record.name, std::string("f") + std::to_string(test.size) + ".bin");
     ASSERT_EQ(side.transferFiles.size(), 1u);
     EXPECT_EQ(side.transferFiles[0].path, path);
     EXPECT_EQ(side.transferFiles[0].total, static_cast<int64_t>(test.size));
