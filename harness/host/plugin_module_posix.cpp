@@ -1,3 +1,4 @@
+#include "gg/user_db.h"
 #include "p2p/listener.h"
 #include "plugin/data_path.h"
 #include "plugin/plugin_info.h"
@@ -22,6 +23,8 @@ bool PluginModule::Load(const std::string&, std::string*) {
 
 void PluginModule::Unload() {
   kvel::p2p::ProcessListener().Stop();
+  kvel::gg::ProcessUserDB().ClearUsers();
+  kvel::gg::ProcessUserDB().Bitmaps().Release();
   loaded_ = false;
 }
 
