@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 
 #include "contact_list_icons.h"
 #include "gg/peer_state.h"
@@ -45,14 +46,14 @@ struct BitmapLog {
 std::vector<std::string> IconSequence(const std::vector<standin::IconCall>& calls) {
   std::vector<std::string> out;
   for (const standin::IconCall& call : calls) {
-    std::string name = call.service.substr(call.service.rfind('/') + 1);
-    std::string line = name + " " + std::to_string(call.item);
+    std::ostringstream line;
+    line << call.service.substr(call.service.rfind('/') + 1) << " " << call.item;
     if (!call.image.empty()) {
       uintptr_t bitmap;
       std::memcpy(&bitmap, call.image.data() + offsetof(host::ImageRecord, bitmap), sizeof bitmap);
-      line += " " + std::to_string(bitmap - 0x1000);
+      line << " " << bitmap - 0x1000;
     }
-    out.push_back(line);
+    out.push_back(line.str());
   }
   return out;
 }
