@@ -19,14 +19,6 @@ TEST(StatusEntry, DescriptionStatusesTakeFifteenPlusD) {
   EXPECT_EQ(entries[1], (gg::StatusEntry{202, 2, Ip(10, 0, 0, 3), 1, 14}));
 }
 
-TEST(StatusEntry, OnlyStatuses4_5_21_22CarryADescription) {
-  for (int status = 0; status < 256; ++status) {
-    const bool described = status == 4 || status == 5 || status == 21 || status == 22;
-    EXPECT_EQ(HasDescription(static_cast<uint8_t>(status)), described) << status;
-    EXPECT_EQ(IsUnavailable(static_cast<uint8_t>(status)), status == 1 || status == 21) << status;
-  }
-}
-
 TEST(StatusEntry, DescriptionLengthIsUnsigned) {
   const Bytes entry = StatusEntryBytes(5, 22, Ip(1, 2, 3, 4), 3, std::string(200, 'x'));
   std::optional<gg::StatusEntry> unpacked = UnpackStatusEntry(entry);

@@ -2,8 +2,10 @@
 // counted stand-in bitmaps.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <sstream>
+#include <thread>
 
 #include "contact_list_icons.h"
 #include "gg/peer_state.h"
@@ -108,33 +110,6 @@ TEST_F(UserDBTest, PortsGiveTheirStatesIcons) {
   }
 }
 
-TEST_F(UserDBTest, IconSequencesFollowTheMask) {
-  struct Case {
-    uint16_t mask;
-    Lines icons;
-  } cases[] = {
-      {15,
-       {"ChangeItemIcon 11 9984", "AddItemIcons 11 9984", "ChangeItemIcon 11 9981",
-        "RemoveItemIcon 11"}},
-      // Only state 3 is shown: the green icon stays when the port turns 0.
-      {8, {"ChangeItemIcon 11 9984", "AddItemIcons 11 9984", "RemoveItemIcon 11"}},
-      {0, {"RemoveItemIcon 11"}},
-  };
-  for (const Case& c : cases) {
-    Mask(c.mask);
-    icons_.ClearCalls();
-    db_->SetUser(1001, 1, 1550);
-    db_->SetUser(1001, 1, 0);
-    if (c.mask == 8) {
-      ASSERT_TRUE(icons_.Current(11));
-      EXPECT_EQ(icons_.Current(11)->bitmap, reinterpret_cast<Param>(FakeBitmap(9984)));
-    }
-    db_->RemoveUser(1001);
-    EXPECT_EQ(Icons(), c.icons) << "mask " << c.mask;
-    EXPECT_FALSE(icons_.Current(11)) << "mask " << c.mask;
-  }
-}
-
 TEST_F(UserDBTest, BitmapsLoadOnceAtTheFirstListedContact) {
   db_->SetUser(777, 1, 1550);   // not listed: no icon, no bitmaps
   db_->SetUser(1004, 1, 1550);  // listed, but not as a contact
@@ -218,6 +193,26 @@ TEST_F(UserDBTest, HostMayReadTheTableWhileItIsCalled) {
   db_->SetUser(1002, 1, 1);
   db_->ClearUsers();
   EXPECT_EQ(seen, (std::vector<size_t>{1, 2, 1, 0}));
+}
+
+TEST_F(UserDBTest, ReadersOnOtherThreadsSeeWholeEntries) {
+  // Connection threads read while the hook's thread writes: every read sees
+  // an entry as one SetUser left it (address and port set together).
+  std::atomic<bool> done{false};
+  std::atomic<int> torn{0};
+  std::thread reader([&] {
+    while (!done.load()) {
+      std::optional<UserDB::user> entry = db_->Find(1001);
+      if (entry && entry->ip != entry->port) torn.fetch_add(1);
+    }
+  });
+  for (uint16_t i = 1; i < 500; ++i) {
+    db_->SetUser(1001, i, i);
+    if (i % 7 == 0) db_->RemoveUser(1001);
+  }
+  done.store(true);
+  reader.join();
+  EXPECT_EQ(torn.load(), 0);
 }
 
 }  // namespace
