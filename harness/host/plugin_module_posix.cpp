@@ -1,3 +1,4 @@
+#include "gg/user_db.h"
 #include "images/pending_images.h"
 #include "p2p/listener.h"
 #include "plugin/data_path.h"
@@ -24,6 +25,8 @@ bool PluginModule::Load(const std::string&, std::string*) {
 void PluginModule::Unload() {
   kvel::p2p::ProcessListener().Stop();
   kvel::images::ClearPendingImages();
+  kvel::gg::ProcessUserDB().ClearUsers();
+  kvel::gg::ProcessUserDB().Bitmaps().Release();
   loaded_ = false;
 }
 

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# fuzz-long.sh [SECONDS] [TARGET...]
+# A longer fuzzing campaign than the bounded run of the test suite: builds the
+# "fuzz" preset and runs each target (default: every target of fuzz/) for
+# SECONDS (default 3600) from its committed corpus. New inputs and crash
+# artifacts stay in build/fuzz/fuzz-work/<target>/; once a crash is fixed, its
+# input is kept as fuzz/corpus/<target>/regression_<what_it_broke>.bin.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+seconds="${1:-3600}"
+shift || true
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(protocol_hook_fuzzer)
+fi
+cmake --preset fuzz >/dev/null
+cmake --build build/fuzz -j2 --target "${targets[@]}"
+for target in "${targets[@]}"; do
+  echo "== $target for ${seconds}s"
+  ASAN_OPTIONS=detect_leaks=1 scripts/run-fuzzer.sh "build/fuzz/fuzz/$target" \
+    "fuzz/corpus/$target" "build/fuzz/fuzz-work/$target" "$seconds"
+done

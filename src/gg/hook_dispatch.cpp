@@ -1,0 +1,141 @@
+#include "gg/hook_dispatch.h"
+
+#include <vector>
+
+#include "gg/gg_packet.h"
+#include "gg/image_option.h"
+#include "gg/local_address.h"
+#include "gg/login_packet.h"
+#include "gg/received_message.h"
+#include "gg/rich_text.h"
+#include "gg/status_entry.h"
+
+namespace kvel::gg {
+namespace {
+
+constexpr uint32_t kCallBackDirection = 3;  // the peer asked us to call and pull
+constexpr uint8_t kCallBackText = 2;
+
+// Sends a copy of the login that announces this machine's address, the
+// listening port and the external address and port; the host's own packet is
+// then dropped.
+int32_t RewriteLogin(std::span<const uint8_t> packet, const HookEdges& edges) {
+  std::optional<LoginFields> fields = UnpackLogin(packet);
+  if (!fields || fields->localAddress != 0) return kPassOn;
+
+  uint32_t address = edges.inetAddr(kLocalAddress);
+  if (address == 0) address = ChooseLocalAddress(edges.localHostAddresses());
+  const Settings settings = edges.settings();
+
+  std::vector<uint8_t> copy(packet.begin(), packet.end());
+  fields->localAddress = address;
+  fields->localPort = settings.localPort;
+  fields->externAddress = edges.inetAddr(settings.externIp);
+  fields->externPort = settings.externPort;
+  PackLoginAddresses(copy, *fields);
+  edges.sendRawPacket(copy);
+  return kTakenOver;
+}
+
+int32_t HandleLogin(std::span<const uint8_t> packet, const HookEdges& edges) {
+  if (std::optional<uint32_t> uin = UnpackLoginUin(packet)) edges.setOwnUin(*uin);
+  return RewriteLogin(packet, edges);
+}
+
+int32_t HandleChatImages(const ReceivedMessage& message, const HookEdges& edges) {
+  for (const ImageMark& mark : RichTextImageMarks(message.attributes)) {
+    if (edges.isImageCached(message.sender, mark.size, mark.checksum)) {
+      edges.showReceivedImage(message.sender, mark.size, mark.checksum);
+    } else {
+      edges.requestImage(message.sender, mark.size, mark.checksum);
+    }
+  }
+  // An image-only message has nothing left for the host to show.
+  return message.EmptyText() ? kTakenOver : kPassOn;
+}
+
+int32_t HandleImageControl(const ReceivedMessage& message, const HookEdges& edges) {
+  std::optional<ImageOption> option = UnpackImageOption(message.attributes);
+  if (!option) return kPassOn;
+  const uint32_t sender = message.sender;
+  switch (option->kind) {
+    case kImageFirstReply:
+    case kImageLaterReply:
+      if (edges.receiveImagePart(sender, option->whole)) {
+        edges.showReceivedImage(sender, option->size, option->checksum);
+      }
+      return kTakenOver;
+    case kImageRequest:
+      edges.answerImageRequest(sender, option->size, option->checksum);
+      return kTakenOver;
+    default:
+      return kPassOn;
+  }
+}
+
+int32_t HandleMessage(std::span<const uint8_t> payload, const HookEdges& edges) {
+  std::optional<ReceivedMessage> message = UnpackReceivedMessage(payload);
+  if (!message) return kPassOn;
+  switch (message->messageClass) {
+    case kClassCallBack:
+      if (message->text.empty() || message->text[0] != kCallBackText) return kPassOn;
+      edges.startOutgoing(message->sender, kCallBackDirection);
+      return kTakenOver;
+    case kClassChat:
+      if (!IsRichText(message->attributes)) return kPassOn;
+      return HandleChatImages(*message, edges);
+    case kClassControl:
+      if (!message->EmptyText() || !message->HasAttributes()) return kPassOn;
+      return HandleImageControl(*message, edges);
+    default:
+      return kPassOn;
+  }
+}
+
+void ApplyStatus(const StatusEntry& entry, const HookEdges& edges) {
+  if (IsUnavailable(entry.status)) {
+    edges.removeUser(entry.uin);
+  } else {
+    edges.setUser(entry.uin, entry.address, entry.port);
+  }
+}
+
+int32_t HandleReceived(std::span<const uint8_t> packet, const HookEdges& edges) {
+  std::optional<PacketView> view = UnpackPacket(packet);
+  if (!view) return kPassOn;
+  switch (view->type) {
+    case kTypeReceivedMessage:
+      return HandleMessage(view->payload, edges);
+    case kTypeNotifyReply:
+      for (const StatusEntry& entry : UnpackStatusEntries(view->payload)) ApplyStatus(entry, edges);
+      return kPassOn;
+    case kTypeStatusChange:
+      if (std::optional<StatusEntry> entry = UnpackStatusEntry(view->payload)) {
+        ApplyStatus(*entry, edges);
+      }
+      return kPassOn;
+    default:
+      return kPassOn;
+  }
+}
+
+}  // namespace
+
+int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, const HookEdges& edges) {
+  switch (code) {
+    case kEventForget:
+      edges.clearUsers();
+      return kPassOn;
+    case kEventSending: {
+      std::optional<PacketView> view = UnpackPacket(packet);
+      if (!view || view->type != kTypeLogin) return kPassOn;
+      return HandleLogin(packet, edges);
+    }
+    case kEventReceived:
+      return HandleReceived(packet, edges);
+    default:
+      return kPassOn;
+  }
+}
+
+}  // namespace kvel::gg

@@ -1,0 +1,41 @@
+#include "gg/state_bitmaps.h"
+
+namespace kvel::gg {
+
+StateBitmaps::StateBitmaps(BitmapFunctions functions) : functions_(std::move(functions)) {}
+
+StateBitmaps::~StateBitmaps() {
+  Release();
+}
+
+void StateBitmaps::Release() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (platform::Bitmap& bitmap : bitmaps_) {
+    if (bitmap != nullptr) functions_.remove(bitmap);
+    bitmap = nullptr;
+  }
+  loaded_ = false;
+}
+
+void StateBitmaps::LoadOnce() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (loaded_) return;
+  for (int i = 0; i < 4; ++i) bitmaps_[i] = functions_.load(kFirstStateBitmap + i);
+  loaded_ = true;
+}
+
+bool StateBitmaps::Loaded() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return loaded_;
+}
+
+platform::Bitmap StateBitmaps::Get(int state) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state >= 0 && state < 4 ? bitmaps_[state] : nullptr;
+}
+
+bool StateBitmaps::Measure(platform::Bitmap bitmap, int32_t* width, int32_t* height) {
+  return functions_.size(bitmap, width, height);
+}
+
+}  // namespace kvel::gg

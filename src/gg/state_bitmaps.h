@@ -1,0 +1,48 @@
+// The four contact-list state pictures (bitmap resources 9981 to 9984), one
+// per PeerState. Loaded on first use, once, and deleted with the object.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+#include "platform/bitmaps.h"
+
+namespace kvel::gg {
+
+inline constexpr int kFirstStateBitmap = 9981;
+
+// The platform's bitmap functions; tests count or fake them.
+struct BitmapFunctions {
+  std::function<platform::Bitmap(int id)> load = &platform::LoadBitmapResource;
+  std::function<bool(platform::Bitmap, int32_t* width, int32_t* height)> size =
+      &platform::BitmapSize;
+  std::function<void(platform::Bitmap)> remove = &platform::DeleteBitmap;
+};
+
+class StateBitmaps {
+ public:
+  explicit StateBitmaps(BitmapFunctions functions = {});
+  ~StateBitmaps();  // Release()
+  StateBitmaps(const StateBitmaps&) = delete;
+  StateBitmaps& operator=(const StateBitmaps&) = delete;
+
+  // Loads the four bitmaps unless that was done before; a failed load leaves
+  // its handle null and is not retried.
+  void LoadOnce();
+  bool Loaded();
+  // Deletes the handles that were loaded; the next LoadOnce loads anew.
+  void Release();
+  // The handle for `state` (0 to 3); null before loading or when it failed.
+  platform::Bitmap Get(int state);
+  // The platform's width and height of a loaded handle; false when unknown.
+  bool Measure(platform::Bitmap bitmap, int32_t* width, int32_t* height);
+
+ private:
+  std::mutex mutex_;
+  BitmapFunctions functions_;
+  bool loaded_ = false;
+  platform::Bitmap bitmaps_[4] = {};
+};
+
+}  // namespace kvel::gg

@@ -1,0 +1,102 @@
+#include "gg/user_db.h"
+
+#include <string>
+
+#include "gg/contact_icons.h"
+#include "gg/contact_lookup.h"
+#include "gg/peer_state.h"
+#include "plugin/settings.h"
+
+namespace kvel::gg {
+namespace {
+int32_t Key(uint32_t uin) {
+  return static_cast<int32_t>(uin);
+}
+
+// Constructed at module load, destroyed at unload (after UnloadPlugin).
+UserDB g_processUserDB;
+}  // namespace
+
+UserDB& ProcessUserDB() {
+  return g_processUserDB;
+}
+
+UserDB::UserDB(BitmapFunctions bitmaps) : bitmaps_(std::move(bitmaps)) {}
+
+UserDB::~UserDB() {
+  ClearUsers();
+  bitmaps_.Release();
+}
+
+void UserDB::SetUser(uint32_t uin, uint32_t ip, uint16_t port) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    users_[Key(uin)] = user{uin, ip, port};
+  }
+  RefreshIcon(uin, port);
+}
+
+void UserDB::RemoveUser(uint32_t uin) {
+  const std::string id = UinText(uin);
+  const host::ContactItem* item = FindContactItem(id.c_str());
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    users_.erase(Key(uin));
+  }
+  if (item != nullptr) RemoveStateIcon(item->handle);
+}
+
+void UserDB::ClearUsers() {
+  for (;;) {
+    uint32_t uin;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (users_.empty()) return;
+      uin = users_.begin()->second.uin;
+    }
+    RemoveUser(uin);
+  }
+}
+
+uint32_t UserDB::GetUserIp(uint32_t uin) {
+  std::optional<user> entry = Find(uin);
+  return entry ? entry->ip : 0;
+}
+
+uint16_t UserDB::GetUserPort(uint32_t uin) {
+  std::optional<user> entry = Find(uin);
+  return entry ? entry->port : 0;
+}
+
+std::optional<UserDB::user> UserDB::Find(uint32_t uin) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = users_.find(Key(uin));
+  if (found == users_.end()) return std::nullopt;
+  return found->second;
+}
+
+size_t UserDB::Size() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return users_.size();
+}
+
+void UserDB::RefreshIcon(uint32_t uin, uint16_t port) {
+  const std::string id = UinText(uin);
+  const host::ContactItem* item = FindContactItem(id.c_str());
+  if (item == nullptr) return;  // the host does not list it: no icon
+  bitmaps_.LoadOnce();
+  const PeerState state = PeerStateOf(port);
+  // A masked state leaves whatever icon the contact had.
+  if (!IconAllowed(CurrentSettings().iconMask, state)) return;
+  platform::Bitmap bitmap = bitmaps_.Get(state);
+  if (bitmap == nullptr) {
+    RemoveStateIcon(item->handle);
+    return;
+  }
+  int32_t width = 0;
+  int32_t height = 0;
+  bitmaps_.Measure(bitmap, &width, &height);
+  ShowStateIcon(item->handle, bitmap, width, height);
+}
+
+}  // namespace kvel::gg
