@@ -1,10 +1,12 @@
 #include "gg/peer_address.h"
 
+#include "gg/user_db.h"
+
 namespace kvel::gg {
 
-// The peer table is not part of this build yet: every number is unknown.
-PeerAddress LookupPeerAddress(uint32_t) {
-  return {};
+PeerAddress LookupPeerAddress(uint32_t uin) {
+  UserDB& users = ProcessUserDB();
+  return {users.GetUserIp(uin), users.GetUserPort(uin)};
 }
 
 }  // namespace kvel::gg
