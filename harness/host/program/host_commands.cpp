@@ -17,6 +17,20 @@ std::string Format(const char* format, ...) {
   return buffer;
 }
 
+// The state a contact's "kvel" icon shows, read from the colour of its disc.
+std::string IconState(ContactListIcons& icons, Param item) {
+  std::optional<IconPicture> icon = icons.Current(item);
+  if (!icon) return "none";
+  if (icon->rgb.empty() || icon->pixelWidth < 13 || icon->pixelHeight < 13) return "set";
+  size_t at = (12u * static_cast<size_t>(icon->pixelWidth) + 12u) * 3u;
+  const uint8_t r = icon->rgb[at], g = icon->rgb[at + 1], b = icon->rgb[at + 2];
+  if (r == 255 && g == 0 && b == 0) return "red";
+  if (r == 255 && g == 169 && b == 51) return "orange";
+  if (r == 140 && g == 140 && b == 140) return "grey";
+  if (r == 102 && g == 204 && b == 51) return "green";
+  return Format("rgb(%u,%u,%u)", r, g, b);
+}
+
 }  // namespace
 
 std::string CallReport(const std::vector<ServiceCall>& calls) {
@@ -62,10 +76,18 @@ void AddHostCommands(Commands& commands, HostSession& session) {
   commands.Add("contacts", "- the contact list", [s](const auto&) {
     std::string out = "ok contacts";
     for (const Contact& contact : s->host.Contacts()) {
-      out += Format("\n  %s \"%s\" handle=%ld", contact.id.c_str(), contact.displayName.c_str(),
-                    static_cast<long>(contact.handle));
+      out += Format("\n  %s \"%s\" handle=%ld icon=%s", contact.id.c_str(),
+                    contact.displayName.c_str(), static_cast<long>(contact.handle),
+                    IconState(s->icons, contact.handle).c_str());
     }
     return out;
+  });
+  commands.Add("icon", "UIN PATH - saves the contact's icon as a .bmp", [s](const auto& args) {
+    if (args.size() < 2) return std::string("error icon UIN PATH");
+    for (const Contact& contact : s->host.Contacts()) {
+      if (contact.id == args[0] && s->icons.SaveBmp(contact.handle, args[1])) return std::string("ok");
+    }
+    return std::string("error no icon");
   });
   commands.Add("log", "- the plug-in's log lines", [s](const auto&) {
     std::string out = "ok log";

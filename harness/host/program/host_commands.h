@@ -7,6 +7,7 @@
 
 #include "chat_windows.h"
 #include "commands.h"
+#include "contact_list_icons.h"
 #include "gg_client.h"
 #include "plugin_module.h"
 #include "stand_in_host.h"
@@ -18,6 +19,7 @@ struct HostSession {
   PluginModule& module;
   GGClient& gg;
   ChatWindows& chats;
+  ContactListIcons& icons;
   uint16_t serverPort;
   uint32_t uin;
 };

@@ -18,6 +18,7 @@
 
 #include "chat_windows.h"
 #include "commands.h"
+#include "contact_list_icons.h"
 #include "control_channel.h"
 #include "gg_client.h"
 #include "host_commands.h"
@@ -83,12 +84,13 @@ Options Parse(int argc, char** argv) {
 int RunSession(const Options& options, standin::Host& host, standin::PluginModule& module) {
   standin::BindMainThread();
   for (const standin::Contact& contact : options.contacts) host.AddContact(contact);
+  standin::ContactListIcons icons(host);
   module.LoadPlugin(host.Link());
 
   standin::GGClient gg(host);
   // Chat pages beside the profile, one per contact.
   standin::ChatWindows chats(host, options.profile);
-  standin::HostSession session{host, module, gg, chats, options.serverPort, options.uin};
+  standin::HostSession session{host, module, gg, chats, icons, options.serverPort, options.uin};
   standin::Commands commands;
   standin::AddHostCommands(commands, session);
 
