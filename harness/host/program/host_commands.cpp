@@ -3,7 +3,12 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include <memory>
+#include <optional>
+
+#include "contact_menu.h"
 #include "main_thread.h"
+#include "ui_driver.h"
 
 namespace standin {
 namespace {
@@ -85,7 +90,8 @@ void AddHostCommands(Commands& commands, HostSession& session) {
   commands.Add("icon", "UIN PATH - saves the contact's icon as a .bmp", [s](const auto& args) {
     if (args.size() < 2) return std::string("error icon UIN PATH");
     for (const Contact& contact : s->host.Contacts()) {
-      if (contact.id == args[0] && s->icons.SaveBmp(contact.handle, args[1])) return std::string("ok");
+      if (contact.id == args[0] && s->icons.SaveBmp(contact.handle, args[1]))
+        return std::string("ok");
     }
     return std::string("error no icon");
   });
@@ -110,6 +116,59 @@ void AddHostCommands(Commands& commands, HostSession& session) {
       out += Format("\n  flags=%u sender=%s name=\"%s\" ", m.flags, m.senderId.c_str(),
                     m.senderName.c_str());
       out += m.html;
+    }
+    return out;
+  });
+  // Menus are built on the main thread, as the host builds them; the click
+  // runs there later, so that a command that opens a modal dialog does not
+  // hold up the answer (the UI driver answers the dialog).
+  commands.Add("click", "COMMAND UIN [chat] - opens UIN's menu and clicks COMMAND",
+               [s](const auto& args) {
+                 if (args.size() < 2) return std::string("error click COMMAND UIN [chat]");
+                 std::string place =
+                     args.size() > 2 && args[2] == "chat" ? "Tlen/ChatWindow" : "Tlen/ContactList";
+                 auto menu = std::make_shared<ContactMenu>(s->host, place, args[1]);
+                 std::string offered = RunOnMainThread([menu] {
+                   menu->Build();
+                   std::string list;
+                   for (const std::string& command : menu->Offered()) list += " " + command;
+                   return list;
+                 });
+                 if (offered.find(" " + args[0]) == std::string::npos) {
+                   return "error not offered; offered:" + offered;
+                 }
+                 std::string command = args[0];
+                 PostToMainThread([menu, command] { menu->Click(command); });
+                 return "ok clicked " + command + "; offered:" + offered;
+               });
+  commands.Add("menu", "UIN [chat] - the commands UIN's menu offers", [s](const auto& args) {
+    if (args.empty()) return std::string("error menu UIN [chat]");
+    std::string place =
+        args.size() > 1 && args[1] == "chat" ? "Tlen/ChatWindow" : "Tlen/ContactList";
+    return RunOnMainThread([s, place, uin = args[0]] {
+      ContactMenu menu(s->host, place, uin);
+      menu.Build();
+      std::string out = "ok offered";
+      for (const std::string& command : menu.Offered()) out += " " + command;
+      return out;
+    });
+  });
+  commands.Add("answer", "yes|no - answers the next question box", [s](const auto& args) {
+    if (args.empty()) return std::string("error answer yes|no");
+    s->driver.QueueAnswer(args[0] == "yes");
+    return std::string("ok");
+  });
+  commands.Add(
+      "choose", "PATH|cancel - fills or cancels the next file dialog", [s](const auto& args) {
+        if (args.empty()) return std::string("error choose PATH|cancel");
+        s->driver.QueueFileChoice(args[0] == "cancel" ? std::nullopt
+                                                      : std::optional<std::string>(args[0]));
+        return std::string("ok");
+      });
+  commands.Add("dialogs", "- every dialog the user answered", [s](const auto&) {
+    std::string out = "ok dialogs";
+    for (const UiDriver::Dialog& d : s->driver.Seen()) {
+      out += "\n  " + d.kind + " \"" + d.caption + "\" " + d.text;
     }
     return out;
   });

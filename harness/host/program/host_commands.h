@@ -11,6 +11,7 @@
 #include "gg_client.h"
 #include "plugin_module.h"
 #include "stand_in_host.h"
+#include "ui_driver.h"
 
 namespace standin {
 
@@ -20,6 +21,7 @@ struct HostSession {
   GGClient& gg;
   ChatWindows& chats;
   ContactListIcons& icons;
+  UiDriver& driver;
   uint16_t serverPort;
   uint32_t uin;
 };

@@ -25,6 +25,7 @@
 #include "main_thread.h"
 #include "plugin_module.h"
 #include "stand_in_host.h"
+#include "ui_driver.h"
 
 namespace {
 
@@ -90,7 +91,9 @@ int RunSession(const Options& options, standin::Host& host, standin::PluginModul
   standin::GGClient gg(host);
   // Chat pages beside the profile, one per contact.
   standin::ChatWindows chats(host, options.profile);
-  standin::HostSession session{host, module, gg, chats, icons, options.serverPort, options.uin};
+  standin::UiDriver driver;
+  standin::HostSession session{host,       module, gg, chats, icons, driver, options.serverPort,
+                               options.uin};
   standin::Commands commands;
   standin::AddHostCommands(commands, session);
 
