@@ -38,6 +38,12 @@ class UiDriver {
   void QueueAnswer(bool yes);
   // A path confirms the next file dialog with it; nullopt cancels it.
   void QueueFileChoice(std::optional<std::string> path);
+  // The same for the next open dialog (one that proposes no name) or the next
+  // save dialog (one that proposes the offered name); these queues come
+  // before the common one. A save choice ending in a separator is a folder:
+  // the proposed name is put after it.
+  void QueueOpenChoice(std::optional<std::string> path);
+  void QueueSaveChoice(std::optional<std::string> path);
 
   std::vector<Dialog> Seen();
   // The texts of the error boxes, in order.
@@ -55,6 +61,8 @@ class UiDriver {
   bool stop_ = false;
   std::deque<bool> answers_;
   std::deque<std::optional<std::string>> fileChoices_;
+  std::deque<std::optional<std::string>> openChoices_;
+  std::deque<std::optional<std::string>> saveChoices_;
   std::vector<Dialog> seen_;
   std::vector<void*> handled_;  // windows answered and not yet gone
   std::thread thread_;

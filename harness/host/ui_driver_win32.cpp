@@ -107,6 +107,16 @@ void UiDriver::QueueFileChoice(std::optional<std::string> path) {
   fileChoices_.push_back(std::move(path));
 }
 
+void UiDriver::QueueOpenChoice(std::optional<std::string> path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  openChoices_.push_back(std::move(path));
+}
+
+void UiDriver::QueueSaveChoice(std::optional<std::string> path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  saveChoices_.push_back(std::move(path));
+}
+
 std::vector<UiDriver::Dialog> UiDriver::Seen() {
   std::lock_guard<std::mutex> lock(mutex_);
   return seen_;
@@ -152,15 +162,22 @@ void UiDriver::Handle(void* handle) {
   if (fileName == nullptr && message == nullptr) return;
   Dialog dialog;
   dialog.caption = WindowText(window);
+  const std::string proposed = fileName != nullptr ? WindowText(fileName) : std::string();
   std::optional<std::string> fileChoice;
   bool yes = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (fileName != nullptr) {
       dialog.kind = "file";
-      if (!fileChoices_.empty()) {
-        fileChoice = std::move(fileChoices_.front());
-        fileChoices_.pop_front();
+      auto& specific = proposed.empty() ? openChoices_ : saveChoices_;
+      auto& queue = specific.empty() ? fileChoices_ : specific;
+      if (!queue.empty()) {
+        fileChoice = std::move(queue.front());
+        queue.pop_front();
+      }
+      if (fileChoice && !fileChoice->empty() &&
+          (fileChoice->back() == '\\' || fileChoice->back() == '/')) {
+        *fileChoice += proposed;
       }
     } else if (dialog.caption == kvel::text::kQuestionCaption) {
       dialog.kind = "question";
@@ -175,7 +192,7 @@ void UiDriver::Handle(void* handle) {
     }
   }
   if (message != nullptr) dialog.text = WindowText(message);
-  if (fileName != nullptr) dialog.text = WindowText(fileName);
+  if (fileName != nullptr) dialog.text = proposed;
 
   if (dialog.kind == "file") {
     if (fileChoice) {

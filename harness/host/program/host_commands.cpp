@@ -165,6 +165,20 @@ void AddHostCommands(Commands& commands, HostSession& session) {
                                                       : std::optional<std::string>(args[0]));
         return std::string("ok");
       });
+  commands.Add(
+      "open", "PATH|cancel - fills or cancels the next open dialog", [s](const auto& args) {
+        if (args.empty()) return std::string("error open PATH|cancel");
+        s->driver.QueueOpenChoice(args[0] == "cancel" ? std::nullopt
+                                                      : std::optional<std::string>(args[0]));
+        return std::string("ok");
+      });
+  commands.Add("save", "PATH|FOLDER\\|cancel - fills or cancels the next save dialog",
+               [s](const auto& args) {
+                 if (args.empty()) return std::string("error save PATH|cancel");
+                 s->driver.QueueSaveChoice(
+                     args[0] == "cancel" ? std::nullopt : std::optional<std::string>(args[0]));
+                 return std::string("ok");
+               });
   commands.Add("dialogs", "- every dialog the user answered", [s](const auto&) {
     std::string out = "ok dialogs";
     for (const UiDriver::Dialog& d : s->driver.Seen()) {
