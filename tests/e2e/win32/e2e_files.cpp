@@ -1,0 +1,75 @@
+#include "e2e_files.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace kvel::e2e {
+namespace {
+// kSha256, hidden by the Windows XP target of the build.
+constexpr ALG_ID kSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
+}  // namespace
+
+void MakeFile(const std::string& path, uint64_t size, uint32_t seed) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::mt19937 random(seed);
+  std::vector<uint32_t> block(16384);
+  while (size > 0) {
+    for (uint32_t& word : block) word = random();
+    uint64_t n = size < block.size() * 4 ? size : block.size() * 4;
+    out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(n));
+    size -= n;
+  }
+}
+
+std::string FileSha256(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  HCRYPTPROV provider = 0;
+  HCRYPTHASH hash = 0;
+  if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+    return {};
+  }
+  std::string result;
+  if (CryptCreateHash(provider, kSha256, 0, 0, &hash)) {
+    std::vector<char> buffer(1 << 20);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+      CryptHashData(hash, reinterpret_cast<const BYTE*>(buffer.data()),
+                    static_cast<DWORD>(in.gcount()), 0);
+    }
+    BYTE digest[32];
+    DWORD length = sizeof digest;
+    if (CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0)) {
+      static const char kHex[] = "0123456789abcdef";
+      for (DWORD i = 0; i < length; ++i) {
+        result += kHex[digest[i] >> 4];
+        result += kHex[digest[i] & 15];
+      }
+    }
+    CryptDestroyHash(hash);
+  }
+  CryptReleaseContext(provider, 0);
+  return result;
+}
+
+uint64_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool WaitForSize(const std::string& path, uint64_t size, int ms) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (FileSize(path) == size) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+}  // namespace kvel::e2e

@@ -1,0 +1,190 @@
+// Files between two hosts as their users would send them: through the
+// contact menu, the plug-ins' dialogs answered by each host's UI driver.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "e2e_files.h"
+#include "world.h"
+
+namespace kvel::e2e {
+namespace {
+
+constexpr uint32_t kA = 1001, kB = 1002;
+
+class EndToEndFiles : public ::testing::Test {
+ protected:
+  // `reportAB` is the port A is told for B (0 keeps B's own).
+  void StartHosts(int reportAB = -1) {
+    if (reportAB >= 0) world_.Server().SetReportedPort(kA, kB, static_cast<uint16_t>(reportAB));
+    a_ = &world_.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
+    b_ = &world_.AddHost({kB, FreePort(), {{kA, "Alek"}}, ""});
+    ASSERT_TRUE(a_->Started() && b_->Started());
+    ASSERT_TRUE(a_->WaitFor("contacts", "icon=")) << a_->Command("contacts");
+  }
+  std::string Path(const std::string& name) { return world_.Scratch() + name; }
+  bool NoTransfers(HostProcess& host) { return host.WaitFor("rows", "ok rows 0"); }
+
+  World world_;
+  HostProcess* a_ = nullptr;
+  HostProcess* b_ = nullptr;
+};
+
+TEST_F(EndToEndFiles, SendsAFileDirectly) {
+  StartHosts();
+  const std::string source = Path("sample.bin"), target = Path("received.bin");
+  MakeFile(source, 3 * 1024 * 1024 + 17, 1);
+  b_->Command("answer yes");
+  b_->Command("save \"" + target + "\"");
+  a_->Command("open \"" + source + "\"");
+  ASSERT_NE(a_->Command("click kvel/send 1002").find("ok clicked"), std::string::npos);
+  ASSERT_TRUE(WaitForSize(target, FileSize(source)));
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+  EXPECT_EQ(FileSha256(target), FileSha256(source));
+  EXPECT_NE(b_->Command("dialogs").find("sample.bin"), std::string::npos);
+}
+
+TEST_F(EndToEndFiles, RefusedFileLeavesNothing) {
+  StartHosts();
+  const std::string source = Path("refused.bin"), target = Path("not-saved.bin");
+  MakeFile(source, 100000, 2);
+  b_->Command("answer no");
+  b_->Command("save \"" + target + "\"");
+  a_->Command("open \"" + source + "\"");
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(b_->WaitFor("dialogs", "question"));
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+  EXPECT_EQ(b_->Command("dialogs").find("file"), std::string::npos);
+  EXPECT_EQ(FileSize(target), 0u);
+}
+
+TEST_F(EndToEndFiles, CancelledSaveDialogLeavesNothing) {
+  StartHosts();
+  const std::string source = Path("cancelled.bin");
+  MakeFile(source, 100000, 3);
+  b_->Command("answer yes");
+  b_->Command("save cancel");
+  a_->Command("open \"" + source + "\"");
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(b_->WaitFor("dialogs", "file"));
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+}
+
+TEST_F(EndToEndFiles, CallBackWhenThePeerCannotBeReached) {
+  StartHosts(/*reportAB=*/1);
+  ASSERT_TRUE(a_->WaitFor("contacts", "icon=orange"));
+  const std::string source = Path("callback.bin"), target = Path("callback-received.bin");
+  MakeFile(source, 200000, 4);
+  a_->Command("open \"" + source + "\"");
+  b_->Command("answer yes");
+  b_->Command("save \"" + target + "\"");
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(WaitForSize(target, FileSize(source)));
+  EXPECT_EQ(FileSha256(target), FileSha256(source));
+  // The request went through the server as a class-16 message with byte 2.
+  bool request = false;
+  for (const auto& message : world_.Server().RelayedMessages()) {
+    request |= message.sender == kA && message.recipient == kB && message.messageClass == 16 &&
+               message.body == std::vector<uint8_t>{2};
+  }
+  EXPECT_TRUE(request);
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+}
+
+struct ErrorState {
+  int port;
+  const char* icon;
+  const char* text;
+};
+
+TEST(EndToEnd, PeersWithoutDirectConnectionsGiveTheErrorBoxes) {
+  const ErrorState states[] = {
+      {0, "icon=red",
+       "Odbiorca nie obs\xB3uguje po\xB3\xB9"
+       "cze\xF1 bezpo\x9Crednich (p2p)"},
+      {2, "icon=grey",
+       "Odbiorca nie ma Ci\xEA na li\x9C"
+       "cie kontakt\xF3w"},
+  };
+  for (const ErrorState& state : states) {
+    SCOPED_TRACE(state.port);
+    World world;
+    world.Server().SetReportedPort(kA, kB, static_cast<uint16_t>(state.port));
+    HostProcess& a = world.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
+    HostProcess& b = world.AddHost({kB, FreePort(), {{kA, "Alek"}}, ""});
+    ASSERT_TRUE(a.WaitFor("contacts", state.icon)) << a.Command("contacts");
+    a.Command("click kvel/send 1002");
+    ASSERT_TRUE(a.WaitFor("dialogs", "error"));
+    EXPECT_NE(a.Command("dialogs").find(state.text), std::string::npos) << a.Command("dialogs");
+    EXPECT_TRUE(world.Server().RelayedMessages().empty());
+    EXPECT_EQ(b.Command("dialogs"), "ok dialogs");
+  }
+}
+
+TEST_F(EndToEndFiles, EightTransfersAtOnceInBothDirections) {
+  StartHosts();
+  ASSERT_TRUE(b_->WaitFor("contacts", "icon=green"));
+  struct Transfer {
+    HostProcess* from;
+    HostProcess* to;
+    std::string source;
+    std::string target;
+  };
+  std::vector<Transfer> transfers;
+  const std::string inboxA = Path("inboxA\\"), inboxB = Path("inboxB\\");
+  CreateDirectoryA(inboxA.c_str(), nullptr);
+  CreateDirectoryA(inboxB.c_str(), nullptr);
+  for (int i = 0; i < 8; ++i) {
+    bool fromA = i % 2 == 0;
+    std::string name = "many" + std::to_string(i) + ".bin";
+    Transfer t{fromA ? a_ : b_, fromA ? b_ : a_, Path(name), (fromA ? inboxB : inboxA) + name};
+    MakeFile(t.source, 500000 + static_cast<uint64_t>(i) * 7919, 10 + static_cast<uint32_t>(i));
+    t.from->Command("open \"" + t.source + "\"");
+    t.to->Command("answer yes");
+    t.to->Command("save \"" + (fromA ? inboxB : inboxA) + "\"");
+    transfers.push_back(t);
+  }
+  // Each click opens one open dialog; the driver gives them the queued files.
+  for (const Transfer& t : transfers) {
+    t.from->Command(std::string("click kvel/send ") + (t.from == a_ ? "1002" : "1001"));
+  }
+  // The files may be paired with the dialogs in any order: compare the sets.
+  std::vector<std::string> sent, received;
+  for (const Transfer& t : transfers) sent.push_back(FileSha256(t.source));
+  for (const Transfer& t : transfers) {
+    ASSERT_TRUE(WaitForSize(t.target, FileSize(t.source), 120000)) << t.target;
+    received.push_back(FileSha256(t.target));
+  }
+  std::sort(sent.begin(), sent.end());
+  std::sort(received.begin(), received.end());
+  EXPECT_EQ(received, sent);
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+}
+
+TEST_F(EndToEndFiles, PeerQuittingMidTransferEndsItQuietly) {
+  StartHosts();
+  const std::string source = Path("large.bin"), target = Path("partial.bin");
+  MakeFile(source, 400u * 1024 * 1024, 5);
+  b_->Command("answer yes");
+  b_->Command("save \"" + target + "\"");
+  a_->Command("open \"" + source + "\"");
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1"));
+  while (FileSize(target) == 0) Sleep(20);
+  b_->Quit();
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_LT(FileSize(target), FileSize(source));
+  // A's host goes on: B is gone from its contacts' states, and it answers.
+  EXPECT_TRUE(a_->WaitFor("contacts", "icon=none"));
+  EXPECT_NE(a_->Command("status").find("connected=1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kvel::e2e
