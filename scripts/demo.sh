@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# The main job: builds kvel.tpl and the stand-in host, loads the plug-in into
-# the host under Wine with a fresh profile directory and reports what it
-# registered and logged; results go to results/.
+# The main job: builds kvel.tpl, the stand-in host and server, then runs the
+# demonstration under Wine and Xvfb: two hosts, each with kvel.tpl, exchange a
+# file and an image in both directions. The report is printed and kept in
+# results/ with a screenshot of the transfer window, both chat pages and PNG
+# renderings of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup-debian.sh
+bash scripts/setup-debian.sh --with-browser
 cmake --preset win32 >/dev/null
-cmake --build build/win32 -j"$(nproc)" --target kvel kvel_host
+cmake --build build/win32 -j"$(nproc)" --target kvel kvel_host kvel_demo
 
 source scripts/xvfb.sh
 export KVEL_WINEPREFIX="$root/build/win32/wineprefix"
@@ -16,11 +18,24 @@ trap kvel_stop_xvfb EXIT
 kvel_start_xvfb
 
 results="$root/results"
+rm -rf "$results"
 mkdir -p "$results"
-profile="$results/profile"
-rm -rf "$profile"
-mkdir -p "$profile"
-printf '[p2p]\nlocal-port=15600\nextern-ip=127.0.0.1\nextern-port=15600\n[cl]\nicons=15\n' \
-  >"$profile/kvel.config"
-scripts/wine-run.sh build/win32/kvel_host.exe --profile "Z:${profile//\//\\}" | tee "$results/report.txt"
-echo "report written to $results/report.txt"
+windows_results="Z:${results//\//\\}"
+status=0
+scripts/wine-run.sh build/win32/kvel_demo.exe "$windows_results" "${KVEL_DEMO_MIB:-64}" |
+  iconv -f cp1250 -t utf-8 | tee "$results/report.txt" || status=1
+
+if [ -f "$results/transfer-window.bmp" ]; then
+  convert "$results/transfer-window.bmp" "$results/transfer-window.png" && rm "$results/transfer-window.bmp"
+fi
+for page in "$results"/chat-*.html; do
+  [ -f "$page" ] || continue
+  chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$(mktemp -d)" --allow-file-access-from-files \
+    --window-size=900,700 --screenshot="${page%.html}.png" "file://$page" >/dev/null 2>&1 || true
+done
+echo
+echo "results in $results:"
+ls -1 "$results" | grep -v '^world$' | sed 's/^/  /'
+exit $status

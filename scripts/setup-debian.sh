@@ -6,6 +6,11 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
+# --with-browser adds headless Chromium, which the demonstration uses to
+# render the chat pages; the test suite does not need it.
+with_browser=0
+if [ "${1:-}" = "--with-browser" ]; then with_browser=1; fi
+
 packages=(
   cmake make ninja-build g++ clang clang-format libclang-rt-14-dev llvm
   googletest
@@ -13,6 +18,7 @@ packages=(
   wine wine32:i386 xvfb x11-apps imagemagick
   locales python3
 )
+if [ "$with_browser" -eq 1 ]; then packages+=(chromium); fi
 
 need_install=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

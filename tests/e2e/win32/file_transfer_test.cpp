@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e_files.h"
+#include "world_files.h"
 #include "world.h"
 
 namespace kvel::e2e {

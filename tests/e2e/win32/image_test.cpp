@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "e2e_files.h"
+#include "world_files.h"
 #include "images/image_checksum.h"
 #include "plugin/crc32_table.h"
 #include "world.h"

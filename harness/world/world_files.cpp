@@ -1,4 +1,4 @@
-#include "e2e_files.h"
+#include "world_files.h"
 
 #include <windows.h>
 #include <wincrypt.h>

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "gg_server.h"
-#include "support/test_paths.h"
 
 namespace kvel::e2e {
+
+// Writes `text` to `path`.
+void WriteText(const std::string& path, const std::string& text);
 
 // A free TCP port on 127.0.0.1 (bound and released at once).
 uint16_t FreePort();
@@ -47,15 +49,19 @@ class HostProcess {
 
 class World {
  public:
-  World();
+  // The hosts' profiles go under `directory` (ending in a separator); a
+  // fresh folder under the temporary directory when empty.
+  explicit World(std::string directory = "");
   ~World();
   standin::GGServer& Server() { return server_; }
   // Starts a host with its own profile directory under the world's scratch.
   HostProcess& AddHost(const HostProcess::Config& config);
-  std::string Scratch() const { return scratch_.Path(); }
+  // The world's folder, ending in a separator.
+  const std::string& Scratch() const { return directory_; }
 
  private:
-  testing::ScratchDir scratch_;
+  std::string directory_;
+  bool ownDirectory_ = false;
   standin::GGServer server_;
   std::vector<std::unique_ptr<HostProcess>> hosts_;
 };

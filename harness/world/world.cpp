@@ -1,8 +1,9 @@
 #include "world.h"
 
-#include <gtest/gtest.h>
-
+#include <cstdio>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/sockets.h"
@@ -32,7 +33,7 @@ uint16_t FreePort() {
 HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const Config& config)
     : profile_(profile), config_(config), controlPort_(FreePort()) {
   CreateDirectoryA(profile_.c_str(), nullptr);
-  testing::WriteFile(profile_ + "kvel.config",
+  WriteText(profile_ + "kvel.config",
                      "[p2p]\r\nlocal-port=" + std::to_string(config.localPort) +
                          "\r\nextern-ip=127.0.0.1\r\nextern-port=" +
                          std::to_string(config.localPort) + "\r\n" + config.extraConfig);
@@ -55,12 +56,14 @@ HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const 
   line.push_back('\0');
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &info)) {
-    ADD_FAILURE() << "cannot start " << command;
+    std::fprintf(stderr, "cannot start %s\n", command.c_str());
     return;
   }
   CloseHandle(info.hThread);
   process_ = info.hProcess;
-  if (!WaitFor("status", "connected=1", 30000)) ADD_FAILURE() << "host " << config.uin;
+  if (!WaitFor("status", "connected=1", 30000)) {
+    std::fprintf(stderr, "host %u did not log in\n", config.uin);
+  }
 }
 
 HostProcess::~HostProcess() {
@@ -104,19 +107,37 @@ bool HostProcess::WaitFor(const std::string& line, const std::string& expected, 
   return false;
 }
 
-World::World() {
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+World::World(std::string directory) : directory_(std::move(directory)) {
   platform::StartSocketLibrary(nullptr);
-  if (!server_.Start()) ADD_FAILURE() << "the GG server cannot listen";
+  if (directory_.empty()) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    static int counter = 0;
+    directory_ = std::string(temp) + "kvel-world-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 std::to_string(counter++) + "\\";
+    ownDirectory_ = true;
+  }
+  CreateDirectoryA(directory_.c_str(), nullptr);
+  if (!server_.Start()) std::fprintf(stderr, "the GG server cannot listen\n");
 }
 
 World::~World() {
   for (auto& host : hosts_) host->Quit();
   hosts_.clear();
   server_.Stop();
+  if (ownDirectory_) {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
 }
 
 HostProcess& World::AddHost(const HostProcess::Config& config) {
-  std::string profile = scratch_.Path() + "host" + std::to_string(config.uin) + "\\";
+  std::string profile = directory_ + "host" + std::to_string(config.uin) + "\\";
   hosts_.push_back(std::make_unique<HostProcess>(profile, server_.Port(), config));
   return *hosts_.back();
 }

@@ -1,0 +1,152 @@
+// kvel_demo: the demonstration. The stand-in GG server and two hosts, each
+// with kvel.tpl, exchange a file and an image in both directions the way
+// their users would; the program prints a short report and leaves the chat
+// pages and a screenshot of the transfer window in the results folder.
+//
+//   kvel_demo.exe RESULTS_FOLDER [FILE_MIB]
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "world.h"
+#include "world_files.h"
+
+namespace {
+
+using kvel::e2e::HostProcess;
+using kvel::e2e::World;
+
+// A 96 x 64 picture with colour bands, as a 24-bit .bmp.
+void MakePicture(const std::string& path, int hue) {
+  const int width = 96, height = 64, row = width * 3;
+  std::vector<uint8_t> pixels(static_cast<size_t>(row * height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint8_t* p = &pixels[static_cast<size_t>(y * row + x * 3)];
+      p[0] = static_cast<uint8_t>((x * 255) / width);                 // blue
+      p[1] = static_cast<uint8_t>((y * 255) / height);                // green
+      p[2] = static_cast<uint8_t>(hue + ((x / 12 + y / 16) % 2) * 60);  // red
+    }
+  }
+  std::vector<uint8_t> file(54);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put32(2, static_cast<uint32_t>(54 + pixels.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, width);
+  put32(22, static_cast<uint32_t>(-height));  // top-down rows
+  file[26] = 1;
+  file[28] = 24;
+  put32(34, static_cast<uint32_t>(pixels.size()));
+  file.insert(file.end(), pixels.begin(), pixels.end());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                              static_cast<std::streamsize>(file.size()));
+}
+
+bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
+              const std::string& target, const std::string& screenshot) {
+  to.Command("answer yes");
+  to.Command("save \"" + target + "\"");
+  from.Command("open \"" + source + "\"");
+  const uint64_t size = kvel::e2e::FileSize(source);
+  auto start = std::chrono::steady_clock::now();
+  from.Command("click kvel/send " + std::to_string(to.Settings().uin));
+  if (!screenshot.empty() && from.WaitFor("rows", "ok rows 1", 20000)) {
+    from.Command("screenshot \"" + screenshot + "\"");
+  }
+  bool arrived = kvel::e2e::WaitForSize(target, size, 300000);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  bool same = arrived && kvel::e2e::FileSha256(target) == kvel::e2e::FileSha256(source);
+  std::printf("file %u -> %u: %llu bytes in %.2f s, %.1f MB/s, SHA-256 %s\n",
+              from.Settings().uin, to.Settings().uin, static_cast<unsigned long long>(size),
+              seconds, size / 1e6 / seconds, same ? "match" : "DIFFERENT");
+  std::printf("  sha256 %s\n", kvel::e2e::FileSha256(source).c_str());
+  return same;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+bool SendImage(HostProcess& from, HostProcess& to, const std::string& picture) {
+  const std::string toId = std::to_string(to.Settings().uin);
+  const std::string fromId = std::to_string(from.Settings().uin);
+  size_t before = Count(to.Command("chat " + fromId), "<img");
+  from.Command("open \"" + picture + "\"");
+  from.Command("click kvel/sendimage " + toId + " chat");
+  bool shownThere = false;
+  for (int i = 0; i < 200 && !shownThere; ++i) {
+    shownThere = Count(to.Command("chat " + fromId), "<img") > before;
+    if (!shownThere) Sleep(100);
+  }
+  bool shownHere = from.Command("chat " + toId).find("flags=66") != std::string::npos;
+  std::printf("image %u -> %u: shown at the sender %s, at the recipient %s\n",
+              from.Settings().uin, to.Settings().uin, shownHere ? "yes" : "NO",
+              shownThere ? "yes" : "NO");
+  return shownHere && shownThere;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: kvel_demo RESULTS_FOLDER [FILE_MIB]\n");
+    return 2;
+  }
+  std::string results = argv[1];
+  if (results.back() != '\\') results += '\\';
+  const uint64_t mebibytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 64;
+  CreateDirectoryA(results.c_str(), nullptr);
+  const std::string worldDir = results + "world\\";
+  CreateDirectoryA(worldDir.c_str(), nullptr);
+
+  bool ok = true;
+  {
+    World world(worldDir);
+    HostProcess& a = world.AddHost({1001, kvel::e2e::FreePort(), {{1002, "Bolek"}}, ""});
+    HostProcess& b = world.AddHost({1002, kvel::e2e::FreePort(), {{1001, "Alek"}}, ""});
+    if (!a.Started() || !b.Started() || !a.WaitFor("contacts", "icon=green") ||
+        !b.WaitFor("contacts", "icon=green")) {
+      std::printf("the hosts did not come up\n");
+      return 1;
+    }
+    std::printf("hosts 1001 (Alek) and 1002 (Bolek) logged in; contact icons:\n%s\n%s\n",
+                a.Command("contacts").c_str(), b.Command("contacts").c_str());
+
+    const std::string sample = worldDir + "sample.bin";
+    kvel::e2e::MakeFile(sample, mebibytes * 1024 * 1024, 2026);
+    ok &= SendFile(a, b, sample, worldDir + "received-by-1002.bin",
+                   results + "transfer-window.bmp");
+    ok &= SendFile(b, a, sample, worldDir + "received-by-1001.bin", "");
+
+    const std::string pictureA = worldDir + "from-alek.bmp";
+    const std::string pictureB = worldDir + "from-bolek.bmp";
+    MakePicture(pictureA, 40);
+    MakePicture(pictureB, 160);
+    ok &= SendImage(a, b, pictureA);
+    ok &= SendImage(b, a, pictureB);
+
+    for (HostProcess* host : {&a, &b}) {
+      const std::string peer = host == &a ? "1002" : "1001";
+      const std::string page = host->Profile() + "chat_GG_" + peer + ".html";
+      const std::string copy = results + "chat-" + std::to_string(host->Settings().uin) + ".html";
+      CopyFileA(page.c_str(), copy.c_str(), FALSE);
+    }
+    DeleteFileA(sample.c_str());
+    DeleteFileA((worldDir + "received-by-1002.bin").c_str());
+    DeleteFileA((worldDir + "received-by-1001.bin").c_str());
+  }
+  std::printf("%s\n", ok ? "demonstration passed" : "demonstration FAILED");
+  return ok ? 0 : 1;
+}
