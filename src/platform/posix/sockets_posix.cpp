@@ -88,6 +88,10 @@ void ShutdownReceive(Socket s) {
   ::shutdown(Fd(s), SHUT_RD);
 }
 
+void ShutdownBoth(Socket s) {
+  ::shutdown(Fd(s), SHUT_RDWR);
+}
+
 void CloseSocket(Socket s) {
   ::close(Fd(s));
 }

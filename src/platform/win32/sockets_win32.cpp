@@ -87,6 +87,10 @@ void ShutdownReceive(Socket s) {
   shutdown(Handle(s), SD_RECEIVE);
 }
 
+void ShutdownBoth(Socket s) {
+  shutdown(Handle(s), SD_BOTH);
+}
+
 void CloseSocket(Socket s) {
   closesocket(Handle(s));
 }
