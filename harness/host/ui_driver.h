@@ -56,10 +56,4 @@ class UiDriver {
   void* list_ = nullptr;
 };
 
-// Moves the calling thread to a Wine virtual desktop of the given size, so
-// that windows get frames and captions drawn in screenshots. Call before the
-// thread creates any window; false when the desktop cannot be entered (the
-// windows then go to the default desktop).
-bool EnterVirtualDesktop(const char* name, int width, int height);
-
 }  // namespace standin

@@ -18,6 +18,12 @@ namespace {
 
 // Asks the dialog to destroy itself when the destroying thread is not its own.
 constexpr UINT kDestroyMessage = WM_APP + 1;
+// Finding a transfer's row and acting on it happen in one message on the
+// dialog's thread: between two separate messages another transfer's row may
+// come or go and shift the index, and the wrong row would be redrawn or
+// deleted. The socket travels in lparam.
+constexpr UINT kRedrawRowMessage = WM_APP + 2;
+constexpr UINT kDeleteRowMessage = WM_APP + 3;
 
 const COLORREF kSendColour = RGB(0, 140, 0);
 const COLORREF kReceiveColour = RGB(180, 0, 0);
@@ -208,6 +214,17 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
     case WM_CLOSE:
       ShowWindow(dialog, SW_HIDE);
       return TRUE;
+    case kRedrawRowMessage:
+    case kDeleteRowMessage: {
+      HWND list = GetDlgItem(dialog, IDC_TRANSFER_LIST);
+      const int row = FindRow(list, static_cast<platform::Socket>(lparam));
+      if (row == -1) return TRUE;
+      if (message == kRedrawRowMessage)
+        SendMessageA(list, LVM_REDRAWITEMS, row, row);
+      else
+        SendMessageA(list, LVM_DELETEITEM, row, 0);
+      return TRUE;
+    }
     case kDestroyMessage:
       DestroyWindow(dialog);
       return TRUE;
@@ -248,17 +265,13 @@ void TransferView::InsertRow(platform::Socket socket, TransferDirection directio
 }
 
 void TransferView::RedrawRow(platform::Socket socket) {
-  if (dialog_ == nullptr) return;
-  HWND list = GetDlgItem(Dialog(dialog_), IDC_TRANSFER_LIST);
-  const int row = FindRow(list, socket);
-  if (row != -1) SendMessageA(list, LVM_REDRAWITEMS, row, row);
+  if (dialog_ != nullptr)
+    SendMessageA(Dialog(dialog_), kRedrawRowMessage, 0, static_cast<LPARAM>(socket));
 }
 
 void TransferView::DeleteRow(platform::Socket socket) {
-  if (dialog_ == nullptr) return;
-  HWND list = GetDlgItem(Dialog(dialog_), IDC_TRANSFER_LIST);
-  const int row = FindRow(list, socket);
-  if (row != -1) SendMessageA(list, LVM_DELETEITEM, row, 0);
+  if (dialog_ != nullptr)
+    SendMessageA(Dialog(dialog_), kDeleteRowMessage, 0, static_cast<LPARAM>(socket));
 }
 
 void TransferView::Show() {

@@ -24,6 +24,7 @@
 #include "ui/progress_win.h"
 #include "ui/transfer_table.h"
 #include "ui_driver.h"
+#include "virtual_desktop.h"
 
 namespace kvel::testing {
 namespace {
@@ -74,7 +75,7 @@ class TransferWindowTest : public ::testing::Test {
       const int rows = driver_.RowCount();
       driver_.SelectRow(0);
       driver_.PressStop();
-      standin::PumpUntil([&] { return driver_.RowCount() < rows; }, 5000);
+      if (!standin::PumpUntil([&] { return driver_.RowCount() < rows; }, 5000)) break;
     }
     for (const auto& probe : probes_) {
       EXPECT_TRUE(standin::PumpUntil([&] { return probe->Ended() >= probe->Started(); }));
@@ -323,6 +324,30 @@ TEST_F(TransferWindowTest, StopEndsATransferWhosePeerStaysSilent) {
   EXPECT_TRUE(WaitRows(0));
   EXPECT_TRUE(standin::PumpUntil([&] { return probe.Ended() == 1; }));
   EXPECT_TRUE(ReadUntilClosed(peer).empty());
+}
+
+// Rows come and go from many threads at once; each transfer's row is found
+// and deleted in one step, so no row is left behind and none is taken away
+// for another transfer.
+TEST_F(TransferWindowTest, ManyTransfersEndingTogetherLeaveNoRow) {
+  constexpr int kPairs = 5;
+  std::vector<Probe*> probes;
+  for (int i = 0; i < kPairs; ++i) {
+    Probe& caller = NewProbe();
+    Probe& called = NewProbe();
+    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
+    TransferPair(10 + i, 20 + i, caller, called);
+    probes.push_back(&caller);
+  }
+  ASSERT_TRUE(WaitRows(2 * kPairs));
+  std::vector<Socket> sending;
+  for (int row = 0; row < driver_.RowCount(); ++row)
+    if (driver_.RowImage(row) == 1) sending.push_back(static_cast<Socket>(driver_.RowParam(row)));
+  ASSERT_EQ(sending.size(), static_cast<size_t>(kPairs));
+  for (Socket s : sending) platform::ShutdownBoth(s);  // as the stop button would
+  EXPECT_TRUE(WaitRows(0));
+  EXPECT_TRUE(WaitVisible(false));
 }
 
 TEST_F(TransferWindowTest, LayoutFollowsTheDialogsSize) {
