@@ -25,9 +25,6 @@ status=0
 scripts/wine-run.sh build/win32/kvel_demo.exe "$windows_results" "${KVEL_DEMO_MIB:-64}" |
   iconv -f cp1250 -t utf-8 | tee "$results/report.txt" || status=1
 
-if [ -f "$results/transfer-window.bmp" ]; then
-  convert "$results/transfer-window.bmp" "$results/transfer-window.png" && rm "$results/transfer-window.bmp"
-fi
 for page in "$results"/chat-*.html; do
   [ -f "$page" ] || continue
   chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \

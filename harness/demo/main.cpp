@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     const std::string sample = worldDir + "sample.bin";
     kvel::e2e::MakeFile(sample, mebibytes * 1024 * 1024, 2026);
     ok &= SendFile(a, b, sample, worldDir + "received-by-1002.bin",
-                   results + "transfer-window.bmp");
+                   results + "transfer-window.png");
     ok &= SendFile(b, a, sample, worldDir + "received-by-1001.bin", "");
 
     const std::string pictureA = worldDir + "from-alek.bmp";

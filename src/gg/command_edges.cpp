@@ -8,8 +8,12 @@ namespace kvel::gg {
 
 const CommandEdges& ProductionCommandEdges() {
   static const CommandEdges edges{
-      &LookupPeerAddress,   &p2p::StartOutgoing,       &SendRawPacket,
-      &platform::ShowError, &platform::ChooseOpenFile, &images::SendImage,
+      &LookupPeerAddress,
+      [](uint32_t uin, uint32_t code) { return p2p::StartOutgoing(uin, code); },
+      &SendRawPacket,
+      &platform::ShowError,
+      &platform::ChooseOpenFile,
+      &images::SendImage,
   };
   return edges;
 }

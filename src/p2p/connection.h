@@ -1,10 +1,14 @@
 // Starting direct connections: each runs on a ConnectionThread of its own
-// from the first byte to the close (handshake, transfer, close).
+// from the first byte to the close (connect, handshake, transfer, close).
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
+#include "p2p/peer_address.h"
 #include "platform/sockets.h"
+#include "ui/transfer_table.h"
 
 namespace kvel::p2p {
 
@@ -12,9 +16,49 @@ namespace kvel::p2p {
 inline constexpr uint32_t kPushCode = 2;  // the caller sends a file
 inline constexpr uint32_t kPullCode = 3;  // the caller asks for a file
 
-// Calls `uin` at its address in UserDB; true when the thread started.
+// Everything a connection thread reaches outside itself. ProductionEdges()
+// binds the peer table, OwnUin, the transfer window and the two file
+// procedures; tests bind their own to watch the outcome.
+struct ConnectionEdges {
+  std::function<PeerAddress(uint32_t uin)> peerAddress;
+  std::function<uint32_t()> ownUin;
+  std::function<void(platform::Socket, uint32_t uin, ui::TransferDirection)> addTransfer;
+  std::function<void(platform::Socket)> removeTransfer;
+  std::function<bool(platform::Socket, uint32_t uin)> sendFile;
+  std::function<bool(platform::Socket, uint32_t uin)> receiveFile;
+  // Told as the thread ends, after its socket is closed; may be empty.
+  std::function<void()> ended;
+};
+std::shared_ptr<const ConnectionEdges> ProductionEdges();
+
+// What the starter hands to a new connection thread.
+struct ConnectionRequest {
+  platform::Socket socket = platform::kInvalidSocket;  // the accepted socket
+  bool outgoing = false;                               // true: this side calls
+  uint32_t peerUin = 0;                                // outgoing: whom to call
+  uint32_t directionCode = 0;                          // outgoing: push or pull
+  std::shared_ptr<const ConnectionEdges> edges;
+};
+
+// A TCP socket connected to `address` (network byte order) and `port`, or
+// kInvalidSocket. Address 0 is nobody's: no connection is tried.
+platform::Socket ConnectPeer(uint32_t address, uint16_t port);
+
+// Runs one connection to its end on the calling thread: connect when
+// outgoing, set the socket up, handshake, list the transfer, send or receive
+// the file, remove the transfer, close the socket. The body of every
+// connection thread.
+void RunConnection(ConnectionRequest request);
+// Starts a detached thread running `request`; false when none started (the
+// request is then left to the caller).
+bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
+
+// Calls `uin` at its address in the peer table; true when the thread started.
 bool StartOutgoing(uint32_t uin, uint32_t directionCode);
+bool StartOutgoing(uint32_t uin, uint32_t directionCode,
+                   std::shared_ptr<const ConnectionEdges> edges);
 // Takes over a socket the listener accepted; closes it when no thread starts.
 void StartIncoming(platform::Socket socket);
+void StartIncoming(platform::Socket socket, std::shared_ptr<const ConnectionEdges> edges);
 
 }  // namespace kvel::p2p

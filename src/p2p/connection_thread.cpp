@@ -1,8 +1,141 @@
+#include <optional>
+
 #include "p2p/connection.h"
+#include "p2p/handshake.h"
+#include "p2p/socket_io.h"
+#include "platform/threads.h"
 
 namespace kvel::p2p {
+namespace {
 
-bool StartOutgoing(uint32_t, uint32_t) { return false; }
-void StartIncoming(platform::Socket) {}
+using platform::Socket;
+
+struct Outcome {
+  uint32_t peerUin;
+  ui::TransferDirection direction;
+};
+
+// Reads exactly `count` bytes; false when the connection ends or fails first.
+bool ReadWhole(Socket socket, uint8_t* buffer, int count) {
+  int done = 0;
+  while (done < count) {
+    int got = SocketRead(socket, buffer + done, count - done);
+    if (got <= 0) return false;
+    done += got;
+  }
+  return true;
+}
+
+std::optional<Outcome> CallerHandshake(Socket socket, const ConnectionRequest& request,
+                                       uint32_t ownUin) {
+  std::array<uint8_t, 8> hello = EncodeCallerHello(ownUin, request.peerUin);
+  SocketWrite(socket, hello.data(), static_cast<int>(hello.size()));
+  std::array<uint8_t, 4> answer;
+  if (!ReadWhole(socket, answer.data(), 4) || !IsAnswer(answer)) return std::nullopt;
+  std::optional<ui::TransferDirection> direction =
+      DirectionFor(Side::Caller, request.directionCode);
+  if (!direction) return std::nullopt;
+  std::array<uint8_t, 4> code = EncodeWord(request.directionCode);
+  SocketWrite(socket, code.data(), 4);
+  return Outcome{request.peerUin, *direction};
+}
+
+std::optional<Outcome> CalledHandshake(Socket socket) {
+  std::array<uint8_t, 4> callerUin;
+  std::array<uint8_t, 4> calledUin;  // read, never compared with our own
+  std::array<uint8_t, 4> code;
+  if (!ReadWhole(socket, callerUin.data(), 4) || !ReadWhole(socket, calledUin.data(), 4))
+    return std::nullopt;
+  SocketWrite(socket, kAnswer.data(), 4);
+  if (!ReadWhole(socket, code.data(), 4)) return std::nullopt;
+  std::optional<ui::TransferDirection> direction = DirectionFor(Side::Called, DecodeWord(code));
+  if (!direction) return std::nullopt;
+  return Outcome{DecodeWord(callerUin), *direction};
+}
+
+void ConnectionThread(void* raw) {
+  std::unique_ptr<ConnectionRequest> request(static_cast<ConnectionRequest*>(raw));
+  ConnectionRequest copy = std::move(*request);
+  request.reset();
+  RunConnection(std::move(copy));
+}
+
+bool Spawn(ConnectionRequest request) {
+  auto owned = std::make_unique<ConnectionRequest>(std::move(request));
+  return SpawnConnection(owned);
+}
+
+}  // namespace
+
+Socket ConnectPeer(uint32_t address, uint16_t port) {
+  if (address == 0) return platform::kInvalidSocket;
+  Socket socket = platform::CreateTcpSocket();
+  if (socket == platform::kInvalidSocket) return socket;
+  if (!platform::ConnectSocket(socket, address, port)) {
+    platform::CloseSocket(socket);
+    return platform::kInvalidSocket;
+  }
+  return socket;
+}
+
+void RunConnection(ConnectionRequest request) {
+  const ConnectionEdges& edges = *request.edges;
+  Socket socket = request.socket;
+  if (request.outgoing) {
+    PeerAddress peer = edges.peerAddress(request.peerUin);
+    socket = ConnectPeer(peer.ip, peer.port);
+  }
+  if (socket != platform::kInvalidSocket) {
+    // An accepted socket inherits nothing useful from the non-blocking
+    // listening socket: every option is set here, results ignored.
+    platform::SetNonBlocking(socket, false);
+    platform::SetKeepAlive(socket);
+    platform::SetLinger(socket, 3);
+    std::optional<Outcome> outcome = request.outgoing
+                                         ? CallerHandshake(socket, request, edges.ownUin())
+                                         : CalledHandshake(socket);
+    if (outcome) {
+      edges.addTransfer(socket, outcome->peerUin, outcome->direction);
+      if (outcome->direction == ui::Send)
+        edges.sendFile(socket, outcome->peerUin);
+      else
+        edges.receiveFile(socket, outcome->peerUin);
+      edges.removeTransfer(socket);
+    }
+    platform::CloseSocket(socket);
+  }
+  if (edges.ended) edges.ended();
+}
+
+bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
+  if (!platform::SpawnDetachedThread(&ConnectionThread, request.get())) return false;
+  request.release();  // the thread owns it now
+  return true;
+}
+
+bool StartOutgoing(uint32_t uin, uint32_t directionCode) {
+  return StartOutgoing(uin, directionCode, ProductionEdges());
+}
+
+bool StartOutgoing(uint32_t uin, uint32_t directionCode,
+                   std::shared_ptr<const ConnectionEdges> edges) {
+  ConnectionRequest request;
+  request.outgoing = true;
+  request.peerUin = uin;
+  request.directionCode = directionCode;
+  request.edges = std::move(edges);
+  return Spawn(std::move(request));
+}
+
+void StartIncoming(Socket socket) {
+  StartIncoming(socket, ProductionEdges());
+}
+
+void StartIncoming(Socket socket, std::shared_ptr<const ConnectionEdges> edges) {
+  ConnectionRequest request;
+  request.socket = socket;
+  request.edges = std::move(edges);
+  if (!Spawn(std::move(request))) platform::CloseSocket(socket);
+}
 
 }  // namespace kvel::p2p

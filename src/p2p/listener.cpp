@@ -1,24 +1,101 @@
 #include "p2p/listener.h"
 
+#include <string>
+
+#include "plugin/log_line.h"
+#include "plugin/settings.h"
+#include "plugin/texts.h"
+
 namespace kvel::p2p {
 namespace {
 Listener g_listener;
-}
+
+// Every interface, as the login packet announces it.
+constexpr char kLocalAddress[] = "0.0.0.0";
+}  // namespace
 
 Listener& ProcessListener() {
   return g_listener;
 }
+
+Listener::Listener() : Listener(ProductionEdges()) {}
+
+Listener::Listener(std::shared_ptr<const ConnectionEdges> edges) : edges_(std::move(edges)) {}
 
 Listener::~Listener() {
   Stop();
 }
 
 bool Listener::Start() {
-  return false;
+  return Start(CurrentSettings().localPort);
+}
+
+bool Listener::Start(uint16_t port) {
+  if (run_ != nullptr) return true;
+  std::string description;
+  if (!platform::StartSocketLibrary(&description)) return false;
+  LogLine(description.c_str());
+  platform::Socket socket = platform::CreateTcpSocket();
+  if (socket == platform::kInvalidSocket) {
+    platform::StopSocketLibrary();
+    return false;
+  }
+  LogLine(text::kLogSocketCreated);
+  if (!platform::BindSocket(socket, platform::InetAddr(kLocalAddress), port)) {
+    platform::CloseSocket(socket);
+    return false;
+  }
+  LogLine(text::kLogBindOk);
+  if (!platform::ListenSocket(socket, 1)) {
+    platform::CloseSocket(socket);
+    return false;
+  }
+  LogLine(text::kLogListening);
+  auto run = std::make_shared<Run>();
+  run->socket = socket;
+  run->edges = edges_;
+  // The thread holds its own reference to the run.
+  auto* handed = new std::shared_ptr<Run>(run);
+  if (!platform::StartThread(&ListenerThread, handed, &thread_)) {
+    delete handed;
+    platform::CloseSocket(socket);
+    return false;
+  }
+  run_ = std::move(run);
+  return true;
 }
 
 void Listener::Stop() {
-  stopRequested_ = true;
+  if (run_ == nullptr) return;
+  run_->stopRequested = true;
+  platform::WaitThread(&thread_, 1000);
+  // A thread still running past the wait sees the flag at its next poll;
+  // its accept on the closed socket fails meanwhile.
+  platform::CloseSocket(run_->socket);
+  run_.reset();
+}
+
+uint16_t Listener::Port() const {
+  return run_ == nullptr ? 0 : platform::LocalPort(run_->socket);
+}
+
+void Listener::ListenerThread(void* raw) {
+  std::shared_ptr<Run> run = std::move(*static_cast<std::shared_ptr<Run>*>(raw));
+  delete static_cast<std::shared_ptr<Run>*>(raw);
+  platform::SetNonBlocking(run->socket, true);
+  for (;;) {
+    platform::Socket accepted;
+    do {
+      platform::SleepMilliseconds(10);
+      accepted = platform::AcceptSocket(run->socket);
+    } while (accepted == platform::kInvalidSocket && !run->stopRequested);
+    if (run->stopRequested) {
+      if (accepted != platform::kInvalidSocket) platform::CloseSocket(accepted);
+      return;
+    }
+    LogLine((text::kLogAccepted + std::to_string(accepted)).c_str());
+    StartIncoming(accepted, run->edges);
+  }
 }
 
 }  // namespace kvel::p2p

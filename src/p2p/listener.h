@@ -3,7 +3,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <memory>
 
+#include "p2p/connection.h"
 #include "platform/sockets.h"
 #include "platform/threads.h"
 
@@ -11,20 +14,36 @@ namespace kvel::p2p {
 
 class Listener {
  public:
-  Listener() = default;
+  Listener();  // accepted peers go to production connection threads
+  explicit Listener(std::shared_ptr<const ConnectionEdges> edges);
   ~Listener();  // Stop()
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
-  // True when the socket listens and the thread runs.
+  // Listens on localPort of the settings (or `port`) with a backlog of 1 and
+  // starts the thread; true when both work. Logs how far it came. A listener
+  // that is already running stays as it is; one that was stopped starts anew.
   bool Start();
+  bool Start(uint16_t port);
   // Sets the stop flag, waits at most 1000 ms for the thread, closes the socket.
   void Stop();
 
+  // The port the socket is bound to while listening, else 0.
+  uint16_t Port() const;
+
  private:
+  // What one run of the thread uses: its own socket and stop flag, so that a
+  // thread that outlived the wait in Stop never touches a later run.
+  struct Run {
+    platform::Socket socket = platform::kInvalidSocket;
+    std::atomic<bool> stopRequested{false};
+    std::shared_ptr<const ConnectionEdges> edges;
+  };
+  static void ListenerThread(void* run);
+
+  std::shared_ptr<const ConnectionEdges> edges_;
   platform::ThreadHandle thread_;
-  platform::Socket listenSocket_ = platform::kInvalidSocket;
-  std::atomic<bool> stopRequested_{false};
+  std::shared_ptr<Run> run_;  // null when not listening
 };
 
 // The process-wide listener, constructed at module load, stopped at unload.

@@ -33,6 +33,9 @@ void SetLinger(Socket s, int seconds);  // SO_LINGER on with `seconds`
 int ReceiveSome(Socket s, void* buffer, int count);
 int SendSome(Socket s, const void* data, int count);
 void ShutdownReceive(Socket s);
+// Shuts both directions down: the next receive or send on it fails (a
+// blocked receive returns), while the handle stays open for its owner.
+void ShutdownBoth(Socket s);
 void CloseSocket(Socket s);
 // The local port a socket is bound to (0 when unknown); for tests.
 uint16_t LocalPort(Socket s);

@@ -4,14 +4,52 @@
 #include <cstdint>
 
 #include "platform/sockets.h"
+#include "ui/transfer_table.h"
+#include "ui/transfer_view.h"
 
 namespace kvel::ui {
 
-enum TransferDirection : int32_t { Send = 0, Receive = 1 };
+// The one transfer window: the table, and the dialog that shows it (none in
+// the native build). The dialog lives on the thread that constructed the
+// object; the operations run on connection threads and reach the dialog by
+// synchronous window messages, never holding the table's lock.
+class ProgressWin {
+ public:
+  using TaskInfo = ui::TaskInfo;
 
-// Creates the process-wide window (hidden); LoadPlugin's last step.
+  explicit ProgressWin(TransferTable::Clock clock);
+  ~ProgressWin();  // destroys the dialog; call on the dialog's thread
+  ProgressWin(const ProgressWin&) = delete;
+  ProgressWin& operator=(const ProgressWin&) = delete;
+
+  // Lists a transfer at the top (replacing one under the same socket) and
+  // shows the window.
+  void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction);
+  void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
+                       int64_t doneBytes);
+  void AddProgress(platform::Socket socket, int64_t bytes);
+  // Takes the row away, then the entry; hides the window when none is left.
+  void RemoveTransfer(platform::Socket socket);
+
+  // The stop button: shuts the socket down in both directions while it is
+  // still listed, so that its connection thread's next read or write fails.
+  // The connection thread alone closes it. False when it was not listed.
+  bool StopTransfer(platform::Socket socket);
+
+  TransferTable& Table() { return table_; }
+  TransferView& View() { return view_; }
+
+ private:
+  TransferTable table_;
+  TransferView view_;
+};
+
+// Creates the process-wide window (hidden); LoadPlugin's last step. A window
+// that still exists is destroyed first.
 void CreateProgressWin();
-// Destroys it; UnloadPlugin's first step. Later transfer calls do nothing.
+// Destroys it; UnloadPlugin's first step. Calls that are under way finish
+// first (their window messages are served meanwhile); later transfer calls
+// do nothing.
 void DestroyProgressWin();
 bool ProgressWinExists();
 

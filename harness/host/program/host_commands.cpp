@@ -3,11 +3,14 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
 #include "contact_menu.h"
 #include "main_thread.h"
+#include "png_file.h"
+#include "transfer_window_driver.h"
 #include "ui_driver.h"
 
 namespace standin {
@@ -185,6 +188,33 @@ void AddHostCommands(Commands& commands, HostSession& session) {
       out += "\n  " + d.kind + " \"" + d.caption + "\" " + d.text;
     }
     return out;
+  });
+  commands.Add("rows", "- the transfer window's rows, cell by cell", [](const auto&) {
+    TransferWindowDriver window;
+    if (!window.Found()) return std::string("ok rows 0 (no window)");
+    std::vector<std::vector<std::string>> rows = window.Rows();
+    std::string out = Format("ok rows %lu%s", static_cast<unsigned long>(rows.size()),
+                             window.Visible() ? "" : " (hidden)");
+    for (const auto& row : rows) {
+      out += "\n ";
+      for (const std::string& cell : row) out += " | " + cell;
+    }
+    return out;
+  });
+  commands.Add("stop", "ROW - selects a row of the transfer window and presses Przerwij",
+               [](const auto& args) {
+                 TransferWindowDriver window;
+                 if (!window.Found()) return std::string("error no window");
+                 int row = args.empty() ? 0 : std::atoi(args[0].c_str());
+                 if (row >= window.RowCount()) return std::string("error no such row");
+                 window.SelectRow(row);
+                 window.PressStop();
+                 return std::string("ok");
+               });
+  commands.Add("screenshot", "PATH - the transfer window as a PNG", [](const auto& args) {
+    TransferWindowDriver window;
+    if (!window.Found() || args.empty()) return std::string("error no window");
+    return WritePng(args[0], window.CaptureWindow()) ? std::string("ok") : std::string("error");
   });
   commands.Add("logout", "- leaves the GG server", [s](const auto&) {
     s->gg.Disconnect();

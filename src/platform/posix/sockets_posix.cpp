@@ -41,6 +41,11 @@ Socket CreateTcpSocket() {
 }
 
 bool BindSocket(Socket s, uint32_t address, uint16_t port) {
+  // As on Windows, connections of an earlier listener that linger in
+  // TIME_WAIT do not keep a new one off the port; a listening socket still
+  // does.
+  int on = 1;
+  ::setsockopt(Fd(s), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in sa = Address(address, port);
   return ::bind(Fd(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
 }
@@ -86,6 +91,10 @@ int SendSome(Socket s, const void* data, int count) {
 
 void ShutdownReceive(Socket s) {
   ::shutdown(Fd(s), SHUT_RD);
+}
+
+void ShutdownBoth(Socket s) {
+  ::shutdown(Fd(s), SHUT_RDWR);
 }
 
 void CloseSocket(Socket s) {

@@ -1,4 +1,5 @@
 #include <winsock2.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -85,6 +86,17 @@ int SendSome(Socket s, const void* data, int count) {
 
 void ShutdownReceive(Socket s) {
   shutdown(Handle(s), SD_RECEIVE);
+}
+
+void ShutdownBoth(Socket s) {
+  shutdown(Handle(s), SD_BOTH);
+  // A shutdown does not end a receive or send that is already blocked on
+  // the socket; cancelling its I/O does, and leaves the handle open. Older
+  // systems lack the call: there the peer's reaction to the shutdown ends it.
+  using CancelIoExFn = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED);
+  static const auto cancel = reinterpret_cast<CancelIoExFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelIoEx")));
+  if (cancel != nullptr) cancel(reinterpret_cast<HANDLE>(Handle(s)), nullptr);
 }
 
 void CloseSocket(Socket s) {

@@ -1,0 +1,59 @@
+// The transfer-window driver (win32): finds the plug-in's transfer window in this process
+// and works it the way a person would, reading what the window shows back
+// through the list view's own messages. Every call is a synchronous window
+// message, so it works from any thread while the window's thread pumps, and
+// from the window's own thread directly.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "png_file.h"
+
+namespace standin {
+
+struct CellRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class TransferWindowDriver {
+ public:
+  // Finds the transfer window (a dialog captioned "kvel") of this process;
+  // Found() is false when there is none.
+  TransferWindowDriver();
+  bool Found() const { return dialog_ != nullptr; }
+  void* Dialog() const { return dialog_; }
+  void* List() const { return list_; }
+
+  bool Visible() const;
+  std::vector<std::string> ColumnHeaders() const;
+  std::vector<int> ColumnWidths() const;
+  int RowCount() const;
+  // Every row's cell texts, column by column (LVM_GETITEMTEXTA).
+  std::vector<std::vector<std::string>> Rows() const;
+  // The row's lParam (the transfer's socket) and its image index.
+  long RowParam(int row) const;
+  int RowImage(int row) const;
+  // Selects a row (and sets the selection mark) or clears the selection.
+  void SelectRow(int row) const;
+  void ClearSelection() const;
+  // Clicks "Przerwij"; presses the close box.
+  void PressStop() const;
+  void PressClose() const;
+  // The cell's rectangle in list-view client coordinates (LVIR_BOUNDS).
+  CellRect SubItemRect(int row, int column) const;
+  // Repaints now, then copies what the window shows: the whole window with
+  // its frame, or the list view's client area.
+  Image CaptureWindow() const;
+  Image CaptureList() const;
+  // The dialog's window and client sizes in pixels.
+  CellRect WindowRect() const;
+  CellRect ClientRect() const;
+  CellRect ControlRect(int id) const;  // in dialog client coordinates
+
+ private:
+  void* dialog_ = nullptr;
+  void* list_ = nullptr;
+};
+
+}  // namespace standin

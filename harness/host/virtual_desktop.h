@@ -1,0 +1,14 @@
+// Windows of the plug-in under Wine: without a window manager, Xvfb gives
+// them no frames, and every show or hide waits for a manager that never
+// answers. Inside a Wine virtual desktop, Wine draws frames and captions
+// itself and shows and hides at once.
+#pragma once
+
+namespace standin {
+
+// Moves the calling thread to a virtual desktop of the given size. Call
+// before the thread creates any window; false when the desktop cannot be
+// entered (natively there are no windows and nothing happens).
+bool EnterVirtualDesktop(const char* name = "kvel", int width = 1024, int height = 768);
+
+}  // namespace standin

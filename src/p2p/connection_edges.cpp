@@ -1,0 +1,23 @@
+// The production binding of a connection thread's edges.
+#include "gg/own_uin.h"
+#include "p2p/connection.h"
+#include "p2p/file_transfer.h"
+#include "ui/progress_win.h"
+
+namespace kvel::p2p {
+
+std::shared_ptr<const ConnectionEdges> ProductionEdges() {
+  static const std::shared_ptr<const ConnectionEdges> edges =
+      std::make_shared<const ConnectionEdges>(ConnectionEdges{
+          &LookUpPeerAddress,
+          &gg::OwnUin,
+          &ui::AddTransfer,
+          &ui::RemoveTransfer,
+          &SendFile,
+          &ReceiveFile,
+          {},
+      });
+  return edges;
+}
+
+}  // namespace kvel::p2p

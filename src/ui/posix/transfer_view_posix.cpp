@@ -1,0 +1,17 @@
+// The native build has no window: the table works on its own.
+#include "ui/transfer_view.h"
+
+namespace kvel::ui {
+
+TransferView::TransferView(ProgressWin*) {}
+TransferView::~TransferView() = default;
+void TransferView::InsertRow(platform::Socket, TransferDirection) {}
+void TransferView::RedrawRow(platform::Socket) {}
+void TransferView::DeleteRow(platform::Socket) {}
+void TransferView::Show() {}
+void TransferView::Hide() {}
+
+// No thread here waits for window messages to be carried out.
+void TransferView::ServeSentMessages(uint32_t) {}
+
+}  // namespace kvel::ui

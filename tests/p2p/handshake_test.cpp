@@ -1,0 +1,315 @@
+// The handshake that opens every direct connection: its bytes, and both
+// sides of it run by real connection threads over loopback sockets.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "p2p/connection.h"
+#include "p2p/handshake.h"
+#include "platform/threads.h"
+#include "support/connection_probe.h"
+#include "support/loopback.h"
+
+namespace kvel::testing {
+namespace {
+
+using platform::Socket;
+
+const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
+
+std::vector<uint8_t> Words(std::initializer_list<uint32_t> values) {
+  std::vector<uint8_t> bytes;
+  for (uint32_t value : values) {
+    std::array<uint8_t, 4> word = p2p::EncodeWord(value);
+    bytes.insert(bytes.end(), word.begin(), word.end());
+  }
+  return bytes;
+}
+
+TEST(HandshakeCodec, WordsAreLittleEndian) {
+  EXPECT_EQ(Words({0x11223344}), (std::vector<uint8_t>{0x44, 0x33, 0x22, 0x11}));
+  for (uint32_t value : {0u, 1u, 1234567u, 0xFFFFFFFFu}) {
+    std::array<uint8_t, 4> word = p2p::EncodeWord(value);
+    EXPECT_EQ(p2p::DecodeWord(word), value);
+  }
+}
+
+TEST(HandshakeCodec, CallerHelloIsOwnNumberThenCalledNumber) {
+  std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(1001, 2002);
+  EXPECT_EQ(std::vector<uint8_t>(hello.begin(), hello.end()), Words({1001, 2002}));
+}
+
+TEST(HandshakeCodec, AnswerMustBeExactlyUdag) {
+  EXPECT_TRUE(p2p::IsAnswer(std::array<uint8_t, 4>{'U', 'D', 'A', 'G'}));
+  for (std::array<uint8_t, 4> wrong :
+       {std::array<uint8_t, 4>{'U', 'D', 'A', 'H'}, std::array<uint8_t, 4>{'u', 'D', 'A', 'G'},
+        std::array<uint8_t, 4>{'G', 'A', 'D', 'U'}, std::array<uint8_t, 4>{0, 0, 0, 0}}) {
+    EXPECT_FALSE(p2p::IsAnswer(wrong));
+  }
+}
+
+TEST(HandshakeCodec, OutcomeTable) {
+  using p2p::Side;
+  struct Case {
+    Side side;
+    uint32_t code;
+    std::optional<ui::TransferDirection> direction;
+  };
+  const Case cases[] = {
+      {Side::Caller, 2, ui::Send},
+      {Side::Caller, 3, ui::Receive},
+      {Side::Called, 2, ui::Receive},
+      {Side::Called, 3, ui::Send},
+      {Side::Caller, 4, std::nullopt},
+      {Side::Called, 4, std::nullopt},
+      {Side::Called, 0, std::nullopt},
+      {Side::Called, 1, std::nullopt},
+      {Side::Caller, 0x02000000, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(p2p::DirectionFor(c.side, c.code), c.direction) << c.code;
+  }
+}
+
+// One side of the handshake run by a connection thread; the other side is
+// played by the test over a loopback socket.
+class HandshakeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { StartSockets(); }
+
+  // The called side: a connection thread on the socket the test connects to.
+  void StartCalled() {
+    Socket peer = ConnectLoopback(server_.Port());
+    ASSERT_NE(peer, platform::kInvalidSocket);
+    Socket accepted = server_.Accept();
+    ASSERT_NE(accepted, platform::kInvalidSocket);
+    peer_ = peer;
+    p2p::ConnectionRequest request;
+    request.socket = accepted;
+    request.edges = probe_.Edges();
+    thread_ = std::thread(p2p::RunConnection, std::move(request));
+  }
+
+  // The calling side: a connection thread that calls the test's server.
+  void StartCaller(uint32_t peerUin, uint32_t code) {
+    probe_.SetPeer({LoopbackAddress(), server_.Port()});
+    p2p::ConnectionRequest request;
+    request.outgoing = true;
+    request.peerUin = peerUin;
+    request.directionCode = code;
+    request.edges = probe_.Edges();
+    thread_ = std::thread(p2p::RunConnection, std::move(request));
+    peer_ = server_.Accept();
+    ASSERT_NE(peer_, platform::kInvalidSocket);
+  }
+
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+  void TearDown() override {
+    if (peer_ != platform::kInvalidSocket) platform::ShutdownBoth(peer_);
+    Join();
+    if (peer_ != platform::kInvalidSocket) platform::CloseSocket(peer_);
+  }
+
+  LoopbackServer server_;
+  ConnectionProbe probe_;
+  std::thread thread_;
+  Socket peer_ = platform::kInvalidSocket;
+};
+
+TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) {
+  struct Case {
+    uint32_t code;
+    const char* procedure;
+    ui::TransferDirection direction;
+  };
+  for (const Case& c : {Case{2, "receive", ui::Receive}, Case{3, "send", ui::Send}}) {
+    ConnectionProbe probe;
+    probe_ = probe;
+    StartCalled();
+    ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
+    EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
+    ASSERT_TRUE(SendWord(peer_, c.code));
+    EXPECT_TRUE(ReadUntilClosed(peer_).empty());
+    Join();
+    std::vector<TransferEvent> events = probe.Events();
+    ASSERT_EQ(probe.EventNames(), (std::vector<std::string>{"add", c.procedure, "remove"}));
+    EXPECT_EQ(events[0].uin, 4321u);
+    EXPECT_EQ(events[0].direction, c.direction);
+    EXPECT_EQ(events[1].uin, 4321u);
+    EXPECT_EQ(events[1].socket, events[0].socket);
+    EXPECT_EQ(events[2].socket, events[0].socket);
+    EXPECT_EQ(probe.Ended(), 1);
+    platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+  }
+}
+
+TEST_F(HandshakeTest, CalledSideReadsNumbersSplitOverTwoSegments) {
+  StartCalled();
+  std::vector<uint8_t> hello = Words({0x01020304, 0x0A0B0C0D});
+  ASSERT_TRUE(SendAll(peer_, {hello.begin(), hello.begin() + 3}));
+  platform::SleepMilliseconds(50);  // a separate segment
+  ASSERT_TRUE(SendAll(peer_, {hello.begin() + 3, hello.end()}));
+  EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
+  ASSERT_TRUE(SendWord(peer_, 2));
+  ReadUntilClosed(peer_);
+  Join();
+  ASSERT_FALSE(probe_.Events().empty());
+  EXPECT_EQ(probe_.Events()[0].uin, 0x01020304u);
+}
+
+TEST_F(HandshakeTest, CalledSideClosesOnAnUnknownCodeWithoutListing) {
+  for (uint32_t code : {0u, 1u, 4u, 0x02000000u, 0xFFFFFFFFu}) {
+    ConnectionProbe probe;
+    probe_ = probe;
+    StartCalled();
+    ASSERT_TRUE(SendAll(peer_, Words({5, 6, code})));
+    EXPECT_EQ(ReadUntilClosed(peer_), kUdag) << code;
+    Join();
+    EXPECT_TRUE(probe.Events().empty()) << code;
+    EXPECT_EQ(probe.Ended(), 1);
+    platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+  }
+}
+
+TEST_F(HandshakeTest, CalledSideEndsQuietlyWhenTheCallerClosesAtAnyByte) {
+  const std::vector<uint8_t> whole = Words({5, 6, 2});
+  for (size_t cut = 0; cut < whole.size(); ++cut) {
+    ConnectionProbe probe;
+    probe_ = probe;
+    StartCalled();
+    ASSERT_TRUE(SendAll(peer_, {whole.begin(), whole.begin() + cut}));
+    platform::ShutdownBoth(peer_);
+    Join();
+    EXPECT_TRUE(probe.Events().empty()) << cut;
+    EXPECT_EQ(probe.Ended(), 1) << cut;
+    platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+  }
+}
+
+TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
+  struct Case {
+    uint32_t ownUin;
+    uint32_t code;
+    const char* procedure;
+    ui::TransferDirection direction;
+  };
+  // OwnUin 0: the login packet has not passed yet.
+  for (const Case& c : {Case{1001, 2, "send", ui::Send}, Case{1001, 3, "receive", ui::Receive},
+                        Case{0, 2, "send", ui::Send}}) {
+    ConnectionProbe probe;
+    probe.SetOwnUin(c.ownUin);
+    probe_ = probe;
+    StartCaller(777, c.code);
+    EXPECT_EQ(ReadExactly(peer_, 8), Words({c.ownUin, 777}));
+    ASSERT_TRUE(SendAll(peer_, kUdag));
+    EXPECT_EQ(ReadExactly(peer_, 4), Words({c.code}));
+    EXPECT_TRUE(ReadUntilClosed(peer_).empty());
+    Join();
+    std::vector<TransferEvent> events = probe.Events();
+    ASSERT_EQ(probe.EventNames(), (std::vector<std::string>{"add", c.procedure, "remove"}));
+    EXPECT_EQ(events[0].uin, 777u);  // the called peer, whatever the code
+    EXPECT_EQ(events[0].direction, c.direction);
+    EXPECT_EQ(events[1].uin, 777u);
+    platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+  }
+}
+
+TEST_F(HandshakeTest, CallerSendsNoCodeAfterAWrongAnswer) {
+  const std::vector<std::vector<uint8_t>> answers = {
+      {'U', 'D', 'A', 'H'}, {'u', 'd', 'a', 'g'}, {0, 0, 0, 0}};
+  for (const std::vector<uint8_t>& answer : answers) {
+    ConnectionProbe probe;
+    probe_ = probe;
+    StartCaller(777, 2);
+    EXPECT_EQ(ReadExactly(peer_, 8).size(), 8u);
+    ASSERT_TRUE(SendAll(peer_, answer));
+    EXPECT_TRUE(ReadUntilClosed(peer_).empty());
+    Join();
+    EXPECT_TRUE(probe.Events().empty());
+    platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+  }
+}
+
+TEST_F(HandshakeTest, CallerWithAnInvalidCodeClosesWithoutWritingIt) {
+  StartCaller(777, 4);
+  EXPECT_EQ(ReadExactly(peer_, 8).size(), 8u);
+  ASSERT_TRUE(SendAll(peer_, kUdag));
+  EXPECT_TRUE(ReadUntilClosed(peer_).empty());
+  Join();
+  EXPECT_TRUE(probe_.Events().empty());
+}
+
+TEST_F(HandshakeTest, CallerEndsQuietlyWhenTheCalledSideClosesMidAnswer) {
+  for (size_t cut = 0; cut < kUdag.size(); ++cut) {
+    ConnectionProbe probe;
+    probe_ = probe;
+    StartCaller(777, 2);
+    EXPECT_EQ(ReadExactly(peer_, 8).size(), 8u);
+    ASSERT_TRUE(SendAll(peer_, {kUdag.begin(), kUdag.begin() + cut}));
+    platform::ShutdownBoth(peer_);
+    Join();
+    EXPECT_TRUE(probe.Events().empty()) << cut;
+    EXPECT_EQ(probe.Ended(), 1);
+    platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+  }
+}
+
+TEST(ConnectPeer, FailsForAnUnknownPeerOrAClosedPort) {
+  StartSockets();
+  EXPECT_EQ(p2p::ConnectPeer(0, 0), platform::kInvalidSocket);
+  EXPECT_EQ(p2p::ConnectPeer(0, 1560), platform::kInvalidSocket);
+  EXPECT_EQ(p2p::ConnectPeer(LoopbackAddress(), FreePort()), platform::kInvalidSocket);
+}
+
+TEST(OutgoingConnection, EndsWithoutListingWhenThePeerCannotBeReached) {
+  StartSockets();
+  for (p2p::PeerAddress peer : {p2p::PeerAddress{0, 0}, p2p::PeerAddress{LoopbackAddress(), 0},
+                                p2p::PeerAddress{LoopbackAddress(), FreePort()}}) {
+    ConnectionProbe probe;
+    probe.SetPeer(peer);
+    ASSERT_TRUE(p2p::StartOutgoing(777, p2p::kPushCode, probe.Edges()));
+    ASSERT_TRUE(probe.WaitEnded(1));
+    EXPECT_TRUE(probe.Events().empty());
+  }
+}
+
+// Both sides are connection threads: the caller's thread calls the called
+// side's listening socket, as two plug-ins do.
+TEST(BothSides, AgreeOnWhoSendsForEitherCode) {
+  StartSockets();
+  struct Case {
+    uint32_t code;
+    const char* caller;
+    const char* called;
+  };
+  for (const Case& c :
+       {Case{p2p::kPushCode, "send", "receive"}, Case{p2p::kPullCode, "receive", "send"}}) {
+    LoopbackServer server;
+    ConnectionProbe caller;
+    ConnectionProbe called;
+    caller.SetOwnUin(1111);
+    caller.SetPeer({LoopbackAddress(), server.Port()});
+    ASSERT_TRUE(p2p::StartOutgoing(2222, c.code, caller.Edges()));
+    Socket accepted = server.Accept();
+    ASSERT_NE(accepted, platform::kInvalidSocket);
+    p2p::StartIncoming(accepted, called.Edges());
+    ASSERT_TRUE(caller.WaitEnded(1));
+    ASSERT_TRUE(called.WaitEnded(1));
+    ASSERT_EQ(caller.EventNames(), (std::vector<std::string>{"add", c.caller, "remove"}));
+    ASSERT_EQ(called.EventNames(), (std::vector<std::string>{"add", c.called, "remove"}));
+    EXPECT_EQ(caller.Events()[1].uin, 2222u);
+    EXPECT_EQ(called.Events()[1].uin, 1111u);
+  }
+}
+
+}  // namespace
+}  // namespace kvel::testing

@@ -1,0 +1,107 @@
+// The listener as the loaded plug-in runs it: started by LoadPlugin on the
+// configured port, handing peers to its own connection threads, stopped
+// when the module goes, and started again by the next load.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "message_pump.h"
+#include "p2p/handshake.h"
+#include "support/loopback.h"
+#include "support/plugin_fixture.h"
+#include "virtual_desktop.h"
+
+namespace kvel::testing {
+namespace {
+
+using platform::Socket;
+
+// Loads the plug-in listening on `port`, with the log service offered.
+std::unique_ptr<LoadedPlugin> LoadListeningOn(uint16_t port) {
+  // The transfer window shows and hides at once there.
+  static const bool desktop = standin::EnterVirtualDesktop();
+  (void)desktop;
+  auto plugin = std::make_unique<LoadedPlugin>(/*start=*/false, /*offerLog=*/true);
+  WriteFile(plugin->Profile() + "kvel.config", "[p2p]\nlocal-port=" + std::to_string(port) + "\n");
+  plugin->Start();
+  return plugin;
+}
+
+// Calls the plug-in as a peer would, pushing a file; returns what came back
+// until the plug-in closed. Runs on its own thread while this one pumps the
+// window's messages.
+std::vector<uint8_t> CallAndPush(uint16_t port) {
+  std::vector<uint8_t> received;
+  std::atomic<bool> done{false};
+  std::thread peer([&] {
+    Socket socket = ConnectLoopback(port);
+    if (socket != platform::kInvalidSocket) {
+      std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(5150, 1);
+      SendAll(socket, {hello.begin(), hello.end()});
+      received = ReadExactly(socket, 4);
+      SendWord(socket, 2);
+      // An offer that breaks off at its second word ends the receiving side.
+      SendWord(socket, 1);
+      SendWord(socket, 0);
+      std::vector<uint8_t> rest = ReadUntilClosed(socket);
+      received.insert(received.end(), rest.begin(), rest.end());
+      platform::CloseSocket(socket);
+    }
+    done = true;
+  });
+  standin::PumpUntil([&] { return done.load(); }, 30000);
+  peer.join();
+  return received;
+}
+
+TEST(PluginListener, ListensOnTheConfiguredPortAndLogsEveryPeer) {
+  StartSockets();
+  const uint16_t port = FreePort();
+  auto plugin = LoadListeningOn(port);
+  std::vector<std::string> lines = plugin->Host().LogLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "socket created");
+  EXPECT_EQ(lines[2], "bind ok");
+  EXPECT_EQ(lines[3], "listening");
+
+  // The handshake is answered; the file stream is the file-transfer code's.
+  std::vector<uint8_t> received = CallAndPush(port);
+  ASSERT_GE(received.size(), 4u);
+  EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 4),
+            (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
+  lines = plugin->Host().LogLines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[4].rfind("connection accepted: ", 0), 0u);
+}
+
+TEST(PluginListener, StopsWithTheModuleAndListensAgainWhenLoadedAgain) {
+  StartSockets();
+  const uint16_t port = FreePort();
+  for (int load = 0; load < 2; ++load) {
+    auto plugin = LoadListeningOn(port);
+    EXPECT_EQ(plugin->Host().LogLines().size(), 4u) << load;
+    std::vector<uint8_t> received = CallAndPush(port);
+    EXPECT_GE(received.size(), 4u) << load;
+    plugin.reset();  // UnloadPlugin, then the module goes
+    EXPECT_EQ(ConnectLoopback(port), platform::kInvalidSocket) << load;
+  }
+}
+
+TEST(PluginListener, PortTakenLeavesThePluginRunningWithoutListening) {
+  StartSockets();
+  Socket other = platform::CreateTcpSocket();
+  ASSERT_TRUE(platform::BindSocket(other, platform::InetAddr("0.0.0.0"), 0));
+  ASSERT_TRUE(platform::ListenSocket(other, 1));
+  auto plugin = LoadListeningOn(platform::LocalPort(other));
+  std::vector<std::string> lines = plugin->Host().LogLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "socket created");
+  // LoadPlugin went on after the failure: both menu items are there.
+  EXPECT_EQ(plugin->Host().MenuItems().size(), 2u);
+  plugin.reset();
+  platform::CloseSocket(other);
+}
+
+}  // namespace
+}  // namespace kvel::testing

@@ -1,0 +1,67 @@
+// Edges for connection threads under test: they record what the thread did
+// (which transfer it listed, which file procedure it ran, when it ended) and
+// let the test choose the peer's address, OwnUin and the file procedures.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "p2p/connection.h"
+
+namespace kvel::testing {
+
+struct TransferEvent {
+  std::string what;  // "add", "send", "receive", "remove"
+  platform::Socket socket = platform::kInvalidSocket;
+  uint32_t uin = 0;
+  ui::TransferDirection direction = ui::Send;  // for "add"
+};
+
+class ConnectionProbe {
+ public:
+  // A file procedure: given the socket and the peer's number.
+  using FileProcedure = std::function<bool(platform::Socket, uint32_t)>;
+
+  // `toWindow`: also hand the transfers to the process-wide transfer window.
+  explicit ConnectionProbe(bool toWindow = false);
+
+  std::shared_ptr<const p2p::ConnectionEdges> Edges() const { return edges_; }
+  void SetPeer(p2p::PeerAddress peer);
+  void SetOwnUin(uint32_t uin);
+  // Both file procedures end at once with false unless set here.
+  void SetFileProcedure(FileProcedure procedure);
+
+  std::vector<TransferEvent> Events() const;
+  std::vector<std::string> EventNames() const;
+  int Ended() const;
+  // Waits (at most `milliseconds`) until `count` threads have ended.
+  bool WaitEnded(int count, int milliseconds = 10000) const;
+  bool WaitForEvents(size_t count, int milliseconds = 10000) const;
+
+ private:
+  struct State {
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    p2p::PeerAddress peer;
+    uint32_t ownUin = 0;
+    FileProcedure procedure;
+    std::vector<TransferEvent> events;
+    int ended = 0;
+    void Record(TransferEvent event);
+  };
+  std::shared_ptr<State> state_;
+  std::shared_ptr<const p2p::ConnectionEdges> edges_;
+};
+
+// A file procedure that keeps the transfer going until its socket fails or
+// the peer closes: it reports `fileName` with `totalBytes`, counts
+// `doneBytes` as done, and then reads until the end.
+ConnectionProbe::FileProcedure HoldTransfer(std::string fileName, int64_t totalBytes,
+                                            int64_t doneBytes);
+
+}  // namespace kvel::testing

@@ -1,0 +1,87 @@
+#include "support/loopback.h"
+
+#include <mutex>
+
+namespace kvel::testing {
+
+uint32_t LoopbackAddress() {
+  return platform::InetAddr("127.0.0.1");
+}
+
+void StartSockets() {
+  static std::once_flag once;
+  std::call_once(once, [] { platform::StartSocketLibrary(nullptr); });
+}
+
+LoopbackServer::LoopbackServer() {
+  StartSockets();
+  socket_ = platform::CreateTcpSocket();
+  if (!platform::BindSocket(socket_, LoopbackAddress(), 0) || !platform::ListenSocket(socket_, 16))
+    return;
+  port_ = platform::LocalPort(socket_);
+}
+
+LoopbackServer::~LoopbackServer() {
+  if (socket_ != platform::kInvalidSocket) platform::CloseSocket(socket_);
+}
+
+platform::Socket LoopbackServer::Accept() {
+  return platform::AcceptSocket(socket_);
+}
+
+uint16_t FreePort() {
+  LoopbackServer probe;
+  return probe.Port();
+}
+
+platform::Socket ConnectLoopback(uint16_t port) {
+  StartSockets();
+  platform::Socket socket = platform::CreateTcpSocket();
+  if (socket == platform::kInvalidSocket) return socket;
+  if (!platform::ConnectSocket(socket, LoopbackAddress(), port)) {
+    platform::CloseSocket(socket);
+    return platform::kInvalidSocket;
+  }
+  return socket;
+}
+
+bool SendAll(platform::Socket socket, const std::vector<uint8_t>& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    int sent =
+        platform::SendSome(socket, bytes.data() + done, static_cast<int>(bytes.size() - done));
+    if (sent <= 0) return false;
+    done += static_cast<size_t>(sent);
+  }
+  return true;
+}
+
+bool SendWord(platform::Socket socket, uint32_t value) {
+  return SendAll(socket, {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
+}
+
+std::vector<uint8_t> ReadExactly(platform::Socket socket, size_t count) {
+  std::vector<uint8_t> bytes(count);
+  size_t done = 0;
+  while (done < count) {
+    int got = platform::ReceiveSome(socket, bytes.data() + done, static_cast<int>(count - done));
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+std::vector<uint8_t> ReadUntilClosed(platform::Socket socket) {
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[4096];
+  for (;;) {
+    int got = platform::ReceiveSome(socket, buffer, sizeof buffer);
+    if (got <= 0) break;
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  }
+  return bytes;
+}
+
+}  // namespace kvel::testing

@@ -1,0 +1,47 @@
+// The transfer window that the loaded kvel.tpl makes: created hidden by
+// LoadPlugin from its own resources, destroyed by UnloadPlugin.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "support/plugin_fixture.h"
+#include "transfer_window_driver.h"
+#include "virtual_desktop.h"
+
+namespace kvel::testing {
+namespace {
+
+TEST(PluginWindow, LoadPluginMakesItHiddenAndUnloadPluginDestroysIt) {
+  standin::EnterVirtualDesktop();
+  EXPECT_FALSE(standin::TransferWindowDriver().Found());
+  LoadedPlugin plugin;
+  standin::TransferWindowDriver driver;
+  ASSERT_TRUE(driver.Found());
+  EXPECT_FALSE(driver.Visible());
+  EXPECT_EQ(driver.ColumnHeaders().size(), 6u);
+  char caption[32] = {};
+  GetDlgItemTextA(static_cast<HWND>(driver.Dialog()), 1003, caption, sizeof caption);
+  EXPECT_STREQ(caption, "Przerwij");
+  // Both arrows, 10 x 10, in the small image list.
+  auto images = reinterpret_cast<HIMAGELIST>(
+      SendMessageA(static_cast<HWND>(driver.List()), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(images), 2);
+  int width = 0, height = 0;
+  ImageList_GetIconSize(images, &width, &height);
+  EXPECT_EQ(width, 10);
+  EXPECT_EQ(height, 10);
+  // The grid and full-row selection of the list view.
+  const LRESULT style =
+      SendMessageA(static_cast<HWND>(driver.List()), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  EXPECT_EQ(style & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT),
+            LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+
+  plugin.Stop();
+  EXPECT_FALSE(standin::TransferWindowDriver().Found());
+  EXPECT_FALSE(IsWindow(static_cast<HWND>(driver.Dialog())));
+}
+
+}  // namespace
+}  // namespace kvel::testing

@@ -1,0 +1,398 @@
+// The transfer window as a person sees it, under Wine: rows of running
+// transfers read back from the list view, the painted bars checked from the
+// screen's pixels, the close box and the stop button. Connection threads run
+// real handshakes over loopback sockets and report to the window, which
+// lives on the test's thread; the test pumps its messages while it waits.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "message_pump.h"
+#include "p2p/connection.h"
+#include "p2p/handshake.h"
+#include "plugin/host.h"
+#include "plugin_module.h"
+#include "stand_in_host.h"
+#include "support/connection_probe.h"
+#include "support/loopback.h"
+#include "support/test_paths.h"
+#include "ui/progress_win.h"
+#include "ui/transfer_table.h"
+#include "transfer_window_driver.h"
+#include "virtual_desktop.h"
+
+namespace kvel::testing {
+namespace {
+
+using platform::Socket;
+using standin::Image;
+using standin::Rgb;
+using standin::TransferWindowDriver;
+
+const uint32_t kSendColour = Rgb(0, 140, 0);
+const uint32_t kReceiveColour = Rgb(180, 0, 0);
+const uint32_t kWhite = Rgb(255, 255, 255);
+
+std::string ScreenshotDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::filesystem::path directory = std::filesystem::path(path).parent_path() / "screenshots";
+  std::filesystem::create_directories(directory);
+  return directory.string();
+}
+
+class TransferWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // Frames and captions are drawn only inside a virtual desktop.
+    static const bool desktop = standin::EnterVirtualDesktop("kvel", 1024, 768);
+    (void)desktop;
+    // The dialog and its icons are resources of kvel.tpl.
+    static standin::PluginModule module;
+    if (!module.Loaded()) {
+      std::string error;
+      ASSERT_TRUE(module.Load(standin::DefaultPluginPath(), &error)) << error;
+    }
+    SetPluginId(module.Handle());
+    StartSockets();
+  }
+
+  void SetUp() override {
+    SetHostLink(host_.Link());
+    ui::CreateProgressWin();
+    driver_ = TransferWindowDriver();
+    ASSERT_TRUE(driver_.Found());
+  }
+
+  void TearDown() override {
+    // End whatever still runs with the window's own stop button.
+    for (int guard = 0; guard < 20 && driver_.RowCount() > 0; ++guard) {
+      const int rows = driver_.RowCount();
+      driver_.SelectRow(0);
+      driver_.PressStop();
+      if (!standin::PumpUntil([&] { return driver_.RowCount() < rows; }, 5000)) break;
+    }
+    for (const auto& probe : probes_) {
+      EXPECT_TRUE(standin::PumpUntil([&] { return probe->Ended() >= probe->Started(); }));
+    }
+    for (Socket peer : peers_) platform::CloseSocket(peer);
+    ui::DestroyProgressWin();
+    SetHostLink(nullptr);
+  }
+
+  struct Probe : ConnectionProbe {
+    Probe() : ConnectionProbe(/*toWindow=*/true) {}
+    int started = 0;
+    int Started() const { return started; }
+  };
+
+  Probe& NewProbe() {
+    probes_.push_back(std::make_unique<Probe>());
+    return *probes_.back();
+  }
+
+  // A transfer called in by a peer that the test plays: this side lists it
+  // under `callerUin`, receiving for code 2 and sending for code 3. The
+  // peer's socket is returned; the transfer holds until it ends.
+  Socket IncomingTransfer(Probe& probe, uint32_t callerUin, uint32_t code) {
+    Socket peer = ConnectLoopback(server_.Port());
+    Socket accepted = server_.Accept();
+    EXPECT_NE(accepted, platform::kInvalidSocket);
+    ++probe.started;
+    p2p::StartIncoming(accepted, probe.Edges());
+    std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(callerUin, 1);
+    SendAll(peer, {hello.begin(), hello.end()});
+    EXPECT_EQ(ReadExactly(peer, 4).size(), 4u);
+    SendWord(peer, code);
+    peers_.push_back(peer);
+    return peer;
+  }
+
+  // Both ends in this process: a caller with number `callerUin` pushes to
+  // `calledUin`, so one row sends and one receives.
+  void TransferPair(uint32_t callerUin, uint32_t calledUin, Probe& caller, Probe& called) {
+    caller.SetOwnUin(callerUin);
+    caller.SetPeer({LoopbackAddress(), server_.Port()});
+    ++caller.started;
+    ASSERT_TRUE(p2p::StartOutgoing(calledUin, p2p::kPushCode, caller.Edges()));
+    Socket accepted = server_.Accept();
+    ASSERT_NE(accepted, platform::kInvalidSocket);
+    ++called.started;
+    p2p::StartIncoming(accepted, called.Edges());
+  }
+
+  bool WaitVisible(bool visible) {
+    return standin::PumpUntil([&] { return driver_.Visible() == visible; });
+  }
+
+  bool WaitRows(int count) {
+    return standin::PumpUntil([&] { return driver_.RowCount() == count; });
+  }
+
+  int RowOfImage(int image) {
+    for (int row = 0; row < driver_.RowCount(); ++row)
+      if (driver_.RowImage(row) == image) return row;
+    return -1;
+  }
+
+  ScratchDir scratch_;
+  standin::Host host_{scratch_.Path()};
+  TransferWindowDriver driver_;
+  LoopbackServer server_;
+  std::vector<std::unique_ptr<Probe>> probes_;
+  std::vector<Socket> peers_;
+};
+
+// A file procedure that lists nothing but waits for the end of the transfer.
+bool WaitForEnd(Socket s, uint32_t) {
+  uint8_t byte;
+  while (platform::ReceiveSome(s, &byte, 1) > 0) {
+  }
+  return false;
+}
+
+TEST_F(TransferWindowTest, HiddenWithItsColumnsUntilATransferIsListed) {
+  EXPECT_FALSE(driver_.Visible());
+  EXPECT_EQ(driver_.RowCount(), 0);
+  EXPECT_EQ(driver_.ColumnHeaders(),
+            (std::vector<std::string>{"kontakt", "plik", "%", "", "rozmiar",
+                                      "pr\xEA"
+                                      "dko\x9C\xE6"}));
+  EXPECT_EQ(driver_.ColumnWidths(), (std::vector<int>{80, 200, 30, 100, 100, 100}));
+  standin::CellRect window = driver_.WindowRect();
+  EXPECT_EQ(window.right - window.left, 622);
+  EXPECT_EQ(window.bottom - window.top, 191);
+}
+
+TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) {
+  Probe& probe = NewProbe();
+  probe.SetFileProcedure(&WaitForEnd);
+  IncomingTransfer(probe, 1001, p2p::kPushCode);
+  ASSERT_TRUE(WaitRows(1));
+  EXPECT_TRUE(WaitVisible(true));
+  EXPECT_EQ(driver_.Rows()[0],
+            (std::vector<std::string>{"1001", "-", "0", "", "0.00KB", "0.00KB/s"}));
+  EXPECT_EQ(driver_.RowImage(0), 0);  // receiving: the red arrow
+
+  IncomingTransfer(probe, 2002, p2p::kPullCode);
+  ASSERT_TRUE(WaitRows(2));
+  std::vector<std::vector<std::string>> rows = driver_.Rows();
+  EXPECT_EQ(rows[0][0], "2002");
+  EXPECT_EQ(rows[1][0], "1001");
+  EXPECT_EQ(driver_.RowImage(0), 1);  // sending: the green arrow
+}
+
+TEST_F(TransferWindowTest, ListedContactsShowTheirDisplayName) {
+  // "Zenon Żółw"
+  const std::string name =
+      "Zenon \xAF"
+      "\xF3\xB3w";
+  host_.AddContact({0x51, name, "3003", 3});
+  Probe& probe = NewProbe();
+  probe.SetFileProcedure(&WaitForEnd);
+  IncomingTransfer(probe, 3003, p2p::kPushCode);
+  IncomingTransfer(probe, 4004, p2p::kPushCode);
+  ASSERT_TRUE(WaitRows(2));
+  std::vector<std::vector<std::string>> rows = driver_.Rows();
+  EXPECT_EQ(rows[0][0], "4004");
+  EXPECT_EQ(rows[1][0], name);
+}
+
+TEST_F(TransferWindowTest, ClosedWindowIsShownAgainByTheNextTransferAndHiddenByTheLast) {
+  Probe& probe = NewProbe();
+  probe.SetFileProcedure(&WaitForEnd);
+  Socket first = IncomingTransfer(probe, 1, p2p::kPushCode);
+  ASSERT_TRUE(WaitRows(1));
+  ASSERT_TRUE(WaitVisible(true));
+  driver_.PressClose();
+  standin::PumpMessages(50);
+  EXPECT_FALSE(driver_.Visible());
+  EXPECT_EQ(driver_.RowCount(), 1);  // closing only hides
+
+  Socket second = IncomingTransfer(probe, 2, p2p::kPushCode);
+  ASSERT_TRUE(WaitRows(2));
+  EXPECT_TRUE(WaitVisible(true));
+
+  platform::ShutdownBoth(first);
+  ASSERT_TRUE(WaitRows(1));
+  EXPECT_TRUE(driver_.Visible());
+  platform::ShutdownBoth(second);
+  ASSERT_TRUE(WaitRows(0));
+  EXPECT_TRUE(WaitVisible(false));
+}
+
+TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
+  Probe& caller = NewProbe();
+  Probe& called = NewProbe();
+  caller.SetFileProcedure(HoldTransfer("C:\\pliki\\wyslany.zip", 4000, 1000));
+  called.SetFileProcedure(
+      HoldTransfer("C:\\odebrane\\plik.zip", 3 * (int64_t{1} << 30), int64_t{9} << 28));
+  TransferPair(1111, 2222, caller, called);
+  ASSERT_TRUE(WaitRows(2));
+  ASSERT_TRUE(standin::PumpUntil([&] {
+    std::vector<std::vector<std::string>> rows = driver_.Rows();
+    return rows.size() == 2 && rows[0][1] != "-" && rows[1][1] != "-";
+  }));
+  const int sendRow = RowOfImage(1);
+  const int receiveRow = RowOfImage(0);
+  ASSERT_NE(sendRow, -1);
+  ASSERT_NE(receiveRow, -1);
+  std::vector<std::vector<std::string>> rows = driver_.Rows();
+  EXPECT_EQ(rows[sendRow], (std::vector<std::string>{"2222", "C:\\pliki\\wyslany.zip", "25", "",
+                                                     "3.91KB", "0.00KB/s"}));
+  EXPECT_EQ(rows[receiveRow], (std::vector<std::string>{"1111", "C:\\odebrane\\plik.zip", "75", "",
+                                                        "3145728.00KB", "0.00KB/s"}));
+
+  standin::PumpMessages(100);
+  Image list = driver_.CaptureList();
+  ASSERT_GT(list.width, 0);
+  struct Expectation {
+    int row;
+    uint32_t colour;
+    int64_t done, total;
+  };
+  for (const Expectation& e :
+       {Expectation{sendRow, kSendColour, 1000, 4000},
+        Expectation{receiveRow, kReceiveColour, int64_t{9} << 28, 3 * (int64_t{1} << 30)}}) {
+    standin::CellRect cell = driver_.SubItemRect(e.row, 3);
+    const int left = cell.left + 2;
+    const int right = ui::BarRight(left, cell.right - 2, e.done, e.total);
+    const int y = (cell.top + cell.bottom) / 2;
+    ASSERT_LT(cell.right, list.width);
+    EXPECT_EQ(list.At(left - 1, y), kWhite);
+    EXPECT_EQ(list.At(left, y), e.colour) << e.row;
+    EXPECT_EQ(list.At(right - 1, y), e.colour) << e.row;
+    EXPECT_EQ(list.At(right, y), kWhite) << e.row;
+    EXPECT_EQ(list.At(cell.right - 3, y), kWhite) << e.row;
+    EXPECT_EQ(list.At(left, cell.top + 1), kWhite) << e.row;  // 2 pixels above the bar
+    EXPECT_EQ(list.At(left, cell.top + 2), e.colour) << e.row;
+    // The row's texts are drawn in the same colour.
+    standin::CellRect file = driver_.SubItemRect(e.row, 1);
+    int inColour = 0;
+    for (int x = file.left; x < file.right; ++x)
+      for (int yy = file.top; yy < file.bottom; ++yy) inColour += list.At(x, yy) == e.colour;
+    EXPECT_GT(inColour, 10) << e.row;
+  }
+  EXPECT_TRUE(
+      standin::WritePng(ScreenshotDirectory() + "\\transfer_window.png", driver_.CaptureWindow()));
+}
+
+TEST_F(TransferWindowTest, StopWithoutASelectionDoesNothing) {
+  Probe& caller = NewProbe();
+  Probe& called = NewProbe();
+  caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+  called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
+  TransferPair(1, 2, caller, called);
+  ASSERT_TRUE(WaitRows(2));
+  driver_.ClearSelection();
+  driver_.PressStop();
+  standin::PumpMessages(300);
+  EXPECT_EQ(driver_.RowCount(), 2);
+  EXPECT_EQ(caller.Ended() + called.Ended(), 0);
+}
+
+TEST_F(TransferWindowTest, StopEndsTheSelectedTransferOnBothSides) {
+  for (int image : {0, 1}) {  // stop the receiving side, then the sending one
+    Probe& caller = NewProbe();
+    Probe& called = NewProbe();
+    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
+    TransferPair(1, 2, caller, called);
+    ASSERT_TRUE(WaitRows(2));
+    driver_.SelectRow(RowOfImage(image));
+    driver_.PressStop();
+    EXPECT_TRUE(WaitRows(0)) << image;
+    EXPECT_TRUE(standin::PumpUntil([&] { return caller.Ended() == 1 && called.Ended() == 1; }));
+    EXPECT_TRUE(WaitVisible(false));
+  }
+}
+
+// The peer neither sends nor closes: the stop button alone must wake the
+// connection thread blocked in its read, and the peer then sees the close.
+TEST_F(TransferWindowTest, StopEndsATransferWhosePeerStaysSilent) {
+  Probe& probe = NewProbe();
+  probe.SetFileProcedure(&WaitForEnd);
+  Socket peer = IncomingTransfer(probe, 1, p2p::kPushCode);
+  ASSERT_TRUE(WaitRows(1));
+  driver_.SelectRow(0);
+  driver_.PressStop();
+  EXPECT_TRUE(WaitRows(0));
+  EXPECT_TRUE(standin::PumpUntil([&] { return probe.Ended() == 1; }));
+  EXPECT_TRUE(ReadUntilClosed(peer).empty());
+}
+
+// Rows come and go from many threads at once; each transfer's row is found
+// and deleted in one step, so no row is left behind and none is taken away
+// for another transfer.
+TEST_F(TransferWindowTest, ManyTransfersEndingTogetherLeaveNoRow) {
+  constexpr int kPairs = 5;
+  std::vector<Probe*> probes;
+  for (int i = 0; i < kPairs; ++i) {
+    Probe& caller = NewProbe();
+    Probe& called = NewProbe();
+    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
+    TransferPair(10 + i, 20 + i, caller, called);
+    probes.push_back(&caller);
+  }
+  ASSERT_TRUE(WaitRows(2 * kPairs));
+  std::vector<Socket> sending;
+  for (int row = 0; row < driver_.RowCount(); ++row)
+    if (driver_.RowImage(row) == 1) sending.push_back(static_cast<Socket>(driver_.RowParam(row)));
+  ASSERT_EQ(sending.size(), static_cast<size_t>(kPairs));
+  for (Socket s : sending) platform::ShutdownBoth(s);  // as the stop button would
+  EXPECT_TRUE(WaitRows(0));
+  EXPECT_TRUE(WaitVisible(false));
+}
+
+TEST_F(TransferWindowTest, LayoutFollowsTheDialogsSize) {
+  struct Size {
+    int width, height;
+  };
+  for (Size size : {Size{622, 191}, Size{800, 400}, Size{300, 120}}) {
+    SetWindowPos(static_cast<HWND>(driver_.Dialog()), nullptr, 0, 0, size.width, size.height,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    standin::PumpMessages(20);
+    standin::CellRect client = driver_.ClientRect();
+    standin::CellRect list = driver_.ControlRect(1002);
+    standin::CellRect button = driver_.ControlRect(1003);
+    EXPECT_EQ(list.left, 0);
+    EXPECT_EQ(list.top, 0);
+    EXPECT_EQ(list.right, client.right);
+    EXPECT_EQ(list.bottom, client.bottom - 30);
+    EXPECT_EQ(button.left, 5);
+    EXPECT_EQ(button.top, client.bottom - 25);
+  }
+}
+
+// The window goes while connection threads still report to it: their later
+// calls find no window and do nothing.
+TEST_F(TransferWindowTest, TransfersOutliveTheWindow) {
+  Probe& caller = NewProbe();
+  Probe& called = NewProbe();
+  caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+  called.SetFileProcedure([](Socket s, uint32_t uin) {
+    bool result = HoldTransfer("C:\\b", 100, 10)(s, uin);
+    for (int i = 0; i < 100; ++i) ui::AddProgress(s, 1);
+    return result;
+  });
+  TransferPair(1, 2, caller, called);
+  ASSERT_TRUE(WaitRows(2));
+  const Socket sendSocket = static_cast<Socket>(driver_.RowParam(RowOfImage(1)));
+  ui::DestroyProgressWin();
+  EXPECT_FALSE(ui::ProgressWinExists());
+  EXPECT_FALSE(TransferWindowDriver().Found());
+  platform::ShutdownBoth(sendSocket);  // as the stop button would
+  EXPECT_TRUE(standin::PumpUntil([&] { return caller.Ended() == 1 && called.Ended() == 1; }));
+  ui::CreateProgressWin();
+  driver_ = TransferWindowDriver();
+  EXPECT_EQ(driver_.RowCount(), 0);
+}
+
+}  // namespace
+}  // namespace kvel::testing
