@@ -19,26 +19,6 @@ namespace {
 
 using platform::Socket;
 
-TEST(ProgressWinObject, OperationsKeepTheTable) {
-  std::atomic<uint32_t> now{1000};
-  ProgressWin window([&] { return now.load(); });
-  window.AddTransfer(11, 500, Receive);
-  window.AddTransfer(12, 600, Send);
-  window.SetTransferFile(11, "C:\\plik.txt", 2048, 0);
-  window.AddProgress(11, 1024);
-  std::optional<TaskInfo> entry = window.Table().Find(11);
-  ASSERT_TRUE(entry);
-  EXPECT_STREQ(entry->fileName, "C:\\plik.txt");
-  EXPECT_EQ(entry->percent, 50);
-  window.AddTransfer(11, 700, Send);  // replaces the transfer under 11
-  EXPECT_EQ(window.Table().Size(), 2u);
-  EXPECT_STREQ(window.Table().Find(11)->fileName, "-");
-  window.RemoveTransfer(11);
-  window.RemoveTransfer(11);
-  window.RemoveTransfer(12);
-  EXPECT_EQ(window.Table().Size(), 0u);
-}
-
 // The stop button shuts a listed socket down without closing it: a read
 // blocked on it returns, and the connection thread still owns the handle.
 TEST(ProgressWinObject, StopWakesTheTransferButLeavesTheCloseToIt) {
@@ -65,17 +45,6 @@ TEST(ProgressWinObject, StopWakesTheTransferButLeavesTheCloseToIt) {
   EXPECT_FALSE(window.StopTransfer(transfer));
   platform::CloseSocket(transfer);
   platform::CloseSocket(peer);
-}
-
-TEST(ProcessProgressWin, CallsWithoutAWindowDoNothing) {
-  DestroyProgressWin();
-  EXPECT_FALSE(ProgressWinExists());
-  AddTransfer(5, 1, Send);
-  SetTransferFile(5, "x", 10, 0);
-  AddProgress(5, 10);
-  RemoveTransfer(5);
-  DestroyProgressWin();
-  EXPECT_FALSE(ProgressWinExists());
 }
 
 // Connection threads keep calling while the window is made and destroyed
