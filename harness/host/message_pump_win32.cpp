@@ -4,12 +4,16 @@
 
 namespace standin {
 
-// Waits at most `waitMilliseconds` for a message, then dispatches all that
-// are queued; messages sent from other threads are served while waiting.
+// Waits at most `waitMilliseconds` for a message, then dispatches what is
+// queued, for about as long again at most (threads that keep sending must
+// not hold the caller here); messages sent from other threads are served
+// while waiting.
 void DispatchPendingMessages(uint32_t waitMilliseconds) {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMilliseconds, QS_ALLINPUT);
+  const DWORD start = GetTickCount();
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (GetTickCount() - start <= waitMilliseconds &&
+         PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

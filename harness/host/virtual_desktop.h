@@ -7,8 +7,9 @@
 namespace standin {
 
 // Moves the calling thread to a virtual desktop of the given size. Call
-// before the thread creates any window; false when the desktop cannot be
-// entered (natively there are no windows and nothing happens).
+// before the thread creates any window; a thread that looks for windows
+// (a UI driver thread) must be on the same desktop. False when the desktop
+// cannot be entered (natively there are no windows and nothing happens).
 bool EnterVirtualDesktop(const char* name = "kvel", int width = 1024, int height = 768);
 
 }  // namespace standin

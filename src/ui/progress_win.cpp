@@ -1,7 +1,6 @@
 #include "ui/progress_win.h"
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 
 #include "platform/threads.h"
 
@@ -41,25 +40,29 @@ bool ProgressWin::StopTransfer(platform::Socket socket) {
 
 namespace {
 
-// The process-wide window and the calls that are using it. A call that got
-// the window keeps it alive until it returns; destruction waits for them.
-std::mutex g_mutex;
-std::condition_variable g_idle;
-ProgressWin* g_window = nullptr;
-int g_users = 0;
+// The process-wide window, and the calls that may be using it counted in
+// one of two slots by the epoch they entered in. Destruction clears the
+// pointer, moves to the next epoch and waits only for the calls of the
+// epoch it left, so calls that keep coming can never hold it up. No lock:
+// connection threads calling all the time never starve the window's thread.
+std::atomic<ProgressWin*> g_window{nullptr};
+std::atomic<uint32_t> g_epoch{0};
+std::atomic<int> g_users[2];
 
 class WindowUse {
  public:
   WindowUse() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    window_ = g_window;
-    if (window_ != nullptr) ++g_users;
+    // Counted in the slot of an epoch that was still current once counted:
+    // a destruction that ends this epoch later waits for this call.
+    for (;;) {
+      slot_ = g_epoch.load() & 1;
+      g_users[slot_].fetch_add(1);
+      if ((g_epoch.load() & 1) == slot_) break;
+      g_users[slot_].fetch_sub(1);
+    }
+    window_ = g_window.load();
   }
-  ~WindowUse() {
-    if (window_ == nullptr) return;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (--g_users == 0) g_idle.notify_all();
-  }
+  ~WindowUse() { g_users[slot_].fetch_sub(1); }
   WindowUse(const WindowUse&) = delete;
   WindowUse& operator=(const WindowUse&) = delete;
 
@@ -67,6 +70,7 @@ class WindowUse {
   explicit operator bool() const { return window_ != nullptr; }
 
  private:
+  uint32_t slot_ = 0;
   ProgressWin* window_ = nullptr;
 };
 
@@ -74,34 +78,21 @@ class WindowUse {
 
 void CreateProgressWin() {
   DestroyProgressWin();
-  auto* window = new ProgressWin(&platform::TickCount);
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_window = window;
+  g_window.store(new ProgressWin(&platform::TickCount));
 }
 
 void DestroyProgressWin() {
-  ProgressWin* window;
-  {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    window = g_window;
-    g_window = nullptr;
-  }
+  ProgressWin* window = g_window.exchange(nullptr);
   if (window == nullptr) return;
+  const uint32_t slot = g_epoch.fetch_add(1) & 1;
   // Calls under way may be waiting for this thread to carry out their window
-  // messages: serve those until the last call has left.
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(g_mutex);
-      if (g_idle.wait_for(lock, std::chrono::milliseconds(1), [] { return g_users == 0; })) break;
-    }
-    TransferView::ServeSentMessages(10);
-  }
+  // messages: serve those until the last of them has left.
+  while (g_users[slot].load() != 0) TransferView::ServeSentMessages(1);
   delete window;
 }
 
 bool ProgressWinExists() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  return g_window != nullptr;
+  return g_window.load() != nullptr;
 }
 
 void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction) {

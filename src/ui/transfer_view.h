@@ -26,6 +26,8 @@ class TransferView {
   void InsertRow(platform::Socket socket, TransferDirection direction);
   void RedrawRow(platform::Socket socket);
   void DeleteRow(platform::Socket socket);
+  // Show only while the table lists a transfer, hide only while it lists
+  // none (looked at on the dialog's thread).
   void Show();
   void Hide();
 

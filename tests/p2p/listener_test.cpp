@@ -186,19 +186,6 @@ TEST_F(ListenerTest, AcceptedSocketBlocks) {
   platform::CloseSocket(peer);
 }
 
-TEST_F(ListenerTest, StartsAgainAfterStop) {
-  ASSERT_TRUE(listener_.Start(FreePort()));
-  EXPECT_TRUE(listener_.Start(FreePort()));  // already listening: unchanged
-  listener_.Stop();
-  EXPECT_EQ(listener_.Port(), 0);
-  ASSERT_TRUE(listener_.Start(FreePort()));
-  Socket peer = ConnectLoopback(listener_.Port());
-  ASSERT_TRUE(Call(peer, 5, p2p::kPushCode));
-  ReadUntilClosed(peer);
-  platform::CloseSocket(peer);
-  ASSERT_TRUE(probe_.WaitEnded(1));
-}
-
 TEST_F(ListenerTest, NoPeerIsHandedOnAfterStop) {
   ASSERT_TRUE(listener_.Start(FreePort()));
   const uint16_t port = listener_.Port();

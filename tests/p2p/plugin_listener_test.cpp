@@ -88,20 +88,5 @@ TEST(PluginListener, StopsWithTheModuleAndListensAgainWhenLoadedAgain) {
   }
 }
 
-TEST(PluginListener, PortTakenLeavesThePluginRunningWithoutListening) {
-  StartSockets();
-  Socket other = platform::CreateTcpSocket();
-  ASSERT_TRUE(platform::BindSocket(other, platform::InetAddr("0.0.0.0"), 0));
-  ASSERT_TRUE(platform::ListenSocket(other, 1));
-  auto plugin = LoadListeningOn(platform::LocalPort(other));
-  std::vector<std::string> lines = plugin->Host().LogLines();
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1], "socket created");
-  // LoadPlugin went on after the failure: both menu items are there.
-  EXPECT_EQ(plugin->Host().MenuItems().size(), 2u);
-  plugin.reset();
-  platform::CloseSocket(other);
-}
-
 }  // namespace
 }  // namespace kvel::testing

@@ -60,17 +60,6 @@ TEST(TransferTable, OperationsOnAnUnlistedSocketChangeNothing) {
   EXPECT_EQ(table.Size(), 0u);
 }
 
-TEST(TransferTable, StopActionRunsOnlyWhileTheSocketIsListed) {
-  TransferTable table([] { return 0u; });
-  table.Add(9, 1, Send);
-  platform::Socket seen = 0;
-  EXPECT_TRUE(table.WithListedSocket(9, [&](platform::Socket s) { seen = s; }));
-  EXPECT_EQ(seen, 9);
-  table.Remove(9);
-  EXPECT_FALSE(table.WithListedSocket(9, [&](platform::Socket) { seen = -5; }));
-  EXPECT_EQ(seen, 9);
-}
-
 TEST(Percent, IsTruncatedAndStaysWithinZeroToHundred) {
   struct Case {
     int64_t done, total;

@@ -1,4 +1,5 @@
 // The native build has no window: the table works on its own.
+#include "platform/threads.h"
 #include "ui/transfer_view.h"
 
 namespace kvel::ui {
@@ -11,7 +12,9 @@ void TransferView::DeleteRow(platform::Socket) {}
 void TransferView::Show() {}
 void TransferView::Hide() {}
 
-// No thread here waits for window messages to be carried out.
-void TransferView::ServeSentMessages(uint32_t) {}
+// No thread here waits for window messages to be carried out: waiting is all.
+void TransferView::ServeSentMessages(uint32_t milliseconds) {
+  platform::SleepMilliseconds(milliseconds);
+}
 
 }  // namespace kvel::ui

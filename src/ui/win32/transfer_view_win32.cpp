@@ -24,6 +24,10 @@ constexpr UINT kDestroyMessage = WM_APP + 1;
 // deleted. The socket travels in lparam.
 constexpr UINT kRedrawRowMessage = WM_APP + 2;
 constexpr UINT kDeleteRowMessage = WM_APP + 3;
+// Showing and hiding are decided on the dialog's thread by the table as it is
+// then: a transfer ending as another begins must not hide the new one's row.
+constexpr UINT kShowMessage = WM_APP + 4;
+constexpr UINT kHideMessage = WM_APP + 5;
 
 const COLORREF kSendColour = RGB(0, 140, 0);
 const COLORREF kReceiveColour = RGB(180, 0, 0);
@@ -225,6 +229,12 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
         SendMessageA(list, LVM_DELETEITEM, row, 0);
       return TRUE;
     }
+    case kShowMessage:
+      if (owner != nullptr && owner->Table().Size() != 0) ShowWindow(dialog, SW_SHOWNORMAL);
+      return TRUE;
+    case kHideMessage:
+      if (owner != nullptr && owner->Table().Size() == 0) ShowWindow(dialog, SW_HIDE);
+      return TRUE;
     case kDestroyMessage:
       DestroyWindow(dialog);
       return TRUE;
@@ -275,11 +285,11 @@ void TransferView::DeleteRow(platform::Socket socket) {
 }
 
 void TransferView::Show() {
-  if (dialog_ != nullptr) ShowWindow(Dialog(dialog_), SW_SHOWNORMAL);
+  if (dialog_ != nullptr) SendMessageA(Dialog(dialog_), kShowMessage, 0, 0);
 }
 
 void TransferView::Hide() {
-  if (dialog_ != nullptr) ShowWindow(Dialog(dialog_), SW_HIDE);
+  if (dialog_ != nullptr) SendMessageA(Dialog(dialog_), kHideMessage, 0, 0);
 }
 
 void TransferView::ServeSentMessages(uint32_t milliseconds) {

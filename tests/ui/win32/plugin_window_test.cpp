@@ -5,6 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
+#include <thread>
+
+#include "message_pump.h"
 #include "support/plugin_fixture.h"
 #include "transfer_window_driver.h"
 #include "virtual_desktop.h"
@@ -37,6 +41,19 @@ TEST(PluginWindow, LoadPluginMakesItHiddenAndUnloadPluginDestroysIt) {
       SendMessageA(static_cast<HWND>(driver.List()), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
   EXPECT_EQ(style & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT),
             LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+
+  // The driver works from a thread of its own while the window's thread pumps.
+  std::atomic<bool> done{false};
+  std::vector<std::string> headers;
+  std::thread reader([&] {
+    standin::EnterVirtualDesktop();  // where the window is
+    standin::UiDriver fromThread;
+    headers = fromThread.ColumnHeaders();
+    done = true;
+  });
+  EXPECT_TRUE(standin::PumpUntil([&] { return done.load(); }));
+  reader.join();
+  EXPECT_EQ(headers, driver.ColumnHeaders());
 
   plugin.Stop();
   EXPECT_FALSE(standin::TransferWindowDriver().Found());
