@@ -28,8 +28,8 @@ void MakePicture(const std::string& path, int hue) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       uint8_t* p = &pixels[static_cast<size_t>(y * row + x * 3)];
-      p[0] = static_cast<uint8_t>((x * 255) / width);                 // blue
-      p[1] = static_cast<uint8_t>((y * 255) / height);                // green
+      p[0] = static_cast<uint8_t>((x * 255) / width);                   // blue
+      p[1] = static_cast<uint8_t>((y * 255) / height);                  // green
       p[2] = static_cast<uint8_t>(hue + ((x / 12 + y / 16) % 2) * 60);  // red
     }
   }
@@ -48,8 +48,8 @@ void MakePicture(const std::string& path, int hue) {
   file[28] = 24;
   put32(34, static_cast<uint32_t>(pixels.size()));
   file.insert(file.end(), pixels.begin(), pixels.end());
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                              static_cast<std::streamsize>(file.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
 }
 
 bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
@@ -66,9 +66,9 @@ bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
   bool arrived = kvel::e2e::WaitForSize(target, size, 300000);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   bool same = arrived && kvel::e2e::FileSha256(target) == kvel::e2e::FileSha256(source);
-  std::printf("file %u -> %u: %llu bytes in %.2f s, %.1f MB/s, SHA-256 %s\n",
-              from.Settings().uin, to.Settings().uin, static_cast<unsigned long long>(size),
-              seconds, size / 1e6 / seconds, same ? "match" : "DIFFERENT");
+  std::printf("file %u -> %u: %llu bytes in %.2f s, %.1f MB/s, SHA-256 %s\n", from.Settings().uin,
+              to.Settings().uin, static_cast<unsigned long long>(size), seconds,
+              size / 1e6 / seconds, same ? "match" : "DIFFERENT");
   std::printf("  sha256 %s\n", kvel::e2e::FileSha256(source).c_str());
   return same;
 }
@@ -91,9 +91,8 @@ bool SendImage(HostProcess& from, HostProcess& to, const std::string& picture) {
     if (!shownThere) Sleep(100);
   }
   bool shownHere = from.Command("chat " + toId).find("flags=66") != std::string::npos;
-  std::printf("image %u -> %u: shown at the sender %s, at the recipient %s\n",
-              from.Settings().uin, to.Settings().uin, shownHere ? "yes" : "NO",
-              shownThere ? "yes" : "NO");
+  std::printf("image %u -> %u: shown at the sender %s, at the recipient %s\n", from.Settings().uin,
+              to.Settings().uin, shownHere ? "yes" : "NO", shownThere ? "yes" : "NO");
   return shownHere && shownThere;
 }
 
@@ -126,8 +125,8 @@ int main(int argc, char** argv) {
 
     const std::string sample = worldDir + "sample.bin";
     kvel::e2e::MakeFile(sample, mebibytes * 1024 * 1024, 2026);
-    ok &= SendFile(a, b, sample, worldDir + "received-by-1002.bin",
-                   results + "transfer-window.png");
+    ok &=
+        SendFile(a, b, sample, worldDir + "received-by-1002.bin", results + "transfer-window.png");
     ok &= SendFile(b, a, sample, worldDir + "received-by-1001.bin", "");
 
     const std::string pictureA = worldDir + "from-alek.bmp";

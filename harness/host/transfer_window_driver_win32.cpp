@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "all_windows.h"
 #include "transfer_window_driver.h"
 
 namespace standin {
@@ -73,7 +74,7 @@ CellRect FromRect(const RECT& rect) {
 
 TransferWindowDriver::TransferWindowDriver() {
   HWND found = nullptr;
-  EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
+  EnumAllTopLevelWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
   dialog_ = found;
   list_ = found != nullptr ? GetDlgItem(found, kListId) : nullptr;
 }

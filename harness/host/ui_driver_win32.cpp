@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "plugin/texts.h"
+#include "all_windows.h"
 #include "ui_driver.h"
 
 namespace standin {
@@ -76,7 +77,9 @@ struct Candidates {
 BOOL CALLBACK CollectDialogs(HWND window, LPARAM context) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  // Visible or not: a dialog of a thread outside the virtual desktop may stay
+  // unshown under Xvfb while it waits for its answer all the same.
+  if (process != GetCurrentProcessId()) return TRUE;
   char name[32] = {};
   GetClassNameA(window, name, sizeof name);
   if (lstrcmpA(name, "#32770") == 0)
@@ -143,7 +146,7 @@ void UiDriver::Watch() {
     std::erase_if(handled_, [](void* window) { return !IsWindow(static_cast<HWND>(window)); });
     lock.unlock();
     Candidates candidates;
-    EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&candidates));
+    EnumAllTopLevelWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&candidates));
     for (HWND window : candidates.windows) Handle(window);
     lock.lock();
   }

@@ -2,6 +2,10 @@
 
 namespace standin {
 
+bool RegisterVirtualDesktop(const char*, int, int) {
+  return false;
+}
+
 bool EnterVirtualDesktop(const char*, int, int) {
   return false;
 }

@@ -6,7 +6,7 @@
 
 namespace standin {
 
-bool EnterVirtualDesktop(const char* name, int width, int height) {
+bool RegisterVirtualDesktop(const char* name, int width, int height) {
   // Wine makes a desktop a virtual one of this size when its name is listed
   // under Explorer\Desktops.
   HKEY key = nullptr;
@@ -17,6 +17,11 @@ bool EnterVirtualDesktop(const char* name, int width, int height) {
   RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(size.c_str()),
                  static_cast<DWORD>(size.size() + 1));
   RegCloseKey(key);
+  return true;
+}
+
+bool EnterVirtualDesktop(const char* name, int width, int height) {
+  if (!RegisterVirtualDesktop(name, width, height)) return false;
   HDESK desktop = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
   if (desktop == nullptr) return false;
   return SetThreadDesktop(desktop) != 0;

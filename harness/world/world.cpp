@@ -8,6 +8,7 @@
 
 #include "platform/sockets.h"
 #include "platform/threads.h"
+#include "virtual_desktop.h"
 
 namespace kvel::e2e {
 namespace {
@@ -34,9 +35,9 @@ HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const 
     : profile_(profile), config_(config), controlPort_(FreePort()) {
   CreateDirectoryA(profile_.c_str(), nullptr);
   WriteText(profile_ + "kvel.config",
-                     "[p2p]\r\nlocal-port=" + std::to_string(config.localPort) +
-                         "\r\nextern-ip=127.0.0.1\r\nextern-port=" +
-                         std::to_string(config.localPort) + "\r\n" + config.extraConfig);
+            "[p2p]\r\nlocal-port=" + std::to_string(config.localPort) +
+                "\r\nextern-ip=127.0.0.1\r\nextern-port=" + std::to_string(config.localPort) +
+                "\r\n" + config.extraConfig);
   // No separator before the closing quote: \" would escape it.
   std::string directory = profile_.substr(0, profile_.size() - 1);
   std::string command = "\"";
@@ -49,8 +50,15 @@ HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const 
   for (const auto& [uin, name] : config.contacts) {
     command += " --contact \"" + std::to_string(uin) + ":" + name + "\"";
   }
+  // Every thread of the host, the plug-in's included, on one Wine virtual
+  // desktop: windows get frames and show at once, and the UI driver finds
+  // the dialogs of all of them.
+  static const bool desktop = standin::RegisterVirtualDesktop("kvel");
+  (void)desktop;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  char desktopName[] = "kvel";
+  startup.lpDesktop = desktopName;
   PROCESS_INFORMATION info = {};
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');

@@ -1,5 +1,7 @@
 #include "host_commands.h"
 
+#include <windows.h>
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -8,6 +10,7 @@
 #include <optional>
 
 #include "contact_menu.h"
+#include "all_windows.h"
 #include "main_thread.h"
 #include "png_file.h"
 #include "transfer_window_driver.h"
@@ -37,6 +40,19 @@ std::string IconState(ContactListIcons& icons, Param item) {
   if (r == 140 && g == 140 && b == 140) return "grey";
   if (r == 102 && g == 204 && b == 51) return "green";
   return Format("rgb(%u,%u,%u)", r, g, b);
+}
+
+BOOL CALLBACK ListWindow(HWND window, LPARAM context) {
+  DWORD process = 0;
+  DWORD thread = GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId()) return TRUE;
+  char title[256] = {}, name[64] = {};
+  GetWindowTextA(window, title, sizeof title);
+  GetClassNameA(window, name, sizeof name);
+  *reinterpret_cast<std::string*>(context) +=
+      Format("\n  %s \"%s\" thread=%lu visible=%d", name, title, static_cast<unsigned long>(thread),
+             IsWindowVisible(window) ? 1 : 0);
+  return TRUE;
 }
 
 }  // namespace
@@ -215,6 +231,11 @@ void AddHostCommands(Commands& commands, HostSession& session) {
     TransferWindowDriver window;
     if (!window.Found() || args.empty()) return std::string("error no window");
     return WritePng(args[0], window.CaptureWindow()) ? std::string("ok") : std::string("error");
+  });
+  commands.Add("windows", "- this process's top-level windows", [](const auto&) {
+    std::string out = "ok windows";
+    EnumAllTopLevelWindows(&ListWindow, reinterpret_cast<LPARAM>(&out));
+    return out;
   });
   commands.Add("logout", "- leaves the GG server", [s](const auto&) {
     s->gg.Disconnect();

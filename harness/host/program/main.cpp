@@ -26,7 +26,6 @@
 #include "plugin_module.h"
 #include "stand_in_host.h"
 #include "ui_driver.h"
-#include "virtual_desktop.h"
 
 namespace {
 
@@ -84,8 +83,6 @@ Options Parse(int argc, char** argv) {
 }
 
 int RunSession(const Options& options, standin::Host& host, standin::PluginModule& module) {
-  // Windows get frames and show at once inside a Wine virtual desktop.
-  standin::EnterVirtualDesktop();
   standin::BindMainThread();
   for (const standin::Contact& contact : options.contacts) host.AddContact(contact);
   standin::ContactListIcons icons(host);

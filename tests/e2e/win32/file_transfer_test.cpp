@@ -188,3 +188,26 @@ TEST_F(EndToEndFiles, PeerQuittingMidTransferEndsItQuietly) {
 
 }  // namespace
 }  // namespace kvel::e2e
+
+namespace kvel::e2e {
+namespace {
+
+TEST_F(EndToEndFiles, StopInTheMiddleEndsBothSidesAndKeepsThePartialFile) {
+  StartHosts();
+  const std::string source = Path("stopped.bin"), target = Path("stopped-partial.bin");
+  MakeFile(source, 400u * 1024 * 1024, 6);
+  b_->Command("answer yes");
+  b_->Command("save \"" + target + "\"");
+  a_->Command("open \"" + source + "\"");
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1"));
+  while (FileSize(target) == 0) Sleep(5);
+  EXPECT_EQ(a_->Command("stop 0"), "ok");
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+  EXPECT_GT(FileSize(target), 0u);
+  EXPECT_LT(FileSize(target), FileSize(source));
+}
+
+}  // namespace
+}  // namespace kvel::e2e

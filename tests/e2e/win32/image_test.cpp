@@ -44,7 +44,7 @@ TEST(EndToEnd, ImageIsFetchedCachedAndShownAtBothEnds) {
 
   a.Command("open \"" + image + "\"");
   ASSERT_NE(a.Command("click kvel/sendimage 1002 chat").find("ok clicked"), std::string::npos);
-  ASSERT_TRUE(b.WaitFor("chat 1001", "<img")) << b.Command("chat 1001");
+  ASSERT_TRUE(b.WaitFor("chat 1001", "<img")) << b.Command("chat 1001") << a.Command("dialogs");
   EXPECT_EQ(FileSha256(cached), FileSha256(image));
   EXPECT_EQ(ImageRequests(world), 1u);
   std::string shownAtB = b.Command("chat 1001");

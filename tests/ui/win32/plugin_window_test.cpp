@@ -47,7 +47,7 @@ TEST(PluginWindow, LoadPluginMakesItHiddenAndUnloadPluginDestroysIt) {
   std::vector<std::string> headers;
   std::thread reader([&] {
     standin::EnterVirtualDesktop();  // where the window is
-    standin::UiDriver fromThread;
+    standin::TransferWindowDriver fromThread;
     headers = fromThread.ColumnHeaders();
     done = true;
   });
