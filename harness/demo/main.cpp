@@ -61,6 +61,9 @@ bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
   auto start = std::chrono::steady_clock::now();
   from.Command("click kvel/send " + std::to_string(to.Settings().uin));
   if (!screenshot.empty() && from.WaitFor("rows", "ok rows 1", 20000)) {
+    // Once the file is under way: the row names it and shows progress.
+    from.WaitFor("rows", ".bin", 20000);
+    Sleep(300);
     from.Command("screenshot \"" + screenshot + "\"");
   }
   bool arrived = kvel::e2e::WaitForSize(target, size, 300000);
