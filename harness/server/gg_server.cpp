@@ -10,14 +10,19 @@ namespace platform = kvel::platform;
 
 struct GGServer::Session {
   platform::Socket socket = platform::kInvalidSocket;
-  // Closed once, by whoever comes first: Stop / Disconnect or the session's
-  // own thread. A blocked receive wakes on the shutdown on Linux and on the
-  // close under Wine.
+  // Closed once. Another thread wakes the session's blocked receive: on
+  // Linux a shutdown does it (the session's own thread then closes), under
+  // Wine only the close does.
   std::atomic<bool> closed{false};
   void Close() {
     if (closed.exchange(true)) return;
-    platform::ShutdownReceive(socket);
     platform::CloseSocket(socket);
+  }
+  void Wake() {
+    platform::ShutdownReceive(socket);
+#ifdef _WIN32
+    Close();
+#endif
   }
   std::mutex writeMutex;
   bool loggedIn = false;
@@ -50,7 +55,7 @@ void GGServer::Stop() {
   if (acceptThread_.joinable()) acceptThread_.join();
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (auto& session : sessions_) session->Close();
+    for (auto& session : sessions_) session->Wake();
   }
   for (std::thread& t : clientThreads_) {
     if (t.joinable()) t.join();
@@ -67,7 +72,7 @@ void GGServer::SetReportedPort(uint32_t viewer, uint32_t peer, uint16_t port) {
 void GGServer::Disconnect(uint32_t uin) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto& session : sessions_) {
-    if (session->loggedIn && session->login.uin == uin) session->Close();
+    if (session->loggedIn && session->login.uin == uin) session->Wake();
   }
 }
 
