@@ -69,7 +69,8 @@ HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const 
   }
   CloseHandle(info.hThread);
   process_ = info.hProcess;
-  if (!WaitFor("status", "connected=1", 30000)) {
+  // The first Wine process on a cold virtual desktop can take long to start.
+  if (!WaitFor("status", "connected=1", 120000)) {
     std::fprintf(stderr, "host %u did not log in\n", config.uin);
   }
 }
