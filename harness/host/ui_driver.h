@@ -54,6 +54,9 @@ class UiDriver {
 
  private:
   void Watch();
+  // True once `window` has looked the same for a few polls and answers
+  // messages: a dialog read during its creation shows half-set texts.
+  bool Settled(void* window);
   void Handle(void* window);
 
   std::mutex mutex_;
@@ -65,6 +68,12 @@ class UiDriver {
   std::deque<std::optional<std::string>> saveChoices_;
   std::vector<Dialog> seen_;
   std::vector<void*> handled_;  // windows answered and not yet gone
+  struct Watched {
+    void* window;
+    std::string look;  // caption, texts and number of controls
+    int polls;         // consecutive polls with that look
+  };
+  std::vector<Watched> watched_;  // the watching thread's own
   std::thread thread_;
 };
 

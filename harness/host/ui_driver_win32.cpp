@@ -15,6 +15,8 @@ constexpr int kMessageTextId = 0xFFFF;   // the message box's text
 constexpr int kFileNameComboId = 0x47C;  // the file name box of the explorer-style dialog
 constexpr int kFileNameEditId = 0x480;   // and of the older style
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
+constexpr int kSettledPolls = 4;  // the same look for this many polls
+constexpr UINT kResponseLimitMs = 1000;
 
 std::string WindowText(HWND window) {
   char text[2048] = {};
@@ -68,6 +70,22 @@ bool IsMessageBox(HWND dialog) {
 void Press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM context) {
+  ++*reinterpret_cast<int*>(context);
+  return TRUE;
+}
+
+// What a dialog shows now: caption, the texts of its file name and message
+// controls, and how many controls it has.
+std::string Look(HWND dialog) {
+  int children = 0;
+  EnumChildWindows(dialog, &CountChild, reinterpret_cast<LPARAM>(&children));
+  HWND fileName = FileNameControl(dialog);
+  HWND message = GetDlgItem(dialog, kMessageTextId);
+  return WindowText(dialog) + '\n' + (fileName != nullptr ? WindowText(fileName) : "") + '\n' +
+         (message != nullptr ? WindowText(message) : "") + '\n' + std::to_string(children);
 }
 
 struct Candidates {
@@ -144,12 +162,38 @@ void UiDriver::Watch() {
   while (!changed_.wait_for(lock, kPollInterval, [&] { return stop_; })) {
     // Forget windows that have gone; their handles may come back.
     std::erase_if(handled_, [](void* window) { return !IsWindow(static_cast<HWND>(window)); });
+    std::erase_if(watched_,
+                  [](const Watched& w) { return !IsWindow(static_cast<HWND>(w.window)); });
     lock.unlock();
     Candidates candidates;
     EnumAllTopLevelWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&candidates));
     for (HWND window : candidates.windows) Handle(window);
     lock.lock();
   }
+}
+
+// Runs without the lock, as Handle.
+bool UiDriver::Settled(void* handle) {
+  HWND window = static_cast<HWND>(handle);
+  // A dialog thread still inside its creation does not take sent messages.
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kResponseLimitMs,
+                          &result) == 0) {
+    return false;
+  }
+  std::string look = Look(window);
+  auto it = std::find_if(watched_.begin(), watched_.end(),
+                         [&](const Watched& w) { return w.window == handle; });
+  if (it == watched_.end()) {
+    watched_.push_back({handle, std::move(look), 1});
+    return false;
+  }
+  if (it->look != look) {
+    it->look = std::move(look);
+    it->polls = 1;
+    return false;
+  }
+  return ++it->polls >= kSettledPolls;
 }
 
 // Runs without the lock: reading a dialog's texts sends it messages.
@@ -159,6 +203,7 @@ void UiDriver::Handle(void* handle) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (std::find(handled_.begin(), handled_.end(), handle) != handled_.end()) return;
   }
+  if (!Settled(handle)) return;
   HWND fileName = FileNameControl(window);
   HWND message =
       fileName == nullptr && IsMessageBox(window) ? GetDlgItem(window, kMessageTextId) : nullptr;

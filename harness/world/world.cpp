@@ -148,6 +148,17 @@ World::~World() {
 HostProcess& World::AddHost(const HostProcess::Config& config) {
   std::string profile = directory_ + "host" + std::to_string(config.uin) + "\\";
   hosts_.push_back(std::make_unique<HostProcess>(profile, server_.Port(), config));
+  // Connected is not yet logged in: wait until the server has read the login.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  auto loggedIn = [&] {
+    for (const standin::gg::Login& login : server_.Logins()) {
+      if (login.uin == config.uin) return true;
+    }
+    return false;
+  };
+  while (hosts_.back()->Started() && !loggedIn() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   return *hosts_.back();
 }
 

@@ -54,7 +54,8 @@ class World {
   explicit World(std::string directory = "");
   ~World();
   standin::GGServer& Server() { return server_; }
-  // Starts a host with its own profile directory under the world's scratch.
+  // Starts a host with its own profile directory under the world's scratch
+  // and returns once the server has read its login (or a limit passed).
   HostProcess& AddHost(const HostProcess::Config& config);
   // The world's folder, ending in a separator.
   const std::string& Scratch() const { return directory_; }

@@ -24,8 +24,32 @@ class EndToEndFiles : public ::testing::Test {
     ASSERT_TRUE(a_->Started() && b_->Started());
     ASSERT_TRUE(a_->WaitFor("contacts", "icon=")) << a_->Command("contacts");
   }
+  // A file large enough to be cut in the middle, on its way from A to B
+  // once this returns.
+  void StartLargeTransfer(const std::string& source, const std::string& target, uint32_t seed) {
+    StartHosts();
+    MakeFile(source, 400u * 1024 * 1024, seed);
+    b_->Command("answer yes");
+    b_->Command("save \"" + target + "\"");
+    a_->Command("open \"" + source + "\"");
+    a_->Command("click kvel/send 1002");
+    ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1")) << Seen();
+    for (int i = 0; i < 6000 && FileSize(target) == 0; ++i) Sleep(10);
+    ASSERT_GT(FileSize(target), 0u) << Seen();
+  }
   std::string Path(const std::string& name) { return world_.Scratch() + name; }
   bool NoTransfers(HostProcess& host) { return host.WaitFor("rows", "ok rows 0"); }
+  // What both hosts saw, for a failure's message.
+  std::string Seen() {
+    std::string out;
+    for (HostProcess* host : {a_, b_}) {
+      if (host == nullptr) continue;
+      for (const char* line : {"dialogs", "rows", "windows", "log"}) {
+        out += "\n" + std::to_string(host->Settings().uin) + "> " + host->Command(line);
+      }
+    }
+    return out;
+  }
 
   World world_;
   HostProcess* a_ = nullptr;
@@ -55,7 +79,7 @@ TEST_F(EndToEndFiles, RefusedFileLeavesNothing) {
   b_->Command("save \"" + target + "\"");
   a_->Command("open \"" + source + "\"");
   a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(b_->WaitFor("dialogs", "question"));
+  ASSERT_TRUE(b_->WaitFor("dialogs", "question")) << Seen();
   EXPECT_TRUE(NoTransfers(*a_));
   EXPECT_TRUE(NoTransfers(*b_));
   EXPECT_EQ(b_->Command("dialogs").find("file"), std::string::npos);
@@ -75,10 +99,7 @@ TEST_F(EndToEndFiles, CancelledSaveDialogLeavesNothing) {
   EXPECT_TRUE(NoTransfers(*b_));
 }
 
-// Disabled, as the two below: passes on a warm Wine prefix but timed out in a
-// fresh CI run waiting for an open dialog; run with
-// --gtest_also_run_disabled_tests.
-TEST_F(EndToEndFiles, DISABLED_CallBackWhenThePeerCannotBeReached) {
+TEST_F(EndToEndFiles, CallBackWhenThePeerCannotBeReached) {
   StartHosts(/*reportAB=*/1);
   ASSERT_TRUE(a_->WaitFor("contacts", "icon=orange"));
   const std::string source = Path("callback.bin"), target = Path("callback-received.bin");
@@ -87,7 +108,7 @@ TEST_F(EndToEndFiles, DISABLED_CallBackWhenThePeerCannotBeReached) {
   b_->Command("answer yes");
   b_->Command("save \"" + target + "\"");
   a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(WaitForSize(target, FileSize(source)));
+  ASSERT_TRUE(WaitForSize(target, FileSize(source))) << Seen();
   EXPECT_EQ(FileSha256(target), FileSha256(source));
   // The request went through the server as a class-16 message with byte 2.
   bool request = false;
@@ -130,7 +151,7 @@ TEST(EndToEnd, PeersWithoutDirectConnectionsGiveTheErrorBoxes) {
   }
 }
 
-TEST_F(EndToEndFiles, DISABLED_EightTransfersAtOnceInBothDirections) {
+TEST_F(EndToEndFiles, EightTransfersAtOnceInBothDirections) {
   StartHosts();
   ASSERT_TRUE(b_->WaitFor("contacts", "icon=green"));
   struct Transfer {
@@ -161,7 +182,7 @@ TEST_F(EndToEndFiles, DISABLED_EightTransfersAtOnceInBothDirections) {
   std::vector<std::string> sent, received;
   for (const Transfer& t : transfers) sent.push_back(FileSha256(t.source));
   for (const Transfer& t : transfers) {
-    ASSERT_TRUE(WaitForSize(t.target, FileSize(t.source), 120000)) << t.target;
+    ASSERT_TRUE(WaitForSize(t.target, FileSize(t.source), 120000)) << t.target << Seen();
     received.push_back(FileSha256(t.target));
   }
   std::sort(sent.begin(), sent.end());
@@ -171,18 +192,9 @@ TEST_F(EndToEndFiles, DISABLED_EightTransfersAtOnceInBothDirections) {
   EXPECT_TRUE(NoTransfers(*b_));
 }
 
-// Disabled with the three above: it hung on a fresh Wine prefix in CI.
-TEST_F(EndToEndFiles, DISABLED_PeerQuittingMidTransferEndsItQuietly) {
-  StartHosts();
+TEST_F(EndToEndFiles, PeerQuittingMidTransferEndsItQuietly) {
   const std::string source = Path("large.bin"), target = Path("partial.bin");
-  MakeFile(source, 400u * 1024 * 1024, 5);
-  b_->Command("answer yes");
-  b_->Command("save \"" + target + "\"");
-  a_->Command("open \"" + source + "\"");
-  a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1"));
-  for (int i = 0; i < 3000 && FileSize(target) == 0; ++i) Sleep(20);
-  ASSERT_GT(FileSize(target), 0u);
+  ASSERT_NO_FATAL_FAILURE(StartLargeTransfer(source, target, 5));
   b_->Quit();
   EXPECT_TRUE(NoTransfers(*a_));
   EXPECT_LT(FileSize(target), FileSize(source));
@@ -191,24 +203,9 @@ TEST_F(EndToEndFiles, DISABLED_PeerQuittingMidTransferEndsItQuietly) {
   EXPECT_NE(a_->Command("status").find("connected=1"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace kvel::e2e
-
-namespace kvel::e2e {
-namespace {
-
-// Disabled for the same reason as the quitting peer above.
-TEST_F(EndToEndFiles, DISABLED_StopInTheMiddleEndsBothSidesAndKeepsThePartialFile) {
-  StartHosts();
+TEST_F(EndToEndFiles, StopInTheMiddleEndsBothSidesAndKeepsThePartialFile) {
   const std::string source = Path("stopped.bin"), target = Path("stopped-partial.bin");
-  MakeFile(source, 400u * 1024 * 1024, 6);
-  b_->Command("answer yes");
-  b_->Command("save \"" + target + "\"");
-  a_->Command("open \"" + source + "\"");
-  a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1"));
-  for (int i = 0; i < 12000 && FileSize(target) == 0; ++i) Sleep(5);
-  ASSERT_GT(FileSize(target), 0u);
+  ASSERT_NO_FATAL_FAILURE(StartLargeTransfer(source, target, 6));
   EXPECT_EQ(a_->Command("stop 0"), "ok");
   EXPECT_TRUE(NoTransfers(*a_));
   EXPECT_TRUE(NoTransfers(*b_));
