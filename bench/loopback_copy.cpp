@@ -9,9 +9,6 @@
 #include "platform/sockets.h"
 
 namespace kvel::bench {
-namespace {
-
-// A connected pair of sockets on 127.0.0.1.
 bool ConnectedPair(platform::Socket* a, platform::Socket* b) {
   platform::Socket listener = platform::CreateTcpSocket();
   platform::BindSocket(listener, platform::InetAddr("127.0.0.1"), 0);
@@ -23,6 +20,8 @@ bool ConnectedPair(platform::Socket* a, platform::Socket* b) {
   platform::CloseSocket(listener);
   return *b != platform::kInvalidSocket;
 }
+
+namespace {
 
 bool WriteAll(platform::Socket s, const char* data, size_t size) {
   while (size > 0) {

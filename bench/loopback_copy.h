@@ -6,8 +6,12 @@
 #include <string>
 
 #include "measure.h"
+#include "platform/sockets.h"
 
 namespace kvel::bench {
+
+// A connected pair of sockets on 127.0.0.1.
+bool ConnectedPair(platform::Socket* a, platform::Socket* b);
 
 enum class WritePattern { Large64K, Header12Chunk4096 };
 

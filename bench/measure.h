@@ -1,7 +1,12 @@
 // What one benchmark run measured.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <chrono>
 #include <cstdint>
@@ -19,6 +24,25 @@ struct Result {
   double CpuSecondsPerGigabyte() const { return cpuSeconds / (bytes / 1e9); }
 };
 
+#ifdef _WIN32
+// User + kernel time of a process, in seconds.
+inline double CpuSeconds(HANDLE process = GetCurrentProcess()) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// Peak working set of a process so far, in MiB.
+inline double PeakMegabytes(HANDLE process = GetCurrentProcess()) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize / (1024.0 * 1024.0);
+}
+#else
 inline double CpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -32,6 +56,7 @@ inline double PeakMegabytes() {
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss / 1024.0;
 }
+#endif
 
 class Stopwatch {
  public:

@@ -1,5 +1,5 @@
-// The fuzz targets' user: refuses every question and cancels every file
-// dialog, so that no path of the plug-in under fuzzing waits for a person.
+// The user of the fuzz targets and the benchmark: refuses every question and
+// cancels every file dialog, so that no path of the plug-in waits for a person.
 #include "platform/dialogs.h"
 
 namespace kvel::platform {

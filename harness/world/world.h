@@ -38,6 +38,7 @@ class HostProcess {
   bool WaitFor(const std::string& line, const std::string& expected, int ms = 20000);
   const std::string& Profile() const { return profile_; }
   const Config& Settings() const { return config_; }
+  HANDLE Process() const { return process_; }
   void Quit();
 
  private:
