@@ -26,9 +26,10 @@ class EndToEndFiles : public ::testing::Test {
   }
   // A file large enough to be cut in the middle, on its way from A to B
   // once this returns.
-  void StartLargeTransfer(const std::string& source, const std::string& target, uint32_t seed) {
+  void StartLargeTransfer(const std::string& source, const std::string& target, uint32_t seed,
+                          uint64_t size = 400u * 1024 * 1024) {
     StartHosts();
-    MakeFile(source, 400u * 1024 * 1024, seed);
+    MakeFile(source, size, seed);
     b_->Command("answer yes");
     b_->Command("save \"" + target + "\"");
     a_->Command("open \"" + source + "\"");
@@ -201,6 +202,44 @@ TEST_F(EndToEndFiles, PeerQuittingMidTransferEndsItQuietly) {
   // A's host goes on: B is gone from its contacts' states, and it answers.
   EXPECT_TRUE(a_->WaitFor("contacts", "icon=none"));
   EXPECT_NE(a_->Command("status").find("connected=1"), std::string::npos);
+}
+
+// The direct connection does not go through the server: losing it ends no
+// transfer, and the hosts go on without it.
+TEST(EndToEnd, LosingTheServerMidTransferLeavesTheTransferRunning) {
+  struct Loss {
+    const char* name;
+    bool wholeServer;  // else only B's connection is dropped
+  };
+  for (const Loss& loss : {Loss{"server stops", true}, Loss{"B dropped", false}}) {
+    SCOPED_TRACE(loss.name);
+    World world;
+    HostProcess& a = world.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
+    HostProcess& b = world.AddHost({kB, FreePort(), {{kA, "Alek"}}, ""});
+    ASSERT_TRUE(a.WaitFor("contacts", "icon=green")) << a.Command("contacts");
+    const std::string source = world.Scratch() + "kept.bin",
+                      target = world.Scratch() + "kept-received.bin";
+    MakeFile(source, 64u * 1024 * 1024, 7);
+    b.Command("answer yes");
+    b.Command("save \"" + target + "\"");
+    a.Command("open \"" + source + "\"");
+    a.Command("click kvel/send 1002");
+    for (int i = 0; i < 6000 && FileSize(target) == 0; ++i) Sleep(10);
+    ASSERT_GT(FileSize(target), 0u);
+    if (loss.wholeServer) {
+      world.Server().Stop();
+    } else {
+      world.Server().Disconnect(kB);
+    }
+    ASSERT_TRUE(WaitForSize(target, FileSize(source)));
+    EXPECT_TRUE(a.WaitFor("rows", "ok rows 0"));
+    EXPECT_TRUE(b.WaitFor("rows", "ok rows 0"));
+    EXPECT_EQ(FileSha256(target), FileSha256(source));
+    EXPECT_TRUE(b.WaitFor("status", "connected=0"));
+    EXPECT_TRUE(a.WaitFor("status", loss.wholeServer ? "connected=0" : "connected=1"));
+    // A no longer sees B as reachable.
+    EXPECT_TRUE(a.WaitFor("contacts", "icon=none")) << a.Command("contacts");
+  }
 }
 
 TEST_F(EndToEndFiles, StopInTheMiddleEndsBothSidesAndKeepsThePartialFile) {
