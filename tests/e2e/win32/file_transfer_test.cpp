@@ -12,7 +12,19 @@
 namespace kvel::e2e {
 namespace {
 
-constexpr uint32_t kA = 1001, kB = 1002;
+constexpr uint32_t kA = 1001, kB = 1002, kC = 1003;
+constexpr uint64_t kLargeFile = 400u * 1024 * 1024;  // takes far longer than a poll
+
+// Starts sending `source` from `from` to `to` through the contact menu, to be
+// saved as `target`; returns once the first bytes are in the target.
+void StartSending(HostProcess& from, HostProcess& to, const std::string& source,
+                  const std::string& target) {
+  to.Command("answer yes");
+  to.Command("save \"" + target + "\"");
+  from.Command("open \"" + source + "\"");
+  from.Command("click kvel/send " + std::to_string(to.Settings().uin));
+  for (int i = 0; i < 6000 && FileSize(target) == 0; ++i) Sleep(10);
+}
 
 class EndToEndFiles : public ::testing::Test {
  protected:
@@ -26,17 +38,12 @@ class EndToEndFiles : public ::testing::Test {
   }
   // A file large enough to be cut in the middle, on its way from A to B
   // once this returns.
-  void StartLargeTransfer(const std::string& source, const std::string& target, uint32_t seed,
-                          uint64_t size = 400u * 1024 * 1024) {
+  void StartLargeTransfer(const std::string& source, const std::string& target, uint32_t seed) {
     StartHosts();
-    MakeFile(source, size, seed);
-    b_->Command("answer yes");
-    b_->Command("save \"" + target + "\"");
-    a_->Command("open \"" + source + "\"");
-    a_->Command("click kvel/send 1002");
-    ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1")) << Seen();
-    for (int i = 0; i < 6000 && FileSize(target) == 0; ++i) Sleep(10);
+    MakeFile(source, kLargeFile, seed);
+    StartSending(*a_, *b_, source, target);
     ASSERT_GT(FileSize(target), 0u) << Seen();
+    ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1")) << Seen();
   }
   std::string Path(const std::string& name) { return world_.Scratch() + name; }
   bool NoTransfers(HostProcess& host) { return host.WaitFor("rows", "ok rows 0"); }
@@ -193,15 +200,53 @@ TEST_F(EndToEndFiles, EightTransfersAtOnceInBothDirections) {
   EXPECT_TRUE(NoTransfers(*b_));
 }
 
-TEST_F(EndToEndFiles, PeerQuittingMidTransferEndsItQuietly) {
-  const std::string source = Path("large.bin"), target = Path("partial.bin");
-  ASSERT_NO_FATAL_FAILURE(StartLargeTransfer(source, target, 5));
-  b_->Quit();
-  EXPECT_TRUE(NoTransfers(*a_));
-  EXPECT_LT(FileSize(target), FileSize(source));
+// The icon `host` shows for contact `uin` ("green", "none", ...).
+std::string IconOf(HostProcess& host, uint32_t uin) {
+  const std::string contacts = host.Command("contacts");
+  const size_t line = contacts.find("\n  " + std::to_string(uin) + " ");
+  if (line == std::string::npos) return "";
+  const size_t icon = contacts.find("icon=", line);
+  const size_t end = contacts.find('\n', line + 1);
+  if (icon == std::string::npos || icon > end) return "";
+  return contacts.substr(icon + 5, end == std::string::npos ? std::string::npos : end - icon - 5);
+}
+
+bool WaitForIcon(HostProcess& host, uint32_t uin, const std::string& icon) {
+  for (int i = 0; i < 200; ++i) {
+    if (IconOf(host, uin) == icon) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+// B's host quits while A sends to B and to C: A's transfer to B ends
+// quietly, the one to C goes on to the last byte, and A's host keeps working.
+TEST(EndToEnd, PeerQuittingMidTransferEndsOnlyItsTransfer) {
+  World world;
+  HostProcess& a = world.AddHost({kA, FreePort(), {{kB, "Bolek"}, {kC, "Cezary"}}, ""});
+  HostProcess& b = world.AddHost({kB, FreePort(), {{kA, "Alek"}}, ""});
+  HostProcess& c = world.AddHost({kC, FreePort(), {{kA, "Alek"}}, ""});
+  ASSERT_TRUE(WaitForIcon(a, kB, "green") && WaitForIcon(a, kC, "green")) << a.Command("contacts");
+  const std::string toB = world.Scratch() + "large.bin", atB = world.Scratch() + "partial.bin";
+  const std::string toC = world.Scratch() + "other.bin",
+                    atC = world.Scratch() + "other-received.bin";
+  MakeFile(toB, kLargeFile, 5);
+  MakeFile(toC, 64u * 1024 * 1024, 8);
+  // One at a time, so that each open dialog takes its own file.
+  StartSending(a, b, toB, atB);
+  ASSERT_GT(FileSize(atB), 0u) << a.Command("dialogs") << b.Command("dialogs");
+  StartSending(a, c, toC, atC);
+  ASSERT_GT(FileSize(atC), 0u) << a.Command("dialogs") << c.Command("dialogs");
+  b.Quit();
+  ASSERT_TRUE(WaitForSize(atC, FileSize(toC)));
+  EXPECT_EQ(FileSha256(atC), FileSha256(toC));
+  EXPECT_TRUE(a.WaitFor("rows", "ok rows 0"));
+  EXPECT_TRUE(c.WaitFor("rows", "ok rows 0"));
+  EXPECT_LT(FileSize(atB), FileSize(toB));
   // A's host goes on: B is gone from its contacts' states, and it answers.
-  EXPECT_TRUE(a_->WaitFor("contacts", "icon=none"));
-  EXPECT_NE(a_->Command("status").find("connected=1"), std::string::npos);
+  EXPECT_TRUE(WaitForIcon(a, kB, "none")) << a.Command("contacts");
+  EXPECT_EQ(IconOf(a, kC), "green");
+  EXPECT_NE(a.Command("status").find("connected=1"), std::string::npos);
 }
 
 // The direct connection does not go through the server: losing it ends no
@@ -220,12 +265,8 @@ TEST(EndToEnd, LosingTheServerMidTransferLeavesTheTransferRunning) {
     const std::string source = world.Scratch() + "kept.bin",
                       target = world.Scratch() + "kept-received.bin";
     MakeFile(source, 64u * 1024 * 1024, 7);
-    b.Command("answer yes");
-    b.Command("save \"" + target + "\"");
-    a.Command("open \"" + source + "\"");
-    a.Command("click kvel/send 1002");
-    for (int i = 0; i < 6000 && FileSize(target) == 0; ++i) Sleep(10);
-    ASSERT_GT(FileSize(target), 0u);
+    StartSending(a, b, source, target);
+    ASSERT_GT(FileSize(target), 0u) << a.Command("dialogs") << b.Command("dialogs");
     if (loss.wholeServer) {
       world.Server().Stop();
     } else {
