@@ -12,7 +12,10 @@ seconds="${1:-3600}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(protocol_hook_fuzzer)
+  for source in fuzz/*_fuzzer.cpp; do
+    name=$(basename "$source" .cpp)
+    targets+=("$name")
+  done
 fi
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j2 --target "${targets[@]}"

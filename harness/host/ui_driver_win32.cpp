@@ -203,11 +203,13 @@ void UiDriver::Handle(void* handle) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (std::find(handled_.begin(), handled_.end(), handle) != handled_.end()) return;
   }
-  if (!Settled(handle)) return;
+  // Only file dialogs and message boxes are answered, once they have settled;
+  // other dialogs (the transfer window) are not disturbed.
   HWND fileName = FileNameControl(window);
   HWND message =
       fileName == nullptr && IsMessageBox(window) ? GetDlgItem(window, kMessageTextId) : nullptr;
   if (fileName == nullptr && message == nullptr) return;
+  if (!Settled(handle)) return;
   Dialog dialog;
   dialog.caption = WindowText(window);
   const std::string proposed = fileName != nullptr ? WindowText(fileName) : std::string();
