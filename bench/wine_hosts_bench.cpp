@@ -10,7 +10,6 @@
 // processes'.
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 
 #include "bench_options.h"
@@ -24,15 +23,7 @@ namespace {
 using kvel::bench::Result;
 using kvel::e2e::FileSize;
 using kvel::e2e::HostProcess;
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    Sleep(1);
-  }
-  return true;
-}
+using kvel::e2e::WaitUntil;
 
 double HostsCpuSeconds(HostProcess& a, HostProcess& b) {
   return kvel::bench::CpuSeconds(a.Process()) + kvel::bench::CpuSeconds(b.Process());
@@ -49,10 +40,10 @@ Result SendBetweenHosts(HostProcess& a, HostProcess& b, const std::string& sourc
   b.Command("save \"" + target + "\"");
   a.Command("open \"" + source + "\"");
   a.Command("click kvel/send 1002");
-  if (!WaitUntil([&] { return FileSize(target) > 0; }, std::chrono::seconds(120))) return result;
+  if (!WaitUntil([&] { return FileSize(target) > 0; }, 120000, 1)) return result;
   const double cpu = HostsCpuSeconds(a, b);
   const auto start = std::chrono::steady_clock::now();
-  if (!WaitUntil([&] { return FileSize(target) == size; }, std::chrono::seconds(1800))) {
+  if (!WaitUntil([&] { return FileSize(target) == size; }, 1800000, 1)) {
     return result;
   }
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -76,23 +76,15 @@ bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
   return same;
 }
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 bool SendImage(HostProcess& from, HostProcess& to, const std::string& picture) {
   const std::string toId = std::to_string(to.Settings().uin);
   const std::string fromId = std::to_string(from.Settings().uin);
-  size_t before = Count(to.Command("chat " + fromId), "<img");
+  size_t before = kvel::e2e::CountOf(to.Command("chat " + fromId), "<img");
   from.Command("open \"" + picture + "\"");
   from.Command("click kvel/sendimage " + toId + " chat");
-  bool shownThere = false;
-  for (int i = 0; i < 200 && !shownThere; ++i) {
-    shownThere = Count(to.Command("chat " + fromId), "<img") > before;
-    if (!shownThere) Sleep(100);
-  }
+  const bool shownThere = kvel::e2e::WaitUntil(
+      [&] { return kvel::e2e::CountOf(to.Command("chat " + fromId), "<img") > before; }, 20000,
+      100);
   bool shownHere = from.Command("chat " + toId).find("flags=66") != std::string::npos;
   std::printf("image %u -> %u: shown at the sender %s, at the recipient %s\n", from.Settings().uin,
               to.Settings().uin, shownHere ? "yes" : "NO", shownThere ? "yes" : "NO");

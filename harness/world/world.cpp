@@ -1,14 +1,13 @@
 #include "world.h"
 
 #include <cstdio>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "platform/sockets.h"
 #include "platform/threads.h"
 #include "virtual_desktop.h"
+#include "wait_until.h"
 
 namespace kvel::e2e {
 namespace {
@@ -108,12 +107,13 @@ std::string HostProcess::Command(const std::string& line) {
 }
 
 bool HostProcess::WaitFor(const std::string& line, const std::string& expected, int ms) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (Command(line).find(expected) != std::string::npos) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return false;
+  return WaitUntil([&] { return Command(line).find(expected) != std::string::npos; }, ms, 100);
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -148,18 +148,18 @@ World::~World() {
 HostProcess& World::AddHost(const HostProcess::Config& config) {
   std::string profile = directory_ + "host" + std::to_string(config.uin) + "\\";
   hosts_.push_back(std::make_unique<HostProcess>(profile, server_.Port(), config));
+  HostProcess& host = *hosts_.back();
   // Connected is not yet logged in: wait until the server has read the login.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  auto loggedIn = [&] {
-    for (const standin::gg::Login& login : server_.Logins()) {
-      if (login.uin == config.uin) return true;
-    }
-    return false;
-  };
-  while (hosts_.back()->Started() && !loggedIn() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return *hosts_.back();
+  WaitUntil(
+      [&] {
+        if (!host.Started()) return true;
+        for (const standin::gg::Login& login : server_.Logins()) {
+          if (login.uin == config.uin) return true;
+        }
+        return false;
+      },
+      20000);
+  return host;
 }
 
 }  // namespace kvel::e2e

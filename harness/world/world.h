@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "gg_server.h"
+#include "wait_until.h"
 
 namespace kvel::e2e {
 
 // Writes `text` to `path`.
 void WriteText(const std::string& path, const std::string& text);
+
+// How many times `part` occurs in `text` (a command's answer).
+size_t CountOf(const std::string& text, const std::string& part);
 
 // A free TCP port on 127.0.0.1 (bound and released at once).
 uint16_t FreePort();

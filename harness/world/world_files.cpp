@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <chrono>
 #include <fstream>
 #include <random>
-#include <thread>
 #include <vector>
+
+#include "wait_until.h"
 
 namespace kvel::e2e {
 namespace {
@@ -64,12 +64,7 @@ uint64_t FileSize(const std::string& path) {
 }
 
 bool WaitForSize(const std::string& path, uint64_t size, int ms) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (FileSize(path) == size) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
+  return WaitUntil([&] { return FileSize(path) == size; }, ms, 50);
 }
 
 }  // namespace kvel::e2e

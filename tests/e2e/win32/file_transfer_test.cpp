@@ -23,7 +23,7 @@ void StartSending(HostProcess& from, HostProcess& to, const std::string& source,
   to.Command("save \"" + target + "\"");
   from.Command("open \"" + source + "\"");
   from.Command("click kvel/send " + std::to_string(to.Settings().uin));
-  for (int i = 0; i < 6000 && FileSize(target) == 0; ++i) Sleep(10);
+  WaitUntil([&] { return FileSize(target) > 0; }, 60000, 10);
 }
 
 class EndToEndFiles : public ::testing::Test {
@@ -212,11 +212,7 @@ std::string IconOf(HostProcess& host, uint32_t uin) {
 }
 
 bool WaitForIcon(HostProcess& host, uint32_t uin, const std::string& icon) {
-  for (int i = 0; i < 200; ++i) {
-    if (IconOf(host, uin) == icon) return true;
-    Sleep(100);
-  }
-  return false;
+  return WaitUntil([&] { return IconOf(host, uin) == icon; }, 20000, 100);
 }
 
 // B's host quits while A sends to B and to C: A's transfer to B ends

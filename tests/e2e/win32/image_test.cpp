@@ -13,12 +13,6 @@
 namespace kvel::e2e {
 namespace {
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 size_t ImageRequests(World& world) {
   size_t count = 0;
   for (const auto& message : world.Server().RelayedMessages()) {
@@ -59,8 +53,8 @@ TEST(EndToEnd, ImageIsFetchedCachedAndShownAtBothEnds) {
   a.Command("click kvel/sendimage 1002 chat");
   ASSERT_TRUE(a.WaitFor("chat 1002", "picture.bmp\"></div>\n", 20000));
   EXPECT_TRUE(b.WaitFor("chat 1001", "imgcache_1001_2500_", 20000));
-  for (int i = 0; i < 100 && Count(b.Command("chat 1001"), "<img") < 2; ++i) Sleep(50);
-  EXPECT_EQ(Count(b.Command("chat 1001"), "<img"), 2u);
+  WaitUntil([&] { return CountOf(b.Command("chat 1001"), "<img") >= 2; }, 5000, 50);
+  EXPECT_EQ(CountOf(b.Command("chat 1001"), "<img"), 2u);
   EXPECT_EQ(ImageRequests(world), 1u);
 }
 
