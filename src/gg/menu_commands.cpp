@@ -80,11 +80,8 @@ int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdge
   if (id == nullptr) return 0;
   const uint32_t uin = LeadingNumber(id);
   char path[platform::kPathBufferSize] = {};
-  platform::FileDialog dialog;
-  dialog.filter = text::kImageFilter;
-  dialog.flags = platform::kOpenFileFlags;
-  dialog.path = path;
-  dialog.pathSize = sizeof path;
+  platform::FileDialog dialog =
+      platform::FileDialogOver(path, text::kImageFilter, platform::kOpenFileFlags);
   if (!edges.chooseOpenFile(dialog)) return 0;
   path[sizeof path - 1] = '\0';
   edges.sendImage(uin, path);

@@ -67,11 +67,8 @@ bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& sid
 
   char path[platform::kPathBufferSize] = {};
   std::memcpy(path, name.data(), std::min(name.size(), sizeof path - 1));
-  platform::FileDialog dialog;
-  dialog.filter = text::kAllFilesFilter;
-  dialog.flags = platform::kSaveFileFlags;
-  dialog.path = path;
-  dialog.pathSize = sizeof path;
+  platform::FileDialog dialog =
+      platform::FileDialogOver(path, text::kAllFilesFilter, platform::kSaveFileFlags);
   if (!side.ChooseSaveFile(dialog)) return false;
   path[sizeof path - 1] = '\0';
 

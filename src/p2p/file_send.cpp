@@ -59,11 +59,8 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
   WriteWhole(connection, PackWord(kOfferStart));
 
   char path[platform::kPathBufferSize] = {};
-  platform::FileDialog dialog;
-  dialog.filter = text::kAllFilesFilter;
-  dialog.flags = platform::kOpenFileFlags;
-  dialog.path = path;
-  dialog.pathSize = sizeof path;
+  platform::FileDialog dialog =
+      platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
   if (!side.ChooseOpenFile(dialog)) return false;
   path[sizeof path - 1] = '\0';
 

@@ -35,6 +35,12 @@ struct FileDialog {
   char* path = nullptr;          // in: proposed name (may be empty); out: chosen path
   size_t pathSize = 0;           // 260
 };
+// A dialog that proposes and returns its path in `path`.
+inline FileDialog FileDialogOver(char (&path)[kPathBufferSize], const char* filter,
+                                 unsigned long flags) {
+  return FileDialog{filter, flags, path, kPathBufferSize};
+}
+
 // GetSaveFileNameA / GetOpenFileNameA; false when cancelled or failed. The
 // chosen path is zero-terminated within `pathSize`.
 bool ChooseSaveFile(FileDialog& dialog);

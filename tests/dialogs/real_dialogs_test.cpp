@@ -202,11 +202,8 @@ TEST(OpenFileNameTest, RecordIsFilledForThisPlatform) {
   EXPECT_EQ(platform::OpenFileNameSize(5), 88u);
   EXPECT_EQ(platform::OpenFileNameSize(10), 88u);
   char path[260] = "x";
-  platform::FileDialog dialog;
-  dialog.filter = text::kAllFilesFilter;
-  dialog.flags = platform::kOpenFileFlags;
-  dialog.path = path;
-  dialog.pathSize = sizeof path;
+  platform::FileDialog dialog =
+      platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
   OPENFILENAMEA ofn;
   std::memset(&ofn, 0xCC, sizeof ofn);
   platform::FillOpenFileName(ofn, dialog);
