@@ -223,19 +223,23 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
       HoldTransfer("C:\\odebrane\\plik.zip", 3 * (int64_t{1} << 30), int64_t{9} << 28));
   TransferPair(1111, 2222, caller, called);
   ASSERT_TRUE(WaitRows(2));
-  ASSERT_TRUE(standin::PumpUntil([&] {
-    std::vector<std::vector<std::string>> rows = driver_.Rows();
-    return rows.size() == 2 && rows[0][1] != "-" && rows[1][1] != "-";
-  }));
   const int sendRow = RowOfImage(1);
   const int receiveRow = RowOfImage(0);
   ASSERT_NE(sendRow, -1);
   ASSERT_NE(receiveRow, -1);
+  // Each side names its file and then reports progress: wait for both.
+  const std::vector<std::string> sendCells{"2222",    "C:\\pliki\\wyslany.zip", "25", "", "3.91KB",
+                                           "0.00KB/s"};
+  const std::vector<std::string> receiveCells{"1111", "C:\\odebrane\\plik.zip", "75",
+                                              "",     "3145728.00KB",           "0.00KB/s"};
+  EXPECT_TRUE(standin::PumpUntil([&] {
+    std::vector<std::vector<std::string>> rows = driver_.Rows();
+    return rows.size() == 2 && rows[sendRow] == sendCells && rows[receiveRow] == receiveCells;
+  }));
   std::vector<std::vector<std::string>> rows = driver_.Rows();
-  EXPECT_EQ(rows[sendRow], (std::vector<std::string>{"2222", "C:\\pliki\\wyslany.zip", "25", "",
-                                                     "3.91KB", "0.00KB/s"}));
-  EXPECT_EQ(rows[receiveRow], (std::vector<std::string>{"1111", "C:\\odebrane\\plik.zip", "75", "",
-                                                        "3145728.00KB", "0.00KB/s"}));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[sendRow], sendCells);
+  EXPECT_EQ(rows[receiveRow], receiveCells);
 
   standin::PumpMessages(100);
   Image list = driver_.CaptureList();
