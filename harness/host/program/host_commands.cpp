@@ -28,6 +28,12 @@ std::string Format(const char* format, ...) {
   return buffer;
 }
 
+// A dialog command's argument: a path to fill in, or "cancel".
+std::optional<std::string> DialogChoice(const std::string& argument) {
+  if (argument == "cancel") return std::nullopt;
+  return argument;
+}
+
 // The state a contact's "kvel" icon shows, read from the colour of its disc.
 std::string IconState(ContactListIcons& icons, Param item) {
   std::optional<IconPicture> icon = icons.Current(item);
@@ -177,25 +183,22 @@ void AddHostCommands(Commands& commands, HostSession& session) {
     s->driver.QueueAnswer(args[0] == "yes");
     return std::string("ok");
   });
-  commands.Add(
-      "choose", "PATH|cancel - fills or cancels the next file dialog", [s](const auto& args) {
-        if (args.empty()) return std::string("error choose PATH|cancel");
-        s->driver.QueueFileChoice(args[0] == "cancel" ? std::nullopt
-                                                      : std::optional<std::string>(args[0]));
-        return std::string("ok");
-      });
-  commands.Add(
-      "open", "PATH|cancel - fills or cancels the next open dialog", [s](const auto& args) {
-        if (args.empty()) return std::string("error open PATH|cancel");
-        s->driver.QueueOpenChoice(args[0] == "cancel" ? std::nullopt
-                                                      : std::optional<std::string>(args[0]));
-        return std::string("ok");
-      });
+  commands.Add("choose", "PATH|cancel - fills or cancels the next file dialog",
+               [s](const auto& args) {
+                 if (args.empty()) return std::string("error choose PATH|cancel");
+                 s->driver.QueueFileChoice(DialogChoice(args[0]));
+                 return std::string("ok");
+               });
+  commands.Add("open", "PATH|cancel - fills or cancels the next open dialog",
+               [s](const auto& args) {
+                 if (args.empty()) return std::string("error open PATH|cancel");
+                 s->driver.QueueOpenChoice(DialogChoice(args[0]));
+                 return std::string("ok");
+               });
   commands.Add("save", "PATH|FOLDER\\|cancel - fills or cancels the next save dialog",
                [s](const auto& args) {
                  if (args.empty()) return std::string("error save PATH|cancel");
-                 s->driver.QueueSaveChoice(
-                     args[0] == "cancel" ? std::nullopt : std::optional<std::string>(args[0]));
+                 s->driver.QueueSaveChoice(DialogChoice(args[0]));
                  return std::string("ok");
                });
   commands.Add("dialogs", "- every dialog the user answered", [s](const auto&) {
