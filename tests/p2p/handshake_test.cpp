@@ -85,6 +85,16 @@ class HandshakeTest : public ::testing::Test {
     if (thread_.joinable()) thread_.join();
   }
 
+  // Begins the next case of a test that runs several: the last case's
+  // connection is over and its socket closed, and a fresh probe is in place.
+  ConnectionProbe& NextCase() {
+    Join();
+    if (peer_ != platform::kInvalidSocket) platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+    probe_ = ConnectionProbe();
+    return probe_;
+  }
+
   void TearDown() override {
     if (peer_ != platform::kInvalidSocket) platform::ShutdownBoth(peer_);
     Join();
@@ -104,8 +114,7 @@ TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) 
     ui::TransferDirection direction;
   };
   for (const Case& c : {Case{2, "receive", ui::Receive}, Case{3, "send", ui::Send}}) {
-    ConnectionProbe probe;
-    probe_ = probe;
+    ConnectionProbe& probe = NextCase();
     StartCalled();
     ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
     EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
@@ -120,8 +129,6 @@ TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) 
     EXPECT_EQ(events[1].socket, events[0].socket);
     EXPECT_EQ(events[2].socket, events[0].socket);
     EXPECT_EQ(probe.Ended(), 1);
-    platform::CloseSocket(peer_);
-    peer_ = platform::kInvalidSocket;
   }
 }
 
@@ -141,32 +148,26 @@ TEST_F(HandshakeTest, CalledSideReadsNumbersSplitOverTwoSegments) {
 
 TEST_F(HandshakeTest, CalledSideClosesOnAnUnknownCodeWithoutListing) {
   for (uint32_t code : {0u, 1u, 4u, 0x02000000u, 0xFFFFFFFFu}) {
-    ConnectionProbe probe;
-    probe_ = probe;
+    ConnectionProbe& probe = NextCase();
     StartCalled();
     ASSERT_TRUE(SendAll(peer_, Words({5, 6, code})));
     EXPECT_EQ(ReadUntilClosed(peer_), kUdag) << code;
     Join();
     EXPECT_TRUE(probe.Events().empty()) << code;
     EXPECT_EQ(probe.Ended(), 1);
-    platform::CloseSocket(peer_);
-    peer_ = platform::kInvalidSocket;
   }
 }
 
 TEST_F(HandshakeTest, CalledSideEndsQuietlyWhenTheCallerClosesAtAnyByte) {
   const std::vector<uint8_t> whole = Words({5, 6, 2});
   for (size_t cut = 0; cut < whole.size(); ++cut) {
-    ConnectionProbe probe;
-    probe_ = probe;
+    ConnectionProbe& probe = NextCase();
     StartCalled();
     ASSERT_TRUE(SendAll(peer_, {whole.begin(), whole.begin() + cut}));
     platform::ShutdownBoth(peer_);
     Join();
     EXPECT_TRUE(probe.Events().empty()) << cut;
     EXPECT_EQ(probe.Ended(), 1) << cut;
-    platform::CloseSocket(peer_);
-    peer_ = platform::kInvalidSocket;
   }
 }
 
@@ -180,9 +181,8 @@ TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
   // OwnUin 0: the login packet has not passed yet.
   for (const Case& c : {Case{1001, 2, "send", ui::Send}, Case{1001, 3, "receive", ui::Receive},
                         Case{0, 2, "send", ui::Send}}) {
-    ConnectionProbe probe;
+    ConnectionProbe& probe = NextCase();
     probe.SetOwnUin(c.ownUin);
-    probe_ = probe;
     StartCaller(777, c.code);
     EXPECT_EQ(ReadExactly(peer_, 8), Words({c.ownUin, 777}));
     ASSERT_TRUE(SendAll(peer_, kUdag));
@@ -194,8 +194,6 @@ TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
     EXPECT_EQ(events[0].uin, 777u);  // the called peer, whatever the code
     EXPECT_EQ(events[0].direction, c.direction);
     EXPECT_EQ(events[1].uin, 777u);
-    platform::CloseSocket(peer_);
-    peer_ = platform::kInvalidSocket;
   }
 }
 
@@ -203,16 +201,13 @@ TEST_F(HandshakeTest, CallerSendsNoCodeAfterAWrongAnswer) {
   const std::vector<std::vector<uint8_t>> answers = {
       {'U', 'D', 'A', 'H'}, {'u', 'd', 'a', 'g'}, {0, 0, 0, 0}};
   for (const std::vector<uint8_t>& answer : answers) {
-    ConnectionProbe probe;
-    probe_ = probe;
+    ConnectionProbe& probe = NextCase();
     StartCaller(777, 2);
     EXPECT_EQ(ReadExactly(peer_, 8).size(), 8u);
     ASSERT_TRUE(SendAll(peer_, answer));
     EXPECT_TRUE(ReadUntilClosed(peer_).empty());
     Join();
     EXPECT_TRUE(probe.Events().empty());
-    platform::CloseSocket(peer_);
-    peer_ = platform::kInvalidSocket;
   }
 }
 
@@ -227,8 +222,7 @@ TEST_F(HandshakeTest, CallerWithAnInvalidCodeClosesWithoutWritingIt) {
 
 TEST_F(HandshakeTest, CallerEndsQuietlyWhenTheCalledSideClosesMidAnswer) {
   for (size_t cut = 0; cut < kUdag.size(); ++cut) {
-    ConnectionProbe probe;
-    probe_ = probe;
+    ConnectionProbe& probe = NextCase();
     StartCaller(777, 2);
     EXPECT_EQ(ReadExactly(peer_, 8).size(), 8u);
     ASSERT_TRUE(SendAll(peer_, {kUdag.begin(), kUdag.begin() + cut}));
@@ -236,8 +230,6 @@ TEST_F(HandshakeTest, CallerEndsQuietlyWhenTheCalledSideClosesMidAnswer) {
     Join();
     EXPECT_TRUE(probe.Events().empty()) << cut;
     EXPECT_EQ(probe.Ended(), 1);
-    platform::CloseSocket(peer_);
-    peer_ = platform::kInvalidSocket;
   }
 }
 

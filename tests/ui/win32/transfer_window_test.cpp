@@ -126,6 +126,20 @@ class TransferWindowTest : public ::testing::Test {
     p2p::StartIncoming(accepted, called.Edges());
   }
 
+  // A pair as TransferPair makes it, whose two transfers hold until they end.
+  struct HeldPair {
+    Probe& caller;
+    Probe& called;
+  };
+  HeldPair StartHeldPair(uint32_t callerUin, uint32_t calledUin) {
+    Probe& caller = NewProbe();
+    Probe& called = NewProbe();
+    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
+    TransferPair(callerUin, calledUin, caller, called);
+    return {caller, called};
+  }
+
   bool WaitVisible(bool visible) {
     return standin::PumpUntil([&] { return driver_.Visible() == visible; });
   }
@@ -276,11 +290,7 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
 }
 
 TEST_F(TransferWindowTest, StopWithoutASelectionDoesNothing) {
-  Probe& caller = NewProbe();
-  Probe& called = NewProbe();
-  caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
-  called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
-  TransferPair(1, 2, caller, called);
+  auto [caller, called] = StartHeldPair(1, 2);
   ASSERT_TRUE(WaitRows(2));
   driver_.ClearSelection();
   driver_.PressStop();
@@ -291,11 +301,7 @@ TEST_F(TransferWindowTest, StopWithoutASelectionDoesNothing) {
 
 TEST_F(TransferWindowTest, StopEndsTheSelectedTransferOnBothSides) {
   for (int image : {0, 1}) {  // stop the receiving side, then the sending one
-    Probe& caller = NewProbe();
-    Probe& called = NewProbe();
-    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
-    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
-    TransferPair(1, 2, caller, called);
+    auto [caller, called] = StartHeldPair(1, 2);
     ASSERT_TRUE(WaitRows(2));
     driver_.SelectRow(RowOfImage(image));
     driver_.PressStop();
@@ -324,15 +330,7 @@ TEST_F(TransferWindowTest, StopEndsATransferWhosePeerStaysSilent) {
 // for another transfer.
 TEST_F(TransferWindowTest, ManyTransfersEndingTogetherLeaveNoRow) {
   constexpr int kPairs = 5;
-  std::vector<Probe*> probes;
-  for (int i = 0; i < kPairs; ++i) {
-    Probe& caller = NewProbe();
-    Probe& called = NewProbe();
-    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
-    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
-    TransferPair(10 + i, 20 + i, caller, called);
-    probes.push_back(&caller);
-  }
+  for (int i = 0; i < kPairs; ++i) StartHeldPair(10 + i, 20 + i);
   ASSERT_TRUE(WaitRows(2 * kPairs));
   std::vector<Socket> sending;
   for (int row = 0; row < driver_.RowCount(); ++row)
