@@ -55,9 +55,7 @@ std::optional<Outcome> CalledHandshake(Socket socket) {
 
 void ConnectionThread(void* raw) {
   std::unique_ptr<ConnectionRequest> request(static_cast<ConnectionRequest*>(raw));
-  ConnectionRequest copy = std::move(*request);
-  request.reset();
-  RunConnection(std::move(copy));
+  RunConnection(std::move(*request));
 }
 
 bool Spawn(ConnectionRequest request) {

@@ -14,7 +14,7 @@ void ProgressWin::AddTransfer(platform::Socket socket, uint32_t uin, TransferDir
   if (table_.Find(socket).has_value()) RemoveTransfer(socket);
   table_.Add(socket, uin, direction);
   view_.InsertRow(socket, direction);
-  if (table_.Size() != 0) view_.Show();
+  view_.Show();
 }
 
 void ProgressWin::SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
