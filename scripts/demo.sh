@@ -3,17 +3,28 @@
 # demonstration under Wine and Xvfb: two hosts, each with kvel.tpl, exchange a
 # file and an image in both directions. The report is printed and kept in
 # results/ with a screenshot of the transfer window, both chat pages and PNG
-# renderings of them.
+# renderings of them, and a picture of each host's contact list.
+#
+# The hosts run the build this machine can run: the win32 build (the shipped
+# kvel.tpl) under 32-bit Wine where 32-bit programs run, else the win64 test
+# build under 64-bit Wine (KVEL_FORCE_WIN64=1 forces that). The report's first
+# line says which, and why.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup-debian.sh --with-browser
+source scripts/windows-build.sh
+kvel_choose_windows_build || exit 1
+preset="$KVEL_WINDOWS_PRESET"
+# The shipped plug-in is built whichever build the hosts run.
 cmake --preset win32 >/dev/null
-cmake --build build/win32 -j"$(nproc)" --target kvel kvel_host kvel_demo
+cmake --build build/win32 -j"$(nproc)" --target kvel
+cmake --preset "$preset" >/dev/null
+cmake --build "build/$preset" -j"$(nproc)" --target kvel kvel_host kvel_demo
 
 source scripts/xvfb.sh
-export KVEL_WINEPREFIX="$root/build/win32/wineprefix"
+export KVEL_WINEPREFIX="$root/build/$preset/wineprefix"
 trap kvel_stop_xvfb EXIT
 kvel_start_xvfb
 
@@ -22,12 +33,13 @@ rm -rf "$results"
 mkdir -p "$results"
 windows_results="Z:${results//\//\\}"
 status=0
+echo "Windows build: $preset under Wine, because $KVEL_WINDOWS_REASON" | tee "$results/report.txt"
 # Wine's file dialogs cannot read the root volume's label; it says so on each.
-scripts/wine-run.sh build/win32/kvel_demo.exe "$windows_results" "${KVEL_DEMO_MIB:-64}" \
+scripts/wine-run.sh "build/$preset/kvel_demo.exe" "$windows_results" "${KVEL_DEMO_MIB:-64}" \
   2> >(grep -v --line-buffered 'Read access denied for device' >&2) |
-  iconv -f cp1250 -t utf-8 | tee "$results/report.txt" || status=1
+  iconv -f cp1250 -t utf-8 | tee -a "$results/report.txt" || status=1
 
-for page in "$results"/chat-*.html; do
+for page in "$results"/*.html; do
   [ -f "$page" ] || continue
   chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \

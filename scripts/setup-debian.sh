@@ -15,7 +15,8 @@ packages=(
   cmake make ninja-build g++ clang clang-format libclang-rt-14-dev llvm
   googletest
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 xvfb x11-apps imagemagick
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 xvfb x11-apps imagemagick
   locales python3
 )
 if [ "$with_browser" -eq 1 ]; then packages+=(chromium); fi

@@ -1,7 +1,9 @@
 // kvel_demo: the demonstration. The stand-in GG server and two hosts, each
 // with kvel.tpl, exchange a file and an image in both directions the way
 // their users would; the program prints a short report and leaves the chat
-// pages and a screenshot of the transfer window in the results folder.
+// pages, the contact lists and a screenshot of the transfer window with a
+// transfer under way in the results folder. It fails when that picture shows
+// no transfer.
 //
 //   kvel_demo.exe RESULTS_FOLDER [FILE_MIB]
 #include <windows.h>
@@ -60,11 +62,19 @@ bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
   const uint64_t size = kvel::e2e::FileSize(source);
   auto start = std::chrono::steady_clock::now();
   from.Command("click kvel/send " + std::to_string(to.Settings().uin));
-  if (!screenshot.empty() && from.WaitFor("rows", "ok rows 1", 20000)) {
-    // Once the file is under way: the row names it and shows progress.
-    from.WaitFor("rows", ".bin", 20000);
-    Sleep(300);
-    from.Command("screenshot \"" + screenshot + "\"");
+  bool pictured = screenshot.empty();
+  if (!pictured && from.WaitFor("rows", "ok rows 1", 20000)) {
+    // Once the file is under way, the row names it and its bar grows: the
+    // picture is taken again until it shows the bar, while the row lasts.
+    pictured = kvel::e2e::WaitUntil(
+        [&] {
+          const std::string rows = from.Command("rows");
+          if (rows.find(".bin") == std::string::npos) return false;
+          return from.Command("screenshot \"" + screenshot + "\"").rfind("ok bar-pixels=0", 0) !=
+                 0;
+        },
+        20000, 50);
+    if (!pictured) std::printf("the transfer window's picture shows no transfer under way\n");
   }
   bool arrived = kvel::e2e::WaitForSize(target, size, 300000);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -73,7 +83,28 @@ bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
               to.Settings().uin, static_cast<unsigned long long>(size), seconds,
               size / 1e6 / seconds, same ? "match" : "DIFFERENT");
   std::printf("  sha256 %s\n", kvel::e2e::FileSha256(source).c_str());
-  return same;
+  return same && pictured;
+}
+
+// A page that shows a host's contact list as its user sees it: each contact
+// with kvel's icon (saved beside the page) and its name.
+void WriteContactList(HostProcess& host, const std::string& results) {
+  const std::string own = std::to_string(host.Settings().uin);
+  std::string page =
+      "<!DOCTYPE html>\n<html><head><meta charset=\"windows-1250\"><title>" + own +
+      "</title>\n<style>body { font: 14px sans-serif; margin: 16px; }\n"
+      "li { list-style: none; margin: 6px 0; }\n"
+      "img { width: 32px; height: 32px; image-rendering: pixelated; vertical-align: middle;"
+      " margin-right: 8px; }</style></head><body>\n<h3>Kontakty " +
+      own + "</h3>\n<ul>\n";
+  for (const auto& [uin, name] : host.Settings().contacts) {
+    const std::string icon = "contacts-" + own + "-" + std::to_string(uin) + ".bmp";
+    host.Command("icon " + std::to_string(uin) + " \"" + results + icon + "\"");
+    page += "<li><img src=\"" + icon + "\" alt=\"\">" + name + " (" + std::to_string(uin) +
+            ")</li>\n";
+  }
+  page += "</ul>\n</body></html>\n";
+  kvel::e2e::WriteText(results + "contacts-" + own + ".html", page);
 }
 
 bool SendImage(HostProcess& from, HostProcess& to, const std::string& picture) {
@@ -117,6 +148,8 @@ int main(int argc, char** argv) {
     }
     std::printf("hosts 1001 (Alek) and 1002 (Bolek) logged in; contact icons:\n%s\n%s\n",
                 a.Command("contacts").c_str(), b.Command("contacts").c_str());
+    WriteContactList(a, results);
+    WriteContactList(b, results);
 
     const std::string sample = worldDir + "sample.bin";
     kvel::e2e::MakeFile(sample, mebibytes * 1024 * 1024, 2026);

@@ -1,5 +1,6 @@
 #include "chat_windows.h"
 
+#include <cstdio>
 #include <fstream>
 #include <mutex>
 
@@ -85,7 +86,24 @@ constexpr char kPageHead[] =
     "    m.querySelectorAll('img').forEach((img, i) => { if (urls[i]) img.src = urls[i]; });\n"
     "  }\n"
     "});\n"
-    "</script>\n";
+    "</script>\n"
+    "<style>\n"
+    "body { font: 14px sans-serif; background: #eef1f5; margin: 16px; }\n"
+    ".message { margin: 8px 0; max-width: 70%; padding: 6px 10px; border-radius: 8px;"
+    " background: #fff; }\n"
+    ".message[data-flags=\"66\"] { margin-left: auto; background: #d8ecff; }\n"
+    ".who { font-weight: bold; margin-right: 8px; }\n"
+    ".when { color: #667; font-size: 12px; }\n"
+    ".fields { display: none; }\n"
+    "</style>\n";
+
+// The message's time as the chat window shows it: hours, minutes and
+// seconds of the day (UTC).
+std::string ClockTime(uint32_t time) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u", time / 3600 % 24, time / 60 % 60, time % 60);
+  return text;
+}
 
 // The file starts with a page head; every message after it is one block.
 void AppendToFile(const std::string& path, const ShownMessage& message) {
@@ -98,7 +116,11 @@ void AppendToFile(const std::string& path, const ShownMessage& message) {
   const std::string urls = ImageUrls(message.html);
   out << "<div class=\"message\" data-flags=\"" << message.flags << "\"";
   if (!urls.empty()) out << " data-image-urls=\"" << Escaped(urls) << "\"";
+  // What a person reads: who wrote, when, and the message. The records'
+  // fields follow, hidden, for tests and for reading the file itself.
   out << ">\n"
+      << "<div class=\"header\"><span class=\"who\">" << Escaped(message.senderName)
+      << "</span><span class=\"when\">" << ClockTime(message.time) << "</span></div>\n"
       << "<p class=\"fields\">contact=" << Escaped(message.contact)
       << " protocol=" << Escaped(message.protocol) << " sender-id=" << Escaped(message.senderId)
       << " sender-name=" << Escaped(message.senderName) << " time=" << message.time

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -198,16 +199,24 @@ TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
 
 TEST(OpenFileNameTest, RecordIsFilledForThisPlatform) {
   SetPluginId(GetModuleHandleA(nullptr));
+#if defined(_WIN64)
+  // The 64-bit test build has no 32-bit host to match: it uses the
+  // platform's own record sizes, which a 64-bit GetOpenFileNameA checks.
+  const DWORD current = sizeof(OPENFILENAMEA);
+  EXPECT_EQ(platform::OpenFileNameSize(4), offsetof(OPENFILENAMEA, lpTemplateName) + 8);
+#else
+  const DWORD current = 88;
   EXPECT_EQ(platform::OpenFileNameSize(4), 76u);
-  EXPECT_EQ(platform::OpenFileNameSize(5), 88u);
-  EXPECT_EQ(platform::OpenFileNameSize(10), 88u);
+#endif
+  EXPECT_EQ(platform::OpenFileNameSize(5), current);
+  EXPECT_EQ(platform::OpenFileNameSize(10), current);
   char path[260] = "x";
   platform::FileDialog dialog =
       platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
   OPENFILENAMEA ofn;
   std::memset(&ofn, 0xCC, sizeof ofn);
   platform::FillOpenFileName(ofn, dialog);
-  EXPECT_EQ(ofn.lStructSize, 88u);  // Wine reports a version above 5
+  EXPECT_EQ(ofn.lStructSize, current);  // Wine reports a version above 5
   EXPECT_EQ(ofn.hwndOwner, nullptr);
   EXPECT_EQ(ofn.hInstance, GetModuleHandleA(nullptr));
   EXPECT_EQ(ofn.lpstrFilter, text::kAllFilesFilter);

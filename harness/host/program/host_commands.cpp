@@ -48,6 +48,16 @@ std::string IconState(ContactListIcons& icons, Param item) {
   return Format("rgb(%u,%u,%u)", r, g, b);
 }
 
+// Pixels in the colours of the transfer window's progress bars (sending
+// green, receiving red): a picture that has none shows no transfer under way.
+size_t CountBarPixels(const Image& image) {
+  size_t count = 0;
+  for (uint32_t pixel : image.pixels) {
+    if (pixel == Rgb(0, 140, 0) || pixel == Rgb(180, 0, 0)) ++count;
+  }
+  return count;
+}
+
 BOOL CALLBACK ListWindow(HWND window, LPARAM context) {
   DWORD process = 0;
   DWORD thread = GetWindowThreadProcessId(window, &process);
@@ -230,11 +240,14 @@ void AddHostCommands(Commands& commands, HostSession& session) {
                  window.PressStop();
                  return std::string("ok");
                });
-  commands.Add("screenshot", "PATH - the transfer window as a PNG", [](const auto& args) {
-    TransferWindowDriver window;
-    if (!window.Found() || args.empty()) return std::string("error no window");
-    return WritePng(args[0], window.CaptureWindow()) ? std::string("ok") : std::string("error");
-  });
+  commands.Add("screenshot", "PATH - the transfer window as a PNG, and its bar pixels",
+               [](const auto& args) {
+                 TransferWindowDriver window;
+                 if (!window.Found() || args.empty()) return std::string("error no window");
+                 const Image image = window.CaptureWindow();
+                 if (!WritePng(args[0], image)) return std::string("error");
+                 return Format("ok bar-pixels=%zu", CountBarPixels(image));
+               });
   commands.Add("windows", "- this process's top-level windows", [](const auto&) {
     std::string out = "ok windows";
     EnumAllTopLevelWindows(&ListWindow, reinterpret_cast<LPARAM>(&out));

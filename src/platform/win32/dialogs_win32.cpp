@@ -2,6 +2,7 @@
 // all without an owner window, from the plug-in module's instance.
 #include "platform/win32/dialogs_win32.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "plugin/host.h"
@@ -12,10 +13,20 @@ static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT &&
               kOfnExtensionDifferent == OFN_EXTENSIONDIFFERENT &&
               kOfnPathMustExist == OFN_PATHMUSTEXIST && kOfnFileMustExist == OFN_FILEMUSTEXIST &&
               kOfnDontAddToRecent == OFN_DONTADDTORECENT);
-static_assert(sizeof(OPENFILENAMEA) >= 88);
+// The 32-bit host's platform takes the record at 88 bytes, or at the older
+// 76 before version 5. A 64-bit build uses the platform's own sizes, which
+// GetOpenFileNameA checks there.
+// The older record ends with lpTemplateName.
+inline constexpr DWORD kOlderSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+#if defined(_WIN64)
+inline constexpr DWORD kCurrentSize = sizeof(OPENFILENAMEA);
+#else
+inline constexpr DWORD kCurrentSize = 88;
+static_assert(sizeof(OPENFILENAMEA) == kCurrentSize && kOlderSize == 76);
+#endif
 
 DWORD OpenFileNameSize(DWORD majorVersion) {
-  return majorVersion >= 5 ? 88 : 76;
+  return majorVersion >= 5 ? kCurrentSize : kOlderSize;
 }
 
 void FillOpenFileName(OPENFILENAMEA& ofn, FileDialog& dialog) {

@@ -8,7 +8,8 @@
 
 namespace kvel::platform {
 
-// 88 when the platform's major version is 5 or more, the older 76 before.
+// 88 when the platform's major version is 5 or more, the older 76 before
+// (a 64-bit build: the platform's own sizes of the two records).
 DWORD OpenFileNameSize(DWORD majorVersion);
 // A zeroed record with the size for this platform (GetVersionExA), no owner
 // window, the plug-in's instance, the dialog's filter (index 1), path buffer
