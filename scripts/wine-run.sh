@@ -15,7 +15,7 @@ pe_machine() {
   local offset
   offset=$(od -An -t u4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ')
   [ -n "$offset" ] || return 1
-  od -An -t x2 -j $((offset + 4)) -N 2 "$1" | tr -d ' '
+  od -An -t x2 -j $((offset + 4)) -N 2 "$1" 2>/dev/null | tr -d ' '
 }
 
 machine=$(pe_machine "$program" || true)

@@ -68,10 +68,11 @@ bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
     // picture is taken again until it shows the bar, while the row lasts.
     pictured = kvel::e2e::WaitUntil(
         [&] {
+          // The speed is known a moment after the first bytes.
           const std::string rows = from.Command("rows");
           if (rows.find(".bin") == std::string::npos) return false;
-          return from.Command("screenshot \"" + screenshot + "\"").rfind("ok bar-pixels=0", 0) !=
-                 0;
+          if (rows.find("0.00KB/s") != std::string::npos) return false;
+          return from.Command("screenshot \"" + screenshot + "\"").rfind("ok bar-pixels=0", 0) != 0;
         },
         20000, 50);
     if (!pictured) std::printf("the transfer window's picture shows no transfer under way\n");
@@ -99,9 +100,9 @@ void WriteContactList(HostProcess& host, const std::string& results) {
       own + "</h3>\n<ul>\n";
   for (const auto& [uin, name] : host.Settings().contacts) {
     const std::string icon = "contacts-" + own + "-" + std::to_string(uin) + ".bmp";
-    host.Command("icon " + std::to_string(uin) + " \"" + results + icon + "\"");
-    page += "<li><img src=\"" + icon + "\" alt=\"\">" + name + " (" + std::to_string(uin) +
-            ")</li>\n";
+    host.Command("icon " + std::to_string(uin) + " \"" + results + icon + "\" shown");
+    page +=
+        "<li><img src=\"" + icon + "\" alt=\"\">" + name + " (" + std::to_string(uin) + ")</li>\n";
   }
   page += "</ul>\n</body></html>\n";
   kvel::e2e::WriteText(results + "contacts-" + own + ".html", page);

@@ -112,13 +112,34 @@ void ContactListIcons::ClearCalls() {
   state_->calls.clear();
 }
 
-bool ContactListIcons::SaveBmp(Param item, const std::string& path, const std::string& set) {
-  std::optional<IconPicture> picture = Current(item, set);
-  if (!picture || picture->rgb.empty()) return false;
-  std::vector<uint8_t> file = BmpFile(picture->rgb, picture->pixelWidth, picture->pixelHeight);
+namespace {
+
+bool WriteBmp(const IconPicture& picture, const std::string& path) {
+  std::vector<uint8_t> file = BmpFile(picture.rgb, picture.pixelWidth, picture.pixelHeight);
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
   return static_cast<bool>(out);
+}
+
+}  // namespace
+
+bool ContactListIcons::SaveBmp(Param item, const std::string& path, const std::string& set) {
+  std::optional<IconPicture> picture = Current(item, set);
+  if (!picture || picture->rgb.empty()) return false;
+  return WriteBmp(*picture, path);
+}
+
+bool ContactListIcons::SaveShownBmp(Param item, const std::string& path) {
+  std::optional<IconPicture> picture = Current(item);
+  if (!picture || picture->rgb.empty()) return false;
+  // The record's colour is a COLORREF: 0x00BBGGRR.
+  const uint8_t red = picture->transparent & 0xFF, green = (picture->transparent >> 8) & 0xFF,
+                blue = (picture->transparent >> 16) & 0xFF;
+  for (size_t at = 0; at + 2 < picture->rgb.size(); at += 3) {
+    uint8_t* p = &picture->rgb[at];
+    if (p[0] == red && p[1] == green && p[2] == blue) p[0] = p[1] = p[2] = 255;
+  }
+  return WriteBmp(*picture, path);
 }
 
 std::vector<uint8_t> BmpFile(const std::vector<uint8_t>& rgb, int32_t width, int32_t height) {

@@ -52,6 +52,9 @@ class ContactListIcons {
   // Writes the item's current icon as a 24-bit .bmp; false when the item has
   // none or its pixels could not be read.
   bool SaveBmp(Param item, const std::string& path, const std::string& set = "kvel");
+  // The same, as a white contact list shows it: the record's transparent
+  // colour painted white.
+  bool SaveShownBmp(Param item, const std::string& path);
 
  private:
   struct State;

@@ -122,14 +122,19 @@ void AddHostCommands(Commands& commands, HostSession& session) {
     }
     return out;
   });
-  commands.Add("icon", "UIN PATH - saves the contact's icon as a .bmp", [s](const auto& args) {
-    if (args.size() < 2) return std::string("error icon UIN PATH");
-    for (const Contact& contact : s->host.Contacts()) {
-      if (contact.id == args[0] && s->icons.SaveBmp(contact.handle, args[1]))
-        return std::string("ok");
-    }
-    return std::string("error no icon");
-  });
+  commands.Add(
+      "icon", "UIN PATH [shown] - saves the contact's icon as a .bmp (shown: as the list draws it)",
+      [s](const auto& args) {
+        if (args.size() < 2) return std::string("error icon UIN PATH");
+        const bool shown = args.size() > 2 && args[2] == "shown";
+        for (const Contact& contact : s->host.Contacts()) {
+          if (contact.id != args[0]) continue;
+          if (shown ? s->icons.SaveShownBmp(contact.handle, args[1])
+                    : s->icons.SaveBmp(contact.handle, args[1]))
+            return std::string("ok");
+        }
+        return std::string("error no icon");
+      });
   commands.Add("log", "- the plug-in's log lines", [s](const auto&) {
     std::string out = "ok log";
     for (const std::string& line : s->host.LogLines()) out += "\n  " + line;
