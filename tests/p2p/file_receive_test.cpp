@@ -71,7 +71,8 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
   EXPECT_EQ(side_.dialogs[1].filter, std::string("wszystkie pliki\0*.*\0", 20));
   EXPECT_EQ(side_.dialogs[1].flags, 0x02000C02u);
   EXPECT_EQ(side_.dialogs[1].pathSize, 260u);
-  EXPECT_EQ(connection.Written(), kAccept);
+  // The reply is one write.
+  EXPECT_EQ(connection.Writes(), std::vector<Bytes>{kAccept});
   ASSERT_EQ(side_.transferFiles.size(), 1u);
   EXPECT_EQ(side_.transferFiles[0].path, Target());
   EXPECT_EQ(side_.transferFiles[0].total, 5000);
