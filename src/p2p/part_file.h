@@ -22,7 +22,8 @@ std::string PartFileName(const std::string& target, uint32_t unique);
 class PartFile {
  public:
   // Creates a new part file beside `target` (another name is tried when one
-  // exists already); null when none can be created.
+  // exists already); null when none can be created, also when the suffix
+  // takes the path past the platform's length limit.
   static std::unique_ptr<PartFile> Create(TransferSide& side, const std::string& target);
   ~PartFile();
   PartFile(const PartFile&) = delete;
