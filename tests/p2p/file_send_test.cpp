@@ -23,7 +23,7 @@ using Bytes = std::vector<uint8_t>;
 const Bytes kOfferStartBytes = {1, 0, 0, 0};
 const Bytes kAccept = {6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 // OfferStart, OfferInfo, two zero words and the record.
-constexpr size_t kOfferSize = 16 + kFileInfoSize;
+constexpr size_t kOfferedBytes = 16 + kFileInfoSize;
 
 Bytes Slice(const Bytes& data, size_t from, size_t count) {
   return Bytes(data.begin() + static_cast<ptrdiff_t>(from),
@@ -62,12 +62,12 @@ TEST_F(FileSendTest, StreamIsTheGoldenOneForEverySize) {
     // The record's times and attributes are the platform's: compared apart.
     const Bytes golden = testing::GoldenOffer(name, size);
     const Bytes& written = connection.Written();
-    ASSERT_GE(written.size(), kOfferSize);
+    ASSERT_GE(written.size(), kOfferedBytes);
     EXPECT_EQ(Slice(written, 0, 16), Slice(golden, 0, 16));
     const FileInfo record = SentRecord(connection);
     EXPECT_EQ(record.Size(), size);
     EXPECT_EQ(record.name, name);
-    EXPECT_TRUE(Slice(written, kOfferSize, written.size() - kOfferSize) ==
+    EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
                 testing::GoldenChunks(data));
 
     EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(size));
@@ -152,7 +152,7 @@ TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
     const OfferReplyBytes reply = PackOfferReply(code);
     FakeConnection connection(Bytes(reply.begin(), reply.end()));
     EXPECT_FALSE(SendStream(connection, side));
-    EXPECT_EQ(connection.Written().size(), kOfferSize);
+    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
     EXPECT_TRUE(side.transferFiles.empty());
     EXPECT_TRUE(side.opened.empty());
   }
@@ -168,7 +168,7 @@ TEST_F(FileSendTest, AReplyCutShortEndsWithFalse) {
       FakeConnection connection(kAccept);
       connection.CutAt(cut, fail);
       EXPECT_FALSE(SendStream(connection, side));
-      EXPECT_EQ(connection.Written().size(), kOfferSize);
+      EXPECT_EQ(connection.Written().size(), kOfferedBytes);
       EXPECT_TRUE(side.opened.empty());
     }
   }
@@ -179,13 +179,13 @@ TEST_F(FileSendTest, AcceptedReplyInOneBytePiecesIsEnough) {
   FakeConnection connection(kAccept);
   connection.SetReadLimit(1);
   EXPECT_TRUE(SendStream(connection, side_));
-  EXPECT_EQ(connection.Written().size(), kOfferSize + 12 + 10);
+  EXPECT_EQ(connection.Written().size(), kOfferedBytes + 12 + 10);
 }
 
 TEST_F(FileSendTest, TrueOnlyWhenEveryByteWasSent) {
   const Bytes data = PatternBytes(5000);
   Source(data);
-  const size_t total = kOfferSize + 12 + 4096 + 12 + 904;
+  const size_t total = kOfferedBytes + 12 + 4096 + 12 + 904;
   for (size_t limit = 0; limit <= total; ++limit) {
     SCOPED_TRACE(limit);
     FakeTransferSide side;
@@ -208,7 +208,7 @@ TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoLastChunk) {
     side.failOpenForReading = true;
     FakeConnection connection(kAccept);
     EXPECT_FALSE(SendStream(connection, side));
-    EXPECT_EQ(connection.Written().size(), kOfferSize);
+    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
   }
   {
     SCOPED_TRACE("read fails in the second chunk");
@@ -218,7 +218,7 @@ TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoLastChunk) {
     FakeConnection connection(kAccept);
     EXPECT_FALSE(SendStream(connection, side));
     // The file is read ahead of the chunks: nothing of it goes out.
-    EXPECT_EQ(connection.Written().size(), kOfferSize);
+    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
     EXPECT_EQ(connection.ShutdownAfter(), SIZE_MAX);
     EXPECT_EQ(side.closedFiles, 1);
     EXPECT_EQ(side.openFiles, 0);
