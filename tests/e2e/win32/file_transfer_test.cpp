@@ -14,6 +14,8 @@ namespace {
 
 constexpr uint32_t kA = 1001, kB = 1002, kC = 1003;
 constexpr uint64_t kLargeFile = 400u * 1024 * 1024;  // takes far longer than a poll
+// Takes longer than starting a second transfer through the dialogs.
+constexpr uint64_t kHugeFile = 1536ull * 1024 * 1024;
 
 // Starts sending `source` from `from` to `to` through the contact menu, to be
 // saved as `target`; returns once the first bytes are in its part file.
@@ -226,13 +228,14 @@ TEST(EndToEnd, PeerQuittingMidTransferEndsOnlyItsTransfer) {
   const std::string toB = world.Scratch() + "large.bin", atB = world.Scratch() + "partial.bin";
   const std::string toC = world.Scratch() + "other.bin",
                     atC = world.Scratch() + "other-received.bin";
-  MakeFile(toB, kLargeFile, 5);
+  MakeFile(toB, kHugeFile, 5);
   MakeFile(toC, 64u * 1024 * 1024, 8);
   // One at a time, so that each open dialog takes its own file.
   StartSending(a, b, toB, atB);
   ASSERT_GT(ArrivingSize(atB), 0u) << a.Command("dialogs") << b.Command("dialogs");
   StartSending(a, c, toC, atC);
   ASSERT_GT(ArrivingSize(atC), 0u) << a.Command("dialogs") << c.Command("dialogs");
+  ASSERT_EQ(FileSize(atB), 0u) << "the transfer to B ended before B quit";
   b.Quit();
   ASSERT_TRUE(WaitForSize(atC, FileSize(toC)));
   EXPECT_EQ(FileSha256(atC), FileSha256(toC));
