@@ -8,6 +8,7 @@
 #include "p2p/socket_transfer.h"
 #include "p2p/stdio_file.h"
 #include "p2p/transfer_stream.h"
+#include "platform/files.h"
 #include "ui/transfer_table.h"
 
 namespace kvel::bench {
@@ -18,7 +19,7 @@ namespace {
 class BenchSide final : public p2p::TransferSide {
  public:
   BenchSide(platform::Socket socket, std::string path, ui::TransferDirection direction)
-      : socket_(socket), path_(std::move(path)), table_([] { return Milliseconds(); }) {
+      : socket_(socket), path_(std::move(path)), table_([] { return Clock(); }) {
     table_.Add(socket, 1, direction);
   }
   std::string PeerName(uint32_t) override { return "bench"; }
@@ -31,16 +32,21 @@ class BenchSide final : public p2p::TransferSide {
   std::unique_ptr<p2p::StreamFile> OpenForReading(const char* path) override {
     return p2p::OpenStdioFileForReading(path);
   }
-  std::unique_ptr<p2p::StreamFile> OpenForWriting(const char* path) override {
-    return p2p::OpenStdioFileForWriting(path);
+  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char* path) override {
+    return p2p::CreateStdioFile(path);
   }
+  bool MoveFileOver(const char* from, const char* to) override {
+    return platform::MoveFileOver(from, to);
+  }
+  void RemoveFile(const char* path) override { platform::RemoveFile(path); }
   void SetTransferFile(const char* path, int64_t total, int64_t done) override {
     table_.SetFile(socket_, path, total, done);
   }
   void AddProgress(int64_t bytes) override { table_.AddProgress(socket_, bytes); }
+  uint32_t Milliseconds() override { return BenchSide::Clock(); }
 
  private:
-  static uint32_t Milliseconds() {
+  static uint32_t Clock() {
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -77,8 +83,9 @@ Result KvelEnds(const std::string& source, const std::string& target) {
   p2p::SocketConnection connection(receiver);
   BenchSide side(receiver, target, ui::Receive);
   bool received = p2p::ReceiveStream(connection, 1, side);
-  send.join();
+  // As the connection thread does: the close tells the sender all arrived.
   platform::CloseSocket(receiver);
+  send.join();
   watch.Finish(result);
   std::optional<platform::FileInformation> info = platform::ReadFileInformation(target.c_str());
   result.bytes = info ? info->size : 0;

@@ -2,6 +2,8 @@
 // CPU seconds per GB and peak memory.
 //
 //   transfer_bench [--sizes 100,1000] [--dir /tmp]
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -37,10 +39,20 @@ int main(int argc, char** argv) {
     MakeFile(source, mb);
     std::printf("file of %llu MiB\n", static_cast<unsigned long long>(mb));
     using kvel::bench::WritePattern;
+    // Every run writes a new file, and starts with nothing waiting to be
+    // written back: an earlier run's file, replaced or emptied, or its dirty
+    // pages would cost the next run time of its own.
+    auto fresh = [&] {
+      std::remove(target.c_str());
+      ::sync();
+    };
+    fresh();
     kvel::bench::Result base = kvel::bench::LoopbackCopy(source, target, WritePattern::Large64K);
     Print(base, base.MegabytesPerSecond());
+    fresh();
     Print(kvel::bench::LoopbackCopy(source, target, WritePattern::Header12Chunk4096),
           base.MegabytesPerSecond());
+    fresh();
     Print(kvel::bench::KvelEnds(source, target), base.MegabytesPerSecond());
     std::remove(target.c_str());
     std::remove(source.c_str());

@@ -4,9 +4,9 @@
 //
 //   wine_hosts_bench.exe [--sizes 100,1000] [--dir FOLDER\]
 //
-// The clock starts when the receiver has created the file (its user has
-// answered the question and the save dialog) and stops when the last byte
-// is on disk, so no dialog's time is counted. CPU seconds are both host
+// The clock starts when the receiver has created its part file (its user
+// has answered the question and the save dialog) and stops when the whole
+// file has taken its name, so no dialog's time is counted. CPU seconds are both host
 // processes'.
 #include <chrono>
 #include <cstdio>
@@ -21,6 +21,7 @@
 namespace {
 
 using kvel::bench::Result;
+using kvel::e2e::ArrivingSize;
 using kvel::e2e::FileSize;
 using kvel::e2e::HostProcess;
 using kvel::e2e::WaitUntil;
@@ -40,7 +41,7 @@ Result SendBetweenHosts(HostProcess& a, HostProcess& b, const std::string& sourc
   b.Command("save \"" + target + "\"");
   a.Command("open \"" + source + "\"");
   a.Command("click kvel/send 1002");
-  if (!WaitUntil([&] { return FileSize(target) > 0; }, 120000, 1)) return result;
+  if (!WaitUntil([&] { return ArrivingSize(target) > 0; }, 120000, 1)) return result;
   const double cpu = HostsCpuSeconds(a, b);
   const auto start = std::chrono::steady_clock::now();
   if (!WaitUntil([&] { return FileSize(target) == size; }, 1800000, 1)) {

@@ -63,6 +63,14 @@ uint64_t FileSize(const std::string& path) {
   return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+uint64_t ArrivingSize(const std::string& target) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((target + ".*.kvel-part").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  FindClose(find);
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool WaitForSize(const std::string& path, uint64_t size, int ms) {
   return WaitUntil([&] { return FileSize(path) == size; }, ms, 50);
 }

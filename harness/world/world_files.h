@@ -12,6 +12,10 @@ void MakeFile(const std::string& path, uint64_t size, uint32_t seed);
 // SHA-256 of a file in hex; empty when it cannot be read.
 std::string FileSha256(const std::string& path);
 uint64_t FileSize(const std::string& path);
+// The size of the part file a receiving kvel writes beside `target`
+// ("<target>.<digits>.kvel-part") while the file arrives; 0 when there is
+// none.
+uint64_t ArrivingSize(const std::string& target);
 // Waits until `path` has `size` bytes (the receiver may still be writing);
 // false when that takes longer than `ms`.
 bool WaitForSize(const std::string& path, uint64_t size, int ms = 60000);

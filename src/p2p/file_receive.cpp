@@ -3,8 +3,12 @@
 #include <cstring>
 #include <vector>
 
+#include "p2p/block_writer.h"
+#include "p2p/chunk_reader.h"
 #include "p2p/offer_question.h"
 #include "p2p/offered_name.h"
+#include "p2p/part_file.h"
+#include "p2p/progress_pacer.h"
 #include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "plugin/texts.h"
@@ -12,8 +16,8 @@
 namespace kvel::p2p {
 namespace {
 
-// The reply's write result is not looked at: a connection that failed shows
-// at the next read.
+// The reply goes out in one write; its result is not looked at: a
+// connection that failed shows at the next read.
 void SendReply(StreamConnection& connection, uint32_t code) {
   const OfferReplyBytes reply = PackOfferReply(code);
   WriteAll(connection, reply.data(), reply.size());
@@ -24,26 +28,25 @@ bool ReadWordIs(StreamConnection& connection, uint32_t expected) {
   return ReadExact(connection, word.data(), word.size()) && UnpackWord(word) == expected;
 }
 
-// Chunks until the last one: its data goes to `file` piece by piece as it
-// arrives, each piece reported to the window.
-bool ReceiveChunks(StreamConnection& connection, StreamFile& file, TransferSide& side) {
+// Reads the chunks in large pieces, whatever their split, until the reader
+// has seen the last chunk; the data goes to `writer` and is counted.
+bool ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWriter& writer,
+                   ProgressPacer& progress) {
   std::vector<uint8_t> buffer(kReceiveBufferSize);
-  for (;;) {
-    ChunkHeaderBytes bytes;
-    if (!ReadExact(connection, bytes.data(), bytes.size())) return false;
-    const ChunkHeader header = *UnpackChunkHeader(bytes);
-    if (header.type != kChunkMore && header.type != kChunkLast) return false;
-    int32_t remaining = header.length;
-    while (remaining > 0) {
-      const int ask = std::min(remaining, kReceivePieceMax);
-      const int got = std::min(connection.Read(buffer.data(), ask), ask);
-      if (got <= 0) return false;
-      if (!file.Write(buffer.data(), static_cast<size_t>(got))) return false;
-      remaining -= got;
-      side.AddProgress(got);
+  while (reader.state() == ChunkReader::State::Reading) {
+    const int got = connection.Read(buffer.data(), static_cast<int>(buffer.size()));
+    if (got <= 0) return false;
+    std::span<const uint8_t> input(buffer.data(), std::min<size_t>(got, buffer.size()));
+    int64_t data = 0;
+    while (!input.empty() && reader.state() == ChunkReader::State::Reading) {
+      const ChunkReader::Step step = reader.Next(input);
+      input = input.subspan(step.used);
+      if (!writer.Write(step.data)) return false;
+      data += static_cast<int64_t>(step.data.size());
     }
-    if (header.type == kChunkLast) return true;
+    if (data > 0) progress.Add(data);
   }
+  return reader.state() == ChunkReader::State::Done;
 }
 
 }  // namespace
@@ -72,18 +75,21 @@ bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& sid
   if (!side.ChooseSaveFile(dialog)) return false;
   path[sizeof path - 1] = '\0';
 
-  // The file is made before the answer: one that cannot be created is
-  // refused, so the sender does not send into a closed connection.
-  std::unique_ptr<StreamFile> file = side.OpenForWriting(path);
-  if (file == nullptr) {
+  // The part file is made before the answer: when none can be created the
+  // offer is refused, so the sender does not send into a closed connection.
+  std::unique_ptr<PartFile> part = PartFile::Create(side, path);
+  if (part == nullptr) {
     SendReply(connection, kReplyRefuse);
     return false;
   }
   SendReply(connection, kReplyAccept);
   side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
-  const bool received = ReceiveChunks(connection, *file, side);
-  const bool closed = file->Close();
-  return received && closed;
+  ChunkReader reader(info.Size());
+  BlockWriter writer(part->File());
+  ProgressPacer progress(side);
+  const bool received = ReceiveChunks(connection, reader, writer, progress) && writer.Flush();
+  progress.Finish();
+  return received && part->Commit();
 }
 
 }  // namespace kvel::p2p

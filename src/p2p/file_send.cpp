@@ -1,7 +1,10 @@
 // The sending half of the file-transfer stream.
-#include <array>
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "p2p/chunk_batch.h"
+#include "p2p/progress_pacer.h"
 #include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "plugin/texts.h"
@@ -9,6 +12,8 @@
 namespace kvel::p2p {
 namespace {
 
+// Each item goes to the connection in one write (repeated only for what a
+// partial send left), since some peers read an item with one receive.
 bool WriteWhole(StreamConnection& connection, std::span<const uint8_t> bytes) {
   return WriteAll(connection, bytes.data(), bytes.size()) == bytes.size();
 }
@@ -34,22 +39,42 @@ FileInfo Describe(const platform::FileInformation& information, const char* path
   return info;
 }
 
-// Sends the file in chunks of 4096 bytes; a chunk that comes up shorter is
-// the last. A file that fails to read ends the transfer without a last chunk.
-bool SendChunks(StreamConnection& connection, StreamFile& file, TransferSide& side) {
-  std::array<uint8_t, kSendChunkSize> chunk;
+// Sends the file in chunks of 4096 bytes; the first chunk that comes up
+// shorter (down to empty) is the last. The file is read in large blocks and
+// the chunks go out in batches of whole chunks. A file that fails to read
+// ends the transfer without a last chunk.
+bool SendChunks(StreamConnection& connection, StreamFile& file, ProgressPacer& progress) {
+  std::vector<uint8_t> block(kFileBlockSize);
+  ChunkBatch batch;
+  auto send = [&] {
+    const bool sent = WriteWhole(connection, batch.Bytes());
+    if (sent) progress.Add(batch.DataBytes());
+    batch.Clear();
+    return sent;
+  };
+  const size_t chunkSize = kSendChunkSize;
   for (;;) {
-    const size_t count = file.Read(chunk.data(), chunk.size());
+    const size_t count = file.Read(block.data(), block.size());
     if (file.Failed()) return false;
-    ChunkHeader header;
-    header.type = count == chunk.size() ? kChunkMore : kChunkLast;
-    header.length = static_cast<int32_t>(count);
-    if (!WriteWhole(connection, PackChunkHeader(header))) return false;
-    const size_t sent = WriteAll(connection, chunk.data(), count);
-    side.AddProgress(static_cast<int64_t>(sent));
-    if (sent != count) return false;
-    if (header.type == kChunkLast) return true;
+    // The block is a whole number of chunks: only a short one holds the end.
+    const bool end = count < block.size();
+    std::span<const uint8_t> rest(block.data(), count);
+    while (rest.size() >= chunkSize || end) {
+      const size_t take = std::min(rest.size(), chunkSize);
+      const uint32_t type = take == chunkSize ? kChunkMore : kChunkLast;
+      if (!batch.Fits(take) && !send()) return false;
+      batch.Add(type, rest.first(take));
+      rest = rest.subspan(take);
+      if (type == kChunkLast) return send();
+    }
   }
+}
+
+// The receiver closes once it has the last chunk. Waiting for that, after
+// ending this side, makes sure the data was not lost to a reset on close.
+bool ConfirmDelivery(StreamConnection& connection) {
+  connection.ShutdownSend();
+  return connection.WaitForPeerClose(kDeliveryWaitMs);
 }
 
 }  // namespace
@@ -69,12 +94,7 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
   const std::optional<platform::FileInformation> information = side.ReadFileInformation(path);
   if (!information) return false;
   const FileInfo info = Describe(*information, path);
-
-  const Word reserved = PackWord(0);
-  if (!WriteWhole(connection, PackWord(kOfferInfo)) || !WriteWhole(connection, reserved) ||
-      !WriteWhole(connection, reserved) || !WriteWhole(connection, PackFileInfo(info))) {
-    return false;
-  }
+  if (!WriteWhole(connection, PackOffer(info))) return false;
 
   OfferReplyBytes reply;
   if (!ReadExact(connection, reply.data(), reply.size())) return false;
@@ -83,9 +103,11 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
   side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
   std::unique_ptr<StreamFile> file = side.OpenForReading(path);
   if (file == nullptr) return false;
-  const bool sent = SendChunks(connection, *file, side);
+  ProgressPacer progress(side);
+  const bool sent = SendChunks(connection, *file, progress);
+  progress.Finish();
   const bool closed = file->Close();
-  return sent && closed;
+  return sent && closed && ConfirmDelivery(connection);
 }
 
 }  // namespace kvel::p2p

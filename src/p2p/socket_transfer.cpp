@@ -3,6 +3,7 @@
 #include "gg/contact_lookup.h"
 #include "p2p/socket_io.h"
 #include "p2p/stdio_file.h"
+#include "platform/threads.h"
 #include "ui/progress_win.h"
 
 namespace kvel::p2p {
@@ -13,6 +14,22 @@ int SocketConnection::Read(void* buffer, int count) {
 
 int SocketConnection::Write(const void* data, int count) {
   return SocketWrite(socket_, data, count);
+}
+
+void SocketConnection::ShutdownSend() {
+  platform::ShutdownSend(socket_);
+}
+
+bool SocketConnection::WaitForPeerClose(uint32_t milliseconds) {
+  const uint32_t start = platform::TickCount();
+  char dropped[4096];
+  for (;;) {
+    const uint32_t spent = platform::TickCount() - start;
+    if (spent >= milliseconds) return false;
+    if (platform::WaitReadable(socket_, milliseconds - spent) <= 0) return false;
+    const int got = SocketRead(socket_, dropped, sizeof dropped);
+    if (got <= 0) return got == 0;
+  }
 }
 
 std::string SocketTransferSide::PeerName(uint32_t uin) {
@@ -39,8 +56,16 @@ std::unique_ptr<StreamFile> SocketTransferSide::OpenForReading(const char* path)
   return OpenStdioFileForReading(path);
 }
 
-std::unique_ptr<StreamFile> SocketTransferSide::OpenForWriting(const char* path) {
-  return OpenStdioFileForWriting(path);
+std::unique_ptr<StreamFile> SocketTransferSide::CreateNewFile(const char* path) {
+  return CreateStdioFile(path);
+}
+
+bool SocketTransferSide::MoveFileOver(const char* from, const char* to) {
+  return platform::MoveFileOver(from, to);
+}
+
+void SocketTransferSide::RemoveFile(const char* path) {
+  platform::RemoveFile(path);
 }
 
 void SocketTransferSide::SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) {
@@ -49,6 +74,10 @@ void SocketTransferSide::SetTransferFile(const char* path, int64_t totalBytes, i
 
 void SocketTransferSide::AddProgress(int64_t bytes) {
   ui::AddProgress(socket_, bytes);
+}
+
+uint32_t SocketTransferSide::Milliseconds() {
+  return platform::TickCount();
 }
 
 }  // namespace kvel::p2p

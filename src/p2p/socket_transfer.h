@@ -14,6 +14,8 @@ class SocketConnection final : public StreamConnection {
   explicit SocketConnection(platform::Socket socket) : socket_(socket) {}
   int Read(void* buffer, int count) override;
   int Write(const void* data, int count) override;
+  void ShutdownSend() override;
+  bool WaitForPeerClose(uint32_t milliseconds) override;
 
  private:
   platform::Socket socket_;
@@ -29,9 +31,12 @@ class SocketTransferSide final : public TransferSide {
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
   std::unique_ptr<StreamFile> OpenForReading(const char* path) override;
-  std::unique_ptr<StreamFile> OpenForWriting(const char* path) override;
+  std::unique_ptr<StreamFile> CreateNewFile(const char* path) override;
+  bool MoveFileOver(const char* from, const char* to) override;
+  void RemoveFile(const char* path) override;
   void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) override;
   void AddProgress(int64_t bytes) override;
+  uint32_t Milliseconds() override;
 
  private:
   platform::Socket socket_;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/files.h"
+
 namespace kvel::p2p {
 namespace {
 
@@ -35,8 +37,7 @@ class StdioFile final : public StreamFile {
   bool failed_ = false;
 };
 
-std::unique_ptr<StreamFile> Open(const char* path, const char* mode) {
-  std::FILE* file = std::fopen(path, mode);
+std::unique_ptr<StreamFile> Own(std::FILE* file) {
   if (file == nullptr) return nullptr;
   return std::make_unique<StdioFile>(file);
 }
@@ -44,11 +45,11 @@ std::unique_ptr<StreamFile> Open(const char* path, const char* mode) {
 }  // namespace
 
 std::unique_ptr<StreamFile> OpenStdioFileForReading(const char* path) {
-  return Open(path, "rb");
+  return Own(std::fopen(path, "rb"));
 }
 
-std::unique_ptr<StreamFile> OpenStdioFileForWriting(const char* path) {
-  return Open(path, "wb");
+std::unique_ptr<StreamFile> CreateStdioFile(const char* path) {
+  return Own(platform::CreateNewFile(path));
 }
 
 }  // namespace kvel::p2p

@@ -10,7 +10,7 @@ namespace kvel::p2p {
 
 // Null when the file cannot be opened.
 std::unique_ptr<StreamFile> OpenStdioFileForReading(const char* path);
-// Creates the file or empties an existing one; null when it cannot.
-std::unique_ptr<StreamFile> OpenStdioFileForWriting(const char* path);
+// Creates a new file; null when the path exists already or it cannot.
+std::unique_ptr<StreamFile> CreateStdioFile(const char* path);
 
 }  // namespace kvel::p2p

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace kvel::p2p {
 
@@ -14,6 +15,13 @@ class StreamConnection {
   virtual int Read(void* buffer, int count) = 0;
   // One send: the count sent, negative on error.
   virtual int Write(const void* data, int count) = 0;
+  // Ends the sending direction: the peer reads the stream's end after the
+  // data already sent.
+  virtual void ShutdownSend() = 0;
+  // Waits at most `milliseconds` for the peer to close its side: true once a
+  // read returns 0; false on an error or when the time runs out. Bytes that
+  // arrive meanwhile are dropped.
+  virtual bool WaitForPeerClose(uint32_t milliseconds) = 0;
 };
 
 // Receives exactly `size` bytes, reading again for the bytes still missing;

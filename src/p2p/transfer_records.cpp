@@ -66,6 +66,14 @@ std::optional<FileInfo> UnpackFileInfo(std::span<const uint8_t> bytes) {
   return info;
 }
 
+OfferBytes PackOffer(const FileInfo& info) {
+  OfferBytes out{};
+  Put32(out.data(), kOfferInfo);
+  const FileInfoBytes record = PackFileInfo(info);
+  std::copy(record.begin(), record.end(), out.begin() + 3 * kWordSize);
+  return out;
+}
+
 OfferReplyBytes PackOfferReply(uint32_t code) {
   OfferReplyBytes out{};
   Put32(out.data(), code);

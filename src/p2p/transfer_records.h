@@ -24,9 +24,13 @@ inline constexpr uint32_t kChunkLast = 2;
 
 // Every chunk but the last carries exactly this many bytes.
 inline constexpr int kSendChunkSize = 4096;
-// The most one receive asks for; the receive buffer is one byte larger.
-inline constexpr int kReceivePieceMax = 65535;
-inline constexpr size_t kReceiveBufferSize = 65536;
+// The sender reads the file in blocks of this size and writes whole chunks
+// (header and data) in writes of at most kSendWriteMax bytes.
+inline constexpr size_t kFileBlockSize = 256 * 1024;
+inline constexpr size_t kSendWriteMax = 64 * 1024;
+// The most one receive asks for; the receiver writes the file in blocks of
+// kFileBlockSize.
+inline constexpr size_t kReceiveBufferSize = 64 * 1024;
 
 inline constexpr size_t kWordSize = 4;
 inline constexpr size_t kFileInfoSize = 320;
@@ -63,6 +67,12 @@ using FileInfoBytes = std::array<uint8_t, kFileInfoSize>;
 FileInfoBytes PackFileInfo(const FileInfo& info);
 // Nullopt when fewer than 320 bytes are given.
 std::optional<FileInfo> UnpackFileInfo(std::span<const uint8_t> bytes);
+
+// The offer's second item, written whole once the file is chosen:
+// OfferInfo, two reserved zero words and the file description.
+inline constexpr size_t kOfferSize = 3 * kWordSize + kFileInfoSize;
+using OfferBytes = std::array<uint8_t, kOfferSize>;
+OfferBytes PackOffer(const FileInfo& info);
 
 using OfferReplyBytes = std::array<uint8_t, kOfferReplySize>;
 // {code, 0, 0}.

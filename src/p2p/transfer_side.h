@@ -38,12 +38,20 @@ class TransferSide {
   virtual bool ChooseSaveFile(platform::FileDialog& dialog) = 0;
   virtual bool ChooseOpenFile(platform::FileDialog& dialog) = 0;
   virtual std::optional<platform::FileInformation> ReadFileInformation(const char* path) = 0;
-  // Null when the file cannot be opened. Writing creates or empties it.
+  // Null when the file cannot be opened.
   virtual std::unique_ptr<StreamFile> OpenForReading(const char* path) = 0;
-  virtual std::unique_ptr<StreamFile> OpenForWriting(const char* path) = 0;
+  // A new file for writing; null when the path exists already or the file
+  // cannot be created. Never opens an existing file.
+  virtual std::unique_ptr<StreamFile> CreateNewFile(const char* path) = 0;
+  // Puts the closed file `from` in the place of `to` in one step, replacing
+  // a file there. False when it failed.
+  virtual bool MoveFileOver(const char* from, const char* to) = 0;
+  virtual void RemoveFile(const char* path) = 0;
   // The transfer's row in the transfer window.
   virtual void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) = 0;
   virtual void AddProgress(int64_t bytes) = 0;
+  // Milliseconds that wrap at 2^32 (the tick count): paces progress reports.
+  virtual uint32_t Milliseconds() = 0;
 };
 
 }  // namespace kvel::p2p

@@ -7,7 +7,9 @@
 //   S -> R  chunk header {3 more | 2 last, length, 0} and its data, again
 //           until the last chunk and its data
 //
-// Nothing follows the last chunk; the caller closes the connection.
+// Nothing follows the last chunk. The receiver's caller then closes the
+// connection; the sender shuts its sending side down and waits for that
+// close, so that it knows the last data arrived.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +19,18 @@
 
 namespace kvel::p2p {
 
-// Receives a file offered by `uin`: asks the user, saves where chosen. True
-// only when the last chunk and its data are in the file and it is closed.
+// How long the sender waits for the receiver to close after the last chunk.
+inline constexpr uint32_t kDeliveryWaitMs = 30000;
+
+// Receives a file offered by `uin`: asks the user, saves where chosen. The
+// data goes to a part file beside the chosen one, which takes the chosen
+// file's place only when the last chunk has brought exactly the announced
+// size. True only then.
 bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& side);
 
 // Sends a file the user chooses in chunks of 4096 bytes and a shorter last
-// one. True only when the last chunk has been sent whole.
+// one. True only when the last chunk has been sent whole and the receiver
+// has closed the connection within kDeliveryWaitMs.
 bool SendStream(StreamConnection& connection, TransferSide& side);
 
 }  // namespace kvel::p2p

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -31,5 +32,16 @@ struct FileInformation {
   uint64_t size = 0;
 };
 std::optional<FileInformation> ReadFileInformation(const char* path);
+
+// Creates `path` as a new empty file open for binary writing, which other
+// programs may read and write meanwhile. Null when the path exists already
+// (an existing file is never opened) or the file cannot be created.
+std::FILE* CreateNewFile(const char* path);
+// Puts the file `from` in the place of `to` in one step, replacing a file
+// there (MoveFileExA with MOVEFILE_REPLACE_EXISTING; rename on POSIX). Both
+// lie in the same folder. False when it failed; both are then as they were.
+bool MoveFileOver(const char* from, const char* to);
+// Deletes a file; false when it could not.
+bool RemoveFile(const char* path);
 
 }  // namespace kvel::platform

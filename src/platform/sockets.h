@@ -33,6 +33,13 @@ void SetLinger(Socket s, int seconds);  // SO_LINGER on with `seconds`
 int ReceiveSome(Socket s, void* buffer, int count);
 int SendSome(Socket s, const void* data, int count);
 void ShutdownReceive(Socket s);
+// Shuts the sending direction down: the peer reads the end of the stream
+// once it has the data already sent. Receiving goes on.
+void ShutdownSend(Socket s);
+// Waits at most `milliseconds` until a receive would not block (data, the
+// peer's end or an error is pending): 1 when it would not, 0 when the time
+// ran out, negative on error.
+int WaitReadable(Socket s, uint32_t milliseconds);
 // Shuts both directions down: the next receive or send on it fails (a
 // blocked receive returns), while the handle stays open for its owner.
 void ShutdownBoth(Socket s);

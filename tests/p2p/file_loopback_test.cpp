@@ -36,6 +36,10 @@ class TapConnection final : public StreamConnection {
     return got;
   }
   int Write(const void* data, int count) override { return inner_.Write(data, count); }
+  void ShutdownSend() override { inner_.ShutdownSend(); }
+  bool WaitForPeerClose(uint32_t milliseconds) override {
+    return inner_.WaitForPeerClose(milliseconds);
+  }
   const Bytes& Incoming() const { return incoming_; }
 
  private:
@@ -102,6 +106,8 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   TapConnection tap(socket);
   SocketTransferSide side(pair_.b);
   const bool received = ReceiveStream(tap, 4321, side);
+  // The connection thread closes here; the sender waits for that.
+  platform::ShutdownBoth(pair_.b);
   sender.join();
 
   EXPECT_TRUE(sent);
@@ -126,6 +132,7 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   bool sent = false;
   std::thread sender([&] { sent = SendFile(pair_.a, 4321); });
   EXPECT_TRUE(ReceiveFile(pair_.b, 4321));
+  platform::ShutdownBoth(pair_.b);
   sender.join();
   EXPECT_TRUE(sent);
   EXPECT_TRUE(Received(target) == content_);

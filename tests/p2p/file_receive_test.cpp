@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "p2p/progress_pacer.h"
 #include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "platform/dialogs.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
+#include "support/golden_stream.h"
 #include "support/test_paths.h"
 
 namespace kvel::p2p {
@@ -39,12 +43,16 @@ class FileReceiveTest : public ::testing::Test {
   bool Receive(FakeConnection& connection, uint32_t uin = 4321) {
     return ReceiveStream(connection, uin, side_);
   }
+  // The folder holds the target at most: no part file is ever left behind.
+  void ExpectNoPartFiles() const {
+    for (const std::string& name : scratch_.Names()) EXPECT_EQ(name, "saved.bin");
+  }
 
   testing::ScratchDir scratch_;
   FakeTransferSide side_;
 };
 
-TEST_F(FileReceiveTest, AsksSavesAndReportsEveryPiece) {
+TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
   const Bytes data = PatternBytes(5000);
   FakeConnection connection(StreamBuilder()
                                 .Offer("raport.pdf", 5000)
@@ -63,32 +71,49 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsEveryPiece) {
   EXPECT_EQ(side_.dialogs[1].filter, std::string("wszystkie pliki\0*.*\0", 20));
   EXPECT_EQ(side_.dialogs[1].flags, 0x02000C02u);
   EXPECT_EQ(side_.dialogs[1].pathSize, 260u);
-  EXPECT_EQ(connection.Written(), kAccept);
+  // The reply is one write.
+  EXPECT_EQ(connection.Writes(), std::vector<Bytes>{kAccept});
   ASSERT_EQ(side_.transferFiles.size(), 1u);
   EXPECT_EQ(side_.transferFiles[0].path, Target());
   EXPECT_EQ(side_.transferFiles[0].total, 5000);
   EXPECT_EQ(side_.transferFiles[0].done, 0);
-  EXPECT_EQ(side_.progress, (std::vector<int64_t>{4096, 904}));
+  // The clock stands still: one report at the end, with the exact total.
+  EXPECT_EQ(side_.progress, (std::vector<int64_t>{5000}));
   EXPECT_EQ(Saved(), data);
   EXPECT_EQ(side_.openFiles, 0);
   EXPECT_EQ(side_.closedFiles, 1);
+  // Written beside the target under a part name, then moved over it.
+  ASSERT_EQ(side_.opened.size(), 1u);
+  const std::string part = side_.opened[0].substr(2);
+  EXPECT_EQ(part.rfind(Target() + ".", 0), 0u);
+  EXPECT_EQ(part.substr(part.size() - 10), ".kvel-part");
+  EXPECT_EQ(side_.moved, std::vector<std::string>{part + ">" + Target()});
+  EXPECT_TRUE(side_.removed.empty());
+  EXPECT_EQ(scratch_.Names(), std::vector<std::string>{"saved.bin"});
 }
 
-TEST_F(FileReceiveTest, ChunkSequencesEndAtTheLastChunkWhateverWasAnnounced) {
+TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
   const Bytes a = PatternBytes(4096, 1), b = PatternBytes(70000, 2), c = PatternBytes(10, 3);
+  // A peer that streams `count` chunks of 4096 bytes.
+  auto flood = [&](uint64_t announced, size_t count) {
+    StreamBuilder stream;
+    stream.Offer("flood", announced);
+    for (size_t i = 0; i < count; ++i) stream.Chunk(kChunkMore, 4096, a);
+    return stream.Chunk(kChunkLast, 0).Take();
+  };
   struct Case {
     const char* name;
+    uint64_t announced;
     Bytes stream;
+    bool whole;
     Bytes expected;
-    std::vector<int64_t> progress;
   };
   const Case cases[] = {
-      {"empty file", StreamBuilder().Offer("e", 0).Chunk(kChunkLast, 0).Take(), {}, {}},
-      {"multiple of 4096",
+      {"empty file", 0, StreamBuilder().Offer("e", 0).Chunk(kChunkLast, 0).Take(), true, {}},
+      {"multiple of 4096", 4096,
        StreamBuilder().Offer("m", 4096).Chunk(kChunkMore, 4096, a).Chunk(kChunkLast, 0).Take(),
-       a,
-       {4096}},
-      {"zero and negative lengths carry no data",
+       true, a},
+      {"zero and negative lengths carry no data", 10,
        StreamBuilder()
            .Offer("z", 10)
            .Chunk(kChunkMore, 0)
@@ -96,31 +121,75 @@ TEST_F(FileReceiveTest, ChunkSequencesEndAtTheLastChunkWhateverWasAnnounced) {
            .Chunk(kChunkMore, INT32_MIN)
            .Chunk(kChunkLast, 10, c)
            .Take(),
-       c,
-       {10}},
-      {"negative last chunk", StreamBuilder().Offer("n", 0).Chunk(kChunkLast, -1).Take(), {}, {}},
-      {"above 65535 in pieces",
-       StreamBuilder().Offer("b", 70000).Chunk(kChunkLast, 70000, b).Take(),
-       b,
-       {65535, 4465}},
+       true, c},
+      {"negative last chunk",
+       0,
+       StreamBuilder().Offer("n", 0).Chunk(kChunkLast, -1).Take(),
+       true,
+       {}},
+      {"one chunk above 64 KiB", 70000,
+       StreamBuilder().Offer("b", 70000).Chunk(kChunkLast, 70000, b).Take(), true, b},
       {"more than announced",
+       10,
        StreamBuilder().Offer("s", 10).Chunk(kChunkLast, 4096, a).Take(),
-       a,
-       {4096}},
+       false,
+       {}},
       {"fewer than announced",
+       5000000,
        StreamBuilder().Offer("f", 5000000).Chunk(kChunkLast, 10, c).Take(),
-       c,
-       {10}},
+       false,
+       {}},
+      {"offered 10 bytes, 64 MiB streamed", 10, flood(10, 16384), false, {}},
+      {"offered 0, 8 MiB streamed", 0, flood(0, 2048), false, {}},
+      {"offered 5 GiB, one 4 KiB last chunk",
+       5ull << 30,
+       StreamBuilder().Offer("g", 5ull << 30).Chunk(kChunkLast, 4096, a).Take(),
+       false,
+       {}},
+      {"past the announced size in small chunks",
+       10,
+       StreamBuilder()
+           .Offer("p", 10)
+           .Chunk(kChunkMore, 4, Slice(c, 0, 4))
+           .Chunk(kChunkMore, 4, Slice(c, 4, 4))
+           .Chunk(kChunkMore, 4, {1, 2, 3, 4})
+           .Chunk(kChunkLast, 0)
+           .Take(),
+       false,
+       {}},
+      {"endless empty chunks",
+       1,
+       [] {
+         StreamBuilder stream;
+         stream.Offer("x", 1);
+         for (int i = 0; i < 5000; ++i) stream.Chunk(kChunkMore, 0);
+         return stream.Chunk(kChunkLast, 1, {7}).Take();
+       }(),
+       false,
+       {}},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     FakeTransferSide side;
     side.saveChoice = Target();
     FakeConnection connection(test.stream);
-    EXPECT_TRUE(ReceiveStream(connection, 1, side));
-    EXPECT_EQ(Saved(), test.expected);
-    EXPECT_EQ(side.progress, test.progress);
-    for (int ask : connection.ReadAsks()) EXPECT_LE(ask, kReceivePieceMax);
+    EXPECT_EQ(ReceiveStream(connection, 1, side), test.whole);
+    EXPECT_EQ(testing::FileExists(Target()), test.whole);
+    if (test.whole) {
+      EXPECT_EQ(Saved(), test.expected);
+    }
+    // Not a byte past the announced size reached the disk.
+    size_t written = 0;
+    for (size_t count : side.fileWrites) written += count;
+    EXPECT_LE(written, test.announced);
+    if (test.whole) {
+      EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(test.announced));
+    } else {
+      EXPECT_EQ(side.removed.size(), 1u);
+    }
+    for (int ask : connection.ReadAsks()) EXPECT_LE(ask, static_cast<int>(kReceiveBufferSize));
+    ExpectNoPartFiles();
+    std::remove(Target().c_str());
   }
 }
 
@@ -139,17 +208,74 @@ TEST_F(FileReceiveTest, AnyReadSplitGivesTheSameFile) {
     connection.SetReadLimit(limit);
     EXPECT_TRUE(ReceiveStream(connection, 1, side));
     EXPECT_EQ(Saved(), data);
-    EXPECT_EQ(side.ProgressTotal(), 140000);
-    // Every read that returned data was reported on its own.
-    if (limit == 1) {
-      EXPECT_EQ(side.progress.size(), 140000u);
-    } else if (limit == 0) {
-      EXPECT_EQ(side.progress, (std::vector<int64_t>{65535, 34465, 40000}));
+    EXPECT_EQ(side.progress, std::vector<int64_t>{140000});
+  }
+}
+
+TEST_F(FileReceiveTest, GoldenStreamsInRandomPiecesGiveIdenticalFiles) {
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<size_t> piece(1, 70000);
+  std::vector<size_t> splits(64);
+  for (size_t& split : splits) split = piece(random);
+  // Small pieces too, so that headers are cut at every position.
+  for (size_t small = 1; small <= 13; ++small) splits.push_back(small);
+  for (size_t size : {0u, 1u, 4095u, 4096u, 4097u, 65535u, 65536u, 65537u, (1u << 20) + 3}) {
+    SCOPED_TRACE(size);
+    const Bytes data = PatternBytes(size, static_cast<uint32_t>(size));
+    Bytes stream = testing::GoldenOffer("golden.bin", size);
+    const Bytes chunks = testing::GoldenChunks(data);
+    stream.insert(stream.end(), chunks.begin(), chunks.end());
+    for (size_t rotation : {0u, 7u, 31u}) {
+      std::vector<size_t> order(splits.begin() + static_cast<ptrdiff_t>(rotation), splits.end());
+      order.insert(order.end(), splits.begin(), splits.begin() + static_cast<ptrdiff_t>(rotation));
+      FakeTransferSide side;
+      side.saveChoice = Target();
+      FakeConnection connection(stream);
+      connection.SetReadSplits(order);
+      ASSERT_TRUE(ReceiveStream(connection, 1, side));
+      EXPECT_TRUE(Saved() == data);
+      EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(size));
+      // The file is written in whole blocks but for the last.
+      for (size_t i = 0; i + 1 < side.fileWrites.size(); ++i) {
+        EXPECT_EQ(side.fileWrites[i], kFileBlockSize);
+      }
+      std::remove(Target().c_str());
     }
   }
 }
 
-TEST_F(FileReceiveTest, TrueOnlyAfterTheLastChunkAndItsData) {
+TEST_F(FileReceiveTest, ProgressIsPacedWhateverTheSizeAndEndsExact) {
+  for (size_t size : {0u, 4096u, 1u << 20, 8u << 20}) {
+    for (uint32_t tick : {0u, 1u, 3u}) {
+      SCOPED_TRACE(::testing::Message() << size << " bytes, tick " << tick);
+      const Bytes data = PatternBytes(size);
+      Bytes stream = testing::GoldenOffer("p.bin", size);
+      const Bytes chunks = testing::GoldenChunks(data);
+      stream.insert(stream.end(), chunks.begin(), chunks.end());
+      FakeTransferSide side;
+      side.saveChoice = Target();
+      side.now = 0xFFFFFF00u;  // the tick count wraps during the transfer
+      side.tick = tick;
+      const uint32_t start = side.now;
+      FakeConnection connection(stream);
+      connection.SetReadSplits({5000, 70000, 1, 20000});
+      ASSERT_TRUE(ReceiveStream(connection, 1, side));
+      EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(size));
+      const uint32_t elapsed = side.now - start;
+      EXPECT_LE(side.progress.size(), elapsed / kProgressIntervalMs + 1);
+      // Reports before the final one are at least an interval apart.
+      for (size_t i = 1; i + 1 < side.progressTimes.size(); ++i) {
+        EXPECT_GE(side.progressTimes[i] - side.progressTimes[i - 1], kProgressIntervalMs);
+      }
+      if (tick == 0) {
+        EXPECT_EQ(side.progress.size(), 1u);
+      }
+      std::remove(Target().c_str());
+    }
+  }
+}
+
+TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
   const Bytes data = PatternBytes(20);
   const Bytes stream = StreamBuilder()
                            .Offer("cut.bin", 20)
@@ -157,32 +283,62 @@ TEST_F(FileReceiveTest, TrueOnlyAfterTheLastChunkAndItsData) {
                            .Chunk(kChunkMore, 0)
                            .Chunk(kChunkLast, 12, Slice(data, 8, 12))
                            .Take();
+  const Bytes old = {'o', 'l', 'd'};
   const size_t offerEnd = 16 + kFileInfoSize;
   for (size_t cut = 0; cut <= stream.size(); ++cut) {
     for (bool fail : {false, true}) {
       SCOPED_TRACE(::testing::Message() << "cut " << cut << (fail ? " error" : " end"));
+      testing::WriteFile(Target(), std::string(old.begin(), old.end()));
       FakeTransferSide side;
       side.saveChoice = Target();
       FakeConnection connection(stream);
       connection.CutAt(cut, fail);
-      EXPECT_EQ(ReceiveStream(connection, 1, side), cut == stream.size());
+      const bool whole = cut == stream.size();
+      EXPECT_EQ(ReceiveStream(connection, 1, side), whole);
       EXPECT_EQ(side.openFiles, 0);
       // Nothing is asked or answered before the whole offer is in.
       EXPECT_EQ(side.dialogs.empty(), cut < offerEnd);
       EXPECT_EQ(connection.Written(), cut < offerEnd ? Bytes{} : kAccept);
-      if (cut >= offerEnd) {
-        EXPECT_EQ(side.closedFiles, 1);
-        // What arrived is on disk; a broken transfer leaves it there. Data
-        // sits at 12..20 and 44..56 after the offer.
-        auto arrived = [&](size_t from, size_t count) {
-          const size_t start = offerEnd + from;
-          return cut <= start ? size_t{0} : std::min(cut - start, count);
-        };
-        const size_t got = arrived(12, 8) + arrived(44, 12);
-        EXPECT_EQ(Saved(), Slice(data, 0, got));
-      }
+      EXPECT_EQ(side.closedFiles, cut < offerEnd ? 0 : 1);
+      EXPECT_EQ(Saved(), whole ? data : old);
+      ExpectNoPartFiles();
     }
   }
+}
+
+TEST_F(FileReceiveTest, AFailedMoveKeepsTheTargetAndRemovesThePart) {
+  testing::WriteFile(Target(), "old");
+  FakeConnection connection(
+      StreamBuilder().Offer("x.txt", 3).Chunk(kChunkLast, 3, {1, 2, 3}).Take());
+  side_.failMove = true;
+  EXPECT_FALSE(Receive(connection));
+  EXPECT_EQ(side_.moved.size(), 1u);
+  EXPECT_EQ(side_.removed.size(), 1u);
+  EXPECT_EQ(Saved(), (Bytes{'o', 'l', 'd'}));
+  ExpectNoPartFiles();
+}
+
+TEST_F(FileReceiveTest, AnExistingPartNameIsNeverReused) {
+  // The clock stands still, so the first name tried is known: a file of that
+  // name (another transfer's) is left alone and another name is taken.
+  const Bytes data = PatternBytes(3);
+  const Bytes stream = StreamBuilder().Offer("x.txt", 3).Chunk(kChunkLast, 3, data).Take();
+  FakeTransferSide probe;
+  probe.saveChoice = Target();
+  probe.failCreate = true;
+  FakeConnection first(stream);
+  EXPECT_FALSE(ReceiveStream(first, 1, probe));
+  ASSERT_GE(probe.opened.size(), 2u);
+  const std::string taken = probe.opened[0].substr(2);
+  EXPECT_NE(probe.opened[1], probe.opened[0]);
+  // Another transfer's part file under the first name.
+  testing::WriteFile(taken, "busy");
+  FakeConnection second(stream);
+  EXPECT_TRUE(Receive(second));
+  EXPECT_EQ(Saved(), data);
+  std::string busy;
+  ASSERT_TRUE(testing::ReadFile(taken, &busy));
+  EXPECT_EQ(busy, "busy");
 }
 
 TEST_F(FileReceiveTest, WrongWordsOrChunkTypesEndWithFalse) {
@@ -253,9 +409,11 @@ TEST_F(FileReceiveTest, AFileThatCannotBeWrittenEndsWithFalse) {
                                 .Take());
   side_.failWriteAfter = 5000;
   EXPECT_FALSE(Receive(connection));
-  EXPECT_EQ(side_.progress, std::vector<int64_t>{4096});
   EXPECT_EQ(side_.closedFiles, 1);
   EXPECT_EQ(side_.openFiles, 0);
+  EXPECT_TRUE(side_.moved.empty());
+  EXPECT_FALSE(testing::FileExists(Target()));
+  ExpectNoPartFiles();
 }
 
 TEST_F(FileReceiveTest, HostileNamesAreShownAndProposedSanitised) {

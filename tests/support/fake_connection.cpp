@@ -14,6 +14,7 @@ int FakeConnection::Read(void* buffer, int count) {
   if (position_ >= end) return position_ >= cutAt_ && failAtCut_ ? -1 : 0;
   size_t take = std::min(static_cast<size_t>(count), end - position_);
   if (readLimit_ != 0) take = std::min(take, readLimit_);
+  if (!splits_.empty()) take = std::min(take, splits_[nextSplit_++ % splits_.size()]);
   std::memcpy(buffer, incoming_.data() + position_, take);
   position_ += take;
   return static_cast<int>(take);
@@ -26,6 +27,15 @@ int FakeConnection::Write(const void* data, int count) {
   written_.insert(written_.end(), bytes, bytes + take);
   writes_.emplace_back(bytes, bytes + take);
   return static_cast<int>(take);
+}
+
+void FakeConnection::ShutdownSend() {
+  if (shutdownAfter_ == SIZE_MAX) shutdownAfter_ = written_.size();
+}
+
+bool FakeConnection::WaitForPeerClose(uint32_t) {
+  waitedAfterShutdown_ = shutdownAfter_ != SIZE_MAX;
+  return peerCloses_;
 }
 
 StreamBuilder& StreamBuilder::Word(uint32_t value) {

@@ -1,6 +1,6 @@
 // A connection for the file-transfer procedures without sockets: it delivers
 // scripted bytes in any split, ends or fails at any byte, and records every
-// write, optionally failing after a given count.
+// write, optionally failing after a given count, and the end of sending.
 #pragma once
 
 #include <cstddef>
@@ -27,8 +27,16 @@ class FakeConnection final : public p2p::StreamConnection {
   // partial), then fail.
   void FailWritesAfter(size_t bytes) { writeLimit_ = bytes; }
 
+  // Whether the peer closes when waited for after the end of sending.
+  void SetPeerCloses(bool closes) { peerCloses_ = closes; }
+  // Each read returns at most the next of these counts, in turn (empty: as
+  // many as asked, or the read limit).
+  void SetReadSplits(std::vector<size_t> splits) { splits_ = std::move(splits); }
+
   int Read(void* buffer, int count) override;
   int Write(const void* data, int count) override;
+  void ShutdownSend() override;
+  bool WaitForPeerClose(uint32_t milliseconds) override;
 
   // What was written, as one stream and as the separate writes.
   const std::vector<uint8_t>& Written() const { return written_; }
@@ -36,6 +44,10 @@ class FakeConnection final : public p2p::StreamConnection {
   size_t Delivered() const { return position_; }
   // Every count a read asked for.
   const std::vector<int>& ReadAsks() const { return readAsks_; }
+  // The count written when sending was ended (SIZE_MAX: never), and whether
+  // the wait for the peer's close came after that.
+  size_t ShutdownAfter() const { return shutdownAfter_; }
+  bool WaitedForCloseAfterShutdown() const { return waitedAfterShutdown_; }
 
  private:
   std::vector<uint8_t> incoming_;
@@ -47,6 +59,11 @@ class FakeConnection final : public p2p::StreamConnection {
   std::vector<uint8_t> written_;
   std::vector<std::vector<uint8_t>> writes_;
   std::vector<int> readAsks_;
+  std::vector<size_t> splits_;
+  size_t nextSplit_ = 0;
+  bool peerCloses_ = true;
+  size_t shutdownAfter_ = SIZE_MAX;
+  bool waitedAfterShutdown_ = false;
 };
 
 // Builds incoming streams: words, records and data in order.

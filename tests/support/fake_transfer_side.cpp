@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "p2p/stdio_file.h"
+#include "platform/files.h"
 
 namespace kvel::testing {
 namespace {
@@ -43,6 +44,7 @@ class TrackedFile final : public p2p::StreamFile {
       return false;
     }
     passed_ += count;
+    side_.fileWrites.push_back(count);
     return file_->Write(data, count);
   }
   bool Failed() const override { return failed_ || file_->Failed(); }
@@ -108,10 +110,20 @@ std::unique_ptr<p2p::StreamFile> FakeTransferSide::OpenForReading(const char* pa
   return Track(p2p::OpenStdioFileForReading(path));
 }
 
-std::unique_ptr<p2p::StreamFile> FakeTransferSide::OpenForWriting(const char* path) {
+std::unique_ptr<p2p::StreamFile> FakeTransferSide::CreateNewFile(const char* path) {
   opened.push_back(std::string("w:") + path);
-  if (failOpenForWriting) return nullptr;
-  return Track(p2p::OpenStdioFileForWriting(path));
+  if (failCreate) return nullptr;
+  return Track(p2p::CreateStdioFile(path));
+}
+
+bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {
+  moved.push_back(std::string(from) + ">" + to);
+  return !failMove && platform::MoveFileOver(from, to);
+}
+
+void FakeTransferSide::RemoveFile(const char* path) {
+  removed.push_back(path);
+  platform::RemoveFile(path);
 }
 
 void FakeTransferSide::SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) {
@@ -120,6 +132,13 @@ void FakeTransferSide::SetTransferFile(const char* path, int64_t totalBytes, int
 
 void FakeTransferSide::AddProgress(int64_t bytes) {
   progress.push_back(bytes);
+  progressTimes.push_back(now);
+}
+
+uint32_t FakeTransferSide::Milliseconds() {
+  const uint32_t reading = now;
+  now += tick;
+  return reading;
 }
 
 int64_t FakeTransferSide::ProgressTotal() const {

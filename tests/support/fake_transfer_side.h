@@ -37,11 +37,15 @@ class FakeTransferSide final : public p2p::TransferSide {
   std::optional<std::string> openChoice;
   // Replaces the file information the platform reports.
   std::optional<std::optional<platform::FileInformation>> information;
-  bool failOpenForWriting = false;
+  bool failCreate = false;
   bool failOpenForReading = false;
+  bool failMove = false;
   // Reads or writes fail once this many bytes have passed.
   size_t failReadAfter = SIZE_MAX;
   size_t failWriteAfter = SIZE_MAX;
+  // The clock: each reading returns `now` and then advances it by `tick`.
+  uint32_t now = 0;
+  uint32_t tick = 0;
   // Runs as each dialog opens (e.g. to see what was sent by then).
   std::function<void(const Dialog&)> onDialog;
 
@@ -50,9 +54,13 @@ class FakeTransferSide final : public p2p::TransferSide {
   std::vector<Dialog> dialogs;
   std::vector<FileCall> transferFiles;
   std::vector<int64_t> progress;
-  std::vector<std::string> opened;  // "r:path" / "w:path"
-  int openFiles = 0;                // opened and not yet destroyed
-  int closedFiles = 0;              // Close() called
+  std::vector<uint32_t> progressTimes;  // the clock at each report
+  std::vector<std::string> opened;      // "r:path" / "w:path" (created)
+  std::vector<std::string> moved;       // "from>to", done or not
+  std::vector<std::string> removed;
+  std::vector<size_t> fileWrites;  // the count of every file write
+  int openFiles = 0;               // opened and not yet destroyed
+  int closedFiles = 0;             // Close() called
 
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
@@ -60,9 +68,12 @@ class FakeTransferSide final : public p2p::TransferSide {
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
   std::unique_ptr<p2p::StreamFile> OpenForReading(const char* path) override;
-  std::unique_ptr<p2p::StreamFile> OpenForWriting(const char* path) override;
+  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char* path) override;
+  bool MoveFileOver(const char* from, const char* to) override;
+  void RemoveFile(const char* path) override;
   void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) override;
   void AddProgress(int64_t bytes) override;
+  uint32_t Milliseconds() override;
 
   int64_t ProgressTotal() const;
   std::vector<std::string> DialogKinds() const;

@@ -29,6 +29,10 @@ platform::Socket LoopbackServer::Accept() {
   return platform::AcceptSocket(socket_);
 }
 
+bool LoopbackServer::WaitForPeer(uint32_t ms) {
+  return platform::WaitReadable(socket_, ms) == 1;
+}
+
 uint16_t FreePort() {
   LoopbackServer probe;
   return probe.Port();

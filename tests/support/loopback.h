@@ -24,6 +24,8 @@ class LoopbackServer {
   uint16_t Port() const { return port_; }
   // Waits for the next peer; kInvalidSocket on failure.
   platform::Socket Accept();
+  // True once a peer is waiting to be accepted; false after `ms`.
+  bool WaitForPeer(uint32_t ms);
 
  private:
   platform::Socket socket_ = platform::kInvalidSocket;

@@ -1,5 +1,6 @@
 #include "support/test_paths.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +27,16 @@ ScratchDir::ScratchDir() {
 ScratchDir::~ScratchDir() {
   std::error_code ignored;
   fs::remove_all(fs::path(path_), ignored);
+}
+
+std::vector<std::string> ScratchDir::Names() const {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(path_), ignored)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void WriteFile(const std::string& path, const std::string& content) {

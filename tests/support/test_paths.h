@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kvel::testing {
 
@@ -15,6 +16,8 @@ class ScratchDir {
   // The directory with a trailing separator ("\" on win32, "/" natively).
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + name; }
+  // The names of the files in it, sorted.
+  std::vector<std::string> Names() const;
 
  private:
   std::string path_;

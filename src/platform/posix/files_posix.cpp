@@ -1,4 +1,8 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "platform/files.h"
 
@@ -28,6 +32,22 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
   result.lastWriteTime = filetime(info.st_mtim);
   result.size = static_cast<uint64_t>(info.st_size);
   return result;
+}
+
+std::FILE* CreateNewFile(const char* path) {
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
+
+bool MoveFileOver(const char* from, const char* to) {
+  return std::rename(from, to) == 0;
+}
+
+bool RemoveFile(const char* path) {
+  return std::remove(path) == 0;
 }
 
 }  // namespace kvel::platform

@@ -2,9 +2,12 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/sockets.h"
@@ -91,6 +94,17 @@ int SendSome(Socket s, const void* data, int count) {
 
 void ShutdownReceive(Socket s) {
   ::shutdown(Fd(s), SHUT_RD);
+}
+
+void ShutdownSend(Socket s) {
+  ::shutdown(Fd(s), SHUT_WR);
+}
+
+int WaitReadable(Socket s, uint32_t milliseconds) {
+  pollfd entry{Fd(s), POLLIN, 0};
+  const int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
+  const int ready = ::poll(&entry, 1, timeout);
+  return ready < 0 ? -1 : (ready > 0 ? 1 : 0);
 }
 
 void ShutdownBoth(Socket s) {

@@ -1,4 +1,9 @@
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <cstdio>
 
 #include "platform/files.h"
 
@@ -32,6 +37,23 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
       join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
   result.size = join(data.nFileSizeHigh, data.nFileSizeLow);
   return result;
+}
+
+std::FILE* CreateNewFile(const char* path) {
+  // _open shares the file for reading and writing with other programs.
+  const int fd = _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+  return file;
+}
+
+bool MoveFileOver(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool RemoveFile(const char* path) {
+  return DeleteFileA(path) != 0;
 }
 
 }  // namespace kvel::platform

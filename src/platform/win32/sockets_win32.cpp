@@ -88,6 +88,21 @@ void ShutdownReceive(Socket s) {
   shutdown(Handle(s), SD_RECEIVE);
 }
 
+void ShutdownSend(Socket s) {
+  shutdown(Handle(s), SD_SEND);
+}
+
+int WaitReadable(Socket s, uint32_t milliseconds) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(Handle(s), &readable);
+  timeval limit;
+  limit.tv_sec = static_cast<long>(milliseconds / 1000);
+  limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
+  const int ready = select(0, &readable, nullptr, nullptr, &limit);
+  return ready == SOCKET_ERROR ? -1 : (ready > 0 ? 1 : 0);
+}
+
 void ShutdownBoth(Socket s) {
   shutdown(Handle(s), SD_BOTH);
   // A shutdown does not end a receive or send that is already blocked on

@@ -1,0 +1,172 @@
+// kvel's connection thread and transfer loops against a strict peer over
+// loopback: the peer takes each item with one receive of exactly its size
+// and fails on a short read, so every item kvel writes must arrive whole.
+// Both directions, with kvel calling and being called.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "p2p/connection.h"
+#include "p2p/socket_transfer.h"
+#include "p2p/transfer_stream.h"
+#include "strict_peer.h"
+#include "support/connection_probe.h"
+#include "support/fake_connection.h"
+#include "support/fake_transfer_side.h"
+#include "support/loopback.h"
+#include "support/test_paths.h"
+
+namespace kvel::p2p {
+namespace {
+
+using platform::Socket;
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kKvelUin = 1001;
+constexpr uint32_t kPeerUin = 1002;
+
+struct Case {
+  const char* name;
+  bool kvelCalls;
+  uint32_t code;  // sent by the caller
+  bool kvelSends;
+};
+
+// Runs kvel's writes in step with the strict peer: after each write it waits
+// until the peer has read all of it (or failed). So the peer reads at the
+// worst moment, right after each write, and an item that kvel splits over
+// two writes is caught; and the peer's receive window is open for every
+// write, since TCP delivers a write in pieces of any size once a slow
+// reader's window closes, which is flow control, not this test's matter.
+class LockstepConnection final : public StreamConnection {
+ public:
+  LockstepConnection(StreamConnection& inner, const strict::StrictPeer& peer)
+      : inner_(inner), peer_(peer) {}
+  int Read(void* buffer, int count) override { return inner_.Read(buffer, count); }
+  int Write(const void* data, int count) override {
+    const int sent = inner_.Write(data, count);
+    if (sent > 0) written_ += static_cast<uint64_t>(sent);
+    for (int waited = 0; waited < 10000; ++waited) {
+      if (peer_.StreamBytesRead() >= written_ || peer_.Failed()) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return sent;
+  }
+  void ShutdownSend() override { inner_.ShutdownSend(); }
+  bool WaitForPeerClose(uint32_t milliseconds) override {
+    return inner_.WaitForPeerClose(milliseconds);
+  }
+
+ private:
+  StreamConnection& inner_;
+  const strict::StrictPeer& peer_;
+  uint64_t written_ = 0;
+};
+
+class StrictPeerTest : public ::testing::TestWithParam<size_t> {
+ protected:
+  void SetUp() override { testing::StartSockets(); }
+
+  // Runs one connection: kvel's end on a connection thread, the strict peer
+  // here. True when both ends report the file transferred.
+  void Run(const Case& c, const Bytes& content) {
+    const std::string source = scratch_.File("source.bin");
+    const std::string target = scratch_.File("target.bin");
+    std::remove(target.c_str());
+    testing::WriteFile(source, std::string(content.begin(), content.end()));
+
+    testing::ConnectionProbe probe;
+    probe.SetOwnUin(kKvelUin);
+    std::atomic<bool> kvelDone{false};
+    std::atomic<const strict::StrictPeer*> strictPeer{nullptr};
+    probe.SetFileProcedure([&](Socket s, uint32_t uin) {
+      SocketConnection socket(s);
+      LockstepConnection connection(socket, *strictPeer.load());
+      testing::FakeTransferSide side;
+      side.openChoice = source;
+      side.saveChoice = target;
+      const bool done =
+          c.kvelSends ? SendStream(connection, side) : ReceiveStream(connection, uin, side);
+      kvelDone = done;
+      return done;
+    });
+
+    testing::LoopbackServer server;
+    ConnectionRequest request;
+    request.edges = probe.Edges();
+    Socket peer = platform::kInvalidSocket;
+    if (c.kvelCalls) {
+      probe.SetPeer({testing::LoopbackAddress(), server.Port()});
+      request.outgoing = true;
+      request.peerUin = kPeerUin;
+      request.directionCode = c.code;
+    } else {
+      peer = testing::ConnectLoopback(server.Port());
+    }
+    std::thread kvel;
+    if (c.kvelCalls) {
+      kvel = std::thread(RunConnection, request);
+      peer = server.Accept();
+    } else {
+      request.socket = server.Accept();
+      kvel = std::thread(RunConnection, request);
+    }
+    ASSERT_NE(peer, platform::kInvalidSocket);
+
+    // Made before the handshake, so before kvel's file procedure starts.
+    strict::StrictPeer strict(peer);
+    strictPeer = &strict;
+    bool handshake = false;
+    if (c.kvelCalls) {
+      uint32_t caller = 0, code = 0;
+      handshake = strict.Answer(&caller, &code);
+      EXPECT_EQ(caller, kKvelUin);
+      EXPECT_EQ(code, c.code);
+    } else {
+      handshake = strict.Call(kPeerUin, kKvelUin, c.code);
+    }
+    Bytes received;
+    const bool peerDone = handshake && (c.kvelSends ? strict.ReceiveFile(&received)
+                                                    : strict.SendFile("strict.bin", content));
+    // Either end closes after the last chunk; kvel's sender waits for it.
+    platform::CloseSocket(peer);
+    kvel.join();
+
+    EXPECT_TRUE(peerDone) << strict.Failure();
+    EXPECT_TRUE(kvelDone);
+    if (c.kvelSends) {
+      EXPECT_TRUE(received == content);
+    } else {
+      std::string saved;
+      EXPECT_TRUE(testing::ReadFile(target, &saved));
+      EXPECT_TRUE(Bytes(saved.begin(), saved.end()) == content);
+    }
+  }
+
+  testing::ScratchDir scratch_;
+};
+
+TEST_P(StrictPeerTest, EveryItemArrivesWhole) {
+  const size_t size = GetParam();
+  const Bytes content = testing::PatternBytes(size, static_cast<uint32_t>(size));
+  const Case cases[] = {
+      {"kvel calls and sends", true, strict::kPush, true},
+      {"the peer calls back and pulls", false, strict::kPull, true},
+      {"the peer calls and sends", false, strict::kPush, false},
+      {"kvel calls and pulls", true, strict::kPull, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Run(c, content);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, StrictPeerTest,
+                         ::testing::Values(0, 1, 4095, 4096, 4097, 5 * 1024 * 1024));
+
+}  // namespace
+}  // namespace kvel::p2p
