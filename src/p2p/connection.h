@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "p2p/peer_address.h"
 #include "platform/sockets.h"
@@ -17,11 +18,16 @@ inline constexpr uint32_t kPushCode = 2;  // the caller sends a file
 inline constexpr uint32_t kPullCode = 3;  // the caller asks for a file
 
 // Everything a connection thread reaches outside itself. ProductionEdges()
-// binds the peer table, OwnUin, the transfer window and the two file
-// procedures; tests bind their own to watch the outcome.
+// binds the peer table, OwnUin, the awaited call-backs, the log, the
+// transfer window and the two file procedures; tests bind their own to watch
+// the outcome.
 struct ConnectionEdges {
   std::function<PeerAddress(uint32_t uin)> peerAddress;
   std::function<uint32_t()> ownUin;
+  // Takes the call-back this user asked `uin` for; false when none is awaited.
+  std::function<bool(uint32_t uin)> takeCallBack;
+  // A diagnostic line; may be empty.
+  std::function<void(const std::string& line)> log;
   std::function<void(platform::Socket, uint32_t uin, ui::TransferDirection)> addTransfer;
   std::function<void(platform::Socket)> removeTransfer;
   std::function<bool(platform::Socket, uint32_t uin)> sendFile;

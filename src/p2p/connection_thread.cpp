@@ -1,7 +1,9 @@
 #include <optional>
+#include <string>
 
 #include "p2p/connection.h"
 #include "p2p/handshake.h"
+#include "p2p/connection_texts.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"
 
@@ -40,7 +42,11 @@ std::optional<Outcome> CallerHandshake(Socket socket, const ConnectionRequest& r
   return Outcome{request.peerUin, *direction};
 }
 
-std::optional<Outcome> CalledHandshake(Socket socket) {
+void Log(const ConnectionEdges& edges, const std::string& line) {
+  if (edges.log) edges.log(line);
+}
+
+std::optional<Outcome> CalledHandshake(Socket socket, const ConnectionEdges& edges) {
   std::array<uint8_t, 4> callerUin;
   std::array<uint8_t, 4> calledUin;  // read, never compared with our own
   std::array<uint8_t, 4> code;
@@ -50,7 +56,14 @@ std::optional<Outcome> CalledHandshake(Socket socket) {
   if (!ReadWhole(socket, code.data(), 4)) return std::nullopt;
   std::optional<ui::TransferDirection> direction = DirectionFor(Side::Called, DecodeWord(code));
   if (!direction) return std::nullopt;
-  return Outcome{DecodeWord(callerUin), *direction};
+  const uint32_t caller = DecodeWord(callerUin);
+  // Code 3 makes this side offer a file: only to a contact this user asked
+  // for a call-back, calling under that contact's number.
+  if (DecodeWord(code) == kPullCode && !edges.takeCallBack(caller)) {
+    Log(edges, text::kLogUnaskedCallBack + std::to_string(caller));
+    return std::nullopt;
+  }
+  return Outcome{caller, *direction};
 }
 
 void ConnectionThread(void* raw) {
@@ -91,7 +104,7 @@ void RunConnection(ConnectionRequest request) {
     platform::SetLinger(socket, 3);
     std::optional<Outcome> outcome = request.outgoing
                                          ? CallerHandshake(socket, request, edges.ownUin())
-                                         : CalledHandshake(socket);
+                                         : CalledHandshake(socket, edges);
     if (outcome) {
       edges.addTransfer(socket, outcome->peerUin, outcome->direction);
       if (outcome->direction == ui::Send)

@@ -24,6 +24,17 @@ ConnectionProbe::ConnectionProbe(bool toWindow) : state_(std::make_shared<State>
     std::lock_guard<std::mutex> lock(state->mutex);
     return state->ownUin;
   };
+  edges.takeCallBack = [state](uint32_t uin) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    auto found = state->callBacks.find(uin);
+    if (found == state->callBacks.end()) return false;
+    state->callBacks.erase(found);
+    return true;
+  };
+  edges.log = [state](const std::string& line) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->log.push_back(line);
+  };
   edges.addTransfer = [state, toWindow](platform::Socket s, uint32_t uin,
                                         ui::TransferDirection direction) {
     state->Record({"add", s, uin, direction});
@@ -62,6 +73,16 @@ void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
 void ConnectionProbe::SetOwnUin(uint32_t uin) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->ownUin = uin;
+}
+
+void ConnectionProbe::ExpectCallBack(uint32_t uin) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->callBacks.insert(uin);
+}
+
+std::vector<std::string> ConnectionProbe::LogLines() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->log;
 }
 
 void ConnectionProbe::SetFileProcedure(FileProcedure procedure) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ class ConnectionProbe {
   std::shared_ptr<const p2p::ConnectionEdges> Edges() const { return edges_; }
   void SetPeer(p2p::PeerAddress peer);
   void SetOwnUin(uint32_t uin);
+  // Awaits a call-back from `uin`: one code-3 connection from it is served.
+  void ExpectCallBack(uint32_t uin);
+  std::vector<std::string> LogLines() const;
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
 
@@ -49,6 +53,8 @@ class ConnectionProbe {
     mutable std::condition_variable changed;
     p2p::PeerAddress peer;
     uint32_t ownUin = 0;
+    std::multiset<uint32_t> callBacks;
+    std::vector<std::string> log;
     FileProcedure procedure;
     std::vector<TransferEvent> events;
     int ended = 0;
