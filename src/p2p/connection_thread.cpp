@@ -3,7 +3,9 @@
 
 #include "p2p/connection.h"
 #include "p2p/handshake.h"
+#include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
+#include "p2p/peer_waits.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"
 
@@ -71,9 +73,13 @@ void ConnectionThread(void* raw) {
   RunConnection(std::move(*request));
 }
 
+// Starts a thread for an admitted request; a request that gets none gives
+// its place back.
 bool Spawn(ConnectionRequest request) {
   auto owned = std::make_unique<ConnectionRequest>(std::move(request));
-  return SpawnConnection(owned);
+  if (SpawnConnection(owned)) return true;
+  owned->edges->connections->Leave();
+  return false;
 }
 
 }  // namespace
@@ -89,31 +95,73 @@ Socket ConnectPeer(uint32_t address, uint16_t port) {
   return socket;
 }
 
+namespace {
+
+// Sets the socket up, runs the handshake and the transfer; the socket stays
+// open for the caller to close.
+void Serve(Socket socket, const ConnectionRequest& request, const ConnectionEdges& edges) {
+  // An accepted socket inherits nothing useful from the non-blocking
+  // listening socket: every option is set here, results ignored.
+  platform::SetNonBlocking(socket, false);
+  platform::SetKeepAlive(socket);
+  platform::SetLinger(socket, 3);
+  PeerWaits waits(socket, edges.limits, &platform::TickCount);
+  std::optional<Outcome> outcome = request.outgoing
+                                       ? CallerHandshake(socket, request, edges.ownUin())
+                                       : CalledHandshake(socket, edges);
+  if (outcome) {
+    waits.HandshakeDone(outcome->direction);
+    edges.addTransfer(socket, outcome->peerUin, outcome->direction);
+    if (outcome->direction == ui::Send)
+      edges.sendFile(socket, outcome->peerUin);
+    else
+      edges.receiveFile(socket, outcome->peerUin);
+    edges.removeTransfer(socket);
+  }
+  if (waits.TimedOut()) Log(edges, text::kLogPeerTooSlow + std::to_string(socket));
+}
+
+// A connection over the cap: an accepted socket is closed at once, a peer is
+// not called.
+void Refuse(const ConnectionRequest& request, const ConnectionEdges& edges) {
+  if (request.outgoing) {
+    Log(edges, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
+  } else {
+    Log(edges, text::kLogTooManyClosed + std::to_string(request.socket));
+    platform::CloseSocket(request.socket);
+  }
+}
+
+// Takes a place in the edges' connection set for `request`; false (the
+// request refused) when there is none.
+bool Admit(ConnectionRequest& request) {
+  if (request.admitted) return true;
+  if (!request.edges->connections->Enter()) {
+    Refuse(request, *request.edges);
+    return false;
+  }
+  request.admitted = true;
+  return true;
+}
+
+}  // namespace
+
 void RunConnection(ConnectionRequest request) {
   const ConnectionEdges& edges = *request.edges;
-  Socket socket = request.socket;
-  if (request.outgoing) {
-    PeerAddress peer = edges.peerAddress(request.peerUin);
-    socket = ConnectPeer(peer.ip, peer.port);
-  }
-  if (socket != platform::kInvalidSocket) {
-    // An accepted socket inherits nothing useful from the non-blocking
-    // listening socket: every option is set here, results ignored.
-    platform::SetNonBlocking(socket, false);
-    platform::SetKeepAlive(socket);
-    platform::SetLinger(socket, 3);
-    std::optional<Outcome> outcome = request.outgoing
-                                         ? CallerHandshake(socket, request, edges.ownUin())
-                                         : CalledHandshake(socket, edges);
-    if (outcome) {
-      edges.addTransfer(socket, outcome->peerUin, outcome->direction);
-      if (outcome->direction == ui::Send)
-        edges.sendFile(socket, outcome->peerUin);
-      else
-        edges.receiveFile(socket, outcome->peerUin);
-      edges.removeTransfer(socket);
+  if (Admit(request)) {
+    ConnectionSet& connections = *edges.connections;
+    Socket socket = request.socket;
+    if (request.outgoing) {
+      PeerAddress peer = edges.peerAddress(request.peerUin);
+      socket = ConnectPeer(peer.ip, peer.port);
     }
-    platform::CloseSocket(socket);
+    if (socket != platform::kInvalidSocket) {
+      connections.Attach(socket);
+      Serve(socket, request, edges);
+      connections.Detach(socket);
+      platform::CloseSocket(socket);
+    }
+    connections.Leave();
   }
   if (edges.ended) edges.ended();
 }
@@ -135,6 +183,7 @@ bool StartOutgoing(uint32_t uin, uint32_t directionCode,
   request.peerUin = uin;
   request.directionCode = directionCode;
   request.edges = std::move(edges);
+  if (!Admit(request)) return false;
   return Spawn(std::move(request));
 }
 
@@ -146,6 +195,7 @@ void StartIncoming(Socket socket, std::shared_ptr<const ConnectionEdges> edges) 
   ConnectionRequest request;
   request.socket = socket;
   request.edges = std::move(edges);
+  if (!Admit(request)) return;
   if (!Spawn(std::move(request))) platform::CloseSocket(socket);
 }
 

@@ -20,6 +20,8 @@ std::shared_ptr<const ConnectionEdges> ProductionEdges() {
           &SendFile,
           &ReceiveFile,
           {},
+          kConnectionLimits,
+          &ProcessConnections(),
       });
   return edges;
 }

@@ -13,7 +13,9 @@ void ConnectionProbe::State::Record(TransferEvent event) {
   changed.notify_all();
 }
 
-ConnectionProbe::ConnectionProbe(bool toWindow) : state_(std::make_shared<State>()) {
+ConnectionProbe::ConnectionProbe(bool toWindow, p2p::ConnectionLimits limits)
+    : state_(std::make_shared<State>()),
+      connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)) {
   std::shared_ptr<State> state = state_;
   p2p::ConnectionEdges edges;
   edges.peerAddress = [state](uint32_t) {
@@ -62,7 +64,12 @@ ConnectionProbe::ConnectionProbe(bool toWindow) : state_(std::make_shared<State>
     ++state->ended;
     state->changed.notify_all();
   };
-  edges_ = std::make_shared<const p2p::ConnectionEdges>(std::move(edges));
+  edges.limits = limits;
+  edges.connections = connections_.get();
+  edges_ = std::shared_ptr<const p2p::ConnectionEdges>(
+      new p2p::ConnectionEdges(std::move(edges)),
+      // The set lives as long as the edges that threads may still hold.
+      [connections = connections_](const p2p::ConnectionEdges* e) { delete e; });
 }
 
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {

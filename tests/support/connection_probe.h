@@ -29,7 +29,9 @@ class ConnectionProbe {
   using FileProcedure = std::function<bool(platform::Socket, uint32_t)>;
 
   // `toWindow`: also hand the transfers to the process-wide transfer window.
-  explicit ConnectionProbe(bool toWindow = false);
+  // The connections take their places in a set of the probe's own.
+  explicit ConnectionProbe(bool toWindow = false,
+                           p2p::ConnectionLimits limits = p2p::kConnectionLimits);
 
   std::shared_ptr<const p2p::ConnectionEdges> Edges() const { return edges_; }
   void SetPeer(p2p::PeerAddress peer);
@@ -37,6 +39,7 @@ class ConnectionProbe {
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
   void ExpectCallBack(uint32_t uin);
   std::vector<std::string> LogLines() const;
+  p2p::ConnectionSet& Connections() const { return *connections_; }
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
 
@@ -61,6 +64,7 @@ class ConnectionProbe {
     void Record(TransferEvent event);
   };
   std::shared_ptr<State> state_;
+  std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<const p2p::ConnectionEdges> edges_;
 };
 
