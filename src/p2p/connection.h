@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
 #include "p2p/peer_address.h"
+#include "p2p/transfer_outcome.h"
 #include "platform/sockets.h"
 #include "ui/transfer_table.h"
 
@@ -31,9 +33,13 @@ struct ConnectionEdges {
   // A diagnostic line; may be empty.
   std::function<void(const std::string& line)> log;
   std::function<void(platform::Socket, uint32_t uin, ui::TransferDirection)> addTransfer;
-  std::function<void(platform::Socket)> removeTransfer;
+  // The entry as it was when removed; nothing when it was not listed.
+  std::function<std::optional<ui::TaskInfo>(platform::Socket)> removeTransfer;
   std::function<bool(platform::Socket, uint32_t uin)> sendFile;
   std::function<bool(platform::Socket, uint32_t uin)> receiveFile;
+  // Tells the user of a transfer that was refused or failed, without keeping
+  // the connection's thread; may be empty.
+  std::function<void(const TransferReport& report)> tellUser;
   // Told as the thread ends, after its socket is closed; may be empty.
   std::function<void()> ended;
   // How long the peer may keep this side waiting.

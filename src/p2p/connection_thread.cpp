@@ -97,6 +97,14 @@ Socket ConnectPeer(uint32_t address, uint16_t port) {
 
 namespace {
 
+// Logs every ended transfer; tells the user of the ones worth a box. After
+// the plug-in was unloaded nothing is said.
+void Tell(const ConnectionEdges& edges, const TransferReport& report) {
+  if (edges.connections->Stopped()) return;
+  Log(edges, TransferLogLine(report));
+  if (WorthTelling(report.outcome) && edges.tellUser) edges.tellUser(report);
+}
+
 // Sets the socket up, runs the handshake and the transfer; the socket stays
 // open for the caller to close.
 void Serve(Socket socket, const ConnectionRequest& request, const ConnectionEdges& edges) {
@@ -112,11 +120,20 @@ void Serve(Socket socket, const ConnectionRequest& request, const ConnectionEdge
   if (outcome) {
     waits.HandshakeDone(outcome->direction);
     edges.addTransfer(socket, outcome->peerUin, outcome->direction);
-    if (outcome->direction == ui::Send)
-      edges.sendFile(socket, outcome->peerUin);
-    else
-      edges.receiveFile(socket, outcome->peerUin);
-    edges.removeTransfer(socket);
+    const bool succeeded = outcome->direction == ui::Send
+                               ? edges.sendFile(socket, outcome->peerUin)
+                               : edges.receiveFile(socket, outcome->peerUin);
+    const std::optional<ui::TaskInfo> entry = edges.removeTransfer(socket);
+    const bool fileKnown = entry && entry->HasFile();
+    const bool stopped = (entry && entry->stopped) || edges.connections->Stopped();
+    TransferReport report;
+    report.direction = outcome->direction;
+    report.peerUin = outcome->peerUin;
+    report.file = fileKnown ? entry->fileName : "";
+    report.bytes = entry ? entry->doneBytes : 0;
+    report.outcome =
+        JudgeTransfer(succeeded, stopped, outcome->direction, fileKnown, waits.AnswerCode());
+    Tell(edges, report);
   }
   if (waits.TimedOut()) Log(edges, text::kLogPeerTooSlow + std::to_string(socket));
 }

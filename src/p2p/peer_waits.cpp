@@ -51,6 +51,7 @@ void PeerWaits::HandshakeDone(ui::TransferDirection direction) {
   } else {
     // The peer's person answers: one read of the reply.
     StartPhase(limits_.offerMs, false, kOfferReplySize);
+    answerPhase_ = true;
   }
 }
 
@@ -69,11 +70,22 @@ bool PeerWaits::BeforeRead() {
   return true;
 }
 
-void PeerWaits::AfterRead(int got) {
+void PeerWaits::AfterRead(const void* data, int got) {
   if (got < 0 && timeoutSet_ != 0 && clock_() - readStart_ >= timeoutSet_) timedOut_ = true;
   if (got <= 0 || bytesLeft_ == kNoEnd) return;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  for (int i = 0; answerPhase_ && i < got && answerBytes_ < sizeof answer_; ++i)
+    answer_[answerBytes_++] = bytes[i];
   bytesLeft_ -= std::min<uint64_t>(bytesLeft_, static_cast<uint64_t>(got));
-  if (bytesLeft_ == 0) StartPhase(limits_.idleMs, false, kNoEnd);
+  if (bytesLeft_ == 0) {
+    answerPhase_ = false;
+    StartPhase(limits_.idleMs, false, kNoEnd);
+  }
+}
+
+std::optional<uint32_t> PeerWaits::AnswerCode() const {
+  if (answerBytes_ < sizeof answer_) return std::nullopt;
+  return UnpackWord(std::span<const uint8_t>(answer_, sizeof answer_));
 }
 
 }  // namespace kvel::p2p

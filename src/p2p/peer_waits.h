@@ -5,8 +5,10 @@
 // made the object goes by it; the file procedures need not know.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "p2p/connection_limits.h"
 #include "platform/sockets.h"
@@ -30,10 +32,13 @@ class PeerWaits {
   // Before a read: sets the socket's receive time-out to what is left of the
   // phase; false when nothing is left (the read must not be made).
   bool BeforeRead();
-  // After a read that returned `got`.
-  void AfterRead(int got);
+  // After a read that returned `got` bytes into `data`.
+  void AfterRead(const void* data, int got);
   // True once a read ran out of time.
   bool TimedOut() const { return timedOut_; }
+  // Sending side: the code of the peer's answer to the offer, once its
+  // first word has come; nothing before.
+  std::optional<uint32_t> AnswerCode() const;
 
   // The waits of the calling thread's connection on `socket`, or null.
   static PeerWaits* Of(platform::Socket socket);
@@ -52,6 +57,9 @@ class PeerWaits {
   uint32_t readStart_ = 0;   // tick at which the last read began
   uint32_t timeoutSet_ = 0;  // the socket's receive time-out, 0 while unset
   bool timedOut_ = false;
+  bool answerPhase_ = false;  // reading the answer to this side's offer
+  uint8_t answer_[4] = {};    // its first word, as far as it came
+  size_t answerBytes_ = 0;
 };
 
 }  // namespace kvel::p2p

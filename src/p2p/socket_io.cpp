@@ -8,7 +8,7 @@ int SocketRead(platform::Socket socket, void* buffer, int count) {
   PeerWaits* waits = PeerWaits::Of(socket);
   if (waits != nullptr && !waits->BeforeRead()) return -1;
   const int got = platform::ReceiveSome(socket, buffer, count);
-  if (waits != nullptr) waits->AfterRead(got);
+  if (waits != nullptr) waits->AfterRead(buffer, got);
   return got;
 }
 

@@ -28,7 +28,11 @@ bool SocketTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {
 }
 
 bool SocketTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
-  return platform::ChooseOpenFile(dialog);
+  if (!platform::ChooseOpenFile(dialog)) return false;
+  // The row names the offered file while the peer decides, and a refusal
+  // can name it.
+  ui::SetTransferFile(socket_, dialog.path, 0, 0);
+  return true;
 }
 
 std::optional<platform::FileInformation> SocketTransferSide::ReadFileInformation(const char* path) {

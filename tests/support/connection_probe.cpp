@@ -43,8 +43,14 @@ ConnectionProbe::ConnectionProbe(bool toWindow, p2p::ConnectionLimits limits)
     if (toWindow) ui::AddTransfer(s, uin, direction);
   };
   edges.removeTransfer = [state, toWindow](platform::Socket s) {
-    if (toWindow) ui::RemoveTransfer(s);
+    std::optional<ui::TaskInfo> entry;
+    if (toWindow) entry = ui::RemoveTransfer(s);
     state->Record({"remove", s, 0, ui::Send});
+    return entry;
+  };
+  edges.tellUser = [state](const p2p::TransferReport& report) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->told.push_back(report);
   };
   auto file = [state](const char* what) {
     return [state, what](platform::Socket s, uint32_t uin) {
@@ -90,6 +96,11 @@ void ConnectionProbe::ExpectCallBack(uint32_t uin) {
 std::vector<std::string> ConnectionProbe::LogLines() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->log;
+}
+
+std::vector<p2p::TransferReport> ConnectionProbe::Told() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->told;
 }
 
 void ConnectionProbe::SetFileProcedure(FileProcedure procedure) {

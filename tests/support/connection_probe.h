@@ -39,6 +39,8 @@ class ConnectionProbe {
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
   void ExpectCallBack(uint32_t uin);
   std::vector<std::string> LogLines() const;
+  // The transfers the user was told of.
+  std::vector<p2p::TransferReport> Told() const;
   p2p::ConnectionSet& Connections() const { return *connections_; }
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
@@ -58,6 +60,7 @@ class ConnectionProbe {
     uint32_t ownUin = 0;
     std::multiset<uint32_t> callBacks;
     std::vector<std::string> log;
+    std::vector<p2p::TransferReport> told;
     FileProcedure procedure;
     std::vector<TransferEvent> events;
     int ended = 0;
