@@ -50,6 +50,18 @@ bool ConnectionSet::Stopped() const {
   return stopped_;
 }
 
+bool ConnectionSet::BeginReport() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (stopped_) return false;
+  ++reports_;
+  return true;
+}
+
+void ConnectionSet::EndReport() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (reports_ > 0) --reports_;
+}
+
 size_t ConnectionSet::Count() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return count_;

@@ -35,6 +35,15 @@ class ConnectionSet {
   // Takes connections again after Stop.
   void Reopen();
   bool Stopped() const;
+  // A connection reports its end to the host only between these two, and
+  // only while the set is not stopped (BeginReport is false then).
+  bool BeginReport();
+  void EndReport();
+  // Waits, without limit, until no report is under way: after Stop, none
+  // begins, and each is one short call of the host.
+  template <typename Serve>
+  void WaitReportsDone(Serve serve);
+
   // Waits at most `milliseconds` until no place is taken; true when none is.
   // `serve` runs between short waits (the window's thread serves the
   // messages that connection threads send it meanwhile).
@@ -49,6 +58,7 @@ class ConnectionSet {
   mutable std::mutex mutex_;
   std::condition_variable left_;
   size_t count_ = 0;
+  size_t reports_ = 0;
   bool stopped_ = false;
   std::multiset<platform::Socket> sockets_;
 };
@@ -60,6 +70,17 @@ bool ConnectionSet::WaitEmpty(uint32_t milliseconds, Serve serve) {
     if (WaitEmptyFor(0)) return true;
     if (waited >= milliseconds) return false;
     serve(kStep);
+  }
+}
+
+template <typename Serve>
+void ConnectionSet::WaitReportsDone(Serve serve) {
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (reports_ == 0) return;
+    }
+    serve(1);
   }
 }
 

@@ -97,12 +97,13 @@ Socket ConnectPeer(uint32_t address, uint16_t port) {
 
 namespace {
 
-// Logs every ended transfer; tells the user of the ones worth a box. After
-// the plug-in was unloaded nothing is said.
+// Logs every ended transfer; tells the user of the ones worth a box. Once
+// the plug-in is being unloaded nothing is said: the host is not reached.
 void Tell(const ConnectionEdges& edges, const TransferReport& report) {
-  if (edges.connections->Stopped()) return;
+  if (!edges.connections->BeginReport()) return;
   Log(edges, TransferLogLine(report));
   if (WorthTelling(report.outcome) && edges.tellUser) edges.tellUser(report);
+  edges.connections->EndReport();
 }
 
 // Sets the socket up, runs the handshake and the transfer; the socket stays
