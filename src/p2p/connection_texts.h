@@ -21,7 +21,7 @@ inline constexpr char kNoticeReceiveFailed[] = "Nie uda\xB3o si\xEA odebra\xE6 p
 // "Plik %s nie został przyjęty przez %s."
 inline constexpr char kNoticeRefused[] = "Plik %s nie zosta\xB3 przyj\xEAty przez %s.";
 // "Błąd"
-inline constexpr char kErrorCaptionP2p[] =
+inline constexpr char kNoticeErrorCaption[] =
     "B\xB3\xB9"
     "d";
 // "Przesyłanie pliku"

@@ -77,7 +77,7 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
       return {Format(report.direction == ui::Send ? text::kNoticeSendFailed
                                                   : text::kNoticeReceiveFailed,
                      name, who),
-              text::kErrorCaptionP2p};
+              text::kNoticeErrorCaption};
     default:
       return {};
   }
