@@ -2,9 +2,9 @@
 #include <string>
 
 #include "p2p/connection.h"
-#include "p2p/handshake.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
+#include "p2p/handshake.h"
 #include "p2p/peer_waits.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"
@@ -44,8 +44,12 @@ std::optional<Outcome> CallerHandshake(Socket socket, const ConnectionRequest& r
   return Outcome{request.peerUin, *direction};
 }
 
+// A log line; none once the plug-in is being unloaded (the host is not
+// reached then).
 void Log(const ConnectionEdges& edges, const std::string& line) {
-  if (edges.log) edges.log(line);
+  if (!edges.log || !edges.connections->BeginReport()) return;
+  edges.log(line);
+  edges.connections->EndReport();
 }
 
 std::optional<Outcome> CalledHandshake(Socket socket, const ConnectionEdges& edges) {
@@ -82,27 +86,13 @@ bool Spawn(ConnectionRequest request) {
   return false;
 }
 
-}  // namespace
-
-Socket ConnectPeer(uint32_t address, uint16_t port) {
-  if (address == 0) return platform::kInvalidSocket;
-  Socket socket = platform::CreateTcpSocket();
-  if (socket == platform::kInvalidSocket) return socket;
-  if (!platform::ConnectSocket(socket, address, port)) {
-    platform::CloseSocket(socket);
-    return platform::kInvalidSocket;
-  }
-  return socket;
-}
-
-namespace {
-
 // Logs every ended transfer; tells the user of the ones worth a box. Once
-// the plug-in is being unloaded nothing is said: the host is not reached.
+// the plug-in is being unloaded nothing is said.
 void Tell(const ConnectionEdges& edges, const TransferReport& report) {
-  if (!edges.connections->BeginReport()) return;
   Log(edges, TransferLogLine(report));
-  if (WorthTelling(report.outcome) && edges.tellUser) edges.tellUser(report);
+  if (!WorthTelling(report.outcome) || !edges.tellUser) return;
+  if (!edges.connections->BeginReport()) return;
+  edges.tellUser(report);
   edges.connections->EndReport();
 }
 
@@ -163,6 +153,17 @@ bool Admit(ConnectionRequest& request) {
 }
 
 }  // namespace
+
+Socket ConnectPeer(uint32_t address, uint16_t port) {
+  if (address == 0) return platform::kInvalidSocket;
+  Socket socket = platform::CreateTcpSocket();
+  if (socket == platform::kInvalidSocket) return socket;
+  if (!platform::ConnectSocket(socket, address, port)) {
+    platform::CloseSocket(socket);
+    return platform::kInvalidSocket;
+  }
+  return socket;
+}
 
 void RunConnection(ConnectionRequest request) {
   const ConnectionEdges& edges = *request.edges;
