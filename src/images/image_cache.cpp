@@ -48,7 +48,9 @@ std::string ImageCachePath(uint32_t uin, uint32_t size, uint32_t checksum) {
 
 bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) {
   const std::string path = ImageCachePath(uin, size, checksum);
-  return !path.empty() && FileLength(path) == static_cast<int64_t>(size);
+  // A file left by an older version may be a part, or parts of another image.
+  return !path.empty() && FileLength(path) == static_cast<int64_t>(size) &&
+         ImageChecksum(path.c_str()) == checksum;
 }
 
 PartOutcome StoreImagePart(uint32_t uin, uint32_t size, uint32_t checksum, bool first,

@@ -22,7 +22,8 @@ inline constexpr uint32_t kMaxImageSize = 8u << 20;
 
 // The cache path of an image; empty when the cache has no usable directory.
 std::string ImageCachePath(uint32_t uin, uint32_t size, uint32_t checksum);
-// True when the whole image is cached: its file exists with the announced size.
+// True when the whole image is cached: its file has the announced size and
+// checksum.
 bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum);
 
 enum class PartOutcome {

@@ -125,11 +125,14 @@ TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
   }
 }
 
-TEST_F(ImageCacheTest, AFileOfAnotherSizeIsNotCachedAndIsReplaced) {
-  // A part left by an older version under the cache name.
+TEST_F(ImageCacheTest, AFileThatDoesNotMatchIsNotCachedAndIsReplaced) {
+  // Parts left by an older version under the cache name: too few bytes, or
+  // as many as announced but not the image's.
   const std::vector<uint8_t> image = Pattern(60, 9);
   const std::string path = ImageCachePath(42, 60, Checksum(image));
   testing::WriteFile(path, std::string(10, 'x'));
+  EXPECT_FALSE(IsImageCached(42, 60, Checksum(image)));
+  testing::WriteFile(path, std::string(60, 'x'));
   EXPECT_FALSE(IsImageCached(42, 60, Checksum(image)));
   EXPECT_EQ(StoreImagePart(42, 60, Checksum(image), true, image), PartOutcome::Complete);
   EXPECT_EQ(FileBytes(path), image);
