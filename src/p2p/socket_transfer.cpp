@@ -31,7 +31,9 @@ bool SocketTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
   if (!platform::ChooseOpenFile(dialog)) return false;
   // The row names the offered file while the peer decides, and a refusal
   // can name it.
-  ui::SetTransferFile(socket_, dialog.path, 0, 0);
+  std::string path(dialog.path, dialog.pathSize);
+  if (const size_t end = path.find('\0'); end != std::string::npos) path.resize(end);
+  ui::SetTransferFile(socket_, path.c_str(), 0, 0);
   return true;
 }
 
