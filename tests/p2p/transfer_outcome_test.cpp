@@ -11,6 +11,7 @@
 #include "p2p/handshake.h"
 #include "p2p/transfer_outcome.h"
 #include "p2p/transfer_records.h"
+#include "plugin/host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "support/scripted_dialogs.h"
@@ -102,6 +103,7 @@ class OutcomeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     StartSockets();
+    SetHostLink(nullptr);  // contacts are named by number: no host left by other tests
     ui::CreateProgressWin();
   }
   void TearDown() override {
@@ -179,6 +181,7 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
 
 TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   StartSockets();
+  SetHostLink(nullptr);
   ui::CreateProgressWin();
   ScriptedDialogsScope dialogs;
   ScratchDir scratch;
