@@ -16,6 +16,9 @@ struct CommandEdges {
   std::function<PeerAddress(uint32_t uin)> lookupPeer;
   // Starts an outgoing connection; the result is not looked at.
   std::function<bool(uint32_t uin, uint32_t directionCode)> startOutgoing;
+  // Notes that this user asked `uin` for a call-back, which it may answer
+  // with a code-3 connection for a while.
+  std::function<void(uint32_t uin)> expectCallBack;
   // A whole GG packet through the host, which takes it before returning.
   std::function<void(const uint8_t* packet, size_t length)> sendPacket;
   std::function<void(const char* text, const char* caption)> showError;
@@ -23,7 +26,7 @@ struct CommandEdges {
   std::function<void(uint32_t uin, const char* path)> sendImage;
 };
 
-// LookupPeerAddress, p2p::StartOutgoing, SendRawPacket, platform::ShowError,
+// LookupPeerAddress, p2p::StartOutgoing, p2p::AwaitedCallBacks, SendRawPacket, platform::ShowError,
 // platform::ChooseOpenFile and images::SendImage.
 const CommandEdges& ProductionCommandEdges();
 

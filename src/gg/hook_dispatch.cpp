@@ -1,5 +1,6 @@
 #include "gg/hook_dispatch.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "gg/gg_packet.h"
@@ -42,8 +43,20 @@ int32_t HandleLogin(std::span<const uint8_t> packet, const HookEdges& edges) {
   return RewriteLogin(packet, edges);
 }
 
+// The message's images, each once, in order of appearance, at most
+// kMaxImagesPerMessage of them.
+std::vector<ImageMark> DistinctImages(const std::vector<ImageMark>& marks) {
+  std::vector<ImageMark> distinct;
+  for (const ImageMark& mark : marks) {
+    if (distinct.size() == kMaxImagesPerMessage) break;
+    if (std::find(distinct.begin(), distinct.end(), mark) == distinct.end())
+      distinct.push_back(mark);
+  }
+  return distinct;
+}
+
 int32_t HandleChatImages(const ReceivedMessage& message, const HookEdges& edges) {
-  for (const ImageMark& mark : RichTextImageMarks(message.attributes)) {
+  for (const ImageMark& mark : DistinctImages(RichTextImageMarks(message.attributes))) {
     if (edges.isImageCached(message.sender, mark.size, mark.checksum)) {
       edges.showReceivedImage(message.sender, mark.size, mark.checksum);
     } else {

@@ -1,6 +1,7 @@
 // The protocol hook's decisions, over the packet's bytes and its edges.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -12,6 +13,10 @@ namespace kvel::gg {
 inline constexpr uint32_t kEventReceived = 4;  // a packet from the GG server
 inline constexpr uint32_t kEventSending = 7;   // a packet about to be sent
 inline constexpr uint32_t kEventForget = 9;    // all peers are forgotten
+
+// One chat message asks for at most this many distinct images; further marks
+// are ignored, and a mark repeated in the message counts once.
+inline constexpr size_t kMaxImagesPerMessage = 16;
 
 inline constexpr int32_t kTakenOver = -1;  // the host neither sends nor delivers it
 inline constexpr int32_t kPassOn = 0;

@@ -64,6 +64,8 @@ int32_t SendFileCommandWith(const host::MenuContext* context, const CommandEdges
       edges.showError(text::kErrorNotListed, text::kErrorCaption);
       break;
     case kCallBackOnly: {
+      // Noted before the request leaves: the contact may call back at once.
+      edges.expectCallBack(uin);
       const auto packet = PackDcRequest(uin);
       edges.sendPacket(packet.data(), packet.size());
       break;

@@ -5,8 +5,13 @@
 namespace kvel::gg {
 
 PeerAddress LookupPeerAddress(uint32_t uin) {
-  UserDB& users = ProcessUserDB();
-  return {users.GetUserIp(uin), users.GetUserPort(uin)};
+  return LookupPeerAddressIn(ProcessUserDB(), uin);
+}
+
+PeerAddress LookupPeerAddressIn(UserDB& users, uint32_t uin) {
+  std::optional<UserDB::user> entry = users.Find(uin);
+  if (!entry) return {};
+  return {entry->ip, entry->port};
 }
 
 }  // namespace kvel::gg

@@ -10,7 +10,12 @@ struct PeerAddress {
   uint16_t port = 0;  // 0, 1 and 2 are states, any other value a real port
 };
 
-// The table's address and port for `uin`; {0, 0} for a number it lacks.
-PeerAddress LookupPeerAddress(uint32_t uin);
+class UserDB;
+
+// The table's address and port for `uin`, both from one look-up (never the
+// address of one status packet with the port of another); {0, 0} for a
+// number it lacks.
+PeerAddress LookupPeerAddress(uint32_t uin);  // the process-wide table
+PeerAddress LookupPeerAddressIn(UserDB& users, uint32_t uin);
 
 }  // namespace kvel::gg

@@ -34,7 +34,8 @@ class UserDB {
   void RemoveUser(uint32_t uin);
   // RemoveUser for every entry, smallest number (signed) first.
   void ClearUsers();
-  // 0 for a number without an entry.
+  // 0 for a number without an entry. A connection needs both from one
+  // look-up: LookupPeerAddress (gg/peer_address.h), not these two.
   uint32_t GetUserIp(uint32_t uin);
   uint16_t GetUserPort(uint32_t uin);
   std::optional<user> Find(uint32_t uin);

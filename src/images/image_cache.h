@@ -1,5 +1,8 @@
 // Received images as files "<DataPath>imgcache_<uin>_<size>_<checksum>",
-// numbers in signed decimal. The file system is the index.
+// numbers in signed decimal. The file system is the index. An image is
+// assembled under the same name with ".part" behind it and gets its cache
+// name only once it is whole and matches its announced size and checksum, so
+// the chat window never points at a part of an image.
 //
 // The cache works only while the plug-in has a data directory whose name
 // leaves room for the longest file name within the platform's 259-character
@@ -14,16 +17,25 @@ namespace kvel::images {
 
 // The longest cache path, as ANSI file functions take paths.
 inline constexpr size_t kMaxCachePath = 259;
+// The largest image this side asks for and assembles.
+inline constexpr uint32_t kMaxImageSize = 8u << 20;
 
 // The cache path of an image; empty when the cache has no usable directory.
 std::string ImageCachePath(uint32_t uin, uint32_t size, uint32_t checksum);
-// True when the cache file exists (complete or not).
+// True when the whole image is cached: its file has the announced size and
+// checksum.
 bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum);
-// Writes one part (the first creates or empties the file, later ones append);
-// true when the file is at least `size` bytes long, compared as signed 32-bit
-// numbers. Empty `data` writes and creates nothing; the file's length is still
-// tested. A file that cannot be written is never complete. Nothing stays open.
-bool StoreImagePart(uint32_t uin, uint32_t size, uint32_t checksum, bool first,
-                    std::span<const uint8_t> data);
+
+enum class PartOutcome {
+  Incomplete,  // stored; more is to come
+  Complete,    // the image is whole and cached
+  Discarded,   // refused; whatever was assembled is gone
+};
+// Stores one part of an image: the first part starts it anew, later ones are
+// appended. A part that would make the image longer than `size`, a later part
+// with nothing to append to, a size of 0 or above kMaxImageSize, and an image
+// whose checksum does not match once whole are discarded. Nothing stays open.
+PartOutcome StoreImagePart(uint32_t uin, uint32_t size, uint32_t checksum, bool first,
+                           std::span<const uint8_t> data);
 
 }  // namespace kvel::images

@@ -8,6 +8,7 @@
 #include "images/image_checksum.h"
 #include "images/image_packets.h"
 #include "images/pending_images.h"
+#include "images/requested_images.h"
 #include "platform/files.h"
 #include "plugin/host.h"
 
@@ -38,7 +39,10 @@ void SendImage(uint32_t uin, const char* path) {
 }
 
 void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) {
-  const auto request = EncodeImageRequest({uin, size, checksum});
+  const ImageId id{uin, size, checksum};
+  if (size == 0 || size > kMaxImageSize) return;
+  if (!RequestedImages().Add(id)) return;  // asked already, not yet answered
+  const auto request = EncodeImageRequest(id);
   SendRawPacket(request.data(), request.size());
 }
 
@@ -66,7 +70,22 @@ void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) {
 bool ReceiveImagePart(uint32_t uin, std::span<const uint8_t> reply) {
   std::optional<ImageReplyPart> part = DecodeImageReply(reply);
   if (!part) return false;
-  return StoreImagePart(uin, part->size, part->checksum, part->first, part->data);
+  const ImageId id{uin, part->size, part->checksum};
+  ImageRequests& requests = RequestedImages();
+  if (!requests.Contains(id)) return false;  // nobody asked for it
+  switch (StoreImagePart(uin, part->size, part->checksum, part->first, part->data)) {
+    case PartOutcome::Incomplete:
+      requests.Renew(id);
+      return false;
+    case PartOutcome::Complete:
+      requests.Take(id);
+      return true;
+    case PartOutcome::Discarded:
+      // Asked for anew when it is announced again.
+      requests.Take(id);
+      return false;
+  }
+  return false;
 }
 
 }  // namespace kvel::images

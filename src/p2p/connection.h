@@ -5,8 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "p2p/connection_limits.h"
+#include "p2p/connection_set.h"
 #include "p2p/peer_address.h"
+#include "p2p/transfer_outcome.h"
 #include "platform/sockets.h"
 #include "ui/transfer_table.h"
 
@@ -17,17 +22,31 @@ inline constexpr uint32_t kPushCode = 2;  // the caller sends a file
 inline constexpr uint32_t kPullCode = 3;  // the caller asks for a file
 
 // Everything a connection thread reaches outside itself. ProductionEdges()
-// binds the peer table, OwnUin, the transfer window and the two file
-// procedures; tests bind their own to watch the outcome.
+// binds the peer table, OwnUin, the awaited call-backs, the log, the
+// transfer window and the two file procedures; tests bind their own to watch
+// the outcome.
 struct ConnectionEdges {
   std::function<PeerAddress(uint32_t uin)> peerAddress;
   std::function<uint32_t()> ownUin;
+  // Takes the call-back this user asked `uin` for; false when none is awaited.
+  std::function<bool(uint32_t uin)> takeCallBack;
+  // A diagnostic line; may be empty.
+  std::function<void(const std::string& line)> log;
   std::function<void(platform::Socket, uint32_t uin, ui::TransferDirection)> addTransfer;
-  std::function<void(platform::Socket)> removeTransfer;
+  // The entry as it was when removed; nothing when it was not listed.
+  std::function<std::optional<ui::TaskInfo>(platform::Socket)> removeTransfer;
   std::function<bool(platform::Socket, uint32_t uin)> sendFile;
   std::function<bool(platform::Socket, uint32_t uin)> receiveFile;
+  // Tells the user of a transfer that was refused or failed, without keeping
+  // the connection's thread; may be empty.
+  std::function<void(const TransferReport& report)> tellUser;
   // Told as the thread ends, after its socket is closed; may be empty.
   std::function<void()> ended;
+  // How long the peer may keep this side waiting.
+  ConnectionLimits limits = kConnectionLimits;
+  // Where the connection takes its place (the cap) and is reached to be
+  // stopped; never null.
+  ConnectionSet* connections = nullptr;
 };
 std::shared_ptr<const ConnectionEdges> ProductionEdges();
 
@@ -37,6 +56,7 @@ struct ConnectionRequest {
   bool outgoing = false;                               // true: this side calls
   uint32_t peerUin = 0;                                // outgoing: whom to call
   uint32_t directionCode = 0;                          // outgoing: push or pull
+  bool admitted = false;                               // holds a place in edges->connections
   std::shared_ptr<const ConnectionEdges> edges;
 };
 
@@ -44,20 +64,23 @@ struct ConnectionRequest {
 // kInvalidSocket. Address 0 is nobody's: no connection is tried.
 platform::Socket ConnectPeer(uint32_t address, uint16_t port);
 
-// Runs one connection to its end on the calling thread: connect when
-// outgoing, set the socket up, handshake, list the transfer, send or receive
-// the file, remove the transfer, close the socket. The body of every
-// connection thread.
+// Runs one connection to its end on the calling thread: take a place in the
+// connection set (unless the request holds one), connect when outgoing, set
+// the socket up, handshake, list the transfer, send or receive the file,
+// remove the transfer, close the socket, give the place back. The body of
+// every connection thread.
 void RunConnection(ConnectionRequest request);
 // Starts a detached thread running `request`; false when none started (the
 // request is then left to the caller).
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
 
-// Calls `uin` at its address in the peer table; true when the thread started.
+// Calls `uin` at its address in the peer table; true when the thread started
+// (false also when the connection set is full or stopped).
 bool StartOutgoing(uint32_t uin, uint32_t directionCode);
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<const ConnectionEdges> edges);
-// Takes over a socket the listener accepted; closes it when no thread starts.
+// Takes over a socket the listener accepted; closes it when no thread starts
+// or the connection set is full or stopped (with a log line).
 void StartIncoming(platform::Socket socket);
 void StartIncoming(platform::Socket socket, std::shared_ptr<const ConnectionEdges> edges);
 

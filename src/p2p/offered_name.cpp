@@ -33,7 +33,8 @@ bool IsReservedDeviceName(const std::string& name) {
   std::string base = name.substr(0, name.find('.'));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   std::transform(base.begin(), base.end(), base.begin(), Upper);
-  constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+  constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                        "NUL", "CONIN$", "CONOUT$"};
   if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) return true;
   return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
          base[3] >= '0' && base[3] <= '9';
@@ -52,10 +53,14 @@ std::string SanitizeOfferedName(std::string_view offered) {
   for (char c : offered.substr(separator)) {
     if (!IsForbidden(c)) name += c;
   }
+  // Cutting and trimming can uncover a device name ("CON" + spaces + "x"),
+  // so the device check comes last. A prefixed name starts with '_' and is
+  // no device; cutting it again cannot make it one.
+  if (name.size() > kMaxOfferedNameLength) name.resize(kMaxOfferedNameLength);
   TrimTrailingDotsAndSpaces(name);
-  if (IsReservedDeviceName(name)) name.insert(name.begin(), '_');
-  if (name.size() > kMaxOfferedNameLength) {
-    name.resize(kMaxOfferedNameLength);
+  if (IsReservedDeviceName(name)) {
+    name.insert(name.begin(), '_');
+    if (name.size() > kMaxOfferedNameLength) name.resize(kMaxOfferedNameLength);
     TrimTrailingDotsAndSpaces(name);
   }
   if (name.empty()) name = text::kUnnamedFile;

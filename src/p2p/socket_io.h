@@ -6,7 +6,8 @@
 namespace kvel::p2p {
 
 // One receive with no flags: the count received (fewer than asked is
-// normal), 0 when the peer closed, negative on error. Never loops.
+// normal), 0 when the peer closed, negative on error or when the peer took
+// longer than its connection allows (PeerWaits). Never loops.
 int SocketRead(platform::Socket socket, void* buffer, int count);
 // One send with no flags: the count sent, or negative on error. Never loops.
 int SocketWrite(platform::Socket socket, const void* data, int count);

@@ -45,7 +45,13 @@ bool SocketTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {
 }
 
 bool SocketTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
-  return platform::ChooseOpenFile(dialog);
+  if (!platform::ChooseOpenFile(dialog)) return false;
+  // The row names the offered file while the peer decides, and a refusal
+  // can name it.
+  std::string path(dialog.path, dialog.pathSize);
+  if (const size_t end = path.find('\0'); end != std::string::npos) path.resize(end);
+  ui::SetTransferFile(socket_, path.c_str(), 0, 0);
+  return true;
 }
 
 std::optional<platform::FileInformation> SocketTransferSide::ReadFileInformation(const char* path) {

@@ -5,6 +5,10 @@
 
 #include "gg/menu_commands.h"
 #include "gg/protocol_hook.h"
+#include "images/requested_images.h"
+#include "p2p/call_backs.h"
+#include "p2p/connection_limits.h"
+#include "p2p/connection_set.h"
 #include "p2p/listener.h"
 #include "platform/files.h"
 #include "plugin/crc32_table.h"
@@ -14,6 +18,7 @@
 #include "plugin/settings.h"
 #include "plugin/texts.h"
 #include "ui/progress_win.h"
+#include "ui/transfer_view.h"
 
 namespace kvel {
 namespace {
@@ -71,6 +76,7 @@ extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
 
 extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   SetHostLink(link);
+  p2p::ProcessConnections().Reopen();
   // Without a data directory the plug-in makes no directory, reads no
   // settings and keeps no image cache: nothing is written anywhere else.
   const char* directory = HostDataDirectory();
@@ -105,6 +111,16 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
 }
 
 extern "C" int32_t KVEL_CALL UnloadPlugin() {
+  // Every transfer is stopped as the stop button stops one. Their threads
+  // get a bounded time to end, while this thread carries out the window
+  // messages they send; one that outlives it (held by a question box) finds
+  // no window and says nothing to the host.
+  p2p::ConnectionSet& connections = p2p::ProcessConnections();
+  connections.Stop();
+  connections.WaitEmpty(p2p::kUnloadWaitMs, &ui::TransferView::ServeSentMessages);
+  connections.WaitReportsDone(&ui::TransferView::ServeSentMessages);
+  p2p::AwaitedCallBacks().Clear();
+  images::RequestedImages().Clear();
   ui::DestroyProgressWin();
   CallService(text::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(text::kMenuClass),
               reinterpret_cast<host::Param>(&gg::MenuStateCallback));

@@ -26,16 +26,17 @@ void ProgressWin::AddProgress(platform::Socket socket, int64_t bytes) {
   if (table_.AddProgress(socket, bytes)) view_.RedrawRow(socket);
 }
 
-void ProgressWin::RemoveTransfer(platform::Socket socket) {
+std::optional<TaskInfo> ProgressWin::RemoveTransfer(platform::Socket socket) {
   // The row goes before the entry, so the list never shows a row whose entry
   // is missing.
   view_.DeleteRow(socket);
-  table_.Remove(socket);
+  std::optional<TaskInfo> entry = table_.Remove(socket);
   if (table_.Size() == 0) view_.Hide();
+  return entry;
 }
 
 bool ProgressWin::StopTransfer(platform::Socket socket) {
-  return table_.WithListedSocket(socket, [](platform::Socket s) { platform::ShutdownBoth(s); });
+  return table_.Stop(socket, [](platform::Socket s) { platform::ShutdownBoth(s); });
 }
 
 namespace {
@@ -108,8 +109,14 @@ void AddProgress(platform::Socket socket, int64_t bytes) {
   if (WindowUse window; window) window->AddProgress(socket, bytes);
 }
 
-void RemoveTransfer(platform::Socket socket) {
-  if (WindowUse window; window) window->RemoveTransfer(socket);
+std::optional<TaskInfo> RemoveTransfer(platform::Socket socket) {
+  if (WindowUse window; window) return window->RemoveTransfer(socket);
+  return std::nullopt;
+}
+
+bool StopTransfer(platform::Socket socket) {
+  if (WindowUse window; window) return window->StopTransfer(socket);
+  return false;
 }
 
 }  // namespace kvel::ui

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/sockets.h"
 #include "ui/transfer_table.h"
@@ -29,11 +30,13 @@ class ProgressWin {
                        int64_t doneBytes);
   void AddProgress(platform::Socket socket, int64_t bytes);
   // Takes the row away, then the entry; hides the window when none is left.
-  void RemoveTransfer(platform::Socket socket);
+  // Returns the entry as it was, nothing when the socket was not listed.
+  std::optional<TaskInfo> RemoveTransfer(platform::Socket socket);
 
   // The stop button: shuts the socket down in both directions while it is
-  // still listed, so that its connection thread's next read or write fails.
-  // The connection thread alone closes it. False when it was not listed.
+  // still listed, so that its connection thread's next read or write fails,
+  // and marks it as stopped by the user. The connection thread alone closes
+  // it. False when it was not listed.
   bool StopTransfer(platform::Socket socket);
 
   TransferTable& Table() { return table_; }
@@ -59,6 +62,9 @@ void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direct
 void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
                      int64_t doneBytes);
 void AddProgress(platform::Socket socket, int64_t bytes);
-void RemoveTransfer(platform::Socket socket);
+// The entry as it was; nothing when no window exists or it was not listed.
+std::optional<TaskInfo> RemoveTransfer(platform::Socket socket);
+// The stop button's action on the transfer of `socket`; false when not listed.
+bool StopTransfer(platform::Socket socket);
 
 }  // namespace kvel::ui

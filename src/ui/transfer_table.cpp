@@ -14,6 +14,10 @@ int32_t Key(platform::Socket socket) {
 }
 }  // namespace
 
+bool TaskInfo::HasFile() const {
+  return std::strcmp(fileName, text::kNoFile) != 0;
+}
+
 int32_t PercentDone(int64_t done, int64_t total) {
   if (total <= 0 || done <= 0) return 0;
   if (done >= total) return 100;
@@ -106,9 +110,13 @@ bool TransferTable::AddProgress(platform::Socket socket, int64_t bytes) {
   return changed;
 }
 
-bool TransferTable::Remove(platform::Socket socket) {
+std::optional<TaskInfo> TransferTable::Remove(platform::Socket socket) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return entries_.erase(Key(socket)) != 0;
+  auto found = entries_.find(Key(socket));
+  if (found == entries_.end()) return std::nullopt;
+  TaskInfo entry = found->second;
+  entries_.erase(found);
+  return entry;
 }
 
 std::optional<TaskInfo> TransferTable::Find(platform::Socket socket) const {
@@ -128,6 +136,16 @@ bool TransferTable::WithListedSocket(platform::Socket socket,
   std::lock_guard<std::mutex> lock(mutex_);
   if (entries_.count(Key(socket)) == 0) return false;
   action(socket);
+  return true;
+}
+
+bool TransferTable::Stop(platform::Socket socket,
+                         const std::function<void(platform::Socket)>& stop) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = entries_.find(Key(socket));
+  if (found == entries_.end()) return false;
+  found->second.stopped = true;
+  stop(socket);
   return true;
 }
 

@@ -34,6 +34,10 @@ struct TaskInfo {
   float speed = 0;           // bytes per second over the last measuring window
   int64_t windowBytes = 0;   // bytes counted in the current measuring window
   uint32_t windowStart = 0;  // tick at which the current window began
+  bool stopped = false;      // the user stopped it (the stop button)
+
+  // True once a file has been reported (the name is no longer "-").
+  bool HasFile() const;
 };
 
 // Whole percent of `done` out of `total`, truncated; 0 for a total of 0 or
@@ -67,8 +71,8 @@ class TransferTable {
   // Counts `bytes` more (a negative count moved nothing). True when the row
   // must be redrawn: the speed was measured anew or the percent changed.
   bool AddProgress(platform::Socket socket, int64_t bytes);
-  // Erases the entry; true when it existed.
-  bool Remove(platform::Socket socket);
+  // Erases the entry; the entry as it was, nothing when there was none.
+  std::optional<TaskInfo> Remove(platform::Socket socket);
 
   std::optional<TaskInfo> Find(platform::Socket socket) const;
   size_t Size() const;
@@ -77,6 +81,9 @@ class TransferTable {
   // thread has not closed it (and no other connection reuses its number).
   bool WithListedSocket(platform::Socket socket,
                         const std::function<void(platform::Socket)>& action);
+  // As WithListedSocket, and the entry is marked as stopped by the user
+  // before `stop` runs, so that its end is not taken for a failure.
+  bool Stop(platform::Socket socket, const std::function<void(platform::Socket)>& stop);
 
  private:
   Clock clock_;

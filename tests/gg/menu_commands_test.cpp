@@ -134,6 +134,7 @@ class CommandTest : public ::testing::Test {
       outgoing_.emplace_back(uin, code);
       return true;
     };
+    edges_.expectCallBack = [this](uint32_t uin) { callBacks_.push_back(uin); };
     edges_.sendPacket = &SendRawPacket;
     edges_.showError = [this](const char* text, const char* caption) {
       errors_.emplace_back(text, caption);
@@ -157,6 +158,7 @@ class CommandTest : public ::testing::Test {
   std::optional<std::string> choice_;
   std::vector<uint32_t> lookups_;
   std::vector<std::pair<uint32_t, uint32_t>> outgoing_;
+  std::vector<uint32_t> callBacks_;
   std::vector<std::pair<std::string, std::string>> errors_;
   std::vector<platform::FileDialog> dialogs_;
   Strings proposed_;
@@ -174,7 +176,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
   const struct {
     PeerAddress peer;
     size_t outgoing;
-    size_t packets;
+    size_t packets;  // call-back requests: each one is awaited
     Strings errors;
   } cases[] = {
       {{address, 1550}, 1, 0, {}},
@@ -191,6 +193,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
     SCOPED_TRACE(::testing::Message() << c.peer.ip << ":" << c.peer.port);
     peer_ = c.peer;
     outgoing_.clear();
+    callBacks_.clear();
     errors_.clear();
     lookups_.clear();
     host_.ClearSentPackets();
@@ -202,6 +205,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
       EXPECT_EQ(outgoing_[0], std::make_pair(12345u, p2p::kPushCode));
     }
     EXPECT_EQ(host_.SentPackets().size(), c.packets);
+    EXPECT_EQ(callBacks_, std::vector<uint32_t>(c.packets, 12345u));
     Strings texts;
     for (const auto& [text, caption] : errors_) {
       texts.push_back(text);

@@ -154,6 +154,38 @@ TEST(HookMessages, ImageMarksAreShownOrRequested) {
       {{55, 100, 7}});
 }
 
+TEST(HookMessages, EachImageOfAMessageIsAskedForOnceAndTheirNumberIsCapped) {
+  auto manyMarks = [](size_t count, auto checksumOf) {
+    Bytes entries;
+    for (size_t i = 0; i < count; ++i) PutBytes(entries, FormatEntry(0, 0x80, 10, checksumOf(i)));
+    return RichText(entries);
+  };
+  auto requests = [](std::initializer_list<uint32_t> checksums) {
+    Calls calls;
+    for (uint32_t checksum : checksums) {
+      calls.push_back("IsImageCached(55,10," + std::to_string(checksum) + ")");
+      calls.push_back("RequestImage(55,10," + std::to_string(checksum) + ")");
+    }
+    return calls;
+  };
+  Calls cappedCalls;
+  for (uint32_t i = 0; i < kMaxImagesPerMessage; ++i) {
+    const Calls one = requests({i});
+    cappedCalls.insert(cappedCalls.end(), one.begin(), one.end());
+  }
+  RunMessageCases({
+      {"2500 marks of one image", Message(55, 8, "", manyMarks(2500, [](size_t) { return 7u; })),
+       kTakenOver, requests({7})},
+      {"2500 distinct images",
+       Message(55, 8, "", manyMarks(2500, [](size_t i) { return static_cast<uint32_t>(i); })),
+       kTakenOver, cappedCalls},
+      {"two images alternating",
+       Message(55, 8, "",
+               manyMarks(2000, [](size_t i) { return 1u + static_cast<uint32_t>(i % 2); })),
+       kTakenOver, requests({1, 2})},
+  });
+}
+
 TEST(HookMessages, ImageRepliesAndRequests) {
   const Bytes first = ImageOptionBytes(5, 6, 0xF0000000, {'a', '.', 'p', 'n', 'g', 0, 1, 2, 3});
   RunMessageCases(

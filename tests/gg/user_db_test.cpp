@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "contact_list_icons.h"
+#include "gg/peer_address.h"
 #include "gg/peer_state.h"
 #include "gg/user_db.h"
 #include "plugin/host.h"
@@ -213,6 +214,31 @@ TEST_F(UserDBTest, ReadersOnOtherThreadsSeeWholeEntries) {
   done.store(true);
   reader.join();
   EXPECT_EQ(torn.load(), 0);
+}
+
+TEST_F(UserDBTest, PeerLookUpNeverPairsOneAddressWithAnotherPort) {
+  // The address and port a connection uses come from one status packet.
+  Mask(0);
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (uint32_t i = 0; !done.load(); ++i) {
+      if (i % 2 == 0)
+        db_->SetUser(1001, 0x0100000A, 1550);
+      else
+        db_->SetUser(1001, 0x0200000A, 1560);
+    }
+  });
+  int torn = 0;
+  for (int i = 0; i < 200000; ++i) {
+    const PeerAddress peer = LookupPeerAddressIn(*db_, 1001);
+    const bool first = peer.ip == 0x0100000A && peer.port == 1550;
+    const bool second = peer.ip == 0x0200000A && peer.port == 1560;
+    const bool none = peer.ip == 0 && peer.port == 0;
+    if (!first && !second && !none) ++torn;
+  }
+  done.store(true);
+  writer.join();
+  EXPECT_EQ(torn, 0);
 }
 
 }  // namespace

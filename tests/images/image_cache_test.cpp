@@ -1,11 +1,16 @@
 #include "images/image_cache.h"
 
 #include "image_fixture.h"
+#include "images/image_crc.h"
 
 namespace kvel::images {
 namespace {
 
 using ImageCacheTest = ImageTest;
+
+uint32_t Checksum(std::span<const uint8_t> bytes) {
+  return UpdateCrcRegister(kCrcStart, bytes, Crc32Table());
+}
 
 TEST_F(ImageCacheTest, NamesFilesBySignedDecimals) {
   struct Case {
@@ -22,10 +27,11 @@ TEST_F(ImageCacheTest, NamesFilesBySignedDecimals) {
 }
 
 TEST_F(ImageCacheTest, UsesADirectoryOnlyWhenEveryNameFitsThePathLimit) {
-  // The longest name, three numbers of 11 characters, fills 44 characters.
-  const std::string fits = std::string(kMaxCachePath - 44 - 1, 'd') + platform::kPathSeparator;
+  // The longest name, three numbers of 11 characters and ".part" while the
+  // image is assembled, fills 49 characters.
+  const std::string fits = std::string(kMaxCachePath - 49 - 1, 'd') + platform::kPathSeparator;
   SetDataPath(fits);
-  EXPECT_EQ(ImageCachePath(0x80000000u, 0x80000000u, 0x80000000u).size(), kMaxCachePath);
+  EXPECT_EQ(ImageCachePath(0x80000000u, 0x80000000u, 0x80000000u).size(), kMaxCachePath - 5);
   SetDataPath(fits.substr(1) + "dd");
   EXPECT_EQ(ImageCachePath(1, 2, 3), "");
 }
@@ -33,55 +39,109 @@ TEST_F(ImageCacheTest, UsesADirectoryOnlyWhenEveryNameFitsThePathLimit) {
 TEST_F(ImageCacheTest, WithoutADataDirectoryStoresAndFindsNothing) {
   SetDataPath("");
   EXPECT_EQ(ImageCachePath(1, 2, 3), "");
-  EXPECT_FALSE(StoreImagePart(1, 2, 3, true, Pattern(2)));
+  EXPECT_EQ(StoreImagePart(1, 2, 3, true, Pattern(2)), PartOutcome::Discarded);
   EXPECT_FALSE(IsImageCached(1, 2, 3));
   // Nothing is written relative to the current directory.
   EXPECT_FALSE(testing::FileExists("imgcache_1_2_3"));
+  EXPECT_FALSE(testing::FileExists("imgcache_1_2_3.part"));
 }
 
-TEST_F(ImageCacheTest, AssemblesPartsAndCompletesAtTheAnnouncedSize) {
-  const std::vector<uint8_t> a = Pattern(1024, 1), b = Pattern(500, 2), c = Pattern(10, 3);
-  EXPECT_FALSE(IsImageCached(42, 1524, 0x80000000u));
-  EXPECT_FALSE(StoreImagePart(42, 1524, 0x80000000u, true, a));
-  EXPECT_TRUE(IsImageCached(42, 1524, 0x80000000u));  // incomplete counts as cached
-  EXPECT_TRUE(StoreImagePart(42, 1524, 0x80000000u, false, b));
-  // A part after completion is appended all the same.
-  EXPECT_TRUE(StoreImagePart(42, 1524, 0x80000000u, false, c));
-  std::vector<uint8_t> expected = a;
-  expected.insert(expected.end(), b.begin(), b.end());
-  expected.insert(expected.end(), c.begin(), c.end());
-  EXPECT_EQ(FileBytes(ImageCachePath(42, 1524, 0x80000000u)), expected);
-  EXPECT_FALSE(IsImageCached(42, 1524, 0x80000001u));
+// Parts of one image as a peer might send them, and what the cache makes of
+// them. Each case starts with an empty cache.
+TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
+  const std::vector<uint8_t> image = Pattern(1524);
+  const uint32_t good = Checksum(image);
+  const std::span<const uint8_t> all(image);
+  struct Part {
+    bool first;
+    std::vector<uint8_t> data;
+    PartOutcome outcome;
+  };
+  const std::vector<uint8_t> a(all.begin(), all.begin() + 1024), b(all.begin() + 1024, all.end());
+  struct Case {
+    const char* name;
+    uint32_t size;
+    uint32_t checksum;
+    std::vector<Part> parts;
+    bool cached;
+  } cases[] = {
+      {"two parts",
+       1524,
+       good,
+       {{true, a, PartOutcome::Incomplete}, {false, b, PartOutcome::Complete}},
+       true},
+      {"one part too many",
+       1524,
+       good,
+       {{true, a, PartOutcome::Incomplete},
+        {false, a, PartOutcome::Discarded},
+        {false, b, PartOutcome::Discarded}},
+       false},
+      {"wrong checksum",
+       1524,
+       good ^ 1,
+       {{true, a, PartOutcome::Incomplete}, {false, b, PartOutcome::Discarded}},
+       false},
+      {"later part without a first", 1524, good, {{false, b, PartOutcome::Discarded}}, false},
+      {"first part restarts",
+       1524,
+       good,
+       {{true, b, PartOutcome::Incomplete},
+        {true, a, PartOutcome::Incomplete},
+        {false, b, PartOutcome::Complete}},
+       true},
+      {"empty first part",
+       1524,
+       good,
+       {{true, {}, PartOutcome::Incomplete}, {false, image, PartOutcome::Complete}},
+       true},
+      // Sizes read as negative numbers used to complete after any part.
+      {"size 0x80000000", 0x80000000u, good, {{true, a, PartOutcome::Discarded}}, false},
+      {"size 0xFFFFFFFF", 0xFFFFFFFFu, good, {{true, a, PartOutcome::Discarded}}, false},
+      {"size above the limit", kMaxImageSize + 1, good, {{true, a, PartOutcome::Discarded}}, false},
+      {"size 0", 0, kCrcStart, {{true, {}, PartOutcome::Discarded}}, false},
+  };
+  uint32_t uin = 100;
+  for (const Case& c : cases) {
+    ++uin;
+    for (size_t i = 0; i < c.parts.size(); ++i) {
+      const Part& part = c.parts[i];
+      EXPECT_EQ(StoreImagePart(uin, c.size, c.checksum, part.first, part.data), part.outcome)
+          << c.name << " part " << i;
+      // Until it is whole, nothing lies under the name the chat window shows.
+      if (part.outcome != PartOutcome::Complete) {
+        EXPECT_FALSE(IsImageCached(uin, c.size, c.checksum)) << c.name << " part " << i;
+        EXPECT_FALSE(testing::FileExists(ImageCachePath(uin, c.size, c.checksum))) << c.name;
+      }
+      if (part.outcome == PartOutcome::Discarded) {
+        EXPECT_FALSE(testing::FileExists(ImageCachePath(uin, c.size, c.checksum) + ".part"))
+            << c.name;
+      }
+    }
+    EXPECT_EQ(IsImageCached(uin, c.size, c.checksum), c.cached) << c.name;
+    if (c.cached) {
+      EXPECT_EQ(FileBytes(ImageCachePath(uin, c.size, c.checksum)), image) << c.name;
+    }
+  }
 }
 
-TEST_F(ImageCacheTest, FirstPartStartsAnExistingFileAnew) {
-  const std::vector<uint8_t> old = Pattern(300);
-  testing::WriteFile(ImageCachePath(42, 100, 5), std::string(old.begin(), old.end()));
-  EXPECT_FALSE(StoreImagePart(42, 100, 5, true, Pattern(60, 9)));
-  EXPECT_EQ(FileBytes(ImageCachePath(42, 100, 5)), Pattern(60, 9));
-  // A later part whose first part never came creates the file.
-  EXPECT_TRUE(StoreImagePart(42, 10, 6, false, Pattern(10)));
-  EXPECT_EQ(FileBytes(ImageCachePath(42, 10, 6)), Pattern(10));
+TEST_F(ImageCacheTest, AFileThatDoesNotMatchIsNotCachedAndIsReplaced) {
+  // Parts left by an older version under the cache name: too few bytes, or
+  // as many as announced but not the image's.
+  const std::vector<uint8_t> image = Pattern(60, 9);
+  const std::string path = ImageCachePath(42, 60, Checksum(image));
+  testing::WriteFile(path, std::string(10, 'x'));
+  EXPECT_FALSE(IsImageCached(42, 60, Checksum(image)));
+  testing::WriteFile(path, std::string(60, 'x'));
+  EXPECT_FALSE(IsImageCached(42, 60, Checksum(image)));
+  EXPECT_EQ(StoreImagePart(42, 60, Checksum(image), true, image), PartOutcome::Complete);
+  EXPECT_EQ(FileBytes(path), image);
+  EXPECT_TRUE(IsImageCached(42, 60, Checksum(image)));
 }
 
-TEST_F(ImageCacheTest, EmptyPartWritesNothingButStillTestsTheLength) {
-  EXPECT_FALSE(StoreImagePart(42, 0, 1, true, {}));
-  EXPECT_FALSE(IsImageCached(42, 0, 1));  // not created, not even for size 0
-  ASSERT_TRUE(StoreImagePart(42, 20, 2, true, Pattern(20)));
-  EXPECT_TRUE(StoreImagePart(42, 20, 2, true, {}));  // not emptied either
-  EXPECT_EQ(FileBytes(ImageCachePath(42, 20, 2)), Pattern(20));
-}
-
-TEST_F(ImageCacheTest, ComparesSizesSignedAndNeverCompletesAFailedWrite) {
-  // A huge size only means the image never completes; the file holds what came.
-  EXPECT_FALSE(StoreImagePart(42, 0x7FFFFFFFu, 3, true, Pattern(10)));
-  EXPECT_EQ(FileBytes(ImageCachePath(42, 0x7FFFFFFFu, 3)).size(), 10u);
-  // A size with the top bit set is negative: any stored part completes it.
-  EXPECT_TRUE(StoreImagePart(42, 0x80000000u, 3, true, Pattern(1)));
-  // A part that cannot be written is incomplete whatever the size.
+TEST_F(ImageCacheTest, APartThatCannotBeWrittenIsDiscarded) {
   SetDataPath(scratch_.File("missing") + platform::kPathSeparator);
-  EXPECT_FALSE(StoreImagePart(42, 0x80000000u, 3, true, Pattern(1)));
-  EXPECT_FALSE(StoreImagePart(42, 0x80000000u, 3, false, {}));
+  EXPECT_EQ(StoreImagePart(42, 100, 3, true, Pattern(1)), PartOutcome::Discarded);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "image_fixture.h"
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
+#include "images/image_crc.h"
 #include "images/image_packets.h"
 #include "platform/threads.h"
 
@@ -69,6 +70,10 @@ class ImageExchangeTest : public ImageTest {
   }
   static std::string Html(const std::string& path) {
     return "<div><img src=\"" + path + "\"></div>";
+  }
+
+  static uint32_t Checksum(std::span<const uint8_t> bytes) {
+    return UpdateCrcRegister(kCrcStart, bytes, Crc32Table());
   }
 
   static constexpr uint32_t kPeer = 1234567;
@@ -166,17 +171,62 @@ TEST_F(ImageExchangeTest, RequestNamesTheImageToItsSender) {
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{request.begin(), request.end()}}));
 }
 
-TEST_F(ImageExchangeTest, StoresRepliesNobodyAskedForAndShowsThemFromThePeer) {
-  const ImageId id{kPeer, 1524, 0xF0000000u};
+TEST_F(ImageExchangeTest, RequestsEachImageOnceWhileItIsAwaited) {
+  RequestImage(kPeer, 1524, 1);
+  RequestImage(kPeer, 1524, 1);
+  RequestImage(kPeer, 1524, 2);
+  RequestImage(kPeer, 0, 3);                  // nothing to fetch
+  RequestImage(kPeer, kMaxImageSize + 1, 4);  // more than this side assembles
+  ASSERT_EQ(Sent().size(), 2u);
+  EXPECT_EQ(Get32(Sent()[1], 26), 2u);
+}
+
+TEST_F(ImageExchangeTest, UnaskedRepliesAreRefusedAndNeverGrowAFile) {
+  const std::vector<uint8_t> image = Pattern(10);
+  const ImageId id{kPeer, 10, Checksum(image)};
+  const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", image);
+  const std::vector<uint8_t> later = EncodeImageReply(id, false, "", image);
+  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
+  for (int i = 0; i < 2000; ++i)
+    EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(later).subspan(21)));
+  EXPECT_FALSE(IsImageCached(kPeer, 10, id.checksum));
+  EXPECT_FALSE(testing::FileExists(ImageCachePath(kPeer, 10, id.checksum)));
+  EXPECT_FALSE(testing::FileExists(ImageCachePath(kPeer, 10, id.checksum) + ".part"));
+
+  // Asked for: the first reply makes it whole; what comes after is refused.
+  RequestImage(kPeer, 10, id.checksum);
+  EXPECT_TRUE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
+  for (int i = 0; i < 2000; ++i)
+    EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(later).subspan(21)));
+  EXPECT_EQ(FileBytes(ImageCachePath(kPeer, 10, id.checksum)), image);
+}
+
+TEST_F(ImageExchangeTest, AWrongImageIsDiscardedAndCanBeAskedForAgain) {
   const std::vector<uint8_t> image = Pattern(1524);
-  const std::span<const uint8_t> all(image);
-  const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", all.first(1024));
-  const std::vector<uint8_t> second = EncodeImageReply(id, false, "", all.subspan(1024));
+  const ImageId id{kPeer, 1524, Checksum(image)};
+  std::vector<uint8_t> spoiled = image;
+  spoiled[700] ^= 0xFF;
+  const std::span<const uint8_t> bad(spoiled), good(image);
+  RequestImage(kPeer, id.size, id.checksum);
+  const std::vector<uint8_t> badFirst = EncodeImageReply(id, true, "x.png", bad.first(1024));
+  const std::vector<uint8_t> badSecond = EncodeImageReply(id, false, "", bad.subspan(1024));
+  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(badFirst).subspan(21)));
+  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(badSecond).subspan(21)));
+  EXPECT_FALSE(IsImageCached(kPeer, id.size, id.checksum));
+  // No longer awaited: a right reply now is refused until asked again.
+  const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", good.first(1024));
+  const std::vector<uint8_t> second = EncodeImageReply(id, false, "", good.subspan(1024));
+  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
+  host_.ClearSentPackets();
+  RequestImage(kPeer, id.size, id.checksum);
+  EXPECT_EQ(Sent().size(), 1u);
   EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
   EXPECT_TRUE(ReceiveImagePart(kPeer, std::span(second).subspan(21)));
-  const std::string cached = dataPath_ + "imgcache_1234567_1524_-268435456";
-  EXPECT_EQ(FileBytes(cached), image);
+  EXPECT_EQ(FileBytes(ImageCachePath(kPeer, id.size, id.checksum)), image);
+}
 
+TEST_F(ImageExchangeTest, ShowsAReceivedImageFromThePeer) {
+  const std::string cached = dataPath_ + "imgcache_1234567_1524_-268435456";
   ShowReceivedImage(kPeer, 1524, 0xF0000000u);
   ShowReceivedImage(kPeer + 1, 1524, 0xF0000000u);  // not on the contact list
   std::vector<standin::ShownMessage> shown = chats_.Messages();
@@ -204,6 +254,7 @@ TEST_F(ImageExchangeTest, MalformedRepliesStoreNothing) {
       {0x06, 10, 0, 0, 0, 1, 0, 0},
       {0x04, 10, 0, 0, 0, 1, 0, 0, 0, 1, 2, 3},
   };
+  RequestImage(kPeer, 10, 1);
   for (const std::vector<uint8_t>& reply : replies) EXPECT_FALSE(ReceiveImagePart(kPeer, reply));
   EXPECT_FALSE(IsImageCached(kPeer, 10, 1));
   SetDataPath("");

@@ -11,6 +11,7 @@
 #include "chat_windows.h"
 #include "gg/own_uin.h"
 #include "images/pending_images.h"
+#include "images/requested_images.h"
 #include "platform/files.h"
 #include "plugin/crc32_table.h"
 #include "plugin/data_path.h"
@@ -29,9 +30,11 @@ class ImageTest : public ::testing::Test {
     SetDataPath(dataPath_);
     gg::SetOwnUin(kOwnUin);
     ClearPendingImages();
+    RequestedImages().Clear();
   }
   void TearDown() override {
     ClearPendingImages();
+    RequestedImages().Clear();
     gg::SetOwnUin(0);
     SetDataPath("c:\\");
     SetHostLink(nullptr);

@@ -115,6 +115,7 @@ TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) 
   };
   for (const Case& c : {Case{2, "receive", ui::Receive}, Case{3, "send", ui::Send}}) {
     ConnectionProbe& probe = NextCase();
+    probe.ExpectCallBack(4321);  // code 3 answers a call-back this side asked for
     StartCalled();
     ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
     EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
@@ -130,6 +131,59 @@ TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) 
     EXPECT_EQ(events[2].socket, events[0].socket);
     EXPECT_EQ(probe.Ended(), 1);
   }
+}
+
+size_t CallBackLines(const ConnectionProbe& probe) {
+  size_t count = 0;
+  for (const std::string& line : probe.LogLines()) count += line.rfind("call-back", 0) == 0;
+  return count;
+}
+
+TEST_F(HandshakeTest, CalledSideOffersAFileOnlyToAContactItAskedForACallBack) {
+  struct Case {
+    const char* name;
+    std::vector<uint32_t> asked;  // call-backs this side awaits
+    uint32_t caller;
+    bool served;
+  };
+  const Case cases[] = {
+      {"asked nobody", {}, 4321, false},
+      {"asked another contact", {1234}, 4321, false},
+      {"asked this contact", {4321}, 4321, true},
+  };
+  for (const Case& c : cases) {
+    ConnectionProbe& probe = NextCase();
+    for (uint32_t uin : c.asked) probe.ExpectCallBack(uin);
+    StartCalled();
+    ASSERT_TRUE(SendAll(peer_, Words({c.caller, 9999})));
+    EXPECT_EQ(ReadExactly(peer_, 4), kUdag) << c.name;
+    ASSERT_TRUE(SendWord(peer_, p2p::kPullCode));
+    EXPECT_TRUE(ReadUntilClosed(peer_).empty()) << c.name;
+    Join();
+    if (c.served) {
+      EXPECT_EQ(probe.EventNames(), (std::vector<std::string>{"add", "send", "remove"})) << c.name;
+      EXPECT_EQ(CallBackLines(probe), 0u) << c.name;
+    } else {
+      EXPECT_TRUE(probe.Events().empty()) << c.name;
+      EXPECT_EQ(probe.LogLines(), std::vector<std::string>{"call-back nobody asked for refused: " +
+                                                           std::to_string(c.caller)})
+          << c.name;
+    }
+  }
+}
+
+TEST_F(HandshakeTest, ACallBackIsServedOnce) {
+  probe_.ExpectCallBack(4321);
+  for (int round = 0; round < 2; ++round) {
+    StartCalled();
+    ASSERT_TRUE(SendAll(peer_, Words({4321, 9999, p2p::kPullCode})));
+    ReadUntilClosed(peer_);
+    Join();
+    platform::CloseSocket(peer_);
+    peer_ = platform::kInvalidSocket;
+  }
+  EXPECT_EQ(probe_.EventNames(), (std::vector<std::string>{"add", "send", "remove"}));
+  EXPECT_EQ(CallBackLines(probe_), 1u);
 }
 
 TEST_F(HandshakeTest, CalledSideReadsNumbersSplitOverTwoSegments) {
@@ -259,6 +313,7 @@ TEST(BothSides, AgreeOnWhoSendsForEitherCode) {
     LoopbackServer server;
     ConnectionProbe caller;
     ConnectionProbe called;
+    called.ExpectCallBack(1111);
     caller.SetOwnUin(1111);
     caller.SetPeer({LoopbackAddress(), server.Port()});
     ASSERT_TRUE(p2p::StartOutgoing(2222, c.code, caller.Edges()));

@@ -95,6 +95,7 @@ TEST_F(ListenerTest, LogsEachStepAndHandsAcceptedPeersOn) {
 
 TEST_F(ListenerTest, WorksTheSameWithoutTheLogService) {
   host_.OfferLogService(false);
+  probe_.ExpectCallBack(1);
   ASSERT_TRUE(listener_.Start(FreePort()));
   Socket peer = ConnectLoopback(listener_.Port());
   ASSERT_TRUE(Call(peer, 1, p2p::kPullCode));
@@ -142,6 +143,7 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
     }
     return false;
   });
+  probe_.ExpectCallBack(2002);
   ASSERT_TRUE(listener_.Start(FreePort()));
   Socket first = ConnectLoopback(listener_.Port());
   Socket second = ConnectLoopback(listener_.Port());

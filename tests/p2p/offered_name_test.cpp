@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "p2p/offered_name.h"
 
@@ -56,6 +60,49 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"dir\\", "plik"}, NameCase{"C:", "plik"}, NameCase{"<>|", "plik"},
         NameCase{std::string(300, 'a'), std::string(255, 'a')},
         NameCase{std::string(254, 'a') + ". b", std::string(254, 'a')}));
+
+// Names that turn into a device only once cut to 255 bytes and trimmed, and
+// the console devices.
+INSTANTIATE_TEST_SUITE_P(
+    DevicesUncoveredOrMissed, OfferedNameTest,
+    ::testing::Values(NameCase{"CON" + std::string(253, ' ') + "x", "_CON"},
+                      NameCase{"nul" + std::string(253, ' ') + "x", "_nul"},
+                      NameCase{"prn" + std::string(252, '.') + "xy", "_prn"},
+                      NameCase{"COM1" + std::string(260, ' ') + "x", "_COM1"},
+                      NameCase{"aux.txt" + std::string(248, ' ') + "x", "_aux.txt"},
+                      NameCase{"CONIN$", "_CONIN$"}, NameCase{"conout$", "_conout$"},
+                      NameCase{"CONIN$.txt", "_CONIN$.txt"},
+                      NameCase{"CONOUT$ .log", "_CONOUT$ .log"}, NameCase{"CONIN$x", "CONIN$x"},
+                      // Prefixing a 255-byte device name with an extension cuts its end.
+                      NameCase{"con." + std::string(251, 'e'), "_con." + std::string(250, 'e')},
+                      NameCase{"con." + std::string(250, 'e') + " ",
+                               "_con." + std::string(250, 'e')}));
+
+std::vector<std::string> CorpusNames() {
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  for (const char* fuzzer : {"receive_stream_fuzzer", "protocol_hook_fuzzer"}) {
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(KVEL_FUZZ_CORPUS) / fuzzer)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+      // Every stretch of up to 300 bytes is a name some peer could offer.
+      for (size_t at = 0; at < bytes.size(); ++at) names.push_back(bytes.substr(at, 300));
+      names.push_back(bytes);
+    }
+  }
+  return names;
+}
+
+TEST(OfferedName, IsAFixedPointOverTheFuzzCorpus) {
+  const std::vector<std::string> names = CorpusNames();
+  ASSERT_GT(names.size(), 1000u);
+  for (const std::string& offered : names) {
+    const std::string once = SanitizeOfferedName(offered);
+    ASSERT_EQ(SanitizeOfferedName(once), once) << once;
+    ASSERT_LE(once.size(), kMaxOfferedNameLength);
+  }
+}
 
 }  // namespace
 }  // namespace kvel::p2p

@@ -71,8 +71,10 @@ TEST(PluginListener, ListensOnTheConfiguredPortAndLogsEveryPeer) {
   EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 4),
             (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
   lines = plugin->Host().LogLines();
-  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[4].rfind("connection accepted: ", 0), 0u);
+  // Written before the connection closes: the offer broke off unanswered.
+  EXPECT_EQ(lines[5], "transfer ended: receive peer=5150 bytes=0 outcome=declined");
 }
 
 TEST(PluginListener, StopsWithTheModuleAndListensAgainWhenLoadedAgain) {

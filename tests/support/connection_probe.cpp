@@ -13,7 +13,9 @@ void ConnectionProbe::State::Record(TransferEvent event) {
   changed.notify_all();
 }
 
-ConnectionProbe::ConnectionProbe(bool toWindow) : state_(std::make_shared<State>()) {
+ConnectionProbe::ConnectionProbe(bool toWindow, p2p::ConnectionLimits limits)
+    : state_(std::make_shared<State>()),
+      connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)) {
   std::shared_ptr<State> state = state_;
   p2p::ConnectionEdges edges;
   edges.peerAddress = [state](uint32_t) {
@@ -24,14 +26,31 @@ ConnectionProbe::ConnectionProbe(bool toWindow) : state_(std::make_shared<State>
     std::lock_guard<std::mutex> lock(state->mutex);
     return state->ownUin;
   };
+  edges.takeCallBack = [state](uint32_t uin) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    auto found = state->callBacks.find(uin);
+    if (found == state->callBacks.end()) return false;
+    state->callBacks.erase(found);
+    return true;
+  };
+  edges.log = [state](const std::string& line) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->log.push_back(line);
+  };
   edges.addTransfer = [state, toWindow](platform::Socket s, uint32_t uin,
                                         ui::TransferDirection direction) {
     state->Record({"add", s, uin, direction});
     if (toWindow) ui::AddTransfer(s, uin, direction);
   };
   edges.removeTransfer = [state, toWindow](platform::Socket s) {
-    if (toWindow) ui::RemoveTransfer(s);
+    std::optional<ui::TaskInfo> entry;
+    if (toWindow) entry = ui::RemoveTransfer(s);
     state->Record({"remove", s, 0, ui::Send});
+    return entry;
+  };
+  edges.tellUser = [state](const p2p::TransferReport& report) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->told.push_back(report);
   };
   auto file = [state](const char* what) {
     return [state, what](platform::Socket s, uint32_t uin) {
@@ -51,7 +70,12 @@ ConnectionProbe::ConnectionProbe(bool toWindow) : state_(std::make_shared<State>
     ++state->ended;
     state->changed.notify_all();
   };
-  edges_ = std::make_shared<const p2p::ConnectionEdges>(std::move(edges));
+  edges.limits = limits;
+  edges.connections = connections_.get();
+  edges_ = std::shared_ptr<const p2p::ConnectionEdges>(
+      new p2p::ConnectionEdges(std::move(edges)),
+      // The set lives as long as the edges that threads may still hold.
+      [connections = connections_](const p2p::ConnectionEdges* e) { delete e; });
 }
 
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
@@ -62,6 +86,21 @@ void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
 void ConnectionProbe::SetOwnUin(uint32_t uin) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->ownUin = uin;
+}
+
+void ConnectionProbe::ExpectCallBack(uint32_t uin) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->callBacks.insert(uin);
+}
+
+std::vector<std::string> ConnectionProbe::LogLines() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->log;
+}
+
+std::vector<p2p::TransferReport> ConnectionProbe::Told() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->told;
 }
 
 void ConnectionProbe::SetFileProcedure(FileProcedure procedure) {

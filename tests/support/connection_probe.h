@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,19 @@ class ConnectionProbe {
   using FileProcedure = std::function<bool(platform::Socket, uint32_t)>;
 
   // `toWindow`: also hand the transfers to the process-wide transfer window.
-  explicit ConnectionProbe(bool toWindow = false);
+  // The connections take their places in a set of the probe's own.
+  explicit ConnectionProbe(bool toWindow = false,
+                           p2p::ConnectionLimits limits = p2p::kConnectionLimits);
 
   std::shared_ptr<const p2p::ConnectionEdges> Edges() const { return edges_; }
   void SetPeer(p2p::PeerAddress peer);
   void SetOwnUin(uint32_t uin);
+  // Awaits a call-back from `uin`: one code-3 connection from it is served.
+  void ExpectCallBack(uint32_t uin);
+  std::vector<std::string> LogLines() const;
+  // The transfers the user was told of.
+  std::vector<p2p::TransferReport> Told() const;
+  p2p::ConnectionSet& Connections() const { return *connections_; }
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
 
@@ -49,12 +58,16 @@ class ConnectionProbe {
     mutable std::condition_variable changed;
     p2p::PeerAddress peer;
     uint32_t ownUin = 0;
+    std::multiset<uint32_t> callBacks;
+    std::vector<std::string> log;
+    std::vector<p2p::TransferReport> told;
     FileProcedure procedure;
     std::vector<TransferEvent> events;
     int ended = 0;
     void Record(TransferEvent event);
   };
   std::shared_ptr<State> state_;
+  std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<const p2p::ConnectionEdges> edges_;
 };
 

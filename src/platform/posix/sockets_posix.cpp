@@ -4,6 +4,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -82,6 +83,22 @@ void SetKeepAlive(Socket s) {
 void SetLinger(Socket s, int seconds) {
   linger value{1, seconds};
   ::setsockopt(Fd(s), SOL_SOCKET, SO_LINGER, &value, sizeof value);
+}
+
+namespace {
+bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
+  timeval value{static_cast<time_t>(milliseconds / 1000),
+                static_cast<suseconds_t>(milliseconds % 1000 * 1000)};
+  return ::setsockopt(Fd(s), SOL_SOCKET, option, &value, sizeof value) == 0;
+}
+}  // namespace
+
+bool SetReceiveTimeout(Socket s, uint32_t milliseconds) {
+  return SetTimeout(s, SO_RCVTIMEO, milliseconds);
+}
+
+bool SetSendTimeout(Socket s, uint32_t milliseconds) {
+  return SetTimeout(s, SO_SNDTIMEO, milliseconds);
 }
 
 int ReceiveSome(Socket s, void* buffer, int count) {

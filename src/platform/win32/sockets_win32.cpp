@@ -76,6 +76,22 @@ void SetLinger(Socket s, int seconds) {
   setsockopt(Handle(s), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+namespace {
+bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
+  DWORD value = milliseconds;
+  return setsockopt(Handle(s), SOL_SOCKET, option, reinterpret_cast<const char*>(&value),
+                    sizeof value) == 0;
+}
+}  // namespace
+
+bool SetReceiveTimeout(Socket s, uint32_t milliseconds) {
+  return SetTimeout(s, SO_RCVTIMEO, milliseconds);
+}
+
+bool SetSendTimeout(Socket s, uint32_t milliseconds) {
+  return SetTimeout(s, SO_SNDTIMEO, milliseconds);
+}
+
 int ReceiveSome(Socket s, void* buffer, int count) {
   return recv(Handle(s), static_cast<char*>(buffer), count, 0);
 }

@@ -198,6 +198,7 @@ TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) 
             (std::vector<std::string>{"1001", "-", "0", "", "0.00KB", "0.00KB/s"}));
   EXPECT_EQ(driver_.RowImage(0), 0);  // receiving: the red arrow
 
+  probe.ExpectCallBack(3003);
   IncomingTransfer(probe, 3003, p2p::kPullCode);
   ASSERT_TRUE(WaitRows(2));
   std::vector<std::vector<std::string>> rows = driver_.Rows();

@@ -1,0 +1,105 @@
+// Feeds the image exchange a peer's requests-to-be-answered and replies in any
+// order, against a real cache directory. Checks that the cache only ever
+// holds whole images that match their announced size and checksum, and that
+// no partial image grows past its announced size.
+//
+// Input: records of [op: 1][length: 1][bytes]; a length past the end takes
+// what is left. Op bit 0 clear: this side asks for the image named by the
+// record's first 8 bytes (size, checksum; the size cut to 2 KiB so that
+// replies can fill it). Set: the bytes are one reply from the peer. Op bits
+// 1-2 pick the peer's number.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "images/image_cache.h"
+#include "images/image_crc.h"
+#include "images/image_exchange.h"
+#include "images/requested_images.h"
+#include "plugin/crc32_table.h"
+#include "plugin/data_path.h"
+
+namespace {
+namespace fs = std::filesystem;
+using namespace kvel;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < 4 && at + i < bytes.size(); ++i)
+    value |= uint32_t{bytes[at + i]} << (8 * i);
+  return value;
+}
+
+const fs::path& Directory() {
+  static const fs::path directory = [] {
+    fs::path path = fs::temp_directory_path() / ("kvel-image-fuzz-" + std::to_string(::getpid()));
+    fs::create_directories(path);
+    BuildCrc32Table();
+    SetDataPath(path.string() + "/");
+    return path;
+  }();
+  return directory;
+}
+
+// Every file of the cache is a whole, matching image or a part no longer
+// than its image.
+void CheckCache(const std::vector<images::ImageId>& named) {
+  for (const images::ImageId& id : named) {
+    const std::string path = images::ImageCachePath(id.uin, id.size, id.checksum);
+    std::error_code error;
+    if (fs::exists(path, error)) {
+      std::ifstream in(path, std::ios::binary);
+      const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+      Check(bytes.size() == id.size);
+      Check(images::UpdateCrcRegister(images::kCrcStart, bytes, Crc32Table()) == id.checksum);
+    }
+    const std::string part = path + ".part";
+    if (fs::exists(part, error)) Check(fs::file_size(part, error) <= id.size);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fs::path& directory = Directory();
+  std::vector<images::ImageId> named;
+  size_t at = 0;
+  while (at < size) {
+    const uint8_t op = data[at];
+    size_t length = at + 1 < size ? data[at + 1] : 0;
+    at = std::min(size, at + 2);
+    length = std::min(length, size - at);
+    const std::span<const uint8_t> bytes(data + at, length);
+    at += length;
+    const uint32_t uin = 1000 + ((op >> 1) & 3);
+    if ((op & 1) == 0) {
+      images::RequestImage(uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
+      continue;
+    }
+    // A block of exactly the reply's size: reading past it is caught.
+    const std::vector<uint8_t> reply(bytes.begin(), bytes.end());
+    const bool complete = images::ReceiveImagePart(uin, reply);
+    if (reply.size() >= 9) {
+      const images::ImageId id{uin, Le32(reply, 1), Le32(reply, 5)};
+      named.push_back(id);
+      if (complete) Check(images::IsImageCached(id.uin, id.size, id.checksum));
+    }
+  }
+  CheckCache(named);
+  images::RequestedImages().Clear();
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(directory, error))
+    fs::remove(entry.path(), error);
+  return 0;
+}

@@ -1,0 +1,24 @@
+// The images this side has asked their senders for and waits on. Replies are
+// taken only for these; each image is asked for once while it is listed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "gg/recent_requests.h"
+#include "images/image_id.h"
+
+namespace kvel::images {
+
+// At most this many images are awaited at once; a newer request pushes out
+// the oldest.
+inline constexpr size_t kMaxRequestedImages = 64;
+// A request is forgotten this long after it was sent or its last part came.
+inline constexpr uint32_t kImageRequestLifetimeMs = 2 * 60 * 1000;
+
+using ImageRequests = gg::RecentRequests<ImageId>;
+
+// The process-wide table, on the platform's tick.
+ImageRequests& RequestedImages();
+
+}  // namespace kvel::images

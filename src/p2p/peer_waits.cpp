@@ -1,0 +1,91 @@
+#include "p2p/peer_waits.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "p2p/transfer_records.h"
+
+namespace kvel::p2p {
+namespace {
+
+// The connection served on this thread. Only the connection thread itself
+// reads or writes it, so it needs no lock.
+thread_local PeerWaits* t_waits = nullptr;
+thread_local platform::Socket t_socket = platform::kInvalidSocket;
+
+constexpr uint64_t kNoEnd = UINT64_MAX;
+// What the receiving side reads up to its question: four words and the
+// file's description.
+constexpr uint64_t kOfferBytes = 4 * kWordSize + kFileInfoSize;
+
+}  // namespace
+
+PeerWaits::PeerWaits(platform::Socket socket, const ConnectionLimits& limits, Clock clock)
+    : socket_(socket), limits_(limits), clock_(std::move(clock)), outer_(t_waits) {
+  t_waits = this;
+  t_socket = socket;
+  platform::SetSendTimeout(socket_, limits_.idleMs);
+  StartPhase(limits_.handshakeMs, true, kNoEnd);
+}
+
+PeerWaits::~PeerWaits() {
+  t_waits = outer_;
+  t_socket = outer_ != nullptr ? outer_->socket_ : platform::kInvalidSocket;
+}
+
+PeerWaits* PeerWaits::Of(platform::Socket socket) {
+  return t_waits != nullptr && t_socket == socket ? t_waits : nullptr;
+}
+
+void PeerWaits::StartPhase(uint32_t perReadMs, bool whole, uint64_t bytes) {
+  phaseStart_ = clock_();
+  perReadMs_ = std::max<uint32_t>(perReadMs, 1);
+  whole_ = whole;
+  bytesLeft_ = bytes;
+}
+
+void PeerWaits::HandshakeDone(ui::TransferDirection direction) {
+  if (direction == ui::Receive) {
+    // The offer comes whole within its time, however the peer splits it.
+    StartPhase(limits_.offerMs, true, kOfferBytes);
+  } else {
+    // The peer's person answers: one read of the reply.
+    StartPhase(limits_.offerMs, false, kOfferReplySize);
+    answerPhase_ = true;
+  }
+}
+
+bool PeerWaits::BeforeRead() {
+  readStart_ = clock_();
+  uint32_t wait = perReadMs_;
+  if (whole_) {
+    const uint32_t spent = readStart_ - phaseStart_;
+    if (spent >= perReadMs_) {
+      timedOut_ = true;
+      return false;
+    }
+    wait = perReadMs_ - spent;
+  }
+  if (wait != timeoutSet_ && platform::SetReceiveTimeout(socket_, wait)) timeoutSet_ = wait;
+  return true;
+}
+
+void PeerWaits::AfterRead(const void* data, int got) {
+  if (got < 0 && timeoutSet_ != 0 && clock_() - readStart_ >= timeoutSet_) timedOut_ = true;
+  if (got <= 0 || bytesLeft_ == kNoEnd) return;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  for (int i = 0; answerPhase_ && i < got && answerBytes_ < sizeof answer_; ++i)
+    answer_[answerBytes_++] = bytes[i];
+  bytesLeft_ -= std::min<uint64_t>(bytesLeft_, static_cast<uint64_t>(got));
+  if (bytesLeft_ == 0) {
+    answerPhase_ = false;
+    StartPhase(limits_.idleMs, false, kNoEnd);
+  }
+}
+
+std::optional<uint32_t> PeerWaits::AnswerCode() const {
+  if (answerBytes_ < sizeof answer_) return std::nullopt;
+  return UnpackWord(std::span<const uint8_t>(answer_, sizeof answer_));
+}
+
+}  // namespace kvel::p2p

@@ -1,0 +1,65 @@
+// How long a connection waits for its peer, phase by phase (limits in
+// connection_limits.h): the whole handshake, then the whole offer (receiving
+// side) or the peer's answer to it (sending side), then each read as the file
+// flows. Every SocketRead and SocketWrite of the socket on the thread that
+// made the object goes by it; the file procedures need not know.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "p2p/connection_limits.h"
+#include "platform/sockets.h"
+#include "ui/transfer_table.h"
+
+namespace kvel::p2p {
+
+class PeerWaits {
+ public:
+  // Milliseconds that wrap at 2^32, like GetTickCount.
+  using Clock = std::function<uint32_t()>;
+
+  // Starts the handshake's time; serves `socket` on the calling thread.
+  PeerWaits(platform::Socket socket, const ConnectionLimits& limits, Clock clock);
+  ~PeerWaits();
+  PeerWaits(const PeerWaits&) = delete;
+  PeerWaits& operator=(const PeerWaits&) = delete;
+
+  // The handshake is over and this side goes `direction`.
+  void HandshakeDone(ui::TransferDirection direction);
+  // Before a read: sets the socket's receive time-out to what is left of the
+  // phase; false when nothing is left (the read must not be made).
+  bool BeforeRead();
+  // After a read that returned `got` bytes into `data`.
+  void AfterRead(const void* data, int got);
+  // True once a read ran out of time.
+  bool TimedOut() const { return timedOut_; }
+  // Sending side: the code of the peer's answer to the offer, once its
+  // first word has come; nothing before.
+  std::optional<uint32_t> AnswerCode() const;
+
+  // The waits of the calling thread's connection on `socket`, or null.
+  static PeerWaits* Of(platform::Socket socket);
+
+ private:
+  void StartPhase(uint32_t perReadMs, bool whole, uint64_t bytes);
+
+  platform::Socket socket_;
+  ConnectionLimits limits_;
+  Clock clock_;
+  PeerWaits* outer_;         // the thread's waits before these (nested in tests)
+  bool whole_ = false;       // the phase's time is for the phase, not per read
+  uint32_t phaseStart_ = 0;  // tick at which the phase began
+  uint32_t perReadMs_ = 0;   // the phase's time
+  uint64_t bytesLeft_ = 0;   // bytes until the idle phase; UINT64_MAX: none
+  uint32_t readStart_ = 0;   // tick at which the last read began
+  uint32_t timeoutSet_ = 0;  // the socket's receive time-out, 0 while unset
+  bool timedOut_ = false;
+  bool answerPhase_ = false;  // reading the answer to this side's offer
+  uint8_t answer_[4] = {};    // its first word, as far as it came
+  size_t answerBytes_ = 0;
+};
+
+}  // namespace kvel::p2p

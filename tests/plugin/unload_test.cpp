@@ -1,0 +1,76 @@
+// UnloadPlugin with transfers running: it stops them, waits for their
+// threads, and nothing of them reaches the host afterwards.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "p2p/handshake.h"
+#include "platform/sockets.h"
+#include "support/loopback.h"
+#include "support/plugin_fixture.h"
+#include "support/test_paths.h"
+
+namespace kvel::testing {
+namespace {
+
+using platform::Socket;
+
+// A peer that pushes a file and stalls after the offer's first word: the
+// plug-in's connection thread waits for the rest of the offer.
+Socket StalledPush(uint16_t port, uint32_t callerUin) {
+  Socket peer = ConnectLoopback(port);
+  if (peer == platform::kInvalidSocket) return peer;
+  std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(callerUin, 1);
+  SendAll(peer, {hello.begin(), hello.end()});
+  if (ReadExactly(peer, 4).size() != 4) return peer;
+  SendWord(peer, 2);
+  SendWord(peer, 1);
+  return peer;
+}
+
+TEST(UnloadPlugin, StopsRunningTransfersAndLeavesNothingForAfter) {
+  StartSockets();
+  const uint16_t port = FreePort();
+  LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
+  WriteFile(plugin.Profile() + "kvel.config", "[p2p]\nlocal-port=" + std::to_string(port) + "\n");
+  plugin.Start();
+  std::vector<Socket> peers;
+  for (uint32_t uin : {5150u, 5151u}) {
+    peers.push_back(StalledPush(port, uin));
+    ASSERT_NE(peers.back(), platform::kInvalidSocket);
+  }
+
+  plugin.Stop();  // UnloadPlugin
+  const size_t calls = plugin.Host().Calls().size();
+  for (Socket peer : peers) {
+    // Closed by the plug-in: the read ends at once rather than after 20 s.
+    platform::SetReceiveTimeout(peer, 20000);
+    uint8_t byte;
+    EXPECT_EQ(platform::ReceiveSome(peer, &byte, 1), 0);
+    platform::CloseSocket(peer);
+  }
+  EXPECT_EQ(plugin.Host().Calls().size(), calls);
+  for (const std::string& line : plugin.Host().LogLines())
+    EXPECT_EQ(line.find("transfer ended"), std::string::npos) << line;
+}
+
+TEST(UnloadPlugin, ALaterLoadTakesConnectionsAgain) {
+  StartSockets();
+  const uint16_t port = FreePort();
+  LoadedPlugin plugin(/*start=*/false);
+  WriteFile(plugin.Profile() + "kvel.config", "[p2p]\nlocal-port=" + std::to_string(port) + "\n");
+  plugin.Start();
+  plugin.Stop();
+  plugin.Start();
+  Socket peer = ConnectLoopback(port);
+  ASSERT_NE(peer, platform::kInvalidSocket);
+  std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(5150, 1);
+  ASSERT_TRUE(SendAll(peer, {hello.begin(), hello.end()}));
+  EXPECT_EQ(ReadExactly(peer, 4), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
+  platform::CloseSocket(peer);
+}
+
+}  // namespace
+}  // namespace kvel::testing
