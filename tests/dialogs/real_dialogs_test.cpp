@@ -75,6 +75,10 @@ class RealDialogsTest : public ::testing::Test {
     platform::CloseSocket(pair_.a);
     pair_.a = platform::kInvalidSocket;
   }
+  void CloseB() {
+    platform::CloseSocket(pair_.b);
+    pair_.b = platform::kInvalidSocket;
+  }
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
@@ -95,6 +99,8 @@ TEST_F(RealDialogsTest, FileGoesThroughOpenQuestionAndSaveDialogs) {
   bool sent = false;
   std::thread sender([&] { sent = p2p::SendFile(pair_.a, 4321); });
   const bool received = p2p::ReceiveFile(pair_.b, 4321);
+  // The sender counts the file as sent once the receiver has closed.
+  CloseB();
   sender.join();
 
   EXPECT_TRUE(sent);

@@ -105,6 +105,8 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
       request.peerUin = kPeerUin;
       request.directionCode = c.code;
     } else {
+      // A peer that pulls answers this user's request to call back.
+      if (c.code == strict::kPull) probe.ExpectCallBack(kPeerUin);
       peer = testing::ConnectLoopback(server.Port());
     }
     std::thread kvel;

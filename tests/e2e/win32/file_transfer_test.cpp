@@ -94,6 +94,9 @@ TEST_F(EndToEndFiles, RefusedFileLeavesNothing) {
   EXPECT_TRUE(NoTransfers(*b_));
   EXPECT_EQ(b_->Command("dialogs").find("file"), std::string::npos);
   EXPECT_EQ(FileSize(target), 0u);
+  // The sender's user learns of the refusal, in Polish, with file and contact.
+  EXPECT_TRUE(a_->WaitFor("dialogs", "Plik refused.bin nie zosta\xB3 przyj\xEAty przez Bolek."))
+      << Seen();
 }
 
 TEST_F(EndToEndFiles, CancelledSaveDialogLeavesNothing) {
@@ -217,8 +220,9 @@ bool WaitForIcon(HostProcess& host, uint32_t uin, const std::string& icon) {
   return WaitUntil([&] { return IconOf(host, uin) == icon; }, 20000, 100);
 }
 
-// B's host quits while A sends to B and to C: A's transfer to B ends
-// quietly, the one to C goes on to the last byte, and A's host keeps working.
+// B's host quits while A sends to B and to C: A's transfer to B ends and A's
+// user is told, the one to C goes on to the last byte, and A's host keeps
+// working.
 TEST(EndToEnd, PeerQuittingMidTransferEndsOnlyItsTransfer) {
   World world;
   HostProcess& a = world.AddHost({kA, FreePort(), {{kB, "Bolek"}, {kC, "Cezary"}}, ""});
@@ -241,8 +245,13 @@ TEST(EndToEnd, PeerQuittingMidTransferEndsOnlyItsTransfer) {
   EXPECT_EQ(FileSha256(atC), FileSha256(toC));
   EXPECT_TRUE(a.WaitFor("rows", "ok rows 0"));
   EXPECT_TRUE(c.WaitFor("rows", "ok rows 0"));
-  // The file cut short never takes its name.
+  // The file cut short never takes its name, and the sender's user learns
+  // which transfer failed.
   EXPECT_EQ(FileSize(atB), 0u);
+  EXPECT_TRUE(a.WaitFor("dialogs",
+                        "Nie uda\xB3o si\xEA wys\xB3"
+                        "a\xE6 pliku large.bin do Bolek."))
+      << a.Command("dialogs");
   // A's host goes on: B is gone from its contacts' states, and it answers.
   EXPECT_TRUE(WaitForIcon(a, kB, "none")) << a.Command("contacts");
   EXPECT_EQ(IconOf(a, kC), "green");
