@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 #include "platform/bitmaps.h"
 
 namespace kvel::gg {

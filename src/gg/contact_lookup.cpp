@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "plugin/host.h"
-#include "plugin/texts.h"
+#include "host/service_names.h"
 
 namespace kvel::gg {
 namespace {
@@ -30,7 +30,7 @@ const host::ContactItem* FindContactItem(const char* id) {
   enumeration.kind = 3;
   enumeration.callback = &MatchItem;
   enumeration.context = &search;
-  CallService(text::kServiceEnumerateItems, reinterpret_cast<host::Param>(&enumeration), 0);
+  CallService(host::kServiceEnumerateItems, reinterpret_cast<host::Param>(&enumeration), 0);
   return search.found;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 
 namespace kvel::gg {
 

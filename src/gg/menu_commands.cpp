@@ -6,7 +6,8 @@
 #include "gg/dc_request.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
+#include "host/service_names.h"
 
 namespace kvel::gg {
 namespace {
@@ -41,12 +42,12 @@ int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {
   if (event != 1 || context == nullptr || context->building != 1) return 0;
   if (ElementId(context) == nullptr) return 0;
   auto offer = reinterpret_cast<host::OfferMenuItemFn>(
-      CallService(text::kServiceGetProcAddress, host::kOfferMenuItemProc, 0));
-  if (offer == nullptr || !IsText(context->element->protocol, text::kProtocolGG)) return 0;
+      CallService(host::kServiceGetProcAddress, host::kOfferMenuItemProc, 0));
+  if (offer == nullptr || !IsText(context->element->protocol, host::kProtocolGG)) return 0;
   // The host's command list lives in the context; the host is given its address.
   void* commandList = &context->commandList;
-  if (IsText(context->place, text::kChatWindowPlace)) offer(commandList, text::kCommandSendImage);
-  offer(commandList, text::kCommandSend);
+  if (IsText(context->place, host::kChatWindowPlace)) offer(commandList, host::kCommandSendImage);
+  offer(commandList, host::kCommandSend);
   return 1;
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "gg/command_edges.h"
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 
 namespace kvel::gg {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 
 namespace kvel::gg {
 

@@ -9,7 +9,8 @@
 #include "images/image_exchange.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
+#include "host/service_names.h"
 
 namespace kvel::images {
 namespace {
@@ -34,7 +35,7 @@ void ShowInChat(uint32_t uin, const std::string& senderId, const std::string& se
   host::ChatRecord chat{};
   chat.size = sizeof chat;
   chat.contact = contact.c_str();
-  chat.protocol = text::kProtocolGG;
+  chat.protocol = host::kProtocolGG;
   host::MessageRecord message{};
   message.size = sizeof message;
   message.senderId = senderId.c_str();
@@ -42,7 +43,7 @@ void ShowInChat(uint32_t uin, const std::string& senderId, const std::string& se
   message.time = platform::UnixTime();
   message.html = html.c_str();
   message.flags = flags;
-  CallService(text::kServiceShowMessage, reinterpret_cast<host::Param>(&chat),
+  CallService(host::kServiceShowMessage, reinterpret_cast<host::Param>(&chat),
               reinterpret_cast<host::Param>(&message));
 }
 

@@ -4,7 +4,7 @@
 
 #include "plugin/log_line.h"
 #include "plugin/settings.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
 
 namespace kvel::p2p {
 namespace {

@@ -16,7 +16,8 @@
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
 #include "plugin/settings.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
+#include "host/service_names.h"
 #include "ui/progress_win.h"
 #include "ui/transfer_view.h"
 
@@ -40,7 +41,7 @@ host::Param g_hookHandle = 0;
 // yields no function, no record or no text.
 const char* HostDataDirectory() {
   auto profile = reinterpret_cast<host::ProfileFn>(
-      CallService(text::kServiceGetProcAddress, host::kProfileProc, 0));
+      CallService(host::kServiceGetProcAddress, host::kProfileProc, 0));
   if (profile == nullptr) return nullptr;
   host::ProfileRecord* record = profile(0, 0);
   if (record == nullptr || record->directory == nullptr) return nullptr;
@@ -52,16 +53,16 @@ void RegisterMenuItem(host::MenuItem& item, const char* name, const char* captio
   std::memset(&item, 0, sizeof item);
   item.size = sizeof item;
   item.name = name;
-  item.menuClass = text::kMenuClass;
+  item.menuClass = host::kMenuClass;
   item.caption = caption;
   item.id = id;
   item.click = click;
   item.owner = PluginId();
-  CallService(text::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
+  CallService(host::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
 }
 
 void AddMenuCallBack() {
-  CallService(text::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(text::kMenuClass),
+  CallService(host::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
               reinterpret_cast<host::Param>(&gg::MenuStateCallback));
 }
 
@@ -91,18 +92,18 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
 
   host::HookRecord hook{};
   hook.size = sizeof hook;
-  hook.protocol = text::kProtocolGG;
+  hook.protocol = host::kProtocolGG;
   hook.hook = &gg::ProtocolHook;
   hook.owner = PluginId();
-  g_hookHandle = CallService(text::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
+  g_hookHandle = CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
   p2p::ProcessListener().Start();
   BuildCrc32Table();
 
   host::MenuItem item;
-  RegisterMenuItem(item, text::kCommandSend, text::kMenuSendCaption, 100100, &gg::SendFileCommand);
+  RegisterMenuItem(item, host::kCommandSend, text::kMenuSendCaption, 100100, &gg::SendFileCommand);
   AddMenuCallBack();
-  RegisterMenuItem(item, text::kCommandSendImage, text::kMenuSendImageCaption, 100101,
+  RegisterMenuItem(item, host::kCommandSendImage, text::kMenuSendImageCaption, 100101,
                    &gg::SendImageCommand);
   AddMenuCallBack();
 
@@ -122,8 +123,8 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   p2p::AwaitedCallBacks().Clear();
   images::RequestedImages().Clear();
   ui::DestroyProgressWin();
-  CallService(text::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(text::kMenuClass),
+  CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
               reinterpret_cast<host::Param>(&gg::MenuStateCallback));
-  CallService(text::kServiceUnhook, reinterpret_cast<host::Param>(text::kProtocolGG), g_hookHandle);
+  CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG), g_hookHandle);
   return 0;
 }

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "plugin/texts.h"
+#include "host/service_names.h"
 
 namespace kvel {
 namespace {
@@ -43,10 +43,10 @@ void SendRawPacket(const uint8_t* packet, size_t length) {
   raw.data = packet;
   host::ProtocolCall call{};
   call.size = sizeof(host::ProtocolCall);
-  call.protocol = text::kProtocolGG;
-  call.function = text::kSendRawData;
+  call.protocol = host::kProtocolGG;
+  call.function = host::kSendRawData;
   call.packet = &raw;
-  CallService(text::kServiceProtocolCall, reinterpret_cast<host::Param>(&call), 0);
+  CallService(host::kServiceProtocolCall, reinterpret_cast<host::Param>(&call), 0);
 }
 
 }  // namespace kvel

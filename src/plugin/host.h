@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 
 namespace kvel {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "plugin/texts.h"
+#include "common/texts.h"
 
 namespace kvel::ui {
 namespace {

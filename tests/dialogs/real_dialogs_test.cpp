@@ -17,7 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
 #include "contact_menu.h"
 #include "stand_in_host.h"
 #include "support/loopback_pair.h"

@@ -8,7 +8,7 @@
 
 #include "gg/contact_lookup.h"
 #include "plugin/host.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
 #include "ui/progress_win.h"
 #include "ui/transfer_view.h"
 #include "ui/res/transfer_window_ids.h"
