@@ -25,6 +25,7 @@
 #include "images/requested_images.h"
 #include "plugin/crc32_table.h"
 #include "plugin/data_path.h"
+#include "plugin/host.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -56,7 +57,7 @@ const fs::path& Directory() {
 // than its image.
 void CheckCache(const std::vector<images::ImageId>& named) {
   for (const images::ImageId& id : named) {
-    const std::string path = images::ImageCachePath(id.uin, id.size, id.checksum);
+    const std::string path = images::ImageCachePath(DataPath(), id.uin, id.size, id.checksum);
     std::error_code error;
     if (fs::exists(path, error)) {
       std::ifstream in(path, std::ios::binary);
@@ -84,16 +85,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at += length;
     const uint32_t uin = 1000 + ((op >> 1) & 3);
     if ((op & 1) == 0) {
-      images::RequestImage(uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
+      images::RequestImage(ProcessHost(), uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
       continue;
     }
     // A block of exactly the reply's size: reading past it is caught.
     const std::vector<uint8_t> reply(bytes.begin(), bytes.end());
-    const bool complete = images::ReceiveImagePart(uin, reply);
+    const bool complete = images::ReceiveImagePart(DataPath(), uin, reply);
     if (reply.size() >= 9) {
       const images::ImageId id{uin, Le32(reply, 1), Le32(reply, 5)};
       named.push_back(id);
-      if (complete) Check(images::IsImageCached(id.uin, id.size, id.checksum));
+      if (complete) Check(images::IsImageCached(DataPath(), id.uin, id.size, id.checksum));
     }
   }
   CheckCache(named);

@@ -18,6 +18,8 @@
 #include "gg/hook_dispatch.h"
 #include "gg/user_db.h"
 #include "plugin/host.h"
+#include "plugin/process_peers.h"
+#include "plugin/production_edges.h"
 #include "plugin/settings.h"
 #include "stand_in_host.h"
 
@@ -38,7 +40,7 @@ struct World {
     host.AddContact({3, "c", "0", 3});
     host.AddContact({4, "d", "16777215", 3});
     host.AddContact({5, "e", "1003", 5});
-    edges = kvel::gg::ProductionHookEdges();
+    edges = kvel::ProductionHookEdges();
     edges.localHostAddresses = [] {
       return std::vector<uint32_t>{0x0501A8C0, 0x03020153};  // 192.168.1.5, 83.1.2.3
     };
@@ -91,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kvel::gg::HandleGGEvent(code, std::span<const uint8_t>(packet.get(), length), world.edges);
     at += length;
   }
-  kvel::gg::ProcessUserDB().ClearUsers();
+  kvel::ProcessUserDB().ClearUsers();
   world.host.ClearCalls();
   world.host.ClearSentPackets();
   world.icons.ClearCalls();

@@ -1,8 +1,8 @@
-#include "gg/user_db.h"
 #include "images/pending_images.h"
-#include "p2p/listener.h"
 #include "plugin/data_path.h"
 #include "plugin/plugin_info.h"
+#include "plugin/process_listener.h"
+#include "plugin/process_peers.h"
 #include "plugin/settings.h"
 #include "plugin_module.h"
 
@@ -23,10 +23,10 @@ bool PluginModule::Load(const std::string&, std::string*) {
 }
 
 void PluginModule::Unload() {
-  kvel::p2p::ProcessListener().Stop();
+  kvel::ProcessListener().Stop();
   kvel::images::ClearPendingImages();
-  kvel::gg::ProcessUserDB().ClearUsers();
-  kvel::gg::ProcessUserDB().Bitmaps().Release();
+  kvel::ProcessUserDB().ClearUsers();
+  kvel::ProcessUserDB().Bitmaps().Release();
   loaded_ = false;
 }
 

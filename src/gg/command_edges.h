@@ -1,4 +1,4 @@
-// What the menu commands reach outside themselves, as callables: the product
+// What the menu commands reach outside themselves, as callables: the plug-in
 // binds the peer table, the connection starter, the host, the platform's
 // dialogs and the image exchange; tests bind recorders.
 #pragma once
@@ -25,9 +25,5 @@ struct CommandEdges {
   std::function<bool(platform::FileDialog& dialog)> chooseOpenFile;
   std::function<void(uint32_t uin, const char* path)> sendImage;
 };
-
-// LookupPeerAddress, p2p::StartOutgoing, p2p::AwaitedCallBacks, SendRawPacket, platform::ShowError,
-// platform::ChooseOpenFile and images::SendImage.
-const CommandEdges& ProductionCommandEdges();
 
 }  // namespace kvel::gg

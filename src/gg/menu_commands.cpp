@@ -5,7 +5,6 @@
 
 #include "gg/dc_request.h"
 #include "p2p/connection.h"
-#include "plugin/host.h"
 #include "common/texts.h"
 #include "host/service_names.h"
 
@@ -38,11 +37,11 @@ uint32_t LeadingNumber(const char* text) {
   return negative ? 0u - value : value;
 }
 
-int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {
+int32_t OfferCommands(host::HostServices& services, int32_t event, host::MenuContext* context) {
   if (event != 1 || context == nullptr || context->building != 1) return 0;
   if (ElementId(context) == nullptr) return 0;
   auto offer = reinterpret_cast<host::OfferMenuItemFn>(
-      CallService(host::kServiceGetProcAddress, host::kOfferMenuItemProc, 0));
+      services.CallService(host::kServiceGetProcAddress, host::kOfferMenuItemProc, 0));
   if (offer == nullptr || !IsText(context->element->protocol, host::kProtocolGG)) return 0;
   // The host's command list lives in the context; the host is given its address.
   void* commandList = &context->commandList;
@@ -89,14 +88,6 @@ int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdge
   path[sizeof path - 1] = '\0';
   edges.sendImage(uin, path);
   return 0;
-}
-
-int32_t KVEL_CALL SendFileCommand(host::Param, host::MenuContext* context) {
-  return SendFileCommandWith(context, ProductionCommandEdges());
-}
-
-int32_t KVEL_CALL SendImageCommand(host::Param, host::MenuContext* context) {
-  return SendImageCommandWith(context, ProductionCommandEdges());
 }
 
 }  // namespace kvel::gg

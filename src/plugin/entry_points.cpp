@@ -3,18 +3,17 @@
 #include <cstring>
 #include <string>
 
-#include "gg/menu_commands.h"
-#include "gg/protocol_hook.h"
 #include "images/requested_images.h"
 #include "p2p/call_backs.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
-#include "p2p/listener.h"
 #include "platform/files.h"
 #include "plugin/crc32_table.h"
 #include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
+#include "plugin/process_listener.h"
+#include "plugin/host_callbacks.h"
 #include "plugin/settings.h"
 #include "common/texts.h"
 #include "host/service_names.h"
@@ -63,7 +62,7 @@ void RegisterMenuItem(host::MenuItem& item, const char* name, const char* captio
 
 void AddMenuCallBack() {
   CallService(host::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
-              reinterpret_cast<host::Param>(&gg::MenuStateCallback));
+              reinterpret_cast<host::Param>(&MenuStateCallback));
 }
 
 }  // namespace
@@ -93,21 +92,21 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   host::HookRecord hook{};
   hook.size = sizeof hook;
   hook.protocol = host::kProtocolGG;
-  hook.hook = &gg::ProtocolHook;
+  hook.hook = &ProtocolHook;
   hook.owner = PluginId();
   g_hookHandle = CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
-  p2p::ProcessListener().Start();
+  ProcessListener().Start(CurrentSettings().localPort);
   BuildCrc32Table();
 
   host::MenuItem item;
-  RegisterMenuItem(item, host::kCommandSend, text::kMenuSendCaption, 100100, &gg::SendFileCommand);
+  RegisterMenuItem(item, host::kCommandSend, text::kMenuSendCaption, 100100, &SendFileCommand);
   AddMenuCallBack();
   RegisterMenuItem(item, host::kCommandSendImage, text::kMenuSendImageCaption, 100101,
-                   &gg::SendImageCommand);
+                   &SendImageCommand);
   AddMenuCallBack();
 
-  ui::CreateProgressWin();
+  ui::CreateProgressWin(PluginId());
   return 0;
 }
 
@@ -124,7 +123,7 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   images::RequestedImages().Clear();
   ui::DestroyProgressWin();
   CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
-              reinterpret_cast<host::Param>(&gg::MenuStateCallback));
+              reinterpret_cast<host::Param>(&MenuStateCallback));
   CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG), g_hookHandle);
   return 0;
 }

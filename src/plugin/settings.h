@@ -1,17 +1,9 @@
-// The four settings read from "kvel.config" at LoadPlugin. They hold their
-// defaults from module load on; nothing is ever written back.
+// Reading the settings file into the process's settings.
 #pragma once
 
-#include <cstdint>
+#include "common/settings.h"
 
 namespace kvel {
-
-struct Settings {
-  uint16_t localPort = 1560;
-  char externIp[16] = "0.0.0.0";
-  uint16_t externPort = 0;
-  uint16_t iconMask = 15;
-};
 
 // The process-wide settings. Written only by ReadSettings during LoadPlugin,
 // before any thread of the plug-in starts; read-only afterwards.

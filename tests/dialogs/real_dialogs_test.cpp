@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
+#include "plugin/production_edges.h"
 #include "common/texts.h"
 #include "contact_menu.h"
 #include "stand_in_host.h"
@@ -93,8 +94,8 @@ TEST_F(RealDialogsTest, FileGoesThroughOpenQuestionAndSaveDialogs) {
   driver_.QueueFileChoice(target);
 
   bool sent = false;
-  std::thread sender([&] { sent = p2p::SendFile(pair_.a, 4321); });
-  const bool received = p2p::ReceiveFile(pair_.b, 4321);
+  std::thread sender([&] { sent = p2p::SendFile(ProcessHost(), pair_.a, 4321); });
+  const bool received = p2p::ReceiveFile(ProcessHost(), pair_.b, 4321);
   sender.join();
 
   EXPECT_TRUE(sent);
@@ -121,7 +122,7 @@ TEST_F(RealDialogsTest, HostileNameIsShownAndProposedSanitisedAndRefusalIsSent) 
   driver_.QueueAnswer(false);
   ASSERT_EQ(platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size())),
             static_cast<int>(offer.size()));
-  EXPECT_FALSE(p2p::ReceiveFile(pair_.b, 77));
+  EXPECT_FALSE(p2p::ReceiveFile(ProcessHost(), pair_.b, 77));
   platform::CloseSocket(pair_.b);
   pair_.b = platform::kInvalidSocket;
   EXPECT_EQ(ReadToEnd(pair_.a), (Bytes{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -140,7 +141,7 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
   driver_.QueueAnswer(true);
   driver_.QueueFileChoice(std::nullopt);
   platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size()));
-  EXPECT_FALSE(p2p::ReceiveFile(pair_.b, 4321));
+  EXPECT_FALSE(p2p::ReceiveFile(ProcessHost(), pair_.b, 4321));
   platform::CloseSocket(pair_.b);
   pair_.b = platform::kInvalidSocket;
   EXPECT_TRUE(ReadToEnd(pair_.a).empty());
@@ -153,14 +154,14 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
 
 TEST_F(RealDialogsTest, CancelledOpenDialogLeavesThePeerWithOfferStartOnly) {
   driver_.QueueFileChoice(std::nullopt);
-  EXPECT_FALSE(p2p::SendFile(pair_.a, 4321));
+  EXPECT_FALSE(p2p::SendFile(ProcessHost(), pair_.a, 4321));
   CloseA();
   EXPECT_EQ(ReadToEnd(pair_.b), (Bytes{1, 0, 0, 0}));
 }
 
 TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
   standin::ContactMenu menu(host_, "Tlen/ContactList", "12345");
-  gg::CommandEdges edges = gg::ProductionCommandEdges();
+  gg::CommandEdges edges = ProductionCommandEdges();
   gg::PeerAddress peer;
   int outgoing = 0;
   edges.lookupPeer = [&](uint32_t) { return peer; };
@@ -186,7 +187,7 @@ TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
   const std::string picture = scratch_.File("kot.jpg");
   testing::WriteFile(picture, "not really a picture");
   standin::ContactMenu menu(host_, "Tlen/ChatWindow", "12345");
-  gg::CommandEdges edges = gg::ProductionCommandEdges();
+  gg::CommandEdges edges = ProductionCommandEdges();
   std::vector<std::pair<uint32_t, std::string>> images;
   edges.sendImage = [&](uint32_t uin, const char* path) { images.emplace_back(uin, path); };
   driver_.QueueFileChoice(std::nullopt);

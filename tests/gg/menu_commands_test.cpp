@@ -11,6 +11,7 @@
 #include "gg/menu_commands.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"
+#include "plugin/host_callbacks.h"
 #include "stand_in_host.h"
 #include "support/plugin_fixture.h"
 #include "support/test_paths.h"

@@ -1,0 +1,53 @@
+#include "gg/own_uin.h"
+#include "host/raw_packet.h"
+#include "images/image_cache.h"
+#include "images/image_exchange.h"
+#include "platform/host_address.h"
+#include "platform/sockets.h"
+#include "plugin/data_path.h"
+#include "plugin/host.h"
+#include "plugin/process_peers.h"
+#include "plugin/production_edges.h"
+#include "plugin/settings.h"
+
+namespace kvel {
+
+const gg::HookEdges& ProductionHookEdges() {
+  static const gg::HookEdges edges = [] {
+    gg::HookEdges e;
+    e.clearUsers = [] { ProcessUserDB().ClearUsers(); };
+    e.setUser = [](uint32_t uin, uint32_t address, uint16_t port) {
+      ProcessUserDB().SetUser(uin, address, port);
+    };
+    e.removeUser = [](uint32_t uin) { ProcessUserDB().RemoveUser(uin); };
+    e.setOwnUin = &gg::SetOwnUin;
+    e.settings = [] { return CurrentSettings(); };
+    e.inetAddr = &platform::InetAddr;
+    e.localHostAddresses = &platform::LocalHostAddresses;
+    e.sendRawPacket = [](std::span<const uint8_t> packet) {
+      host::SendRawPacket(ProcessHost(), packet);
+    };
+    e.startOutgoing = [](uint32_t uin, uint32_t code) {
+      p2p::StartOutgoing(uin, code, ProductionEdges());
+    };
+    e.isImageCached = [](uint32_t uin, uint32_t size, uint32_t checksum) {
+      return images::IsImageCached(DataPath(), uin, size, checksum);
+    };
+    e.showReceivedImage = [](uint32_t uin, uint32_t size, uint32_t checksum) {
+      images::ShowReceivedImage(ProcessHost(), DataPath(), uin, size, checksum);
+    };
+    e.requestImage = [](uint32_t uin, uint32_t size, uint32_t checksum) {
+      images::RequestImage(ProcessHost(), uin, size, checksum);
+    };
+    e.answerImageRequest = [](uint32_t uin, uint32_t size, uint32_t checksum) {
+      images::AnswerImageRequest(ProcessHost(), uin, size, checksum);
+    };
+    e.receiveImagePart = [](uint32_t uin, std::span<const uint8_t> reply) {
+      return images::ReceiveImagePart(DataPath(), uin, reply);
+    };
+    return e;
+  }();
+  return edges;
+}
+
+}  // namespace kvel
