@@ -18,9 +18,8 @@
 #include "gg/hook_dispatch.h"
 #include "gg/user_db.h"
 #include "plugin/host.h"
-#include "plugin/process_peers.h"
+#include "plugin/plugin_context.h"
 #include "plugin/production_edges.h"
-#include "plugin/settings.h"
 #include "stand_in_host.h"
 
 namespace {
@@ -79,7 +78,7 @@ uint32_t EventCode(uint8_t selector) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   World& world = TheWorld();
   if (size == 0) return 0;
-  kvel::CurrentSettings().iconMask = data[0] & 15;
+  kvel::ThePlugin().settings.iconMask = data[0] & 15;
   size_t at = 1;
   while (at < size) {
     const uint32_t code = EventCode(data[at]);
@@ -93,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kvel::gg::HandleGGEvent(code, std::span<const uint8_t>(packet.get(), length), world.edges);
     at += length;
   }
-  kvel::ProcessUserDB().ClearUsers();
+  kvel::ThePlugin().users.ClearUsers();
   world.host.ClearCalls();
   world.host.ClearSentPackets();
   world.icons.ClearCalls();

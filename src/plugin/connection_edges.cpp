@@ -8,7 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
-#include "plugin/process_peers.h"
+#include "plugin/plugin_context.h"
 #include "plugin/production_edges.h"
 #include "ui/progress_win.h"
 
@@ -33,7 +33,7 @@ void TellUser(const p2p::TransferReport& report) {
 std::shared_ptr<const p2p::ConnectionEdges> ProductionEdges() {
   static const std::shared_ptr<const p2p::ConnectionEdges> edges =
       std::make_shared<const p2p::ConnectionEdges>(p2p::ConnectionEdges{
-          &LookupPeerAddress,
+          [](uint32_t uin) { return gg::LookupPeerAddressIn(ThePlugin().users, uin); },
           &gg::OwnUin,
           [](uint32_t uin) { return p2p::AwaitedCallBacks().Take(uin); },
           [](const std::string& line) { host::LogLine(ProcessHost(), line.c_str()); },

@@ -9,10 +9,9 @@
 #include "p2p/connection_set.h"
 #include "platform/files.h"
 #include "plugin/crc32_table.h"
-#include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
-#include "plugin/process_listener.h"
+#include "plugin/plugin_context.h"
 #include "plugin/host_callbacks.h"
 #include "plugin/settings.h"
 #include "common/texts.h"
@@ -33,8 +32,6 @@ const host::PluginInfo kPluginInfo = {sizeof(host::PluginInfo),
                                       text::kAuthorContact,
                                       "",
                                       {0, 0, 0, 0}};
-
-host::Param g_hookHandle = 0;
 
 // The host's data directory (ending in a separator), or null when the host
 // yields no function, no record or no text.
@@ -76,6 +73,7 @@ extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
 
 extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   SetHostLink(link);
+  Plugin& plugin = ThePlugin();
   p2p::ProcessConnections().Reopen();
   // Without a data directory the plug-in makes no directory, reads no
   // settings and keeps no image cache: nothing is written anywhere else.
@@ -83,10 +81,10 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   if (directory != nullptr) {
     std::string base = directory;
     platform::MakeDirectory((base + text::kPluginDirectory).c_str());
-    ReadSettings((base + text::kSettingsFile).c_str());
-    SetDataPath(base + text::kPluginDirectory + platform::kPathSeparator);
+    ReadSettings((base + text::kSettingsFile).c_str(), plugin.settings);
+    plugin.dataPath = base + text::kPluginDirectory + platform::kPathSeparator;
   } else {
-    SetDataPath(std::string());
+    plugin.dataPath.clear();
   }
 
   host::HookRecord hook{};
@@ -94,9 +92,9 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   hook.protocol = host::kProtocolGG;
   hook.hook = &ProtocolHook;
   hook.owner = PluginId();
-  g_hookHandle = CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
+  plugin.hookHandle = CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
-  ProcessListener().Start(CurrentSettings().localPort);
+  plugin.listener.Start(plugin.settings.localPort);
   BuildCrc32Table();
 
   host::MenuItem item;
@@ -124,6 +122,7 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   ui::DestroyProgressWin();
   CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
               reinterpret_cast<host::Param>(&MenuStateCallback));
-  CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG), g_hookHandle);
+  CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG),
+              ThePlugin().hookHandle);
   return 0;
 }

@@ -4,24 +4,22 @@
 #include "images/image_exchange.h"
 #include "platform/host_address.h"
 #include "platform/sockets.h"
-#include "plugin/data_path.h"
 #include "plugin/host.h"
-#include "plugin/process_peers.h"
+#include "plugin/plugin_context.h"
 #include "plugin/production_edges.h"
-#include "plugin/settings.h"
 
 namespace kvel {
 
 const gg::HookEdges& ProductionHookEdges() {
   static const gg::HookEdges edges = [] {
     gg::HookEdges e;
-    e.clearUsers = [] { ProcessUserDB().ClearUsers(); };
+    e.clearUsers = [] { ThePlugin().users.ClearUsers(); };
     e.setUser = [](uint32_t uin, uint32_t address, uint16_t port) {
-      ProcessUserDB().SetUser(uin, address, port);
+      ThePlugin().users.SetUser(uin, address, port);
     };
-    e.removeUser = [](uint32_t uin) { ProcessUserDB().RemoveUser(uin); };
+    e.removeUser = [](uint32_t uin) { ThePlugin().users.RemoveUser(uin); };
     e.setOwnUin = &gg::SetOwnUin;
-    e.settings = [] { return CurrentSettings(); };
+    e.settings = [] { return ThePlugin().settings; };
     e.inetAddr = &platform::InetAddr;
     e.localHostAddresses = &platform::LocalHostAddresses;
     e.sendRawPacket = [](std::span<const uint8_t> packet) {
@@ -31,10 +29,10 @@ const gg::HookEdges& ProductionHookEdges() {
       p2p::StartOutgoing(uin, code, ProductionEdges());
     };
     e.isImageCached = [](uint32_t uin, uint32_t size, uint32_t checksum) {
-      return images::IsImageCached(DataPath(), uin, size, checksum);
+      return images::IsImageCached(ThePlugin().dataPath, uin, size, checksum);
     };
     e.showReceivedImage = [](uint32_t uin, uint32_t size, uint32_t checksum) {
-      images::ShowReceivedImage(ProcessHost(), DataPath(), uin, size, checksum);
+      images::ShowReceivedImage(ProcessHost(), ThePlugin().dataPath, uin, size, checksum);
     };
     e.requestImage = [](uint32_t uin, uint32_t size, uint32_t checksum) {
       images::RequestImage(ProcessHost(), uin, size, checksum);
@@ -43,7 +41,7 @@ const gg::HookEdges& ProductionHookEdges() {
       images::AnswerImageRequest(ProcessHost(), uin, size, checksum);
     };
     e.receiveImagePart = [](uint32_t uin, std::span<const uint8_t> reply) {
-      return images::ReceiveImagePart(DataPath(), uin, reply);
+      return images::ReceiveImagePart(ThePlugin().dataPath, uin, reply);
     };
     return e;
   }();

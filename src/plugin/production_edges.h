@@ -16,7 +16,7 @@ std::shared_ptr<const p2p::ConnectionEdges> ProductionEdges();
 // The process UserDB, OwnUin, the settings, the platform's addresses, the
 // host's raw send, connections and the image exchange.
 const gg::HookEdges& ProductionHookEdges();
-// LookupPeerAddress, p2p::StartOutgoing, p2p::AwaitedCallBacks, the host's
+// LookupPeerAddressIn, p2p::StartOutgoing, p2p::AwaitedCallBacks, the host's
 // raw send, platform::ShowError, platform::ChooseOpenFile and images::SendImage.
 const gg::CommandEdges& ProductionCommandEdges();
 
