@@ -4,7 +4,6 @@
 #include <string>
 
 #include "gg/contact_lookup.h"
-#include "gg/own_uin.h"
 #include "images/image_cache.h"
 #include "images/image_exchange.h"
 #include "platform/threads.h"
@@ -55,9 +54,9 @@ void ShowReceivedImage(host::HostServices& services, const std::string& director
   ShowInChat(services, uin, gg::UinText(uin), gg::PeerDisplayName(services, uin), path, kFromPeer);
 }
 
-void ShowSentImage(host::HostServices& services, uint32_t uin, const char* path) {
+void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path) {
   if (path == nullptr) return;
-  const std::string own = gg::UinText(gg::OwnUin());
+  const std::string own = gg::UinText(ownUin);
   ShowInChat(services, uin, own, own, path, kFromUser);
 }
 

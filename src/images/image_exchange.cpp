@@ -23,7 +23,7 @@ std::string_view FileName(std::string_view path) {
 
 }  // namespace
 
-void SendImage(host::HostServices& services, uint32_t uin, const char* path) {
+void SendImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path) {
   if (path == nullptr) return;
   // Only the directory entry is read: a missing file is not created, and a
   // file without a size is not offered.
@@ -35,7 +35,7 @@ void SendImage(host::HostServices& services, uint32_t uin, const char* path) {
   AddPendingImage(id, path);
   const auto offer = EncodeImageOffer(id);
   host::SendRawPacket(services, offer);
-  ShowSentImage(services, uin, path);
+  ShowSentImage(services, ownUin, uin, path);
 }
 
 void RequestImage(host::HostServices& services, uint32_t uin, uint32_t size, uint32_t checksum) {

@@ -10,9 +10,10 @@
 
 namespace kvel::images {
 
-// Offers the picture at `path` to `uin` and shows it in the user's chat window.
+// Offers the picture at `path` to `uin` and shows it in the user's chat window
+// as sent by `ownUin`, the user's own number.
 // A file whose size cannot be read is neither offered nor shown.
-void SendImage(host::HostServices& services, uint32_t uin, const char* path);
+void SendImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path);
 // Asks `uin` for the image it announced, unless it is still awaited from an
 // earlier request, is empty or is larger than this side assembles.
 void RequestImage(host::HostServices& services, uint32_t uin, uint32_t size, uint32_t checksum);
@@ -28,7 +29,7 @@ bool ReceiveImagePart(const std::string& directory, uint32_t uin, std::span<cons
 // Shows a received image, cached in `directory`, in the chat window of `uin`.
 void ShowReceivedImage(host::HostServices& services, const std::string& directory, uint32_t uin,
                        uint32_t size, uint32_t checksum);
-// Shows an image the user sent to `uin`.
-void ShowSentImage(host::HostServices& services, uint32_t uin, const char* path);
+// Shows an image the user (number `ownUin`) sent to `uin`.
+void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path);
 
 }  // namespace kvel::images

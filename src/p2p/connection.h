@@ -21,9 +21,10 @@ namespace kvel::p2p {
 inline constexpr uint32_t kPushCode = 2;  // the caller sends a file
 inline constexpr uint32_t kPullCode = 3;  // the caller asks for a file
 
-// Everything a connection thread reaches outside itself. The plug-in binds the peer table, OwnUin,
-// the awaited call-backs, the log, the transfer window and the two file procedures; tests bind
-// their own to watch the outcome.
+// Everything a connection thread reaches outside itself. The plug-in binds
+// the peer table, its own number, the awaited call-backs, the log, the
+// transfer window and the two file procedures; tests bind their own to watch
+// the outcome.
 struct ConnectionEdges {
   std::function<PeerAddress(uint32_t uin)> peerAddress;
   std::function<uint32_t()> ownUin;

@@ -15,7 +15,9 @@ const gg::CommandEdges& ProductionCommandEdges() {
       &SendRawPacket,
       &platform::ShowError,
       &platform::ChooseOpenFile,
-      [](uint32_t uin, const char* path) { images::SendImage(ProcessHost(), uin, path); },
+      [](uint32_t uin, const char* path) {
+        images::SendImage(ProcessHost(), ThePlugin().ownUin.load(), uin, path);
+      },
   };
   return edges;
 }

@@ -1,6 +1,5 @@
 // The production binding of a connection thread's edges.
 #include "gg/contact_lookup.h"
-#include "gg/own_uin.h"
 #include "host/log_line.h"
 #include "p2p/call_backs.h"
 #include "p2p/connection.h"
@@ -34,7 +33,7 @@ std::shared_ptr<const p2p::ConnectionEdges> ProductionEdges() {
   static const std::shared_ptr<const p2p::ConnectionEdges> edges =
       std::make_shared<const p2p::ConnectionEdges>(p2p::ConnectionEdges{
           [](uint32_t uin) { return gg::LookupPeerAddressIn(ThePlugin().users, uin); },
-          &gg::OwnUin,
+          [] { return ThePlugin().ownUin.load(); },
           [](uint32_t uin) { return p2p::AwaitedCallBacks().Take(uin); },
           [](const std::string& line) { host::LogLine(ProcessHost(), line.c_str()); },
           [](platform::Socket socket, uint32_t uin, ui::TransferDirection direction) {

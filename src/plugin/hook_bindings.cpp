@@ -1,4 +1,3 @@
-#include "gg/own_uin.h"
 #include "host/raw_packet.h"
 #include "images/image_cache.h"
 #include "images/image_exchange.h"
@@ -18,7 +17,7 @@ const gg::HookEdges& ProductionHookEdges() {
       ThePlugin().users.SetUser(uin, address, port);
     };
     e.removeUser = [](uint32_t uin) { ThePlugin().users.RemoveUser(uin); };
-    e.setOwnUin = &gg::SetOwnUin;
+    e.setOwnUin = [](uint32_t uin) { ThePlugin().ownUin.store(uin); };
     e.settings = [] { return ThePlugin().settings; };
     e.inetAddr = &platform::InetAddr;
     e.localHostAddresses = &platform::LocalHostAddresses;

@@ -1,9 +1,12 @@
 // What the plug-in keeps from module load to detach: the settings, the data
-// directory, the protocol hook's handle, the peer table and the listener.
+// directory, the protocol hook's handle, the user's own number, the peer
+// table and the listener.
 // LoadPlugin fills it in and starts the listener; UnloadPlugin leaves it for
 // the detach, which ends it after the host has let the plug-in go.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "common/settings.h"
@@ -30,6 +33,9 @@ class Plugin {
   // sets it, empty when the host named no data directory.
   std::string dataPath = "c:\\";
   host::Param hookHandle = 0;
+  // The user's own GG number, learnt from the outgoing login packet; 0 until
+  // the first login has passed. Written by the protocol hook only.
+  std::atomic<uint32_t> ownUin{0};
   gg::UserDB users;
   p2p::Listener listener;
 };

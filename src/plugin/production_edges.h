@@ -10,10 +10,10 @@
 
 namespace kvel {
 
-// The peer table, OwnUin, the awaited call-backs, the log, the transfer
+// The peer table, the user's own number, the awaited call-backs, the log, the transfer
 // window and the two file procedures.
 std::shared_ptr<const p2p::ConnectionEdges> ProductionEdges();
-// The process UserDB, OwnUin, the settings, the platform's addresses, the
+// The process UserDB, the user's own number, the settings, the platform's addresses, the
 // host's raw send, connections and the image exchange.
 const gg::HookEdges& ProductionHookEdges();
 // LookupPeerAddressIn, p2p::StartOutgoing, p2p::AwaitedCallBacks, the host's

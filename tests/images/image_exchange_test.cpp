@@ -83,7 +83,7 @@ class ImageExchangeTest : public ImageTest {
 TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
   const std::string path = MakeFile("photo.png", Pattern(2500));
   const uint32_t before = platform::UnixTime();
-  SendImage(services_, kPeer, path.c_str());
+  SendImage(services_, kOwnUin, kPeer, path.c_str());
   const auto offer = EncodeImageOffer({kPeer, 2500, ImageChecksum(path.c_str())});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{offer.begin(), offer.end()}}));
   std::vector<standin::ShownMessage> shown = chats_.Messages();
@@ -103,7 +103,7 @@ TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
 TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
   const std::vector<uint8_t> image = Pattern(2500);
   const std::string path = MakeFile("photo.png", image);
-  SendImage(services_, kPeer, path.c_str());
+  SendImage(services_, kOwnUin, kPeer, path.c_str());
   host_.ClearSentPackets();
   const uint32_t checksum = ImageChecksum(path.c_str());
   AnswerImageRequest(services_, kPeer, 2500, checksum);
@@ -130,7 +130,7 @@ TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
 
 TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
   const std::string path = MakeFile("a.gif", Pattern(100));
-  SendImage(services_, kPeer, path.c_str());
+  SendImage(services_, kOwnUin, kPeer, path.c_str());
   const uint32_t checksum = ImageChecksum(path.c_str());
   host_.ClearSentPackets();
   const ImageId others[] = {
@@ -144,8 +144,8 @@ TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
 TEST_F(ImageExchangeTest, EmptyOrVanishedFilesAreAnsweredWithNothing) {
   const std::string empty = MakeFile("empty.png", {});
   const std::string gone = MakeFile("gone.png", Pattern(10));
-  SendImage(services_, kPeer, empty.c_str());
-  SendImage(services_, kPeer, gone.c_str());
+  SendImage(services_, kOwnUin, kPeer, empty.c_str());
+  SendImage(services_, kOwnUin, kPeer, gone.c_str());
   const uint32_t goneChecksum = ImageChecksum(gone.c_str());
   std::remove(gone.c_str());
   host_.ClearSentPackets();
@@ -159,8 +159,8 @@ TEST_F(ImageExchangeTest, EmptyOrVanishedFilesAreAnsweredWithNothing) {
 
 TEST_F(ImageExchangeTest, AFileWithoutASizeIsNeitherOfferedNorCreated) {
   const std::string missing = scratch_.File("missing.png");
-  SendImage(services_, kPeer, missing.c_str());
-  SendImage(services_, kPeer, scratch_.Path().c_str());  // a directory
+  SendImage(services_, kOwnUin, kPeer, missing.c_str());
+  SendImage(services_, kOwnUin, kPeer, scratch_.Path().c_str());  // a directory
   EXPECT_TRUE(Sent().empty());
   EXPECT_TRUE(chats_.Messages().empty());
   EXPECT_FALSE(testing::FileExists(missing));
@@ -271,14 +271,12 @@ TEST_F(ImageExchangeTest, AnImageOfferedByOneSideLandsWholeOnTheOther) {
   host_.AddContact({22, "Alicja", "1001", 3});
   const std::vector<uint8_t> image = Pattern(5000, 17);
   const std::string path = MakeFile("kot.jpg", image);
-  gg::SetOwnUin(kAlice);
-  SendImage(services_, kBob, path.c_str());
+  SendImage(services_, kAlice, kBob, path.c_str());
   size_t delivered = 0;
   for (std::vector<std::vector<uint8_t>> sent = Sent(); delivered < sent.size(); sent = Sent()) {
     const std::vector<uint8_t>& packet = sent[delivered++];
     const uint32_t to = Get32(packet, 8);
     const uint32_t from = to == kBob ? kAlice : kBob;
-    gg::SetOwnUin(to);
     PlayHook(services_, dataPath_, from, AsReceived(packet, from));
   }
   EXPECT_EQ(delivered, 1u + 1u + 5u);  // offer, request, five replies

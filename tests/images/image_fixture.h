@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "chat_windows.h"
-#include "gg/own_uin.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
@@ -26,14 +25,12 @@ class ImageTest : public ::testing::Test {
   void SetUp() override {
     BuildCrc32Table();
     platform::MakeDirectory(dataPath_.substr(0, dataPath_.size() - 1).c_str());
-    gg::SetOwnUin(kOwnUin);
     ClearPendingImages();
     RequestedImages().Clear();
   }
   void TearDown() override {
     ClearPendingImages();
     RequestedImages().Clear();
-    gg::SetOwnUin(0);
   }
 
   static std::vector<uint8_t> Pattern(size_t length, uint8_t seed = 1) {
