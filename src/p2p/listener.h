@@ -22,9 +22,9 @@ class Listener {
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
-  // Listens on `port` with a backlog of 1 and
-  // starts the thread; true when both work. Logs how far it came. A listener
-  // that is already running stays as it is; one that was stopped starts anew.
+  // Listens on `port` with a backlog of 1 and starts the thread; true when
+  // both work. Logs how far it came. A listener that is already running
+  // stays as it is; one that was stopped starts anew.
   bool Start(uint16_t port);
   // Sets the stop flag, waits at most 1000 ms for the thread, closes the socket.
   void Stop();
