@@ -50,43 +50,43 @@ int32_t OfferCommands(host::HostServices& services, int32_t event, host::MenuCon
   return 1;
 }
 
-int32_t SendFileCommandWith(const host::MenuContext* context, const CommandEdges& edges) {
+int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& services) {
   const char* id = ElementId(context);
   if (id == nullptr) return 0;
   const uint32_t uin = LeadingNumber(id);
-  const PeerAddress peer = edges.lookupPeer(uin);
+  const PeerAddress peer = services.LookupPeer(uin);
   if (peer.ip == 0) return 0;  // no address announced or known: nothing to say
   switch (peer.port) {
     case kNoDirectConnections:
-      edges.showError(text::kErrorNoDirect, text::kErrorCaption);
+      services.ShowError(text::kErrorNoDirect, text::kErrorCaption);
       break;
     case kNotInTheirList:
-      edges.showError(text::kErrorNotListed, text::kErrorCaption);
+      services.ShowError(text::kErrorNotListed, text::kErrorCaption);
       break;
     case kCallBackOnly: {
       // Noted before the request leaves: the contact may call back at once.
-      edges.expectCallBack(uin);
+      services.ExpectCallBack(uin);
       const auto packet = PackDcRequest(uin);
-      edges.sendPacket(packet.data(), packet.size());
+      services.SendPacket(packet.data(), packet.size());
       break;
     }
     default:
-      edges.startOutgoing(uin, p2p::kPushCode);
+      services.StartOutgoing(uin, p2p::kPushCode);
       break;
   }
   return 0;
 }
 
-int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdges& edges) {
+int32_t SendImageCommandWith(const host::MenuContext* context, CommandServices& services) {
   const char* id = ElementId(context);
   if (id == nullptr) return 0;
   const uint32_t uin = LeadingNumber(id);
   char path[platform::kPathBufferSize] = {};
   platform::FileDialog dialog =
       platform::FileDialogOver(path, text::kImageFilter, platform::kOpenFileFlags);
-  if (!edges.chooseOpenFile(dialog)) return 0;
+  if (!services.ChooseOpenFile(dialog)) return 0;
   path[sizeof path - 1] = '\0';
-  edges.sendImage(uin, path);
+  services.SendImage(uin, path);
   return 0;
 }
 

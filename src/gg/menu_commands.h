@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "gg/command_edges.h"
+#include "gg/command_services.h"
 #include "host/host_services.h"
 
 namespace kvel::gg {
@@ -16,8 +16,8 @@ int32_t OfferCommands(host::HostServices& services, int32_t event, host::MenuCon
 
 // "Wyślij plik": error box, call-back request or outgoing connection; always 0.
 // "Wyślij obrazek": picks a picture and offers it; always 0.
-int32_t SendFileCommandWith(const host::MenuContext* context, const CommandEdges& edges);
-int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdges& edges);
+int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& services);
+int32_t SendImageCommandWith(const host::MenuContext* context, CommandServices& services);
 
 // The GG number that leads an element's id text, read as the C library's
 // decimal conversion does (white space, one sign, digits); 0 without digits.

@@ -21,11 +21,13 @@ int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {
 }
 
 int32_t KVEL_CALL SendFileCommand(host::Param, host::MenuContext* context) {
-  return gg::SendFileCommandWith(context, ProductionCommandEdges());
+  ProductionCommands commands;
+  return gg::SendFileCommandWith(context, commands);
 }
 
 int32_t KVEL_CALL SendImageCommand(host::Param, host::MenuContext* context) {
-  return gg::SendImageCommandWith(context, ProductionCommandEdges());
+  ProductionCommands commands;
+  return gg::SendImageCommandWith(context, commands);
 }
 
 }  // namespace kvel

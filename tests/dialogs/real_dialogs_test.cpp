@@ -161,11 +161,14 @@ TEST_F(RealDialogsTest, CancelledOpenDialogLeavesThePeerWithOfferStartOnly) {
 
 TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
   standin::ContactMenu menu(host_, "Tlen/ContactList", "12345");
-  gg::CommandEdges edges = ProductionCommandEdges();
-  gg::PeerAddress peer;
-  int outgoing = 0;
-  edges.lookupPeer = [&](uint32_t) { return peer; };
-  edges.startOutgoing = [&](uint32_t, uint32_t) { return ++outgoing, true; };
+  // The real error boxes, with the peer and the connection played here.
+  struct Commands : ProductionCommands {
+    gg::PeerAddress peer;
+    int outgoing = 0;
+    gg::PeerAddress LookupPeer(uint32_t) override { return peer; }
+    bool StartOutgoing(uint32_t, uint32_t) override { return ++outgoing, true; }
+  } edges;
+  gg::PeerAddress& peer = edges.peer;
   for (uint16_t port : {0, 2, 1550}) {
     peer = {0x0200000A, port};
     gg::SendFileCommandWith(&menu.Context(), edges);
@@ -180,16 +183,19 @@ TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
     EXPECT_EQ(dialog.caption, Text("B\xB3\xB9"
                                    "d"));
   }
-  EXPECT_EQ(outgoing, 1);
+  EXPECT_EQ(edges.outgoing, 1);
 }
 
 TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
   const std::string picture = scratch_.File("kot.jpg");
   testing::WriteFile(picture, "not really a picture");
   standin::ContactMenu menu(host_, "Tlen/ChatWindow", "12345");
-  gg::CommandEdges edges = ProductionCommandEdges();
-  std::vector<std::pair<uint32_t, std::string>> images;
-  edges.sendImage = [&](uint32_t uin, const char* path) { images.emplace_back(uin, path); };
+  // The real open dialog; the picture chosen is kept here.
+  struct Commands : ProductionCommands {
+    std::vector<std::pair<uint32_t, std::string>> images;
+    void SendImage(uint32_t uin, const char* path) override { images.emplace_back(uin, path); }
+  } edges;
+  const auto& images = edges.images;
   driver_.QueueFileChoice(std::nullopt);
   driver_.QueueFileChoice(picture);
   gg::SendImageCommandWith(&menu.Context(), edges);
