@@ -20,7 +20,7 @@ class BenchSide final : public p2p::TransferSide {
  public:
   BenchSide(platform::Socket socket, std::string path, ui::TransferDirection direction)
       : socket_(socket), path_(std::move(path)), table_([] { return Clock(); }) {
-    table_.Add(socket, 1, direction);
+    table_.Add(socket, 1, direction, "bench");
   }
   std::string PeerName(uint32_t) override { return "bench"; }
   bool AskYesNo(const char*, const char*) override { return true; }

@@ -24,7 +24,7 @@
 #include "images/image_exchange.h"
 #include "images/requested_images.h"
 #include "plugin/crc32_table.h"
-#include "plugin/data_path.h"
+#include "plugin/host.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -41,13 +41,13 @@ uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
   return value;
 }
 
-const fs::path& Directory() {
-  static const fs::path directory = [] {
+// The cache directory, with its separator.
+const std::string& CacheDirectory() {
+  static const std::string directory = [] {
     fs::path path = fs::temp_directory_path() / ("kvel-image-fuzz-" + std::to_string(::getpid()));
     fs::create_directories(path);
     BuildCrc32Table();
-    SetDataPath(path.string() + "/");
-    return path;
+    return path.string() + "/";
   }();
   return directory;
 }
@@ -56,7 +56,7 @@ const fs::path& Directory() {
 // than its image.
 void CheckCache(const std::vector<images::ImageId>& named) {
   for (const images::ImageId& id : named) {
-    const std::string path = images::ImageCachePath(id.uin, id.size, id.checksum);
+    const std::string path = images::ImageCachePath(CacheDirectory(), id.uin, id.size, id.checksum);
     std::error_code error;
     if (fs::exists(path, error)) {
       std::ifstream in(path, std::ios::binary);
@@ -72,7 +72,7 @@ void CheckCache(const std::vector<images::ImageId>& named) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const fs::path& directory = Directory();
+  const fs::path directory(CacheDirectory());
   std::vector<images::ImageId> named;
   size_t at = 0;
   while (at < size) {
@@ -84,16 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at += length;
     const uint32_t uin = 1000 + ((op >> 1) & 3);
     if ((op & 1) == 0) {
-      images::RequestImage(uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
+      images::RequestImage(ProcessHost(), uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
       continue;
     }
     // A block of exactly the reply's size: reading past it is caught.
     const std::vector<uint8_t> reply(bytes.begin(), bytes.end());
-    const bool complete = images::ReceiveImagePart(uin, reply);
+    const bool complete = images::ReceiveImagePart(CacheDirectory(), uin, reply);
     if (reply.size() >= 9) {
       const images::ImageId id{uin, Le32(reply, 1), Le32(reply, 5)};
       named.push_back(id);
-      if (complete) Check(images::IsImageCached(id.uin, id.size, id.checksum));
+      if (complete) Check(images::IsImageCached(CacheDirectory(), id.uin, id.size, id.checksum));
     }
   }
   CheckCache(named);

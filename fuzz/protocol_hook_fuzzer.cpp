@@ -18,7 +18,8 @@
 #include "gg/hook_dispatch.h"
 #include "gg/user_db.h"
 #include "plugin/host.h"
-#include "plugin/settings.h"
+#include "plugin/plugin_context.h"
+#include "plugin/production_edges.h"
 #include "stand_in_host.h"
 
 namespace {
@@ -38,7 +39,7 @@ struct World {
     host.AddContact({3, "c", "0", 3});
     host.AddContact({4, "d", "16777215", 3});
     host.AddContact({5, "e", "1003", 5});
-    edges = kvel::gg::ProductionHookEdges();
+    edges = kvel::ProductionHookEdges();
     edges.localHostAddresses = [] {
       return std::vector<uint32_t>{0x0501A8C0, 0x03020153};  // 192.168.1.5, 83.1.2.3
     };
@@ -77,7 +78,7 @@ uint32_t EventCode(uint8_t selector) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   World& world = TheWorld();
   if (size == 0) return 0;
-  kvel::CurrentSettings().iconMask = data[0] & 15;
+  kvel::ThePlugin().settings.iconMask = data[0] & 15;
   size_t at = 1;
   while (at < size) {
     const uint32_t code = EventCode(data[at]);
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kvel::gg::HandleGGEvent(code, std::span<const uint8_t>(packet.get(), length), world.edges);
     at += length;
   }
-  kvel::gg::ProcessUserDB().ClearUsers();
+  kvel::ThePlugin().users.ClearUsers();
   world.host.ClearCalls();
   world.host.ClearSentPackets();
   world.icons.ClearCalls();

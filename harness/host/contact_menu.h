@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 #include "stand_in_host.h"
 
 namespace standin {

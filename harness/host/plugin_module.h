@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 
 namespace standin {
 

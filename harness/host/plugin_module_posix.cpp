@@ -1,20 +1,14 @@
-#include "gg/user_db.h"
 #include "images/pending_images.h"
-#include "p2p/listener.h"
-#include "plugin/data_path.h"
 #include "plugin/plugin_info.h"
-#include "plugin/settings.h"
+#include "plugin/plugin_context.h"
 #include "plugin_module.h"
 
 namespace standin {
 
-// Natively the plug-in is linked in and never mapped or unmapped: Load and
-// Unload stand in for the module's attach and detach, putting the
-// process-wide objects back to their state at module load and taking them
-// down as the static destructors would.
+// Natively the plug-in is linked in and never mapped or unmapped: Unload
+// stands in for the module's detach and the next attach, ending the
+// plug-in's context as the static destructors would and making a fresh one.
 bool PluginModule::Load(const std::string&, std::string*) {
-  kvel::CurrentSettings() = kvel::Settings{};
-  kvel::SetDataPath("c:\\");
   getPluginInfo_ = &::GetPluginInfo;
   loadPlugin_ = &::LoadPlugin;
   unloadPlugin_ = &::UnloadPlugin;
@@ -23,10 +17,8 @@ bool PluginModule::Load(const std::string&, std::string*) {
 }
 
 void PluginModule::Unload() {
-  kvel::p2p::ProcessListener().Stop();
+  kvel::RenewPlugin();
   kvel::images::ClearPendingImages();
-  kvel::gg::ProcessUserDB().ClearUsers();
-  kvel::gg::ProcessUserDB().Bitmaps().Release();
   loaded_ = false;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "plugin/texts.h"
+#include "common/texts.h"
 #include "all_windows.h"
 #include "ui_driver.h"
 

@@ -1,7 +1,6 @@
 #include "gg/contact_icons.h"
 
-#include "plugin/host.h"
-#include "plugin/texts.h"
+#include "host/service_names.h"
 
 namespace kvel::gg {
 namespace {
@@ -9,11 +8,13 @@ constexpr uint32_t kTransparent = 0x00FF00FF;  // (255, 0, 255)
 constexpr host::Param kNoSuchIcon = -1;
 }  // namespace
 
-void RemoveStateIcon(host::Param item) {
-  CallService(text::kServiceRemoveItemIcon, item, reinterpret_cast<host::Param>(text::kIconSet));
+void RemoveStateIcon(host::HostServices& services, host::Param item) {
+  services.CallService(host::kServiceRemoveItemIcon, item,
+                       reinterpret_cast<host::Param>(host::kIconSet));
 }
 
-void ShowStateIcon(host::Param item, platform::Bitmap bitmap, int32_t width, int32_t height) {
+void ShowStateIcon(host::HostServices& services, host::Param item, platform::Bitmap bitmap,
+                   int32_t width, int32_t height) {
   // The host copies what it keeps: the records live for the calls only.
   host::ImageRecord image{};
   image.size = sizeof image;
@@ -23,14 +24,14 @@ void ShowStateIcon(host::Param item, platform::Bitmap bitmap, int32_t width, int
   image.height = height;
   host::IconRecord icon{};
   icon.size = sizeof icon;
-  icon.set = text::kIconSet;
+  icon.set = host::kIconSet;
   icon.one8 = 1;
   icon.image = &image;
   icon.two16 = 2;
   icon.flags20 = 0x40000;
   icon.one24 = 1;
-  if (CallService(text::kServiceChangeItemIcon, item, reinterpret_cast<host::Param>(&icon)) !=
-      kNoSuchIcon) {
+  if (services.CallService(host::kServiceChangeItemIcon, item,
+                           reinterpret_cast<host::Param>(&icon)) != kNoSuchIcon) {
     return;
   }
   host::AddIcons add{};
@@ -38,7 +39,7 @@ void ShowStateIcon(host::Param item, platform::Bitmap bitmap, int32_t width, int
   add.item = item;
   add.icon = &icon;
   add.count = 1;
-  CallService(text::kServiceAddItemIcons, reinterpret_cast<host::Param>(&add), 0);
+  services.CallService(host::kServiceAddItemIcons, reinterpret_cast<host::Param>(&add), 0);
 }
 
 }  // namespace kvel::gg

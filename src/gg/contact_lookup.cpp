@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "plugin/host.h"
-#include "plugin/texts.h"
+#include "host/service_names.h"
 
 namespace kvel::gg {
 namespace {
@@ -23,14 +22,15 @@ int32_t KVEL_CALL MatchItem(host::ContactItem* item, void* context) {
 
 }  // namespace
 
-const host::ContactItem* FindContactItem(const char* id) {
+const host::ContactItem* FindContactItem(host::HostServices& services, const char* id) {
   Search search{id, nullptr};
   host::Enumeration enumeration{};
   enumeration.size = sizeof enumeration;
   enumeration.kind = 3;
   enumeration.callback = &MatchItem;
   enumeration.context = &search;
-  CallService(text::kServiceEnumerateItems, reinterpret_cast<host::Param>(&enumeration), 0);
+  services.CallService(host::kServiceEnumerateItems, reinterpret_cast<host::Param>(&enumeration),
+                       0);
   return search.found;
 }
 
@@ -38,9 +38,9 @@ std::string UinText(uint32_t uin) {
   return std::to_string(static_cast<int32_t>(uin));
 }
 
-std::string PeerDisplayName(uint32_t uin) {
+std::string PeerDisplayName(host::HostServices& services, uint32_t uin) {
   const std::string id = UinText(uin);
-  const host::ContactItem* item = FindContactItem(id.c_str());
+  const host::ContactItem* item = FindContactItem(services, id.c_str());
   return item != nullptr && item->displayName != nullptr ? item->displayName : id;
 }
 

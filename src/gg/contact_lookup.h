@@ -4,18 +4,18 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/host_api.h"
+#include "host/host_services.h"
 
 namespace kvel::gg {
 
 // The contact item whose id text equals `id` exactly, or null. The host keeps
 // the item valid after the enumeration returns.
-const host::ContactItem* FindContactItem(const char* id);
+const host::ContactItem* FindContactItem(host::HostServices& services, const char* id);
 
 // The GG number in plain signed decimal, as the host's id texts have it.
 std::string UinText(uint32_t uin);
 
 // The display name of the contact listed under `uin`, else `uin` in decimal.
-std::string PeerDisplayName(uint32_t uin);
+std::string PeerDisplayName(host::HostServices& services, uint32_t uin);
 
 }  // namespace kvel::gg

@@ -1,5 +1,5 @@
 // Everything the protocol hook's dispatch reaches outside itself, as one set
-// of callables. The product binds the real functions (ProductionHookEdges);
+// of callables. The plug-in binds the real functions (ProductionHookEdges);
 // tests and the fuzzer bind recorders.
 #pragma once
 
@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "plugin/settings.h"
+#include "common/settings.h"
 
 namespace kvel::gg {
 
@@ -33,9 +33,5 @@ struct HookEdges {
   std::function<void(uint32_t uin, uint32_t size, uint32_t checksum)> answerImageRequest;
   std::function<bool(uint32_t uin, std::span<const uint8_t> reply)> receiveImagePart;
 };
-
-// The real functions: the process UserDB, OwnUin, the settings, the platform's
-// addresses, the host's raw send, connections and the image exchange.
-const HookEdges& ProductionHookEdges();
 
 }  // namespace kvel::gg

@@ -5,8 +5,8 @@
 
 #include "gg/dc_request.h"
 #include "p2p/connection.h"
-#include "plugin/host.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
+#include "host/service_names.h"
 
 namespace kvel::gg {
 namespace {
@@ -37,65 +37,57 @@ uint32_t LeadingNumber(const char* text) {
   return negative ? 0u - value : value;
 }
 
-int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {
+int32_t OfferCommands(host::HostServices& services, int32_t event, host::MenuContext* context) {
   if (event != 1 || context == nullptr || context->building != 1) return 0;
   if (ElementId(context) == nullptr) return 0;
   auto offer = reinterpret_cast<host::OfferMenuItemFn>(
-      CallService(text::kServiceGetProcAddress, host::kOfferMenuItemProc, 0));
-  if (offer == nullptr || !IsText(context->element->protocol, text::kProtocolGG)) return 0;
+      services.CallService(host::kServiceGetProcAddress, host::kOfferMenuItemProc, 0));
+  if (offer == nullptr || !IsText(context->element->protocol, host::kProtocolGG)) return 0;
   // The host's command list lives in the context; the host is given its address.
   void* commandList = &context->commandList;
-  if (IsText(context->place, text::kChatWindowPlace)) offer(commandList, text::kCommandSendImage);
-  offer(commandList, text::kCommandSend);
+  if (IsText(context->place, host::kChatWindowPlace)) offer(commandList, host::kCommandSendImage);
+  offer(commandList, host::kCommandSend);
   return 1;
 }
 
-int32_t SendFileCommandWith(const host::MenuContext* context, const CommandEdges& edges) {
+int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& services) {
   const char* id = ElementId(context);
   if (id == nullptr) return 0;
   const uint32_t uin = LeadingNumber(id);
-  const PeerAddress peer = edges.lookupPeer(uin);
+  const PeerAddress peer = services.LookupPeer(uin);
   if (peer.ip == 0) return 0;  // no address announced or known: nothing to say
   switch (peer.port) {
     case kNoDirectConnections:
-      edges.showError(text::kErrorNoDirect, text::kErrorCaption);
+      services.ShowError(text::kErrorNoDirect, text::kErrorCaption);
       break;
     case kNotInTheirList:
-      edges.showError(text::kErrorNotListed, text::kErrorCaption);
+      services.ShowError(text::kErrorNotListed, text::kErrorCaption);
       break;
     case kCallBackOnly: {
       // Noted before the request leaves: the contact may call back at once.
-      edges.expectCallBack(uin);
+      services.ExpectCallBack(uin);
       const auto packet = PackDcRequest(uin);
-      edges.sendPacket(packet.data(), packet.size());
+      services.SendPacket(packet.data(), packet.size());
       break;
     }
     default:
-      edges.startOutgoing(uin, p2p::kPushCode);
+      services.StartOutgoing(uin, p2p::kPushCode);
       break;
   }
   return 0;
 }
 
-int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdges& edges) {
+int32_t SendImageCommandWith(const host::MenuContext* context, CommandServices& services) {
   const char* id = ElementId(context);
   if (id == nullptr) return 0;
   const uint32_t uin = LeadingNumber(id);
   char path[platform::kPathBufferSize] = {};
   platform::FileDialog dialog =
       platform::FileDialogOver(path, text::kImageFilter, platform::kOpenFileFlags);
-  if (!edges.chooseOpenFile(dialog)) return 0;
+  if (!services.ChooseOpenFile(dialog)) return 0;
   path[sizeof path - 1] = '\0';
-  edges.sendImage(uin, path);
+  services.SendImage(uin, path);
   return 0;
-}
-
-int32_t KVEL_CALL SendFileCommand(host::Param, host::MenuContext* context) {
-  return SendFileCommandWith(context, ProductionCommandEdges());
-}
-
-int32_t KVEL_CALL SendImageCommand(host::Param, host::MenuContext* context) {
-  return SendImageCommandWith(context, ProductionCommandEdges());
 }
 
 }  // namespace kvel::gg

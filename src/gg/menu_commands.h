@@ -4,23 +4,20 @@
 
 #include <cstdint>
 
-#include "gg/command_edges.h"
-#include "plugin/host_api.h"
+#include "gg/command_services.h"
+#include "host/host_services.h"
 
 namespace kvel::gg {
 
-// Offers "kvel/sendimage" (GG chat window only) and "kvel/send" (any GG
-// element); 1 when it offered "kvel/send", else 0.
-int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context);
-// "Wyślij plik": error box, call-back request or outgoing connection; always 0.
-int32_t KVEL_CALL SendFileCommand(host::Param unused, host::MenuContext* context);
-// "Wyślij obrazek": picks a picture and offers it; always 0.
-int32_t KVEL_CALL SendImageCommand(host::Param unused, host::MenuContext* context);
+// The menu state callback's work: offers "kvel/sendimage" (GG chat window
+// only) and "kvel/send" (any GG element) through the host's offer function;
+// 1 when it offered "kvel/send", else 0.
+int32_t OfferCommands(host::HostServices& services, int32_t event, host::MenuContext* context);
 
-// The two commands over the given edges (the click functions pass the
-// production ones).
-int32_t SendFileCommandWith(const host::MenuContext* context, const CommandEdges& edges);
-int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdges& edges);
+// "Wyślij plik": error box, call-back request or outgoing connection; always 0.
+// "Wyślij obrazek": picks a picture and offers it; always 0.
+int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& services);
+int32_t SendImageCommandWith(const host::MenuContext* context, CommandServices& services);
 
 // The GG number that leads an element's id text, read as the C library's
 // decimal conversion does (white space, one sign, digits); 0 without digits.

@@ -4,10 +4,6 @@
 
 namespace kvel::gg {
 
-PeerAddress LookupPeerAddress(uint32_t uin) {
-  return LookupPeerAddressIn(ProcessUserDB(), uin);
-}
-
 PeerAddress LookupPeerAddressIn(UserDB& users, uint32_t uin) {
   std::optional<UserDB::user> entry = users.Find(uin);
   if (!entry) return {};

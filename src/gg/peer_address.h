@@ -15,7 +15,6 @@ class UserDB;
 // The table's address and port for `uin`, both from one look-up (never the
 // address of one status packet with the port of another); {0, 0} for a
 // number it lacks.
-PeerAddress LookupPeerAddress(uint32_t uin);  // the process-wide table
 PeerAddress LookupPeerAddressIn(UserDB& users, uint32_t uin);
 
 }  // namespace kvel::gg

@@ -5,23 +5,16 @@
 #include "gg/contact_icons.h"
 #include "gg/contact_lookup.h"
 #include "gg/peer_state.h"
-#include "plugin/settings.h"
 
 namespace kvel::gg {
 namespace {
 int32_t Key(uint32_t uin) {
   return static_cast<int32_t>(uin);
 }
-
-// Constructed at module load, destroyed at unload (after UnloadPlugin).
-UserDB g_processUserDB;
 }  // namespace
 
-UserDB& ProcessUserDB() {
-  return g_processUserDB;
-}
-
-UserDB::UserDB(BitmapFunctions bitmaps) : bitmaps_(std::move(bitmaps)) {}
+UserDB::UserDB(host::HostServices& services, const Settings& settings, BitmapFunctions bitmaps)
+    : services_(services), settings_(settings), bitmaps_(std::move(bitmaps)) {}
 
 UserDB::~UserDB() {
   ClearUsers();
@@ -38,12 +31,12 @@ void UserDB::SetUser(uint32_t uin, uint32_t ip, uint16_t port) {
 
 void UserDB::RemoveUser(uint32_t uin) {
   const std::string id = UinText(uin);
-  const host::ContactItem* item = FindContactItem(id.c_str());
+  const host::ContactItem* item = FindContactItem(services_, id.c_str());
   {
     std::lock_guard<std::mutex> lock(mutex_);
     users_.erase(Key(uin));
   }
-  if (item != nullptr) RemoveStateIcon(item->handle);
+  if (item != nullptr) RemoveStateIcon(services_, item->handle);
 }
 
 void UserDB::ClearUsers() {
@@ -82,21 +75,21 @@ size_t UserDB::Size() {
 
 void UserDB::RefreshIcon(uint32_t uin, uint16_t port) {
   const std::string id = UinText(uin);
-  const host::ContactItem* item = FindContactItem(id.c_str());
+  const host::ContactItem* item = FindContactItem(services_, id.c_str());
   if (item == nullptr) return;  // the host does not list it: no icon
   bitmaps_.LoadOnce();
   const PeerState state = PeerStateOf(port);
   // A masked state leaves whatever icon the contact had.
-  if (!IconAllowed(CurrentSettings().iconMask, state)) return;
+  if (!IconAllowed(settings_.iconMask, state)) return;
   platform::Bitmap bitmap = bitmaps_.Get(state);
   if (bitmap == nullptr) {
-    RemoveStateIcon(item->handle);
+    RemoveStateIcon(services_, item->handle);
     return;
   }
   int32_t width = 0;
   int32_t height = 0;
   bitmaps_.Measure(bitmap, &width, &height);
-  ShowStateIcon(item->handle, bitmap, width, height);
+  ShowStateIcon(services_, item->handle, bitmap, width, height);
 }
 
 }  // namespace kvel::gg

@@ -8,7 +8,9 @@
 #include <mutex>
 #include <optional>
 
+#include "common/settings.h"
 #include "gg/state_bitmaps.h"
+#include "host/host_services.h"
 
 namespace kvel::gg {
 
@@ -20,7 +22,9 @@ class UserDB {
     uint16_t port = 0;  // or a special value, see PeerStateOf
   };
 
-  explicit UserDB(BitmapFunctions bitmaps = {});
+  // Icons go through `services`, shown as `settings` allow at the time; both
+  // outlive the table.
+  UserDB(host::HostServices& services, const Settings& settings, BitmapFunctions bitmaps = {});
   // Empties the table (each listed contact loses its icon), then the state
   // bitmaps are deleted.
   ~UserDB();
@@ -35,7 +39,7 @@ class UserDB {
   // RemoveUser for every entry, smallest number (signed) first.
   void ClearUsers();
   // 0 for a number without an entry. A connection needs both from one
-  // look-up: LookupPeerAddress (gg/peer_address.h), not these two.
+  // look-up: LookupPeerAddressIn (gg/peer_address.h), not these two.
   uint32_t GetUserIp(uint32_t uin);
   uint16_t GetUserPort(uint32_t uin);
   std::optional<user> Find(uint32_t uin);
@@ -46,12 +50,11 @@ class UserDB {
  private:
   void RefreshIcon(uint32_t uin, uint16_t port);
 
+  host::HostServices& services_;
+  const Settings& settings_;
   std::mutex mutex_;
   std::map<int32_t, user> users_;
   StateBitmaps bitmaps_;
 };
-
-// The process-wide table: constructed at module load, emptied at unload.
-UserDB& ProcessUserDB();
 
 }  // namespace kvel::gg

@@ -5,7 +5,6 @@
 
 #include "images/image_checksum.h"
 #include "platform/files.h"
-#include "plugin/data_path.h"
 
 namespace kvel::images {
 namespace {
@@ -36,8 +35,8 @@ PartOutcome Discard(const std::string& partPath) {
 
 }  // namespace
 
-std::string ImageCachePath(uint32_t uin, uint32_t size, uint32_t checksum) {
-  const std::string& directory = DataPath();
+std::string ImageCachePath(const std::string& directory, uint32_t uin, uint32_t size,
+                           uint32_t checksum) {
   // The same rule for every image: either all cache names fit or none is used.
   if (directory.empty() || directory.size() + kLongestName > kMaxCachePath) return std::string();
   char name[kLongestName + 1];
@@ -46,16 +45,16 @@ std::string ImageCachePath(uint32_t uin, uint32_t size, uint32_t checksum) {
   return directory + name;
 }
 
-bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) {
-  const std::string path = ImageCachePath(uin, size, checksum);
+bool IsImageCached(const std::string& directory, uint32_t uin, uint32_t size, uint32_t checksum) {
+  const std::string path = ImageCachePath(directory, uin, size, checksum);
   // A file left by an older version may be a part, or parts of another image.
   return !path.empty() && FileLength(path) == static_cast<int64_t>(size) &&
          ImageChecksum(path.c_str()) == checksum;
 }
 
-PartOutcome StoreImagePart(uint32_t uin, uint32_t size, uint32_t checksum, bool first,
-                           std::span<const uint8_t> data) {
-  const std::string path = ImageCachePath(uin, size, checksum);
+PartOutcome StoreImagePart(const std::string& directory, uint32_t uin, uint32_t size,
+                           uint32_t checksum, bool first, std::span<const uint8_t> data) {
+  const std::string path = ImageCachePath(directory, uin, size, checksum);
   if (path.empty()) return PartOutcome::Discarded;
   const std::string partPath = path + kPartSuffix;
   if (size == 0 || size > kMaxImageSize) return Discard(partPath);

@@ -1,10 +1,12 @@
-// Received images as files "<DataPath>imgcache_<uin>_<size>_<checksum>",
+// Received images as files "<directory>imgcache_<uin>_<size>_<checksum>",
 // numbers in signed decimal. The file system is the index. An image is
 // assembled under the same name with ".part" behind it and gets its cache
 // name only once it is whole and matches its announced size and checksum, so
 // the chat window never points at a part of an image.
 //
-// The cache works only while the plug-in has a data directory whose name
+// The cache directory is the plug-in's data directory ("kvel" and a
+// separator in the host's data directory). The cache works only while it is
+// named, and its name
 // leaves room for the longest file name within the platform's 259-character
 // path limit; otherwise it stores nothing and reports nothing as cached.
 #pragma once
@@ -20,11 +22,12 @@ inline constexpr size_t kMaxCachePath = 259;
 // The largest image this side asks for and assembles.
 inline constexpr uint32_t kMaxImageSize = 8u << 20;
 
-// The cache path of an image; empty when the cache has no usable directory.
-std::string ImageCachePath(uint32_t uin, uint32_t size, uint32_t checksum);
+// The cache path of an image; empty when `directory` is not usable.
+std::string ImageCachePath(const std::string& directory, uint32_t uin, uint32_t size,
+                           uint32_t checksum);
 // True when the whole image is cached: its file has the announced size and
 // checksum.
-bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum);
+bool IsImageCached(const std::string& directory, uint32_t uin, uint32_t size, uint32_t checksum);
 
 enum class PartOutcome {
   Incomplete,  // stored; more is to come
@@ -35,7 +38,7 @@ enum class PartOutcome {
 // appended. A part that would make the image longer than `size`, a later part
 // with nothing to append to, a size of 0 or above kMaxImageSize, and an image
 // whose checksum does not match once whole are discarded. Nothing stays open.
-PartOutcome StoreImagePart(uint32_t uin, uint32_t size, uint32_t checksum, bool first,
-                           std::span<const uint8_t> data);
+PartOutcome StoreImagePart(const std::string& directory, uint32_t uin, uint32_t size,
+                           uint32_t checksum, bool first, std::span<const uint8_t> data);
 
 }  // namespace kvel::images

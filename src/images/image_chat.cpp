@@ -4,12 +4,11 @@
 #include <string>
 
 #include "gg/contact_lookup.h"
-#include "gg/own_uin.h"
 #include "images/image_cache.h"
 #include "images/image_exchange.h"
 #include "platform/threads.h"
-#include "plugin/host.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
+#include "host/service_names.h"
 
 namespace kvel::images {
 namespace {
@@ -27,14 +26,14 @@ std::string ImageHtml(const std::string& path) {
 }
 
 // Shows one message in the chat window of the contact `uin`.
-void ShowInChat(uint32_t uin, const std::string& senderId, const std::string& senderName,
-                const std::string& path, uint32_t flags) {
+void ShowInChat(host::HostServices& services, uint32_t uin, const std::string& senderId,
+                const std::string& senderName, const std::string& path, uint32_t flags) {
   const std::string contact = gg::UinText(uin);
   const std::string html = ImageHtml(path);
   host::ChatRecord chat{};
   chat.size = sizeof chat;
   chat.contact = contact.c_str();
-  chat.protocol = text::kProtocolGG;
+  chat.protocol = host::kProtocolGG;
   host::MessageRecord message{};
   message.size = sizeof message;
   message.senderId = senderId.c_str();
@@ -42,22 +41,23 @@ void ShowInChat(uint32_t uin, const std::string& senderId, const std::string& se
   message.time = platform::UnixTime();
   message.html = html.c_str();
   message.flags = flags;
-  CallService(text::kServiceShowMessage, reinterpret_cast<host::Param>(&chat),
-              reinterpret_cast<host::Param>(&message));
+  services.CallService(host::kServiceShowMessage, reinterpret_cast<host::Param>(&chat),
+                       reinterpret_cast<host::Param>(&message));
 }
 
 }  // namespace
 
-void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) {
-  const std::string path = ImageCachePath(uin, size, checksum);
+void ShowReceivedImage(host::HostServices& services, const std::string& directory, uint32_t uin,
+                       uint32_t size, uint32_t checksum) {
+  const std::string path = ImageCachePath(directory, uin, size, checksum);
   if (path.empty()) return;  // no cache, so no file to point at
-  ShowInChat(uin, gg::UinText(uin), gg::PeerDisplayName(uin), path, kFromPeer);
+  ShowInChat(services, uin, gg::UinText(uin), gg::PeerDisplayName(services, uin), path, kFromPeer);
 }
 
-void ShowSentImage(uint32_t uin, const char* path) {
+void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path) {
   if (path == nullptr) return;
-  const std::string own = gg::UinText(gg::OwnUin());
-  ShowInChat(uin, own, own, path, kFromUser);
+  const std::string own = gg::UinText(ownUin);
+  ShowInChat(services, uin, own, own, path, kFromUser);
 }
 
 }  // namespace kvel::images

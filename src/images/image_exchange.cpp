@@ -10,7 +10,7 @@
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
-#include "plugin/host.h"
+#include "host/raw_packet.h"
 
 namespace kvel::images {
 namespace {
@@ -23,7 +23,7 @@ std::string_view FileName(std::string_view path) {
 
 }  // namespace
 
-void SendImage(uint32_t uin, const char* path) {
+void SendImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path) {
   if (path == nullptr) return;
   // Only the directory entry is read: a missing file is not created, and a
   // file without a size is not offered.
@@ -34,19 +34,20 @@ void SendImage(uint32_t uin, const char* path) {
   // once on another thread finds it.
   AddPendingImage(id, path);
   const auto offer = EncodeImageOffer(id);
-  SendRawPacket(offer.data(), offer.size());
-  ShowSentImage(uin, path);
+  host::SendRawPacket(services, offer);
+  ShowSentImage(services, ownUin, uin, path);
 }
 
-void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) {
+void RequestImage(host::HostServices& services, uint32_t uin, uint32_t size, uint32_t checksum) {
   const ImageId id{uin, size, checksum};
   if (size == 0 || size > kMaxImageSize) return;
   if (!RequestedImages().Add(id)) return;  // asked already, not yet answered
   const auto request = EncodeImageRequest(id);
-  SendRawPacket(request.data(), request.size());
+  host::SendRawPacket(services, request);
 }
 
-void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) {
+void AnswerImageRequest(host::HostServices& services, uint32_t uin, uint32_t size,
+                        uint32_t checksum) {
   const ImageId id{uin, size, checksum};
   // Taken before anything is sent: every offer is answered once.
   std::optional<std::string> path = TakePendingImage(id);
@@ -62,18 +63,18 @@ void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) {
     if (got == 0) break;
     const std::vector<uint8_t> reply =
         EncodeImageReply(id, first, name, std::span(reinterpret_cast<const uint8_t*>(block), got));
-    SendRawPacket(reply.data(), reply.size());
+    host::SendRawPacket(services, reply);
     first = false;
   }
 }
 
-bool ReceiveImagePart(uint32_t uin, std::span<const uint8_t> reply) {
+bool ReceiveImagePart(const std::string& directory, uint32_t uin, std::span<const uint8_t> reply) {
   std::optional<ImageReplyPart> part = DecodeImageReply(reply);
   if (!part) return false;
   const ImageId id{uin, part->size, part->checksum};
   ImageRequests& requests = RequestedImages();
   if (!requests.Contains(id)) return false;  // nobody asked for it
-  switch (StoreImagePart(uin, part->size, part->checksum, part->first, part->data)) {
+  switch (StoreImagePart(directory, uin, part->size, part->checksum, part->first, part->data)) {
     case PartOutcome::Incomplete:
       requests.Renew(id);
       return false;

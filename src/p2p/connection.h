@@ -21,8 +21,8 @@ namespace kvel::p2p {
 inline constexpr uint32_t kPushCode = 2;  // the caller sends a file
 inline constexpr uint32_t kPullCode = 3;  // the caller asks for a file
 
-// Everything a connection thread reaches outside itself. ProductionEdges()
-// binds the peer table, OwnUin, the awaited call-backs, the log, the
+// Everything a connection thread reaches outside itself. The plug-in binds
+// the peer table, its own number, the awaited call-backs, the log, the
 // transfer window and the two file procedures; tests bind their own to watch
 // the outcome.
 struct ConnectionEdges {
@@ -48,7 +48,6 @@ struct ConnectionEdges {
   // stopped; never null.
   ConnectionSet* connections = nullptr;
 };
-std::shared_ptr<const ConnectionEdges> ProductionEdges();
 
 // What the starter hands to a new connection thread.
 struct ConnectionRequest {
@@ -76,12 +75,10 @@ bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
 
 // Calls `uin` at its address in the peer table; true when the thread started
 // (false also when the connection set is full or stopped).
-bool StartOutgoing(uint32_t uin, uint32_t directionCode);
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<const ConnectionEdges> edges);
 // Takes over a socket the listener accepted; closes it when no thread starts
 // or the connection set is full or stopped (with a log line).
-void StartIncoming(platform::Socket socket);
 void StartIncoming(platform::Socket socket, std::shared_ptr<const ConnectionEdges> edges);
 
 }  // namespace kvel::p2p

@@ -191,10 +191,6 @@ bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
   return true;
 }
 
-bool StartOutgoing(uint32_t uin, uint32_t directionCode) {
-  return StartOutgoing(uin, directionCode, ProductionEdges());
-}
-
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<const ConnectionEdges> edges) {
   ConnectionRequest request;
@@ -204,10 +200,6 @@ bool StartOutgoing(uint32_t uin, uint32_t directionCode,
   request.edges = std::move(edges);
   if (!Admit(request)) return false;
   return Spawn(std::move(request));
-}
-
-void StartIncoming(Socket socket) {
-  StartIncoming(socket, ProductionEdges());
 }
 
 void StartIncoming(Socket socket, std::shared_ptr<const ConnectionEdges> edges) {

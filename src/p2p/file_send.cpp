@@ -7,7 +7,7 @@
 #include "p2p/progress_pacer.h"
 #include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
 
 namespace kvel::p2p {
 namespace {

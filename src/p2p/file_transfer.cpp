@@ -5,15 +5,15 @@
 
 namespace kvel::p2p {
 
-bool ReceiveFile(platform::Socket socket, uint32_t uin) {
+bool ReceiveFile(host::HostServices& services, platform::Socket socket, uint32_t uin) {
   SocketConnection connection(socket);
-  SocketTransferSide side(socket);
+  SocketTransferSide side(socket, services);
   return ReceiveStream(connection, uin, side);
 }
 
-bool SendFile(platform::Socket socket, uint32_t) {
+bool SendFile(host::HostServices& services, platform::Socket socket, uint32_t) {
   SocketConnection connection(socket);
-  SocketTransferSide side(socket);
+  SocketTransferSide side(socket, services);
   return SendStream(connection, side);
 }
 

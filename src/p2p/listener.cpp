@@ -2,58 +2,47 @@
 
 #include <string>
 
-#include "plugin/log_line.h"
-#include "plugin/settings.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
+#include "host/log_line.h"
 
 namespace kvel::p2p {
 namespace {
-Listener g_listener;
-
 // Every interface, as the login packet announces it.
 constexpr char kLocalAddress[] = "0.0.0.0";
 }  // namespace
 
-Listener& ProcessListener() {
-  return g_listener;
-}
-
-Listener::Listener() : Listener(ProductionEdges()) {}
-
-Listener::Listener(std::shared_ptr<const ConnectionEdges> edges) : edges_(std::move(edges)) {}
+Listener::Listener(host::HostServices& services, std::shared_ptr<const ConnectionEdges> edges)
+    : services_(services), edges_(std::move(edges)) {}
 
 Listener::~Listener() {
   Stop();
-}
-
-bool Listener::Start() {
-  return Start(CurrentSettings().localPort);
 }
 
 bool Listener::Start(uint16_t port) {
   if (run_ != nullptr) return true;
   std::string description;
   if (!platform::StartSocketLibrary(&description)) return false;
-  LogLine(description.c_str());
+  host::LogLine(services_, description.c_str());
   platform::Socket socket = platform::CreateTcpSocket();
   if (socket == platform::kInvalidSocket) {
     platform::StopSocketLibrary();
     return false;
   }
-  LogLine(text::kLogSocketCreated);
+  host::LogLine(services_, text::kLogSocketCreated);
   if (!platform::BindSocket(socket, platform::InetAddr(kLocalAddress), port)) {
     platform::CloseSocket(socket);
     return false;
   }
-  LogLine(text::kLogBindOk);
+  host::LogLine(services_, text::kLogBindOk);
   if (!platform::ListenSocket(socket, 1)) {
     platform::CloseSocket(socket);
     return false;
   }
-  LogLine(text::kLogListening);
+  host::LogLine(services_, text::kLogListening);
   auto run = std::make_shared<Run>();
   run->socket = socket;
   run->edges = edges_;
+  run->services = &services_;
   // The thread holds its own reference to the run.
   auto* handed = new std::shared_ptr<Run>(run);
   if (!platform::StartThread(&ListenerThread, handed, &thread_)) {
@@ -93,7 +82,7 @@ void Listener::ListenerThread(void* raw) {
       if (accepted != platform::kInvalidSocket) platform::CloseSocket(accepted);
       return;
     }
-    LogLine((text::kLogAccepted + std::to_string(accepted)).c_str());
+    host::LogLine(*run->services, (text::kLogAccepted + std::to_string(accepted)).c_str());
     StartIncoming(accepted, run->edges);
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "host/host_services.h"
 #include "p2p/connection.h"
 #include "platform/sockets.h"
 #include "platform/threads.h"
@@ -14,16 +15,16 @@ namespace kvel::p2p {
 
 class Listener {
  public:
-  Listener();  // accepted peers go to production connection threads
-  explicit Listener(std::shared_ptr<const ConnectionEdges> edges);
+  // Accepted peers go to connection threads over `edges`; each step is
+  // logged through `services`, which outlives the listener.
+  Listener(host::HostServices& services, std::shared_ptr<const ConnectionEdges> edges);
   ~Listener();  // Stop()
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
-  // Listens on localPort of the settings (or `port`) with a backlog of 1 and
-  // starts the thread; true when both work. Logs how far it came. A listener
-  // that is already running stays as it is; one that was stopped starts anew.
-  bool Start();
+  // Listens on `port` with a backlog of 1 and starts the thread; true when
+  // both work. Logs how far it came. A listener that is already running
+  // stays as it is; one that was stopped starts anew.
   bool Start(uint16_t port);
   // Sets the stop flag, waits at most 1000 ms for the thread, closes the socket.
   void Stop();
@@ -38,15 +39,14 @@ class Listener {
     platform::Socket socket = platform::kInvalidSocket;
     std::atomic<bool> stopRequested{false};
     std::shared_ptr<const ConnectionEdges> edges;
+    host::HostServices* services = nullptr;
   };
   static void ListenerThread(void* run);
 
+  host::HostServices& services_;
   std::shared_ptr<const ConnectionEdges> edges_;
   platform::ThreadHandle thread_;
   std::shared_ptr<Run> run_;  // null when not listening
 };
-
-// The process-wide listener, constructed at module load, stopped at unload.
-Listener& ProcessListener();
 
 }  // namespace kvel::p2p

@@ -1,6 +1,6 @@
 #include "p2p/offer_question.h"
 
-#include "plugin/texts.h"
+#include "common/texts.h"
 
 namespace kvel::p2p {
 

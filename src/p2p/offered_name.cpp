@@ -4,7 +4,7 @@
 #include <array>
 #include <cctype>
 
-#include "plugin/texts.h"
+#include "common/texts.h"
 
 namespace kvel::p2p {
 namespace {

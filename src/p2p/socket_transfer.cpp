@@ -33,7 +33,7 @@ bool SocketConnection::WaitForPeerClose(uint32_t milliseconds) {
 }
 
 std::string SocketTransferSide::PeerName(uint32_t uin) {
-  return gg::PeerDisplayName(uin);
+  return gg::PeerDisplayName(services_, uin);
 }
 
 bool SocketTransferSide::AskYesNo(const char* text, const char* caption) {

@@ -2,6 +2,7 @@
 // dialogs and files, and the transfer window's row of that socket.
 #pragma once
 
+#include "host/host_services.h"
 #include "p2p/stream_connection.h"
 #include "p2p/transfer_side.h"
 #include "platform/sockets.h"
@@ -21,10 +22,12 @@ class SocketConnection final : public StreamConnection {
   platform::Socket socket_;
 };
 
-// The product's side of a transfer keyed by `socket` in the transfer window.
+// The product's side of a transfer keyed by `socket` in the transfer window;
+// peers are named by the contact list of `services`.
 class SocketTransferSide final : public TransferSide {
  public:
-  explicit SocketTransferSide(platform::Socket socket) : socket_(socket) {}
+  SocketTransferSide(platform::Socket socket, host::HostServices& services)
+      : socket_(socket), services_(services) {}
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
@@ -40,6 +43,7 @@ class SocketTransferSide final : public TransferSide {
 
  private:
   platform::Socket socket_;
+  host::HostServices& services_;
 };
 
 }  // namespace kvel::p2p

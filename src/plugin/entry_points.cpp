@@ -3,20 +3,19 @@
 #include <cstring>
 #include <string>
 
-#include "gg/menu_commands.h"
-#include "gg/protocol_hook.h"
 #include "images/requested_images.h"
 #include "p2p/call_backs.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
-#include "p2p/listener.h"
 #include "platform/files.h"
 #include "plugin/crc32_table.h"
-#include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
+#include "plugin/plugin_context.h"
+#include "plugin/host_callbacks.h"
 #include "plugin/settings.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
+#include "host/service_names.h"
 #include "ui/progress_win.h"
 #include "ui/transfer_view.h"
 
@@ -34,13 +33,11 @@ const host::PluginInfo kPluginInfo = {sizeof(host::PluginInfo),
                                       "",
                                       {0, 0, 0, 0}};
 
-host::Param g_hookHandle = 0;
-
 // The host's data directory (ending in a separator), or null when the host
 // yields no function, no record or no text.
 const char* HostDataDirectory() {
   auto profile = reinterpret_cast<host::ProfileFn>(
-      CallService(text::kServiceGetProcAddress, host::kProfileProc, 0));
+      CallService(host::kServiceGetProcAddress, host::kProfileProc, 0));
   if (profile == nullptr) return nullptr;
   host::ProfileRecord* record = profile(0, 0);
   if (record == nullptr || record->directory == nullptr) return nullptr;
@@ -52,17 +49,17 @@ void RegisterMenuItem(host::MenuItem& item, const char* name, const char* captio
   std::memset(&item, 0, sizeof item);
   item.size = sizeof item;
   item.name = name;
-  item.menuClass = text::kMenuClass;
+  item.menuClass = host::kMenuClass;
   item.caption = caption;
   item.id = id;
   item.click = click;
   item.owner = PluginId();
-  CallService(text::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
+  CallService(host::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
 }
 
 void AddMenuCallBack() {
-  CallService(text::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(text::kMenuClass),
-              reinterpret_cast<host::Param>(&gg::MenuStateCallback));
+  CallService(host::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
+              reinterpret_cast<host::Param>(&MenuStateCallback));
 }
 
 }  // namespace
@@ -76,6 +73,7 @@ extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
 
 extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   SetHostLink(link);
+  Plugin& plugin = ThePlugin();
   p2p::ProcessConnections().Reopen();
   // Without a data directory the plug-in makes no directory, reads no
   // settings and keeps no image cache: nothing is written anywhere else.
@@ -83,30 +81,30 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   if (directory != nullptr) {
     std::string base = directory;
     platform::MakeDirectory((base + text::kPluginDirectory).c_str());
-    ReadSettings((base + text::kSettingsFile).c_str());
-    SetDataPath(base + text::kPluginDirectory + platform::kPathSeparator);
+    ReadSettings((base + text::kSettingsFile).c_str(), plugin.settings);
+    plugin.dataPath = base + text::kPluginDirectory + platform::kPathSeparator;
   } else {
-    SetDataPath(std::string());
+    plugin.dataPath.clear();
   }
 
   host::HookRecord hook{};
   hook.size = sizeof hook;
-  hook.protocol = text::kProtocolGG;
-  hook.hook = &gg::ProtocolHook;
+  hook.protocol = host::kProtocolGG;
+  hook.hook = &ProtocolHook;
   hook.owner = PluginId();
-  g_hookHandle = CallService(text::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
+  plugin.hookHandle = CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
-  p2p::ProcessListener().Start();
+  plugin.listener.Start(plugin.settings.localPort);
   BuildCrc32Table();
 
   host::MenuItem item;
-  RegisterMenuItem(item, text::kCommandSend, text::kMenuSendCaption, 100100, &gg::SendFileCommand);
+  RegisterMenuItem(item, host::kCommandSend, text::kMenuSendCaption, 100100, &SendFileCommand);
   AddMenuCallBack();
-  RegisterMenuItem(item, text::kCommandSendImage, text::kMenuSendImageCaption, 100101,
-                   &gg::SendImageCommand);
+  RegisterMenuItem(item, host::kCommandSendImage, text::kMenuSendImageCaption, 100101,
+                   &SendImageCommand);
   AddMenuCallBack();
 
-  ui::CreateProgressWin();
+  ui::CreateProgressWin(PluginId());
   return 0;
 }
 
@@ -122,8 +120,9 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   p2p::AwaitedCallBacks().Clear();
   images::RequestedImages().Clear();
   ui::DestroyProgressWin();
-  CallService(text::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(text::kMenuClass),
-              reinterpret_cast<host::Param>(&gg::MenuStateCallback));
-  CallService(text::kServiceUnhook, reinterpret_cast<host::Param>(text::kProtocolGG), g_hookHandle);
+  CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
+              reinterpret_cast<host::Param>(&MenuStateCallback));
+  CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG),
+              ThePlugin().hookHandle);
   return 0;
 }

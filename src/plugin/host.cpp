@@ -2,12 +2,23 @@
 
 #include <atomic>
 
-#include "plugin/texts.h"
+#include "host/raw_packet.h"
 
 namespace kvel {
 namespace {
 std::atomic<host::PluginHandle> g_pluginId{nullptr};
 std::atomic<host::HostLink*> g_hostLink{nullptr};
+
+class CurrentHost final : public host::HostServices {
+ public:
+  host::Param CallService(const char* service, host::Param wparam, host::Param lparam) override {
+    return LinkedHost(HostLinkRecord(), PluginId()).CallService(service, wparam, lparam);
+  }
+  int32_t ServiceExists(const char* service) override {
+    return LinkedHost(HostLinkRecord(), PluginId()).ServiceExists(service);
+  }
+  host::PluginHandle Module() override { return PluginId(); }
+};
 }  // namespace
 
 host::PluginHandle PluginId() {
@@ -24,29 +35,31 @@ void SetHostLink(host::HostLink* link) {
   g_hostLink.store(link, std::memory_order_release);
 }
 
+host::Param LinkedHost::CallService(const char* service, host::Param wparam, host::Param lparam) {
+  if (link_ == nullptr || link_->callService == nullptr) return 0;
+  return link_->callService(module_, service, wparam, lparam);
+}
+
+int32_t LinkedHost::ServiceExists(const char* service) {
+  if (link_ == nullptr || link_->serviceExists == nullptr) return 0;
+  return link_->serviceExists(module_, service);
+}
+
+host::HostServices& ProcessHost() {
+  static CurrentHost current;
+  return current;
+}
+
 host::Param CallService(const char* service, host::Param wparam, host::Param lparam) {
-  host::HostLink* link = HostLinkRecord();
-  if (link == nullptr || link->callService == nullptr) return 0;
-  return link->callService(PluginId(), service, wparam, lparam);
+  return ProcessHost().CallService(service, wparam, lparam);
 }
 
 int32_t ServiceExists(const char* service) {
-  host::HostLink* link = HostLinkRecord();
-  if (link == nullptr || link->serviceExists == nullptr) return 0;
-  return link->serviceExists(PluginId(), service);
+  return ProcessHost().ServiceExists(service);
 }
 
 void SendRawPacket(const uint8_t* packet, size_t length) {
-  host::RawPacket raw{};
-  raw.size = sizeof(host::RawPacket);
-  raw.length = static_cast<uint32_t>(length);
-  raw.data = packet;
-  host::ProtocolCall call{};
-  call.size = sizeof(host::ProtocolCall);
-  call.protocol = text::kProtocolGG;
-  call.function = text::kSendRawData;
-  call.packet = &raw;
-  CallService(text::kServiceProtocolCall, reinterpret_cast<host::Param>(&call), 0);
+  host::SendRawPacket(ProcessHost(), {packet, length});
 }
 
 }  // namespace kvel

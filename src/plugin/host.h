@@ -1,11 +1,12 @@
 // The plug-in's side of the host connection: its instance handle, the host's
-// record, and the two wrappers through which every service call goes.
+// record, and the binding of the logic's host services to them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
+#include "host/host_services.h"
 
 namespace kvel {
 
@@ -17,14 +18,26 @@ void SetPluginId(host::PluginHandle id);
 host::HostLink* HostLinkRecord();
 void SetHostLink(host::HostLink* link);
 
-// Calls a host service with PluginId first. Returns 0 while no host is set.
-host::Param CallService(const char* service, host::Param wparam, host::Param lparam);
-// Non-zero when the host offers the service; 0 while no host is set.
-int32_t ServiceExists(const char* service);
+// Host services over one host record, called with `module` first. A null
+// record is no host: every call answers 0.
+class LinkedHost final : public host::HostServices {
+ public:
+  LinkedHost(host::HostLink* link, host::PluginHandle module) : link_(link), module_(module) {}
+  host::Param CallService(const char* service, host::Param wparam, host::Param lparam) override;
+  int32_t ServiceExists(const char* service) override;
+  host::PluginHandle Module() override { return module_; }
 
-// Sends a whole GG packet (header included) through the host's GG module
-// ("Tlen/ProtocolCallFunction" / "PFSendRawData"). The host takes the bytes
-// before the call returns.
+ private:
+  host::HostLink* link_;
+  host::PluginHandle module_;
+};
+
+// Host services over HostLinkRecord and PluginId as they are at each call.
+host::HostServices& ProcessHost();
+
+// ProcessHost's calls, for the binding's own use.
+host::Param CallService(const char* service, host::Param wparam, host::Param lparam);
+int32_t ServiceExists(const char* service);
 void SendRawPacket(const uint8_t* packet, size_t length);
 
 }  // namespace kvel

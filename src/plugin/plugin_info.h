@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/host_api.h"
+#include "host/host_api.h"
 
 extern "C" {
 const kvel::host::PluginInfo* KVEL_CALL GetPluginInfo();

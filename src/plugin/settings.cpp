@@ -3,16 +3,8 @@
 #include "platform/profile.h"
 
 namespace kvel {
-namespace {
-Settings g_settings;
-}
 
-Settings& CurrentSettings() {
-  return g_settings;
-}
-
-void ReadSettings(const char* path) {
-  Settings& s = g_settings;
+void ReadSettings(const char* path, Settings& s) {
   s.localPort = static_cast<uint16_t>(platform::ProfileInt("p2p", "local-port", s.localPort, path));
   char current[sizeof s.externIp];
   for (size_t i = 0; i < sizeof current; ++i) current[i] = s.externIp[i];

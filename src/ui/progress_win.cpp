@@ -6,13 +6,15 @@
 
 namespace kvel::ui {
 
-ProgressWin::ProgressWin(TransferTable::Clock clock) : table_(std::move(clock)), view_(this) {}
+ProgressWin::ProgressWin(TransferTable::Clock clock, void* module)
+    : table_(std::move(clock)), view_(this, module) {}
 
 ProgressWin::~ProgressWin() = default;
 
-void ProgressWin::AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction) {
+void ProgressWin::AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction,
+                              const std::string& contact) {
   if (table_.Find(socket).has_value()) RemoveTransfer(socket);
-  table_.Add(socket, uin, direction);
+  table_.Add(socket, uin, direction, contact);
   view_.InsertRow(socket, direction);
   view_.Show();
 }
@@ -77,9 +79,9 @@ class WindowUse {
 
 }  // namespace
 
-void CreateProgressWin() {
+void CreateProgressWin(void* module) {
   DestroyProgressWin();
-  g_window.store(new ProgressWin(&platform::TickCount));
+  g_window.store(new ProgressWin(&platform::TickCount, module));
 }
 
 void DestroyProgressWin() {
@@ -96,8 +98,9 @@ bool ProgressWinExists() {
   return g_window.load() != nullptr;
 }
 
-void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction) {
-  if (WindowUse window; window) window->AddTransfer(socket, uin, direction);
+void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction,
+                 const std::string& contact) {
+  if (WindowUse window; window) window->AddTransfer(socket, uin, direction, contact);
 }
 
 void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/sockets.h"
 #include "ui/transfer_table.h"
@@ -18,14 +19,16 @@ class ProgressWin {
  public:
   using TaskInfo = ui::TaskInfo;
 
-  explicit ProgressWin(TransferTable::Clock clock);
+  // The dialog comes from the resources of `module` (the plug-in's).
+  ProgressWin(TransferTable::Clock clock, void* module);
   ~ProgressWin();  // destroys the dialog; call on the dialog's thread
   ProgressWin(const ProgressWin&) = delete;
   ProgressWin& operator=(const ProgressWin&) = delete;
 
   // Lists a transfer at the top (replacing one under the same socket) and
-  // shows the window.
-  void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction);
+  // shows the window. The row shows the peer as `contact`.
+  void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction,
+                   const std::string& contact);
   void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
                        int64_t doneBytes);
   void AddProgress(platform::Socket socket, int64_t bytes);
@@ -47,9 +50,9 @@ class ProgressWin {
   TransferView view_;
 };
 
-// Creates the process-wide window (hidden); LoadPlugin's last step. A window
-// that still exists is destroyed first.
-void CreateProgressWin();
+// Creates the process-wide window (hidden) from the resources of `module`;
+// LoadPlugin's last step. A window that still exists is destroyed first.
+void CreateProgressWin(void* module);
 // Destroys it; UnloadPlugin's first step. Calls that are under way finish
 // first (their window messages are served meanwhile); later transfer calls
 // do nothing.
@@ -58,7 +61,8 @@ bool ProgressWinExists();
 
 // The operations of the process-wide window, keyed by the transfer's socket.
 // Safe from any thread; they do nothing when no window exists.
-void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction);
+void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction,
+                 const std::string& contact);
 void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
                      int64_t doneBytes);
 void AddProgress(platform::Socket socket, int64_t bytes);

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
-#include "plugin/texts.h"
+#include "common/texts.h"
 
 namespace kvel::ui {
 namespace {
@@ -62,13 +63,15 @@ void CopyFileName(char (&target)[TaskInfo::kFileNameSize], const char* path) {
 
 TransferTable::TransferTable(Clock clock) : clock_(std::move(clock)) {}
 
-bool TransferTable::Add(platform::Socket socket, uint32_t uin, TransferDirection direction) {
+bool TransferTable::Add(platform::Socket socket, uint32_t uin, TransferDirection direction,
+                        std::string contact) {
   TaskInfo entry;
   entry.uin = uin;
+  entry.contact = std::move(contact);
   CopyFileName(entry.fileName, text::kNoFile);
   entry.direction = direction;
   std::lock_guard<std::mutex> lock(mutex_);
-  return entries_.insert_or_assign(Key(socket), entry).second;
+  return entries_.insert_or_assign(Key(socket), std::move(entry)).second;
 }
 
 bool TransferTable::SetFile(platform::Socket socket, const char* fileName, int64_t totalBytes,

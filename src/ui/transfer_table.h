@@ -26,6 +26,7 @@ struct TaskInfo {
   static constexpr size_t kFileNameSize = 276;
 
   uint32_t uin = 0;                   // the peer's GG number
+  std::string contact;                // the peer as the contact list named it when listed
   char fileName[kFileNameSize] = {};  // local path, "-" until reported
   int64_t totalBytes = 0;
   TransferDirection direction = Send;
@@ -62,9 +63,9 @@ class TransferTable {
   TransferTable(const TransferTable&) = delete;
   TransferTable& operator=(const TransferTable&) = delete;
 
-  // Stores a new entry: file "-", nothing done. False when an entry for the
-  // socket was already there; it is replaced.
-  bool Add(platform::Socket socket, uint32_t uin, TransferDirection direction);
+  // Stores a new entry: file "-", nothing done, shown under `contact`. False
+  // when an entry for the socket was already there; it is replaced.
+  bool Add(platform::Socket socket, uint32_t uin, TransferDirection direction, std::string contact);
   // Sets file, size and bytes done; false when the socket has no entry.
   bool SetFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
                int64_t doneBytes);

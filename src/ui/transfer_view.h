@@ -14,9 +14,10 @@ class ProgressWin;
 
 class TransferView {
  public:
-  // Creates the dialog, hidden, on the calling thread. The dialog reaches
-  // `owner` for cell texts, painting and the stop button.
-  explicit TransferView(ProgressWin* owner);
+  // Creates the dialog from the resources of `module`, hidden, on the
+  // calling thread. The dialog reaches `owner` for cell texts, painting and
+  // the stop button.
+  TransferView(ProgressWin* owner, void* module);
   ~TransferView();  // destroys the dialog
   TransferView(const TransferView&) = delete;
   TransferView& operator=(const TransferView&) = delete;

@@ -17,7 +17,8 @@
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
-#include "plugin/texts.h"
+#include "plugin/production_edges.h"
+#include "common/texts.h"
 #include "contact_menu.h"
 #include "stand_in_host.h"
 #include "support/loopback_pair.h"
@@ -97,8 +98,8 @@ TEST_F(RealDialogsTest, FileGoesThroughOpenQuestionAndSaveDialogs) {
   driver_.QueueFileChoice(target);
 
   bool sent = false;
-  std::thread sender([&] { sent = p2p::SendFile(pair_.a, 4321); });
-  const bool received = p2p::ReceiveFile(pair_.b, 4321);
+  std::thread sender([&] { sent = p2p::SendFile(ProcessHost(), pair_.a, 4321); });
+  const bool received = p2p::ReceiveFile(ProcessHost(), pair_.b, 4321);
   // The sender counts the file as sent once the receiver has closed.
   CloseB();
   sender.join();
@@ -127,7 +128,7 @@ TEST_F(RealDialogsTest, HostileNameIsShownAndProposedSanitisedAndRefusalIsSent) 
   driver_.QueueAnswer(false);
   ASSERT_EQ(platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size())),
             static_cast<int>(offer.size()));
-  EXPECT_FALSE(p2p::ReceiveFile(pair_.b, 77));
+  EXPECT_FALSE(p2p::ReceiveFile(ProcessHost(), pair_.b, 77));
   platform::CloseSocket(pair_.b);
   pair_.b = platform::kInvalidSocket;
   EXPECT_EQ(ReadToEnd(pair_.a), (Bytes{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -146,7 +147,7 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
   driver_.QueueAnswer(true);
   driver_.QueueFileChoice(std::nullopt);
   platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size()));
-  EXPECT_FALSE(p2p::ReceiveFile(pair_.b, 4321));
+  EXPECT_FALSE(p2p::ReceiveFile(ProcessHost(), pair_.b, 4321));
   platform::CloseSocket(pair_.b);
   pair_.b = platform::kInvalidSocket;
   EXPECT_TRUE(ReadToEnd(pair_.a).empty());
@@ -159,18 +160,21 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
 
 TEST_F(RealDialogsTest, CancelledOpenDialogLeavesThePeerWithOfferStartOnly) {
   driver_.QueueFileChoice(std::nullopt);
-  EXPECT_FALSE(p2p::SendFile(pair_.a, 4321));
+  EXPECT_FALSE(p2p::SendFile(ProcessHost(), pair_.a, 4321));
   CloseA();
   EXPECT_EQ(ReadToEnd(pair_.b), (Bytes{1, 0, 0, 0}));
 }
 
 TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
   standin::ContactMenu menu(host_, "Tlen/ContactList", "12345");
-  gg::CommandEdges edges = gg::ProductionCommandEdges();
-  gg::PeerAddress peer;
-  int outgoing = 0;
-  edges.lookupPeer = [&](uint32_t) { return peer; };
-  edges.startOutgoing = [&](uint32_t, uint32_t) { return ++outgoing, true; };
+  // The real error boxes, with the peer and the connection played here.
+  struct Commands : ProductionCommands {
+    gg::PeerAddress peer;
+    int outgoing = 0;
+    gg::PeerAddress LookupPeer(uint32_t) override { return peer; }
+    bool StartOutgoing(uint32_t, uint32_t) override { return ++outgoing, true; }
+  } edges;
+  gg::PeerAddress& peer = edges.peer;
   for (uint16_t port : {0, 2, 1550}) {
     peer = {0x0200000A, port};
     gg::SendFileCommandWith(&menu.Context(), edges);
@@ -185,16 +189,19 @@ TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
     EXPECT_EQ(dialog.caption, Text("B\xB3\xB9"
                                    "d"));
   }
-  EXPECT_EQ(outgoing, 1);
+  EXPECT_EQ(edges.outgoing, 1);
 }
 
 TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
   const std::string picture = scratch_.File("kot.jpg");
   testing::WriteFile(picture, "not really a picture");
   standin::ContactMenu menu(host_, "Tlen/ChatWindow", "12345");
-  gg::CommandEdges edges = gg::ProductionCommandEdges();
-  std::vector<std::pair<uint32_t, std::string>> images;
-  edges.sendImage = [&](uint32_t uin, const char* path) { images.emplace_back(uin, path); };
+  // The real open dialog; the picture chosen is kept here.
+  struct Commands : ProductionCommands {
+    std::vector<std::pair<uint32_t, std::string>> images;
+    void SendImage(uint32_t uin, const char* path) override { images.emplace_back(uin, path); }
+  } edges;
+  const auto& images = edges.images;
   driver_.QueueFileChoice(std::nullopt);
   driver_.QueueFileChoice(picture);
   gg::SendImageCommandWith(&menu.Context(), edges);

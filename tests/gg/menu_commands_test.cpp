@@ -11,6 +11,7 @@
 #include "gg/menu_commands.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"
+#include "plugin/host_callbacks.h"
 #include "stand_in_host.h"
 #include "support/plugin_fixture.h"
 #include "support/test_paths.h"
@@ -121,39 +122,38 @@ TEST(DcRequestTest, IsTheClass16MessageHoldingTheByte2) {
                                   0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
 }
 
-// The commands with recording edges; packets go through the stand-in host.
-class CommandTest : public ::testing::Test {
+// The commands with the fixture as their recording services; packets go
+// through the stand-in host.
+class CommandTest : public ::testing::Test, public CommandServices {
  protected:
-  void SetUp() override {
-    SetHostLink(host_.Link());
-    edges_.lookupPeer = [this](uint32_t uin) {
-      lookups_.push_back(uin);
-      return peer_;
-    };
-    edges_.startOutgoing = [this](uint32_t uin, uint32_t code) {
-      outgoing_.emplace_back(uin, code);
-      return true;
-    };
-    edges_.expectCallBack = [this](uint32_t uin) { callBacks_.push_back(uin); };
-    edges_.sendPacket = &SendRawPacket;
-    edges_.showError = [this](const char* text, const char* caption) {
-      errors_.emplace_back(text, caption);
-    };
-    edges_.chooseOpenFile = [this](platform::FileDialog& dialog) {
-      dialogs_.push_back(dialog);
-      proposed_.emplace_back(dialog.path);
-      if (!choice_) return false;
-      std::snprintf(dialog.path, dialog.pathSize, "%s", choice_->c_str());
-      return true;
-    };
-    edges_.sendImage = [this](uint32_t uin, const char* path) { images_.emplace_back(uin, path); };
-  }
+  void SetUp() override { SetHostLink(host_.Link()); }
   void TearDown() override { SetHostLink(nullptr); }
+
+  PeerAddress LookupPeer(uint32_t uin) override {
+    lookups_.push_back(uin);
+    return peer_;
+  }
+  bool StartOutgoing(uint32_t uin, uint32_t code) override {
+    outgoing_.emplace_back(uin, code);
+    return true;
+  }
+  void ExpectCallBack(uint32_t uin) override { callBacks_.push_back(uin); }
+  void SendPacket(const uint8_t* packet, size_t length) override { SendRawPacket(packet, length); }
+  void ShowError(const char* text, const char* caption) override {
+    errors_.emplace_back(text, caption);
+  }
+  bool ChooseOpenFile(platform::FileDialog& dialog) override {
+    dialogs_.push_back(dialog);
+    proposed_.emplace_back(dialog.path);
+    if (!choice_) return false;
+    std::snprintf(dialog.path, dialog.pathSize, "%s", choice_->c_str());
+    return true;
+  }
+  void SendImage(uint32_t uin, const char* path) override { images_.emplace_back(uin, path); }
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   standin::ContactMenu menu_{host_, "Tlen/ChatWindow", "12345"};
-  CommandEdges edges_;
   PeerAddress peer_;
   std::optional<std::string> choice_;
   std::vector<uint32_t> lookups_;
@@ -198,7 +198,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
     lookups_.clear();
     host_.ClearSentPackets();
     host_.ClearCalls();
-    EXPECT_EQ(SendFileCommandWith(&menu_.Context(), edges_), 0);
+    EXPECT_EQ(SendFileCommandWith(&menu_.Context(), *this), 0);
     EXPECT_EQ(lookups_, std::vector<uint32_t>{12345});
     EXPECT_EQ(outgoing_.size(), c.outgoing);
     if (c.outgoing == 1) {
@@ -220,7 +220,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
 TEST_F(CommandTest, CallBackRequestIsOneProtocolCallWithThe21Bytes) {
   peer_ = {0x0200000A, 1};
   host_.ClearCalls();
-  SendFileCommandWith(&menu_.Context(), edges_);
+  SendFileCommandWith(&menu_.Context(), *this);
   const std::vector<standin::ServiceCall> calls = host_.Calls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].service, "Tlen/ProtocolCallFunction");
@@ -242,7 +242,7 @@ TEST_F(CommandTest, CallBackRequestIsOneProtocolCallWithThe21Bytes) {
 
 TEST_F(CommandTest, SendImageHandsTheChosenPictureOver) {
   choice_.reset();
-  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), edges_), 0);
+  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), *this), 0);
   EXPECT_TRUE(images_.empty());
   ASSERT_EQ(dialogs_.size(), 1u);
   EXPECT_EQ(proposed_[0], "");
@@ -253,7 +253,7 @@ TEST_F(CommandTest, SendImageHandsTheChosenPictureOver) {
             std::string("pliki graficzne\0*.bmp;*jpg;*.gif;*.png\0wszystkie pliki\0*.*\0", 60));
 
   choice_ = "C:\\Obrazki\\kot.jpg";
-  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), edges_), 0);
+  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), *this), 0);
   EXPECT_EQ(images_,
             (std::vector<std::pair<uint32_t, std::string>>{{12345, "C:\\Obrazki\\kot.jpg"}}));
   EXPECT_TRUE(outgoing_.empty());
@@ -264,11 +264,11 @@ TEST_F(CommandTest, ElementsWithoutIdTextDoNothing) {
   menu_.Element().id = nullptr;
   peer_ = {0x0200000A, 1550};
   choice_ = "x.png";
-  EXPECT_EQ(SendFileCommandWith(&menu_.Context(), edges_), 0);
-  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), edges_), 0);
+  EXPECT_EQ(SendFileCommandWith(&menu_.Context(), *this), 0);
+  EXPECT_EQ(SendImageCommandWith(&menu_.Context(), *this), 0);
   EXPECT_TRUE(lookups_.empty());
   EXPECT_TRUE(dialogs_.empty());
-  EXPECT_EQ(SendFileCommandWith(nullptr, edges_), 0);
+  EXPECT_EQ(SendFileCommandWith(nullptr, *this), 0);
 }
 
 // Through the plug-in's entry points: the callback LoadPlugin registered and

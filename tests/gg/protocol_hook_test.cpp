@@ -6,7 +6,7 @@
 
 #include "gg/hook_dispatch.h"
 #include "gg/hook_recorder.h"
-#include "gg/protocol_hook.h"
+#include "plugin/host_callbacks.h"
 #include "gg/test_packets.h"
 
 namespace kvel::gg {

@@ -12,7 +12,6 @@
 #include "gg/peer_state.h"
 #include "gg/user_db.h"
 #include "plugin/host.h"
-#include "plugin/settings.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 
@@ -64,25 +63,23 @@ std::vector<std::string> IconSequence(const std::vector<standin::IconCall>& call
 class UserDBTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetHostLink(host_.Link());
     host_.AddContact({11, "Ala", "1001", 3});
     host_.AddContact({12, "Bolek", "1002", 3});
     host_.AddContact({13, "Cezary", "1003", 3});
     host_.AddContact({14, "Group", "1004", 5});  // not a contact item
   }
-  void TearDown() override {
-    db_.reset();
-    CurrentSettings() = Settings{};
-    SetHostLink(nullptr);
-  }
-  void Mask(uint16_t mask) { CurrentSettings().iconMask = mask; }
+  void TearDown() override { db_.reset(); }
+  void Mask(uint16_t mask) { settings_.iconMask = mask; }
   std::vector<std::string> Icons() { return IconSequence(icons_.Calls()); }
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   standin::ContactListIcons icons_{host_};
   BitmapLog bitmaps_;
-  std::unique_ptr<UserDB> db_ = std::make_unique<UserDB>(bitmaps_.Functions());
+  LinkedHost services_{host_.Link(), nullptr};
+  Settings settings_;
+  std::unique_ptr<UserDB> db_ =
+      std::make_unique<UserDB>(services_, settings_, bitmaps_.Functions());
 };
 
 using Lines = std::vector<std::string>;

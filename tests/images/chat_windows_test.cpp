@@ -4,7 +4,7 @@
 
 #include "browser_path.h"
 #include "plugin/host.h"
-#include "plugin/texts.h"
+#include "host/service_names.h"
 #include "support/test_paths.h"
 
 namespace standin {
@@ -28,7 +28,7 @@ void Show(const char* contact, const char* name, const std::string& html, uint32
   message.time = 1234;
   message.html = html.c_str();
   message.flags = flags;
-  kvel::CallService(kvel::text::kServiceShowMessage, reinterpret_cast<Param>(&chat),
+  kvel::CallService(kvel::host::kServiceShowMessage, reinterpret_cast<Param>(&chat),
                     reinterpret_cast<Param>(&message));
 }
 

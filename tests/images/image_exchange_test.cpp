@@ -37,23 +37,24 @@ std::vector<uint8_t> AsReceived(const std::vector<uint8_t>& sent, uint32_t from)
 
 // What the protocol hook does with a received image message from `from`
 // (an image mark, a request or a reply; each with an empty text).
-void PlayHook(uint32_t from, const std::vector<uint8_t>& packet) {
+void PlayHook(host::HostServices& services, const std::string& directory, uint32_t from,
+              const std::vector<uint8_t>& packet) {
   const std::vector<uint8_t> payload(packet.begin() + 8, packet.end());
   const uint32_t messageClass = Get32(payload, 12);
   const size_t options = 17;
   if (messageClass == 8) {
     const uint32_t size = Get32(payload, options + 8), checksum = Get32(payload, options + 12);
-    if (IsImageCached(from, size, checksum))
-      ShowReceivedImage(from, size, checksum);
+    if (IsImageCached(directory, from, size, checksum))
+      ShowReceivedImage(services, directory, from, size, checksum);
     else
-      RequestImage(from, size, checksum);
+      RequestImage(services, from, size, checksum);
     return;
   }
   const uint32_t size = Get32(payload, options + 1), checksum = Get32(payload, options + 5);
   if (payload[options] == kImageRequestKind) {
-    AnswerImageRequest(from, size, checksum);
-  } else if (ReceiveImagePart(from, std::span(payload).subspan(options))) {
-    ShowReceivedImage(from, size, checksum);
+    AnswerImageRequest(services, from, size, checksum);
+  } else if (ReceiveImagePart(directory, from, std::span(payload).subspan(options))) {
+    ShowReceivedImage(services, directory, from, size, checksum);
   }
 }
 
@@ -82,7 +83,7 @@ class ImageExchangeTest : public ImageTest {
 TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
   const std::string path = MakeFile("photo.png", Pattern(2500));
   const uint32_t before = platform::UnixTime();
-  SendImage(kPeer, path.c_str());
+  SendImage(services_, kOwnUin, kPeer, path.c_str());
   const auto offer = EncodeImageOffer({kPeer, 2500, ImageChecksum(path.c_str())});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{offer.begin(), offer.end()}}));
   std::vector<standin::ShownMessage> shown = chats_.Messages();
@@ -102,11 +103,11 @@ TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
 TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
   const std::vector<uint8_t> image = Pattern(2500);
   const std::string path = MakeFile("photo.png", image);
-  SendImage(kPeer, path.c_str());
+  SendImage(services_, kOwnUin, kPeer, path.c_str());
   host_.ClearSentPackets();
   const uint32_t checksum = ImageChecksum(path.c_str());
-  AnswerImageRequest(kPeer, 2500, checksum);
-  AnswerImageRequest(kPeer, 2500, checksum);  // already answered: ignored
+  AnswerImageRequest(services_, kPeer, 2500, checksum);
+  AnswerImageRequest(services_, kPeer, 2500, checksum);  // already answered: ignored
   const std::vector<std::vector<uint8_t>> replies = Sent();
   ASSERT_EQ(replies.size(), 3u);
   const size_t offsets[] = {0, 1024, 2048}, lengths[] = {1024, 1024, 452};
@@ -129,54 +130,54 @@ TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
 
 TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
   const std::string path = MakeFile("a.gif", Pattern(100));
-  SendImage(kPeer, path.c_str());
+  SendImage(services_, kOwnUin, kPeer, path.c_str());
   const uint32_t checksum = ImageChecksum(path.c_str());
   host_.ClearSentPackets();
   const ImageId others[] = {
       {kPeer + 1, 100, checksum}, {kPeer, 101, checksum}, {kPeer, 100, checksum + 1}};
-  for (const ImageId& id : others) AnswerImageRequest(id.uin, id.size, id.checksum);
+  for (const ImageId& id : others) AnswerImageRequest(services_, id.uin, id.size, id.checksum);
   EXPECT_TRUE(Sent().empty());
-  AnswerImageRequest(kPeer, 100, checksum);
+  AnswerImageRequest(services_, kPeer, 100, checksum);
   EXPECT_EQ(Sent().size(), 1u);
 }
 
 TEST_F(ImageExchangeTest, EmptyOrVanishedFilesAreAnsweredWithNothing) {
   const std::string empty = MakeFile("empty.png", {});
   const std::string gone = MakeFile("gone.png", Pattern(10));
-  SendImage(kPeer, empty.c_str());
-  SendImage(kPeer, gone.c_str());
+  SendImage(services_, kOwnUin, kPeer, empty.c_str());
+  SendImage(services_, kOwnUin, kPeer, gone.c_str());
   const uint32_t goneChecksum = ImageChecksum(gone.c_str());
   std::remove(gone.c_str());
   host_.ClearSentPackets();
-  AnswerImageRequest(kPeer, 0, 0xFFFFFFFFu);
-  AnswerImageRequest(kPeer, 10, goneChecksum);
+  AnswerImageRequest(services_, kPeer, 0, 0xFFFFFFFFu);
+  AnswerImageRequest(services_, kPeer, 10, goneChecksum);
   // The offer is spent even though nothing went out.
   MakeFile("gone.png", Pattern(10));
-  AnswerImageRequest(kPeer, 10, goneChecksum);
+  AnswerImageRequest(services_, kPeer, 10, goneChecksum);
   EXPECT_TRUE(Sent().empty());
 }
 
 TEST_F(ImageExchangeTest, AFileWithoutASizeIsNeitherOfferedNorCreated) {
   const std::string missing = scratch_.File("missing.png");
-  SendImage(kPeer, missing.c_str());
-  SendImage(kPeer, scratch_.Path().c_str());  // a directory
+  SendImage(services_, kOwnUin, kPeer, missing.c_str());
+  SendImage(services_, kOwnUin, kPeer, scratch_.Path().c_str());  // a directory
   EXPECT_TRUE(Sent().empty());
   EXPECT_TRUE(chats_.Messages().empty());
   EXPECT_FALSE(testing::FileExists(missing));
 }
 
 TEST_F(ImageExchangeTest, RequestNamesTheImageToItsSender) {
-  RequestImage(kPeer, 1524, 0xF0000000u);
+  RequestImage(services_, kPeer, 1524, 0xF0000000u);
   const auto request = EncodeImageRequest({kPeer, 1524, 0xF0000000u});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{request.begin(), request.end()}}));
 }
 
 TEST_F(ImageExchangeTest, RequestsEachImageOnceWhileItIsAwaited) {
-  RequestImage(kPeer, 1524, 1);
-  RequestImage(kPeer, 1524, 1);
-  RequestImage(kPeer, 1524, 2);
-  RequestImage(kPeer, 0, 3);                  // nothing to fetch
-  RequestImage(kPeer, kMaxImageSize + 1, 4);  // more than this side assembles
+  RequestImage(services_, kPeer, 1524, 1);
+  RequestImage(services_, kPeer, 1524, 1);
+  RequestImage(services_, kPeer, 1524, 2);
+  RequestImage(services_, kPeer, 0, 3);                  // nothing to fetch
+  RequestImage(services_, kPeer, kMaxImageSize + 1, 4);  // more than this side assembles
   ASSERT_EQ(Sent().size(), 2u);
   EXPECT_EQ(Get32(Sent()[1], 26), 2u);
 }
@@ -186,19 +187,19 @@ TEST_F(ImageExchangeTest, UnaskedRepliesAreRefusedAndNeverGrowAFile) {
   const ImageId id{kPeer, 10, Checksum(image)};
   const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", image);
   const std::vector<uint8_t> later = EncodeImageReply(id, false, "", image);
-  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
+  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
   for (int i = 0; i < 2000; ++i)
-    EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(later).subspan(21)));
-  EXPECT_FALSE(IsImageCached(kPeer, 10, id.checksum));
-  EXPECT_FALSE(testing::FileExists(ImageCachePath(kPeer, 10, id.checksum)));
-  EXPECT_FALSE(testing::FileExists(ImageCachePath(kPeer, 10, id.checksum) + ".part"));
+    EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(later).subspan(21)));
+  EXPECT_FALSE(IsImageCached(dataPath_, kPeer, 10, id.checksum));
+  EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, kPeer, 10, id.checksum)));
+  EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, kPeer, 10, id.checksum) + ".part"));
 
   // Asked for: the first reply makes it whole; what comes after is refused.
-  RequestImage(kPeer, 10, id.checksum);
-  EXPECT_TRUE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
+  RequestImage(services_, kPeer, 10, id.checksum);
+  EXPECT_TRUE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
   for (int i = 0; i < 2000; ++i)
-    EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(later).subspan(21)));
-  EXPECT_EQ(FileBytes(ImageCachePath(kPeer, 10, id.checksum)), image);
+    EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(later).subspan(21)));
+  EXPECT_EQ(FileBytes(ImageCachePath(dataPath_, kPeer, 10, id.checksum)), image);
 }
 
 TEST_F(ImageExchangeTest, AWrongImageIsDiscardedAndCanBeAskedForAgain) {
@@ -207,28 +208,28 @@ TEST_F(ImageExchangeTest, AWrongImageIsDiscardedAndCanBeAskedForAgain) {
   std::vector<uint8_t> spoiled = image;
   spoiled[700] ^= 0xFF;
   const std::span<const uint8_t> bad(spoiled), good(image);
-  RequestImage(kPeer, id.size, id.checksum);
+  RequestImage(services_, kPeer, id.size, id.checksum);
   const std::vector<uint8_t> badFirst = EncodeImageReply(id, true, "x.png", bad.first(1024));
   const std::vector<uint8_t> badSecond = EncodeImageReply(id, false, "", bad.subspan(1024));
-  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(badFirst).subspan(21)));
-  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(badSecond).subspan(21)));
-  EXPECT_FALSE(IsImageCached(kPeer, id.size, id.checksum));
+  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(badFirst).subspan(21)));
+  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(badSecond).subspan(21)));
+  EXPECT_FALSE(IsImageCached(dataPath_, kPeer, id.size, id.checksum));
   // No longer awaited: a right reply now is refused until asked again.
   const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", good.first(1024));
   const std::vector<uint8_t> second = EncodeImageReply(id, false, "", good.subspan(1024));
-  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
+  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
   host_.ClearSentPackets();
-  RequestImage(kPeer, id.size, id.checksum);
+  RequestImage(services_, kPeer, id.size, id.checksum);
   EXPECT_EQ(Sent().size(), 1u);
-  EXPECT_FALSE(ReceiveImagePart(kPeer, std::span(first).subspan(21)));
-  EXPECT_TRUE(ReceiveImagePart(kPeer, std::span(second).subspan(21)));
-  EXPECT_EQ(FileBytes(ImageCachePath(kPeer, id.size, id.checksum)), image);
+  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
+  EXPECT_TRUE(ReceiveImagePart(dataPath_, kPeer, std::span(second).subspan(21)));
+  EXPECT_EQ(FileBytes(ImageCachePath(dataPath_, kPeer, id.size, id.checksum)), image);
 }
 
 TEST_F(ImageExchangeTest, ShowsAReceivedImageFromThePeer) {
   const std::string cached = dataPath_ + "imgcache_1234567_1524_-268435456";
-  ShowReceivedImage(kPeer, 1524, 0xF0000000u);
-  ShowReceivedImage(kPeer + 1, 1524, 0xF0000000u);  // not on the contact list
+  ShowReceivedImage(services_, dataPath_, kPeer, 1524, 0xF0000000u);
+  ShowReceivedImage(services_, dataPath_, kPeer + 1, 1524, 0xF0000000u);  // not on the contact list
   std::vector<standin::ShownMessage> shown = chats_.Messages();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].contact, "1234567");
@@ -254,11 +255,12 @@ TEST_F(ImageExchangeTest, MalformedRepliesStoreNothing) {
       {0x06, 10, 0, 0, 0, 1, 0, 0},
       {0x04, 10, 0, 0, 0, 1, 0, 0, 0, 1, 2, 3},
   };
-  RequestImage(kPeer, 10, 1);
-  for (const std::vector<uint8_t>& reply : replies) EXPECT_FALSE(ReceiveImagePart(kPeer, reply));
-  EXPECT_FALSE(IsImageCached(kPeer, 10, 1));
-  SetDataPath("");
-  ShowReceivedImage(kPeer, 10, 1);  // no cache, nothing to point at
+  RequestImage(services_, kPeer, 10, 1);
+  for (const std::vector<uint8_t>& reply : replies)
+    EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, reply));
+  EXPECT_FALSE(IsImageCached(dataPath_, kPeer, 10, 1));
+  dataPath_ = "";
+  ShowReceivedImage(services_, dataPath_, kPeer, 10, 1);  // no cache, nothing to point at
   EXPECT_TRUE(chats_.Messages().empty());
 }
 
@@ -269,20 +271,18 @@ TEST_F(ImageExchangeTest, AnImageOfferedByOneSideLandsWholeOnTheOther) {
   host_.AddContact({22, "Alicja", "1001", 3});
   const std::vector<uint8_t> image = Pattern(5000, 17);
   const std::string path = MakeFile("kot.jpg", image);
-  gg::SetOwnUin(kAlice);
-  SendImage(kBob, path.c_str());
+  SendImage(services_, kAlice, kBob, path.c_str());
   size_t delivered = 0;
   for (std::vector<std::vector<uint8_t>> sent = Sent(); delivered < sent.size(); sent = Sent()) {
     const std::vector<uint8_t>& packet = sent[delivered++];
     const uint32_t to = Get32(packet, 8);
     const uint32_t from = to == kBob ? kAlice : kBob;
-    gg::SetOwnUin(to);
-    PlayHook(from, AsReceived(packet, from));
+    PlayHook(services_, dataPath_, from, AsReceived(packet, from));
   }
   EXPECT_EQ(delivered, 1u + 1u + 5u);  // offer, request, five replies
 
   const uint32_t checksum = ImageChecksum(path.c_str());
-  const std::string cached = ImageCachePath(kAlice, 5000, checksum);
+  const std::string cached = ImageCachePath(dataPath_, kAlice, 5000, checksum);
   EXPECT_EQ(FileBytes(cached), image);
   std::vector<standin::ShownMessage> shown = chats_.Messages();
   ASSERT_EQ(shown.size(), 2u);

@@ -1,5 +1,6 @@
-// Shared set-up of the image tests: a stand-in host with chat windows, the
-// plug-in's data directory in a scratch folder, the checksum table built.
+// Shared set-up of the image tests: a stand-in host with chat windows bound
+// as the host services, the plug-in's data directory in a scratch folder, the
+// checksum table built.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,12 +10,10 @@
 #include <vector>
 
 #include "chat_windows.h"
-#include "gg/own_uin.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
 #include "plugin/crc32_table.h"
-#include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
@@ -25,19 +24,13 @@ class ImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     BuildCrc32Table();
-    SetHostLink(host_.Link());
     platform::MakeDirectory(dataPath_.substr(0, dataPath_.size() - 1).c_str());
-    SetDataPath(dataPath_);
-    gg::SetOwnUin(kOwnUin);
     ClearPendingImages();
     RequestedImages().Clear();
   }
   void TearDown() override {
     ClearPendingImages();
     RequestedImages().Clear();
-    gg::SetOwnUin(0);
-    SetDataPath("c:\\");
-    SetHostLink(nullptr);
   }
 
   static std::vector<uint8_t> Pattern(size_t length, uint8_t seed = 1) {
@@ -61,6 +54,7 @@ class ImageTest : public ::testing::Test {
   testing::ScratchDir scratch_;
   std::string dataPath_ = scratch_.File("kvel") + platform::kPathSeparator;
   standin::Host host_{scratch_.Path()};
+  LinkedHost services_{host_.Link(), nullptr};
   standin::ChatWindows chats_{host_, scratch_.Path()};
 };
 

@@ -101,10 +101,10 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   ScriptedDialogs::QueueSaveChoice(target);
 
   bool sent = false;
-  std::thread sender([&] { sent = SendFile(pair_.a, 4321); });
+  std::thread sender([&] { sent = SendFile(ProcessHost(), pair_.a, 4321); });
   SocketConnection socket(pair_.b);
   TapConnection tap(socket);
-  SocketTransferSide side(pair_.b);
+  SocketTransferSide side(pair_.b, ProcessHost());
   const bool received = ReceiveStream(tap, 4321, side);
   // The connection thread closes here; the sender waits for that.
   platform::ShutdownBoth(pair_.b);
@@ -130,8 +130,8 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   const std::string target = scratch_.File("zapisany.bin");
   ScriptedDialogs::QueueSaveChoice(target);
   bool sent = false;
-  std::thread sender([&] { sent = SendFile(pair_.a, 4321); });
-  EXPECT_TRUE(ReceiveFile(pair_.b, 4321));
+  std::thread sender([&] { sent = SendFile(ProcessHost(), pair_.a, 4321); });
+  EXPECT_TRUE(ReceiveFile(ProcessHost(), pair_.b, 4321));
   platform::ShutdownBoth(pair_.b);
   sender.join();
   EXPECT_TRUE(sent);

@@ -58,7 +58,7 @@ class ListenerTest : public ::testing::Test {
   ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   ConnectionProbe probe_;
-  p2p::Listener listener_{probe_.Edges()};
+  p2p::Listener listener_{ProcessHost(), probe_.Edges()};
 };
 
 // The caller's part of the handshake, played by the test.

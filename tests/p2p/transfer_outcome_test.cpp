@@ -104,7 +104,7 @@ class OutcomeTest : public ::testing::Test {
   void SetUp() override {
     StartSockets();
     SetHostLink(nullptr);  // contacts are named by number: no host left by other tests
-    ui::CreateProgressWin();
+    ui::CreateProgressWin(PluginId());
   }
   void TearDown() override {
     if (peer_ != platform::kInvalidSocket) platform::ShutdownBoth(peer_);
@@ -168,7 +168,7 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 }
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
-  CallIn([](Socket s, uint32_t uin) { return p2p::ReceiveFile(s, uin); });
+  CallIn([](Socket s, uint32_t uin) { return p2p::ReceiveFile(ProcessHost(), s, uin); });
   ScriptedDialogs::QueueAnswer(false);
   ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
   ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + p2p::kFileInfoSize, 0)));
@@ -182,7 +182,7 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
 TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   StartSockets();
   SetHostLink(nullptr);
-  ui::CreateProgressWin();
+  ui::CreateProgressWin(PluginId());
   ScriptedDialogsScope dialogs;
   ScratchDir scratch;
   const std::string path = scratch.File("zdjecie.jpg");
@@ -191,7 +191,8 @@ TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   LoopbackServer server;
   ConnectionProbe probe(/*toWindow=*/true);
   probe.SetPeer({LoopbackAddress(), server.Port()});
-  probe.SetFileProcedure([](Socket s, uint32_t uin) { return p2p::SendFile(s, uin); });
+  probe.SetFileProcedure(
+      [](Socket s, uint32_t uin) { return p2p::SendFile(ProcessHost(), s, uin); });
   ASSERT_TRUE(p2p::StartOutgoing(2002, p2p::kPushCode, probe.Edges()));
   Socket called = server.Accept();
   ASSERT_EQ(ReadExactly(called, 8).size(), 8u);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_api.h"
-#include "plugin/texts.h"
+#include "host/host_api.h"
+#include "common/texts.h"
 #include "support/plugin_fixture.h"
 
 namespace kvel::testing {

@@ -4,12 +4,17 @@
 #include <memory>
 
 #include "plugin/host.h"
-#include "plugin/log_line.h"
+#include "host/log_line.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 
 namespace kvel {
 namespace {
+
+// The log as the plug-in writes it: through the process's host.
+int32_t LogLine(const char* text, uint8_t flag1 = 1, uint8_t flag2 = 0) {
+  return host::LogLine(ProcessHost(), text, flag1, flag2);
+}
 
 class LogLineTest : public ::testing::Test {
  protected:

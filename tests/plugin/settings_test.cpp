@@ -28,14 +28,12 @@ TEST_P(ReadSettingsTest, TakesOnlyTheKeysPresent) {
   testing::ScratchDir dir;
   std::string path = dir.File("kvel.config");
   if (c.file != nullptr) testing::WriteFile(path, c.file);
-  CurrentSettings() = Settings{};
-  ReadSettings(path.c_str());
-  const Settings& s = CurrentSettings();
+  Settings s;
+  ReadSettings(path.c_str(), s);
   EXPECT_EQ(s.localPort, c.localPort);
   EXPECT_STREQ(s.externIp, c.externIp);
   EXPECT_EQ(s.externPort, c.externPort);
   EXPECT_EQ(s.iconMask, c.iconMask);
-  CurrentSettings() = Settings{};
 }
 
 const SettingsCase kCases[] = {

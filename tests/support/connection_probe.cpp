@@ -2,7 +2,9 @@
 
 #include <chrono>
 
+#include "gg/contact_lookup.h"
 #include "p2p/socket_io.h"
+#include "plugin/host.h"
 #include "ui/progress_win.h"
 
 namespace kvel::testing {
@@ -40,7 +42,7 @@ ConnectionProbe::ConnectionProbe(bool toWindow, p2p::ConnectionLimits limits)
   edges.addTransfer = [state, toWindow](platform::Socket s, uint32_t uin,
                                         ui::TransferDirection direction) {
     state->Record({"add", s, uin, direction});
-    if (toWindow) ui::AddTransfer(s, uin, direction);
+    if (toWindow) ui::AddTransfer(s, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
   };
   edges.removeTransfer = [state, toWindow](platform::Socket s) {
     std::optional<ui::TaskInfo> entry;

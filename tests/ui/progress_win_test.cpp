@@ -26,9 +26,9 @@ TEST(ProgressWinObject, StopWakesTheTransferButLeavesTheCloseToIt) {
   Socket peer = testing::ConnectLoopback(server.Port());
   Socket transfer = server.Accept();
   ASSERT_NE(transfer, platform::kInvalidSocket);
-  ProgressWin window([] { return 0u; });
+  ProgressWin window([] { return 0u; }, nullptr);
   EXPECT_FALSE(window.StopTransfer(transfer));  // not listed: untouched
-  window.AddTransfer(transfer, 1, Receive);
+  window.AddTransfer(transfer, 1, Receive, "1");
   std::atomic<int> result{1};
   std::thread reader([&] {
     uint8_t byte;
@@ -56,7 +56,7 @@ TEST(ProcessProgressWin, GoesSafelyWhileCallsAreUnderWay) {
     threads.emplace_back([&done, t] {
       const Socket socket = 100 + t;
       while (!done) {
-        AddTransfer(socket, 7, t % 2 ? Send : Receive);
+        AddTransfer(socket, 7, t % 2 ? Send : Receive, "7");
         SetTransferFile(socket, "C:\\f", 1000, 0);
         AddProgress(socket, 10);
         RemoveTransfer(socket);
@@ -65,7 +65,7 @@ TEST(ProcessProgressWin, GoesSafelyWhileCallsAreUnderWay) {
     });
   }
   for (int round = 0; round < 20; ++round) {
-    CreateProgressWin();
+    CreateProgressWin(nullptr);
     EXPECT_TRUE(ProgressWinExists());
     standin::PumpMessages(5);
     DestroyProgressWin();

@@ -25,10 +25,11 @@ struct ManualClock {
 
 TEST(TransferTable, NewEntryShowsNoFileAndNothingDone) {
   TransferTable table([] { return 0u; });
-  EXPECT_TRUE(table.Add(7, 1234, Receive));
+  EXPECT_TRUE(table.Add(7, 1234, Receive, "Ala"));
   std::optional<TaskInfo> entry = table.Find(7);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->uin, 1234u);
+  EXPECT_EQ(entry->contact, "Ala");
   EXPECT_STREQ(entry->fileName, "-");
   EXPECT_EQ(entry->direction, Receive);
   EXPECT_EQ(entry->totalBytes, 0);
@@ -41,11 +42,12 @@ TEST(TransferTable, NewEntryShowsNoFileAndNothingDone) {
 
 TEST(TransferTable, SecondAddForTheSameSocketReplacesTheEntry) {
   TransferTable table([] { return 0u; });
-  table.Add(7, 1, Send);
+  table.Add(7, 1, Send, "Ala");
   table.SetFile(7, "c:\\a.txt", 100, 50);
-  EXPECT_FALSE(table.Add(7, 2, Receive));
+  EXPECT_FALSE(table.Add(7, 2, Receive, "Bolek"));
   EXPECT_EQ(table.Size(), 1u);
   EXPECT_EQ(table.Find(7)->uin, 2u);
+  EXPECT_EQ(table.Find(7)->contact, "Bolek");
   EXPECT_STREQ(table.Find(7)->fileName, "-");
 }
 
@@ -114,7 +116,7 @@ TEST(Bar, LengthIsTheFractionOfTheInnerWidthTruncated) {
 TEST(TransferTable, LargeFilesShowTheirTrueSizeAndPercent) {
   TransferTable table([] { return 0u; });
   for (int64_t total : {int64_t{0}, int64_t{1}, int64_t{1} << 31, 5 * kGiB}) {
-    table.Add(4, 1, Receive);
+    table.Add(4, 1, Receive, "");
     ASSERT_TRUE(table.SetFile(4, "c:\\big.iso", total, 0));
     table.AddProgress(4, total / 2);
     std::optional<TaskInfo> entry = table.Find(4);
@@ -131,7 +133,7 @@ TEST(TransferTable, LargeFilesShowTheirTrueSizeAndPercent) {
 TEST(Speed, StaysZeroDuringTheFirstSecondThenCountsTheWindow) {
   ManualClock clock;
   TransferTable table(clock.Bind());
-  table.Add(5, 1, Send);
+  table.Add(5, 1, Send, "");
   table.SetFile(5, "c:\\f", 10'000'000, 0);
   // The first block starts the measuring window.
   EXPECT_FALSE(table.AddProgress(5, 24'000));
@@ -161,7 +163,7 @@ TEST(Speed, StaysZeroDuringTheFirstSecondThenCountsTheWindow) {
 TEST(Speed, FastTransfersDoNotOverflow) {
   ManualClock clock;
   TransferTable table(clock.Bind());
-  table.Add(5, 1, Receive);
+  table.Add(5, 1, Receive, "");
   table.SetFile(5, "c:\\f", 100 * kGiB, 0);
   table.AddProgress(5, 1);
   clock.Advance(1000);
@@ -173,7 +175,7 @@ TEST(Speed, MeasuresAcrossTheWrapOfTheTick) {
   ManualClock clock;
   *clock.now = 0xFFFFFF00u;
   TransferTable table(clock.Bind());
-  table.Add(5, 1, Receive);
+  table.Add(5, 1, Receive, "");
   table.AddProgress(5, 1000);
   clock.Advance(2000);  // wraps past zero
   EXPECT_TRUE(table.AddProgress(5, 1000));
@@ -183,7 +185,7 @@ TEST(Speed, MeasuresAcrossTheWrapOfTheTick) {
 TEST(Progress, RedrawIsAskedOnlyWhenThePercentOrSpeedChanges) {
   ManualClock clock;
   TransferTable table(clock.Bind());
-  table.Add(5, 1, Receive);
+  table.Add(5, 1, Receive, "");
   table.SetFile(5, "c:\\f", 1000, 0);
   std::vector<bool> redraws;
   for (int i = 0; i < 6; ++i) redraws.push_back(table.AddProgress(5, 4));
@@ -193,7 +195,7 @@ TEST(Progress, RedrawIsAskedOnlyWhenThePercentOrSpeedChanges) {
 
 TEST(Progress, NegativeCountsMoveNothing) {
   TransferTable table([] { return 0u; });
-  table.Add(5, 1, Send);
+  table.Add(5, 1, Send, "");
   table.SetFile(5, "c:\\f", 1000, 0);
   table.AddProgress(5, 500);
   table.AddProgress(5, -1);  // a failed write reports -1
@@ -243,7 +245,7 @@ TEST(TransferTable, ManyThreadsAtOnce) {
   for (int t = 0; t < kThreads; ++t) {
     writers.emplace_back([&table, t] {
       for (int round = 0; round < kRounds; ++round) {
-        table.Add(t, static_cast<uint32_t>(t), t % 2 ? Send : Receive);
+        table.Add(t, static_cast<uint32_t>(t), t % 2 ? Send : Receive, "");
         table.SetFile(t, "c:\\file", 4096 * 10, 0);
         for (int block = 0; block < 10; ++block) table.AddProgress(t, 4096);
         EXPECT_EQ(table.Find(t)->percent, 100);

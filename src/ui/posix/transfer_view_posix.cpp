@@ -4,7 +4,7 @@
 
 namespace kvel::ui {
 
-TransferView::TransferView(ProgressWin*) {}
+TransferView::TransferView(ProgressWin*, void*) {}
 TransferView::~TransferView() = default;
 void TransferView::InsertRow(platform::Socket, TransferDirection) {}
 void TransferView::RedrawRow(platform::Socket) {}

@@ -6,9 +6,7 @@
 
 #include <string>
 
-#include "gg/contact_lookup.h"
-#include "plugin/host.h"
-#include "plugin/texts.h"
+#include "common/texts.h"
 #include "ui/progress_win.h"
 #include "ui/transfer_view.h"
 #include "ui/res/transfer_window_ids.h"
@@ -101,7 +99,7 @@ void Initialise(HWND dialog) {
     SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&record));
   }
   HIMAGELIST images = ImageList_Create(10, 10, ILC_COLOR32 | ILC_MASK, 7, 0);
-  const auto module = static_cast<HINSTANCE>(PluginId());
+  const auto module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
   for (int id : {IDI_RECEIVE, IDI_SEND}) {
     auto icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 10, 10, 0));
     ImageList_ReplaceIcon(images, -1, icon);
@@ -119,8 +117,7 @@ void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
   std::string text;
   switch (info.item.iSubItem) {
     case 0:
-      // The host is asked with no lock held.
-      text = gg::PeerDisplayName(entry->uin);
+      text = entry->contact;
       break;
     case 1:
       text = entry->fileName;
@@ -245,10 +242,10 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
 
 }  // namespace
 
-TransferView::TransferView(ProgressWin* owner) {
+TransferView::TransferView(ProgressWin* owner, void* module) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  dialog_ = CreateDialogParamA(static_cast<HINSTANCE>(PluginId()), MAKEINTRESOURCEA(IDD_TRANSFERS),
+  dialog_ = CreateDialogParamA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(IDD_TRANSFERS),
                                nullptr, &DialogProc, reinterpret_cast<LPARAM>(owner));
 }
 

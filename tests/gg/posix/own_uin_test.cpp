@@ -2,8 +2,8 @@
 // build lets the test read it directly).
 #include <gtest/gtest.h>
 
-#include "gg/own_uin.h"
 #include "gg/test_packets.h"
+#include "plugin/plugin_context.h"
 #include "support/plugin_fixture.h"
 
 namespace kvel::gg {
@@ -14,13 +14,13 @@ TEST(OwnUin, IsLearntAtEveryLogin) {
   kvel::testing::LoadedPlugin plugin;
   Bytes login = Login(0x7F003039, Ip(10, 0, 0, 1));
   EXPECT_EQ(plugin.Host().DeliverGGEvent(7, login), 0);
-  EXPECT_EQ(OwnUin(), 12345u);
+  EXPECT_EQ(ThePlugin().ownUin.load(), 12345u);
   login = Login(0x00000457, 0);
   EXPECT_EQ(plugin.Host().DeliverGGEvent(7, login), -1);
-  EXPECT_EQ(OwnUin(), 1111u);
+  EXPECT_EQ(ThePlugin().ownUin.load(), 1111u);
   login = Login(0x00000999, 0);
   EXPECT_EQ(plugin.Host().DeliverGGEvent(4, login), 0);  // a received one teaches nothing
-  EXPECT_EQ(OwnUin(), 1111u);
+  EXPECT_EQ(ThePlugin().ownUin.load(), 1111u);
 }
 
 }  // namespace

@@ -4,8 +4,7 @@
 
 #include <filesystem>
 
-#include "plugin/data_path.h"
-#include "plugin/settings.h"
+#include "plugin/plugin_context.h"
 #include "support/plugin_fixture.h"
 
 namespace kvel::testing {
@@ -15,9 +14,9 @@ TEST(LoadPluginSettings, ReadsTheFileBesideItsDirectory) {
   LoadedPlugin plugin(/*start=*/false);
   WriteFile(plugin.Profile() + "kvel.config", "[p2p]\nlocal-port=40000\n[cl]\nicons=8\n");
   plugin.Start();
-  EXPECT_EQ(CurrentSettings().localPort, 40000);
-  EXPECT_EQ(CurrentSettings().iconMask, 8);
-  EXPECT_EQ(DataPath(), plugin.PluginDirectory());
+  EXPECT_EQ(ThePlugin().settings.localPort, 40000);
+  EXPECT_EQ(ThePlugin().settings.iconMask, 8);
+  EXPECT_EQ(ThePlugin().dataPath, plugin.PluginDirectory());
 }
 
 TEST(LoadPluginSettings, IgnoresAFileInsideItsDirectory) {
@@ -25,18 +24,18 @@ TEST(LoadPluginSettings, IgnoresAFileInsideItsDirectory) {
   std::filesystem::create_directory(plugin.Profile() + "kvel");
   WriteFile(plugin.PluginDirectory() + "kvel.config", "[p2p]\nlocal-port=2000\n");
   plugin.Start();
-  EXPECT_EQ(CurrentSettings().localPort, 1560);
-  EXPECT_STREQ(CurrentSettings().externIp, "0.0.0.0");
-  EXPECT_EQ(CurrentSettings().externPort, 0);
-  EXPECT_EQ(CurrentSettings().iconMask, 15);
+  EXPECT_EQ(ThePlugin().settings.localPort, 1560);
+  EXPECT_STREQ(ThePlugin().settings.externIp, "0.0.0.0");
+  EXPECT_EQ(ThePlugin().settings.externPort, 0);
+  EXPECT_EQ(ThePlugin().settings.iconMask, 15);
 }
 
 TEST(LoadPluginSettings, WithoutProfileKeepsDefaultsAndNoCacheDirectory) {
   LoadedPlugin plugin(/*start=*/false);
   plugin.Host().SetProfileFunctionAvailable(false);
   plugin.Start();
-  EXPECT_EQ(CurrentSettings().localPort, 1560);
-  EXPECT_EQ(DataPath(), "");
+  EXPECT_EQ(ThePlugin().settings.localPort, 1560);
+  EXPECT_EQ(ThePlugin().dataPath, "");
 }
 
 }  // namespace

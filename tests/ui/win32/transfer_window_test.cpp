@@ -64,7 +64,7 @@ class TransferWindowTest : public ::testing::Test {
 
   void SetUp() override {
     SetHostLink(host_.Link());
-    ui::CreateProgressWin();
+    ui::CreateProgressWin(PluginId());
     driver_ = TransferWindowDriver();
     ASSERT_TRUE(driver_.Found());
   }
@@ -381,7 +381,7 @@ TEST_F(TransferWindowTest, TransfersOutliveTheWindow) {
   EXPECT_FALSE(TransferWindowDriver().Found());
   platform::ShutdownBoth(sendSocket);  // as the stop button would
   EXPECT_TRUE(standin::PumpUntil([&] { return caller.Ended() == 1 && called.Ended() == 1; }));
-  ui::CreateProgressWin();
+  ui::CreateProgressWin(PluginId());
   driver_ = TransferWindowDriver();
   EXPECT_EQ(driver_.RowCount(), 0);
 }

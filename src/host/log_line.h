@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-namespace kvel {
+#include "host/host_services.h"
+
+namespace kvel::host {
 
 // Sends `text` with tag "vask" and the two flag bytes; returns the service's
-// result, or 0 when there is no host yet or no log service.
-int32_t LogLine(const char* text, uint8_t flag1 = 1, uint8_t flag2 = 0);
+// result, or 0 when there is no host or no log service.
+int32_t LogLine(HostServices& host, const char* text, uint8_t flag1 = 1, uint8_t flag2 = 0);
 
-}  // namespace kvel
+}  // namespace kvel::host

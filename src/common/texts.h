@@ -1,5 +1,6 @@
-// Every text the plug-in hands to the host or shows to the user, as
-// Windows-1250 bytes, with the readable text beside it.
+// Every text the plug-in shows to the user or writes to a file or the log,
+// as Windows-1250 bytes, with the readable text beside it. The names of the
+// host's services are in host/service_names.h.
 #pragma once
 
 namespace kvel::text {
@@ -9,29 +10,6 @@ inline constexpr char kPluginName[] = "kvel";
 inline constexpr char kNotice[] = "kvel 1.0";
 inline constexpr char kAuthor[] = "kvel developers";
 inline constexpr char kAuthorContact[] = "kvel@localhost";
-
-// Host service and protocol names.
-inline constexpr char kProtocolGG[] = "GG";
-inline constexpr char kSendRawData[] = "PFSendRawData";
-inline constexpr char kServiceGetProcAddress[] = "Tlen/GetProcAddress";
-inline constexpr char kServiceHook[] = "Tlen/ProtocolHookEvent";
-inline constexpr char kServiceUnhook[] = "Tlen/ProtocolUnhookEvent";
-inline constexpr char kServiceAddMenuItem[] = "Tlen/AddMenuItem";
-inline constexpr char kServiceAddMenuCallBack[] = "Tlen/AddMenuCallBack";
-inline constexpr char kServiceRemoveMenuCallBack[] = "Tlen/RemoveMenuCallBack";
-inline constexpr char kServiceProtocolCall[] = "Tlen/ProtocolCallFunction";
-inline constexpr char kServiceEnumerateItems[] = "Tlen/ContactList/EnumerateItems";
-inline constexpr char kServiceChangeItemIcon[] = "Tlen/ContactList/ChangeItemIcon";
-inline constexpr char kServiceAddItemIcons[] = "Tlen/ContactList/AddItemIcons";
-inline constexpr char kServiceRemoveItemIcon[] = "Tlen/ContactList/RemoveItemIcon";
-inline constexpr char kServiceShowMessage[] = "Tlen/ChatWindow/ShowMessage";
-inline constexpr char kServiceLog[] = "logplugin/add";
-inline constexpr char kMenuClass[] = "Tlen/CL/Element";
-inline constexpr char kChatWindowPlace[] = "Tlen/ChatWindow";
-inline constexpr char kCommandSend[] = "kvel/send";
-inline constexpr char kCommandSendImage[] = "kvel/sendimage";
-inline constexpr char kIconSet[] = "kvel";
-inline constexpr char kLogTag[] = "vask";
 
 // Files.
 inline constexpr char kPluginDirectory[] = "kvel";

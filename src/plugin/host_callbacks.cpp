@@ -1,0 +1,33 @@
+#include "plugin/host_callbacks.h"
+
+#include <span>
+
+#include "gg/hook_dispatch.h"
+#include "gg/menu_commands.h"
+#include "plugin/host.h"
+#include "plugin/production_edges.h"
+
+namespace kvel {
+
+int32_t KVEL_CALL ProtocolHook(host::EventRecord* event, host::PacketRef* packet) {
+  if (event == nullptr) return gg::kPassOn;
+  std::span<const uint8_t> bytes;
+  if (packet != nullptr && packet->data != nullptr) bytes = {packet->data, packet->length};
+  return gg::HandleGGEvent(event->code, bytes, ProductionHookEdges());
+}
+
+int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {
+  return gg::OfferCommands(ProcessHost(), event, context);
+}
+
+int32_t KVEL_CALL SendFileCommand(host::Param, host::MenuContext* context) {
+  ProductionCommands commands;
+  return gg::SendFileCommandWith(context, commands);
+}
+
+int32_t KVEL_CALL SendImageCommand(host::Param, host::MenuContext* context) {
+  ProductionCommands commands;
+  return gg::SendImageCommandWith(context, commands);
+}
+
+}  // namespace kvel

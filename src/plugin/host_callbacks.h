@@ -1,0 +1,24 @@
+// The functions the host calls back: the GG protocol hook and the contact
+// menu's state callback and commands. Each passes the process's bindings to
+// the logic.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_api.h"
+
+namespace kvel {
+
+// Returns -1 when the packet has been taken over (the host neither sends nor
+// delivers it), 0 otherwise.
+int32_t KVEL_CALL ProtocolHook(host::EventRecord* event, host::PacketRef* packet);
+
+// Offers "kvel/sendimage" (GG chat window only) and "kvel/send" (any GG
+// element); 1 when it offered "kvel/send", else 0.
+int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context);
+// "Wyślij plik": error box, call-back request or outgoing connection; always 0.
+int32_t KVEL_CALL SendFileCommand(host::Param unused, host::MenuContext* context);
+// "Wyślij obrazek": picks a picture and offers it; always 0.
+int32_t KVEL_CALL SendImageCommand(host::Param unused, host::MenuContext* context);
+
+}  // namespace kvel
