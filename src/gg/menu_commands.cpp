@@ -84,6 +84,7 @@ int32_t SendImageCommandWith(const host::MenuContext* context, const CommandEdge
   char path[platform::kPathBufferSize] = {};
   platform::FileDialog dialog =
       platform::FileDialogOver(path, text::kImageFilter, platform::kOpenFileFlags);
+  dialog.instance = PluginId();
   if (!edges.chooseOpenFile(dialog)) return 0;
   path[sizeof path - 1] = '\0';
   edges.sendImage(uin, path);

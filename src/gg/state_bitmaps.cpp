@@ -1,6 +1,12 @@
 #include "gg/state_bitmaps.h"
 
+#include "plugin/host.h"
+
 namespace kvel::gg {
+
+platform::Bitmap LoadPluginBitmap(int id) {
+  return platform::LoadBitmapResource(PluginId(), id);
+}
 
 StateBitmaps::StateBitmaps(BitmapFunctions functions) : functions_(std::move(functions)) {}
 

@@ -12,9 +12,12 @@ namespace kvel::gg {
 
 inline constexpr int kFirstStateBitmap = 9981;
 
+// Bitmap resource `id` of the plug-in module.
+platform::Bitmap LoadPluginBitmap(int id);
+
 // The platform's bitmap functions; tests count or fake them.
 struct BitmapFunctions {
-  std::function<platform::Bitmap(int id)> load = &platform::LoadBitmapResource;
+  std::function<platform::Bitmap(int id)> load = &LoadPluginBitmap;
   std::function<bool(platform::Bitmap, int32_t* width, int32_t* height)> size =
       &platform::BitmapSize;
   std::function<void(platform::Bitmap)> remove = &platform::DeleteBitmap;

@@ -4,6 +4,7 @@
 #include "p2p/socket_io.h"
 #include "p2p/stdio_file.h"
 #include "platform/threads.h"
+#include "plugin/host.h"
 #include "ui/progress_win.h"
 
 namespace kvel::p2p {
@@ -41,10 +42,12 @@ bool SocketTransferSide::AskYesNo(const char* text, const char* caption) {
 }
 
 bool SocketTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {
+  dialog.instance = PluginId();
   return platform::ChooseSaveFile(dialog);
 }
 
 bool SocketTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
+  dialog.instance = PluginId();
   if (!platform::ChooseOpenFile(dialog)) return false;
   // The row names the offered file while the peer decides, and a refusal
   // can name it.
