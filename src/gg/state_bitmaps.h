@@ -6,7 +6,7 @@
 #include <functional>
 #include <mutex>
 
-#include "platform/bitmaps.h"
+#include "platform/bitmap_handle.h"
 
 namespace kvel::gg {
 
@@ -45,7 +45,7 @@ class StateBitmaps {
   std::mutex mutex_;
   BitmapFunctions functions_;
   bool loaded_ = false;
-  platform::Bitmap bitmaps_[4] = {};
+  platform::BitmapHandle bitmaps_[4];
 };
 
 }  // namespace kvel::gg
