@@ -10,17 +10,16 @@ StateBitmaps::~StateBitmaps() {
 
 void StateBitmaps::Release() {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (platform::Bitmap& bitmap : bitmaps_) {
-    if (bitmap != nullptr) functions_.remove(bitmap);
-    bitmap = nullptr;
-  }
+  for (platform::BitmapHandle& bitmap : bitmaps_) bitmap.Reset();
   loaded_ = false;
 }
 
 void StateBitmaps::LoadOnce() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (loaded_) return;
-  for (int i = 0; i < 4; ++i) bitmaps_[i] = functions_.load(kFirstStateBitmap + i);
+  for (int i = 0; i < 4; ++i) {
+    bitmaps_[i] = platform::BitmapHandle(functions_.load(kFirstStateBitmap + i), functions_.remove);
+  }
   loaded_ = true;
 }
 
@@ -31,7 +30,7 @@ bool StateBitmaps::Loaded() {
 
 platform::Bitmap StateBitmaps::Get(int state) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return state >= 0 && state < 4 ? bitmaps_[state] : nullptr;
+  return state >= 0 && state < 4 ? bitmaps_[state].Get() : nullptr;
 }
 
 bool StateBitmaps::Measure(platform::Bitmap bitmap, int32_t* width, int32_t* height) {

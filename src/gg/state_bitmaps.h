@@ -6,7 +6,7 @@
 #include <functional>
 #include <mutex>
 
-#include "platform/bitmaps.h"
+#include "platform/bitmap_handle.h"
 
 namespace kvel::gg {
 
@@ -14,7 +14,9 @@ inline constexpr int kFirstStateBitmap = 9981;
 
 // The platform's bitmap functions; tests count or fake them.
 struct BitmapFunctions {
-  std::function<platform::Bitmap(int id)> load = &platform::LoadBitmapResource;
+  // Bitmap resource `id` of the plug-in module; UserDB binds it to the
+  // host's module when left empty.
+  std::function<platform::Bitmap(int id)> load;
   std::function<bool(platform::Bitmap, int32_t* width, int32_t* height)> size =
       &platform::BitmapSize;
   std::function<void(platform::Bitmap)> remove = &platform::DeleteBitmap;
@@ -42,7 +44,7 @@ class StateBitmaps {
   std::mutex mutex_;
   BitmapFunctions functions_;
   bool loaded_ = false;
-  platform::Bitmap bitmaps_[4] = {};
+  platform::BitmapHandle bitmaps_[4];
 };
 
 }  // namespace kvel::gg

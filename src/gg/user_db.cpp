@@ -11,10 +11,22 @@ namespace {
 int32_t Key(uint32_t uin) {
   return static_cast<int32_t>(uin);
 }
+
+// The state pictures come from the module the host knows the plug-in by.
+BitmapFunctions FromModule(BitmapFunctions functions, host::HostServices& services) {
+  if (!functions.load) {
+    functions.load = [&services](int id) {
+      return platform::LoadBitmapResource(services.Module(), id);
+    };
+  }
+  return functions;
+}
 }  // namespace
 
 UserDB::UserDB(host::HostServices& services, const Settings& settings, BitmapFunctions bitmaps)
-    : services_(services), settings_(settings), bitmaps_(std::move(bitmaps)) {}
+    : services_(services),
+      settings_(settings),
+      bitmaps_(FromModule(std::move(bitmaps), services)) {}
 
 UserDB::~UserDB() {
   ClearUsers();

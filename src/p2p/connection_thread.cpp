@@ -7,6 +7,7 @@
 #include "p2p/handshake.h"
 #include "p2p/peer_waits.h"
 #include "p2p/socket_io.h"
+#include "platform/tcp_connect.h"
 #include "platform/threads.h"
 
 namespace kvel::p2p {
@@ -156,13 +157,7 @@ bool Admit(ConnectionRequest& request) {
 
 Socket ConnectPeer(uint32_t address, uint16_t port) {
   if (address == 0) return platform::kInvalidSocket;
-  Socket socket = platform::CreateTcpSocket();
-  if (socket == platform::kInvalidSocket) return socket;
-  if (!platform::ConnectSocket(socket, address, port)) {
-    platform::CloseSocket(socket);
-    return platform::kInvalidSocket;
-  }
-  return socket;
+  return platform::ConnectTcp(address, port).Release();
 }
 
 void RunConnection(ConnectionRequest request) {
@@ -175,10 +170,12 @@ void RunConnection(ConnectionRequest request) {
       socket = ConnectPeer(peer.ip, peer.port);
     }
     if (socket != platform::kInvalidSocket) {
+      // Closed here, once, after it has left the set the stop button shuts
+      // sockets down through.
+      platform::SocketHandle owned(socket);
       connections.Attach(socket);
       Serve(socket, request, edges);
       connections.Detach(socket);
-      platform::CloseSocket(socket);
     }
     connections.Leave();
   }

@@ -4,6 +4,7 @@
 
 #include "common/texts.h"
 #include "host/log_line.h"
+#include "platform/socket_handle.h"
 
 namespace kvel::p2p {
 namespace {
@@ -23,33 +24,28 @@ bool Listener::Start(uint16_t port) {
   std::string description;
   if (!platform::StartSocketLibrary(&description)) return false;
   host::LogLine(services_, description.c_str());
-  platform::Socket socket = platform::CreateTcpSocket();
-  if (socket == platform::kInvalidSocket) {
+  platform::SocketHandle socket(platform::CreateTcpSocket());
+  if (!socket.Valid()) {
     platform::StopSocketLibrary();
     return false;
   }
   host::LogLine(services_, text::kLogSocketCreated);
-  if (!platform::BindSocket(socket, platform::InetAddr(kLocalAddress), port)) {
-    platform::CloseSocket(socket);
-    return false;
-  }
+  if (!platform::BindSocket(socket.Get(), platform::InetAddr(kLocalAddress), port)) return false;
   host::LogLine(services_, text::kLogBindOk);
-  if (!platform::ListenSocket(socket, 1)) {
-    platform::CloseSocket(socket);
-    return false;
-  }
+  if (!platform::ListenSocket(socket.Get(), 1)) return false;
   host::LogLine(services_, text::kLogListening);
   auto run = std::make_shared<Run>();
-  run->socket = socket;
+  run->socket = socket.Get();
   run->edges = edges_;
   run->services = &services_;
   // The thread holds its own reference to the run.
   auto* handed = new std::shared_ptr<Run>(run);
   if (!platform::StartThread(&ListenerThread, handed, &thread_)) {
     delete handed;
-    platform::CloseSocket(socket);
     return false;
   }
+  // From here the run's socket is closed by Stop.
+  socket.Release();
   run_ = std::move(run);
   return true;
 }
@@ -79,7 +75,7 @@ void Listener::ListenerThread(void* raw) {
       accepted = platform::AcceptSocket(run->socket);
     } while (accepted == platform::kInvalidSocket && !run->stopRequested);
     if (run->stopRequested) {
-      if (accepted != platform::kInvalidSocket) platform::CloseSocket(accepted);
+      platform::SocketHandle unwanted(accepted);
       return;
     }
     host::LogLine(*run->services, (text::kLogAccepted + std::to_string(accepted)).c_str());

@@ -41,10 +41,12 @@ bool SocketTransferSide::AskYesNo(const char* text, const char* caption) {
 }
 
 bool SocketTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {
+  dialog.instance = services_.Module();
   return platform::ChooseSaveFile(dialog);
 }
 
 bool SocketTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
+  dialog.instance = services_.Module();
   if (!platform::ChooseOpenFile(dialog)) return false;
   // The row names the offered file while the peer decides, and a refusal
   // can name it.

@@ -1,4 +1,4 @@
-// Bitmap resources of the plug-in module (the contact-list state pictures).
+// Bitmap resources of a module (the plug-in's contact-list state pictures).
 #pragma once
 
 #include <cstdint>
@@ -6,10 +6,11 @@
 namespace kvel::platform {
 
 using Bitmap = void*;  // HBITMAP; null when absent
+using Module = void*;  // HINSTANCE of the module that holds the resources
 
-// LoadImageA of bitmap resource `id` from the plug-in module, own size,
-// default colours; null on failure.
-Bitmap LoadBitmapResource(int id);
+// LoadImageA of bitmap resource `id` from `module`, own size, default
+// colours; null on failure.
+Bitmap LoadBitmapResource(Module module, int id);
 // GetObjectA into a bitmap description; false when it fails.
 bool BitmapSize(Bitmap bitmap, int32_t* width, int32_t* height);
 void DeleteBitmap(Bitmap bitmap);

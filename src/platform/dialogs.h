@@ -34,11 +34,13 @@ struct FileDialog {
   unsigned long flags = 0;       // OFN_* flags
   char* path = nullptr;          // in: proposed name (may be empty); out: chosen path
   size_t pathSize = 0;           // 260
+  void* instance = nullptr;      // HINSTANCE of the module the dialog belongs to; the caller's
 };
-// A dialog that proposes and returns its path in `path`.
+// A dialog that proposes and returns its path in `path`; the caller fills in
+// `instance`.
 inline FileDialog FileDialogOver(char (&path)[kPathBufferSize], const char* filter,
                                  unsigned long flags) {
-  return FileDialog{filter, flags, path, kPathBufferSize};
+  return FileDialog{filter, flags, path, kPathBufferSize, nullptr};
 }
 
 // GetSaveFileNameA / GetOpenFileNameA; false when cancelled or failed. The

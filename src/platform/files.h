@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/error.h"
+
 namespace kvel::platform {
 
 // The separator that ends directory texts of this platform.
@@ -39,8 +41,9 @@ std::optional<FileInformation> ReadFileInformation(const char* path);
 std::FILE* CreateNewFile(const char* path);
 // Puts the file `from` in the place of `to` in one step, replacing a file
 // there (MoveFileExA with MOVEFILE_REPLACE_EXISTING; rename on POSIX). Both
-// lie in the same folder. False when it failed; both are then as they were.
-bool MoveFileOver(const char* from, const char* to);
+// lie in the same folder. False when it failed; both are then as they were,
+// and `error` (when given) says why.
+bool MoveFileOver(const char* from, const char* to, Error* error = nullptr);
 // Deletes a file; false when it could not.
 bool RemoveFile(const char* path);
 

@@ -1,6 +1,6 @@
 // Private-profile (INI) reading with the platform's rules: the Win32 build
 // calls GetPrivateProfileIntA / GetPrivateProfileStringA, the POSIX build a
-// reader that follows the same rules (plugin/profile_grammar.h).
+// reader that follows the same rules (platform/profile_grammar.h).
 #pragma once
 
 #include <cstddef>

@@ -51,5 +51,7 @@ void ShutdownBoth(Socket s);
 void CloseSocket(Socket s);
 // The local port a socket is bound to (0 when unknown); for tests.
 uint16_t LocalPort(Socket s);
+// The platform's code for why the last socket call of this thread failed.
+int LastSocketError();
 
 }  // namespace kvel::platform

@@ -28,6 +28,7 @@ void ProductionCommands::ShowError(const char* text, const char* caption) {
 }
 
 bool ProductionCommands::ChooseOpenFile(platform::FileDialog& dialog) {
+  dialog.instance = PluginId();
   return platform::ChooseOpenFile(dialog);
 }
 

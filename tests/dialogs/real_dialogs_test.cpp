@@ -226,6 +226,7 @@ TEST(OpenFileNameTest, RecordIsFilledForThisPlatform) {
   char path[260] = "x";
   platform::FileDialog dialog =
       platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
+  dialog.instance = PluginId();
   OPENFILENAMEA ofn;
   std::memset(&ofn, 0xCC, sizeof ofn);
   platform::FillOpenFileName(ofn, dialog);

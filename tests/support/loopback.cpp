@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/tcp_connect.h"
+
 namespace kvel::testing {
 
 uint32_t LoopbackAddress() {
@@ -40,13 +42,7 @@ uint16_t FreePort() {
 
 platform::Socket ConnectLoopback(uint16_t port) {
   StartSockets();
-  platform::Socket socket = platform::CreateTcpSocket();
-  if (socket == platform::kInvalidSocket) return socket;
-  if (!platform::ConnectSocket(socket, LoopbackAddress(), port)) {
-    platform::CloseSocket(socket);
-    return platform::kInvalidSocket;
-  }
-  return socket;
+  return platform::ConnectTcp(LoopbackAddress(), port).Release();
 }
 
 bool SendAll(platform::Socket socket, const std::vector<uint8_t>& bytes) {

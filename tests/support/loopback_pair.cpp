@@ -1,5 +1,7 @@
 #include "support/loopback_pair.h"
 
+#include "platform/socket_handle.h"
+
 namespace kvel::testing {
 
 LoopbackPair MakeLoopbackPair() {
@@ -7,16 +9,17 @@ LoopbackPair MakeLoopbackPair() {
   LoopbackPair pair;
   if (!started) return pair;
   const uint32_t loopback = platform::InetAddr("127.0.0.1");
-  platform::Socket listener = platform::CreateTcpSocket();
-  if (listener == platform::kInvalidSocket) return pair;
-  if (platform::BindSocket(listener, loopback, 0) && platform::ListenSocket(listener, 1)) {
+  platform::SocketHandle listener(platform::CreateTcpSocket());
+  if (!listener.Valid()) return pair;
+  if (platform::BindSocket(listener.Get(), loopback, 0) &&
+      platform::ListenSocket(listener.Get(), 1)) {
     pair.a = platform::CreateTcpSocket();
     if (pair.a != platform::kInvalidSocket &&
-        platform::ConnectSocket(pair.a, loopback, platform::LocalPort(listener))) {
-      pair.b = platform::AcceptSocket(listener);
+        platform::ConnectSocket(pair.a, loopback, platform::LocalPort(listener.Get()))) {
+      pair.b = platform::AcceptSocket(listener.Get());
     }
   }
-  platform::CloseSocket(listener);
+  listener.Reset();
   if (pair.b == platform::kInvalidSocket) CloseLoopbackPair(pair);
   return pair;
 }

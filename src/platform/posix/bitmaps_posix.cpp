@@ -12,7 +12,7 @@ struct NativeBitmap {
 };
 }  // namespace
 
-Bitmap LoadBitmapResource(int id) {
+Bitmap LoadBitmapResource(Module, int id) {
   return new NativeBitmap{id, 16, 16};
 }
 

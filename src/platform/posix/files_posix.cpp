@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/files.h"
@@ -42,8 +43,10 @@ std::FILE* CreateNewFile(const char* path) {
   return file;
 }
 
-bool MoveFileOver(const char* from, const char* to) {
-  return std::rename(from, to) == 0;
+bool MoveFileOver(const char* from, const char* to, Error* error) {
+  if (std::rename(from, to) == 0) return true;
+  if (error != nullptr) *error = Error{"move", errno};
+  return false;
 }
 
 bool RemoveFile(const char* path) {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/profile.h"
-#include "plugin/profile_grammar.h"
+#include "platform/profile_grammar.h"
 
 namespace kvel::platform {
 namespace {

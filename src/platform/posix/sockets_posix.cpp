@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -137,6 +138,10 @@ uint16_t LocalPort(Socket s) {
   socklen_t length = sizeof sa;
   if (::getsockname(Fd(s), reinterpret_cast<sockaddr*>(&sa), &length) != 0) return 0;
   return ntohs(sa.sin_port);
+}
+
+int LastSocketError() {
+  return errno;
 }
 
 }  // namespace kvel::platform

@@ -1,12 +1,11 @@
 #include <windows.h>
 
 #include "platform/bitmaps.h"
-#include "plugin/host.h"
 
 namespace kvel::platform {
 
-Bitmap LoadBitmapResource(int id) {
-  return LoadImageA(static_cast<HINSTANCE>(PluginId()), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+Bitmap LoadBitmapResource(Module module, int id) {
+  return LoadImageA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
                     LR_DEFAULTCOLOR);
 }
 

@@ -1,11 +1,9 @@
 // The real dialogs of the product: message boxes and the common file dialogs,
-// all without an owner window, from the plug-in module's instance.
+// all without an owner window, from the instance the caller names.
 #include "platform/win32/dialogs_win32.h"
 
 #include <cstddef>
 #include <cstring>
-
-#include "plugin/host.h"
 
 namespace kvel::platform {
 
@@ -38,7 +36,7 @@ void FillOpenFileName(OPENFILENAMEA& ofn, FileDialog& dialog) {
   std::memset(&ofn, 0, sizeof ofn);
   ofn.lStructSize = OpenFileNameSize(version.dwMajorVersion);
   ofn.hwndOwner = nullptr;
-  ofn.hInstance = static_cast<HINSTANCE>(PluginId());
+  ofn.hInstance = static_cast<HINSTANCE>(dialog.instance);
   ofn.lpstrFilter = dialog.filter;
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = dialog.path;

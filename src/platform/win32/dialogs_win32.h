@@ -12,7 +12,7 @@ namespace kvel::platform {
 // (a 64-bit build: the platform's own sizes of the two records).
 DWORD OpenFileNameSize(DWORD majorVersion);
 // A zeroed record with the size for this platform (GetVersionExA), no owner
-// window, the plug-in's instance, the dialog's filter (index 1), path buffer
+// window, the dialog's instance, filter (index 1), path buffer
 // and flags; no title, initial directory or default extension.
 void FillOpenFileName(OPENFILENAMEA& ofn, FileDialog& dialog);
 

@@ -48,8 +48,10 @@ std::FILE* CreateNewFile(const char* path) {
   return file;
 }
 
-bool MoveFileOver(const char* from, const char* to) {
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+bool MoveFileOver(const char* from, const char* to, Error* error) {
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  if (error != nullptr) *error = Error{"move", static_cast<int>(GetLastError())};
+  return false;
 }
 
 bool RemoveFile(const char* path) {

@@ -141,4 +141,10 @@ uint16_t LocalPort(Socket s) {
   return ntohs(sa.sin_port);
 }
 
+int LastSocketError() {
+  // The socket library keeps its codes in the thread's last-error value;
+  // reading that directly adds no import to the module.
+  return static_cast<int>(GetLastError());
+}
+
 }  // namespace kvel::platform

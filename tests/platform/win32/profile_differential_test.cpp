@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "plugin/profile_grammar.h"
+#include "platform/profile_grammar.h"
 #include "support/test_paths.h"
 
-namespace kvel::profile {
+namespace kvel::platform::profile {
 namespace {
 
 struct Lookup {
@@ -90,4 +90,4 @@ TEST(ProfileDifferential, NativeReaderMatchesThePlatform) {
 }
 
 }  // namespace
-}  // namespace kvel::profile
+}  // namespace kvel::platform::profile

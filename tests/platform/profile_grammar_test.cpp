@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "plugin/profile_grammar.h"
+#include "platform/profile_grammar.h"
 
-namespace kvel::profile {
+namespace kvel::platform::profile {
 namespace {
 
 struct IntCase {
@@ -97,4 +97,4 @@ TEST(FindValue, SurvivesGarbage) {
 }
 
 }  // namespace
-}  // namespace kvel::profile
+}  // namespace kvel::platform::profile

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-namespace kvel::profile {
+namespace kvel::platform::profile {
 
 // The value of `key` in `section`, or nullopt when the section, the key or
 // its "=" is missing. The view points into `text`.
@@ -36,4 +36,4 @@ uint32_t ReadInt(std::string_view text, std::string_view section, std::string_vi
 size_t ReadString(std::string_view text, std::string_view section, std::string_view key,
                   std::string_view fallback, char* out, size_t size);
 
-}  // namespace kvel::profile
+}  // namespace kvel::platform::profile

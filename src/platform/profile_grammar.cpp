@@ -1,8 +1,8 @@
-#include "plugin/profile_grammar.h"
+#include "platform/profile_grammar.h"
 
 #include <string>
 
-namespace kvel::profile {
+namespace kvel::platform::profile {
 namespace {
 
 bool IsBlank(unsigned char c) {
@@ -151,4 +151,4 @@ size_t ReadString(std::string_view text, std::string_view section, std::string_v
   return n;
 }
 
-}  // namespace kvel::profile
+}  // namespace kvel::platform::profile

@@ -1,0 +1,59 @@
+// Failures at the platform boundary name the operation and carry the
+// platform's code; a success leaves the error as it was.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/files.h"
+#include "platform/tcp_connect.h"
+#include "support/loopback.h"
+#include "support/test_paths.h"
+
+namespace kvel::platform {
+namespace {
+
+TEST(ConnectTcp, ConnectsToAListener) {
+  testing::LoopbackServer server;
+  ASSERT_NE(server.Port(), 0);
+  Error error{"untouched", 0};
+  SocketHandle socket = ConnectTcp(testing::LoopbackAddress(), server.Port(), &error);
+  EXPECT_TRUE(socket.Valid());
+  EXPECT_STREQ(error.operation, "untouched");
+  SocketHandle accepted(server.Accept());
+  EXPECT_TRUE(accepted.Valid());
+}
+
+TEST(ConnectTcp, ARefusedConnectionNamesTheConnectStep) {
+  const uint16_t port = testing::FreePort();  // nobody listens there now
+  ASSERT_NE(port, 0);
+  Error error;
+  SocketHandle socket = ConnectTcp(testing::LoopbackAddress(), port, &error);
+  EXPECT_FALSE(socket.Valid());
+  EXPECT_STREQ(error.operation, "connect");
+  EXPECT_NE(error.code, 0);
+  // Without a place for the error the result is the same.
+  EXPECT_FALSE(ConnectTcp(testing::LoopbackAddress(), port).Valid());
+}
+
+TEST(MoveFileOver, ReportsWhyAMoveFailed) {
+  testing::ScratchDir dir;
+  const std::string from = dir.File("part");
+  const std::string to = dir.File("whole");
+  Error error;
+  EXPECT_FALSE(MoveFileOver(from.c_str(), to.c_str(), &error));  // nothing to move
+  EXPECT_STREQ(error.operation, "move");
+  EXPECT_NE(error.code, 0);
+
+  testing::WriteFile(from, "new");
+  testing::WriteFile(to, "old");
+  Error untouched{"untouched", 0};
+  EXPECT_TRUE(MoveFileOver(from.c_str(), to.c_str(), &untouched));
+  EXPECT_STREQ(untouched.operation, "untouched");
+  std::string content;
+  ASSERT_TRUE(testing::ReadFile(to, &content));
+  EXPECT_EQ(content, "new");
+  EXPECT_FALSE(PathExists(from.c_str()));
+}
+
+}  // namespace
+}  // namespace kvel::platform
