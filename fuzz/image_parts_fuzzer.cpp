@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "images/image_cache.h"
-#include "images/image_crc.h"
+#include "wire/image_crc.h"
 #include "images/image_exchange.h"
 #include "images/requested_images.h"
-#include "plugin/crc32_table.h"
+#include "wire/crc32_table.h"
 #include "plugin/data_path.h"
 
 namespace {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "gg/gg_packet.h"
-#include "gg/image_option.h"
+#include "wire/gg_packet.h"
+#include "wire/image_option.h"
 #include "gg/local_address.h"
-#include "gg/login_packet.h"
-#include "gg/received_message.h"
-#include "gg/rich_text.h"
-#include "gg/status_entry.h"
+#include "wire/login_packet.h"
+#include "wire/received_message.h"
+#include "wire/rich_text.h"
+#include "wire/status_entry.h"
 
 namespace kvel::gg {
 namespace {

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "gg/dc_request.h"
+#include "wire/dc_request.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"
 #include "plugin/texts.h"

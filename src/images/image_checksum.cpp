@@ -3,8 +3,8 @@
 #include <fstream>
 #include <vector>
 
-#include "images/image_crc.h"
-#include "plugin/crc32_table.h"
+#include "wire/image_crc.h"
+#include "wire/crc32_table.h"
 
 namespace kvel::images {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
-#include "images/image_packets.h"
+#include "wire/image_packets.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "p2p/transfer_side.h"
 
 namespace kvel::p2p {

@@ -4,7 +4,7 @@
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "p2p/peer_waits.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"

@@ -9,7 +9,7 @@
 #include "p2p/offered_name.h"
 #include "p2p/part_file.h"
 #include "p2p/progress_pacer.h"
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "plugin/texts.h"
 

@@ -5,7 +5,7 @@
 
 #include "p2p/chunk_batch.h"
 #include "p2p/progress_pacer.h"
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "plugin/texts.h"
 

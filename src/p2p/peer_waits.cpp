@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {

@@ -11,7 +11,7 @@
 #include "p2p/connection_set.h"
 #include "p2p/listener.h"
 #include "platform/files.h"
-#include "plugin/crc32_table.h"
+#include "wire/crc32_table.h"
 #include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"

@@ -13,7 +13,7 @@
 
 #include "gg/menu_commands.h"
 #include "p2p/file_transfer.h"
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "gg/local_address.h"
-#include "gg/login_packet.h"
+#include "wire/login_packet.h"
 #include "gg/test_packets.h"
 
 namespace kvel::gg {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "contact_menu.h"
-#include "gg/dc_request.h"
+#include "wire/dc_request.h"
 #include "gg/menu_commands.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "gg/gg_packet.h"
-#include "gg/image_option.h"
-#include "gg/received_message.h"
-#include "gg/rich_text.h"
+#include "wire/gg_packet.h"
+#include "wire/image_option.h"
+#include "wire/received_message.h"
+#include "wire/rich_text.h"
 #include "gg/test_packets.h"
 
 namespace kvel::gg {

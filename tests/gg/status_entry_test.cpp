@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gg/status_entry.h"
+#include "wire/status_entry.h"
 #include "gg/test_packets.h"
 
 namespace kvel::gg {

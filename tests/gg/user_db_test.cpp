@@ -9,7 +9,7 @@
 
 #include "contact_list_icons.h"
 #include "gg/peer_address.h"
-#include "gg/peer_state.h"
+#include "wire/peer_state.h"
 #include "gg/user_db.h"
 #include "plugin/host.h"
 #include "plugin/settings.h"

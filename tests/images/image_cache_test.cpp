@@ -1,7 +1,7 @@
 #include "images/image_cache.h"
 
 #include "image_fixture.h"
-#include "images/image_crc.h"
+#include "wire/image_crc.h"
 
 namespace kvel::images {
 namespace {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "images/image_checksum.h"
-#include "images/image_crc.h"
-#include "images/image_packets.h"
-#include "plugin/crc32_table.h"
+#include "wire/image_crc.h"
+#include "wire/image_packets.h"
+#include "wire/crc32_table.h"
 #include "support/test_paths.h"
 
 namespace kvel::images {

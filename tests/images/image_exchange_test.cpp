@@ -7,8 +7,8 @@
 #include "image_fixture.h"
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
-#include "images/image_crc.h"
-#include "images/image_packets.h"
+#include "wire/image_crc.h"
+#include "wire/image_packets.h"
 #include "platform/threads.h"
 
 namespace kvel::images {

@@ -13,7 +13,7 @@
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
-#include "plugin/crc32_table.h"
+#include "wire/crc32_table.h"
 #include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"

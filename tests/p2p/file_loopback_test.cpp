@@ -8,7 +8,7 @@
 
 #include "p2p/file_transfer.h"
 #include "p2p/socket_transfer.h"
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "p2p/progress_pacer.h"
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "platform/dialogs.h"
 #include "support/fake_connection.h"

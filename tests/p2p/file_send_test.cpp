@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"

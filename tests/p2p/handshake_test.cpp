@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "p2p/connection.h"
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "platform/threads.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"

@@ -7,7 +7,7 @@
 #include <regex>
 #include <thread>
 
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "p2p/listener.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"

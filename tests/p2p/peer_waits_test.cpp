@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"
 #include "support/connection_probe.h"

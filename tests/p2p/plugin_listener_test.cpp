@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "message_pump.h"
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "virtual_desktop.h"

@@ -8,9 +8,9 @@
 
 #include "p2p/connection.h"
 #include "p2p/file_transfer.h"
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "p2p/transfer_outcome.h"
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 #include "plugin/host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"

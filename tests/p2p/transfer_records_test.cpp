@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "plugin/crc32_table.h"
+#include "wire/crc32_table.h"
 
 namespace kvel {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "platform/sockets.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"

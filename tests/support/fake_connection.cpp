@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::testing {
 

@@ -7,7 +7,7 @@
 
 #include "world_files.h"
 #include "images/image_checksum.h"
-#include "plugin/crc32_table.h"
+#include "wire/crc32_table.h"
 #include "world.h"
 
 namespace kvel::e2e {

@@ -14,7 +14,7 @@
 
 #include "message_pump.h"
 #include "p2p/connection.h"
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 #include "plugin/host.h"
 #include "plugin_module.h"
 #include "stand_in_host.h"

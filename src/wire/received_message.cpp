@@ -1,8 +1,8 @@
-#include "gg/received_message.h"
+#include "wire/received_message.h"
 
 #include <algorithm>
 
-#include "gg/le_bytes.h"
+#include "wire/le_bytes.h"
 
 namespace kvel::gg {
 namespace {

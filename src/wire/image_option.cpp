@@ -1,6 +1,6 @@
-#include "gg/image_option.h"
+#include "wire/image_option.h"
 
-#include "gg/le_bytes.h"
+#include "wire/le_bytes.h"
 
 namespace kvel::gg {
 

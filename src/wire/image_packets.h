@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "images/image_id.h"
+#include "wire/image_id.h"
 
 namespace kvel::images {
 

@@ -1,4 +1,4 @@
-#include "gg/dc_request.h"
+#include "wire/dc_request.h"
 
 namespace kvel::gg {
 

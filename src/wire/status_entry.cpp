@@ -1,6 +1,6 @@
-#include "gg/status_entry.h"
+#include "wire/status_entry.h"
 
-#include "gg/le_bytes.h"
+#include "wire/le_bytes.h"
 
 namespace kvel::gg {
 namespace {

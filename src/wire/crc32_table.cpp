@@ -1,4 +1,4 @@
-#include "plugin/crc32_table.h"
+#include "wire/crc32_table.h"
 
 namespace kvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "images/image_packets.h"
+#include "wire/image_packets.h"
 
 #include <algorithm>
 

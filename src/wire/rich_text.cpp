@@ -1,6 +1,6 @@
-#include "gg/rich_text.h"
+#include "wire/rich_text.h"
 
-#include "gg/le_bytes.h"
+#include "wire/le_bytes.h"
 
 namespace kvel::gg {
 namespace {

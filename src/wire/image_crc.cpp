@@ -1,4 +1,4 @@
-#include "images/image_crc.h"
+#include "wire/image_crc.h"
 
 namespace kvel::images {
 

@@ -1,4 +1,4 @@
-#include "p2p/handshake.h"
+#include "wire/handshake.h"
 
 #include <algorithm>
 

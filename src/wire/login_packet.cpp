@@ -1,7 +1,7 @@
-#include "gg/login_packet.h"
+#include "wire/login_packet.h"
 
-#include "gg/gg_packet.h"
-#include "gg/le_bytes.h"
+#include "wire/gg_packet.h"
+#include "wire/le_bytes.h"
 
 namespace kvel::gg {
 namespace {

@@ -1,8 +1,8 @@
-#include "gg/gg_packet.h"
+#include "wire/gg_packet.h"
 
 #include <algorithm>
 
-#include "gg/le_bytes.h"
+#include "wire/le_bytes.h"
 
 namespace kvel::gg {
 
