@@ -3,18 +3,14 @@
 #include <cctype>
 #include <cstring>
 
-#include "wire/dc_request.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"
 #include "plugin/texts.h"
+#include "wire/dc_request.h"
+#include "wire/peer_state.h"
 
 namespace kvel::gg {
 namespace {
-
-// Port values that are states rather than ports.
-constexpr uint16_t kNoDirectConnections = 0;
-constexpr uint16_t kCallBackOnly = 1;
-constexpr uint16_t kNotInTheirList = 2;
 
 bool IsText(const char* text, const char* expected) {
   return text != nullptr && std::strcmp(text, expected) == 0;
@@ -56,21 +52,21 @@ int32_t SendFileCommandWith(const host::MenuContext* context, const CommandEdges
   const uint32_t uin = LeadingNumber(id);
   const PeerAddress peer = edges.lookupPeer(uin);
   if (peer.ip == 0) return 0;  // no address announced or known: nothing to say
-  switch (peer.port) {
-    case kNoDirectConnections:
+  switch (PeerStateOf(peer.port)) {
+    case kNoDirect:
       edges.showError(text::kErrorNoDirect, text::kErrorCaption);
       break;
-    case kNotInTheirList:
+    case kNotListed:
       edges.showError(text::kErrorNotListed, text::kErrorCaption);
       break;
-    case kCallBackOnly: {
+    case kAskToCall: {
       // Noted before the request leaves: the contact may call back at once.
       edges.expectCallBack(uin);
-      const auto packet = PackDcRequest(uin);
+      const auto packet = EncodeDcRequest(uin);
       edges.sendPacket(packet.data(), packet.size());
       break;
     }
-    default:
+    case kDirect:
       edges.startOutgoing(uin, p2p::kPushCode);
       break;
   }

@@ -4,8 +4,8 @@
 
 #include "gg/contact_icons.h"
 #include "gg/contact_lookup.h"
-#include "wire/peer_state.h"
 #include "plugin/settings.h"
+#include "wire/peer_state.h"
 
 namespace kvel::gg {
 namespace {

@@ -6,11 +6,11 @@
 
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
-#include "wire/image_packets.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
 #include "plugin/host.h"
+#include "wire/image_packets.h"
 
 namespace kvel::images {
 namespace {
@@ -68,7 +68,7 @@ void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) {
 }
 
 bool ReceiveImagePart(uint32_t uin, std::span<const uint8_t> reply) {
-  std::optional<ImageReplyPart> part = DecodeImageReply(reply);
+  std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(reply);
   if (!part) return false;
   const ImageId id{uin, part->size, part->checksum};
   ImageRequests& requests = RequestedImages();

@@ -4,10 +4,11 @@
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
-#include "wire/handshake.h"
+#include "p2p/direction.h"
 #include "p2p/peer_waits.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"
+#include "wire/handshake.h"
 
 namespace kvel::p2p {
 namespace {

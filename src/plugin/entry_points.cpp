@@ -11,7 +11,6 @@
 #include "p2p/connection_set.h"
 #include "p2p/listener.h"
 #include "platform/files.h"
-#include "wire/crc32_table.h"
 #include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
@@ -97,7 +96,6 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   g_hookHandle = CallService(text::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
   p2p::ProcessListener().Start();
-  BuildCrc32Table();
 
   host::MenuItem item;
   RegisterMenuItem(item, text::kCommandSend, text::kMenuSendCaption, 100100, &gg::SendFileCommand);

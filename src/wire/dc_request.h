@@ -9,11 +9,9 @@
 namespace kvel::gg {
 
 inline constexpr size_t kDcRequestSize = 21;
-inline constexpr uint32_t kSendMessageType = 11;
-inline constexpr uint32_t kDcRequestClass = 16;
 inline constexpr uint8_t kDcRequestByte = 2;
 
 // {11, 13, uin, sequence 0, class 16} and the byte 2, little-endian.
-std::array<uint8_t, kDcRequestSize> PackDcRequest(uint32_t uin);
+std::array<uint8_t, kDcRequestSize> EncodeDcRequest(uint32_t uin);
 
 }  // namespace kvel::gg

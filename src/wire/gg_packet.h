@@ -12,6 +12,9 @@ namespace kvel::gg {
 
 inline constexpr size_t kPacketHeaderSize = 8;
 
+// Packet types the plug-in sends.
+inline constexpr uint32_t kTypeSendMessage = 11;  // a message to a user
+
 // Packet types the hook reads.
 inline constexpr uint32_t kTypeStatusChange = 15;  // one contact status entry
 inline constexpr uint32_t kTypeReceivedMessage = 10;
@@ -25,6 +28,6 @@ struct PacketView {
 };
 
 // Nullopt when the bytes cannot hold the 8-byte header.
-std::optional<PacketView> UnpackPacket(std::span<const uint8_t> packet);
+std::optional<PacketView> DecodePacket(std::span<const uint8_t> packet);
 
 }  // namespace kvel::gg

@@ -1,5 +1,5 @@
 // The handshake that opens every direct connection, as bytes (all numbers
-// 32-bit little-endian):
+// 32-bit little-endian words):
 //   caller -> called: the caller's own GG number, then the number it calls
 //                     (one 8-byte write)
 //   called -> caller: "UDAG"
@@ -8,28 +8,24 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 
-#include "ui/transfer_table.h"
+#include "wire/word.h"
 
 namespace kvel::p2p {
 
-inline constexpr size_t kHandshakeWord = 4;
+inline constexpr size_t kHandshakeWord = kWordSize;
 inline constexpr std::array<uint8_t, 4> kAnswer = {0x55, 0x44, 0x41, 0x47};  // "UDAG"
 
-std::array<uint8_t, 4> EncodeWord(uint32_t value);
-uint32_t DecodeWord(std::span<const uint8_t, 4> bytes);
+// Direction codes sent by the calling side.
+inline constexpr uint32_t kPushCode = 2;  // the caller sends a file
+inline constexpr uint32_t kPullCode = 3;  // the caller asks for a file
 
 // The caller's first write: its own number, then the called number.
 std::array<uint8_t, 8> EncodeCallerHello(uint32_t ownUin, uint32_t calledUin);
 // True only for exactly "UDAG".
 bool IsAnswer(std::span<const uint8_t, 4> bytes);
-
-enum class Side { Caller, Called };
-// Which way the file goes for this side under a direction code; nothing for
-// a code other than 2 and 3.
-std::optional<ui::TransferDirection> DirectionFor(Side side, uint32_t code);
 
 }  // namespace kvel::p2p

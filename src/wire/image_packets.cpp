@@ -2,70 +2,74 @@
 
 #include <algorithm>
 
+#include "wire/gg_packet.h"
+#include "wire/le_bytes.h"
+#include "wire/received_message.h"
+#include "wire/rich_text.h"
+
 namespace kvel::images {
 namespace {
 
-constexpr size_t kHeaderLength = 8;  // packet type, payload length
-constexpr uint32_t kRichTextClass = 8;
-constexpr uint32_t kControlClass = 4;
-constexpr uint8_t kRichTextBlock = 0x02;
-constexpr uint8_t kImageFormatFlag = 0x80;
-// Data of the one rich-text entry: position, flags, two bytes 09 01, size, checksum.
+// Offsets in the whole packet of a message to a user, header included.
+constexpr size_t kType = 0;
+constexpr size_t kLength = 4;
+constexpr size_t kRecipient = 8;
+constexpr size_t kSequence = 12;
+constexpr size_t kClass = 16;
+constexpr size_t kText = 20;  // the empty text: its zero byte
+constexpr size_t kAttributes = 21;
+
+// The offer's rich-text block: N, then the one entry's position, flags, the
+// two bytes 09 01, size and checksum.
+constexpr size_t kBlockLength = kAttributes + 1;
+constexpr size_t kMarkPosition = kAttributes + 3;
+constexpr size_t kMarkFlags = kAttributes + 5;
+constexpr size_t kMarkTag = kAttributes + 6;
+constexpr size_t kMarkSize = kAttributes + 8;
+constexpr size_t kMarkChecksum = kAttributes + 12;
 constexpr uint16_t kImageMarkLength = 13;
 constexpr uint16_t kImageMarkTag = 0x0109;
-// Kind, size and checksum ahead of a reply's name and data.
-constexpr size_t kReplyFieldsLength = 9;
 
-void Put16(uint8_t* at, uint16_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t Get32(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-         static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-}
+// The control option: kind, size and checksum.
+constexpr size_t kOptionKind = kAttributes;
+constexpr size_t kOptionSize = kAttributes + 1;
+constexpr size_t kOptionChecksum = kAttributes + 5;
 
 // Header, recipient, sequence 0, class and the empty text: 21 bytes.
-void PutMessageStart(uint8_t* packet, size_t length, uint32_t recipient, uint32_t messageClass) {
-  Put32(packet, kSendMessageType);
-  Put32(packet + 4, static_cast<uint32_t>(length - kHeaderLength));
-  Put32(packet + 8, recipient);
-  Put32(packet + 12, 0);
-  Put32(packet + 16, messageClass);
-  packet[20] = 0;
+void PutMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass) {
+  wire::WriteLe32(packet, kType, gg::kTypeSendMessage);
+  wire::WriteLe32(packet, kLength, static_cast<uint32_t>(packet.size() - gg::kPacketHeaderSize));
+  wire::WriteLe32(packet, kRecipient, recipient);
+  wire::WriteLe32(packet, kSequence, 0);
+  wire::WriteLe32(packet, kClass, messageClass);
+  packet[kText] = 0;
 }
 
-// Kind, size and checksum at packet offset 21.
-void PutControlFields(uint8_t* packet, uint8_t kind, const ImageId& id) {
-  packet[21] = kind;
-  Put32(packet + 22, id.size);
-  Put32(packet + 26, id.checksum);
+void PutControlFields(std::span<uint8_t> packet, uint8_t kind, const ImageId& id) {
+  packet[kOptionKind] = kind;
+  wire::WriteLe32(packet, kOptionSize, id.size);
+  wire::WriteLe32(packet, kOptionChecksum, id.checksum);
 }
 
 }  // namespace
 
 std::array<uint8_t, kImageOfferLength> EncodeImageOffer(const ImageId& id) {
   std::array<uint8_t, kImageOfferLength> packet{};
-  PutMessageStart(packet.data(), packet.size(), id.uin, kRichTextClass);
-  packet[21] = kRichTextBlock;
-  Put16(&packet[22], kImageMarkLength);
-  Put16(&packet[24], 0);
-  packet[26] = kImageFormatFlag;
-  Put16(&packet[27], kImageMarkTag);
-  Put32(&packet[29], id.size);
-  Put32(&packet[33], id.checksum);
+  PutMessageStart(packet, id.uin, gg::kClassChat);
+  packet[kAttributes] = gg::kRichTextBlock;
+  wire::WriteLe16(packet, kBlockLength, kImageMarkLength);
+  wire::WriteLe16(packet, kMarkPosition, 0);
+  packet[kMarkFlags] = gg::kRichTextImageFlag;
+  wire::WriteLe16(packet, kMarkTag, kImageMarkTag);
+  wire::WriteLe32(packet, kMarkSize, id.size);
+  wire::WriteLe32(packet, kMarkChecksum, id.checksum);
   return packet;
 }
 
 std::array<uint8_t, kImageRequestLength> EncodeImageRequest(const ImageId& id) {
   std::array<uint8_t, kImageRequestLength> packet{};
-  PutMessageStart(packet.data(), packet.size(), id.uin, kControlClass);
-  PutControlFields(packet.data(), kImageRequestKind, id);
+  PutMessageStart(packet, id.uin, gg::kClassControl);
+  PutControlFields(packet, gg::kImageRequest, id);
   return packet;
 }
 
@@ -73,35 +77,15 @@ std::vector<uint8_t> EncodeImageReply(const ImageId& id, bool first, std::string
                                       std::span<const uint8_t> data) {
   const size_t nameLength = first ? name.size() + 1 : 0;
   std::vector<uint8_t> packet(kImageReplyHeaderLength + nameLength + data.size());
-  PutMessageStart(packet.data(), packet.size(), id.uin, kControlClass);
-  PutControlFields(packet.data(), first ? kImageFirstReplyKind : kImageNextReplyKind, id);
-  uint8_t* out = packet.data() + kImageReplyHeaderLength;
+  PutMessageStart(packet, id.uin, gg::kClassControl);
+  PutControlFields(packet, first ? gg::kImageFirstReply : gg::kImageLaterReply, id);
+  auto out = packet.begin() + kImageReplyHeaderLength;
   if (first) {
     out = std::copy(name.begin(), name.end(), out);
     *out++ = 0;
   }
   std::copy(data.begin(), data.end(), out);
   return packet;
-}
-
-std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply) {
-  if (reply.size() < kReplyFieldsLength) return std::nullopt;
-  const uint8_t kind = reply[0];
-  if (kind != kImageFirstReplyKind && kind != kImageNextReplyKind) return std::nullopt;
-  ImageReplyPart part;
-  part.first = kind == kImageFirstReplyKind;
-  part.size = Get32(&reply[1]);
-  part.checksum = Get32(&reply[5]);
-  std::span<const uint8_t> rest = reply.subspan(kReplyFieldsLength);
-  if (part.first) {
-    // The name ends at its zero byte, or with the payload when it has none.
-    auto end = std::find(rest.begin(), rest.end(), uint8_t{0});
-    const auto nameLength = static_cast<size_t>(end - rest.begin());
-    part.name = rest.first(nameLength);
-    rest = rest.subspan(std::min(nameLength + 1, rest.size()));
-  }
-  part.data = rest;
-  return part;
 }
 
 }  // namespace kvel::images

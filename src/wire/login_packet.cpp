@@ -14,28 +14,28 @@ constexpr size_t kExternPort = kPacketHeaderSize + 27;
 constexpr uint32_t kUinMask = 0x00FFFFFF;
 }  // namespace
 
-std::optional<uint32_t> UnpackLoginUin(std::span<const uint8_t> packet) {
+std::optional<uint32_t> DecodeLoginUin(std::span<const uint8_t> packet) {
   if (packet.size() < kUin + 4) return std::nullopt;
-  return ReadLe32(packet, kUin) & kUinMask;
+  return wire::ReadLe32(packet, kUin) & kUinMask;
 }
 
-std::optional<LoginFields> UnpackLogin(std::span<const uint8_t> packet) {
+std::optional<LoginFields> DecodeLogin(std::span<const uint8_t> packet) {
   if (packet.size() < kLoginMinimumLength) return std::nullopt;
   LoginFields fields;
-  fields.uin = ReadLe32(packet, kUin) & kUinMask;
-  fields.localAddress = ReadAddress(packet, kLocalAddress);
-  fields.localPort = ReadLe16(packet, kLocalPort);
-  fields.externAddress = ReadAddress(packet, kExternAddress);
-  fields.externPort = ReadLe16(packet, kExternPort);
+  fields.uin = wire::ReadLe32(packet, kUin) & kUinMask;
+  fields.localAddress = wire::ReadAddress(packet, kLocalAddress);
+  fields.localPort = wire::ReadLe16(packet, kLocalPort);
+  fields.externAddress = wire::ReadAddress(packet, kExternAddress);
+  fields.externPort = wire::ReadLe16(packet, kExternPort);
   return fields;
 }
 
-bool PackLoginAddresses(std::span<uint8_t> packet, const LoginFields& fields) {
+bool EncodeLoginAddresses(std::span<uint8_t> packet, const LoginFields& fields) {
   if (packet.size() < kLoginMinimumLength) return false;
-  WriteAddress(packet, kLocalAddress, fields.localAddress);
-  WriteLe16(packet, kLocalPort, fields.localPort);
-  WriteAddress(packet, kExternAddress, fields.externAddress);
-  WriteLe16(packet, kExternPort, fields.externPort);
+  wire::WriteAddress(packet, kLocalAddress, fields.localAddress);
+  wire::WriteLe16(packet, kLocalPort, fields.localPort);
+  wire::WriteAddress(packet, kExternAddress, fields.externAddress);
+  wire::WriteLe16(packet, kExternPort, fields.externPort);
   return true;
 }
 

@@ -21,12 +21,12 @@ struct LoginFields {
 };
 
 // The own number alone; nullopt when the packet is too short to hold it.
-std::optional<uint32_t> UnpackLoginUin(std::span<const uint8_t> packet);
+std::optional<uint32_t> DecodeLoginUin(std::span<const uint8_t> packet);
 // Nullopt when `packet` (header included) is shorter than kLoginMinimumLength.
-std::optional<LoginFields> UnpackLogin(std::span<const uint8_t> packet);
+std::optional<LoginFields> DecodeLogin(std::span<const uint8_t> packet);
 // Writes the four address fields at payload offsets 17 to 28 (the number is
 // left alone: its top 8 bits are flags). False, writing nothing, when the
 // packet is too short.
-bool PackLoginAddresses(std::span<uint8_t> packet, const LoginFields& fields);
+bool EncodeLoginAddresses(std::span<uint8_t> packet, const LoginFields& fields);
 
 }  // namespace kvel::gg

@@ -11,11 +11,11 @@ constexpr size_t kClass = 12;
 constexpr size_t kText = 16;
 }  // namespace
 
-std::optional<ReceivedMessage> UnpackReceivedMessage(std::span<const uint8_t> payload) {
+std::optional<ReceivedMessage> DecodeReceivedMessage(std::span<const uint8_t> payload) {
   if (payload.size() < kText) return std::nullopt;
   ReceivedMessage message;
-  message.sender = ReadLe32(payload, kSender);
-  message.messageClass = ReadLe32(payload, kClass);
+  message.sender = wire::ReadLe32(payload, kSender);
+  message.messageClass = wire::ReadLe32(payload, kClass);
   std::span<const uint8_t> rest = payload.subspan(kText);
   auto nul = std::find(rest.begin(), rest.end(), uint8_t{0});
   const size_t textSize = static_cast<size_t>(nul - rest.begin());

@@ -31,6 +31,6 @@ struct ReceivedMessage {
 };
 
 // Views into `payload`; nullopt when it cannot hold the 16-byte head.
-std::optional<ReceivedMessage> UnpackReceivedMessage(std::span<const uint8_t> payload);
+std::optional<ReceivedMessage> DecodeReceivedMessage(std::span<const uint8_t> payload);
 
 }  // namespace kvel::gg

@@ -13,6 +13,9 @@
 namespace kvel::gg {
 
 inline constexpr uint8_t kRichTextBlock = 2;
+// Entry flags: colour bytes follow, image bytes follow.
+inline constexpr uint8_t kRichTextColourFlag = 0x08;
+inline constexpr uint8_t kRichTextImageFlag = 0x80;
 
 struct ImageMark {
   uint32_t size = 0;

@@ -17,13 +17,13 @@ bool HasDescription(uint8_t status) {
   return status == 4 || status == 5 || status == 21 || status == 22;
 }
 
-std::optional<StatusEntry> UnpackStatusEntry(std::span<const uint8_t> bytes) {
+std::optional<StatusEntry> DecodeStatusEntry(std::span<const uint8_t> bytes) {
   if (bytes.size() < kPlainLength) return std::nullopt;
   StatusEntry entry;
-  entry.uin = ReadLe32(bytes, 0) & kUinMask;
+  entry.uin = wire::ReadLe32(bytes, 0) & kUinMask;
   entry.status = bytes[4];
-  entry.address = ReadAddress(bytes, 5);
-  entry.port = ReadLe16(bytes, 9);
+  entry.address = wire::ReadAddress(bytes, 5);
+  entry.port = wire::ReadLe16(bytes, 9);
   entry.length = kPlainLength;
   if (HasDescription(entry.status)) {
     if (bytes.size() <= kDescriptionLength) return std::nullopt;
@@ -33,11 +33,11 @@ std::optional<StatusEntry> UnpackStatusEntry(std::span<const uint8_t> bytes) {
   return entry;
 }
 
-std::vector<StatusEntry> UnpackStatusEntries(std::span<const uint8_t> payload) {
+std::vector<StatusEntry> DecodeStatusEntries(std::span<const uint8_t> payload) {
   std::vector<StatusEntry> entries;
   size_t offset = 0;
   while (offset < payload.size()) {
-    std::optional<StatusEntry> entry = UnpackStatusEntry(payload.subspan(offset));
+    std::optional<StatusEntry> entry = DecodeStatusEntry(payload.subspan(offset));
     if (!entry) break;
     entries.push_back(*entry);
     offset += entry->length;

@@ -32,9 +32,9 @@ bool IsUnavailable(uint8_t status);
 bool HasDescription(uint8_t status);
 
 // The entry at the start of `bytes`; nullopt when it would reach past them.
-std::optional<StatusEntry> UnpackStatusEntry(std::span<const uint8_t> bytes);
+std::optional<StatusEntry> DecodeStatusEntry(std::span<const uint8_t> bytes);
 // The entries of a notify reply payload, in order; the walk ends at the first
 // entry that would reach past the payload's end.
-std::vector<StatusEntry> UnpackStatusEntries(std::span<const uint8_t> payload);
+std::vector<StatusEntry> DecodeStatusEntries(std::span<const uint8_t> payload);
 
 }  // namespace kvel::gg

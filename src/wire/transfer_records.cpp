@@ -1,102 +1,83 @@
 #include "wire/transfer_records.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "wire/le_bytes.h"
 
 namespace kvel::p2p {
 namespace {
-
-void Put32(uint8_t* out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void Put64(uint8_t* out, uint64_t value) {
-  Put32(out, static_cast<uint32_t>(value));
-  Put32(out + 4, static_cast<uint32_t>(value >> 32));
-}
-
-uint32_t Get32(const uint8_t* in) {
-  return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-         static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
-}
-
-uint64_t Get64(const uint8_t* in) {
-  return static_cast<uint64_t>(Get32(in)) | static_cast<uint64_t>(Get32(in + 4)) << 32;
-}
-
+// Fields of the file description.
+constexpr size_t kAttributes = 0;
+constexpr size_t kCreationTime = 4;
+constexpr size_t kLastAccessTime = 12;
+constexpr size_t kLastWriteTime = 20;
+constexpr size_t kSizeHigh = 28;
+constexpr size_t kSizeLow = 32;
+// Words of the offer reply and the chunk header.
+constexpr size_t kReplyCode = 0;
+constexpr size_t kChunkType = 0;
+constexpr size_t kChunkLength = 4;
 }  // namespace
 
-Word PackWord(uint32_t value) {
-  Word out{};
-  Put32(out.data(), value);
-  return out;
-}
-
-std::optional<uint32_t> UnpackWord(std::span<const uint8_t> bytes) {
-  if (bytes.size() < kWordSize) return std::nullopt;
-  return Get32(bytes.data());
-}
-
-FileInfoBytes PackFileInfo(const FileInfo& info) {
+FileInfoBytes EncodeFileInfo(const FileInfo& info) {
   FileInfoBytes out{};
-  Put32(&out[0], info.attributes);
-  Put64(&out[4], info.creationTime);
-  Put64(&out[12], info.lastAccessTime);
-  Put64(&out[20], info.lastWriteTime);
-  Put32(&out[28], info.sizeHigh);
-  Put32(&out[32], info.sizeLow);
+  wire::WriteLe32(out, kAttributes, info.attributes);
+  wire::WriteLe64(out, kCreationTime, info.creationTime);
+  wire::WriteLe64(out, kLastAccessTime, info.lastAccessTime);
+  wire::WriteLe64(out, kLastWriteTime, info.lastWriteTime);
+  wire::WriteLe32(out, kSizeHigh, info.sizeHigh);
+  wire::WriteLe32(out, kSizeLow, info.sizeLow);
   const size_t length = std::min(info.name.size(), kFileNameField - 1);
-  std::memcpy(&out[kFileNameOffset], info.name.data(), length);
+  std::copy_n(info.name.begin(), length, out.begin() + kFileNameOffset);
   return out;
 }
 
-std::optional<FileInfo> UnpackFileInfo(std::span<const uint8_t> bytes) {
+std::optional<FileInfo> DecodeFileInfo(std::span<const uint8_t> bytes) {
   if (bytes.size() < kFileInfoSize) return std::nullopt;
-  const uint8_t* in = bytes.data();
   FileInfo info;
-  info.attributes = Get32(in);
-  info.creationTime = Get64(in + 4);
-  info.lastAccessTime = Get64(in + 12);
-  info.lastWriteTime = Get64(in + 20);
-  info.sizeHigh = Get32(in + 28);
-  info.sizeLow = Get32(in + 32);
-  const uint8_t* name = in + kFileNameOffset;
-  const uint8_t* end = std::find(name, name + kFileNameField, 0);
-  info.name.assign(reinterpret_cast<const char*>(name), static_cast<size_t>(end - name));
+  info.attributes = wire::ReadLe32(bytes, kAttributes);
+  info.creationTime = wire::ReadLe64(bytes, kCreationTime);
+  info.lastAccessTime = wire::ReadLe64(bytes, kLastAccessTime);
+  info.lastWriteTime = wire::ReadLe64(bytes, kLastWriteTime);
+  info.sizeHigh = wire::ReadLe32(bytes, kSizeHigh);
+  info.sizeLow = wire::ReadLe32(bytes, kSizeLow);
+  std::span<const uint8_t> name = bytes.subspan(kFileNameOffset, kFileNameField);
+  auto end = std::find(name.begin(), name.end(), uint8_t{0});
+  info.name.assign(name.begin(), end);
   return info;
 }
 
-OfferBytes PackOffer(const FileInfo& info) {
+OfferBytes EncodeOffer(const FileInfo& info) {
   OfferBytes out{};
-  Put32(out.data(), kOfferInfo);
-  const FileInfoBytes record = PackFileInfo(info);
+  wire::WriteLe32(out, 0, kOfferInfo);
+  const FileInfoBytes record = EncodeFileInfo(info);
   std::copy(record.begin(), record.end(), out.begin() + 3 * kWordSize);
   return out;
 }
 
-OfferReplyBytes PackOfferReply(uint32_t code) {
+OfferReplyBytes EncodeOfferReply(uint32_t code) {
   OfferReplyBytes out{};
-  Put32(out.data(), code);
+  wire::WriteLe32(out, kReplyCode, code);
   return out;
 }
 
-std::optional<uint32_t> UnpackOfferReply(std::span<const uint8_t> bytes) {
+std::optional<uint32_t> DecodeOfferReply(std::span<const uint8_t> bytes) {
   if (bytes.size() < kOfferReplySize) return std::nullopt;
-  return Get32(bytes.data());
+  return wire::ReadLe32(bytes, kReplyCode);
 }
 
-ChunkHeaderBytes PackChunkHeader(const ChunkHeader& header) {
+ChunkHeaderBytes EncodeChunkHeader(const ChunkHeader& header) {
   ChunkHeaderBytes out{};
-  Put32(&out[0], header.type);
-  Put32(&out[4], static_cast<uint32_t>(header.length));
+  wire::WriteLe32(out, kChunkType, header.type);
+  wire::WriteLe32(out, kChunkLength, static_cast<uint32_t>(header.length));
   return out;
 }
 
-std::optional<ChunkHeader> UnpackChunkHeader(std::span<const uint8_t> bytes) {
+std::optional<ChunkHeader> DecodeChunkHeader(std::span<const uint8_t> bytes) {
   if (bytes.size() < kChunkHeaderSize) return std::nullopt;
   ChunkHeader header;
-  header.type = Get32(bytes.data());
-  header.length = static_cast<int32_t>(Get32(bytes.data() + 4));
+  header.type = wire::ReadLe32(bytes, kChunkType);
+  header.length = static_cast<int32_t>(wire::ReadLe32(bytes, kChunkLength));
   return header;
 }
 

@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 
+#include "wire/word.h"
+
 namespace kvel::p2p {
 
 // Words of the offer (sender to receiver, before the file description).
@@ -32,18 +34,12 @@ inline constexpr size_t kSendWriteMax = 64 * 1024;
 // kFileBlockSize.
 inline constexpr size_t kReceiveBufferSize = 64 * 1024;
 
-inline constexpr size_t kWordSize = 4;
 inline constexpr size_t kFileInfoSize = 320;
 inline constexpr size_t kOfferReplySize = 12;
 inline constexpr size_t kChunkHeaderSize = 12;
 // The name field of the file description: offset and width.
 inline constexpr size_t kFileNameOffset = 44;
 inline constexpr size_t kFileNameField = 260;
-
-using Word = std::array<uint8_t, kWordSize>;
-Word PackWord(uint32_t value);
-// The first four bytes of `bytes`; nullopt when fewer are given.
-std::optional<uint32_t> UnpackWord(std::span<const uint8_t> bytes);
 
 // The file description (the layout of the platform's find-data record and
 // two bytes of padding). Times are FILETIME values.
@@ -64,29 +60,29 @@ struct FileInfo {
 using FileInfoBytes = std::array<uint8_t, kFileInfoSize>;
 // Bytes the record leaves undefined are written as zero; the name is cut to
 // 259 bytes so that its terminating zero fits the field.
-FileInfoBytes PackFileInfo(const FileInfo& info);
+FileInfoBytes EncodeFileInfo(const FileInfo& info);
 // Nullopt when fewer than 320 bytes are given.
-std::optional<FileInfo> UnpackFileInfo(std::span<const uint8_t> bytes);
+std::optional<FileInfo> DecodeFileInfo(std::span<const uint8_t> bytes);
 
 // The offer's second item, written whole once the file is chosen:
 // OfferInfo, two reserved zero words and the file description.
 inline constexpr size_t kOfferSize = 3 * kWordSize + kFileInfoSize;
 using OfferBytes = std::array<uint8_t, kOfferSize>;
-OfferBytes PackOffer(const FileInfo& info);
+OfferBytes EncodeOffer(const FileInfo& info);
 
 using OfferReplyBytes = std::array<uint8_t, kOfferReplySize>;
 // {code, 0, 0}.
-OfferReplyBytes PackOfferReply(uint32_t code);
+OfferReplyBytes EncodeOfferReply(uint32_t code);
 // The code only: the two reserved words are not read.
-std::optional<uint32_t> UnpackOfferReply(std::span<const uint8_t> bytes);
+std::optional<uint32_t> DecodeOfferReply(std::span<const uint8_t> bytes);
 
 struct ChunkHeader {
   uint32_t type = kChunkLast;
   int32_t length = 0;  // data bytes after the header; 0 or less means none
 };
 using ChunkHeaderBytes = std::array<uint8_t, kChunkHeaderSize>;
-ChunkHeaderBytes PackChunkHeader(const ChunkHeader& header);
+ChunkHeaderBytes EncodeChunkHeader(const ChunkHeader& header);
 // The reserved third word is not read.
-std::optional<ChunkHeader> UnpackChunkHeader(std::span<const uint8_t> bytes);
+std::optional<ChunkHeader> DecodeChunkHeader(std::span<const uint8_t> bytes);
 
 }  // namespace kvel::p2p

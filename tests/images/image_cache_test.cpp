@@ -9,7 +9,7 @@ namespace {
 using ImageCacheTest = ImageTest;
 
 uint32_t Checksum(std::span<const uint8_t> bytes) {
-  return UpdateCrcRegister(kCrcStart, bytes, Crc32Table());
+  return UpdateCrcRegister(kCrcStart, bytes);
 }
 
 TEST_F(ImageCacheTest, NamesFilesBySignedDecimals) {

@@ -13,7 +13,6 @@
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
-#include "wire/crc32_table.h"
 #include "plugin/data_path.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"
@@ -24,7 +23,6 @@ namespace kvel::images {
 class ImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    BuildCrc32Table();
     SetHostLink(host_.Link());
     platform::MakeDirectory(dataPath_.substr(0, dataPath_.size() - 1).c_str());
     SetDataPath(dataPath_);

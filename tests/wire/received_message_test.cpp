@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "gg/test_packets.h"
 #include "wire/gg_packet.h"
 #include "wire/image_option.h"
 #include "wire/received_message.h"
 #include "wire/rich_text.h"
-#include "gg/test_packets.h"
 
 namespace kvel::gg {
 namespace {
@@ -16,19 +16,19 @@ std::span<const uint8_t> Payload(const Bytes& packet) {
 
 TEST(GGPacket, PayloadIsCutAtTheEndOfTheBytes) {
   Bytes packet = Packet(10, Bytes(20, 0xAA));
-  EXPECT_EQ(UnpackPacket(packet)->payload.size(), 20u);
+  EXPECT_EQ(DecodePacket(packet)->payload.size(), 20u);
   packet[4] = 200;  // the header claims more than came
-  EXPECT_EQ(UnpackPacket(packet)->payload.size(), 20u);
+  EXPECT_EQ(DecodePacket(packet)->payload.size(), 20u);
   packet[4] = 5;  // ... or less
-  EXPECT_EQ(UnpackPacket(packet)->payload.size(), 5u);
+  EXPECT_EQ(DecodePacket(packet)->payload.size(), 5u);
   packet[4] = 0xFF, packet[5] = 0xFF, packet[6] = 0xFF, packet[7] = 0xFF;
-  EXPECT_EQ(UnpackPacket(packet)->payload.size(), 20u);
-  EXPECT_FALSE(UnpackPacket(Bytes(7, 0)));
+  EXPECT_EQ(DecodePacket(packet)->payload.size(), 20u);
+  EXPECT_FALSE(DecodePacket(Bytes(7, 0)));
 }
 
 TEST(ReceivedMessage, SplitsTextAndAttributes) {
   Bytes packet = Message(0x80001234, 8, "hi", {2, 0, 0});
-  std::optional<ReceivedMessage> message = UnpackReceivedMessage(Payload(packet));
+  std::optional<ReceivedMessage> message = DecodeReceivedMessage(Payload(packet));
   ASSERT_TRUE(message);
   EXPECT_EQ(message->sender, 0x80001234u);  // not masked
   EXPECT_EQ(message->messageClass, 8u);
@@ -39,7 +39,7 @@ TEST(ReceivedMessage, SplitsTextAndAttributes) {
 }
 
 TEST(ReceivedMessage, EmptyTextHasLengthOne) {
-  std::optional<ReceivedMessage> message = UnpackReceivedMessage(Payload(Message(1, 4, "")));
+  std::optional<ReceivedMessage> message = DecodeReceivedMessage(Payload(Message(1, 4, "")));
   ASSERT_TRUE(message);
   EXPECT_TRUE(message->EmptyText());
   EXPECT_EQ(message->TextLength(), 1u);
@@ -48,23 +48,23 @@ TEST(ReceivedMessage, EmptyTextHasLengthOne) {
 
 TEST(ReceivedMessage, TextWithoutNulEndsAtThePayloadsEndWithoutAttributes) {
   std::optional<ReceivedMessage> message =
-      UnpackReceivedMessage(Payload(Message(1, 8, "abc", {}, /*terminate=*/false)));
+      DecodeReceivedMessage(Payload(Message(1, 8, "abc", {}, /*terminate=*/false)));
   ASSERT_TRUE(message);
   EXPECT_FALSE(message->terminated);
   EXPECT_EQ(message->text.size(), 3u);
   EXPECT_FALSE(message->EmptyText());
   EXPECT_FALSE(message->HasAttributes());
   // No text byte at all: not an empty text either.
-  message = UnpackReceivedMessage(Payload(Message(1, 4, "", {}, false)));
+  message = DecodeReceivedMessage(Payload(Message(1, 4, "", {}, false)));
   ASSERT_TRUE(message);
   EXPECT_FALSE(message->EmptyText());
 }
 
 TEST(ReceivedMessage, NeedsTheSixteenByteHead) {
   Bytes payload(15, 0);
-  EXPECT_FALSE(UnpackReceivedMessage(payload));
+  EXPECT_FALSE(DecodeReceivedMessage(payload));
   payload.push_back(0);
-  EXPECT_TRUE(UnpackReceivedMessage(payload));
+  EXPECT_TRUE(DecodeReceivedMessage(payload));
 }
 
 struct WalkCase {
@@ -106,14 +106,14 @@ TEST(RichText, WalksEntriesForImageMarks) {
 
 TEST(ImageOption, ReadsKindSizeAndChecksum) {
   const Bytes attributes = ImageOptionBytes(5, 2500, 0xF0000000, {'a', 0, 1, 2});
-  std::optional<gg::ImageOption> option = UnpackImageOption(attributes);
+  std::optional<gg::ImageOption> option = DecodeImageOption(attributes);
   ASSERT_TRUE(option);
   EXPECT_EQ(option->kind, 5);
   EXPECT_EQ(option->size, 2500u);
   EXPECT_EQ(option->checksum, 0xF0000000u);
   EXPECT_EQ(option->whole.size(), attributes.size());
   EXPECT_EQ(option->whole.data(), attributes.data());
-  EXPECT_FALSE(UnpackImageOption(Bytes(attributes.begin(), attributes.begin() + 8)));
+  EXPECT_FALSE(DecodeImageOption(Bytes(attributes.begin(), attributes.begin() + 8)));
 }
 
 }  // namespace

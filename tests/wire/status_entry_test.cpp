@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "wire/status_entry.h"
 #include "gg/test_packets.h"
+#include "wire/status_entry.h"
 
 namespace kvel::gg {
 namespace {
@@ -13,7 +13,7 @@ TEST(StatusEntry, DescriptionStatusesTakeFifteenPlusD) {
       Concat({StatusEntryBytes(0x40000101, 4, Ip(10, 0, 0, 2), 1550, "0123456789"),
               StatusEntryBytes(202, 2, Ip(10, 0, 0, 3), 1)});
   ASSERT_EQ(payload.size(), 25u + 14u);
-  std::vector<gg::StatusEntry> entries = UnpackStatusEntries(payload);
+  std::vector<gg::StatusEntry> entries = DecodeStatusEntries(payload);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0], (gg::StatusEntry{0x101, 4, Ip(10, 0, 0, 2), 1550, 25}));
   EXPECT_EQ(entries[1], (gg::StatusEntry{202, 2, Ip(10, 0, 0, 3), 1, 14}));
@@ -21,7 +21,7 @@ TEST(StatusEntry, DescriptionStatusesTakeFifteenPlusD) {
 
 TEST(StatusEntry, DescriptionLengthIsUnsigned) {
   const Bytes entry = StatusEntryBytes(5, 22, Ip(1, 2, 3, 4), 3, std::string(200, 'x'));
-  std::optional<gg::StatusEntry> unpacked = UnpackStatusEntry(entry);
+  std::optional<gg::StatusEntry> unpacked = DecodeStatusEntry(entry);
   ASSERT_TRUE(unpacked);
   EXPECT_EQ(unpacked->length, 215u);
 }
@@ -42,7 +42,7 @@ TEST(StatusEntry, EntriesReachingPastTheEndAreNotRead) {
       {"whole then described", Concat({first, described}), 2},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(UnpackStatusEntries(c.payload).size(), c.entries) << c.name;
+    EXPECT_EQ(DecodeStatusEntries(c.payload).size(), c.entries) << c.name;
   }
 }
 

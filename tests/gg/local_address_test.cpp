@@ -1,32 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "gg/local_address.h"
-#include "wire/login_packet.h"
 #include "gg/test_packets.h"
 
 namespace kvel::gg {
 namespace {
 using namespace testing;
-
-TEST(LoginPacket, UnpacksTheFieldsAndMasksTheNumber) {
-  Bytes packet = Login(0xAB012345, Ip(10, 1, 2, 3), 1550);
-  std::optional<LoginFields> fields = UnpackLogin(packet);
-  ASSERT_TRUE(fields);
-  EXPECT_EQ(fields->uin, 0x012345u);
-  EXPECT_EQ(fields->localAddress, Ip(10, 1, 2, 3));
-  EXPECT_EQ(fields->localPort, 1550);
-  EXPECT_EQ(fields->externAddress, Ip(9, 9, 9, 9));
-  EXPECT_EQ(fields->externPort, 0x7777);
-  EXPECT_EQ(UnpackLoginUin(packet), 0x012345u);
-
-  fields->localAddress = Ip(83, 1, 2, 3);
-  fields->externPort = 0xFFFF;
-  ASSERT_TRUE(PackLoginAddresses(packet, *fields));
-  EXPECT_EQ(UnpackLogin(packet)->localAddress, Ip(83, 1, 2, 3));
-  EXPECT_EQ(UnpackLogin(packet)->externPort, 0xFFFF);
-  EXPECT_FALSE(UnpackLogin(Bytes(packet.begin(), packet.begin() + 36)));
-  EXPECT_FALSE(UnpackLoginUin(Bytes(packet.begin(), packet.begin() + 11)));
-}
 
 struct AddressChoice {
   std::vector<uint32_t> addresses;

@@ -17,7 +17,7 @@ TEST(TransferRecordsTest, FileInfoFieldsSitAtTheirOffsets) {
   info.sizeHigh = 0x00000001;
   info.sizeLow = 0x80000010;
   info.name = "raport.pdf";
-  const FileInfoBytes bytes = PackFileInfo(info);
+  const FileInfoBytes bytes = EncodeFileInfo(info);
   EXPECT_EQ(bytes[0], 0x20);
   EXPECT_EQ(bytes[4], 0x08);  // FILETIME low word first
   EXPECT_EQ(bytes[11], 0x01);
@@ -31,7 +31,7 @@ TEST(TransferRecordsTest, FileInfoFieldsSitAtTheirOffsets) {
   for (size_t i = 36; i < 44; ++i) EXPECT_EQ(bytes[i], 0) << i;
   for (size_t i = 44 + info.name.size(); i < kFileInfoSize; ++i) EXPECT_EQ(bytes[i], 0) << i;
 
-  const FileInfo back = *UnpackFileInfo(bytes);
+  const FileInfo back = *DecodeFileInfo(bytes);
   EXPECT_EQ(back.attributes, info.attributes);
   EXPECT_EQ(back.creationTime, info.creationTime);
   EXPECT_EQ(back.lastAccessTime, info.lastAccessTime);
@@ -43,35 +43,35 @@ TEST(TransferRecordsTest, FileInfoFieldsSitAtTheirOffsets) {
 TEST(TransferRecordsTest, NameIsBoundedToItsField) {
   FileInfo info;
   info.name = std::string(400, 'x');
-  FileInfoBytes bytes = PackFileInfo(info);
-  EXPECT_EQ(UnpackFileInfo(bytes)->name, std::string(259, 'x'));  // room for the zero
+  FileInfoBytes bytes = EncodeFileInfo(info);
+  EXPECT_EQ(DecodeFileInfo(bytes)->name, std::string(259, 'x'));  // room for the zero
   // A peer's field without a zero is cut at its end, not read beyond it.
   for (size_t i = 0; i < kFileNameField; ++i) bytes[kFileNameOffset + i] = 'y';
   for (size_t i = kFileNameOffset + kFileNameField; i < kFileInfoSize; ++i) bytes[i] = 'z';
-  EXPECT_EQ(UnpackFileInfo(bytes)->name, std::string(260, 'y'));
+  EXPECT_EQ(DecodeFileInfo(bytes)->name, std::string(260, 'y'));
 }
 
 TEST(TransferRecordsTest, ShortInputIsNotARecord) {
   const std::vector<uint8_t> eleven(11, 0), three(3, 0), short_info(319, 0);
-  EXPECT_FALSE(UnpackChunkHeader(eleven));
-  EXPECT_FALSE(UnpackOfferReply(eleven));
-  EXPECT_FALSE(UnpackWord(three));
-  EXPECT_FALSE(UnpackFileInfo(short_info));
+  EXPECT_FALSE(DecodeChunkHeader(eleven));
+  EXPECT_FALSE(DecodeOfferReply(eleven));
+  EXPECT_FALSE(DecodeLeadingWord(three));
+  EXPECT_FALSE(DecodeFileInfo(short_info));
 }
 
 TEST(TransferRecordsTest, RepliesAndHeadersAreThreeWords) {
-  const OfferReplyBytes refuse = PackOfferReply(kReplyRefuse);
+  const OfferReplyBytes refuse = EncodeOfferReply(kReplyRefuse);
   EXPECT_EQ(std::vector<uint8_t>(refuse.begin(), refuse.end()),
             (std::vector<uint8_t>{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  const ChunkHeaderBytes last = PackChunkHeader({kChunkLast, 904});
+  const ChunkHeaderBytes last = EncodeChunkHeader({kChunkLast, 904});
   EXPECT_EQ(std::vector<uint8_t>(last.begin(), last.end()),
             (std::vector<uint8_t>{2, 0, 0, 0, 0x88, 0x03, 0, 0, 0, 0, 0, 0}));
   // The length is signed; the reserved words are not read.
   const std::vector<uint8_t> negative = {3, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 9, 9, 9, 9};
-  EXPECT_EQ(UnpackChunkHeader(negative)->type, kChunkMore);
-  EXPECT_EQ(UnpackChunkHeader(negative)->length, -1);
+  EXPECT_EQ(DecodeChunkHeader(negative)->type, kChunkMore);
+  EXPECT_EQ(DecodeChunkHeader(negative)->length, -1);
   const std::vector<uint8_t> accept = {6, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
-  EXPECT_EQ(UnpackOfferReply(accept), kReplyAccept);
+  EXPECT_EQ(DecodeOfferReply(accept), kReplyAccept);
 }
 
 }  // namespace
