@@ -128,6 +128,28 @@ TEST(ImagePackets, FirstReplyCarriesTheNameAndLaterOnesOnlyData) {
   EXPECT_EQ(EncodeImageReply(kImage, false, "a.png", data), later);
 }
 
+// The sending and the receiving end read the option through one codec: what
+// one sends, the other reads back whole, for the first and a later part.
+TEST(ImagePackets, SentRepliesReadBackAsSent) {
+  constexpr size_t kOption = 21;  // header, recipient, sequence, class, empty text
+  const std::vector<uint8_t> data = {0, 1, 0xFF, 0};
+  struct Case {
+    const char* what;
+    bool first;
+    std::string name;
+  } cases[] = {{"first", true, "photo.png"}, {"first, empty name", true, ""}, {"later", false, ""}};
+  for (const Case& c : cases) {
+    const std::vector<uint8_t> packet = EncodeImageReply(kImage, c.first, c.name, data);
+    std::optional<gg::ImageReplyPart> part =
+        gg::DecodeImageReply(std::span(packet).subspan(kOption));
+    ASSERT_TRUE(part) << c.what;
+    EXPECT_EQ(part->first, c.first) << c.what;
+    EXPECT_EQ(ImageId({kImage.uin, part->size, part->checksum}), kImage) << c.what;
+    EXPECT_EQ(std::string(part->name.begin(), part->name.end()), c.name) << c.what;
+    EXPECT_EQ(std::vector<uint8_t>(part->data.begin(), part->data.end()), data) << c.what;
+  }
+}
+
 TEST(ImagePackets, ReadsRepliesWithinTheirBytes) {
   // Kind, size 0x0102 and checksum 0x80000001, then what follows them.
   auto reply = [](uint8_t kind, std::vector<uint8_t> rest) {
