@@ -1,7 +1,8 @@
 // Drives the GG protocol hook's dispatch with arbitrary events and packets
 // against the stand-in host with a few listed contacts: the real UserDB, icon
 // refresh and login rewrite; connections and the image exchange are replaced
-// by stubs that only look at what they are given.
+// by stubs that only look at what they are given, except that every image
+// reply handed on goes through the real reply decoder.
 //
 // Input: records of [event selector: 1][length: 2, little-endian][packet],
 // one after the other; a length past the end takes what is left. The first
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -21,10 +23,19 @@
 #include "plugin/plugin_context.h"
 #include "plugin/production_edges.h"
 #include "stand_in_host.h"
+#include "wire/image_option.h"
 
 namespace {
 
 using kvel::gg::HookEdges;
+
+// Traps unless `part` lies inside `whole`.
+void CheckInside(std::span<const uint8_t> part, std::span<const uint8_t> whole) {
+  if (part.empty()) return;
+  if (part.data() < whole.data() || part.data() + part.size() > whole.data() + whole.size()) {
+    __builtin_trap();
+  }
+}
 
 struct World {
   standin::Host host{"/nonexistent/kvel-fuzz/"};
@@ -48,8 +59,20 @@ struct World {
     edges.showReceivedImage = [this](uint32_t uin, uint32_t, uint32_t) { sink += uin; };
     edges.requestImage = [this](uint32_t uin, uint32_t, uint32_t) { sink += uin; };
     edges.answerImageRequest = [this](uint32_t uin, uint32_t, uint32_t) { sink += uin; };
+    // The image exchange's first step, the reply decoder, runs for real on
+    // every reply the dispatch hands on; the spans it gives must lie inside
+    // the reply and cover its bytes behind the fields.
     edges.receiveImagePart = [this](uint32_t, std::span<const uint8_t> reply) {
       for (uint8_t byte : reply) sink += byte;  // every byte handed on must be readable
+      std::optional<kvel::gg::ImageReplyPart> part = kvel::gg::DecodeImageReply(reply);
+      if (!part) return false;
+      CheckInside(part->name, reply);
+      CheckInside(part->data, reply);
+      if (!part->first && part->data.size() + kvel::gg::kImageOptionFieldsLength != reply.size()) {
+        __builtin_trap();
+      }
+      for (uint8_t byte : part->name) sink += byte;
+      for (uint8_t byte : part->data) sink += byte;
       return reply.size() % 3 == 0;
     };
   }

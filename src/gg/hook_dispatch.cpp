@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "gg/gg_packet.h"
-#include "gg/image_option.h"
 #include "gg/local_address.h"
-#include "gg/login_packet.h"
-#include "gg/received_message.h"
-#include "gg/rich_text.h"
-#include "gg/status_entry.h"
+#include "wire/gg_packet.h"
+#include "wire/image_option.h"
+#include "wire/login_packet.h"
+#include "wire/received_message.h"
+#include "wire/rich_text.h"
+#include "wire/status_entry.h"
 
 namespace kvel::gg {
 namespace {
@@ -21,7 +21,7 @@ constexpr uint8_t kCallBackText = 2;
 // listening port and the external address and port; the host's own packet is
 // then dropped.
 int32_t RewriteLogin(std::span<const uint8_t> packet, const HookEdges& edges) {
-  std::optional<LoginFields> fields = UnpackLogin(packet);
+  std::optional<LoginFields> fields = DecodeLogin(packet);
   if (!fields || fields->localAddress != 0) return kPassOn;
 
   uint32_t address = edges.inetAddr(kLocalAddress);
@@ -33,13 +33,13 @@ int32_t RewriteLogin(std::span<const uint8_t> packet, const HookEdges& edges) {
   fields->localPort = settings.localPort;
   fields->externAddress = edges.inetAddr(settings.externIp);
   fields->externPort = settings.externPort;
-  PackLoginAddresses(copy, *fields);
+  EncodeLoginAddresses(copy, *fields);
   edges.sendRawPacket(copy);
   return kTakenOver;
 }
 
 int32_t HandleLogin(std::span<const uint8_t> packet, const HookEdges& edges) {
-  if (std::optional<uint32_t> uin = UnpackLoginUin(packet)) edges.setOwnUin(*uin);
+  if (std::optional<uint32_t> uin = DecodeLoginUin(packet)) edges.setOwnUin(*uin);
   return RewriteLogin(packet, edges);
 }
 
@@ -68,7 +68,7 @@ int32_t HandleChatImages(const ReceivedMessage& message, const HookEdges& edges)
 }
 
 int32_t HandleImageControl(const ReceivedMessage& message, const HookEdges& edges) {
-  std::optional<ImageOption> option = UnpackImageOption(message.attributes);
+  std::optional<ImageOption> option = DecodeImageOption(message.attributes);
   if (!option) return kPassOn;
   const uint32_t sender = message.sender;
   switch (option->kind) {
@@ -87,7 +87,7 @@ int32_t HandleImageControl(const ReceivedMessage& message, const HookEdges& edge
 }
 
 int32_t HandleMessage(std::span<const uint8_t> payload, const HookEdges& edges) {
-  std::optional<ReceivedMessage> message = UnpackReceivedMessage(payload);
+  std::optional<ReceivedMessage> message = DecodeReceivedMessage(payload);
   if (!message) return kPassOn;
   switch (message->messageClass) {
     case kClassCallBack:
@@ -114,16 +114,16 @@ void ApplyStatus(const StatusEntry& entry, const HookEdges& edges) {
 }
 
 int32_t HandleReceived(std::span<const uint8_t> packet, const HookEdges& edges) {
-  std::optional<PacketView> view = UnpackPacket(packet);
+  std::optional<PacketView> view = DecodePacket(packet);
   if (!view) return kPassOn;
   switch (view->type) {
     case kTypeReceivedMessage:
       return HandleMessage(view->payload, edges);
     case kTypeNotifyReply:
-      for (const StatusEntry& entry : UnpackStatusEntries(view->payload)) ApplyStatus(entry, edges);
+      for (const StatusEntry& entry : DecodeStatusEntries(view->payload)) ApplyStatus(entry, edges);
       return kPassOn;
     case kTypeStatusChange:
-      if (std::optional<StatusEntry> entry = UnpackStatusEntry(view->payload)) {
+      if (std::optional<StatusEntry> entry = DecodeStatusEntry(view->payload)) {
         ApplyStatus(*entry, edges);
       }
       return kPassOn;
@@ -140,7 +140,7 @@ int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, const Hook
       edges.clearUsers();
       return kPassOn;
     case kEventSending: {
-      std::optional<PacketView> view = UnpackPacket(packet);
+      std::optional<PacketView> view = DecodePacket(packet);
       if (!view || view->type != kTypeLogin) return kPassOn;
       return HandleLogin(packet, edges);
     }

@@ -3,18 +3,15 @@
 #include <cctype>
 #include <cstring>
 
-#include "gg/dc_request.h"
 #include "p2p/connection.h"
 #include "common/texts.h"
 #include "host/service_names.h"
+#include "wire/dc_request.h"
+#include "wire/handshake.h"
+#include "wire/peer_state.h"
 
 namespace kvel::gg {
 namespace {
-
-// Port values that are states rather than ports.
-constexpr uint16_t kNoDirectConnections = 0;
-constexpr uint16_t kCallBackOnly = 1;
-constexpr uint16_t kNotInTheirList = 2;
 
 bool IsText(const char* text, const char* expected) {
   return text != nullptr && std::strcmp(text, expected) == 0;
@@ -56,21 +53,21 @@ int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& s
   const uint32_t uin = LeadingNumber(id);
   const PeerAddress peer = services.LookupPeer(uin);
   if (peer.ip == 0) return 0;  // no address announced or known: nothing to say
-  switch (peer.port) {
-    case kNoDirectConnections:
+  switch (PeerStateOf(peer.port)) {
+    case kNoDirect:
       services.ShowError(text::kErrorNoDirect, text::kErrorCaption);
       break;
-    case kNotInTheirList:
+    case kNotListed:
       services.ShowError(text::kErrorNotListed, text::kErrorCaption);
       break;
-    case kCallBackOnly: {
+    case kAskToCall: {
       // Noted before the request leaves: the contact may call back at once.
       services.ExpectCallBack(uin);
-      const auto packet = PackDcRequest(uin);
+      const auto packet = EncodeDcRequest(uin);
       services.SendPacket(packet.data(), packet.size());
       break;
     }
-    default:
+    case kDirect:
       services.StartOutgoing(uin, p2p::kPushCode);
       break;
   }

@@ -4,7 +4,7 @@
 
 #include "gg/contact_icons.h"
 #include "gg/contact_lookup.h"
-#include "gg/peer_state.h"
+#include "wire/peer_state.h"
 
 namespace kvel::gg {
 namespace {

@@ -1,31 +1,20 @@
 #include "images/image_checksum.h"
 
 #include <fstream>
-#include <vector>
 
-#include "images/image_crc.h"
-#include "plugin/crc32_table.h"
+#include "wire/image_crc.h"
 
 namespace kvel::images {
-namespace {
-constexpr size_t kBlockSize = 16384;
-}
 
 uint32_t ImageChecksum(const char* path) {
-  uint32_t crcRegister = kCrcStart;
-  if (path == nullptr) return crcRegister;
+  if (path == nullptr) return kCrcStart;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return crcRegister;
-  std::vector<char> block(kBlockSize);
-  const uint32_t* table = Crc32Table();
-  while (in) {
-    in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    const auto got = static_cast<size_t>(in.gcount());
-    if (got == 0) break;
-    crcRegister = UpdateCrcRegister(
-        crcRegister, std::span(reinterpret_cast<const uint8_t*>(block.data()), got), table);
-  }
-  return crcRegister;
+  if (!in) return kCrcStart;
+  return CrcRegisterOf([&in](std::span<uint8_t> block) -> size_t {
+    if (!in) return 0;
+    in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
+    return static_cast<size_t>(in.gcount());
+  });
 }
 
 }  // namespace kvel::images

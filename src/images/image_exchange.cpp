@@ -6,11 +6,11 @@
 
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
-#include "images/image_packets.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
 #include "host/raw_packet.h"
+#include "wire/image_packets.h"
 
 namespace kvel::images {
 namespace {
@@ -69,7 +69,7 @@ void AnswerImageRequest(host::HostServices& services, uint32_t uin, uint32_t siz
 }
 
 bool ReceiveImagePart(const std::string& directory, uint32_t uin, std::span<const uint8_t> reply) {
-  std::optional<ImageReplyPart> part = DecodeImageReply(reply);
+  std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(reply);
   if (!part) return false;
   const ImageId id{uin, part->size, part->checksum};
   ImageRequests& requests = RequestedImages();

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "images/image_id.h"
+#include "wire/image_id.h"
 
 namespace kvel::images {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "gg/recent_requests.h"
-#include "images/image_id.h"
+#include "wire/image_id.h"
 
 namespace kvel::images {
 

@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
-#include "p2p/transfer_records.h"
 #include "p2p/transfer_side.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 

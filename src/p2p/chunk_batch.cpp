@@ -11,7 +11,7 @@ bool ChunkBatch::Fits(size_t dataSize) const {
 
 void ChunkBatch::Add(uint32_t type, std::span<const uint8_t> data) {
   if (!Fits(data.size())) return;
-  const ChunkHeaderBytes header = PackChunkHeader({type, static_cast<int32_t>(data.size())});
+  const ChunkHeaderBytes header = EncodeChunkHeader({type, static_cast<int32_t>(data.size())});
   std::copy(header.begin(), header.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(size_));
   size_ += header.size();
   std::copy(data.begin(), data.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(size_));

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 

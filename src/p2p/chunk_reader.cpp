@@ -26,7 +26,7 @@ ChunkReader::Step ChunkReader::Next(std::span<const uint8_t> input) {
 
 void ChunkReader::StartChunk() {
   headerFill_ = 0;
-  const ChunkHeader header = *UnpackChunkHeader(header_);
+  const ChunkHeader header = *DecodeChunkHeader(header_);
   if (header.type != kChunkMore && header.type != kChunkLast) return Fail(Failure::BadType);
   // A length of 0 or less carries no data.
   const uint64_t length = header.length > 0 ? static_cast<uint64_t>(header.length) : 0;

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 

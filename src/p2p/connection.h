@@ -14,12 +14,9 @@
 #include "p2p/transfer_outcome.h"
 #include "platform/sockets.h"
 #include "ui/transfer_table.h"
+#include "wire/handshake.h"
 
 namespace kvel::p2p {
-
-// Direction codes sent by the calling side.
-inline constexpr uint32_t kPushCode = 2;  // the caller sends a file
-inline constexpr uint32_t kPullCode = 3;  // the caller asks for a file
 
 // Everything a connection thread reaches outside itself. The plug-in binds
 // the peer table, its own number, the awaited call-backs, the log, the

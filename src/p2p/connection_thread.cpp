@@ -4,11 +4,12 @@
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
-#include "p2p/handshake.h"
+#include "p2p/direction.h"
 #include "p2p/peer_waits.h"
 #include "p2p/socket_io.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
+#include "wire/handshake.h"
 
 namespace kvel::p2p {
 namespace {

@@ -9,9 +9,9 @@
 #include "p2p/offered_name.h"
 #include "p2p/part_file.h"
 #include "p2p/progress_pacer.h"
-#include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "common/texts.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {
@@ -19,13 +19,13 @@ namespace {
 // The reply goes out in one write; its result is not looked at: a
 // connection that failed shows at the next read.
 void SendReply(StreamConnection& connection, uint32_t code) {
-  const OfferReplyBytes reply = PackOfferReply(code);
+  const OfferReplyBytes reply = EncodeOfferReply(code);
   WriteAll(connection, reply.data(), reply.size());
 }
 
 bool ReadWordIs(StreamConnection& connection, uint32_t expected) {
   Word word;
-  return ReadExact(connection, word.data(), word.size()) && UnpackWord(word) == expected;
+  return ReadExact(connection, word.data(), word.size()) && DecodeLeadingWord(word) == expected;
 }
 
 // Reads the chunks in large pieces, whatever their split, until the reader
@@ -58,7 +58,7 @@ bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& sid
   if (!ReadExact(connection, reserved, sizeof reserved)) return false;
   FileInfoBytes record;
   if (!ReadExact(connection, record.data(), record.size())) return false;
-  const FileInfo info = *UnpackFileInfo(record);
+  const FileInfo info = *DecodeFileInfo(record);
 
   // The peer chose the name: only its sanitised form is shown and proposed.
   const std::string name = SanitizeOfferedName(info.name);

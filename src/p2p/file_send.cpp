@@ -5,9 +5,9 @@
 
 #include "p2p/chunk_batch.h"
 #include "p2p/progress_pacer.h"
-#include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "common/texts.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {
@@ -81,7 +81,7 @@ bool ConfirmDelivery(StreamConnection& connection) {
 
 bool SendStream(StreamConnection& connection, TransferSide& side) {
   // The offer starts before the user is asked; a failed write shows later.
-  WriteWhole(connection, PackWord(kOfferStart));
+  WriteWhole(connection, EncodeWord(kOfferStart));
 
   char path[platform::kPathBufferSize] = {};
   platform::FileDialog dialog =
@@ -94,11 +94,11 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
   const std::optional<platform::FileInformation> information = side.ReadFileInformation(path);
   if (!information) return false;
   const FileInfo info = Describe(*information, path);
-  if (!WriteWhole(connection, PackOffer(info))) return false;
+  if (!WriteWhole(connection, EncodeOffer(info))) return false;
 
   OfferReplyBytes reply;
   if (!ReadExact(connection, reply.data(), reply.size())) return false;
-  if (UnpackOfferReply(reply) != kReplyAccept) return false;
+  if (DecodeOfferReply(reply) != kReplyAccept) return false;
 
   side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
   std::unique_ptr<StreamFile> file = side.OpenForReading(path);

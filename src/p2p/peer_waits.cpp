@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {
@@ -85,7 +85,7 @@ void PeerWaits::AfterRead(const void* data, int got) {
 
 std::optional<uint32_t> PeerWaits::AnswerCode() const {
   if (answerBytes_ < sizeof answer_) return std::nullopt;
-  return UnpackWord(std::span<const uint8_t>(answer_, sizeof answer_));
+  return DecodeLeadingWord(std::span<const uint8_t>(answer_, sizeof answer_));
 }
 
 }  // namespace kvel::p2p

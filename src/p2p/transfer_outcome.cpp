@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "p2p/connection_texts.h"
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {

@@ -8,7 +8,6 @@
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
 #include "platform/files.h"
-#include "plugin/crc32_table.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
 #include "plugin/plugin_context.h"
@@ -95,7 +94,6 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   plugin.hookHandle = CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
   plugin.listener.Start(plugin.settings.localPort);
-  BuildCrc32Table();
 
   host::MenuItem item;
   RegisterMenuItem(item, host::kCommandSend, text::kMenuSendCaption, 100100, &SendFileCommand);

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "contact_menu.h"
 #include "gg/menu_commands.h"
 #include "p2p/file_transfer.h"
-#include "p2p/transfer_records.h"
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
@@ -24,6 +24,7 @@
 #include "support/loopback_pair.h"
 #include "support/test_paths.h"
 #include "ui_driver.h"
+#include "wire/transfer_records.h"
 
 namespace kvel {
 namespace {
@@ -51,10 +52,10 @@ Bytes Offer(const std::string& name, uint32_t size) {
   info.name = name;
   Bytes bytes;
   for (uint32_t word : {p2p::kOfferStart, p2p::kOfferInfo, 0u, 0u}) {
-    const p2p::Word packed = p2p::PackWord(word);
+    const p2p::Word packed = p2p::EncodeWord(word);
     bytes.insert(bytes.end(), packed.begin(), packed.end());
   }
-  const p2p::FileInfoBytes record = p2p::PackFileInfo(info);
+  const p2p::FileInfoBytes record = p2p::EncodeFileInfo(info);
   bytes.insert(bytes.end(), record.begin(), record.end());
   return bytes;
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "contact_menu.h"
-#include "gg/dc_request.h"
 #include "gg/menu_commands.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"
@@ -15,6 +14,7 @@
 #include "stand_in_host.h"
 #include "support/plugin_fixture.h"
 #include "support/test_paths.h"
+#include "wire/dc_request.h"
 
 namespace kvel::gg {
 namespace {
@@ -116,7 +116,7 @@ TEST(LeadingNumberTest, ReadsTheNumberThatLeadsTheIdText) {
 }
 
 TEST(DcRequestTest, IsTheClass16MessageHoldingTheByte2) {
-  const auto packet = PackDcRequest(12345);
+  const auto packet = EncodeDcRequest(12345);
   EXPECT_EQ(std::vector<uint8_t>(packet.begin(), packet.end()),
             (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x39, 0x30, 0,
                                   0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));

@@ -9,11 +9,11 @@
 
 #include "contact_list_icons.h"
 #include "gg/peer_address.h"
-#include "gg/peer_state.h"
 #include "gg/user_db.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
+#include "wire/peer_state.h"
 
 namespace kvel::gg {
 namespace {

@@ -1,0 +1,148 @@
+#include "images/image_cache.h"
+
+#include "image_fixture.h"
+#include "wire/image_crc.h"
+
+namespace kvel::images {
+namespace {
+
+using ImageCacheTest = ImageTest;
+
+uint32_t Checksum(std::span<const uint8_t> bytes) {
+  return UpdateCrcRegister(kCrcStart, bytes);
+}
+
+TEST_F(ImageCacheTest, NamesFilesBySignedDecimals) {
+  struct Case {
+    uint32_t uin, size, checksum;
+    const char* name;
+  } cases[] = {
+      {1234567, 20480, 0xF0000000u, "imgcache_1234567_20480_-268435456"},
+      {0xFFFFFFFFu, 0x80000000u, 0, "imgcache_-1_-2147483648_0"},
+      {7, 0, 0xFFFFFFFFu, "imgcache_7_0_-1"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ImageCachePath(dataPath_, c.uin, c.size, c.checksum), dataPath_ + c.name);
+  }
+}
+
+TEST_F(ImageCacheTest, UsesADirectoryOnlyWhenEveryNameFitsThePathLimit) {
+  // The longest name, three numbers of 11 characters and ".part" while the
+  // image is assembled, fills 49 characters.
+  const std::string fits = std::string(kMaxCachePath - 49 - 1, 'd') + platform::kPathSeparator;
+  EXPECT_EQ(ImageCachePath(fits, 0x80000000u, 0x80000000u, 0x80000000u).size(), kMaxCachePath - 5);
+  EXPECT_EQ(ImageCachePath(fits.substr(1) + "dd", 1, 2, 3), "");
+}
+
+TEST_F(ImageCacheTest, WithoutADataDirectoryStoresAndFindsNothing) {
+  EXPECT_EQ(ImageCachePath("", 1, 2, 3), "");
+  EXPECT_EQ(StoreImagePart("", 1, 2, 3, true, Pattern(2)), PartOutcome::Discarded);
+  EXPECT_FALSE(IsImageCached("", 1, 2, 3));
+  // Nothing is written relative to the current directory.
+  EXPECT_FALSE(testing::FileExists("imgcache_1_2_3"));
+  EXPECT_FALSE(testing::FileExists("imgcache_1_2_3.part"));
+}
+
+// Parts of one image as a peer might send them, and what the cache makes of
+// them. Each case starts with an empty cache.
+TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
+  const std::vector<uint8_t> image = Pattern(1524);
+  const uint32_t good = Checksum(image);
+  const std::span<const uint8_t> all(image);
+  struct Part {
+    bool first;
+    std::vector<uint8_t> data;
+    PartOutcome outcome;
+  };
+  const std::vector<uint8_t> a(all.begin(), all.begin() + 1024), b(all.begin() + 1024, all.end());
+  struct Case {
+    const char* name;
+    uint32_t size;
+    uint32_t checksum;
+    std::vector<Part> parts;
+    bool cached;
+  } cases[] = {
+      {"two parts",
+       1524,
+       good,
+       {{true, a, PartOutcome::Incomplete}, {false, b, PartOutcome::Complete}},
+       true},
+      {"one part too many",
+       1524,
+       good,
+       {{true, a, PartOutcome::Incomplete},
+        {false, a, PartOutcome::Discarded},
+        {false, b, PartOutcome::Discarded}},
+       false},
+      {"wrong checksum",
+       1524,
+       good ^ 1,
+       {{true, a, PartOutcome::Incomplete}, {false, b, PartOutcome::Discarded}},
+       false},
+      {"later part without a first", 1524, good, {{false, b, PartOutcome::Discarded}}, false},
+      {"first part restarts",
+       1524,
+       good,
+       {{true, b, PartOutcome::Incomplete},
+        {true, a, PartOutcome::Incomplete},
+        {false, b, PartOutcome::Complete}},
+       true},
+      {"empty first part",
+       1524,
+       good,
+       {{true, {}, PartOutcome::Incomplete}, {false, image, PartOutcome::Complete}},
+       true},
+      // Sizes read as negative numbers used to complete after any part.
+      {"size 0x80000000", 0x80000000u, good, {{true, a, PartOutcome::Discarded}}, false},
+      {"size 0xFFFFFFFF", 0xFFFFFFFFu, good, {{true, a, PartOutcome::Discarded}}, false},
+      {"size above the limit", kMaxImageSize + 1, good, {{true, a, PartOutcome::Discarded}}, false},
+      {"size 0", 0, kCrcStart, {{true, {}, PartOutcome::Discarded}}, false},
+  };
+  uint32_t uin = 100;
+  for (const Case& c : cases) {
+    ++uin;
+    for (size_t i = 0; i < c.parts.size(); ++i) {
+      const Part& part = c.parts[i];
+      EXPECT_EQ(StoreImagePart(dataPath_, uin, c.size, c.checksum, part.first, part.data),
+                part.outcome)
+          << c.name << " part " << i;
+      // Until it is whole, nothing lies under the name the chat window shows.
+      if (part.outcome != PartOutcome::Complete) {
+        EXPECT_FALSE(IsImageCached(dataPath_, uin, c.size, c.checksum)) << c.name << " part " << i;
+        EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, uin, c.size, c.checksum)))
+            << c.name;
+      }
+      if (part.outcome == PartOutcome::Discarded) {
+        EXPECT_FALSE(
+            testing::FileExists(ImageCachePath(dataPath_, uin, c.size, c.checksum) + ".part"))
+            << c.name;
+      }
+    }
+    EXPECT_EQ(IsImageCached(dataPath_, uin, c.size, c.checksum), c.cached) << c.name;
+    if (c.cached) {
+      EXPECT_EQ(FileBytes(ImageCachePath(dataPath_, uin, c.size, c.checksum)), image) << c.name;
+    }
+  }
+}
+
+TEST_F(ImageCacheTest, AFileThatDoesNotMatchIsNotCachedAndIsReplaced) {
+  // Parts left by an older version under the cache name: too few bytes, or
+  // as many as announced but not the image's.
+  const std::vector<uint8_t> image = Pattern(60, 9);
+  const std::string path = ImageCachePath(dataPath_, 42, 60, Checksum(image));
+  testing::WriteFile(path, std::string(10, 'x'));
+  EXPECT_FALSE(IsImageCached(dataPath_, 42, 60, Checksum(image)));
+  testing::WriteFile(path, std::string(60, 'x'));
+  EXPECT_FALSE(IsImageCached(dataPath_, 42, 60, Checksum(image)));
+  EXPECT_EQ(StoreImagePart(dataPath_, 42, 60, Checksum(image), true, image), PartOutcome::Complete);
+  EXPECT_EQ(FileBytes(path), image);
+  EXPECT_TRUE(IsImageCached(dataPath_, 42, 60, Checksum(image)));
+}
+
+TEST_F(ImageCacheTest, APartThatCannotBeWrittenIsDiscarded) {
+  const std::string missing = scratch_.File("missing") + platform::kPathSeparator;
+  EXPECT_EQ(StoreImagePart(missing, 42, 100, 3, true, Pattern(1)), PartOutcome::Discarded);
+}
+
+}  // namespace
+}  // namespace kvel::images

@@ -7,9 +7,9 @@
 #include "image_fixture.h"
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
-#include "images/image_crc.h"
-#include "images/image_packets.h"
 #include "platform/threads.h"
+#include "wire/image_crc.h"
+#include "wire/image_packets.h"
 
 namespace kvel::images {
 namespace {
@@ -51,7 +51,7 @@ void PlayHook(host::HostServices& services, const std::string& directory, uint32
     return;
   }
   const uint32_t size = Get32(payload, options + 1), checksum = Get32(payload, options + 5);
-  if (payload[options] == kImageRequestKind) {
+  if (payload[options] == gg::kImageRequest) {
     AnswerImageRequest(services, from, size, checksum);
   } else if (ReceiveImagePart(directory, from, std::span(payload).subspan(options))) {
     ShowReceivedImage(services, directory, from, size, checksum);
@@ -74,7 +74,7 @@ class ImageExchangeTest : public ImageTest {
   }
 
   static uint32_t Checksum(std::span<const uint8_t> bytes) {
-    return UpdateCrcRegister(kCrcStart, bytes, Crc32Table());
+    return UpdateCrcRegister(kCrcStart, bytes);
   }
 
   static constexpr uint32_t kPeer = 1234567;

@@ -13,7 +13,6 @@
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
-#include "plugin/crc32_table.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
@@ -23,7 +22,6 @@ namespace kvel::images {
 class ImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    BuildCrc32Table();
     platform::MakeDirectory(dataPath_.substr(0, dataPath_.size() - 1).c_str());
     ClearPendingImages();
     RequestedImages().Clear();

@@ -8,7 +8,6 @@
 
 #include "p2p/file_transfer.h"
 #include "p2p/socket_transfer.h"
-#include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"
@@ -16,6 +15,7 @@
 #include "support/loopback_pair.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_paths.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {
@@ -52,7 +52,7 @@ std::vector<std::pair<uint32_t, int32_t>> Chunks(const Bytes& stream) {
   std::vector<std::pair<uint32_t, int32_t>> chunks;
   size_t at = 16 + kFileInfoSize;
   while (at + kChunkHeaderSize <= stream.size()) {
-    const ChunkHeader header = *UnpackChunkHeader(std::span(stream).subspan(at));
+    const ChunkHeader header = *DecodeChunkHeader(std::span(stream).subspan(at));
     chunks.emplace_back(header.type, header.length);
     at += kChunkHeaderSize + static_cast<size_t>(std::max(header.length, 0));
   }
@@ -116,7 +116,7 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   std::vector<std::pair<uint32_t, int32_t>> expected(size / 4096, {kChunkMore, 4096});
   expected.emplace_back(kChunkLast, static_cast<int32_t>(size % 4096));
   EXPECT_EQ(Chunks(tap.Incoming()), expected);
-  const FileInfo offer = *UnpackFileInfo(std::span(tap.Incoming()).subspan(16));
+  const FileInfo offer = *DecodeFileInfo(std::span(tap.Incoming()).subspan(16));
   EXPECT_EQ(offer.Size(), size);
   EXPECT_EQ(offer.name, "source " + std::to_string(size) + ".bin");
 }

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "p2p/progress_pacer.h"
-#include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "platform/dialogs.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"
 #include "support/test_paths.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "p2p/transfer_records.h"
 #include "p2p/transfer_stream.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"
 #include "support/test_paths.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::p2p {
 namespace {
@@ -41,7 +41,7 @@ class FileSendTest : public ::testing::Test {
   // The record as the peer received it.
   static FileInfo SentRecord(const FakeConnection& connection) {
     const Bytes& written = connection.Written();
-    return *UnpackFileInfo(Slice(written, 16, kFileInfoSize));
+    return *DecodeFileInfo(Slice(written, 16, kFileInfoSize));
   }
 
   testing::ScratchDir scratch_;
@@ -103,7 +103,7 @@ TEST_F(FileSendTest, EachItemIsOneWriteAndChunksStayWithTheirHeaders) {
       }
       size_t at = 0;
       while (at + kChunkHeaderSize <= write.size()) {
-        const ChunkHeader header = *UnpackChunkHeader(std::span(write).subspan(at));
+        const ChunkHeader header = *DecodeChunkHeader(std::span(write).subspan(at));
         at += kChunkHeaderSize + static_cast<size_t>(header.length);
       }
       EXPECT_EQ(at, write.size());
@@ -149,7 +149,7 @@ TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
     SCOPED_TRACE(code);
     FakeTransferSide side;
     side.openChoice = side_.openChoice;
-    const OfferReplyBytes reply = PackOfferReply(code);
+    const OfferReplyBytes reply = EncodeOfferReply(code);
     FakeConnection connection(Bytes(reply.begin(), reply.end()));
     EXPECT_FALSE(SendStream(connection, side));
     EXPECT_EQ(connection.Written().size(), kOfferedBytes);

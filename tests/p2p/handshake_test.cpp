@@ -5,10 +5,11 @@
 #include <thread>
 
 #include "p2p/connection.h"
-#include "p2p/handshake.h"
+#include "p2p/direction.h"
 #include "platform/threads.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
+#include "wire/handshake.h"
 
 namespace kvel::testing {
 namespace {

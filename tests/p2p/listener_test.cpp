@@ -7,7 +7,6 @@
 #include <regex>
 #include <thread>
 
-#include "p2p/handshake.h"
 #include "p2p/listener.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"
@@ -16,6 +15,7 @@
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "support/test_paths.h"
+#include "wire/handshake.h"
 
 namespace kvel::testing {
 namespace {

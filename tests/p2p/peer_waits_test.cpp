@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/handshake.h"
 #include "p2p/socket_io.h"
 #include "platform/threads.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
+#include "wire/handshake.h"
 
 namespace kvel::testing {
 namespace {

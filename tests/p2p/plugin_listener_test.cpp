@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "message_pump.h"
-#include "p2p/handshake.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "virtual_desktop.h"
+#include "wire/handshake.h"
 
 namespace kvel::testing {
 namespace {

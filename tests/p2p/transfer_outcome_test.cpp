@@ -8,15 +8,15 @@
 
 #include "p2p/connection.h"
 #include "p2p/file_transfer.h"
-#include "p2p/handshake.h"
 #include "p2p/transfer_outcome.h"
-#include "p2p/transfer_records.h"
 #include "plugin/host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_paths.h"
 #include "ui/progress_win.h"
+#include "wire/handshake.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::testing {
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "p2p/handshake.h"
 #include "platform/sockets.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "support/test_paths.h"
+#include "wire/handshake.h"
 
 namespace kvel::testing {
 namespace {

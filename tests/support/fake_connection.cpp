@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "p2p/transfer_records.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::testing {
 
@@ -39,7 +39,7 @@ bool FakeConnection::WaitForPeerClose(uint32_t) {
 }
 
 StreamBuilder& StreamBuilder::Word(uint32_t value) {
-  const p2p::Word word = p2p::PackWord(value);
+  const p2p::Word word = p2p::EncodeWord(value);
   return Bytes(word.data(), word.size());
 }
 
@@ -54,14 +54,14 @@ StreamBuilder& StreamBuilder::Offer(const std::string& name, uint64_t size) {
   info.sizeHigh = static_cast<uint32_t>(size >> 32);
   info.sizeLow = static_cast<uint32_t>(size);
   info.name = name;
-  const p2p::FileInfoBytes record = p2p::PackFileInfo(info);
+  const p2p::FileInfoBytes record = p2p::EncodeFileInfo(info);
   Word(p2p::kOfferStart).Word(p2p::kOfferInfo).Word(0).Word(0);
   return Bytes(record.data(), record.size());
 }
 
 StreamBuilder& StreamBuilder::Chunk(uint32_t type, int32_t length,
                                     const std::vector<uint8_t>& data) {
-  const p2p::ChunkHeaderBytes header = p2p::PackChunkHeader({type, length});
+  const p2p::ChunkHeaderBytes header = p2p::EncodeChunkHeader({type, length});
   Bytes(header.data(), header.size());
   return Bytes(data);
 }

@@ -7,7 +7,6 @@
 
 #include "world_files.h"
 #include "images/image_checksum.h"
-#include "plugin/crc32_table.h"
 #include "world.h"
 
 namespace kvel::e2e {
@@ -31,7 +30,6 @@ TEST(EndToEnd, ImageIsFetchedCachedAndShownAtBothEnds) {
   ASSERT_TRUE(a.Started() && b.Started());
   const std::string image = world.Scratch() + "picture.bmp";
   MakeFile(image, 2500, 7);
-  BuildCrc32Table();
   const uint32_t checksum = images::ImageChecksum(image.c_str());
   const std::string cached =
       b.Profile() + "kvel\\imgcache_1001_2500_" + std::to_string(static_cast<int32_t>(checksum));

@@ -14,17 +14,17 @@
 
 #include "message_pump.h"
 #include "p2p/connection.h"
-#include "p2p/handshake.h"
 #include "plugin/host.h"
 #include "plugin_module.h"
 #include "stand_in_host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "support/test_paths.h"
+#include "transfer_window_driver.h"
 #include "ui/progress_win.h"
 #include "ui/transfer_table.h"
-#include "transfer_window_driver.h"
 #include "virtual_desktop.h"
+#include "wire/handshake.h"
 
 namespace kvel::testing {
 namespace {

@@ -1,0 +1,14 @@
+#include "p2p/direction.h"
+
+#include "wire/handshake.h"
+
+namespace kvel::p2p {
+
+std::optional<ui::TransferDirection> DirectionFor(Side side, uint32_t code) {
+  // Push: the caller sends. Pull: the called side sends.
+  if (code == kPushCode) return side == Side::Caller ? ui::Send : ui::Receive;
+  if (code == kPullCode) return side == Side::Caller ? ui::Receive : ui::Send;
+  return std::nullopt;
+}
+
+}  // namespace kvel::p2p

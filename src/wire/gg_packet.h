@@ -1,0 +1,33 @@
+// The GG packet frame: a little-endian 32-bit type, a 32-bit payload length
+// and the payload. The payload view never reaches past the bytes that came
+// with the packet, whatever the header's length says.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace kvel::gg {
+
+inline constexpr size_t kPacketHeaderSize = 8;
+
+// Packet types the plug-in sends.
+inline constexpr uint32_t kTypeSendMessage = 11;  // a message to a user
+
+// Packet types the hook reads.
+inline constexpr uint32_t kTypeStatusChange = 15;  // one contact status entry
+inline constexpr uint32_t kTypeReceivedMessage = 10;
+inline constexpr uint32_t kTypeNotifyReply = 17;  // a list of status entries
+inline constexpr uint32_t kTypeLogin = 21;
+
+struct PacketView {
+  uint32_t type = 0;
+  // The payload: the header's length, cut at the end of the packet's bytes.
+  std::span<const uint8_t> payload;
+};
+
+// Nullopt when the bytes cannot hold the 8-byte header.
+std::optional<PacketView> DecodePacket(std::span<const uint8_t> packet);
+
+}  // namespace kvel::gg

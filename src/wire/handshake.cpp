@@ -1,0 +1,20 @@
+#include "wire/handshake.h"
+
+#include <algorithm>
+
+#include "wire/le_bytes.h"
+
+namespace kvel::p2p {
+
+std::array<uint8_t, 8> EncodeCallerHello(uint32_t ownUin, uint32_t calledUin) {
+  std::array<uint8_t, 8> hello{};
+  wire::WriteLe32(hello, 0, ownUin);
+  wire::WriteLe32(hello, kWordSize, calledUin);
+  return hello;
+}
+
+bool IsAnswer(std::span<const uint8_t, 4> bytes) {
+  return std::equal(bytes.begin(), bytes.end(), kAnswer.begin());
+}
+
+}  // namespace kvel::p2p

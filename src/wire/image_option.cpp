@@ -1,0 +1,44 @@
+#include "wire/image_option.h"
+
+#include <algorithm>
+
+#include "wire/le_bytes.h"
+
+namespace kvel::gg {
+namespace {
+constexpr size_t kKind = 0;
+constexpr size_t kSize = 1;
+constexpr size_t kChecksum = 5;
+}  // namespace
+
+std::optional<ImageOption> DecodeImageOption(std::span<const uint8_t> attributes) {
+  if (attributes.size() < kImageOptionFieldsLength) return std::nullopt;
+  ImageOption option;
+  option.kind = attributes[kKind];
+  option.size = wire::ReadLe32(attributes, kSize);
+  option.checksum = wire::ReadLe32(attributes, kChecksum);
+  option.whole = attributes;
+  return option;
+}
+
+std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply) {
+  std::optional<ImageOption> option = DecodeImageOption(reply);
+  if (!option) return std::nullopt;
+  if (option->kind != kImageFirstReply && option->kind != kImageLaterReply) return std::nullopt;
+  ImageReplyPart part;
+  part.first = option->kind == kImageFirstReply;
+  part.size = option->size;
+  part.checksum = option->checksum;
+  std::span<const uint8_t> rest = reply.subspan(kImageOptionFieldsLength);
+  if (part.first) {
+    // The name ends at its zero byte, or with the payload when it has none.
+    auto end = std::find(rest.begin(), rest.end(), uint8_t{0});
+    const auto nameLength = static_cast<size_t>(end - rest.begin());
+    part.name = rest.first(nameLength);
+    rest = rest.subspan(std::min(nameLength + 1, rest.size()));
+  }
+  part.data = rest;
+  return part;
+}
+
+}  // namespace kvel::gg

@@ -1,0 +1,91 @@
+#include "wire/image_packets.h"
+
+#include <algorithm>
+
+#include "wire/gg_packet.h"
+#include "wire/le_bytes.h"
+#include "wire/received_message.h"
+#include "wire/rich_text.h"
+
+namespace kvel::images {
+namespace {
+
+// Offsets in the whole packet of a message to a user, header included.
+constexpr size_t kType = 0;
+constexpr size_t kLength = 4;
+constexpr size_t kRecipient = 8;
+constexpr size_t kSequence = 12;
+constexpr size_t kClass = 16;
+constexpr size_t kText = 20;  // the empty text: its zero byte
+constexpr size_t kAttributes = 21;
+
+// The offer's rich-text block: N, then the one entry's position, flags, the
+// two bytes 09 01, size and checksum.
+constexpr size_t kBlockLength = kAttributes + 1;
+constexpr size_t kMarkPosition = kAttributes + 3;
+constexpr size_t kMarkFlags = kAttributes + 5;
+constexpr size_t kMarkTag = kAttributes + 6;
+constexpr size_t kMarkSize = kAttributes + 8;
+constexpr size_t kMarkChecksum = kAttributes + 12;
+constexpr uint16_t kImageMarkLength = 13;
+constexpr uint16_t kImageMarkTag = 0x0109;
+
+// The control option: kind, size and checksum.
+constexpr size_t kOptionKind = kAttributes;
+constexpr size_t kOptionSize = kAttributes + 1;
+constexpr size_t kOptionChecksum = kAttributes + 5;
+
+// Header, recipient, sequence 0, class and the empty text: 21 bytes.
+void PutMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass) {
+  wire::WriteLe32(packet, kType, gg::kTypeSendMessage);
+  wire::WriteLe32(packet, kLength, static_cast<uint32_t>(packet.size() - gg::kPacketHeaderSize));
+  wire::WriteLe32(packet, kRecipient, recipient);
+  wire::WriteLe32(packet, kSequence, 0);
+  wire::WriteLe32(packet, kClass, messageClass);
+  packet[kText] = 0;
+}
+
+void PutControlFields(std::span<uint8_t> packet, uint8_t kind, const ImageId& id) {
+  packet[kOptionKind] = kind;
+  wire::WriteLe32(packet, kOptionSize, id.size);
+  wire::WriteLe32(packet, kOptionChecksum, id.checksum);
+}
+
+}  // namespace
+
+std::array<uint8_t, kImageOfferLength> EncodeImageOffer(const ImageId& id) {
+  std::array<uint8_t, kImageOfferLength> packet{};
+  PutMessageStart(packet, id.uin, gg::kClassChat);
+  packet[kAttributes] = gg::kRichTextBlock;
+  wire::WriteLe16(packet, kBlockLength, kImageMarkLength);
+  wire::WriteLe16(packet, kMarkPosition, 0);
+  packet[kMarkFlags] = gg::kRichTextImageFlag;
+  wire::WriteLe16(packet, kMarkTag, kImageMarkTag);
+  wire::WriteLe32(packet, kMarkSize, id.size);
+  wire::WriteLe32(packet, kMarkChecksum, id.checksum);
+  return packet;
+}
+
+std::array<uint8_t, kImageRequestLength> EncodeImageRequest(const ImageId& id) {
+  std::array<uint8_t, kImageRequestLength> packet{};
+  PutMessageStart(packet, id.uin, gg::kClassControl);
+  PutControlFields(packet, gg::kImageRequest, id);
+  return packet;
+}
+
+std::vector<uint8_t> EncodeImageReply(const ImageId& id, bool first, std::string_view name,
+                                      std::span<const uint8_t> data) {
+  const size_t nameLength = first ? name.size() + 1 : 0;
+  std::vector<uint8_t> packet(kImageReplyHeaderLength + nameLength + data.size());
+  PutMessageStart(packet, id.uin, gg::kClassControl);
+  PutControlFields(packet, first ? gg::kImageFirstReply : gg::kImageLaterReply, id);
+  auto out = packet.begin() + kImageReplyHeaderLength;
+  if (first) {
+    out = std::copy(name.begin(), name.end(), out);
+    *out++ = 0;
+  }
+  std::copy(data.begin(), data.end(), out);
+  return packet;
+}
+
+}  // namespace kvel::images

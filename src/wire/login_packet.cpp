@@ -1,0 +1,42 @@
+#include "wire/login_packet.h"
+
+#include "wire/gg_packet.h"
+#include "wire/le_bytes.h"
+
+namespace kvel::gg {
+namespace {
+// Offsets in the whole packet: the header comes first.
+constexpr size_t kUin = kPacketHeaderSize + 0;
+constexpr size_t kLocalAddress = kPacketHeaderSize + 17;
+constexpr size_t kLocalPort = kPacketHeaderSize + 21;
+constexpr size_t kExternAddress = kPacketHeaderSize + 23;
+constexpr size_t kExternPort = kPacketHeaderSize + 27;
+constexpr uint32_t kUinMask = 0x00FFFFFF;
+}  // namespace
+
+std::optional<uint32_t> DecodeLoginUin(std::span<const uint8_t> packet) {
+  if (packet.size() < kUin + 4) return std::nullopt;
+  return wire::ReadLe32(packet, kUin) & kUinMask;
+}
+
+std::optional<LoginFields> DecodeLogin(std::span<const uint8_t> packet) {
+  if (packet.size() < kLoginMinimumLength) return std::nullopt;
+  LoginFields fields;
+  fields.uin = wire::ReadLe32(packet, kUin) & kUinMask;
+  fields.localAddress = wire::ReadAddress(packet, kLocalAddress);
+  fields.localPort = wire::ReadLe16(packet, kLocalPort);
+  fields.externAddress = wire::ReadAddress(packet, kExternAddress);
+  fields.externPort = wire::ReadLe16(packet, kExternPort);
+  return fields;
+}
+
+bool EncodeLoginAddresses(std::span<uint8_t> packet, const LoginFields& fields) {
+  if (packet.size() < kLoginMinimumLength) return false;
+  wire::WriteAddress(packet, kLocalAddress, fields.localAddress);
+  wire::WriteLe16(packet, kLocalPort, fields.localPort);
+  wire::WriteAddress(packet, kExternAddress, fields.externAddress);
+  wire::WriteLe16(packet, kExternPort, fields.externPort);
+  return true;
+}
+
+}  // namespace kvel::gg
