@@ -1,27 +1,34 @@
 // What the plug-in keeps from module load to detach: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
-// table and the listener.
+// table, the direct connections, the awaited call-backs, the transfer window
+// and the listener.
 // LoadPlugin fills it in and starts the listener; UnloadPlugin leaves it for
 // the detach, which ends it after the host has let the plug-in go.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/settings.h"
 #include "gg/user_db.h"
 #include "host/host_api.h"
+#include "p2p/call_backs.h"
+#include "p2p/connection.h"
+#include "p2p/connection_set.h"
 #include "p2p/listener.h"
+#include "ui/window_holder.h"
 
 namespace kvel {
 
 class Plugin {
  public:
-  // Over the process's host and the production connection edges.
+  // Over the process's host.
   Plugin();
-  // The listener stops first; the peer table then takes each contact's icon
-  // away through the host and releases its bitmaps.
+  // The listener stops first, then the window goes; the peer table then
+  // takes each contact's icon away through the host and releases its
+  // bitmaps.
   ~Plugin() = default;
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
@@ -37,6 +44,14 @@ class Plugin {
   // the first login has passed. Written by the protocol hook only.
   std::atomic<uint32_t> ownUin{0};
   gg::UserDB users;
+  // The direct connections running at once, capped.
+  p2p::ConnectionSet connections;
+  // The contacts this user asked to call back, each served once.
+  p2p::CallBackRequests callBacks;
+  // The transfer window; exists from LoadPlugin to UnloadPlugin.
+  ui::WindowHolder window;
+  // What connection threads reach: the members above and the host.
+  std::shared_ptr<p2p::ConnectionServices> connectionServices;
   p2p::Listener listener;
 };
 
