@@ -70,7 +70,7 @@ extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
 
 extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   SetHostLink(link);
-  Plugin& plugin = ThePlugin();
+  Plugin& plugin = StartPlugin();
   plugin.connections.Reopen();
   // Without a data directory the plug-in makes no directory, reads no
   // settings and keeps no image cache: nothing is written anywhere else.
@@ -105,11 +105,13 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
 }
 
 extern "C" int32_t KVEL_CALL UnloadPlugin() {
-  // Every transfer is stopped as the stop button stops one. Their threads
+  // No new peer is taken, and every transfer is stopped as the stop button
+  // stops one. Their threads
   // get a bounded time to end, while this thread carries out the window
   // messages they send; one that outlives it (held by a question box) finds
   // no window and says nothing to the host.
   Plugin& plugin = ThePlugin();
+  plugin.listener.Stop();
   p2p::ConnectionSet& connections = plugin.connections;
   connections.Stop();
   connections.WaitEmpty(p2p::kUnloadWaitMs, &ui::TransferView::ServeSentMessages);

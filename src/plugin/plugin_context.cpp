@@ -11,8 +11,9 @@
 namespace kvel {
 namespace {
 
-// The one owner of the context: makes it at module load and ends it at
-// detach, after UnloadPlugin has stopped the connections and waited for them.
+// The one owner of the context: makes one at module load and anew at each
+// LoadPlugin, and ends the last at detach, each time after UnloadPlugin has
+// stopped the connections and waited for them.
 class PluginOwner {
  public:
   ~PluginOwner() { End(); }
@@ -52,6 +53,11 @@ Plugin::Plugin()
       listener(ProcessHost(), connectionServices) {}
 
 Plugin& ThePlugin() {
+  return g_owner.Get();
+}
+
+Plugin& StartPlugin() {
+  g_owner.Renew();
   return g_owner.Get();
 }
 

@@ -1,9 +1,11 @@
-// What the plug-in keeps from module load to detach: the settings, the data
+// What the plug-in keeps while the host has it loaded: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
 // table, the direct connections, the awaited call-backs, the transfer window
 // and the listener.
-// LoadPlugin fills it in and starts the listener; UnloadPlugin leaves it for
-// the detach, which ends it after the host has let the plug-in go.
+// LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
+// it. Its memory stays until the next LoadPlugin or the detach, so that a
+// host call still under way as the plug-in is unloaded finds a stopped
+// context, never a freed one.
 #pragma once
 
 #include <atomic>
@@ -55,8 +57,12 @@ class Plugin {
   p2p::Listener listener;
 };
 
-// The module's one context, made at module load.
+// The plug-in's context: the one LoadPlugin made, or the one made at module
+// load before the first LoadPlugin.
 Plugin& ThePlugin();
+// LoadPlugin's first step: ends the context (stopped by UnloadPlugin, or
+// never started) and makes a fresh one.
+Plugin& StartPlugin();
 // Ends the context and makes a fresh one, as detaching and loading the module
 // again would; for the linked build, where the module is never unmapped.
 void RenewPlugin();
