@@ -5,11 +5,11 @@
 #include <thread>
 
 #include "loopback_copy.h"
-#include "p2p/socket_transfer.h"
+#include "p2p/peer_connection.h"
 #include "p2p/stdio_file.h"
 #include "p2p/transfer_stream.h"
 #include "platform/files.h"
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
 
 namespace kvel::bench {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 // paths and counts progress in a transfer table as the window's would.
 class BenchSide final : public p2p::TransferSide {
  public:
-  BenchSide(platform::Socket socket, std::string path, ui::TransferDirection direction)
+  BenchSide(platform::Socket socket, std::string path, p2p::TransferDirection direction)
       : socket_(socket), path_(std::move(path)), table_([] { return Clock(); }) {
     table_.Add(socket, 1, direction, "bench");
   }
@@ -58,7 +58,7 @@ class BenchSide final : public p2p::TransferSide {
 
   platform::Socket socket_;
   std::string path_;
-  ui::TransferTable table_;
+  p2p::TransferTable table_;
 };
 
 }  // namespace
@@ -75,13 +75,13 @@ Result KvelEnds(const std::string& source, const std::string& target) {
   Stopwatch watch;
   bool sent = false;
   std::thread send([&] {
-    p2p::SocketConnection connection(sender);
-    BenchSide side(sender, source, ui::Send);
+    p2p::PeerConnection connection(sender, nullptr);
+    BenchSide side(sender, source, p2p::Send);
     sent = p2p::SendStream(connection, side);
     platform::CloseSocket(sender);
   });
-  p2p::SocketConnection connection(receiver);
-  BenchSide side(receiver, target, ui::Receive);
+  p2p::PeerConnection connection(receiver, nullptr);
+  BenchSide side(receiver, target, p2p::Receive);
   bool received = p2p::ReceiveStream(connection, 1, side);
   // As the connection thread does: the close tells the sender all arrived.
   platform::CloseSocket(receiver);

@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
-"""Checks that the wire floor stays pure.
+"""Checks that each floor of the code includes only itself and the floors below.
 
     check_floors.py SRC_DIR
 
-Every file of SRC_DIR/wire may include other files of wire/ (as "wire/x.h")
-and headers of the C++ standard library, nothing else: no other floor of the
-project, no operating system header and no standard header that does I/O or
-runs threads. The compiler already refuses an include of another floor from
-a wire source file; this also covers headers no wire source includes. Prints
-what is wrong, one line each, and exits 1; prints one line and exits 0 when
-all holds.
+The floors, from the ground up: platform and wire, then the logic (common,
+host, gg, p2p, images), then ui, then plugin at the top. The compiler already
+refuses an include of a higher floor from a source file, since each floor's
+include root shows only its own folders and those below; this also covers
+headers that no source of their floor includes. The wire floor is pure as
+well: only wire/ and standard C++ headers that do no I/O and run no threads.
+Prints what is wrong, one line each, and exits 1; prints one line a floor and
+exits 0 when all holds.
 """
 import pathlib
 import re
@@ -21,44 +22,64 @@ NOT_PURE = {
     "cstdio", "fstream", "iostream", "istream", "ostream", "filesystem", "thread",
     "mutex", "condition_variable", "future", "atomic", "chrono", "ctime", "csignal",
 }
+LOGIC = ["common", "host", "gg", "p2p", "images"]
+# Each floor: its folders, and the folders it may include from.
+FLOORS = [
+    ("wire", ["wire"], ["wire"]),
+    ("platform", ["platform"], ["platform"]),
+    ("logic", LOGIC, LOGIC + ["platform", "wire"]),
+    ("ui", ["ui"], ["ui"] + LOGIC + ["platform", "wire"]),
+]
 
 
-def problems(wire_dir):
-    for path in sorted(wire_dir.iterdir()):
-        if path.suffix not in (".h", ".cpp"):
-            yield f"{path.name}: not a C++ source or header"
-            continue
+def sources(src, folders):
+    for folder in folders:
+        for path in sorted((src / folder).rglob("*")):
+            if path.suffix in (".h", ".cpp"):
+                yield path
+
+
+def problems(src, name, folders, allowed):
+    for path in sources(src, folders):
+        shown = path.relative_to(src)
         for number, line in enumerate(path.read_text().splitlines(), 1):
             match = INCLUDE.match(line)
             if not match:
                 continue
-            quote, name = match.groups()
-            where = f"{path.name}:{number}: {name}"
+            quote, header = match.groups()
+            where = f"{shown}:{number}: {header}"
             if quote == '"':
-                if not name.startswith("wire/") or "/" in name[len("wire/"):]:
-                    yield f"{where} is not of the wire floor"
-                elif not (wire_dir / name[len("wire/"):]).is_file():
+                top = header.split("/", 1)[0]
+                if "/" not in header or top not in allowed:
+                    yield f"{where} is not of the {name} floor or one below it"
+                elif not (src / header).is_file():
                     yield f"{where} does not exist"
-            elif "/" in name or "." in name:
-                yield f"{where} is not a standard C++ header"
-            elif name in NOT_PURE:
-                yield f"{where} does I/O or runs threads"
+            elif name == "wire":
+                if "/" in header or "." in header:
+                    yield f"{where} is not a standard C++ header"
+                elif header in NOT_PURE:
+                    yield f"{where} does I/O or runs threads"
 
 
 def main(argv):
     if len(argv) != 2:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
-    wire_dir = pathlib.Path(argv[1]) / "wire"
-    if not wire_dir.is_dir():
-        print(f"{wire_dir}: no such directory")
-        return 1
-    found = list(problems(wire_dir))
+    src = pathlib.Path(argv[1])
+    found = []
+    counts = []
+    for name, folders, allowed in FLOORS:
+        missing = [f for f in folders if not (src / f).is_dir()]
+        if missing:
+            found.append(f"{name} floor: no folder {', '.join(missing)} under {src}")
+            continue
+        found.extend(problems(src, name, folders, allowed))
+        counts.append(f"{name} {len(list(sources(src, folders)))} files")
     for problem in found:
         print(problem)
     if found:
         return 1
-    print(f"wire floor: {len(list(wire_dir.iterdir()))} files include only wire/ and the standard library")
+    print("floors hold: " + ", ".join(counts) + "; plugin may include every floor")
     return 0
 
 

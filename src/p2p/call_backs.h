@@ -9,10 +9,7 @@
 
 namespace kvel::p2p {
 
+// Awaited call-backs by the contact's number (limits in connection_limits.h).
 using CallBackRequests = gg::RecentRequests<uint32_t>;
-
-// The process-wide table of awaited call-backs by the contact's number, on
-// the platform's tick (limits in connection_limits.h).
-CallBackRequests& AwaitedCallBacks();
 
 }  // namespace kvel::p2p

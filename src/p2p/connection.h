@@ -3,17 +3,17 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
+#include "p2p/peer_connection.h"
 #include "p2p/peer_address.h"
 #include "p2p/transfer_outcome.h"
 #include "platform/sockets.h"
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
@@ -21,29 +21,35 @@ namespace kvel::p2p {
 // Everything a connection thread reaches outside itself. The plug-in binds
 // the peer table, its own number, the awaited call-backs, the log, the
 // transfer window and the two file procedures; tests bind their own to watch
-// the outcome.
-struct ConnectionEdges {
-  std::function<PeerAddress(uint32_t uin)> peerAddress;
-  std::function<uint32_t()> ownUin;
+// the outcome. Called from connection threads, several at once.
+class ConnectionServices {
+ public:
+  virtual ~ConnectionServices() = default;
+  // The peer's address as the peer table has it.
+  virtual PeerAddress PeerAddressOf(uint32_t uin) = 0;
+  virtual uint32_t OwnUin() = 0;
   // Takes the call-back this user asked `uin` for; false when none is awaited.
-  std::function<bool(uint32_t uin)> takeCallBack;
-  // A diagnostic line; may be empty.
-  std::function<void(const std::string& line)> log;
-  std::function<void(platform::Socket, uint32_t uin, ui::TransferDirection)> addTransfer;
+  virtual bool TakeCallBack(uint32_t uin) = 0;
+  // A diagnostic line.
+  virtual void Log(const std::string& line) = 0;
+  // Lists the transfer in the transfer window.
+  virtual void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction) = 0;
   // The entry as it was when removed; nothing when it was not listed.
-  std::function<std::optional<ui::TaskInfo>(platform::Socket)> removeTransfer;
-  std::function<bool(platform::Socket, uint32_t uin)> sendFile;
-  std::function<bool(platform::Socket, uint32_t uin)> receiveFile;
+  virtual std::optional<TaskInfo> RemoveTransfer(platform::Socket socket) = 0;
+  // The file procedures over the handshaken connection; true only when the
+  // whole file went or came.
+  virtual bool SendFile(PeerConnection& connection, uint32_t uin) = 0;
+  virtual bool ReceiveFile(PeerConnection& connection, uint32_t uin) = 0;
   // Tells the user of a transfer that was refused or failed, without keeping
-  // the connection's thread; may be empty.
-  std::function<void(const TransferReport& report)> tellUser;
-  // Told as the thread ends, after its socket is closed; may be empty.
-  std::function<void()> ended;
+  // the connection's thread.
+  virtual void TellUser(const TransferReport& report) = 0;
+  // Told as the thread ends, after its socket is closed.
+  virtual void Ended() {}
   // How long the peer may keep this side waiting.
-  ConnectionLimits limits = kConnectionLimits;
+  virtual ConnectionLimits Limits() { return kConnectionLimits; }
   // Where the connection takes its place (the cap) and is reached to be
-  // stopped; never null.
-  ConnectionSet* connections = nullptr;
+  // stopped.
+  virtual ConnectionSet& Connections() = 0;
 };
 
 // What the starter hands to a new connection thread.
@@ -52,8 +58,8 @@ struct ConnectionRequest {
   bool outgoing = false;                               // true: this side calls
   uint32_t peerUin = 0;                                // outgoing: whom to call
   uint32_t directionCode = 0;                          // outgoing: push or pull
-  bool admitted = false;                               // holds a place in edges->connections
-  std::shared_ptr<const ConnectionEdges> edges;
+  bool admitted = false;                               // holds a place in the set
+  std::shared_ptr<ConnectionServices> services;
 };
 
 // A TCP socket connected to `address` (network byte order) and `port`, or
@@ -73,9 +79,9 @@ bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
 // Calls `uin` at its address in the peer table; true when the thread started
 // (false also when the connection set is full or stopped).
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
-                   std::shared_ptr<const ConnectionEdges> edges);
+                   std::shared_ptr<ConnectionServices> services);
 // Takes over a socket the listener accepted; closes it when no thread starts
 // or the connection set is full or stopped (with a log line).
-void StartIncoming(platform::Socket socket, std::shared_ptr<const ConnectionEdges> edges);
+void StartIncoming(platform::Socket socket, std::shared_ptr<ConnectionServices> services);
 
 }  // namespace kvel::p2p

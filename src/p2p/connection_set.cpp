@@ -2,8 +2,6 @@
 
 #include <chrono>
 
-#include "p2p/connection_limits.h"
-
 namespace kvel::p2p {
 
 ConnectionSet::ConnectionSet(size_t capacity) : capacity_(capacity) {}
@@ -71,11 +69,6 @@ bool ConnectionSet::WaitEmptyFor(uint32_t milliseconds) {
   std::unique_lock<std::mutex> lock(mutex_);
   return left_.wait_for(lock, std::chrono::milliseconds(milliseconds),
                         [this] { return count_ == 0; });
-}
-
-ConnectionSet& ProcessConnections() {
-  static ConnectionSet connections(kConnectionLimits.maxConnections);
-  return connections;
 }
 
 }  // namespace kvel::p2p

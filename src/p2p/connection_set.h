@@ -84,7 +84,4 @@ void ConnectionSet::WaitReportsDone(Serve serve) {
   }
 }
 
-// The plug-in's connections, kConnectionLimits.maxConnections at once.
-ConnectionSet& ProcessConnections();
-
 }  // namespace kvel::p2p

@@ -6,7 +6,7 @@
 #include "p2p/connection_texts.h"
 #include "p2p/direction.h"
 #include "p2p/peer_waits.h"
-#include "p2p/socket_io.h"
+#include "p2p/peer_connection.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
 #include "wire/handshake.h"
@@ -18,57 +18,45 @@ using platform::Socket;
 
 struct Outcome {
   uint32_t peerUin;
-  ui::TransferDirection direction;
+  TransferDirection direction;
 };
 
-// Reads exactly `count` bytes; false when the connection ends or fails first.
-bool ReadWhole(Socket socket, uint8_t* buffer, int count) {
-  int done = 0;
-  while (done < count) {
-    int got = SocketRead(socket, buffer + done, count - done);
-    if (got <= 0) return false;
-    done += got;
-  }
-  return true;
-}
-
-std::optional<Outcome> CallerHandshake(Socket socket, const ConnectionRequest& request,
+std::optional<Outcome> CallerHandshake(PeerConnection& connection, const ConnectionRequest& request,
                                        uint32_t ownUin) {
   std::array<uint8_t, 8> hello = EncodeCallerHello(ownUin, request.peerUin);
-  SocketWrite(socket, hello.data(), static_cast<int>(hello.size()));
+  connection.Write(hello.data(), static_cast<int>(hello.size()));
   std::array<uint8_t, 4> answer;
-  if (!ReadWhole(socket, answer.data(), 4) || !IsAnswer(answer)) return std::nullopt;
-  std::optional<ui::TransferDirection> direction =
-      DirectionFor(Side::Caller, request.directionCode);
+  if (!connection.ReadWhole(answer.data(), 4) || !IsAnswer(answer)) return std::nullopt;
+  std::optional<TransferDirection> direction = DirectionFor(Side::Caller, request.directionCode);
   if (!direction) return std::nullopt;
   std::array<uint8_t, 4> code = EncodeWord(request.directionCode);
-  SocketWrite(socket, code.data(), 4);
+  connection.Write(code.data(), 4);
   return Outcome{request.peerUin, *direction};
 }
 
 // A log line; none once the plug-in is being unloaded (the host is not
 // reached then).
-void Log(const ConnectionEdges& edges, const std::string& line) {
-  if (!edges.log || !edges.connections->BeginReport()) return;
-  edges.log(line);
-  edges.connections->EndReport();
+void Log(ConnectionServices& services, const std::string& line) {
+  if (!services.Connections().BeginReport()) return;
+  services.Log(line);
+  services.Connections().EndReport();
 }
 
-std::optional<Outcome> CalledHandshake(Socket socket, const ConnectionEdges& edges) {
+std::optional<Outcome> CalledHandshake(PeerConnection& connection, ConnectionServices& services) {
   std::array<uint8_t, 4> callerUin;
   std::array<uint8_t, 4> calledUin;  // read, never compared with our own
   std::array<uint8_t, 4> code;
-  if (!ReadWhole(socket, callerUin.data(), 4) || !ReadWhole(socket, calledUin.data(), 4))
+  if (!connection.ReadWhole(callerUin.data(), 4) || !connection.ReadWhole(calledUin.data(), 4))
     return std::nullopt;
-  SocketWrite(socket, kAnswer.data(), 4);
-  if (!ReadWhole(socket, code.data(), 4)) return std::nullopt;
-  std::optional<ui::TransferDirection> direction = DirectionFor(Side::Called, DecodeWord(code));
+  connection.Write(kAnswer.data(), 4);
+  if (!connection.ReadWhole(code.data(), 4)) return std::nullopt;
+  std::optional<TransferDirection> direction = DirectionFor(Side::Called, DecodeWord(code));
   if (!direction) return std::nullopt;
   const uint32_t caller = DecodeWord(callerUin);
   // Code 3 makes this side offer a file: only to a contact this user asked
   // for a call-back, calling under that contact's number.
-  if (DecodeWord(code) == kPullCode && !edges.takeCallBack(caller)) {
-    Log(edges, text::kLogUnaskedCallBack + std::to_string(caller));
+  if (DecodeWord(code) == kPullCode && !services.TakeCallBack(caller)) {
+    Log(services, text::kLogUnaskedCallBack + std::to_string(caller));
     return std::nullopt;
   }
   return Outcome{caller, *direction};
@@ -84,41 +72,42 @@ void ConnectionThread(void* raw) {
 bool Spawn(ConnectionRequest request) {
   auto owned = std::make_unique<ConnectionRequest>(std::move(request));
   if (SpawnConnection(owned)) return true;
-  owned->edges->connections->Leave();
+  owned->services->Connections().Leave();
   return false;
 }
 
 // Logs every ended transfer; tells the user of the ones worth a box. Once
 // the plug-in is being unloaded nothing is said.
-void Tell(const ConnectionEdges& edges, const TransferReport& report) {
-  Log(edges, TransferLogLine(report));
-  if (!WorthTelling(report.outcome) || !edges.tellUser) return;
-  if (!edges.connections->BeginReport()) return;
-  edges.tellUser(report);
-  edges.connections->EndReport();
+void Tell(ConnectionServices& services, const TransferReport& report) {
+  Log(services, TransferLogLine(report));
+  if (!WorthTelling(report.outcome)) return;
+  if (!services.Connections().BeginReport()) return;
+  services.TellUser(report);
+  services.Connections().EndReport();
 }
 
 // Sets the socket up, runs the handshake and the transfer; the socket stays
 // open for the caller to close.
-void Serve(Socket socket, const ConnectionRequest& request, const ConnectionEdges& edges) {
+void Serve(Socket socket, const ConnectionRequest& request, ConnectionServices& services) {
   // An accepted socket inherits nothing useful from the non-blocking
   // listening socket: every option is set here, results ignored.
   platform::SetNonBlocking(socket, false);
   platform::SetKeepAlive(socket);
   platform::SetLinger(socket, 3);
-  PeerWaits waits(socket, edges.limits, &platform::TickCount);
+  PeerWaits waits(socket, services.Limits(), &platform::TickCount);
+  PeerConnection connection(socket, &waits);
   std::optional<Outcome> outcome = request.outgoing
-                                       ? CallerHandshake(socket, request, edges.ownUin())
-                                       : CalledHandshake(socket, edges);
+                                       ? CallerHandshake(connection, request, services.OwnUin())
+                                       : CalledHandshake(connection, services);
   if (outcome) {
     waits.HandshakeDone(outcome->direction);
-    edges.addTransfer(socket, outcome->peerUin, outcome->direction);
-    const bool succeeded = outcome->direction == ui::Send
-                               ? edges.sendFile(socket, outcome->peerUin)
-                               : edges.receiveFile(socket, outcome->peerUin);
-    const std::optional<ui::TaskInfo> entry = edges.removeTransfer(socket);
+    services.AddTransfer(socket, outcome->peerUin, outcome->direction);
+    const bool succeeded = outcome->direction == Send
+                               ? services.SendFile(connection, outcome->peerUin)
+                               : services.ReceiveFile(connection, outcome->peerUin);
+    const std::optional<TaskInfo> entry = services.RemoveTransfer(socket);
     const bool fileKnown = entry && entry->HasFile();
-    const bool stopped = (entry && entry->stopped) || edges.connections->Stopped();
+    const bool stopped = (entry && entry->stopped) || services.Connections().Stopped();
     TransferReport report;
     report.direction = outcome->direction;
     report.peerUin = outcome->peerUin;
@@ -126,28 +115,28 @@ void Serve(Socket socket, const ConnectionRequest& request, const ConnectionEdge
     report.bytes = entry ? entry->doneBytes : 0;
     report.outcome =
         JudgeTransfer(succeeded, stopped, outcome->direction, fileKnown, waits.AnswerCode());
-    Tell(edges, report);
+    Tell(services, report);
   }
-  if (waits.TimedOut()) Log(edges, text::kLogPeerTooSlow + std::to_string(socket));
+  if (waits.TimedOut()) Log(services, text::kLogPeerTooSlow + std::to_string(socket));
 }
 
 // A connection over the cap: an accepted socket is closed at once, a peer is
 // not called.
-void Refuse(const ConnectionRequest& request, const ConnectionEdges& edges) {
+void Refuse(const ConnectionRequest& request, ConnectionServices& services) {
   if (request.outgoing) {
-    Log(edges, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
+    Log(services, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
   } else {
-    Log(edges, text::kLogTooManyClosed + std::to_string(request.socket));
+    Log(services, text::kLogTooManyClosed + std::to_string(request.socket));
     platform::CloseSocket(request.socket);
   }
 }
 
-// Takes a place in the edges' connection set for `request`; false (the
+// Takes a place in the services' connection set for `request`; false (the
 // request refused) when there is none.
 bool Admit(ConnectionRequest& request) {
   if (request.admitted) return true;
-  if (!request.edges->connections->Enter()) {
-    Refuse(request, *request.edges);
+  if (!request.services->Connections().Enter()) {
+    Refuse(request, *request.services);
     return false;
   }
   request.admitted = true;
@@ -162,12 +151,12 @@ Socket ConnectPeer(uint32_t address, uint16_t port) {
 }
 
 void RunConnection(ConnectionRequest request) {
-  const ConnectionEdges& edges = *request.edges;
+  ConnectionServices& services = *request.services;
   if (Admit(request)) {
-    ConnectionSet& connections = *edges.connections;
+    ConnectionSet& connections = services.Connections();
     Socket socket = request.socket;
     if (request.outgoing) {
-      PeerAddress peer = edges.peerAddress(request.peerUin);
+      PeerAddress peer = services.PeerAddressOf(request.peerUin);
       socket = ConnectPeer(peer.ip, peer.port);
     }
     if (socket != platform::kInvalidSocket) {
@@ -175,12 +164,12 @@ void RunConnection(ConnectionRequest request) {
       // sockets down through.
       platform::SocketHandle owned(socket);
       connections.Attach(socket);
-      Serve(socket, request, edges);
+      Serve(socket, request, services);
       connections.Detach(socket);
     }
     connections.Leave();
   }
-  if (edges.ended) edges.ended();
+  services.Ended();
 }
 
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
@@ -190,20 +179,20 @@ bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
 }
 
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
-                   std::shared_ptr<const ConnectionEdges> edges) {
+                   std::shared_ptr<ConnectionServices> services) {
   ConnectionRequest request;
   request.outgoing = true;
   request.peerUin = uin;
   request.directionCode = directionCode;
-  request.edges = std::move(edges);
+  request.services = std::move(services);
   if (!Admit(request)) return false;
   return Spawn(std::move(request));
 }
 
-void StartIncoming(Socket socket, std::shared_ptr<const ConnectionEdges> edges) {
+void StartIncoming(Socket socket, std::shared_ptr<ConnectionServices> services) {
   ConnectionRequest request;
   request.socket = socket;
-  request.edges = std::move(edges);
+  request.services = std::move(services);
   if (!Admit(request)) return;
   if (!Spawn(std::move(request))) platform::CloseSocket(socket);
 }

@@ -4,10 +4,10 @@
 
 namespace kvel::p2p {
 
-std::optional<ui::TransferDirection> DirectionFor(Side side, uint32_t code) {
+std::optional<TransferDirection> DirectionFor(Side side, uint32_t code) {
   // Push: the caller sends. Pull: the called side sends.
-  if (code == kPushCode) return side == Side::Caller ? ui::Send : ui::Receive;
-  if (code == kPullCode) return side == Side::Caller ? ui::Receive : ui::Send;
+  if (code == kPushCode) return side == Side::Caller ? Send : Receive;
+  if (code == kPullCode) return side == Side::Caller ? Receive : Send;
   return std::nullopt;
 }
 

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <optional>
 
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
 
 namespace kvel::p2p {
 
 enum class Side { Caller, Called };
 // Which way the file goes for this side under a direction code; nothing for
 // a code other than 2 and 3.
-std::optional<ui::TransferDirection> DirectionFor(Side side, uint32_t code);
+std::optional<TransferDirection> DirectionFor(Side side, uint32_t code);
 
 }  // namespace kvel::p2p

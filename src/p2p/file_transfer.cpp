@@ -5,15 +5,15 @@
 
 namespace kvel::p2p {
 
-bool ReceiveFile(host::HostServices& services, platform::Socket socket, uint32_t uin) {
-  SocketConnection connection(socket);
-  SocketTransferSide side(socket, services);
+bool ReceiveFile(host::HostServices& services, TransferWindow& window, PeerConnection& connection,
+                 uint32_t uin) {
+  SocketTransferSide side(connection.Socket(), services, window);
   return ReceiveStream(connection, uin, side);
 }
 
-bool SendFile(host::HostServices& services, platform::Socket socket, uint32_t) {
-  SocketConnection connection(socket);
-  SocketTransferSide side(socket, services);
+bool SendFile(host::HostServices& services, TransferWindow& window, PeerConnection& connection,
+              uint32_t) {
+  SocketTransferSide side(connection.Socket(), services, window);
   return SendStream(connection, side);
 }
 

@@ -12,8 +12,8 @@ namespace {
 constexpr char kLocalAddress[] = "0.0.0.0";
 }  // namespace
 
-Listener::Listener(host::HostServices& services, std::shared_ptr<const ConnectionEdges> edges)
-    : services_(services), edges_(std::move(edges)) {}
+Listener::Listener(host::HostServices& host, std::shared_ptr<ConnectionServices> connections)
+    : host_(host), connections_(std::move(connections)) {}
 
 Listener::~Listener() {
   Stop();
@@ -23,21 +23,21 @@ bool Listener::Start(uint16_t port) {
   if (run_ != nullptr) return true;
   std::string description;
   if (!platform::StartSocketLibrary(&description)) return false;
-  host::LogLine(services_, description.c_str());
+  host::LogLine(host_, description.c_str());
   platform::SocketHandle socket(platform::CreateTcpSocket());
   if (!socket.Valid()) {
     platform::StopSocketLibrary();
     return false;
   }
-  host::LogLine(services_, text::kLogSocketCreated);
+  host::LogLine(host_, text::kLogSocketCreated);
   if (!platform::BindSocket(socket.Get(), platform::InetAddr(kLocalAddress), port)) return false;
-  host::LogLine(services_, text::kLogBindOk);
+  host::LogLine(host_, text::kLogBindOk);
   if (!platform::ListenSocket(socket.Get(), 1)) return false;
-  host::LogLine(services_, text::kLogListening);
+  host::LogLine(host_, text::kLogListening);
   auto run = std::make_shared<Run>();
   run->socket = socket.Get();
-  run->edges = edges_;
-  run->services = &services_;
+  run->connections = connections_;
+  run->host = &host_;
   // The thread holds its own reference to the run.
   auto* handed = new std::shared_ptr<Run>(run);
   if (!platform::StartThread(&ListenerThread, handed, &thread_)) {
@@ -78,8 +78,8 @@ void Listener::ListenerThread(void* raw) {
       platform::SocketHandle unwanted(accepted);
       return;
     }
-    host::LogLine(*run->services, (text::kLogAccepted + std::to_string(accepted)).c_str());
-    StartIncoming(accepted, run->edges);
+    host::LogLine(*run->host, (text::kLogAccepted + std::to_string(accepted)).c_str());
+    StartIncoming(accepted, run->connections);
   }
 }
 

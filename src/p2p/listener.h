@@ -15,9 +15,9 @@ namespace kvel::p2p {
 
 class Listener {
  public:
-  // Accepted peers go to connection threads over `edges`; each step is
-  // logged through `services`, which outlives the listener.
-  Listener(host::HostServices& services, std::shared_ptr<const ConnectionEdges> edges);
+  // Accepted peers go to connection threads over `connections`; each step
+  // is logged through `host`, which outlives the listener.
+  Listener(host::HostServices& host, std::shared_ptr<ConnectionServices> connections);
   ~Listener();  // Stop()
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
@@ -38,13 +38,13 @@ class Listener {
   struct Run {
     platform::Socket socket = platform::kInvalidSocket;
     std::atomic<bool> stopRequested{false};
-    std::shared_ptr<const ConnectionEdges> edges;
-    host::HostServices* services = nullptr;
+    std::shared_ptr<ConnectionServices> connections;
+    host::HostServices* host = nullptr;
   };
   static void ListenerThread(void* run);
 
-  host::HostServices& services_;
-  std::shared_ptr<const ConnectionEdges> edges_;
+  host::HostServices& host_;
+  std::shared_ptr<ConnectionServices> connections_;
   platform::ThreadHandle thread_;
   std::shared_ptr<Run> run_;  // null when not listening
 };

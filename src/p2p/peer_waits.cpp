@@ -8,11 +8,6 @@
 namespace kvel::p2p {
 namespace {
 
-// The connection served on this thread. Only the connection thread itself
-// reads or writes it, so it needs no lock.
-thread_local PeerWaits* t_waits = nullptr;
-thread_local platform::Socket t_socket = platform::kInvalidSocket;
-
 constexpr uint64_t kNoEnd = UINT64_MAX;
 // What the receiving side reads up to its question: four words and the
 // file's description.
@@ -21,20 +16,9 @@ constexpr uint64_t kOfferBytes = 4 * kWordSize + kFileInfoSize;
 }  // namespace
 
 PeerWaits::PeerWaits(platform::Socket socket, const ConnectionLimits& limits, Clock clock)
-    : socket_(socket), limits_(limits), clock_(std::move(clock)), outer_(t_waits) {
-  t_waits = this;
-  t_socket = socket;
+    : socket_(socket), limits_(limits), clock_(std::move(clock)) {
   platform::SetSendTimeout(socket_, limits_.idleMs);
   StartPhase(limits_.handshakeMs, true, kNoEnd);
-}
-
-PeerWaits::~PeerWaits() {
-  t_waits = outer_;
-  t_socket = outer_ != nullptr ? outer_->socket_ : platform::kInvalidSocket;
-}
-
-PeerWaits* PeerWaits::Of(platform::Socket socket) {
-  return t_waits != nullptr && t_socket == socket ? t_waits : nullptr;
 }
 
 void PeerWaits::StartPhase(uint32_t perReadMs, bool whole, uint64_t bytes) {
@@ -44,8 +28,8 @@ void PeerWaits::StartPhase(uint32_t perReadMs, bool whole, uint64_t bytes) {
   bytesLeft_ = bytes;
 }
 
-void PeerWaits::HandshakeDone(ui::TransferDirection direction) {
-  if (direction == ui::Receive) {
+void PeerWaits::HandshakeDone(TransferDirection direction) {
+  if (direction == Receive) {
     // The offer comes whole within its time, however the peer splits it.
     StartPhase(limits_.offerMs, true, kOfferBytes);
   } else {

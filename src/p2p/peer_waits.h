@@ -1,8 +1,7 @@
 // How long a connection waits for its peer, phase by phase (limits in
 // connection_limits.h): the whole handshake, then the whole offer (receiving
 // side) or the peer's answer to it (sending side), then each read as the file
-// flows. Every SocketRead and SocketWrite of the socket on the thread that
-// made the object goes by it; the file procedures need not know.
+// flows. Every read of the connection's PeerConnection goes by it.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +11,7 @@
 
 #include "p2p/connection_limits.h"
 #include "platform/sockets.h"
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
 
 namespace kvel::p2p {
 
@@ -21,14 +20,14 @@ class PeerWaits {
   // Milliseconds that wrap at 2^32, like GetTickCount.
   using Clock = std::function<uint32_t()>;
 
-  // Starts the handshake's time; serves `socket` on the calling thread.
+  // Starts the handshake's time for the connection on `socket`.
   PeerWaits(platform::Socket socket, const ConnectionLimits& limits, Clock clock);
-  ~PeerWaits();
+  ~PeerWaits() = default;
   PeerWaits(const PeerWaits&) = delete;
   PeerWaits& operator=(const PeerWaits&) = delete;
 
   // The handshake is over and this side goes `direction`.
-  void HandshakeDone(ui::TransferDirection direction);
+  void HandshakeDone(TransferDirection direction);
   // Before a read: sets the socket's receive time-out to what is left of the
   // phase; false when nothing is left (the read must not be made).
   bool BeforeRead();
@@ -40,16 +39,12 @@ class PeerWaits {
   // first word has come; nothing before.
   std::optional<uint32_t> AnswerCode() const;
 
-  // The waits of the calling thread's connection on `socket`, or null.
-  static PeerWaits* Of(platform::Socket socket);
-
  private:
   void StartPhase(uint32_t perReadMs, bool whole, uint64_t bytes);
 
   platform::Socket socket_;
   ConnectionLimits limits_;
   Clock clock_;
-  PeerWaits* outer_;         // the thread's waits before these (nested in tests)
   bool whole_ = false;       // the phase's time is for the phase, not per read
   uint32_t phaseStart_ = 0;  // tick at which the phase began
   uint32_t perReadMs_ = 0;   // the phase's time

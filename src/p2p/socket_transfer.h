@@ -1,33 +1,20 @@
-// The file-transfer procedures bound to a connected socket, the platform's
-// dialogs and files, and the transfer window's row of that socket.
+// A file transfer's side in the product: the platform's dialogs and files,
+// and the transfer window's row of the connection's socket.
 #pragma once
 
 #include "host/host_services.h"
-#include "p2p/stream_connection.h"
 #include "p2p/transfer_side.h"
+#include "p2p/transfer_window.h"
 #include "platform/sockets.h"
 
 namespace kvel::p2p {
 
-// Reads and writes through SocketRead / SocketWrite; does not own the socket.
-class SocketConnection final : public StreamConnection {
- public:
-  explicit SocketConnection(platform::Socket socket) : socket_(socket) {}
-  int Read(void* buffer, int count) override;
-  int Write(const void* data, int count) override;
-  void ShutdownSend() override;
-  bool WaitForPeerClose(uint32_t milliseconds) override;
-
- private:
-  platform::Socket socket_;
-};
-
-// The product's side of a transfer keyed by `socket` in the transfer window;
-// peers are named by the contact list of `services`.
+// The product's side of a transfer keyed by `socket` in `window`; peers are
+// named by the contact list of `services`.
 class SocketTransferSide final : public TransferSide {
  public:
-  SocketTransferSide(platform::Socket socket, host::HostServices& services)
-      : socket_(socket), services_(services) {}
+  SocketTransferSide(platform::Socket socket, host::HostServices& services, TransferWindow& window)
+      : socket_(socket), services_(services), window_(window) {}
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
@@ -44,6 +31,7 @@ class SocketTransferSide final : public TransferSide {
  private:
   platform::Socket socket_;
   host::HostServices& services_;
+  TransferWindow& window_;
 };
 
 }  // namespace kvel::p2p

@@ -42,11 +42,11 @@ std::string Format(const char* format, std::string_view first, std::string_view 
 
 }  // namespace
 
-TransferOutcome JudgeTransfer(bool succeeded, bool stopped, ui::TransferDirection direction,
+TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection direction,
                               bool fileKnown, std::optional<uint32_t> answer) {
   if (succeeded) return TransferOutcome::Done;
   if (stopped) return TransferOutcome::Stopped;
-  if (direction == ui::Send) {
+  if (direction == Send) {
     if (answer == kReplyRefuse) return TransferOutcome::Refused;
     if (answer.has_value()) return TransferOutcome::Failed;
     // No answer: the peer broke off after the offer, or this user chose no file.
@@ -57,8 +57,7 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, ui::TransferDirectio
 }
 
 std::string TransferLogLine(const TransferReport& report) {
-  return std::string(text::kLogTransferEnded) +
-         (report.direction == ui::Send ? "send" : "receive") +
+  return std::string(text::kLogTransferEnded) + (report.direction == Send ? "send" : "receive") +
          " peer=" + std::to_string(report.peerUin) + " bytes=" + std::to_string(report.bytes) +
          " outcome=" + OutcomeName(report.outcome);
 }
@@ -74,10 +73,10 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
     case TransferOutcome::Refused:
       return {Format(text::kNoticeRefused, name, who), text::kNoticeCaption};
     case TransferOutcome::Failed:
-      return {Format(report.direction == ui::Send ? text::kNoticeSendFailed
-                                                  : text::kNoticeReceiveFailed,
-                     name, who),
-              text::kNoticeErrorCaption};
+      return {
+          Format(report.direction == Send ? text::kNoticeSendFailed : text::kNoticeReceiveFailed,
+                 name, who),
+          text::kNoticeErrorCaption};
     default:
       return {};
   }

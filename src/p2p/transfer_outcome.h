@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
 
 namespace kvel::p2p {
 
@@ -22,11 +22,11 @@ enum class TransferOutcome {
 // `stopped`: by the user or the unloading; `fileKnown`: a file was chosen
 // (sending) or accepted and saved (receiving); `answer`: the code of the
 // peer's answer to this side's offer, if one came.
-TransferOutcome JudgeTransfer(bool succeeded, bool stopped, ui::TransferDirection direction,
+TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection direction,
                               bool fileKnown, std::optional<uint32_t> answer);
 
 struct TransferReport {
-  ui::TransferDirection direction = ui::Send;
+  TransferDirection direction = Send;
   uint32_t peerUin = 0;
   std::string file;  // the local path; empty when none was chosen
   int64_t bytes = 0;

@@ -1,5 +1,4 @@
 #include "images/image_exchange.h"
-#include "p2p/call_backs.h"
 #include "p2p/connection.h"
 #include "plugin/host.h"
 #include "plugin/plugin_context.h"
@@ -12,11 +11,11 @@ gg::PeerAddress ProductionCommands::LookupPeer(uint32_t uin) {
 }
 
 bool ProductionCommands::StartOutgoing(uint32_t uin, uint32_t directionCode) {
-  return p2p::StartOutgoing(uin, directionCode, ProductionEdges());
+  return p2p::StartOutgoing(uin, directionCode, ThePlugin().connectionServices);
 }
 
 void ProductionCommands::ExpectCallBack(uint32_t uin) {
-  p2p::AwaitedCallBacks().Renew(uin);
+  ThePlugin().callBacks.Renew(uin);
 }
 
 void ProductionCommands::SendPacket(const uint8_t* packet, size_t length) {

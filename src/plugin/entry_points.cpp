@@ -4,7 +4,6 @@
 #include <string>
 
 #include "images/requested_images.h"
-#include "p2p/call_backs.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
 #include "platform/files.h"
@@ -15,7 +14,6 @@
 #include "plugin/settings.h"
 #include "common/texts.h"
 #include "host/service_names.h"
-#include "ui/progress_win.h"
 #include "ui/transfer_view.h"
 
 namespace kvel {
@@ -72,8 +70,8 @@ extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
 
 extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   SetHostLink(link);
-  Plugin& plugin = ThePlugin();
-  p2p::ProcessConnections().Reopen();
+  Plugin& plugin = StartPlugin();
+  plugin.connections.Reopen();
   // Without a data directory the plug-in makes no directory, reads no
   // settings and keeps no image cache: nothing is written anywhere else.
   const char* directory = HostDataDirectory();
@@ -102,25 +100,28 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
                    &SendImageCommand);
   AddMenuCallBack();
 
-  ui::CreateProgressWin(PluginId());
+  plugin.window.Create(PluginId());
   return 0;
 }
 
 extern "C" int32_t KVEL_CALL UnloadPlugin() {
-  // Every transfer is stopped as the stop button stops one. Their threads
+  // No new peer is taken, and every transfer is stopped as the stop button
+  // stops one. Their threads
   // get a bounded time to end, while this thread carries out the window
   // messages they send; one that outlives it (held by a question box) finds
   // no window and says nothing to the host.
-  p2p::ConnectionSet& connections = p2p::ProcessConnections();
+  Plugin& plugin = ThePlugin();
+  plugin.listener.Stop();
+  p2p::ConnectionSet& connections = plugin.connections;
   connections.Stop();
   connections.WaitEmpty(p2p::kUnloadWaitMs, &ui::TransferView::ServeSentMessages);
   connections.WaitReportsDone(&ui::TransferView::ServeSentMessages);
-  p2p::AwaitedCallBacks().Clear();
+  plugin.callBacks.Clear();
   images::RequestedImages().Clear();
-  ui::DestroyProgressWin();
+  plugin.window.Destroy();
   CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
               reinterpret_cast<host::Param>(&MenuStateCallback));
   CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG),
-              ThePlugin().hookHandle);
+              plugin.hookHandle);
   return 0;
 }

@@ -25,7 +25,7 @@ const gg::HookEdges& ProductionHookEdges() {
       host::SendRawPacket(ProcessHost(), packet);
     };
     e.startOutgoing = [](uint32_t uin, uint32_t code) {
-      p2p::StartOutgoing(uin, code, ProductionEdges());
+      p2p::StartOutgoing(uin, code, ThePlugin().connectionServices);
     };
     e.isImageCached = [](uint32_t uin, uint32_t size, uint32_t checksum) {
       return images::IsImageCached(ThePlugin().dataPath, uin, size, checksum);

@@ -1,25 +1,68 @@
 #include "plugin/plugin_context.h"
 
 #include <memory>
+#include <vector>
 
+#include "p2p/connection_limits.h"
+#include "platform/threads.h"
 #include "plugin/host.h"
 #include "plugin/production_edges.h"
 
 namespace kvel {
 namespace {
-// Made at module load, ended at detach (after UnloadPlugin).
-std::unique_ptr<Plugin> g_plugin = std::make_unique<Plugin>();
+
+// The one owner of the context: makes one at module load and anew at each
+// LoadPlugin, and ends the last at detach, each time after UnloadPlugin has
+// stopped the connections and waited for them.
+class PluginOwner {
+ public:
+  ~PluginOwner() { End(); }
+  Plugin& Get() { return *plugin_; }
+  void Renew() {
+    End();
+    plugin_ = std::make_unique<Plugin>();
+  }
+
+ private:
+  // A connection thread still running (one held by a question box past
+  // UnloadPlugin's wait) reaches the context until it ends: such a context
+  // is left to the process rather than freed under the thread.
+  void End() {
+    if (plugin_ == nullptr) return;
+    plugin_->connections.Stop();
+    if (!plugin_->connections.WaitEmpty(p2p::kUnloadWaitMs, &platform::SleepMilliseconds)) {
+      abandoned_.push_back(plugin_.release());
+      return;
+    }
+    plugin_.reset();
+  }
+
+  std::unique_ptr<Plugin> plugin_ = std::make_unique<Plugin>();
+  std::vector<Plugin*> abandoned_;
+};
+
+PluginOwner g_owner;
+
 }  // namespace
 
-Plugin::Plugin() : users(ProcessHost(), settings), listener(ProcessHost(), ProductionEdges()) {}
+Plugin::Plugin()
+    : users(ProcessHost(), settings),
+      connections(p2p::kConnectionLimits.maxConnections),
+      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kCallBackWaitMs, &platform::TickCount),
+      connectionServices(MakeConnectionServices(*this)),
+      listener(ProcessHost(), connectionServices) {}
 
 Plugin& ThePlugin() {
-  return *g_plugin;
+  return g_owner.Get();
+}
+
+Plugin& StartPlugin() {
+  g_owner.Renew();
+  return g_owner.Get();
 }
 
 void RenewPlugin() {
-  g_plugin.reset();
-  g_plugin = std::make_unique<Plugin>();
+  g_owner.Renew();
 }
 
 }  // namespace kvel

@@ -1,27 +1,36 @@
-// What the plug-in keeps from module load to detach: the settings, the data
+// What the plug-in keeps while the host has it loaded: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
-// table and the listener.
-// LoadPlugin fills it in and starts the listener; UnloadPlugin leaves it for
-// the detach, which ends it after the host has let the plug-in go.
+// table, the direct connections, the awaited call-backs, the transfer window
+// and the listener.
+// LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
+// it. Its memory stays until the next LoadPlugin or the detach, so that a
+// host call still under way as the plug-in is unloaded finds a stopped
+// context, never a freed one.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/settings.h"
 #include "gg/user_db.h"
 #include "host/host_api.h"
+#include "p2p/call_backs.h"
+#include "p2p/connection.h"
+#include "p2p/connection_set.h"
 #include "p2p/listener.h"
+#include "ui/window_holder.h"
 
 namespace kvel {
 
 class Plugin {
  public:
-  // Over the process's host and the production connection edges.
+  // Over the process's host.
   Plugin();
-  // The listener stops first; the peer table then takes each contact's icon
-  // away through the host and releases its bitmaps.
+  // The listener stops first, then the window goes; the peer table then
+  // takes each contact's icon away through the host and releases its
+  // bitmaps.
   ~Plugin() = default;
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
@@ -37,11 +46,23 @@ class Plugin {
   // the first login has passed. Written by the protocol hook only.
   std::atomic<uint32_t> ownUin{0};
   gg::UserDB users;
+  // The direct connections running at once, capped.
+  p2p::ConnectionSet connections;
+  // The contacts this user asked to call back, each served once.
+  p2p::CallBackRequests callBacks;
+  // The transfer window; exists from LoadPlugin to UnloadPlugin.
+  ui::WindowHolder window;
+  // What connection threads reach: the members above and the host.
+  std::shared_ptr<p2p::ConnectionServices> connectionServices;
   p2p::Listener listener;
 };
 
-// The module's one context, made at module load.
+// The plug-in's context: the one LoadPlugin made, or the one made at module
+// load before the first LoadPlugin.
 Plugin& ThePlugin();
+// LoadPlugin's first step: ends the context (stopped by UnloadPlugin, or
+// never started) and makes a fresh one.
+Plugin& StartPlugin();
 // Ends the context and makes a fresh one, as detaching and loading the module
 // again would; for the linked build, where the module is never unmapped.
 void RenewPlugin();

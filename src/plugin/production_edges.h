@@ -10,14 +10,17 @@
 
 namespace kvel {
 
-// The peer table, the user's own number, the awaited call-backs, the log, the transfer
-// window and the two file procedures.
-std::shared_ptr<const p2p::ConnectionEdges> ProductionEdges();
+class Plugin;
+
+// What connection threads reach of `plugin` (which outlives every connection
+// thread): the peer table, the user's own number, the awaited call-backs,
+// the transfer window, the host's log and the two file procedures.
+std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin);
 // The process UserDB, the user's own number, the settings, the platform's addresses, the
 // host's raw send, connections and the image exchange.
 const gg::HookEdges& ProductionHookEdges();
 // The menu commands over the context's peer table, p2p::StartOutgoing,
-// p2p::AwaitedCallBacks, the host's raw send, platform::ShowError,
+// the awaited call-backs, the host's raw send, platform::ShowError,
 // platform::ChooseOpenFile and images::SendImage. Open, so that a test can
 // stand in for some of them.
 class ProductionCommands : public gg::CommandServices {

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "platform/sockets.h"
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
+#include "p2p/transfer_window.h"
 #include "ui/transfer_view.h"
 
 namespace kvel::ui {
@@ -15,26 +16,24 @@ namespace kvel::ui {
 // the native build). The dialog lives on the thread that constructed the
 // object; the operations run on connection threads and reach the dialog by
 // synchronous window messages, never holding the table's lock.
-class ProgressWin {
+class ProgressWin final : public p2p::TransferWindow {
  public:
-  using TaskInfo = ui::TaskInfo;
-
   // The dialog comes from the resources of `module` (the plug-in's).
-  ProgressWin(TransferTable::Clock clock, void* module);
-  ~ProgressWin();  // destroys the dialog; call on the dialog's thread
+  ProgressWin(p2p::TransferTable::Clock clock, void* module);
+  ~ProgressWin() override;  // destroys the dialog; call on the dialog's thread
   ProgressWin(const ProgressWin&) = delete;
   ProgressWin& operator=(const ProgressWin&) = delete;
 
   // Lists a transfer at the top (replacing one under the same socket) and
   // shows the window. The row shows the peer as `contact`.
-  void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction,
-                   const std::string& contact);
+  void AddTransfer(platform::Socket socket, uint32_t uin, p2p::TransferDirection direction,
+                   const std::string& contact) override;
   void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
-                       int64_t doneBytes);
-  void AddProgress(platform::Socket socket, int64_t bytes);
+                       int64_t doneBytes) override;
+  void AddProgress(platform::Socket socket, int64_t bytes) override;
   // Takes the row away, then the entry; hides the window when none is left.
   // Returns the entry as it was, nothing when the socket was not listed.
-  std::optional<TaskInfo> RemoveTransfer(platform::Socket socket);
+  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket socket) override;
 
   // The stop button: shuts the socket down in both directions while it is
   // still listed, so that its connection thread's next read or write fails,
@@ -42,33 +41,12 @@ class ProgressWin {
   // it. False when it was not listed.
   bool StopTransfer(platform::Socket socket);
 
-  TransferTable& Table() { return table_; }
+  p2p::TransferTable& Table() { return table_; }
   TransferView& View() { return view_; }
 
  private:
-  TransferTable table_;
+  p2p::TransferTable table_;
   TransferView view_;
 };
-
-// Creates the process-wide window (hidden) from the resources of `module`;
-// LoadPlugin's last step. A window that still exists is destroyed first.
-void CreateProgressWin(void* module);
-// Destroys it; UnloadPlugin's first step. Calls that are under way finish
-// first (their window messages are served meanwhile); later transfer calls
-// do nothing.
-void DestroyProgressWin();
-bool ProgressWinExists();
-
-// The operations of the process-wide window, keyed by the transfer's socket.
-// Safe from any thread; they do nothing when no window exists.
-void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction,
-                 const std::string& contact);
-void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
-                     int64_t doneBytes);
-void AddProgress(platform::Socket socket, int64_t bytes);
-// The entry as it was; nothing when no window exists or it was not listed.
-std::optional<TaskInfo> RemoveTransfer(platform::Socket socket);
-// The stop button's action on the transfer of `socket`; false when not listed.
-bool StopTransfer(platform::Socket socket);
 
 }  // namespace kvel::ui

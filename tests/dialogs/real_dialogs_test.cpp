@@ -81,10 +81,20 @@ class RealDialogsTest : public ::testing::Test {
     platform::CloseSocket(pair_.b);
     pair_.b = platform::kInvalidSocket;
   }
+  // The file procedures of the two ends, as connection threads run them.
+  bool SendFromA(uint32_t uin) {
+    p2p::PeerConnection connection(pair_.a, nullptr);
+    return p2p::SendFile(ProcessHost(), noWindow_, connection, uin);
+  }
+  bool ReceiveAtB(uint32_t uin) {
+    p2p::PeerConnection connection(pair_.b, nullptr);
+    return p2p::ReceiveFile(ProcessHost(), noWindow_, connection, uin);
+  }
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   testing::LoopbackPair pair_;
+  p2p::NoTransferWindow noWindow_;
   standin::UiDriver driver_;
 };
 
@@ -99,8 +109,8 @@ TEST_F(RealDialogsTest, FileGoesThroughOpenQuestionAndSaveDialogs) {
   driver_.QueueFileChoice(target);
 
   bool sent = false;
-  std::thread sender([&] { sent = p2p::SendFile(ProcessHost(), pair_.a, 4321); });
-  const bool received = p2p::ReceiveFile(ProcessHost(), pair_.b, 4321);
+  std::thread sender([&] { sent = SendFromA(4321); });
+  const bool received = ReceiveAtB(4321);
   // The sender counts the file as sent once the receiver has closed.
   CloseB();
   sender.join();
@@ -129,7 +139,7 @@ TEST_F(RealDialogsTest, HostileNameIsShownAndProposedSanitisedAndRefusalIsSent) 
   driver_.QueueAnswer(false);
   ASSERT_EQ(platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size())),
             static_cast<int>(offer.size()));
-  EXPECT_FALSE(p2p::ReceiveFile(ProcessHost(), pair_.b, 77));
+  EXPECT_FALSE(ReceiveAtB(77));
   platform::CloseSocket(pair_.b);
   pair_.b = platform::kInvalidSocket;
   EXPECT_EQ(ReadToEnd(pair_.a), (Bytes{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -148,7 +158,7 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
   driver_.QueueAnswer(true);
   driver_.QueueFileChoice(std::nullopt);
   platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size()));
-  EXPECT_FALSE(p2p::ReceiveFile(ProcessHost(), pair_.b, 4321));
+  EXPECT_FALSE(ReceiveAtB(4321));
   platform::CloseSocket(pair_.b);
   pair_.b = platform::kInvalidSocket;
   EXPECT_TRUE(ReadToEnd(pair_.a).empty());
@@ -161,7 +171,7 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
 
 TEST_F(RealDialogsTest, CancelledOpenDialogLeavesThePeerWithOfferStartOnly) {
   driver_.QueueFileChoice(std::nullopt);
-  EXPECT_FALSE(p2p::SendFile(ProcessHost(), pair_.a, 4321));
+  EXPECT_FALSE(SendFromA(4321));
   CloseA();
   EXPECT_EQ(ReadToEnd(pair_.b), (Bytes{1, 0, 0, 0}));
 }

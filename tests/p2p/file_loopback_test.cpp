@@ -101,10 +101,14 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   ScriptedDialogs::QueueSaveChoice(target);
 
   bool sent = false;
-  std::thread sender([&] { sent = SendFile(ProcessHost(), pair_.a, 4321); });
-  SocketConnection socket(pair_.b);
+  NoTransferWindow window;
+  std::thread sender([&] {
+    PeerConnection connection(pair_.a, nullptr);
+    sent = SendFile(ProcessHost(), window, connection, 4321);
+  });
+  PeerConnection socket(pair_.b, nullptr);
   TapConnection tap(socket);
-  SocketTransferSide side(pair_.b, ProcessHost());
+  SocketTransferSide side(pair_.b, ProcessHost(), window);
   const bool received = ReceiveStream(tap, 4321, side);
   // The connection thread closes here; the sender waits for that.
   platform::ShutdownBoth(pair_.b);
@@ -130,8 +134,13 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   const std::string target = scratch_.File("zapisany.bin");
   ScriptedDialogs::QueueSaveChoice(target);
   bool sent = false;
-  std::thread sender([&] { sent = SendFile(ProcessHost(), pair_.a, 4321); });
-  EXPECT_TRUE(ReceiveFile(ProcessHost(), pair_.b, 4321));
+  NoTransferWindow window;
+  std::thread sender([&] {
+    PeerConnection connection(pair_.a, nullptr);
+    sent = SendFile(ProcessHost(), window, connection, 4321);
+  });
+  PeerConnection connection(pair_.b, nullptr);
+  EXPECT_TRUE(ReceiveFile(ProcessHost(), window, connection, 4321));
   platform::ShutdownBoth(pair_.b);
   sender.join();
   EXPECT_TRUE(sent);

@@ -32,13 +32,13 @@ TEST(HandshakeCodec, OutcomeTable) {
   struct Case {
     Side side;
     uint32_t code;
-    std::optional<ui::TransferDirection> direction;
+    std::optional<p2p::TransferDirection> direction;
   };
   const Case cases[] = {
-      {Side::Caller, 2, ui::Send},
-      {Side::Caller, 3, ui::Receive},
-      {Side::Called, 2, ui::Receive},
-      {Side::Called, 3, ui::Send},
+      {Side::Caller, 2, p2p::Send},
+      {Side::Caller, 3, p2p::Receive},
+      {Side::Called, 2, p2p::Receive},
+      {Side::Called, 3, p2p::Send},
       {Side::Caller, 4, std::nullopt},
       {Side::Called, 4, std::nullopt},
       {Side::Called, 0, std::nullopt},
@@ -65,7 +65,7 @@ class HandshakeTest : public ::testing::Test {
     peer_ = peer;
     p2p::ConnectionRequest request;
     request.socket = accepted;
-    request.edges = probe_.Edges();
+    request.services = probe_.Services();
     thread_ = std::thread(p2p::RunConnection, std::move(request));
   }
 
@@ -76,7 +76,7 @@ class HandshakeTest : public ::testing::Test {
     request.outgoing = true;
     request.peerUin = peerUin;
     request.directionCode = code;
-    request.edges = probe_.Edges();
+    request.services = probe_.Services();
     thread_ = std::thread(p2p::RunConnection, std::move(request));
     peer_ = server_.Accept();
     ASSERT_NE(peer_, platform::kInvalidSocket);
@@ -112,9 +112,9 @@ TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) 
   struct Case {
     uint32_t code;
     const char* procedure;
-    ui::TransferDirection direction;
+    p2p::TransferDirection direction;
   };
-  for (const Case& c : {Case{2, "receive", ui::Receive}, Case{3, "send", ui::Send}}) {
+  for (const Case& c : {Case{2, "receive", p2p::Receive}, Case{3, "send", p2p::Send}}) {
     ConnectionProbe& probe = NextCase();
     probe.ExpectCallBack(4321);  // code 3 answers a call-back this side asked for
     StartCalled();
@@ -231,11 +231,11 @@ TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
     uint32_t ownUin;
     uint32_t code;
     const char* procedure;
-    ui::TransferDirection direction;
+    p2p::TransferDirection direction;
   };
   // OwnUin 0: the login packet has not passed yet.
-  for (const Case& c : {Case{1001, 2, "send", ui::Send}, Case{1001, 3, "receive", ui::Receive},
-                        Case{0, 2, "send", ui::Send}}) {
+  for (const Case& c : {Case{1001, 2, "send", p2p::Send}, Case{1001, 3, "receive", p2p::Receive},
+                        Case{0, 2, "send", p2p::Send}}) {
     ConnectionProbe& probe = NextCase();
     probe.SetOwnUin(c.ownUin);
     StartCaller(777, c.code);
@@ -294,7 +294,7 @@ TEST(OutgoingConnection, EndsWithoutListingWhenThePeerCannotBeReached) {
                                 p2p::PeerAddress{LoopbackAddress(), FreePort()}}) {
     ConnectionProbe probe;
     probe.SetPeer(peer);
-    ASSERT_TRUE(p2p::StartOutgoing(777, p2p::kPushCode, probe.Edges()));
+    ASSERT_TRUE(p2p::StartOutgoing(777, p2p::kPushCode, probe.Services()));
     ASSERT_TRUE(probe.WaitEnded(1));
     EXPECT_TRUE(probe.Events().empty());
   }
@@ -317,10 +317,10 @@ TEST(BothSides, AgreeOnWhoSendsForEitherCode) {
     called.ExpectCallBack(1111);
     caller.SetOwnUin(1111);
     caller.SetPeer({LoopbackAddress(), server.Port()});
-    ASSERT_TRUE(p2p::StartOutgoing(2222, c.code, caller.Edges()));
+    ASSERT_TRUE(p2p::StartOutgoing(2222, c.code, caller.Services()));
     Socket accepted = server.Accept();
     ASSERT_NE(accepted, platform::kInvalidSocket);
-    p2p::StartIncoming(accepted, called.Edges());
+    p2p::StartIncoming(accepted, called.Services());
     ASSERT_TRUE(caller.WaitEnded(1));
     ASSERT_TRUE(called.WaitEnded(1));
     ASSERT_EQ(caller.EventNames(), (std::vector<std::string>{"add", c.caller, "remove"}));

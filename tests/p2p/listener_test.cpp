@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "p2p/listener.h"
-#include "p2p/socket_io.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "stand_in_host.h"
@@ -58,7 +57,7 @@ class ListenerTest : public ::testing::Test {
   ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   ConnectionProbe probe_;
-  p2p::Listener listener_{ProcessHost(), probe_.Edges()};
+  p2p::Listener listener_{ProcessHost(), probe_.Services()};
 };
 
 // The caller's part of the handshake, played by the test.
@@ -123,7 +122,7 @@ TEST_F(ListenerTest, TakenPortFailsAfterSocketCreatedAndOutgoingStillWorks) {
   LoopbackServer peerServer;
   ConnectionProbe caller;
   caller.SetPeer({LoopbackAddress(), peerServer.Port()});
-  ASSERT_TRUE(p2p::StartOutgoing(42, p2p::kPushCode, caller.Edges()));
+  ASSERT_TRUE(p2p::StartOutgoing(42, p2p::kPushCode, caller.Services()));
   Socket called = peerServer.Accept();
   ASSERT_NE(called, platform::kInvalidSocket);
   EXPECT_EQ(ReadExactly(called, 8).size(), 8u);
@@ -137,9 +136,9 @@ TEST_F(ListenerTest, TakenPortFailsAfterSocketCreatedAndOutgoingStillWorks) {
 
 TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   // Both transfers stay listed until their peers close.
-  probe_.SetFileProcedure([](Socket s, uint32_t) {
+  probe_.SetFileProcedure([](p2p::PeerConnection& connection, uint32_t) {
     uint8_t byte;
-    while (p2p::SocketRead(s, &byte, 1) > 0) {
+    while (connection.Read(&byte, 1) > 0) {
     }
     return false;
   });
@@ -158,7 +157,7 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   for (const TransferEvent& event : events) {
     if (event.what != "add") continue;
     ++adds;
-    EXPECT_EQ(event.direction, event.uin == 1001 ? ui::Receive : ui::Send);
+    EXPECT_EQ(event.direction, event.uin == 1001 ? p2p::Receive : p2p::Send);
   }
   EXPECT_EQ(adds, 2);
   EXPECT_EQ(AcceptedLines().size(), 2u);
@@ -170,11 +169,11 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
 TEST_F(ListenerTest, AcceptedSocketBlocks) {
   std::atomic<bool> reading{false};
   std::atomic<int> got{0};
-  probe_.SetFileProcedure([&](Socket s, uint32_t) {
+  probe_.SetFileProcedure([&](p2p::PeerConnection& connection, uint32_t) {
     uint8_t bytes[4];
     reading = true;
     // Nothing is there yet: a non-blocking socket would fail at once.
-    got = p2p::SocketRead(s, bytes, 4);
+    got = connection.Read(bytes, 4);
     return false;
   });
   ASSERT_TRUE(listener_.Start(FreePort()));

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/socket_io.h"
 #include "platform/threads.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
@@ -48,14 +47,14 @@ class PeerWaitsTest : public ::testing::Test {
   void SetUp() override {
     pair_ = MakeLoopbackPair();
     ASSERT_NE(pair_.a, platform::kInvalidSocket);
-    probe_.SetFileProcedure([this](Socket s, uint32_t) {
+    probe_.SetFileProcedure([this](p2p::PeerConnection& connection, uint32_t) {
       uint8_t buffer[64];
-      for (int got; (got = p2p::SocketRead(s, buffer, sizeof buffer)) > 0;) read_ += got;
+      for (int got; (got = connection.Read(buffer, sizeof buffer)) > 0;) read_ += got;
       return false;
     });
     p2p::ConnectionRequest request;
     request.socket = pair_.a;
-    request.edges = probe_.Edges();
+    request.services = probe_.Services();
     pair_.a = platform::kInvalidSocket;  // the thread closes it
     thread_ = std::thread(p2p::RunConnection, std::move(request));
   }
@@ -79,7 +78,7 @@ class PeerWaitsTest : public ::testing::Test {
     return false;
   }
 
-  ConnectionProbe probe_{false, ShortLimits()};
+  ConnectionProbe probe_{nullptr, ShortLimits()};
   LoopbackPair pair_;
   std::thread thread_;
   std::atomic<int> read_{0};
@@ -137,26 +136,26 @@ TEST(ConnectionCap, OneConnectionOverTheCapIsClosedAtOnce) {
   StartSockets();
   p2p::ConnectionLimits limits;  // long waits: the held connections stay
   limits.maxConnections = 2;
-  ConnectionProbe probe(false, limits);
+  ConnectionProbe probe(nullptr, limits);
   std::vector<LoopbackPair> pairs;
   for (int i = 0; i < 3; ++i) {
     pairs.push_back(MakeLoopbackPair());
     ASSERT_NE(pairs.back().a, platform::kInvalidSocket);
-    p2p::StartIncoming(pairs.back().a, probe.Edges());
+    p2p::StartIncoming(pairs.back().a, probe.Services());
   }
   // The third is closed before anybody reads from it.
   EXPECT_TRUE(ReadUntilClosed(pairs[2].b).empty());
   pairs[2].a = platform::kInvalidSocket;
   ASSERT_EQ(probe.LogLines().size(), 1u);
   EXPECT_EQ(probe.LogLines()[0].rfind("too many connections, closed: ", 0), 0u);
-  EXPECT_FALSE(p2p::StartOutgoing(7, p2p::kPushCode, probe.Edges()));
+  EXPECT_FALSE(p2p::StartOutgoing(7, p2p::kPushCode, probe.Services()));
   EXPECT_EQ(probe.LogLines().back(), "too many connections, not calling: 7");
 
   // One held connection ends: a new one is taken again.
   platform::ShutdownBoth(pairs[0].b);
   ASSERT_TRUE(probe.WaitEnded(1));
   LoopbackPair next = MakeLoopbackPair();
-  p2p::StartIncoming(next.a, probe.Edges());
+  p2p::StartIncoming(next.a, probe.Services());
   ASSERT_TRUE(SendAll(next.b, Bytes({5, 6, p2p::kPushCode})));
   EXPECT_EQ(ReadExactly(next.b, 4), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
   next.a = platform::kInvalidSocket;

@@ -83,8 +83,7 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
     probe.SetOwnUin(kKvelUin);
     std::atomic<bool> kvelDone{false};
     std::atomic<const strict::StrictPeer*> strictPeer{nullptr};
-    probe.SetFileProcedure([&](Socket s, uint32_t uin) {
-      SocketConnection socket(s);
+    probe.SetFileProcedure([&](PeerConnection& socket, uint32_t uin) {
       LockstepConnection connection(socket, *strictPeer.load());
       testing::FakeTransferSide side;
       side.openChoice = source;
@@ -97,7 +96,7 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
 
     testing::LoopbackServer server;
     ConnectionRequest request;
-    request.edges = probe.Edges();
+    request.services = probe.Services();
     Socket peer = platform::kInvalidSocket;
     if (c.kvelCalls) {
       probe.SetPeer({testing::LoopbackAddress(), server.Port()});

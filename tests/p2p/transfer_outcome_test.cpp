@@ -14,7 +14,7 @@
 #include "support/loopback.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_paths.h"
-#include "ui/progress_win.h"
+#include "ui/window_holder.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 
@@ -27,25 +27,25 @@ using platform::Socket;
 TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
   struct Case {
     bool succeeded, stopped;
-    ui::TransferDirection direction;
+    p2p::TransferDirection direction;
     bool fileKnown;
     std::optional<uint32_t> answer;
     TransferOutcome outcome;
   };
   const Case cases[] = {
-      {true, false, ui::Send, true, 6, TransferOutcome::Done},
-      {true, true, ui::Receive, true, {}, TransferOutcome::Done},
-      {false, true, ui::Send, true, 6, TransferOutcome::Stopped},
-      {false, true, ui::Receive, true, {}, TransferOutcome::Stopped},
+      {true, false, p2p::Send, true, 6, TransferOutcome::Done},
+      {true, true, p2p::Receive, true, {}, TransferOutcome::Done},
+      {false, true, p2p::Send, true, 6, TransferOutcome::Stopped},
+      {false, true, p2p::Receive, true, {}, TransferOutcome::Stopped},
       // Sending: the peer's answer decides, else whether a file was offered.
-      {false, false, ui::Send, true, p2p::kReplyRefuse, TransferOutcome::Refused},
-      {false, false, ui::Send, true, p2p::kReplyAccept, TransferOutcome::Failed},
-      {false, false, ui::Send, true, 99, TransferOutcome::Failed},
-      {false, false, ui::Send, true, {}, TransferOutcome::Failed},
-      {false, false, ui::Send, false, {}, TransferOutcome::Declined},
+      {false, false, p2p::Send, true, p2p::kReplyRefuse, TransferOutcome::Refused},
+      {false, false, p2p::Send, true, p2p::kReplyAccept, TransferOutcome::Failed},
+      {false, false, p2p::Send, true, 99, TransferOutcome::Failed},
+      {false, false, p2p::Send, true, {}, TransferOutcome::Failed},
+      {false, false, p2p::Send, false, {}, TransferOutcome::Declined},
       // Receiving: failed only once this user took the file.
-      {false, false, ui::Receive, true, {}, TransferOutcome::Failed},
-      {false, false, ui::Receive, false, {}, TransferOutcome::Declined},
+      {false, false, p2p::Receive, true, {}, TransferOutcome::Failed},
+      {false, false, p2p::Receive, false, {}, TransferOutcome::Declined},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(p2p::JudgeTransfer(c.succeeded, c.stopped, c.direction, c.fileKnown, c.answer),
@@ -60,7 +60,7 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
   report.file = "C:\\dane\\raport.pdf";
   report.bytes = 4096;
   struct Case {
-    ui::TransferDirection direction;
+    p2p::TransferDirection direction;
     TransferOutcome outcome;
     std::string log, text, caption;
   };
@@ -68,20 +68,20 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
       "B\xB3\xB9"
       "d";
   const Case cases[] = {
-      {ui::Send, TransferOutcome::Failed, "send peer=1001 bytes=4096 outcome=failed",
+      {p2p::Send, TransferOutcome::Failed, "send peer=1001 bytes=4096 outcome=failed",
        "Nie uda\xB3o si\xEA wys\xB3"
        "a\xE6 pliku raport.pdf do Ala.",
        error},
-      {ui::Receive, TransferOutcome::Failed, "receive peer=1001 bytes=4096 outcome=failed",
+      {p2p::Receive, TransferOutcome::Failed, "receive peer=1001 bytes=4096 outcome=failed",
        "Nie uda\xB3o si\xEA odebra\xE6 pliku raport.pdf od Ala.", error},
-      {ui::Send, TransferOutcome::Refused, "send peer=1001 bytes=4096 outcome=refused",
+      {p2p::Send, TransferOutcome::Refused, "send peer=1001 bytes=4096 outcome=refused",
        "Plik raport.pdf nie zosta\xB3 przyj\xEAty przez Ala.",
        "Przesy\xB3"
        "anie pliku"},
-      {ui::Send, TransferOutcome::Done, "send peer=1001 bytes=4096 outcome=done", "", ""},
-      {ui::Receive, TransferOutcome::Stopped, "receive peer=1001 bytes=4096 outcome=stopped", "",
+      {p2p::Send, TransferOutcome::Done, "send peer=1001 bytes=4096 outcome=done", "", ""},
+      {p2p::Receive, TransferOutcome::Stopped, "receive peer=1001 bytes=4096 outcome=stopped", "",
        ""},
-      {ui::Receive, TransferOutcome::Declined, "receive peer=1001 bytes=4096 outcome=declined", "",
+      {p2p::Receive, TransferOutcome::Declined, "receive peer=1001 bytes=4096 outcome=declined", "",
        ""},
   };
   for (const Case& c : cases) {
@@ -104,19 +104,19 @@ class OutcomeTest : public ::testing::Test {
   void SetUp() override {
     StartSockets();
     SetHostLink(nullptr);  // contacts are named by number: no host left by other tests
-    ui::CreateProgressWin(PluginId());
+    window_.Create(PluginId());
   }
   void TearDown() override {
     if (peer_ != platform::kInvalidSocket) platform::ShutdownBoth(peer_);
     ASSERT_TRUE(probe_.WaitEnded(1));
     if (peer_ != platform::kInvalidSocket) platform::CloseSocket(peer_);
-    ui::DestroyProgressWin();
+    window_.Destroy();
   }
   // The peer pushes (code 2): this side receives under `procedure`.
   void CallIn(ConnectionProbe::FileProcedure procedure) {
     probe_.SetFileProcedure(std::move(procedure));
     peer_ = ConnectLoopback(server_.Port());
-    p2p::StartIncoming(server_.Accept(), probe_.Edges());
+    p2p::StartIncoming(server_.Accept(), probe_.Services());
     std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(1001, 1);
     ASSERT_TRUE(SendAll(peer_, {hello.begin(), hello.end()}));
     ASSERT_EQ(ReadExactly(peer_, 4).size(), 4u);
@@ -131,36 +131,40 @@ class OutcomeTest : public ::testing::Test {
 
   ScriptedDialogsScope dialogs_;
   LoopbackServer server_;
-  ConnectionProbe probe_{/*toWindow=*/true};
+  ui::WindowHolder window_;
+  ConnectionProbe probe_{&window_};
   Socket peer_ = platform::kInvalidSocket;
 };
 
 // Reports a file and reads until the connection ends.
-bool TakeFileThenWait(Socket s, uint32_t) {
-  ui::SetTransferFile(s, "C:\\odebrane\\film.avi", 1000, 0);
-  ui::AddProgress(s, 10);
-  uint8_t byte;
-  while (platform::ReceiveSome(s, &byte, 1) > 0) {
-  }
-  return false;
+ConnectionProbe::FileProcedure TakeFileThenWait(p2p::TransferWindow& window) {
+  return [&window](p2p::PeerConnection& connection, uint32_t) {
+    const Socket s = connection.Socket();
+    window.SetTransferFile(s, "C:\\odebrane\\film.avi", 1000, 0);
+    window.AddProgress(s, 10);
+    uint8_t byte;
+    while (platform::ReceiveSome(s, &byte, 1) > 0) {
+    }
+    return false;
+  };
 }
 
 TEST_F(OutcomeTest, APeerThatBreaksOffAnAgreedTransferIsToldOfAndLogged) {
-  CallIn(&TakeFileThenWait);
+  CallIn(TakeFileThenWait(window_));
   platform::ShutdownBoth(peer_);
   ASSERT_TRUE(probe_.WaitEnded(1));
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=10 "
                                                  "outcome=failed"});
   ASSERT_EQ(probe_.Told().size(), 1u);
   EXPECT_EQ(probe_.Told()[0].file, "C:\\odebrane\\film.avi");
-  EXPECT_EQ(probe_.Told()[0].direction, ui::Receive);
+  EXPECT_EQ(probe_.Told()[0].direction, p2p::Receive);
 }
 
 TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
-  CallIn(&TakeFileThenWait);
+  CallIn(TakeFileThenWait(window_));
   ASSERT_TRUE(probe_.WaitForEvents(2));  // listed, file procedure running
   const Socket socket = probe_.Events()[0].socket;
-  ASSERT_TRUE(ui::StopTransfer(socket));  // what the stop button does
+  ASSERT_TRUE(window_.StopTransfer(socket));  // what the stop button does
   ASSERT_TRUE(probe_.WaitEnded(1));
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=10 "
                                                  "outcome=stopped"});
@@ -168,7 +172,9 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 }
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
-  CallIn([](Socket s, uint32_t uin) { return p2p::ReceiveFile(ProcessHost(), s, uin); });
+  CallIn([this](p2p::PeerConnection& connection, uint32_t uin) {
+    return p2p::ReceiveFile(ProcessHost(), window_, connection, uin);
+  });
   ScriptedDialogs::QueueAnswer(false);
   ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
   ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + p2p::kFileInfoSize, 0)));
@@ -182,18 +188,20 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
 TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   StartSockets();
   SetHostLink(nullptr);
-  ui::CreateProgressWin(PluginId());
+  ui::WindowHolder window;
+  window.Create(PluginId());
   ScriptedDialogsScope dialogs;
   ScratchDir scratch;
   const std::string path = scratch.File("zdjecie.jpg");
   WriteFile(path, "12345");
   ScriptedDialogs::QueueOpenChoice(path);
   LoopbackServer server;
-  ConnectionProbe probe(/*toWindow=*/true);
+  ConnectionProbe probe(&window);
   probe.SetPeer({LoopbackAddress(), server.Port()});
-  probe.SetFileProcedure(
-      [](Socket s, uint32_t uin) { return p2p::SendFile(ProcessHost(), s, uin); });
-  ASSERT_TRUE(p2p::StartOutgoing(2002, p2p::kPushCode, probe.Edges()));
+  probe.SetFileProcedure([&window](p2p::PeerConnection& connection, uint32_t uin) {
+    return p2p::SendFile(ProcessHost(), window, connection, uin);
+  });
+  ASSERT_TRUE(p2p::StartOutgoing(2002, p2p::kPushCode, probe.Services()));
   Socket called = server.Accept();
   ASSERT_EQ(ReadExactly(called, 8).size(), 8u);
   ASSERT_TRUE(SendAll(called, {'U', 'D', 'A', 'G'}));
@@ -205,7 +213,7 @@ TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   EXPECT_EQ(probe.Told()[0].outcome, TransferOutcome::Refused);
   EXPECT_EQ(probe.Told()[0].file, path);
   EXPECT_EQ(probe.Told()[0].peerUin, 2002u);
-  ui::DestroyProgressWin();
+  window.Destroy();
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <chrono>
 
 #include "gg/contact_lookup.h"
-#include "p2p/socket_io.h"
 #include "plugin/host.h"
-#include "ui/progress_win.h"
 
 namespace kvel::testing {
 
@@ -15,70 +13,83 @@ void ConnectionProbe::State::Record(TransferEvent event) {
   changed.notify_all();
 }
 
-ConnectionProbe::ConnectionProbe(bool toWindow, p2p::ConnectionLimits limits)
-    : state_(std::make_shared<State>()),
-      connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)) {
-  std::shared_ptr<State> state = state_;
-  p2p::ConnectionEdges edges;
-  edges.peerAddress = [state](uint32_t) {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    return state->peer;
-  };
-  edges.ownUin = [state] {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    return state->ownUin;
-  };
-  edges.takeCallBack = [state](uint32_t uin) {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    auto found = state->callBacks.find(uin);
-    if (found == state->callBacks.end()) return false;
-    state->callBacks.erase(found);
+class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
+ public:
+  ProbeServices(std::shared_ptr<State> state, p2p::TransferWindow* window,
+                std::shared_ptr<p2p::ConnectionSet> connections, p2p::ConnectionLimits limits)
+      : state_(std::move(state)),
+        window_(window),
+        connections_(std::move(connections)),
+        limits_(limits) {}
+
+  p2p::PeerAddress PeerAddressOf(uint32_t) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->peer;
+  }
+  uint32_t OwnUin() override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->ownUin;
+  }
+  bool TakeCallBack(uint32_t uin) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto found = state_->callBacks.find(uin);
+    if (found == state_->callBacks.end()) return false;
+    state_->callBacks.erase(found);
     return true;
-  };
-  edges.log = [state](const std::string& line) {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    state->log.push_back(line);
-  };
-  edges.addTransfer = [state, toWindow](platform::Socket s, uint32_t uin,
-                                        ui::TransferDirection direction) {
-    state->Record({"add", s, uin, direction});
-    if (toWindow) ui::AddTransfer(s, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
-  };
-  edges.removeTransfer = [state, toWindow](platform::Socket s) {
-    std::optional<ui::TaskInfo> entry;
-    if (toWindow) entry = ui::RemoveTransfer(s);
-    state->Record({"remove", s, 0, ui::Send});
+  }
+  void Log(const std::string& line) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->log.push_back(line);
+  }
+  void AddTransfer(platform::Socket s, uint32_t uin, p2p::TransferDirection direction) override {
+    state_->Record({"add", s, uin, direction});
+    if (window_ != nullptr)
+      window_->AddTransfer(s, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
+  }
+  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket s) override {
+    std::optional<p2p::TaskInfo> entry;
+    if (window_ != nullptr) entry = window_->RemoveTransfer(s);
+    state_->Record({"remove", s, 0, p2p::Send});
     return entry;
-  };
-  edges.tellUser = [state](const p2p::TransferReport& report) {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    state->told.push_back(report);
-  };
-  auto file = [state](const char* what) {
-    return [state, what](platform::Socket s, uint32_t uin) {
-      state->Record({what, s, uin, ui::Send});
-      FileProcedure procedure;
-      {
-        std::lock_guard<std::mutex> lock(state->mutex);
-        procedure = state->procedure;
-      }
-      return procedure ? procedure(s, uin) : false;
-    };
-  };
-  edges.sendFile = file("send");
-  edges.receiveFile = file("receive");
-  edges.ended = [state] {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    ++state->ended;
-    state->changed.notify_all();
-  };
-  edges.limits = limits;
-  edges.connections = connections_.get();
-  edges_ = std::shared_ptr<const p2p::ConnectionEdges>(
-      new p2p::ConnectionEdges(std::move(edges)),
-      // The set lives as long as the edges that threads may still hold.
-      [connections = connections_](const p2p::ConnectionEdges* e) { delete e; });
-}
+  }
+  bool SendFile(p2p::PeerConnection& c, uint32_t uin) override { return File("send", c, uin); }
+  bool ReceiveFile(p2p::PeerConnection& c, uint32_t uin) override {
+    return File("receive", c, uin);
+  }
+  void TellUser(const p2p::TransferReport& report) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->told.push_back(report);
+  }
+  void Ended() override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    ++state_->ended;
+    state_->changed.notify_all();
+  }
+  p2p::ConnectionLimits Limits() override { return limits_; }
+  p2p::ConnectionSet& Connections() override { return *connections_; }
+
+ private:
+  bool File(const char* what, p2p::PeerConnection& connection, uint32_t uin) {
+    state_->Record({what, connection.Socket(), uin, p2p::Send});
+    FileProcedure procedure;
+    {
+      std::lock_guard<std::mutex> lock(state_->mutex);
+      procedure = state_->procedure;
+    }
+    return procedure ? procedure(connection, uin) : false;
+  }
+
+  std::shared_ptr<State> state_;
+  p2p::TransferWindow* window_;
+  // Lives as long as the services that threads may still hold.
+  std::shared_ptr<p2p::ConnectionSet> connections_;
+  p2p::ConnectionLimits limits_;
+};
+
+ConnectionProbe::ConnectionProbe(p2p::TransferWindow* window, p2p::ConnectionLimits limits)
+    : state_(std::make_shared<State>()),
+      connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)),
+      services_(std::make_shared<ProbeServices>(state_, window, connections_, limits)) {}
 
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
   std::lock_guard<std::mutex> lock(state_->mutex);
@@ -138,13 +149,13 @@ bool ConnectionProbe::WaitForEvents(size_t count, int milliseconds) const {
                                   [&] { return state_->events.size() >= count; });
 }
 
-ConnectionProbe::FileProcedure HoldTransfer(std::string fileName, int64_t totalBytes,
-                                            int64_t doneBytes) {
-  return [=](platform::Socket s, uint32_t) {
-    ui::SetTransferFile(s, fileName.c_str(), totalBytes, 0);
-    ui::AddProgress(s, doneBytes);
+ConnectionProbe::FileProcedure HoldTransfer(p2p::TransferWindow& window, std::string fileName,
+                                            int64_t totalBytes, int64_t doneBytes) {
+  return [=, &window](p2p::PeerConnection& connection, uint32_t) {
+    window.SetTransferFile(connection.Socket(), fileName.c_str(), totalBytes, 0);
+    window.AddProgress(connection.Socket(), doneBytes);
     uint8_t buffer[256];
-    while (p2p::SocketRead(s, buffer, sizeof buffer) > 0) {
+    while (connection.Read(buffer, sizeof buffer) > 0) {
     }
     return false;
   };

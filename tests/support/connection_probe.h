@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "p2p/connection.h"
+#include "p2p/transfer_window.h"
 
 namespace kvel::testing {
 
@@ -20,20 +21,21 @@ struct TransferEvent {
   std::string what;  // "add", "send", "receive", "remove"
   platform::Socket socket = platform::kInvalidSocket;
   uint32_t uin = 0;
-  ui::TransferDirection direction = ui::Send;  // for "add"
+  p2p::TransferDirection direction = p2p::Send;  // for "add"
 };
 
 class ConnectionProbe {
  public:
-  // A file procedure: given the socket and the peer's number.
-  using FileProcedure = std::function<bool(platform::Socket, uint32_t)>;
+  // A file procedure: given the handshaken connection and the peer's number.
+  using FileProcedure = std::function<bool(p2p::PeerConnection&, uint32_t)>;
 
-  // `toWindow`: also hand the transfers to the process-wide transfer window.
-  // The connections take their places in a set of the probe's own.
-  explicit ConnectionProbe(bool toWindow = false,
+  // `window`: also hand the transfers to that transfer window (which
+  // outlives the probe's connections); null: to none. The connections take
+  // their places in a set of the probe's own.
+  explicit ConnectionProbe(p2p::TransferWindow* window = nullptr,
                            p2p::ConnectionLimits limits = p2p::kConnectionLimits);
 
-  std::shared_ptr<const p2p::ConnectionEdges> Edges() const { return edges_; }
+  std::shared_ptr<p2p::ConnectionServices> Services() const { return services_; }
   void SetPeer(p2p::PeerAddress peer);
   void SetOwnUin(uint32_t uin);
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
@@ -66,15 +68,17 @@ class ConnectionProbe {
     int ended = 0;
     void Record(TransferEvent event);
   };
+  class ProbeServices;
+
   std::shared_ptr<State> state_;
   std::shared_ptr<p2p::ConnectionSet> connections_;
-  std::shared_ptr<const p2p::ConnectionEdges> edges_;
+  std::shared_ptr<p2p::ConnectionServices> services_;
 };
 
 // A file procedure that keeps the transfer going until its socket fails or
-// the peer closes: it reports `fileName` with `totalBytes`, counts
-// `doneBytes` as done, and then reads until the end.
-ConnectionProbe::FileProcedure HoldTransfer(std::string fileName, int64_t totalBytes,
-                                            int64_t doneBytes);
+// the peer closes: it reports `fileName` with `totalBytes` to `window`,
+// counts `doneBytes` as done, and then reads until the end.
+ConnectionProbe::FileProcedure HoldTransfer(p2p::TransferWindow& window, std::string fileName,
+                                            int64_t totalBytes, int64_t doneBytes);
 
 }  // namespace kvel::testing

@@ -13,6 +13,7 @@
 #include "platform/threads.h"
 #include "support/loopback.h"
 #include "ui/progress_win.h"
+#include "ui/window_holder.h"
 
 namespace kvel::ui {
 namespace {
@@ -28,7 +29,7 @@ TEST(ProgressWinObject, StopWakesTheTransferButLeavesTheCloseToIt) {
   ASSERT_NE(transfer, platform::kInvalidSocket);
   ProgressWin window([] { return 0u; }, nullptr);
   EXPECT_FALSE(window.StopTransfer(transfer));  // not listed: untouched
-  window.AddTransfer(transfer, 1, Receive, "1");
+  window.AddTransfer(transfer, 1, p2p::Receive, "1");
   std::atomic<int> result{1};
   std::thread reader([&] {
     uint8_t byte;
@@ -50,26 +51,27 @@ TEST(ProgressWinObject, StopWakesTheTransferButLeavesTheCloseToIt) {
 // Connection threads keep calling while the window is made and destroyed
 // again and again (run under ThreadSanitizer natively).
 TEST(ProcessProgressWin, GoesSafelyWhileCallsAreUnderWay) {
+  WindowHolder holder;
   std::atomic<bool> done{false};
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&done, t] {
+    threads.emplace_back([&done, &holder, t] {
       const Socket socket = 100 + t;
       while (!done) {
-        AddTransfer(socket, 7, t % 2 ? Send : Receive, "7");
-        SetTransferFile(socket, "C:\\f", 1000, 0);
-        AddProgress(socket, 10);
-        RemoveTransfer(socket);
+        holder.AddTransfer(socket, 7, t % 2 ? p2p::Send : p2p::Receive, "7");
+        holder.SetTransferFile(socket, "C:\\f", 1000, 0);
+        holder.AddProgress(socket, 10);
+        holder.RemoveTransfer(socket);
         platform::SleepMilliseconds(10);  // a transfer reports a few times a second
       }
     });
   }
   for (int round = 0; round < 20; ++round) {
-    CreateProgressWin(nullptr);
-    EXPECT_TRUE(ProgressWinExists());
+    holder.Create(nullptr);
+    EXPECT_TRUE(holder.Exists());
     standin::PumpMessages(5);
-    DestroyProgressWin();
-    EXPECT_FALSE(ProgressWinExists());
+    holder.Destroy();
+    EXPECT_FALSE(holder.Exists());
   }
   done = true;
   for (std::thread& thread : threads) thread.join();

@@ -44,7 +44,7 @@ const Column kColumns[] = {
 
 // Cell texts handed to the list view stay here after the notification
 // returns; only the dialog's thread writes them.
-char g_cellText[TaskInfo::kFileNameSize + 64];
+char g_cellText[p2p::TaskInfo::kFileNameSize + 64];
 
 HWND Dialog(void* handle) {
   return static_cast<HWND>(handle);
@@ -54,10 +54,10 @@ ProgressWin* Owner(HWND dialog) {
   return reinterpret_cast<ProgressWin*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
 }
 
-COLORREF RowColour(const std::optional<TaskInfo>& entry) {
+COLORREF RowColour(const std::optional<p2p::TaskInfo>& entry) {
   COLORREF colour = kOtherColour;
-  if (entry && entry->direction == Send) colour = kSendColour;
-  if (entry && entry->direction == Receive) colour = kReceiveColour;
+  if (entry && entry->direction == p2p::Send) colour = kSendColour;
+  if (entry && entry->direction == p2p::Receive) colour = kReceiveColour;
   return colour;
 }
 
@@ -111,7 +111,7 @@ void Initialise(HWND dialog) {
 
 void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
   if ((info.item.mask & LVIF_TEXT) == 0) return;
-  std::optional<TaskInfo> entry =
+  std::optional<p2p::TaskInfo> entry =
       owner.Table().Find(static_cast<platform::Socket>(info.item.lParam));
   if (!entry) return;
   std::string text;
@@ -126,10 +126,10 @@ void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
       text = std::to_string(entry->percent);
       break;
     case 4:
-      text = SizeText(entry->totalBytes);
+      text = p2p::SizeText(entry->totalBytes);
       break;
     case 5:
-      text = SpeedText(entry->speed);
+      text = p2p::SpeedText(entry->speed);
       break;
     default:
       return;
@@ -149,7 +149,7 @@ LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
     default:
       return CDRF_DODEFAULT;
   }
-  std::optional<TaskInfo> entry =
+  std::optional<p2p::TaskInfo> entry =
       owner.Table().Find(static_cast<platform::Socket>(draw.nmcd.lItemlParam));
   const COLORREF colour = RowColour(entry);
   draw.clrText = colour;
@@ -164,7 +164,8 @@ LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
   RECT bar = cell;
   bar.left += 2;
   bar.right -= 2;
-  bar.right = entry ? BarRight(bar.left, bar.right, entry->doneBytes, entry->totalBytes) : bar.left;
+  bar.right =
+      entry ? p2p::BarRight(bar.left, bar.right, entry->doneBytes, entry->totalBytes) : bar.left;
   bar.top += 2;
   bar.bottom -= 2;
   FillSolid(draw.nmcd.hdc, bar, colour);
@@ -259,14 +260,14 @@ TransferView::~TransferView() {
     SendMessageA(dialog, kDestroyMessage, 0, 0);
 }
 
-void TransferView::InsertRow(platform::Socket socket, TransferDirection direction) {
+void TransferView::InsertRow(platform::Socket socket, p2p::TransferDirection direction) {
   if (dialog_ == nullptr) return;
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iItem = 0;
   item.pszText = LPSTR_TEXTCALLBACKA;
   item.lParam = static_cast<LPARAM>(socket);
-  item.iImage = direction == Send ? 1 : 0;
+  item.iImage = direction == p2p::Send ? 1 : 0;
   SendMessageA(GetDlgItem(Dialog(dialog_), IDC_TRANSFER_LIST), LVM_INSERTITEMA, 0,
                reinterpret_cast<LPARAM>(&item));
 }

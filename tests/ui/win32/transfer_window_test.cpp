@@ -21,8 +21,8 @@
 #include "support/loopback.h"
 #include "support/test_paths.h"
 #include "transfer_window_driver.h"
-#include "ui/progress_win.h"
-#include "ui/transfer_table.h"
+#include "ui/window_holder.h"
+#include "p2p/transfer_table.h"
 #include "virtual_desktop.h"
 #include "wire/handshake.h"
 
@@ -64,7 +64,7 @@ class TransferWindowTest : public ::testing::Test {
 
   void SetUp() override {
     SetHostLink(host_.Link());
-    ui::CreateProgressWin(PluginId());
+    window_.Create(PluginId());
     driver_ = TransferWindowDriver();
     ASSERT_TRUE(driver_.Found());
   }
@@ -81,18 +81,18 @@ class TransferWindowTest : public ::testing::Test {
       EXPECT_TRUE(standin::PumpUntil([&] { return probe->Ended() >= probe->Started(); }));
     }
     for (Socket peer : peers_) platform::CloseSocket(peer);
-    ui::DestroyProgressWin();
+    window_.Destroy();
     SetHostLink(nullptr);
   }
 
   struct Probe : ConnectionProbe {
-    Probe() : ConnectionProbe(/*toWindow=*/true) {}
+    explicit Probe(p2p::TransferWindow& window) : ConnectionProbe(&window) {}
     int started = 0;
     int Started() const { return started; }
   };
 
   Probe& NewProbe() {
-    probes_.push_back(std::make_unique<Probe>());
+    probes_.push_back(std::make_unique<Probe>(window_));
     return *probes_.back();
   }
 
@@ -104,7 +104,7 @@ class TransferWindowTest : public ::testing::Test {
     Socket accepted = server_.Accept();
     EXPECT_NE(accepted, platform::kInvalidSocket);
     ++probe.started;
-    p2p::StartIncoming(accepted, probe.Edges());
+    p2p::StartIncoming(accepted, probe.Services());
     std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(callerUin, 1);
     SendAll(peer, {hello.begin(), hello.end()});
     EXPECT_EQ(ReadExactly(peer, 4).size(), 4u);
@@ -119,11 +119,11 @@ class TransferWindowTest : public ::testing::Test {
     caller.SetOwnUin(callerUin);
     caller.SetPeer({LoopbackAddress(), server_.Port()});
     ++caller.started;
-    ASSERT_TRUE(p2p::StartOutgoing(calledUin, p2p::kPushCode, caller.Edges()));
+    ASSERT_TRUE(p2p::StartOutgoing(calledUin, p2p::kPushCode, caller.Services()));
     Socket accepted = server_.Accept();
     ASSERT_NE(accepted, platform::kInvalidSocket);
     ++called.started;
-    p2p::StartIncoming(accepted, called.Edges());
+    p2p::StartIncoming(accepted, called.Services());
   }
 
   // A pair as TransferPair makes it, whose two transfers hold until they end.
@@ -134,8 +134,8 @@ class TransferWindowTest : public ::testing::Test {
   HeldPair StartHeldPair(uint32_t callerUin, uint32_t calledUin) {
     Probe& caller = NewProbe();
     Probe& called = NewProbe();
-    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
-    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
+    caller.SetFileProcedure(HoldTransfer(window_, "C:\\a", 100, 10));
+    called.SetFileProcedure(HoldTransfer(window_, "C:\\b", 100, 10));
     TransferPair(callerUin, calledUin, caller, called);
     return {caller, called};
   }
@@ -156,6 +156,7 @@ class TransferWindowTest : public ::testing::Test {
 
   ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
+  ui::WindowHolder window_;
   TransferWindowDriver driver_;
   LoopbackServer server_;
   std::vector<std::unique_ptr<Probe>> probes_;
@@ -163,9 +164,9 @@ class TransferWindowTest : public ::testing::Test {
 };
 
 // A file procedure that lists nothing but waits for the end of the transfer.
-bool WaitForEnd(Socket s, uint32_t) {
+bool WaitForEnd(p2p::PeerConnection& connection, uint32_t) {
   uint8_t byte;
-  while (platform::ReceiveSome(s, &byte, 1) > 0) {
+  while (connection.Read(&byte, 1) > 0) {
   }
   return false;
 }
@@ -233,9 +234,9 @@ TEST_F(TransferWindowTest, ClosedWindowIsShownAgainByTheNextTransferAndHiddenByT
 TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
   Probe& caller = NewProbe();
   Probe& called = NewProbe();
-  caller.SetFileProcedure(HoldTransfer("C:\\pliki\\wyslany.zip", 4000, 1000));
+  caller.SetFileProcedure(HoldTransfer(window_, "C:\\pliki\\wyslany.zip", 4000, 1000));
   called.SetFileProcedure(
-      HoldTransfer("C:\\odebrane\\plik.zip", 3 * (int64_t{1} << 30), int64_t{9} << 28));
+      HoldTransfer(window_, "C:\\odebrane\\plik.zip", 3 * (int64_t{1} << 30), int64_t{9} << 28));
   TransferPair(1111, 2222, caller, called);
   ASSERT_TRUE(WaitRows(2));
   const int sendRow = RowOfImage(1);
@@ -269,7 +270,7 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
         Expectation{receiveRow, kReceiveColour, int64_t{9} << 28, 3 * (int64_t{1} << 30)}}) {
     standin::CellRect cell = driver_.SubItemRect(e.row, 3);
     const int left = cell.left + 2;
-    const int right = ui::BarRight(left, cell.right - 2, e.done, e.total);
+    const int right = p2p::BarRight(left, cell.right - 2, e.done, e.total);
     const int y = (cell.top + cell.bottom) / 2;
     ASSERT_LT(cell.right, list.width);
     EXPECT_EQ(list.At(left - 1, y), kWhite);
@@ -367,21 +368,21 @@ TEST_F(TransferWindowTest, LayoutFollowsTheDialogsSize) {
 TEST_F(TransferWindowTest, TransfersOutliveTheWindow) {
   Probe& caller = NewProbe();
   Probe& called = NewProbe();
-  caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
-  called.SetFileProcedure([](Socket s, uint32_t uin) {
-    bool result = HoldTransfer("C:\\b", 100, 10)(s, uin);
-    for (int i = 0; i < 100; ++i) ui::AddProgress(s, 1);
+  caller.SetFileProcedure(HoldTransfer(window_, "C:\\a", 100, 10));
+  called.SetFileProcedure([this](p2p::PeerConnection& connection, uint32_t uin) {
+    bool result = HoldTransfer(window_, "C:\\b", 100, 10)(connection, uin);
+    for (int i = 0; i < 100; ++i) window_.AddProgress(connection.Socket(), 1);
     return result;
   });
   TransferPair(1, 2, caller, called);
   ASSERT_TRUE(WaitRows(2));
   const Socket sendSocket = static_cast<Socket>(driver_.RowParam(RowOfImage(1)));
-  ui::DestroyProgressWin();
-  EXPECT_FALSE(ui::ProgressWinExists());
+  window_.Destroy();
+  EXPECT_FALSE(window_.Exists());
   EXPECT_FALSE(TransferWindowDriver().Found());
   platform::ShutdownBoth(sendSocket);  // as the stop button would
   EXPECT_TRUE(standin::PumpUntil([&] { return caller.Ended() == 1 && called.Ended() == 1; }));
-  ui::CreateProgressWin(PluginId());
+  window_.Create(PluginId());
   driver_ = TransferWindowDriver();
   EXPECT_EQ(driver_.RowCount(), 0);
 }

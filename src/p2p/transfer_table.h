@@ -16,7 +16,7 @@
 
 #include "platform/sockets.h"
 
-namespace kvel::ui {
+namespace kvel::p2p {
 
 enum TransferDirection : int32_t { Send = 0, Receive = 1 };
 
@@ -92,4 +92,4 @@ class TransferTable {
   std::map<int32_t, TaskInfo> entries_;  // key: the socket handle
 };
 
-}  // namespace kvel::ui
+}  // namespace kvel::p2p

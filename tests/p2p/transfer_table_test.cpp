@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
 
-namespace kvel::ui {
+namespace kvel::p2p {
 namespace {
 
 constexpr int64_t kGiB = int64_t{1} << 30;
@@ -261,4 +261,4 @@ TEST(TransferTable, ManyThreadsAtOnce) {
 }
 
 }  // namespace
-}  // namespace kvel::ui
+}  // namespace kvel::p2p

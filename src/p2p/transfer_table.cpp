@@ -1,4 +1,4 @@
-#include "ui/transfer_table.h"
+#include "p2p/transfer_table.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 #include "common/texts.h"
 
-namespace kvel::ui {
+namespace kvel::p2p {
 namespace {
 int32_t Key(platform::Socket socket) {
   return static_cast<int32_t>(socket);
@@ -152,4 +152,4 @@ bool TransferTable::Stop(platform::Socket socket,
   return true;
 }
 
-}  // namespace kvel::ui
+}  // namespace kvel::p2p

@@ -4,14 +4,14 @@
 
 #include <vector>
 
-#include "p2p/socket_transfer.h"
+#include "p2p/peer_connection.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 
 namespace kvel::p2p {
 namespace {
 
-TEST(SocketConnection, WaitForPeerCloseIsTrueOnlyForAClose) {
+TEST(PeerConnection, WaitForPeerCloseIsTrueOnlyForAClose) {
   enum class Peer { Closes, SendsThenCloses, StaysOpen, ShutsDown };
   const struct {
     const char* name;
@@ -27,7 +27,7 @@ TEST(SocketConnection, WaitForPeerCloseIsTrueOnlyForAClose) {
     SCOPED_TRACE(c.name);
     testing::LoopbackPair pair = testing::MakeLoopbackPair();
     ASSERT_NE(pair.a, platform::kInvalidSocket);
-    SocketConnection sender(pair.a);
+    PeerConnection sender(pair.a, nullptr);
     sender.ShutdownSend();
     // The receiver reads the end of the stream at once.
     char byte;

@@ -1,0 +1,41 @@
+// A direct connection's socket as its connection thread serves it. Every read
+// goes by the connection's waits (how long the peer may keep this side
+// waiting, phase by phase), when it has them.
+#pragma once
+
+#include <cstdint>
+
+#include "p2p/peer_waits.h"
+#include "p2p/stream_connection.h"
+#include "platform/sockets.h"
+
+namespace kvel::p2p {
+
+class PeerConnection final : public StreamConnection {
+ public:
+  // Does not own `socket`; `waits` may be null (no limits) and must outlive
+  // the object.
+  PeerConnection(platform::Socket socket, PeerWaits* waits) : socket_(socket), waits_(waits) {}
+
+  // The socket, which keys the transfer in the transfer window.
+  platform::Socket Socket() const { return socket_; }
+  PeerWaits* Waits() const { return waits_; }
+
+  // One receive: fewer bytes than asked is normal; 0 when the peer closed,
+  // negative on error or when the peer took longer than its phase allows.
+  int Read(void* buffer, int count) override;
+  // One send: the count sent, negative on error.
+  int Write(const void* data, int count) override;
+  void ShutdownSend() override;
+  bool WaitForPeerClose(uint32_t milliseconds) override;
+
+  // Reads exactly `count` bytes; false when the connection ends or fails
+  // first.
+  bool ReadWhole(uint8_t* buffer, int count);
+
+ private:
+  platform::Socket socket_;
+  PeerWaits* waits_;
+};
+
+}  // namespace kvel::p2p

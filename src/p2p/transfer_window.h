@@ -1,0 +1,39 @@
+// The transfer window as the connections see it: it lists each transfer by
+// its socket while the transfer runs and shows its file and progress. The
+// plug-in binds the real window; tests bind their own or none.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "p2p/transfer_table.h"
+#include "platform/sockets.h"
+
+namespace kvel::p2p {
+
+class TransferWindow {
+ public:
+  virtual ~TransferWindow() = default;
+  // Lists a transfer (replacing one under the same socket); the row shows
+  // the peer as `contact`.
+  virtual void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction,
+                           const std::string& contact) = 0;
+  virtual void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
+                               int64_t doneBytes) = 0;
+  virtual void AddProgress(platform::Socket socket, int64_t bytes) = 0;
+  // Takes the transfer away; the entry as it was, nothing when it was not
+  // listed.
+  virtual std::optional<TaskInfo> RemoveTransfer(platform::Socket socket) = 0;
+};
+
+// A window that lists nothing: for connections whose transfers nobody sees.
+class NoTransferWindow final : public TransferWindow {
+ public:
+  void AddTransfer(platform::Socket, uint32_t, TransferDirection, const std::string&) override {}
+  void SetTransferFile(platform::Socket, const char*, int64_t, int64_t) override {}
+  void AddProgress(platform::Socket, int64_t) override {}
+  std::optional<TaskInfo> RemoveTransfer(platform::Socket) override { return std::nullopt; }
+};
+
+}  // namespace kvel::p2p

@@ -1,0 +1,65 @@
+// The product's binding of what connection threads reach: the context's peer
+// table, own number, call-backs and window, the host's log and contact list,
+// and the file procedures.
+#include "gg/contact_lookup.h"
+#include "host/log_line.h"
+#include "p2p/connection.h"
+#include "p2p/file_transfer.h"
+#include "platform/dialogs.h"
+#include "platform/threads.h"
+#include "plugin/host.h"
+#include "plugin/plugin_context.h"
+#include "plugin/production_edges.h"
+
+namespace kvel {
+namespace {
+
+void ShowNotice(void* raw) {
+  std::unique_ptr<p2p::UserNotice> notice(static_cast<p2p::UserNotice*>(raw));
+  platform::ShowError(notice->text.c_str(), notice->caption.c_str());
+}
+
+class PluginConnections final : public p2p::ConnectionServices {
+ public:
+  explicit PluginConnections(Plugin& plugin) : plugin_(plugin) {}
+
+  p2p::PeerAddress PeerAddressOf(uint32_t uin) override {
+    return gg::LookupPeerAddressIn(plugin_.users, uin);
+  }
+  uint32_t OwnUin() override { return plugin_.ownUin.load(); }
+  bool TakeCallBack(uint32_t uin) override { return plugin_.callBacks.Take(uin); }
+  void Log(const std::string& line) override { host::LogLine(ProcessHost(), line.c_str()); }
+  void AddTransfer(platform::Socket socket, uint32_t uin,
+                   p2p::TransferDirection direction) override {
+    // The host is asked once, with no lock held; the row keeps the name.
+    plugin_.window.AddTransfer(socket, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
+  }
+  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket socket) override {
+    return plugin_.window.RemoveTransfer(socket);
+  }
+  bool SendFile(p2p::PeerConnection& connection, uint32_t uin) override {
+    return p2p::SendFile(ProcessHost(), plugin_.window, connection, uin);
+  }
+  bool ReceiveFile(p2p::PeerConnection& connection, uint32_t uin) override {
+    return p2p::ReceiveFile(ProcessHost(), plugin_.window, connection, uin);
+  }
+  // The box has a thread of its own: the connection's thread ends meanwhile.
+  void TellUser(const p2p::TransferReport& report) override {
+    auto notice = std::make_unique<p2p::UserNotice>(
+        p2p::TransferNotice(report, gg::PeerDisplayName(ProcessHost(), report.peerUin)));
+    if (notice->text.empty()) return;
+    if (platform::SpawnDetachedThread(&ShowNotice, notice.get())) notice.release();
+  }
+  p2p::ConnectionSet& Connections() override { return plugin_.connections; }
+
+ private:
+  Plugin& plugin_;
+};
+
+}  // namespace
+
+std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin) {
+  return std::make_shared<PluginConnections>(plugin);
+}
+
+}  // namespace kvel
