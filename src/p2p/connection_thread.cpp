@@ -4,35 +4,16 @@
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
-#include "p2p/direction.h"
+#include "p2p/handshake_steps.h"
 #include "p2p/peer_waits.h"
 #include "p2p/peer_connection.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
-#include "wire/handshake.h"
 
 namespace kvel::p2p {
 namespace {
 
 using platform::Socket;
-
-struct Outcome {
-  uint32_t peerUin;
-  TransferDirection direction;
-};
-
-std::optional<Outcome> CallerHandshake(PeerConnection& connection, const ConnectionRequest& request,
-                                       uint32_t ownUin) {
-  std::array<uint8_t, 8> hello = EncodeCallerHello(ownUin, request.peerUin);
-  connection.Write(hello.data(), static_cast<int>(hello.size()));
-  std::array<uint8_t, 4> answer;
-  if (!connection.ReadWhole(answer.data(), 4) || !IsAnswer(answer)) return std::nullopt;
-  std::optional<TransferDirection> direction = DirectionFor(Side::Caller, request.directionCode);
-  if (!direction) return std::nullopt;
-  std::array<uint8_t, 4> code = EncodeWord(request.directionCode);
-  connection.Write(code.data(), 4);
-  return Outcome{request.peerUin, *direction};
-}
 
 // A log line; none once the plug-in is being unloaded (the host is not
 // reached then).
@@ -40,26 +21,6 @@ void Log(ConnectionServices& services, const std::string& line) {
   if (!services.Connections().BeginReport()) return;
   services.Log(line);
   services.Connections().EndReport();
-}
-
-std::optional<Outcome> CalledHandshake(PeerConnection& connection, ConnectionServices& services) {
-  std::array<uint8_t, 4> callerUin;
-  std::array<uint8_t, 4> calledUin;  // read, never compared with our own
-  std::array<uint8_t, 4> code;
-  if (!connection.ReadWhole(callerUin.data(), 4) || !connection.ReadWhole(calledUin.data(), 4))
-    return std::nullopt;
-  connection.Write(kAnswer.data(), 4);
-  if (!connection.ReadWhole(code.data(), 4)) return std::nullopt;
-  std::optional<TransferDirection> direction = DirectionFor(Side::Called, DecodeWord(code));
-  if (!direction) return std::nullopt;
-  const uint32_t caller = DecodeWord(callerUin);
-  // Code 3 makes this side offer a file: only to a contact this user asked
-  // for a call-back, calling under that contact's number.
-  if (DecodeWord(code) == kPullCode && !services.TakeCallBack(caller)) {
-    Log(services, text::kLogUnaskedCallBack + std::to_string(caller));
-    return std::nullopt;
-  }
-  return Outcome{caller, *direction};
 }
 
 void ConnectionThread(void* raw) {
@@ -96,25 +57,28 @@ void Serve(Socket socket, const ConnectionRequest& request, ConnectionServices& 
   platform::SetLinger(socket, 3);
   PeerWaits waits(socket, services.Limits(), &platform::TickCount);
   PeerConnection connection(socket, &waits);
-  std::optional<Outcome> outcome = request.outgoing
-                                       ? CallerHandshake(connection, request, services.OwnUin())
-                                       : CalledHandshake(connection, services);
-  if (outcome) {
-    waits.HandshakeDone(outcome->direction);
-    services.AddTransfer(socket, outcome->peerUin, outcome->direction);
-    const bool succeeded = outcome->direction == Send
-                               ? services.SendFile(connection, outcome->peerUin)
-                               : services.ReceiveFile(connection, outcome->peerUin);
+  const Handshake outcome =
+      request.outgoing
+          ? CallPeer(connection, services.OwnUin(), request.peerUin, request.directionCode)
+          : AnswerPeer(connection, [&](uint32_t caller) { return services.TakeCallBack(caller); });
+  if (outcome.result == Handshake::Result::UnaskedCallBack)
+    Log(services, text::kLogUnaskedCallBack + std::to_string(outcome.peerUin));
+  if (outcome.result == Handshake::Result::Agreed) {
+    waits.HandshakeDone(outcome.direction);
+    services.AddTransfer(socket, outcome.peerUin, outcome.direction);
+    const bool succeeded = outcome.direction == Send
+                               ? services.SendFile(connection, outcome.peerUin)
+                               : services.ReceiveFile(connection, outcome.peerUin);
     const std::optional<TaskInfo> entry = services.RemoveTransfer(socket);
     const bool fileKnown = entry && entry->HasFile();
     const bool stopped = (entry && entry->stopped) || services.Connections().Stopped();
     TransferReport report;
-    report.direction = outcome->direction;
-    report.peerUin = outcome->peerUin;
+    report.direction = outcome.direction;
+    report.peerUin = outcome.peerUin;
     report.file = fileKnown ? entry->fileName : "";
     report.bytes = entry ? entry->doneBytes : 0;
     report.outcome =
-        JudgeTransfer(succeeded, stopped, outcome->direction, fileKnown, waits.AnswerCode());
+        JudgeTransfer(succeeded, stopped, outcome.direction, fileKnown, waits.AnswerCode());
     Tell(services, report);
   }
   if (waits.TimedOut()) Log(services, text::kLogPeerTooSlow + std::to_string(socket));

@@ -31,14 +31,4 @@ bool PeerConnection::WaitForPeerClose(uint32_t milliseconds) {
   }
 }
 
-bool PeerConnection::ReadWhole(uint8_t* buffer, int count) {
-  int done = 0;
-  while (done < count) {
-    const int got = Read(buffer + done, count - done);
-    if (got <= 0) return false;
-    done += got;
-  }
-  return true;
-}
-
 }  // namespace kvel::p2p

@@ -29,10 +29,6 @@ class PeerConnection final : public StreamConnection {
   void ShutdownSend() override;
   bool WaitForPeerClose(uint32_t milliseconds) override;
 
-  // Reads exactly `count` bytes; false when the connection ends or fails
-  // first.
-  bool ReadWhole(uint8_t* buffer, int count);
-
  private:
   platform::Socket socket_;
   PeerWaits* waits_;

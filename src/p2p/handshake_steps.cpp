@@ -1,0 +1,50 @@
+#include "p2p/handshake_steps.h"
+
+#include <array>
+#include <optional>
+
+#include "p2p/direction.h"
+#include "wire/handshake.h"
+
+namespace kvel::p2p {
+
+Handshake CallPeer(StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code) {
+  Handshake handshake;
+  handshake.peerUin = peerUin;
+  const std::array<uint8_t, 8> hello = EncodeCallerHello(ownUin, peerUin);
+  if (WriteAll(connection, hello.data(), hello.size()) != hello.size()) return handshake;
+  std::array<uint8_t, 4> answer;
+  if (!ReadExact(connection, answer.data(), answer.size()) || !IsAnswer(answer)) return handshake;
+  const std::optional<TransferDirection> direction = DirectionFor(Side::Caller, code);
+  if (!direction) return handshake;
+  const std::array<uint8_t, 4> word = EncodeWord(code);
+  if (WriteAll(connection, word.data(), word.size()) != word.size()) return handshake;
+  handshake.result = Handshake::Result::Agreed;
+  handshake.direction = *direction;
+  return handshake;
+}
+
+Handshake AnswerPeer(StreamConnection& connection,
+                     const std::function<bool(uint32_t caller)>& takeCallBack) {
+  Handshake handshake;
+  std::array<uint8_t, 4> callerUin;
+  std::array<uint8_t, 4> calledUin;  // read, never compared with our own
+  std::array<uint8_t, 4> code;
+  if (!ReadExact(connection, callerUin.data(), callerUin.size()) ||
+      !ReadExact(connection, calledUin.data(), calledUin.size()))
+    return handshake;
+  handshake.peerUin = DecodeWord(callerUin);
+  if (WriteAll(connection, kAnswer.data(), kAnswer.size()) != kAnswer.size()) return handshake;
+  if (!ReadExact(connection, code.data(), code.size())) return handshake;
+  const std::optional<TransferDirection> direction = DirectionFor(Side::Called, DecodeWord(code));
+  if (!direction) return handshake;
+  if (DecodeWord(code) == kPullCode && !takeCallBack(handshake.peerUin)) {
+    handshake.result = Handshake::Result::UnaskedCallBack;
+    return handshake;
+  }
+  handshake.result = Handshake::Result::Agreed;
+  handshake.direction = *direction;
+  return handshake;
+}
+
+}  // namespace kvel::p2p
