@@ -16,4 +16,21 @@ std::optional<PacketView> DecodePacket(std::span<const uint8_t> packet) {
   return view;
 }
 
+namespace {
+// Offsets in a message to a user.
+constexpr size_t kType = 0;
+constexpr size_t kLength = 4;
+constexpr size_t kRecipient = 8;
+constexpr size_t kSequence = 12;
+constexpr size_t kClass = 16;
+}  // namespace
+
+void EncodeSendMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass) {
+  wire::WriteLe32(packet, kType, kTypeSendMessage);
+  wire::WriteLe32(packet, kLength, static_cast<uint32_t>(packet.size() - kPacketHeaderSize));
+  wire::WriteLe32(packet, kRecipient, recipient);
+  wire::WriteLe32(packet, kSequence, 0);
+  wire::WriteLe32(packet, kClass, messageClass);
+}
+
 }  // namespace kvel::gg

@@ -30,4 +30,12 @@ struct PacketView {
 // Nullopt when the bytes cannot hold the 8-byte header.
 std::optional<PacketView> DecodePacket(std::span<const uint8_t> packet);
 
+// A message to a user, header included: type and payload length, then the
+// recipient, sequence and message class, and from kSendMessageText the text
+// and what follows it.
+inline constexpr size_t kSendMessageText = 20;
+// Writes the header (the payload is the rest of `packet`), the recipient,
+// sequence 0 and the class; `packet` holds at least kSendMessageText bytes.
+void EncodeSendMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass);
+
 }  // namespace kvel::gg

@@ -10,14 +10,9 @@
 namespace kvel::images {
 namespace {
 
-// Offsets in the whole packet of a message to a user, header included.
-constexpr size_t kType = 0;
-constexpr size_t kLength = 4;
-constexpr size_t kRecipient = 8;
-constexpr size_t kSequence = 12;
-constexpr size_t kClass = 16;
-constexpr size_t kText = 20;  // the empty text: its zero byte
-constexpr size_t kAttributes = 21;
+// Offsets in the whole packet of a message to a user, header included: the
+// empty text is one zero byte, the attributes follow it.
+constexpr size_t kAttributes = gg::kSendMessageText + 1;
 
 // The offer's rich-text block: N, then the one entry's position, flags, the
 // two bytes 09 01, size and checksum.
@@ -37,12 +32,8 @@ constexpr size_t kOptionChecksum = kAttributes + 5;
 
 // Header, recipient, sequence 0, class and the empty text: 21 bytes.
 void PutMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass) {
-  wire::WriteLe32(packet, kType, gg::kTypeSendMessage);
-  wire::WriteLe32(packet, kLength, static_cast<uint32_t>(packet.size() - gg::kPacketHeaderSize));
-  wire::WriteLe32(packet, kRecipient, recipient);
-  wire::WriteLe32(packet, kSequence, 0);
-  wire::WriteLe32(packet, kClass, messageClass);
-  packet[kText] = 0;
+  gg::EncodeSendMessageStart(packet, recipient, messageClass);
+  packet[gg::kSendMessageText] = 0;
 }
 
 void PutControlFields(std::span<uint8_t> packet, uint8_t kind, const ImageId& id) {
