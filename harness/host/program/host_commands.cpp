@@ -14,6 +14,7 @@
 #include "main_thread.h"
 #include "png_file.h"
 #include "transfer_window_driver.h"
+#include "ui/bar_colours.h"
 #include "ui_driver.h"
 
 namespace standin {
@@ -53,7 +54,9 @@ std::string IconState(ContactListIcons& icons, Param item) {
 size_t CountBarPixels(const Image& image) {
   size_t count = 0;
   for (uint32_t pixel : image.pixels) {
-    if (pixel == Rgb(0, 140, 0) || pixel == Rgb(180, 0, 0)) ++count;
+    for (const kvel::ui::BarColour& bar : {kvel::ui::kSendBar, kvel::ui::kReceiveBar}) {
+      if (pixel == Rgb(bar.red, bar.green, bar.blue)) ++count;
+    }
   }
   return count;
 }

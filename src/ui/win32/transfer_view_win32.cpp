@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/texts.h"
+#include "ui/bar_colours.h"
 #include "ui/progress_win.h"
 #include "ui/transfer_view.h"
 #include "ui/res/transfer_window_ids.h"
@@ -27,9 +28,12 @@ constexpr UINT kDeleteRowMessage = WM_APP + 3;
 constexpr UINT kShowMessage = WM_APP + 4;
 constexpr UINT kHideMessage = WM_APP + 5;
 
-const COLORREF kSendColour = RGB(0, 140, 0);
-const COLORREF kReceiveColour = RGB(180, 0, 0);
-const COLORREF kOtherColour = RGB(192, 192, 192);
+constexpr COLORREF Colour(BarColour colour) {
+  return RGB(colour.red, colour.green, colour.blue);
+}
+const COLORREF kSendColour = Colour(kSendBar);
+const COLORREF kReceiveColour = Colour(kReceiveBar);
+const COLORREF kOtherColour = Colour(kUnknownBar);
 
 struct Column {
   const char* header;
