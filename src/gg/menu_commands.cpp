@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "p2p/connection.h"
 #include "common/texts.h"
 #include "host/service_names.h"
 #include "wire/dc_request.h"

@@ -11,7 +11,7 @@
 #include "plugin/plugin_info.h"
 #include "plugin/plugin_context.h"
 #include "plugin/host_callbacks.h"
-#include "plugin/settings.h"
+#include "plugin/settings_file.h"
 #include "common/texts.h"
 #include "host/service_names.h"
 #include "ui/transfer_view.h"

@@ -1,4 +1,4 @@
-// Reading the settings file.
+// Reading the settings file, kvel.config, into the settings record.
 #pragma once
 
 #include "common/settings.h"

@@ -1,4 +1,4 @@
-#include "plugin/settings.h"
+#include "plugin/settings_file.h"
 
 #include "platform/profile.h"
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "plugin/settings.h"
+#include "plugin/settings_file.h"
 #include "support/test_paths.h"
 
 namespace kvel {
