@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "images/requested_images.h"
 #include "p2p/call_backs.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
@@ -116,7 +115,7 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   connections.WaitEmpty(p2p::kUnloadWaitMs, &ui::TransferView::ServeSentMessages);
   connections.WaitReportsDone(&ui::TransferView::ServeSentMessages);
   p2p::AwaitedCallBacks().Clear();
-  images::RequestedImages().Clear();
+  ThePlugin().requestedImages.Clear();
   ui::DestroyProgressWin();
   CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
               reinterpret_cast<host::Param>(&MenuStateCallback));

@@ -1,6 +1,6 @@
 // What the plug-in keeps from module load to detach: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
-// table and the listener.
+// table, the images offered and asked for, and the listener.
 // LoadPlugin fills it in and starts the listener; UnloadPlugin leaves it for
 // the detach, which ends it after the host has let the plug-in go.
 #pragma once
@@ -12,6 +12,8 @@
 #include "common/settings.h"
 #include "gg/user_db.h"
 #include "host/host_api.h"
+#include "images/pending_images.h"
+#include "images/requested_images.h"
 #include "p2p/listener.h"
 
 namespace kvel {
@@ -37,6 +39,10 @@ class Plugin {
   // the first login has passed. Written by the protocol hook only.
   std::atomic<uint32_t> ownUin{0};
   gg::UserDB users;
+  // Images offered to peers and not yet asked for; they live until detach.
+  images::PendingImages pendingImages;
+  // Images asked of their senders; UnloadPlugin forgets them.
+  images::RequestedImages requestedImages;
   p2p::Listener listener;
 };
 
