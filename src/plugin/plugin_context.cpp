@@ -11,7 +11,7 @@ namespace {
 std::unique_ptr<Plugin> g_plugin = std::make_unique<Plugin>();
 }  // namespace
 
-Plugin::Plugin() : users(ProcessHost(), settings), listener(ProcessHost(), ProductionEdges()) {}
+Plugin::Plugin() : users(moduleHost, settings), listener(moduleHost, ProductionEdges()) {}
 
 Plugin& ThePlugin() {
   return *g_plugin;

@@ -1,6 +1,7 @@
-// What the plug-in keeps from module load to detach: the settings, the data
-// directory, the protocol hook's handle, the user's own number, the peer
-// table, the images offered and asked for, and the listener.
+// What the plug-in keeps from module load to detach: the module handle and
+// host record, the settings, the data directory, the protocol hook's handle,
+// the user's own number, the peer table, the images offered and asked for,
+// and the listener.
 // LoadPlugin fills it in and starts the listener; UnloadPlugin leaves it for
 // the detach, which ends it after the host has let the plug-in go.
 #pragma once
@@ -15,12 +16,13 @@
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "p2p/listener.h"
+#include "plugin/host.h"
 
 namespace kvel {
 
 class Plugin {
  public:
-  // Over the process's host and the production connection edges.
+  // Over its own host services and the production connection edges.
   Plugin();
   // The listener stops first; the peer table then takes each contact's icon
   // away through the host and releases its bitmaps.
@@ -28,6 +30,10 @@ class Plugin {
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
 
+  // The module handle (from the attach routine) and the host's record (from
+  // LoadPlugin), read at each call. Declared first: the members below call
+  // the host until their destructors have run.
+  ModuleHost moduleHost;
   // Written only by LoadPlugin before any thread of the plug-in starts;
   // read-only afterwards.
   Settings settings;
