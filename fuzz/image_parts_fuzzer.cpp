@@ -1,7 +1,9 @@
-// Feeds the image exchange a peer's requests-to-be-answered and replies in any
-// order, against a real cache directory. Checks that the cache only ever
-// holds whole images that match their announced size and checksum, and that
-// no partial image grows past its announced size.
+// Feeds the image exchange this side's requests and a peer's replies in any
+// order, against a real cache directory and a fresh table of requests per
+// input. Every reply goes through the reply decoder first, as the hook does.
+// Checks that the decoded name and data lie inside the reply, that the cache
+// only ever holds whole images that match their announced size and checksum,
+// and that no partial image grows past its announced size.
 //
 // Input: records of [op: 1][length: 1][bytes]; a length past the end takes
 // what is left. Op bit 0 clear: this side asks for the image named by the
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +27,7 @@
 #include "images/requested_images.h"
 #include "plugin/host.h"
 #include "wire/image_crc.h"
+#include "wire/image_option.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -31,6 +35,12 @@ using namespace kvel;
 
 void Check(bool condition) {
   if (!condition) std::abort();
+}
+
+// True when `part` lies inside `whole`.
+bool Inside(std::span<const uint8_t> part, std::span<const uint8_t> whole) {
+  return part.empty() ||
+         (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
 }
 
 uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
@@ -72,6 +82,7 @@ void CheckCache(const std::vector<images::ImageId>& named) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fs::path directory(CacheDirectory());
   std::vector<images::ImageId> named;
+  images::RequestedImages requested;
   size_t at = 0;
   while (at < size) {
     const uint8_t op = data[at];
@@ -82,20 +93,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at += length;
     const uint32_t uin = 1000 + ((op >> 1) & 3);
     if ((op & 1) == 0) {
-      images::RequestImage(ProcessHost(), uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
+      images::RequestImage(ProcessHost(), requested, uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
       continue;
     }
     // A block of exactly the reply's size: reading past it is caught.
     const std::vector<uint8_t> reply(bytes.begin(), bytes.end());
-    const bool complete = images::ReceiveImagePart(CacheDirectory(), uin, reply);
-    if (reply.size() >= 9) {
-      const images::ImageId id{uin, Le32(reply, 1), Le32(reply, 5)};
-      named.push_back(id);
-      if (complete) Check(images::IsImageCached(CacheDirectory(), id.uin, id.size, id.checksum));
-    }
+    const std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(reply);
+    if (!part) continue;
+    Check(Inside(part->name, reply) && Inside(part->data, reply));
+    Check(part->size == Le32(reply, 1) && part->checksum == Le32(reply, 5));
+    const images::ImageId id{uin, part->size, part->checksum};
+    named.push_back(id);
+    if (images::ReceiveImagePart(requested, CacheDirectory(), uin, *part))
+      Check(images::IsImageCached(CacheDirectory(), id.uin, id.size, id.checksum));
   }
   CheckCache(named);
-  images::RequestedImages().Clear();
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(directory, error))
     fs::remove(entry.path(), error);

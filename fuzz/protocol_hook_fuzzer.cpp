@@ -1,8 +1,9 @@
 // Drives the GG protocol hook's dispatch with arbitrary events and packets
 // against the stand-in host with a few listed contacts: the real UserDB, icon
-// refresh and login rewrite; connections and the image exchange are replaced
-// by stubs that only look at what they are given, except that every image
-// reply handed on goes through the real reply decoder.
+// refresh, login rewrite and image exchange, its cache in a temporary
+// directory emptied after every input. The machine's addresses and outgoing
+// connections are stood in for. Every image reply part handed on must lie
+// inside the packet.
 //
 // Input: records of [event selector: 1][length: 2, little-endian][packet],
 // one after the other; a length past the end takes what is left. The first
@@ -11,23 +12,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <memory>
-#include <optional>
 #include <span>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "contact_list_icons.h"
 #include "gg/hook_dispatch.h"
-#include "gg/user_db.h"
 #include "plugin/host.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_edges.h"
 #include "stand_in_host.h"
-#include "wire/image_option.h"
 
 namespace {
-
-using kvel::gg::HookEdges;
+namespace fs = std::filesystem;
 
 // Traps unless `part` lies inside `whole`.
 void CheckInside(std::span<const uint8_t> part, std::span<const uint8_t> whole) {
@@ -37,11 +38,29 @@ void CheckInside(std::span<const uint8_t> part, std::span<const uint8_t> whole) 
   }
 }
 
+class FuzzHook final : public kvel::ProductionHook {
+ public:
+  using ProductionHook::ProductionHook;
+
+  std::span<const uint8_t> packet;  // the packet being dispatched
+  uint32_t sink = 0;                // keeps the stand-ins' reads from being optimised away
+
+  std::vector<uint32_t> LocalHostAddresses() override {
+    return {0x0501A8C0, 0x03020153};  // 192.168.1.5, 83.1.2.3
+  }
+  void StartOutgoing(uint32_t uin, uint32_t directionCode) override { sink += uin + directionCode; }
+  bool ReceiveImagePart(uint32_t uin, const kvel::gg::ImageReplyPart& part) override {
+    CheckInside(part.name, packet);
+    CheckInside(part.data, packet);
+    return ProductionHook::ReceiveImagePart(uin, part);
+  }
+};
+
 struct World {
   standin::Host host{"/nonexistent/kvel-fuzz/"};
   standin::ContactListIcons icons{host};
-  HookEdges edges;
-  uint32_t sink = 0;  // keeps the stubs' reads from being optimised away
+  FuzzHook hook{kvel::ThePlugin()};
+  fs::path cache;
 
   World() {
     kvel::SetHostLink(host.Link());
@@ -50,31 +69,9 @@ struct World {
     host.AddContact({3, "c", "0", 3});
     host.AddContact({4, "d", "16777215", 3});
     host.AddContact({5, "e", "1003", 5});
-    edges = kvel::ProductionHookEdges();
-    edges.localHostAddresses = [] {
-      return std::vector<uint32_t>{0x0501A8C0, 0x03020153};  // 192.168.1.5, 83.1.2.3
-    };
-    edges.startOutgoing = [this](uint32_t uin, uint32_t code) { sink += uin + code; };
-    edges.isImageCached = [](uint32_t, uint32_t size, uint32_t) { return (size & 1) != 0; };
-    edges.showReceivedImage = [this](uint32_t uin, uint32_t, uint32_t) { sink += uin; };
-    edges.requestImage = [this](uint32_t uin, uint32_t, uint32_t) { sink += uin; };
-    edges.answerImageRequest = [this](uint32_t uin, uint32_t, uint32_t) { sink += uin; };
-    // The image exchange's first step, the reply decoder, runs for real on
-    // every reply the dispatch hands on; the spans it gives must lie inside
-    // the reply and cover its bytes behind the fields.
-    edges.receiveImagePart = [this](uint32_t, std::span<const uint8_t> reply) {
-      for (uint8_t byte : reply) sink += byte;  // every byte handed on must be readable
-      std::optional<kvel::gg::ImageReplyPart> part = kvel::gg::DecodeImageReply(reply);
-      if (!part) return false;
-      CheckInside(part->name, reply);
-      CheckInside(part->data, reply);
-      if (!part->first && part->data.size() + kvel::gg::kImageOptionFieldsLength != reply.size()) {
-        __builtin_trap();
-      }
-      for (uint8_t byte : part->name) sink += byte;
-      for (uint8_t byte : part->data) sink += byte;
-      return reply.size() % 3 == 0;
-    };
+    cache = fs::temp_directory_path() / ("kvel-hook-fuzz-" + std::to_string(::getpid()));
+    fs::create_directories(cache);
+    kvel::ThePlugin().dataPath = cache.string() + "/";
   }
 };
 
@@ -112,10 +109,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A block of exactly the packet's size: reading past it is caught.
     std::unique_ptr<uint8_t[]> packet(new uint8_t[length == 0 ? 1 : length]);
     if (length != 0) std::memcpy(packet.get(), data + at, length);
-    kvel::gg::HandleGGEvent(code, std::span<const uint8_t>(packet.get(), length), world.edges);
+    world.hook.packet = std::span<const uint8_t>(packet.get(), length);
+    kvel::gg::HandleGGEvent(code, world.hook.packet, world.hook);
     at += length;
   }
   kvel::ThePlugin().users.ClearUsers();
+  kvel::ThePlugin().requestedImages.Clear();
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(world.cache, error))
+    fs::remove(entry.path(), error);
   world.host.ClearCalls();
   world.host.ClearSentPackets();
   world.icons.ClearCalls();

@@ -1,4 +1,3 @@
-#include "images/pending_images.h"
 #include "plugin/plugin_info.h"
 #include "plugin/plugin_context.h"
 #include "plugin_module.h"
@@ -18,7 +17,6 @@ bool PluginModule::Load(const std::string&, std::string*) {
 
 void PluginModule::Unload() {
   kvel::RenewPlugin();
-  kvel::images::ClearPendingImages();
   loaded_ = false;
 }
 

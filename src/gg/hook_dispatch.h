@@ -1,11 +1,11 @@
-// The protocol hook's decisions, over the packet's bytes and its edges.
+// The protocol hook's decisions, over the packet's bytes and its services.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include "gg/hook_edges.h"
+#include "gg/hook_services.h"
 
 namespace kvel::gg {
 
@@ -24,6 +24,6 @@ inline constexpr int32_t kPassOn = 0;
 // Handles one hook event; `packet` is the whole packet as the packet
 // reference gives it (header included; may be empty). Nothing outside it is
 // read or written. Returns kTakenOver or kPassOn.
-int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, const HookEdges& edges);
+int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, HookServices& services);
 
 }  // namespace kvel::gg

@@ -6,8 +6,6 @@
 
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
-#include "images/pending_images.h"
-#include "images/requested_images.h"
 #include "platform/files.h"
 #include "host/raw_packet.h"
 #include "wire/image_packets.h"
@@ -23,7 +21,8 @@ std::string_view FileName(std::string_view path) {
 
 }  // namespace
 
-void SendImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path) {
+void SendImage(host::HostServices& services, PendingImages& pending, uint32_t ownUin, uint32_t uin,
+               const char* path) {
   if (path == nullptr) return;
   // Only the directory entry is read: a missing file is not created, and a
   // file without a size is not offered.
@@ -32,25 +31,26 @@ void SendImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, cons
   const ImageId id{uin, static_cast<uint32_t>(info->size), ImageChecksum(path)};
   // Recorded before the offer leaves, so that a request that comes back at
   // once on another thread finds it.
-  AddPendingImage(id, path);
+  pending.Add(id, path);
   const auto offer = EncodeImageOffer(id);
   host::SendRawPacket(services, offer);
   ShowSentImage(services, ownUin, uin, path);
 }
 
-void RequestImage(host::HostServices& services, uint32_t uin, uint32_t size, uint32_t checksum) {
+void RequestImage(host::HostServices& services, RequestedImages& requested, uint32_t uin,
+                  uint32_t size, uint32_t checksum) {
   const ImageId id{uin, size, checksum};
   if (size == 0 || size > kMaxImageSize) return;
-  if (!RequestedImages().Add(id)) return;  // asked already, not yet answered
+  if (!requested.Add(id)) return;  // asked already, not yet answered
   const auto request = EncodeImageRequest(id);
   host::SendRawPacket(services, request);
 }
 
-void AnswerImageRequest(host::HostServices& services, uint32_t uin, uint32_t size,
-                        uint32_t checksum) {
+void AnswerImageRequest(host::HostServices& services, PendingImages& pending, uint32_t uin,
+                        uint32_t size, uint32_t checksum) {
   const ImageId id{uin, size, checksum};
   // Taken before anything is sent: every offer is answered once.
-  std::optional<std::string> path = TakePendingImage(id);
+  std::optional<std::string> path = pending.Take(id);
   if (!path) return;
   std::ifstream in(*path, std::ios::binary);
   if (!in) return;
@@ -68,22 +68,20 @@ void AnswerImageRequest(host::HostServices& services, uint32_t uin, uint32_t siz
   }
 }
 
-bool ReceiveImagePart(const std::string& directory, uint32_t uin, std::span<const uint8_t> reply) {
-  std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(reply);
-  if (!part) return false;
-  const ImageId id{uin, part->size, part->checksum};
-  ImageRequests& requests = RequestedImages();
-  if (!requests.Contains(id)) return false;  // nobody asked for it
-  switch (StoreImagePart(directory, uin, part->size, part->checksum, part->first, part->data)) {
+bool ReceiveImagePart(RequestedImages& requested, const std::string& directory, uint32_t uin,
+                      const gg::ImageReplyPart& part) {
+  const ImageId id{uin, part.size, part.checksum};
+  if (!requested.Contains(id)) return false;  // nobody asked for it
+  switch (StoreImagePart(directory, uin, part.size, part.checksum, part.first, part.data)) {
     case PartOutcome::Incomplete:
-      requests.Renew(id);
+      requested.Renew(id);
       return false;
     case PartOutcome::Complete:
-      requests.Take(id);
+      requested.Take(id);
       return true;
     case PartOutcome::Discarded:
       // Asked for anew when it is announced again.
-      requests.Take(id);
+      requested.Take(id);
       return false;
   }
   return false;

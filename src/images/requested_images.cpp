@@ -4,9 +4,6 @@
 
 namespace kvel::images {
 
-ImageRequests& RequestedImages() {
-  static ImageRequests requests(kMaxRequestedImages, kImageRequestLifetimeMs, &platform::TickCount);
-  return requests;
-}
+RequestedImages::RequestedImages() : RequestedImages(&platform::TickCount) {}
 
 }  // namespace kvel::images

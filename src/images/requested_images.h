@@ -1,9 +1,11 @@
-// The images this side has asked their senders for and waits on. Replies are
-// taken only for these; each image is asked for once while it is listed.
+// RequestedImages: the images this side has asked their senders for and waits
+// on. Replies are taken only for these; each image is asked for once while it
+// is listed.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "gg/recent_requests.h"
 #include "wire/image_id.h"
@@ -16,9 +18,12 @@ inline constexpr size_t kMaxRequestedImages = 64;
 // A request is forgotten this long after it was sent or its last part came.
 inline constexpr uint32_t kImageRequestLifetimeMs = 2 * 60 * 1000;
 
-using ImageRequests = gg::RecentRequests<ImageId>;
-
-// The process-wide table, on the platform's tick.
-ImageRequests& RequestedImages();
+class RequestedImages : public gg::RecentRequests<ImageId> {
+ public:
+  // On the platform's tick.
+  RequestedImages();
+  explicit RequestedImages(Clock clock)
+      : RecentRequests(kMaxRequestedImages, kImageRequestLifetimeMs, std::move(clock)) {}
+};
 
 }  // namespace kvel::images

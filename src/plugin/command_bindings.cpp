@@ -32,7 +32,8 @@ bool ProductionCommands::ChooseOpenFile(platform::FileDialog& dialog) {
 }
 
 void ProductionCommands::SendImage(uint32_t uin, const char* path) {
-  images::SendImage(ProcessHost(), ThePlugin().ownUin.load(), uin, path);
+  Plugin& plugin = ThePlugin();
+  images::SendImage(ProcessHost(), plugin.pendingImages, plugin.ownUin.load(), uin, path);
 }
 
 }  // namespace kvel

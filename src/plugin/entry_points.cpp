@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "images/requested_images.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
 #include "platform/files.h"
@@ -117,7 +116,7 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   connections.WaitEmpty(p2p::kUnloadWaitMs, &ui::TransferView::ServeSentMessages);
   connections.WaitReportsDone(&ui::TransferView::ServeSentMessages);
   plugin.callBacks.Clear();
-  images::RequestedImages().Clear();
+  plugin.requestedImages.Clear();
   plugin.window.Destroy();
   CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
               reinterpret_cast<host::Param>(&MenuStateCallback));

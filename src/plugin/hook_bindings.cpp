@@ -9,42 +9,60 @@
 
 namespace kvel {
 
-const gg::HookEdges& ProductionHookEdges() {
-  static const gg::HookEdges edges = [] {
-    gg::HookEdges e;
-    e.clearUsers = [] { ThePlugin().users.ClearUsers(); };
-    e.setUser = [](uint32_t uin, uint32_t address, uint16_t port) {
-      ThePlugin().users.SetUser(uin, address, port);
-    };
-    e.removeUser = [](uint32_t uin) { ThePlugin().users.RemoveUser(uin); };
-    e.setOwnUin = [](uint32_t uin) { ThePlugin().ownUin.store(uin); };
-    e.settings = [] { return ThePlugin().settings; };
-    e.inetAddr = &platform::InetAddr;
-    e.localHostAddresses = &platform::LocalHostAddresses;
-    e.sendRawPacket = [](std::span<const uint8_t> packet) {
-      host::SendRawPacket(ProcessHost(), packet);
-    };
-    e.startOutgoing = [](uint32_t uin, uint32_t code) {
-      p2p::StartOutgoing(uin, code, ThePlugin().connectionServices);
-    };
-    e.isImageCached = [](uint32_t uin, uint32_t size, uint32_t checksum) {
-      return images::IsImageCached(ThePlugin().dataPath, uin, size, checksum);
-    };
-    e.showReceivedImage = [](uint32_t uin, uint32_t size, uint32_t checksum) {
-      images::ShowReceivedImage(ProcessHost(), ThePlugin().dataPath, uin, size, checksum);
-    };
-    e.requestImage = [](uint32_t uin, uint32_t size, uint32_t checksum) {
-      images::RequestImage(ProcessHost(), uin, size, checksum);
-    };
-    e.answerImageRequest = [](uint32_t uin, uint32_t size, uint32_t checksum) {
-      images::AnswerImageRequest(ProcessHost(), uin, size, checksum);
-    };
-    e.receiveImagePart = [](uint32_t uin, std::span<const uint8_t> reply) {
-      return images::ReceiveImagePart(ThePlugin().dataPath, uin, reply);
-    };
-    return e;
-  }();
-  return edges;
+void ProductionHook::ClearUsers() {
+  plugin_.users.ClearUsers();
+}
+
+void ProductionHook::SetUser(uint32_t uin, uint32_t address, uint16_t port) {
+  plugin_.users.SetUser(uin, address, port);
+}
+
+void ProductionHook::RemoveUser(uint32_t uin) {
+  plugin_.users.RemoveUser(uin);
+}
+
+void ProductionHook::SetOwnUin(uint32_t uin) {
+  plugin_.ownUin.store(uin);
+}
+
+Settings ProductionHook::CurrentSettings() {
+  return plugin_.settings;
+}
+
+uint32_t ProductionHook::InetAddr(const char* dotted) {
+  return platform::InetAddr(dotted);
+}
+
+std::vector<uint32_t> ProductionHook::LocalHostAddresses() {
+  return platform::LocalHostAddresses();
+}
+
+void ProductionHook::SendRawPacket(std::span<const uint8_t> packet) {
+  host::SendRawPacket(ProcessHost(), packet);
+}
+
+void ProductionHook::StartOutgoing(uint32_t uin, uint32_t directionCode) {
+  p2p::StartOutgoing(uin, directionCode, plugin_.connectionServices);
+}
+
+bool ProductionHook::IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) {
+  return images::IsImageCached(plugin_.dataPath, uin, size, checksum);
+}
+
+void ProductionHook::ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) {
+  images::ShowReceivedImage(ProcessHost(), plugin_.dataPath, uin, size, checksum);
+}
+
+void ProductionHook::RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) {
+  images::RequestImage(ProcessHost(), plugin_.requestedImages, uin, size, checksum);
+}
+
+void ProductionHook::AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) {
+  images::AnswerImageRequest(ProcessHost(), plugin_.pendingImages, uin, size, checksum);
+}
+
+bool ProductionHook::ReceiveImagePart(uint32_t uin, const gg::ImageReplyPart& part) {
+  return images::ReceiveImagePart(plugin_.requestedImages, plugin_.dataPath, uin, part);
 }
 
 }  // namespace kvel

@@ -1,38 +1,22 @@
 #include "plugin/host.h"
 
-#include <atomic>
-
 #include "host/raw_packet.h"
+#include "plugin/plugin_context.h"
 
 namespace kvel {
-namespace {
-std::atomic<host::PluginHandle> g_pluginId{nullptr};
-std::atomic<host::HostLink*> g_hostLink{nullptr};
-
-class CurrentHost final : public host::HostServices {
- public:
-  host::Param CallService(const char* service, host::Param wparam, host::Param lparam) override {
-    return LinkedHost(HostLinkRecord(), PluginId()).CallService(service, wparam, lparam);
-  }
-  int32_t ServiceExists(const char* service) override {
-    return LinkedHost(HostLinkRecord(), PluginId()).ServiceExists(service);
-  }
-  host::PluginHandle Module() override { return PluginId(); }
-};
-}  // namespace
 
 host::PluginHandle PluginId() {
-  return g_pluginId.load(std::memory_order_relaxed);
+  return TheModuleHost().ModuleId();
 }
 void SetPluginId(host::PluginHandle id) {
-  g_pluginId.store(id, std::memory_order_relaxed);
+  TheModuleHost().SetModuleId(id);
 }
 
 host::HostLink* HostLinkRecord() {
-  return g_hostLink.load(std::memory_order_acquire);
+  return TheModuleHost().Link();
 }
 void SetHostLink(host::HostLink* link) {
-  g_hostLink.store(link, std::memory_order_release);
+  TheModuleHost().SetLink(link);
 }
 
 host::Param LinkedHost::CallService(const char* service, host::Param wparam, host::Param lparam) {
@@ -46,8 +30,7 @@ int32_t LinkedHost::ServiceExists(const char* service) {
 }
 
 host::HostServices& ProcessHost() {
-  static CurrentHost current;
-  return current;
+  return TheModuleHost();
 }
 
 host::Param CallService(const char* service, host::Param wparam, host::Param lparam) {

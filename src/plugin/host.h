@@ -2,6 +2,7 @@
 // record, and the binding of the logic's host services to them.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -9,14 +10,6 @@
 #include "host/host_services.h"
 
 namespace kvel {
-
-// The module's instance handle; set by the attach routine (or a test).
-host::PluginHandle PluginId();
-void SetPluginId(host::PluginHandle id);
-
-// The host's record given to LoadPlugin; null before it.
-host::HostLink* HostLinkRecord();
-void SetHostLink(host::HostLink* link);
 
 // Host services over one host record, called with `module` first. A null
 // record is no host: every call answers 0.
@@ -32,7 +25,38 @@ class LinkedHost final : public host::HostServices {
   host::PluginHandle module_;
 };
 
-// Host services over HostLinkRecord and PluginId as they are at each call.
+// Host services over the module handle and host record as they are at each
+// call; either may be set at any time, from any thread. Null until set.
+class ModuleHost final : public host::HostServices {
+ public:
+  host::PluginHandle ModuleId() const { return module_.load(std::memory_order_relaxed); }
+  void SetModuleId(host::PluginHandle id) { module_.store(id, std::memory_order_relaxed); }
+  host::HostLink* Link() const { return link_.load(std::memory_order_acquire); }
+  void SetLink(host::HostLink* link) { link_.store(link, std::memory_order_release); }
+
+  host::Param CallService(const char* service, host::Param wparam, host::Param lparam) override {
+    return LinkedHost(Link(), ModuleId()).CallService(service, wparam, lparam);
+  }
+  int32_t ServiceExists(const char* service) override {
+    return LinkedHost(Link(), ModuleId()).ServiceExists(service);
+  }
+  host::PluginHandle Module() override { return ModuleId(); }
+
+ private:
+  std::atomic<host::PluginHandle> module_{nullptr};
+  std::atomic<host::HostLink*> link_{nullptr};
+};
+
+// The module's handle; set by the attach routine (or a test).
+host::PluginHandle PluginId();
+void SetPluginId(host::PluginHandle id);
+
+// The host's record, given to LoadPlugin; null before it.
+host::HostLink* HostLinkRecord();
+void SetHostLink(host::HostLink* link);
+
+// The module's host services (TheModuleHost), which live from module load to
+// detach.
 host::HostServices& ProcessHost();
 
 // ProcessHost's calls, for the binding's own use.

@@ -5,6 +5,7 @@
 #include "gg/hook_dispatch.h"
 #include "gg/menu_commands.h"
 #include "plugin/host.h"
+#include "plugin/plugin_context.h"
 #include "plugin/production_edges.h"
 
 namespace kvel {
@@ -13,7 +14,8 @@ int32_t KVEL_CALL ProtocolHook(host::EventRecord* event, host::PacketRef* packet
   if (event == nullptr) return gg::kPassOn;
   std::span<const uint8_t> bytes;
   if (packet != nullptr && packet->data != nullptr) bytes = {packet->data, packet->length};
-  return gg::HandleGGEvent(event->code, bytes, ProductionHookEdges());
+  ProductionHook services(ThePlugin());
+  return gg::HandleGGEvent(event->code, bytes, services);
 }
 
 int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {

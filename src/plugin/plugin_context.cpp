@@ -18,9 +18,10 @@ class PluginOwner {
  public:
   ~PluginOwner() { End(); }
   Plugin& Get() { return *plugin_; }
+  ModuleHost& Host() { return host_; }
   void Renew() {
     End();
-    plugin_ = std::make_unique<Plugin>();
+    plugin_ = std::make_unique<Plugin>(host_);
   }
 
  private:
@@ -37,7 +38,9 @@ class PluginOwner {
     plugin_.reset();
   }
 
-  std::unique_ptr<Plugin> plugin_ = std::make_unique<Plugin>();
+  // Declared first: every context calls the host until it is ended.
+  ModuleHost host_;
+  std::unique_ptr<Plugin> plugin_ = std::make_unique<Plugin>(host_);
   std::vector<Plugin*> abandoned_;
 };
 
@@ -45,15 +48,20 @@ PluginOwner g_owner;
 
 }  // namespace
 
-Plugin::Plugin()
-    : users(ProcessHost(), settings),
+Plugin::Plugin(host::HostServices& host)
+    : host(host),
+      users(host, settings),
       connections(p2p::kConnectionLimits.maxConnections),
       callBacks(p2p::kMaxAwaitedCallBacks, p2p::kCallBackWaitMs, &platform::TickCount),
       connectionServices(MakeConnectionServices(*this)),
-      listener(ProcessHost(), connectionServices) {}
+      listener(host, connectionServices) {}
 
 Plugin& ThePlugin() {
   return g_owner.Get();
+}
+
+ModuleHost& TheModuleHost() {
+  return g_owner.Host();
 }
 
 Plugin& StartPlugin() {

@@ -1,7 +1,7 @@
 // What the plug-in keeps while the host has it loaded: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
-// table, the direct connections, the awaited call-backs, the transfer window
-// and the listener.
+// table, the direct connections, the awaited call-backs, the images offered
+// and asked for, the transfer window and the listener.
 // LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
 // it. Its memory stays until the next LoadPlugin or the detach, so that a
 // host call still under way as the plug-in is unloaded finds a stopped
@@ -16,18 +16,21 @@
 #include "common/settings.h"
 #include "gg/user_db.h"
 #include "host/host_api.h"
+#include "images/pending_images.h"
+#include "images/requested_images.h"
 #include "p2p/call_backs.h"
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/listener.h"
+#include "plugin/host.h"
 #include "ui/window_holder.h"
 
 namespace kvel {
 
 class Plugin {
  public:
-  // Over the process's host.
-  Plugin();
+  // Over the module's host services, which outlive it.
+  explicit Plugin(host::HostServices& host);
   // The listener stops first, then the window goes; the peer table then
   // takes each contact's icon away through the host and releases its
   // bitmaps.
@@ -35,6 +38,11 @@ class Plugin {
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
 
+  // The host, over the module handle (from the attach routine) and the
+  // host's record (from LoadPlugin) as they are at each call. It outlives
+  // the context: the members below call the host until their destructors
+  // have run.
+  host::HostServices& host;
   // Written only by LoadPlugin before any thread of the plug-in starts;
   // read-only afterwards.
   Settings settings;
@@ -54,12 +62,19 @@ class Plugin {
   ui::WindowHolder window;
   // What connection threads reach: the members above and the host.
   std::shared_ptr<p2p::ConnectionServices> connectionServices;
+  // Images offered to peers and not yet asked for.
+  images::PendingImages pendingImages;
+  // Images asked of their senders; UnloadPlugin forgets them.
+  images::RequestedImages requestedImages;
   p2p::Listener listener;
 };
 
 // The plug-in's context: the one LoadPlugin made, or the one made at module
 // load before the first LoadPlugin.
 Plugin& ThePlugin();
+// The module's handle and the host's record: set at attach and by LoadPlugin,
+// kept from module load to detach, across contexts.
+ModuleHost& TheModuleHost();
 // LoadPlugin's first step: ends the context (stopped by UnloadPlugin, or
 // never started) and makes a fresh one.
 Plugin& StartPlugin();

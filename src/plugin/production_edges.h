@@ -2,10 +2,13 @@
 // process's host, peer table, settings, connections, dialogs and images.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "gg/command_services.h"
-#include "gg/hook_edges.h"
+#include "gg/hook_services.h"
 #include "p2p/connection.h"
 
 namespace kvel {
@@ -16,9 +19,34 @@ class Plugin;
 // thread): the peer table, the user's own number, the awaited call-backs,
 // the transfer window, the host's log and the two file procedures.
 std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin);
-// The process UserDB, the user's own number, the settings, the platform's addresses, the
-// host's raw send, connections and the image exchange.
-const gg::HookEdges& ProductionHookEdges();
+
+// The protocol hook's services over one Plugin context (its peer table, own
+// number, settings, data directory and image tables), the process's host, the
+// platform's addresses, p2p::StartOutgoing and the image exchange. Open, so
+// that the fuzzer can stand in for some of them.
+class ProductionHook : public gg::HookServices {
+ public:
+  explicit ProductionHook(Plugin& plugin) : plugin_(plugin) {}
+
+  void ClearUsers() override;
+  void SetUser(uint32_t uin, uint32_t address, uint16_t port) override;
+  void RemoveUser(uint32_t uin) override;
+  void SetOwnUin(uint32_t uin) override;
+  Settings CurrentSettings() override;
+  uint32_t InetAddr(const char* dotted) override;
+  std::vector<uint32_t> LocalHostAddresses() override;
+  void SendRawPacket(std::span<const uint8_t> packet) override;
+  void StartOutgoing(uint32_t uin, uint32_t directionCode) override;
+  bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) override;
+  void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) override;
+  void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) override;
+  void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) override;
+  bool ReceiveImagePart(uint32_t uin, const gg::ImageReplyPart& part) override;
+
+ protected:
+  Plugin& plugin_;
+};
+
 // The menu commands over the context's peer table, p2p::StartOutgoing,
 // the awaited call-backs, the host's raw send, platform::ShowError,
 // platform::ChooseOpenFile and images::SendImage. Open, so that a test can

@@ -24,12 +24,17 @@ std::optional<ImageOption> DecodeImageOption(std::span<const uint8_t> attributes
 std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply) {
   std::optional<ImageOption> option = DecodeImageOption(reply);
   if (!option) return std::nullopt;
-  if (option->kind != kImageFirstReply && option->kind != kImageLaterReply) return std::nullopt;
+  return DecodeImageReply(*option);
+}
+
+std::optional<ImageReplyPart> DecodeImageReply(const ImageOption& option) {
+  if (option.kind != kImageFirstReply && option.kind != kImageLaterReply) return std::nullopt;
+  if (option.whole.size() < kImageOptionFieldsLength) return std::nullopt;
   ImageReplyPart part;
-  part.first = option->kind == kImageFirstReply;
-  part.size = option->size;
-  part.checksum = option->checksum;
-  std::span<const uint8_t> rest = reply.subspan(kImageOptionFieldsLength);
+  part.first = option.kind == kImageFirstReply;
+  part.size = option.size;
+  part.checksum = option.checksum;
+  std::span<const uint8_t> rest = option.whole.subspan(kImageOptionFieldsLength);
   if (part.first) {
     // The name ends at its zero byte, or with the payload when it has none.
     auto end = std::find(rest.begin(), rest.end(), uint8_t{0});

@@ -12,6 +12,7 @@
 #include "gg/test_packets.h"
 #include "platform/host_address.h"
 #include "support/plugin_fixture.h"
+#include "wire/image_packets.h"
 
 namespace kvel::gg {
 namespace {
@@ -192,6 +193,29 @@ TEST_F(PluginHookTest, PeersAreForgottenOnEvent9AndAtUnload) {
   icons_->ClearCalls();
   plugin_.reset();
   EXPECT_EQ(Icons(), (Lines{"RemoveItemIcon 1282"}));
+}
+
+TEST_F(PluginHookTest, AnAnnouncedImageIsAskedForOnceUntilUnload) {
+  Start("");
+  const Bytes offer = Message(1001, 8, "", RichText(FormatEntry(0, 0x80, 2500, 0xCAFEBABE)));
+  const auto request = images::EncodeImageRequest({1001, 2500, 0xCAFEBABE});
+  const Bytes expected(request.begin(), request.end());
+  auto sent = [this] {
+    std::vector<Bytes> packets;
+    for (const standin::SentPacket& packet : plugin_->Host().SentPackets())
+      packets.push_back(packet.bytes);
+    return packets;
+  };
+  EXPECT_EQ(Deliver(4, offer), -1);
+  EXPECT_EQ(Deliver(4, offer), -1);  // still awaited: not asked again
+  EXPECT_EQ(sent(), std::vector<Bytes>{expected});
+
+  // UnloadPlugin forgets what was asked; loaded again, the plug-in asks anew.
+  plugin_->Stop();
+  plugin_->Host().ClearSentPackets();
+  plugin_->Start();
+  EXPECT_EQ(Deliver(4, offer), -1);
+  EXPECT_EQ(sent(), std::vector<Bytes>{expected});
 }
 
 }  // namespace

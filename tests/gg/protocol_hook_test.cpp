@@ -1,4 +1,4 @@
-// The hook's dispatch over recorded edges: which packets it takes over, what
+// The hook's dispatch over recorded services: which packets it takes over, what
 // it calls with which arguments, and what it leaves to the host.
 #include <gtest/gtest.h>
 
@@ -17,10 +17,9 @@ using Calls = std::vector<std::string>;
 class HookTest : public ::testing::Test {
  protected:
   int32_t Deliver(uint32_t code, const Bytes& packet) {
-    return HandleGGEvent(code, packet, edges_);
+    return HandleGGEvent(code, packet, recorder_);
   }
   HookRecorder recorder_;
-  HookEdges edges_ = recorder_.Edges();
 };
 
 TEST_F(HookTest, LoginWithoutAddressIsReplacedByARewrittenCopy) {
@@ -57,7 +56,7 @@ TEST_F(HookTest, LoginAnnouncesTheChosenAddress) {
   for (const Case& c : cases) {
     HookRecorder recorder;
     recorder.addresses = c.addresses;
-    EXPECT_EQ(HandleGGEvent(kEventSending, Login(1, 0), recorder.Edges()), kTakenOver);
+    EXPECT_EQ(HandleGGEvent(kEventSending, Login(1, 0), recorder), kTakenOver);
     ASSERT_EQ(recorder.sent.size(), 1u);
     EXPECT_EQ(Bytes(recorder.sent[0].begin() + 25, recorder.sent[0].begin() + 29), c.announced);
   }
@@ -82,7 +81,7 @@ TEST_F(HookTest, ShortLoginsPassUnchanged) {
   for (size_t length = 0; length < 37; ++length) {
     HookRecorder recorder;
     Bytes prefix(login.begin(), login.begin() + static_cast<std::ptrdiff_t>(length));
-    EXPECT_EQ(HandleGGEvent(kEventSending, prefix, recorder.Edges()), kPassOn) << length;
+    EXPECT_EQ(HandleGGEvent(kEventSending, prefix, recorder), kPassOn) << length;
     EXPECT_TRUE(recorder.sent.empty()) << length;
     Calls expected;
     if (length >= 12) expected.push_back("SetOwnUin(77)");
@@ -117,7 +116,7 @@ void RunMessageCases(const std::vector<MessageCase>& cases,
     HookRecorder recorder;
     recorder.cached = cached;
     recorder.repliesComplete = complete;
-    EXPECT_EQ(HandleGGEvent(kEventReceived, c.packet, recorder.Edges()), c.result) << c.name;
+    EXPECT_EQ(HandleGGEvent(kEventReceived, c.packet, recorder), c.result) << c.name;
     EXPECT_EQ(recorder.calls, c.calls) << c.name;
   }
 }
@@ -219,13 +218,13 @@ TEST(HookMessages, ReplyPartEndsWithTheBytesThatCame) {
   HookRecorder recorder;
   Bytes packet = Message(9, 4, "", ImageOptionBytes(6, 6, 1, {0xD0, 0xD1}));
   packet[4] += 100;  // the header claims 100 bytes that never came
-  EXPECT_EQ(HandleGGEvent(kEventReceived, packet, recorder.Edges()), kTakenOver);
+  EXPECT_EQ(HandleGGEvent(kEventReceived, packet, recorder), kTakenOver);
   ASSERT_EQ(recorder.replies.size(), 1u);
   EXPECT_EQ(recorder.replies[0], ImageOptionBytes(6, 6, 1, {0xD0, 0xD1}));
 
   HookRecorder shorter;
   packet[4] -= 101;  // ... or one byte fewer than came
-  EXPECT_EQ(HandleGGEvent(kEventReceived, packet, shorter.Edges()), kTakenOver);
+  EXPECT_EQ(HandleGGEvent(kEventReceived, packet, shorter), kTakenOver);
   ASSERT_EQ(shorter.replies.size(), 1u);
   EXPECT_EQ(shorter.replies[0], ImageOptionBytes(6, 6, 1, {0xD0}));
 }
@@ -276,20 +275,20 @@ TEST(HookEvents, OtherEventsAndTypesAreLeftAlone) {
   });
   for (uint32_t code : {0u, 1u, 3u, 5u, 6u, 8u, 10u, 0xFFFFFFFFu}) {
     HookRecorder recorder;
-    EXPECT_EQ(HandleGGEvent(code, status, recorder.Edges()), kPassOn) << code;
-    EXPECT_EQ(HandleGGEvent(code, login, recorder.Edges()), kPassOn) << code;
+    EXPECT_EQ(HandleGGEvent(code, status, recorder), kPassOn) << code;
+    EXPECT_EQ(HandleGGEvent(code, login, recorder), kPassOn) << code;
     EXPECT_TRUE(recorder.calls.empty()) << code;
   }
   HookRecorder sending;
-  EXPECT_EQ(HandleGGEvent(kEventSending, status, sending.Edges()), kPassOn);
-  EXPECT_EQ(HandleGGEvent(kEventSending, Message(1, 16, "\x02"), sending.Edges()), kPassOn);
+  EXPECT_EQ(HandleGGEvent(kEventSending, status, sending), kPassOn);
+  EXPECT_EQ(HandleGGEvent(kEventSending, Message(1, 16, "\x02"), sending), kPassOn);
   EXPECT_TRUE(sending.calls.empty());
 }
 
 TEST(HookEvents, ForgetEventClearsThePeers) {
   for (const Bytes& packet : {Bytes{}, Packet(17, StatusEntryBytes(1, 2, 0, 0))}) {
     HookRecorder recorder;
-    EXPECT_EQ(HandleGGEvent(kEventForget, packet, recorder.Edges()), kPassOn);
+    EXPECT_EQ(HandleGGEvent(kEventForget, packet, recorder), kPassOn);
     EXPECT_EQ(recorder.calls, (Calls{"ClearUsers"}));
   }
 }

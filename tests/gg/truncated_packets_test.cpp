@@ -42,7 +42,7 @@ std::vector<Kind> Kinds() {
 int32_t DeliverExact(uint32_t event, const Bytes& bytes, size_t length, HookRecorder& recorder) {
   std::unique_ptr<uint8_t[]> block(new uint8_t[length == 0 ? 1 : length]);
   std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length), block.get());
-  return HandleGGEvent(event, std::span<const uint8_t>(block.get(), length), recorder.Edges());
+  return HandleGGEvent(event, std::span<const uint8_t>(block.get(), length), recorder);
 }
 
 TEST(TruncatedPackets, EveryPrefixIsHandledWithinItsBytes) {

@@ -1,9 +1,11 @@
 #include "images/image_exchange.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gg/contact_lookup.h"
+#include "gg/hook_dispatch.h"
 #include "image_fixture.h"
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
@@ -35,28 +37,58 @@ std::vector<uint8_t> AsReceived(const std::vector<uint8_t>& sent, uint32_t from)
   return received;
 }
 
-// What the protocol hook does with a received image message from `from`
-// (an image mark, a request or a reply; each with an empty text).
-void PlayHook(host::HostServices& services, const std::string& directory, uint32_t from,
-              const std::vector<uint8_t>& packet) {
-  const std::vector<uint8_t> payload(packet.begin() + 8, packet.end());
-  const uint32_t messageClass = Get32(payload, 12);
-  const size_t options = 17;
-  if (messageClass == 8) {
-    const uint32_t size = Get32(payload, options + 8), checksum = Get32(payload, options + 12);
-    if (IsImageCached(directory, from, size, checksum))
-      ShowReceivedImage(services, directory, from, size, checksum);
-    else
-      RequestImage(services, from, size, checksum);
-    return;
+// One side's protocol hook: the real dispatch, its image calls bound to the
+// image exchange over this side's own tables. Image messages need nothing
+// else of it.
+class ImageSide final : public gg::HookServices {
+ public:
+  ImageSide(host::HostServices& services, const std::string& directory)
+      : services_(services), directory_(directory) {}
+
+  PendingImages pending;
+  RequestedImages requested;
+
+  void ClearUsers() override { Unexpected("ClearUsers"); }
+  void SetUser(uint32_t, uint32_t, uint16_t) override { Unexpected("SetUser"); }
+  void RemoveUser(uint32_t) override { Unexpected("RemoveUser"); }
+  void SetOwnUin(uint32_t) override { Unexpected("SetOwnUin"); }
+  Settings CurrentSettings() override {
+    Unexpected("CurrentSettings");
+    return {};
   }
-  const uint32_t size = Get32(payload, options + 1), checksum = Get32(payload, options + 5);
-  if (payload[options] == gg::kImageRequest) {
-    AnswerImageRequest(services, from, size, checksum);
-  } else if (ReceiveImagePart(directory, from, std::span(payload).subspan(options))) {
-    ShowReceivedImage(services, directory, from, size, checksum);
+  uint32_t InetAddr(const char*) override {
+    Unexpected("InetAddr");
+    return 0;
   }
-}
+  std::vector<uint32_t> LocalHostAddresses() override {
+    Unexpected("LocalHostAddresses");
+    return {};
+  }
+  void SendRawPacket(std::span<const uint8_t>) override { Unexpected("SendRawPacket"); }
+  void StartOutgoing(uint32_t, uint32_t) override { Unexpected("StartOutgoing"); }
+
+  bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    return images::IsImageCached(directory_, uin, size, checksum);
+  }
+  void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    images::ShowReceivedImage(services_, directory_, uin, size, checksum);
+  }
+  void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    images::RequestImage(services_, requested, uin, size, checksum);
+  }
+  void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    images::AnswerImageRequest(services_, pending, uin, size, checksum);
+  }
+  bool ReceiveImagePart(uint32_t uin, const gg::ImageReplyPart& part) override {
+    return images::ReceiveImagePart(requested, directory_, uin, part);
+  }
+
+ private:
+  static void Unexpected(const char* call) { ADD_FAILURE() << "unexpected " << call; }
+
+  host::HostServices& services_;
+  const std::string& directory_;
+};
 
 class ImageExchangeTest : public ImageTest {
  protected:
@@ -76,6 +108,12 @@ class ImageExchangeTest : public ImageTest {
   static uint32_t Checksum(std::span<const uint8_t> bytes) {
     return UpdateCrcRegister(kCrcStart, bytes);
   }
+  // A reply from the peer, from its kind byte on, as the hook hands it on;
+  // bytes that are no reply store nothing.
+  bool Receive(std::span<const uint8_t> reply) {
+    std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(reply);
+    return part && ReceiveImagePart(requested_, dataPath_, kPeer, *part);
+  }
 
   static constexpr uint32_t kPeer = 1234567;
 };
@@ -83,7 +121,7 @@ class ImageExchangeTest : public ImageTest {
 TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
   const std::string path = MakeFile("photo.png", Pattern(2500));
   const uint32_t before = platform::UnixTime();
-  SendImage(services_, kOwnUin, kPeer, path.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
   const auto offer = EncodeImageOffer({kPeer, 2500, ImageChecksum(path.c_str())});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{offer.begin(), offer.end()}}));
   std::vector<standin::ShownMessage> shown = chats_.Messages();
@@ -103,11 +141,11 @@ TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
 TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
   const std::vector<uint8_t> image = Pattern(2500);
   const std::string path = MakeFile("photo.png", image);
-  SendImage(services_, kOwnUin, kPeer, path.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
   host_.ClearSentPackets();
   const uint32_t checksum = ImageChecksum(path.c_str());
-  AnswerImageRequest(services_, kPeer, 2500, checksum);
-  AnswerImageRequest(services_, kPeer, 2500, checksum);  // already answered: ignored
+  AnswerImageRequest(services_, pending_, kPeer, 2500, checksum);
+  AnswerImageRequest(services_, pending_, kPeer, 2500, checksum);  // already answered: ignored
   const std::vector<std::vector<uint8_t>> replies = Sent();
   ASSERT_EQ(replies.size(), 3u);
   const size_t offsets[] = {0, 1024, 2048}, lengths[] = {1024, 1024, 452};
@@ -130,54 +168,56 @@ TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
 
 TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
   const std::string path = MakeFile("a.gif", Pattern(100));
-  SendImage(services_, kOwnUin, kPeer, path.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
   const uint32_t checksum = ImageChecksum(path.c_str());
   host_.ClearSentPackets();
   const ImageId others[] = {
       {kPeer + 1, 100, checksum}, {kPeer, 101, checksum}, {kPeer, 100, checksum + 1}};
-  for (const ImageId& id : others) AnswerImageRequest(services_, id.uin, id.size, id.checksum);
+  for (const ImageId& id : others)
+    AnswerImageRequest(services_, pending_, id.uin, id.size, id.checksum);
   EXPECT_TRUE(Sent().empty());
-  AnswerImageRequest(services_, kPeer, 100, checksum);
+  AnswerImageRequest(services_, pending_, kPeer, 100, checksum);
   EXPECT_EQ(Sent().size(), 1u);
 }
 
 TEST_F(ImageExchangeTest, EmptyOrVanishedFilesAreAnsweredWithNothing) {
   const std::string empty = MakeFile("empty.png", {});
   const std::string gone = MakeFile("gone.png", Pattern(10));
-  SendImage(services_, kOwnUin, kPeer, empty.c_str());
-  SendImage(services_, kOwnUin, kPeer, gone.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, empty.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, gone.c_str());
   const uint32_t goneChecksum = ImageChecksum(gone.c_str());
   std::remove(gone.c_str());
   host_.ClearSentPackets();
-  AnswerImageRequest(services_, kPeer, 0, 0xFFFFFFFFu);
-  AnswerImageRequest(services_, kPeer, 10, goneChecksum);
+  AnswerImageRequest(services_, pending_, kPeer, 0, 0xFFFFFFFFu);
+  AnswerImageRequest(services_, pending_, kPeer, 10, goneChecksum);
   // The offer is spent even though nothing went out.
   MakeFile("gone.png", Pattern(10));
-  AnswerImageRequest(services_, kPeer, 10, goneChecksum);
+  AnswerImageRequest(services_, pending_, kPeer, 10, goneChecksum);
   EXPECT_TRUE(Sent().empty());
 }
 
 TEST_F(ImageExchangeTest, AFileWithoutASizeIsNeitherOfferedNorCreated) {
   const std::string missing = scratch_.File("missing.png");
-  SendImage(services_, kOwnUin, kPeer, missing.c_str());
-  SendImage(services_, kOwnUin, kPeer, scratch_.Path().c_str());  // a directory
+  SendImage(services_, pending_, kOwnUin, kPeer, missing.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, scratch_.Path().c_str());  // a directory
   EXPECT_TRUE(Sent().empty());
   EXPECT_TRUE(chats_.Messages().empty());
   EXPECT_FALSE(testing::FileExists(missing));
 }
 
 TEST_F(ImageExchangeTest, RequestNamesTheImageToItsSender) {
-  RequestImage(services_, kPeer, 1524, 0xF0000000u);
+  RequestImage(services_, requested_, kPeer, 1524, 0xF0000000u);
   const auto request = EncodeImageRequest({kPeer, 1524, 0xF0000000u});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{request.begin(), request.end()}}));
 }
 
 TEST_F(ImageExchangeTest, RequestsEachImageOnceWhileItIsAwaited) {
-  RequestImage(services_, kPeer, 1524, 1);
-  RequestImage(services_, kPeer, 1524, 1);
-  RequestImage(services_, kPeer, 1524, 2);
-  RequestImage(services_, kPeer, 0, 3);                  // nothing to fetch
-  RequestImage(services_, kPeer, kMaxImageSize + 1, 4);  // more than this side assembles
+  RequestImage(services_, requested_, kPeer, 1524, 1);
+  RequestImage(services_, requested_, kPeer, 1524, 1);
+  RequestImage(services_, requested_, kPeer, 1524, 2);
+  RequestImage(services_, requested_, kPeer, 0, 3);  // nothing to fetch
+  RequestImage(services_, requested_, kPeer, kMaxImageSize + 1,
+               4);  // more than this side assembles
   ASSERT_EQ(Sent().size(), 2u);
   EXPECT_EQ(Get32(Sent()[1], 26), 2u);
 }
@@ -187,18 +227,16 @@ TEST_F(ImageExchangeTest, UnaskedRepliesAreRefusedAndNeverGrowAFile) {
   const ImageId id{kPeer, 10, Checksum(image)};
   const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", image);
   const std::vector<uint8_t> later = EncodeImageReply(id, false, "", image);
-  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
-  for (int i = 0; i < 2000; ++i)
-    EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(later).subspan(21)));
+  EXPECT_FALSE(Receive(std::span(first).subspan(21)));
+  for (int i = 0; i < 2000; ++i) EXPECT_FALSE(Receive(std::span(later).subspan(21)));
   EXPECT_FALSE(IsImageCached(dataPath_, kPeer, 10, id.checksum));
   EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, kPeer, 10, id.checksum)));
   EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, kPeer, 10, id.checksum) + ".part"));
 
   // Asked for: the first reply makes it whole; what comes after is refused.
-  RequestImage(services_, kPeer, 10, id.checksum);
-  EXPECT_TRUE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
-  for (int i = 0; i < 2000; ++i)
-    EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(later).subspan(21)));
+  RequestImage(services_, requested_, kPeer, 10, id.checksum);
+  EXPECT_TRUE(Receive(std::span(first).subspan(21)));
+  for (int i = 0; i < 2000; ++i) EXPECT_FALSE(Receive(std::span(later).subspan(21)));
   EXPECT_EQ(FileBytes(ImageCachePath(dataPath_, kPeer, 10, id.checksum)), image);
 }
 
@@ -208,21 +246,21 @@ TEST_F(ImageExchangeTest, AWrongImageIsDiscardedAndCanBeAskedForAgain) {
   std::vector<uint8_t> spoiled = image;
   spoiled[700] ^= 0xFF;
   const std::span<const uint8_t> bad(spoiled), good(image);
-  RequestImage(services_, kPeer, id.size, id.checksum);
+  RequestImage(services_, requested_, kPeer, id.size, id.checksum);
   const std::vector<uint8_t> badFirst = EncodeImageReply(id, true, "x.png", bad.first(1024));
   const std::vector<uint8_t> badSecond = EncodeImageReply(id, false, "", bad.subspan(1024));
-  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(badFirst).subspan(21)));
-  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(badSecond).subspan(21)));
+  EXPECT_FALSE(Receive(std::span(badFirst).subspan(21)));
+  EXPECT_FALSE(Receive(std::span(badSecond).subspan(21)));
   EXPECT_FALSE(IsImageCached(dataPath_, kPeer, id.size, id.checksum));
   // No longer awaited: a right reply now is refused until asked again.
   const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", good.first(1024));
   const std::vector<uint8_t> second = EncodeImageReply(id, false, "", good.subspan(1024));
-  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
+  EXPECT_FALSE(Receive(std::span(first).subspan(21)));
   host_.ClearSentPackets();
-  RequestImage(services_, kPeer, id.size, id.checksum);
+  RequestImage(services_, requested_, kPeer, id.size, id.checksum);
   EXPECT_EQ(Sent().size(), 1u);
-  EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, std::span(first).subspan(21)));
-  EXPECT_TRUE(ReceiveImagePart(dataPath_, kPeer, std::span(second).subspan(21)));
+  EXPECT_FALSE(Receive(std::span(first).subspan(21)));
+  EXPECT_TRUE(Receive(std::span(second).subspan(21)));
   EXPECT_EQ(FileBytes(ImageCachePath(dataPath_, kPeer, id.size, id.checksum)), image);
 }
 
@@ -255,9 +293,8 @@ TEST_F(ImageExchangeTest, MalformedRepliesStoreNothing) {
       {0x06, 10, 0, 0, 0, 1, 0, 0},
       {0x04, 10, 0, 0, 0, 1, 0, 0, 0, 1, 2, 3},
   };
-  RequestImage(services_, kPeer, 10, 1);
-  for (const std::vector<uint8_t>& reply : replies)
-    EXPECT_FALSE(ReceiveImagePart(dataPath_, kPeer, reply));
+  RequestImage(services_, requested_, kPeer, 10, 1);
+  for (const std::vector<uint8_t>& reply : replies) EXPECT_FALSE(Receive(reply));
   EXPECT_FALSE(IsImageCached(dataPath_, kPeer, 10, 1));
   dataPath_ = "";
   ShowReceivedImage(services_, dataPath_, kPeer, 10, 1);  // no cache, nothing to point at
@@ -271,13 +308,16 @@ TEST_F(ImageExchangeTest, AnImageOfferedByOneSideLandsWholeOnTheOther) {
   host_.AddContact({22, "Alicja", "1001", 3});
   const std::vector<uint8_t> image = Pattern(5000, 17);
   const std::string path = MakeFile("kot.jpg", image);
-  SendImage(services_, kAlice, kBob, path.c_str());
+  ImageSide alice(services_, dataPath_), bob(services_, dataPath_);
+  SendImage(services_, alice.pending, kAlice, kBob, path.c_str());
   size_t delivered = 0;
   for (std::vector<std::vector<uint8_t>> sent = Sent(); delivered < sent.size(); sent = Sent()) {
     const std::vector<uint8_t>& packet = sent[delivered++];
     const uint32_t to = Get32(packet, 8);
     const uint32_t from = to == kBob ? kAlice : kBob;
-    PlayHook(services_, dataPath_, from, AsReceived(packet, from));
+    ImageSide& side = to == kBob ? bob : alice;
+    EXPECT_EQ(gg::HandleGGEvent(gg::kEventReceived, AsReceived(packet, from), side),
+              gg::kTakenOver);
   }
   EXPECT_EQ(delivered, 1u + 1u + 5u);  // offer, request, five replies
 

@@ -1,6 +1,6 @@
 // Shared set-up of the image tests: a stand-in host with chat windows bound
-// as the host services, the plug-in's data directory in a scratch folder, the
-// checksum table built.
+// as the host services, the plug-in's data directory in a scratch folder, and
+// empty tables of offered and requested images.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,12 +23,6 @@ class ImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::MakeDirectory(dataPath_.substr(0, dataPath_.size() - 1).c_str());
-    ClearPendingImages();
-    RequestedImages().Clear();
-  }
-  void TearDown() override {
-    ClearPendingImages();
-    RequestedImages().Clear();
   }
 
   static std::vector<uint8_t> Pattern(size_t length, uint8_t seed = 1) {
@@ -54,6 +48,8 @@ class ImageTest : public ::testing::Test {
   standin::Host host_{scratch_.Path()};
   LinkedHost services_{host_.Link(), nullptr};
   standin::ChatWindows chats_{host_, scratch_.Path()};
+  PendingImages pending_;
+  RequestedImages requested_;
 };
 
 }  // namespace kvel::images

@@ -179,7 +179,17 @@ TEST(ImagePackets, ReadsRepliesWithinTheirBytes) {
     std::vector<uint8_t> exact(c.bytes);
     std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(exact);
     ASSERT_EQ(part.has_value(), c.decoded) << c.what;
+    // Read from the option the hook has already decoded: the same part.
+    std::optional<gg::ImageOption> option = gg::DecodeImageOption(exact);
+    std::optional<gg::ImageReplyPart> again;
+    if (option) again = gg::DecodeImageReply(*option);
+    ASSERT_EQ(again.has_value(), c.decoded) << c.what;
     if (!part) continue;
+    EXPECT_EQ(again->first, part->first) << c.what;
+    EXPECT_EQ(again->name.data(), part->name.data()) << c.what;
+    EXPECT_EQ(again->name.size(), part->name.size()) << c.what;
+    EXPECT_EQ(again->data.data(), part->data.data()) << c.what;
+    EXPECT_EQ(again->data.size(), part->data.size()) << c.what;
     EXPECT_EQ(part->first, c.first) << c.what;
     EXPECT_EQ(part->size, 0x0102u) << c.what;
     EXPECT_EQ(part->checksum, 0x80000001u) << c.what;

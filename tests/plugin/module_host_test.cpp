@@ -1,0 +1,67 @@
+// The module's host services: every call goes to the host record and module
+// handle set last, and a renewed context keeps both (they are the module's).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin/host.h"
+#include "plugin/plugin_context.h"
+
+namespace kvel {
+namespace {
+
+// A host record whose functions note the module handle they were called with.
+host::PluginHandle g_calledWith = nullptr;
+
+host::Param KVEL_CALL Call(host::PluginHandle module, const char*, host::Param wparam,
+                           host::Param) {
+  g_calledWith = module;
+  return wparam + 1;
+}
+
+int32_t KVEL_CALL Exists(host::PluginHandle module, const char*) {
+  g_calledWith = module;
+  return 1;
+}
+
+TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
+  host::HostLink link{0, 0, &Call, nullptr, &Exists};
+  int moduleA = 0, moduleB = 0;
+  struct Step {
+    host::HostLink* link;
+    host::PluginHandle module;
+    host::Param called;  // CallService(x, 41, 0)
+    int32_t exists;
+  } steps[] = {
+      {nullptr, &moduleA, 0, 0},  // no host record: every call answers 0
+      {&link, &moduleA, 42, 1},
+      {&link, &moduleB, 42, 1},
+      {&link, nullptr, 42, 1},
+  };
+  for (const Step& step : steps) {
+    SetHostLink(step.link);
+    SetPluginId(step.module);
+    g_calledWith = &link;  // anything but a module
+    EXPECT_EQ(CallService("x", 41, 0), step.called);
+    if (step.link != nullptr) {
+      EXPECT_EQ(g_calledWith, step.module);
+    }
+    EXPECT_EQ(ServiceExists("x"), step.exists);
+    EXPECT_EQ(ProcessHost().Module(), step.module);
+  }
+
+  // A fresh context, as each LoadPlugin makes, calls the same host with the
+  // same module handle.
+  SetHostLink(&link);
+  SetPluginId(&moduleA);
+  RenewPlugin();
+  EXPECT_EQ(HostLinkRecord(), &link);
+  EXPECT_EQ(PluginId(), &moduleA);
+  EXPECT_EQ(&ThePlugin().host, &ProcessHost());
+  EXPECT_EQ(CallService("x", 41, 0), 42);
+  SetHostLink(nullptr);
+  SetPluginId(nullptr);
+}
+
+}  // namespace
+}  // namespace kvel
