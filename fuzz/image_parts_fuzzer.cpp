@@ -62,15 +62,15 @@ const std::string& CacheDirectory() {
 
 // Every file of the cache is a whole, matching image or a part no longer
 // than its image.
-void CheckCache(const std::vector<images::ImageId>& named) {
-  for (const images::ImageId& id : named) {
+void CheckCache(const std::vector<wire::ImageId>& named) {
+  for (const wire::ImageId& id : named) {
     const std::string path = images::ImageCachePath(CacheDirectory(), id.uin, id.size, id.checksum);
     std::error_code error;
     if (fs::exists(path, error)) {
       std::ifstream in(path, std::ios::binary);
       const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
       Check(bytes.size() == id.size);
-      Check(images::UpdateCrcRegister(images::kCrcStart, bytes) == id.checksum);
+      Check(wire::UpdateCrcRegister(wire::kCrcStart, bytes) == id.checksum);
     }
     const std::string part = path + ".part";
     if (fs::exists(part, error)) Check(fs::file_size(part, error) <= id.size);
@@ -81,7 +81,7 @@ void CheckCache(const std::vector<images::ImageId>& named) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fs::path directory(CacheDirectory());
-  std::vector<images::ImageId> named;
+  std::vector<wire::ImageId> named;
   images::RequestedImages requested;
   size_t at = 0;
   while (at < size) {
@@ -98,11 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // A block of exactly the reply's size: reading past it is caught.
     const std::vector<uint8_t> reply(bytes.begin(), bytes.end());
-    const std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(reply);
+    const std::optional<wire::ImageReplyPart> part = wire::DecodeImageReply(reply);
     if (!part) continue;
     Check(Inside(part->name, reply) && Inside(part->data, reply));
     Check(part->size == Le32(reply, 1) && part->checksum == Le32(reply, 5));
-    const images::ImageId id{uin, part->size, part->checksum};
+    const wire::ImageId id{uin, part->size, part->checksum};
     named.push_back(id);
     if (images::ReceiveImagePart(requested, CacheDirectory(), uin, *part))
       Check(images::IsImageCached(CacheDirectory(), id.uin, id.size, id.checksum));

@@ -21,7 +21,7 @@ constexpr uint8_t kCallBackText = 2;
 // listening port and the external address and port; the host's own packet is
 // then dropped.
 int32_t RewriteLogin(std::span<const uint8_t> packet, HookServices& services) {
-  std::optional<LoginFields> fields = DecodeLogin(packet);
+  std::optional<wire::LoginFields> fields = wire::DecodeLogin(packet);
   if (!fields || fields->localAddress != 0) return kPassOn;
 
   uint32_t address = services.InetAddr(kLocalAddress);
@@ -33,21 +33,21 @@ int32_t RewriteLogin(std::span<const uint8_t> packet, HookServices& services) {
   fields->localPort = settings.localPort;
   fields->externAddress = services.InetAddr(settings.externIp);
   fields->externPort = settings.externPort;
-  EncodeLoginAddresses(copy, *fields);
+  wire::EncodeLoginAddresses(copy, *fields);
   services.SendRawPacket(copy);
   return kTakenOver;
 }
 
 int32_t HandleLogin(std::span<const uint8_t> packet, HookServices& services) {
-  if (std::optional<uint32_t> uin = DecodeLoginUin(packet)) services.SetOwnUin(*uin);
+  if (std::optional<uint32_t> uin = wire::DecodeLoginUin(packet)) services.SetOwnUin(*uin);
   return RewriteLogin(packet, services);
 }
 
 // The message's images, each once, in order of appearance, at most
 // kMaxImagesPerMessage of them.
-std::vector<ImageMark> DistinctImages(const std::vector<ImageMark>& marks) {
-  std::vector<ImageMark> distinct;
-  for (const ImageMark& mark : marks) {
+std::vector<wire::ImageMark> DistinctImages(const std::vector<wire::ImageMark>& marks) {
+  std::vector<wire::ImageMark> distinct;
+  for (const wire::ImageMark& mark : marks) {
     if (distinct.size() == kMaxImagesPerMessage) break;
     if (std::find(distinct.begin(), distinct.end(), mark) == distinct.end())
       distinct.push_back(mark);
@@ -55,8 +55,8 @@ std::vector<ImageMark> DistinctImages(const std::vector<ImageMark>& marks) {
   return distinct;
 }
 
-int32_t HandleChatImages(const ReceivedMessage& message, HookServices& services) {
-  for (const ImageMark& mark : DistinctImages(RichTextImageMarks(message.attributes))) {
+int32_t HandleChatImages(const wire::ReceivedMessage& message, HookServices& services) {
+  for (const wire::ImageMark& mark : DistinctImages(wire::RichTextImageMarks(message.attributes))) {
     if (services.IsImageCached(message.sender, mark.size, mark.checksum)) {
       services.ShowReceivedImage(message.sender, mark.size, mark.checksum);
     } else {
@@ -67,16 +67,16 @@ int32_t HandleChatImages(const ReceivedMessage& message, HookServices& services)
   return message.EmptyText() ? kTakenOver : kPassOn;
 }
 
-int32_t HandleImageControl(const ReceivedMessage& message, HookServices& services) {
-  std::optional<ImageOption> option = DecodeImageOption(message.attributes);
+int32_t HandleImageControl(const wire::ReceivedMessage& message, HookServices& services) {
+  std::optional<wire::ImageOption> option = wire::DecodeImageOption(message.attributes);
   if (!option) return kPassOn;
   const uint32_t sender = message.sender;
-  if (option->kind == kImageRequest) {
+  if (option->kind == wire::kImageRequest) {
     services.AnswerImageRequest(sender, option->size, option->checksum);
     return kTakenOver;
   }
   // The reply is read here, once; the image side takes the decoded part.
-  std::optional<ImageReplyPart> part = DecodeImageReply(*option);
+  std::optional<wire::ImageReplyPart> part = wire::DecodeImageReply(*option);
   if (!part) return kPassOn;
   if (services.ReceiveImagePart(sender, *part)) {
     services.ShowReceivedImage(sender, part->size, part->checksum);
@@ -85,17 +85,17 @@ int32_t HandleImageControl(const ReceivedMessage& message, HookServices& service
 }
 
 int32_t HandleMessage(std::span<const uint8_t> payload, HookServices& services) {
-  std::optional<ReceivedMessage> message = DecodeReceivedMessage(payload);
+  std::optional<wire::ReceivedMessage> message = wire::DecodeReceivedMessage(payload);
   if (!message) return kPassOn;
   switch (message->messageClass) {
-    case kClassCallBack:
+    case wire::kClassCallBack:
       if (message->text.empty() || message->text[0] != kCallBackText) return kPassOn;
       services.StartOutgoing(message->sender, kCallBackDirection);
       return kTakenOver;
-    case kClassChat:
-      if (!IsRichText(message->attributes)) return kPassOn;
+    case wire::kClassChat:
+      if (!wire::IsRichText(message->attributes)) return kPassOn;
       return HandleChatImages(*message, services);
-    case kClassControl:
+    case wire::kClassControl:
       if (!message->EmptyText() || !message->HasAttributes()) return kPassOn;
       return HandleImageControl(*message, services);
     default:
@@ -103,8 +103,8 @@ int32_t HandleMessage(std::span<const uint8_t> payload, HookServices& services) 
   }
 }
 
-void ApplyStatus(const StatusEntry& entry, HookServices& services) {
-  if (IsUnavailable(entry.status)) {
+void ApplyStatus(const wire::StatusEntry& entry, HookServices& services) {
+  if (wire::IsUnavailable(entry.status)) {
     services.RemoveUser(entry.uin);
   } else {
     services.SetUser(entry.uin, entry.address, entry.port);
@@ -112,17 +112,17 @@ void ApplyStatus(const StatusEntry& entry, HookServices& services) {
 }
 
 int32_t HandleReceived(std::span<const uint8_t> packet, HookServices& services) {
-  std::optional<PacketView> view = DecodePacket(packet);
+  std::optional<wire::PacketView> view = wire::DecodePacket(packet);
   if (!view) return kPassOn;
   switch (view->type) {
-    case kTypeReceivedMessage:
+    case wire::kTypeReceivedMessage:
       return HandleMessage(view->payload, services);
-    case kTypeNotifyReply:
-      for (const StatusEntry& entry : DecodeStatusEntries(view->payload))
+    case wire::kTypeNotifyReply:
+      for (const wire::StatusEntry& entry : wire::DecodeStatusEntries(view->payload))
         ApplyStatus(entry, services);
       return kPassOn;
-    case kTypeStatusChange:
-      if (std::optional<StatusEntry> entry = DecodeStatusEntry(view->payload)) {
+    case wire::kTypeStatusChange:
+      if (std::optional<wire::StatusEntry> entry = wire::DecodeStatusEntry(view->payload)) {
         ApplyStatus(*entry, services);
       }
       return kPassOn;
@@ -139,8 +139,8 @@ int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, HookServic
       services.ClearUsers();
       return kPassOn;
     case kEventSending: {
-      std::optional<PacketView> view = DecodePacket(packet);
-      if (!view || view->type != kTypeLogin) return kPassOn;
+      std::optional<wire::PacketView> view = wire::DecodePacket(packet);
+      if (!view || view->type != wire::kTypeLogin) return kPassOn;
       return HandleLogin(packet, services);
     }
     case kEventReceived:

@@ -38,7 +38,7 @@ class HookServices {
   virtual void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) = 0;
   // One decoded reply from `uin`; its spans point into the hooked packet and
   // live for the call only. True when the image is now whole and cached.
-  virtual bool ReceiveImagePart(uint32_t uin, const ImageReplyPart& part) = 0;
+  virtual bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) = 0;
 
  protected:
   ~HookServices() = default;

@@ -52,22 +52,22 @@ int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& s
   const uint32_t uin = LeadingNumber(id);
   const PeerAddress peer = services.LookupPeer(uin);
   if (peer.ip == 0) return 0;  // no address announced or known: nothing to say
-  switch (PeerStateOf(peer.port)) {
-    case kNoDirect:
+  switch (wire::PeerStateOf(peer.port)) {
+    case wire::kNoDirect:
       services.ShowError(text::kErrorNoDirect, text::kErrorCaption);
       break;
-    case kNotListed:
+    case wire::kNotListed:
       services.ShowError(text::kErrorNotListed, text::kErrorCaption);
       break;
-    case kAskToCall: {
+    case wire::kAskToCall: {
       // Noted before the request leaves: the contact may call back at once.
       services.ExpectCallBack(uin);
-      const auto packet = EncodeDcRequest(uin);
+      const auto packet = wire::EncodeDcRequest(uin);
       services.SendPacket(packet.data(), packet.size());
       break;
     }
-    case kDirect:
-      services.StartOutgoing(uin, p2p::kPushCode);
+    case wire::kDirect:
+      services.StartOutgoing(uin, wire::kPushCode);
       break;
   }
   return 0;

@@ -90,7 +90,7 @@ void UserDB::RefreshIcon(uint32_t uin, uint16_t port) {
   const host::ContactItem* item = FindContactItem(services_, id.c_str());
   if (item == nullptr) return;  // the host does not list it: no icon
   bitmaps_.LoadOnce();
-  const PeerState state = PeerStateOf(port);
+  const wire::PeerState state = wire::PeerStateOf(port);
   // A masked state leaves whatever icon the contact had.
   if (!IconAllowed(settings_.iconMask, state)) return;
   platform::Bitmap bitmap = bitmaps_.Get(state);

@@ -28,49 +28,49 @@ void SendImage(host::HostServices& services, PendingImages& pending, uint32_t ow
   // file without a size is not offered.
   std::optional<platform::FileInformation> info = platform::ReadFileInformation(path);
   if (!info) return;
-  const ImageId id{uin, static_cast<uint32_t>(info->size), ImageChecksum(path)};
+  const wire::ImageId id{uin, static_cast<uint32_t>(info->size), ImageChecksum(path)};
   // Recorded before the offer leaves, so that a request that comes back at
   // once on another thread finds it.
   pending.Add(id, path);
-  const auto offer = EncodeImageOffer(id);
+  const auto offer = wire::EncodeImageOffer(id);
   host::SendRawPacket(services, offer);
   ShowSentImage(services, ownUin, uin, path);
 }
 
 void RequestImage(host::HostServices& services, RequestedImages& requested, uint32_t uin,
                   uint32_t size, uint32_t checksum) {
-  const ImageId id{uin, size, checksum};
+  const wire::ImageId id{uin, size, checksum};
   if (size == 0 || size > kMaxImageSize) return;
   if (!requested.Add(id)) return;  // asked already, not yet answered
-  const auto request = EncodeImageRequest(id);
+  const auto request = wire::EncodeImageRequest(id);
   host::SendRawPacket(services, request);
 }
 
 void AnswerImageRequest(host::HostServices& services, PendingImages& pending, uint32_t uin,
                         uint32_t size, uint32_t checksum) {
-  const ImageId id{uin, size, checksum};
+  const wire::ImageId id{uin, size, checksum};
   // Taken before anything is sent: every offer is answered once.
   std::optional<std::string> path = pending.Take(id);
   if (!path) return;
   std::ifstream in(*path, std::ios::binary);
   if (!in) return;
   const std::string_view name = FileName(*path);
-  char block[kImageReplyMaxData];
+  char block[wire::kImageReplyMaxData];
   bool first = true;
   for (;;) {
     in.read(block, sizeof block);
     const auto got = static_cast<size_t>(in.gcount());
     if (got == 0) break;
-    const std::vector<uint8_t> reply =
-        EncodeImageReply(id, first, name, std::span(reinterpret_cast<const uint8_t*>(block), got));
+    const std::vector<uint8_t> reply = wire::EncodeImageReply(
+        id, first, name, std::span(reinterpret_cast<const uint8_t*>(block), got));
     host::SendRawPacket(services, reply);
     first = false;
   }
 }
 
 bool ReceiveImagePart(RequestedImages& requested, const std::string& directory, uint32_t uin,
-                      const gg::ImageReplyPart& part) {
-  const ImageId id{uin, part.size, part.checksum};
+                      const wire::ImageReplyPart& part) {
+  const wire::ImageId id{uin, part.size, part.checksum};
   if (!requested.Contains(id)) return false;  // nobody asked for it
   switch (StoreImagePart(directory, uin, part.size, part.checksum, part.first, part.data)) {
     case PartOutcome::Incomplete:

@@ -32,7 +32,7 @@ void AnswerImageRequest(host::HostServices& services, PendingImages& pending, ui
 // listed in `requested`. An image that turns out wrong is discarded and no
 // longer awaited.
 bool ReceiveImagePart(RequestedImages& requested, const std::string& directory, uint32_t uin,
-                      const gg::ImageReplyPart& part);
+                      const wire::ImageReplyPart& part);
 // Shows a received image, cached in `directory`, in the chat window of `uin`.
 void ShowReceivedImage(host::HostServices& services, const std::string& directory, uint32_t uin,
                        uint32_t size, uint32_t checksum);

@@ -19,14 +19,14 @@ class PendingImages {
   PendingImages& operator=(const PendingImages&) = delete;
 
   // Records an offer; a later offer of the same identity replaces the path.
-  void Add(const ImageId& id, std::string path);
+  void Add(const wire::ImageId& id, std::string path);
   // Removes and returns the path offered under exactly `id`; nothing when the
   // identity was never offered or has already been taken.
-  std::optional<std::string> Take(const ImageId& id);
+  std::optional<std::string> Take(const wire::ImageId& id);
 
  private:
   std::mutex mutex_;
-  std::map<ImageId, std::string> paths_;
+  std::map<wire::ImageId, std::string> paths_;
 };
 
 }  // namespace kvel::images

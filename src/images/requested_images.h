@@ -18,7 +18,7 @@ inline constexpr size_t kMaxRequestedImages = 64;
 // A request is forgotten this long after it was sent or its last part came.
 inline constexpr uint32_t kImageRequestLifetimeMs = 2 * 60 * 1000;
 
-class RequestedImages : public gg::RecentRequests<ImageId> {
+class RequestedImages : public gg::RecentRequests<wire::ImageId> {
  public:
   // On the platform's tick.
   RequestedImages();

@@ -6,10 +6,10 @@ namespace kvel::p2p {
 
 bool BlockWriter::Write(std::span<const uint8_t> data) {
   while (!data.empty()) {
-    const size_t take = std::min(data.size(), kFileBlockSize - block_.size());
+    const size_t take = std::min(data.size(), wire::kFileBlockSize - block_.size());
     block_.insert(block_.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
     data = data.subspan(take);
-    if (block_.size() == kFileBlockSize && !Flush()) return false;
+    if (block_.size() == wire::kFileBlockSize && !Flush()) return false;
   }
   return true;
 }

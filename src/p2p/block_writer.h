@@ -13,7 +13,7 @@ namespace kvel::p2p {
 
 class BlockWriter {
  public:
-  explicit BlockWriter(StreamFile& file) : file_(file) { block_.reserve(kFileBlockSize); }
+  explicit BlockWriter(StreamFile& file) : file_(file) { block_.reserve(wire::kFileBlockSize); }
   // False once a write of the file has failed.
   bool Write(std::span<const uint8_t> data);
   // Writes what is gathered.

@@ -26,7 +26,7 @@ class ChunkBatch {
   void Clear();
 
  private:
-  std::vector<uint8_t> bytes_ = std::vector<uint8_t>(kSendWriteMax);
+  std::vector<uint8_t> bytes_ = std::vector<uint8_t>(wire::kSendWriteMax);
   size_t size_ = 0;
   int64_t dataBytes_ = 0;
 };

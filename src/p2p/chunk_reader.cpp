@@ -26,14 +26,15 @@ ChunkReader::Step ChunkReader::Next(std::span<const uint8_t> input) {
 
 void ChunkReader::StartChunk() {
   headerFill_ = 0;
-  const ChunkHeader header = *DecodeChunkHeader(header_);
-  if (header.type != kChunkMore && header.type != kChunkLast) return Fail(Failure::BadType);
+  const wire::ChunkHeader header = *wire::DecodeChunkHeader(header_);
+  if (header.type != wire::kChunkMore && header.type != wire::kChunkLast)
+    return Fail(Failure::BadType);
   // A length of 0 or less carries no data.
   const uint64_t length = header.length > 0 ? static_cast<uint64_t>(header.length) : 0;
   if (length > announced_ - received_) return Fail(Failure::PastAnnounced);
   if (length == 0 && ++emptyChunks_ > kEmptyChunksMax) return Fail(Failure::TooManyEmptyChunks);
   dataLeft_ = length;
-  last_ = header.type == kChunkLast;
+  last_ = header.type == wire::kChunkLast;
   EndIfLast();
 }
 

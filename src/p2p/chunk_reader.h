@@ -45,7 +45,7 @@ class ChunkReader {
 
   uint64_t announced_;
   uint64_t received_ = 0;
-  ChunkHeaderBytes header_{};
+  wire::ChunkHeaderBytes header_{};
   size_t headerFill_ = 0;
   uint64_t dataLeft_ = 0;  // of the current chunk
   bool last_ = false;

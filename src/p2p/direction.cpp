@@ -6,8 +6,8 @@ namespace kvel::p2p {
 
 std::optional<TransferDirection> DirectionFor(Side side, uint32_t code) {
   // Push: the caller sends. Pull: the called side sends.
-  if (code == kPushCode) return side == Side::Caller ? Send : Receive;
-  if (code == kPullCode) return side == Side::Caller ? Receive : Send;
+  if (code == wire::kPushCode) return side == Side::Caller ? Send : Receive;
+  if (code == wire::kPullCode) return side == Side::Caller ? Receive : Send;
   return std::nullopt;
 }
 

@@ -19,20 +19,21 @@ namespace {
 // The reply goes out in one write; its result is not looked at: a
 // connection that failed shows at the next read.
 void SendReply(StreamConnection& connection, uint32_t code) {
-  const OfferReplyBytes reply = EncodeOfferReply(code);
+  const wire::OfferReplyBytes reply = wire::EncodeOfferReply(code);
   WriteAll(connection, reply.data(), reply.size());
 }
 
 bool ReadWordIs(StreamConnection& connection, uint32_t expected) {
-  Word word;
-  return ReadExact(connection, word.data(), word.size()) && DecodeLeadingWord(word) == expected;
+  wire::Word word;
+  return ReadExact(connection, word.data(), word.size()) &&
+         wire::DecodeLeadingWord(word) == expected;
 }
 
 // Reads the chunks in large pieces, whatever their split, until the reader
 // has seen the last chunk; the data goes to `writer` and is counted.
 bool ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWriter& writer,
                    ProgressPacer& progress) {
-  std::vector<uint8_t> buffer(kReceiveBufferSize);
+  std::vector<uint8_t> buffer(wire::kReceiveBufferSize);
   while (reader.state() == ChunkReader::State::Reading) {
     const int got = connection.Read(buffer.data(), static_cast<int>(buffer.size()));
     if (got <= 0) return false;
@@ -52,19 +53,19 @@ bool ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWrite
 }  // namespace
 
 bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& side) {
-  if (!ReadWordIs(connection, kOfferStart)) return false;
-  if (!ReadWordIs(connection, kOfferInfo)) return false;
-  uint8_t reserved[2 * kWordSize];
+  if (!ReadWordIs(connection, wire::kOfferStart)) return false;
+  if (!ReadWordIs(connection, wire::kOfferInfo)) return false;
+  uint8_t reserved[2 * wire::kWordSize];
   if (!ReadExact(connection, reserved, sizeof reserved)) return false;
-  FileInfoBytes record;
+  wire::FileInfoBytes record;
   if (!ReadExact(connection, record.data(), record.size())) return false;
-  const FileInfo info = *DecodeFileInfo(record);
+  const wire::FileInfo info = *wire::DecodeFileInfo(record);
 
   // The peer chose the name: only its sanitised form is shown and proposed.
   const std::string name = SanitizeOfferedName(info.name);
   const std::string question = ComposeOfferQuestion(side.PeerName(uin), name, info.Size());
   if (!side.AskYesNo(question.c_str(), text::kQuestionCaption)) {
-    SendReply(connection, kReplyRefuse);
+    SendReply(connection, wire::kReplyRefuse);
     return false;
   }
 
@@ -79,10 +80,10 @@ bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& sid
   // offer is refused, so the sender does not send into a closed connection.
   std::unique_ptr<PartFile> part = PartFile::Create(side, path);
   if (part == nullptr) {
-    SendReply(connection, kReplyRefuse);
+    SendReply(connection, wire::kReplyRefuse);
     return false;
   }
-  SendReply(connection, kReplyAccept);
+  SendReply(connection, wire::kReplyAccept);
   side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
   ChunkReader reader(info.Size());
   BlockWriter writer(part->File());

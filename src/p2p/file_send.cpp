@@ -27,8 +27,8 @@ std::string BaseName(const char* path) {
   return name;
 }
 
-FileInfo Describe(const platform::FileInformation& information, const char* path) {
-  FileInfo info;
+wire::FileInfo Describe(const platform::FileInformation& information, const char* path) {
+  wire::FileInfo info;
   info.attributes = information.attributes;
   info.creationTime = information.creationTime;
   info.lastAccessTime = information.lastAccessTime;
@@ -44,7 +44,7 @@ FileInfo Describe(const platform::FileInformation& information, const char* path
 // the chunks go out in batches of whole chunks. A file that fails to read
 // ends the transfer without a last chunk.
 bool SendChunks(StreamConnection& connection, StreamFile& file, ProgressPacer& progress) {
-  std::vector<uint8_t> block(kFileBlockSize);
+  std::vector<uint8_t> block(wire::kFileBlockSize);
   ChunkBatch batch;
   auto send = [&] {
     const bool sent = WriteWhole(connection, batch.Bytes());
@@ -52,7 +52,7 @@ bool SendChunks(StreamConnection& connection, StreamFile& file, ProgressPacer& p
     batch.Clear();
     return sent;
   };
-  const size_t chunkSize = kSendChunkSize;
+  const size_t chunkSize = wire::kSendChunkSize;
   for (;;) {
     const size_t count = file.Read(block.data(), block.size());
     if (file.Failed()) return false;
@@ -61,11 +61,11 @@ bool SendChunks(StreamConnection& connection, StreamFile& file, ProgressPacer& p
     std::span<const uint8_t> rest(block.data(), count);
     while (rest.size() >= chunkSize || end) {
       const size_t take = std::min(rest.size(), chunkSize);
-      const uint32_t type = take == chunkSize ? kChunkMore : kChunkLast;
+      const uint32_t type = take == chunkSize ? wire::kChunkMore : wire::kChunkLast;
       if (!batch.Fits(take) && !send()) return false;
       batch.Add(type, rest.first(take));
       rest = rest.subspan(take);
-      if (type == kChunkLast) return send();
+      if (type == wire::kChunkLast) return send();
     }
   }
 }
@@ -81,7 +81,7 @@ bool ConfirmDelivery(StreamConnection& connection) {
 
 bool SendStream(StreamConnection& connection, TransferSide& side) {
   // The offer starts before the user is asked; a failed write shows later.
-  WriteWhole(connection, EncodeWord(kOfferStart));
+  WriteWhole(connection, wire::EncodeWord(wire::kOfferStart));
 
   char path[platform::kPathBufferSize] = {};
   platform::FileDialog dialog =
@@ -93,12 +93,12 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
   // offered at all.
   const std::optional<platform::FileInformation> information = side.ReadFileInformation(path);
   if (!information) return false;
-  const FileInfo info = Describe(*information, path);
-  if (!WriteWhole(connection, EncodeOffer(info))) return false;
+  const wire::FileInfo info = Describe(*information, path);
+  if (!WriteWhole(connection, wire::EncodeOffer(info))) return false;
 
-  OfferReplyBytes reply;
+  wire::OfferReplyBytes reply;
   if (!ReadExact(connection, reply.data(), reply.size())) return false;
-  if (DecodeOfferReply(reply) != kReplyAccept) return false;
+  if (wire::DecodeOfferReply(reply) != wire::kReplyAccept) return false;
 
   side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
   std::unique_ptr<StreamFile> file = side.OpenForReading(path);

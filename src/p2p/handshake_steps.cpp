@@ -11,13 +11,14 @@ namespace kvel::p2p {
 Handshake CallPeer(StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code) {
   Handshake handshake;
   handshake.peerUin = peerUin;
-  const std::array<uint8_t, 8> hello = EncodeCallerHello(ownUin, peerUin);
+  const std::array<uint8_t, 8> hello = wire::EncodeCallerHello(ownUin, peerUin);
   if (WriteAll(connection, hello.data(), hello.size()) != hello.size()) return handshake;
   std::array<uint8_t, 4> answer;
-  if (!ReadExact(connection, answer.data(), answer.size()) || !IsAnswer(answer)) return handshake;
+  if (!ReadExact(connection, answer.data(), answer.size()) || !wire::IsAnswer(answer))
+    return handshake;
   const std::optional<TransferDirection> direction = DirectionFor(Side::Caller, code);
   if (!direction) return handshake;
-  const std::array<uint8_t, 4> word = EncodeWord(code);
+  const std::array<uint8_t, 4> word = wire::EncodeWord(code);
   if (WriteAll(connection, word.data(), word.size()) != word.size()) return handshake;
   handshake.result = Handshake::Result::Agreed;
   handshake.direction = *direction;
@@ -33,12 +34,14 @@ Handshake AnswerPeer(StreamConnection& connection,
   if (!ReadExact(connection, callerUin.data(), callerUin.size()) ||
       !ReadExact(connection, calledUin.data(), calledUin.size()))
     return handshake;
-  handshake.peerUin = DecodeWord(callerUin);
-  if (WriteAll(connection, kAnswer.data(), kAnswer.size()) != kAnswer.size()) return handshake;
+  handshake.peerUin = wire::DecodeWord(callerUin);
+  if (WriteAll(connection, wire::kAnswer.data(), wire::kAnswer.size()) != wire::kAnswer.size())
+    return handshake;
   if (!ReadExact(connection, code.data(), code.size())) return handshake;
-  const std::optional<TransferDirection> direction = DirectionFor(Side::Called, DecodeWord(code));
+  const std::optional<TransferDirection> direction =
+      DirectionFor(Side::Called, wire::DecodeWord(code));
   if (!direction) return handshake;
-  if (DecodeWord(code) == kPullCode && !takeCallBack(handshake.peerUin)) {
+  if (wire::DecodeWord(code) == wire::kPullCode && !takeCallBack(handshake.peerUin)) {
     handshake.result = Handshake::Result::UnaskedCallBack;
     return handshake;
   }

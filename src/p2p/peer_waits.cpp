@@ -11,7 +11,7 @@ namespace {
 constexpr uint64_t kNoEnd = UINT64_MAX;
 // What the receiving side reads up to its question: four words and the
 // file's description.
-constexpr uint64_t kOfferBytes = 4 * kWordSize + kFileInfoSize;
+constexpr uint64_t kOfferBytes = 4 * wire::kWordSize + wire::kFileInfoSize;
 
 }  // namespace
 
@@ -34,7 +34,7 @@ void PeerWaits::HandshakeDone(TransferDirection direction) {
     StartPhase(limits_.offerMs, true, kOfferBytes);
   } else {
     // The peer's person answers: one read of the reply.
-    StartPhase(limits_.offerMs, false, kOfferReplySize);
+    StartPhase(limits_.offerMs, false, wire::kOfferReplySize);
     answerPhase_ = true;
   }
 }
@@ -69,7 +69,7 @@ void PeerWaits::AfterRead(const void* data, int got) {
 
 std::optional<uint32_t> PeerWaits::AnswerCode() const {
   if (answerBytes_ < sizeof answer_) return std::nullopt;
-  return DecodeLeadingWord(std::span<const uint8_t>(answer_, sizeof answer_));
+  return wire::DecodeLeadingWord(std::span<const uint8_t>(answer_, sizeof answer_));
 }
 
 }  // namespace kvel::p2p

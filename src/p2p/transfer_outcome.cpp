@@ -47,7 +47,7 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
   if (succeeded) return TransferOutcome::Done;
   if (stopped) return TransferOutcome::Stopped;
   if (direction == Send) {
-    if (answer == kReplyRefuse) return TransferOutcome::Refused;
+    if (answer == wire::kReplyRefuse) return TransferOutcome::Refused;
     if (answer.has_value()) return TransferOutcome::Failed;
     // No answer: the peer broke off after the offer, or this user chose no file.
     return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;

@@ -61,7 +61,7 @@ void ProductionHook::AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t ch
   images::AnswerImageRequest(ProcessHost(), plugin_.pendingImages, uin, size, checksum);
 }
 
-bool ProductionHook::ReceiveImagePart(uint32_t uin, const gg::ImageReplyPart& part) {
+bool ProductionHook::ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) {
   return images::ReceiveImagePart(plugin_.requestedImages, plugin_.dataPath, uin, part);
 }
 

@@ -41,7 +41,7 @@ class ProductionHook : public gg::HookServices {
   void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) override;
   void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) override;
   void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) override;
-  bool ReceiveImagePart(uint32_t uin, const gg::ImageReplyPart& part) override;
+  bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override;
 
  protected:
   Plugin& plugin_;

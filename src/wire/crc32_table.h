@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace kvel {
+namespace kvel::wire {
 
 namespace crc32_detail {
 constexpr std::array<uint32_t, 256> MakeTable() {
@@ -26,4 +26,4 @@ constexpr const uint32_t* Crc32Table() {
   return kCrc32Table.data();
 }
 
-}  // namespace kvel
+}  // namespace kvel::wire

@@ -3,7 +3,7 @@
 #include "wire/gg_packet.h"
 #include "wire/received_message.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 std::array<uint8_t, kDcRequestSize> EncodeDcRequest(uint32_t uin) {
   std::array<uint8_t, kDcRequestSize> packet{};
   EncodeSendMessageStart(packet, uin, kClassCallBack);
@@ -11,4 +11,4 @@ std::array<uint8_t, kDcRequestSize> EncodeDcRequest(uint32_t uin) {
   return packet;
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

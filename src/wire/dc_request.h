@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 inline constexpr size_t kDcRequestSize = 21;
 inline constexpr uint8_t kDcRequestByte = 2;
@@ -14,4 +14,4 @@ inline constexpr uint8_t kDcRequestByte = 2;
 // {11, 13, uin, sequence 0, class 16} and the byte 2, little-endian.
 std::array<uint8_t, kDcRequestSize> EncodeDcRequest(uint32_t uin);
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

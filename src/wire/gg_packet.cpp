@@ -4,13 +4,13 @@
 
 #include "wire/le_bytes.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 std::optional<PacketView> DecodePacket(std::span<const uint8_t> packet) {
   if (packet.size() < kPacketHeaderSize) return std::nullopt;
   PacketView view;
-  view.type = wire::ReadLe32(packet, 0);
-  const size_t declared = wire::ReadLe32(packet, 4);
+  view.type = ReadLe32(packet, 0);
+  const size_t declared = ReadLe32(packet, 4);
   const size_t present = packet.size() - kPacketHeaderSize;
   view.payload = packet.subspan(kPacketHeaderSize, std::min(declared, present));
   return view;
@@ -26,11 +26,11 @@ constexpr size_t kClass = 16;
 }  // namespace
 
 void EncodeSendMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass) {
-  wire::WriteLe32(packet, kType, kTypeSendMessage);
-  wire::WriteLe32(packet, kLength, static_cast<uint32_t>(packet.size() - kPacketHeaderSize));
-  wire::WriteLe32(packet, kRecipient, recipient);
-  wire::WriteLe32(packet, kSequence, 0);
-  wire::WriteLe32(packet, kClass, messageClass);
+  WriteLe32(packet, kType, kTypeSendMessage);
+  WriteLe32(packet, kLength, static_cast<uint32_t>(packet.size() - kPacketHeaderSize));
+  WriteLe32(packet, kRecipient, recipient);
+  WriteLe32(packet, kSequence, 0);
+  WriteLe32(packet, kClass, messageClass);
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -8,7 +8,7 @@
 #include <optional>
 #include <span>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 inline constexpr size_t kPacketHeaderSize = 8;
 
@@ -38,4 +38,4 @@ inline constexpr size_t kSendMessageText = 20;
 // sequence 0 and the class; `packet` holds at least kSendMessageText bytes.
 void EncodeSendMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass);
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

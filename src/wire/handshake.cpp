@@ -4,12 +4,12 @@
 
 #include "wire/le_bytes.h"
 
-namespace kvel::p2p {
+namespace kvel::wire {
 
 std::array<uint8_t, 8> EncodeCallerHello(uint32_t ownUin, uint32_t calledUin) {
   std::array<uint8_t, 8> hello{};
-  wire::WriteLe32(hello, 0, ownUin);
-  wire::WriteLe32(hello, kWordSize, calledUin);
+  WriteLe32(hello, 0, ownUin);
+  WriteLe32(hello, kWordSize, calledUin);
   return hello;
 }
 
@@ -17,4 +17,4 @@ bool IsAnswer(std::span<const uint8_t, 4> bytes) {
   return std::equal(bytes.begin(), bytes.end(), kAnswer.begin());
 }
 
-}  // namespace kvel::p2p
+}  // namespace kvel::wire

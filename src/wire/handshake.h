@@ -14,7 +14,7 @@
 
 #include "wire/word.h"
 
-namespace kvel::p2p {
+namespace kvel::wire {
 
 inline constexpr size_t kHandshakeWord = kWordSize;
 inline constexpr std::array<uint8_t, 4> kAnswer = {0x55, 0x44, 0x41, 0x47};  // "UDAG"
@@ -28,4 +28,4 @@ std::array<uint8_t, 8> EncodeCallerHello(uint32_t ownUin, uint32_t calledUin);
 // True only for exactly "UDAG".
 bool IsAnswer(std::span<const uint8_t, 4> bytes);
 
-}  // namespace kvel::p2p
+}  // namespace kvel::wire

@@ -5,7 +5,7 @@
 
 #include "wire/crc32_table.h"
 
-namespace kvel::images {
+namespace kvel::wire {
 namespace {
 constexpr size_t kBlockSize = 16384;
 }
@@ -28,4 +28,4 @@ uint32_t CrcRegisterOf(const ByteSource& source) {
   return crcRegister;
 }
 
-}  // namespace kvel::images
+}  // namespace kvel::wire

@@ -7,7 +7,7 @@
 #include <functional>
 #include <span>
 
-namespace kvel::images {
+namespace kvel::wire {
 
 // The register's start value, and the checksum of no bytes at all.
 inline constexpr uint32_t kCrcStart = 0xFFFFFFFFu;
@@ -25,4 +25,4 @@ using ByteSource = std::function<size_t(std::span<uint8_t> block)>;
 // kCrcStart when it gives none.
 uint32_t CrcRegisterOf(const ByteSource& source);
 
-}  // namespace kvel::images
+}  // namespace kvel::wire

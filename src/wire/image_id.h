@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <tuple>
 
-namespace kvel::images {
+namespace kvel::wire {
 
 struct ImageId {
   uint32_t uin = 0;  // the peer: recipient of an offer, sender of a received image
@@ -19,4 +19,4 @@ struct ImageId {
   }
 };
 
-}  // namespace kvel::images
+}  // namespace kvel::wire

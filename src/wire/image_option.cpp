@@ -4,7 +4,7 @@
 
 #include "wire/le_bytes.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
 constexpr size_t kKind = 0;
 constexpr size_t kSize = 1;
@@ -15,8 +15,8 @@ std::optional<ImageOption> DecodeImageOption(std::span<const uint8_t> attributes
   if (attributes.size() < kImageOptionFieldsLength) return std::nullopt;
   ImageOption option;
   option.kind = attributes[kKind];
-  option.size = wire::ReadLe32(attributes, kSize);
-  option.checksum = wire::ReadLe32(attributes, kChecksum);
+  option.size = ReadLe32(attributes, kSize);
+  option.checksum = ReadLe32(attributes, kChecksum);
   option.whole = attributes;
   return option;
 }
@@ -46,4 +46,4 @@ std::optional<ImageReplyPart> DecodeImageReply(const ImageOption& option) {
   return part;
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

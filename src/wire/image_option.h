@@ -12,7 +12,7 @@
 #include <optional>
 #include <span>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 inline constexpr uint8_t kImageRequest = 4;
 inline constexpr uint8_t kImageFirstReply = 5;  // carries the file name
@@ -48,4 +48,4 @@ std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply);
 // The same, from an option already read: nothing when it is not a reply.
 std::optional<ImageReplyPart> DecodeImageReply(const ImageOption& option);
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -7,12 +7,12 @@
 #include "wire/received_message.h"
 #include "wire/rich_text.h"
 
-namespace kvel::images {
+namespace kvel::wire {
 namespace {
 
 // Offsets in the whole packet of a message to a user, header included: the
 // empty text is one zero byte, the attributes follow it.
-constexpr size_t kAttributes = gg::kSendMessageText + 1;
+constexpr size_t kAttributes = kSendMessageText + 1;
 
 // The offer's rich-text block: N, then the one entry's position, flags, the
 // two bytes 09 01, size and checksum.
@@ -32,35 +32,35 @@ constexpr size_t kOptionChecksum = kAttributes + 5;
 
 // Header, recipient, sequence 0, class and the empty text: 21 bytes.
 void PutMessageStart(std::span<uint8_t> packet, uint32_t recipient, uint32_t messageClass) {
-  gg::EncodeSendMessageStart(packet, recipient, messageClass);
-  packet[gg::kSendMessageText] = 0;
+  EncodeSendMessageStart(packet, recipient, messageClass);
+  packet[kSendMessageText] = 0;
 }
 
 void PutControlFields(std::span<uint8_t> packet, uint8_t kind, const ImageId& id) {
   packet[kOptionKind] = kind;
-  wire::WriteLe32(packet, kOptionSize, id.size);
-  wire::WriteLe32(packet, kOptionChecksum, id.checksum);
+  WriteLe32(packet, kOptionSize, id.size);
+  WriteLe32(packet, kOptionChecksum, id.checksum);
 }
 
 }  // namespace
 
 std::array<uint8_t, kImageOfferLength> EncodeImageOffer(const ImageId& id) {
   std::array<uint8_t, kImageOfferLength> packet{};
-  PutMessageStart(packet, id.uin, gg::kClassChat);
-  packet[kAttributes] = gg::kRichTextBlock;
-  wire::WriteLe16(packet, kBlockLength, kImageMarkLength);
-  wire::WriteLe16(packet, kMarkPosition, 0);
-  packet[kMarkFlags] = gg::kRichTextImageFlag;
-  wire::WriteLe16(packet, kMarkTag, kImageMarkTag);
-  wire::WriteLe32(packet, kMarkSize, id.size);
-  wire::WriteLe32(packet, kMarkChecksum, id.checksum);
+  PutMessageStart(packet, id.uin, kClassChat);
+  packet[kAttributes] = kRichTextBlock;
+  WriteLe16(packet, kBlockLength, kImageMarkLength);
+  WriteLe16(packet, kMarkPosition, 0);
+  packet[kMarkFlags] = kRichTextImageFlag;
+  WriteLe16(packet, kMarkTag, kImageMarkTag);
+  WriteLe32(packet, kMarkSize, id.size);
+  WriteLe32(packet, kMarkChecksum, id.checksum);
   return packet;
 }
 
 std::array<uint8_t, kImageRequestLength> EncodeImageRequest(const ImageId& id) {
   std::array<uint8_t, kImageRequestLength> packet{};
-  PutMessageStart(packet, id.uin, gg::kClassControl);
-  PutControlFields(packet, gg::kImageRequest, id);
+  PutMessageStart(packet, id.uin, kClassControl);
+  PutControlFields(packet, kImageRequest, id);
   return packet;
 }
 
@@ -68,8 +68,8 @@ std::vector<uint8_t> EncodeImageReply(const ImageId& id, bool first, std::string
                                       std::span<const uint8_t> data) {
   const size_t nameLength = first ? name.size() + 1 : 0;
   std::vector<uint8_t> packet(kImageReplyHeaderLength + nameLength + data.size());
-  PutMessageStart(packet, id.uin, gg::kClassControl);
-  PutControlFields(packet, first ? gg::kImageFirstReply : gg::kImageLaterReply, id);
+  PutMessageStart(packet, id.uin, kClassControl);
+  PutControlFields(packet, first ? kImageFirstReply : kImageLaterReply, id);
   auto out = packet.begin() + kImageReplyHeaderLength;
   if (first) {
     out = std::copy(name.begin(), name.end(), out);
@@ -79,4 +79,4 @@ std::vector<uint8_t> EncodeImageReply(const ImageId& id, bool first, std::string
   return packet;
 }
 
-}  // namespace kvel::images
+}  // namespace kvel::wire

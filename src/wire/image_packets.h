@@ -14,7 +14,7 @@
 #include "wire/image_id.h"
 #include "wire/image_option.h"
 
-namespace kvel::images {
+namespace kvel::wire {
 
 inline constexpr size_t kImageOfferLength = 37;
 inline constexpr size_t kImageRequestLength = 30;
@@ -29,4 +29,4 @@ std::array<uint8_t, kImageRequestLength> EncodeImageRequest(const ImageId& id);
 std::vector<uint8_t> EncodeImageReply(const ImageId& id, bool first, std::string_view name,
                                       std::span<const uint8_t> data);
 
-}  // namespace kvel::images
+}  // namespace kvel::wire

@@ -3,7 +3,7 @@
 #include "wire/gg_packet.h"
 #include "wire/le_bytes.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
 // Offsets in the whole packet: the header comes first.
 constexpr size_t kUin = kPacketHeaderSize + 0;
@@ -16,27 +16,27 @@ constexpr uint32_t kUinMask = 0x00FFFFFF;
 
 std::optional<uint32_t> DecodeLoginUin(std::span<const uint8_t> packet) {
   if (packet.size() < kUin + 4) return std::nullopt;
-  return wire::ReadLe32(packet, kUin) & kUinMask;
+  return ReadLe32(packet, kUin) & kUinMask;
 }
 
 std::optional<LoginFields> DecodeLogin(std::span<const uint8_t> packet) {
   if (packet.size() < kLoginMinimumLength) return std::nullopt;
   LoginFields fields;
-  fields.uin = wire::ReadLe32(packet, kUin) & kUinMask;
-  fields.localAddress = wire::ReadAddress(packet, kLocalAddress);
-  fields.localPort = wire::ReadLe16(packet, kLocalPort);
-  fields.externAddress = wire::ReadAddress(packet, kExternAddress);
-  fields.externPort = wire::ReadLe16(packet, kExternPort);
+  fields.uin = ReadLe32(packet, kUin) & kUinMask;
+  fields.localAddress = ReadAddress(packet, kLocalAddress);
+  fields.localPort = ReadLe16(packet, kLocalPort);
+  fields.externAddress = ReadAddress(packet, kExternAddress);
+  fields.externPort = ReadLe16(packet, kExternPort);
   return fields;
 }
 
 bool EncodeLoginAddresses(std::span<uint8_t> packet, const LoginFields& fields) {
   if (packet.size() < kLoginMinimumLength) return false;
-  wire::WriteAddress(packet, kLocalAddress, fields.localAddress);
-  wire::WriteLe16(packet, kLocalPort, fields.localPort);
-  wire::WriteAddress(packet, kExternAddress, fields.externAddress);
-  wire::WriteLe16(packet, kExternPort, fields.externPort);
+  WriteAddress(packet, kLocalAddress, fields.localAddress);
+  WriteLe16(packet, kLocalPort, fields.localPort);
+  WriteAddress(packet, kExternAddress, fields.externAddress);
+  WriteLe16(packet, kExternPort, fields.externPort);
   return true;
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

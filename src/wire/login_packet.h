@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 // A packet shorter than this cannot carry the fields; it is passed on as is.
 inline constexpr size_t kLoginMinimumLength = 37;
@@ -29,4 +29,4 @@ std::optional<LoginFields> DecodeLogin(std::span<const uint8_t> packet);
 // packet is too short.
 bool EncodeLoginAddresses(std::span<uint8_t> packet, const LoginFields& fields);
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 enum PeerState : int {
   kNoDirect = 0,   // port 0: accepts no direct connections
@@ -17,4 +17,4 @@ inline PeerState PeerStateOf(uint16_t port) {
   return port < 3 ? static_cast<PeerState>(port) : kDirect;
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

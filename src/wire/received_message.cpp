@@ -4,7 +4,7 @@
 
 #include "wire/le_bytes.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
 constexpr size_t kSender = 0;
 constexpr size_t kClass = 12;
@@ -14,8 +14,8 @@ constexpr size_t kText = 16;
 std::optional<ReceivedMessage> DecodeReceivedMessage(std::span<const uint8_t> payload) {
   if (payload.size() < kText) return std::nullopt;
   ReceivedMessage message;
-  message.sender = wire::ReadLe32(payload, kSender);
-  message.messageClass = wire::ReadLe32(payload, kClass);
+  message.sender = ReadLe32(payload, kSender);
+  message.messageClass = ReadLe32(payload, kClass);
   std::span<const uint8_t> rest = payload.subspan(kText);
   auto nul = std::find(rest.begin(), rest.end(), uint8_t{0});
   const size_t textSize = static_cast<size_t>(nul - rest.begin());
@@ -25,4 +25,4 @@ std::optional<ReceivedMessage> DecodeReceivedMessage(std::span<const uint8_t> pa
   return message;
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 // Message classes the hook acts on.
 inline constexpr uint32_t kClassControl = 4;    // image requests and replies
@@ -33,4 +33,4 @@ struct ReceivedMessage {
 // Views into `payload`; nullopt when it cannot hold the 16-byte head.
 std::optional<ReceivedMessage> DecodeReceivedMessage(std::span<const uint8_t> payload);
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -2,7 +2,7 @@
 
 #include "wire/le_bytes.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
 constexpr size_t kEntries = 3;  // behind the marker byte and N
 constexpr size_t kEntryHead = 3;
@@ -17,7 +17,7 @@ bool IsRichText(std::span<const uint8_t> attributes) {
 std::vector<ImageMark> RichTextImageMarks(std::span<const uint8_t> attributes) {
   std::vector<ImageMark> marks;
   if (!IsRichText(attributes) || attributes.size() < kEntries) return marks;
-  const int32_t count = static_cast<int16_t>(wire::ReadLe16(attributes, 1));
+  const int32_t count = static_cast<int16_t>(ReadLe16(attributes, 1));
   std::span<const uint8_t> entries = attributes.subspan(kEntries);
   size_t offset = 0;
   while (static_cast<int64_t>(count) > static_cast<int64_t>(offset)) {
@@ -28,7 +28,7 @@ std::vector<ImageMark> RichTextImageMarks(std::span<const uint8_t> attributes) {
     if (next > entries.size()) break;
     if (flags & kRichTextImageFlag) {
       if (entries.size() - next < kImage) break;
-      marks.push_back({wire::ReadLe32(entries, next + 2), wire::ReadLe32(entries, next + 6)});
+      marks.push_back({ReadLe32(entries, next + 2), ReadLe32(entries, next + 6)});
       next += kImage;
     }
     offset = next;
@@ -36,4 +36,4 @@ std::vector<ImageMark> RichTextImageMarks(std::span<const uint8_t> attributes) {
   return marks;
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 inline constexpr uint8_t kRichTextBlock = 2;
 // Entry flags: colour bytes follow, image bytes follow.
@@ -31,4 +31,4 @@ bool IsRichText(std::span<const uint8_t> attributes);
 // reach past the attributes' end; a negative N walks nothing.
 std::vector<ImageMark> RichTextImageMarks(std::span<const uint8_t> attributes);
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -2,7 +2,7 @@
 
 #include "wire/le_bytes.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
 constexpr size_t kPlainLength = 14;
 constexpr size_t kDescriptionLength = 14;
@@ -20,10 +20,10 @@ bool HasDescription(uint8_t status) {
 std::optional<StatusEntry> DecodeStatusEntry(std::span<const uint8_t> bytes) {
   if (bytes.size() < kPlainLength) return std::nullopt;
   StatusEntry entry;
-  entry.uin = wire::ReadLe32(bytes, 0) & kUinMask;
+  entry.uin = ReadLe32(bytes, 0) & kUinMask;
   entry.status = bytes[4];
-  entry.address = wire::ReadAddress(bytes, 5);
-  entry.port = wire::ReadLe16(bytes, 9);
+  entry.address = ReadAddress(bytes, 5);
+  entry.port = ReadLe16(bytes, 9);
   entry.length = kPlainLength;
   if (HasDescription(entry.status)) {
     if (bytes.size() <= kDescriptionLength) return std::nullopt;
@@ -45,4 +45,4 @@ std::vector<StatusEntry> DecodeStatusEntries(std::span<const uint8_t> payload) {
   return entries;
 }
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -15,7 +15,7 @@
 #include <span>
 #include <vector>
 
-namespace kvel::gg {
+namespace kvel::wire {
 
 struct StatusEntry {
   uint32_t uin = 0;
@@ -37,4 +37,4 @@ std::optional<StatusEntry> DecodeStatusEntry(std::span<const uint8_t> bytes);
 // entry that would reach past the payload's end.
 std::vector<StatusEntry> DecodeStatusEntries(std::span<const uint8_t> payload);
 
-}  // namespace kvel::gg
+}  // namespace kvel::wire

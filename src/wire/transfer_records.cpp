@@ -4,7 +4,7 @@
 
 #include "wire/le_bytes.h"
 
-namespace kvel::p2p {
+namespace kvel::wire {
 namespace {
 // Fields of the file description.
 constexpr size_t kAttributes = 0;
@@ -21,12 +21,12 @@ constexpr size_t kChunkLength = 4;
 
 FileInfoBytes EncodeFileInfo(const FileInfo& info) {
   FileInfoBytes out{};
-  wire::WriteLe32(out, kAttributes, info.attributes);
-  wire::WriteLe64(out, kCreationTime, info.creationTime);
-  wire::WriteLe64(out, kLastAccessTime, info.lastAccessTime);
-  wire::WriteLe64(out, kLastWriteTime, info.lastWriteTime);
-  wire::WriteLe32(out, kSizeHigh, info.sizeHigh);
-  wire::WriteLe32(out, kSizeLow, info.sizeLow);
+  WriteLe32(out, kAttributes, info.attributes);
+  WriteLe64(out, kCreationTime, info.creationTime);
+  WriteLe64(out, kLastAccessTime, info.lastAccessTime);
+  WriteLe64(out, kLastWriteTime, info.lastWriteTime);
+  WriteLe32(out, kSizeHigh, info.sizeHigh);
+  WriteLe32(out, kSizeLow, info.sizeLow);
   const size_t length = std::min(info.name.size(), kFileNameField - 1);
   std::copy_n(info.name.begin(), length, out.begin() + kFileNameOffset);
   return out;
@@ -35,12 +35,12 @@ FileInfoBytes EncodeFileInfo(const FileInfo& info) {
 std::optional<FileInfo> DecodeFileInfo(std::span<const uint8_t> bytes) {
   if (bytes.size() < kFileInfoSize) return std::nullopt;
   FileInfo info;
-  info.attributes = wire::ReadLe32(bytes, kAttributes);
-  info.creationTime = wire::ReadLe64(bytes, kCreationTime);
-  info.lastAccessTime = wire::ReadLe64(bytes, kLastAccessTime);
-  info.lastWriteTime = wire::ReadLe64(bytes, kLastWriteTime);
-  info.sizeHigh = wire::ReadLe32(bytes, kSizeHigh);
-  info.sizeLow = wire::ReadLe32(bytes, kSizeLow);
+  info.attributes = ReadLe32(bytes, kAttributes);
+  info.creationTime = ReadLe64(bytes, kCreationTime);
+  info.lastAccessTime = ReadLe64(bytes, kLastAccessTime);
+  info.lastWriteTime = ReadLe64(bytes, kLastWriteTime);
+  info.sizeHigh = ReadLe32(bytes, kSizeHigh);
+  info.sizeLow = ReadLe32(bytes, kSizeLow);
   std::span<const uint8_t> name = bytes.subspan(kFileNameOffset, kFileNameField);
   auto end = std::find(name.begin(), name.end(), uint8_t{0});
   info.name.assign(name.begin(), end);
@@ -49,7 +49,7 @@ std::optional<FileInfo> DecodeFileInfo(std::span<const uint8_t> bytes) {
 
 OfferBytes EncodeOffer(const FileInfo& info) {
   OfferBytes out{};
-  wire::WriteLe32(out, 0, kOfferInfo);
+  WriteLe32(out, 0, kOfferInfo);
   const FileInfoBytes record = EncodeFileInfo(info);
   std::copy(record.begin(), record.end(), out.begin() + 3 * kWordSize);
   return out;
@@ -57,28 +57,28 @@ OfferBytes EncodeOffer(const FileInfo& info) {
 
 OfferReplyBytes EncodeOfferReply(uint32_t code) {
   OfferReplyBytes out{};
-  wire::WriteLe32(out, kReplyCode, code);
+  WriteLe32(out, kReplyCode, code);
   return out;
 }
 
 std::optional<uint32_t> DecodeOfferReply(std::span<const uint8_t> bytes) {
   if (bytes.size() < kOfferReplySize) return std::nullopt;
-  return wire::ReadLe32(bytes, kReplyCode);
+  return ReadLe32(bytes, kReplyCode);
 }
 
 ChunkHeaderBytes EncodeChunkHeader(const ChunkHeader& header) {
   ChunkHeaderBytes out{};
-  wire::WriteLe32(out, kChunkType, header.type);
-  wire::WriteLe32(out, kChunkLength, static_cast<uint32_t>(header.length));
+  WriteLe32(out, kChunkType, header.type);
+  WriteLe32(out, kChunkLength, static_cast<uint32_t>(header.length));
   return out;
 }
 
 std::optional<ChunkHeader> DecodeChunkHeader(std::span<const uint8_t> bytes) {
   if (bytes.size() < kChunkHeaderSize) return std::nullopt;
   ChunkHeader header;
-  header.type = wire::ReadLe32(bytes, kChunkType);
-  header.length = static_cast<int32_t>(wire::ReadLe32(bytes, kChunkLength));
+  header.type = ReadLe32(bytes, kChunkType);
+  header.length = static_cast<int32_t>(ReadLe32(bytes, kChunkLength));
   return header;
 }
 
-}  // namespace kvel::p2p
+}  // namespace kvel::wire

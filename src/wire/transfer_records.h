@@ -12,7 +12,7 @@
 
 #include "wire/word.h"
 
-namespace kvel::p2p {
+namespace kvel::wire {
 
 // Words of the offer (sender to receiver, before the file description).
 inline constexpr uint32_t kOfferStart = 1;
@@ -85,4 +85,4 @@ ChunkHeaderBytes EncodeChunkHeader(const ChunkHeader& header);
 // The reserved third word is not read.
 std::optional<ChunkHeader> DecodeChunkHeader(std::span<const uint8_t> bytes);
 
-}  // namespace kvel::p2p
+}  // namespace kvel::wire

@@ -8,7 +8,7 @@
 #include <optional>
 #include <span>
 
-namespace kvel::p2p {
+namespace kvel::wire {
 
 inline constexpr size_t kWordSize = 4;
 using Word = std::array<uint8_t, kWordSize>;
@@ -18,4 +18,4 @@ uint32_t DecodeWord(std::span<const uint8_t, kWordSize> bytes);
 // The first four bytes of `bytes`; nullopt when fewer are given.
 std::optional<uint32_t> DecodeLeadingWord(std::span<const uint8_t> bytes);
 
-}  // namespace kvel::p2p
+}  // namespace kvel::wire

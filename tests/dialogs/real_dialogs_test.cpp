@@ -47,15 +47,15 @@ Bytes ReadToEnd(platform::Socket socket) {
 
 // An offer as a peer sends it, of a file named `name` with `size` bytes.
 Bytes Offer(const std::string& name, uint32_t size) {
-  p2p::FileInfo info;
+  wire::FileInfo info;
   info.sizeLow = size;
   info.name = name;
   Bytes bytes;
-  for (uint32_t word : {p2p::kOfferStart, p2p::kOfferInfo, 0u, 0u}) {
-    const p2p::Word packed = p2p::EncodeWord(word);
+  for (uint32_t word : {wire::kOfferStart, wire::kOfferInfo, 0u, 0u}) {
+    const wire::Word packed = wire::EncodeWord(word);
     bytes.insert(bytes.end(), packed.begin(), packed.end());
   }
-  const p2p::FileInfoBytes record = p2p::EncodeFileInfo(info);
+  const wire::FileInfoBytes record = wire::EncodeFileInfo(info);
   bytes.insert(bytes.end(), record.begin(), record.end());
   return bytes;
 }

@@ -82,8 +82,8 @@ class HookRecorder final : public HookServices {
   void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) override {
     calls.push_back("AnswerImageRequest" + Image(uin, size, checksum));
   }
-  bool ReceiveImagePart(uint32_t uin, const ImageReplyPart& part) override {
-    std::vector<uint8_t> reply = {part.first ? kImageFirstReply : kImageLaterReply};
+  bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override {
+    std::vector<uint8_t> reply = {part.first ? wire::kImageFirstReply : wire::kImageLaterReply};
     for (uint32_t field : {part.size, part.checksum}) {
       for (int shift = 0; shift < 32; shift += 8) reply.push_back(uint8_t(field >> shift));
     }

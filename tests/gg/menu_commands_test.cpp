@@ -116,7 +116,7 @@ TEST(LeadingNumberTest, ReadsTheNumberThatLeadsTheIdText) {
 }
 
 TEST(DcRequestTest, IsTheClass16MessageHoldingTheByte2) {
-  const auto packet = EncodeDcRequest(12345);
+  const auto packet = wire::EncodeDcRequest(12345);
   EXPECT_EQ(std::vector<uint8_t>(packet.begin(), packet.end()),
             (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x39, 0x30, 0,
                                   0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
@@ -202,7 +202,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
     EXPECT_EQ(lookups_, std::vector<uint32_t>{12345});
     EXPECT_EQ(outgoing_.size(), c.outgoing);
     if (c.outgoing == 1) {
-      EXPECT_EQ(outgoing_[0], std::make_pair(12345u, p2p::kPushCode));
+      EXPECT_EQ(outgoing_[0], std::make_pair(12345u, wire::kPushCode));
     }
     EXPECT_EQ(host_.SentPackets().size(), c.packets);
     EXPECT_EQ(callBacks_, std::vector<uint32_t>(c.packets, 12345u));

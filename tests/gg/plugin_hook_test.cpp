@@ -198,7 +198,7 @@ TEST_F(PluginHookTest, PeersAreForgottenOnEvent9AndAtUnload) {
 TEST_F(PluginHookTest, AnAnnouncedImageIsAskedForOnceUntilUnload) {
   Start("");
   const Bytes offer = Message(1001, 8, "", RichText(FormatEntry(0, 0x80, 2500, 0xCAFEBABE)));
-  const auto request = images::EncodeImageRequest({1001, 2500, 0xCAFEBABE});
+  const auto request = wire::EncodeImageRequest({1001, 2500, 0xCAFEBABE});
   const Bytes expected(request.begin(), request.end());
   auto sent = [this] {
     std::vector<Bytes> packets;

@@ -100,7 +100,7 @@ TEST_F(UserDBTest, PortsGiveTheirStatesIcons) {
     int state;
   } cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {1550, 3}, {40000, 3}, {65535, 3}};
   for (const Case& c : cases) {
-    EXPECT_EQ(PeerStateOf(c.port), c.state) << c.port;
+    EXPECT_EQ(wire::PeerStateOf(c.port), c.state) << c.port;
     db_->SetUser(1001, 1, c.port);
     ASSERT_TRUE(icons_.Current(11)) << c.port;
     EXPECT_EQ(icons_.Current(11)->bitmap, reinterpret_cast<Param>(FakeBitmap(9981 + c.state)))

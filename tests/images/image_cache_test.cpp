@@ -9,7 +9,7 @@ namespace {
 using ImageCacheTest = ImageTest;
 
 uint32_t Checksum(std::span<const uint8_t> bytes) {
-  return UpdateCrcRegister(kCrcStart, bytes);
+  return wire::UpdateCrcRegister(wire::kCrcStart, bytes);
 }
 
 TEST_F(ImageCacheTest, NamesFilesBySignedDecimals) {
@@ -96,7 +96,7 @@ TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
       {"size 0x80000000", 0x80000000u, good, {{true, a, PartOutcome::Discarded}}, false},
       {"size 0xFFFFFFFF", 0xFFFFFFFFu, good, {{true, a, PartOutcome::Discarded}}, false},
       {"size above the limit", kMaxImageSize + 1, good, {{true, a, PartOutcome::Discarded}}, false},
-      {"size 0", 0, kCrcStart, {{true, {}, PartOutcome::Discarded}}, false},
+      {"size 0", 0, wire::kCrcStart, {{true, {}, PartOutcome::Discarded}}, false},
   };
   uint32_t uin = 100;
   for (const Case& c : cases) {

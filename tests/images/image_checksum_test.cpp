@@ -21,7 +21,8 @@ TEST(ImageChecksum, ReadsTheWholeFileAcrossBlocks) {
     for (size_t i = 0; i < length; ++i) content[i] = static_cast<char>(i * 31 + i / 97);
     const std::string path = scratch.File(std::to_string(length) + ".bin");
     testing::WriteFile(path, content);
-    EXPECT_EQ(ImageChecksum(path.c_str()), UpdateCrcRegister(kCrcStart, Bytes(content))) << length;
+    EXPECT_EQ(ImageChecksum(path.c_str()), wire::UpdateCrcRegister(wire::kCrcStart, Bytes(content)))
+        << length;
   }
   testing::WriteFile(scratch.File("abc"), "abc");
   testing::WriteFile(scratch.File("empty"), "");

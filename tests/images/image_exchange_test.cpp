@@ -79,7 +79,7 @@ class ImageSide final : public gg::HookServices {
   void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) override {
     images::AnswerImageRequest(services_, pending, uin, size, checksum);
   }
-  bool ReceiveImagePart(uint32_t uin, const gg::ImageReplyPart& part) override {
+  bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override {
     return images::ReceiveImagePart(requested, directory_, uin, part);
   }
 
@@ -106,12 +106,12 @@ class ImageExchangeTest : public ImageTest {
   }
 
   static uint32_t Checksum(std::span<const uint8_t> bytes) {
-    return UpdateCrcRegister(kCrcStart, bytes);
+    return wire::UpdateCrcRegister(wire::kCrcStart, bytes);
   }
   // A reply from the peer, from its kind byte on, as the hook hands it on;
   // bytes that are no reply store nothing.
   bool Receive(std::span<const uint8_t> reply) {
-    std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(reply);
+    std::optional<wire::ImageReplyPart> part = wire::DecodeImageReply(reply);
     return part && ReceiveImagePart(requested_, dataPath_, kPeer, *part);
   }
 
@@ -122,7 +122,7 @@ TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
   const std::string path = MakeFile("photo.png", Pattern(2500));
   const uint32_t before = platform::UnixTime();
   SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
-  const auto offer = EncodeImageOffer({kPeer, 2500, ImageChecksum(path.c_str())});
+  const auto offer = wire::EncodeImageOffer({kPeer, 2500, ImageChecksum(path.c_str())});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{offer.begin(), offer.end()}}));
   std::vector<standin::ShownMessage> shown = chats_.Messages();
   ASSERT_EQ(shown.size(), 1u);
@@ -171,9 +171,9 @@ TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
   SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
   const uint32_t checksum = ImageChecksum(path.c_str());
   host_.ClearSentPackets();
-  const ImageId others[] = {
+  const wire::ImageId others[] = {
       {kPeer + 1, 100, checksum}, {kPeer, 101, checksum}, {kPeer, 100, checksum + 1}};
-  for (const ImageId& id : others)
+  for (const wire::ImageId& id : others)
     AnswerImageRequest(services_, pending_, id.uin, id.size, id.checksum);
   EXPECT_TRUE(Sent().empty());
   AnswerImageRequest(services_, pending_, kPeer, 100, checksum);
@@ -207,7 +207,7 @@ TEST_F(ImageExchangeTest, AFileWithoutASizeIsNeitherOfferedNorCreated) {
 
 TEST_F(ImageExchangeTest, RequestNamesTheImageToItsSender) {
   RequestImage(services_, requested_, kPeer, 1524, 0xF0000000u);
-  const auto request = EncodeImageRequest({kPeer, 1524, 0xF0000000u});
+  const auto request = wire::EncodeImageRequest({kPeer, 1524, 0xF0000000u});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{request.begin(), request.end()}}));
 }
 
@@ -224,9 +224,9 @@ TEST_F(ImageExchangeTest, RequestsEachImageOnceWhileItIsAwaited) {
 
 TEST_F(ImageExchangeTest, UnaskedRepliesAreRefusedAndNeverGrowAFile) {
   const std::vector<uint8_t> image = Pattern(10);
-  const ImageId id{kPeer, 10, Checksum(image)};
-  const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", image);
-  const std::vector<uint8_t> later = EncodeImageReply(id, false, "", image);
+  const wire::ImageId id{kPeer, 10, Checksum(image)};
+  const std::vector<uint8_t> first = wire::EncodeImageReply(id, true, "x.png", image);
+  const std::vector<uint8_t> later = wire::EncodeImageReply(id, false, "", image);
   EXPECT_FALSE(Receive(std::span(first).subspan(21)));
   for (int i = 0; i < 2000; ++i) EXPECT_FALSE(Receive(std::span(later).subspan(21)));
   EXPECT_FALSE(IsImageCached(dataPath_, kPeer, 10, id.checksum));
@@ -242,19 +242,19 @@ TEST_F(ImageExchangeTest, UnaskedRepliesAreRefusedAndNeverGrowAFile) {
 
 TEST_F(ImageExchangeTest, AWrongImageIsDiscardedAndCanBeAskedForAgain) {
   const std::vector<uint8_t> image = Pattern(1524);
-  const ImageId id{kPeer, 1524, Checksum(image)};
+  const wire::ImageId id{kPeer, 1524, Checksum(image)};
   std::vector<uint8_t> spoiled = image;
   spoiled[700] ^= 0xFF;
   const std::span<const uint8_t> bad(spoiled), good(image);
   RequestImage(services_, requested_, kPeer, id.size, id.checksum);
-  const std::vector<uint8_t> badFirst = EncodeImageReply(id, true, "x.png", bad.first(1024));
-  const std::vector<uint8_t> badSecond = EncodeImageReply(id, false, "", bad.subspan(1024));
+  const std::vector<uint8_t> badFirst = wire::EncodeImageReply(id, true, "x.png", bad.first(1024));
+  const std::vector<uint8_t> badSecond = wire::EncodeImageReply(id, false, "", bad.subspan(1024));
   EXPECT_FALSE(Receive(std::span(badFirst).subspan(21)));
   EXPECT_FALSE(Receive(std::span(badSecond).subspan(21)));
   EXPECT_FALSE(IsImageCached(dataPath_, kPeer, id.size, id.checksum));
   // No longer awaited: a right reply now is refused until asked again.
-  const std::vector<uint8_t> first = EncodeImageReply(id, true, "x.png", good.first(1024));
-  const std::vector<uint8_t> second = EncodeImageReply(id, false, "", good.subspan(1024));
+  const std::vector<uint8_t> first = wire::EncodeImageReply(id, true, "x.png", good.first(1024));
+  const std::vector<uint8_t> second = wire::EncodeImageReply(id, false, "", good.subspan(1024));
   EXPECT_FALSE(Receive(std::span(first).subspan(21)));
   host_.ClearSentPackets();
   RequestImage(services_, requested_, kPeer, id.size, id.checksum);

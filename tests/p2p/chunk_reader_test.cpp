@@ -56,27 +56,31 @@ TEST(ChunkReader, CountsTheDataAgainstTheAnnouncedSizeInAnySplit) {
     size_t untaken = 0;  // bytes after the last chunk
   };
   const Case cases[] = {
-      {"empty", 0, StreamBuilder().Chunk(kChunkLast, 0).Take(), State::Done, Failure::None, 0},
-      {"whole", 4106, StreamBuilder().Chunk(kChunkMore, 4096, a).Chunk(kChunkLast, 10, c).Take(),
+      {"empty", 0, StreamBuilder().Chunk(wire::kChunkLast, 0).Take(), State::Done, Failure::None,
+       0},
+      {"whole", 4106,
+       StreamBuilder().Chunk(wire::kChunkMore, 4096, a).Chunk(wire::kChunkLast, 10, c).Take(),
        State::Done, Failure::None, 4106},
       {"bytes after the last chunk are not taken", 10,
-       StreamBuilder().Chunk(kChunkLast, 10, c).Bytes(trailer).Take(), State::Done, Failure::None,
-       10, trailer.size()},
+       StreamBuilder().Chunk(wire::kChunkLast, 10, c).Bytes(trailer).Take(), State::Done,
+       Failure::None, 10, trailer.size()},
       {"past the announced size at the header", 10,
-       StreamBuilder().Chunk(kChunkMore, 4096, a).Take(), State::Failed, Failure::PastAnnounced, 0},
-      {"past it by one byte", 4095, StreamBuilder().Chunk(kChunkLast, 4096, a).Take(),
+       StreamBuilder().Chunk(wire::kChunkMore, 4096, a).Take(), State::Failed,
+       Failure::PastAnnounced, 0},
+      {"past it by one byte", 4095, StreamBuilder().Chunk(wire::kChunkLast, 4096, a).Take(),
        State::Failed, Failure::PastAnnounced, 0},
-      {"last chunk short of it", 4097, StreamBuilder().Chunk(kChunkLast, 4096, a).Take(),
+      {"last chunk short of it", 4097, StreamBuilder().Chunk(wire::kChunkLast, 4096, a).Take(),
        State::Failed, Failure::ShortOfAnnounced, 4096},
-      {"5 GiB announced, 4 KiB sent", 5ull << 30, StreamBuilder().Chunk(kChunkLast, 4096, a).Take(),
-       State::Failed, Failure::ShortOfAnnounced, 4096},
+      {"5 GiB announced, 4 KiB sent", 5ull << 30,
+       StreamBuilder().Chunk(wire::kChunkLast, 4096, a).Take(), State::Failed,
+       Failure::ShortOfAnnounced, 4096},
       {"length 2^31-1 against a 4 GiB offer", 4ull << 30,
-       StreamBuilder().Chunk(kChunkMore, INT32_MAX).Take(), State::Reading, Failure::None, 0},
+       StreamBuilder().Chunk(wire::kChunkMore, INT32_MAX).Take(), State::Reading, Failure::None, 0},
       {"type 1", 10, StreamBuilder().Chunk(1, 10, c).Take(), State::Failed, Failure::BadType, 0},
       {"endless empty chunks", 1,
        [] {
          StreamBuilder stream;
-         for (uint32_t i = 0; i <= kEmptyChunksMax; ++i) stream.Chunk(kChunkMore, 0);
+         for (uint32_t i = 0; i <= kEmptyChunksMax; ++i) stream.Chunk(wire::kChunkMore, 0);
          return stream.Take();
        }(),
        State::Failed, Failure::TooManyEmptyChunks, 0},

@@ -50,11 +50,11 @@ class TapConnection final : public StreamConnection {
 // The chunk headers of a sender's stream, after its offer.
 std::vector<std::pair<uint32_t, int32_t>> Chunks(const Bytes& stream) {
   std::vector<std::pair<uint32_t, int32_t>> chunks;
-  size_t at = 16 + kFileInfoSize;
-  while (at + kChunkHeaderSize <= stream.size()) {
-    const ChunkHeader header = *DecodeChunkHeader(std::span(stream).subspan(at));
+  size_t at = 16 + wire::kFileInfoSize;
+  while (at + wire::kChunkHeaderSize <= stream.size()) {
+    const wire::ChunkHeader header = *wire::DecodeChunkHeader(std::span(stream).subspan(at));
     chunks.emplace_back(header.type, header.length);
-    at += kChunkHeaderSize + static_cast<size_t>(std::max(header.length, 0));
+    at += wire::kChunkHeaderSize + static_cast<size_t>(std::max(header.length, 0));
   }
   EXPECT_EQ(at, stream.size());
   return chunks;
@@ -117,10 +117,10 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   EXPECT_TRUE(sent);
   EXPECT_TRUE(received);
   EXPECT_TRUE(Received(target) == content_);
-  std::vector<std::pair<uint32_t, int32_t>> expected(size / 4096, {kChunkMore, 4096});
-  expected.emplace_back(kChunkLast, static_cast<int32_t>(size % 4096));
+  std::vector<std::pair<uint32_t, int32_t>> expected(size / 4096, {wire::kChunkMore, 4096});
+  expected.emplace_back(wire::kChunkLast, static_cast<int32_t>(size % 4096));
   EXPECT_EQ(Chunks(tap.Incoming()), expected);
-  const FileInfo offer = *DecodeFileInfo(std::span(tap.Incoming()).subspan(16));
+  const wire::FileInfo offer = *wire::DecodeFileInfo(std::span(tap.Incoming()).subspan(16));
   EXPECT_EQ(offer.Size(), size);
   EXPECT_EQ(offer.name, "source " + std::to_string(size) + ".bin");
 }

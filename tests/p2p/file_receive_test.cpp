@@ -56,8 +56,8 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
   const Bytes data = PatternBytes(5000);
   FakeConnection connection(StreamBuilder()
                                 .Offer("raport.pdf", 5000)
-                                .Chunk(kChunkMore, 4096, Slice(data, 0, 4096))
-                                .Chunk(kChunkLast, 904, Slice(data, 4096, 904))
+                                .Chunk(wire::kChunkMore, 4096, Slice(data, 0, 4096))
+                                .Chunk(wire::kChunkLast, 904, Slice(data, 4096, 904))
                                 .Take());
   side_.peerName = "Ala";
   EXPECT_TRUE(Receive(connection, 4321));
@@ -98,8 +98,8 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
   auto flood = [&](uint64_t announced, size_t count) {
     StreamBuilder stream;
     stream.Offer("flood", announced);
-    for (size_t i = 0; i < count; ++i) stream.Chunk(kChunkMore, 4096, a);
-    return stream.Chunk(kChunkLast, 0).Take();
+    for (size_t i = 0; i < count; ++i) stream.Chunk(wire::kChunkMore, 4096, a);
+    return stream.Chunk(wire::kChunkLast, 0).Take();
   };
   struct Case {
     const char* name;
@@ -109,51 +109,55 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
     Bytes expected;
   };
   const Case cases[] = {
-      {"empty file", 0, StreamBuilder().Offer("e", 0).Chunk(kChunkLast, 0).Take(), true, {}},
+      {"empty file", 0, StreamBuilder().Offer("e", 0).Chunk(wire::kChunkLast, 0).Take(), true, {}},
       {"multiple of 4096", 4096,
-       StreamBuilder().Offer("m", 4096).Chunk(kChunkMore, 4096, a).Chunk(kChunkLast, 0).Take(),
+       StreamBuilder()
+           .Offer("m", 4096)
+           .Chunk(wire::kChunkMore, 4096, a)
+           .Chunk(wire::kChunkLast, 0)
+           .Take(),
        true, a},
       {"zero and negative lengths carry no data", 10,
        StreamBuilder()
            .Offer("z", 10)
-           .Chunk(kChunkMore, 0)
-           .Chunk(kChunkMore, -5)
-           .Chunk(kChunkMore, INT32_MIN)
-           .Chunk(kChunkLast, 10, c)
+           .Chunk(wire::kChunkMore, 0)
+           .Chunk(wire::kChunkMore, -5)
+           .Chunk(wire::kChunkMore, INT32_MIN)
+           .Chunk(wire::kChunkLast, 10, c)
            .Take(),
        true, c},
       {"negative last chunk",
        0,
-       StreamBuilder().Offer("n", 0).Chunk(kChunkLast, -1).Take(),
+       StreamBuilder().Offer("n", 0).Chunk(wire::kChunkLast, -1).Take(),
        true,
        {}},
       {"one chunk above 64 KiB", 70000,
-       StreamBuilder().Offer("b", 70000).Chunk(kChunkLast, 70000, b).Take(), true, b},
+       StreamBuilder().Offer("b", 70000).Chunk(wire::kChunkLast, 70000, b).Take(), true, b},
       {"more than announced",
        10,
-       StreamBuilder().Offer("s", 10).Chunk(kChunkLast, 4096, a).Take(),
+       StreamBuilder().Offer("s", 10).Chunk(wire::kChunkLast, 4096, a).Take(),
        false,
        {}},
       {"fewer than announced",
        5000000,
-       StreamBuilder().Offer("f", 5000000).Chunk(kChunkLast, 10, c).Take(),
+       StreamBuilder().Offer("f", 5000000).Chunk(wire::kChunkLast, 10, c).Take(),
        false,
        {}},
       {"offered 10 bytes, 64 MiB streamed", 10, flood(10, 16384), false, {}},
       {"offered 0, 8 MiB streamed", 0, flood(0, 2048), false, {}},
       {"offered 5 GiB, one 4 KiB last chunk",
        5ull << 30,
-       StreamBuilder().Offer("g", 5ull << 30).Chunk(kChunkLast, 4096, a).Take(),
+       StreamBuilder().Offer("g", 5ull << 30).Chunk(wire::kChunkLast, 4096, a).Take(),
        false,
        {}},
       {"past the announced size in small chunks",
        10,
        StreamBuilder()
            .Offer("p", 10)
-           .Chunk(kChunkMore, 4, Slice(c, 0, 4))
-           .Chunk(kChunkMore, 4, Slice(c, 4, 4))
-           .Chunk(kChunkMore, 4, {1, 2, 3, 4})
-           .Chunk(kChunkLast, 0)
+           .Chunk(wire::kChunkMore, 4, Slice(c, 0, 4))
+           .Chunk(wire::kChunkMore, 4, Slice(c, 4, 4))
+           .Chunk(wire::kChunkMore, 4, {1, 2, 3, 4})
+           .Chunk(wire::kChunkLast, 0)
            .Take(),
        false,
        {}},
@@ -162,8 +166,8 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
        [] {
          StreamBuilder stream;
          stream.Offer("x", 1);
-         for (int i = 0; i < 5000; ++i) stream.Chunk(kChunkMore, 0);
-         return stream.Chunk(kChunkLast, 1, {7}).Take();
+         for (int i = 0; i < 5000; ++i) stream.Chunk(wire::kChunkMore, 0);
+         return stream.Chunk(wire::kChunkLast, 1, {7}).Take();
        }(),
        false,
        {}},
@@ -187,7 +191,8 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
     } else {
       EXPECT_EQ(side.removed.size(), 1u);
     }
-    for (int ask : connection.ReadAsks()) EXPECT_LE(ask, static_cast<int>(kReceiveBufferSize));
+    for (int ask : connection.ReadAsks())
+      EXPECT_LE(ask, static_cast<int>(wire::kReceiveBufferSize));
     ExpectNoPartFiles();
     std::remove(Target().c_str());
   }
@@ -197,8 +202,8 @@ TEST_F(FileReceiveTest, AnyReadSplitGivesTheSameFile) {
   const Bytes data = PatternBytes(140000);
   const Bytes stream = StreamBuilder()
                            .Offer("big", data.size())
-                           .Chunk(kChunkMore, 100000, Slice(data, 0, 100000))
-                           .Chunk(kChunkLast, 40000, Slice(data, 100000, 40000))
+                           .Chunk(wire::kChunkMore, 100000, Slice(data, 0, 100000))
+                           .Chunk(wire::kChunkLast, 40000, Slice(data, 100000, 40000))
                            .Take();
   for (size_t limit : {size_t{1}, size_t{7}, size_t{4096}, size_t{0}}) {
     SCOPED_TRACE(limit);
@@ -237,7 +242,7 @@ TEST_F(FileReceiveTest, GoldenStreamsInRandomPiecesGiveIdenticalFiles) {
       EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(size));
       // The file is written in whole blocks but for the last.
       for (size_t i = 0; i + 1 < side.fileWrites.size(); ++i) {
-        EXPECT_EQ(side.fileWrites[i], kFileBlockSize);
+        EXPECT_EQ(side.fileWrites[i], wire::kFileBlockSize);
       }
       std::remove(Target().c_str());
     }
@@ -279,12 +284,12 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
   const Bytes data = PatternBytes(20);
   const Bytes stream = StreamBuilder()
                            .Offer("cut.bin", 20)
-                           .Chunk(kChunkMore, 8, Slice(data, 0, 8))
-                           .Chunk(kChunkMore, 0)
-                           .Chunk(kChunkLast, 12, Slice(data, 8, 12))
+                           .Chunk(wire::kChunkMore, 8, Slice(data, 0, 8))
+                           .Chunk(wire::kChunkMore, 0)
+                           .Chunk(wire::kChunkLast, 12, Slice(data, 8, 12))
                            .Take();
   const Bytes old = {'o', 'l', 'd'};
-  const size_t offerEnd = 16 + kFileInfoSize;
+  const size_t offerEnd = 16 + wire::kFileInfoSize;
   for (size_t cut = 0; cut <= stream.size(); ++cut) {
     for (bool fail : {false, true}) {
       SCOPED_TRACE(::testing::Message() << "cut " << cut << (fail ? " error" : " end"));
@@ -309,7 +314,7 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
 TEST_F(FileReceiveTest, AFailedMoveKeepsTheTargetAndRemovesThePart) {
   testing::WriteFile(Target(), "old");
   FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(kChunkLast, 3, {1, 2, 3}).Take());
+      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
   side_.failMove = true;
   EXPECT_FALSE(Receive(connection));
   EXPECT_EQ(side_.moved.size(), 1u);
@@ -322,7 +327,7 @@ TEST_F(FileReceiveTest, AnExistingPartNameIsNeverReused) {
   // The clock stands still, so the first name tried is known: a file of that
   // name (another transfer's) is left alone and another name is taken.
   const Bytes data = PatternBytes(3);
-  const Bytes stream = StreamBuilder().Offer("x.txt", 3).Chunk(kChunkLast, 3, data).Take();
+  const Bytes stream = StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, data).Take();
   FakeTransferSide probe;
   probe.saveChoice = Target();
   probe.failCreate = true;
@@ -351,9 +356,10 @@ TEST_F(FileReceiveTest, WrongWordsOrChunkTypesEndWithFalse) {
       {"first word not OfferStart", StreamBuilder().Word(2).Word(3).Take(), false},
       {"second word not OfferInfo", StreamBuilder().Word(1).Word(6).Take(), false},
       {"chunk type 1",
-       StreamBuilder().Offer("t", 1).Chunk(1, 1, {0x41}).Chunk(kChunkLast, 0).Take(), true},
+       StreamBuilder().Offer("t", 1).Chunk(1, 1, {0x41}).Chunk(wire::kChunkLast, 0).Take(), true},
       {"chunk type 4 after good data",
-       StreamBuilder().Offer("t", 2).Chunk(kChunkMore, 1, {0x41}).Chunk(4, 1, {0x42}).Take(), true},
+       StreamBuilder().Offer("t", 2).Chunk(wire::kChunkMore, 1, {0x41}).Chunk(4, 1, {0x42}).Take(),
+       true},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
@@ -369,7 +375,7 @@ TEST_F(FileReceiveTest, WrongWordsOrChunkTypesEndWithFalse) {
 
 TEST_F(FileReceiveTest, RefusalSendsExactlyTheRefusalAndMakesNoFile) {
   FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(kChunkLast, 3, {1, 2, 3}).Take());
+      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
   side_.answerYes = false;
   EXPECT_FALSE(Receive(connection));
   EXPECT_EQ(connection.Writes(), std::vector<Bytes>{kRefuse});
@@ -381,7 +387,7 @@ TEST_F(FileReceiveTest, RefusalSendsExactlyTheRefusalAndMakesNoFile) {
 
 TEST_F(FileReceiveTest, CancelledSaveDialogSendsNothing) {
   FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(kChunkLast, 3, {1, 2, 3}).Take());
+      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
   side_.saveChoice.reset();
   EXPECT_FALSE(Receive(connection));
   EXPECT_TRUE(connection.Written().empty());
@@ -391,7 +397,7 @@ TEST_F(FileReceiveTest, CancelledSaveDialogSendsNothing) {
 
 TEST_F(FileReceiveTest, AFileThatCannotBeCreatedIsRefused) {
   FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(kChunkLast, 3, {1, 2, 3}).Take());
+      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
   side_.saveChoice = scratch_.File("no-such-directory") + "/x.txt";
   EXPECT_FALSE(Receive(connection));
   EXPECT_EQ(connection.Written(), kRefuse);
@@ -403,9 +409,9 @@ TEST_F(FileReceiveTest, AFileThatCannotBeWrittenEndsWithFalse) {
   const Bytes data = PatternBytes(9000);
   FakeConnection connection(StreamBuilder()
                                 .Offer("x.bin", 9000)
-                                .Chunk(kChunkMore, 4096, Slice(data, 0, 4096))
-                                .Chunk(kChunkMore, 4096, Slice(data, 4096, 4096))
-                                .Chunk(kChunkLast, 808, Slice(data, 8192, 808))
+                                .Chunk(wire::kChunkMore, 4096, Slice(data, 0, 4096))
+                                .Chunk(wire::kChunkMore, 4096, Slice(data, 4096, 4096))
+                                .Chunk(wire::kChunkLast, 808, Slice(data, 8192, 808))
                                 .Take());
   side_.failWriteAfter = 5000;
   EXPECT_FALSE(Receive(connection));
@@ -445,9 +451,9 @@ TEST_F(FileReceiveTest, HostileNamesAreShownAndProposedSanitised) {
 
 TEST_F(FileReceiveTest, ANameFieldWithoutAZeroIsCutAtItsEnd) {
   Bytes stream = StreamBuilder().Offer("", 0).Take();
-  const size_t field = 16 + kFileNameOffset;
-  std::fill(stream.begin() + field, stream.begin() + field + kFileNameField, 'q');
-  std::fill(stream.begin() + field + kFileNameField, stream.end(), '#');
+  const size_t field = 16 + wire::kFileNameOffset;
+  std::fill(stream.begin() + field, stream.begin() + field + wire::kFileNameField, 'q');
+  std::fill(stream.begin() + field + wire::kFileNameField, stream.end(), '#');
   FakeConnection connection(stream);
   side_.saveChoice.reset();
   EXPECT_FALSE(Receive(connection));

@@ -23,7 +23,7 @@ using Bytes = std::vector<uint8_t>;
 const Bytes kOfferStartBytes = {1, 0, 0, 0};
 const Bytes kAccept = {6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 // OfferStart, OfferInfo, two zero words and the record.
-constexpr size_t kOfferedBytes = 16 + kFileInfoSize;
+constexpr size_t kOfferedBytes = 16 + wire::kFileInfoSize;
 
 Bytes Slice(const Bytes& data, size_t from, size_t count) {
   return Bytes(data.begin() + static_cast<ptrdiff_t>(from),
@@ -39,9 +39,9 @@ class FileSendTest : public ::testing::Test {
     return path;
   }
   // The record as the peer received it.
-  static FileInfo SentRecord(const FakeConnection& connection) {
+  static wire::FileInfo SentRecord(const FakeConnection& connection) {
     const Bytes& written = connection.Written();
-    return *DecodeFileInfo(Slice(written, 16, kFileInfoSize));
+    return *wire::DecodeFileInfo(Slice(written, 16, wire::kFileInfoSize));
   }
 
   testing::ScratchDir scratch_;
@@ -64,7 +64,7 @@ TEST_F(FileSendTest, StreamIsTheGoldenOneForEverySize) {
     const Bytes& written = connection.Written();
     ASSERT_GE(written.size(), kOfferedBytes);
     EXPECT_EQ(Slice(written, 0, 16), Slice(golden, 0, 16));
-    const FileInfo record = SentRecord(connection);
+    const wire::FileInfo record = SentRecord(connection);
     EXPECT_EQ(record.Size(), size);
     EXPECT_EQ(record.name, name);
     EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
@@ -91,20 +91,20 @@ TEST_F(FileSendTest, EachItemIsOneWriteAndChunksStayWithTheirHeaders) {
     ASSERT_GE(writes.size(), 3u);
     EXPECT_EQ(writes[0], kOfferStartBytes);
     // OfferInfo, the two zero words and the record: one item.
-    EXPECT_EQ(writes[1].size(), 12 + kFileInfoSize);
+    EXPECT_EQ(writes[1].size(), 12 + wire::kFileInfoSize);
     // Every later write is whole chunks, as many as 64 KiB takes.
-    const size_t chunk = kChunkHeaderSize + kSendChunkSize;
+    const size_t chunk = wire::kChunkHeaderSize + wire::kSendChunkSize;
     for (size_t i = 2; i < writes.size(); ++i) {
       SCOPED_TRACE(i);
       const Bytes& write = writes[i];
-      EXPECT_LE(write.size(), kSendWriteMax);
+      EXPECT_LE(write.size(), wire::kSendWriteMax);
       if (i + 1 < writes.size()) {
-        EXPECT_GT(write.size() + chunk, kSendWriteMax);
+        EXPECT_GT(write.size() + chunk, wire::kSendWriteMax);
       }
       size_t at = 0;
-      while (at + kChunkHeaderSize <= write.size()) {
-        const ChunkHeader header = *DecodeChunkHeader(std::span(write).subspan(at));
-        at += kChunkHeaderSize + static_cast<size_t>(header.length);
+      while (at + wire::kChunkHeaderSize <= write.size()) {
+        const wire::ChunkHeader header = *wire::DecodeChunkHeader(std::span(write).subspan(at));
+        at += wire::kChunkHeaderSize + static_cast<size_t>(header.length);
       }
       EXPECT_EQ(at, write.size());
     }
@@ -149,7 +149,7 @@ TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
     SCOPED_TRACE(code);
     FakeTransferSide side;
     side.openChoice = side_.openChoice;
-    const OfferReplyBytes reply = EncodeOfferReply(code);
+    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(code);
     FakeConnection connection(Bytes(reply.begin(), reply.end()));
     EXPECT_FALSE(SendStream(connection, side));
     EXPECT_EQ(connection.Written().size(), kOfferedBytes);
@@ -160,7 +160,7 @@ TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
 
 TEST_F(FileSendTest, AReplyCutShortEndsWithFalse) {
   Source(PatternBytes(100));
-  for (size_t cut = 0; cut < kOfferReplySize; ++cut) {
+  for (size_t cut = 0; cut < wire::kOfferReplySize; ++cut) {
     for (bool fail : {false, true}) {
       SCOPED_TRACE(cut);
       FakeTransferSide side;
@@ -259,7 +259,7 @@ TEST_F(FileSendTest, RecordCarriesThePlatformInformationAndTheBareName) {
     side.failOpenForReading = true;
     FakeConnection connection(kAccept);
     EXPECT_FALSE(SendStream(connection, side));
-    const FileInfo record = SentRecord(connection);
+    const wire::FileInfo record = SentRecord(connection);
     EXPECT_EQ(record.attributes, 0x21u);
     EXPECT_EQ(record.creationTime, information.creationTime);
     EXPECT_EQ(record.lastAccessTime, information.lastAccessTime);

@@ -39,7 +39,7 @@ struct Called {
 };
 
 TEST(AnswerPeer, ReadsTheCallerHoweverItSplitsItsBytes) {
-  const std::vector<uint8_t> hello = Words({0x01020304, 0x0A0B0C0D, p2p::kPushCode});
+  const std::vector<uint8_t> hello = Words({0x01020304, 0x0A0B0C0D, wire::kPushCode});
   for (size_t limit = 1; limit <= hello.size(); ++limit) {
     FakeConnection connection(hello);
     connection.SetReadLimit(limit);
@@ -54,7 +54,7 @@ TEST(AnswerPeer, ReadsTheCallerHoweverItSplitsItsBytes) {
 }
 
 TEST(AnswerPeer, EndsWhenTheCallerStopsAtAnyByte) {
-  const std::vector<uint8_t> hello = Words({5, 6, p2p::kPushCode});
+  const std::vector<uint8_t> hello = Words({5, 6, wire::kPushCode});
   for (size_t cut = 0; cut < hello.size(); ++cut) {
     for (bool fail : {false, true}) {
       FakeConnection connection(hello);
@@ -75,10 +75,10 @@ TEST(AnswerPeer, CodesAndCallBacks) {
     Result result;
     p2p::TransferDirection direction;
   } cases[] = {
-      {"push", p2p::kPushCode, {}, Result::Agreed, p2p::Receive},
-      {"pull, asked this contact", p2p::kPullCode, {4321}, Result::Agreed, p2p::Send},
-      {"pull, asked nobody", p2p::kPullCode, {}, Result::UnaskedCallBack, p2p::Send},
-      {"pull, asked another contact", p2p::kPullCode, {1234}, Result::UnaskedCallBack, p2p::Send},
+      {"push", wire::kPushCode, {}, Result::Agreed, p2p::Receive},
+      {"pull, asked this contact", wire::kPullCode, {4321}, Result::Agreed, p2p::Send},
+      {"pull, asked nobody", wire::kPullCode, {}, Result::UnaskedCallBack, p2p::Send},
+      {"pull, asked another contact", wire::kPullCode, {1234}, Result::UnaskedCallBack, p2p::Send},
       {"code 0", 0, {4321}, Result::Failed, p2p::Send},
       {"code 1", 1, {4321}, Result::Failed, p2p::Send},
       {"code 4", 4, {4321}, Result::Failed, p2p::Send},
@@ -96,7 +96,7 @@ TEST(AnswerPeer, CodesAndCallBacks) {
     if (c.result != Result::Failed) {
       EXPECT_EQ(handshake.peerUin, 4321u) << c.name;
     }
-    EXPECT_EQ(called.asks, c.code == p2p::kPullCode ? 1 : 0) << c.name;
+    EXPECT_EQ(called.asks, c.code == wire::kPullCode ? 1 : 0) << c.name;
     EXPECT_EQ(connection.Written(), kUdag) << c.name;
   }
 }
@@ -107,9 +107,9 @@ TEST(CallPeer, SendsBothNumbersThenTheCodeAfterTheAnswer) {
     uint32_t code;
     p2p::TransferDirection direction;
   } cases[] = {
-      {1001, p2p::kPushCode, p2p::Send},
-      {1001, p2p::kPullCode, p2p::Receive},
-      {0, p2p::kPushCode, p2p::Send},
+      {1001, wire::kPushCode, p2p::Send},
+      {1001, wire::kPullCode, p2p::Receive},
+      {0, wire::kPushCode, p2p::Send},
   };
   for (const auto& c : cases) {
     for (size_t limit = 1; limit <= kUdag.size(); ++limit) {
@@ -133,11 +133,11 @@ TEST(CallPeer, SendsNoCodeAfterAWrongOrMissingAnswer) {
     std::vector<uint8_t> answer;
     uint32_t code;
   } cases[] = {
-      {"UDAH", {'U', 'D', 'A', 'H'}, p2p::kPushCode},
-      {"lower case", {'u', 'd', 'a', 'g'}, p2p::kPushCode},
-      {"zeros", {0, 0, 0, 0}, p2p::kPushCode},
-      {"none", {}, p2p::kPushCode},
-      {"three bytes", {'U', 'D', 'A'}, p2p::kPushCode},
+      {"UDAH", {'U', 'D', 'A', 'H'}, wire::kPushCode},
+      {"lower case", {'u', 'd', 'a', 'g'}, wire::kPushCode},
+      {"zeros", {0, 0, 0, 0}, wire::kPushCode},
+      {"none", {}, wire::kPushCode},
+      {"three bytes", {'U', 'D', 'A'}, wire::kPushCode},
       {"a code that is neither push nor pull", kUdag, 4},
   };
   for (const auto& c : cases) {

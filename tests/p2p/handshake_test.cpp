@@ -22,7 +22,7 @@ const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
 std::vector<uint8_t> Words(std::initializer_list<uint32_t> values) {
   std::vector<uint8_t> bytes;
   for (uint32_t value : values) {
-    std::array<uint8_t, 4> word = p2p::EncodeWord(value);
+    std::array<uint8_t, 4> word = wire::EncodeWord(value);
     bytes.insert(bytes.end(), word.begin(), word.end());
   }
   return bytes;
@@ -159,7 +159,7 @@ TEST_F(HandshakeTest, CalledSideOffersAFileOnlyToAContactItAskedForACallBack) {
     StartCalled();
     ASSERT_TRUE(SendAll(peer_, Words({c.caller, 9999})));
     EXPECT_EQ(ReadExactly(peer_, 4), kUdag) << c.name;
-    ASSERT_TRUE(SendWord(peer_, p2p::kPullCode));
+    ASSERT_TRUE(SendWord(peer_, wire::kPullCode));
     EXPECT_TRUE(ReadUntilClosed(peer_).empty()) << c.name;
     Join();
     if (c.served) {
@@ -178,7 +178,7 @@ TEST_F(HandshakeTest, ACallBackIsServedOnce) {
   probe_.ExpectCallBack(4321);
   for (int round = 0; round < 2; ++round) {
     StartCalled();
-    ASSERT_TRUE(SendAll(peer_, Words({4321, 9999, p2p::kPullCode})));
+    ASSERT_TRUE(SendAll(peer_, Words({4321, 9999, wire::kPullCode})));
     ReadUntilClosed(peer_);
     Join();
     platform::CloseSocket(peer_);
@@ -220,7 +220,7 @@ TEST(OutgoingConnection, EndsWithoutListingWhenThePeerCannotBeReached) {
                                 p2p::PeerAddress{LoopbackAddress(), FreePort()}}) {
     ConnectionProbe probe;
     probe.SetPeer(peer);
-    ASSERT_TRUE(p2p::StartOutgoing(777, p2p::kPushCode, probe.Services()));
+    ASSERT_TRUE(p2p::StartOutgoing(777, wire::kPushCode, probe.Services()));
     ASSERT_TRUE(probe.WaitEnded(1));
     EXPECT_TRUE(probe.Events().empty());
   }
@@ -236,7 +236,7 @@ TEST(BothSides, AgreeOnWhoSendsForEitherCode) {
     const char* called;
   };
   for (const Case& c :
-       {Case{p2p::kPushCode, "send", "receive"}, Case{p2p::kPullCode, "receive", "send"}}) {
+       {Case{wire::kPushCode, "send", "receive"}, Case{wire::kPullCode, "receive", "send"}}) {
     LoopbackServer server;
     ConnectionProbe caller;
     ConnectionProbe called;

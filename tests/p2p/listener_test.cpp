@@ -62,7 +62,7 @@ class ListenerTest : public ::testing::Test {
 
 // The caller's part of the handshake, played by the test.
 bool Call(Socket peer, uint32_t ownUin, uint32_t code) {
-  std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(ownUin, 42);
+  std::array<uint8_t, 8> hello = wire::EncodeCallerHello(ownUin, 42);
   if (!SendAll(peer, {hello.begin(), hello.end()})) return false;
   if (ReadExactly(peer, 4) != std::vector<uint8_t>{'U', 'D', 'A', 'G'}) return false;
   return SendWord(peer, code);
@@ -79,7 +79,7 @@ TEST_F(ListenerTest, LogsEachStepAndHandsAcceptedPeersOn) {
 
   Socket peer = ConnectLoopback(listener_.Port());
   ASSERT_NE(peer, platform::kInvalidSocket);
-  ASSERT_TRUE(Call(peer, 3131, p2p::kPushCode));
+  ASSERT_TRUE(Call(peer, 3131, wire::kPushCode));
   EXPECT_TRUE(ReadUntilClosed(peer).empty());
   platform::CloseSocket(peer);
   ASSERT_TRUE(probe_.WaitEnded(1));
@@ -97,7 +97,7 @@ TEST_F(ListenerTest, WorksTheSameWithoutTheLogService) {
   probe_.ExpectCallBack(1);
   ASSERT_TRUE(listener_.Start(FreePort()));
   Socket peer = ConnectLoopback(listener_.Port());
-  ASSERT_TRUE(Call(peer, 1, p2p::kPullCode));
+  ASSERT_TRUE(Call(peer, 1, wire::kPullCode));
   ReadUntilClosed(peer);
   platform::CloseSocket(peer);
   ASSERT_TRUE(probe_.WaitEnded(1));
@@ -122,7 +122,7 @@ TEST_F(ListenerTest, TakenPortFailsAfterSocketCreatedAndOutgoingStillWorks) {
   LoopbackServer peerServer;
   ConnectionProbe caller;
   caller.SetPeer({LoopbackAddress(), peerServer.Port()});
-  ASSERT_TRUE(p2p::StartOutgoing(42, p2p::kPushCode, caller.Services()));
+  ASSERT_TRUE(p2p::StartOutgoing(42, wire::kPushCode, caller.Services()));
   Socket called = peerServer.Accept();
   ASSERT_NE(called, platform::kInvalidSocket);
   EXPECT_EQ(ReadExactly(called, 8).size(), 8u);
@@ -148,8 +148,8 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   Socket second = ConnectLoopback(listener_.Port());
   ASSERT_NE(first, platform::kInvalidSocket);
   ASSERT_NE(second, platform::kInvalidSocket);
-  std::thread other([&] { EXPECT_TRUE(Call(second, 2002, p2p::kPullCode)); });
-  EXPECT_TRUE(Call(first, 1001, p2p::kPushCode));
+  std::thread other([&] { EXPECT_TRUE(Call(second, 2002, wire::kPullCode)); });
+  EXPECT_TRUE(Call(first, 1001, wire::kPushCode));
   other.join();
   ASSERT_TRUE(probe_.WaitForEvents(4));
   std::vector<TransferEvent> events = probe_.Events();
@@ -178,7 +178,7 @@ TEST_F(ListenerTest, AcceptedSocketBlocks) {
   });
   ASSERT_TRUE(listener_.Start(FreePort()));
   Socket peer = ConnectLoopback(listener_.Port());
-  ASSERT_TRUE(Call(peer, 7, p2p::kPushCode));
+  ASSERT_TRUE(Call(peer, 7, wire::kPushCode));
   while (!reading) platform::SleepMilliseconds(1);
   platform::SleepMilliseconds(200);
   ASSERT_TRUE(SendWord(peer, 0xABCD));

@@ -33,7 +33,7 @@ p2p::ConnectionLimits ShortLimits() {
 std::vector<uint8_t> Bytes(std::initializer_list<uint32_t> words, size_t extra = 0) {
   std::vector<uint8_t> bytes;
   for (uint32_t word : words) {
-    std::array<uint8_t, 4> encoded = p2p::EncodeWord(word);
+    std::array<uint8_t, 4> encoded = wire::EncodeWord(word);
     bytes.insert(bytes.end(), encoded.begin(), encoded.end());
   }
   bytes.resize(bytes.size() + extra);
@@ -93,14 +93,14 @@ TEST_F(PeerWaitsTest, ASilentCallerIsDroppedDuringTheHandshake) {
 
 TEST_F(PeerWaitsTest, TheHandshakeMustBeWholeInTimeHoweverItIsSplit) {
   // Each byte comes well within the limit; all of them together do not.
-  Drip(Bytes({5, 6, p2p::kPushCode}), kShort / 3);
+  Drip(Bytes({5, 6, wire::kPushCode}), kShort / 3);
   thread_.join();
   EXPECT_TRUE(probe_.Events().empty());
   EXPECT_TRUE(DroppedAsTooSlow());
 }
 
 TEST_F(PeerWaitsTest, TheOfferMustBeWholeInTime) {
-  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, p2p::kPushCode})));
+  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPushCode})));
   // Offer start, info, two reserved words and the 320-byte description.
   Drip(Bytes({1, 3, 0, 0}, 320), kShort / 3);
   thread_.join();
@@ -112,7 +112,7 @@ TEST_F(PeerWaitsTest, TheOfferMustBeWholeInTime) {
 TEST_F(PeerWaitsTest, OnceDataFlowsEachReadWaitsItsOwnTime) {
   // The whole offer at once, then data in pieces that together take longer
   // than one read may wait, then a silence longer than that.
-  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, p2p::kPushCode})));
+  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPushCode})));
   ASSERT_TRUE(SendAll(pair_.b, Bytes({1, 3, 0, 0}, 320)));
   for (int piece = 0; piece < 6; ++piece) {
     ASSERT_TRUE(SendAll(pair_.b, std::vector<uint8_t>(10, 0xAB)));
@@ -124,7 +124,7 @@ TEST_F(PeerWaitsTest, OnceDataFlowsEachReadWaitsItsOwnTime) {
 }
 
 TEST_F(PeerWaitsTest, APeerThatClosesIsNotTooSlow) {
-  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, p2p::kPushCode})));
+  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPushCode})));
   platform::ShutdownBoth(pair_.b);
   thread_.join();
   EXPECT_FALSE(DroppedAsTooSlow());
@@ -148,7 +148,7 @@ TEST(ConnectionCap, OneConnectionOverTheCapIsClosedAtOnce) {
   pairs[2].a = platform::kInvalidSocket;
   ASSERT_EQ(probe.LogLines().size(), 1u);
   EXPECT_EQ(probe.LogLines()[0].rfind("too many connections, closed: ", 0), 0u);
-  EXPECT_FALSE(p2p::StartOutgoing(7, p2p::kPushCode, probe.Services()));
+  EXPECT_FALSE(p2p::StartOutgoing(7, wire::kPushCode, probe.Services()));
   EXPECT_EQ(probe.LogLines().back(), "too many connections, not calling: 7");
 
   // One held connection ends: a new one is taken again.
@@ -156,7 +156,7 @@ TEST(ConnectionCap, OneConnectionOverTheCapIsClosedAtOnce) {
   ASSERT_TRUE(probe.WaitEnded(1));
   LoopbackPair next = MakeLoopbackPair();
   p2p::StartIncoming(next.a, probe.Services());
-  ASSERT_TRUE(SendAll(next.b, Bytes({5, 6, p2p::kPushCode})));
+  ASSERT_TRUE(SendAll(next.b, Bytes({5, 6, wire::kPushCode})));
   EXPECT_EQ(ReadExactly(next.b, 4), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
   next.a = platform::kInvalidSocket;
   platform::ShutdownBoth(next.b);

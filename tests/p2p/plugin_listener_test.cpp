@@ -37,7 +37,7 @@ std::vector<uint8_t> CallAndPush(uint16_t port) {
   std::thread peer([&] {
     Socket socket = ConnectLoopback(port);
     if (socket != platform::kInvalidSocket) {
-      std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(5150, 1);
+      std::array<uint8_t, 8> hello = wire::EncodeCallerHello(5150, 1);
       SendAll(socket, {hello.begin(), hello.end()});
       received = ReadExactly(socket, 4);
       SendWord(socket, 2);

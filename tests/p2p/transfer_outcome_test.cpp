@@ -38,8 +38,8 @@ TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
       {false, true, p2p::Send, true, 6, TransferOutcome::Stopped},
       {false, true, p2p::Receive, true, {}, TransferOutcome::Stopped},
       // Sending: the peer's answer decides, else whether a file was offered.
-      {false, false, p2p::Send, true, p2p::kReplyRefuse, TransferOutcome::Refused},
-      {false, false, p2p::Send, true, p2p::kReplyAccept, TransferOutcome::Failed},
+      {false, false, p2p::Send, true, wire::kReplyRefuse, TransferOutcome::Refused},
+      {false, false, p2p::Send, true, wire::kReplyAccept, TransferOutcome::Failed},
       {false, false, p2p::Send, true, 99, TransferOutcome::Failed},
       {false, false, p2p::Send, true, {}, TransferOutcome::Failed},
       {false, false, p2p::Send, false, {}, TransferOutcome::Declined},
@@ -117,10 +117,10 @@ class OutcomeTest : public ::testing::Test {
     probe_.SetFileProcedure(std::move(procedure));
     peer_ = ConnectLoopback(server_.Port());
     p2p::StartIncoming(server_.Accept(), probe_.Services());
-    std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(1001, 1);
+    std::array<uint8_t, 8> hello = wire::EncodeCallerHello(1001, 1);
     ASSERT_TRUE(SendAll(peer_, {hello.begin(), hello.end()}));
     ASSERT_EQ(ReadExactly(peer_, 4).size(), 4u);
-    ASSERT_TRUE(SendWord(peer_, p2p::kPushCode));
+    ASSERT_TRUE(SendWord(peer_, wire::kPushCode));
   }
   std::vector<std::string> Outcomes() {
     std::vector<std::string> lines;
@@ -177,8 +177,8 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
   });
   ScriptedDialogs::QueueAnswer(false);
   ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
-  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + p2p::kFileInfoSize, 0)));
-  EXPECT_EQ(ReadExactly(peer_, 12)[0], p2p::kReplyRefuse);
+  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
+  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
   ASSERT_TRUE(probe_.WaitEnded(1));
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
                                                  "outcome=declined"});
@@ -201,11 +201,11 @@ TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   probe.SetFileProcedure([&window](p2p::PeerConnection& connection, uint32_t uin) {
     return p2p::SendFile(ProcessHost(), window, connection, uin);
   });
-  ASSERT_TRUE(p2p::StartOutgoing(2002, p2p::kPushCode, probe.Services()));
+  ASSERT_TRUE(p2p::StartOutgoing(2002, wire::kPushCode, probe.Services()));
   Socket called = server.Accept();
   ASSERT_EQ(ReadExactly(called, 8).size(), 8u);
   ASSERT_TRUE(SendAll(called, {'U', 'D', 'A', 'G'}));
-  ASSERT_EQ(ReadExactly(called, 4 + 16 + p2p::kFileInfoSize).size(), 4 + 16 + p2p::kFileInfoSize);
+  ASSERT_EQ(ReadExactly(called, 4 + 16 + wire::kFileInfoSize).size(), 4 + 16 + wire::kFileInfoSize);
   ASSERT_TRUE(SendAll(called, {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   ASSERT_TRUE(probe.WaitEnded(1));
   platform::CloseSocket(called);

@@ -22,7 +22,7 @@ using platform::Socket;
 Socket StalledPush(uint16_t port, uint32_t callerUin) {
   Socket peer = ConnectLoopback(port);
   if (peer == platform::kInvalidSocket) return peer;
-  std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(callerUin, 1);
+  std::array<uint8_t, 8> hello = wire::EncodeCallerHello(callerUin, 1);
   SendAll(peer, {hello.begin(), hello.end()});
   if (ReadExactly(peer, 4).size() != 4) return peer;
   SendWord(peer, 2);
@@ -66,7 +66,7 @@ TEST(UnloadPlugin, ALaterLoadTakesConnectionsAgain) {
   plugin.Start();
   Socket peer = ConnectLoopback(port);
   ASSERT_NE(peer, platform::kInvalidSocket);
-  std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(5150, 1);
+  std::array<uint8_t, 8> hello = wire::EncodeCallerHello(5150, 1);
   ASSERT_TRUE(SendAll(peer, {hello.begin(), hello.end()}));
   EXPECT_EQ(ReadExactly(peer, 4), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
   platform::CloseSocket(peer);

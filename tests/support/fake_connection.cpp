@@ -39,7 +39,7 @@ bool FakeConnection::WaitForPeerClose(uint32_t) {
 }
 
 StreamBuilder& StreamBuilder::Word(uint32_t value) {
-  const p2p::Word word = p2p::EncodeWord(value);
+  const wire::Word word = wire::EncodeWord(value);
   return Bytes(word.data(), word.size());
 }
 
@@ -50,18 +50,18 @@ StreamBuilder& StreamBuilder::Bytes(const void* data, size_t size) {
 }
 
 StreamBuilder& StreamBuilder::Offer(const std::string& name, uint64_t size) {
-  p2p::FileInfo info;
+  wire::FileInfo info;
   info.sizeHigh = static_cast<uint32_t>(size >> 32);
   info.sizeLow = static_cast<uint32_t>(size);
   info.name = name;
-  const p2p::FileInfoBytes record = p2p::EncodeFileInfo(info);
-  Word(p2p::kOfferStart).Word(p2p::kOfferInfo).Word(0).Word(0);
+  const wire::FileInfoBytes record = wire::EncodeFileInfo(info);
+  Word(wire::kOfferStart).Word(wire::kOfferInfo).Word(0).Word(0);
   return Bytes(record.data(), record.size());
 }
 
 StreamBuilder& StreamBuilder::Chunk(uint32_t type, int32_t length,
                                     const std::vector<uint8_t>& data) {
-  const p2p::ChunkHeaderBytes header = p2p::EncodeChunkHeader({type, length});
+  const wire::ChunkHeaderBytes header = wire::EncodeChunkHeader({type, length});
   Bytes(header.data(), header.size());
   return Bytes(data);
 }

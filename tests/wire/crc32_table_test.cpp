@@ -2,7 +2,7 @@
 
 #include "wire/crc32_table.h"
 
-namespace kvel {
+namespace kvel::wire {
 namespace {
 
 TEST(Crc32Table, HoldsTheReflectedStandardTable) {
@@ -15,4 +15,4 @@ TEST(Crc32Table, HoldsTheReflectedStandardTable) {
 }
 
 }  // namespace
-}  // namespace kvel
+}  // namespace kvel::wire

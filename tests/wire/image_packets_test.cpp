@@ -8,7 +8,7 @@
 #include "wire/image_crc.h"
 #include "wire/image_packets.h"
 
-namespace kvel::images {
+namespace kvel::wire {
 namespace {
 
 std::span<const uint8_t> Bytes(const std::string& text) {
@@ -140,8 +140,7 @@ TEST(ImagePackets, SentRepliesReadBackAsSent) {
   } cases[] = {{"first", true, "photo.png"}, {"first, empty name", true, ""}, {"later", false, ""}};
   for (const Case& c : cases) {
     const std::vector<uint8_t> packet = EncodeImageReply(kImage, c.first, c.name, data);
-    std::optional<gg::ImageReplyPart> part =
-        gg::DecodeImageReply(std::span(packet).subspan(kOption));
+    std::optional<ImageReplyPart> part = DecodeImageReply(std::span(packet).subspan(kOption));
     ASSERT_TRUE(part) << c.what;
     EXPECT_EQ(part->first, c.first) << c.what;
     EXPECT_EQ(ImageId({kImage.uin, part->size, part->checksum}), kImage) << c.what;
@@ -177,12 +176,12 @@ TEST(ImagePackets, ReadsRepliesWithinTheirBytes) {
   for (const Case& c : cases) {
     // Exact-size heap copies, so an over-read shows under the sanitizers.
     std::vector<uint8_t> exact(c.bytes);
-    std::optional<gg::ImageReplyPart> part = gg::DecodeImageReply(exact);
+    std::optional<ImageReplyPart> part = DecodeImageReply(exact);
     ASSERT_EQ(part.has_value(), c.decoded) << c.what;
     // Read from the option the hook has already decoded: the same part.
-    std::optional<gg::ImageOption> option = gg::DecodeImageOption(exact);
-    std::optional<gg::ImageReplyPart> again;
-    if (option) again = gg::DecodeImageReply(*option);
+    std::optional<ImageOption> option = DecodeImageOption(exact);
+    std::optional<ImageReplyPart> again;
+    if (option) again = DecodeImageReply(*option);
     ASSERT_EQ(again.has_value(), c.decoded) << c.what;
     if (!part) continue;
     EXPECT_EQ(again->first, part->first) << c.what;
@@ -199,4 +198,4 @@ TEST(ImagePackets, ReadsRepliesWithinTheirBytes) {
 }
 
 }  // namespace
-}  // namespace kvel::images
+}  // namespace kvel::wire

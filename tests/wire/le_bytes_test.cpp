@@ -49,11 +49,11 @@ TEST(LeBytes, AddressesKeepTheirMemoryOrder) {
 }
 
 TEST(Word, LeadingWordNeedsFourBytes) {
-  EXPECT_EQ(p2p::DecodeWord(p2p::EncodeWord(0xA1B2C3D4)), 0xA1B2C3D4u);
-  EXPECT_EQ(p2p::EncodeWord(2), (p2p::Word{2, 0, 0, 0}));
-  EXPECT_EQ(p2p::DecodeLeadingWord(Bytes{7, 0, 0, 0, 9}), 7u);
-  EXPECT_FALSE(p2p::DecodeLeadingWord(Bytes{7, 0, 0}));
-  EXPECT_FALSE(p2p::DecodeLeadingWord(Bytes{}));
+  EXPECT_EQ(DecodeWord(EncodeWord(0xA1B2C3D4)), 0xA1B2C3D4u);
+  EXPECT_EQ(EncodeWord(2), (Word{2, 0, 0, 0}));
+  EXPECT_EQ(DecodeLeadingWord(Bytes{7, 0, 0, 0, 9}), 7u);
+  EXPECT_FALSE(DecodeLeadingWord(Bytes{7, 0, 0}));
+  EXPECT_FALSE(DecodeLeadingWord(Bytes{}));
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include "gg/test_packets.h"
 #include "wire/login_packet.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
-using namespace testing;
+using namespace gg::testing;
 
 TEST(LoginPacket, UnpacksTheFieldsAndMasksTheNumber) {
   Bytes packet = Login(0xAB012345, Ip(10, 1, 2, 3), 1550);
@@ -28,4 +28,4 @@ TEST(LoginPacket, UnpacksTheFieldsAndMasksTheNumber) {
 }
 
 }  // namespace
-}  // namespace kvel::gg
+}  // namespace kvel::wire

@@ -6,9 +6,9 @@
 #include "wire/received_message.h"
 #include "wire/rich_text.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
-using namespace testing;
+using namespace gg::testing;
 
 std::span<const uint8_t> Payload(const Bytes& packet) {
   return std::span<const uint8_t>(packet).subspan(8);
@@ -106,7 +106,7 @@ TEST(RichText, WalksEntriesForImageMarks) {
 
 TEST(ImageOption, ReadsKindSizeAndChecksum) {
   const Bytes attributes = ImageOptionBytes(5, 2500, 0xF0000000, {'a', 0, 1, 2});
-  std::optional<gg::ImageOption> option = DecodeImageOption(attributes);
+  std::optional<ImageOption> option = DecodeImageOption(attributes);
   ASSERT_TRUE(option);
   EXPECT_EQ(option->kind, 5);
   EXPECT_EQ(option->size, 2500u);
@@ -117,4 +117,4 @@ TEST(ImageOption, ReadsKindSizeAndChecksum) {
 }
 
 }  // namespace
-}  // namespace kvel::gg
+}  // namespace kvel::wire

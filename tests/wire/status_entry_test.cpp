@@ -3,9 +3,9 @@
 #include "gg/test_packets.h"
 #include "wire/status_entry.h"
 
-namespace kvel::gg {
+namespace kvel::wire {
 namespace {
-using namespace testing;
+using namespace gg::testing;
 
 TEST(StatusEntry, DescriptionStatusesTakeFifteenPlusD) {
   // Status 4 with a 10-byte description: the next entry starts 25 bytes on.
@@ -13,15 +13,15 @@ TEST(StatusEntry, DescriptionStatusesTakeFifteenPlusD) {
       Concat({StatusEntryBytes(0x40000101, 4, Ip(10, 0, 0, 2), 1550, "0123456789"),
               StatusEntryBytes(202, 2, Ip(10, 0, 0, 3), 1)});
   ASSERT_EQ(payload.size(), 25u + 14u);
-  std::vector<gg::StatusEntry> entries = DecodeStatusEntries(payload);
+  std::vector<StatusEntry> entries = DecodeStatusEntries(payload);
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0], (gg::StatusEntry{0x101, 4, Ip(10, 0, 0, 2), 1550, 25}));
-  EXPECT_EQ(entries[1], (gg::StatusEntry{202, 2, Ip(10, 0, 0, 3), 1, 14}));
+  EXPECT_EQ(entries[0], (StatusEntry{0x101, 4, Ip(10, 0, 0, 2), 1550, 25}));
+  EXPECT_EQ(entries[1], (StatusEntry{202, 2, Ip(10, 0, 0, 3), 1, 14}));
 }
 
 TEST(StatusEntry, DescriptionLengthIsUnsigned) {
   const Bytes entry = StatusEntryBytes(5, 22, Ip(1, 2, 3, 4), 3, std::string(200, 'x'));
-  std::optional<gg::StatusEntry> unpacked = DecodeStatusEntry(entry);
+  std::optional<StatusEntry> unpacked = DecodeStatusEntry(entry);
   ASSERT_TRUE(unpacked);
   EXPECT_EQ(unpacked->length, 215u);
 }
@@ -47,4 +47,4 @@ TEST(StatusEntry, EntriesReachingPastTheEndAreNotRead) {
 }
 
 }  // namespace
-}  // namespace kvel::gg
+}  // namespace kvel::wire

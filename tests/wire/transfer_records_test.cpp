@@ -5,7 +5,7 @@
 
 #include "wire/transfer_records.h"
 
-namespace kvel::p2p {
+namespace kvel::wire {
 namespace {
 
 TEST(TransferRecordsTest, FileInfoFieldsSitAtTheirOffsets) {
@@ -75,4 +75,4 @@ TEST(TransferRecordsTest, RepliesAndHeadersAreThreeWords) {
 }
 
 }  // namespace
-}  // namespace kvel::p2p
+}  // namespace kvel::wire

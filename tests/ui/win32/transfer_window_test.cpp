@@ -105,7 +105,7 @@ class TransferWindowTest : public ::testing::Test {
     EXPECT_NE(accepted, platform::kInvalidSocket);
     ++probe.started;
     p2p::StartIncoming(accepted, probe.Services());
-    std::array<uint8_t, 8> hello = p2p::EncodeCallerHello(callerUin, 1);
+    std::array<uint8_t, 8> hello = wire::EncodeCallerHello(callerUin, 1);
     SendAll(peer, {hello.begin(), hello.end()});
     EXPECT_EQ(ReadExactly(peer, 4).size(), 4u);
     SendWord(peer, code);
@@ -119,7 +119,7 @@ class TransferWindowTest : public ::testing::Test {
     caller.SetOwnUin(callerUin);
     caller.SetPeer({LoopbackAddress(), server_.Port()});
     ++caller.started;
-    ASSERT_TRUE(p2p::StartOutgoing(calledUin, p2p::kPushCode, caller.Services()));
+    ASSERT_TRUE(p2p::StartOutgoing(calledUin, wire::kPushCode, caller.Services()));
     Socket accepted = server_.Accept();
     ASSERT_NE(accepted, platform::kInvalidSocket);
     ++called.started;
@@ -192,7 +192,7 @@ TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) 
   host_.AddContact({0x51, name, "3003", 3});
   Probe& probe = NewProbe();
   probe.SetFileProcedure(&WaitForEnd);
-  IncomingTransfer(probe, 1001, p2p::kPushCode);
+  IncomingTransfer(probe, 1001, wire::kPushCode);
   ASSERT_TRUE(WaitRows(1));
   EXPECT_TRUE(WaitVisible(true));
   EXPECT_EQ(driver_.Rows()[0],
@@ -200,7 +200,7 @@ TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) 
   EXPECT_EQ(driver_.RowImage(0), 0);  // receiving: the red arrow
 
   probe.ExpectCallBack(3003);
-  IncomingTransfer(probe, 3003, p2p::kPullCode);
+  IncomingTransfer(probe, 3003, wire::kPullCode);
   ASSERT_TRUE(WaitRows(2));
   std::vector<std::vector<std::string>> rows = driver_.Rows();
   EXPECT_EQ(rows[0][0], name);
@@ -211,7 +211,7 @@ TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) 
 TEST_F(TransferWindowTest, ClosedWindowIsShownAgainByTheNextTransferAndHiddenByTheLast) {
   Probe& probe = NewProbe();
   probe.SetFileProcedure(&WaitForEnd);
-  Socket first = IncomingTransfer(probe, 1, p2p::kPushCode);
+  Socket first = IncomingTransfer(probe, 1, wire::kPushCode);
   ASSERT_TRUE(WaitRows(1));
   ASSERT_TRUE(WaitVisible(true));
   driver_.PressClose();
@@ -219,7 +219,7 @@ TEST_F(TransferWindowTest, ClosedWindowIsShownAgainByTheNextTransferAndHiddenByT
   EXPECT_FALSE(driver_.Visible());
   EXPECT_EQ(driver_.RowCount(), 1);  // closing only hides
 
-  Socket second = IncomingTransfer(probe, 2, p2p::kPushCode);
+  Socket second = IncomingTransfer(probe, 2, wire::kPushCode);
   ASSERT_TRUE(WaitRows(2));
   EXPECT_TRUE(WaitVisible(true));
 
@@ -318,7 +318,7 @@ TEST_F(TransferWindowTest, StopEndsTheSelectedTransferOnBothSides) {
 TEST_F(TransferWindowTest, StopEndsATransferWhosePeerStaysSilent) {
   Probe& probe = NewProbe();
   probe.SetFileProcedure(&WaitForEnd);
-  Socket peer = IncomingTransfer(probe, 1, p2p::kPushCode);
+  Socket peer = IncomingTransfer(probe, 1, wire::kPushCode);
   ASSERT_TRUE(WaitRows(1));
   driver_.SelectRow(0);
   driver_.PressStop();
