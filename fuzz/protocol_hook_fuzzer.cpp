@@ -49,7 +49,7 @@ class FuzzHook final : public kvel::ProductionHook {
     return {0x0501A8C0, 0x03020153};  // 192.168.1.5, 83.1.2.3
   }
   void StartOutgoing(uint32_t uin, uint32_t directionCode) override { sink += uin + directionCode; }
-  bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override {
+  bool ReceiveImagePart(uint32_t uin, const kvel::wire::ImageReplyPart& part) override {
     CheckInside(part.name, packet);
     CheckInside(part.data, packet);
     return ProductionHook::ReceiveImagePart(uin, part);
