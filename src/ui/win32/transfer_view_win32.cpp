@@ -46,10 +46,6 @@ const Column kColumns[] = {
     {text::kColumnSize, 100, LVCFMT_RIGHT},   {text::kColumnSpeed, 100, LVCFMT_RIGHT},
 };
 
-// Cell texts handed to the list view stay here after the notification
-// returns; only the dialog's thread writes them.
-char g_cellText[p2p::TaskInfo::kFileNameSize + 64];
-
 HWND Dialog(void* handle) {
   return static_cast<HWND>(handle);
 }
@@ -138,8 +134,9 @@ void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
     default:
       return;
   }
-  lstrcpynA(g_cellText, text.c_str(), sizeof g_cellText);
-  info.item.pszText = g_cellText;
+  // The list view hands its own buffer for the text.
+  if (info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
+  lstrcpynA(info.item.pszText, text.c_str(), info.item.cchTextMax);
 }
 
 LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
