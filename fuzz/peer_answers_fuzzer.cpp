@@ -1,0 +1,157 @@
+// What a peer answers to this side, fed from the input in any split: the
+// handshake as the called side (the caller's numbers and code), as the caller
+// (the answer), and the sender's wait for the reply to its offer. Checks that
+// no step reads past what it needs, that "UDAG" and the direction code go out
+// only when the handshake allows them, and that file data goes out only
+// after an acceptance.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "p2p/handshake_steps.h"
+#include "p2p/transfer_stream.h"
+#include "wire/handshake.h"
+#include "wire/transfer_records.h"
+
+namespace {
+using namespace kvel;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+class Peer final : public p2p::StreamConnection {
+ public:
+  Peer(const uint8_t* data, size_t size, size_t split) : data_(data), size_(size), split_(split) {}
+  int Read(void* buffer, int count) override {
+    Check(count > 0 && count <= 65536);
+    const size_t take = std::min({static_cast<size_t>(count), size_ - at_, split_});
+    std::memcpy(buffer, data_ + at_, take);
+    at_ += take;
+    return static_cast<int>(take);
+  }
+  int Write(const void* data, int count) override {
+    Check(count > 0 && count <= 65536);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    written.insert(written.end(), bytes, bytes + count);
+    return count;
+  }
+  void ShutdownSend() override {}
+  bool WaitForPeerClose(uint32_t) override { return true; }
+  size_t Consumed() const { return at_; }
+
+  std::vector<uint8_t> written;
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t split_;
+  size_t at_ = 0;
+};
+
+class MemoryFile final : public p2p::StreamFile {
+ public:
+  explicit MemoryFile(size_t size) : left_(size) {}
+  size_t Read(void* buffer, size_t count) override {
+    const size_t take = std::min(count, left_);
+    std::memset(buffer, 'x', take);
+    left_ -= take;
+    return take;
+  }
+  bool Write(const void*, size_t) override { return false; }
+  bool Failed() const override { return false; }
+  bool Close() override { return true; }
+
+ private:
+  size_t left_;
+};
+
+// The sending user: offers a file of `size` bytes.
+class Sender final : public p2p::TransferSide {
+ public:
+  explicit Sender(size_t size) : size_(size) {}
+  std::string PeerName(uint32_t) override { return "peer"; }
+  bool AskYesNo(const char*, const char*) override { return false; }
+  bool ChooseSaveFile(platform::FileDialog&) override { return false; }
+  bool ChooseOpenFile(platform::FileDialog& dialog) override {
+    std::strncpy(dialog.path, "C:\\a.bin", dialog.pathSize - 1);
+    return true;
+  }
+  std::optional<platform::FileInformation> ReadFileInformation(const char*) override {
+    platform::FileInformation info;
+    info.size = size_;
+    return info;
+  }
+  std::unique_ptr<p2p::StreamFile> OpenForReading(const char*) override {
+    return std::make_unique<MemoryFile>(size_);
+  }
+  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char*) override { return nullptr; }
+  bool MoveFileOver(const char*, const char*) override { return false; }
+  void RemoveFile(const char*) override {}
+  void SetTransferFile(const char*, int64_t, int64_t) override {}
+  void AddProgress(int64_t bytes) override { Check(bytes >= 0); }
+  uint32_t Milliseconds() override { return clock_ += 7; }
+
+ private:
+  size_t size_;
+  uint32_t clock_ = 0;
+};
+
+void AnswerAsCalled(Peer& peer, bool asked) {
+  const p2p::Handshake handshake = p2p::AnswerPeer(peer, [asked](uint32_t) { return asked; });
+  // Two numbers and a code, never more.
+  Check(peer.Consumed() <= 12);
+  const bool answered = peer.written.size() == 4;
+  Check(peer.written.empty() ||
+        (answered && std::equal(peer.written.begin(), peer.written.end(), wire::kAnswer.begin())));
+  if (handshake.result != p2p::Handshake::Result::Failed) Check(answered && peer.Consumed() == 12);
+}
+
+void CallAsCaller(Peer& peer, uint32_t code) {
+  const p2p::Handshake handshake = p2p::CallPeer(peer, 1001, 777, code);
+  Check(peer.Consumed() <= 4);
+  Check(peer.written.size() == 8 || peer.written.size() == 12);
+  const bool agreed = handshake.result == p2p::Handshake::Result::Agreed;
+  Check(agreed == (peer.written.size() == 12));
+  Check(!agreed || code == wire::kPushCode || code == wire::kPullCode);
+}
+
+void SendOffer(Peer& peer, size_t size) {
+  Sender user(size);
+  const bool sent = p2p::SendStream(peer, user);
+  // The offer alone, or the offer and then every chunk of the file.
+  const size_t offer = 4 + wire::kOfferSize;
+  const size_t chunks = size / wire::kSendChunkSize + 1;
+  const size_t whole = offer + chunks * wire::kChunkHeaderSize + size;
+  Check(peer.written.size() == offer || peer.written.size() == whole);
+  Check(!sent || peer.written.size() == whole);
+  // Nothing of the file goes out before an acceptance has come whole.
+  if (peer.written.size() == whole) Check(peer.Consumed() >= wire::kOfferReplySize);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  const uint8_t mode = data[0];
+  const size_t split = (data[1] & 15) == 0 ? 65536 : (data[1] & 15);
+  Peer peer(data + 2, size - 2, split);
+  switch (mode % 3) {
+    case 0:
+      AnswerAsCalled(peer, (mode & 4) != 0);
+      break;
+    case 1:
+      CallAsCaller(peer, data[1] >> 4);
+      break;
+    default:
+      SendOffer(peer, (static_cast<size_t>(data[1] >> 4) << 11) + (mode >> 2));
+      break;
+  }
+  return 0;
+}
