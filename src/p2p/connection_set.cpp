@@ -38,11 +38,6 @@ void ConnectionSet::Stop() {
   for (platform::Socket socket : sockets_) platform::ShutdownBoth(socket);
 }
 
-void ConnectionSet::Reopen() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  stopped_ = false;
-}
-
 bool ConnectionSet::Stopped() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return stopped_;

@@ -1,6 +1,6 @@
 // The direct connections running at once: their number is capped, and
-// unloading the plug-in stops them all (as the stop button stops one) and
-// waits for them.
+// unloading the plug-in stops them all for good (as the stop button stops
+// one) and waits for them.
 #pragma once
 
 #include <condition_variable>
@@ -32,8 +32,6 @@ class ConnectionSet {
   // Refuses new connections and shuts every attached socket down in both
   // directions, so that their threads' next reads and writes fail.
   void Stop();
-  // Takes connections again after Stop.
-  void Reopen();
   bool Stopped() const;
   // A connection reports its end to the host only between these two, and
   // only while the set is not stopped (BeginReport is false then).

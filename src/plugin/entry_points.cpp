@@ -70,7 +70,6 @@ extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
 extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   SetHostLink(link);
   Plugin& plugin = StartPlugin();
-  plugin.connections.Reopen();
   // Without a data directory the plug-in makes no directory, reads no
   // settings and keeps no image cache: nothing is written anywhere else.
   const char* directory = HostDataDirectory();
@@ -105,10 +104,9 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
 
 extern "C" int32_t KVEL_CALL UnloadPlugin() {
   // No new peer is taken, and every transfer is stopped as the stop button
-  // stops one. Their threads
-  // get a bounded time to end, while this thread carries out the window
-  // messages they send; one that outlives it (held by a question box) finds
-  // no window and says nothing to the host.
+  // stops one. Their threads get a bounded time to end, while this thread
+  // carries out the window messages they send; one that outlives it (held by
+  // a question box) finds no window and says nothing to the host.
   Plugin& plugin = ThePlugin();
   plugin.listener.Stop();
   p2p::ConnectionSet& connections = plugin.connections;
