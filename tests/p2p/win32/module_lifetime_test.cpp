@@ -47,6 +47,10 @@ TEST(ModuleLifetime, UnloadingEndsARunningConnectionAndTheModuleGoes) {
 }
 
 BOOL CALLBACK NoteQuestion(HWND window, LPARAM found) {
+  // Other test programs may run beside this one on the same desktop.
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId()) return TRUE;
   char caption[32] = {};
   GetWindowTextA(window, caption, sizeof caption);
   if (std::string(caption) == "Pytanie") *reinterpret_cast<bool*>(found) = true;
