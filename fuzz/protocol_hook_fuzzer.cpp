@@ -24,7 +24,7 @@
 #include "gg/hook_dispatch.h"
 #include "plugin/host.h"
 #include "plugin/plugin_context.h"
-#include "plugin/production_edges.h"
+#include "plugin/production_bindings.h"
 #include "stand_in_host.h"
 
 namespace {

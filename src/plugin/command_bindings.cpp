@@ -2,7 +2,7 @@
 #include "p2p/connection.h"
 #include "plugin/host.h"
 #include "plugin/plugin_context.h"
-#include "plugin/production_edges.h"
+#include "plugin/production_bindings.h"
 
 namespace kvel {
 

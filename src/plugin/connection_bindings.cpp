@@ -9,7 +9,7 @@
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "plugin/plugin_context.h"
-#include "plugin/production_edges.h"
+#include "plugin/production_bindings.h"
 
 namespace kvel {
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/sockets.h"
 #include "plugin/host.h"
 #include "plugin/plugin_context.h"
-#include "plugin/production_edges.h"
+#include "plugin/production_bindings.h"
 
 namespace kvel {
 

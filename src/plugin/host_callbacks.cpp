@@ -6,7 +6,7 @@
 #include "gg/menu_commands.h"
 #include "plugin/host.h"
 #include "plugin/plugin_context.h"
-#include "plugin/production_edges.h"
+#include "plugin/production_bindings.h"
 
 namespace kvel {
 

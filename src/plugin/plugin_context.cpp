@@ -6,7 +6,7 @@
 #include "p2p/connection_limits.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
-#include "plugin/production_edges.h"
+#include "plugin/production_bindings.h"
 
 namespace kvel {
 namespace {

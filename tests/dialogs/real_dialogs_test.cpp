@@ -17,7 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
-#include "plugin/production_edges.h"
+#include "plugin/production_bindings.h"
 #include "common/texts.h"
 #include "contact_menu.h"
 #include "stand_in_host.h"
