@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "p2p/handshake_steps.h"
+#include "scripted_peer.h"
 #include "p2p/transfer_stream.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
@@ -22,38 +22,8 @@
 namespace {
 using namespace kvel;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-class Peer final : public p2p::StreamConnection {
- public:
-  Peer(const uint8_t* data, size_t size, size_t split) : data_(data), size_(size), split_(split) {}
-  int Read(void* buffer, int count) override {
-    Check(count > 0 && count <= 65536);
-    const size_t take = std::min({static_cast<size_t>(count), size_ - at_, split_});
-    std::memcpy(buffer, data_ + at_, take);
-    at_ += take;
-    return static_cast<int>(take);
-  }
-  int Write(const void* data, int count) override {
-    Check(count > 0 && count <= 65536);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    written.insert(written.end(), bytes, bytes + count);
-    return count;
-  }
-  void ShutdownSend() override {}
-  bool WaitForPeerClose(uint32_t) override { return true; }
-  size_t Consumed() const { return at_; }
-
-  std::vector<uint8_t> written;
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t split_;
-  size_t at_ = 0;
-};
+using fuzz::Check;
+using Peer = fuzz::ScriptedPeer;
 
 class MemoryFile final : public p2p::StreamFile {
  public:

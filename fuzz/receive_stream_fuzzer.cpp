@@ -3,10 +3,8 @@
 // offered name reaches the user only in its safe form, that the bytes written
 // never go past the size the offer announced, and that only a complete file
 // is put in place, with exactly the announced bytes reported.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,37 +12,12 @@
 
 #include "p2p/offered_name.h"
 #include "p2p/transfer_stream.h"
+#include "scripted_peer.h"
 
 namespace {
 using namespace kvel;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-class Peer final : public p2p::StreamConnection {
- public:
-  Peer(const uint8_t* data, size_t size, size_t split) : data_(data), size_(size), split_(split) {}
-  int Read(void* buffer, int count) override {
-    Check(count > 0 && count <= 65536);
-    size_t take = std::min({static_cast<size_t>(count), size_ - at_, split_});
-    std::copy(data_ + at_, data_ + at_ + take, static_cast<uint8_t*>(buffer));
-    at_ += take;
-    return static_cast<int>(take);
-  }
-  int Write(const void*, int count) override {
-    Check(count == 12);
-    return count;
-  }
-  void ShutdownSend() override {}
-  bool WaitForPeerClose(uint32_t) override { return true; }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t split_;
-  size_t at_ = 0;
-};
+using fuzz::Check;
 
 class MemoryFile final : public p2p::StreamFile {
  public:
@@ -117,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t choices = data[0];
   const size_t split = (choices >> 2) == 0 ? 65536 : (choices >> 2);
-  Peer peer(data + 1, size - 1, split);
+  fuzz::ScriptedPeer peer(data + 1, size - 1, split);
   User user(choices);
   const bool received = p2p::ReceiveStream(peer, 1, user);
   const auto written = static_cast<int64_t>(user.written.size());
@@ -127,5 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(received == user.moved);
   Check(!received || (written == user.announced && user.reported == written));
   Check(user.created == (user.moved || user.removed));
+  // The receiver writes nothing but its 12-byte reply.
+  for (size_t written : peer.writeSizes) Check(written == 12);
   return 0;
 }
