@@ -19,7 +19,6 @@ class PeerConnection final : public StreamConnection {
 
   // The socket, which keys the transfer in the transfer window.
   platform::Socket Socket() const { return socket_; }
-  PeerWaits* Waits() const { return waits_; }
 
   // One receive: fewer bytes than asked is normal; 0 when the peer closed,
   // negative on error or when the peer took longer than its phase allows.

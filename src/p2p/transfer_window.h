@@ -1,6 +1,6 @@
 // The transfer window as the connections see it: it lists each transfer by
 // its socket while the transfer runs and shows its file and progress. The
-// plug-in binds the real window; tests bind their own or none.
+// plug-in binds the real window; tests bind their own.
 #pragma once
 
 #include <cstdint>
@@ -25,15 +25,6 @@ class TransferWindow {
   // Takes the transfer away; the entry as it was, nothing when it was not
   // listed.
   virtual std::optional<TaskInfo> RemoveTransfer(platform::Socket socket) = 0;
-};
-
-// A window that lists nothing: for connections whose transfers nobody sees.
-class NoTransferWindow final : public TransferWindow {
- public:
-  void AddTransfer(platform::Socket, uint32_t, TransferDirection, const std::string&) override {}
-  void SetTransferFile(platform::Socket, const char*, int64_t, int64_t) override {}
-  void AddProgress(platform::Socket, int64_t) override {}
-  std::optional<TaskInfo> RemoveTransfer(platform::Socket) override { return std::nullopt; }
 };
 
 }  // namespace kvel::p2p

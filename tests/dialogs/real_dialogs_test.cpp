@@ -22,6 +22,7 @@
 #include "contact_menu.h"
 #include "stand_in_host.h"
 #include "support/loopback_pair.h"
+#include "support/no_transfer_window.h"
 #include "support/test_paths.h"
 #include "ui_driver.h"
 #include "wire/transfer_records.h"
@@ -94,7 +95,7 @@ class RealDialogsTest : public ::testing::Test {
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   testing::LoopbackPair pair_;
-  p2p::NoTransferWindow noWindow_;
+  testing::NoTransferWindow noWindow_;
   standin::UiDriver driver_;
 };
 

@@ -13,6 +13,7 @@
 #include "stand_in_host.h"
 #include "support/fake_connection.h"
 #include "support/loopback_pair.h"
+#include "support/no_transfer_window.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_paths.h"
 #include "wire/transfer_records.h"
@@ -21,6 +22,7 @@ namespace kvel::p2p {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using testing::NoTransferWindow;
 using testing::ScriptedDialogs;
 
 // Passes everything through and keeps a copy of what came in.
