@@ -96,7 +96,7 @@ void SendOffer(Peer& peer, size_t size) {
   Sender user(size);
   const bool sent = p2p::SendStream(peer, user);
   // The offer alone, or the offer and then every chunk of the file.
-  const size_t offer = 4 + wire::kOfferSize;
+  const size_t offer = wire::kWordSize + wire::kOfferSize;
   const size_t chunks = size / wire::kSendChunkSize + 1;
   const size_t whole = offer + chunks * wire::kChunkHeaderSize + size;
   Check(peer.written.size() == offer || peer.written.size() == whole);

@@ -38,10 +38,10 @@ Handshake AnswerPeer(StreamConnection& connection,
   if (WriteAll(connection, wire::kAnswer.data(), wire::kAnswer.size()) != wire::kAnswer.size())
     return handshake;
   if (!ReadExact(connection, code.data(), code.size())) return handshake;
-  const std::optional<TransferDirection> direction =
-      DirectionFor(Side::Called, wire::DecodeWord(code));
+  const uint32_t directionCode = wire::DecodeWord(code);
+  const std::optional<TransferDirection> direction = DirectionFor(Side::Called, directionCode);
   if (!direction) return handshake;
-  if (wire::DecodeWord(code) == wire::kPullCode && !takeCallBack(handshake.peerUin)) {
+  if (directionCode == wire::kPullCode && !takeCallBack(handshake.peerUin)) {
     handshake.result = Handshake::Result::UnaskedCallBack;
     return handshake;
   }

@@ -9,9 +9,9 @@ namespace kvel::p2p {
 namespace {
 
 constexpr uint64_t kNoEnd = UINT64_MAX;
-// What the receiving side reads up to its question: four words and the
-// file's description.
-constexpr uint64_t kOfferBytes = 4 * wire::kWordSize + wire::kFileInfoSize;
+// What the receiving side reads up to its question: OfferStart, then the
+// offer (OfferInfo, two zero words and the file's description).
+constexpr uint64_t kOfferBytes = wire::kWordSize + wire::kOfferSize;
 
 }  // namespace
 
