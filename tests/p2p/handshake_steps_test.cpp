@@ -18,12 +18,6 @@ using Result = Handshake::Result;
 
 const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
 
-std::vector<uint8_t> Words(std::initializer_list<uint32_t> values) {
-  StreamBuilder builder;
-  for (uint32_t value : values) builder.Word(value);
-  return builder.Take();
-}
-
 // The called side, with call-backs awaited from `asked`; counts the asks.
 struct Called {
   std::vector<uint32_t> asked;

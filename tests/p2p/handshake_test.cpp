@@ -9,6 +9,7 @@
 #include "p2p/direction.h"
 #include "platform/threads.h"
 #include "support/connection_probe.h"
+#include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "wire/handshake.h"
 
@@ -18,15 +19,6 @@ namespace {
 using platform::Socket;
 
 const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
-
-std::vector<uint8_t> Words(std::initializer_list<uint32_t> values) {
-  std::vector<uint8_t> bytes;
-  for (uint32_t value : values) {
-    std::array<uint8_t, 4> word = wire::EncodeWord(value);
-    bytes.insert(bytes.end(), word.begin(), word.end());
-  }
-  return bytes;
-}
 
 TEST(HandshakeCodec, OutcomeTable) {
   using p2p::Side;

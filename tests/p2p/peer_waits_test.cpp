@@ -11,6 +11,7 @@
 #include "p2p/connection.h"
 #include "platform/threads.h"
 #include "support/connection_probe.h"
+#include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 #include "wire/handshake.h"
@@ -31,11 +32,7 @@ p2p::ConnectionLimits ShortLimits() {
 }
 
 std::vector<uint8_t> Bytes(std::initializer_list<uint32_t> words, size_t extra = 0) {
-  std::vector<uint8_t> bytes;
-  for (uint32_t word : words) {
-    std::array<uint8_t, 4> encoded = wire::EncodeWord(word);
-    bytes.insert(bytes.end(), encoded.begin(), encoded.end());
-  }
+  std::vector<uint8_t> bytes = Words(words);
   bytes.resize(bytes.size() + extra);
   return bytes;
 }

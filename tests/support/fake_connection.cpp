@@ -66,6 +66,12 @@ StreamBuilder& StreamBuilder::Chunk(uint32_t type, int32_t length,
   return Bytes(data);
 }
 
+std::vector<uint8_t> Words(std::initializer_list<uint32_t> values) {
+  StreamBuilder builder;
+  for (uint32_t value : values) builder.Word(value);
+  return builder.Take();
+}
+
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed) {
   std::vector<uint8_t> bytes(size);
   uint32_t state = seed * 2654435761u + 1;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,9 @@ class StreamBuilder {
  private:
   std::vector<uint8_t> bytes_;
 };
+
+// The little-endian words of `values`, in order.
+std::vector<uint8_t> Words(std::initializer_list<uint32_t> values);
 
 // `size` bytes of a pattern that differs at every offset of a 64 KiB page.
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed = 0);
