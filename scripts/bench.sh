@@ -16,6 +16,7 @@ bash scripts/setup-debian.sh
 source scripts/windows-build.sh
 kvel_choose_windows_build || exit 1
 preset="$KVEL_WINDOWS_PRESET"
+echo "== under Wine: the $preset build, because $KVEL_WINDOWS_REASON"
 cmake --preset native >/dev/null
 cmake --build build/native -j"$(nproc)" --target transfer_bench
 cmake --preset "$preset" >/dev/null
@@ -30,5 +31,5 @@ trap kvel_stop_xvfb EXIT
 kvel_start_xvfb
 loader="$KVEL_WINE_DIR/wine"
 if [ "$preset" = win64 ]; then loader="$KVEL_WINE_DIR/wine64"; fi
-echo "== the $preset build under $("$loader" --version), because $KVEL_WINDOWS_REASON"
+echo "== the $preset build under $("$loader" --version)"
 scripts/wine-run.sh "build/$preset/wine_hosts_bench.exe" --sizes "$sizes"

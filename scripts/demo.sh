@@ -17,6 +17,8 @@ bash scripts/setup-debian.sh --with-browser
 source scripts/windows-build.sh
 kvel_choose_windows_build || exit 1
 preset="$KVEL_WINDOWS_PRESET"
+build_line="Windows build: $preset under Wine, because $KVEL_WINDOWS_REASON"
+echo "$build_line"
 # The shipped plug-in is built whichever build the hosts run.
 cmake --preset win32 >/dev/null
 cmake --build build/win32 -j"$(nproc)" --target kvel
@@ -33,14 +35,21 @@ rm -rf "$results"
 mkdir -p "$results"
 windows_results="Z:${results//\//\\}"
 status=0
-echo "Windows build: $preset under Wine, because $KVEL_WINDOWS_REASON" | tee "$results/report.txt"
+echo "$build_line" >"$results/report.txt"
 # Wine's file dialogs cannot read the root volume's label; it says so on each.
 scripts/wine-run.sh "build/$preset/kvel_demo.exe" "$windows_results" "${KVEL_DEMO_MIB:-64}" \
   2> >(grep -v --line-buffered 'Read access denied for device' >&2) |
   iconv -f cp1250 -t utf-8 | tee -a "$results/report.txt" || status=1
 
+browser=1
+if ! command -v chromium >/dev/null 2>&1; then
+  browser=0
+  finding=$(kvel_setup_finding chromium)
+  echo "PNG renderings of the chat pages skipped: Chromium is not installed${finding:+ ($finding)}" |
+    tee -a "$results/report.txt"
+fi
 for page in "$results"/*.html; do
-  [ -f "$page" ] || continue
+  [ "$browser" -eq 1 ] && [ -f "$page" ] || continue
   chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
     --user-data-dir="$(mktemp -d)" --allow-file-access-from-files \

@@ -16,6 +16,7 @@ bash scripts/setup-debian.sh
 source scripts/windows-build.sh
 kvel_choose_windows_build || exit 1
 wine_preset="$KVEL_WINDOWS_PRESET"
+echo "== Windows tests: the $wine_preset build under Wine, because $KVEL_WINDOWS_REASON"
 
 presets=(native-asan native-tsan fuzz win32)
 if [ "$wine_preset" != win32 ]; then presets+=("$wine_preset"); fi
@@ -42,6 +43,5 @@ source scripts/xvfb.sh
 export KVEL_WINEPREFIX="$root/build/$wine_preset/wineprefix"
 trap kvel_stop_xvfb EXIT
 kvel_start_xvfb
-echo "== Windows tests: the $wine_preset build under Wine, because $KVEL_WINDOWS_REASON"
 cd build
 ctest --output-on-failure -j2 "$@"

@@ -15,11 +15,22 @@
 # (package wine64); the latter is not on the PATH.
 KVEL_WINE_DIR="${KVEL_WINE_DIR:-/usr/lib/wine}"
 
+# What the set-up found (scripts/setup-debian.sh writes it): lines of
+# key=value, such as "wine32=failed: <apt's reason>".
+KVEL_SETUP_STATE="${KVEL_SETUP_STATE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/.kvel-setup-state}"
+
+# Prints the set-up's finding for a key, or nothing.
+kvel_setup_finding() {
+  [ -f "$KVEL_SETUP_STATE" ] && sed -n "s/^$1=//p" "$KVEL_SETUP_STATE" | tail -n 1
+}
+
 # Runs a 32-bit x86 Linux program of 93 bytes that only exits with status 0
 # (the ELF header, one program header, then mov eax,1; xor ebx,ebx; int 0x80).
 # A kernel without 32-bit support answers "Exec format error".
 kvel_runs_32bit() {
   local probe status
+  # The set-up's own test decides for it, so that it covers both kinds.
+  if [ -n "${KVEL_ASSUME_RUNS_32BIT:-}" ]; then [ "$KVEL_ASSUME_RUNS_32BIT" = 1 ]; return; fi
   probe=$(mktemp "${TMPDIR:-/tmp}/kvel-i386-probe.XXXXXX")
   printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000' >"$probe"
   printf '\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000' >>"$probe"
@@ -57,7 +68,11 @@ kvel_choose_windows_build() {
     KVEL_WINDOWS_REASON="this machine runs 32-bit programs and 32-bit Wine"
   elif [ "$wine64_ok" -eq 1 ]; then
     KVEL_WINDOWS_PRESET=win64
-    if [ "$runs32" -eq 1 ]; then
+    local finding
+    finding=$(kvel_setup_finding wine32)
+    if [ "$runs32" -eq 1 ] && [ "${finding#failed: }" != "$finding" ]; then
+      KVEL_WINDOWS_REASON="32-bit Wine is not installed (the set-up could not install it: ${finding#failed: }); 64-bit Wine runs; run scripts/setup-debian.sh again later for the 32-bit path"
+    elif [ "$runs32" -eq 1 ]; then
       KVEL_WINDOWS_REASON="32-bit Wine does not run here ($KVEL_WINE_DIR/wine); 64-bit Wine does"
     else
       KVEL_WINDOWS_REASON="this machine refuses 32-bit programs; 64-bit Wine runs"
