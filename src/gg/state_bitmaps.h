@@ -11,6 +11,9 @@
 namespace kvel::gg {
 
 inline constexpr int kFirstStateBitmap = 9981;
+// The pictures' background, (255, 0, 255) as 0x00BBGGRR: the host shows it
+// as transparent.
+inline constexpr uint32_t kStateBitmapBackground = 0x00FF00FF;
 
 // The platform's bitmap functions; tests count or fake them.
 struct BitmapFunctions {
