@@ -11,7 +11,6 @@
 #include "host/linked_host.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
-#include "wire/dc_request.h"
 #include "wire/handshake.h"
 
 namespace kvel::gg {
@@ -106,13 +105,6 @@ TEST(LeadingNumberTest, ReadsTheNumberThatLeadsTheIdText) {
       {nullptr, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.text), c.number) << c.text;
-}
-
-TEST(DcRequestTest, IsTheClass16MessageHoldingTheByte2) {
-  const auto packet = wire::EncodeDcRequest(12345);
-  EXPECT_EQ(std::vector<uint8_t>(packet.begin(), packet.end()),
-            (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x39, 0x30, 0,
-                                  0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
 }
 
 // The commands with the fixture as their recording services; packets go
