@@ -86,11 +86,11 @@ class RealDialogsTest : public ::testing::Test {
   // The file procedures of the two ends, as connection threads run them.
   bool SendFromA(uint32_t uin) {
     p2p::PeerConnection connection(pair_.a, nullptr);
-    return p2p::SendFile(ProcessHost(), noWindow_, connection, uin);
+    return p2p::SendFile(ThePlugin().host, noWindow_, connection, uin);
   }
   bool ReceiveAtB(uint32_t uin) {
     p2p::PeerConnection connection(pair_.b, nullptr);
-    return p2p::ReceiveFile(ProcessHost(), noWindow_, connection, uin);
+    return p2p::ReceiveFile(ThePlugin().host, noWindow_, connection, uin);
   }
 
   testing::ScratchDir scratch_;
