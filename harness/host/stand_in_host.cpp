@@ -105,7 +105,8 @@ void Host::OfferLogService(bool offered) {
     call.record = RecordBytes(record, sizeof(host::LogRecord));
     std::string line = TextAt(record->text);
     call.decoded = "text=" + line + " tag=" + TextAt(record->tag) +
-                   " flags=" + std::to_string(record->flag1) + "," + std::to_string(record->flag2);
+                   " level=" + std::to_string(record->level) +
+                   " style=" + std::to_string(record->style);
     std::lock_guard<std::mutex> lock(h.mutex_);
     h.logLines_.push_back(line);
     return 1;

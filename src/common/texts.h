@@ -14,6 +14,8 @@ inline constexpr char kAuthorContact[] = "kvel@localhost";
 // Files.
 inline constexpr char kPluginDirectory[] = "kvel";
 inline constexpr char kSettingsFile[] = "kvel.config";
+// The plug-in's data directory until LoadPlugin names the host's.
+inline constexpr char kDataPathBeforeLoad[] = "c:\\";
 inline constexpr char kAllFilesFilter[] = "wszystkie pliki\0*.*\0";
 inline constexpr char kImageFilter[] =
     "pliki graficzne\0*.bmp;*jpg;*.gif;*.png\0wszystkie pliki\0*.*\0";

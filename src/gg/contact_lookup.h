@@ -1,4 +1,4 @@
-// Finding the host's contact-list item of a GG number.
+// Naming a GG contact as the host's contact list does.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,6 @@
 #include "host/host_services.h"
 
 namespace kvel::gg {
-
-// The contact item whose id text equals `id` exactly, or null. The host keeps
-// the item valid after the enumeration returns.
-const host::ContactItem* FindContactItem(host::HostServices& services, const char* id);
 
 // The GG number in plain signed decimal, as the host's id texts have it.
 std::string UinText(uint32_t uin);

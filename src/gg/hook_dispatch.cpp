@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "gg/local_address.h"
+#include "wire/dc_request.h"
 #include "wire/gg_packet.h"
+#include "wire/handshake.h"
 #include "wire/image_option.h"
 #include "wire/login_packet.h"
 #include "wire/received_message.h"
@@ -13,9 +15,6 @@
 
 namespace kvel::gg {
 namespace {
-
-constexpr uint32_t kCallBackDirection = 3;  // the peer asked us to call and pull
-constexpr uint8_t kCallBackText = 2;
 
 // Sends a copy of the login that announces this machine's address, the
 // listening port and the external address and port; the host's own packet is
@@ -89,8 +88,9 @@ int32_t HandleMessage(std::span<const uint8_t> payload, HookServices& services) 
   if (!message) return kPassOn;
   switch (message->messageClass) {
     case wire::kClassCallBack:
-      if (message->text.empty() || message->text[0] != kCallBackText) return kPassOn;
-      services.StartOutgoing(message->sender, kCallBackDirection);
+      if (!wire::IsDcRequestText(message->text)) return kPassOn;
+      // The peer has a file for us and cannot reach us: we call and pull it.
+      services.StartOutgoing(message->sender, wire::kPullCode);
       return kTakenOver;
     case wire::kClassChat:
       if (!wire::IsRichText(message->attributes)) return kPassOn;

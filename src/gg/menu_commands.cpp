@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <span>
 
 #include "common/texts.h"
 #include "host/service_names.h"
@@ -34,16 +35,18 @@ uint32_t LeadingNumber(const char* text) {
 }
 
 int32_t OfferCommands(host::HostServices& services, int32_t event, host::MenuContext* context) {
-  if (event != 1 || context == nullptr || context->building != 1) return 0;
-  if (ElementId(context) == nullptr) return 0;
-  auto offer = reinterpret_cast<host::OfferMenuItemFn>(
-      services.CallService(host::kServiceGetProcAddress, host::kOfferMenuItemProc, 0));
-  if (offer == nullptr || !IsText(context->element->protocol, host::kProtocolGG)) return 0;
-  // The host's command list lives in the context; the host is given its address.
-  void* commandList = &context->commandList;
-  if (IsText(context->place, host::kChatWindowPlace)) offer(commandList, host::kCommandSendImage);
-  offer(commandList, host::kCommandSend);
-  return 1;
+  if (event != host::kMenuEventBuild || context == nullptr) return 0;
+  if (context->building != host::kMenuBuilding || ElementId(context) == nullptr) return 0;
+  // Only a GG element gets commands; the host is asked how to offer them for
+  // every menu all the same.
+  const char* commands[2];
+  size_t count = 0;
+  if (IsText(context->element->protocol, host::kProtocolGG)) {
+    if (IsText(context->place, host::kChatWindowPlace)) commands[count++] = host::kCommandSendImage;
+    commands[count++] = host::kCommandSend;
+  }
+  const bool offered = services.OfferMenuItems(*context, std::span(commands, count));
+  return offered && count != 0 ? 1 : 0;
 }
 
 int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& services) {

@@ -10,8 +10,8 @@
 namespace kvel::gg {
 
 // The menu state callback's work: offers "kvel/sendimage" (GG chat window
-// only) and "kvel/send" (any GG element) through the host's offer function;
-// 1 when it offered "kvel/send", else 0.
+// only) and "kvel/send" (any GG element) through the host; 1 when it offered
+// "kvel/send", else 0.
 int32_t OfferCommands(host::HostServices& services, int32_t event, host::MenuContext* context);
 
 // "Wyślij plik": error box, call-back request or outgoing connection; always 0.

@@ -17,7 +17,7 @@ void StateBitmaps::Release() {
 void StateBitmaps::LoadOnce() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (loaded_) return;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kStateBitmapCount; ++i) {
     bitmaps_[i] = platform::BitmapHandle(functions_.load(kFirstStateBitmap + i), functions_.remove);
   }
   loaded_ = true;
@@ -30,7 +30,7 @@ bool StateBitmaps::Loaded() {
 
 platform::Bitmap StateBitmaps::Get(int state) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return state >= 0 && state < 4 ? bitmaps_[state].Get() : nullptr;
+  return state >= 0 && state < kStateBitmapCount ? bitmaps_[state].Get() : nullptr;
 }
 
 bool StateBitmaps::Measure(platform::Bitmap bitmap, int32_t* width, int32_t* height) {

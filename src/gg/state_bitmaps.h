@@ -7,10 +7,15 @@
 #include <mutex>
 
 #include "platform/bitmap_handle.h"
+#include "wire/peer_state.h"
 
 namespace kvel::gg {
 
 inline constexpr int kFirstStateBitmap = 9981;
+inline constexpr int kStateBitmapCount = wire::kDirect + 1;
+// The pictures' background, (255, 0, 255) as 0x00BBGGRR: the host shows it
+// as transparent.
+inline constexpr uint32_t kStateBitmapBackground = 0x00FF00FF;
 
 // The platform's bitmap functions; tests count or fake them.
 struct BitmapFunctions {
@@ -35,7 +40,8 @@ class StateBitmaps {
   bool Loaded();
   // Deletes the handles that were loaded; the next LoadOnce loads anew.
   void Release();
-  // The handle for `state` (0 to 3); null before loading or when it failed.
+  // The handle for `state` (a PeerState); null before loading or when it
+  // failed.
   platform::Bitmap Get(int state);
   // The platform's width and height of a loaded handle; false when unknown.
   bool Measure(platform::Bitmap bitmap, int32_t* width, int32_t* height);
@@ -44,7 +50,7 @@ class StateBitmaps {
   std::mutex mutex_;
   BitmapFunctions functions_;
   bool loaded_ = false;
-  platform::BitmapHandle bitmaps_[4];
+  platform::BitmapHandle bitmaps_[kStateBitmapCount];
 };
 
 }  // namespace kvel::gg

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "gg/contact_icons.h"
 #include "gg/contact_lookup.h"
 #include "wire/peer_state.h"
 
@@ -10,6 +9,11 @@ namespace kvel::gg {
 namespace {
 int32_t Key(uint32_t uin) {
   return static_cast<int32_t>(uin);
+}
+
+// True when `mask` allows the icon of PeerState `state` (bit `state`).
+bool IconAllowed(uint16_t mask, int state) {
+  return (mask >> state & 1) != 0;
 }
 
 // The state pictures come from the module the host knows the plug-in by.
@@ -42,13 +46,12 @@ void UserDB::SetUser(uint32_t uin, uint32_t ip, uint16_t port) {
 }
 
 void UserDB::RemoveUser(uint32_t uin) {
-  const std::string id = UinText(uin);
-  const host::ContactItem* item = FindContactItem(services_, id.c_str());
+  const std::optional<host::ContactEntry> contact = services_.FindContact(UinText(uin).c_str());
   {
     std::lock_guard<std::mutex> lock(mutex_);
     users_.erase(Key(uin));
   }
-  if (item != nullptr) RemoveStateIcon(services_, item->handle);
+  if (contact) services_.RemoveContactIcon(contact->item);
 }
 
 void UserDB::ClearUsers() {
@@ -86,22 +89,21 @@ size_t UserDB::Size() {
 }
 
 void UserDB::RefreshIcon(uint32_t uin, uint16_t port) {
-  const std::string id = UinText(uin);
-  const host::ContactItem* item = FindContactItem(services_, id.c_str());
-  if (item == nullptr) return;  // the host does not list it: no icon
+  const std::optional<host::ContactEntry> contact = services_.FindContact(UinText(uin).c_str());
+  if (!contact) return;  // the host does not list it: no icon
   bitmaps_.LoadOnce();
   const wire::PeerState state = wire::PeerStateOf(port);
   // A masked state leaves whatever icon the contact had.
   if (!IconAllowed(settings_.iconMask, state)) return;
-  platform::Bitmap bitmap = bitmaps_.Get(state);
-  if (bitmap == nullptr) {
-    RemoveStateIcon(services_, item->handle);
+  host::IconPicture picture;
+  picture.bitmap = bitmaps_.Get(state);
+  if (picture.bitmap == nullptr) {
+    services_.RemoveContactIcon(contact->item);
     return;
   }
-  int32_t width = 0;
-  int32_t height = 0;
-  bitmaps_.Measure(bitmap, &width, &height);
-  ShowStateIcon(services_, item->handle, bitmap, width, height);
+  bitmaps_.Measure(picture.bitmap, &picture.width, &picture.height);
+  picture.transparent = kStateBitmapBackground;
+  services_.SetContactIcon(contact->item, picture);
 }
 
 }  // namespace kvel::gg

@@ -46,6 +46,7 @@ struct ProfileRecord {
 };
 using ProfileFn = ProfileRecord*(KVEL_CALL*)(Param, Param);
 inline constexpr Param kProfileProc = 0x20001;
+// "Tlen/GetProcAddress" 0x1002 yields the host's OfferMenuItemFn.
 inline constexpr Param kOfferMenuItemProc = 0x1002;
 
 // The protocol hook: event record and packet reference.
@@ -70,7 +71,10 @@ struct HookRecord {  // 20 bytes
 };
 
 using MenuClickFn = int32_t(KVEL_CALL*)(Param unused, MenuContext* context);
+// `event` is kMenuEventBuild while the host builds a menu.
 using MenuCallbackFn = int32_t(KVEL_CALL*)(int32_t event, MenuContext* context);
+inline constexpr int32_t kMenuEventBuild = 1;
+// Adds a registered command to the menu being built.
 using OfferMenuItemFn = int32_t(KVEL_CALL*)(void* commandList, const char* command);
 
 struct MenuItem {  // 84 bytes
@@ -99,9 +103,10 @@ struct MenuContext {
   const char* place;  // +16
   uint32_t reserved20[2];
   ElementRecord* element;  // +28
-  int32_t building;        // +32, must be 1
-  void* commandList;       // +36
+  int32_t building;        // +32, kMenuBuilding while commands may be offered
+  void* commandList;       // +36, offered to by its address
 };
+inline constexpr int32_t kMenuBuilding = 1;
 
 struct RawPacket {  // 20 bytes
   uint32_t size;
@@ -121,9 +126,13 @@ struct ProtocolCall {  // 20 bytes
 
 using EnumerateFn = int32_t(KVEL_CALL*)(ContactItem* item, void* context);
 
+// The item kind of contacts: what an enumeration asks for, and what a
+// contact's item carries.
+inline constexpr uint32_t kContactKind = 3;
+
 struct Enumeration {  // 20 bytes
   uint32_t size;
-  uint32_t kind;  // +4, 3 = contacts
+  uint32_t kind;  // +4, kContactKind
   uint32_t reserved8;
   EnumerateFn callback;  // +12
   void* context;         // +16
@@ -133,7 +142,7 @@ struct ContactItem {
   uint32_t reserved0;
   Param handle;  // +4
   uint32_t reserved8[3];
-  uint32_t kind;  // +20, 3 = contact
+  uint32_t kind;  // +20, kContactKind for a contact
   uint32_t reserved24[5];
   const char* displayName;  // +44
   uint32_t reserved48[4];
@@ -150,22 +159,32 @@ struct ImageRecord {  // 32 bytes
   int32_t height;  // +28
 };
 
+// The values an icon record of the plug-in carries; the host gives them no
+// other meaning to the plug-in.
+inline constexpr uint32_t kIconImageCount = 1;  // one image record
+inline constexpr uint32_t kIconSlot = 2;        // the icon's place beside the item
+inline constexpr uint32_t kIconStyle = 0x40000;
+inline constexpr uint32_t kIconShown = 1;
+
 struct IconRecord {  // 56 bytes
   uint32_t size;
-  const char* set;     // +4 "kvel"
-  uint32_t one8;       // +8 = 1
-  ImageRecord* image;  // +12
-  uint32_t two16;      // +16 = 2
-  uint32_t flags20;    // +20 = 0x40000
-  uint32_t one24;      // +24 = 1
+  const char* set;      // +4 "kvel"
+  uint32_t imageCount;  // +8 kIconImageCount
+  ImageRecord* image;   // +12
+  uint32_t slot;        // +16 kIconSlot
+  uint32_t style;       // +20 kIconStyle
+  uint32_t shown;       // +24 kIconShown
   uint32_t reserved28[7];
 };
+
+// ChangeItemIcon's answer for an item that has no icon of the record's set.
+inline constexpr Param kNoSuchIcon = -1;
 
 struct AddIcons {  // 16 bytes
   uint32_t size;
   Param item;        // +4
   IconRecord* icon;  // +8
-  uint32_t count;    // +12 = 1
+  uint32_t count;    // +12, icon records at +8: 1
 };
 
 struct ChatRecord {  // 120 bytes
@@ -183,16 +202,21 @@ struct MessageRecord {  // 32 bytes
   uint32_t time;           // +12
   uint32_t reserved16[2];
   const char* html;  // +24
-  uint32_t flags;    // +28: 65 from the peer, 66 from the user
+  uint32_t flags;    // +28: kMessageFromPeer or kMessageFromUser
 };
+inline constexpr uint32_t kMessageFromPeer = 65;
+inline constexpr uint32_t kMessageFromUser = 66;
 
 struct LogRecord {  // 24 bytes
   const char* text;
   const char* tag;  // +4 "vask"
-  uint8_t flag1;    // +8
-  uint8_t flag2;    // +9
+  uint8_t level;    // +8 kLogLevel
+  uint8_t style;    // +9 kLogStyle
   uint8_t reserved10[14];
 };
+// What every line of the plug-in carries.
+inline constexpr uint8_t kLogLevel = 1;
+inline constexpr uint8_t kLogStyle = 0;
 
 // Entry points exported by the DLL.
 struct PluginInfo;
@@ -202,14 +226,14 @@ using UnloadPluginFn = int32_t(KVEL_CALL*)();
 
 struct PluginInfo {  // 52 bytes
   uint32_t size;
-  const char* name;  // +4
-  uint32_t version8;
-  uint32_t version12;
-  const char* description;  // +16
-  const char* notice;       // +20
-  const char* author;       // +24
-  const char* contact;      // +28
-  const char* empty;        // +32, "" not null
+  const char* name;           // +4
+  uint32_t pluginVersion;     // +8
+  uint32_t interfaceVersion;  // +12, of the host's plug-in interface
+  const char* description;    // +16
+  const char* notice;         // +20
+  const char* author;         // +24
+  const char* contact;        // +28
+  const char* empty;          // +32, "" not null
   uint32_t reserved36[4];
 };
 
@@ -240,9 +264,9 @@ static_assert(sizeof(ImageRecord) == 32 && offsetof(ImageRecord, bitmap) == 8 &&
               offsetof(ImageRecord, transparent) == 12 && offsetof(ImageRecord, width) == 24 &&
               offsetof(ImageRecord, height) == 28);
 static_assert(sizeof(IconRecord) == 56 && offsetof(IconRecord, set) == 4 &&
-              offsetof(IconRecord, one8) == 8 && offsetof(IconRecord, image) == 12 &&
-              offsetof(IconRecord, two16) == 16 && offsetof(IconRecord, flags20) == 20 &&
-              offsetof(IconRecord, one24) == 24);
+              offsetof(IconRecord, imageCount) == 8 && offsetof(IconRecord, image) == 12 &&
+              offsetof(IconRecord, slot) == 16 && offsetof(IconRecord, style) == 20 &&
+              offsetof(IconRecord, shown) == 24);
 static_assert(sizeof(AddIcons) == 16 && offsetof(AddIcons, item) == 4 &&
               offsetof(AddIcons, icon) == 8 && offsetof(AddIcons, count) == 12);
 static_assert(sizeof(ChatRecord) == 120 && offsetof(ChatRecord, contact) == 12 &&
@@ -251,9 +275,10 @@ static_assert(sizeof(MessageRecord) == 32 && offsetof(MessageRecord, senderId) =
               offsetof(MessageRecord, senderName) == 8 && offsetof(MessageRecord, time) == 12 &&
               offsetof(MessageRecord, html) == 24 && offsetof(MessageRecord, flags) == 28);
 static_assert(sizeof(LogRecord) == 24 && offsetof(LogRecord, tag) == 4 &&
-              offsetof(LogRecord, flag1) == 8 && offsetof(LogRecord, flag2) == 9);
-static_assert(sizeof(PluginInfo) == 52 && offsetof(PluginInfo, description) == 16 &&
-              offsetof(PluginInfo, empty) == 32);
+              offsetof(LogRecord, level) == 8 && offsetof(LogRecord, style) == 9);
+static_assert(sizeof(PluginInfo) == 52 && offsetof(PluginInfo, pluginVersion) == 8 &&
+              offsetof(PluginInfo, interfaceVersion) == 12 &&
+              offsetof(PluginInfo, description) == 16 && offsetof(PluginInfo, empty) == 32);
 #endif
 
 }  // namespace kvel::host

@@ -1,7 +1,10 @@
 // The names the host knows the plug-in's calls by: its services, the protocol
-// and function of the raw send, the menu class and commands, the icon set and
-// the log tag. They are part of the host's interface, like its records.
+// and function of the raw send, the menu class, commands and item ids, the
+// icon set and the log tag. They are part of the host's interface, like its
+// records.
 #pragma once
+
+#include <cstdint>
 
 namespace kvel::host {
 
@@ -24,6 +27,8 @@ inline constexpr char kMenuClass[] = "Tlen/CL/Element";
 inline constexpr char kChatWindowPlace[] = "Tlen/ChatWindow";
 inline constexpr char kCommandSend[] = "kvel/send";
 inline constexpr char kCommandSendImage[] = "kvel/sendimage";
+inline constexpr uint32_t kMenuIdSend = 100100;
+inline constexpr uint32_t kMenuIdSendImage = 100101;
 inline constexpr char kIconSet[] = "kvel";
 inline constexpr char kLogTag[] = "vask";
 

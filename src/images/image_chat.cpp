@@ -8,13 +8,9 @@
 #include "images/image_exchange.h"
 #include "platform/threads.h"
 #include "common/texts.h"
-#include "host/service_names.h"
 
 namespace kvel::images {
 namespace {
-
-constexpr uint32_t kFromPeer = 65;
-constexpr uint32_t kFromUser = 66;
 
 std::string ImageHtml(const std::string& path) {
   const int length = std::snprintf(nullptr, 0, text::kImageHtmlFormat, path.c_str());
@@ -27,22 +23,17 @@ std::string ImageHtml(const std::string& path) {
 
 // Shows one message in the chat window of the contact `uin`.
 void ShowInChat(host::HostServices& services, uint32_t uin, const std::string& senderId,
-                const std::string& senderName, const std::string& path, uint32_t flags) {
+                const std::string& senderName, const std::string& path, host::ChatSender sender) {
   const std::string contact = gg::UinText(uin);
   const std::string html = ImageHtml(path);
-  host::ChatRecord chat{};
-  chat.size = sizeof chat;
-  chat.contact = contact.c_str();
-  chat.protocol = host::kProtocolGG;
-  host::MessageRecord message{};
-  message.size = sizeof message;
+  host::ChatMessage message;
+  message.contact = contact.c_str();
   message.senderId = senderId.c_str();
   message.senderName = senderName.c_str();
   message.time = platform::UnixTime();
   message.html = html.c_str();
-  message.flags = flags;
-  services.CallService(host::kServiceShowMessage, reinterpret_cast<host::Param>(&chat),
-                       reinterpret_cast<host::Param>(&message));
+  message.sender = sender;
+  services.ShowChatMessage(message);
 }
 
 }  // namespace
@@ -51,13 +42,14 @@ void ShowReceivedImage(host::HostServices& services, const std::string& director
                        uint32_t size, uint32_t checksum) {
   const std::string path = ImageCachePath(directory, uin, size, checksum);
   if (path.empty()) return;  // no cache, so no file to point at
-  ShowInChat(services, uin, gg::UinText(uin), gg::PeerDisplayName(services, uin), path, kFromPeer);
+  ShowInChat(services, uin, gg::UinText(uin), gg::PeerDisplayName(services, uin), path,
+             host::ChatSender::Peer);
 }
 
 void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path) {
   if (path == nullptr) return;
   const std::string own = gg::UinText(ownUin);
-  ShowInChat(services, uin, own, own, path, kFromUser);
+  ShowInChat(services, uin, own, own, path, host::ChatSender::User);
 }
 
 }  // namespace kvel::images

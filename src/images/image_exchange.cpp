@@ -7,7 +7,6 @@
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
 #include "platform/files.h"
-#include "host/raw_packet.h"
 #include "wire/image_packets.h"
 
 namespace kvel::images {
@@ -33,7 +32,7 @@ void SendImage(host::HostServices& services, PendingImages& pending, uint32_t ow
   // once on another thread finds it.
   pending.Add(id, path);
   const auto offer = wire::EncodeImageOffer(id);
-  host::SendRawPacket(services, offer);
+  services.SendRawPacket(offer);
   ShowSentImage(services, ownUin, uin, path);
 }
 
@@ -43,7 +42,7 @@ void RequestImage(host::HostServices& services, RequestedImages& requested, uint
   if (size == 0 || size > kMaxImageSize) return;
   if (!requested.Add(id)) return;  // asked already, not yet answered
   const auto request = wire::EncodeImageRequest(id);
-  host::SendRawPacket(services, request);
+  services.SendRawPacket(request);
 }
 
 void AnswerImageRequest(host::HostServices& services, PendingImages& pending, uint32_t uin,
@@ -63,7 +62,7 @@ void AnswerImageRequest(host::HostServices& services, PendingImages& pending, ui
     if (got == 0) break;
     const std::vector<uint8_t> reply = wire::EncodeImageReply(
         id, first, name, std::span(reinterpret_cast<const uint8_t*>(block), got));
-    host::SendRawPacket(services, reply);
+    services.SendRawPacket(reply);
     first = false;
   }
 }

@@ -20,10 +20,7 @@ inline constexpr char kNoticeSendFailed[] =
 inline constexpr char kNoticeReceiveFailed[] = "Nie uda\xB3o si\xEA odebra\xE6 pliku %s od %s.";
 // "Plik %s nie został przyjęty przez %s."
 inline constexpr char kNoticeRefused[] = "Plik %s nie zosta\xB3 przyj\xEAty przez %s.";
-// "Błąd"
-inline constexpr char kNoticeErrorCaption[] =
-    "B\xB3\xB9"
-    "d";
+// Failures are captioned kErrorCaption (common/texts.h).
 // "Przesyłanie pliku"
 inline constexpr char kNoticeCaption[] =
     "Przesy\xB3"

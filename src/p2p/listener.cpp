@@ -3,7 +3,6 @@
 #include <string>
 
 #include "common/texts.h"
-#include "host/log_line.h"
 #include "platform/socket_handle.h"
 
 namespace kvel::p2p {
@@ -23,17 +22,17 @@ bool Listener::Start(uint16_t port) {
   if (run_ != nullptr) return true;
   std::string description;
   if (!platform::StartSocketLibrary(&description)) return false;
-  host::LogLine(host_, description.c_str());
+  host_.Log(description.c_str());
   platform::SocketHandle socket(platform::CreateTcpSocket());
   if (!socket.Valid()) {
     platform::StopSocketLibrary();
     return false;
   }
-  host::LogLine(host_, text::kLogSocketCreated);
+  host_.Log(text::kLogSocketCreated);
   if (!platform::BindSocket(socket.Get(), platform::InetAddr(kLocalAddress), port)) return false;
-  host::LogLine(host_, text::kLogBindOk);
+  host_.Log(text::kLogBindOk);
   if (!platform::ListenSocket(socket.Get(), 1)) return false;
-  host::LogLine(host_, text::kLogListening);
+  host_.Log(text::kLogListening);
   auto run = std::make_shared<Run>();
   run->socket = socket.Get();
   run->connections = connections_;
@@ -78,7 +77,7 @@ void Listener::ListenerThread(void* raw) {
       platform::SocketHandle unwanted(accepted);
       return;
     }
-    host::LogLine(*run->host, (text::kLogAccepted + std::to_string(accepted)).c_str());
+    run->host->Log((text::kLogAccepted + std::to_string(accepted)).c_str());
     StartIncoming(accepted, run->connections);
   }
 }

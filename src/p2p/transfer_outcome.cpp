@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/texts.h"
 #include "p2p/connection_texts.h"
 #include "wire/transfer_records.h"
 
@@ -76,7 +77,7 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
       return {
           Format(report.direction == Send ? text::kNoticeSendFailed : text::kNoticeReceiveFailed,
                  name, who),
-          text::kNoticeErrorCaption};
+          text::kErrorCaption};
     default:
       return {};
   }

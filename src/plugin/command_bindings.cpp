@@ -1,25 +1,24 @@
 #include "images/image_exchange.h"
 #include "p2p/connection.h"
-#include "plugin/host.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
 
 namespace kvel {
 
 gg::PeerAddress ProductionCommands::LookupPeer(uint32_t uin) {
-  return gg::LookupPeerAddressIn(ThePlugin().users, uin);
+  return gg::LookupPeerAddressIn(plugin_.users, uin);
 }
 
 bool ProductionCommands::StartOutgoing(uint32_t uin, uint32_t directionCode) {
-  return p2p::StartOutgoing(uin, directionCode, ThePlugin().connectionServices);
+  return p2p::StartOutgoing(uin, directionCode, plugin_.connectionServices);
 }
 
 void ProductionCommands::ExpectCallBack(uint32_t uin) {
-  ThePlugin().callBacks.Renew(uin);
+  plugin_.callBacks.Renew(uin);
 }
 
 void ProductionCommands::SendPacket(const uint8_t* packet, size_t length) {
-  SendRawPacket(packet, length);
+  plugin_.host.SendRawPacket({packet, length});
 }
 
 void ProductionCommands::ShowError(const char* text, const char* caption) {
@@ -27,13 +26,12 @@ void ProductionCommands::ShowError(const char* text, const char* caption) {
 }
 
 bool ProductionCommands::ChooseOpenFile(platform::FileDialog& dialog) {
-  dialog.instance = PluginId();
+  dialog.instance = plugin_.host.Module();
   return platform::ChooseOpenFile(dialog);
 }
 
 void ProductionCommands::SendImage(uint32_t uin, const char* path) {
-  Plugin& plugin = ThePlugin();
-  images::SendImage(ProcessHost(), plugin.pendingImages, plugin.ownUin.load(), uin, path);
+  images::SendImage(plugin_.host, plugin_.pendingImages, plugin_.ownUin.load(), uin, path);
 }
 
 }  // namespace kvel

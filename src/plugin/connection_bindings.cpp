@@ -2,7 +2,6 @@
 // table, own number, call-backs and window, the host's log and contact list,
 // and the file procedures.
 #include "gg/contact_lookup.h"
-#include "host/log_line.h"
 #include "p2p/connection.h"
 #include "p2p/file_transfer.h"
 #include "platform/dialogs.h"
@@ -28,7 +27,7 @@ class PluginConnections final : public p2p::ConnectionServices {
   }
   uint32_t OwnUin() override { return plugin_.ownUin.load(); }
   bool TakeCallBack(uint32_t uin) override { return plugin_.callBacks.Take(uin); }
-  void Log(const std::string& line) override { host::LogLine(ProcessHost(), line.c_str()); }
+  void Log(const std::string& line) override { ProcessHost().Log(line.c_str()); }
   void AddTransfer(platform::Socket socket, uint32_t uin,
                    p2p::TransferDirection direction) override {
     // The host is asked once, with no lock held; the row keeps the name.

@@ -18,10 +18,13 @@
 namespace kvel {
 namespace {
 
+constexpr uint32_t kPluginVersion = 0x10501;
+constexpr uint32_t kInterfaceVersion = 0x101;
+
 const host::PluginInfo kPluginInfo = {sizeof(host::PluginInfo),
                                       text::kPluginName,
-                                      0x10501,
-                                      0x101,
+                                      kPluginVersion,
+                                      kInterfaceVersion,
                                       text::kDescription,
                                       text::kNotice,
                                       text::kAuthor,
@@ -31,17 +34,17 @@ const host::PluginInfo kPluginInfo = {sizeof(host::PluginInfo),
 
 // The host's data directory (ending in a separator), or null when the host
 // yields no function, no record or no text.
-const char* HostDataDirectory() {
+const char* HostDataDirectory(ModuleHost& services) {
   auto profile = reinterpret_cast<host::ProfileFn>(
-      CallService(host::kServiceGetProcAddress, host::kProfileProc, 0));
+      services.CallService(host::kServiceGetProcAddress, host::kProfileProc, 0));
   if (profile == nullptr) return nullptr;
   host::ProfileRecord* record = profile(0, 0);
   if (record == nullptr || record->directory == nullptr) return nullptr;
   return record->directory;
 }
 
-void RegisterMenuItem(host::MenuItem& item, const char* name, const char* caption, uint32_t id,
-                      host::MenuClickFn click) {
+void RegisterMenuItem(ModuleHost& services, host::MenuItem& item, const char* name,
+                      const char* caption, uint32_t id, host::MenuClickFn click) {
   std::memset(&item, 0, sizeof item);
   item.size = sizeof item;
   item.name = name;
@@ -49,13 +52,14 @@ void RegisterMenuItem(host::MenuItem& item, const char* name, const char* captio
   item.caption = caption;
   item.id = id;
   item.click = click;
-  item.owner = PluginId();
-  CallService(host::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
+  item.owner = services.Module();
+  services.CallService(host::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
 }
 
-void AddMenuCallBack() {
-  CallService(host::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
-              reinterpret_cast<host::Param>(&MenuStateCallback));
+void AddMenuCallBack(ModuleHost& services) {
+  services.CallService(host::kServiceAddMenuCallBack,
+                       reinterpret_cast<host::Param>(host::kMenuClass),
+                       reinterpret_cast<host::Param>(&MenuStateCallback));
 }
 
 }  // namespace
@@ -72,7 +76,7 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   Plugin& plugin = StartPlugin();
   // Without a data directory the plug-in makes no directory, reads no
   // settings and keeps no image cache: nothing is written anywhere else.
-  const char* directory = HostDataDirectory();
+  const char* directory = HostDataDirectory(plugin.host);
   if (directory != nullptr) {
     std::string base = directory;
     platform::MakeDirectory((base + text::kPluginDirectory).c_str());
@@ -86,17 +90,19 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   hook.size = sizeof hook;
   hook.protocol = host::kProtocolGG;
   hook.hook = &ProtocolHook;
-  hook.owner = PluginId();
-  plugin.hookHandle = CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
+  hook.owner = plugin.host.Module();
+  plugin.hookHandle =
+      plugin.host.CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
   plugin.listener.Start(plugin.settings.localPort);
 
   host::MenuItem item;
-  RegisterMenuItem(item, host::kCommandSend, text::kMenuSendCaption, 100100, &SendFileCommand);
-  AddMenuCallBack();
-  RegisterMenuItem(item, host::kCommandSendImage, text::kMenuSendImageCaption, 100101,
-                   &SendImageCommand);
-  AddMenuCallBack();
+  RegisterMenuItem(plugin.host, item, host::kCommandSend, text::kMenuSendCaption, host::kMenuIdSend,
+                   &SendFileCommand);
+  AddMenuCallBack(plugin.host);
+  RegisterMenuItem(plugin.host, item, host::kCommandSendImage, text::kMenuSendImageCaption,
+                   host::kMenuIdSendImage, &SendImageCommand);
+  AddMenuCallBack(plugin.host);
 
   plugin.window.Create(PluginId());
   return 0;
@@ -116,9 +122,10 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   plugin.callBacks.Clear();
   plugin.requestedImages.Clear();
   plugin.window.Destroy();
-  CallService(host::kServiceRemoveMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
-              reinterpret_cast<host::Param>(&MenuStateCallback));
-  CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG),
-              plugin.hookHandle);
+  plugin.host.CallService(host::kServiceRemoveMenuCallBack,
+                          reinterpret_cast<host::Param>(host::kMenuClass),
+                          reinterpret_cast<host::Param>(&MenuStateCallback));
+  plugin.host.CallService(host::kServiceUnhook, reinterpret_cast<host::Param>(host::kProtocolGG),
+                          plugin.hookHandle);
   return 0;
 }

@@ -1,9 +1,7 @@
-#include "host/raw_packet.h"
 #include "images/image_cache.h"
 #include "images/image_exchange.h"
 #include "platform/host_address.h"
 #include "platform/sockets.h"
-#include "plugin/host.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
 
@@ -38,7 +36,7 @@ std::vector<uint32_t> ProductionHook::LocalHostAddresses() {
 }
 
 void ProductionHook::SendRawPacket(std::span<const uint8_t> packet) {
-  host::SendRawPacket(ProcessHost(), packet);
+  plugin_.host.SendRawPacket(packet);
 }
 
 void ProductionHook::StartOutgoing(uint32_t uin, uint32_t directionCode) {
@@ -50,15 +48,15 @@ bool ProductionHook::IsImageCached(uint32_t uin, uint32_t size, uint32_t checksu
 }
 
 void ProductionHook::ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) {
-  images::ShowReceivedImage(ProcessHost(), plugin_.dataPath, uin, size, checksum);
+  images::ShowReceivedImage(plugin_.host, plugin_.dataPath, uin, size, checksum);
 }
 
 void ProductionHook::RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) {
-  images::RequestImage(ProcessHost(), plugin_.requestedImages, uin, size, checksum);
+  images::RequestImage(plugin_.host, plugin_.requestedImages, uin, size, checksum);
 }
 
 void ProductionHook::AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) {
-  images::AnswerImageRequest(ProcessHost(), plugin_.pendingImages, uin, size, checksum);
+  images::AnswerImageRequest(plugin_.host, plugin_.pendingImages, uin, size, checksum);
 }
 
 bool ProductionHook::ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) {

@@ -1,32 +1,18 @@
-// The plug-in's side of the host connection: its instance handle, the host's
-// record, and the binding of the logic's host services to them.
+// The plug-in's side of the host connection: the module's instance handle
+// and the host's record, which belong to the module rather than to one load,
+// and the host services over them.
 #pragma once
 
 #include <atomic>
-#include <cstddef>
-#include <cstdint>
 
 #include "host/host_api.h"
-#include "host/host_services.h"
+#include "host/linked_host.h"
 
 namespace kvel {
 
-// Host services over one host record, called with `module` first. A null
-// record is no host: every call answers 0.
-class LinkedHost final : public host::HostServices {
- public:
-  LinkedHost(host::HostLink* link, host::PluginHandle module) : link_(link), module_(module) {}
-  host::Param CallService(const char* service, host::Param wparam, host::Param lparam) override;
-  int32_t ServiceExists(const char* service) override;
-  host::PluginHandle Module() override { return module_; }
-
- private:
-  host::HostLink* link_;
-  host::PluginHandle module_;
-};
-
 // Host services over the module handle and host record as they are at each
-// call; either may be set at any time, from any thread. Null until set.
+// call; either may be set at any time, from any thread. Null until set: a
+// call then reaches no host (see host::LinkedHost).
 class ModuleHost final : public host::HostServices {
  public:
   host::PluginHandle ModuleId() const { return module_.load(std::memory_order_relaxed); }
@@ -34,15 +20,32 @@ class ModuleHost final : public host::HostServices {
   host::HostLink* Link() const { return link_.load(std::memory_order_acquire); }
   void SetLink(host::HostLink* link) { link_.store(link, std::memory_order_release); }
 
-  host::Param CallService(const char* service, host::Param wparam, host::Param lparam) override {
-    return LinkedHost(Link(), ModuleId()).CallService(service, wparam, lparam);
+  std::optional<host::ContactEntry> FindContact(const char* id) override {
+    return Linked().FindContact(id);
   }
-  int32_t ServiceExists(const char* service) override {
-    return LinkedHost(Link(), ModuleId()).ServiceExists(service);
+  void SetContactIcon(host::Param item, const host::IconPicture& picture) override {
+    Linked().SetContactIcon(item, picture);
   }
+  void RemoveContactIcon(host::Param item) override { Linked().RemoveContactIcon(item); }
+  bool OfferMenuItems(host::MenuContext& menu, std::span<const char* const> commands) override {
+    return Linked().OfferMenuItems(menu, commands);
+  }
+  void ShowChatMessage(const host::ChatMessage& message) override {
+    Linked().ShowChatMessage(message);
+  }
+  void SendRawPacket(std::span<const uint8_t> packet) override { Linked().SendRawPacket(packet); }
+  int32_t Log(const char* text) override { return Linked().Log(text); }
   host::PluginHandle Module() override { return ModuleId(); }
 
+  // The raw call, for the binding's own records: the hook, the menu items
+  // and callbacks, and the data directory.
+  host::Param CallService(const char* service, host::Param wparam, host::Param lparam) {
+    return Linked().CallService(service, wparam, lparam);
+  }
+
  private:
+  host::LinkedHost Linked() const { return host::LinkedHost(Link(), ModuleId()); }
+
   std::atomic<host::PluginHandle> module_{nullptr};
   std::atomic<host::HostLink*> link_{nullptr};
 };
@@ -55,13 +58,8 @@ void SetPluginId(host::PluginHandle id);
 host::HostLink* HostLinkRecord();
 void SetHostLink(host::HostLink* link);
 
-// The module's host services (TheModuleHost), which live from module load to
-// detach.
+// The module's host services (TheModuleHost): the object every context
+// holds as its `host`, and lives from module load to detach.
 host::HostServices& ProcessHost();
-
-// ProcessHost's calls, for the binding's own use.
-host::Param CallService(const char* service, host::Param wparam, host::Param lparam);
-int32_t ServiceExists(const char* service);
-void SendRawPacket(const uint8_t* packet, size_t length);
 
 }  // namespace kvel

@@ -4,7 +4,6 @@
 
 #include "gg/hook_dispatch.h"
 #include "gg/menu_commands.h"
-#include "plugin/host.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
 
@@ -19,16 +18,16 @@ int32_t KVEL_CALL ProtocolHook(host::EventRecord* event, host::PacketRef* packet
 }
 
 int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {
-  return gg::OfferCommands(ProcessHost(), event, context);
+  return gg::OfferCommands(ThePlugin().host, event, context);
 }
 
 int32_t KVEL_CALL SendFileCommand(host::Param, host::MenuContext* context) {
-  ProductionCommands commands;
+  ProductionCommands commands(ThePlugin());
   return gg::SendFileCommandWith(context, commands);
 }
 
 int32_t KVEL_CALL SendImageCommand(host::Param, host::MenuContext* context) {
-  ProductionCommands commands;
+  ProductionCommands commands(ThePlugin());
   return gg::SendImageCommandWith(context, commands);
 }
 

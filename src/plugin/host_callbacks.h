@@ -1,6 +1,6 @@
 // The functions the host calls back: the GG protocol hook and the contact
-// menu's state callback and commands. Each passes the process's bindings to
-// the logic.
+// menu's state callback and commands. Each hands the logic the bindings over
+// the plug-in's context.
 #pragma once
 
 #include <cstdint>

@@ -48,7 +48,7 @@ PluginOwner g_owner;
 
 }  // namespace
 
-Plugin::Plugin(host::HostServices& host)
+Plugin::Plugin(ModuleHost& host)
     : host(host),
       users(host, settings),
       connections(p2p::kConnectionLimits.maxConnections),

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/settings.h"
+#include "common/texts.h"
 #include "gg/user_db.h"
 #include "host/host_api.h"
 #include "images/pending_images.h"
@@ -30,7 +31,7 @@ namespace kvel {
 class Plugin {
  public:
   // Over the module's host services, which outlive it.
-  explicit Plugin(host::HostServices& host);
+  explicit Plugin(ModuleHost& host);
   // The listener stops first, then the window goes; the peer table then
   // takes each contact's icon away through the host and releases its
   // bitmaps.
@@ -42,13 +43,13 @@ class Plugin {
   // host's record (from LoadPlugin) as they are at each call. It outlives
   // the context: the members below call the host until their destructors
   // have run.
-  host::HostServices& host;
+  ModuleHost& host;
   // Written only by LoadPlugin before any thread of the plug-in starts;
   // read-only afterwards.
   Settings settings;
   // The host's data directory followed by "kvel\"; "c:\" until LoadPlugin
   // sets it, empty when the host named no data directory.
-  std::string dataPath = "c:\\";
+  std::string dataPath = text::kDataPathBeforeLoad;
   host::Param hookHandle = 0;
   // The user's own GG number, learnt from the outgoing login packet; 0 until
   // the first login has passed. Written by the protocol hook only.

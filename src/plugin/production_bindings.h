@@ -1,5 +1,6 @@
-// The product's bindings of what the logic reaches outside itself: the
-// process's host, peer table, settings, connections, dialogs and images.
+// The product's bindings of what the logic reaches outside itself, each over
+// one Plugin context: its host, peer table, settings, connections, dialogs
+// and images.
 #pragma once
 
 #include <cstdint>
@@ -20,10 +21,10 @@ class Plugin;
 // the transfer window, the host's log and the two file procedures.
 std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin);
 
-// The protocol hook's services over one Plugin context (its peer table, own
-// number, settings, data directory and image tables), the process's host, the
-// platform's addresses, p2p::StartOutgoing and the image exchange. Open, so
-// that the fuzzer can stand in for some of them.
+// The protocol hook's services over one Plugin context (its host, peer table,
+// own number, settings, data directory and image tables), the platform's
+// addresses, p2p::StartOutgoing and the image exchange. Open, so that the
+// fuzzer can stand in for some of them.
 class ProductionHook : public gg::HookServices {
  public:
   explicit ProductionHook(Plugin& plugin) : plugin_(plugin) {}
@@ -47,12 +48,14 @@ class ProductionHook : public gg::HookServices {
   Plugin& plugin_;
 };
 
-// The menu commands over the context's peer table, p2p::StartOutgoing,
-// the awaited call-backs, the host's raw send, platform::ShowError,
-// platform::ChooseOpenFile and images::SendImage. Open, so that a test can
-// stand in for some of them.
+// The menu commands over one Plugin context (its peer table, awaited
+// call-backs, host and offered images), p2p::StartOutgoing,
+// platform::ShowError, platform::ChooseOpenFile and images::SendImage. Open,
+// so that a test can stand in for some of them.
 class ProductionCommands : public gg::CommandServices {
  public:
+  explicit ProductionCommands(Plugin& plugin) : plugin_(plugin) {}
+
   gg::PeerAddress LookupPeer(uint32_t uin) override;
   bool StartOutgoing(uint32_t uin, uint32_t directionCode) override;
   void ExpectCallBack(uint32_t uin) override;
@@ -60,6 +63,9 @@ class ProductionCommands : public gg::CommandServices {
   void ShowError(const char* text, const char* caption) override;
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   void SendImage(uint32_t uin, const char* path) override;
+
+ protected:
+  Plugin& plugin_;
 };
 
 }  // namespace kvel

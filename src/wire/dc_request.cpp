@@ -11,4 +11,8 @@ std::array<uint8_t, kDcRequestSize> EncodeDcRequest(uint32_t uin) {
   return packet;
 }
 
+bool IsDcRequestText(std::span<const uint8_t> text) {
+  return !text.empty() && text[0] == kDcRequestByte;
+}
+
 }  // namespace kvel::wire

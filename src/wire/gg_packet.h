@@ -12,6 +12,10 @@ namespace kvel::wire {
 
 inline constexpr size_t kPacketHeaderSize = 8;
 
+// Where a field carries flags in its top 8 bits (the login's own number, a
+// status entry's number), the GG number is its low 24 bits.
+inline constexpr uint32_t kUinMask = 0x00FFFFFF;
+
 // Packet types the plug-in sends.
 inline constexpr uint32_t kTypeSendMessage = 11;  // a message to a user
 

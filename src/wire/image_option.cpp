@@ -21,6 +21,13 @@ std::optional<ImageOption> DecodeImageOption(std::span<const uint8_t> attributes
   return option;
 }
 
+void EncodeImageOptionFields(std::span<uint8_t> out, uint8_t kind, uint32_t size,
+                             uint32_t checksum) {
+  out[kKind] = kind;
+  WriteLe32(out, kSize, size);
+  WriteLe32(out, kChecksum, checksum);
+}
+
 std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply) {
   std::optional<ImageOption> option = DecodeImageOption(reply);
   if (!option) return std::nullopt;

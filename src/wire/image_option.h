@@ -31,6 +31,10 @@ struct ImageOption {
 
 // Nullopt when the attributes are too short for the kind, size and checksum.
 std::optional<ImageOption> DecodeImageOption(std::span<const uint8_t> attributes);
+// Writes kind, size and checksum at the start of `out`, which holds at least
+// kImageOptionFieldsLength bytes.
+void EncodeImageOptionFields(std::span<uint8_t> out, uint8_t kind, uint32_t size,
+                             uint32_t checksum);
 
 // A received reply. The spans point into the caller's bytes.
 struct ImageReplyPart {

@@ -11,7 +11,6 @@ constexpr size_t kLocalAddress = kPacketHeaderSize + 17;
 constexpr size_t kLocalPort = kPacketHeaderSize + 21;
 constexpr size_t kExternAddress = kPacketHeaderSize + 23;
 constexpr size_t kExternPort = kPacketHeaderSize + 27;
-constexpr uint32_t kUinMask = 0x00FFFFFF;
 }  // namespace
 
 std::optional<uint32_t> DecodeLoginUin(std::span<const uint8_t> packet) {

@@ -1,12 +1,12 @@
 #include "wire/status_entry.h"
 
+#include "wire/gg_packet.h"
 #include "wire/le_bytes.h"
 
 namespace kvel::wire {
 namespace {
 constexpr size_t kPlainLength = 14;
 constexpr size_t kDescriptionLength = 14;
-constexpr uint32_t kUinMask = 0x00FFFFFF;
 }  // namespace
 
 bool IsUnavailable(uint8_t status) {

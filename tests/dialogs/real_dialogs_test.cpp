@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
+#include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
 #include "common/texts.h"
 #include "contact_menu.h"
@@ -85,11 +86,11 @@ class RealDialogsTest : public ::testing::Test {
   // The file procedures of the two ends, as connection threads run them.
   bool SendFromA(uint32_t uin) {
     p2p::PeerConnection connection(pair_.a, nullptr);
-    return p2p::SendFile(ProcessHost(), noWindow_, connection, uin);
+    return p2p::SendFile(ThePlugin().host, noWindow_, connection, uin);
   }
   bool ReceiveAtB(uint32_t uin) {
     p2p::PeerConnection connection(pair_.b, nullptr);
-    return p2p::ReceiveFile(ProcessHost(), noWindow_, connection, uin);
+    return p2p::ReceiveFile(ThePlugin().host, noWindow_, connection, uin);
   }
 
   testing::ScratchDir scratch_;
@@ -181,11 +182,12 @@ TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
   standin::ContactMenu menu(host_, "Tlen/ContactList", "12345");
   // The real error boxes, with the peer and the connection played here.
   struct Commands : ProductionCommands {
+    using ProductionCommands::ProductionCommands;
     gg::PeerAddress peer;
     int outgoing = 0;
     gg::PeerAddress LookupPeer(uint32_t) override { return peer; }
     bool StartOutgoing(uint32_t, uint32_t) override { return ++outgoing, true; }
-  } edges;
+  } edges{ThePlugin()};
   gg::PeerAddress& peer = edges.peer;
   for (uint16_t port : {0, 2, 1550}) {
     peer = {0x0200000A, port};
@@ -210,9 +212,10 @@ TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
   standin::ContactMenu menu(host_, "Tlen/ChatWindow", "12345");
   // The real open dialog; the picture chosen is kept here.
   struct Commands : ProductionCommands {
+    using ProductionCommands::ProductionCommands;
     std::vector<std::pair<uint32_t, std::string>> images;
     void SendImage(uint32_t uin, const char* path) override { images.emplace_back(uin, path); }
-  } edges;
+  } edges{ThePlugin()};
   const auto& images = edges.images;
   driver_.QueueFileChoice(std::nullopt);
   driver_.QueueFileChoice(picture);

@@ -8,34 +8,26 @@
 
 #include "contact_menu.h"
 #include "gg/menu_commands.h"
-#include "p2p/connection.h"
-#include "plugin/host.h"
-#include "plugin/host_callbacks.h"
+#include "host/linked_host.h"
 #include "stand_in_host.h"
-#include "support/plugin_fixture.h"
 #include "support/test_paths.h"
-#include "wire/dc_request.h"
+#include "wire/handshake.h"
 
 namespace kvel::gg {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-// The menu callback as the host calls it, without the plug-in's start.
+// The menu callback's work as the host asks for it, over the stand-in host.
 class MenuStateTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SetHostLink(host_.Link());
-    host_.RegisterService("Tlen/AddMenuCallBack",
-                          [](standin::Host&, standin::ServiceCall&) { return standin::Param{0}; });
-  }
-  void TearDown() override { SetHostLink(nullptr); }
   int32_t Build(standin::ContactMenu& menu, int32_t event = 1) {
-    return MenuStateCallback(event, &menu.Context());
+    return OfferCommands(services_, event, &menu.Context());
   }
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
+  host::LinkedHost services_{host_.Link(), nullptr};
 };
 
 TEST_F(MenuStateTest, OffersByPlaceAndProtocol) {
@@ -115,20 +107,10 @@ TEST(LeadingNumberTest, ReadsTheNumberThatLeadsTheIdText) {
   for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.text), c.number) << c.text;
 }
 
-TEST(DcRequestTest, IsTheClass16MessageHoldingTheByte2) {
-  const auto packet = wire::EncodeDcRequest(12345);
-  EXPECT_EQ(std::vector<uint8_t>(packet.begin(), packet.end()),
-            (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x39, 0x30, 0,
-                                  0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
-}
-
 // The commands with the fixture as their recording services; packets go
 // through the stand-in host.
 class CommandTest : public ::testing::Test, public CommandServices {
  protected:
-  void SetUp() override { SetHostLink(host_.Link()); }
-  void TearDown() override { SetHostLink(nullptr); }
-
   PeerAddress LookupPeer(uint32_t uin) override {
     lookups_.push_back(uin);
     return peer_;
@@ -138,7 +120,9 @@ class CommandTest : public ::testing::Test, public CommandServices {
     return true;
   }
   void ExpectCallBack(uint32_t uin) override { callBacks_.push_back(uin); }
-  void SendPacket(const uint8_t* packet, size_t length) override { SendRawPacket(packet, length); }
+  void SendPacket(const uint8_t* packet, size_t length) override {
+    services_.SendRawPacket({packet, length});
+  }
   void ShowError(const char* text, const char* caption) override {
     errors_.emplace_back(text, caption);
   }
@@ -153,6 +137,7 @@ class CommandTest : public ::testing::Test, public CommandServices {
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
+  host::LinkedHost services_{host_.Link(), nullptr};
   standin::ContactMenu menu_{host_, "Tlen/ChatWindow", "12345"};
   PeerAddress peer_;
   std::optional<std::string> choice_;
@@ -269,27 +254,6 @@ TEST_F(CommandTest, ElementsWithoutIdTextDoNothing) {
   EXPECT_TRUE(lookups_.empty());
   EXPECT_TRUE(dialogs_.empty());
   EXPECT_EQ(SendFileCommandWith(nullptr, *this), 0);
-}
-
-// Through the plug-in's entry points: the callback LoadPlugin registered and
-// the click functions of its menu items.
-TEST(MenuThroughEntryPointsTest, RegisteredCallbackOffersAndClicksRun) {
-  testing::LoadedPlugin plugin;
-  standin::ContactMenu chat(plugin.Host(), "Tlen/ChatWindow", "12345");
-  EXPECT_EQ(chat.Build(), std::vector<int32_t>{1});
-  EXPECT_EQ(chat.Offered(), (Strings{"kvel/sendimage", "kvel/send"}));
-  standin::ContactMenu list(plugin.Host(), "Tlen/ContactList", "12345");
-  list.Build();
-  EXPECT_EQ(list.Offered(), Strings{"kvel/send"});
-  standin::ContactMenu other(plugin.Host(), "Tlen/ChatWindow", "12345", "Tlen");
-  EXPECT_EQ(other.Build(), std::vector<int32_t>{0});
-  EXPECT_TRUE(other.Offered().empty());
-  // An unknown contact: the command finds no address and does nothing.
-  plugin.Host().ClearCalls();
-  int32_t result = -1;
-  EXPECT_TRUE(list.Click("kvel/send", &result));
-  EXPECT_EQ(result, 0);
-  EXPECT_TRUE(plugin.Host().SentPackets().empty());
 }
 
 }  // namespace

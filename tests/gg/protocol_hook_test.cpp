@@ -6,7 +6,6 @@
 
 #include "gg/hook_dispatch.h"
 #include "gg/hook_recorder.h"
-#include "plugin/host_callbacks.h"
 #include "gg/test_packets.h"
 
 namespace kvel::gg {
@@ -291,18 +290,6 @@ TEST(HookEvents, ForgetEventClearsThePeers) {
     EXPECT_EQ(HandleGGEvent(kEventForget, packet, recorder), kPassOn);
     EXPECT_EQ(recorder.calls, (Calls{"ClearUsers"}));
   }
-}
-
-TEST(HookEntry, MissingRecordsPassOn) {
-  host::EventRecord event{};
-  event.code = 99;
-  host::PacketRef empty{};
-  EXPECT_EQ(ProtocolHook(nullptr, nullptr), 0);
-  EXPECT_EQ(ProtocolHook(&event, nullptr), 0);
-  EXPECT_EQ(ProtocolHook(&event, &empty), 0);
-  event.code = kEventReceived;
-  empty.length = 100;  // a length without bytes
-  EXPECT_EQ(ProtocolHook(&event, &empty), 0);
 }
 
 }  // namespace

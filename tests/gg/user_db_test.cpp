@@ -10,7 +10,7 @@
 #include "contact_list_icons.h"
 #include "gg/peer_address.h"
 #include "gg/user_db.h"
-#include "plugin/host.h"
+#include "host/linked_host.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 #include "wire/peer_state.h"
@@ -76,7 +76,7 @@ class UserDBTest : public ::testing::Test {
   standin::Host host_{scratch_.Path()};
   standin::ContactListIcons icons_{host_};
   BitmapLog bitmaps_;
-  LinkedHost services_{host_.Link(), nullptr};
+  host::LinkedHost services_{host_.Link(), nullptr};
   Settings settings_;
   std::unique_ptr<UserDB> db_ =
       std::make_unique<UserDB>(services_, settings_, bitmaps_.Functions());

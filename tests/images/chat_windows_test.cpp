@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser_path.h"
-#include "plugin/host.h"
-#include "host/service_names.h"
+#include "host/linked_host.h"
 #include "support/test_paths.h"
 
 namespace standin {
@@ -16,33 +15,29 @@ size_t Count(const std::string& text, const std::string& part) {
   return count;
 }
 
-void Show(const char* contact, const char* name, const std::string& html, uint32_t flags) {
-  kvel::host::ChatRecord chat{};
-  chat.size = sizeof chat;
-  chat.contact = contact;
-  chat.protocol = "GG";
-  kvel::host::MessageRecord message{};
-  message.size = sizeof message;
+using kvel::host::ChatSender;
+
+void Show(Host& host, const char* contact, const char* name, const std::string& html,
+          ChatSender sender) {
+  kvel::host::ChatMessage message;
+  message.contact = contact;
   message.senderId = contact;
   message.senderName = name;
   message.time = 1234;
   message.html = html.c_str();
-  message.flags = flags;
-  kvel::CallService(kvel::host::kServiceShowMessage, reinterpret_cast<Param>(&chat),
-                    reinterpret_cast<Param>(&message));
+  message.sender = sender;
+  kvel::host::LinkedHost(host.Link(), nullptr).ShowChatMessage(message);
 }
 
 TEST(ChatWindows, AppendsEveryMessageToItsContactsPage) {
   kvel::testing::ScratchDir scratch;
   Host host(scratch.Path());
   ChatWindows chats(host, scratch.Path());
-  kvel::SetHostLink(host.Link());
   const std::string image = scratch.File("a b.png");
   const std::string html = "<div><img src=\"" + image + "\"></div>";
-  Show("77", "<Ola & Ela>", html, 65);
-  Show("77", "77", "plain", 66);
-  Show("78", "78", html, 66);
-  kvel::SetHostLink(nullptr);
+  Show(host, "77", "<Ola & Ela>", html, ChatSender::Peer);
+  Show(host, "77", "77", "plain", ChatSender::User);
+  Show(host, "78", "78", html, ChatSender::User);
 
   ASSERT_EQ(chats.Messages().size(), 3u);
   EXPECT_EQ(chats.Messages()[0].senderName, "<Ola & Ela>");

@@ -13,7 +13,7 @@
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
-#include "plugin/host.h"
+#include "host/linked_host.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 
@@ -46,7 +46,7 @@ class ImageTest : public ::testing::Test {
   testing::ScratchDir scratch_;
   std::string dataPath_ = scratch_.File("kvel") + platform::kPathSeparator;
   standin::Host host_{scratch_.Path()};
-  LinkedHost services_{host_.Link(), nullptr};
+  host::LinkedHost services_{host_.Link(), nullptr};
   standin::ChatWindows chats_{host_, scratch_.Path()};
   PendingImages pending_;
   RequestedImages requested_;

@@ -35,8 +35,8 @@ TEST(PluginInfo, IsReadyBeforeLoadPlugin) {
     EXPECT_EQ(info->size, 52u);
   }
   EXPECT_STREQ(info->name, "kvel");
-  EXPECT_EQ(info->version8, 0x10501u);
-  EXPECT_EQ(info->version12, 0x101u);
+  EXPECT_EQ(info->pluginVersion, 0x10501u);
+  EXPECT_EQ(info->interfaceVersion, 0x101u);
   EXPECT_EQ(std::string(info->description),
             "przesy\xB3"
             "anie plik\xF3w (p2p) oraz obrazk\xF3w tlen <-> gg");

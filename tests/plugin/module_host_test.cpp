@@ -31,23 +31,27 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
     host::HostLink* link;
     host::PluginHandle module;
     host::Param called;  // CallService(x, 41, 0)
-    int32_t exists;
   } steps[] = {
-      {nullptr, &moduleA, 0, 0},  // no host record: every call answers 0
-      {&link, &moduleA, 42, 1},
-      {&link, &moduleB, 42, 1},
-      {&link, nullptr, 42, 1},
+      {nullptr, &moduleA, 0},  // no host record: every call answers 0
+      {&link, &moduleA, 42},
+      {&link, &moduleB, 42},
+      {&link, nullptr, 42},
   };
   for (const Step& step : steps) {
     SetHostLink(step.link);
     SetPluginId(step.module);
     g_calledWith = &link;  // anything but a module
-    EXPECT_EQ(CallService("x", 41, 0), step.called);
+    EXPECT_EQ(TheModuleHost().CallService("x", 41, 0), step.called);
     if (step.link != nullptr) {
       EXPECT_EQ(g_calledWith, step.module);
     }
-    EXPECT_EQ(ServiceExists("x"), step.exists);
-    EXPECT_EQ(ProcessHost().Module(), step.module);
+    // The typed services go the same way: the log asks whether its service exists.
+    g_calledWith = &link;
+    TheModuleHost().Log("line");
+    if (step.link != nullptr) {
+      EXPECT_EQ(g_calledWith, step.module);
+    }
+    EXPECT_EQ(ThePlugin().host.Module(), step.module);
   }
 
   // A fresh context, as each LoadPlugin makes, calls the same host with the
@@ -57,8 +61,8 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
   RenewPlugin();
   EXPECT_EQ(HostLinkRecord(), &link);
   EXPECT_EQ(PluginId(), &moduleA);
-  EXPECT_EQ(&ThePlugin().host, &ProcessHost());
-  EXPECT_EQ(CallService("x", 41, 0), 42);
+  EXPECT_EQ(&ThePlugin().host, &TheModuleHost());
+  EXPECT_EQ(ThePlugin().host.CallService("x", 41, 0), 42);
   SetHostLink(nullptr);
   SetPluginId(nullptr);
 }

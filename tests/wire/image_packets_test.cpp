@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "wire/image_crc.h"
+#include "wire/image_option.h"
 #include "wire/image_packets.h"
+#include "wire/rich_text.h"
 
 namespace kvel::wire {
 namespace {
@@ -101,6 +103,32 @@ TEST(ImagePackets, RequestIsAClass4ControlMessage) {
   // clang-format on
   const auto request = EncodeImageRequest(kImage);
   EXPECT_EQ(std::vector<uint8_t>(request.begin(), request.end()), expected);
+}
+
+TEST(ImagePackets, WrittenMarksAndOptionsReadBackWhole) {
+  // One layout serves both directions: what is written is read back, with
+  // every bit of size and checksum in place, and nothing written past it.
+  const ImageMark marks[] = {
+      {0, 0}, {1, 0xFFFFFFFFu}, {0xFFFFFFFFu, 1}, {0x01020304u, 0xA0B0C0D0u}};
+  for (const ImageMark& mark : marks) {
+    std::vector<uint8_t> block(kImageMarkBlockLength + 1, 0xEE);
+    EncodeImageMarkBlock(block, mark);
+    EXPECT_EQ(block.back(), 0xEE);
+    block.pop_back();
+    EXPECT_EQ(RichTextImageMarks(block), std::vector<ImageMark>{mark}) << mark.size;
+
+    for (uint8_t kind : {kImageRequest, kImageFirstReply, kImageLaterReply}) {
+      std::vector<uint8_t> option(kImageOptionFieldsLength + 1, 0xEE);
+      EncodeImageOptionFields(option, kind, mark.size, mark.checksum);
+      EXPECT_EQ(option.back(), 0xEE);
+      option.pop_back();
+      const std::optional<ImageOption> read = DecodeImageOption(option);
+      ASSERT_TRUE(read);
+      EXPECT_EQ(read->kind, kind);
+      EXPECT_EQ(read->size, mark.size);
+      EXPECT_EQ(read->checksum, mark.checksum);
+    }
+  }
 }
 
 TEST(ImagePackets, FirstReplyCarriesTheNameAndLaterOnesOnlyData) {

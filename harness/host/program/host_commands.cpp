@@ -88,7 +88,7 @@ std::string RegistrationReport(const PluginModule& module, Host& host) {
   const kvel::host::PluginInfo* info = module.GetPluginInfo();
   std::string out = Format("plug-in information (%u bytes)\n", info->size);
   out += Format("  name:        %s\n", info->name);
-  out += Format("  versions:    0x%X 0x%X\n", info->version8, info->version12);
+  out += Format("  versions:    0x%X 0x%X\n", info->pluginVersion, info->interfaceVersion);
   out += Format("  description: %s\n", info->description);
   out += Format("  notice:      %s\n", info->notice);
   out += Format("  author:      %s <%s>\n", info->author, info->contact);

@@ -1,5 +1,6 @@
-// ModuleEntry: the library's attach/detach routine. The process-wide objects
-// are constructed before it runs at attach and destroyed after it at detach.
+// DllMain: the library's attach/detach routine. It keeps the module's handle
+// for every reason; the process-wide objects are constructed before it runs
+// at attach and destroyed after it at detach.
 #include <windows.h>
 
 #include "plugin/host.h"

@@ -40,6 +40,15 @@ struct Column {
   int width;
   int format;
 };
+// The columns by index, in the order of kColumns.
+enum ColumnIndex {
+  kContactColumn,
+  kFileColumn,
+  kPercentColumn,
+  kBarColumn,
+  kSizeColumn,
+  kSpeedColumn
+};
 const Column kColumns[] = {
     {text::kColumnContact, 80, LVCFMT_LEFT},  {text::kColumnFile, 200, LVCFMT_LEFT},
     {text::kColumnPercent, 30, LVCFMT_RIGHT}, {"", 100, LVCFMT_LEFT},
@@ -116,19 +125,19 @@ void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
   if (!entry) return;
   std::string text;
   switch (info.item.iSubItem) {
-    case 0:
+    case kContactColumn:
       text = entry->contact;
       break;
-    case 1:
+    case kFileColumn:
       text = entry->fileName;
       break;
-    case 2:
+    case kPercentColumn:
       text = std::to_string(entry->percent);
       break;
-    case 4:
+    case kSizeColumn:
       text = p2p::SizeText(entry->totalBytes);
       break;
-    case 5:
+    case kSpeedColumn:
       text = p2p::SpeedText(entry->speed);
       break;
     default:
@@ -154,10 +163,10 @@ LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
       owner.Table().Find(static_cast<platform::Socket>(draw.nmcd.lItemlParam));
   const COLORREF colour = RowColour(entry);
   draw.clrText = colour;
-  if (draw.iSubItem != 3) return CDRF_DODEFAULT;
+  if (draw.iSubItem != kBarColumn) return CDRF_DODEFAULT;
 
   RECT cell{};
-  cell.top = 3;
+  cell.top = kBarColumn;  // LVM_GETSUBITEMRECT takes the column here
   cell.left = LVIR_BOUNDS;
   SendMessageA(draw.nmcd.hdr.hwndFrom, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec,
                reinterpret_cast<LPARAM>(&cell));

@@ -1,4 +1,4 @@
-// The hook and the icons through the plug-in's entry points: GG events
+// The protocol hook and the icons through the plug-in's entry points: GG events
 // delivered by the stand-in host, packets it captured and the icon records
 // it was given (the DLL under Wine, the linked code natively).
 #include <gtest/gtest.h>
