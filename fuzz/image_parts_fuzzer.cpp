@@ -3,7 +3,8 @@
 // input. Every reply goes through the reply decoder first, as the hook does.
 // Checks that the decoded name and data lie inside the reply, that the cache
 // only ever holds whole images that match their announced size and checksum,
-// and that no partial image grows past its announced size.
+// that no partial image grows past its announced size, and that the parts on
+// disk together stay within the table's bytes (short limits here).
 //
 // Input: records of [op: 1][length: 1][bytes]; a length past the end takes
 // what is left. Op bit 0 clear: this side asks for the image named by the
@@ -77,12 +78,29 @@ void CheckCache(const std::vector<wire::ImageId>& named) {
   }
 }
 
+// The bytes of every image part in the cache together.
+uint64_t PartBytes() {
+  uint64_t total = 0;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(CacheDirectory(), error)) {
+    if (entry.path().extension() == ".part") total += fs::file_size(entry.path(), error);
+  }
+  return total;
+}
+
+// Few requests and few bytes, so that inputs reach the limits.
+constexpr images::RequestLimits kLimits{4, 1000, 4096};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fs::path directory(CacheDirectory());
   std::vector<wire::ImageId> named;
-  images::RequestedImages requested;
+  uint32_t now = 0;
+  images::RequestedImages requested(
+      [&now] { return now += 97; },
+      [](const wire::ImageId& id) { images::RemoveImagePart(CacheDirectory(), id); }, kLimits);
+  images::CacheTrust trust;
   size_t at = 0;
   while (at < size) {
     const uint8_t op = data[at];
@@ -104,8 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(part->size == Le32(reply, 1) && part->checksum == Le32(reply, 5));
     const wire::ImageId id{uin, part->size, part->checksum};
     named.push_back(id);
-    if (images::ReceiveImagePart(requested, CacheDirectory(), uin, *part))
-      Check(images::IsImageCached(CacheDirectory(), id.uin, id.size, id.checksum));
+    if (images::ReceiveImagePart(requested, trust, CacheDirectory(), uin, *part))
+      Check(images::IsImageCached(trust, CacheDirectory(), id.uin, id.size, id.checksum));
+    Check(PartBytes() <= kLimits.partBytes);
   }
   CheckCache(named);
   std::error_code error;

@@ -3,13 +3,15 @@
 // (the answer), and the sender's wait for the reply to its offer. Checks that
 // no step reads past what it needs, that "UDAG" and the direction code go out
 // only when the handshake allows them, and that file data goes out only
-// after an acceptance.
+// after an acceptance, and then exactly the file from the offset the
+// acceptance asked for on (nothing for an offset past the end).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,21 +27,32 @@ using namespace kvel;
 using fuzz::Check;
 using Peer = fuzz::ScriptedPeer;
 
+// The file's byte at `at`: different bytes at nearby positions, so that data
+// from a wrong position shows.
+uint8_t FileByte(uint64_t at) {
+  return static_cast<uint8_t>(at ^ (at >> 8) ^ (at >> 16));
+}
+
 class MemoryFile final : public p2p::StreamFile {
  public:
-  explicit MemoryFile(size_t size) : left_(size) {}
+  explicit MemoryFile(size_t size) : size_(size) {}
   size_t Read(void* buffer, size_t count) override {
-    const size_t take = std::min(count, left_);
-    std::memset(buffer, 'x', take);
-    left_ -= take;
+    const size_t take = std::min<uint64_t>(count, size_ - std::min(at_, size_));
+    for (size_t i = 0; i < take; ++i) static_cast<uint8_t*>(buffer)[i] = FileByte(at_ + i);
+    at_ += take;
     return take;
   }
   bool Write(const void*, size_t) override { return false; }
+  bool Seek(uint64_t offset) override {
+    at_ = offset;
+    return true;
+  }
   bool Failed() const override { return false; }
   bool Close() override { return true; }
 
  private:
-  size_t left_;
+  uint64_t size_;
+  uint64_t at_ = 0;
 };
 
 // The sending user: offers a file of `size` bytes.
@@ -92,17 +105,39 @@ void CallAsCaller(Peer& peer, uint32_t code) {
   Check(!agreed || code == wire::kPushCode || code == wire::kPullCode);
 }
 
-void SendOffer(Peer& peer, size_t size) {
+// `reply`: the input the peer answers with.
+void SendOffer(Peer& peer, size_t size, std::span<const uint8_t> reply) {
   Sender user(size);
   const bool sent = p2p::SendStream(peer, user);
-  // The offer alone, or the offer and then every chunk of the file.
+  // The offer alone, or the offer and then every chunk of the file from the
+  // offset asked for.
   const size_t offer = wire::kWordSize + wire::kOfferSize;
-  const size_t chunks = size / wire::kSendChunkSize + 1;
-  const size_t whole = offer + chunks * wire::kChunkHeaderSize + size;
-  Check(peer.written.size() == offer || peer.written.size() == whole);
-  Check(!sent || peer.written.size() == whole);
-  // Nothing of the file goes out before an acceptance has come whole.
-  if (peer.written.size() == whole) Check(peer.Consumed() >= wire::kOfferReplySize);
+  if (peer.written.size() == offer) {
+    Check(!sent);
+    return;
+  }
+  // Nothing of the file goes out before an acceptance has come whole, and
+  // only from an offset within the file.
+  Check(peer.Consumed() >= wire::kOfferReplySize);
+  const std::optional<wire::OfferReply> answer = wire::DecodeOfferReply(reply);
+  Check(answer && answer->code == wire::kReplyAccept && answer->offset <= size);
+  const size_t rest = size - answer->offset;
+  const size_t chunks = rest / wire::kSendChunkSize + 1;
+  Check(peer.written.size() == offer + chunks * wire::kChunkHeaderSize + rest);
+  Check(sent);
+  // The chunks carry the file from the offset on, all but the last full.
+  size_t at = offer;
+  uint64_t position = answer->offset;
+  for (size_t i = 0; i < chunks; ++i) {
+    const std::optional<wire::ChunkHeader> header = wire::DecodeChunkHeader(
+        std::span<const uint8_t>(peer.written).subspan(at, wire::kChunkHeaderSize));
+    const bool last = i + 1 == chunks;
+    Check(header && header->type == (last ? wire::kChunkLast : wire::kChunkMore));
+    Check(last || header->length == wire::kSendChunkSize);
+    at += wire::kChunkHeaderSize;
+    for (int32_t b = 0; b < header->length; ++b) Check(peer.written[at++] == FileByte(position++));
+  }
+  Check(position == size);
 }
 
 }  // namespace
@@ -120,7 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CallAsCaller(peer, data[1] >> 4);
       break;
     default:
-      SendOffer(peer, (static_cast<size_t>(data[1] >> 4) << 11) + (mode >> 2));
+      SendOffer(peer, (static_cast<size_t>(data[1] >> 4) << 11) + (mode >> 2),
+                std::span<const uint8_t>(data + 2, size - 2));
       break;
   }
   return 0;

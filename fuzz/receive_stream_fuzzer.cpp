@@ -28,6 +28,7 @@ class MemoryFile final : public p2p::StreamFile {
     out_.insert(out_.end(), bytes, bytes + count);
     return out_.size() < (1u << 20);  // a full disk after 1 MiB
   }
+  bool Seek(uint64_t) override { return false; }
   bool Failed() const override { return false; }
   bool Close() override { return true; }
 

@@ -84,7 +84,7 @@ bool StrictPeer::Answer(uint32_t* callerUin, uint32_t* code) {
   return true;
 }
 
-bool StrictPeer::ReceiveFile(std::vector<uint8_t>* file) {
+bool StrictPeer::ReceiveFile(std::vector<uint8_t>* file, uint32_t offset) {
   uint8_t word[4];
   if (!ReadStreamItem(word, sizeof word, "OfferStart")) return false;
   if (Get(word) != 1) return Fail("no OfferStart");
@@ -93,8 +93,10 @@ bool StrictPeer::ReceiveFile(std::vector<uint8_t>* file) {
   if (Get(offer.data()) != 3) return Fail("no OfferInfo");
   const uint64_t size = static_cast<uint64_t>(Get(&offer[12 + 28])) << 32 | Get(&offer[12 + 32]);
   std::vector<uint8_t> reply;
-  for (uint32_t value : {kAccept, 0u, 0u}) Put(reply, value);
+  for (uint32_t value : {kAccept, offset, 0u}) Put(reply, value);
   if (!WriteItem(reply, "the reply")) return false;
+  // Only the rest comes; asked past the end, nothing can.
+  const uint64_t rest = size - std::min<uint64_t>(offset, size);
 
   file->clear();
   std::vector<uint8_t> data;
@@ -104,13 +106,13 @@ bool StrictPeer::ReceiveFile(std::vector<uint8_t>* file) {
     const uint32_t type = Get(header);
     const uint32_t length = Get(header + 4);
     if (type != kChunkMore && type != kChunkLast) return Fail("bad chunk type");
-    if (length > kChunkLimit || file->size() + length > size) return Fail("chunk too long");
+    if (length > kChunkLimit || file->size() + length > rest) return Fail("chunk too long");
     data.resize(length);
     if (!ReadStreamItem(data.data(), length, "chunk data", false)) return false;
     file->insert(file->end(), data.begin(), data.end());
     if (type == kChunkLast) break;
   }
-  if (file->size() != size) return Fail("file shorter than offered");
+  if (file->size() != rest) return Fail("file shorter than offered");
   return true;
 }
 
@@ -131,8 +133,10 @@ bool StrictPeer::SendFile(const std::string& name, const std::vector<uint8_t>& f
   uint8_t reply[12];
   if (!ReadStreamItem(reply, sizeof reply, "the reply")) return false;
   if (Get(reply) != kAccept) return Fail("refused");
+  offsetAsked_ = Get(reply + 4);
+  if (offsetAsked_ > file.size()) return Fail("asked for an offset past the end");
 
-  size_t at = 0;
+  size_t at = offsetAsked_;
   for (;;) {
     const size_t length = std::min(file.size() - at, kChunkSize);
     std::vector<uint8_t> chunk;

@@ -5,7 +5,10 @@
 // data that did not come with its header is a short read too. It writes
 // every item whole. It plays the handshake on either side and the
 // file transfer in either direction, so that kvel's ends can be shown to
-// write each item whole. Its own byte layouts: nothing of kvel's codecs.
+// write each item whole. It resumes both ways: as receiver it may ask for
+// the file from an offset and then takes exactly the rest; as sender it
+// honours the offset it is asked for. Its own byte layouts: nothing of
+// kvel's codecs.
 #pragma once
 
 #include <atomic>
@@ -33,11 +36,17 @@ class StrictPeer {
   // Handshake as the called side; `code` receives the caller's code.
   bool Answer(uint32_t* callerUin, uint32_t* code);
 
-  // Takes an offered file and accepts it; `file` receives its data.
-  bool ReceiveFile(std::vector<uint8_t>* file);
-  // Offers `file` as `name` and, once accepted, sends it in chunks of 4096
-  // bytes and a shorter last one, each chunk with its header in one write.
+  // Takes an offered file and accepts it from `offset` on (0: the whole
+  // file); `file` receives the data that came, which must be exactly the
+  // offered size less the offset.
+  bool ReceiveFile(std::vector<uint8_t>* file, uint32_t offset = 0);
+  // Offers `file` as `name` and, once accepted, sends it from the offset
+  // the acceptance asks for in chunks of 4096 bytes and a shorter last one,
+  // each chunk with its header in one write. An offset past the end sends
+  // nothing and fails.
   bool SendFile(const std::string& name, const std::vector<uint8_t>& file);
+  // The offset the last acceptance asked this peer for.
+  uint32_t OffsetAsked() const { return offsetAsked_; }
 
   // What went wrong, e.g. "short read of the offer: 4 of 332 bytes".
   const std::string& Failure() const { return failure_; }
@@ -58,6 +67,7 @@ class StrictPeer {
   platform::Socket socket_;
   uint32_t waitMs_;
   std::string failure_;
+  uint32_t offsetAsked_ = 0;
   std::atomic<uint64_t> streamRead_{0};
   std::atomic<bool> failed_{false};
 };

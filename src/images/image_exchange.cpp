@@ -67,11 +67,11 @@ void AnswerImageRequest(host::HostServices& services, PendingImages& pending, ui
   }
 }
 
-bool ReceiveImagePart(RequestedImages& requested, const std::string& directory, uint32_t uin,
-                      const wire::ImageReplyPart& part) {
+bool ReceiveImagePart(RequestedImages& requested, CacheTrust& trust, const std::string& directory,
+                      uint32_t uin, const wire::ImageReplyPart& part) {
   const wire::ImageId id{uin, part.size, part.checksum};
   if (!requested.Contains(id)) return false;  // nobody asked for it
-  switch (StoreImagePart(directory, uin, part.size, part.checksum, part.first, part.data)) {
+  switch (StoreImagePart(trust, directory, uin, part.size, part.checksum, part.first, part.data)) {
     case PartOutcome::Incomplete:
       requested.Renew(id);
       return false;

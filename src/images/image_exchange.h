@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/host_services.h"
+#include "images/cache_trust.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "wire/image_option.h"
@@ -27,12 +28,12 @@ void RequestImage(host::HostServices& services, RequestedImages& requested, uint
 // sends none.
 void AnswerImageRequest(host::HostServices& services, PendingImages& pending, uint32_t uin,
                         uint32_t size, uint32_t checksum);
-// Stores one decoded reply from `uin` in the cache in `directory`. True when
-// the image is whole and cached; false, storing nothing, for an image not
-// listed in `requested`. An image that turns out wrong is discarded and no
-// longer awaited.
-bool ReceiveImagePart(RequestedImages& requested, const std::string& directory, uint32_t uin,
-                      const wire::ImageReplyPart& part);
+// Stores one decoded reply from `uin` in the cache in `directory`, whose
+// files `trust` knows. True when the image is whole and cached; false,
+// storing nothing, for an image not listed in `requested`. An image that
+// turns out wrong is discarded and no longer awaited.
+bool ReceiveImagePart(RequestedImages& requested, CacheTrust& trust, const std::string& directory,
+                      uint32_t uin, const wire::ImageReplyPart& part);
 // Shows a received image, cached in `directory`, in the chat window of `uin`.
 void ShowReceivedImage(host::HostServices& services, const std::string& directory, uint32_t uin,
                        uint32_t size, uint32_t checksum);

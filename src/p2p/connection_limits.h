@@ -11,7 +11,7 @@ struct ConnectionLimits {
   // From the connection's start to the direction code: machines talking.
   uint32_t handshakeMs = 20 * 1000;
   // From the handshake to the whole offer (receiving side), or from this
-  // user's choice of a file to the peer's answer (sending side): one person
+  // user's offer to the peer's whole answer (sending side): one person
   // choosing on the other end.
   uint32_t offerMs = 5 * 60 * 1000;
   // The longest wait for one read or write once the file flows.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -76,7 +77,10 @@ void Serve(Socket socket, const ConnectionRequest& request, ConnectionServices& 
     report.direction = outcome.direction;
     report.peerUin = outcome.peerUin;
     report.file = fileKnown ? entry->fileName : "";
-    report.bytes = entry ? entry->doneBytes : 0;
+    // The row counts from the offset the peer asked for; the log, this
+    // connection's bytes.
+    report.offset = waits.AnswerOffset().value_or(0);
+    report.bytes = entry ? std::max<int64_t>(entry->doneBytes - report.offset, 0) : 0;
     report.outcome =
         JudgeTransfer(succeeded, stopped, outcome.direction, fileKnown, waits.AnswerCode());
     Tell(services, report);

@@ -39,9 +39,9 @@ wire::FileInfo Describe(const platform::FileInformation& information, const char
   return info;
 }
 
-// Sends the file in chunks of 4096 bytes; the first chunk that comes up
-// shorter (down to empty) is the last. The file is read in large blocks and
-// the chunks go out in batches of whole chunks. A file that fails to read
+// Sends the file from its position in chunks of 4096 bytes; the first chunk
+// that comes up shorter (down to empty) is the last. The file is read in
+// large blocks and the chunks go out in batches of whole chunks. A file that fails to read
 // ends the transfer without a last chunk.
 bool SendChunks(StreamConnection& connection, StreamFile& file, ProgressPacer& progress) {
   std::vector<uint8_t> block(wire::kFileBlockSize);
@@ -96,13 +96,26 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
   const wire::FileInfo info = Describe(*information, path);
   if (!WriteWhole(connection, wire::EncodeOffer(info))) return false;
 
-  wire::OfferReplyBytes reply;
-  if (!ReadExact(connection, reply.data(), reply.size())) return false;
-  if (wire::DecodeOfferReply(reply) != wire::kReplyAccept) return false;
+  wire::OfferReplyBytes replyBytes;
+  if (!ReadExact(connection, replyBytes.data(), replyBytes.size())) return false;
+  const wire::OfferReply reply = *wire::DecodeOfferReply(replyBytes);
+  if (reply.code != wire::kReplyAccept) return false;
 
-  side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
+  // The receiver wants the file from `offset` on: it kept the bytes before
+  // it from a transfer that was cut. An offset past the end names no part of
+  // this file, and nothing is sent. Offsets are 32-bit on the wire, so for a
+  // file of 4 GiB or more every offset lies within it: the rest is sent from
+  // there (the seek is 64-bit), and such a file can be resumed only from
+  // below 4 GiB.
+  const uint64_t size = info.Size();
+  if (reply.offset > size) return false;
+  side.SetTransferFile(path, static_cast<int64_t>(size), reply.offset);
   std::unique_ptr<StreamFile> file = side.OpenForReading(path);
   if (file == nullptr) return false;
+  if (reply.offset > 0 && !file->Seek(reply.offset)) {
+    file->Close();
+    return false;
+  }
   ProgressPacer progress(side);
   const bool sent = SendChunks(connection, *file, progress);
   progress.Finish();

@@ -31,7 +31,7 @@ bool Listener::Start(uint16_t port) {
   host_.Log(text::kLogSocketCreated);
   if (!platform::BindSocket(socket.Get(), platform::InetAddr(kLocalAddress), port)) return false;
   host_.Log(text::kLogBindOk);
-  if (!platform::ListenSocket(socket.Get(), 1)) return false;
+  if (!platform::ListenSocket(socket.Get(), kListenBacklog)) return false;
   host_.Log(text::kLogListening);
   auto run = std::make_shared<Run>();
   run->socket = socket.Get();
@@ -52,9 +52,9 @@ bool Listener::Start(uint16_t port) {
 void Listener::Stop() {
   if (run_ == nullptr) return;
   run_->stopRequested = true;
-  platform::WaitThread(&thread_, 1000);
-  // A thread still running past the wait sees the flag at its next poll;
-  // its accept on the closed socket fails meanwhile.
+  platform::WaitThread(&thread_, kListenerStopWaitMs);
+  // A thread still running past the wait sees the flag after its wait on
+  // the socket; its accept on the closed socket fails meanwhile.
   platform::CloseSocket(run_->socket);
   run_.reset();
 }
@@ -66,19 +66,24 @@ uint16_t Listener::Port() const {
 void Listener::ListenerThread(void* raw) {
   std::shared_ptr<Run> run = std::move(*static_cast<std::shared_ptr<Run>*>(raw));
   delete static_cast<std::shared_ptr<Run>*>(raw);
+  // Non-blocking: an accept takes a peer that is waiting or fails at once,
+  // so the thread never blocks anywhere but in the wait on the socket.
   platform::SetNonBlocking(run->socket, true);
-  for (;;) {
-    platform::Socket accepted;
-    do {
-      platform::SleepMilliseconds(10);
-      accepted = platform::AcceptSocket(run->socket);
-    } while (accepted == platform::kInvalidSocket && !run->stopRequested);
-    if (run->stopRequested) {
-      platform::SocketHandle unwanted(accepted);
-      return;
+  while (!run->stopRequested) {
+    const int ready = platform::WaitReadable(run->socket, kStopCheckMs);
+    if (ready < 0) platform::SleepMilliseconds(kStopCheckMs);  // never a busy loop
+    if (ready <= 0) continue;
+    // Every peer waiting, one after the other, until none is left.
+    for (;;) {
+      const platform::Socket accepted = platform::AcceptSocket(run->socket);
+      if (accepted == platform::kInvalidSocket) break;
+      if (run->stopRequested) {
+        platform::SocketHandle unwanted(accepted);
+        return;
+      }
+      run->host->Log((text::kLogAccepted + std::to_string(accepted)).c_str());
+      StartIncoming(accepted, run->connections);
     }
-    run->host->Log((text::kLogAccepted + std::to_string(accepted)).c_str());
-    StartIncoming(accepted, run->connections);
   }
 }
 

@@ -13,6 +13,17 @@
 
 namespace kvel::p2p {
 
+// Calls the system may hold ready while the thread hands one on: several
+// contacts calling at the same moment, or one contact's several files, must
+// neither be refused nor wait for a retry. The connection cap closes what is
+// too many once accepted, so the backlog need not be tight.
+inline constexpr int kListenBacklog = 64;
+// The longest the thread waits on the socket before it looks at the stop
+// flag again: a tenth of the second that stopping waits for it.
+inline constexpr uint32_t kStopCheckMs = 100;
+// How long Stop waits for the thread.
+inline constexpr uint32_t kListenerStopWaitMs = 1000;
+
 class Listener {
  public:
   // Accepted peers go to connection threads over `connections`; each step
@@ -22,11 +33,13 @@ class Listener {
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
-  // Listens on `port` with a backlog of 1 and starts the thread; true when
-  // both work. Logs how far it came. A listener that is already running
-  // stays as it is; one that was stopped starts anew.
+  // Listens on `port` with a backlog of kListenBacklog and starts the
+  // thread, which waits on the socket and accepts every peer waiting; true
+  // when both work. Logs how far it came. A listener that is already
+  // running stays as it is; one that was stopped starts anew.
   bool Start(uint16_t port);
-  // Sets the stop flag, waits at most 1000 ms for the thread, closes the socket.
+  // Sets the stop flag, waits at most kListenerStopWaitMs for the thread,
+  // closes the socket.
   void Stop();
 
   // The port the socket is bound to while listening, else 0.

@@ -28,6 +28,15 @@ char Upper(char c) {
   return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
+// What makes COM and LPT a device: a digit, or the superscript one, two or
+// three (bytes B9, B2, B3), which Windows takes for digits in the Western
+// code pages. The bytes are checked whatever the code page: in others they
+// are letters, and a '_' in front of such a name costs nothing.
+bool IsDeviceNumber(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte >= '0' && byte <= '9') || byte == 0xB9 || byte == 0xB2 || byte == 0xB3;
+}
+
 // Device names the platform reserves whatever extension follows them.
 bool IsReservedDeviceName(const std::string& name) {
   std::string base = name.substr(0, name.find('.'));
@@ -37,7 +46,7 @@ bool IsReservedDeviceName(const std::string& name) {
                                                         "NUL", "CONIN$", "CONOUT$"};
   if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) return true;
   return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
-         base[3] >= '0' && base[3] <= '9';
+         IsDeviceNumber(base[3]);
 }
 
 }  // namespace

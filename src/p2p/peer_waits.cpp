@@ -33,14 +33,22 @@ void PeerWaits::HandshakeDone(TransferDirection direction) {
     // The offer comes whole within its time, however the peer splits it.
     StartPhase(limits_.offerMs, true, kOfferBytes);
   } else {
-    // The peer's person answers: one read of the reply.
-    StartPhase(limits_.offerMs, false, wire::kOfferReplySize);
+    // The peer's person answers, and the whole answer comes within the
+    // offer's time, however the peer splits it. The time starts with the
+    // first read of the answer: this user chooses the file first and may
+    // take as long as that takes.
+    StartPhase(limits_.offerMs, true, wire::kOfferReplySize);
+    startAtRead_ = true;
     answerPhase_ = true;
   }
 }
 
 bool PeerWaits::BeforeRead() {
   readStart_ = clock_();
+  if (startAtRead_) {
+    startAtRead_ = false;
+    phaseStart_ = readStart_;
+  }
   uint32_t wait = perReadMs_;
   if (whole_) {
     const uint32_t spent = readStart_ - phaseStart_;
@@ -68,8 +76,14 @@ void PeerWaits::AfterRead(const void* data, int got) {
 }
 
 std::optional<uint32_t> PeerWaits::AnswerCode() const {
-  if (answerBytes_ < sizeof answer_) return std::nullopt;
-  return wire::DecodeLeadingWord(std::span<const uint8_t>(answer_, sizeof answer_));
+  if (answerBytes_ < wire::kWordSize) return std::nullopt;
+  return wire::DecodeLeadingWord(std::span<const uint8_t>(answer_, wire::kWordSize));
+}
+
+std::optional<uint32_t> PeerWaits::AnswerOffset() const {
+  if (answerBytes_ < 2 * wire::kWordSize || AnswerCode() != wire::kReplyAccept) return std::nullopt;
+  return wire::DecodeLeadingWord(
+      std::span<const uint8_t>(answer_ + wire::kWordSize, wire::kWordSize));
 }
 
 }  // namespace kvel::p2p

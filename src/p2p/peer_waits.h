@@ -1,6 +1,6 @@
 // How long a connection waits for its peer, phase by phase (limits in
 // connection_limits.h): the whole handshake, then the whole offer (receiving
-// side) or the peer's answer to it (sending side), then each read as the file
+// side) or the whole answer to it (sending side), then each read as the file
 // flows. Every read of the connection's PeerConnection goes by it.
 #pragma once
 
@@ -38,6 +38,9 @@ class PeerWaits {
   // Sending side: the code of the peer's answer to the offer, once its
   // first word has come; nothing before.
   std::optional<uint32_t> AnswerCode() const;
+  // Sending side: the offset an acceptance asked for the file from, once
+  // its second word has come; nothing before, and nothing for a refusal.
+  std::optional<uint32_t> AnswerOffset() const;
 
  private:
   void StartPhase(uint32_t perReadMs, bool whole, uint64_t bytes);
@@ -52,8 +55,9 @@ class PeerWaits {
   uint32_t readStart_ = 0;   // tick at which the last read began
   uint32_t timeoutSet_ = 0;  // the socket's receive time-out, 0 while unset
   bool timedOut_ = false;
+  bool startAtRead_ = false;  // the phase's time starts with its first read
   bool answerPhase_ = false;  // reading the answer to this side's offer
-  uint8_t answer_[4] = {};    // its first word, as far as it came
+  uint8_t answer_[8] = {};    // its code and offset, as far as they came
   size_t answerBytes_ = 0;
 };
 

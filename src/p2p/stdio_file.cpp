@@ -23,6 +23,8 @@ class StdioFile final : public StreamFile {
     return !failed_;
   }
 
+  bool Seek(uint64_t offset) override { return platform::SeekFile(file_, offset); }
+
   bool Failed() const override { return failed_; }
 
   bool Close() override {

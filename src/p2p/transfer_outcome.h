@@ -28,12 +28,15 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
 struct TransferReport {
   TransferDirection direction = Send;
   uint32_t peerUin = 0;
-  std::string file;  // the local path; empty when none was chosen
-  int64_t bytes = 0;
+  std::string file;     // the local path; empty when none was chosen
+  int64_t bytes = 0;    // moved over this connection
+  uint32_t offset = 0;  // where in the file the transfer started
   TransferOutcome outcome = TransferOutcome::Failed;
 };
 
-// "transfer ended: send peer=1001 bytes=4096 outcome=failed".
+// "transfer ended: send peer=1001 bytes=4096 outcome=failed"; a transfer
+// that started within the file also names its offset, after the bytes:
+// "... bytes=4096 offset=12000 outcome=done".
 std::string TransferLogLine(const TransferReport& report);
 // Only a refused or failed transfer is worth a message box.
 bool WorthTelling(TransferOutcome outcome);

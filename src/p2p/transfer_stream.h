@@ -3,7 +3,8 @@
 //   S -> R  OfferStart (1), at once
 //   S -> R  OfferInfo (3), 0, 0, the 320-byte file description (after S's
 //           user has chosen the file)
-//   R -> S  the reply {6 accept | 7 refuse, 0, 0} (when R's user answered)
+//   R -> S  the reply {6 accept | 7 refuse, offset, 0} (when R's user
+//           answered); an acceptance asks for the file from `offset` on
 //   S -> R  chunk header {3 more | 2 last, length, 0} and its data, again
 //           until the last chunk and its data
 //
@@ -29,8 +30,10 @@ inline constexpr uint32_t kDeliveryWaitMs = 30000;
 bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& side);
 
 // Sends a file the user chooses in chunks of 4096 bytes and a shorter last
-// one. True only when the last chunk has been sent whole and the receiver
-// has closed the connection within kDeliveryWaitMs.
+// one, from the offset the receiver asked for: the rest of the file, one
+// empty last chunk at its very end, nothing past it. True only when the last
+// chunk has been sent whole and the receiver has closed the connection
+// within kDeliveryWaitMs.
 bool SendStream(StreamConnection& connection, TransferSide& side);
 
 }  // namespace kvel::p2p

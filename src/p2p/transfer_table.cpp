@@ -76,6 +76,7 @@ bool TransferTable::Add(platform::Socket socket, uint32_t uin, TransferDirection
 
 bool TransferTable::SetFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
                             int64_t doneBytes) {
+  const uint32_t now = clock_();
   std::lock_guard<std::mutex> lock(mutex_);
   auto found = entries_.find(Key(socket));
   if (found == entries_.end()) return false;
@@ -84,6 +85,10 @@ bool TransferTable::SetFile(platform::Socket socket, const char* fileName, int64
   entry.totalBytes = totalBytes;
   entry.doneBytes = doneBytes;
   entry.percent = PercentDone(doneBytes, totalBytes);
+  // Bytes done before (a transfer that goes on from an offset) are no part
+  // of the speed: the measuring window starts here.
+  entry.windowStart = now;
+  entry.windowBytes = 0;
   return true;
 }
 

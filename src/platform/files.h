@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/error.h"
 
@@ -46,5 +47,13 @@ std::FILE* CreateNewFile(const char* path);
 bool MoveFileOver(const char* from, const char* to, Error* error = nullptr);
 // Deletes a file; false when it could not.
 bool RemoveFile(const char* path);
+
+// Moves the position of `file` to `offset` bytes from its start, with a
+// 64-bit offset in every build. False when it failed.
+bool SeekFile(std::FILE* file, uint64_t offset);
+
+// The names of the files (not folders) in `directory`, which ends with a
+// separator; empty when it cannot be read.
+std::vector<std::string> ListFiles(const std::string& directory);
 
 }  // namespace kvel::platform

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "images/image_cache.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
 #include "platform/files.h"
@@ -82,6 +83,10 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
     platform::MakeDirectory((base + text::kPluginDirectory).c_str());
     ReadSettings((base + text::kSettingsFile).c_str(), plugin.settings);
     plugin.dataPath = base + text::kPluginDirectory + platform::kPathSeparator;
+    // Before the hook: no part of this run exists yet. The cache's files
+    // are verified off this thread, where needed.
+    images::RemoveStaleParts(plugin.dataPath);
+    plugin.cacheTrust.Start(plugin.dataPath);
   } else {
     plugin.dataPath.clear();
   }
@@ -121,6 +126,7 @@ extern "C" int32_t KVEL_CALL UnloadPlugin() {
   connections.WaitReportsDone(&ui::TransferView::ServeSentMessages);
   plugin.callBacks.Clear();
   plugin.requestedImages.Clear();
+  plugin.cacheTrust.Stop();
   plugin.window.Destroy();
   plugin.host.CallService(host::kServiceRemoveMenuCallBack,
                           reinterpret_cast<host::Param>(host::kMenuClass),

@@ -44,7 +44,7 @@ void ProductionHook::StartOutgoing(uint32_t uin, uint32_t directionCode) {
 }
 
 bool ProductionHook::IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) {
-  return images::IsImageCached(plugin_.dataPath, uin, size, checksum);
+  return images::IsImageCached(plugin_.cacheTrust, plugin_.dataPath, uin, size, checksum);
 }
 
 void ProductionHook::ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) {
@@ -60,7 +60,8 @@ void ProductionHook::AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t ch
 }
 
 bool ProductionHook::ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) {
-  return images::ReceiveImagePart(plugin_.requestedImages, plugin_.dataPath, uin, part);
+  return images::ReceiveImagePart(plugin_.requestedImages, plugin_.cacheTrust, plugin_.dataPath,
+                                  uin, part);
 }
 
 }  // namespace kvel

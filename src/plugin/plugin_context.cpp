@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "images/image_cache.h"
 #include "p2p/connection_limits.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
@@ -54,6 +55,8 @@ Plugin::Plugin(ModuleHost& host)
       connections(p2p::kConnectionLimits.maxConnections),
       callBacks(p2p::kMaxAwaitedCallBacks, p2p::kCallBackWaitMs, &platform::TickCount),
       connectionServices(MakeConnectionServices(*this)),
+      requestedImages(&platform::TickCount,
+                      [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
       listener(host, connectionServices) {}
 
 Plugin& ThePlugin() {

@@ -17,6 +17,7 @@
 #include "common/texts.h"
 #include "gg/user_db.h"
 #include "host/host_api.h"
+#include "images/cache_trust.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "p2p/call_backs.h"
@@ -65,8 +66,11 @@ class Plugin {
   std::shared_ptr<p2p::ConnectionServices> connectionServices;
   // Images offered to peers and not yet asked for.
   images::PendingImages pendingImages;
-  // Images asked of their senders; UnloadPlugin forgets them.
+  // Images asked of their senders; UnloadPlugin forgets them, and what was
+  // assembled of a forgotten one goes from the data directory.
   images::RequestedImages requestedImages;
+  // Which cache files are trusted without being read; LoadPlugin starts it.
+  images::CacheTrust cacheTrust;
   p2p::Listener listener;
 };
 

@@ -15,6 +15,7 @@ constexpr size_t kSizeHigh = 28;
 constexpr size_t kSizeLow = 32;
 // Words of the offer reply and the chunk header.
 constexpr size_t kReplyCode = 0;
+constexpr size_t kReplyOffset = 4;
 constexpr size_t kChunkType = 0;
 constexpr size_t kChunkLength = 4;
 }  // namespace
@@ -55,15 +56,16 @@ OfferBytes EncodeOffer(const FileInfo& info) {
   return out;
 }
 
-OfferReplyBytes EncodeOfferReply(uint32_t code) {
+OfferReplyBytes EncodeOfferReply(uint32_t code, uint32_t offset) {
   OfferReplyBytes out{};
   WriteLe32(out, kReplyCode, code);
+  WriteLe32(out, kReplyOffset, offset);
   return out;
 }
 
-std::optional<uint32_t> DecodeOfferReply(std::span<const uint8_t> bytes) {
+std::optional<OfferReply> DecodeOfferReply(std::span<const uint8_t> bytes) {
   if (bytes.size() < kOfferReplySize) return std::nullopt;
-  return ReadLe32(bytes, kReplyCode);
+  return OfferReply{ReadLe32(bytes, kReplyCode), ReadLe32(bytes, kReplyOffset)};
 }
 
 ChunkHeaderBytes EncodeChunkHeader(const ChunkHeader& header) {

@@ -70,11 +70,18 @@ inline constexpr size_t kOfferSize = 3 * kWordSize + kFileInfoSize;
 using OfferBytes = std::array<uint8_t, kOfferSize>;
 OfferBytes EncodeOffer(const FileInfo& info);
 
+// The receiver's answer: {code, offset, 0}. An acceptance's offset is the
+// byte the receiver wants the file from (0: the whole file), so that a
+// receiver that kept the start of a cut transfer gets only the rest.
+// Offsets are 32-bit: no offset reaches past 4 GiB - 1.
+struct OfferReply {
+  uint32_t code = kReplyRefuse;
+  uint32_t offset = 0;
+};
 using OfferReplyBytes = std::array<uint8_t, kOfferReplySize>;
-// {code, 0, 0}.
-OfferReplyBytes EncodeOfferReply(uint32_t code);
-// The code only: the two reserved words are not read.
-std::optional<uint32_t> DecodeOfferReply(std::span<const uint8_t> bytes);
+OfferReplyBytes EncodeOfferReply(uint32_t code, uint32_t offset = 0);
+// The code and the offset; the third word is not read.
+std::optional<OfferReply> DecodeOfferReply(std::span<const uint8_t> bytes);
 
 struct ChunkHeader {
   uint32_t type = kChunkLast;

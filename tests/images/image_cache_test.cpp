@@ -36,8 +36,8 @@ TEST_F(ImageCacheTest, UsesADirectoryOnlyWhenEveryNameFitsThePathLimit) {
 
 TEST_F(ImageCacheTest, WithoutADataDirectoryStoresAndFindsNothing) {
   EXPECT_EQ(ImageCachePath("", 1, 2, 3), "");
-  EXPECT_EQ(StoreImagePart("", 1, 2, 3, true, Pattern(2)), PartOutcome::Discarded);
-  EXPECT_FALSE(IsImageCached("", 1, 2, 3));
+  EXPECT_EQ(StoreImagePart(trust_, "", 1, 2, 3, true, Pattern(2)), PartOutcome::Discarded);
+  EXPECT_FALSE(IsImageCached(trust_, "", 1, 2, 3));
   // Nothing is written relative to the current directory.
   EXPECT_FALSE(testing::FileExists("imgcache_1_2_3"));
   EXPECT_FALSE(testing::FileExists("imgcache_1_2_3.part"));
@@ -103,12 +103,13 @@ TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
     ++uin;
     for (size_t i = 0; i < c.parts.size(); ++i) {
       const Part& part = c.parts[i];
-      EXPECT_EQ(StoreImagePart(dataPath_, uin, c.size, c.checksum, part.first, part.data),
+      EXPECT_EQ(StoreImagePart(trust_, dataPath_, uin, c.size, c.checksum, part.first, part.data),
                 part.outcome)
           << c.name << " part " << i;
       // Until it is whole, nothing lies under the name the chat window shows.
       if (part.outcome != PartOutcome::Complete) {
-        EXPECT_FALSE(IsImageCached(dataPath_, uin, c.size, c.checksum)) << c.name << " part " << i;
+        EXPECT_FALSE(IsImageCached(trust_, dataPath_, uin, c.size, c.checksum))
+            << c.name << " part " << i;
         EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, uin, c.size, c.checksum)))
             << c.name;
       }
@@ -118,7 +119,7 @@ TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
             << c.name;
       }
     }
-    EXPECT_EQ(IsImageCached(dataPath_, uin, c.size, c.checksum), c.cached) << c.name;
+    EXPECT_EQ(IsImageCached(trust_, dataPath_, uin, c.size, c.checksum), c.cached) << c.name;
     if (c.cached) {
       EXPECT_EQ(FileBytes(ImageCachePath(dataPath_, uin, c.size, c.checksum)), image) << c.name;
     }
@@ -131,17 +132,18 @@ TEST_F(ImageCacheTest, AFileThatDoesNotMatchIsNotCachedAndIsReplaced) {
   const std::vector<uint8_t> image = Pattern(60, 9);
   const std::string path = ImageCachePath(dataPath_, 42, 60, Checksum(image));
   testing::WriteFile(path, std::string(10, 'x'));
-  EXPECT_FALSE(IsImageCached(dataPath_, 42, 60, Checksum(image)));
+  EXPECT_FALSE(IsImageCached(trust_, dataPath_, 42, 60, Checksum(image)));
   testing::WriteFile(path, std::string(60, 'x'));
-  EXPECT_FALSE(IsImageCached(dataPath_, 42, 60, Checksum(image)));
-  EXPECT_EQ(StoreImagePart(dataPath_, 42, 60, Checksum(image), true, image), PartOutcome::Complete);
+  EXPECT_FALSE(IsImageCached(trust_, dataPath_, 42, 60, Checksum(image)));
+  EXPECT_EQ(StoreImagePart(trust_, dataPath_, 42, 60, Checksum(image), true, image),
+            PartOutcome::Complete);
   EXPECT_EQ(FileBytes(path), image);
-  EXPECT_TRUE(IsImageCached(dataPath_, 42, 60, Checksum(image)));
+  EXPECT_TRUE(IsImageCached(trust_, dataPath_, 42, 60, Checksum(image)));
 }
 
 TEST_F(ImageCacheTest, APartThatCannotBeWrittenIsDiscarded) {
   const std::string missing = scratch_.File("missing") + platform::kPathSeparator;
-  EXPECT_EQ(StoreImagePart(missing, 42, 100, 3, true, Pattern(1)), PartOutcome::Discarded);
+  EXPECT_EQ(StoreImagePart(trust_, missing, 42, 100, 3, true, Pattern(1)), PartOutcome::Discarded);
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ class ImageSide final : public gg::HookServices {
 
   PendingImages pending;
   RequestedImages requested;
+  CacheTrust trust;
 
   void ClearUsers() override { Unexpected("ClearUsers"); }
   void SetUser(uint32_t, uint32_t, uint16_t) override { Unexpected("SetUser"); }
@@ -68,7 +69,7 @@ class ImageSide final : public gg::HookServices {
   void StartOutgoing(uint32_t, uint32_t) override { Unexpected("StartOutgoing"); }
 
   bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) override {
-    return images::IsImageCached(directory_, uin, size, checksum);
+    return images::IsImageCached(trust, directory_, uin, size, checksum);
   }
   void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) override {
     images::ShowReceivedImage(services_, directory_, uin, size, checksum);
@@ -80,7 +81,7 @@ class ImageSide final : public gg::HookServices {
     images::AnswerImageRequest(services_, pending, uin, size, checksum);
   }
   bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override {
-    return images::ReceiveImagePart(requested, directory_, uin, part);
+    return images::ReceiveImagePart(requested, trust, directory_, uin, part);
   }
 
  private:
@@ -112,7 +113,7 @@ class ImageExchangeTest : public ImageTest {
   // bytes that are no reply store nothing.
   bool Receive(std::span<const uint8_t> reply) {
     std::optional<wire::ImageReplyPart> part = wire::DecodeImageReply(reply);
-    return part && ReceiveImagePart(requested_, dataPath_, kPeer, *part);
+    return part && ReceiveImagePart(requested_, trust_, dataPath_, kPeer, *part);
   }
 
   static constexpr uint32_t kPeer = 1234567;
@@ -229,7 +230,7 @@ TEST_F(ImageExchangeTest, UnaskedRepliesAreRefusedAndNeverGrowAFile) {
   const std::vector<uint8_t> later = wire::EncodeImageReply(id, false, "", image);
   EXPECT_FALSE(Receive(std::span(first).subspan(21)));
   for (int i = 0; i < 2000; ++i) EXPECT_FALSE(Receive(std::span(later).subspan(21)));
-  EXPECT_FALSE(IsImageCached(dataPath_, kPeer, 10, id.checksum));
+  EXPECT_FALSE(IsImageCached(trust_, dataPath_, kPeer, 10, id.checksum));
   EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, kPeer, 10, id.checksum)));
   EXPECT_FALSE(testing::FileExists(ImageCachePath(dataPath_, kPeer, 10, id.checksum) + ".part"));
 
@@ -251,7 +252,7 @@ TEST_F(ImageExchangeTest, AWrongImageIsDiscardedAndCanBeAskedForAgain) {
   const std::vector<uint8_t> badSecond = wire::EncodeImageReply(id, false, "", bad.subspan(1024));
   EXPECT_FALSE(Receive(std::span(badFirst).subspan(21)));
   EXPECT_FALSE(Receive(std::span(badSecond).subspan(21)));
-  EXPECT_FALSE(IsImageCached(dataPath_, kPeer, id.size, id.checksum));
+  EXPECT_FALSE(IsImageCached(trust_, dataPath_, kPeer, id.size, id.checksum));
   // No longer awaited: a right reply now is refused until asked again.
   const std::vector<uint8_t> first = wire::EncodeImageReply(id, true, "x.png", good.first(1024));
   const std::vector<uint8_t> second = wire::EncodeImageReply(id, false, "", good.subspan(1024));
@@ -262,6 +263,53 @@ TEST_F(ImageExchangeTest, AWrongImageIsDiscardedAndCanBeAskedForAgain) {
   EXPECT_FALSE(Receive(std::span(first).subspan(21)));
   EXPECT_TRUE(Receive(std::span(second).subspan(21)));
   EXPECT_EQ(FileBytes(ImageCachePath(dataPath_, kPeer, id.size, id.checksum)), image);
+}
+
+// What is assembled of an image goes with its request, however the request
+// ends without the image: it expires, makes room for others, or the plug-in
+// forgets all at unload.
+TEST_F(ImageExchangeTest, ImagePartsGoWithTheirRequests) {
+  uint32_t now = 0;
+  const std::string directory = dataPath_;
+  RequestedImages requested([&] { return now; },
+                            [&](const wire::ImageId& id) { RemoveImagePart(directory, id); },
+                            RequestLimits{4, 1000, 3000});
+  auto startImage = [&](uint32_t checksum) {
+    const wire::ImageId id{kPeer, 1500, checksum};
+    RequestImage(services_, requested, kPeer, id.size, id.checksum);
+    const std::vector<uint8_t> first = wire::EncodeImageReply(id, true, "x.png", Pattern(100));
+    EXPECT_FALSE(ReceiveImagePart(requested, trust_, dataPath_, kPeer,
+                                  *wire::DecodeImageReply(std::span(first).subspan(21))));
+    return ImageCachePath(dataPath_, kPeer, id.size, id.checksum) + ".part";
+  };
+  const std::string a = startImage(1);
+  EXPECT_TRUE(testing::FileExists(a));
+  now += 500;
+  const std::string b = startImage(2);
+  now += 400;
+  // A third makes room: the bytes of parts on disk are bounded.
+  const std::string c = startImage(3);
+  EXPECT_FALSE(testing::FileExists(a));
+  EXPECT_TRUE(testing::FileExists(b));
+  EXPECT_TRUE(testing::FileExists(c));
+  now = 1600;  // b's request expires, c's not yet
+  EXPECT_EQ(requested.Size(), 1u);
+  EXPECT_FALSE(testing::FileExists(b));
+  EXPECT_TRUE(testing::FileExists(c));
+  requested.Clear();
+  EXPECT_FALSE(testing::FileExists(c));
+}
+
+TEST_F(ImageExchangeTest, StalePartsAreRemovedAndNothingElse) {
+  const std::vector<std::string> stale = {"imgcache_1_2_3.part", "imgcache_-1_5_-7.part",
+                                          "imgcache_x.part"};
+  const std::vector<std::string> kept = {"imgcache_1_2_3", "imgcache.verified", "notes.part",
+                                         "imgcache_1_2_3.part.txt"};
+  for (const std::string& name : stale) testing::WriteFile(dataPath_ + name, "x");
+  for (const std::string& name : kept) testing::WriteFile(dataPath_ + name, "x");
+  RemoveStaleParts(dataPath_);
+  for (const std::string& name : stale) EXPECT_FALSE(testing::FileExists(dataPath_ + name)) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(testing::FileExists(dataPath_ + name)) << name;
 }
 
 TEST_F(ImageExchangeTest, ShowsAReceivedImageFromThePeer) {
@@ -295,7 +343,7 @@ TEST_F(ImageExchangeTest, MalformedRepliesStoreNothing) {
   };
   RequestImage(services_, requested_, kPeer, 10, 1);
   for (const std::vector<uint8_t>& reply : replies) EXPECT_FALSE(Receive(reply));
-  EXPECT_FALSE(IsImageCached(dataPath_, kPeer, 10, 1));
+  EXPECT_FALSE(IsImageCached(trust_, dataPath_, kPeer, 10, 1));
   dataPath_ = "";
   ShowReceivedImage(services_, dataPath_, kPeer, 10, 1);  // no cache, nothing to point at
   EXPECT_TRUE(chats_.Messages().empty());

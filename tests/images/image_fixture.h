@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "chat_windows.h"
+#include "images/cache_trust.h"
+#include "images/image_cache.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "platform/files.h"
 #include "host/linked_host.h"
+#include "platform/threads.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 
@@ -49,7 +52,10 @@ class ImageTest : public ::testing::Test {
   host::LinkedHost services_{host_.Link(), nullptr};
   standin::ChatWindows chats_{host_, scratch_.Path()};
   PendingImages pending_;
-  RequestedImages requested_;
+  // Forgotten requests take their parts with them, as in the plug-in.
+  RequestedImages requested_{&platform::TickCount,
+                             [this](const wire::ImageId& id) { RemoveImagePart(dataPath_, id); }};
+  CacheTrust trust_;
 };
 
 }  // namespace kvel::images

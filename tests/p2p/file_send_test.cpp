@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <span>
 #include <string>
 #include <vector>
@@ -156,6 +158,95 @@ TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
     EXPECT_TRUE(side.transferFiles.empty());
     EXPECT_TRUE(side.opened.empty());
   }
+}
+
+Bytes AcceptFrom(uint32_t offset) {
+  const wire::OfferReplyBytes reply = wire::EncodeOfferReply(wire::kReplyAccept, offset);
+  return Bytes(reply.begin(), reply.end());
+}
+
+// A receiver that kept the start of a cut transfer asks for the rest.
+TEST_F(FileSendTest, SendsTheRestFromTheOffsetAskedFor) {
+  const Bytes data = PatternBytes(40000, 5);
+  Source(data);
+  struct Case {
+    const char* name;
+    uint32_t offset;
+    bool sent;  // the transfer goes; otherwise nothing after the offer
+  } cases[] = {
+      {"from the start", 0, true},
+      {"from the second byte", 1, true},
+      {"within", 12000, true},
+      {"one whole chunk left", 40000 - 4096, true},
+      {"one byte left", 39999, true},
+      {"at the size: one empty last chunk", 40000, true},
+      {"one past the size", 40001, false},
+      {"far past the size", 0xFFFFFFFFu, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeTransferSide side;
+    side.openChoice = side_.openChoice;
+    FakeConnection connection(AcceptFrom(c.offset));
+    EXPECT_EQ(SendStream(connection, side), c.sent);
+    const Bytes& written = connection.Written();
+    ASSERT_GE(written.size(), kOfferedBytes);
+    const Bytes chunks = Slice(written, kOfferedBytes, written.size() - kOfferedBytes);
+    if (!c.sent) {
+      EXPECT_TRUE(chunks.empty());
+      EXPECT_TRUE(side.transferFiles.empty());
+      EXPECT_TRUE(side.opened.empty());
+      continue;
+    }
+    const Bytes rest = Slice(data, c.offset, data.size() - c.offset);
+    EXPECT_TRUE(chunks == testing::GoldenChunks(rest));
+    // The row starts at the offset, of the whole file; progress adds the rest.
+    ASSERT_EQ(side.transferFiles.size(), 1u);
+    EXPECT_EQ(side.transferFiles[0].total, 40000);
+    EXPECT_EQ(side.transferFiles[0].done, c.offset);
+    EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(rest.size()));
+    EXPECT_EQ(side.seeks,
+              c.offset == 0 ? std::vector<uint64_t>{} : std::vector<uint64_t>{c.offset});
+    EXPECT_EQ(side.openFiles, 0);
+  }
+}
+
+TEST_F(FileSendTest, AFileThatCannotSeekToTheOffsetSendsNothing) {
+  Source(PatternBytes(9000));
+  side_.failSeek = true;
+  FakeConnection connection(AcceptFrom(100));
+  EXPECT_FALSE(SendStream(connection, side_));
+  EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+  EXPECT_EQ(side_.closedFiles, 1);
+  EXPECT_EQ(side_.openFiles, 0);
+}
+
+// Offsets are 32-bit: for a file of 4 GiB or more the highest one still lies
+// within it, and the seek there must not wrap at 4 GiB.
+TEST_F(FileSendTest, AFileOfMoreThan4GiBIsSentFromAnOffsetBelow4GiB) {
+  const uint64_t size = (uint64_t{1} << 32) + 10;
+  const std::string path = scratch_.File("big.bin");
+  const Bytes tail = PatternBytes(26, 3);  // the last 26 bytes
+  { std::ofstream out(path, std::ios::binary); }
+  std::error_code error;
+  std::filesystem::resize_file(path, size - tail.size(), error);
+  if (error) GTEST_SKIP() << "no sparse file of 4 GiB here: " << error.message();
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char*>(tail.data()),
+              static_cast<std::streamsize>(tail.size()));
+  }
+  side_.openChoice = path;
+  FakeConnection connection(AcceptFrom(0xFFFFFFF0u));
+  const bool sent = SendStream(connection, side_);
+  std::filesystem::remove(path, error);
+  ASSERT_TRUE(sent);
+  const Bytes& written = connection.Written();
+  EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
+              testing::GoldenChunks(tail));
+  ASSERT_EQ(side_.transferFiles.size(), 1u);
+  EXPECT_EQ(side_.transferFiles[0].done, 0xFFFFFFF0ll);
+  EXPECT_EQ(side_.transferFiles[0].total, static_cast<int64_t>(size));
 }
 
 TEST_F(FileSendTest, AReplyCutShortEndsWithFalse) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <thread>
 
 #include "p2p/listener.h"
@@ -166,6 +167,38 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   ASSERT_TRUE(probe_.WaitEnded(2));
 }
 
+// Eight calls made at the same moment, all connected before any is served:
+// each is accepted and handshaken, none is refused or lost. Counted, not
+// timed.
+TEST_F(ListenerTest, ABurstOfCallsIsAllAccepted) {
+  constexpr int kCalls = 8;
+  ASSERT_TRUE(listener_.Start(FreePort()));
+  const uint16_t port = listener_.Port();
+  std::atomic<int> ready{0};
+  std::atomic<int> called{0};
+  std::vector<std::thread> callers;
+  for (int i = 0; i < kCalls; ++i) {
+    callers.emplace_back([&, i] {
+      // All threads connect together once every one of them is running.
+      ++ready;
+      while (ready < kCalls) std::this_thread::yield();
+      Socket peer = ConnectLoopback(port);
+      if (peer == platform::kInvalidSocket) return;
+      if (Call(peer, 5000 + static_cast<uint32_t>(i), wire::kPushCode)) ++called;
+      ReadUntilClosed(peer);
+      platform::CloseSocket(peer);
+    });
+  }
+  for (std::thread& caller : callers) caller.join();
+  ASSERT_TRUE(probe_.WaitEnded(kCalls));
+  EXPECT_EQ(called, kCalls);
+  EXPECT_EQ(AcceptedLines().size(), static_cast<size_t>(kCalls));
+  std::set<uint32_t> served;
+  for (const TransferEvent& event : probe_.Events())
+    if (event.what == "add") served.insert(event.uin);
+  EXPECT_EQ(served.size(), static_cast<size_t>(kCalls));
+}
+
 TEST_F(ListenerTest, AcceptedSocketBlocks) {
   std::atomic<bool> reading{false};
   std::atomic<int> got{0};
@@ -235,7 +268,7 @@ TEST_F(ListenerTest, HundredMisbehavingPeersEndQuietly) {
     SendAll(peer, behaviours[i % behaviours.size()]);
     platform::ShutdownBoth(peer);
     platform::CloseSocket(peer);
-    // One at a time: with a backlog of 1 a second peer may be refused.
+    // One at a time: the connection cap closes the peers of a burst.
     while (AcceptedLines().size() < static_cast<size_t>(i + 1)) platform::SleepMilliseconds(1);
   }
   ASSERT_TRUE(probe_.WaitEnded(kPeers, 30000));

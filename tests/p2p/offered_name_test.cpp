@@ -73,6 +73,13 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"CONIN$", "_CONIN$"}, NameCase{"conout$", "_conout$"},
                       NameCase{"CONIN$.txt", "_CONIN$.txt"},
                       NameCase{"CONOUT$ .log", "_CONOUT$ .log"}, NameCase{"CONIN$x", "CONIN$x"},
+                      // Superscript one, two and three count as digits.
+                      NameCase{"COM\xB9", "_COM\xB9"}, NameCase{"com\xB2.txt", "_com\xB2.txt"},
+                      NameCase{"LPT\xB3", "_LPT\xB3"}, NameCase{"lpt\xB9 .log", "_lpt\xB9 .log"},
+                      NameCase{"COM\xB3" + std::string(252, ' ') + "x", "_COM\xB3"},
+                      // Other superscripts and Latin letters do not.
+                      NameCase{"COM\xBA", "COM\xBA"}, NameCase{"LPT\xB4.txt", "LPT\xB4.txt"},
+                      NameCase{"COM\xB9\xB9", "COM\xB9\xB9"},
                       // Prefixing a 255-byte device name with an extension cuts its end.
                       NameCase{"con." + std::string(251, 'e'), "_con." + std::string(250, 'e')},
                       NameCase{"con." + std::string(250, 'e') + " ",

@@ -45,6 +45,7 @@ class PeerWaitsTest : public ::testing::Test {
     pair_ = MakeLoopbackPair();
     ASSERT_NE(pair_.a, platform::kInvalidSocket);
     probe_.SetFileProcedure([this](p2p::PeerConnection& connection, uint32_t) {
+      platform::SleepMilliseconds(userChoosesMs_);
       uint8_t buffer[64];
       for (int got; (got = connection.Read(buffer, sizeof buffer)) > 0;) read_ += got;
       return false;
@@ -79,6 +80,8 @@ class PeerWaitsTest : public ::testing::Test {
   LoopbackPair pair_;
   std::thread thread_;
   std::atomic<int> read_{0};
+  // How long this side's user takes before the file procedure reads.
+  std::atomic<uint32_t> userChoosesMs_{0};
 };
 
 TEST_F(PeerWaitsTest, ASilentCallerIsDroppedDuringTheHandshake) {
@@ -118,6 +121,30 @@ TEST_F(PeerWaitsTest, OnceDataFlowsEachReadWaitsItsOwnTime) {
   thread_.join();
   EXPECT_EQ(read_.load(), 336 + 60);
   EXPECT_TRUE(DroppedAsTooSlow());
+}
+
+TEST_F(PeerWaitsTest, TheAnswerToAnOfferMustBeWholeInTime) {
+  // The peer pulls: this side offers and waits for the 12-byte answer, which
+  // comes a byte at a time, each well within the limit.
+  probe_.ExpectCallBack(5);
+  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPullCode})));
+  Drip(Bytes({6, 0, 0}), kShort / 3);
+  thread_.join();
+  EXPECT_EQ(probe_.EventNames(), (std::vector<std::string>{"add", "send", "remove"}));
+  EXPECT_LT(read_.load(), 12);
+  EXPECT_TRUE(DroppedAsTooSlow());
+}
+
+TEST_F(PeerWaitsTest, TheAnswersTimeStartsOnceThisUserHasOffered) {
+  // This user takes longer to choose than the peer may take to answer; the
+  // answer then comes within the limit of the first read for it.
+  probe_.ExpectCallBack(5);
+  userChoosesMs_ = 2 * kShort;
+  ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPullCode})));
+  platform::SleepMilliseconds(2 * kShort + kShort / 3);
+  ASSERT_TRUE(SendAll(pair_.b, Bytes({6, 0, 0})));
+  thread_.join();
+  EXPECT_EQ(read_.load(), 12);
 }
 
 TEST_F(PeerWaitsTest, APeerThatClosesIsNotTooSlow) {

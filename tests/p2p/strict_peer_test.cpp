@@ -4,6 +4,7 @@
 // Both directions, with kvel calling and being called.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -18,6 +19,7 @@
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/loopback.h"
+#include "support/loopback_pair.h"
 #include "support/test_paths.h"
 
 namespace kvel::p2p {
@@ -67,13 +69,16 @@ class LockstepConnection final : public StreamConnection {
   uint64_t written_ = 0;
 };
 
-class StrictPeerTest : public ::testing::TestWithParam<size_t> {
+class StrictPeerRun : public ::testing::Test {
  protected:
   void SetUp() override { testing::StartSockets(); }
 
   // Runs one connection: kvel's end on a connection thread, the strict peer
-  // here. True when both ends report the file transferred.
-  void Run(const Case& c, const Bytes& content) {
+  // here, which asks kvel for the file from `offset` when kvel sends. Both
+  // ends must report the file transferred, and the receiver hold exactly
+  // the file from the offset on; an offset past the end, neither end and
+  // no data at all.
+  void Run(const Case& c, const Bytes& content, uint32_t offset = 0) {
     const std::string source = scratch_.File("source.bin");
     const std::string target = scratch_.File("target.bin");
     std::remove(target.c_str());
@@ -131,16 +136,18 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
       handshake = strict.Call(kPeerUin, kKvelUin, c.code);
     }
     Bytes received;
-    const bool peerDone = handshake && (c.kvelSends ? strict.ReceiveFile(&received)
+    const bool peerDone = handshake && (c.kvelSends ? strict.ReceiveFile(&received, offset)
                                                     : strict.SendFile("strict.bin", content));
     // Either end closes after the last chunk; kvel's sender waits for it.
     platform::CloseSocket(peer);
     kvel.join();
 
-    EXPECT_TRUE(peerDone) << strict.Failure();
-    EXPECT_TRUE(kvelDone);
+    const bool past = offset > content.size();
+    EXPECT_EQ(peerDone, !past) << strict.Failure();
+    EXPECT_EQ(kvelDone, !past);
     if (c.kvelSends) {
-      EXPECT_TRUE(received == content);
+      const size_t from = std::min<size_t>(offset, content.size());
+      EXPECT_TRUE(received == Bytes(content.begin() + static_cast<ptrdiff_t>(from), content.end()));
     } else {
       std::string saved;
       EXPECT_TRUE(testing::ReadFile(target, &saved));
@@ -150,6 +157,8 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
 
   testing::ScratchDir scratch_;
 };
+
+class StrictPeerTest : public StrictPeerRun, public ::testing::WithParamInterface<size_t> {};
 
 TEST_P(StrictPeerTest, EveryItemArrivesWhole) {
   const size_t size = GetParam();
@@ -168,6 +177,52 @@ TEST_P(StrictPeerTest, EveryItemArrivesWhole) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, StrictPeerTest,
                          ::testing::Values(0, 1, 4095, 4096, 4097, 5 * 1024 * 1024));
+
+// A peer that resumes a cut transfer asks kvel for the rest of the file.
+TEST_F(StrictPeerRun, APeerThatResumesGetsExactlyTheRest) {
+  const Bytes content = testing::PatternBytes(40000, 21);
+  const Case cases[] = {
+      {"kvel calls and sends", true, strict::kPush, true},
+      {"the peer calls back and pulls", false, strict::kPull, true},
+  };
+  for (const Case& c : cases) {
+    for (uint32_t offset : {0u, 1u, 12000u, 40000u - 4096u, 39999u, 40000u, 40001u}) {
+      SCOPED_TRACE(std::string(c.name) + " from " + std::to_string(offset));
+      Run(c, content, offset);
+    }
+  }
+}
+
+// The strict peer as a sender, asked by its own kind: the offset is honoured
+// as kvel's must be, so that it can serve kvel's receiver once that resumes.
+TEST(StrictPeerResumes, AsSenderItHonoursTheOffsetAsked) {
+  const Bytes content = testing::PatternBytes(10000, 4);
+  for (uint32_t offset : {0u, 4096u, 5000u, 10000u, 10001u}) {
+    SCOPED_TRACE(offset);
+    testing::LoopbackPair pair = testing::MakeLoopbackPair();
+    ASSERT_NE(pair.a, platform::kInvalidSocket);
+    strict::StrictPeer sender(pair.a, 5000);
+    bool sent = false;
+    std::thread sending([&] {
+      sent = sender.SendFile("resumed.bin", content);
+      platform::ShutdownBoth(pair.a);
+    });
+    strict::StrictPeer receiver(pair.b, 5000);
+    Bytes received;
+    const bool got = receiver.ReceiveFile(&received, offset);
+    sending.join();
+    testing::CloseLoopbackPair(pair);
+    EXPECT_EQ(sender.OffsetAsked(), offset);
+    const bool past = offset > content.size();
+    EXPECT_EQ(sent, !past) << sender.Failure();
+    EXPECT_EQ(got, !past) << receiver.Failure();
+    if (!past) {
+      EXPECT_TRUE(received == Bytes(content.begin() + offset, content.end()));
+    } else {
+      EXPECT_TRUE(received.empty());
+    }
+  }
+}
 
 }  // namespace
 }  // namespace kvel::p2p

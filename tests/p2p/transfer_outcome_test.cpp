@@ -93,6 +93,13 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
     EXPECT_EQ(notice.text, c.text) << c.log;
     EXPECT_EQ(notice.caption, c.caption) << c.log;
   }
+  // A transfer from an offset names it; the bytes are this connection's.
+  report.direction = p2p::Send;
+  report.outcome = TransferOutcome::Done;
+  report.offset = 12000;
+  EXPECT_EQ(p2p::TransferLogLine(report),
+            "transfer ended: send peer=1001 bytes=4096 offset=12000 outcome=done");
+  report.offset = 0;
   // A contact's name is bounded in the box.
   report.outcome = TransferOutcome::Failed;
   EXPECT_LT(p2p::TransferNotice(report, std::string(5000, 'x')).text.size(), 200u);
@@ -185,7 +192,9 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
   EXPECT_TRUE(probe_.Told().empty());
 }
 
-TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
+// This side offers a 5-byte file to a peer that answers as each case says;
+// the peer reads what comes and closes.
+TEST(OutcomeOfSending, TheAnswerDecidesWhatIsToldAndLogged) {
   StartSockets();
   SetHostLink(nullptr);
   ui::WindowHolder window;
@@ -194,25 +203,52 @@ TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   ScratchDir scratch;
   const std::string path = scratch.File("zdjecie.jpg");
   WriteFile(path, "12345");
-  ScriptedDialogs::QueueOpenChoice(path);
-  LoopbackServer server;
-  ConnectionProbe probe(&window);
-  probe.SetPeer({LoopbackAddress(), server.Port()});
-  probe.SetFileProcedure([&window](p2p::PeerConnection& connection, uint32_t uin) {
-    return p2p::SendFile(ProcessHost(), window, connection, uin);
-  });
-  ASSERT_TRUE(p2p::StartOutgoing(2002, wire::kPushCode, probe.Services()));
-  Socket called = server.Accept();
-  ASSERT_EQ(ReadExactly(called, 8).size(), 8u);
-  ASSERT_TRUE(SendAll(called, {'U', 'D', 'A', 'G'}));
-  ASSERT_EQ(ReadExactly(called, 4 + 16 + wire::kFileInfoSize).size(), 4 + 16 + wire::kFileInfoSize);
-  ASSERT_TRUE(SendAll(called, {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  ASSERT_TRUE(probe.WaitEnded(1));
-  platform::CloseSocket(called);
-  ASSERT_EQ(probe.Told().size(), 1u);
-  EXPECT_EQ(probe.Told()[0].outcome, TransferOutcome::Refused);
-  EXPECT_EQ(probe.Told()[0].file, path);
-  EXPECT_EQ(probe.Told()[0].peerUin, 2002u);
+  struct Case {
+    const char* name;
+    uint32_t code, offset;
+    size_t data;  // file bytes the peer gets
+    std::optional<TransferOutcome> told;
+    std::string log;
+  } cases[] = {
+      {"refused", wire::kReplyRefuse, 0, 0, TransferOutcome::Refused, "bytes=0 outcome=refused"},
+      {"accepted", wire::kReplyAccept, 0, 5, std::nullopt, "bytes=5 outcome=done"},
+      {"accepted from an offset", wire::kReplyAccept, 2, 3, std::nullopt,
+       "bytes=3 offset=2 outcome=done"},
+      {"accepted at the end", wire::kReplyAccept, 5, 0, std::nullopt,
+       "bytes=0 offset=5 outcome=done"},
+      // Nothing of the file is sent, and the user learns that it failed.
+      {"accepted past the end", wire::kReplyAccept, 6, 0, TransferOutcome::Failed,
+       "bytes=0 offset=6 outcome=failed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedDialogs::QueueOpenChoice(path);
+    LoopbackServer server;
+    ConnectionProbe probe(&window);
+    probe.SetPeer({LoopbackAddress(), server.Port()});
+    probe.SetFileProcedure([&window](p2p::PeerConnection& connection, uint32_t uin) {
+      return p2p::SendFile(ProcessHost(), window, connection, uin);
+    });
+    ASSERT_TRUE(p2p::StartOutgoing(2002, wire::kPushCode, probe.Services()));
+    Socket called = server.Accept();
+    ASSERT_EQ(ReadExactly(called, 8).size(), 8u);
+    ASSERT_TRUE(SendAll(called, {'U', 'D', 'A', 'G'}));
+    ASSERT_EQ(ReadExactly(called, 4 + 16 + wire::kFileInfoSize).size(),
+              4 + 16 + wire::kFileInfoSize);
+    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(c.code, c.offset);
+    ASSERT_TRUE(SendAll(called, {reply.begin(), reply.end()}));
+    // The last chunk's header and its data, or nothing.
+    const std::vector<uint8_t> rest = ReadUntilClosed(called);
+    platform::CloseSocket(called);
+    ASSERT_TRUE(probe.WaitEnded(1));
+    EXPECT_EQ(rest.size(), c.told ? 0 : wire::kChunkHeaderSize + c.data);
+    EXPECT_EQ(probe.LogLines().back(), "transfer ended: send peer=2002 " + c.log);
+    ASSERT_EQ(probe.Told().size(), c.told ? 1u : 0u);
+    if (!c.told) continue;
+    EXPECT_EQ(probe.Told()[0].outcome, *c.told);
+    EXPECT_EQ(probe.Told()[0].file, path);
+    EXPECT_EQ(probe.Told()[0].peerUin, 2002u);
+  }
   window.Destroy();
 }
 

@@ -160,6 +160,19 @@ TEST(Speed, StaysZeroDuringTheFirstSecondThenCountsTheWindow) {
   EXPECT_EQ(table.Find(5)->speed, 2000.0f);
 }
 
+TEST(Speed, ATransferFromAnOffsetCountsOnlyItsOwnBytes) {
+  ManualClock clock;
+  TransferTable table(clock.Bind());
+  table.Add(5, 1, Send, "");
+  clock.Advance(60'000);
+  table.SetFile(5, "c:\\f", 40'000, 12'000);
+  EXPECT_EQ(table.Find(5)->percent, 30);
+  clock.Advance(1000);
+  EXPECT_TRUE(table.AddProgress(5, 28'000));
+  EXPECT_EQ(table.Find(5)->speed, 28'000.0f);
+  EXPECT_EQ(table.Find(5)->percent, 100);
+}
+
 TEST(Speed, FastTransfersDoNotOverflow) {
   ManualClock clock;
   TransferTable table(clock.Bind());

@@ -3,10 +3,12 @@
 // directory.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/host_api.h"
@@ -157,6 +159,25 @@ TEST(LoadPlugin, GoesOnWhenItsDirectoryExists) {
   std::filesystem::create_directory(plugin.Profile() + "kvel");
   plugin.Start();
   EXPECT_EQ(plugin.Host().CallNames().size(), 6u);
+}
+
+// What an earlier run left in the plug-in's directory: parts of images
+// nobody waits for go at once; the cache is verified off the host's thread,
+// and a file that does not match its name goes too.
+TEST(LoadPlugin, SweepsStalePartsAndVerifiesTheCache) {
+  LoadedPlugin plugin(/*start=*/false);
+  std::filesystem::create_directory(plugin.Profile() + "kvel");
+  const std::string folder = plugin.PluginDirectory();
+  WriteFile(folder + "imgcache_7_3_9.part", "ab");
+  WriteFile(folder + "imgcache_7_3_-1", "abc");  // the checksum of "abc" is another
+  WriteFile(folder + "imgcache_7_0_-1", "");     // the empty image, right
+  plugin.Start();
+  EXPECT_FALSE(FileExists(folder + "imgcache_7_3_9.part"));
+  for (int i = 0; i < 1000 && !FileExists(folder + "imgcache.verified"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(FileExists(folder + "imgcache.verified"));
+  EXPECT_FALSE(FileExists(folder + "imgcache_7_3_-1"));
+  EXPECT_TRUE(FileExists(folder + "imgcache_7_0_-1"));
 }
 
 struct MissingProfile {

@@ -47,6 +47,10 @@ class TrackedFile final : public p2p::StreamFile {
     side_.fileWrites.push_back(count);
     return file_->Write(data, count);
   }
+  bool Seek(uint64_t offset) override {
+    side_.seeks.push_back(offset);
+    return !side_.failSeek && file_->Seek(offset);
+  }
   bool Failed() const override { return failed_ || file_->Failed(); }
   bool Close() override {
     ++side_.closedFiles;

@@ -40,6 +40,7 @@ class FakeTransferSide final : public p2p::TransferSide {
   bool failCreate = false;
   bool failOpenForReading = false;
   bool failMove = false;
+  bool failSeek = false;
   // Reads or writes fail once this many bytes have passed.
   size_t failReadAfter = SIZE_MAX;
   size_t failWriteAfter = SIZE_MAX;
@@ -59,6 +60,7 @@ class FakeTransferSide final : public p2p::TransferSide {
   std::vector<std::string> moved;       // "from>to", done or not
   std::vector<std::string> removed;
   std::vector<size_t> fileWrites;  // the count of every file write
+  std::vector<uint64_t> seeks;     // every seek's offset
   int openFiles = 0;               // opened and not yet destroyed
   int closedFiles = 0;             // Close() called
 

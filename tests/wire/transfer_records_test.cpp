@@ -70,8 +70,30 @@ TEST(TransferRecordsTest, RepliesAndHeadersAreThreeWords) {
   const std::vector<uint8_t> negative = {3, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 9, 9, 9, 9};
   EXPECT_EQ(DecodeChunkHeader(negative)->type, kChunkMore);
   EXPECT_EQ(DecodeChunkHeader(negative)->length, -1);
-  const std::vector<uint8_t> accept = {6, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
-  EXPECT_EQ(DecodeOfferReply(accept), kReplyAccept);
+}
+
+TEST(TransferRecordsTest, AReplyCarriesItsCodeAndTheOffsetAskedFor) {
+  struct Case {
+    std::vector<uint8_t> bytes;
+    uint32_t code, offset;
+  } cases[] = {
+      {{6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kReplyAccept, 0},
+      {{6, 0, 0, 0, 0xE0, 0x2E, 0, 0, 0, 0, 0, 0}, kReplyAccept, 12000},
+      {{6, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}, kReplyAccept, 0xFFFFFFFFu},
+      // The third word is not read.
+      {{6, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}, kReplyAccept, 0x04030201u},
+      {{7, 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0}, kReplyRefuse, 9},
+  };
+  for (const Case& c : cases) {
+    const std::optional<OfferReply> reply = DecodeOfferReply(c.bytes);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->code, c.code);
+    EXPECT_EQ(reply->offset, c.offset);
+    if (c.bytes[8] == 0) {
+      const OfferReplyBytes encoded = EncodeOfferReply(c.code, c.offset);
+      EXPECT_EQ(std::vector<uint8_t>(encoded.begin(), encoded.end()), c.bytes);
+    }
+  }
 }
 
 }  // namespace

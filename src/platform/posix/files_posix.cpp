@@ -1,9 +1,11 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 
 #include "platform/files.h"
 
@@ -51,6 +53,26 @@ bool MoveFileOver(const char* from, const char* to, Error* error) {
 
 bool RemoveFile(const char* path) {
   return std::remove(path) == 0;
+}
+
+bool SeekFile(std::FILE* file, uint64_t offset) {
+  static_assert(sizeof(off_t) >= 8, "64-bit file offsets");
+  if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return false;
+  return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+std::vector<std::string> ListFiles(const std::string& directory) {
+  std::vector<std::string> names;
+  DIR* folder = ::opendir(directory.c_str());
+  if (folder == nullptr) return names;
+  while (const dirent* entry = ::readdir(folder)) {
+    struct stat info;
+    const std::string name = entry->d_name;
+    if (::stat((directory + name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+      names.push_back(name);
+  }
+  ::closedir(folder);
+  return names;
 }
 
 }  // namespace kvel::platform

@@ -1,6 +1,7 @@
 // A stand-in host with kvel.tpl sends to the strict peer, which reads each
 // item with one receive of exactly its size: once as kvel pushes, once as
-// the peer, which kvel cannot reach, is asked to call back and pulls.
+// the peer, which kvel cannot reach, is asked to call back and pulls, and
+// once as the peer resumes and asks for the rest of the file only.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -47,13 +48,13 @@ class StrictPeerEndToEnd : public ::testing::Test {
     host_->Command("open \"" + source + "\"");
     ASSERT_NE(host_->Command("click kvel/send 1002").find("ok clicked"), std::string::npos);
   }
-  // The strict peer takes the file on `socket` and closes.
-  std::vector<uint8_t> Receive(platform::Socket socket, bool called) {
+  // The strict peer takes the file on `socket` from `offset` on and closes.
+  std::vector<uint8_t> Receive(platform::Socket socket, bool called, uint32_t offset = 0) {
     strict::StrictPeer peer(socket);
     uint32_t caller = 0, code = 0;
     const bool handshake = called ? peer.Answer(&caller, &code) : peer.Call(kPeer, kHost, 3);
     std::vector<uint8_t> file;
-    const bool received = handshake && peer.ReceiveFile(&file);
+    const bool received = handshake && peer.ReceiveFile(&file, offset);
     platform::CloseSocket(socket);
     EXPECT_TRUE(received) << peer.Failure();
     if (called) {
@@ -107,6 +108,23 @@ TEST_F(StrictPeerEndToEnd, ThePeerIsAskedToCallBackAndPulls) {
   ASSERT_NE(socket, platform::kInvalidSocket);
   EXPECT_TRUE(Receive(socket, false) == Content(source));
   EXPECT_TRUE(host_->WaitFor("rows", "ok rows 0"));
+}
+
+// The peer kept the first 12,000 bytes of a cut transfer: kvel seeks there
+// and sends exactly the rest, and its log names the offset.
+TEST_F(StrictPeerEndToEnd, APeerThatResumesGetsTheRest) {
+  ASSERT_NO_FATAL_FAILURE(StartWorld(true));
+  const std::string source = world_.Scratch() + "resumed.bin";
+  MakeFile(source, 40000, 12);
+  ASSERT_NO_FATAL_FAILURE(Send(source));
+  ASSERT_TRUE(listener_.WaitForPeer(30000));
+  const platform::Socket socket = listener_.Accept();
+  ASSERT_NE(socket, platform::kInvalidSocket);
+  const std::vector<uint8_t> whole = Content(source);
+  EXPECT_TRUE(Receive(socket, true, 12000) ==
+              std::vector<uint8_t>(whole.begin() + 12000, whole.end()));
+  EXPECT_TRUE(host_->WaitFor("log", "bytes=28000 offset=12000 outcome=done"))
+      << host_->Command("log");
 }
 
 }  // namespace

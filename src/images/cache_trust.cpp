@@ -1,0 +1,149 @@
+#include "images/cache_trust.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <vector>
+
+#include "images/image_cache.h"
+#include "platform/files.h"
+#include "platform/threads.h"
+#include "wire/image_crc.h"
+
+namespace kvel::images {
+
+// Shared by the object and its thread, which may outlive the object's wait.
+struct CacheTrust::State {
+  mutable std::mutex mutex;
+  std::condition_variable ended;
+  bool threadEnded = true;
+  bool all = false;                // every file of the cache may be trusted
+  std::set<std::string> verified;  // files trusted one by one until then
+  std::atomic<bool> stop{false};
+  std::string directory;
+};
+
+namespace {
+
+enum class Verdict { Matches, Differs, Stopped };
+
+// Reads the file whole and compares it with the size and checksum its name
+// gives; stops between blocks once asked to.
+Verdict Verify(const std::string& path, const wire::ImageId& image, const std::atomic<bool>& stop) {
+  const std::optional<platform::FileInformation> info = platform::ReadFileInformation(path.c_str());
+  if (!info) return Verdict::Differs;
+  if (info->size != image.size) return Verdict::Differs;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Verdict::Differs;
+  bool stopped = false;
+  const uint32_t checksum = wire::CrcRegisterOf([&](std::span<uint8_t> block) -> size_t {
+    if (stop) stopped = true;
+    if (stopped || !in) return 0;
+    in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
+    return static_cast<size_t>(in.gcount());
+  });
+  if (stopped) return Verdict::Stopped;
+  return checksum == image.checksum ? Verdict::Matches : Verdict::Differs;
+}
+
+void Verifier(void* raw) {
+  std::shared_ptr<CacheTrust::State> state(
+      std::move(*static_cast<std::shared_ptr<CacheTrust::State>*>(raw)));
+  delete static_cast<std::shared_ptr<CacheTrust::State>*>(raw);
+  bool complete = true;
+  for (const std::string& name : platform::ListFiles(state->directory)) {
+    if (state->stop) {
+      complete = false;
+      break;
+    }
+    const std::optional<wire::ImageId> image = ParseCacheFileName(name);
+    if (!image) continue;  // no image of the cache
+    const std::string path = state->directory + name;
+    const Verdict verdict = Verify(path, *image, state->stop);
+    if (verdict == Verdict::Stopped) {
+      complete = false;
+      break;
+    }
+    std::lock_guard<std::mutex> lock(state->mutex);
+    // An image put in place meanwhile was checked as it came: it stays.
+    if (state->verified.count(name) != 0) continue;
+    if (verdict == Verdict::Matches) {
+      state->verified.insert(name);
+    } else {
+      platform::RemoveFile(path.c_str());
+    }
+  }
+  if (complete) {
+    std::ofstream(state->directory + kVerifiedMarker, std::ios::binary);
+  }
+  std::lock_guard<std::mutex> lock(state->mutex);
+  if (complete) {
+    state->all = true;
+    state->verified.clear();
+  }
+  state->threadEnded = true;
+  state->ended.notify_all();
+}
+
+}  // namespace
+
+CacheTrust::CacheTrust() : state_(std::make_shared<State>()) {}
+
+CacheTrust::~CacheTrust() {
+  Stop();
+}
+
+void CacheTrust::Start(const std::string& directory) {
+  if (started_ || directory.empty()) return;
+  started_ = true;
+  if (platform::PathExists((directory + kVerifiedMarker).c_str())) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->all = true;
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->directory = directory;
+    state_->threadEnded = false;
+  }
+  // The thread holds its own reference to the state.
+  auto* handed = new std::shared_ptr<State>(state_);
+  if (!platform::SpawnDetachedThread(&Verifier, handed)) {
+    delete handed;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->threadEnded = true;
+  }
+}
+
+void CacheTrust::Stop(uint32_t waitMs) {
+  state_->stop = true;
+  std::unique_lock<std::mutex> lock(state_->mutex);
+  state_->ended.wait_for(lock, std::chrono::milliseconds(waitMs),
+                         [this] { return state_->threadEnded; });
+}
+
+bool CacheTrust::AllVerified() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->all;
+}
+
+bool CacheTrust::Trusted(const std::string& name) const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->all || state_->verified.count(name) != 0;
+}
+
+bool CacheTrust::PutInPlace(const std::string& partPath, const std::string& path,
+                            const std::string& name) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  if (!platform::MoveFileOver(partPath.c_str(), path.c_str())) {
+    platform::RemoveFile(partPath.c_str());
+    return false;
+  }
+  if (!state_->all) state_->verified.insert(name);
+  return true;
+}
+
+}  // namespace kvel::images
