@@ -6,19 +6,19 @@
 
 #include "loopback_copy.h"
 #include "p2p/peer_connection.h"
-#include "p2p/stdio_file.h"
-#include "p2p/transfer_stream.h"
+#include "transfers/stdio_file.h"
+#include "transfers/transfer_stream.h"
 #include "platform/files.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer_table.h"
 
 namespace kvel::bench {
 namespace {
 
 // One end's user and window row: answers every dialog with the bench's
 // paths and counts progress in a transfer table as the window's would.
-class BenchSide final : public p2p::TransferSide {
+class BenchSide final : public transfers::TransferSide {
  public:
-  BenchSide(platform::Socket socket, std::string path, p2p::TransferDirection direction)
+  BenchSide(platform::Socket socket, std::string path, transfers::TransferDirection direction)
       : socket_(socket), path_(std::move(path)), table_([] { return Clock(); }) {
     table_.Add(socket, 1, direction, "bench");
   }
@@ -29,11 +29,11 @@ class BenchSide final : public p2p::TransferSide {
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override {
     return platform::ReadFileInformation(path);
   }
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char* path) override {
-    return p2p::OpenStdioFileForReading(path);
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override {
+    return transfers::OpenStdioFileForReading(path);
   }
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char* path) override {
-    return p2p::CreateStdioFile(path);
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path) override {
+    return transfers::CreateStdioFile(path);
   }
   bool MoveFileOver(const char* from, const char* to) override {
     return platform::MoveFileOver(from, to);
@@ -58,7 +58,7 @@ class BenchSide final : public p2p::TransferSide {
 
   platform::Socket socket_;
   std::string path_;
-  p2p::TransferTable table_;
+  transfers::TransferTable table_;
 };
 
 }  // namespace
@@ -76,13 +76,13 @@ Result KvelEnds(const std::string& source, const std::string& target) {
   bool sent = false;
   std::thread send([&] {
     p2p::PeerConnection connection(sender, nullptr);
-    BenchSide side(sender, source, p2p::Send);
-    sent = p2p::SendStream(connection, side);
+    BenchSide side(sender, source, transfers::Send);
+    sent = transfers::SendStream(connection, side);
     platform::CloseSocket(sender);
   });
   p2p::PeerConnection connection(receiver, nullptr);
-  BenchSide side(receiver, target, p2p::Receive);
-  bool received = p2p::ReceiveStream(connection, 1, side);
+  BenchSide side(receiver, target, transfers::Receive);
+  bool received = transfers::ReceiveStream(connection, 1, side);
   // As the connection thread does: the close tells the sender all arrived.
   platform::CloseSocket(receiver);
   send.join();

@@ -15,7 +15,7 @@
 
 #include "p2p/handshake_steps.h"
 #include "scripted_peer.h"
-#include "p2p/transfer_stream.h"
+#include "transfers/transfer_stream.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 
@@ -25,7 +25,7 @@ using namespace kvel;
 using fuzz::Check;
 using Peer = fuzz::ScriptedPeer;
 
-class MemoryFile final : public p2p::StreamFile {
+class MemoryFile final : public transfers::StreamFile {
  public:
   explicit MemoryFile(size_t size) : left_(size) {}
   size_t Read(void* buffer, size_t count) override {
@@ -43,7 +43,7 @@ class MemoryFile final : public p2p::StreamFile {
 };
 
 // The sending user: offers a file of `size` bytes.
-class Sender final : public p2p::TransferSide {
+class Sender final : public transfers::TransferSide {
  public:
   explicit Sender(size_t size) : size_(size) {}
   std::string PeerName(uint32_t) override { return "peer"; }
@@ -58,10 +58,10 @@ class Sender final : public p2p::TransferSide {
     info.size = size_;
     return info;
   }
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char*) override {
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override {
     return std::make_unique<MemoryFile>(size_);
   }
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char*) override { return nullptr; }
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override { return nullptr; }
   bool MoveFileOver(const char*, const char*) override { return false; }
   void RemoveFile(const char*) override {}
   void SetTransferFile(const char*, int64_t, int64_t) override {}
@@ -94,7 +94,7 @@ void CallAsCaller(Peer& peer, uint32_t code) {
 
 void SendOffer(Peer& peer, size_t size) {
   Sender user(size);
-  const bool sent = p2p::SendStream(peer, user);
+  const bool sent = transfers::SendStream(peer, user);
   // The offer alone, or the offer and then every chunk of the file.
   const size_t offer = wire::kWordSize + wire::kOfferSize;
   const size_t chunks = size / wire::kSendChunkSize + 1;

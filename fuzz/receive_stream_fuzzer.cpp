@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "p2p/offered_name.h"
-#include "p2p/transfer_stream.h"
+#include "transfers/offered_name.h"
+#include "transfers/transfer_stream.h"
 #include "scripted_peer.h"
 
 namespace {
@@ -19,7 +19,7 @@ using namespace kvel;
 
 using fuzz::Check;
 
-class MemoryFile final : public p2p::StreamFile {
+class MemoryFile final : public transfers::StreamFile {
  public:
   explicit MemoryFile(std::vector<uint8_t>& out) : out_(out) {}
   size_t Read(void*, size_t) override { return 0; }
@@ -35,7 +35,7 @@ class MemoryFile final : public p2p::StreamFile {
   std::vector<uint8_t>& out_;
 };
 
-class User final : public p2p::TransferSide {
+class User final : public transfers::TransferSide {
  public:
   explicit User(uint8_t choices) : choices_(choices) {}
   std::string PeerName(uint32_t) override { return std::string(300, 'P'); }
@@ -46,7 +46,7 @@ class User final : public p2p::TransferSide {
   bool ChooseSaveFile(platform::FileDialog& dialog) override {
     const std::string proposed = dialog.path;
     Check(!proposed.empty() && proposed.size() <= 255);
-    Check(p2p::SanitizeOfferedName(proposed) == proposed);
+    Check(transfers::SanitizeOfferedName(proposed) == proposed);
     Check(proposed.find_first_of("<>:\"/\\|?*") == std::string::npos);
     return choices_ & 2;
   }
@@ -54,8 +54,8 @@ class User final : public p2p::TransferSide {
   std::optional<platform::FileInformation> ReadFileInformation(const char*) override {
     return std::nullopt;
   }
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char*) override { return nullptr; }
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char*) override {
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override { return nullptr; }
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override {
     Check(!created);
     created = true;
     return std::make_unique<MemoryFile>(written);
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t split = (choices >> 2) == 0 ? 65536 : (choices >> 2);
   fuzz::ScriptedPeer peer(data + 1, size - 1, split);
   User user(choices);
-  const bool received = p2p::ReceiveStream(peer, 1, user);
+  const bool received = transfers::ReceiveStream(peer, 1, user);
   const auto written = static_cast<int64_t>(user.written.size());
   // Never more than announced on disk or reported; only a whole file takes
   // the target's place, and every other part file is removed.

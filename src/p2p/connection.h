@@ -11,9 +11,9 @@
 #include "p2p/connection_set.h"
 #include "p2p/peer_connection.h"
 #include "p2p/peer_address.h"
-#include "p2p/transfer_outcome.h"
+#include "transfers/transfer_outcome.h"
 #include "platform/sockets.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer_table.h"
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
@@ -33,16 +33,16 @@ class ConnectionServices {
   // A diagnostic line.
   virtual void Log(const std::string& line) = 0;
   // Lists the transfer in the transfer window.
-  virtual void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction) = 0;
+  virtual void AddTransfer(platform::Socket socket, uint32_t uin, transfers::TransferDirection direction) = 0;
   // The entry as it was when removed; nothing when it was not listed.
-  virtual std::optional<TaskInfo> RemoveTransfer(platform::Socket socket) = 0;
+  virtual std::optional<transfers::TaskInfo> RemoveTransfer(platform::Socket socket) = 0;
   // The file procedures over the handshaken connection; true only when the
   // whole file went or came.
   virtual bool SendFile(PeerConnection& connection, uint32_t uin) = 0;
   virtual bool ReceiveFile(PeerConnection& connection, uint32_t uin) = 0;
   // Tells the user of a transfer that was refused or failed, without keeping
   // the connection's thread.
-  virtual void TellUser(const TransferReport& report) = 0;
+  virtual void TellUser(const transfers::TransferReport& report) = 0;
   // Told as the thread ends, after its socket is closed.
   virtual void Ended() {}
   // How long the peer may keep this side waiting.

@@ -11,6 +11,7 @@
 #include "platform/threads.h"
 
 namespace kvel::p2p {
+using namespace transfers;
 namespace {
 
 using platform::Socket;

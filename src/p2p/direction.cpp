@@ -3,6 +3,7 @@
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
+using namespace transfers;
 
 std::optional<TransferDirection> DirectionFor(Side side, uint32_t code) {
   // Push: the caller sends. Pull: the called side sends.

@@ -7,6 +7,7 @@
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
+using namespace transfers;
 
 Handshake CallPeer(StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code) {
   Handshake handshake;

@@ -6,12 +6,12 @@
 #include <cstdint>
 
 #include "p2p/peer_waits.h"
-#include "p2p/stream_connection.h"
+#include "transfers/stream_connection.h"
 #include "platform/sockets.h"
 
 namespace kvel::p2p {
 
-class PeerConnection final : public StreamConnection {
+class PeerConnection final : public transfers::StreamConnection {
  public:
   // Does not own `socket`; `waits` may be null (no limits) and must outlive
   // the object.

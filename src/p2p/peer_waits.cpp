@@ -6,6 +6,7 @@
 #include "wire/transfer_records.h"
 
 namespace kvel::p2p {
+using namespace transfers;
 namespace {
 
 constexpr uint64_t kNoEnd = UINT64_MAX;

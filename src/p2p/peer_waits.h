@@ -11,7 +11,7 @@
 
 #include "p2p/connection_limits.h"
 #include "platform/sockets.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer_table.h"
 
 namespace kvel::p2p {
 
@@ -27,7 +27,7 @@ class PeerWaits {
   PeerWaits& operator=(const PeerWaits&) = delete;
 
   // The handshake is over and this side goes `direction`.
-  void HandshakeDone(TransferDirection direction);
+  void HandshakeDone(transfers::TransferDirection direction);
   // Before a read: sets the socket's receive time-out to what is left of the
   // phase; false when nothing is left (the read must not be made).
   bool BeforeRead();

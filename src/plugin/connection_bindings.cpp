@@ -15,7 +15,7 @@ namespace kvel {
 namespace {
 
 void ShowNotice(void* raw) {
-  std::unique_ptr<p2p::UserNotice> notice(static_cast<p2p::UserNotice*>(raw));
+  std::unique_ptr<transfers::UserNotice> notice(static_cast<transfers::UserNotice*>(raw));
   platform::ShowError(notice->text.c_str(), notice->caption.c_str());
 }
 
@@ -30,11 +30,11 @@ class PluginConnections final : public p2p::ConnectionServices {
   bool TakeCallBack(uint32_t uin) override { return plugin_.callBacks.Take(uin); }
   void Log(const std::string& line) override { host::LogLine(ProcessHost(), line.c_str()); }
   void AddTransfer(platform::Socket socket, uint32_t uin,
-                   p2p::TransferDirection direction) override {
+                   transfers::TransferDirection direction) override {
     // The host is asked once, with no lock held; the row keeps the name.
     plugin_.window.AddTransfer(socket, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
   }
-  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket socket) override {
+  std::optional<transfers::TaskInfo> RemoveTransfer(platform::Socket socket) override {
     return plugin_.window.RemoveTransfer(socket);
   }
   bool SendFile(p2p::PeerConnection& connection, uint32_t uin) override {
@@ -44,9 +44,9 @@ class PluginConnections final : public p2p::ConnectionServices {
     return p2p::ReceiveFile(ProcessHost(), plugin_.window, connection, uin);
   }
   // The box has a thread of its own: the connection's thread ends meanwhile.
-  void TellUser(const p2p::TransferReport& report) override {
-    auto notice = std::make_unique<p2p::UserNotice>(
-        p2p::TransferNotice(report, gg::PeerDisplayName(ProcessHost(), report.peerUin)));
+  void TellUser(const transfers::TransferReport& report) override {
+    auto notice = std::make_unique<transfers::UserNotice>(
+        transfers::TransferNotice(report, gg::PeerDisplayName(ProcessHost(), report.peerUin)));
     if (notice->text.empty()) return;
     if (platform::SpawnDetachedThread(&ShowNotice, notice.get())) notice.release();
   }

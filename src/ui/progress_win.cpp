@@ -4,13 +4,13 @@
 
 namespace kvel::ui {
 
-ProgressWin::ProgressWin(p2p::TransferTable::Clock clock, void* module)
+ProgressWin::ProgressWin(transfers::TransferTable::Clock clock, void* module)
     : table_(std::move(clock)), view_(this, module) {}
 
 ProgressWin::~ProgressWin() = default;
 
 void ProgressWin::AddTransfer(platform::Socket socket, uint32_t uin,
-                              p2p::TransferDirection direction, const std::string& contact) {
+                              transfers::TransferDirection direction, const std::string& contact) {
   if (table_.Find(socket).has_value()) RemoveTransfer(socket);
   table_.Add(socket, uin, direction, contact);
   view_.InsertRow(socket, direction);
@@ -26,11 +26,11 @@ void ProgressWin::AddProgress(platform::Socket socket, int64_t bytes) {
   if (table_.AddProgress(socket, bytes)) view_.RedrawRow(socket);
 }
 
-std::optional<p2p::TaskInfo> ProgressWin::RemoveTransfer(platform::Socket socket) {
+std::optional<transfers::TaskInfo> ProgressWin::RemoveTransfer(platform::Socket socket) {
   // The row goes before the entry, so the list never shows a row whose entry
   // is missing.
   view_.DeleteRow(socket);
-  std::optional<p2p::TaskInfo> entry = table_.Remove(socket);
+  std::optional<transfers::TaskInfo> entry = table_.Remove(socket);
   if (table_.Size() == 0) view_.Hide();
   return entry;
 }

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/sockets.h"
-#include "p2p/transfer_table.h"
-#include "p2p/transfer_window.h"
+#include "transfers/transfer_table.h"
+#include "transfers/transfer_window.h"
 #include "ui/transfer_view.h"
 
 namespace kvel::ui {
@@ -16,24 +16,24 @@ namespace kvel::ui {
 // the native build). The dialog lives on the thread that constructed the
 // object; the operations run on connection threads and reach the dialog by
 // synchronous window messages, never holding the table's lock.
-class ProgressWin final : public p2p::TransferWindow {
+class ProgressWin final : public transfers::TransferWindow {
  public:
   // The dialog comes from the resources of `module` (the plug-in's).
-  ProgressWin(p2p::TransferTable::Clock clock, void* module);
+  ProgressWin(transfers::TransferTable::Clock clock, void* module);
   ~ProgressWin() override;  // destroys the dialog; call on the dialog's thread
   ProgressWin(const ProgressWin&) = delete;
   ProgressWin& operator=(const ProgressWin&) = delete;
 
   // Lists a transfer at the top (replacing one under the same socket) and
   // shows the window. The row shows the peer as `contact`.
-  void AddTransfer(platform::Socket socket, uint32_t uin, p2p::TransferDirection direction,
+  void AddTransfer(platform::Socket socket, uint32_t uin, transfers::TransferDirection direction,
                    const std::string& contact) override;
   void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
                        int64_t doneBytes) override;
   void AddProgress(platform::Socket socket, int64_t bytes) override;
   // Takes the row away, then the entry; hides the window when none is left.
   // Returns the entry as it was, nothing when the socket was not listed.
-  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket socket) override;
+  std::optional<transfers::TaskInfo> RemoveTransfer(platform::Socket socket) override;
 
   // The stop button: shuts the socket down in both directions while it is
   // still listed, so that its connection thread's next read or write fails,
@@ -41,11 +41,11 @@ class ProgressWin final : public p2p::TransferWindow {
   // it. False when it was not listed.
   bool StopTransfer(platform::Socket socket);
 
-  p2p::TransferTable& Table() { return table_; }
+  transfers::TransferTable& Table() { return table_; }
   TransferView& View() { return view_; }
 
  private:
-  p2p::TransferTable table_;
+  transfers::TransferTable table_;
   TransferView view_;
 };
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "platform/sockets.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer_table.h"
 
 namespace kvel::ui {
 
@@ -24,7 +24,7 @@ class TransferView {
 
   // Each is one synchronous message to the dialog's thread; callable from
   // any thread, and nothing when there is no dialog.
-  void InsertRow(platform::Socket socket, p2p::TransferDirection direction);
+  void InsertRow(platform::Socket socket, transfers::TransferDirection direction);
   void RedrawRow(platform::Socket socket);
   void DeleteRow(platform::Socket socket);
   // Show only while the table lists a transfer, hide only while it lists

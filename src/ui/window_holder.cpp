@@ -56,7 +56,7 @@ bool WindowHolder::Exists() const {
 }
 
 void WindowHolder::AddTransfer(platform::Socket socket, uint32_t uin,
-                               p2p::TransferDirection direction, const std::string& contact) {
+                               transfers::TransferDirection direction, const std::string& contact) {
   if (Use window(*this); window) window->AddTransfer(socket, uin, direction, contact);
 }
 
@@ -69,7 +69,7 @@ void WindowHolder::AddProgress(platform::Socket socket, int64_t bytes) {
   if (Use window(*this); window) window->AddProgress(socket, bytes);
 }
 
-std::optional<p2p::TaskInfo> WindowHolder::RemoveTransfer(platform::Socket socket) {
+std::optional<transfers::TaskInfo> WindowHolder::RemoveTransfer(platform::Socket socket) {
   if (Use window(*this); window) return window->RemoveTransfer(socket);
   return std::nullopt;
 }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "p2p/transfer_window.h"
+#include "transfers/transfer_window.h"
 #include "platform/sockets.h"
 #include "ui/progress_win.h"
 
@@ -16,7 +16,7 @@ namespace kvel::ui {
 // Holds at most one ProgressWin. Every operation is safe from any thread and
 // does nothing while no window exists; Destroy lets the calls under way
 // finish first (serving their window messages meanwhile).
-class WindowHolder final : public p2p::TransferWindow {
+class WindowHolder final : public transfers::TransferWindow {
  public:
   WindowHolder() = default;
   ~WindowHolder() override;  // destroys a window that still exists
@@ -31,12 +31,12 @@ class WindowHolder final : public p2p::TransferWindow {
   void Destroy();
   bool Exists() const;
 
-  void AddTransfer(platform::Socket socket, uint32_t uin, p2p::TransferDirection direction,
+  void AddTransfer(platform::Socket socket, uint32_t uin, transfers::TransferDirection direction,
                    const std::string& contact) override;
   void SetTransferFile(platform::Socket socket, const char* fileName, int64_t totalBytes,
                        int64_t doneBytes) override;
   void AddProgress(platform::Socket socket, int64_t bytes) override;
-  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket socket) override;
+  std::optional<transfers::TaskInfo> RemoveTransfer(platform::Socket socket) override;
   // The stop button's action on the transfer of `socket`; false when not
   // listed.
   bool StopTransfer(platform::Socket socket);

@@ -157,7 +157,7 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   for (const TransferEvent& event : events) {
     if (event.what != "add") continue;
     ++adds;
-    EXPECT_EQ(event.direction, event.uin == 1001 ? p2p::Receive : p2p::Send);
+    EXPECT_EQ(event.direction, event.uin == 1001 ? transfers::Receive : transfers::Send);
   }
   EXPECT_EQ(adds, 2);
   EXPECT_EQ(AcceptedLines().size(), 2u);

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/socket_transfer.h"
-#include "p2p/transfer_stream.h"
+#include "transfers/socket_transfer.h"
+#include "transfers/transfer_stream.h"
 #include "strict_peer.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
@@ -42,9 +42,9 @@ struct Case {
 // two writes is caught; and the peer's receive window is open for every
 // write, since TCP delivers a write in pieces of any size once a slow
 // reader's window closes, which is flow control, not this test's matter.
-class LockstepConnection final : public StreamConnection {
+class LockstepConnection final : public transfers::StreamConnection {
  public:
-  LockstepConnection(StreamConnection& inner, const strict::StrictPeer& peer)
+  LockstepConnection(transfers::StreamConnection& inner, const strict::StrictPeer& peer)
       : inner_(inner), peer_(peer) {}
   int Read(void* buffer, int count) override { return inner_.Read(buffer, count); }
   int Write(const void* data, int count) override {
@@ -62,7 +62,7 @@ class LockstepConnection final : public StreamConnection {
   }
 
  private:
-  StreamConnection& inner_;
+  transfers::StreamConnection& inner_;
   const strict::StrictPeer& peer_;
   uint64_t written_ = 0;
 };
@@ -89,7 +89,8 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
       side.openChoice = source;
       side.saveChoice = target;
       const bool done =
-          c.kvelSends ? SendStream(connection, side) : ReceiveStream(connection, uin, side);
+          c.kvelSends ? transfers::SendStream(connection, side)
+                      : transfers::ReceiveStream(connection, uin, side);
       kvelDone = done;
       return done;
     });

@@ -15,7 +15,7 @@ void ConnectionProbe::State::Record(TransferEvent event) {
 
 class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
  public:
-  ProbeServices(std::shared_ptr<State> state, p2p::TransferWindow* window,
+  ProbeServices(std::shared_ptr<State> state, transfers::TransferWindow* window,
                 std::shared_ptr<p2p::ConnectionSet> connections, p2p::ConnectionLimits limits)
       : state_(std::move(state)),
         window_(window),
@@ -41,22 +41,22 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->log.push_back(line);
   }
-  void AddTransfer(platform::Socket s, uint32_t uin, p2p::TransferDirection direction) override {
+  void AddTransfer(platform::Socket s, uint32_t uin, transfers::TransferDirection direction) override {
     state_->Record({"add", s, uin, direction});
     if (window_ != nullptr)
       window_->AddTransfer(s, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
   }
-  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket s) override {
-    std::optional<p2p::TaskInfo> entry;
+  std::optional<transfers::TaskInfo> RemoveTransfer(platform::Socket s) override {
+    std::optional<transfers::TaskInfo> entry;
     if (window_ != nullptr) entry = window_->RemoveTransfer(s);
-    state_->Record({"remove", s, 0, p2p::Send});
+    state_->Record({"remove", s, 0, transfers::Send});
     return entry;
   }
   bool SendFile(p2p::PeerConnection& c, uint32_t uin) override { return File("send", c, uin); }
   bool ReceiveFile(p2p::PeerConnection& c, uint32_t uin) override {
     return File("receive", c, uin);
   }
-  void TellUser(const p2p::TransferReport& report) override {
+  void TellUser(const transfers::TransferReport& report) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->told.push_back(report);
   }
@@ -70,7 +70,7 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
 
  private:
   bool File(const char* what, p2p::PeerConnection& connection, uint32_t uin) {
-    state_->Record({what, connection.Socket(), uin, p2p::Send});
+    state_->Record({what, connection.Socket(), uin, transfers::Send});
     FileProcedure procedure;
     {
       std::lock_guard<std::mutex> lock(state_->mutex);
@@ -80,13 +80,13 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   }
 
   std::shared_ptr<State> state_;
-  p2p::TransferWindow* window_;
+  transfers::TransferWindow* window_;
   // Lives as long as the services that threads may still hold.
   std::shared_ptr<p2p::ConnectionSet> connections_;
   p2p::ConnectionLimits limits_;
 };
 
-ConnectionProbe::ConnectionProbe(p2p::TransferWindow* window, p2p::ConnectionLimits limits)
+ConnectionProbe::ConnectionProbe(transfers::TransferWindow* window, p2p::ConnectionLimits limits)
     : state_(std::make_shared<State>()),
       connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)),
       services_(std::make_shared<ProbeServices>(state_, window, connections_, limits)) {}
@@ -111,7 +111,7 @@ std::vector<std::string> ConnectionProbe::LogLines() const {
   return state_->log;
 }
 
-std::vector<p2p::TransferReport> ConnectionProbe::Told() const {
+std::vector<transfers::TransferReport> ConnectionProbe::Told() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->told;
 }
@@ -149,7 +149,7 @@ bool ConnectionProbe::WaitForEvents(size_t count, int milliseconds) const {
                                   [&] { return state_->events.size() >= count; });
 }
 
-ConnectionProbe::FileProcedure HoldTransfer(p2p::TransferWindow& window, std::string fileName,
+ConnectionProbe::FileProcedure HoldTransfer(transfers::TransferWindow& window, std::string fileName,
                                             int64_t totalBytes, int64_t doneBytes) {
   return [=, &window](p2p::PeerConnection& connection, uint32_t) {
     window.SetTransferFile(connection.Socket(), fileName.c_str(), totalBytes, 0);

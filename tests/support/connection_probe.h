@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/transfer_window.h"
+#include "transfers/transfer_window.h"
 
 namespace kvel::testing {
 
@@ -21,7 +21,7 @@ struct TransferEvent {
   std::string what;  // "add", "send", "receive", "remove"
   platform::Socket socket = platform::kInvalidSocket;
   uint32_t uin = 0;
-  p2p::TransferDirection direction = p2p::Send;  // for "add"
+  transfers::TransferDirection direction = transfers::Send;  // for "add"
 };
 
 class ConnectionProbe {
@@ -32,7 +32,7 @@ class ConnectionProbe {
   // `window`: also hand the transfers to that transfer window (which
   // outlives the probe's connections); null: to none. The connections take
   // their places in a set of the probe's own.
-  explicit ConnectionProbe(p2p::TransferWindow* window = nullptr,
+  explicit ConnectionProbe(transfers::TransferWindow* window = nullptr,
                            p2p::ConnectionLimits limits = p2p::kConnectionLimits);
 
   std::shared_ptr<p2p::ConnectionServices> Services() const { return services_; }
@@ -42,7 +42,7 @@ class ConnectionProbe {
   void ExpectCallBack(uint32_t uin);
   std::vector<std::string> LogLines() const;
   // The transfers the user was told of.
-  std::vector<p2p::TransferReport> Told() const;
+  std::vector<transfers::TransferReport> Told() const;
   p2p::ConnectionSet& Connections() const { return *connections_; }
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
@@ -62,7 +62,7 @@ class ConnectionProbe {
     uint32_t ownUin = 0;
     std::multiset<uint32_t> callBacks;
     std::vector<std::string> log;
-    std::vector<p2p::TransferReport> told;
+    std::vector<transfers::TransferReport> told;
     FileProcedure procedure;
     std::vector<TransferEvent> events;
     int ended = 0;
@@ -78,7 +78,7 @@ class ConnectionProbe {
 // A file procedure that keeps the transfer going until its socket fails or
 // the peer closes: it reports `fileName` with `totalBytes` to `window`,
 // counts `doneBytes` as done, and then reads until the end.
-ConnectionProbe::FileProcedure HoldTransfer(p2p::TransferWindow& window, std::string fileName,
+ConnectionProbe::FileProcedure HoldTransfer(transfers::TransferWindow& window, std::string fileName,
                                             int64_t totalBytes, int64_t doneBytes);
 
 }  // namespace kvel::testing

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "p2p/stream_connection.h"
+#include "transfers/stream_connection.h"
 
 namespace kvel::testing {
 
-class FakeConnection final : public p2p::StreamConnection {
+class FakeConnection final : public transfers::StreamConnection {
  public:
   explicit FakeConnection(std::vector<uint8_t> incoming = {}) : incoming_(std::move(incoming)) {}
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "p2p/stdio_file.h"
+#include "transfers/stdio_file.h"
 #include "platform/files.h"
 
 namespace kvel::testing {
@@ -18,9 +18,9 @@ std::string WholeFilter(const char* filter) {
 
 // A real file that fails after a byte budget and tells its owner about its
 // close and its end.
-class TrackedFile final : public p2p::StreamFile {
+class TrackedFile final : public transfers::StreamFile {
  public:
-  TrackedFile(std::unique_ptr<p2p::StreamFile> file, FakeTransferSide& side)
+  TrackedFile(std::unique_ptr<transfers::StreamFile> file, FakeTransferSide& side)
       : file_(std::move(file)), side_(side) {
     ++side_.openFiles;
   }
@@ -54,7 +54,7 @@ class TrackedFile final : public p2p::StreamFile {
   }
 
  private:
-  std::unique_ptr<p2p::StreamFile> file_;
+  std::unique_ptr<transfers::StreamFile> file_;
   FakeTransferSide& side_;
   size_t passed_ = 0;
   bool failed_ = false;
@@ -99,21 +99,21 @@ std::optional<platform::FileInformation> FakeTransferSide::ReadFileInformation(c
   return platform::ReadFileInformation(path);
 }
 
-std::unique_ptr<p2p::StreamFile> FakeTransferSide::Track(std::unique_ptr<p2p::StreamFile> file) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::Track(std::unique_ptr<transfers::StreamFile> file) {
   if (file == nullptr) return nullptr;
   return std::make_unique<TrackedFile>(std::move(file), *this);
 }
 
-std::unique_ptr<p2p::StreamFile> FakeTransferSide::OpenForReading(const char* path) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForReading(const char* path) {
   opened.push_back(std::string("r:") + path);
   if (failOpenForReading) return nullptr;
-  return Track(p2p::OpenStdioFileForReading(path));
+  return Track(transfers::OpenStdioFileForReading(path));
 }
 
-std::unique_ptr<p2p::StreamFile> FakeTransferSide::CreateNewFile(const char* path) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const char* path) {
   opened.push_back(std::string("w:") + path);
   if (failCreate) return nullptr;
-  return Track(p2p::CreateStdioFile(path));
+  return Track(transfers::CreateStdioFile(path));
 }
 
 bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "p2p/transfer_side.h"
+#include "transfers/transfer_side.h"
 
 namespace kvel::testing {
 
-class FakeTransferSide final : public p2p::TransferSide {
+class FakeTransferSide final : public transfers::TransferSide {
  public:
   struct Dialog {
     std::string kind;  // "question", "save" or "open"
@@ -67,8 +67,8 @@ class FakeTransferSide final : public p2p::TransferSide {
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char* path) override;
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char* path) override;
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override;
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
   void RemoveFile(const char* path) override;
   void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) override;
@@ -81,7 +81,7 @@ class FakeTransferSide final : public p2p::TransferSide {
  private:
   bool Choose(const char* kind, platform::FileDialog& dialog,
               const std::optional<std::string>& choice);
-  std::unique_ptr<p2p::StreamFile> Track(std::unique_ptr<p2p::StreamFile> file);
+  std::unique_ptr<transfers::StreamFile> Track(std::unique_ptr<transfers::StreamFile> file);
 };
 
 }  // namespace kvel::testing

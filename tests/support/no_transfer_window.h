@@ -6,17 +6,17 @@
 #include <optional>
 #include <string>
 
-#include "p2p/transfer_window.h"
+#include "transfers/transfer_window.h"
 
 namespace kvel::testing {
 
-class NoTransferWindow final : public p2p::TransferWindow {
+class NoTransferWindow final : public transfers::TransferWindow {
  public:
-  void AddTransfer(platform::Socket, uint32_t, p2p::TransferDirection,
+  void AddTransfer(platform::Socket, uint32_t, transfers::TransferDirection,
                    const std::string&) override {}
   void SetTransferFile(platform::Socket, const char*, int64_t, int64_t) override {}
   void AddProgress(platform::Socket, int64_t) override {}
-  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket) override { return std::nullopt; }
+  std::optional<transfers::TaskInfo> RemoveTransfer(platform::Socket) override { return std::nullopt; }
 };
 
 }  // namespace kvel::testing

@@ -29,7 +29,7 @@ TEST(ProgressWinObject, StopWakesTheTransferButLeavesTheCloseToIt) {
   ASSERT_NE(transfer, platform::kInvalidSocket);
   ProgressWin window([] { return 0u; }, nullptr);
   EXPECT_FALSE(window.StopTransfer(transfer));  // not listed: untouched
-  window.AddTransfer(transfer, 1, p2p::Receive, "1");
+  window.AddTransfer(transfer, 1, transfers::Receive, "1");
   std::atomic<int> result{1};
   std::thread reader([&] {
     uint8_t byte;
@@ -58,7 +58,7 @@ TEST(ProcessProgressWin, GoesSafelyWhileCallsAreUnderWay) {
     threads.emplace_back([&done, &holder, t] {
       const Socket socket = 100 + t;
       while (!done) {
-        holder.AddTransfer(socket, 7, t % 2 ? p2p::Send : p2p::Receive, "7");
+        holder.AddTransfer(socket, 7, t % 2 ? transfers::Send : transfers::Receive, "7");
         holder.SetTransferFile(socket, "C:\\f", 1000, 0);
         holder.AddProgress(socket, 10);
         holder.RemoveTransfer(socket);

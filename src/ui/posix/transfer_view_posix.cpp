@@ -6,7 +6,7 @@ namespace kvel::ui {
 
 TransferView::TransferView(ProgressWin*, void*) {}
 TransferView::~TransferView() = default;
-void TransferView::InsertRow(platform::Socket, p2p::TransferDirection) {}
+void TransferView::InsertRow(platform::Socket, transfers::TransferDirection) {}
 void TransferView::RedrawRow(platform::Socket) {}
 void TransferView::DeleteRow(platform::Socket) {}
 void TransferView::Show() {}

@@ -54,10 +54,10 @@ ProgressWin* Owner(HWND dialog) {
   return reinterpret_cast<ProgressWin*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
 }
 
-COLORREF RowColour(const std::optional<p2p::TaskInfo>& entry) {
+COLORREF RowColour(const std::optional<transfers::TaskInfo>& entry) {
   COLORREF colour = kOtherColour;
-  if (entry && entry->direction == p2p::Send) colour = kSendColour;
-  if (entry && entry->direction == p2p::Receive) colour = kReceiveColour;
+  if (entry && entry->direction == transfers::Send) colour = kSendColour;
+  if (entry && entry->direction == transfers::Receive) colour = kReceiveColour;
   return colour;
 }
 
@@ -111,7 +111,7 @@ void Initialise(HWND dialog) {
 
 void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
   if ((info.item.mask & LVIF_TEXT) == 0) return;
-  std::optional<p2p::TaskInfo> entry =
+  std::optional<transfers::TaskInfo> entry =
       owner.Table().Find(static_cast<platform::Socket>(info.item.lParam));
   if (!entry) return;
   std::string text;
@@ -126,10 +126,10 @@ void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
       text = std::to_string(entry->percent);
       break;
     case 4:
-      text = p2p::SizeText(entry->totalBytes);
+      text = transfers::SizeText(entry->totalBytes);
       break;
     case 5:
-      text = p2p::SpeedText(entry->speed);
+      text = transfers::SpeedText(entry->speed);
       break;
     default:
       return;
@@ -150,7 +150,7 @@ LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
     default:
       return CDRF_DODEFAULT;
   }
-  std::optional<p2p::TaskInfo> entry =
+  std::optional<transfers::TaskInfo> entry =
       owner.Table().Find(static_cast<platform::Socket>(draw.nmcd.lItemlParam));
   const COLORREF colour = RowColour(entry);
   draw.clrText = colour;
@@ -166,7 +166,7 @@ LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
   bar.left += 2;
   bar.right -= 2;
   bar.right =
-      entry ? p2p::BarRight(bar.left, bar.right, entry->doneBytes, entry->totalBytes) : bar.left;
+      entry ? transfers::BarRight(bar.left, bar.right, entry->doneBytes, entry->totalBytes) : bar.left;
   bar.top += 2;
   bar.bottom -= 2;
   FillSolid(draw.nmcd.hdc, bar, colour);
@@ -261,14 +261,14 @@ TransferView::~TransferView() {
     SendMessageA(dialog, kDestroyMessage, 0, 0);
 }
 
-void TransferView::InsertRow(platform::Socket socket, p2p::TransferDirection direction) {
+void TransferView::InsertRow(platform::Socket socket, transfers::TransferDirection direction) {
   if (dialog_ == nullptr) return;
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iItem = 0;
   item.pszText = LPSTR_TEXTCALLBACKA;
   item.lParam = static_cast<LPARAM>(socket);
-  item.iImage = direction == p2p::Send ? 1 : 0;
+  item.iImage = direction == transfers::Send ? 1 : 0;
   SendMessageA(GetDlgItem(Dialog(dialog_), IDC_TRANSFER_LIST), LVM_INSERTITEMA, 0,
                reinterpret_cast<LPARAM>(&item));
 }

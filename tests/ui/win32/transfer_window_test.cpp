@@ -22,7 +22,7 @@
 #include "support/test_paths.h"
 #include "transfer_window_driver.h"
 #include "ui/window_holder.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer_table.h"
 #include "virtual_desktop.h"
 #include "wire/handshake.h"
 
@@ -86,7 +86,7 @@ class TransferWindowTest : public ::testing::Test {
   }
 
   struct Probe : ConnectionProbe {
-    explicit Probe(p2p::TransferWindow& window) : ConnectionProbe(&window) {}
+    explicit Probe(transfers::TransferWindow& window) : ConnectionProbe(&window) {}
     int started = 0;
     int Started() const { return started; }
   };
@@ -270,7 +270,7 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
         Expectation{receiveRow, kReceiveColour, int64_t{9} << 28, 3 * (int64_t{1} << 30)}}) {
     standin::CellRect cell = driver_.SubItemRect(e.row, 3);
     const int left = cell.left + 2;
-    const int right = p2p::BarRight(left, cell.right - 2, e.done, e.total);
+    const int right = transfers::BarRight(left, cell.right - 2, e.done, e.total);
     const int y = (cell.top + cell.bottom) / 2;
     ASSERT_LT(cell.right, list.width);
     EXPECT_EQ(list.At(left - 1, y), kWhite);

@@ -1,0 +1,48 @@
+// How a listed transfer ended, what the log says of it and what the user is
+// told. Pure: values in, values out.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "transfers/transfer_table.h"
+
+namespace kvel::transfers {
+
+enum class TransferOutcome {
+  Done,      // the file went over whole
+  Stopped,   // the user stopped it, or the plug-in was unloaded
+  Declined,  // this user did not take or choose a file: nothing to tell
+  Refused,   // the peer did not take the file this user offered
+  Failed,    // broke off after the file was agreed or offered
+};
+
+// Judges a transfer's end. `succeeded`: the file procedure's result;
+// `stopped`: by the user or the unloading; `fileKnown`: a file was chosen
+// (sending) or accepted and saved (receiving); `answer`: the code of the
+// peer's answer to this side's offer, if one came.
+TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection direction,
+                              bool fileKnown, std::optional<uint32_t> answer);
+
+struct TransferReport {
+  TransferDirection direction = Send;
+  uint32_t peerUin = 0;
+  std::string file;  // the local path; empty when none was chosen
+  int64_t bytes = 0;
+  TransferOutcome outcome = TransferOutcome::Failed;
+};
+
+// "transfer ended: send peer=1001 bytes=4096 outcome=failed".
+std::string TransferLogLine(const TransferReport& report);
+// Only a refused or failed transfer is worth a message box.
+bool WorthTelling(TransferOutcome outcome);
+// The box's text (Windows-1250), naming the file without its directory and
+// the contact, and its caption; both empty for outcomes not worth telling.
+struct UserNotice {
+  std::string text;
+  std::string caption;
+};
+UserNotice TransferNotice(const TransferReport& report, const std::string& contact);
+
+}  // namespace kvel::transfers

@@ -1,0 +1,36 @@
+// The two halves of the file-transfer stream, over any connection:
+//
+//   S -> R  OfferStart (1), at once
+//   S -> R  OfferInfo (3), 0, 0, the 320-byte file description (after S's
+//           user has chosen the file)
+//   R -> S  the reply {6 accept | 7 refuse, 0, 0} (when R's user answered)
+//   S -> R  chunk header {3 more | 2 last, length, 0} and its data, again
+//           until the last chunk and its data
+//
+// Nothing follows the last chunk. The receiver's caller then closes the
+// connection; the sender shuts its sending side down and waits for that
+// close, so that it knows the last data arrived.
+#pragma once
+
+#include <cstdint>
+
+#include "transfers/stream_connection.h"
+#include "transfers/transfer_side.h"
+
+namespace kvel::transfers {
+
+// How long the sender waits for the receiver to close after the last chunk.
+inline constexpr uint32_t kDeliveryWaitMs = 30000;
+
+// Receives a file offered by `uin`: asks the user, saves where chosen. The
+// data goes to a part file beside the chosen one, which takes the chosen
+// file's place only when the last chunk has brought exactly the announced
+// size. True only then.
+bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& side);
+
+// Sends a file the user chooses in chunks of 4096 bytes and a shorter last
+// one. True only when the last chunk has been sent whole and the receiver
+// has closed the connection within kDeliveryWaitMs.
+bool SendStream(StreamConnection& connection, TransferSide& side);
+
+}  // namespace kvel::transfers
