@@ -22,7 +22,7 @@ class RequestedImages : public gg::RecentRequests<wire::ImageId> {
  public:
   // On the platform's tick.
   RequestedImages();
-  explicit RequestedImages(Clock clock)
+  explicit RequestedImages(platform::Clock clock)
       : RecentRequests(kMaxRequestedImages, kImageRequestLifetimeMs, std::move(clock)) {}
 };
 

@@ -3,7 +3,10 @@
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
-using namespace transfers;
+
+using transfers::Receive;
+using transfers::Send;
+using transfers::TransferDirection;
 
 std::optional<TransferDirection> DirectionFor(Side side, uint32_t code) {
   // Push: the caller sends. Pull: the called side sends.

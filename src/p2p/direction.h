@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "transfers/transfer_table.h"
+#include "transfers/transfer.h"
 
 namespace kvel::p2p {
 

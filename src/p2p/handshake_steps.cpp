@@ -7,7 +7,11 @@
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
-using namespace transfers;
+
+using transfers::ReadExact;
+using transfers::StreamConnection;
+using transfers::TransferDirection;
+using transfers::WriteAll;
 
 Handshake CallPeer(StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code) {
   Handshake handshake;

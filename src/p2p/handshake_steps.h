@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "transfers/stream_connection.h"
-#include "transfers/transfer_table.h"
+#include "transfers/transfer.h"
 
 namespace kvel::p2p {
 
@@ -25,7 +25,8 @@ struct Handshake {
 
 // The calling side: `ownUin` calls `peerUin` with direction `code`. A code
 // other than 2 and 3 is never sent.
-Handshake CallPeer(transfers::StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code);
+Handshake CallPeer(transfers::StreamConnection& connection, uint32_t ownUin, uint32_t peerUin,
+                   uint32_t code);
 // The called side. Code 3 makes this side offer a file: only to a caller for
 // which `takeCallBack` (given the caller's number) says this user asked.
 Handshake AnswerPeer(transfers::StreamConnection& connection,

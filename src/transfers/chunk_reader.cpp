@@ -31,7 +31,7 @@ void ChunkReader::StartChunk() {
     return Fail(Failure::BadType);
   // A length of 0 or less carries no data.
   const uint64_t length = header.length > 0 ? static_cast<uint64_t>(header.length) : 0;
-  if (length > announced_ - received_) return Fail(Failure::PastAnnounced);
+  if (length > size_ - received_) return Fail(Failure::PastAnnounced);
   if (length == 0 && ++emptyChunks_ > kEmptyChunksMax) return Fail(Failure::TooManyEmptyChunks);
   dataLeft_ = length;
   last_ = header.type == wire::kChunkLast;
@@ -40,7 +40,7 @@ void ChunkReader::StartChunk() {
 
 void ChunkReader::EndIfLast() {
   if (!last_ || dataLeft_ > 0) return;
-  if (received_ == announced_) {
+  if (received_ == size_) {
     state_ = State::Done;
   } else {
     Fail(Failure::ShortOfAnnounced);

@@ -27,7 +27,8 @@ class ChunkReader {
     std::span<const uint8_t> data;  // file data among them, in the input
   };
 
-  explicit ChunkReader(uint64_t announced) : announced_(announced) {}
+  // Counts against `size` bytes (a negative size as 0).
+  explicit ChunkReader(int64_t size) : size_(size > 0 ? static_cast<uint64_t>(size) : 0) {}
 
   // Takes a header's bytes or one chunk's data from the front of `input`.
   // Call again with the rest until it is used up or the state is no longer
@@ -43,7 +44,7 @@ class ChunkReader {
   void Fail(Failure failure);
   void EndIfLast();
 
-  uint64_t announced_;
+  uint64_t size_;
   uint64_t received_ = 0;
   wire::ChunkHeaderBytes header_{};
   size_t headerFill_ = 0;

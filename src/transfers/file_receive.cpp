@@ -1,5 +1,6 @@
 // The receiving half of the file-transfer stream.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -8,7 +9,6 @@
 #include "transfers/offer_question.h"
 #include "transfers/offered_name.h"
 #include "transfers/part_file.h"
-#include "transfers/progress_pacer.h"
 #include "transfers/transfer_stream.h"
 #include "common/texts.h"
 #include "wire/transfer_records.h"
@@ -30,9 +30,10 @@ bool ReadWordIs(StreamConnection& connection, uint32_t expected) {
 }
 
 // Reads the chunks in large pieces, whatever their split, until the reader
-// has seen the last chunk; the data goes to `writer` and is counted.
+// has seen the last chunk; the data goes to `writer` and is counted in
+// `transfer`, once per read.
 bool ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWriter& writer,
-                   ProgressPacer& progress) {
+                   TransferHandle& transfer) {
   std::vector<uint8_t> buffer(wire::kReceiveBufferSize);
   while (reader.state() == ChunkReader::State::Reading) {
     const int got = connection.Read(buffer.data(), static_cast<int>(buffer.size()));
@@ -45,14 +46,18 @@ bool ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWrite
       if (!writer.Write(step.data)) return false;
       data += static_cast<int64_t>(step.data.size());
     }
-    if (data > 0) progress.Add(data);
+    transfer.Moved(data);
   }
   return reader.state() == ChunkReader::State::Done;
 }
 
 }  // namespace
 
-bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& side) {
+int64_t AnnouncedSize(const wire::FileInfo& info) {
+  return static_cast<int64_t>(std::min<uint64_t>(info.Size(), INT64_MAX));
+}
+
+bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer) {
   if (!ReadWordIs(connection, wire::kOfferStart)) return false;
   if (!ReadWordIs(connection, wire::kOfferInfo)) return false;
   uint8_t reserved[2 * wire::kWordSize];
@@ -60,10 +65,11 @@ bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& sid
   wire::FileInfoBytes record;
   if (!ReadExact(connection, record.data(), record.size())) return false;
   const wire::FileInfo info = *wire::DecodeFileInfo(record);
+  const int64_t size = AnnouncedSize(info);
 
   // The peer chose the name: only its sanitised form is shown and proposed.
   const std::string name = SanitizeOfferedName(info.name);
-  const std::string question = ComposeOfferQuestion(side.PeerName(uin), name, info.Size());
+  const std::string question = ComposeOfferQuestion(side.PeerName(transfer.Read().uin), name, size);
   if (!side.AskYesNo(question.c_str(), text::kQuestionCaption)) {
     SendReply(connection, wire::kReplyRefuse);
     return false;
@@ -78,18 +84,21 @@ bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& sid
 
   // The part file is made before the answer: when none can be created the
   // offer is refused, so the sender does not send into a closed connection.
-  std::unique_ptr<PartFile> part = PartFile::Create(side, path);
+  // Named from when and which transfer began: two transfers to one file at
+  // once, or one after a stale part file, take different names.
+  const Transfer facts = transfer.Read();
+  std::unique_ptr<PartFile> part =
+      PartFile::Create(side, path, facts.startedAt ^ (facts.id * 0x9E3779B9u));
   if (part == nullptr) {
     SendReply(connection, wire::kReplyRefuse);
     return false;
   }
   SendReply(connection, wire::kReplyAccept);
-  side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
-  ChunkReader reader(info.Size());
+  transfer.NameFile(path);
+  transfer.StartMoving(size, 0);
+  ChunkReader reader(size);
   BlockWriter writer(part->File());
-  ProgressPacer progress(side);
-  const bool received = ReceiveChunks(connection, reader, writer, progress) && writer.Flush();
-  progress.Finish();
+  const bool received = ReceiveChunks(connection, reader, writer, transfer) && writer.Flush();
   return received && part->Commit();
 }
 

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "transfers/chunk_batch.h"
-#include "transfers/progress_pacer.h"
 #include "transfers/transfer_stream.h"
 #include "common/texts.h"
 #include "wire/transfer_records.h"
@@ -42,13 +41,14 @@ wire::FileInfo Describe(const platform::FileInformation& information, const char
 // Sends the file in chunks of 4096 bytes; the first chunk that comes up
 // shorter (down to empty) is the last. The file is read in large blocks and
 // the chunks go out in batches of whole chunks. A file that fails to read
-// ends the transfer without a last chunk.
-bool SendChunks(StreamConnection& connection, StreamFile& file, ProgressPacer& progress) {
+// ends the transfer without a last chunk. What went over is counted in
+// `transfer`.
+bool SendChunks(StreamConnection& connection, StreamFile& file, TransferHandle& transfer) {
   std::vector<uint8_t> block(wire::kFileBlockSize);
   ChunkBatch batch;
   auto send = [&] {
     const bool sent = WriteWhole(connection, batch.Bytes());
-    if (sent) progress.Add(batch.DataBytes());
+    if (sent) transfer.Moved(batch.DataBytes());
     batch.Clear();
     return sent;
   };
@@ -79,7 +79,7 @@ bool ConfirmDelivery(StreamConnection& connection) {
 
 }  // namespace
 
-bool SendStream(StreamConnection& connection, TransferSide& side) {
+bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer) {
   // The offer starts before the user is asked; a failed write shows later.
   WriteWhole(connection, wire::EncodeWord(wire::kOfferStart));
 
@@ -88,6 +88,8 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
       platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
   if (!side.ChooseOpenFile(dialog)) return false;
   path[sizeof path - 1] = '\0';
+  // The file is named while the peer decides, so that a refusal names it.
+  transfer.NameFile(path);
 
   // Read before anything more is offered: a file without information is not
   // offered at all.
@@ -100,12 +102,10 @@ bool SendStream(StreamConnection& connection, TransferSide& side) {
   if (!ReadExact(connection, reply.data(), reply.size())) return false;
   if (wire::DecodeOfferReply(reply) != wire::kReplyAccept) return false;
 
-  side.SetTransferFile(path, static_cast<int64_t>(info.Size()), 0);
+  transfer.StartMoving(AnnouncedSize(info), 0);
   std::unique_ptr<StreamFile> file = side.OpenForReading(path);
   if (file == nullptr) return false;
-  ProgressPacer progress(side);
-  const bool sent = SendChunks(connection, *file, progress);
-  progress.Finish();
+  const bool sent = SendChunks(connection, *file, transfer);
   const bool closed = file->Close();
   return sent && closed && ConfirmDelivery(connection);
 }

@@ -5,7 +5,7 @@
 namespace kvel::transfers {
 
 std::string ComposeOfferQuestion(std::string_view peerName, std::string_view fileName,
-                                 uint64_t size) {
+                                 int64_t size) {
   // The format's conversions are filled by hand: two names, then a number
   // that may exceed 32 bits.
   const std::string_view names[] = {peerName.substr(0, kMaxNameInQuestion),
@@ -19,7 +19,7 @@ std::string ComposeOfferQuestion(std::string_view peerName, std::string_view fil
       if (conversion == 's' && nextName < 2) {
         question += names[nextName++];
       } else if (conversion == 'd') {
-        question += std::to_string(size / 1024);
+        question += std::to_string(size > 0 ? size / 1024 : 0);
       } else {
         question += conversion;
       }

@@ -14,9 +14,9 @@ inline constexpr size_t kMaxQuestionLength = 1023;
 inline constexpr size_t kMaxNameInQuestion = 255;
 
 // "<peer> chce wysłać do Ciebie plik <file> (<size / 1024>KB). ..." with each
-// name cut to 255 bytes and the whole cut to 1023. `size` is the full 64-bit
-// size of the offered file.
+// name cut to 255 bytes and the whole cut to 1023. `size` is the offered
+// file's whole size (a negative one reads as 0).
 std::string ComposeOfferQuestion(std::string_view peerName, std::string_view fileName,
-                                 uint64_t size);
+                                 int64_t size);
 
 }  // namespace kvel::transfers

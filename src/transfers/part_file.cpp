@@ -16,12 +16,14 @@ std::string PartFileName(const std::string& target, uint32_t unique) {
   return target + "." + digits + kPartFileSuffix;
 }
 
-std::unique_ptr<PartFile> PartFile::Create(TransferSide& side, const std::string& target) {
-  // Names from the tick count rarely meet; when one exists already (another
-  // transfer's, or a stale one) it is left alone and the next is tried.
-  const uint32_t seed = side.Milliseconds() * 2654435761u;
+std::unique_ptr<PartFile> PartFile::Create(TransferSide& side, const std::string& target,
+                                           uint32_t seed) {
+  // Names from different seeds rarely meet; when one exists already
+  // (another transfer's, or a stale one) it is left alone and the next is
+  // tried.
+  const uint32_t spread = seed * 2654435761u;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string path = PartFileName(target, seed + static_cast<uint32_t>(attempt) * 0x9E3779B9u);
+    std::string path = PartFileName(target, spread + static_cast<uint32_t>(attempt) * 0x9E3779B9u);
     std::unique_ptr<StreamFile> file = side.CreateNewFile(path.c_str());
     if (file != nullptr) {
       return std::unique_ptr<PartFile>(

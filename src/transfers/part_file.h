@@ -21,10 +21,11 @@ std::string PartFileName(const std::string& target, uint32_t unique);
 
 class PartFile {
  public:
-  // Creates a new part file beside `target` (another name is tried when one
-  // exists already); null when none can be created, also when the suffix
-  // takes the path past the platform's length limit.
-  static std::unique_ptr<PartFile> Create(TransferSide& side, const std::string& target);
+  // Creates a new part file beside `target`, named from `seed` (another name
+  // is tried when one exists already); null when none can be created, also
+  // when the suffix takes the path past the platform's length limit.
+  static std::unique_ptr<PartFile> Create(TransferSide& side, const std::string& target,
+                                          uint32_t seed);
   ~PartFile();
   PartFile(const PartFile&) = delete;
   PartFile& operator=(const PartFile&) = delete;

@@ -6,17 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "transfers/transfer_table.h"
+#include "transfers/transfer.h"
 
 namespace kvel::transfers {
-
-enum class TransferOutcome {
-  Done,      // the file went over whole
-  Stopped,   // the user stopped it, or the plug-in was unloaded
-  Declined,  // this user did not take or choose a file: nothing to tell
-  Refused,   // the peer did not take the file this user offered
-  Failed,    // broke off after the file was agreed or offered
-};
 
 // Judges a transfer's end. `succeeded`: the file procedure's result;
 // `stopped`: by the user or the unloading; `fileKnown`: a file was chosen

@@ -1,7 +1,6 @@
-// What a file transfer reaches beyond its connection: the user (question and
-// file dialogs), the files it reads or writes, and the transfer window's row.
-// The product binds the platform and the window (socket_transfer.h); tests
-// bind recording fakes.
+// What a file transfer reaches beyond its connection and its record: the user
+// (question and file dialogs) and the files it reads or writes. The product
+// binds the platform (platform_side.h); tests bind recording fakes.
 #pragma once
 
 #include <cstddef>
@@ -47,11 +46,6 @@ class TransferSide {
   // a file there. False when it failed.
   virtual bool MoveFileOver(const char* from, const char* to) = 0;
   virtual void RemoveFile(const char* path) = 0;
-  // The transfer's row in the transfer window.
-  virtual void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) = 0;
-  virtual void AddProgress(int64_t bytes) = 0;
-  // Milliseconds that wrap at 2^32 (the tick count): paces progress reports.
-  virtual uint32_t Milliseconds() = 0;
 };
 
 }  // namespace kvel::transfers

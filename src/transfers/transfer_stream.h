@@ -15,22 +15,32 @@
 #include <cstdint>
 
 #include "transfers/stream_connection.h"
+#include "transfers/transfer_registry.h"
 #include "transfers/transfer_side.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::transfers {
 
 // How long the sender waits for the receiver to close after the last chunk.
 inline constexpr uint32_t kDeliveryWaitMs = 30000;
 
-// Receives a file offered by `uin`: asks the user, saves where chosen. The
-// data goes to a part file beside the chosen one, which takes the chosen
-// file's place only when the last chunk has brought exactly the announced
-// size. True only then.
-bool ReceiveStream(StreamConnection& connection, uint32_t uin, TransferSide& side);
+// Both keep `transfer`'s record current: the file once it is known, the size
+// and the start of the data once the peer took the offer, and every byte
+// that went over. Neither ends the record.
+
+// Receives a file offered by the transfer's contact: asks the user, saves
+// where chosen. The data goes to a part file beside the chosen one, which
+// takes the chosen file's place only when the last chunk has brought exactly
+// the announced size. True only then.
+bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer);
 
 // Sends a file the user chooses in chunks of 4096 bytes and a shorter last
 // one. True only when the last chunk has been sent whole and the receiver
 // has closed the connection within kDeliveryWaitMs.
-bool SendStream(StreamConnection& connection, TransferSide& side);
+bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer);
+
+// The size an offer announces, as the transfer counts it (a size past the
+// largest signed 64-bit count is taken as that count).
+int64_t AnnouncedSize(const wire::FileInfo& info);
 
 }  // namespace kvel::transfers

@@ -9,10 +9,10 @@
 
 #include "p2p/listener.h"
 #include "platform/threads.h"
-#include "plugin/host.h"
 #include "stand_in_host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
+#include "support/stand_in_services.h"
 #include "support/test_paths.h"
 #include "wire/handshake.h"
 
@@ -40,12 +40,8 @@ class ListenerTest : public ::testing::Test {
   void SetUp() override {
     StartSockets();
     host_.OfferLogService(true);
-    SetHostLink(host_.Link());
   }
-  void TearDown() override {
-    listener_.Stop();
-    SetHostLink(nullptr);
-  }
+  void TearDown() override { listener_.Stop(); }
 
   std::vector<std::string> AcceptedLines() {
     std::vector<std::string> lines;
@@ -56,8 +52,9 @@ class ListenerTest : public ::testing::Test {
 
   ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
+  StandInServices services_{host_};
   ConnectionProbe probe_;
-  p2p::Listener listener_{ProcessHost(), probe_.Services()};
+  p2p::Listener listener_{services_, probe_.Services()};
 };
 
 // The caller's part of the handshake, played by the test.
@@ -136,7 +133,7 @@ TEST_F(ListenerTest, TakenPortFailsAfterSocketCreatedAndOutgoingStillWorks) {
 
 TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   // Both transfers stay listed until their peers close.
-  probe_.SetFileProcedure([](p2p::PeerConnection& connection, uint32_t) {
+  probe_.SetFileProcedure([](p2p::PeerConnection& connection, transfers::TransferHandle&) {
     uint8_t byte;
     while (connection.Read(&byte, 1) > 0) {
     }
@@ -169,7 +166,7 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
 TEST_F(ListenerTest, AcceptedSocketBlocks) {
   std::atomic<bool> reading{false};
   std::atomic<int> got{0};
-  probe_.SetFileProcedure([&](p2p::PeerConnection& connection, uint32_t) {
+  probe_.SetFileProcedure([&](p2p::PeerConnection& connection, transfers::TransferHandle&) {
     uint8_t bytes[4];
     reading = true;
     // Nothing is there yet: a non-blocking socket would fail at once.

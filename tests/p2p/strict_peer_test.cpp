@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "transfers/socket_transfer.h"
 #include "transfers/transfer_stream.h"
 #include "strict_peer.h"
 #include "support/connection_probe.h"
@@ -83,14 +82,13 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
     probe.SetOwnUin(kKvelUin);
     std::atomic<bool> kvelDone{false};
     std::atomic<const strict::StrictPeer*> strictPeer{nullptr};
-    probe.SetFileProcedure([&](PeerConnection& socket, uint32_t uin) {
+    probe.SetFileProcedure([&](PeerConnection& socket, transfers::TransferHandle& transfer) {
       LockstepConnection connection(socket, *strictPeer.load());
       testing::FakeTransferSide side;
       side.openChoice = source;
       side.saveChoice = target;
-      const bool done =
-          c.kvelSends ? transfers::SendStream(connection, side)
-                      : transfers::ReceiveStream(connection, uin, side);
+      const bool done = c.kvelSends ? transfers::SendStream(connection, side, transfer)
+                                    : transfers::ReceiveStream(connection, side, transfer);
       kvelDone = done;
       return done;
     });
@@ -111,11 +109,11 @@ class StrictPeerTest : public ::testing::TestWithParam<size_t> {
     }
     std::thread kvel;
     if (c.kvelCalls) {
-      kvel = std::thread(RunConnection, request);
+      kvel = std::thread(RunConnection, std::move(request));
       peer = server.Accept();
     } else {
       request.socket = server.Accept();
-      kvel = std::thread(RunConnection, request);
+      kvel = std::thread(RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);
 

@@ -99,7 +99,8 @@ std::optional<platform::FileInformation> FakeTransferSide::ReadFileInformation(c
   return platform::ReadFileInformation(path);
 }
 
-std::unique_ptr<transfers::StreamFile> FakeTransferSide::Track(std::unique_ptr<transfers::StreamFile> file) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::Track(
+    std::unique_ptr<transfers::StreamFile> file) {
   if (file == nullptr) return nullptr;
   return std::make_unique<TrackedFile>(std::move(file), *this);
 }
@@ -124,27 +125,6 @@ bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {
 void FakeTransferSide::RemoveFile(const char* path) {
   removed.push_back(path);
   platform::RemoveFile(path);
-}
-
-void FakeTransferSide::SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) {
-  transferFiles.push_back({path, totalBytes, doneBytes});
-}
-
-void FakeTransferSide::AddProgress(int64_t bytes) {
-  progress.push_back(bytes);
-  progressTimes.push_back(now);
-}
-
-uint32_t FakeTransferSide::Milliseconds() {
-  const uint32_t reading = now;
-  now += tick;
-  return reading;
-}
-
-int64_t FakeTransferSide::ProgressTotal() const {
-  int64_t total = 0;
-  for (int64_t bytes : progress) total += bytes;
-  return total;
 }
 
 std::vector<std::string> FakeTransferSide::DialogKinds() const {

@@ -1,6 +1,5 @@
-// The user, files and transfer window of a transfer, for tests: scripted
-// answers, recorded dialogs and window calls, real files by default with
-// failures on demand.
+// The user and files of a transfer, for tests: scripted answers, recorded
+// dialogs, real files by default with failures on demand.
 #pragma once
 
 #include <cstddef>
@@ -24,11 +23,6 @@ class FakeTransferSide final : public transfers::TransferSide {
     unsigned long flags = 0;
     size_t pathSize = 0;
   };
-  struct FileCall {
-    std::string path;
-    int64_t total = 0;
-    int64_t done = 0;
-  };
 
   // Scripted answers.
   std::string peerName = "Ala";
@@ -43,20 +37,14 @@ class FakeTransferSide final : public transfers::TransferSide {
   // Reads or writes fail once this many bytes have passed.
   size_t failReadAfter = SIZE_MAX;
   size_t failWriteAfter = SIZE_MAX;
-  // The clock: each reading returns `now` and then advances it by `tick`.
-  uint32_t now = 0;
-  uint32_t tick = 0;
   // Runs as each dialog opens (e.g. to see what was sent by then).
   std::function<void(const Dialog&)> onDialog;
 
   // What happened.
   std::vector<uint32_t> peerNameAsked;
   std::vector<Dialog> dialogs;
-  std::vector<FileCall> transferFiles;
-  std::vector<int64_t> progress;
-  std::vector<uint32_t> progressTimes;  // the clock at each report
-  std::vector<std::string> opened;      // "r:path" / "w:path" (created)
-  std::vector<std::string> moved;       // "from>to", done or not
+  std::vector<std::string> opened;  // "r:path" / "w:path" (created)
+  std::vector<std::string> moved;   // "from>to", done or not
   std::vector<std::string> removed;
   std::vector<size_t> fileWrites;  // the count of every file write
   int openFiles = 0;               // opened and not yet destroyed
@@ -71,11 +59,7 @@ class FakeTransferSide final : public transfers::TransferSide {
   std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
   void RemoveFile(const char* path) override;
-  void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) override;
-  void AddProgress(int64_t bytes) override;
-  uint32_t Milliseconds() override;
 
-  int64_t ProgressTotal() const;
   std::vector<std::string> DialogKinds() const;
 
  private:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "transfers/part_file.h"
@@ -23,8 +24,8 @@ struct Outcome {
 
 // Feeds `stream` in pieces of `piece` bytes, each piece until used up or
 // the reader stops.
-Outcome Feed(uint64_t announced, const Bytes& stream, size_t piece) {
-  ChunkReader reader(announced);
+Outcome Feed(int64_t size, const Bytes& stream, size_t piece) {
+  ChunkReader reader(size);
   Outcome out{State::Reading, Failure::None, {}, 0};
   for (size_t at = 0; at < stream.size() && reader.state() == State::Reading; at += piece) {
     std::span<const uint8_t> input(stream.data() + at, std::min(piece, stream.size() - at));
@@ -48,7 +49,7 @@ TEST(ChunkReader, CountsTheDataAgainstTheAnnouncedSizeInAnySplit) {
   const Bytes trailer = {9, 9, 9};
   struct Case {
     const char* name;
-    uint64_t announced;
+    int64_t size;
     Bytes stream;
     State state;
     Failure failure;
@@ -71,11 +72,13 @@ TEST(ChunkReader, CountsTheDataAgainstTheAnnouncedSizeInAnySplit) {
        State::Failed, Failure::PastAnnounced, 0},
       {"last chunk short of it", 4097, StreamBuilder().Chunk(wire::kChunkLast, 4096, a).Take(),
        State::Failed, Failure::ShortOfAnnounced, 4096},
-      {"5 GiB announced, 4 KiB sent", 5ull << 30,
+      {"5 GiB announced, 4 KiB sent", int64_t{5} << 30,
        StreamBuilder().Chunk(wire::kChunkLast, 4096, a).Take(), State::Failed,
        Failure::ShortOfAnnounced, 4096},
-      {"length 2^31-1 against a 4 GiB offer", 4ull << 30,
+      {"length 2^31-1 against a 4 GiB offer", int64_t{4} << 30,
        StreamBuilder().Chunk(wire::kChunkMore, INT32_MAX).Take(), State::Reading, Failure::None, 0},
+      {"a negative size counts as none", -1, StreamBuilder().Chunk(wire::kChunkLast, 10, c).Take(),
+       State::Failed, Failure::PastAnnounced, 0},
       {"type 1", 10, StreamBuilder().Chunk(1, 10, c).Take(), State::Failed, Failure::BadType, 0},
       {"endless empty chunks", 1,
        [] {
@@ -88,11 +91,11 @@ TEST(ChunkReader, CountsTheDataAgainstTheAnnouncedSizeInAnySplit) {
   for (const Case& test : cases) {
     for (size_t piece : {1u, 5u, 12u, 13u, 4108u, 100000u}) {
       SCOPED_TRACE(::testing::Message() << test.name << ", pieces of " << piece);
-      const Outcome out = Feed(test.announced, test.stream, piece);
+      const Outcome out = Feed(test.size, test.stream, piece);
       EXPECT_EQ(out.state, test.state);
       EXPECT_EQ(out.failure, test.failure);
       EXPECT_EQ(out.data.size(), test.data);
-      EXPECT_LE(out.data.size(), test.announced);
+      EXPECT_LE(static_cast<int64_t>(out.data.size()), std::max<int64_t>(test.size, 0));
       if (test.state == State::Done) {
         EXPECT_EQ(out.used, test.stream.size() - test.untaken);
       }

@@ -6,26 +6,25 @@
 #include <thread>
 #include <vector>
 
-#include "p2p/file_transfer.h"
-#include "transfers/socket_transfer.h"
-#include "transfers/transfer_stream.h"
-#include "plugin/host.h"
+#include "p2p/peer_connection.h"
 #include "stand_in_host.h"
 #include "support/fake_connection.h"
+#include "support/lone_transfer.h"
 #include "support/loopback_pair.h"
-#include "support/no_transfer_window.h"
 #include "support/scripted_dialogs.h"
+#include "support/stand_in_services.h"
 #include "support/test_paths.h"
+#include "transfers/file_transfer.h"
+#include "transfers/platform_side.h"
+#include "transfers/transfer_stream.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::transfers {
-using p2p::PeerConnection;
-using p2p::ReceiveFile;
-using p2p::SendFile;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using testing::NoTransferWindow;
+using p2p::PeerConnection;
+using testing::LoneTransfer;
 using testing::ScriptedDialogs;
 
 // Passes everything through and keeps a copy of what came in.
@@ -70,13 +69,9 @@ class FileLoopbackTest : public ::testing::Test {
   void SetUp() override {
     pair_ = testing::MakeLoopbackPair();
     ASSERT_NE(pair_.a, platform::kInvalidSocket);
-    SetHostLink(host_.Link());
     host_.AddContact({21, "Ala", "4321", 3});
   }
-  void TearDown() override {
-    SetHostLink(nullptr);
-    testing::CloseLoopbackPair(pair_);
-  }
+  void TearDown() override { testing::CloseLoopbackPair(pair_); }
   std::string Source(size_t size) {
     content_ = testing::PatternBytes(size, static_cast<uint32_t>(size));
     const std::string path = scratch_.File("source " + std::to_string(size) + ".bin");
@@ -91,6 +86,7 @@ class FileLoopbackTest : public ::testing::Test {
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
+  testing::StandInServices services_{host_};
   testing::LoopbackPair pair_;
   testing::ScriptedDialogsScope dialogs_;
   Bytes content_;
@@ -106,15 +102,16 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   ScriptedDialogs::QueueSaveChoice(target);
 
   bool sent = false;
-  NoTransferWindow window;
+  LoneTransfer sending(4321, Send);
   std::thread sender([&] {
     PeerConnection connection(pair_.a, nullptr);
-    sent = SendFile(ProcessHost(), window, connection, 4321);
+    sent = SendFile(services_, connection, sending.handle);
   });
   PeerConnection socket(pair_.b, nullptr);
   TapConnection tap(socket);
-  SocketTransferSide side(pair_.b, ProcessHost(), window);
-  const bool received = ReceiveStream(tap, 4321, side);
+  PlatformTransferSide side(services_);
+  LoneTransfer receiving(4321, Receive);
+  const bool received = ReceiveStream(tap, side, receiving.handle);
   // The connection thread closes here; the sender waits for that.
   platform::ShutdownBoth(pair_.b);
   sender.join();
@@ -128,6 +125,11 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   const wire::FileInfo offer = *wire::DecodeFileInfo(std::span(tap.Incoming()).subspan(16));
   EXPECT_EQ(offer.Size(), size);
   EXPECT_EQ(offer.name, "source " + std::to_string(size) + ".bin");
+  // Both records count the whole file against its size.
+  for (const LoneTransfer* end : {&sending, &receiving}) {
+    EXPECT_EQ(end->Read().size, static_cast<int64_t>(size));
+    EXPECT_EQ(end->Read().moved, static_cast<int64_t>(size));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FileLoopbackSizeTest,
@@ -139,13 +141,15 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   const std::string target = scratch_.File("zapisany.bin");
   ScriptedDialogs::QueueSaveChoice(target);
   bool sent = false;
-  NoTransferWindow window;
+  LoneTransfer sending(4321, Send);
   std::thread sender([&] {
     PeerConnection connection(pair_.a, nullptr);
-    sent = SendFile(ProcessHost(), window, connection, 4321);
+    sent = SendFile(services_, connection, sending.handle);
   });
   PeerConnection connection(pair_.b, nullptr);
-  EXPECT_TRUE(ReceiveFile(ProcessHost(), window, connection, 4321));
+  LoneTransfer receiving(4321, Receive);
+  EXPECT_TRUE(ReceiveFile(services_, connection, receiving.handle));
+  EXPECT_EQ(receiving.Read().path, target);
   platform::ShutdownBoth(pair_.b);
   sender.join();
   EXPECT_TRUE(sent);

@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "transfers/progress_pacer.h"
 #include "transfers/transfer_stream.h"
 #include "platform/dialogs.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"
+#include "support/lone_transfer.h"
 #include "support/test_paths.h"
 #include "wire/transfer_records.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 using testing::FakeConnection;
 using testing::FakeTransferSide;
+using testing::LoneTransfer;
 using testing::PatternBytes;
 using testing::StreamBuilder;
 using Bytes = std::vector<uint8_t>;
@@ -40,8 +42,8 @@ class FileReceiveTest : public ::testing::Test {
     if (!testing::ReadFile(Target(), &content)) return {};
     return Bytes(content.begin(), content.end());
   }
-  bool Receive(FakeConnection& connection, uint32_t uin = 4321) {
-    return ReceiveStream(connection, uin, side_);
+  bool Receive(FakeConnection& connection) {
+    return ReceiveStream(connection, side_, transfer_.handle);
   }
   // The folder holds the target at most: no part file is ever left behind.
   void ExpectNoPartFiles() const {
@@ -50,6 +52,7 @@ class FileReceiveTest : public ::testing::Test {
 
   testing::ScratchDir scratch_;
   FakeTransferSide side_;
+  LoneTransfer transfer_{4321};
 };
 
 TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
@@ -60,7 +63,7 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
                                 .Chunk(wire::kChunkLast, 904, Slice(data, 4096, 904))
                                 .Take());
   side_.peerName = "Ala";
-  EXPECT_TRUE(Receive(connection, 4321));
+  EXPECT_TRUE(Receive(connection));
   EXPECT_EQ(side_.peerNameAsked, std::vector<uint32_t>{4321});
   ASSERT_EQ(side_.DialogKinds(), (std::vector<std::string>{"question", "save"}));
   EXPECT_EQ(side_.dialogs[0].text,
@@ -73,12 +76,13 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
   EXPECT_EQ(side_.dialogs[1].pathSize, 260u);
   // The reply is one write.
   EXPECT_EQ(connection.Writes(), std::vector<Bytes>{kAccept});
-  ASSERT_EQ(side_.transferFiles.size(), 1u);
-  EXPECT_EQ(side_.transferFiles[0].path, Target());
-  EXPECT_EQ(side_.transferFiles[0].total, 5000);
-  EXPECT_EQ(side_.transferFiles[0].done, 0);
-  // The clock stands still: one report at the end, with the exact total.
-  EXPECT_EQ(side_.progress, (std::vector<int64_t>{5000}));
+  // The record has the file, its size from the start, and every byte.
+  const Transfer facts = transfer_.Read();
+  EXPECT_EQ(facts.state, TransferState::Moving);
+  EXPECT_EQ(facts.path, Target());
+  EXPECT_EQ(facts.size, 5000);
+  EXPECT_EQ(facts.offset, 0);
+  EXPECT_EQ(facts.moved, 5000);
   EXPECT_EQ(Saved(), data);
   EXPECT_EQ(side_.openFiles, 0);
   EXPECT_EQ(side_.closedFiles, 1);
@@ -175,9 +179,10 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     FakeTransferSide side;
+    LoneTransfer transfer;
     side.saveChoice = Target();
     FakeConnection connection(test.stream);
-    EXPECT_EQ(ReceiveStream(connection, 1, side), test.whole);
+    EXPECT_EQ(ReceiveStream(connection, side, transfer.handle), test.whole);
     EXPECT_EQ(testing::FileExists(Target()), test.whole);
     if (test.whole) {
       EXPECT_EQ(Saved(), test.expected);
@@ -187,7 +192,7 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
     for (size_t count : side.fileWrites) written += count;
     EXPECT_LE(written, test.announced);
     if (test.whole) {
-      EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(test.announced));
+      EXPECT_EQ(transfer.Read().moved, static_cast<int64_t>(test.announced));
     } else {
       EXPECT_EQ(side.removed.size(), 1u);
     }
@@ -208,12 +213,13 @@ TEST_F(FileReceiveTest, AnyReadSplitGivesTheSameFile) {
   for (size_t limit : {size_t{1}, size_t{7}, size_t{4096}, size_t{0}}) {
     SCOPED_TRACE(limit);
     FakeTransferSide side;
+    LoneTransfer transfer;
     side.saveChoice = Target();
     FakeConnection connection(stream);
     connection.SetReadLimit(limit);
-    EXPECT_TRUE(ReceiveStream(connection, 1, side));
+    EXPECT_TRUE(ReceiveStream(connection, side, transfer.handle));
     EXPECT_EQ(Saved(), data);
-    EXPECT_EQ(side.progress, std::vector<int64_t>{140000});
+    EXPECT_EQ(transfer.Read().moved, 140000);
   }
 }
 
@@ -234,12 +240,13 @@ TEST_F(FileReceiveTest, GoldenStreamsInRandomPiecesGiveIdenticalFiles) {
       std::vector<size_t> order(splits.begin() + static_cast<ptrdiff_t>(rotation), splits.end());
       order.insert(order.end(), splits.begin(), splits.begin() + static_cast<ptrdiff_t>(rotation));
       FakeTransferSide side;
+      LoneTransfer transfer;
       side.saveChoice = Target();
       FakeConnection connection(stream);
       connection.SetReadSplits(order);
-      ASSERT_TRUE(ReceiveStream(connection, 1, side));
+      ASSERT_TRUE(ReceiveStream(connection, side, transfer.handle));
       EXPECT_TRUE(Saved() == data);
-      EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(size));
+      EXPECT_EQ(transfer.Read().moved, static_cast<int64_t>(size));
       // The file is written in whole blocks but for the last.
       for (size_t i = 0; i + 1 < side.fileWrites.size(); ++i) {
         EXPECT_EQ(side.fileWrites[i], wire::kFileBlockSize);
@@ -249,35 +256,29 @@ TEST_F(FileReceiveTest, GoldenStreamsInRandomPiecesGiveIdenticalFiles) {
   }
 }
 
-TEST_F(FileReceiveTest, ProgressIsPacedWhateverTheSizeAndEndsExact) {
-  for (size_t size : {0u, 4096u, 1u << 20, 8u << 20}) {
-    for (uint32_t tick : {0u, 1u, 3u}) {
-      SCOPED_TRACE(::testing::Message() << size << " bytes, tick " << tick);
-      const Bytes data = PatternBytes(size);
-      Bytes stream = testing::GoldenOffer("p.bin", size);
-      const Bytes chunks = testing::GoldenChunks(data);
-      stream.insert(stream.end(), chunks.begin(), chunks.end());
-      FakeTransferSide side;
-      side.saveChoice = Target();
-      side.now = 0xFFFFFF00u;  // the tick count wraps during the transfer
-      side.tick = tick;
-      const uint32_t start = side.now;
-      FakeConnection connection(stream);
-      connection.SetReadSplits({5000, 70000, 1, 20000});
-      ASSERT_TRUE(ReceiveStream(connection, 1, side));
-      EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(size));
-      const uint32_t elapsed = side.now - start;
-      EXPECT_LE(side.progress.size(), elapsed / kProgressIntervalMs + 1);
-      // Reports before the final one are at least an interval apart.
-      for (size_t i = 1; i + 1 < side.progressTimes.size(); ++i) {
-        EXPECT_GE(side.progressTimes[i] - side.progressTimes[i - 1], kProgressIntervalMs);
-      }
-      if (tick == 0) {
-        EXPECT_EQ(side.progress.size(), 1u);
-      }
-      std::remove(Target().c_str());
-    }
-  }
+TEST_F(FileReceiveTest, TheByteCountFollowsTheFileAsItArrives) {
+  // Read as each piece is written: the count never runs ahead of the file
+  // nor past the size, and ends exact.
+  const Bytes data = PatternBytes(300000);
+  Bytes stream = testing::GoldenOffer("p.bin", data.size());
+  const Bytes chunks = testing::GoldenChunks(data);
+  stream.insert(stream.end(), chunks.begin(), chunks.end());
+  FakeTransferSide side;
+  side.saveChoice = Target();
+  LoneTransfer transfer;
+  FakeConnection connection(stream);
+  connection.SetReadSplits({5000, 70000, 1, 20000});
+  std::vector<int64_t> seen;
+  connection.SetOnRead([&] { seen.push_back(transfer.Read().moved); });
+  ASSERT_TRUE(ReceiveStream(connection, side, transfer.handle));
+  EXPECT_EQ(transfer.Read().moved, static_cast<int64_t>(data.size()));
+  ASSERT_FALSE(seen.empty());
+  for (size_t i = 1; i < seen.size(); ++i) EXPECT_GE(seen[i], seen[i - 1]);
+  EXPECT_LE(seen.back(), static_cast<int64_t>(data.size()));
+  // Counted as the data came, not only at the end.
+  EXPECT_GT(std::count_if(seen.begin(), seen.end(),
+                          [&](int64_t moved) { return moved > 0 && moved < 300000; }),
+            3);
 }
 
 TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
@@ -295,11 +296,12 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
       SCOPED_TRACE(::testing::Message() << "cut " << cut << (fail ? " error" : " end"));
       testing::WriteFile(Target(), std::string(old.begin(), old.end()));
       FakeTransferSide side;
+      LoneTransfer transfer;
       side.saveChoice = Target();
       FakeConnection connection(stream);
       connection.CutAt(cut, fail);
       const bool whole = cut == stream.size();
-      EXPECT_EQ(ReceiveStream(connection, 1, side), whole);
+      EXPECT_EQ(ReceiveStream(connection, side, transfer.handle), whole);
       EXPECT_EQ(side.openFiles, 0);
       // Nothing is asked or answered before the whole offer is in.
       EXPECT_EQ(side.dialogs.empty(), cut < offerEnd);
@@ -332,7 +334,8 @@ TEST_F(FileReceiveTest, AnExistingPartNameIsNeverReused) {
   probe.saveChoice = Target();
   probe.failCreate = true;
   FakeConnection first(stream);
-  EXPECT_FALSE(ReceiveStream(first, 1, probe));
+  LoneTransfer firstTransfer;
+  EXPECT_FALSE(ReceiveStream(first, probe, firstTransfer.handle));
   ASSERT_GE(probe.opened.size(), 2u);
   const std::string taken = probe.opened[0].substr(2);
   EXPECT_NE(probe.opened[1], probe.opened[0]);
@@ -364,9 +367,10 @@ TEST_F(FileReceiveTest, WrongWordsOrChunkTypesEndWithFalse) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     FakeTransferSide side;
+    LoneTransfer transfer;
     side.saveChoice = Target();
     FakeConnection connection(test.stream);
-    EXPECT_FALSE(ReceiveStream(connection, 1, side));
+    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
     EXPECT_EQ(!side.dialogs.empty(), test.asked);
     EXPECT_EQ(connection.Written(), test.asked ? kAccept : Bytes{});
     EXPECT_EQ(side.openFiles, 0);
@@ -381,7 +385,8 @@ TEST_F(FileReceiveTest, RefusalSendsExactlyTheRefusalAndMakesNoFile) {
   EXPECT_EQ(connection.Writes(), std::vector<Bytes>{kRefuse});
   EXPECT_EQ(side_.DialogKinds(), std::vector<std::string>{"question"});
   EXPECT_TRUE(side_.opened.empty());
-  EXPECT_TRUE(side_.transferFiles.empty());
+  EXPECT_EQ(transfer_.Read().path, "");
+  EXPECT_EQ(transfer_.Read().state, TransferState::Asking);
   EXPECT_FALSE(testing::FileExists(Target()));
 }
 
@@ -392,7 +397,7 @@ TEST_F(FileReceiveTest, CancelledSaveDialogSendsNothing) {
   EXPECT_FALSE(Receive(connection));
   EXPECT_TRUE(connection.Written().empty());
   EXPECT_TRUE(side_.opened.empty());
-  EXPECT_TRUE(side_.transferFiles.empty());
+  EXPECT_EQ(transfer_.Read().path, "");
 }
 
 TEST_F(FileReceiveTest, AFileThatCannotBeCreatedIsRefused) {
@@ -401,8 +406,9 @@ TEST_F(FileReceiveTest, AFileThatCannotBeCreatedIsRefused) {
   side_.saveChoice = scratch_.File("no-such-directory") + "/x.txt";
   EXPECT_FALSE(Receive(connection));
   EXPECT_EQ(connection.Written(), kRefuse);
-  EXPECT_TRUE(side_.transferFiles.empty());
-  EXPECT_TRUE(side_.progress.empty());
+  // Nothing was taken: no file, nothing moving.
+  EXPECT_EQ(transfer_.Read().path, "");
+  EXPECT_EQ(transfer_.Read().state, TransferState::Asking);
 }
 
 TEST_F(FileReceiveTest, AFileThatCannotBeWrittenEndsWithFalse) {
@@ -437,9 +443,10 @@ TEST_F(FileReceiveTest, HostileNamesAreShownAndProposedSanitised) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.offered);
     FakeTransferSide side;
+    LoneTransfer transfer;
     side.saveChoice.reset();
     FakeConnection connection(StreamBuilder().Offer(c.offered, 0).Take());
-    EXPECT_FALSE(ReceiveStream(connection, 1, side));
+    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
     ASSERT_EQ(side.DialogKinds(), (std::vector<std::string>{"question", "save"}));
     EXPECT_EQ(side.dialogs[0].text,
               "Ala chce wys\xB3"
@@ -467,8 +474,7 @@ TEST_F(FileReceiveTest, TwoGibibytesAndMoreAreShownWhole) {
   side_.saveChoice = Target();
   EXPECT_FALSE(Receive(connection));  // the stream ends after the offer
   EXPECT_NE(side_.dialogs[0].text.find("(4772185KB)"), std::string::npos);
-  ASSERT_EQ(side_.transferFiles.size(), 1u);
-  EXPECT_EQ(side_.transferFiles[0].total, 0x1'2345'6789ll);
+  EXPECT_EQ(transfer_.Read().size, 0x1'2345'6789ll);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"
+#include "support/lone_transfer.h"
 #include "support/test_paths.h"
 #include "wire/transfer_records.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 using testing::FakeConnection;
 using testing::FakeTransferSide;
+using testing::LoneTransfer;
 using testing::PatternBytes;
 using testing::StreamBuilder;
 using Bytes = std::vector<uint8_t>;
@@ -46,18 +48,20 @@ class FileSendTest : public ::testing::Test {
 
   testing::ScratchDir scratch_;
   FakeTransferSide side_;
+  LoneTransfer transfer_{4321, Send};
 };
 
 TEST_F(FileSendTest, StreamIsTheGoldenOneForEverySize) {
   for (size_t size : {0u, 1u, 4095u, 4096u, 4097u, 65535u, 65536u, 65537u, (1u << 20) + 3}) {
     SCOPED_TRACE(size);
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     const Bytes data = PatternBytes(size, 9);
     const std::string name = "f" + std::to_string(size) + ".bin";
     const std::string path = Source(data, name);
     side.openChoice = path;
     FakeConnection connection(kAccept);
-    ASSERT_TRUE(SendStream(connection, side));
+    ASSERT_TRUE(SendStream(connection, side, transfer.handle));
 
     // The record's times and attributes are the platform's: compared apart.
     const Bytes golden = testing::GoldenOffer(name, size);
@@ -70,11 +74,13 @@ TEST_F(FileSendTest, StreamIsTheGoldenOneForEverySize) {
     EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
                 testing::GoldenChunks(data));
 
-    EXPECT_EQ(side.ProgressTotal(), static_cast<int64_t>(size));
-    ASSERT_EQ(side.transferFiles.size(), 1u);
-    EXPECT_EQ(side.transferFiles[0].path, path);
-    EXPECT_EQ(side.transferFiles[0].total, static_cast<int64_t>(size));
-    EXPECT_EQ(side.transferFiles[0].done, 0);
+    // The record has the file, its size from the start, and every byte.
+    const Transfer facts = transfer.Read();
+    EXPECT_EQ(facts.state, TransferState::Moving);
+    EXPECT_EQ(facts.path, path);
+    EXPECT_EQ(facts.size, static_cast<int64_t>(size));
+    EXPECT_EQ(facts.offset, 0);
+    EXPECT_EQ(facts.moved, static_cast<int64_t>(size));
     EXPECT_EQ(side.openFiles, 0);
     EXPECT_EQ(side.closedFiles, 1);
   }
@@ -84,9 +90,10 @@ TEST_F(FileSendTest, EachItemIsOneWriteAndChunksStayWithTheirHeaders) {
   for (size_t size : {0u, 4096u, 5000u, (1u << 20) + 3}) {
     SCOPED_TRACE(size);
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = Source(PatternBytes(size), "w" + std::to_string(size));
     FakeConnection connection(kAccept);
-    ASSERT_TRUE(SendStream(connection, side));
+    ASSERT_TRUE(SendStream(connection, side, transfer.handle));
     const std::vector<Bytes>& writes = connection.Writes();
     ASSERT_GE(writes.size(), 3u);
     EXPECT_EQ(writes[0], kOfferStartBytes);
@@ -116,10 +123,11 @@ TEST_F(FileSendTest, CountsAsSentOnlyOnceTheReceiverCloses) {
   for (bool closes : {true, false}) {
     SCOPED_TRACE(closes);
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = side_.openChoice;
     FakeConnection connection(kAccept);
     connection.SetPeerCloses(closes);
-    EXPECT_EQ(SendStream(connection, side), closes);
+    EXPECT_EQ(SendStream(connection, side, transfer.handle), closes);
     // Sending ends after the last byte, and only then is the close awaited.
     EXPECT_EQ(connection.ShutdownAfter(), connection.Written().size());
     EXPECT_TRUE(connection.WaitedForCloseAfterShutdown());
@@ -131,7 +139,7 @@ TEST_F(FileSendTest, OfferStartGoesOutBeforeTheDialogOpens) {
   Bytes sentAtDialog;
   side_.onDialog = [&](const FakeTransferSide::Dialog&) { sentAtDialog = connection.Written(); };
   side_.openChoice.reset();
-  EXPECT_FALSE(SendStream(connection, side_));
+  EXPECT_FALSE(SendStream(connection, side_, transfer_.handle));
   EXPECT_EQ(sentAtDialog, kOfferStartBytes);
   ASSERT_EQ(side_.DialogKinds(), std::vector<std::string>{"open"});
   EXPECT_EQ(side_.dialogs[0].text, "");  // nothing proposed
@@ -141,6 +149,7 @@ TEST_F(FileSendTest, OfferStartGoesOutBeforeTheDialogOpens) {
   // Cancelled: the peer has the first word only.
   EXPECT_EQ(connection.Written(), kOfferStartBytes);
   EXPECT_TRUE(side_.opened.empty());
+  EXPECT_EQ(transfer_.Read().path, "");  // no file chosen
 }
 
 TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
@@ -148,12 +157,17 @@ TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
   for (uint32_t code : {7u, 0u, 1u, 5u, 0x106u, 0xFFFFFFFFu}) {
     SCOPED_TRACE(code);
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = side_.openChoice;
     const wire::OfferReplyBytes reply = wire::EncodeOfferReply(code);
     FakeConnection connection(Bytes(reply.begin(), reply.end()));
-    EXPECT_FALSE(SendStream(connection, side));
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
     EXPECT_EQ(connection.Written().size(), kOfferedBytes);
-    EXPECT_TRUE(side.transferFiles.empty());
+    // The file is named (a refusal names it), but nothing moves.
+    const Transfer facts = transfer.Read();
+    EXPECT_EQ(facts.path, *side_.openChoice);
+    EXPECT_EQ(facts.state, TransferState::Asking);
+    EXPECT_EQ(facts.size, 0);
     EXPECT_TRUE(side.opened.empty());
   }
 }
@@ -164,10 +178,11 @@ TEST_F(FileSendTest, AReplyCutShortEndsWithFalse) {
     for (bool fail : {false, true}) {
       SCOPED_TRACE(cut);
       FakeTransferSide side;
+      LoneTransfer transfer(4321, Send);
       side.openChoice = side_.openChoice;
       FakeConnection connection(kAccept);
       connection.CutAt(cut, fail);
-      EXPECT_FALSE(SendStream(connection, side));
+      EXPECT_FALSE(SendStream(connection, side, transfer.handle));
       EXPECT_EQ(connection.Written().size(), kOfferedBytes);
       EXPECT_TRUE(side.opened.empty());
     }
@@ -178,7 +193,7 @@ TEST_F(FileSendTest, AcceptedReplyInOneBytePiecesIsEnough) {
   Source(PatternBytes(10));
   FakeConnection connection(kAccept);
   connection.SetReadLimit(1);
-  EXPECT_TRUE(SendStream(connection, side_));
+  EXPECT_TRUE(SendStream(connection, side_, transfer_.handle));
   EXPECT_EQ(connection.Written().size(), kOfferedBytes + 12 + 10);
 }
 
@@ -189,12 +204,13 @@ TEST_F(FileSendTest, TrueOnlyWhenEveryByteWasSent) {
   for (size_t limit = 0; limit <= total; ++limit) {
     SCOPED_TRACE(limit);
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = side_.openChoice;
     FakeConnection connection(kAccept);
     connection.FailWritesAfter(limit);
-    EXPECT_EQ(SendStream(connection, side), limit == total);
+    EXPECT_EQ(SendStream(connection, side, transfer.handle), limit == total);
     EXPECT_EQ(side.openFiles, 0);
-    EXPECT_LE(side.ProgressTotal(), static_cast<int64_t>(limit));
+    EXPECT_LE(transfer.Read().moved, static_cast<int64_t>(limit));
   }
 }
 
@@ -204,19 +220,21 @@ TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoLastChunk) {
   {
     SCOPED_TRACE("cannot be opened");
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = side_.openChoice;
     side.failOpenForReading = true;
     FakeConnection connection(kAccept);
-    EXPECT_FALSE(SendStream(connection, side));
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
     EXPECT_EQ(connection.Written().size(), kOfferedBytes);
   }
   {
     SCOPED_TRACE("read fails in the second chunk");
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = side_.openChoice;
     side.failReadAfter = 5000;
     FakeConnection connection(kAccept);
-    EXPECT_FALSE(SendStream(connection, side));
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
     // The file is read ahead of the chunks: nothing of it goes out.
     EXPECT_EQ(connection.Written().size(), kOfferedBytes);
     EXPECT_EQ(connection.ShutdownAfter(), SIZE_MAX);
@@ -226,9 +244,10 @@ TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoLastChunk) {
   {
     SCOPED_TRACE("no file information");
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = scratch_.File("vanished.bin");
     FakeConnection connection(kAccept);
-    EXPECT_FALSE(SendStream(connection, side));
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
     EXPECT_EQ(connection.Written(), kOfferStartBytes);
   }
 }
@@ -254,11 +273,12 @@ TEST_F(FileSendTest, RecordCarriesThePlatformInformationAndTheBareName) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
     side.openChoice = c.path;
     side.information = information;
     side.failOpenForReading = true;
     FakeConnection connection(kAccept);
-    EXPECT_FALSE(SendStream(connection, side));
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
     const wire::FileInfo record = SentRecord(connection);
     EXPECT_EQ(record.attributes, 0x21u);
     EXPECT_EQ(record.creationTime, information.creationTime);
@@ -267,8 +287,7 @@ TEST_F(FileSendTest, RecordCarriesThePlatformInformationAndTheBareName) {
     EXPECT_EQ(record.sizeHigh, 1u);
     EXPECT_EQ(record.sizeLow, 0x10u);
     EXPECT_EQ(record.name, c.name);
-    ASSERT_EQ(side.transferFiles.size(), 1u);
-    EXPECT_EQ(side.transferFiles[0].total, 0x1'0000'0010ll);
+    EXPECT_EQ(transfer.Read().size, 0x1'0000'0010ll);
   }
 }
 

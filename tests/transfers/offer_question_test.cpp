@@ -22,7 +22,7 @@ std::string Question(const std::string& peer, const std::string& file,
 
 TEST(OfferQuestionTest, NamesPeerFileAndWholeKilobytes) {
   struct Case {
-    uint64_t size;
+    int64_t size;
     std::string kilobytes;
   };
   const Case cases[] = {
@@ -32,7 +32,9 @@ TEST(OfferQuestionTest, NamesPeerFileAndWholeKilobytes) {
       {5 * 1024 * 1024 + 1023, "5120"},
       // 2 GiB and more: the whole 64-bit size, not a negative low word.
       {0x80000000ull, "2097152"},
-      {0x1'00000400ull, "4194305"},
+      {0x1'00000400ll, "4194305"},
+      {INT64_MAX, "9007199254740991"},
+      {-1, "0"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ComposeOfferQuestion("Ala", "x.zip", c.size), Question("Ala", "x.zip", c.kilobytes))
@@ -46,7 +48,7 @@ TEST(OfferQuestionTest, TextsThatLookLikeFormatsStayText) {
 
 TEST(OfferQuestionTest, StaysWithin1023CharactersWhateverTheNames) {
   const std::string huge(5000, 'n');
-  const std::string question = ComposeOfferQuestion(huge, huge, ~0ull);
+  const std::string question = ComposeOfferQuestion(huge, huge, INT64_MAX);
   EXPECT_LE(question.size(), kMaxQuestionLength);
   // Each name is cut, so the question still says what it asks.
   EXPECT_NE(question.find(kEnd), std::string::npos);

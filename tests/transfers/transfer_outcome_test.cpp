@@ -7,22 +7,21 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/file_transfer.h"
-#include "transfers/transfer_outcome.h"
-#include "plugin/host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "support/scripted_dialogs.h"
+#include "support/stand_in_services.h"
 #include "support/test_paths.h"
-#include "ui/window_holder.h"
+#include "transfers/file_transfer.h"
+#include "transfers/transfer_outcome.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::testing {
 namespace {
 
-using transfers::TransferOutcome;
 using platform::Socket;
+using transfers::TransferOutcome;
 
 TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
   struct Case {
@@ -79,10 +78,10 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
        "Przesy\xB3"
        "anie pliku"},
       {transfers::Send, TransferOutcome::Done, "send peer=1001 bytes=4096 outcome=done", "", ""},
-      {transfers::Receive, TransferOutcome::Stopped, "receive peer=1001 bytes=4096 outcome=stopped", "",
-       ""},
-      {transfers::Receive, TransferOutcome::Declined, "receive peer=1001 bytes=4096 outcome=declined", "",
-       ""},
+      {transfers::Receive, TransferOutcome::Stopped, "receive peer=1001 bytes=4096 outcome=stopped",
+       "", ""},
+      {transfers::Receive, TransferOutcome::Declined,
+       "receive peer=1001 bytes=4096 outcome=declined", "", ""},
   };
   for (const Case& c : cases) {
     report.direction = c.direction;
@@ -98,19 +97,16 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
   EXPECT_LT(transfers::TransferNotice(report, std::string(5000, 'x')).text.size(), 200u);
 }
 
-// A connection thread called by the test; its transfers go to the window.
+// A connection thread called by the test; its transfers go to the probe's
+// registry, and the contacts are named by number.
 class OutcomeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    StartSockets();
-    SetHostLink(nullptr);  // contacts are named by number: no host left by other tests
-    window_.Create(PluginId());
-  }
+  void SetUp() override { StartSockets(); }
   void TearDown() override {
     if (peer_ != platform::kInvalidSocket) platform::ShutdownBoth(peer_);
     ASSERT_TRUE(probe_.WaitEnded(1));
     if (peer_ != platform::kInvalidSocket) platform::CloseSocket(peer_);
-    window_.Destroy();
+    EXPECT_EQ(probe_.Transfers().Count(), 0u);
   }
   // The peer pushes (code 2): this side receives under `procedure`.
   void CallIn(ConnectionProbe::FileProcedure procedure) {
@@ -131,26 +127,18 @@ class OutcomeTest : public ::testing::Test {
 
   ScriptedDialogsScope dialogs_;
   LoopbackServer server_;
-  ui::WindowHolder window_;
-  ConnectionProbe probe_{&window_};
+  NoHostServices host_;
+  ConnectionProbe probe_;
   Socket peer_ = platform::kInvalidSocket;
 };
 
-// Reports a file and reads until the connection ends.
-ConnectionProbe::FileProcedure TakeFileThenWait(transfers::TransferWindow& window) {
-  return [&window](p2p::PeerConnection& connection, uint32_t) {
-    const Socket s = connection.Socket();
-    window.SetTransferFile(s, "C:\\odebrane\\film.avi", 1000, 0);
-    window.AddProgress(s, 10);
-    uint8_t byte;
-    while (platform::ReceiveSome(s, &byte, 1) > 0) {
-    }
-    return false;
-  };
+// Takes a file, counts 10 bytes of it and reads until the connection ends.
+ConnectionProbe::FileProcedure TakeFileThenWait() {
+  return HoldTransfer("C:\\odebrane\\film.avi", 1000, 10);
 }
 
 TEST_F(OutcomeTest, APeerThatBreaksOffAnAgreedTransferIsToldOfAndLogged) {
-  CallIn(TakeFileThenWait(window_));
+  CallIn(TakeFileThenWait());
   platform::ShutdownBoth(peer_);
   ASSERT_TRUE(probe_.WaitEnded(1));
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=10 "
@@ -161,10 +149,9 @@ TEST_F(OutcomeTest, APeerThatBreaksOffAnAgreedTransferIsToldOfAndLogged) {
 }
 
 TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
-  CallIn(TakeFileThenWait(window_));
-  ASSERT_TRUE(probe_.WaitForEvents(2));  // listed, file procedure running
-  const Socket socket = probe_.Events()[0].socket;
-  ASSERT_TRUE(window_.StopTransfer(socket));  // what the stop button does
+  CallIn(TakeFileThenWait());
+  ASSERT_TRUE(probe_.WaitForEvents(2));                         // listed, file procedure running
+  ASSERT_TRUE(probe_.Transfers().Stop(probe_.Events()[0].id));  // what the stop button does
   ASSERT_TRUE(probe_.WaitEnded(1));
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=10 "
                                                  "outcome=stopped"});
@@ -172,8 +159,8 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 }
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
-  CallIn([this](p2p::PeerConnection& connection, uint32_t uin) {
-    return p2p::ReceiveFile(ProcessHost(), window_, connection, uin);
+  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+    return transfers::ReceiveFile(host_, connection, transfer);
   });
   ScriptedDialogs::QueueAnswer(false);
   ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
@@ -187,20 +174,19 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
 
 TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   StartSockets();
-  SetHostLink(nullptr);
-  ui::WindowHolder window;
-  window.Create(PluginId());
+  NoHostServices host;
   ScriptedDialogsScope dialogs;
   ScratchDir scratch;
   const std::string path = scratch.File("zdjecie.jpg");
   WriteFile(path, "12345");
   ScriptedDialogs::QueueOpenChoice(path);
   LoopbackServer server;
-  ConnectionProbe probe(&window);
+  ConnectionProbe probe;
   probe.SetPeer({LoopbackAddress(), server.Port()});
-  probe.SetFileProcedure([&window](p2p::PeerConnection& connection, uint32_t uin) {
-    return p2p::SendFile(ProcessHost(), window, connection, uin);
-  });
+  probe.SetFileProcedure(
+      [&host](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+        return transfers::SendFile(host, connection, transfer);
+      });
   ASSERT_TRUE(p2p::StartOutgoing(2002, wire::kPushCode, probe.Services()));
   Socket called = server.Accept();
   ASSERT_EQ(ReadExactly(called, 8).size(), 8u);
@@ -213,7 +199,11 @@ TEST(OutcomeOfSending, APeerThatRefusesTheOfferedFileIsToldOfWithTheFile) {
   EXPECT_EQ(probe.Told()[0].outcome, TransferOutcome::Refused);
   EXPECT_EQ(probe.Told()[0].file, path);
   EXPECT_EQ(probe.Told()[0].peerUin, 2002u);
-  window.Destroy();
+  // The record ended as the report says.
+  const std::vector<TransferEvent> events = probe.Events();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().what, "remove");
+  EXPECT_EQ(events.back().outcome, TransferOutcome::Refused);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The transfer window's dialog (resource 101): a list view whose cells are
-// supplied on demand from the table, painted rows with a progress bar, the
-// stop button, and a layout that follows the dialog's size.
+// supplied on demand from the window's rows, painted rows with a progress
+// bar, the stop button, a layout that follows the dialog's size, and the
+// timer and posted message that make the window tick.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,25 +9,21 @@
 
 #include "common/texts.h"
 #include "ui/bar_colours.h"
-#include "ui/progress_win.h"
-#include "ui/transfer_view.h"
 #include "ui/res/transfer_window_ids.h"
+#include "ui/screen.h"
+#include "ui/transfer_window.h"
 
 namespace kvel::ui {
 namespace {
 
+using transfers::TransferId;
+
 // Asks the dialog to destroy itself when the destroying thread is not its own.
 constexpr UINT kDestroyMessage = WM_APP + 1;
-// Finding a transfer's row and acting on it happen in one message on the
-// dialog's thread: between two separate messages another transfer's row may
-// come or go and shift the index, and the wrong row would be redrawn or
-// deleted. The socket travels in lparam.
-constexpr UINT kRedrawRowMessage = WM_APP + 2;
-constexpr UINT kDeleteRowMessage = WM_APP + 3;
-// Showing and hiding are decided on the dialog's thread by the table as it is
-// then: a transfer ending as another begins must not hide the new one's row.
-constexpr UINT kShowMessage = WM_APP + 4;
-constexpr UINT kHideMessage = WM_APP + 5;
+// Posted by Wake: the window ticks now.
+constexpr UINT kWakeMessage = WM_APP + 2;
+// The timer that ticks the window while it lists transfers.
+constexpr UINT_PTR kTickTimer = 1;
 
 constexpr COLORREF Colour(BarColour colour) {
   return RGB(colour.red, colour.green, colour.blue);
@@ -35,36 +32,34 @@ const COLORREF kSendColour = Colour(kSendBar);
 const COLORREF kReceiveColour = Colour(kReceiveBar);
 const COLORREF kOtherColour = Colour(kUnknownBar);
 
-struct Column {
+// The columns in the order of Column.
+struct ColumnLook {
   const char* header;
   int width;
   int format;
 };
-const Column kColumns[] = {
+const ColumnLook kColumns[kColumnCount] = {
     {text::kColumnContact, 80, LVCFMT_LEFT},  {text::kColumnFile, 200, LVCFMT_LEFT},
     {text::kColumnPercent, 30, LVCFMT_RIGHT}, {"", 100, LVCFMT_LEFT},
     {text::kColumnSize, 100, LVCFMT_RIGHT},   {text::kColumnSpeed, 100, LVCFMT_RIGHT},
 };
 
-HWND Dialog(void* handle) {
-  return static_cast<HWND>(handle);
+TransferWindow* Owner(HWND dialog) {
+  return reinterpret_cast<TransferWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
 }
 
-ProgressWin* Owner(HWND dialog) {
-  return reinterpret_cast<ProgressWin*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
-}
-
-COLORREF RowColour(const std::optional<transfers::TaskInfo>& entry) {
+COLORREF RowColour(const TransferWindow::Row* row) {
   COLORREF colour = kOtherColour;
-  if (entry && entry->direction == transfers::Send) colour = kSendColour;
-  if (entry && entry->direction == transfers::Receive) colour = kReceiveColour;
+  if (row && row->transfer.direction == transfers::Send) colour = kSendColour;
+  if (row && row->transfer.direction == transfers::Receive) colour = kReceiveColour;
   return colour;
 }
 
-int FindRow(HWND list, platform::Socket socket) {
+// The list-view row of a transfer: its item's lParam is the transfer's id.
+int FindRow(HWND list, TransferId id) {
   LVFINDINFOA find{};
   find.flags = LVFI_PARAM;
-  find.lParam = static_cast<LPARAM>(socket);
+  find.lParam = static_cast<LPARAM>(id);
   return static_cast<int>(
       SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
@@ -90,7 +85,7 @@ void Initialise(HWND dialog) {
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   SetWindowPos(dialog, nullptr, 0, 0, 622, 191, SWP_NOMOVE | SWP_NOZORDER);
   int index = 0;
-  for (const Column& column : kColumns) {
+  for (const ColumnLook& column : kColumns) {
     LVCOLUMNA record{};
     record.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     record.fmt = column.format;
@@ -109,37 +104,17 @@ void Initialise(HWND dialog) {
   Layout(dialog);
 }
 
-void CellText(ProgressWin& owner, NMLVDISPINFOA& info) {
+void CellText(const TransferWindow& owner, NMLVDISPINFOA& info) {
   if ((info.item.mask & LVIF_TEXT) == 0) return;
-  std::optional<transfers::TaskInfo> entry =
-      owner.Table().Find(static_cast<platform::Socket>(info.item.lParam));
-  if (!entry) return;
-  std::string text;
-  switch (info.item.iSubItem) {
-    case 0:
-      text = entry->contact;
-      break;
-    case 1:
-      text = entry->fileName;
-      break;
-    case 2:
-      text = std::to_string(entry->percent);
-      break;
-    case 4:
-      text = transfers::SizeText(entry->totalBytes);
-      break;
-    case 5:
-      text = transfers::SpeedText(entry->speed);
-      break;
-    default:
-      return;
-  }
+  const TransferWindow::Row* row = owner.FindRow(static_cast<TransferId>(info.item.lParam));
+  if (row == nullptr || info.item.iSubItem < 0 || info.item.iSubItem >= kColumnCount) return;
+  const std::string* text = row->texts.Of(static_cast<Column>(info.item.iSubItem));
   // The list view hands its own buffer for the text.
-  if (info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
-  lstrcpynA(info.item.pszText, text.c_str(), info.item.cchTextMax);
+  if (text == nullptr || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
+  lstrcpynA(info.item.pszText, text->c_str(), info.item.cchTextMax);
 }
 
-LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
+LRESULT CustomDraw(const TransferWindow& owner, NMLVCUSTOMDRAW& draw) {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW;
@@ -150,14 +125,13 @@ LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
     default:
       return CDRF_DODEFAULT;
   }
-  std::optional<transfers::TaskInfo> entry =
-      owner.Table().Find(static_cast<platform::Socket>(draw.nmcd.lItemlParam));
-  const COLORREF colour = RowColour(entry);
+  const TransferWindow::Row* row = owner.FindRow(static_cast<TransferId>(draw.nmcd.lItemlParam));
+  const COLORREF colour = RowColour(row);
   draw.clrText = colour;
-  if (draw.iSubItem != 3) return CDRF_DODEFAULT;
+  if (draw.iSubItem != static_cast<int>(Column::Bar)) return CDRF_DODEFAULT;
 
   RECT cell{};
-  cell.top = 3;
+  cell.top = static_cast<LONG>(Column::Bar);
   cell.left = LVIR_BOUNDS;
   SendMessageA(draw.nmcd.hdr.hwndFrom, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec,
                reinterpret_cast<LPARAM>(&cell));
@@ -166,14 +140,14 @@ LRESULT CustomDraw(ProgressWin& owner, NMLVCUSTOMDRAW& draw) {
   bar.left += 2;
   bar.right -= 2;
   bar.right =
-      entry ? transfers::BarRight(bar.left, bar.right, entry->doneBytes, entry->totalBytes) : bar.left;
+      row ? BarRight(bar.left, bar.right, row->transfer.Done(), row->transfer.size) : bar.left;
   bar.top += 2;
   bar.bottom -= 2;
   FillSolid(draw.nmcd.hdc, bar, colour);
   return CDRF_SKIPDEFAULT;
 }
 
-void StopSelected(ProgressWin& owner, HWND dialog) {
+void StopSelected(TransferWindow& owner, HWND dialog) {
   HWND list = GetDlgItem(dialog, IDC_TRANSFER_LIST);
   const int mark = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
   if (mark == -1) return;
@@ -183,7 +157,7 @@ void StopSelected(ProgressWin& owner, HWND dialog) {
   item.mask = LVIF_PARAM;
   item.iItem = mark;
   if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
-  owner.StopTransfer(static_cast<platform::Socket>(item.lParam));
+  owner.StopRow(static_cast<TransferId>(item.lParam));
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -192,7 +166,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
     Initialise(dialog);
     return 0;
   }
-  ProgressWin* owner = Owner(dialog);
+  TransferWindow* owner = Owner(dialog);
   switch (message) {
     case WM_SIZE:
       Layout(dialog);
@@ -217,22 +191,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
     case WM_CLOSE:
       ShowWindow(dialog, SW_HIDE);
       return TRUE;
-    case kRedrawRowMessage:
-    case kDeleteRowMessage: {
-      HWND list = GetDlgItem(dialog, IDC_TRANSFER_LIST);
-      const int row = FindRow(list, static_cast<platform::Socket>(lparam));
-      if (row == -1) return TRUE;
-      if (message == kRedrawRowMessage)
-        SendMessageA(list, LVM_REDRAWITEMS, row, row);
-      else
-        SendMessageA(list, LVM_DELETEITEM, row, 0);
+    case WM_TIMER:
+      if (wparam == kTickTimer && owner != nullptr) owner->Tick();
       return TRUE;
-    }
-    case kShowMessage:
-      if (owner != nullptr && owner->Table().Size() != 0) ShowWindow(dialog, SW_SHOWNORMAL);
-      return TRUE;
-    case kHideMessage:
-      if (owner != nullptr && owner->Table().Size() == 0) ShowWindow(dialog, SW_HIDE);
+    case kWakeMessage:
+      if (owner != nullptr) owner->Tick();
       return TRUE;
     case kDestroyMessage:
       DestroyWindow(dialog);
@@ -242,59 +205,76 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
   }
 }
 
+// The dialog as the window's screen. Its row operations act on the list
+// view directly: they run on the dialog's own thread.
+class DialogScreen final : public Screen {
+ public:
+  DialogScreen(TransferWindow& window, void* module) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    dialog_ = CreateDialogParamA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(IDD_TRANSFERS),
+                                 nullptr, &DialogProc, reinterpret_cast<LPARAM>(&window));
+  }
+
+  ~DialogScreen() override {
+    if (dialog_ == nullptr) return;
+    // Whatever the dialog still handles on its way out finds no window.
+    SetWindowLongPtrA(dialog_, GWLP_USERDATA, 0);
+    if (GetWindowThreadProcessId(dialog_, nullptr) == GetCurrentThreadId())
+      DestroyWindow(dialog_);
+    else
+      SendMessageA(dialog_, kDestroyMessage, 0, 0);
+  }
+
+  void InsertRow(TransferId id, transfers::TransferDirection direction) override {
+    if (dialog_ == nullptr) return;
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = 0;
+    item.pszText = LPSTR_TEXTCALLBACKA;
+    item.lParam = static_cast<LPARAM>(id);
+    item.iImage = direction == transfers::Send ? 1 : 0;
+    SendMessageA(List(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+
+  void DeleteRow(TransferId id) override {
+    if (dialog_ == nullptr) return;
+    const int row = FindRow(List(), id);
+    if (row != -1) SendMessageA(List(), LVM_DELETEITEM, row, 0);
+  }
+
+  void RedrawRow(TransferId id) override {
+    if (dialog_ == nullptr) return;
+    const int row = FindRow(List(), id);
+    if (row != -1) SendMessageA(List(), LVM_REDRAWITEMS, row, row);
+  }
+
+  void Show() override {
+    if (dialog_ != nullptr) ShowWindow(dialog_, SW_SHOWNORMAL);
+  }
+  void Hide() override {
+    if (dialog_ != nullptr) ShowWindow(dialog_, SW_HIDE);
+  }
+  void StartTicks() override {
+    if (dialog_ != nullptr) SetTimer(dialog_, kTickTimer, TransferWindow::kTickMs, nullptr);
+  }
+  void StopTicks() override {
+    if (dialog_ != nullptr) KillTimer(dialog_, kTickTimer);
+  }
+  void Wake() override {
+    if (dialog_ != nullptr) PostMessageA(dialog_, kWakeMessage, 0, 0);
+  }
+
+ private:
+  HWND List() const { return GetDlgItem(dialog_, IDC_TRANSFER_LIST); }
+
+  HWND dialog_ = nullptr;
+};
+
 }  // namespace
 
-TransferView::TransferView(ProgressWin* owner, void* module) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
-  dialog_ = CreateDialogParamA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(IDD_TRANSFERS),
-                               nullptr, &DialogProc, reinterpret_cast<LPARAM>(owner));
-}
-
-TransferView::~TransferView() {
-  HWND dialog = Dialog(dialog_);
-  dialog_ = nullptr;
-  if (dialog == nullptr) return;
-  if (GetWindowThreadProcessId(dialog, nullptr) == GetCurrentThreadId())
-    DestroyWindow(dialog);
-  else
-    SendMessageA(dialog, kDestroyMessage, 0, 0);
-}
-
-void TransferView::InsertRow(platform::Socket socket, transfers::TransferDirection direction) {
-  if (dialog_ == nullptr) return;
-  LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-  item.iItem = 0;
-  item.pszText = LPSTR_TEXTCALLBACKA;
-  item.lParam = static_cast<LPARAM>(socket);
-  item.iImage = direction == transfers::Send ? 1 : 0;
-  SendMessageA(GetDlgItem(Dialog(dialog_), IDC_TRANSFER_LIST), LVM_INSERTITEMA, 0,
-               reinterpret_cast<LPARAM>(&item));
-}
-
-void TransferView::RedrawRow(platform::Socket socket) {
-  if (dialog_ != nullptr)
-    SendMessageA(Dialog(dialog_), kRedrawRowMessage, 0, static_cast<LPARAM>(socket));
-}
-
-void TransferView::DeleteRow(platform::Socket socket) {
-  if (dialog_ != nullptr)
-    SendMessageA(Dialog(dialog_), kDeleteRowMessage, 0, static_cast<LPARAM>(socket));
-}
-
-void TransferView::Show() {
-  if (dialog_ != nullptr) SendMessageA(Dialog(dialog_), kShowMessage, 0, 0);
-}
-
-void TransferView::Hide() {
-  if (dialog_ != nullptr) SendMessageA(Dialog(dialog_), kHideMessage, 0, 0);
-}
-
-void TransferView::ServeSentMessages(uint32_t milliseconds) {
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_SENDMESSAGE);
-  MSG message;
-  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+std::unique_ptr<Screen> OpenDialog(TransferWindow& window, void* module) {
+  return std::make_unique<DialogScreen>(window, module);
 }
 
 }  // namespace kvel::ui
