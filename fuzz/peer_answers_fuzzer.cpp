@@ -64,13 +64,9 @@ class Sender final : public transfers::TransferSide {
   std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override { return nullptr; }
   bool MoveFileOver(const char*, const char*) override { return false; }
   void RemoveFile(const char*) override {}
-  void SetTransferFile(const char*, int64_t, int64_t) override {}
-  void AddProgress(int64_t bytes) override { Check(bytes >= 0); }
-  uint32_t Milliseconds() override { return clock_ += 7; }
 
  private:
   size_t size_;
-  uint32_t clock_ = 0;
 };
 
 void AnswerAsCalled(Peer& peer, bool asked) {
@@ -94,7 +90,10 @@ void CallAsCaller(Peer& peer, uint32_t code) {
 
 void SendOffer(Peer& peer, size_t size) {
   Sender user(size);
-  const bool sent = transfers::SendStream(peer, user);
+  transfers::TransferRegistry registry([] { return 0u; });
+  transfers::TransferHandle transfer = registry.Begin(777, transfers::Send);
+  transfer.Agree(777, "777", transfers::Send);
+  const bool sent = transfers::SendStream(peer, user, transfer);
   // The offer alone, or the offer and then every chunk of the file.
   const size_t offer = wire::kWordSize + wire::kOfferSize;
   const size_t chunks = size / wire::kSendChunkSize + 1;
@@ -103,6 +102,10 @@ void SendOffer(Peer& peer, size_t size) {
   Check(!sent || peer.written.size() == whole);
   // Nothing of the file goes out before an acceptance has come whole.
   if (peer.written.size() == whole) Check(peer.Consumed() >= wire::kOfferReplySize);
+  // The record counts what went, never more than the file.
+  const transfers::Transfer record = transfer.Read();
+  Check(record.moved >= 0 && record.moved <= static_cast<int64_t>(size));
+  Check(!sent || record.moved == static_cast<int64_t>(size));
 }
 
 }  // namespace

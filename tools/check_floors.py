@@ -9,6 +9,8 @@ refuses an include of a higher floor from a source file, since each floor's
 include root shows only its own folders and those below; this also covers
 headers that no source of their floor includes. The wire floor is pure as
 well: only wire/ and standard C++ headers that do no I/O and run no threads.
+Within the logic, the transfers room never includes the connections (p2p),
+which run the transfers.
 Prints what is wrong, one line each, and exits 1; prints one line a floor and
 exits 0 when all holds.
 """
@@ -30,6 +32,8 @@ FLOORS = [
     ("logic", LOGIC, LOGIC + ["platform", "wire"]),
     ("ui", ["ui"], ["ui"] + LOGIC + ["platform", "wire"]),
 ]
+# Rooms of one floor that never include another room of it.
+APART = [("transfers", "p2p")]
 
 
 def sources(src, folders):
@@ -50,8 +54,11 @@ def problems(src, name, folders, allowed):
             where = f"{shown}:{number}: {header}"
             if quote == '"':
                 top = header.split("/", 1)[0]
+                room = shown.parts[0]
                 if "/" not in header or top not in allowed:
                     yield f"{where} is not of the {name} floor or one below it"
+                elif (room, top) in APART:
+                    yield f"{where}: {room}/ never includes {top}/"
                 elif not (src / header).is_file():
                     yield f"{where} does not exist"
             elif name == "wire":

@@ -101,10 +101,12 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   p2p::ConnectionLimits limits_;
 };
 
-ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits)
+ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
+                                 std::shared_ptr<transfers::TransferRegistry> transfers)
     : state_(std::make_shared<State>()),
       connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)),
-      transfers_(std::make_shared<transfers::TransferRegistry>(&platform::TickCount)),
+      transfers_(transfers ? std::move(transfers)
+                           : std::make_shared<transfers::TransferRegistry>(&platform::TickCount)),
       services_(std::make_shared<ProbeServices>(state_, connections_, transfers_, limits)) {
   transfers_->AddObserver(std::make_shared<Recorder>(state_));
 }

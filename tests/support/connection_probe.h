@@ -34,8 +34,10 @@ class ConnectionProbe {
   // A file procedure: given the handshaken connection and its transfer.
   using FileProcedure = std::function<bool(p2p::PeerConnection&, transfers::TransferHandle&)>;
 
-  // The connections take their places in a set of the probe's own.
-  explicit ConnectionProbe(p2p::ConnectionLimits limits = p2p::kConnectionLimits);
+  // The connections take their places in a set of the probe's own, and
+  // their transfers in `transfers` (a registry of the probe's own when null).
+  explicit ConnectionProbe(p2p::ConnectionLimits limits = p2p::kConnectionLimits,
+                           std::shared_ptr<transfers::TransferRegistry> transfers = nullptr);
 
   std::shared_ptr<p2p::ConnectionServices> Services() const { return services_; }
   transfers::TransferRegistry& Transfers() const { return *transfers_; }

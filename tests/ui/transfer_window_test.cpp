@@ -60,9 +60,9 @@ class FakeScreen final : public Screen {
   std::shared_ptr<std::atomic<int>> wakes_;
 };
 
-class TransferWindowTest : public ::testing::Test {
+class TransferWindowTicks : public ::testing::Test {
  protected:
-  TransferWindowTest() : window_(registry_, std::make_unique<FakeScreen>(shown_, wakes_)) {}
+  TransferWindowTicks() : window_(registry_, std::make_unique<FakeScreen>(shown_, wakes_)) {}
 
   // The cells of the row of `id`, as the list view would ask for them.
   std::vector<std::string> Cells(TransferId id) const {
@@ -90,7 +90,7 @@ class TransferWindowTest : public ::testing::Test {
   TransferWindow window_;
 };
 
-TEST_F(TransferWindowTest, AHiddenWindowShowsItselfForANewTransfer) {
+TEST_F(TransferWindowTicks, AHiddenWindowShowsItselfForANewTransfer) {
   window_.Tick();  // the wake it asked for as it was made
   EXPECT_FALSE(shown_->visible);
   EXPECT_FALSE(shown_->ticking);
@@ -108,7 +108,7 @@ TEST_F(TransferWindowTest, AHiddenWindowShowsItselfForANewTransfer) {
             (std::vector<std::string>{"Ala", "-", "0", "", "0.00KB", "0.00KB/s"}));
 }
 
-TEST_F(TransferWindowTest, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHidesIt) {
+TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHidesIt) {
   TransferHandle first = Agreed(1, "1", Receive);
   window_.Tick();
   shown_->visible = false;  // the close box
@@ -136,7 +136,7 @@ TEST_F(TransferWindowTest, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHid
 
 // Two chunks of a 12,000-byte file, then a pause: the next tick shows them,
 // whether or not more data comes.
-TEST_F(TransferWindowTest, AfterAPauseTheRowIsAtMostOneTickBehind) {
+TEST_F(TransferWindowTicks, AfterAPauseTheRowIsAtMostOneTickBehind) {
   TransferHandle transfer = Agreed(7, "7", Receive);
   window_.Tick();
   transfer.NameFile("C:\\odebrane\\a.bin");
@@ -162,7 +162,7 @@ TEST_F(TransferWindowTest, AfterAPauseTheRowIsAtMostOneTickBehind) {
   EXPECT_EQ(shown_->redrawn, std::vector<TransferId>{transfer.Id()});
 }
 
-TEST_F(TransferWindowTest, AStallShowsAFallingSpeedDownToNothing) {
+TEST_F(TransferWindowTicks, AStallShowsAFallingSpeedDownToNothing) {
   TransferHandle transfer = Agreed(7, "7", Send);
   transfer.StartMoving(100 << 20, 0);
   // 1000 KiB/s for two seconds, at the window's ticks.
@@ -187,7 +187,7 @@ TEST_F(TransferWindowTest, AStallShowsAFallingSpeedDownToNothing) {
 
 // The stop button asks the registry: the socket is shut down, the row stays
 // until its connection thread has ended the transfer.
-TEST_F(TransferWindowTest, StopAsksTheRegistryAndTheRowGoesWithTheTransfer) {
+TEST_F(TransferWindowTicks, StopAsksTheRegistryAndTheRowGoesWithTheTransfer) {
   testing::LoopbackPair pair = testing::MakeLoopbackPair();
   ASSERT_NE(pair.a, platform::kInvalidSocket);
   TransferHandle transfer = registry_.Begin(1, Receive);
@@ -208,7 +208,7 @@ TEST_F(TransferWindowTest, StopAsksTheRegistryAndTheRowGoesWithTheTransfer) {
   testing::CloseLoopbackPair(pair);
 }
 
-TEST_F(TransferWindowTest, TransfersListedBeforeTheWindowShowAtItsFirstTick) {
+TEST_F(TransferWindowTicks, TransfersListedBeforeTheWindowShowAtItsFirstTick) {
   TransferHandle early = Agreed(3, "3", Send);
   auto shown = std::make_shared<FakeScreen::Shown>();
   auto wakes = std::make_shared<std::atomic<int>>(0);
