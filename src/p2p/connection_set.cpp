@@ -24,11 +24,6 @@ void ConnectionSet::Stop() {
   stopped_ = true;
 }
 
-bool ConnectionSet::Stopped() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return stopped_;
-}
-
 bool ConnectionSet::BeginReport() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (stopped_) return false;

@@ -24,7 +24,6 @@ class ConnectionSet {
   void Leave();
   // Refuses new connections from now on.
   void Stop();
-  bool Stopped() const;
   // A connection reports its end to the host only between these two, and
   // only while the set is not stopped (BeginReport is false then).
   bool BeginReport();

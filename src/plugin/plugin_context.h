@@ -47,11 +47,11 @@ class Plugin {
   // The one stop, for UnloadPlugin and for the end of a context that was
   // never unloaded: takes no new peer, stops every transfer as the stop
   // button stops one, gives the connections' threads a bounded time to end,
-  // forgets the call-backs and images asked for, and destroys the window
-  // (on its own thread). `wait` spends the waits: the host's thread serves
-  // the messages other threads send it meanwhile (a host call of a
-  // connection thread may wait for them); the module's detach only sleeps.
-  // True when every connection ended; again, it changes nothing.
+  // forgets the call-backs and images asked for, and destroys the window.
+  // `wait` spends the waits: the host's thread serves the messages other
+  // threads send it meanwhile (a host call of a connection thread may wait
+  // for them); the module's detach only sleeps. True when every connection
+  // ended. A second call stops nothing more.
   bool Stop(void (*wait)(uint32_t milliseconds) = &platform::ServeSentMessages);
 
   // The host, over the module handle (from the attach routine) and the
