@@ -28,14 +28,10 @@ TEST(HandshakeCodec, OutcomeTable) {
     std::optional<transfers::TransferDirection> direction;
   };
   const Case cases[] = {
-      {Side::Caller, 2, transfers::Send},
-      {Side::Caller, 3, transfers::Receive},
-      {Side::Called, 2, transfers::Receive},
-      {Side::Called, 3, transfers::Send},
-      {Side::Caller, 4, std::nullopt},
-      {Side::Called, 4, std::nullopt},
-      {Side::Called, 0, std::nullopt},
-      {Side::Called, 1, std::nullopt},
+      {Side::Caller, 2, transfers::Send},       {Side::Caller, 3, transfers::Receive},
+      {Side::Called, 2, transfers::Receive},    {Side::Called, 3, transfers::Send},
+      {Side::Caller, 4, std::nullopt},          {Side::Called, 4, std::nullopt},
+      {Side::Called, 0, std::nullopt},          {Side::Called, 1, std::nullopt},
       {Side::Caller, 0x02000000, std::nullopt},
   };
   for (const Case& c : cases) {
@@ -188,8 +184,9 @@ TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
     transfers::TransferDirection direction;
   };
   // OwnUin 0: the login packet has not passed yet.
-  for (const Case& c : {Case{1001, 2, "send", transfers::Send}, Case{1001, 3, "receive", transfers::Receive},
-                        Case{0, 2, "send", transfers::Send}}) {
+  for (const Case& c :
+       {Case{1001, 2, "send", transfers::Send}, Case{1001, 3, "receive", transfers::Receive},
+        Case{0, 2, "send", transfers::Send}}) {
     ConnectionProbe& probe = NextCase();
     probe.SetOwnUin(c.ownUin);
     StartCaller(777, c.code);
