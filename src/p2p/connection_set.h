@@ -1,7 +1,7 @@
 // The direct connections running at once, as threads: their number is
 // capped, unloading refuses new ones and waits for the running ones to end.
-// Their transfers (and sockets) are the transfers registry's; unloading
-// stops those there.
+// Their transfers, and the sockets a stop shuts down, are kept in the
+// transfers registry, which unloading stops.
 #pragma once
 
 #include <condition_variable>

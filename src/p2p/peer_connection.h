@@ -17,7 +17,7 @@ class PeerConnection final : public transfers::StreamConnection {
   // the object.
   PeerConnection(platform::Socket socket, PeerWaits* waits) : socket_(socket), waits_(waits) {}
 
-  // The socket, which keys the transfer in the transfer window.
+  // The socket this connection serves (it does not own it).
   platform::Socket Socket() const { return socket_; }
 
   // One receive: fewer bytes than asked is normal; 0 when the peer closed,
