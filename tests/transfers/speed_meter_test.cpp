@@ -49,23 +49,6 @@ TEST(SpeedMeter, AStallShowsAFallingSpeedDownToNothing) {
   Expect(1, samples);
 }
 
-TEST(SpeedMeter, FallsAtEveryTickOfAPauseUntilNothing) {
-  SpeedMeter meter;
-  int64_t moved = 0;
-  uint32_t now = 100;
-  for (int tick = 0; tick < 20; ++tick, now += 250) meter.Sample(now, moved += 25'600);
-  // The data stopped at the last sample; each tick of the pause shows less.
-  float last = 102'400;
-  int ticks = 0;
-  for (; last > 0 && ticks < 100; ++ticks, now += 250) {
-    const float speed = meter.Sample(now, moved);
-    EXPECT_LT(speed, last) << ticks;
-    last = speed;
-  }
-  // Nothing once the pause covers the three seconds.
-  EXPECT_EQ(ticks, 12);
-}
-
 TEST(SpeedMeter, MeasuresAcrossTheClocksWrap) {
   Expect(0xFFFFFC18u,  // 1000 ms before the wrap
          {
