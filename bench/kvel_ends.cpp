@@ -1,27 +1,27 @@
 #include "kvel_ends.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 
 #include "loopback_copy.h"
 #include "p2p/peer_connection.h"
-#include "p2p/stdio_file.h"
-#include "p2p/transfer_stream.h"
 #include "platform/files.h"
-#include "p2p/transfer_table.h"
+#include "platform/threads.h"
+#include "transfers/stdio_file.h"
+#include "transfers/transfer_registry.h"
+#include "transfers/transfer_stream.h"
+#include "ui/transfer_window.h"
 
 namespace kvel::bench {
 namespace {
 
-// One end's user and window row: answers every dialog with the bench's
-// paths and counts progress in a transfer table as the window's would.
-class BenchSide final : public p2p::TransferSide {
+// One end's user: answers every dialog with the bench's paths at once.
+class BenchSide final : public transfers::TransferSide {
  public:
-  BenchSide(platform::Socket socket, std::string path, p2p::TransferDirection direction)
-      : socket_(socket), path_(std::move(path)), table_([] { return Clock(); }) {
-    table_.Add(socket, 1, direction, "bench");
-  }
+  explicit BenchSide(std::string path) : path_(std::move(path)) {}
   std::string PeerName(uint32_t) override { return "bench"; }
   bool AskYesNo(const char*, const char*) override { return true; }
   bool ChooseSaveFile(platform::FileDialog& dialog) override { return Choose(dialog); }
@@ -29,36 +29,53 @@ class BenchSide final : public p2p::TransferSide {
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override {
     return platform::ReadFileInformation(path);
   }
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char* path) override {
-    return p2p::OpenStdioFileForReading(path);
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override {
+    return transfers::OpenStdioFileForReading(path);
   }
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char* path) override {
-    return p2p::CreateStdioFile(path);
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path) override {
+    return transfers::CreateStdioFile(path);
   }
   bool MoveFileOver(const char* from, const char* to) override {
     return platform::MoveFileOver(from, to);
   }
   void RemoveFile(const char* path) override { platform::RemoveFile(path); }
-  void SetTransferFile(const char* path, int64_t total, int64_t done) override {
-    table_.SetFile(socket_, path, total, done);
-  }
-  void AddProgress(int64_t bytes) override { table_.AddProgress(socket_, bytes); }
-  uint32_t Milliseconds() override { return BenchSide::Clock(); }
 
  private:
-  static uint32_t Clock() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-  }
   bool Choose(platform::FileDialog& dialog) {
     std::snprintf(dialog.path, dialog.pathSize, "%s", path_.c_str());
     return path_.size() < dialog.pathSize;
   }
 
-  platform::Socket socket_;
   std::string path_;
-  p2p::TransferTable table_;
+};
+
+// The product's window without its dialog, ticking on a thread of its own
+// as the window's thread would while the transfers run.
+class TickingWindow {
+ public:
+  explicit TickingWindow(transfers::TransferRegistry& registry)
+      : thread_([this, &registry] {
+          ui::TransferWindow window(registry, nullptr);
+          std::unique_lock<std::mutex> lock(mutex_);
+          while (!done_) {
+            window.Tick();
+            wake_.wait_for(lock, std::chrono::milliseconds(ui::TransferWindow::kTickMs));
+          }
+        }) {}
+  ~TickingWindow() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;
+  std::thread thread_;
 };
 
 }  // namespace
@@ -72,17 +89,25 @@ Result KvelEnds(const std::string& source, const std::string& target) {
     platform::SetKeepAlive(s);
     platform::SetLinger(s, 3);
   }
+  // Both ends keep their records in one registry, as two transfers of one
+  // plug-in would, and a window renders it meanwhile.
+  transfers::TransferRegistry registry(&platform::TickCount);
+  TickingWindow window(registry);
   Stopwatch watch;
   bool sent = false;
   std::thread send([&] {
     p2p::PeerConnection connection(sender, nullptr);
-    BenchSide side(sender, source, p2p::Send);
-    sent = p2p::SendStream(connection, side);
+    BenchSide side(source);
+    transfers::TransferHandle transfer = registry.Begin(1, transfers::Send);
+    transfer.Agree(1, "bench", transfers::Send);
+    sent = transfers::SendStream(connection, side, transfer);
     platform::CloseSocket(sender);
   });
   p2p::PeerConnection connection(receiver, nullptr);
-  BenchSide side(receiver, target, p2p::Receive);
-  bool received = p2p::ReceiveStream(connection, 1, side);
+  BenchSide side(target);
+  transfers::TransferHandle transfer = registry.Begin(1, transfers::Receive);
+  transfer.Agree(1, "bench", transfers::Receive);
+  bool received = transfers::ReceiveStream(connection, side, transfer);
   // As the connection thread does: the close tells the sender all arrived.
   platform::CloseSocket(receiver);
   send.join();

@@ -17,7 +17,7 @@
 
 #include "p2p/handshake_steps.h"
 #include "scripted_peer.h"
-#include "p2p/transfer_stream.h"
+#include "transfers/transfer_stream.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 
@@ -33,7 +33,7 @@ uint8_t FileByte(uint64_t at) {
   return static_cast<uint8_t>(at ^ (at >> 8) ^ (at >> 16));
 }
 
-class MemoryFile final : public p2p::StreamFile {
+class MemoryFile final : public transfers::StreamFile {
  public:
   explicit MemoryFile(size_t size) : size_(size) {}
   size_t Read(void* buffer, size_t count) override {
@@ -56,7 +56,7 @@ class MemoryFile final : public p2p::StreamFile {
 };
 
 // The sending user: offers a file of `size` bytes.
-class Sender final : public p2p::TransferSide {
+class Sender final : public transfers::TransferSide {
  public:
   explicit Sender(size_t size) : size_(size) {}
   std::string PeerName(uint32_t) override { return "peer"; }
@@ -71,19 +71,15 @@ class Sender final : public p2p::TransferSide {
     info.size = size_;
     return info;
   }
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char*) override {
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override {
     return std::make_unique<MemoryFile>(size_);
   }
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char*) override { return nullptr; }
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override { return nullptr; }
   bool MoveFileOver(const char*, const char*) override { return false; }
   void RemoveFile(const char*) override {}
-  void SetTransferFile(const char*, int64_t, int64_t) override {}
-  void AddProgress(int64_t bytes) override { Check(bytes >= 0); }
-  uint32_t Milliseconds() override { return clock_ += 7; }
 
  private:
   size_t size_;
-  uint32_t clock_ = 0;
 };
 
 void AnswerAsCalled(Peer& peer, bool asked) {
@@ -108,7 +104,13 @@ void CallAsCaller(Peer& peer, uint32_t code) {
 // `reply`: the input the peer answers with.
 void SendOffer(Peer& peer, size_t size, std::span<const uint8_t> reply) {
   Sender user(size);
-  const bool sent = p2p::SendStream(peer, user);
+  transfers::TransferRegistry registry([] { return 0u; });
+  transfers::TransferHandle transfer = registry.Begin(777, transfers::Send);
+  transfer.Agree(777, "777", transfers::Send);
+  const bool sent = transfers::SendStream(peer, user, transfer);
+  // The record counts what went, never more than the file.
+  const transfers::Transfer record = transfer.Read();
+  Check(record.moved >= 0 && record.moved <= static_cast<int64_t>(size));
   // The offer alone, or the offer and then every chunk of the file from the
   // offset asked for.
   const size_t offer = wire::kWordSize + wire::kOfferSize;
@@ -125,6 +127,8 @@ void SendOffer(Peer& peer, size_t size, std::span<const uint8_t> reply) {
   const size_t chunks = rest / wire::kSendChunkSize + 1;
   Check(peer.written.size() == offer + chunks * wire::kChunkHeaderSize + rest);
   Check(sent);
+  Check(record.offset == static_cast<int64_t>(answer->offset));
+  Check(record.moved == static_cast<int64_t>(rest));
   // The chunks carry the file from the offset on, all but the last full.
   size_t at = offer;
   uint64_t position = answer->offset;

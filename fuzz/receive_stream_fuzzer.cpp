@@ -2,7 +2,8 @@
 // split, with the user's answers taken from the input too. Checks that the
 // offered name reaches the user only in its safe form, that the bytes written
 // never go past the size the offer announced, and that only a complete file
-// is put in place, with exactly the announced bytes reported.
+// is put in place, with exactly the announced bytes counted in the
+// transfer's record.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "p2p/offered_name.h"
-#include "p2p/transfer_stream.h"
+#include "transfers/offered_name.h"
+#include "transfers/transfer_registry.h"
+#include "transfers/transfer_stream.h"
 #include "scripted_peer.h"
 
 namespace {
@@ -19,7 +21,7 @@ using namespace kvel;
 
 using fuzz::Check;
 
-class MemoryFile final : public p2p::StreamFile {
+class MemoryFile final : public transfers::StreamFile {
  public:
   explicit MemoryFile(std::vector<uint8_t>& out) : out_(out) {}
   size_t Read(void*, size_t) override { return 0; }
@@ -36,7 +38,7 @@ class MemoryFile final : public p2p::StreamFile {
   std::vector<uint8_t>& out_;
 };
 
-class User final : public p2p::TransferSide {
+class User final : public transfers::TransferSide {
  public:
   explicit User(uint8_t choices) : choices_(choices) {}
   std::string PeerName(uint32_t) override { return std::string(300, 'P'); }
@@ -47,7 +49,7 @@ class User final : public p2p::TransferSide {
   bool ChooseSaveFile(platform::FileDialog& dialog) override {
     const std::string proposed = dialog.path;
     Check(!proposed.empty() && proposed.size() <= 255);
-    Check(p2p::SanitizeOfferedName(proposed) == proposed);
+    Check(transfers::SanitizeOfferedName(proposed) == proposed);
     Check(proposed.find_first_of("<>:\"/\\|?*") == std::string::npos);
     return choices_ & 2;
   }
@@ -55,8 +57,8 @@ class User final : public p2p::TransferSide {
   std::optional<platform::FileInformation> ReadFileInformation(const char*) override {
     return std::nullopt;
   }
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char*) override { return nullptr; }
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char*) override {
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override { return nullptr; }
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override {
     Check(!created);
     created = true;
     return std::make_unique<MemoryFile>(written);
@@ -66,20 +68,11 @@ class User final : public p2p::TransferSide {
     return true;
   }
   void RemoveFile(const char*) override { removed = true; }
-  void SetTransferFile(const char*, int64_t total, int64_t) override { announced = total; }
-  void AddProgress(int64_t bytes) override {
-    Check(bytes >= 0);
-    reported += bytes;
-  }
-  uint32_t Milliseconds() override { return clock += 7; }
 
   std::vector<uint8_t> written;
-  int64_t reported = 0;
-  int64_t announced = -1;
   bool created = false;
   bool moved = false;
   bool removed = false;
-  uint32_t clock = 0;
 
  private:
   uint8_t choices_;
@@ -93,13 +86,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t split = (choices >> 2) == 0 ? 65536 : (choices >> 2);
   fuzz::ScriptedPeer peer(data + 1, size - 1, split);
   User user(choices);
-  const bool received = p2p::ReceiveStream(peer, 1, user);
+  transfers::TransferRegistry registry([] { return 0u; });
+  transfers::TransferHandle transfer = registry.Begin(1, transfers::Receive);
+  transfer.Agree(1, "1", transfers::Receive);
+  const bool received = transfers::ReceiveStream(peer, user, transfer);
+  const transfers::Transfer record = transfer.Read();
   const auto written = static_cast<int64_t>(user.written.size());
-  // Never more than announced on disk or reported; only a whole file takes
+  // Never more than announced on disk or counted; only a whole file takes
   // the target's place, and every other part file is removed.
-  if (user.announced >= 0) Check(written <= user.announced && user.reported <= user.announced);
+  const bool moving = record.state == transfers::TransferState::Moving;
+  Check(record.moved >= 0 && (moving || record.moved == 0));
+  if (moving) Check(written <= record.size && record.moved <= record.size);
   Check(received == user.moved);
-  Check(!received || (written == user.announced && user.reported == written));
+  Check(!received || (moving && written == record.size && record.moved == written));
   Check(user.created == (user.moved || user.removed));
   // The receiver writes nothing but its 12-byte reply.
   for (size_t written : peer.writeSizes) Check(written == 12);

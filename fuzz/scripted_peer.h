@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "p2p/stream_connection.h"
+#include "transfers/stream_connection.h"
 
 namespace kvel::fuzz {
 
@@ -18,7 +18,7 @@ inline void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-class ScriptedPeer final : public p2p::StreamConnection {
+class ScriptedPeer final : public transfers::StreamConnection {
  public:
   // Delivers `size` bytes at `data`, at most `split` bytes a read.
   ScriptedPeer(const uint8_t* data, size_t size, size_t split)

@@ -4,11 +4,13 @@
     check_floors.py SRC_DIR
 
 The floors, from the ground up: platform and wire, then the logic (common,
-host, gg, p2p, images), then ui, then plugin at the top. The compiler already
+host, gg, p2p, transfers, images), then ui, then plugin at the top. The compiler already
 refuses an include of a higher floor from a source file, since each floor's
 include root shows only its own folders and those below; this also covers
 headers that no source of their floor includes. The wire floor is pure as
 well: only wire/ and standard C++ headers that do no I/O and run no threads.
+Within the logic, the transfers room never includes the connections (p2p),
+which run the transfers.
 Prints what is wrong, one line each, and exits 1; prints one line a floor and
 exits 0 when all holds.
 """
@@ -22,7 +24,7 @@ NOT_PURE = {
     "cstdio", "fstream", "iostream", "istream", "ostream", "filesystem", "thread",
     "mutex", "condition_variable", "future", "atomic", "chrono", "ctime", "csignal",
 }
-LOGIC = ["common", "host", "gg", "p2p", "images"]
+LOGIC = ["common", "host", "gg", "p2p", "transfers", "images"]
 # Each floor: its folders, and the folders it may include from.
 FLOORS = [
     ("wire", ["wire"], ["wire"]),
@@ -30,6 +32,8 @@ FLOORS = [
     ("logic", LOGIC, LOGIC + ["platform", "wire"]),
     ("ui", ["ui"], ["ui"] + LOGIC + ["platform", "wire"]),
 ]
+# Rooms of one floor that never include another room of it.
+APART = [("transfers", "p2p")]
 
 
 def sources(src, folders):
@@ -50,8 +54,11 @@ def problems(src, name, folders, allowed):
             where = f"{shown}:{number}: {header}"
             if quote == '"':
                 top = header.split("/", 1)[0]
+                room = shown.parts[0]
                 if "/" not in header or top not in allowed:
                     yield f"{where} is not of the {name} floor or one below it"
+                elif (room, top) in APART:
+                    yield f"{where}: {room}/ never includes {top}/"
                 elif not (src / header).is_file():
                     yield f"{where} does not exist"
             elif name == "wire":

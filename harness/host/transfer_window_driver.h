@@ -31,7 +31,7 @@ class TransferWindowDriver {
   int RowCount() const;
   // Every row's cell texts, column by column (LVM_GETITEMTEXTA).
   std::vector<std::vector<std::string>> Rows() const;
-  // The row's lParam (the transfer's socket) and its image index.
+  // The row's lParam (the transfer's id in the registry) and its image index.
   long RowParam(int row) const;
   int RowImage(int row) const;
   // Selects a row (and sets the selection mark) or clears the selection.

@@ -6,20 +6,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <iterator>
 #include <map>
 #include <mutex>
+
+#include "platform/clock.h"
 
 namespace kvel::gg {
 
 template <typename Key>
 class RecentRequests {
  public:
-  // Milliseconds that wrap at 2^32, like GetTickCount.
-  using Clock = std::function<uint32_t()>;
-
-  RecentRequests(size_t capacity, uint32_t lifetimeMs, Clock clock)
+  RecentRequests(size_t capacity, uint32_t lifetimeMs, platform::Clock clock)
       : capacity_(capacity), lifetimeMs_(lifetimeMs), clock_(std::move(clock)) {}
   RecentRequests(const RecentRequests&) = delete;
   RecentRequests& operator=(const RecentRequests&) = delete;
@@ -86,7 +84,7 @@ class RecentRequests {
 
   const size_t capacity_;
   const uint32_t lifetimeMs_;
-  Clock clock_;
+  platform::Clock clock_;
   std::mutex mutex_;
   std::map<Key, uint32_t> entries_;  // key: when it was requested
 };

@@ -8,7 +8,7 @@ namespace kvel::images {
 
 RequestedImages::RequestedImages() : RequestedImages(&platform::TickCount, nullptr) {}
 
-RequestedImages::RequestedImages(Clock clock, Forget forget, RequestLimits limits)
+RequestedImages::RequestedImages(platform::Clock clock, Forget forget, RequestLimits limits)
     : clock_(std::move(clock)), forget_(std::move(forget)), limits_(limits) {}
 
 void RequestedImages::Drop(std::map<wire::ImageId, uint32_t>::iterator entry) {

@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/clock.h"
 #include "wire/image_id.h"
 
 namespace kvel::images {
@@ -38,15 +39,13 @@ struct RequestLimits {
 
 class RequestedImages {
  public:
-  // Milliseconds that wrap at 2^32, like GetTickCount.
-  using Clock = std::function<uint32_t()>;
   // Called, under the table's lock, for each request that goes without its
   // image having come whole.
   using Forget = std::function<void(const wire::ImageId&)>;
 
   // On the platform's tick; forgets nothing on disk.
   RequestedImages();
-  RequestedImages(Clock clock, Forget forget, RequestLimits limits = {});
+  RequestedImages(platform::Clock clock, Forget forget, RequestLimits limits = {});
   RequestedImages(const RequestedImages&) = delete;
   RequestedImages& operator=(const RequestedImages&) = delete;
 
@@ -73,7 +72,7 @@ class RequestedImages {
   // Makes room for `size` more bytes and one more request.
   void MakeRoom(uint32_t now, uint64_t size);
 
-  Clock clock_;
+  platform::Clock clock_;
   Forget forget_;
   const RequestLimits limits_;
   std::mutex mutex_;

@@ -4,24 +4,24 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
-#include "p2p/peer_connection.h"
 #include "p2p/peer_address.h"
-#include "p2p/transfer_outcome.h"
+#include "p2p/peer_connection.h"
 #include "platform/sockets.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer_outcome.h"
+#include "transfers/transfer_registry.h"
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
 
 // Everything a connection thread reaches outside itself. The plug-in binds
 // the peer table, its own number, the awaited call-backs, the log, the
-// transfer window and the two file procedures; tests bind their own to watch
-// the outcome. Called from connection threads, several at once.
+// contact list, the transfers registry and the two file procedures; tests
+// bind their own to watch the outcome. Called from connection threads,
+// several at once.
 class ConnectionServices {
  public:
   virtual ~ConnectionServices() = default;
@@ -32,24 +32,23 @@ class ConnectionServices {
   virtual bool TakeCallBack(uint32_t uin) = 0;
   // A diagnostic line.
   virtual void Log(const std::string& line) = 0;
-  // Lists the transfer in the transfer window.
-  virtual void AddTransfer(platform::Socket socket, uint32_t uin, TransferDirection direction) = 0;
-  // The entry as it was when removed; nothing when it was not listed.
-  virtual std::optional<TaskInfo> RemoveTransfer(platform::Socket socket) = 0;
-  // The file procedures over the handshaken connection; true only when the
-  // whole file went or came.
-  virtual bool SendFile(PeerConnection& connection, uint32_t uin) = 0;
-  virtual bool ReceiveFile(PeerConnection& connection, uint32_t uin) = 0;
+  // The contact's name as the contact list shows it, else the number.
+  virtual std::string PeerName(uint32_t uin) = 0;
+  // The file procedures over the handshaken connection, keeping the
+  // transfer's record current; true only when the whole file went or came.
+  virtual bool SendFile(PeerConnection& connection, transfers::TransferHandle& transfer) = 0;
+  virtual bool ReceiveFile(PeerConnection& connection, transfers::TransferHandle& transfer) = 0;
   // Tells the user of a transfer that was refused or failed, without keeping
   // the connection's thread.
-  virtual void TellUser(const TransferReport& report) = 0;
+  virtual void TellUser(const transfers::TransferReport& report) = 0;
   // Told as the thread ends, after its socket is closed.
   virtual void Ended() {}
   // How long the peer may keep this side waiting.
   virtual ConnectionLimits Limits() { return kConnectionLimits; }
-  // Where the connection takes its place (the cap) and is reached to be
-  // stopped.
+  // Where the connection takes its place (the cap).
   virtual ConnectionSet& Connections() = 0;
+  // Where each connection's transfer is begun, kept and stopped.
+  virtual transfers::TransferRegistry& Transfers() = 0;
 };
 
 // What the starter hands to a new connection thread.
@@ -60,6 +59,9 @@ struct ConnectionRequest {
   uint32_t directionCode = 0;                          // outgoing: push or pull
   bool admitted = false;                               // holds a place in the set
   std::shared_ptr<ConnectionServices> services;
+  // The transfer, begun by the starter (begun by the thread when empty).
+  // Declared after `services`, whose registry it ends in, so it goes first.
+  transfers::TransferHandle transfer;
 };
 
 // A TCP socket connected to `address` (network byte order) and `port`, or
@@ -67,21 +69,25 @@ struct ConnectionRequest {
 platform::Socket ConnectPeer(uint32_t address, uint16_t port);
 
 // Runs one connection to its end on the calling thread: take a place in the
-// connection set (unless the request holds one), connect when outgoing, set
-// the socket up, handshake, list the transfer, send or receive the file,
-// remove the transfer, close the socket, give the place back. The body of
-// every connection thread.
+// connection set (unless the request holds one), begin the transfer (unless
+// the request holds one), connect when outgoing, set the socket up,
+// handshake, agree the transfer, send or receive the file, end the
+// transfer, close the socket, give the place back. The body of every
+// connection thread.
 void RunConnection(ConnectionRequest request);
 // Starts a detached thread running `request`; false when none started (the
 // request is then left to the caller).
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
 
-// Calls `uin` at its address in the peer table; true when the thread started
-// (false also when the connection set is full or stopped).
+// Begins a transfer with `uin` (the user's click for a send, a call-back
+// request for a receive) and calls `uin` at its address in the peer table;
+// true when the thread started (false also when the connection set is full
+// or stopped).
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<ConnectionServices> services);
-// Takes over a socket the listener accepted; closes it when no thread starts
-// or the connection set is full or stopped (with a log line).
+// Takes over a socket the listener accepted and begins its transfer; closes
+// it when no thread starts or the connection set is full or stopped (with a
+// log line).
 void StartIncoming(platform::Socket socket, std::shared_ptr<ConnectionServices> services);
 
 }  // namespace kvel::p2p

@@ -19,28 +19,9 @@ void ConnectionSet::Leave() {
   left_.notify_all();
 }
 
-void ConnectionSet::Attach(platform::Socket socket) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  sockets_.insert(socket);
-  if (stopped_) platform::ShutdownBoth(socket);
-}
-
-void ConnectionSet::Detach(platform::Socket socket) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto found = sockets_.find(socket);
-  if (found != sockets_.end()) sockets_.erase(found);
-}
-
 void ConnectionSet::Stop() {
-  // Under the lock: an attached socket is not closed until it is detached.
   std::lock_guard<std::mutex> lock(mutex_);
   stopped_ = true;
-  for (platform::Socket socket : sockets_) platform::ShutdownBoth(socket);
-}
-
-bool ConnectionSet::Stopped() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return stopped_;
 }
 
 bool ConnectionSet::BeginReport() {

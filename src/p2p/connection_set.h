@@ -1,15 +1,13 @@
-// The direct connections running at once: their number is capped, and
-// unloading the plug-in stops them all for good (as the stop button stops
-// one) and waits for them.
+// The direct connections running at once, as threads: their number is
+// capped, unloading refuses new ones and waits for the running ones to end.
+// Their transfers, and the sockets a stop shuts down, are kept in the
+// transfers registry, which unloading stops.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <set>
-
-#include "platform/sockets.h"
 
 namespace kvel::p2p {
 
@@ -24,15 +22,8 @@ class ConnectionSet {
   bool Enter();
   // Gives the place back; the last step of a connection.
   void Leave();
-  // Names a place's socket, so that Stop reaches it; a socket attached to a
-  // stopped set is shut down at once. Detach before closing the socket.
-  void Attach(platform::Socket socket);
-  void Detach(platform::Socket socket);
-
-  // Refuses new connections and shuts every attached socket down in both
-  // directions, so that their threads' next reads and writes fail.
+  // Refuses new connections from now on.
   void Stop();
-  bool Stopped() const;
   // A connection reports its end to the host only between these two, and
   // only while the set is not stopped (BeginReport is false then).
   bool BeginReport();
@@ -43,8 +34,8 @@ class ConnectionSet {
   void WaitReportsDone(Serve serve);
 
   // Waits at most `milliseconds` until no place is taken; true when none is.
-  // `serve` runs between short waits (the window's thread serves the
-  // messages that connection threads send it meanwhile).
+  // `serve` runs between short waits (a host call of a connection thread
+  // may be waiting for the waiting thread's messages meanwhile).
   template <typename Serve>
   bool WaitEmpty(uint32_t milliseconds, Serve serve);
   size_t Count() const;
@@ -58,7 +49,6 @@ class ConnectionSet {
   size_t count_ = 0;
   size_t reports_ = 0;
   bool stopped_ = false;
-  std::multiset<platform::Socket> sockets_;
 };
 
 template <typename Serve>

@@ -1,29 +1,11 @@
-// The texts of direct connections: log lines, and what the user is told of a
-// transfer that ended badly (Windows-1250 bytes, readable text beside).
+// The log lines of direct connections; each is followed by a number.
 #pragma once
 
 namespace kvel::text {
 
-// Log lines; each is followed by a number, the last by the transfer.
 inline constexpr char kLogUnaskedCallBack[] = "call-back nobody asked for refused: ";
 inline constexpr char kLogTooManyClosed[] = "too many connections, closed: ";
 inline constexpr char kLogTooManyNotCalled[] = "too many connections, not calling: ";
 inline constexpr char kLogPeerTooSlow[] = "peer too slow, dropped: ";
-inline constexpr char kLogTransferEnded[] = "transfer ended: ";
-
-// Message boxes: the file's name, then the contact.
-// "Nie udało się wysłać pliku %s do %s."
-inline constexpr char kNoticeSendFailed[] =
-    "Nie uda\xB3o si\xEA wys\xB3"
-    "a\xE6 pliku %s do %s.";
-// "Nie udało się odebrać pliku %s od %s."
-inline constexpr char kNoticeReceiveFailed[] = "Nie uda\xB3o si\xEA odebra\xE6 pliku %s od %s.";
-// "Plik %s nie został przyjęty przez %s."
-inline constexpr char kNoticeRefused[] = "Plik %s nie zosta\xB3 przyj\xEAty przez %s.";
-// Failures are captioned kErrorCaption (common/texts.h).
-// "Przesyłanie pliku"
-inline constexpr char kNoticeCaption[] =
-    "Przesy\xB3"
-    "anie pliku";
 
 }  // namespace kvel::text

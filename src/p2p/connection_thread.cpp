@@ -5,9 +5,10 @@
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
+#include "p2p/direction.h"
 #include "p2p/handshake_steps.h"
-#include "p2p/peer_waits.h"
 #include "p2p/peer_connection.h"
+#include "p2p/peer_waits.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
 
@@ -15,6 +16,9 @@ namespace kvel::p2p {
 namespace {
 
 using platform::Socket;
+using transfers::Transfer;
+using transfers::TransferHandle;
+using transfers::TransferReport;
 
 // A log line; none once the plug-in is being unloaded (the host is not
 // reached then).
@@ -41,16 +45,18 @@ bool Spawn(ConnectionRequest request) {
 // Logs every ended transfer; tells the user of the ones worth a box. Once
 // the plug-in is being unloaded nothing is said.
 void Tell(ConnectionServices& services, const TransferReport& report) {
-  Log(services, TransferLogLine(report));
-  if (!WorthTelling(report.outcome)) return;
+  Log(services, transfers::TransferLogLine(report));
+  if (!transfers::WorthTelling(report.outcome)) return;
   if (!services.Connections().BeginReport()) return;
   services.TellUser(report);
   services.Connections().EndReport();
 }
 
-// Sets the socket up, runs the handshake and the transfer; the socket stays
-// open for the caller to close.
-void Serve(Socket socket, const ConnectionRequest& request, ConnectionServices& services) {
+// Sets the socket up, runs the handshake and the transfer, and ends the
+// transfer's record with its outcome; the socket stays open for the caller
+// to close.
+void Serve(Socket socket, ConnectionRequest& request, ConnectionServices& services) {
+  TransferHandle& transfer = request.transfer;
   // An accepted socket inherits nothing useful from the non-blocking
   // listening socket: every option is set here, results ignored.
   platform::SetNonBlocking(socket, false);
@@ -66,23 +72,25 @@ void Serve(Socket socket, const ConnectionRequest& request, ConnectionServices& 
     Log(services, text::kLogUnaskedCallBack + std::to_string(outcome.peerUin));
   if (outcome.result == Handshake::Result::Agreed) {
     waits.HandshakeDone(outcome.direction);
-    services.AddTransfer(socket, outcome.peerUin, outcome.direction);
-    const bool succeeded = outcome.direction == Send
-                               ? services.SendFile(connection, outcome.peerUin)
-                               : services.ReceiveFile(connection, outcome.peerUin);
-    const std::optional<TaskInfo> entry = services.RemoveTransfer(socket);
-    const bool fileKnown = entry && entry->HasFile();
-    const bool stopped = (entry && entry->stopped) || services.Connections().Stopped();
+    // The host is asked for the name once, with no lock held.
+    transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
+    const bool succeeded = outcome.direction == transfers::Send
+                               ? services.SendFile(connection, transfer)
+                               : services.ReceiveFile(connection, transfer);
+    // How it ended is judged from the transfer's own record.
+    const Transfer facts = transfer.Read();
+    const bool fileKnown = !facts.path.empty();
     TransferReport report;
     report.direction = outcome.direction;
     report.peerUin = outcome.peerUin;
-    report.file = fileKnown ? entry->fileName : "";
-    // The row counts from the offset the peer asked for; the log, this
-    // connection's bytes.
-    report.offset = waits.AnswerOffset().value_or(0);
-    report.bytes = entry ? std::max<int64_t>(entry->doneBytes - report.offset, 0) : 0;
-    report.outcome =
-        JudgeTransfer(succeeded, stopped, outcome.direction, fileKnown, waits.AnswerCode());
+    report.file = facts.path;
+    // The log names the offset the transfer went on from (also one the
+    // sender could not go on from) and counts this connection's bytes.
+    report.offset = waits.AnswerOffset().value_or(facts.offset);
+    report.bytes = facts.moved;
+    report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction,
+                                              fileKnown, waits.AnswerCode());
+    transfer.End(report.outcome);
     Tell(services, report);
   }
   if (waits.TimedOut()) Log(services, text::kLogPeerTooSlow + std::to_string(socket));
@@ -99,15 +107,23 @@ void Refuse(const ConnectionRequest& request, ConnectionServices& services) {
   }
 }
 
-// Takes a place in the services' connection set for `request`; false (the
-// request refused) when there is none.
+// Takes a place in the services' connection set for `request` and begins
+// its transfer; false (the request refused) when there is no place.
 bool Admit(ConnectionRequest& request) {
-  if (request.admitted) return true;
-  if (!request.services->Connections().Enter()) {
-    Refuse(request, *request.services);
-    return false;
+  if (!request.admitted) {
+    if (!request.services->Connections().Enter()) {
+      Refuse(request, *request.services);
+      return false;
+    }
+    request.admitted = true;
   }
-  request.admitted = true;
+  if (!request.transfer) {
+    // An accepted connection receives until its handshake says otherwise.
+    const std::optional<transfers::TransferDirection> direction =
+        request.outgoing ? DirectionFor(Side::Caller, request.directionCode) : std::nullopt;
+    request.transfer = request.services->Transfers().Begin(request.outgoing ? request.peerUin : 0,
+                                                           direction.value_or(transfers::Receive));
+  }
   return true;
 }
 
@@ -121,21 +137,22 @@ Socket ConnectPeer(uint32_t address, uint16_t port) {
 void RunConnection(ConnectionRequest request) {
   ConnectionServices& services = *request.services;
   if (Admit(request)) {
-    ConnectionSet& connections = services.Connections();
     Socket socket = request.socket;
     if (request.outgoing) {
       PeerAddress peer = services.PeerAddressOf(request.peerUin);
       socket = ConnectPeer(peer.ip, peer.port);
     }
     if (socket != platform::kInvalidSocket) {
-      // Closed here, once, after it has left the set the stop button shuts
-      // sockets down through.
+      // Closed here, once, after it has left the record the stop button
+      // shuts it down through.
       platform::SocketHandle owned(socket);
-      connections.Attach(socket);
+      request.transfer.AttachSocket(socket);
       Serve(socket, request, services);
-      connections.Detach(socket);
+      request.transfer.DetachSocket();
     }
-    connections.Leave();
+    // One that never got as far as the handshake's agreement ends unlisted.
+    request.transfer.End(transfers::TransferOutcome::Failed);
+    services.Connections().Leave();
   }
   services.Ended();
 }

@@ -4,6 +4,10 @@
 
 namespace kvel::p2p {
 
+using transfers::Receive;
+using transfers::Send;
+using transfers::TransferDirection;
+
 std::optional<TransferDirection> DirectionFor(Side side, uint32_t code) {
   // Push: the caller sends. Pull: the called side sends.
   if (code == wire::kPushCode) return side == Side::Caller ? Send : Receive;

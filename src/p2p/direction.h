@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <optional>
 
-#include "p2p/transfer_table.h"
+#include "transfers/transfer.h"
 
 namespace kvel::p2p {
 
 enum class Side { Caller, Called };
 // Which way the file goes for this side under a direction code; nothing for
 // a code other than 2 and 3.
-std::optional<TransferDirection> DirectionFor(Side side, uint32_t code);
+std::optional<transfers::TransferDirection> DirectionFor(Side side, uint32_t code);
 
 }  // namespace kvel::p2p

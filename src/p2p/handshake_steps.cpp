@@ -8,6 +8,11 @@
 
 namespace kvel::p2p {
 
+using transfers::ReadExact;
+using transfers::StreamConnection;
+using transfers::TransferDirection;
+using transfers::WriteAll;
+
 Handshake CallPeer(StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code) {
   Handshake handshake;
   handshake.peerUin = peerUin;

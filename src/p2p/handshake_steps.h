@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "p2p/stream_connection.h"
-#include "p2p/transfer_table.h"
+#include "transfers/stream_connection.h"
+#include "transfers/transfer.h"
 
 namespace kvel::p2p {
 
@@ -20,15 +20,16 @@ struct Handshake {
   };
   Result result = Result::Failed;
   uint32_t peerUin = 0;  // the called peer, or the caller's number once read
-  TransferDirection direction = Send;
+  transfers::TransferDirection direction = transfers::Send;
 };
 
 // The calling side: `ownUin` calls `peerUin` with direction `code`. A code
 // other than 2 and 3 is never sent.
-Handshake CallPeer(StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code);
+Handshake CallPeer(transfers::StreamConnection& connection, uint32_t ownUin, uint32_t peerUin,
+                   uint32_t code);
 // The called side. Code 3 makes this side offer a file: only to a caller for
 // which `takeCallBack` (given the caller's number) says this user asked.
-Handshake AnswerPeer(StreamConnection& connection,
+Handshake AnswerPeer(transfers::StreamConnection& connection,
                      const std::function<bool(uint32_t caller)>& takeCallBack);
 
 }  // namespace kvel::p2p

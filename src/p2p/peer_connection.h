@@ -6,18 +6,18 @@
 #include <cstdint>
 
 #include "p2p/peer_waits.h"
-#include "p2p/stream_connection.h"
+#include "transfers/stream_connection.h"
 #include "platform/sockets.h"
 
 namespace kvel::p2p {
 
-class PeerConnection final : public StreamConnection {
+class PeerConnection final : public transfers::StreamConnection {
  public:
   // Does not own `socket`; `waits` may be null (no limits) and must outlive
   // the object.
   PeerConnection(platform::Socket socket, PeerWaits* waits) : socket_(socket), waits_(waits) {}
 
-  // The socket, which keys the transfer in the transfer window.
+  // The socket this connection serves (it does not own it).
   platform::Socket Socket() const { return socket_; }
 
   // One receive: fewer bytes than asked is normal; 0 when the peer closed,

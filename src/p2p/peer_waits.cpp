@@ -6,6 +6,9 @@
 #include "wire/transfer_records.h"
 
 namespace kvel::p2p {
+
+using transfers::Receive;
+using transfers::TransferDirection;
 namespace {
 
 constexpr uint64_t kNoEnd = UINT64_MAX;
@@ -15,7 +18,7 @@ constexpr uint64_t kOfferBytes = wire::kWordSize + wire::kOfferSize;
 
 }  // namespace
 
-PeerWaits::PeerWaits(platform::Socket socket, const ConnectionLimits& limits, Clock clock)
+PeerWaits::PeerWaits(platform::Socket socket, const ConnectionLimits& limits, platform::Clock clock)
     : socket_(socket), limits_(limits), clock_(std::move(clock)) {
   platform::SetSendTimeout(socket_, limits_.idleMs);
   StartPhase(limits_.handshakeMs, true, kNoEnd);

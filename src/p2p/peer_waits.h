@@ -6,28 +6,25 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include "p2p/connection_limits.h"
+#include "platform/clock.h"
 #include "platform/sockets.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer.h"
 
 namespace kvel::p2p {
 
 class PeerWaits {
  public:
-  // Milliseconds that wrap at 2^32, like GetTickCount.
-  using Clock = std::function<uint32_t()>;
-
   // Starts the handshake's time for the connection on `socket`.
-  PeerWaits(platform::Socket socket, const ConnectionLimits& limits, Clock clock);
+  PeerWaits(platform::Socket socket, const ConnectionLimits& limits, platform::Clock clock);
   ~PeerWaits() = default;
   PeerWaits(const PeerWaits&) = delete;
   PeerWaits& operator=(const PeerWaits&) = delete;
 
   // The handshake is over and this side goes `direction`.
-  void HandshakeDone(TransferDirection direction);
+  void HandshakeDone(transfers::TransferDirection direction);
   // Before a read: sets the socket's receive time-out to what is left of the
   // phase; false when nothing is left (the read must not be made).
   bool BeforeRead();
@@ -47,7 +44,7 @@ class PeerWaits {
 
   platform::Socket socket_;
   ConnectionLimits limits_;
-  Clock clock_;
+  platform::Clock clock_;
   bool whole_ = false;       // the phase's time is for the phase, not per read
   uint32_t phaseStart_ = 0;  // tick at which the phase began
   uint32_t perReadMs_ = 0;   // the phase's time

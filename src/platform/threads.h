@@ -21,6 +21,10 @@ bool StartThread(ThreadRoutine routine, void* argument, ThreadHandle* handle);
 bool WaitThread(ThreadHandle* handle, uint32_t milliseconds);
 
 void SleepMilliseconds(uint32_t milliseconds);
+// Waits about `milliseconds` while carrying out the window messages that
+// other threads send to this thread (their senders wait for them); natively
+// there are none and it only sleeps.
+void ServeSentMessages(uint32_t milliseconds);
 // Milliseconds since an arbitrary start, wrapping at 2^32 (GetTickCount).
 uint32_t TickCount();
 // Seconds since 1970.

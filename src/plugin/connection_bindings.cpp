@@ -1,20 +1,19 @@
 // The product's binding of what connection threads reach: the context's peer
-// table, own number, call-backs and window, the host's log and contact list,
-// and the file procedures.
+// table, own number, call-backs, transfers registry and connection set, the
+// host's log and contact list, and the file procedures.
 #include "gg/contact_lookup.h"
 #include "p2p/connection.h"
-#include "p2p/file_transfer.h"
 #include "platform/dialogs.h"
 #include "platform/threads.h"
-#include "plugin/host.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
+#include "transfers/file_transfer.h"
 
 namespace kvel {
 namespace {
 
 void ShowNotice(void* raw) {
-  std::unique_ptr<p2p::UserNotice> notice(static_cast<p2p::UserNotice*>(raw));
+  std::unique_ptr<transfers::UserNotice> notice(static_cast<transfers::UserNotice*>(raw));
   platform::ShowError(notice->text.c_str(), notice->caption.c_str());
 }
 
@@ -27,29 +26,23 @@ class PluginConnections final : public p2p::ConnectionServices {
   }
   uint32_t OwnUin() override { return plugin_.ownUin.load(); }
   bool TakeCallBack(uint32_t uin) override { return plugin_.callBacks.Take(uin); }
-  void Log(const std::string& line) override { ProcessHost().Log(line.c_str()); }
-  void AddTransfer(platform::Socket socket, uint32_t uin,
-                   p2p::TransferDirection direction) override {
-    // The host is asked once, with no lock held; the row keeps the name.
-    plugin_.window.AddTransfer(socket, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
+  void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
+  std::string PeerName(uint32_t uin) override { return gg::PeerDisplayName(plugin_.host, uin); }
+  bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
+    return transfers::SendFile(plugin_.host, connection, transfer);
   }
-  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket socket) override {
-    return plugin_.window.RemoveTransfer(socket);
-  }
-  bool SendFile(p2p::PeerConnection& connection, uint32_t uin) override {
-    return p2p::SendFile(ProcessHost(), plugin_.window, connection, uin);
-  }
-  bool ReceiveFile(p2p::PeerConnection& connection, uint32_t uin) override {
-    return p2p::ReceiveFile(ProcessHost(), plugin_.window, connection, uin);
+  bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
+    return transfers::ReceiveFile(plugin_.host, connection, transfer);
   }
   // The box has a thread of its own: the connection's thread ends meanwhile.
-  void TellUser(const p2p::TransferReport& report) override {
-    auto notice = std::make_unique<p2p::UserNotice>(
-        p2p::TransferNotice(report, gg::PeerDisplayName(ProcessHost(), report.peerUin)));
+  void TellUser(const transfers::TransferReport& report) override {
+    auto notice = std::make_unique<transfers::UserNotice>(
+        transfers::TransferNotice(report, gg::PeerDisplayName(plugin_.host, report.peerUin)));
     if (notice->text.empty()) return;
     if (platform::SpawnDetachedThread(&ShowNotice, notice.get())) notice.release();
   }
   p2p::ConnectionSet& Connections() override { return plugin_.connections; }
+  transfers::TransferRegistry& Transfers() override { return plugin_.transfers; }
 
  private:
   Plugin& plugin_;

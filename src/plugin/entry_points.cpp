@@ -4,8 +4,6 @@
 #include <string>
 
 #include "images/image_cache.h"
-#include "p2p/connection_limits.h"
-#include "p2p/connection_set.h"
 #include "platform/files.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
@@ -14,7 +12,6 @@
 #include "plugin/settings_file.h"
 #include "common/texts.h"
 #include "host/service_names.h"
-#include "ui/transfer_view.h"
 
 namespace kvel {
 namespace {
@@ -99,7 +96,7 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   plugin.hookHandle =
       plugin.host.CallService(host::kServiceHook, reinterpret_cast<host::Param>(&hook), 0);
 
-  plugin.listener.Start(plugin.settings.localPort);
+  plugin.Start();
 
   host::MenuItem item;
   RegisterMenuItem(plugin.host, item, host::kCommandSend, text::kMenuSendCaption, host::kMenuIdSend,
@@ -108,26 +105,14 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   RegisterMenuItem(plugin.host, item, host::kCommandSendImage, text::kMenuSendImageCaption,
                    host::kMenuIdSendImage, &SendImageCommand);
   AddMenuCallBack(plugin.host);
-
-  plugin.window.Create(PluginId());
   return 0;
 }
 
 extern "C" int32_t KVEL_CALL UnloadPlugin() {
-  // No new peer is taken, and every transfer is stopped as the stop button
-  // stops one. Their threads get a bounded time to end, while this thread
-  // carries out the window messages they send; one that outlives it (held by
-  // a question box) finds no window and says nothing to the host.
+  // A connection thread that outlives the stop (held by a question box)
+  // finds no window and says nothing to the host.
   Plugin& plugin = ThePlugin();
-  plugin.listener.Stop();
-  p2p::ConnectionSet& connections = plugin.connections;
-  connections.Stop();
-  connections.WaitEmpty(p2p::kUnloadWaitMs, &ui::TransferView::ServeSentMessages);
-  connections.WaitReportsDone(&ui::TransferView::ServeSentMessages);
-  plugin.callBacks.Clear();
-  plugin.requestedImages.Clear();
-  plugin.cacheTrust.Stop();
-  plugin.window.Destroy();
+  plugin.Stop();
   plugin.host.CallService(host::kServiceRemoveMenuCallBack,
                           reinterpret_cast<host::Param>(host::kMenuClass),
                           reinterpret_cast<host::Param>(&MenuStateCallback));

@@ -13,8 +13,7 @@ namespace kvel {
 namespace {
 
 // The one owner of the context: makes one at module load and anew at each
-// LoadPlugin, and ends the last at detach, each time after UnloadPlugin has
-// stopped the connections and waited for them.
+// LoadPlugin, and ends the last at detach.
 class PluginOwner {
  public:
   ~PluginOwner() { End(); }
@@ -26,13 +25,13 @@ class PluginOwner {
   }
 
  private:
-  // A connection thread still running (one held by a question box past
-  // UnloadPlugin's wait) reaches the context until it ends: such a context
-  // is left to the process rather than freed under the thread.
+  // Stops the context (UnloadPlugin usually did already). A connection
+  // thread still running (one held by a question box past the wait) reaches
+  // the context until it ends: such a context is left to the process rather
+  // than freed under the thread.
   void End() {
     if (plugin_ == nullptr) return;
-    plugin_->connections.Stop();
-    if (!plugin_->connections.WaitEmpty(p2p::kUnloadWaitMs, &platform::SleepMilliseconds)) {
+    if (!plugin_->Stop(&platform::SleepMilliseconds)) {
       abandoned_.push_back(plugin_.release());
       return;
     }
@@ -52,12 +51,33 @@ PluginOwner g_owner;
 Plugin::Plugin(ModuleHost& host)
     : host(host),
       users(host, settings),
+      transfers(&platform::TickCount),
       connections(p2p::kConnectionLimits.maxConnections),
       callBacks(p2p::kMaxAwaitedCallBacks, p2p::kCallBackWaitMs, &platform::TickCount),
       connectionServices(MakeConnectionServices(*this)),
       requestedImages(&platform::TickCount,
                       [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
       listener(host, connectionServices) {}
+
+void Plugin::Start() {
+  listener.Start(settings.localPort);
+  window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
+}
+
+bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
+  listener.Stop();
+  connections.Stop();
+  transfers.StopAll();
+  const bool ended = connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
+  // A thread past the wait says nothing more to the host once the reports
+  // under way are done.
+  connections.WaitReportsDone(wait);
+  callBacks.Clear();
+  requestedImages.Clear();
+  cacheTrust.Stop();
+  window.reset();
+  return ended;
+}
 
 Plugin& ThePlugin() {
   return g_owner.Get();

@@ -1,7 +1,8 @@
 // What the plug-in keeps while the host has it loaded: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
-// table, the direct connections, the awaited call-backs, the images offered
-// and asked for, the transfer window and the listener.
+// table, the transfers registry, the direct connections, the awaited
+// call-backs, the images offered and asked for, the transfer window and the
+// listener.
 // LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
 // it. Its memory stays until the next LoadPlugin or the detach, so that a
 // host call still under way as the plug-in is unloaded finds a stopped
@@ -24,8 +25,10 @@
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/listener.h"
+#include "platform/threads.h"
 #include "plugin/host.h"
-#include "ui/window_holder.h"
+#include "transfers/transfer_registry.h"
+#include "ui/transfer_window.h"
 
 namespace kvel {
 
@@ -33,12 +36,26 @@ class Plugin {
  public:
   // Over the module's host services, which outlive it.
   explicit Plugin(ModuleHost& host);
-  // The listener stops first, then the window goes; the peer table then
-  // takes each contact's icon away through the host and releases its
-  // bitmaps.
+  // After Stop: the peer table then takes each contact's icon away through
+  // the host and releases its bitmaps.
   ~Plugin() = default;
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
+
+  // The one start, once the settings are read: listens on their port and
+  // makes the transfer window (hidden) on the calling thread, which serves
+  // its messages from then on.
+  void Start();
+  // The one stop, for UnloadPlugin and for the end of a context that was
+  // never unloaded: takes no new peer, stops every transfer as the stop
+  // button stops one, gives the connections' threads a bounded time to end,
+  // forgets the call-backs and images asked for, stops verifying the image
+  // cache, and destroys the window.
+  // `wait` spends the waits: the host's thread serves the messages other
+  // threads send it meanwhile (a host call of a connection thread may wait
+  // for them); the module's detach only sleeps. True when every connection
+  // ended. A second call stops nothing more.
+  bool Stop(void (*wait)(uint32_t milliseconds) = &platform::ServeSentMessages);
 
   // The host, over the module handle (from the attach routine) and the
   // host's record (from LoadPlugin) as they are at each call. It outlives
@@ -56,12 +73,14 @@ class Plugin {
   // the first login has passed. Written by the protocol hook only.
   std::atomic<uint32_t> ownUin{0};
   gg::UserDB users;
+  // Every file transfer from its beginning to its end.
+  transfers::TransferRegistry transfers;
   // The direct connections running at once, capped.
   p2p::ConnectionSet connections;
   // The contacts this user asked to call back, each served once.
   p2p::CallBackRequests callBacks;
-  // The transfer window; exists from LoadPlugin to UnloadPlugin.
-  ui::WindowHolder window;
+  // The transfer window, observing `transfers`; exists from Start to Stop.
+  std::unique_ptr<ui::TransferWindow> window;
   // What connection threads reach: the members above and the host.
   std::shared_ptr<p2p::ConnectionServices> connectionServices;
   // Images offered to peers and not yet asked for.

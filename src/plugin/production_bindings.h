@@ -18,7 +18,8 @@ class Plugin;
 
 // What connection threads reach of `plugin` (which outlives every connection
 // thread): the peer table, the user's own number, the awaited call-backs,
-// the transfer window, the host's log and the two file procedures.
+// the transfers registry, the host's log and contact list and the two file
+// procedures.
 std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin);
 
 // The protocol hook's services over one Plugin context (its host, peer table,

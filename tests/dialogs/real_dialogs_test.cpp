@@ -13,7 +13,7 @@
 
 #include "contact_menu.h"
 #include "gg/menu_commands.h"
-#include "p2p/file_transfer.h"
+#include "p2p/peer_connection.h"
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
@@ -23,8 +23,9 @@
 #include "contact_menu.h"
 #include "stand_in_host.h"
 #include "support/loopback_pair.h"
-#include "support/no_transfer_window.h"
+#include "support/lone_transfer.h"
 #include "support/test_paths.h"
+#include "transfers/file_transfer.h"
 #include "ui_driver.h"
 #include "wire/transfer_records.h"
 
@@ -86,17 +87,18 @@ class RealDialogsTest : public ::testing::Test {
   // The file procedures of the two ends, as connection threads run them.
   bool SendFromA(uint32_t uin) {
     p2p::PeerConnection connection(pair_.a, nullptr);
-    return p2p::SendFile(ThePlugin().host, noWindow_, connection, uin);
+    testing::LoneTransfer transfer(uin, transfers::Send);
+    return transfers::SendFile(ThePlugin().host, connection, transfer.handle);
   }
   bool ReceiveAtB(uint32_t uin) {
     p2p::PeerConnection connection(pair_.b, nullptr);
-    return p2p::ReceiveFile(ThePlugin().host, noWindow_, connection, uin);
+    testing::LoneTransfer transfer(uin, transfers::Receive);
+    return transfers::ReceiveFile(ThePlugin().host, connection, transfer.handle);
   }
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   testing::LoopbackPair pair_;
-  testing::NoTransferWindow noWindow_;
   standin::UiDriver driver_;
 };
 

@@ -41,7 +41,7 @@ TEST(AnswerPeer, ReadsTheCallerHoweverItSplitsItsBytes) {
     const Handshake handshake = called.Run(connection);
     EXPECT_EQ(handshake.result, Result::Agreed) << limit;
     EXPECT_EQ(handshake.peerUin, 0x01020304u) << limit;
-    EXPECT_EQ(handshake.direction, p2p::Receive) << limit;
+    EXPECT_EQ(handshake.direction, transfers::Receive) << limit;
     EXPECT_EQ(connection.Written(), kUdag) << limit;
     EXPECT_EQ(called.asks, 0) << limit;  // a push needs no call-back
   }
@@ -67,17 +67,21 @@ TEST(AnswerPeer, CodesAndCallBacks) {
     uint32_t code;
     std::vector<uint32_t> asked;
     Result result;
-    p2p::TransferDirection direction;
+    transfers::TransferDirection direction;
   } cases[] = {
-      {"push", wire::kPushCode, {}, Result::Agreed, p2p::Receive},
-      {"pull, asked this contact", wire::kPullCode, {4321}, Result::Agreed, p2p::Send},
-      {"pull, asked nobody", wire::kPullCode, {}, Result::UnaskedCallBack, p2p::Send},
-      {"pull, asked another contact", wire::kPullCode, {1234}, Result::UnaskedCallBack, p2p::Send},
-      {"code 0", 0, {4321}, Result::Failed, p2p::Send},
-      {"code 1", 1, {4321}, Result::Failed, p2p::Send},
-      {"code 4", 4, {4321}, Result::Failed, p2p::Send},
-      {"code 2 in the wrong byte order", 0x02000000, {4321}, Result::Failed, p2p::Send},
-      {"code all bits set", 0xFFFFFFFF, {4321}, Result::Failed, p2p::Send},
+      {"push", wire::kPushCode, {}, Result::Agreed, transfers::Receive},
+      {"pull, asked this contact", wire::kPullCode, {4321}, Result::Agreed, transfers::Send},
+      {"pull, asked nobody", wire::kPullCode, {}, Result::UnaskedCallBack, transfers::Send},
+      {"pull, asked another contact",
+       wire::kPullCode,
+       {1234},
+       Result::UnaskedCallBack,
+       transfers::Send},
+      {"code 0", 0, {4321}, Result::Failed, transfers::Send},
+      {"code 1", 1, {4321}, Result::Failed, transfers::Send},
+      {"code 4", 4, {4321}, Result::Failed, transfers::Send},
+      {"code 2 in the wrong byte order", 0x02000000, {4321}, Result::Failed, transfers::Send},
+      {"code all bits set", 0xFFFFFFFF, {4321}, Result::Failed, transfers::Send},
   };
   for (const auto& c : cases) {
     FakeConnection connection(Words({4321, 9999, c.code}));
@@ -99,11 +103,11 @@ TEST(CallPeer, SendsBothNumbersThenTheCodeAfterTheAnswer) {
   const struct {
     uint32_t ownUin;  // 0: the login packet has not passed yet
     uint32_t code;
-    p2p::TransferDirection direction;
+    transfers::TransferDirection direction;
   } cases[] = {
-      {1001, wire::kPushCode, p2p::Send},
-      {1001, wire::kPullCode, p2p::Receive},
-      {0, wire::kPushCode, p2p::Send},
+      {1001, wire::kPushCode, transfers::Send},
+      {1001, wire::kPullCode, transfers::Receive},
+      {0, wire::kPushCode, transfers::Send},
   };
   for (const auto& c : cases) {
     for (size_t limit = 1; limit <= kUdag.size(); ++limit) {

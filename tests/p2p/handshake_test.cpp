@@ -25,17 +25,13 @@ TEST(HandshakeCodec, OutcomeTable) {
   struct Case {
     Side side;
     uint32_t code;
-    std::optional<p2p::TransferDirection> direction;
+    std::optional<transfers::TransferDirection> direction;
   };
   const Case cases[] = {
-      {Side::Caller, 2, p2p::Send},
-      {Side::Caller, 3, p2p::Receive},
-      {Side::Called, 2, p2p::Receive},
-      {Side::Called, 3, p2p::Send},
-      {Side::Caller, 4, std::nullopt},
-      {Side::Called, 4, std::nullopt},
-      {Side::Called, 0, std::nullopt},
-      {Side::Called, 1, std::nullopt},
+      {Side::Caller, 2, transfers::Send},       {Side::Caller, 3, transfers::Receive},
+      {Side::Called, 2, transfers::Receive},    {Side::Called, 3, transfers::Send},
+      {Side::Caller, 4, std::nullopt},          {Side::Called, 4, std::nullopt},
+      {Side::Called, 0, std::nullopt},          {Side::Called, 1, std::nullopt},
       {Side::Caller, 0x02000000, std::nullopt},
   };
   for (const Case& c : cases) {
@@ -105,9 +101,9 @@ TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) 
   struct Case {
     uint32_t code;
     const char* procedure;
-    p2p::TransferDirection direction;
+    transfers::TransferDirection direction;
   };
-  for (const Case& c : {Case{2, "receive", p2p::Receive}, Case{3, "send", p2p::Send}}) {
+  for (const Case& c : {Case{2, "receive", transfers::Receive}, Case{3, "send", transfers::Send}}) {
     ConnectionProbe& probe = NextCase();
     probe.ExpectCallBack(4321);  // code 3 answers a call-back this side asked for
     StartCalled();
@@ -185,11 +181,12 @@ TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
     uint32_t ownUin;
     uint32_t code;
     const char* procedure;
-    p2p::TransferDirection direction;
+    transfers::TransferDirection direction;
   };
   // OwnUin 0: the login packet has not passed yet.
-  for (const Case& c : {Case{1001, 2, "send", p2p::Send}, Case{1001, 3, "receive", p2p::Receive},
-                        Case{0, 2, "send", p2p::Send}}) {
+  for (const Case& c :
+       {Case{1001, 2, "send", transfers::Send}, Case{1001, 3, "receive", transfers::Receive},
+        Case{0, 2, "send", transfers::Send}}) {
     ConnectionProbe& probe = NextCase();
     probe.SetOwnUin(c.ownUin);
     StartCaller(777, c.code);

@@ -10,10 +10,10 @@
 
 #include "p2p/listener.h"
 #include "platform/threads.h"
-#include "plugin/host.h"
 #include "stand_in_host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
+#include "host/linked_host.h"
 #include "support/test_paths.h"
 #include "wire/handshake.h"
 
@@ -41,12 +41,8 @@ class ListenerTest : public ::testing::Test {
   void SetUp() override {
     StartSockets();
     host_.OfferLogService(true);
-    SetHostLink(host_.Link());
   }
-  void TearDown() override {
-    listener_.Stop();
-    SetHostLink(nullptr);
-  }
+  void TearDown() override { listener_.Stop(); }
 
   std::vector<std::string> AcceptedLines() {
     std::vector<std::string> lines;
@@ -57,8 +53,9 @@ class ListenerTest : public ::testing::Test {
 
   ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
+  host::LinkedHost services_{host_.Link(), nullptr};
   ConnectionProbe probe_;
-  p2p::Listener listener_{ProcessHost(), probe_.Services()};
+  p2p::Listener listener_{services_, probe_.Services()};
 };
 
 // The caller's part of the handshake, played by the test.
@@ -137,7 +134,7 @@ TEST_F(ListenerTest, TakenPortFailsAfterSocketCreatedAndOutgoingStillWorks) {
 
 TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   // Both transfers stay listed until their peers close.
-  probe_.SetFileProcedure([](p2p::PeerConnection& connection, uint32_t) {
+  probe_.SetFileProcedure([](p2p::PeerConnection& connection, transfers::TransferHandle&) {
     uint8_t byte;
     while (connection.Read(&byte, 1) > 0) {
     }
@@ -158,7 +155,7 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   for (const TransferEvent& event : events) {
     if (event.what != "add") continue;
     ++adds;
-    EXPECT_EQ(event.direction, event.uin == 1001 ? p2p::Receive : p2p::Send);
+    EXPECT_EQ(event.direction, event.uin == 1001 ? transfers::Receive : transfers::Send);
   }
   EXPECT_EQ(adds, 2);
   EXPECT_EQ(AcceptedLines().size(), 2u);
@@ -202,7 +199,7 @@ TEST_F(ListenerTest, ABurstOfCallsIsAllAccepted) {
 TEST_F(ListenerTest, AcceptedSocketBlocks) {
   std::atomic<bool> reading{false};
   std::atomic<int> got{0};
-  probe_.SetFileProcedure([&](p2p::PeerConnection& connection, uint32_t) {
+  probe_.SetFileProcedure([&](p2p::PeerConnection& connection, transfers::TransferHandle&) {
     uint8_t bytes[4];
     reading = true;
     // Nothing is there yet: a non-blocking socket would fail at once.

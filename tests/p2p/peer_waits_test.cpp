@@ -44,7 +44,7 @@ class PeerWaitsTest : public ::testing::Test {
   void SetUp() override {
     pair_ = MakeLoopbackPair();
     ASSERT_NE(pair_.a, platform::kInvalidSocket);
-    probe_.SetFileProcedure([this](p2p::PeerConnection& connection, uint32_t) {
+    probe_.SetFileProcedure([this](p2p::PeerConnection& connection, transfers::TransferHandle&) {
       platform::SleepMilliseconds(userChoosesMs_);
       uint8_t buffer[64];
       for (int got; (got = connection.Read(buffer, sizeof buffer)) > 0;) read_ += got;
@@ -76,7 +76,7 @@ class PeerWaitsTest : public ::testing::Test {
     return false;
   }
 
-  ConnectionProbe probe_{nullptr, ShortLimits()};
+  ConnectionProbe probe_{ShortLimits()};
   LoopbackPair pair_;
   std::thread thread_;
   std::atomic<int> read_{0};
@@ -160,7 +160,7 @@ TEST(ConnectionCap, OneConnectionOverTheCapIsClosedAtOnce) {
   StartSockets();
   p2p::ConnectionLimits limits;  // long waits: the held connections stay
   limits.maxConnections = 2;
-  ConnectionProbe probe(nullptr, limits);
+  ConnectionProbe probe(limits);
   std::vector<LoopbackPair> pairs;
   for (int i = 0; i < 3; ++i) {
     pairs.push_back(MakeLoopbackPair());
@@ -187,6 +187,8 @@ TEST(ConnectionCap, OneConnectionOverTheCapIsClosedAtOnce) {
   platform::ShutdownBoth(pairs[1].b);
   ASSERT_TRUE(probe.WaitEnded(3));
   EXPECT_EQ(probe.Connections().Count(), 0u);
+  // Every transfer begun, the refused ones' too, has ended.
+  EXPECT_EQ(probe.Transfers().Count(), 0u);
   for (LoopbackPair& pair : pairs) {
     pair.a = platform::kInvalidSocket;  // closed by their threads
     CloseLoopbackPair(pair);

@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/socket_transfer.h"
-#include "p2p/transfer_stream.h"
+#include "transfers/transfer_stream.h"
 #include "strict_peer.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
@@ -44,9 +43,9 @@ struct Case {
 // two writes is caught; and the peer's receive window is open for every
 // write, since TCP delivers a write in pieces of any size once a slow
 // reader's window closes, which is flow control, not this test's matter.
-class LockstepConnection final : public StreamConnection {
+class LockstepConnection final : public transfers::StreamConnection {
  public:
-  LockstepConnection(StreamConnection& inner, const strict::StrictPeer& peer)
+  LockstepConnection(transfers::StreamConnection& inner, const strict::StrictPeer& peer)
       : inner_(inner), peer_(peer) {}
   int Read(void* buffer, int count) override { return inner_.Read(buffer, count); }
   int Write(const void* data, int count) override {
@@ -64,7 +63,7 @@ class LockstepConnection final : public StreamConnection {
   }
 
  private:
-  StreamConnection& inner_;
+  transfers::StreamConnection& inner_;
   const strict::StrictPeer& peer_;
   uint64_t written_ = 0;
 };
@@ -88,13 +87,13 @@ class StrictPeerRun : public ::testing::Test {
     probe.SetOwnUin(kKvelUin);
     std::atomic<bool> kvelDone{false};
     std::atomic<const strict::StrictPeer*> strictPeer{nullptr};
-    probe.SetFileProcedure([&](PeerConnection& socket, uint32_t uin) {
+    probe.SetFileProcedure([&](PeerConnection& socket, transfers::TransferHandle& transfer) {
       LockstepConnection connection(socket, *strictPeer.load());
       testing::FakeTransferSide side;
       side.openChoice = source;
       side.saveChoice = target;
-      const bool done =
-          c.kvelSends ? SendStream(connection, side) : ReceiveStream(connection, uin, side);
+      const bool done = c.kvelSends ? transfers::SendStream(connection, side, transfer)
+                                    : transfers::ReceiveStream(connection, side, transfer);
       kvelDone = done;
       return done;
     });
@@ -115,11 +114,11 @@ class StrictPeerRun : public ::testing::Test {
     }
     std::thread kvel;
     if (c.kvelCalls) {
-      kvel = std::thread(RunConnection, request);
+      kvel = std::thread(RunConnection, std::move(request));
       peer = server.Accept();
     } else {
       request.socket = server.Accept();
-      kvel = std::thread(RunConnection, request);
+      kvel = std::thread(RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);
 

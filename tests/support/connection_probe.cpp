@@ -2,8 +2,7 @@
 
 #include <chrono>
 
-#include "gg/contact_lookup.h"
-#include "plugin/host.h"
+#include "platform/threads.h"
 
 namespace kvel::testing {
 
@@ -13,13 +12,29 @@ void ConnectionProbe::State::Record(TransferEvent event) {
   changed.notify_all();
 }
 
+// Records the transfers that the registry lists and ends.
+class ConnectionProbe::Recorder final : public transfers::TransfersObserver {
+ public:
+  explicit Recorder(std::shared_ptr<State> state) : state_(std::move(state)) {}
+  void TransferListed(const transfers::Transfer& t) override {
+    state_->Record({"add", t.id, t.socket, t.uin, t.direction, t.outcome});
+  }
+  void TransferEnded(const transfers::Transfer& t) override {
+    state_->Record({"remove", t.id, t.socket, t.uin, t.direction, t.outcome});
+  }
+
+ private:
+  std::shared_ptr<State> state_;
+};
+
 class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
  public:
-  ProbeServices(std::shared_ptr<State> state, p2p::TransferWindow* window,
-                std::shared_ptr<p2p::ConnectionSet> connections, p2p::ConnectionLimits limits)
+  ProbeServices(std::shared_ptr<State> state, std::shared_ptr<p2p::ConnectionSet> connections,
+                std::shared_ptr<transfers::TransferRegistry> transfers,
+                p2p::ConnectionLimits limits)
       : state_(std::move(state)),
-        window_(window),
         connections_(std::move(connections)),
+        transfers_(std::move(transfers)),
         limits_(limits) {}
 
   p2p::PeerAddress PeerAddressOf(uint32_t) override {
@@ -41,22 +56,18 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->log.push_back(line);
   }
-  void AddTransfer(platform::Socket s, uint32_t uin, p2p::TransferDirection direction) override {
-    state_->Record({"add", s, uin, direction});
-    if (window_ != nullptr)
-      window_->AddTransfer(s, uin, direction, gg::PeerDisplayName(ProcessHost(), uin));
+  std::string PeerName(uint32_t uin) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto found = state_->names.find(uin);
+    return found != state_->names.end() ? found->second : std::to_string(uin);
   }
-  std::optional<p2p::TaskInfo> RemoveTransfer(platform::Socket s) override {
-    std::optional<p2p::TaskInfo> entry;
-    if (window_ != nullptr) entry = window_->RemoveTransfer(s);
-    state_->Record({"remove", s, 0, p2p::Send});
-    return entry;
+  bool SendFile(p2p::PeerConnection& c, transfers::TransferHandle& t) override {
+    return File("send", c, t);
   }
-  bool SendFile(p2p::PeerConnection& c, uint32_t uin) override { return File("send", c, uin); }
-  bool ReceiveFile(p2p::PeerConnection& c, uint32_t uin) override {
-    return File("receive", c, uin);
+  bool ReceiveFile(p2p::PeerConnection& c, transfers::TransferHandle& t) override {
+    return File("receive", c, t);
   }
-  void TellUser(const p2p::TransferReport& report) override {
+  void TellUser(const transfers::TransferReport& report) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->told.push_back(report);
   }
@@ -67,29 +78,38 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   }
   p2p::ConnectionLimits Limits() override { return limits_; }
   p2p::ConnectionSet& Connections() override { return *connections_; }
+  transfers::TransferRegistry& Transfers() override { return *transfers_; }
 
  private:
-  bool File(const char* what, p2p::PeerConnection& connection, uint32_t uin) {
-    state_->Record({what, connection.Socket(), uin, p2p::Send});
+  bool File(const char* what, p2p::PeerConnection& connection,
+            transfers::TransferHandle& transfer) {
+    const transfers::Transfer facts = transfer.Read();
+    state_->Record(
+        {what, facts.id, connection.Socket(), facts.uin, facts.direction, facts.outcome});
     FileProcedure procedure;
     {
       std::lock_guard<std::mutex> lock(state_->mutex);
       procedure = state_->procedure;
     }
-    return procedure ? procedure(connection, uin) : false;
+    return procedure ? procedure(connection, transfer) : false;
   }
 
   std::shared_ptr<State> state_;
-  p2p::TransferWindow* window_;
-  // Lives as long as the services that threads may still hold.
+  // Live as long as the services that threads may still hold.
   std::shared_ptr<p2p::ConnectionSet> connections_;
+  std::shared_ptr<transfers::TransferRegistry> transfers_;
   p2p::ConnectionLimits limits_;
 };
 
-ConnectionProbe::ConnectionProbe(p2p::TransferWindow* window, p2p::ConnectionLimits limits)
+ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
+                                 std::shared_ptr<transfers::TransferRegistry> transfers)
     : state_(std::make_shared<State>()),
       connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)),
-      services_(std::make_shared<ProbeServices>(state_, window, connections_, limits)) {}
+      transfers_(transfers ? std::move(transfers)
+                           : std::make_shared<transfers::TransferRegistry>(&platform::TickCount)),
+      services_(std::make_shared<ProbeServices>(state_, connections_, transfers_, limits)) {
+  transfers_->AddObserver(std::make_shared<Recorder>(state_));
+}
 
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
   std::lock_guard<std::mutex> lock(state_->mutex);
@@ -99,6 +119,11 @@ void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
 void ConnectionProbe::SetOwnUin(uint32_t uin) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->ownUin = uin;
+}
+
+void ConnectionProbe::NameContact(uint32_t uin, std::string name) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->names[uin] = std::move(name);
 }
 
 void ConnectionProbe::ExpectCallBack(uint32_t uin) {
@@ -111,7 +136,7 @@ std::vector<std::string> ConnectionProbe::LogLines() const {
   return state_->log;
 }
 
-std::vector<p2p::TransferReport> ConnectionProbe::Told() const {
+std::vector<transfers::TransferReport> ConnectionProbe::Told() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->told;
 }
@@ -149,11 +174,11 @@ bool ConnectionProbe::WaitForEvents(size_t count, int milliseconds) const {
                                   [&] { return state_->events.size() >= count; });
 }
 
-ConnectionProbe::FileProcedure HoldTransfer(p2p::TransferWindow& window, std::string fileName,
-                                            int64_t totalBytes, int64_t doneBytes) {
-  return [=, &window](p2p::PeerConnection& connection, uint32_t) {
-    window.SetTransferFile(connection.Socket(), fileName.c_str(), totalBytes, 0);
-    window.AddProgress(connection.Socket(), doneBytes);
+ConnectionProbe::FileProcedure HoldTransfer(std::string path, int64_t size, int64_t done) {
+  return [=](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+    transfer.NameFile(path);
+    transfer.StartMoving(size, 0);
+    transfer.Moved(done);
     uint8_t buffer[256];
     while (connection.Read(buffer, sizeof buffer) > 0) {
     }

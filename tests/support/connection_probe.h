@@ -1,11 +1,14 @@
 // Edges for connection threads under test: they record what the thread did
-// (which transfer it listed, which file procedure it ran, when it ended) and
-// let the test choose the peer's address, OwnUin and the file procedures.
+// (which transfer it listed and ended, which file procedure it ran, when it
+// ended) and let the test choose the peer's address, OwnUin, the contacts'
+// names and the file procedures. The transfers go to a registry of the
+// probe's own, which a test may also watch.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -13,36 +16,40 @@
 #include <vector>
 
 #include "p2p/connection.h"
-#include "p2p/transfer_window.h"
+#include "transfers/transfer_registry.h"
 
 namespace kvel::testing {
 
 struct TransferEvent {
-  std::string what;  // "add", "send", "receive", "remove"
+  std::string what;  // "add" (listed), "send", "receive", "remove" (ended)
+  transfers::TransferId id = 0;
   platform::Socket socket = platform::kInvalidSocket;
   uint32_t uin = 0;
-  p2p::TransferDirection direction = p2p::Send;  // for "add"
+  transfers::TransferDirection direction = transfers::Send;                 // "add" and "remove"
+  transfers::TransferOutcome outcome = transfers::TransferOutcome::Failed;  // "remove"
 };
 
 class ConnectionProbe {
  public:
-  // A file procedure: given the handshaken connection and the peer's number.
-  using FileProcedure = std::function<bool(p2p::PeerConnection&, uint32_t)>;
+  // A file procedure: given the handshaken connection and its transfer.
+  using FileProcedure = std::function<bool(p2p::PeerConnection&, transfers::TransferHandle&)>;
 
-  // `window`: also hand the transfers to that transfer window (which
-  // outlives the probe's connections); null: to none. The connections take
-  // their places in a set of the probe's own.
-  explicit ConnectionProbe(p2p::TransferWindow* window = nullptr,
-                           p2p::ConnectionLimits limits = p2p::kConnectionLimits);
+  // The connections take their places in a set of the probe's own, and
+  // their transfers in `transfers` (a registry of the probe's own when null).
+  explicit ConnectionProbe(p2p::ConnectionLimits limits = p2p::kConnectionLimits,
+                           std::shared_ptr<transfers::TransferRegistry> transfers = nullptr);
 
   std::shared_ptr<p2p::ConnectionServices> Services() const { return services_; }
+  transfers::TransferRegistry& Transfers() const { return *transfers_; }
   void SetPeer(p2p::PeerAddress peer);
   void SetOwnUin(uint32_t uin);
+  // Contacts are named by their number unless named here.
+  void NameContact(uint32_t uin, std::string name);
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
   void ExpectCallBack(uint32_t uin);
   std::vector<std::string> LogLines() const;
   // The transfers the user was told of.
-  std::vector<p2p::TransferReport> Told() const;
+  std::vector<transfers::TransferReport> Told() const;
   p2p::ConnectionSet& Connections() const { return *connections_; }
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
@@ -60,25 +67,27 @@ class ConnectionProbe {
     mutable std::condition_variable changed;
     p2p::PeerAddress peer;
     uint32_t ownUin = 0;
+    std::map<uint32_t, std::string> names;
     std::multiset<uint32_t> callBacks;
     std::vector<std::string> log;
-    std::vector<p2p::TransferReport> told;
+    std::vector<transfers::TransferReport> told;
     FileProcedure procedure;
     std::vector<TransferEvent> events;
     int ended = 0;
     void Record(TransferEvent event);
   };
   class ProbeServices;
+  class Recorder;
 
   std::shared_ptr<State> state_;
   std::shared_ptr<p2p::ConnectionSet> connections_;
+  std::shared_ptr<transfers::TransferRegistry> transfers_;
   std::shared_ptr<p2p::ConnectionServices> services_;
 };
 
 // A file procedure that keeps the transfer going until its socket fails or
-// the peer closes: it reports `fileName` with `totalBytes` to `window`,
-// counts `doneBytes` as done, and then reads until the end.
-ConnectionProbe::FileProcedure HoldTransfer(p2p::TransferWindow& window, std::string fileName,
-                                            int64_t totalBytes, int64_t doneBytes);
+// the peer closes: it names `path`, starts moving `size` bytes and counts
+// `done` of them as moved, then reads until the end.
+ConnectionProbe::FileProcedure HoldTransfer(std::string path, int64_t size, int64_t done);
 
 }  // namespace kvel::testing

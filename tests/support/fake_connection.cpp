@@ -9,6 +9,7 @@
 namespace kvel::testing {
 
 int FakeConnection::Read(void* buffer, int count) {
+  if (onRead_) onRead_();
   readAsks_.push_back(count);
   const size_t end = std::min(incoming_.size(), cutAt_);
   if (position_ >= end) return position_ >= cutAt_ && failAtCut_ ? -1 : 0;

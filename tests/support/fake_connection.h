@@ -5,15 +5,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "p2p/stream_connection.h"
+#include "transfers/stream_connection.h"
 
 namespace kvel::testing {
 
-class FakeConnection final : public p2p::StreamConnection {
+class FakeConnection final : public transfers::StreamConnection {
  public:
   explicit FakeConnection(std::vector<uint8_t> incoming = {}) : incoming_(std::move(incoming)) {}
 
@@ -33,6 +34,8 @@ class FakeConnection final : public p2p::StreamConnection {
   // Each read returns at most the next of these counts, in turn (empty: as
   // many as asked, or the read limit).
   void SetReadSplits(std::vector<size_t> splits) { splits_ = std::move(splits); }
+  // Runs at the start of every read (to see how far the reader came).
+  void SetOnRead(std::function<void()> onRead) { onRead_ = std::move(onRead); }
 
   int Read(void* buffer, int count) override;
   int Write(const void* data, int count) override;
@@ -62,6 +65,7 @@ class FakeConnection final : public p2p::StreamConnection {
   std::vector<int> readAsks_;
   std::vector<size_t> splits_;
   size_t nextSplit_ = 0;
+  std::function<void()> onRead_;
   bool peerCloses_ = true;
   size_t shutdownAfter_ = SIZE_MAX;
   bool waitedAfterShutdown_ = false;

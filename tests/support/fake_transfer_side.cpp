@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "p2p/stdio_file.h"
+#include "transfers/stdio_file.h"
 #include "platform/files.h"
 
 namespace kvel::testing {
@@ -18,9 +18,9 @@ std::string WholeFilter(const char* filter) {
 
 // A real file that fails after a byte budget and tells its owner about its
 // close and its end.
-class TrackedFile final : public p2p::StreamFile {
+class TrackedFile final : public transfers::StreamFile {
  public:
-  TrackedFile(std::unique_ptr<p2p::StreamFile> file, FakeTransferSide& side)
+  TrackedFile(std::unique_ptr<transfers::StreamFile> file, FakeTransferSide& side)
       : file_(std::move(file)), side_(side) {
     ++side_.openFiles;
   }
@@ -58,7 +58,7 @@ class TrackedFile final : public p2p::StreamFile {
   }
 
  private:
-  std::unique_ptr<p2p::StreamFile> file_;
+  std::unique_ptr<transfers::StreamFile> file_;
   FakeTransferSide& side_;
   size_t passed_ = 0;
   bool failed_ = false;
@@ -103,21 +103,22 @@ std::optional<platform::FileInformation> FakeTransferSide::ReadFileInformation(c
   return platform::ReadFileInformation(path);
 }
 
-std::unique_ptr<p2p::StreamFile> FakeTransferSide::Track(std::unique_ptr<p2p::StreamFile> file) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::Track(
+    std::unique_ptr<transfers::StreamFile> file) {
   if (file == nullptr) return nullptr;
   return std::make_unique<TrackedFile>(std::move(file), *this);
 }
 
-std::unique_ptr<p2p::StreamFile> FakeTransferSide::OpenForReading(const char* path) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForReading(const char* path) {
   opened.push_back(std::string("r:") + path);
   if (failOpenForReading) return nullptr;
-  return Track(p2p::OpenStdioFileForReading(path));
+  return Track(transfers::OpenStdioFileForReading(path));
 }
 
-std::unique_ptr<p2p::StreamFile> FakeTransferSide::CreateNewFile(const char* path) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const char* path) {
   opened.push_back(std::string("w:") + path);
   if (failCreate) return nullptr;
-  return Track(p2p::CreateStdioFile(path));
+  return Track(transfers::CreateStdioFile(path));
 }
 
 bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {
@@ -128,27 +129,6 @@ bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {
 void FakeTransferSide::RemoveFile(const char* path) {
   removed.push_back(path);
   platform::RemoveFile(path);
-}
-
-void FakeTransferSide::SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) {
-  transferFiles.push_back({path, totalBytes, doneBytes});
-}
-
-void FakeTransferSide::AddProgress(int64_t bytes) {
-  progress.push_back(bytes);
-  progressTimes.push_back(now);
-}
-
-uint32_t FakeTransferSide::Milliseconds() {
-  const uint32_t reading = now;
-  now += tick;
-  return reading;
-}
-
-int64_t FakeTransferSide::ProgressTotal() const {
-  int64_t total = 0;
-  for (int64_t bytes : progress) total += bytes;
-  return total;
 }
 
 std::vector<std::string> FakeTransferSide::DialogKinds() const {

@@ -1,6 +1,5 @@
-// The user, files and transfer window of a transfer, for tests: scripted
-// answers, recorded dialogs and window calls, real files by default with
-// failures on demand.
+// The user and files of a transfer, for tests: scripted answers, recorded
+// dialogs, real files by default with failures on demand.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "p2p/transfer_side.h"
+#include "transfers/transfer_side.h"
 
 namespace kvel::testing {
 
-class FakeTransferSide final : public p2p::TransferSide {
+class FakeTransferSide final : public transfers::TransferSide {
  public:
   struct Dialog {
     std::string kind;  // "question", "save" or "open"
@@ -23,11 +22,6 @@ class FakeTransferSide final : public p2p::TransferSide {
     std::string filter;  // with its NULs
     unsigned long flags = 0;
     size_t pathSize = 0;
-  };
-  struct FileCall {
-    std::string path;
-    int64_t total = 0;
-    int64_t done = 0;
   };
 
   // Scripted answers.
@@ -44,20 +38,14 @@ class FakeTransferSide final : public p2p::TransferSide {
   // Reads or writes fail once this many bytes have passed.
   size_t failReadAfter = SIZE_MAX;
   size_t failWriteAfter = SIZE_MAX;
-  // The clock: each reading returns `now` and then advances it by `tick`.
-  uint32_t now = 0;
-  uint32_t tick = 0;
   // Runs as each dialog opens (e.g. to see what was sent by then).
   std::function<void(const Dialog&)> onDialog;
 
   // What happened.
   std::vector<uint32_t> peerNameAsked;
   std::vector<Dialog> dialogs;
-  std::vector<FileCall> transferFiles;
-  std::vector<int64_t> progress;
-  std::vector<uint32_t> progressTimes;  // the clock at each report
-  std::vector<std::string> opened;      // "r:path" / "w:path" (created)
-  std::vector<std::string> moved;       // "from>to", done or not
+  std::vector<std::string> opened;  // "r:path" / "w:path" (created)
+  std::vector<std::string> moved;   // "from>to", done or not
   std::vector<std::string> removed;
   std::vector<size_t> fileWrites;  // the count of every file write
   std::vector<uint64_t> seeks;     // every seek's offset
@@ -69,21 +57,17 @@ class FakeTransferSide final : public p2p::TransferSide {
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
-  std::unique_ptr<p2p::StreamFile> OpenForReading(const char* path) override;
-  std::unique_ptr<p2p::StreamFile> CreateNewFile(const char* path) override;
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override;
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
   void RemoveFile(const char* path) override;
-  void SetTransferFile(const char* path, int64_t totalBytes, int64_t doneBytes) override;
-  void AddProgress(int64_t bytes) override;
-  uint32_t Milliseconds() override;
 
-  int64_t ProgressTotal() const;
   std::vector<std::string> DialogKinds() const;
 
  private:
   bool Choose(const char* kind, platform::FileDialog& dialog,
               const std::optional<std::string>& choice);
-  std::unique_ptr<p2p::StreamFile> Track(std::unique_ptr<p2p::StreamFile> file);
+  std::unique_ptr<transfers::StreamFile> Track(std::unique_ptr<transfers::StreamFile> file);
 };
 
 }  // namespace kvel::testing

@@ -71,6 +71,10 @@ void SleepMilliseconds(uint32_t milliseconds) {
   }
 }
 
+void ServeSentMessages(uint32_t milliseconds) {
+  SleepMilliseconds(milliseconds);
+}
+
 uint32_t TickCount() {
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);

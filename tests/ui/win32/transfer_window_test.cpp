@@ -1,8 +1,9 @@
 // The transfer window as a person sees it, under Wine: rows of running
 // transfers read back from the list view, the painted bars checked from the
 // screen's pixels, the close box and the stop button. Connection threads run
-// real handshakes over loopback sockets and report to the window, which
-// lives on the test's thread; the test pumps its messages while it waits.
+// real handshakes over loopback sockets and keep their transfers in a
+// registry that the window, on the test's thread, observes; the test pumps
+// its messages (the window's ticks among them) while it waits.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,15 +15,15 @@
 
 #include "message_pump.h"
 #include "p2p/connection.h"
-#include "plugin/host.h"
+#include "platform/threads.h"
 #include "plugin_module.h"
-#include "stand_in_host.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "support/test_paths.h"
 #include "transfer_window_driver.h"
-#include "ui/window_holder.h"
-#include "p2p/transfer_table.h"
+#include "transfers/transfer_registry.h"
+#include "ui/row_texts.h"
+#include "ui/transfer_window.h"
 #include "virtual_desktop.h"
 #include "wire/handshake.h"
 
@@ -58,15 +59,18 @@ class TransferWindowTest : public ::testing::Test {
       std::string error;
       ASSERT_TRUE(module.Load(standin::DefaultPluginPath(), &error)) << error;
     }
-    SetPluginId(module.Handle());
+    module_ = module.Handle();
     StartSockets();
   }
 
   void SetUp() override {
-    SetHostLink(host_.Link());
-    window_.Create(PluginId());
-    driver_ = TransferWindowDriver();
+    OpenWindow();
     ASSERT_TRUE(driver_.Found());
+  }
+
+  void OpenWindow() {
+    window_ = std::make_unique<ui::TransferWindow>(*transfers_, module_);
+    driver_ = TransferWindowDriver();
   }
 
   void TearDown() override {
@@ -81,18 +85,19 @@ class TransferWindowTest : public ::testing::Test {
       EXPECT_TRUE(standin::PumpUntil([&] { return probe->Ended() >= probe->Started(); }));
     }
     for (Socket peer : peers_) platform::CloseSocket(peer);
-    window_.Destroy();
-    SetHostLink(nullptr);
+    window_.reset();
   }
 
+  // The probes' transfers all go to the registry the window observes.
   struct Probe : ConnectionProbe {
-    explicit Probe(p2p::TransferWindow& window) : ConnectionProbe(&window) {}
+    explicit Probe(std::shared_ptr<transfers::TransferRegistry> transfers)
+        : ConnectionProbe(p2p::kConnectionLimits, std::move(transfers)) {}
     int started = 0;
     int Started() const { return started; }
   };
 
   Probe& NewProbe() {
-    probes_.push_back(std::make_unique<Probe>(window_));
+    probes_.push_back(std::make_unique<Probe>(transfers_));
     return *probes_.back();
   }
 
@@ -134,8 +139,8 @@ class TransferWindowTest : public ::testing::Test {
   HeldPair StartHeldPair(uint32_t callerUin, uint32_t calledUin) {
     Probe& caller = NewProbe();
     Probe& called = NewProbe();
-    caller.SetFileProcedure(HoldTransfer(window_, "C:\\a", 100, 10));
-    called.SetFileProcedure(HoldTransfer(window_, "C:\\b", 100, 10));
+    caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+    called.SetFileProcedure(HoldTransfer("C:\\b", 100, 10));
     TransferPair(callerUin, calledUin, caller, called);
     return {caller, called};
   }
@@ -154,17 +159,18 @@ class TransferWindowTest : public ::testing::Test {
     return -1;
   }
 
-  ScratchDir scratch_;
-  standin::Host host_{scratch_.Path()};
-  ui::WindowHolder window_;
+  static inline void* module_ = nullptr;
+  std::shared_ptr<transfers::TransferRegistry> transfers_ =
+      std::make_shared<transfers::TransferRegistry>(&platform::TickCount);
+  std::unique_ptr<ui::TransferWindow> window_;
   TransferWindowDriver driver_;
   LoopbackServer server_;
   std::vector<std::unique_ptr<Probe>> probes_;
   std::vector<Socket> peers_;
 };
 
-// A file procedure that lists nothing but waits for the end of the transfer.
-bool WaitForEnd(p2p::PeerConnection& connection, uint32_t) {
+// A file procedure that names no file but waits for the end of the transfer.
+bool WaitForEnd(p2p::PeerConnection& connection, transfers::TransferHandle&) {
   uint8_t byte;
   while (connection.Read(&byte, 1) > 0) {
   }
@@ -189,8 +195,8 @@ TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) 
   const std::string name =
       "Zenon \xAF"
       "\xF3\xB3w";
-  host_.AddContact({0x51, name, "3003", 3});
   Probe& probe = NewProbe();
+  probe.NameContact(3003, name);
   probe.SetFileProcedure(&WaitForEnd);
   IncomingTransfer(probe, 1001, wire::kPushCode);
   ASSERT_TRUE(WaitRows(1));
@@ -234,16 +240,16 @@ TEST_F(TransferWindowTest, ClosedWindowIsShownAgainByTheNextTransferAndHiddenByT
 TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
   Probe& caller = NewProbe();
   Probe& called = NewProbe();
-  caller.SetFileProcedure(HoldTransfer(window_, "C:\\pliki\\wyslany.zip", 4000, 1000));
+  caller.SetFileProcedure(HoldTransfer("C:\\pliki\\wyslany.zip", 4000, 1000));
   called.SetFileProcedure(
-      HoldTransfer(window_, "C:\\odebrane\\plik.zip", 3 * (int64_t{1} << 30), int64_t{9} << 28));
+      HoldTransfer("C:\\odebrane\\plik.zip", 3 * (int64_t{1} << 30), int64_t{9} << 28));
   TransferPair(1111, 2222, caller, called);
   ASSERT_TRUE(WaitRows(2));
   const int sendRow = RowOfImage(1);
   const int receiveRow = RowOfImage(0);
   ASSERT_NE(sendRow, -1);
   ASSERT_NE(receiveRow, -1);
-  // Each side names its file and then reports progress: wait for both.
+  // Each side names its file and counts its bytes: the next ticks show both.
   const std::vector<std::string> sendCells{"2222",    "C:\\pliki\\wyslany.zip", "25", "", "3.91KB",
                                            "0.00KB/s"};
   const std::vector<std::string> receiveCells{"1111", "C:\\odebrane\\plik.zip", "75",
@@ -270,7 +276,7 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
         Expectation{receiveRow, kReceiveColour, int64_t{9} << 28, 3 * (int64_t{1} << 30)}}) {
     standin::CellRect cell = driver_.SubItemRect(e.row, 3);
     const int left = cell.left + 2;
-    const int right = p2p::BarRight(left, cell.right - 2, e.done, e.total);
+    const int right = ui::BarRight(left, cell.right - 2, e.done, e.total);
     const int y = (cell.top + cell.bottom) / 2;
     ASSERT_LT(cell.right, list.width);
     EXPECT_EQ(list.At(left - 1, y), kWhite);
@@ -334,11 +340,12 @@ TEST_F(TransferWindowTest, ManyTransfersEndingTogetherLeaveNoRow) {
   constexpr int kPairs = 5;
   for (int i = 0; i < kPairs; ++i) StartHeldPair(10 + i, 20 + i);
   ASSERT_TRUE(WaitRows(2 * kPairs));
-  std::vector<Socket> sending;
+  std::vector<transfers::TransferId> sending;
   for (int row = 0; row < driver_.RowCount(); ++row)
-    if (driver_.RowImage(row) == 1) sending.push_back(static_cast<Socket>(driver_.RowParam(row)));
+    if (driver_.RowImage(row) == 1)
+      sending.push_back(static_cast<transfers::TransferId>(driver_.RowParam(row)));
   ASSERT_EQ(sending.size(), static_cast<size_t>(kPairs));
-  for (Socket s : sending) platform::ShutdownBoth(s);  // as the stop button would
+  for (transfers::TransferId id : sending) transfers_->Stop(id);  // as the stop button would
   EXPECT_TRUE(WaitRows(0));
   EXPECT_TRUE(WaitVisible(false));
 }
@@ -363,28 +370,45 @@ TEST_F(TransferWindowTest, LayoutFollowsTheDialogsSize) {
   }
 }
 
-// The window goes while connection threads still report to it: their later
-// calls find no window and do nothing.
+// The window goes while connection threads still count and end their
+// transfers: the registry tells nobody, and a new window lists what runs.
 TEST_F(TransferWindowTest, TransfersOutliveTheWindow) {
   Probe& caller = NewProbe();
   Probe& called = NewProbe();
-  caller.SetFileProcedure(HoldTransfer(window_, "C:\\a", 100, 10));
-  called.SetFileProcedure([this](p2p::PeerConnection& connection, uint32_t uin) {
-    bool result = HoldTransfer(window_, "C:\\b", 100, 10)(connection, uin);
-    for (int i = 0; i < 100; ++i) window_.AddProgress(connection.Socket(), 1);
+  caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
+  called.SetFileProcedure([](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+    bool result = HoldTransfer("C:\\b", 100, 10)(connection, transfer);
+    for (int i = 0; i < 100; ++i) transfer.Moved(1);
     return result;
   });
   TransferPair(1, 2, caller, called);
   ASSERT_TRUE(WaitRows(2));
-  const Socket sendSocket = static_cast<Socket>(driver_.RowParam(RowOfImage(1)));
-  window_.Destroy();
-  EXPECT_FALSE(window_.Exists());
+  const auto sending = static_cast<transfers::TransferId>(driver_.RowParam(RowOfImage(1)));
+  window_.reset();
   EXPECT_FALSE(TransferWindowDriver().Found());
-  platform::ShutdownBoth(sendSocket);  // as the stop button would
+  transfers_->Stop(sending);  // as the stop button would
   EXPECT_TRUE(standin::PumpUntil([&] { return caller.Ended() == 1 && called.Ended() == 1; }));
-  window_.Create(PluginId());
-  driver_ = TransferWindowDriver();
+  OpenWindow();
+  standin::PumpMessages(50);
   EXPECT_EQ(driver_.RowCount(), 0);
+  EXPECT_FALSE(driver_.Visible());
+}
+
+// A window made while a transfer runs lists it at its first tick; with no
+// more data it still shows what has arrived.
+TEST_F(TransferWindowTest, AWindowMadeLaterListsWhatRunsAndShowsWhatArrived) {
+  Probe& probe = NewProbe();
+  probe.SetFileProcedure(HoldTransfer("C:\\odebrane\\a.bin", 12'000, 8192));
+  window_.reset();
+  IncomingTransfer(probe, 1001, wire::kPushCode);
+  EXPECT_TRUE(standin::PumpUntil([&] { return transfers_->Snapshot().size() == 1; }));
+  OpenWindow();
+  ASSERT_TRUE(WaitRows(1));
+  EXPECT_TRUE(WaitVisible(true));
+  EXPECT_TRUE(standin::PumpUntil([&] {
+    return driver_.Rows()[0] ==
+           std::vector<std::string>{"1001", "C:\\odebrane\\a.bin", "68", "", "11.72KB", "0.00KB/s"};
+  }));
 }
 
 }  // namespace

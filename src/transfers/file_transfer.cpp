@@ -1,0 +1,20 @@
+#include "transfers/file_transfer.h"
+
+#include "transfers/platform_side.h"
+#include "transfers/transfer_stream.h"
+
+namespace kvel::transfers {
+
+bool ReceiveFile(host::HostServices& services, StreamConnection& connection,
+                 TransferHandle& transfer) {
+  PlatformTransferSide side(services);
+  return ReceiveStream(connection, side, transfer);
+}
+
+bool SendFile(host::HostServices& services, StreamConnection& connection,
+              TransferHandle& transfer) {
+  PlatformTransferSide side(services);
+  return SendStream(connection, side, transfer);
+}
+
+}  // namespace kvel::transfers

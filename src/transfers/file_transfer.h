@@ -1,0 +1,20 @@
+// The two halves of the file-transfer stream as the product runs them: over
+// a handshaken connection, with the platform's dialogs and files and the
+// host's contact list, keeping the transfer's record current.
+#pragma once
+
+#include "host/host_services.h"
+#include "transfers/stream_connection.h"
+#include "transfers/transfer_registry.h"
+
+namespace kvel::transfers {
+
+// Receives the file the transfer's contact offers. True only when the last
+// chunk and its data have been received and the file took its name.
+bool ReceiveFile(host::HostServices& services, StreamConnection& connection,
+                 TransferHandle& transfer);
+// Sends a file the user chooses. True only when the last chunk has been sent
+// and the receiver has closed the connection.
+bool SendFile(host::HostServices& services, StreamConnection& connection, TransferHandle& transfer);
+
+}  // namespace kvel::transfers

@@ -1,0 +1,47 @@
+#include "transfers/platform_side.h"
+
+#include "gg/contact_lookup.h"
+#include "transfers/stdio_file.h"
+
+namespace kvel::transfers {
+
+std::string PlatformTransferSide::PeerName(uint32_t uin) {
+  return gg::PeerDisplayName(services_, uin);
+}
+
+bool PlatformTransferSide::AskYesNo(const char* text, const char* caption) {
+  return platform::AskYesNo(text, caption);
+}
+
+bool PlatformTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {
+  dialog.instance = services_.Module();
+  return platform::ChooseSaveFile(dialog);
+}
+
+bool PlatformTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
+  dialog.instance = services_.Module();
+  return platform::ChooseOpenFile(dialog);
+}
+
+std::optional<platform::FileInformation> PlatformTransferSide::ReadFileInformation(
+    const char* path) {
+  return platform::ReadFileInformation(path);
+}
+
+std::unique_ptr<StreamFile> PlatformTransferSide::OpenForReading(const char* path) {
+  return OpenStdioFileForReading(path);
+}
+
+std::unique_ptr<StreamFile> PlatformTransferSide::CreateNewFile(const char* path) {
+  return CreateStdioFile(path);
+}
+
+bool PlatformTransferSide::MoveFileOver(const char* from, const char* to) {
+  return platform::MoveFileOver(from, to);
+}
+
+void PlatformTransferSide::RemoveFile(const char* path) {
+  platform::RemoveFile(path);
+}
+
+}  // namespace kvel::transfers

@@ -1,0 +1,61 @@
+// One file transfer as the transfers registry knows it, copied out at one
+// moment: who, which way, which file and how far. A value; the registry
+// holds the record itself (transfer_registry.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/sockets.h"
+
+namespace kvel::transfers {
+
+// Which way the file goes, from this side's view.
+enum TransferDirection : int32_t { Send = 0, Receive = 1 };
+
+// Made by the registry when the transfer begins; never 0, never reused
+// while the registry runs.
+using TransferId = uint32_t;
+
+// Where a transfer stands. It only ever moves down this list.
+enum class TransferState {
+  Waiting,  // begun, not yet agreed with the peer: no connection yet, or one
+            // still being made or handshaken; not listed in the window
+  Asking,   // the handshake agreed: the offer, the question, the file's choice
+  Moving,   // the peer took the offer: the file's data flows
+  Ended,    // over; `outcome` tells how
+};
+
+enum class TransferOutcome {
+  Done,      // the file went over whole
+  Stopped,   // the user stopped it, or the plug-in was unloaded
+  Declined,  // this user did not take or choose a file: nothing to tell
+  Refused,   // the peer did not take the file this user offered
+  Failed,    // broke off, or never got as far as the handshake
+};
+
+struct Transfer {
+  TransferId id = 0;
+  uint32_t uin = 0;     // the contact's GG number
+  std::string contact;  // the contact as the contact list names it
+  TransferDirection direction = Send;
+  std::string path;        // the local file; empty until one is chosen
+  int64_t size = 0;        // the file's size as the offer announced it
+  int64_t offset = 0;      // where in the file the data started (0: from the start)
+  int64_t moved = 0;       // bytes moved over this connection so far
+  uint32_t startedAt = 0;  // the registry's clock when the transfer began
+  // The connection's socket while it has one (its thread alone closes it).
+  platform::Socket socket = platform::kInvalidSocket;
+  TransferState state = TransferState::Waiting;
+  TransferOutcome outcome = TransferOutcome::Failed;  // meaningful once Ended
+  bool stopped = false;                               // stopped by the user, or by the unloading
+  // Bytes per second over the last few seconds; set in snapshots.
+  float speed = 0;
+
+  // Bytes of the file this side has: where it started and what moved since.
+  int64_t Done() const { return offset + moved; }
+  // Listed in the transfer window: agreed with the peer and not yet over.
+  bool Listed() const { return state == TransferState::Asking || state == TransferState::Moving; }
+};
+
+}  // namespace kvel::transfers

@@ -1,0 +1,87 @@
+#include "transfers/transfer_outcome.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "common/texts.h"
+#include "transfers/transfer_texts.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::transfers {
+namespace {
+
+// A box names a contact in at most this many bytes.
+constexpr size_t kMaxContactInNotice = 64;
+
+const char* OutcomeName(TransferOutcome outcome) {
+  switch (outcome) {
+    case TransferOutcome::Done:
+      return "done";
+    case TransferOutcome::Stopped:
+      return "stopped";
+    case TransferOutcome::Declined:
+      return "declined";
+    case TransferOutcome::Refused:
+      return "refused";
+    case TransferOutcome::Failed:
+      break;
+  }
+  return "failed";
+}
+
+std::string_view BaseName(std::string_view path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+std::string Format(const char* format, std::string_view first, std::string_view second) {
+  const std::string a(first), b(second);
+  char text[1024];
+  std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
+  return text;
+}
+
+}  // namespace
+
+TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection direction,
+                              bool fileKnown, std::optional<uint32_t> answer) {
+  if (succeeded) return TransferOutcome::Done;
+  if (stopped) return TransferOutcome::Stopped;
+  if (direction == Send) {
+    if (answer == wire::kReplyRefuse) return TransferOutcome::Refused;
+    if (answer.has_value()) return TransferOutcome::Failed;
+    // No answer: the peer broke off after the offer, or this user chose no file.
+    return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
+  }
+  // Receiving: the file is known only once this user took it.
+  return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
+}
+
+std::string TransferLogLine(const TransferReport& report) {
+  return std::string(text::kLogTransferEnded) + (report.direction == Send ? "send" : "receive") +
+         " peer=" + std::to_string(report.peerUin) + " bytes=" + std::to_string(report.bytes) +
+         (report.offset != 0 ? " offset=" + std::to_string(report.offset) : std::string()) +
+         " outcome=" + OutcomeName(report.outcome);
+}
+
+bool WorthTelling(TransferOutcome outcome) {
+  return outcome == TransferOutcome::Refused || outcome == TransferOutcome::Failed;
+}
+
+UserNotice TransferNotice(const TransferReport& report, const std::string& contact) {
+  const std::string_view name = BaseName(report.file);
+  const std::string_view who = std::string_view(contact).substr(0, kMaxContactInNotice);
+  switch (report.outcome) {
+    case TransferOutcome::Refused:
+      return {Format(text::kNoticeRefused, name, who), text::kNoticeCaption};
+    case TransferOutcome::Failed:
+      return {
+          Format(report.direction == Send ? text::kNoticeSendFailed : text::kNoticeReceiveFailed,
+                 name, who),
+          text::kErrorCaption};
+    default:
+      return {};
+  }
+}
+
+}  // namespace kvel::transfers

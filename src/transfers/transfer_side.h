@@ -1,0 +1,54 @@
+// What a file transfer reaches beyond its connection and its record: the user
+// (question and file dialogs) and the files it reads or writes. The product
+// binds the platform (platform_side.h); tests bind recording fakes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/dialogs.h"
+#include "platform/files.h"
+
+namespace kvel::transfers {
+
+// A file opened for one pass of reading or writing.
+class StreamFile {
+ public:
+  virtual ~StreamFile() = default;
+  // Up to `count` bytes; fewer only at the end of the file or after an error.
+  virtual size_t Read(void* buffer, size_t count) = 0;
+  // False unless all `count` bytes were written.
+  virtual bool Write(const void* data, size_t count) = 0;
+  // Moves to `offset` bytes from the start, with a 64-bit offset in every
+  // build; false when it failed.
+  virtual bool Seek(uint64_t offset) = 0;
+  // True once a read or write has failed.
+  virtual bool Failed() const = 0;
+  // Flushes and closes; false when that failed. Called once.
+  virtual bool Close() = 0;
+};
+
+class TransferSide {
+ public:
+  virtual ~TransferSide() = default;
+  // The contact's display name, or the number in decimal.
+  virtual std::string PeerName(uint32_t uin) = 0;
+  virtual bool AskYesNo(const char* text, const char* caption) = 0;
+  virtual bool ChooseSaveFile(platform::FileDialog& dialog) = 0;
+  virtual bool ChooseOpenFile(platform::FileDialog& dialog) = 0;
+  virtual std::optional<platform::FileInformation> ReadFileInformation(const char* path) = 0;
+  // Null when the file cannot be opened.
+  virtual std::unique_ptr<StreamFile> OpenForReading(const char* path) = 0;
+  // A new file for writing; null when the path exists already or the file
+  // cannot be created. Never opens an existing file.
+  virtual std::unique_ptr<StreamFile> CreateNewFile(const char* path) = 0;
+  // Puts the closed file `from` in the place of `to` in one step, replacing
+  // a file there. False when it failed.
+  virtual bool MoveFileOver(const char* from, const char* to) = 0;
+  virtual void RemoveFile(const char* path) = 0;
+};
+
+}  // namespace kvel::transfers

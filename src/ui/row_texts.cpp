@@ -1,0 +1,73 @@
+#include "ui/row_texts.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/texts.h"
+
+namespace kvel::ui {
+
+const std::string* RowTexts::Of(Column column) const {
+  switch (column) {
+    case Column::Contact:
+      return &contact;
+    case Column::File:
+      return &file;
+    case Column::Percent:
+      return &percent;
+    case Column::Size:
+      return &size;
+    case Column::Speed:
+      return &speed;
+    case Column::Bar:
+      break;
+  }
+  return nullptr;
+}
+
+RowTexts TextsOf(const transfers::Transfer& transfer) {
+  RowTexts texts;
+  texts.contact = transfer.contact;
+  texts.file = FileText(transfer.path);
+  texts.percent = std::to_string(PercentDone(transfer.Done(), transfer.size));
+  texts.size = SizeText(transfer.size);
+  texts.speed = SpeedText(transfer.speed);
+  return texts;
+}
+
+int32_t PercentDone(int64_t done, int64_t size) {
+  if (size <= 0 || done <= 0) return 0;
+  if (done >= size) return 100;
+  if (done > INT64_MAX / 100)
+    return static_cast<int32_t>(std::min<int64_t>(done / (size / 100), 99));
+  return static_cast<int32_t>(done * 100 / size);
+}
+
+int BarRight(int left, int right, int64_t done, int64_t size) {
+  float fraction = size > 0 ? static_cast<float>(done) / static_cast<float>(size) : 0.0f;
+  fraction = std::clamp(fraction, 0.0f, 1.0f);
+  return left + static_cast<int>(static_cast<float>(right - left) * fraction);
+}
+
+std::string SizeText(int64_t size) {
+  char text[64];
+  std::snprintf(text, sizeof text, text::kSizeFormat, static_cast<double>(size) * (1.0 / 1024));
+  return text;
+}
+
+std::string SpeedText(float bytesPerSecond) {
+  char text[64];
+  std::snprintf(text, sizeof text, text::kSpeedFormat,
+                static_cast<double>(bytesPerSecond) * (1.0 / 1024));
+  return text;
+}
+
+std::string FileText(const std::string& path) {
+  if (path.empty()) return text::kNoFile;
+  if (path.size() <= kMaxFileText) return path;
+  static constexpr char kCut[] = "...";
+  const size_t keep = kMaxFileText - (sizeof kCut - 1);
+  return kCut + path.substr(path.size() - keep);
+}
+
+}  // namespace kvel::ui

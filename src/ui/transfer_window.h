@@ -1,0 +1,69 @@
+// The transfer window: it observes the transfers registry and shows each
+// listed transfer in a row (newest at the top) with its contact, file,
+// percent, bar, size and speed, and lets the user stop one. It renders a
+// snapshot of the registry at every tick, about four times a second while
+// it lists transfers, and at once when the registry tells it that a
+// transfer came or went: so it shows itself for a new transfer, hides when
+// the last one ends, and is never more than one tick behind the registry.
+// It never changes a transfer but through the registry's Stop.
+//
+// Lives on the thread that made it; every call but the registry's
+// notifications (which only wake it) comes on that thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "transfers/transfer_registry.h"
+#include "ui/row_texts.h"
+#include "ui/screen.h"
+
+namespace kvel::ui {
+
+class TransferWindow {
+ public:
+  // The tick while transfers are listed.
+  static constexpr uint32_t kTickMs = 250;
+
+  // A listed transfer as the last tick rendered it.
+  struct Row {
+    transfers::Transfer transfer;
+    RowTexts texts;
+  };
+
+  // Observes `registry` (which outlives the window) in the platform's dialog
+  // made from the resources of `module`, hidden.
+  TransferWindow(transfers::TransferRegistry& registry, void* module);
+  // The same on `screen` (tests).
+  TransferWindow(transfers::TransferRegistry& registry, std::unique_ptr<Screen> screen);
+  // Stops observing, then destroys the dialog.
+  ~TransferWindow();
+  TransferWindow(const TransferWindow&) = delete;
+  TransferWindow& operator=(const TransferWindow&) = delete;
+
+  // Renders a fresh snapshot: rows for new transfers (and the window shown),
+  // rows of ended ones gone (and the window hidden when none is left), the
+  // others repainted where they changed; ticks while rows are listed.
+  void Tick();
+  // The stop button on the row of `id`: asks the registry to stop it. The
+  // row goes when the transfer has ended.
+  void StopRow(transfers::TransferId id);
+
+  // The row of `id` as last rendered; null when there is none.
+  const Row* FindRow(transfers::TransferId id) const;
+  size_t RowCount() const { return rows_.size(); }
+
+ private:
+  class Waker;
+  void Observe();
+
+  transfers::TransferRegistry& registry_;
+  std::unique_ptr<Screen> screen_;
+  std::shared_ptr<Waker> waker_;
+  std::vector<Row> rows_;  // by id, as the registry's snapshots come
+  bool ticking_ = false;
+};
+
+}  // namespace kvel::ui

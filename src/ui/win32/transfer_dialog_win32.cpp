@@ -1,0 +1,280 @@
+// The transfer window's dialog (resource 101): a list view whose cells are
+// supplied on demand from the window's rows, painted rows with a progress
+// bar, the stop button, a layout that follows the dialog's size, and the
+// timer and posted message that make the window tick.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "common/texts.h"
+#include "ui/bar_colours.h"
+#include "ui/res/transfer_window_ids.h"
+#include "ui/screen.h"
+#include "ui/transfer_window.h"
+
+namespace kvel::ui {
+namespace {
+
+using transfers::TransferId;
+
+// Asks the dialog to destroy itself when the destroying thread is not its own.
+constexpr UINT kDestroyMessage = WM_APP + 1;
+// Posted by Wake: the window ticks now.
+constexpr UINT kWakeMessage = WM_APP + 2;
+// The timer that ticks the window while it lists transfers.
+constexpr UINT_PTR kTickTimer = 1;
+
+constexpr COLORREF Colour(BarColour colour) {
+  return RGB(colour.red, colour.green, colour.blue);
+}
+const COLORREF kSendColour = Colour(kSendBar);
+const COLORREF kReceiveColour = Colour(kReceiveBar);
+const COLORREF kOtherColour = Colour(kUnknownBar);
+
+// The columns in the order of Column.
+struct ColumnLook {
+  const char* header;
+  int width;
+  int format;
+};
+const ColumnLook kColumns[kColumnCount] = {
+    {text::kColumnContact, 80, LVCFMT_LEFT},  {text::kColumnFile, 200, LVCFMT_LEFT},
+    {text::kColumnPercent, 30, LVCFMT_RIGHT}, {"", 100, LVCFMT_LEFT},
+    {text::kColumnSize, 100, LVCFMT_RIGHT},   {text::kColumnSpeed, 100, LVCFMT_RIGHT},
+};
+
+TransferWindow* Owner(HWND dialog) {
+  return reinterpret_cast<TransferWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+}
+
+COLORREF RowColour(const TransferWindow::Row* row) {
+  COLORREF colour = kOtherColour;
+  if (row && row->transfer.direction == transfers::Send) colour = kSendColour;
+  if (row && row->transfer.direction == transfers::Receive) colour = kReceiveColour;
+  return colour;
+}
+
+// The list-view row of a transfer: its item's lParam is the transfer's id.
+int FindRow(HWND list, TransferId id) {
+  LVFINDINFOA find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = static_cast<LPARAM>(id);
+  return static_cast<int>(
+      SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &rect, brush);
+  DeleteObject(brush);
+}
+
+void Layout(HWND dialog) {
+  RECT client;
+  GetClientRect(dialog, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  MoveWindow(GetDlgItem(dialog, IDC_TRANSFER_LIST), 0, 0, width, height - 30, TRUE);
+  SetWindowPos(GetDlgItem(dialog, IDC_STOP), nullptr, 5, height - 25, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void Initialise(HWND dialog) {
+  HWND list = GetDlgItem(dialog, IDC_TRANSFER_LIST);
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  SetWindowPos(dialog, nullptr, 0, 0, 622, 191, SWP_NOMOVE | SWP_NOZORDER);
+  int index = 0;
+  for (const ColumnLook& column : kColumns) {
+    LVCOLUMNA record{};
+    record.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    record.fmt = column.format;
+    record.cx = column.width;
+    record.pszText = const_cast<char*>(column.header);
+    SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&record));
+  }
+  HIMAGELIST images = ImageList_Create(10, 10, ILC_COLOR32 | ILC_MASK, 7, 0);
+  const auto module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+  for (int id : {IDI_RECEIVE, IDI_SEND}) {
+    auto icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 10, 10, 0));
+    ImageList_ReplaceIcon(images, -1, icon);
+    if (icon != nullptr) DestroyIcon(icon);
+  }
+  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+  Layout(dialog);
+}
+
+void CellText(const TransferWindow& owner, NMLVDISPINFOA& info) {
+  if ((info.item.mask & LVIF_TEXT) == 0) return;
+  const TransferWindow::Row* row = owner.FindRow(static_cast<TransferId>(info.item.lParam));
+  if (row == nullptr || info.item.iSubItem < 0 || info.item.iSubItem >= kColumnCount) return;
+  const std::string* text = row->texts.Of(static_cast<Column>(info.item.iSubItem));
+  // The list view hands its own buffer for the text.
+  if (text == nullptr || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
+  lstrcpynA(info.item.pszText, text->c_str(), info.item.cchTextMax);
+}
+
+LRESULT CustomDraw(const TransferWindow& owner, NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+      break;
+    default:
+      return CDRF_DODEFAULT;
+  }
+  const TransferWindow::Row* row = owner.FindRow(static_cast<TransferId>(draw.nmcd.lItemlParam));
+  const COLORREF colour = RowColour(row);
+  draw.clrText = colour;
+  if (draw.iSubItem != static_cast<int>(Column::Bar)) return CDRF_DODEFAULT;
+
+  RECT cell{};
+  cell.top = static_cast<LONG>(Column::Bar);  // LVM_GETSUBITEMRECT takes the column here
+  cell.left = LVIR_BOUNDS;
+  SendMessageA(draw.nmcd.hdr.hwndFrom, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec,
+               reinterpret_cast<LPARAM>(&cell));
+  FillSolid(draw.nmcd.hdc, cell, RGB(255, 255, 255));
+  RECT bar = cell;
+  bar.left += 2;
+  bar.right -= 2;
+  bar.right =
+      row ? BarRight(bar.left, bar.right, row->transfer.Done(), row->transfer.size) : bar.left;
+  bar.top += 2;
+  bar.bottom -= 2;
+  FillSolid(draw.nmcd.hdc, bar, colour);
+  return CDRF_SKIPDEFAULT;
+}
+
+void StopSelected(TransferWindow& owner, HWND dialog) {
+  HWND list = GetDlgItem(dialog, IDC_TRANSFER_LIST);
+  const int mark = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
+  if (mark == -1) return;
+  // A mark left on a row that is no longer selected names no transfer.
+  if ((SendMessageA(list, LVM_GETITEMSTATE, mark, LVIS_SELECTED) & LVIS_SELECTED) == 0) return;
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = mark;
+  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
+  owner.StopRow(static_cast<TransferId>(item.lParam));
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, lparam);
+    Initialise(dialog);
+    return 0;
+  }
+  TransferWindow* owner = Owner(dialog);
+  switch (message) {
+    case WM_SIZE:
+      Layout(dialog);
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDC_STOP && owner != nullptr) StopSelected(*owner, dialog);
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lparam);
+      if (owner == nullptr || header->idFrom != IDC_TRANSFER_LIST) return 0;
+      if (header->code == LVN_GETDISPINFOA) {
+        CellText(*owner, *reinterpret_cast<NMLVDISPINFOA*>(lparam));
+        return 0;
+      }
+      if (header->code == NM_CUSTOMDRAW) {
+        LRESULT result = CustomDraw(*owner, *reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
+        return TRUE;
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      ShowWindow(dialog, SW_HIDE);
+      return TRUE;
+    case WM_TIMER:
+      if (wparam == kTickTimer && owner != nullptr) owner->Tick();
+      return TRUE;
+    case kWakeMessage:
+      if (owner != nullptr) owner->Tick();
+      return TRUE;
+    case kDestroyMessage:
+      DestroyWindow(dialog);
+      return TRUE;
+    default:
+      return 0;
+  }
+}
+
+// The dialog as the window's screen. Its row operations act on the list
+// view directly: they run on the dialog's own thread.
+class DialogScreen final : public Screen {
+ public:
+  DialogScreen(TransferWindow& window, void* module) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    dialog_ = CreateDialogParamA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(IDD_TRANSFERS),
+                                 nullptr, &DialogProc, reinterpret_cast<LPARAM>(&window));
+  }
+
+  ~DialogScreen() override {
+    if (dialog_ == nullptr) return;
+    // Whatever the dialog still handles on its way out finds no window.
+    SetWindowLongPtrA(dialog_, GWLP_USERDATA, 0);
+    if (GetWindowThreadProcessId(dialog_, nullptr) == GetCurrentThreadId())
+      DestroyWindow(dialog_);
+    else
+      SendMessageA(dialog_, kDestroyMessage, 0, 0);
+  }
+
+  void InsertRow(TransferId id, transfers::TransferDirection direction) override {
+    if (dialog_ == nullptr) return;
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = 0;
+    item.pszText = LPSTR_TEXTCALLBACKA;
+    item.lParam = static_cast<LPARAM>(id);
+    item.iImage = direction == transfers::Send ? 1 : 0;
+    SendMessageA(List(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+
+  void DeleteRow(TransferId id) override {
+    if (dialog_ == nullptr) return;
+    const int row = FindRow(List(), id);
+    if (row != -1) SendMessageA(List(), LVM_DELETEITEM, row, 0);
+  }
+
+  void RedrawRow(TransferId id) override {
+    if (dialog_ == nullptr) return;
+    const int row = FindRow(List(), id);
+    if (row != -1) SendMessageA(List(), LVM_REDRAWITEMS, row, row);
+  }
+
+  void Show() override {
+    if (dialog_ != nullptr) ShowWindow(dialog_, SW_SHOWNORMAL);
+  }
+  void Hide() override {
+    if (dialog_ != nullptr) ShowWindow(dialog_, SW_HIDE);
+  }
+  void StartTicks() override {
+    if (dialog_ != nullptr) SetTimer(dialog_, kTickTimer, TransferWindow::kTickMs, nullptr);
+  }
+  void StopTicks() override {
+    if (dialog_ != nullptr) KillTimer(dialog_, kTickTimer);
+  }
+  void Wake() override {
+    if (dialog_ != nullptr) PostMessageA(dialog_, kWakeMessage, 0, 0);
+  }
+
+ private:
+  HWND List() const { return GetDlgItem(dialog_, IDC_TRANSFER_LIST); }
+
+  HWND dialog_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Screen> OpenDialog(TransferWindow& window, void* module) {
+  return std::make_unique<DialogScreen>(window, module);
+}
+
+}  // namespace kvel::ui

@@ -1,0 +1,389 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "transfers/transfer_stream.h"
+#include "support/fake_connection.h"
+#include "support/fake_transfer_side.h"
+#include "support/golden_stream.h"
+#include "support/lone_transfer.h"
+#include "support/test_paths.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::transfers {
+namespace {
+
+using testing::FakeConnection;
+using testing::FakeTransferSide;
+using testing::LoneTransfer;
+using testing::PatternBytes;
+using testing::StreamBuilder;
+using Bytes = std::vector<uint8_t>;
+
+const Bytes kOfferStartBytes = {1, 0, 0, 0};
+const Bytes kAccept = {6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+// OfferStart, OfferInfo, two zero words and the record.
+constexpr size_t kOfferedBytes = 16 + wire::kFileInfoSize;
+
+Bytes Slice(const Bytes& data, size_t from, size_t count) {
+  return Bytes(data.begin() + static_cast<ptrdiff_t>(from),
+               data.begin() + static_cast<ptrdiff_t>(from + count));
+}
+
+class FileSendTest : public ::testing::Test {
+ protected:
+  std::string Source(const Bytes& content, const std::string& name = "source.bin") {
+    const std::string path = scratch_.File(name);
+    testing::WriteFile(path, std::string(content.begin(), content.end()));
+    side_.openChoice = path;
+    return path;
+  }
+  // The record as the peer received it.
+  static wire::FileInfo SentRecord(const FakeConnection& connection) {
+    const Bytes& written = connection.Written();
+    return *wire::DecodeFileInfo(Slice(written, 16, wire::kFileInfoSize));
+  }
+
+  testing::ScratchDir scratch_;
+  FakeTransferSide side_;
+  LoneTransfer transfer_{4321, Send};
+};
+
+TEST_F(FileSendTest, StreamIsTheGoldenOneForEverySize) {
+  for (size_t size : {0u, 1u, 4095u, 4096u, 4097u, 65535u, 65536u, 65537u, (1u << 20) + 3}) {
+    SCOPED_TRACE(size);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    const Bytes data = PatternBytes(size, 9);
+    const std::string name = "f" + std::to_string(size) + ".bin";
+    const std::string path = Source(data, name);
+    side.openChoice = path;
+    FakeConnection connection(kAccept);
+    ASSERT_TRUE(SendStream(connection, side, transfer.handle));
+
+    // The record's times and attributes are the platform's: compared apart.
+    const Bytes golden = testing::GoldenOffer(name, size);
+    const Bytes& written = connection.Written();
+    ASSERT_GE(written.size(), kOfferedBytes);
+    EXPECT_EQ(Slice(written, 0, 16), Slice(golden, 0, 16));
+    const wire::FileInfo record = SentRecord(connection);
+    EXPECT_EQ(record.Size(), size);
+    EXPECT_EQ(record.name, name);
+    EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
+                testing::GoldenChunks(data));
+
+    // The record has the file, its size from the start, and every byte.
+    const Transfer facts = transfer.Read();
+    EXPECT_EQ(facts.state, TransferState::Moving);
+    EXPECT_EQ(facts.path, path);
+    EXPECT_EQ(facts.size, static_cast<int64_t>(size));
+    EXPECT_EQ(facts.offset, 0);
+    EXPECT_EQ(facts.moved, static_cast<int64_t>(size));
+    EXPECT_EQ(side.openFiles, 0);
+    EXPECT_EQ(side.closedFiles, 1);
+  }
+}
+
+TEST_F(FileSendTest, EachItemIsOneWriteAndChunksStayWithTheirHeaders) {
+  for (size_t size : {0u, 4096u, 5000u, (1u << 20) + 3}) {
+    SCOPED_TRACE(size);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = Source(PatternBytes(size), "w" + std::to_string(size));
+    FakeConnection connection(kAccept);
+    ASSERT_TRUE(SendStream(connection, side, transfer.handle));
+    const std::vector<Bytes>& writes = connection.Writes();
+    ASSERT_GE(writes.size(), 3u);
+    EXPECT_EQ(writes[0], kOfferStartBytes);
+    // OfferInfo, the two zero words and the record: one item.
+    EXPECT_EQ(writes[1].size(), 12 + wire::kFileInfoSize);
+    // Every later write is whole chunks, as many as 64 KiB takes.
+    const size_t chunk = wire::kChunkHeaderSize + wire::kSendChunkSize;
+    for (size_t i = 2; i < writes.size(); ++i) {
+      SCOPED_TRACE(i);
+      const Bytes& write = writes[i];
+      EXPECT_LE(write.size(), wire::kSendWriteMax);
+      if (i + 1 < writes.size()) {
+        EXPECT_GT(write.size() + chunk, wire::kSendWriteMax);
+      }
+      size_t at = 0;
+      while (at + wire::kChunkHeaderSize <= write.size()) {
+        const wire::ChunkHeader header = *wire::DecodeChunkHeader(std::span(write).subspan(at));
+        at += wire::kChunkHeaderSize + static_cast<size_t>(header.length);
+      }
+      EXPECT_EQ(at, write.size());
+    }
+  }
+}
+
+TEST_F(FileSendTest, CountsAsSentOnlyOnceTheReceiverCloses) {
+  Source(PatternBytes(5000));
+  for (bool closes : {true, false}) {
+    SCOPED_TRACE(closes);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = side_.openChoice;
+    FakeConnection connection(kAccept);
+    connection.SetPeerCloses(closes);
+    EXPECT_EQ(SendStream(connection, side, transfer.handle), closes);
+    // Sending ends after the last byte, and only then is the close awaited.
+    EXPECT_EQ(connection.ShutdownAfter(), connection.Written().size());
+    EXPECT_TRUE(connection.WaitedForCloseAfterShutdown());
+  }
+}
+
+TEST_F(FileSendTest, OfferStartGoesOutBeforeTheDialogOpens) {
+  FakeConnection connection;
+  Bytes sentAtDialog;
+  side_.onDialog = [&](const FakeTransferSide::Dialog&) { sentAtDialog = connection.Written(); };
+  side_.openChoice.reset();
+  EXPECT_FALSE(SendStream(connection, side_, transfer_.handle));
+  EXPECT_EQ(sentAtDialog, kOfferStartBytes);
+  ASSERT_EQ(side_.DialogKinds(), std::vector<std::string>{"open"});
+  EXPECT_EQ(side_.dialogs[0].text, "");  // nothing proposed
+  EXPECT_EQ(side_.dialogs[0].filter, std::string("wszystkie pliki\0*.*\0", 20));
+  EXPECT_EQ(side_.dialogs[0].flags, 0x02001C02u);
+  EXPECT_EQ(side_.dialogs[0].pathSize, 260u);
+  // Cancelled: the peer has the first word only.
+  EXPECT_EQ(connection.Written(), kOfferStartBytes);
+  EXPECT_TRUE(side_.opened.empty());
+  EXPECT_EQ(transfer_.Read().path, "");  // no file chosen
+}
+
+TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
+  Source(PatternBytes(100));
+  for (uint32_t code : {7u, 0u, 1u, 5u, 0x106u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(code);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = side_.openChoice;
+    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(code);
+    FakeConnection connection(Bytes(reply.begin(), reply.end()));
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
+    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+    // The file is named (a refusal names it), but nothing moves.
+    const Transfer facts = transfer.Read();
+    EXPECT_EQ(facts.path, *side_.openChoice);
+    EXPECT_EQ(facts.state, TransferState::Asking);
+    EXPECT_EQ(facts.size, 0);
+    EXPECT_TRUE(side.opened.empty());
+  }
+}
+
+Bytes AcceptFrom(uint32_t offset) {
+  const wire::OfferReplyBytes reply = wire::EncodeOfferReply(wire::kReplyAccept, offset);
+  return Bytes(reply.begin(), reply.end());
+}
+
+// A receiver that kept the start of a cut transfer asks for the rest.
+TEST_F(FileSendTest, SendsTheRestFromTheOffsetAskedFor) {
+  const Bytes data = PatternBytes(40000, 5);
+  Source(data);
+  struct Case {
+    const char* name;
+    uint32_t offset;
+    bool sent;  // the transfer goes; otherwise nothing after the offer
+  } cases[] = {
+      {"from the start", 0, true},
+      {"from the second byte", 1, true},
+      {"within", 12000, true},
+      {"one whole chunk left", 40000 - 4096, true},
+      {"one byte left", 39999, true},
+      {"at the size: one empty last chunk", 40000, true},
+      {"one past the size", 40001, false},
+      {"far past the size", 0xFFFFFFFFu, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = side_.openChoice;
+    FakeConnection connection(AcceptFrom(c.offset));
+    EXPECT_EQ(SendStream(connection, side, transfer.handle), c.sent);
+    const Transfer facts = transfer.Read();
+    const Bytes& written = connection.Written();
+    ASSERT_GE(written.size(), kOfferedBytes);
+    const Bytes chunks = Slice(written, kOfferedBytes, written.size() - kOfferedBytes);
+    if (!c.sent) {
+      EXPECT_TRUE(chunks.empty());
+      EXPECT_EQ(facts.state, TransferState::Asking);
+      EXPECT_TRUE(side.opened.empty());
+      continue;
+    }
+    const Bytes rest = Slice(data, c.offset, data.size() - c.offset);
+    EXPECT_TRUE(chunks == testing::GoldenChunks(rest));
+    // The record starts at the offset, of the whole file; what moved is the
+    // rest, this connection's bytes only.
+    EXPECT_EQ(facts.size, 40000);
+    EXPECT_EQ(facts.offset, c.offset);
+    EXPECT_EQ(facts.moved, static_cast<int64_t>(rest.size()));
+    EXPECT_EQ(side.seeks,
+              c.offset == 0 ? std::vector<uint64_t>{} : std::vector<uint64_t>{c.offset});
+    EXPECT_EQ(side.openFiles, 0);
+  }
+}
+
+TEST_F(FileSendTest, AFileThatCannotSeekToTheOffsetSendsNothing) {
+  Source(PatternBytes(9000));
+  side_.failSeek = true;
+  FakeConnection connection(AcceptFrom(100));
+  EXPECT_FALSE(SendStream(connection, side_, transfer_.handle));
+  EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+  EXPECT_EQ(side_.closedFiles, 1);
+  EXPECT_EQ(side_.openFiles, 0);
+}
+
+// Offsets are 32-bit: for a file of 4 GiB or more the highest one still lies
+// within it, and the seek there must not wrap at 4 GiB.
+TEST_F(FileSendTest, AFileOfMoreThan4GiBIsSentFromAnOffsetBelow4GiB) {
+  const uint64_t size = (uint64_t{1} << 32) + 10;
+  const std::string path = scratch_.File("big.bin");
+  const Bytes tail = PatternBytes(26, 3);  // the last 26 bytes
+  { std::ofstream out(path, std::ios::binary); }
+  std::error_code error;
+  std::filesystem::resize_file(path, size - tail.size(), error);
+  if (error) GTEST_SKIP() << "no sparse file of 4 GiB here: " << error.message();
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char*>(tail.data()),
+              static_cast<std::streamsize>(tail.size()));
+  }
+  side_.openChoice = path;
+  FakeConnection connection(AcceptFrom(0xFFFFFFF0u));
+  const bool sent = SendStream(connection, side_, transfer_.handle);
+  std::filesystem::remove(path, error);
+  ASSERT_TRUE(sent);
+  const Bytes& written = connection.Written();
+  EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
+              testing::GoldenChunks(tail));
+  const Transfer facts = transfer_.Read();
+  EXPECT_EQ(facts.offset, 0xFFFFFFF0ll);
+  EXPECT_EQ(facts.size, static_cast<int64_t>(size));
+  EXPECT_EQ(facts.moved, static_cast<int64_t>(tail.size()));
+}
+
+TEST_F(FileSendTest, AReplyCutShortEndsWithFalse) {
+  Source(PatternBytes(100));
+  for (size_t cut = 0; cut < wire::kOfferReplySize; ++cut) {
+    for (bool fail : {false, true}) {
+      SCOPED_TRACE(cut);
+      FakeTransferSide side;
+      LoneTransfer transfer(4321, Send);
+      side.openChoice = side_.openChoice;
+      FakeConnection connection(kAccept);
+      connection.CutAt(cut, fail);
+      EXPECT_FALSE(SendStream(connection, side, transfer.handle));
+      EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+      EXPECT_TRUE(side.opened.empty());
+    }
+  }
+}
+
+TEST_F(FileSendTest, AcceptedReplyInOneBytePiecesIsEnough) {
+  Source(PatternBytes(10));
+  FakeConnection connection(kAccept);
+  connection.SetReadLimit(1);
+  EXPECT_TRUE(SendStream(connection, side_, transfer_.handle));
+  EXPECT_EQ(connection.Written().size(), kOfferedBytes + 12 + 10);
+}
+
+TEST_F(FileSendTest, TrueOnlyWhenEveryByteWasSent) {
+  const Bytes data = PatternBytes(5000);
+  Source(data);
+  const size_t total = kOfferedBytes + 12 + 4096 + 12 + 904;
+  for (size_t limit = 0; limit <= total; ++limit) {
+    SCOPED_TRACE(limit);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = side_.openChoice;
+    FakeConnection connection(kAccept);
+    connection.FailWritesAfter(limit);
+    EXPECT_EQ(SendStream(connection, side, transfer.handle), limit == total);
+    EXPECT_EQ(side.openFiles, 0);
+    EXPECT_LE(transfer.Read().moved, static_cast<int64_t>(limit));
+  }
+}
+
+TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoLastChunk) {
+  const Bytes data = PatternBytes(9000);
+  Source(data);
+  {
+    SCOPED_TRACE("cannot be opened");
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = side_.openChoice;
+    side.failOpenForReading = true;
+    FakeConnection connection(kAccept);
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
+    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+  }
+  {
+    SCOPED_TRACE("read fails in the second chunk");
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = side_.openChoice;
+    side.failReadAfter = 5000;
+    FakeConnection connection(kAccept);
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
+    // The file is read ahead of the chunks: nothing of it goes out.
+    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+    EXPECT_EQ(connection.ShutdownAfter(), SIZE_MAX);
+    EXPECT_EQ(side.closedFiles, 1);
+    EXPECT_EQ(side.openFiles, 0);
+  }
+  {
+    SCOPED_TRACE("no file information");
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = scratch_.File("vanished.bin");
+    FakeConnection connection(kAccept);
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
+    EXPECT_EQ(connection.Written(), kOfferStartBytes);
+  }
+}
+
+TEST_F(FileSendTest, RecordCarriesThePlatformInformationAndTheBareName) {
+  platform::FileInformation information;
+  information.attributes = 0x21;
+  information.creationTime = 0x01D0000000000001ull;
+  information.lastAccessTime = 0x01D0000000000002ull;
+  information.lastWriteTime = 0x01D0000000000003ull;
+  information.size = 0x1'0000'0010ull;  // above 4 GiB: both words go out
+  const struct {
+    std::string path;
+    std::string name;
+  } cases[] = {
+      {"C:\\Moje dokumenty\\zdj\xEA"
+       "cie.jpg",
+       "zdj\xEA"
+       "cie.jpg"},
+      {"plain-name.txt", "plain-name.txt"},
+      {"/home/ala/notes.md", "notes.md"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = c.path;
+    side.information = information;
+    side.failOpenForReading = true;
+    FakeConnection connection(kAccept);
+    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
+    const wire::FileInfo record = SentRecord(connection);
+    EXPECT_EQ(record.attributes, 0x21u);
+    EXPECT_EQ(record.creationTime, information.creationTime);
+    EXPECT_EQ(record.lastAccessTime, information.lastAccessTime);
+    EXPECT_EQ(record.lastWriteTime, information.lastWriteTime);
+    EXPECT_EQ(record.sizeHigh, 1u);
+    EXPECT_EQ(record.sizeLow, 0x10u);
+    EXPECT_EQ(record.name, c.name);
+    EXPECT_EQ(transfer.Read().size, 0x1'0000'0010ll);
+  }
+}
+
+}  // namespace
+}  // namespace kvel::transfers

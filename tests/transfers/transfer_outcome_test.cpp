@@ -1,0 +1,246 @@
+// How ended transfers are judged, logged and told: the pure rules, then
+// whole connections whose peer the test plays over loopback sockets.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "p2p/connection.h"
+#include "support/connection_probe.h"
+#include "support/loopback.h"
+#include "support/scripted_dialogs.h"
+#include "host/linked_host.h"
+#include "support/test_paths.h"
+#include "transfers/file_transfer.h"
+#include "transfers/transfer_outcome.h"
+#include "wire/handshake.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::testing {
+namespace {
+
+using platform::Socket;
+using transfers::TransferOutcome;
+
+TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
+  struct Case {
+    bool succeeded, stopped;
+    transfers::TransferDirection direction;
+    bool fileKnown;
+    std::optional<uint32_t> answer;
+    TransferOutcome outcome;
+  };
+  const Case cases[] = {
+      {true, false, transfers::Send, true, 6, TransferOutcome::Done},
+      {true, true, transfers::Receive, true, {}, TransferOutcome::Done},
+      {false, true, transfers::Send, true, 6, TransferOutcome::Stopped},
+      {false, true, transfers::Receive, true, {}, TransferOutcome::Stopped},
+      // Sending: the peer's answer decides, else whether a file was offered.
+      {false, false, transfers::Send, true, wire::kReplyRefuse, TransferOutcome::Refused},
+      {false, false, transfers::Send, true, wire::kReplyAccept, TransferOutcome::Failed},
+      {false, false, transfers::Send, true, 99, TransferOutcome::Failed},
+      {false, false, transfers::Send, true, {}, TransferOutcome::Failed},
+      {false, false, transfers::Send, false, {}, TransferOutcome::Declined},
+      // Receiving: failed only once this user took the file.
+      {false, false, transfers::Receive, true, {}, TransferOutcome::Failed},
+      {false, false, transfers::Receive, false, {}, TransferOutcome::Declined},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(transfers::JudgeTransfer(c.succeeded, c.stopped, c.direction, c.fileKnown, c.answer),
+              c.outcome)
+        << c.succeeded << c.stopped << c.direction << c.fileKnown << c.answer.value_or(0);
+  }
+}
+
+TEST(TransferOutcome, LogLinesAndPolishNotices) {
+  transfers::TransferReport report;
+  report.peerUin = 1001;
+  report.file = "C:\\dane\\raport.pdf";
+  report.bytes = 4096;
+  struct Case {
+    transfers::TransferDirection direction;
+    TransferOutcome outcome;
+    std::string log, text, caption;
+  };
+  const std::string error =
+      "B\xB3\xB9"
+      "d";
+  const Case cases[] = {
+      {transfers::Send, TransferOutcome::Failed, "send peer=1001 bytes=4096 outcome=failed",
+       "Nie uda\xB3o si\xEA wys\xB3"
+       "a\xE6 pliku raport.pdf do Ala.",
+       error},
+      {transfers::Receive, TransferOutcome::Failed, "receive peer=1001 bytes=4096 outcome=failed",
+       "Nie uda\xB3o si\xEA odebra\xE6 pliku raport.pdf od Ala.", error},
+      {transfers::Send, TransferOutcome::Refused, "send peer=1001 bytes=4096 outcome=refused",
+       "Plik raport.pdf nie zosta\xB3 przyj\xEAty przez Ala.",
+       "Przesy\xB3"
+       "anie pliku"},
+      {transfers::Send, TransferOutcome::Done, "send peer=1001 bytes=4096 outcome=done", "", ""},
+      {transfers::Receive, TransferOutcome::Stopped, "receive peer=1001 bytes=4096 outcome=stopped",
+       "", ""},
+      {transfers::Receive, TransferOutcome::Declined,
+       "receive peer=1001 bytes=4096 outcome=declined", "", ""},
+  };
+  for (const Case& c : cases) {
+    report.direction = c.direction;
+    report.outcome = c.outcome;
+    EXPECT_EQ(transfers::TransferLogLine(report), "transfer ended: " + c.log);
+    EXPECT_EQ(transfers::WorthTelling(c.outcome), !c.text.empty()) << c.log;
+    transfers::UserNotice notice = transfers::TransferNotice(report, "Ala");
+    EXPECT_EQ(notice.text, c.text) << c.log;
+    EXPECT_EQ(notice.caption, c.caption) << c.log;
+  }
+  // A transfer from an offset names it; the bytes are this connection's.
+  report.direction = transfers::Send;
+  report.outcome = TransferOutcome::Done;
+  report.offset = 12000;
+  EXPECT_EQ(transfers::TransferLogLine(report),
+            "transfer ended: send peer=1001 bytes=4096 offset=12000 outcome=done");
+  report.offset = 0;
+  // A contact's name is bounded in the box.
+  report.outcome = TransferOutcome::Failed;
+  EXPECT_LT(transfers::TransferNotice(report, std::string(5000, 'x')).text.size(), 200u);
+}
+
+// A connection thread called by the test; its transfers go to the probe's
+// registry, and the contacts are named by number.
+class OutcomeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { StartSockets(); }
+  void TearDown() override {
+    if (peer_ != platform::kInvalidSocket) platform::ShutdownBoth(peer_);
+    ASSERT_TRUE(probe_.WaitEnded(1));
+    if (peer_ != platform::kInvalidSocket) platform::CloseSocket(peer_);
+    EXPECT_EQ(probe_.Transfers().Count(), 0u);
+  }
+  // The peer pushes (code 2): this side receives under `procedure`.
+  void CallIn(ConnectionProbe::FileProcedure procedure) {
+    probe_.SetFileProcedure(std::move(procedure));
+    peer_ = ConnectLoopback(server_.Port());
+    p2p::StartIncoming(server_.Accept(), probe_.Services());
+    std::array<uint8_t, 8> hello = wire::EncodeCallerHello(1001, 1);
+    ASSERT_TRUE(SendAll(peer_, {hello.begin(), hello.end()}));
+    ASSERT_EQ(ReadExactly(peer_, 4).size(), 4u);
+    ASSERT_TRUE(SendWord(peer_, wire::kPushCode));
+  }
+  std::vector<std::string> Outcomes() {
+    std::vector<std::string> lines;
+    for (const std::string& line : probe_.LogLines())
+      if (line.rfind("transfer ended: ", 0) == 0) lines.push_back(line);
+    return lines;
+  }
+
+  ScriptedDialogsScope dialogs_;
+  LoopbackServer server_;
+  host::LinkedHost host_{nullptr, nullptr};  // no host: contacts go by number
+  ConnectionProbe probe_;
+  Socket peer_ = platform::kInvalidSocket;
+};
+
+// Takes a file, counts 10 bytes of it and reads until the connection ends.
+ConnectionProbe::FileProcedure TakeFileThenWait() {
+  return HoldTransfer("C:\\odebrane\\film.avi", 1000, 10);
+}
+
+TEST_F(OutcomeTest, APeerThatBreaksOffAnAgreedTransferIsToldOfAndLogged) {
+  CallIn(TakeFileThenWait());
+  platform::ShutdownBoth(peer_);
+  ASSERT_TRUE(probe_.WaitEnded(1));
+  EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=10 "
+                                                 "outcome=failed"});
+  ASSERT_EQ(probe_.Told().size(), 1u);
+  EXPECT_EQ(probe_.Told()[0].file, "C:\\odebrane\\film.avi");
+  EXPECT_EQ(probe_.Told()[0].direction, transfers::Receive);
+}
+
+TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
+  CallIn(TakeFileThenWait());
+  ASSERT_TRUE(probe_.WaitForEvents(2));                         // listed, file procedure running
+  ASSERT_TRUE(probe_.Transfers().Stop(probe_.Events()[0].id));  // what the stop button does
+  ASSERT_TRUE(probe_.WaitEnded(1));
+  EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=10 "
+                                                 "outcome=stopped"});
+  EXPECT_TRUE(probe_.Told().empty());
+}
+
+TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
+  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+    return transfers::ReceiveFile(host_, connection, transfer);
+  });
+  ScriptedDialogs::QueueAnswer(false);
+  ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
+  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
+  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
+  ASSERT_TRUE(probe_.WaitEnded(1));
+  EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
+                                                 "outcome=declined"});
+  EXPECT_TRUE(probe_.Told().empty());
+}
+
+// This side offers a 5-byte file to a peer that answers as each case says;
+// the peer reads what comes and closes.
+TEST(OutcomeOfSending, TheAnswerDecidesWhatIsToldAndLogged) {
+  StartSockets();
+  host::LinkedHost host{nullptr, nullptr};
+  ScriptedDialogsScope dialogs;
+  ScratchDir scratch;
+  const std::string path = scratch.File("zdjecie.jpg");
+  WriteFile(path, "12345");
+  struct Case {
+    const char* name;
+    uint32_t code, offset;
+    size_t data;  // file bytes the peer gets
+    std::optional<TransferOutcome> told;
+    std::string log;
+  } cases[] = {
+      {"refused", wire::kReplyRefuse, 0, 0, TransferOutcome::Refused, "bytes=0 outcome=refused"},
+      {"accepted", wire::kReplyAccept, 0, 5, std::nullopt, "bytes=5 outcome=done"},
+      {"accepted from an offset", wire::kReplyAccept, 2, 3, std::nullopt,
+       "bytes=3 offset=2 outcome=done"},
+      {"accepted at the end", wire::kReplyAccept, 5, 0, std::nullopt,
+       "bytes=0 offset=5 outcome=done"},
+      // Nothing of the file is sent, and the user learns that it failed.
+      {"accepted past the end", wire::kReplyAccept, 6, 0, TransferOutcome::Failed,
+       "bytes=0 offset=6 outcome=failed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedDialogs::QueueOpenChoice(path);
+    LoopbackServer server;
+    ConnectionProbe probe;
+    probe.SetPeer({LoopbackAddress(), server.Port()});
+    probe.SetFileProcedure(
+        [&host](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+          return transfers::SendFile(host, connection, transfer);
+        });
+    ASSERT_TRUE(p2p::StartOutgoing(2002, wire::kPushCode, probe.Services()));
+    Socket called = server.Accept();
+    ASSERT_EQ(ReadExactly(called, 8).size(), 8u);
+    ASSERT_TRUE(SendAll(called, {'U', 'D', 'A', 'G'}));
+    ASSERT_EQ(ReadExactly(called, 4 + 16 + wire::kFileInfoSize).size(),
+              4 + 16 + wire::kFileInfoSize);
+    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(c.code, c.offset);
+    ASSERT_TRUE(SendAll(called, {reply.begin(), reply.end()}));
+    // The last chunk's header and its data, or nothing.
+    const std::vector<uint8_t> rest = ReadUntilClosed(called);
+    platform::CloseSocket(called);
+    ASSERT_TRUE(probe.WaitEnded(1));
+    EXPECT_EQ(rest.size(), c.told ? 0 : wire::kChunkHeaderSize + c.data);
+    EXPECT_EQ(probe.LogLines().back(), "transfer ended: send peer=2002 " + c.log);
+    // The record ended as the report says.
+    const std::vector<TransferEvent> events = probe.Events();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().what, "remove");
+    EXPECT_EQ(events.back().outcome, c.told.value_or(TransferOutcome::Done));
+    ASSERT_EQ(probe.Told().size(), c.told ? 1u : 0u);
+    if (!c.told) continue;
+    EXPECT_EQ(probe.Told()[0].outcome, *c.told);
+    EXPECT_EQ(probe.Told()[0].file, path);
+    EXPECT_EQ(probe.Told()[0].peerUin, 2002u);
+  }
+}
+
+}  // namespace
+}  // namespace kvel::testing

@@ -1,0 +1,337 @@
+// The transfers registry: records from beginning to end, what is listed,
+// what observers are told, stopping one or all (sockets shut down, never
+// closed), and many connection threads at once while snapshots are taken.
+#include "transfers/transfer_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/threads.h"
+#include "support/loopback_pair.h"
+
+namespace kvel::transfers {
+namespace {
+
+// A clock the test moves by hand.
+struct ManualClock {
+  std::shared_ptr<std::atomic<uint32_t>> now = std::make_shared<std::atomic<uint32_t>>(7000);
+  platform::Clock Bind() const {
+    return [now = now] { return now->load(); };
+  }
+  void Advance(uint32_t ms) { *now += ms; }
+};
+
+// Records what it is told, as "listed 3" or "ended 3 Stopped".
+class Recorder final : public TransfersObserver {
+ public:
+  void TransferListed(const Transfer& t) override { Add("listed " + std::to_string(t.id)); }
+  void TransferEnded(const Transfer& t) override {
+    Add("ended " + std::to_string(t.id) + (t.outcome == TransferOutcome::Done ? " Done" : "") +
+        (t.outcome == TransferOutcome::Stopped ? " Stopped" : "") +
+        (t.outcome == TransferOutcome::Failed ? " Failed" : ""));
+  }
+  std::vector<std::string> Told() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return told_;
+  }
+
+ private:
+  void Add(std::string line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    told_.push_back(std::move(line));
+  }
+  std::mutex mutex_;
+  std::vector<std::string> told_;
+};
+
+std::vector<TransferId> Ids(const std::vector<Transfer>& transfers) {
+  std::vector<TransferId> ids;
+  for (const Transfer& t : transfers) ids.push_back(t.id);
+  return ids;
+}
+
+TEST(TransferRegistry, ATransferIsListedFromItsAgreementToItsEnd) {
+  ManualClock clock;
+  TransferRegistry registry(clock.Bind());
+  auto recorder = std::make_shared<Recorder>();
+  registry.AddObserver(recorder);
+
+  // An accepted connection: its contact and direction are not known yet.
+  TransferHandle transfer = registry.Begin(0, Receive);
+  const TransferId id = transfer.Id();
+  EXPECT_NE(id, 0u);
+  Transfer facts = transfer.Read();
+  EXPECT_EQ(facts.state, TransferState::Waiting);
+  EXPECT_EQ(facts.startedAt, 7000u);
+  EXPECT_FALSE(facts.Listed());
+  EXPECT_TRUE(registry.Snapshot().empty());
+  EXPECT_EQ(registry.Count(), 1u);
+
+  // The handshake settles both: the caller pulls, so this side sends.
+  transfer.Agree(1001, "Ala", Send);
+  std::vector<Transfer> listed = registry.Snapshot();
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].id, id);
+  EXPECT_EQ(listed[0].uin, 1001u);
+  EXPECT_EQ(listed[0].contact, "Ala");
+  EXPECT_EQ(listed[0].direction, Send);
+  EXPECT_EQ(listed[0].state, TransferState::Asking);
+  EXPECT_EQ(listed[0].path, "");
+
+  transfer.NameFile("C:\\a.zip");
+  transfer.StartMoving(12'000, 0);
+  transfer.Moved(4096);
+  transfer.Moved(4096);
+  transfer.Moved(-1);  // a failed write moves nothing
+  listed = registry.Snapshot();
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].state, TransferState::Moving);
+  EXPECT_EQ(listed[0].path, "C:\\a.zip");
+  EXPECT_EQ(listed[0].size, 12'000);
+  EXPECT_EQ(listed[0].moved, 8192);
+  EXPECT_EQ(listed[0].Done(), 8192);
+
+  transfer.End(TransferOutcome::Done);
+  EXPECT_TRUE(registry.Snapshot().empty());
+  EXPECT_EQ(registry.Count(), 0u);
+  // The thread still reads how its transfer ended.
+  facts = transfer.Read();
+  EXPECT_EQ(facts.state, TransferState::Ended);
+  EXPECT_EQ(facts.outcome, TransferOutcome::Done);
+  EXPECT_EQ(facts.moved, 8192);
+  EXPECT_EQ(recorder->Told(), (std::vector<std::string>{"listed " + std::to_string(id),
+                                                        "ended " + std::to_string(id) + " Done"}));
+}
+
+TEST(TransferRegistry, StepsOutOfOrderChangeNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> steps;
+    TransferState state;
+    int64_t size;
+    std::vector<std::string> told;  // of "listed", "ended"
+  };
+  const Case cases[] = {
+      {"moving before the agreement", {"move"}, TransferState::Waiting, 0, {}},
+      {"a second agreement", {"agree", "agree"}, TransferState::Asking, 0, {"listed"}},
+      {"moving twice keeps the first size",
+       {"agree", "move", "move2"},
+       TransferState::Moving,
+       100,
+       {"listed"}},
+      {"never listed: its end is told to nobody", {"end"}, TransferState::Ended, 0, {}},
+      {"ended twice", {"agree", "end", "end"}, TransferState::Ended, 0, {"listed", "ended"}},
+      {"agreed after its end", {"end", "agree"}, TransferState::Ended, 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TransferRegistry registry([] { return 0u; });
+    auto recorder = std::make_shared<Recorder>();
+    registry.AddObserver(recorder);
+    TransferHandle transfer = registry.Begin(5, Receive);
+    for (const std::string& step : c.steps) {
+      if (step == "agree") transfer.Agree(5, "5", Receive);
+      if (step == "move") transfer.StartMoving(100, 0);
+      if (step == "move2") transfer.StartMoving(200, 0);
+      if (step == "end") transfer.End(TransferOutcome::Done);
+    }
+    const Transfer facts = transfer.Read();
+    EXPECT_EQ(facts.state, c.state);
+    EXPECT_EQ(facts.size, c.size);
+    EXPECT_EQ(registry.Count(), c.state == TransferState::Ended ? 0u : 1u);
+    std::vector<std::string> told;
+    for (const std::string& line : recorder->Told()) told.push_back(line.substr(0, line.find(' ')));
+    EXPECT_EQ(told, c.told);
+  }
+}
+
+TEST(TransferRegistry, ADroppedHandleEndsItsTransferAsFailed) {
+  TransferRegistry registry([] { return 0u; });
+  auto recorder = std::make_shared<Recorder>();
+  registry.AddObserver(recorder);
+  TransferId id = 0;
+  {
+    TransferHandle transfer = registry.Begin(1, Send);
+    id = transfer.Id();
+    transfer.Agree(1, "1", Send);
+    TransferHandle moved = std::move(transfer);  // moving it over ends nothing
+    EXPECT_EQ(registry.Count(), 1u);
+    EXPECT_FALSE(transfer);
+  }
+  EXPECT_EQ(registry.Count(), 0u);
+  EXPECT_EQ(recorder->Told().back(), "ended " + std::to_string(id) + " Failed");
+}
+
+TEST(TransferRegistry, IdsAreNewForEveryTransferAndListedInTheOrderBegun) {
+  TransferRegistry registry([] { return 0u; });
+  std::vector<TransferHandle> running;
+  for (uint32_t uin = 1; uin <= 5; ++uin) running.push_back(registry.Begin(uin, Receive));
+  // Agreed out of order, listed in the order begun; the unagreed one not.
+  for (size_t i : {4u, 0u, 2u, 1u}) running[i].Agree(static_cast<uint32_t>(i + 1), "x", Receive);
+  const std::vector<TransferId> listed = Ids(registry.Snapshot());
+  EXPECT_EQ(listed, (std::vector<TransferId>{running[0].Id(), running[1].Id(), running[2].Id(),
+                                             running[4].Id()}));
+  running[1].End(TransferOutcome::Done);
+  TransferHandle later = registry.Begin(9, Send);
+  for (const TransferHandle& other : running) EXPECT_NE(later.Id(), other.Id());
+}
+
+TEST(TransferRegistry, SpeedIsSampledAtEachSnapshotAndFallsInAPause) {
+  ManualClock clock;
+  TransferRegistry registry(clock.Bind());
+  TransferHandle transfer = registry.Begin(1, Receive);
+  transfer.Agree(1, "1", Receive);
+  EXPECT_EQ(registry.Snapshot()[0].speed, 0.0f);  // asking: no speed
+  transfer.StartMoving(100 * 1024 * 1024, 0);
+  for (int tick = 0; tick <= 8; ++tick) {
+    if (tick > 0) transfer.Moved(256 * 1024);  // 1 MiB/s
+    const float speed = registry.Snapshot()[0].speed;
+    EXPECT_EQ(speed, tick < 4 ? 0.0f : 1024.0f * 1024) << tick;
+    clock.Advance(250);
+  }
+  // The data stops: the next snapshot shows less, and three seconds on none.
+  EXPECT_LT(registry.Snapshot()[0].speed, 1024.0f * 1024);
+  clock.Advance(3000);
+  EXPECT_EQ(registry.Snapshot()[0].speed, 0.0f);
+}
+
+// The stop button shuts a transfer's socket down without closing it: a read
+// blocked on it returns, the peer sees the end, and the connection thread
+// still owns the handle.
+TEST(TransferRegistry, StopShutsTheSocketDownAndLeavesTheCloseToItsThread) {
+  testing::LoopbackPair pair = testing::MakeLoopbackPair();
+  ASSERT_NE(pair.a, platform::kInvalidSocket);
+  TransferRegistry registry([] { return 0u; });
+  TransferHandle transfer = registry.Begin(1, Receive);
+  transfer.AttachSocket(pair.a);
+  transfer.Agree(1, "1", Receive);
+  std::atomic<int> result{1};
+  std::thread reader([&] {
+    uint8_t byte;
+    result = platform::ReceiveSome(pair.a, &byte, 1);
+  });
+  platform::SleepMilliseconds(50);  // let the read block
+  EXPECT_TRUE(registry.Stop(transfer.Id()));
+  reader.join();
+  EXPECT_LE(result, 0);
+  EXPECT_NE(platform::LocalPort(pair.a), 0);  // still open
+  uint8_t byte;
+  EXPECT_EQ(platform::ReceiveSome(pair.b, &byte, 1), 0);  // the peer sees the end
+  EXPECT_TRUE(transfer.Read().stopped);
+  transfer.DetachSocket();
+  transfer.End(TransferOutcome::Stopped);
+  EXPECT_FALSE(registry.Stop(transfer.Id()));  // ended: nothing to stop
+  EXPECT_FALSE(registry.Stop(0));
+  testing::CloseLoopbackPair(pair);
+}
+
+TEST(TransferRegistry, StopAllReachesEveryTransferAndEveryLaterOne) {
+  testing::LoopbackPair first = testing::MakeLoopbackPair();
+  testing::LoopbackPair late = testing::MakeLoopbackPair();
+  TransferRegistry registry([] { return 0u; });
+  TransferHandle running = registry.Begin(1, Send);
+  running.AttachSocket(first.a);
+  TransferHandle unconnected = registry.Begin(2, Send);  // still calling
+  registry.StopAll();
+  uint8_t byte;
+  EXPECT_LE(platform::ReceiveSome(first.a, &byte, 1), 0);
+  EXPECT_TRUE(running.Read().stopped);
+  EXPECT_TRUE(unconnected.Read().stopped);
+  // A connection made after the stop is shut down as it is attached.
+  unconnected.AttachSocket(late.a);
+  EXPECT_LE(platform::ReceiveSome(late.a, &byte, 1), 0);
+  TransferHandle begun = registry.Begin(3, Receive);
+  EXPECT_TRUE(begun.Read().stopped);
+  for (TransferHandle* handle : {&running, &unconnected}) handle->DetachSocket();
+  testing::CloseLoopbackPair(first);
+  testing::CloseLoopbackPair(late);
+}
+
+// Once RemoveObserver returns the observer is never called again; a call
+// under way is waited for.
+TEST(TransferRegistry, RemovingAnObserverWaitsForItsCallUnderWay) {
+  TransferRegistry registry([] { return 0u; });
+  struct Slow final : TransfersObserver {
+    std::atomic<bool> inside{false}, release{false};
+    std::atomic<int> calls{0};
+    void TransferListed(const Transfer&) override {
+      ++calls;
+      inside = true;
+      while (!release) std::this_thread::yield();
+      inside = false;
+    }
+    void TransferEnded(const Transfer&) override { ++calls; }
+  };
+  auto slow = std::make_shared<Slow>();
+  registry.AddObserver(slow);
+  TransferHandle transfer = registry.Begin(1, Send);
+  std::thread agreeing([&] { transfer.Agree(1, "1", Send); });
+  while (!slow->inside) std::this_thread::yield();
+  std::atomic<bool> removed{false};
+  std::thread removing([&] {
+    registry.RemoveObserver(slow.get());
+    removed = true;
+  });
+  platform::SleepMilliseconds(50);
+  EXPECT_FALSE(removed);  // the call is still under way
+  slow->release = true;
+  removing.join();
+  agreeing.join();
+  EXPECT_FALSE(slow->inside);
+  transfer.End(TransferOutcome::Done);
+  EXPECT_EQ(slow->calls, 1);
+}
+
+// Connection threads begin, agree, count and end transfers while the
+// window's thread takes snapshots and observers come and go; run under
+// ThreadSanitizer natively.
+TEST(TransferRegistry, ManyThreadsAtOnce) {
+  std::atomic<uint32_t> tick{0};
+  TransferRegistry registry([&] { return tick += 7; });
+  constexpr int kThreads = 8;
+  constexpr int kRounds = 200;
+  static constexpr int64_t kSize = 4096 * 10;
+  std::atomic<bool> done{false};
+  std::thread window([&] {
+    while (!done) {
+      for (const Transfer& t : registry.Snapshot()) {
+        EXPECT_TRUE(t.Listed());
+        EXPECT_GE(t.moved, 0);
+        EXPECT_LE(t.moved, kSize);
+        EXPECT_GE(t.speed, 0.0f);
+      }
+      auto recorder = std::make_shared<Recorder>();
+      registry.AddObserver(recorder);
+      registry.RemoveObserver(recorder.get());
+    }
+  });
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&registry, t] {
+      for (int round = 0; round < kRounds; ++round) {
+        TransferHandle transfer = registry.Begin(static_cast<uint32_t>(t), Receive);
+        transfer.Agree(static_cast<uint32_t>(t), "x", t % 2 ? Send : Receive);
+        transfer.NameFile("c:\\file");
+        transfer.StartMoving(kSize, 0);
+        for (int block = 0; block < 10; ++block) transfer.Moved(4096);
+        EXPECT_EQ(transfer.Read().moved, kSize);
+        registry.Stop(transfer.Id() + 1);  // perhaps another thread's
+        transfer.End(TransferOutcome::Done);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  done = true;
+  window.join();
+  EXPECT_EQ(registry.Count(), 0u);
+  EXPECT_TRUE(registry.Snapshot().empty());
+}
+
+}  // namespace
+}  // namespace kvel::transfers

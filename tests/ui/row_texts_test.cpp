@@ -1,0 +1,119 @@
+// What a row of the transfer window says: percent, bar, size, speed and file
+// texts, for files of every size.
+#include "ui/row_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kvel::ui {
+namespace {
+
+constexpr int64_t kGiB = int64_t{1} << 30;
+
+TEST(RowTexts, ANewTransferShowsNoFileAndNothingDone) {
+  transfers::Transfer transfer;
+  transfer.contact = "Ala";
+  const RowTexts texts = TextsOf(transfer);
+  EXPECT_EQ(texts.contact, "Ala");
+  EXPECT_EQ(texts.file, "-");
+  EXPECT_EQ(texts.percent, "0");
+  EXPECT_EQ(texts.size, "0.00KB");
+  EXPECT_EQ(texts.speed, "0.00KB/s");
+  EXPECT_EQ(texts.Of(Column::Bar), nullptr);
+  EXPECT_EQ(*texts.Of(Column::File), "-");
+}
+
+TEST(RowTexts, PercentCountsFromWhereTheDataStarted) {
+  transfers::Transfer transfer;
+  transfer.size = 1000;
+  transfer.offset = 400;
+  transfer.moved = 100;
+  EXPECT_EQ(TextsOf(transfer).percent, "50");
+}
+
+TEST(Percent, IsTruncatedAndStaysWithinZeroToHundred) {
+  struct Case {
+    int64_t done, size;
+    int32_t percent;
+  };
+  const Case cases[] = {
+      {0, 0, 0},
+      {5, 0, 0},
+      {0, 1, 0},
+      {1, 1, 100},
+      {1, 3, 33},
+      {2, 3, 66},
+      {199, 200, 99},
+      {8192, 12'000, 68},
+      {kGiB, 2 * kGiB, 50},
+      {2 * kGiB - 1, 2 * kGiB, 99},
+      {5 * kGiB / 4, 5 * kGiB, 25},
+      {5 * kGiB, 5 * kGiB, 100},
+      {6 * kGiB, 5 * kGiB, 100},  // more than announced
+      {-10, 100, 0},
+      {10, -100, 0},
+      {INT64_MAX - 1, INT64_MAX, 99},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PercentDone(c.done, c.size), c.percent) << c.done << "/" << c.size;
+  }
+}
+
+TEST(Bar, LengthIsTheFractionOfTheInnerWidthTruncated) {
+  struct Case {
+    int64_t done, size;
+    int right;
+  };
+  // A cell of 100 pixels at 200: inner width 96 from 202 to 298.
+  const Case cases[] = {
+      {0, 0, 202},
+      {7, 0, 202},
+      {0, 1, 202},
+      {1, 1, 298},
+      {1, 2, 250},
+      {1, 3, 234},
+      {kGiB, 2 * kGiB, 250},
+      {2 * kGiB, 2 * kGiB, 298},
+      {5 * kGiB / 2, 5 * kGiB, 250},
+      {6 * kGiB, 5 * kGiB, 298},
+      {-1, 5, 202},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BarRight(202, 298, c.done, c.size), c.right) << c.done << "/" << c.size;
+  }
+}
+
+TEST(SizeAndSpeed, TwoDecimalsOfKilobytes) {
+  struct Case {
+    int64_t size;
+    const char* text;
+  };
+  const Case sizes[] = {
+      {0, "0.00KB"},
+      {1, "0.00KB"},
+      {1536, "1.50KB"},
+      {int64_t{1} << 31, "2097152.00KB"},
+      {5 * kGiB, "5242880.00KB"},
+  };
+  for (const Case& c : sizes) EXPECT_EQ(SizeText(c.size), c.text) << c.size;
+  EXPECT_EQ(SpeedText(0), "0.00KB/s");
+  EXPECT_EQ(SpeedText(1'024'000), "1000.00KB/s");
+  EXPECT_EQ(SpeedText(3.5e9f), "3417968.75KB/s");
+}
+
+TEST(FileText, LongPathsKeepTheirEnd) {
+  EXPECT_EQ(FileText(""), "-");
+  EXPECT_EQ(FileText("c:\\short.txt"), "c:\\short.txt");
+  const std::string exact(kMaxFileText, 'a');
+  EXPECT_EQ(FileText(exact), exact);
+  const std::string longPath = "c:\\" + std::string(400, 'd') + "\\file.bin";
+  const std::string shown = FileText(longPath);
+  EXPECT_EQ(shown.size(), kMaxFileText);
+  EXPECT_EQ(shown.substr(0, 3), "...");
+  EXPECT_EQ(shown.substr(shown.size() - 9), "\\file.bin");
+  EXPECT_EQ(FileText(exact + "b").size(), kMaxFileText);
+}
+
+}  // namespace
+}  // namespace kvel::ui

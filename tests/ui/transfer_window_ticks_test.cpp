@@ -1,0 +1,251 @@
+// The transfer window as an observer of the transfers registry, on a screen
+// the test reads: the test drives the ticks that the dialog's timer and
+// posted messages drive in the product.
+#include "ui/transfer_window.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/threads.h"
+#include "support/loopback_pair.h"
+
+namespace kvel::ui {
+namespace {
+
+using transfers::Receive;
+using transfers::Send;
+using transfers::TransferHandle;
+using transfers::TransferId;
+using transfers::TransferOutcome;
+using transfers::TransferRegistry;
+
+// What the window did to its screen. Wake may come from any thread.
+class FakeScreen final : public Screen {
+ public:
+  struct Shown {
+    std::vector<TransferId> rows;  // top first
+    std::vector<TransferId> redrawn;
+    bool visible = false;
+    bool ticking = false;
+    int shows = 0;
+  };
+
+  explicit FakeScreen(std::shared_ptr<Shown> shown, std::shared_ptr<std::atomic<int>> wakes)
+      : shown_(std::move(shown)), wakes_(std::move(wakes)) {}
+  void InsertRow(TransferId id, transfers::TransferDirection) override {
+    shown_->rows.insert(shown_->rows.begin(), id);
+  }
+  void DeleteRow(TransferId id) override {
+    shown_->rows.erase(std::remove(shown_->rows.begin(), shown_->rows.end(), id),
+                       shown_->rows.end());
+  }
+  void RedrawRow(TransferId id) override { shown_->redrawn.push_back(id); }
+  void Show() override {
+    shown_->visible = true;
+    ++shown_->shows;
+  }
+  void Hide() override { shown_->visible = false; }
+  void StartTicks() override { shown_->ticking = true; }
+  void StopTicks() override { shown_->ticking = false; }
+  void Wake() override { ++*wakes_; }
+
+ private:
+  std::shared_ptr<Shown> shown_;
+  std::shared_ptr<std::atomic<int>> wakes_;
+};
+
+class TransferWindowTicks : public ::testing::Test {
+ protected:
+  TransferWindowTicks() : window_(registry_, std::make_unique<FakeScreen>(shown_, wakes_)) {}
+
+  // The cells of the row of `id`, as the list view would ask for them.
+  std::vector<std::string> Cells(TransferId id) const {
+    const TransferWindow::Row* row = window_.FindRow(id);
+    if (row == nullptr) return {};
+    std::vector<std::string> cells;
+    for (int column = 0; column < kColumnCount; ++column) {
+      const std::string* text = row->texts.Of(static_cast<Column>(column));
+      cells.push_back(text ? *text : "");
+    }
+    return cells;
+  }
+  TransferHandle Agreed(uint32_t uin, const std::string& contact,
+                        transfers::TransferDirection direction) {
+    TransferHandle transfer = registry_.Begin(uin, direction);
+    transfer.Agree(uin, contact, direction);
+    return transfer;
+  }
+  void Advance(uint32_t ms) { *now_ += ms; }
+
+  std::shared_ptr<std::atomic<uint32_t>> now_ = std::make_shared<std::atomic<uint32_t>>(1000);
+  TransferRegistry registry_{[now = now_] { return now->load(); }};
+  std::shared_ptr<FakeScreen::Shown> shown_ = std::make_shared<FakeScreen::Shown>();
+  std::shared_ptr<std::atomic<int>> wakes_ = std::make_shared<std::atomic<int>>(0);
+  TransferWindow window_;
+};
+
+TEST_F(TransferWindowTicks, AHiddenWindowShowsItselfForANewTransfer) {
+  window_.Tick();  // the wake it asked for as it was made
+  EXPECT_FALSE(shown_->visible);
+  EXPECT_FALSE(shown_->ticking);
+  const int wakes = *wakes_;
+  // Begun but not agreed (a connection still handshaking): nothing to show.
+  TransferHandle transfer = registry_.Begin(1001, Receive);
+  EXPECT_EQ(*wakes_, wakes);
+  transfer.Agree(1001, "Ala", Receive);
+  EXPECT_EQ(*wakes_, wakes + 1);  // posted: the window's thread ticks now
+  window_.Tick();
+  EXPECT_TRUE(shown_->visible);
+  EXPECT_TRUE(shown_->ticking);
+  EXPECT_EQ(shown_->rows, std::vector<TransferId>{transfer.Id()});
+  EXPECT_EQ(Cells(transfer.Id()),
+            (std::vector<std::string>{"Ala", "-", "0", "", "0.00KB", "0.00KB/s"}));
+}
+
+TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHidesIt) {
+  TransferHandle first = Agreed(1, "1", Receive);
+  window_.Tick();
+  shown_->visible = false;  // the close box
+  window_.Tick();
+  EXPECT_FALSE(shown_->visible);  // ticks alone do not show it again
+  TransferHandle second = Agreed(2, "2", Send);
+  window_.Tick();
+  EXPECT_TRUE(shown_->visible);
+  EXPECT_EQ(shown_->shows, 2);
+  // Newest at the top.
+  EXPECT_EQ(shown_->rows, (std::vector<TransferId>{second.Id(), first.Id()}));
+
+  first.End(TransferOutcome::Done);
+  window_.Tick();
+  EXPECT_EQ(shown_->rows, std::vector<TransferId>{second.Id()});
+  EXPECT_TRUE(shown_->visible);
+  EXPECT_TRUE(shown_->ticking);
+  second.End(TransferOutcome::Failed);
+  window_.Tick();
+  EXPECT_TRUE(shown_->rows.empty());
+  EXPECT_FALSE(shown_->visible);
+  EXPECT_FALSE(shown_->ticking);
+  EXPECT_EQ(window_.RowCount(), 0u);
+}
+
+// Two chunks of a 12,000-byte file, then a pause: the next tick shows them,
+// whether or not more data comes.
+TEST_F(TransferWindowTicks, AfterAPauseTheRowIsAtMostOneTickBehind) {
+  TransferHandle transfer = Agreed(7, "7", Receive);
+  window_.Tick();
+  transfer.NameFile("C:\\odebrane\\a.bin");
+  transfer.StartMoving(12'000, 0);
+  transfer.Moved(4096);
+  transfer.Moved(4096);
+  Advance(TransferWindow::kTickMs);
+  window_.Tick();
+  EXPECT_EQ(Cells(transfer.Id()), (std::vector<std::string>{"7", "C:\\odebrane\\a.bin", "68", "",
+                                                            "11.72KB", "0.00KB/s"}));
+  EXPECT_EQ(window_.FindRow(transfer.Id())->transfer.Done(), 8192);  // the bar
+  // No more data: ticks show the same bytes, and redraw only what changed.
+  shown_->redrawn.clear();
+  for (int tick = 0; tick < 3; ++tick) {
+    Advance(TransferWindow::kTickMs);
+    window_.Tick();
+    EXPECT_EQ(Cells(transfer.Id())[2], "68");
+  }
+  EXPECT_TRUE(shown_->redrawn.empty());
+  transfer.Moved(3808);
+  window_.Tick();
+  EXPECT_EQ(Cells(transfer.Id())[2], "100");
+  EXPECT_EQ(shown_->redrawn, std::vector<TransferId>{transfer.Id()});
+}
+
+TEST_F(TransferWindowTicks, AStallShowsAFallingSpeedDownToNothing) {
+  TransferHandle transfer = Agreed(7, "7", Send);
+  transfer.StartMoving(100 << 20, 0);
+  // 1000 KiB/s for two seconds, at the window's ticks.
+  for (int tick = 0; tick < 8; ++tick) {
+    window_.Tick();
+    transfer.Moved(256'000);
+    Advance(TransferWindow::kTickMs);
+  }
+  window_.Tick();
+  EXPECT_EQ(Cells(transfer.Id())[5], "1000.00KB/s");
+  std::vector<std::string> speeds;
+  for (int tick = 0; tick < 13; ++tick) {
+    Advance(TransferWindow::kTickMs);
+    window_.Tick();
+    speeds.push_back(Cells(transfer.Id())[5]);
+  }
+  EXPECT_EQ(speeds.front(), "888.89KB/s");  // 2,048,000 bytes over 2250 ms
+  for (size_t i = 1; i < speeds.size() - 1; ++i)
+    EXPECT_LT(std::stod(speeds[i]), std::stod(speeds[i - 1])) << i;
+  EXPECT_EQ(speeds.back(), "0.00KB/s");
+}
+
+// The stop button asks the registry: the socket is shut down, the row stays
+// until its connection thread has ended the transfer.
+TEST_F(TransferWindowTicks, StopAsksTheRegistryAndTheRowGoesWithTheTransfer) {
+  testing::LoopbackPair pair = testing::MakeLoopbackPair();
+  ASSERT_NE(pair.a, platform::kInvalidSocket);
+  TransferHandle transfer = registry_.Begin(1, Receive);
+  transfer.AttachSocket(pair.a);
+  transfer.Agree(1, "1", Receive);
+  window_.Tick();
+  window_.StopRow(transfer.Id());
+  uint8_t byte;
+  EXPECT_LE(platform::ReceiveSome(pair.a, &byte, 1), 0);
+  EXPECT_NE(platform::LocalPort(pair.a), 0);  // not closed
+  window_.Tick();
+  EXPECT_EQ(window_.RowCount(), 1u);
+  transfer.DetachSocket();
+  transfer.End(TransferOutcome::Stopped);
+  window_.Tick();
+  EXPECT_EQ(window_.RowCount(), 0u);
+  window_.StopRow(transfer.Id());  // gone: nothing happens
+  testing::CloseLoopbackPair(pair);
+}
+
+TEST_F(TransferWindowTicks, TransfersListedBeforeTheWindowShowAtItsFirstTick) {
+  TransferHandle early = Agreed(3, "3", Send);
+  auto shown = std::make_shared<FakeScreen::Shown>();
+  auto wakes = std::make_shared<std::atomic<int>>(0);
+  TransferWindow late(registry_, std::make_unique<FakeScreen>(shown, wakes));
+  EXPECT_EQ(*wakes, 1);
+  late.Tick();
+  EXPECT_EQ(shown->rows, std::vector<TransferId>{early.Id()});
+  EXPECT_TRUE(shown->visible);
+}
+
+// Connection threads keep going while windows are made, ticked and
+// destroyed again and again; run under ThreadSanitizer natively.
+TEST(TransferWindowLifetime, WindowsComeAndGoWhileTransfersRun) {
+  TransferRegistry registry(&platform::TickCount);
+  std::atomic<bool> done{false};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&done, &registry, t] {
+      while (!done) {
+        TransferHandle transfer = registry.Begin(7, Receive);
+        transfer.Agree(7, "7", t % 2 ? Send : Receive);
+        transfer.StartMoving(1000, 0);
+        transfer.Moved(10);
+        transfer.End(TransferOutcome::Done);
+      }
+    });
+  }
+  for (int round = 0; round < 50; ++round) {
+    auto shown = std::make_shared<FakeScreen::Shown>();
+    auto wakes = std::make_shared<std::atomic<int>>(0);
+    TransferWindow window(registry, std::make_unique<FakeScreen>(shown, wakes));
+    for (int tick = 0; tick < 5; ++tick) window.Tick();
+    EXPECT_LE(window.RowCount(), 4u);
+  }
+  done = true;
+  for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace
+}  // namespace kvel::ui
