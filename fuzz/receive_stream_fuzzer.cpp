@@ -58,7 +58,8 @@ class User final : public transfers::TransferSide {
     return std::nullopt;
   }
   std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override { return nullptr; }
-  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override {
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*,
+                                                       platform::FileProblem*) override {
     Check(!created);
     created = true;
     return std::make_unique<MemoryFile>(written);
@@ -68,6 +69,8 @@ class User final : public transfers::TransferSide {
     return true;
   }
   void RemoveFile(const char*) override { removed = true; }
+  std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char*) override { return nullptr; }
+  transfers::KeptParts* Kept() override { return nullptr; }
 
   std::vector<uint8_t> written;
   bool created = false;

@@ -115,10 +115,19 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForReading(const ch
   return Track(transfers::OpenStdioFileForReading(path));
 }
 
-std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const char* path) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(
+    const char* path, platform::FileProblem* problem) {
   opened.push_back(std::string("w:") + path);
-  if (failCreate) return nullptr;
-  return Track(transfers::CreateStdioFile(path));
+  if (failCreate || createProblem) {
+    if (problem != nullptr) *problem = createProblem.value_or(platform::FileProblem::Other);
+    return nullptr;
+  }
+  return Track(transfers::CreateStdioFile(path, problem));
+}
+
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForUpdate(const char* path) {
+  opened.push_back(std::string("u:") + path);
+  return Track(transfers::OpenStdioFileForUpdate(path));
 }
 
 bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {

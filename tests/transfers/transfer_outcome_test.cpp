@@ -167,7 +167,7 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
   CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, connection, transfer);
+    return transfers::ReceiveFile(host_, nullptr, connection, transfer);
   });
   ScriptedDialogs::QueueAnswer(false);
   ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
