@@ -81,7 +81,8 @@ std::optional<KeptRecord> DecodeKeptRecord(std::string_view bytes) {
     return std::nullopt;
   if (name->size() > kMaxOfferedNameLength || SanitizeOfferedName(*name) != *name)
     return std::nullopt;
-  if (target->size() > kMaxPathLength || !Printable(*target)) return std::nullopt;
+  if (target->empty() || target->size() > kMaxPathLength || !Printable(*target))
+    return std::nullopt;
   if (*kept == 0 || *kept > *size) return std::nullopt;
   KeptRecord record;
   record.uin = static_cast<uint32_t>(*uin);

@@ -77,7 +77,7 @@ std::optional<std::string> PartOfRecord(std::string_view record) {
   const std::string_view name = record.substr(nameStart);
   const std::string_view longEnd = kRecordFileSuffix;
   // "<chosen name>.<8 digits>.kvel-kept"
-  if (EndsWith(name, longEnd) && name.size() > longEnd.size() + 1 + kLongDigits + 1) {
+  if (EndsWith(name, longEnd) && name.size() >= longEnd.size() + 1 + kLongDigits + 1) {
     const std::string_view tail = name.substr(name.size() - longEnd.size() - kLongDigits - 1);
     if (tail[0] == '.' && IsHex(tail.substr(1, kLongDigits))) {
       return std::string(record.substr(0, record.size() - longEnd.size())) + kPartFileSuffix;

@@ -74,7 +74,10 @@ std::string FakeTransferSide::PeerName(uint32_t uin) {
 bool FakeTransferSide::AskYesNo(const char* text, const char* caption) {
   dialogs.push_back({"question", text, caption, {}, 0, 0});
   if (onDialog) onDialog(dialogs.back());
-  return answerYes;
+  if (answers.empty()) return answerYes;
+  const bool answer = answers.front();
+  answers.pop_front();
+  return answer;
 }
 
 bool FakeTransferSide::Choose(const char* kind, platform::FileDialog& dialog,

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,6 +29,7 @@ class FakeTransferSide final : public transfers::TransferSide {
   // Scripted answers.
   std::string peerName = "Ala";
   bool answerYes = true;
+  std::deque<bool> answers;               // taken one per question before `answerYes`
   std::optional<std::string> saveChoice;  // nullopt cancels
   std::optional<std::string> openChoice;
   // Replaces the file information the platform reports.

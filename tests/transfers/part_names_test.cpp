@@ -84,6 +84,7 @@ TEST(PartNames, OnlyRecordNamesLeadToAPart) {
       {"C:\\a\\x.bin.0badf00d.kvel-kept", "C:\\a\\x.bin.0badf00d.kvel-part"},
       {"C:\\a\\~c0ffee.kept", "C:\\a\\~c0ffee.part"},
       {"~c0ffee.kept", "~c0ffee.part"},
+      {"/a/f.00000001.kvel-kept", "/a/f.00000001.kvel-part"},
       {"C:\\a\\x.bin.0badf00d.kvel-part", std::nullopt},
       {"C:\\a\\x.bin.0badf00g.kvel-kept", std::nullopt},
       {"C:\\a\\x.bin.0BADF00D.kvel-kept", std::nullopt},
