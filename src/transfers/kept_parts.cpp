@@ -121,6 +121,11 @@ void KeptParts::Forget(const std::string& record) {
 
 void KeptParts::WriteList() const {
   if (listPath_.empty()) return;
+  // No list is an empty one: nothing is left in the data directory.
+  if (records_.empty()) {
+    platform::RemoveFile(listPath_.c_str());
+    return;
+  }
   std::string bytes = std::string(kListHeader) + "\n";
   for (const std::string& record : records_) bytes += record + "\n";
   // Written aside and moved over the list, so that a list is always whole.
