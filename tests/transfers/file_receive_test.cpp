@@ -11,6 +11,7 @@
 #include "transfers/part_names.h"
 #include "transfers/transfer_stream.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"
@@ -464,6 +465,38 @@ TEST_F(FileReceiveTest, APartThatCannotBeCreatedRefusesTheOfferAndSaysWhy) {
     EXPECT_EQ(transfer.Read().state, TransferState::Asking);
     EXPECT_EQ(transfer.Read().note, c.note);
     ExpectNoPartFiles();
+  }
+}
+
+// A chosen path of 259 characters, the longest there is, saves its file: the
+// part takes a name that fits beside it, and is never kept past the end.
+TEST_F(FileReceiveTest, ATargetOfTheLongestPathIsSaved) {
+  const Bytes data = PatternBytes(5000, 3);
+  for (size_t nameLength : {size_t{40}, size_t{12}, size_t{5}}) {
+    SCOPED_TRACE(nameLength);
+    // A folder that leaves exactly `nameLength` characters for the name.
+    std::string folder = scratch_.Path();
+    const char separator = folder.back();
+    while (folder.size() + nameLength < kMaxPathLength) {
+      const size_t room = kMaxPathLength - nameLength - folder.size() - 1;
+      folder += std::string(std::min<size_t>(room, 200), 'd') + separator;
+      ASSERT_TRUE(platform::MakeDirectory(folder.c_str()) || testing::FileExists(folder));
+    }
+    ASSERT_EQ(folder.size() + nameLength, kMaxPathLength);
+    const std::string target = folder + std::string(nameLength, 'n');
+    FakeTransferSide side;
+    LoneTransfer transfer;
+    side.saveChoice = target;
+    FakeConnection connection(
+        StreamBuilder().Offer("n", data.size()).Chunk(wire::kChunkLast, 5000, data).Take());
+    EXPECT_TRUE(ReceiveStream(connection, side, transfer.handle));
+    std::string saved;
+    ASSERT_TRUE(testing::ReadFile(target, &saved));
+    EXPECT_TRUE(Bytes(saved.begin(), saved.end()) == data);
+    ASSERT_EQ(side.opened.size(), 1u);
+    EXPECT_LE(side.opened[0].size() - 2, kMaxPathLength);
+    EXPECT_EQ(side.opened[0].rfind("w:" + folder, 0), 0u);
+    platform::RemoveFile(target.c_str());
   }
 }
 

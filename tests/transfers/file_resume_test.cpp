@@ -336,6 +336,36 @@ TEST_F(FileResumeTest, TheUsersOwnStopRemovesThePartAndTheUnloadingKeepsIt) {
   }
 }
 
+// A peer that announces far more than it sends, cut twice: what came is
+// kept each time and asked for past, never more.
+TEST_F(FileResumeTest, AHugeAnnouncedSizeWithAKeptPart) {
+  side_.saveChoice = Target();
+  const uint64_t huge = uint64_t{1} << 62;
+  auto stream = [&](size_t from, size_t count) {
+    Bytes bytes = testing::GoldenOffer("film.bin", huge);
+    const Bytes chunks =
+        testing::GoldenChunks(Bytes(data_.begin() + from, data_.begin() + from + count));
+    // Every chunk but the last (which would be short of the size) goes.
+    bytes.insert(bytes.end(), chunks.begin(),
+                 chunks.end() - 12 - static_cast<ptrdiff_t>(count % 4096));
+    return bytes;
+  };
+  EXPECT_EQ(Receive(side_, stream(0, 8192)).facts.note, EndNote::PartKept);
+  const Run again = Receive(side_, stream(8192, 4096));
+  EXPECT_EQ(again.questions.back(),
+            "Plik film.bin zosta\xB3 ju\xBF cz\xEA\x9C"
+            "ciowo odebrany (8 KB z 4503599627370496 KB). Wznowi\xE6?");
+  EXPECT_EQ(again.written, Reply(wire::kReplyAccept, 8192));
+  EXPECT_EQ(again.facts.note, EndNote::PartKept);
+  EXPECT_EQ(again.facts.offset + again.facts.moved, 12288);
+  const std::vector<std::string> kept = side_.keptParts.Free();
+  ASSERT_EQ(kept.size(), 1u);
+  std::string part;
+  ASSERT_TRUE(testing::ReadFile(*PartOfRecord(kept[0]), &part));
+  EXPECT_TRUE(Bytes(part.begin(), part.end()) == Bytes(data_.begin(), data_.begin() + 12288));
+  EXPECT_TRUE(Saved().empty());
+}
+
 TEST_F(FileResumeTest, WithoutAPlaceToListThemNoPartIsKept) {
   side_.keeps = false;
   side_.saveChoice = Target();

@@ -233,6 +233,28 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
   EXPECT_TRUE(probe_.Told().empty());
 }
 
+// A file this side cannot save is its own failure, not a refusal: the peer
+// is still answered with the refusal, and this user is told why.
+TEST_F(OutcomeTest, AFileThatCannotBeSavedIsAFailureToldWithItsReason) {
+  ScratchDir scratch;
+  const std::string target = scratch.File("no-such-folder") + "/film.avi";
+  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+    return transfers::ReceiveFile(host_, nullptr, connection, transfer);
+  });
+  ScriptedDialogs::QueueAnswer(true);
+  ScriptedDialogs::QueueSaveChoice(target);
+  ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
+  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
+  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
+  ASSERT_TRUE(probe_.WaitEnded(1));
+  EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
+                                                 "outcome=failed reason=no-folder"});
+  ASSERT_EQ(probe_.Told().size(), 1u);
+  EXPECT_EQ(probe_.Told()[0].file, target);
+  EXPECT_EQ(transfers::TransferNotice(probe_.Told()[0], "1001").text,
+            "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od 1001: folder nie istnieje.");
+}
+
 // This side offers a 5-byte file to a peer that answers as each case says;
 // the peer reads what comes and closes.
 TEST(OutcomeOfSending, TheAnswerDecidesWhatIsToldAndLogged) {
