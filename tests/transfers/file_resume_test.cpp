@@ -145,20 +145,6 @@ TEST_F(FileResumeTest, ACutTransferGoesOnFromWhatCame) {
   }
 }
 
-TEST_F(FileResumeTest, AResumedTransferCutAgainKeepsAllThatCame) {
-  side_.saveChoice = Target();
-  CutAfter(3000);
-  // From 3000: 4096 more of data come in one chunk, then the link breaks.
-  const Run again = Receive(side_, Stream(3000), CutAfterData(4096));
-  EXPECT_EQ(again.written, Reply(wire::kReplyAccept, 3000));
-  EXPECT_EQ(again.facts.note, EndNote::PartKept);
-  const Run last = Receive(side_, Stream(7096));
-  EXPECT_EQ(last.questions.back(), ResumeQuestion(7096));
-  EXPECT_EQ(last.written, Reply(wire::kReplyAccept, 7096));
-  EXPECT_TRUE(last.received);
-  EXPECT_TRUE(Saved() == data_);
-}
-
 TEST_F(FileResumeTest, DecliningToGoOnStartsAfreshAndRemovesThePart) {
   side_.saveChoice = Target();
   CutAfter(5000);
