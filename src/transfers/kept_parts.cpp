@@ -10,7 +10,7 @@
 namespace kvel::transfers {
 namespace {
 
-constexpr char kListHeader[] = "kvel kept parts 1";
+constexpr char kListHeader[] = "kvel kept list 1";
 // A list read at start holds no more than twice the parts kept at most,
 // each on a line of the longest path.
 constexpr size_t kMaxListBytes = 2 * kMaxKeptParts * (kMaxPathLength + 1) + sizeof kListHeader;

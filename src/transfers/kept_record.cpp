@@ -8,7 +8,7 @@
 namespace kvel::transfers {
 namespace {
 
-constexpr char kHeader[] = "kvel kept part 1";
+constexpr char kHeader[] = "kvel kept record 1";
 
 // Reads the lines of a record one after another.
 class Lines {

@@ -1,7 +1,7 @@
 // What is kept beside a part that a cut transfer left, so that the same
 // transfer is known when its file is offered again: a small text file.
 //
-//   kvel kept part 1
+//   kvel kept record 1
 //   contact=1001
 //   name=raport.pdf
 //   size=40000

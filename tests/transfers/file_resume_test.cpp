@@ -250,7 +250,7 @@ TEST_F(FileResumeTest, APartChangedOnDiskIsNotUsed) {
       {"the record gone",
        [](const auto& record, const auto&) { platform::RemoveFile(record.c_str()); }},
       {"the record damaged",
-       [](const auto& record, const auto&) { testing::WriteFile(record, "kvel kept part 1\n"); }},
+       [](const auto& record, const auto&) { testing::WriteFile(record, "kvel kept record 1\n"); }},
       {"more kept than the part holds",
        [](const auto& record, const auto&) {
          std::string bytes;

@@ -36,7 +36,7 @@ class KeptPartsTest : public ::testing::Test {
     return names.record;
   }
   void WriteList(const std::vector<std::string>& lines) {
-    std::string text = "kvel kept parts 1\n";
+    std::string text = "kvel kept list 1\n";
     for (const std::string& line : lines) text += line + "\n";
     testing::WriteFile(List(), text);
   }
@@ -103,7 +103,7 @@ TEST_F(KeptPartsTest, StartRemovesEveryPartThatNoLongerStays) {
   EXPECT_EQ(kept_.Free(), staying);
   EXPECT_TRUE(kept_.Listing());
   // The list says the same on disk.
-  std::vector<std::string> expected = {"kvel kept parts 1"};
+  std::vector<std::string> expected = {"kvel kept list 1"};
   expected.insert(expected.end(), staying.begin(), staying.end());
   EXPECT_EQ(Listed(), expected);
 }
@@ -126,7 +126,7 @@ TEST_F(KeptPartsTest, TheListOutlivesARestartAndIgnoresWhatIsNotOurs) {
   EXPECT_EQ(restarted.Free(), (std::vector<std::string>{b, a}));
   EXPECT_TRUE(Exists(notes));
   // A damaged list keeps nothing, and touches nothing.
-  testing::WriteFile(List(), "kvel kept parts 2\n" + a + "\n");
+  testing::WriteFile(List(), "kvel kept list 2\n" + a + "\n");
   KeptParts damaged([] { return kNow; });
   damaged.Open(List(), side_);
   EXPECT_TRUE(damaged.Free().empty());

@@ -20,7 +20,7 @@ KeptRecord Sample() {
 }
 
 const char kSampleBytes[] =
-    "kvel kept part 1\n"
+    "kvel kept record 1\n"
     "contact=1001\n"
     "name=raport.pdf\n"
     "size=40000\n"
@@ -58,7 +58,7 @@ TEST(KeptRecord, DamagedRecordsReadAsNothing) {
     std::string bytes;
   } cases[] = {
       {"empty", ""},
-      {"another header", replaced("kvel kept part 1", "kvel kept part 2")},
+      {"another header", replaced("kvel kept record 1", "kvel kept record 2")},
       {"bytes after the record", good + "x"},
       {"a line more", good + "extra=1\n"},
       {"lines out of order",
