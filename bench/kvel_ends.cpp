@@ -32,13 +32,19 @@ class BenchSide final : public transfers::TransferSide {
   std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override {
     return transfers::OpenStdioFileForReading(path);
   }
-  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path) override {
-    return transfers::CreateStdioFile(path);
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
+                                                       platform::FileProblem* problem) override {
+    return transfers::CreateStdioFile(path, problem);
+  }
+  std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char* path) override {
+    return transfers::OpenStdioFileForUpdate(path);
   }
   bool MoveFileOver(const char* from, const char* to) override {
     return platform::MoveFileOver(from, to);
   }
   void RemoveFile(const char* path) override { platform::RemoveFile(path); }
+  // The benchmark's transfers are never cut on purpose: nothing is kept.
+  transfers::KeptParts* Kept() override { return nullptr; }
 
  private:
   bool Choose(platform::FileDialog& dialog) {

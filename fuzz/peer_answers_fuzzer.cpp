@@ -74,7 +74,12 @@ class Sender final : public transfers::TransferSide {
   std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override {
     return std::make_unique<MemoryFile>(size_);
   }
-  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override { return nullptr; }
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*,
+                                                       platform::FileProblem*) override {
+    return nullptr;
+  }
+  std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char*) override { return nullptr; }
+  transfers::KeptParts* Kept() override { return nullptr; }
   bool MoveFileOver(const char*, const char*) override { return false; }
   void RemoveFile(const char*) override {}
 

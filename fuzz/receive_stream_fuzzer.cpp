@@ -1,17 +1,27 @@
 // The receiving half of the file-transfer stream fed a peer's bytes in any
-// split, with the user's answers taken from the input too. Checks that the
-// offered name reaches the user only in its safe form, that the bytes written
-// never go past the size the offer announced, and that only a complete file
-// is put in place, with exactly the announced bytes counted in the
-// transfer's record.
+// split, with the user's answers taken from the input too, over files kept
+// in memory. Either the input is the whole stream, or (resumed streams) it
+// says what part of the file was kept from a cut transfer, how its record
+// and part fare, and the chunks that follow an offer of that file.
+//
+// Checks that the offered name reaches the user only in its safe form; that
+// no file ever holds more than the announced size; that only a complete
+// file takes the target's name, with exactly the announced bytes counted
+// and the kept bytes before them; that every part left on disk is listed
+// with a record that describes it; and that the receiver writes nothing but
+// its reply, with the kept length as its offset when it goes on.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "transfers/kept_parts.h"
 #include "transfers/offered_name.h"
+#include "transfers/part_names.h"
 #include "transfers/transfer_registry.h"
 #include "transfers/transfer_stream.h"
 #include "scripted_peer.h"
@@ -21,86 +31,226 @@ using namespace kvel;
 
 using fuzz::Check;
 
+constexpr char kTarget[] = "/in/f";
+constexpr uint32_t kPeer = 1;
+constexpr uint32_t kNow = 1733745600;
+
+// A file system in memory: each write bumps the file's write time.
+struct Disk {
+  struct Entry {
+    std::vector<uint8_t> bytes;
+    uint64_t written = 0;
+  };
+  std::map<std::string, Entry> files;
+  uint64_t clock = 1;
+};
+
 class MemoryFile final : public transfers::StreamFile {
  public:
-  explicit MemoryFile(std::vector<uint8_t>& out) : out_(out) {}
-  size_t Read(void*, size_t) override { return 0; }
-  bool Write(const void* data, size_t count) override {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    out_.insert(out_.end(), bytes, bytes + count);
-    return out_.size() < (1u << 20);  // a full disk after 1 MiB
+  MemoryFile(Disk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
+  size_t Read(void* buffer, size_t count) override {
+    const std::vector<uint8_t>& bytes = disk_.files[path_].bytes;
+    const size_t take = position_ < bytes.size() ? std::min(count, bytes.size() - position_) : 0;
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(position_), take,
+                static_cast<uint8_t*>(buffer));
+    position_ += take;
+    return take;
   }
-  bool Seek(uint64_t) override { return false; }
+  bool Write(const void* data, size_t count) override {
+    Disk::Entry& entry = disk_.files[path_];
+    if (position_ + count > (1u << 20)) return false;  // a full disk after 1 MiB
+    if (entry.bytes.size() < position_ + count) entry.bytes.resize(position_ + count);
+    std::copy_n(static_cast<const uint8_t*>(data), count,
+                entry.bytes.begin() + static_cast<std::ptrdiff_t>(position_));
+    position_ += count;
+    entry.written = ++disk_.clock;
+    return true;
+  }
+  bool Seek(uint64_t offset) override {
+    position_ = static_cast<size_t>(std::min<uint64_t>(offset, 1u << 30));
+    return offset <= (1u << 30);
+  }
   bool Failed() const override { return false; }
   bool Close() override { return true; }
 
  private:
-  std::vector<uint8_t>& out_;
+  Disk& disk_;
+  std::string path_;
+  size_t position_ = 0;
 };
 
 class User final : public transfers::TransferSide {
  public:
-  explicit User(uint8_t choices) : choices_(choices) {}
+  User(uint8_t choices, Disk& disk) : choices_(choices), disk_(disk) {}
   std::string PeerName(uint32_t) override { return std::string(300, 'P'); }
   bool AskYesNo(const char* text, const char*) override {
     Check(std::string(text).size() <= 1023);
-    return choices_ & 1;
+    ++questions;
+    // The first question is the offer's; a second one is about going on.
+    return questions == 1 ? (choices_ & 1) : (choices_ & 0x40);
   }
   bool ChooseSaveFile(platform::FileDialog& dialog) override {
     const std::string proposed = dialog.path;
     Check(!proposed.empty() && proposed.size() <= 255);
     Check(transfers::SanitizeOfferedName(proposed) == proposed);
     Check(proposed.find_first_of("<>:\"/\\|?*") == std::string::npos);
+    std::snprintf(dialog.path, dialog.pathSize, "%s", kTarget);
     return choices_ & 2;
   }
   bool ChooseOpenFile(platform::FileDialog&) override { return false; }
-  std::optional<platform::FileInformation> ReadFileInformation(const char*) override {
-    return std::nullopt;
+  std::optional<platform::FileInformation> ReadFileInformation(const char* path) override {
+    const auto found = disk_.files.find(path);
+    if (found == disk_.files.end()) return std::nullopt;
+    platform::FileInformation information;
+    information.size = found->second.bytes.size();
+    information.lastWriteTime = found->second.written;
+    return information;
   }
-  std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override { return nullptr; }
-  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*) override {
-    Check(!created);
-    created = true;
-    return std::make_unique<MemoryFile>(written);
+  std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override {
+    if (disk_.files.count(path) == 0) return nullptr;
+    return std::make_unique<MemoryFile>(disk_, path);
   }
-  bool MoveFileOver(const char*, const char*) override {
-    moved = true;
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
+                                                       platform::FileProblem* problem) override {
+    if (disk_.files.count(path) != 0) {
+      if (problem != nullptr) *problem = platform::FileProblem::Exists;
+      return nullptr;
+    }
+    disk_.files[path].written = ++disk_.clock;
+    return std::make_unique<MemoryFile>(disk_, path);
+  }
+  std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char* path) override {
+    return OpenForReading(path);
+  }
+  bool MoveFileOver(const char* from, const char* to) override {
+    Check(std::string(to) == kTarget);
+    const auto found = disk_.files.find(from);
+    Check(found != disk_.files.end());
+    disk_.files[to] = found->second;
+    disk_.files.erase(from);
     return true;
   }
-  void RemoveFile(const char*) override { removed = true; }
+  void RemoveFile(const char* path) override { disk_.files.erase(path); }
+  transfers::KeptParts* Kept() override { return &kept; }
 
-  std::vector<uint8_t> written;
-  bool created = false;
-  bool moved = false;
-  bool removed = false;
+  transfers::KeptParts kept{[] { return kNow; }};
+  int questions = 0;
 
  private:
   uint8_t choices_;
+  Disk& disk_;
 };
+
+uint64_t Little(const uint8_t* bytes, size_t count) {
+  uint64_t value = 0;
+  for (size_t i = count; i-- > 0;) value = value << 8 | bytes[i];
+  return value;
+}
+
+// The stream's offer of `size` bytes named "f", as a sender writes it.
+std::vector<uint8_t> Offer(uint64_t size) {
+  std::vector<uint8_t> offer(16 + wire::kFileInfoSize, 0);
+  offer[0] = wire::kOfferStart;
+  offer[4] = wire::kOfferInfo;
+  for (int i = 0; i < 4; ++i) {
+    offer[16 + 28 + i] = static_cast<uint8_t>(size >> (32 + 8 * i));  // the size's high word
+    offer[16 + 32 + i] = static_cast<uint8_t>(size >> (8 * i));       // and its low word
+  }
+  offer[16 + wire::kFileNameOffset] = 'f';
+  return offer;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
+  // Bit 0: the offer's answer; 1: the save dialog; 6: whether to go on;
+  // 7: a resumed stream; 2 to 5: the split.
   const uint8_t choices = data[0];
-  const size_t split = (choices >> 2) == 0 ? 65536 : (choices >> 2);
-  fuzz::ScriptedPeer peer(data + 1, size - 1, split);
-  User user(choices);
+  const size_t split = ((choices >> 2) & 0x0F) == 0 ? 65536 : ((choices >> 2) & 0x0F);
+  const bool resumed = choices & 0x80;
+  Disk disk;
+  User user(choices, disk);
+  std::vector<uint8_t> stream(data + 1, data + size);
+  uint64_t kept = 0;
+  if (resumed) {
+    // Size (3 bytes), kept length (3), what befalls the record and part (1).
+    if (size < 8) return 0;
+    const uint64_t announced = Little(data + 1, 3);
+    kept = Little(data + 4, 3) % (announced + 2);
+    const uint8_t fate = data[7];
+    const transfers::PartNames names = *transfers::PartNamesFor(kTarget, fate);
+    disk.files[names.part].bytes.assign(static_cast<size_t>(kept), 0x4B);
+    disk.files[names.part].written = ++disk.clock;
+    transfers::KeptRecord record{kPeer,
+                                 "f",
+                                 static_cast<int64_t>(announced),
+                                 kTarget,
+                                 static_cast<int64_t>(kept),
+                                 disk.files[names.part].written,
+                                 kNow - (fate & 0x10 ? 8 * 24 * 3600 : 60)};
+    if (fate & 0x20) record.target = "/in/g";
+    if (fate & 0x40) record.uin = 2;
+    std::string bytes = transfers::EncodeKeptRecord(record);
+    if (fate & 0x01) bytes[static_cast<size_t>(data[4]) % bytes.size()] ^= data[5];
+    if (fate & 0x02) disk.files[names.part].bytes.push_back(0);
+    if (fate & 0x04) disk.files[names.part].written += 1;
+    disk.files[names.record].bytes.assign(bytes.begin(), bytes.end());
+    if (fate & 0x08) disk.files.erase(names.part);
+    user.kept.Add(names.record, user);
+    stream = Offer(announced);
+    stream.insert(stream.end(), data + 8, data + size);
+  }
+
+  fuzz::ScriptedPeer peer(stream.data(), stream.size(), split);
   transfers::TransferRegistry registry([] { return 0u; });
-  transfers::TransferHandle transfer = registry.Begin(1, transfers::Receive);
-  transfer.Agree(1, "1", transfers::Receive);
+  transfers::TransferHandle transfer = registry.Begin(kPeer, transfers::Receive);
+  transfer.Agree(kPeer, "1", transfers::Receive);
   const bool received = transfers::ReceiveStream(peer, user, transfer);
-  const transfers::Transfer record = transfer.Read();
-  const auto written = static_cast<int64_t>(user.written.size());
-  // Never more than announced on disk or counted; only a whole file takes
-  // the target's place, and every other part file is removed.
-  const bool moving = record.state == transfers::TransferState::Moving;
-  Check(record.moved >= 0 && (moving || record.moved == 0));
-  if (moving) Check(written <= record.size && record.moved <= record.size);
-  Check(received == user.moved);
-  Check(!received || (moving && written == record.size && record.moved == written));
-  Check(user.created == (user.moved || user.removed));
-  // The receiver writes nothing but its 12-byte reply.
+  const transfers::Transfer facts = transfer.Read();
+
+  const bool moving = facts.state == transfers::TransferState::Moving;
+  Check(facts.moved >= 0 && (moving || facts.moved == 0));
+  Check(facts.offset >= 0 && facts.offset <= std::max<int64_t>(facts.size, 0));
+  if (moving) Check(facts.offset + facts.moved <= facts.size);
+  // The receiver writes nothing but its 12-byte reply; going on, it asks
+  // for the kept bytes.
   for (size_t written : peer.writeSizes) Check(written == 12);
+  if (peer.written.size() == 12 && peer.written[0] == wire::kReplyAccept) {
+    const uint64_t offset = Little(peer.written.data() + 4, 4);
+    Check(offset == static_cast<uint64_t>(facts.offset));
+    Check(offset == 0 || (resumed && offset == kept && user.questions == 2));
+  }
+  // Only a whole file is at the target, of the announced size.
+  const auto target = disk.files.find(kTarget);
+  Check(received == (target != disk.files.end()));
+  if (received) {
+    Check(moving && facts.offset + facts.moved == facts.size);
+    Check(target->second.bytes.size() == static_cast<uint64_t>(facts.size));
+  }
+  // Once the offer was taken and a path chosen, every kept part it concerns
+  // is settled: every other file is a listed record with the part it
+  // describes, which holds what the record says and never more than the
+  // announced size.
+  if ((choices & 3) != 3) return 0;
+  const std::vector<std::string> listed = user.kept.Free();
+  size_t parts = 0;
+  for (const auto& [path, entry] : disk.files) {
+    if (path == kTarget) continue;
+    if (std::find(listed.begin(), listed.end(), path) != listed.end()) continue;
+    ++parts;
+    bool described = false;
+    for (const std::string& record : listed) described |= transfers::PartOfRecord(record) == path;
+    Check(described);
+  }
+  Check(parts == listed.size());
+  for (const std::string& record : listed) {
+    const std::optional<transfers::KeptRecord> facts = transfers::ReadKeptRecord(user, record);
+    Check(facts.has_value());
+    const auto part = disk.files.find(*transfers::PartOfRecord(record));
+    Check(part != disk.files.end() &&
+          part->second.bytes.size() == static_cast<uint64_t>(facts->kept));
+    Check(facts->kept <= facts->size);
+  }
   return 0;
 }

@@ -64,11 +64,18 @@ uint64_t FileSize(const std::string& path) {
 }
 
 uint64_t ArrivingSize(const std::string& target) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((target + ".*.kvel-part").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  FindClose(find);
-  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  // Beside the target under its long part name; else, where that would not
+  // fit, under a short one ("~" and six digits, ".part") in its folder.
+  const size_t separator = target.find_last_of("\\/");
+  const std::string folder = separator == std::string::npos ? "" : target.substr(0, separator + 1);
+  for (const std::string& pattern : {target + ".*.kvel-part", folder + "~??????.part"}) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    FindClose(find);
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+  return 0;
 }
 
 bool WaitForSize(const std::string& path, uint64_t size, int ms) {

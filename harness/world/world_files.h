@@ -13,8 +13,9 @@ void MakeFile(const std::string& path, uint64_t size, uint32_t seed);
 std::string FileSha256(const std::string& path);
 uint64_t FileSize(const std::string& path);
 // The size of the part file a receiving kvel writes beside `target`
-// ("<target>.<digits>.kvel-part") while the file arrives; 0 when there is
-// none.
+// ("<target>.<digits>.kvel-part", or "~<digits>.part" in its folder where
+// that would be too long) while the file arrives, or keeps there after a
+// cut; 0 when there is none.
 uint64_t ArrivingSize(const std::string& target);
 // Waits until `path` has `size` bytes (the receiver may still be writing);
 // false when that takes longer than `ms`.

@@ -14,6 +14,8 @@ inline constexpr char kAuthorContact[] = "kvel@localhost";
 // Files.
 inline constexpr char kPluginDirectory[] = "kvel";
 inline constexpr char kSettingsFile[] = "kvel.config";
+// In the data directory: where the kept parts of cut transfers lie.
+inline constexpr char kKeptPartsList[] = "kept-parts";
 // The plug-in's data directory until LoadPlugin names the host's.
 inline constexpr char kDataPathBeforeLoad[] = "c:\\";
 inline constexpr char kAllFilesFilter[] = "wszystkie pliki\0*.*\0";

@@ -90,6 +90,7 @@ void Serve(Socket socket, ConnectionRequest& request, ConnectionServices& servic
     report.bytes = facts.moved;
     report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction,
                                               fileKnown, waits.AnswerCode());
+    report.note = facts.note;
     transfer.End(report.outcome);
     Tell(services, report);
   }

@@ -36,10 +36,25 @@ struct FileInformation {
 };
 std::optional<FileInformation> ReadFileInformation(const char* path);
 
+// Why a file could not be made, as far as the user can act on it.
+enum class FileProblem {
+  None,
+  Exists,    // a file of that name is there already
+  NoFolder,  // the folder is not there
+  NoAccess,  // not allowed, or the medium is read-only
+  DiskFull,
+  TooLong,  // the path is past the platform's limit
+  Other,
+};
+
 // Creates `path` as a new empty file open for binary writing, which other
 // programs may read and write meanwhile. Null when the path exists already
-// (an existing file is never opened) or the file cannot be created.
-std::FILE* CreateNewFile(const char* path);
+// (an existing file is never opened) or the file cannot be created; then
+// `problem`, when given, says why.
+std::FILE* CreateNewFile(const char* path, FileProblem* problem = nullptr);
+// Opens an existing file for binary reading and writing at its start,
+// sharing it as CreateNewFile does; never creates one. Null when it cannot.
+std::FILE* OpenFileForUpdate(const char* path);
 // Puts the file `from` in the place of `to` in one step, replacing a file
 // there (MoveFileExA with MOVEFILE_REPLACE_EXISTING; rename on POSIX). Both
 // lie in the same folder. False when it failed; both are then as they were,

@@ -32,7 +32,7 @@ class PluginConnections final : public p2p::ConnectionServices {
     return transfers::SendFile(plugin_.host, connection, transfer);
   }
   bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
-    return transfers::ReceiveFile(plugin_.host, connection, transfer);
+    return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer);
   }
   // The box has a thread of its own: the connection's thread ends meanwhile.
   void TellUser(const transfers::TransferReport& report) override {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "images/image_cache.h"
+#include "transfers/platform_side.h"
 #include "platform/files.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"
@@ -84,6 +85,9 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
     // are verified off this thread, where needed.
     images::RemoveStaleParts(plugin.dataPath);
     plugin.cacheTrust.Start(plugin.dataPath);
+    // The parts cut transfers kept: those grown old or changed go now.
+    transfers::PlatformTransferSide side(plugin.host, nullptr);
+    plugin.keptParts.Open(plugin.dataPath + text::kKeptPartsList, side);
   } else {
     plugin.dataPath.clear();
   }

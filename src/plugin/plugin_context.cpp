@@ -52,6 +52,7 @@ Plugin::Plugin(ModuleHost& host)
     : host(host),
       users(host, settings),
       transfers(&platform::TickCount),
+      keptParts(&platform::UnixTime),
       connections(p2p::kConnectionLimits.maxConnections),
       callBacks(p2p::kMaxAwaitedCallBacks, p2p::kCallBackWaitMs, &platform::TickCount),
       connectionServices(MakeConnectionServices(*this)),

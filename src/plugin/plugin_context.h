@@ -1,8 +1,8 @@
 // What the plug-in keeps while the host has it loaded: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
-// table, the transfers registry, the direct connections, the awaited
-// call-backs, the images offered and asked for, the transfer window and the
-// listener.
+// table, the transfers registry, the kept parts of cut transfers, the direct
+// connections, the awaited call-backs, the images offered and asked for, the
+// transfer window and the listener.
 // LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
 // it. Its memory stays until the next LoadPlugin or the detach, so that a
 // host call still under way as the plug-in is unloaded finds a stopped
@@ -27,6 +27,7 @@
 #include "p2p/listener.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
+#include "transfers/kept_parts.h"
 #include "transfers/transfer_registry.h"
 #include "ui/transfer_window.h"
 
@@ -75,6 +76,12 @@ class Plugin {
   gg::UserDB users;
   // Every file transfer from its beginning to its end.
   transfers::TransferRegistry transfers;
+  // The parts cut transfers left, to be resumed; listed in the data
+  // directory once LoadPlugin opens it there.
+  transfers::KeptParts keptParts;
+  // `keptParts` once it is listed; null without a data directory, where no
+  // part is kept.
+  transfers::KeptParts* KeptPartsIfAny() { return keptParts.Listing() ? &keptParts : nullptr; }
   // The direct connections running at once, capped.
   p2p::ConnectionSet connections;
   // The contacts this user asked to call back, each served once.

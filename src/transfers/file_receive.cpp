@@ -6,6 +6,8 @@
 
 #include "transfers/block_writer.h"
 #include "transfers/chunk_reader.h"
+#include "transfers/kept_parts.h"
+#include "transfers/kept_rules.h"
 #include "transfers/offer_question.h"
 #include "transfers/offered_name.h"
 #include "transfers/part_file.h"
@@ -18,8 +20,8 @@ namespace {
 
 // The reply goes out in one write; its result is not looked at: a
 // connection that failed shows at the next read.
-void SendReply(StreamConnection& connection, uint32_t code) {
-  const wire::OfferReplyBytes reply = wire::EncodeOfferReply(code);
+void SendReply(StreamConnection& connection, uint32_t code, uint32_t offset = 0) {
+  const wire::OfferReplyBytes reply = wire::EncodeOfferReply(code, offset);
   WriteAll(connection, reply.data(), reply.size());
 }
 
@@ -32,23 +34,70 @@ bool ReadWordIs(StreamConnection& connection, uint32_t expected) {
 // Reads the chunks in large pieces, whatever their split, until the reader
 // has seen the last chunk; the data goes to `writer` and is counted in
 // `transfer`, once per read.
-bool ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWriter& writer,
-                   TransferHandle& transfer) {
+ReceiveEnd ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWriter& writer,
+                         TransferHandle& transfer) {
   std::vector<uint8_t> buffer(wire::kReceiveBufferSize);
   while (reader.state() == ChunkReader::State::Reading) {
     const int got = connection.Read(buffer.data(), static_cast<int>(buffer.size()));
-    if (got <= 0) return false;
+    if (got <= 0) return ReceiveEnd::Cut;
     std::span<const uint8_t> input(buffer.data(), std::min<size_t>(got, buffer.size()));
     int64_t data = 0;
     while (!input.empty() && reader.state() == ChunkReader::State::Reading) {
       const ChunkReader::Step step = reader.Next(input);
       input = input.subspan(step.used);
-      if (!writer.Write(step.data)) return false;
+      if (!writer.Write(step.data)) return ReceiveEnd::OwnFailure;
       data += static_cast<int64_t>(step.data.size());
     }
     transfer.Moved(data);
   }
-  return reader.state() == ChunkReader::State::Done;
+  return reader.state() == ChunkReader::State::Done ? ReceiveEnd::Whole : ReceiveEnd::PeerBroke;
+}
+
+EndNote NoteFor(platform::FileProblem problem) {
+  switch (problem) {
+    case platform::FileProblem::TooLong:
+      return EndNote::PathTooLong;
+    case platform::FileProblem::NoFolder:
+      return EndNote::NoFolder;
+    case platform::FileProblem::NoAccess:
+      return EndNote::NoAccess;
+    case platform::FileProblem::DiskFull:
+      return EndNote::DiskFull;
+    default:
+      return EndNote::CannotCreate;
+  }
+}
+
+// The part this transfer writes: a kept one of the same transfer when the
+// user chooses to go on from it (`offset`, `prior` then say where from and
+// how much it held), else a new one. A kept part not gone on from is
+// removed. Null, with `problem` set, when no part can be had.
+std::unique_ptr<PartFile> TakePart(TransferSide& side, TransferHandle& transfer,
+                                   const OfferedFile& offer, uint32_t* offset, int64_t* prior,
+                                   platform::FileProblem* problem) {
+  KeptParts* kept = side.Kept();
+  const std::optional<ResumablePart> resumable =
+      kept != nullptr ? SettleKeptParts(side, *kept, offer) : std::nullopt;
+  if (resumable) {
+    const uint32_t from = ResumeOffset(resumable->facts.kept);
+    const std::string question = ComposeResumeQuestion(offer.name, from, offer.size);
+    std::unique_ptr<PartFile> part;
+    if (side.AskYesNo(question.c_str(), text::kQuestionCaption)) {
+      part =
+          PartFile::Reopen(side, offer.target, PartNames{resumable->part, resumable->record}, from);
+    }
+    if (part != nullptr) {
+      *offset = from;
+      *prior = resumable->facts.kept;
+      return part;
+    }
+    RemoveKeptPart(side, resumable->record);
+    kept->Forget(resumable->record);
+  }
+  // Named from when and which transfer began: two transfers to one file at
+  // once, or one after a stale part file, take different names.
+  const Transfer facts = transfer.Read();
+  return PartFile::Create(side, offer.target, facts.startedAt ^ (facts.id * 0x9E3779B9u), problem);
 }
 
 }  // namespace
@@ -69,7 +118,8 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
 
   // The peer chose the name: only its sanitised form is shown and proposed.
   const std::string name = SanitizeOfferedName(info.name);
-  const std::string question = ComposeOfferQuestion(side.PeerName(transfer.Read().uin), name, size);
+  const uint32_t uin = transfer.Read().uin;
+  const std::string question = ComposeOfferQuestion(side.PeerName(uin), name, size);
   if (!side.AskYesNo(question.c_str(), text::kQuestionCaption)) {
     SendReply(connection, wire::kReplyRefuse);
     return false;
@@ -81,25 +131,55 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
       platform::FileDialogOver(path, text::kAllFilesFilter, platform::kSaveFileFlags);
   if (!side.ChooseSaveFile(dialog)) return false;
   path[sizeof path - 1] = '\0';
+  // Known from here on: a file that cannot be saved is this side's failure.
+  transfer.NameFile(path);
 
-  // The part file is made before the answer: when none can be created the
-  // offer is refused, so the sender does not send into a closed connection.
-  // Named from when and which transfer began: two transfers to one file at
-  // once, or one after a stale part file, take different names.
-  const Transfer facts = transfer.Read();
-  std::unique_ptr<PartFile> part =
-      PartFile::Create(side, path, facts.startedAt ^ (facts.id * 0x9E3779B9u));
+  // The part is had before the answer: when none can be, the offer is
+  // refused, so the sender does not send into a closed connection.
+  const OfferedFile offer{uin, name, size, path};
+  uint32_t offset = 0;
+  int64_t prior = 0;
+  platform::FileProblem problem = platform::FileProblem::None;
+  std::unique_ptr<PartFile> part = TakePart(side, transfer, offer, &offset, &prior, &problem);
   if (part == nullptr) {
     SendReply(connection, wire::kReplyRefuse);
+    transfer.Note(NoteFor(problem));
     return false;
   }
-  SendReply(connection, wire::kReplyAccept);
-  transfer.NameFile(path);
-  transfer.StartMoving(size, 0);
-  ChunkReader reader(size);
+  SendReply(connection, wire::kReplyAccept, offset);
+  transfer.StartMoving(size, offset);
+  // Only the rest comes: a sender that ignores the offset goes past it.
+  ChunkReader reader(size - offset);
   BlockWriter writer(part->File());
-  const bool received = ReceiveChunks(connection, reader, writer, transfer) && writer.Flush();
-  return received && part->Commit();
+  ReceiveEnd end = ReceiveChunks(connection, reader, writer, transfer);
+  if (end != ReceiveEnd::OwnFailure && !writer.Flush()) end = ReceiveEnd::OwnFailure;
+  KeptParts* kept = side.Kept();
+  // A part gone on from is listed until it is placed, kept anew or removed.
+  const bool resumed = prior > 0;
+  if (end == ReceiveEnd::Whole) {
+    const EndNote placed = part->Commit(size);
+    if (resumed) kept->Forget(part->Names().record);
+    if (placed == EndNote::None) return true;
+    transfer.Note(placed);
+    return false;
+  }
+  if (end == ReceiveEnd::OwnFailure) transfer.Note(EndNote::CannotWrite);
+  if (end == ReceiveEnd::PeerBroke && resumed &&
+      reader.failure() == ChunkReader::Failure::PastAnnounced)
+    transfer.Note(EndNote::SenderCannotResume);
+
+  // What came before a cut is kept, with what it holds from the file's start.
+  const int64_t partBytes = std::max(prior, offset + static_cast<int64_t>(reader.Received()));
+  if (kept != nullptr && KeepsPart(end, transfer.Read().StoppedByUser(), partBytes)) {
+    const KeptRecord facts{uin, name, size, path, partBytes, 0, kept->Now()};
+    if (part->Keep(facts)) {
+      kept->Add(part->Names().record, side);
+      transfer.Note(EndNote::PartKept);
+      return false;
+    }
+  }
+  if (resumed) kept->Forget(part->Names().record);
+  return false;
 }
 
 }  // namespace kvel::transfers

@@ -5,15 +5,15 @@
 
 namespace kvel::transfers {
 
-bool ReceiveFile(host::HostServices& services, StreamConnection& connection,
+bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
                  TransferHandle& transfer) {
-  PlatformTransferSide side(services);
+  PlatformTransferSide side(services, kept);
   return ReceiveStream(connection, side, transfer);
 }
 
 bool SendFile(host::HostServices& services, StreamConnection& connection,
               TransferHandle& transfer) {
-  PlatformTransferSide side(services);
+  PlatformTransferSide side(services, nullptr);
   return SendStream(connection, side, transfer);
 }
 

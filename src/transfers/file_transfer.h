@@ -9,9 +9,12 @@
 
 namespace kvel::transfers {
 
-// Receives the file the transfer's contact offers. True only when the last
-// chunk and its data have been received and the file took its name.
-bool ReceiveFile(host::HostServices& services, StreamConnection& connection,
+class KeptParts;
+
+// Receives the file the transfer's contact offers, keeping and resuming cut
+// parts in `kept` (null: none are kept). True only when the last chunk and
+// its data have been received and the file took its name.
+bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
                  TransferHandle& transfer);
 // Sends a file the user chooses. True only when the last chunk has been sent
 // and the receiver has closed the connection.

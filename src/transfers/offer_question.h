@@ -1,4 +1,4 @@
-// The question a receiving user is asked about a peer's file offer.
+// The questions a receiving user is asked about a peer's file offer.
 #pragma once
 
 #include <cstddef>
@@ -18,5 +18,9 @@ inline constexpr size_t kMaxNameInQuestion = 255;
 // file's whole size (a negative one reads as 0).
 std::string ComposeOfferQuestion(std::string_view peerName, std::string_view fileName,
                                  int64_t size);
+
+// "Plik <file> został już częściowo odebrany (<kept / 1024> KB z <size /
+// 1024> KB). Wznowić?" with the name cut to 255 bytes.
+std::string ComposeResumeQuestion(std::string_view fileName, int64_t kept, int64_t size);
 
 }  // namespace kvel::transfers

@@ -1,7 +1,5 @@
 #include "transfers/part_file.h"
 
-#include <cstdio>
-
 namespace kvel::transfers {
 namespace {
 
@@ -10,44 +8,94 @@ constexpr int kNameAttempts = 16;
 
 }  // namespace
 
-std::string PartFileName(const std::string& target, uint32_t unique) {
-  char digits[9];
-  std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(unique));
-  return target + "." + digits + kPartFileSuffix;
-}
-
 std::unique_ptr<PartFile> PartFile::Create(TransferSide& side, const std::string& target,
-                                           uint32_t seed) {
+                                           uint32_t seed, platform::FileProblem* problem) {
   // Names from different seeds rarely meet; when one exists already
-  // (another transfer's, or a stale one) it is left alone and the next is
-  // tried.
+  // (another transfer's, or a kept one) it is left alone and the next is
+  // tried. Any other failure would repeat for every name.
   const uint32_t spread = seed * 2654435761u;
+  *problem = platform::FileProblem::TooLong;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string path = PartFileName(target, spread + static_cast<uint32_t>(attempt) * 0x9E3779B9u);
-    std::unique_ptr<StreamFile> file = side.CreateNewFile(path.c_str());
+    std::optional<PartNames> names =
+        PartNamesFor(target, spread + static_cast<uint32_t>(attempt) * 0x9E3779B9u);
+    if (!names) continue;
+    std::unique_ptr<StreamFile> file = side.CreateNewFile(names->part.c_str(), problem);
     if (file != nullptr) {
       return std::unique_ptr<PartFile>(
-          new PartFile(side, target, std::move(path), std::move(file)));
+          new PartFile(side, target, std::move(*names), std::move(file)));
     }
+    if (*problem != platform::FileProblem::Exists) return nullptr;
   }
   return nullptr;
 }
 
-PartFile::PartFile(TransferSide& side, std::string target, std::string path,
-                   std::unique_ptr<StreamFile> file)
-    : side_(side), target_(std::move(target)), path_(std::move(path)), file_(std::move(file)) {}
-
-PartFile::~PartFile() {
-  if (committed_) return;
-  if (!closed_) file_->Close();
-  side_.RemoveFile(path_.c_str());
+std::unique_ptr<PartFile> PartFile::Reopen(TransferSide& side, const std::string& target,
+                                           PartNames names, uint64_t offset) {
+  std::unique_ptr<StreamFile> file = side.OpenForUpdate(names.part.c_str());
+  if (file == nullptr) return nullptr;
+  if (!file->Seek(offset)) {
+    file->Close();
+    return nullptr;
+  }
+  std::unique_ptr<PartFile> part(new PartFile(side, target, std::move(names), std::move(file)));
+  part->recordOnDisk_ = true;
+  return part;
 }
 
-bool PartFile::Commit() {
-  if (closed_) return committed_;
-  closed_ = true;
-  committed_ = file_->Close() && side_.MoveFileOver(path_.c_str(), target_.c_str());
-  return committed_;
+PartFile::PartFile(TransferSide& side, std::string target, PartNames names,
+                   std::unique_ptr<StreamFile> file)
+    : side_(side), target_(std::move(target)), names_(std::move(names)), file_(std::move(file)) {}
+
+PartFile::~PartFile() {
+  if (settled_) return;
+  Close();
+  side_.RemoveFile(names_.part.c_str());
+  if (recordOnDisk_) side_.RemoveFile(names_.record.c_str());
+}
+
+bool PartFile::Close() {
+  if (!closed_) {
+    closed_ = true;
+    closedWell_ = file_->Close();
+  }
+  return closedWell_;
+}
+
+EndNote PartFile::Commit(int64_t size) {
+  if (settled_ || !Close()) return EndNote::CannotWrite;
+  // The file on disk is checked too: only the whole file takes the name.
+  const std::optional<platform::FileInformation> information =
+      side_.ReadFileInformation(names_.part.c_str());
+  if (!information || size < 0 || information->size != static_cast<uint64_t>(size))
+    return EndNote::CannotWrite;
+  if (!side_.MoveFileOver(names_.part.c_str(), target_.c_str())) return EndNote::CannotReplace;
+  settled_ = true;
+  if (recordOnDisk_) side_.RemoveFile(names_.record.c_str());
+  return EndNote::None;
+}
+
+bool PartFile::Keep(KeptRecord record) {
+  if (settled_ || names_.record.empty() || !Close()) return false;
+  const std::optional<platform::FileInformation> information =
+      side_.ReadFileInformation(names_.part.c_str());
+  if (!information || record.kept <= 0 || information->size != static_cast<uint64_t>(record.kept))
+    return false;
+  record.written = information->lastWriteTime;
+  if (!WriteRecord(record)) return false;
+  settled_ = true;
+  return true;
+}
+
+bool PartFile::WriteRecord(const KeptRecord& record) {
+  // A record of an earlier cut of this part (or a stale one of its name,
+  // which only kvel gives) is replaced.
+  side_.RemoveFile(names_.record.c_str());
+  recordOnDisk_ = true;
+  std::unique_ptr<StreamFile> file = side_.CreateNewFile(names_.record.c_str());
+  if (file == nullptr) return false;
+  const std::string bytes = EncodeKeptRecord(record);
+  const bool written = file->Write(bytes.data(), bytes.size());
+  return file->Close() && written;
 }
 
 }  // namespace kvel::transfers

@@ -32,8 +32,13 @@ std::unique_ptr<StreamFile> PlatformTransferSide::OpenForReading(const char* pat
   return OpenStdioFileForReading(path);
 }
 
-std::unique_ptr<StreamFile> PlatformTransferSide::CreateNewFile(const char* path) {
-  return CreateStdioFile(path);
+std::unique_ptr<StreamFile> PlatformTransferSide::CreateNewFile(const char* path,
+                                                                platform::FileProblem* problem) {
+  return CreateStdioFile(path, problem);
+}
+
+std::unique_ptr<StreamFile> PlatformTransferSide::OpenForUpdate(const char* path) {
+  return OpenStdioFileForUpdate(path);
 }
 
 bool PlatformTransferSide::MoveFileOver(const char* from, const char* to) {

@@ -50,8 +50,12 @@ std::unique_ptr<StreamFile> OpenStdioFileForReading(const char* path) {
   return Own(std::fopen(path, "rb"));
 }
 
-std::unique_ptr<StreamFile> CreateStdioFile(const char* path) {
-  return Own(platform::CreateNewFile(path));
+std::unique_ptr<StreamFile> CreateStdioFile(const char* path, platform::FileProblem* problem) {
+  return Own(platform::CreateNewFile(path, problem));
+}
+
+std::unique_ptr<StreamFile> OpenStdioFileForUpdate(const char* path) {
+  return Own(platform::OpenFileForUpdate(path));
 }
 
 }  // namespace kvel::transfers

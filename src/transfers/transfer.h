@@ -34,6 +34,22 @@ enum class TransferOutcome {
   Failed,    // broke off, or never got as far as the handshake
 };
 
+// What the receiving side knows of how its transfer ended beyond the
+// outcome: logged, and told with the outcome.
+enum class EndNote {
+  None,
+  PartKept,            // cut: what came is kept, to be resumed
+  SenderCannotResume,  // asked for the rest of the file, the sender sent more
+  // This side could not save the file, and why.
+  PathTooLong,
+  NoFolder,
+  NoAccess,
+  DiskFull,
+  CannotCreate,
+  CannotWrite,
+  CannotReplace,
+};
+
 struct Transfer {
   TransferId id = 0;
   uint32_t uin = 0;     // the contact's GG number
@@ -49,9 +65,13 @@ struct Transfer {
   TransferState state = TransferState::Waiting;
   TransferOutcome outcome = TransferOutcome::Failed;  // meaningful once Ended
   bool stopped = false;                               // stopped by the user, or by the unloading
+  bool unloading = false;  // stopped by the unloading, not by the user before it
+  EndNote note = EndNote::None;
   // Bytes per second over the last few seconds; set in snapshots.
   float speed = 0;
 
+  // Stopped by the user's own stop button.
+  bool StoppedByUser() const { return stopped && !unloading; }
   // Bytes of the file this side has: where it started and what moved since.
   int64_t Done() const { return offset + moved; }
   // Listed in the transfer window: agreed with the peer and not yet over.

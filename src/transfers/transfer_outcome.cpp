@@ -29,15 +29,77 @@ const char* OutcomeName(TransferOutcome outcome) {
   return "failed";
 }
 
+const char* NoteName(EndNote note) {
+  switch (note) {
+    case EndNote::None:
+      break;
+    case EndNote::PartKept:
+      return "part-kept";
+    case EndNote::SenderCannotResume:
+      return "sender-cannot-resume";
+    case EndNote::PathTooLong:
+      return "path-too-long";
+    case EndNote::NoFolder:
+      return "no-folder";
+    case EndNote::NoAccess:
+      return "no-access";
+    case EndNote::DiskFull:
+      return "disk-full";
+    case EndNote::CannotCreate:
+      return "cannot-create";
+    case EndNote::CannotWrite:
+      return "cannot-write";
+    case EndNote::CannotReplace:
+      return "cannot-replace";
+  }
+  return "";
+}
+
+// Why a file could not be saved, for the box; null when the note says
+// something else.
+const char* SaveProblemText(EndNote note) {
+  switch (note) {
+    case EndNote::PathTooLong:
+      return text::kReasonPathTooLong;
+    case EndNote::NoFolder:
+      return text::kReasonNoFolder;
+    case EndNote::NoAccess:
+      return text::kReasonNoAccess;
+    case EndNote::DiskFull:
+      return text::kReasonDiskFull;
+    case EndNote::CannotCreate:
+      return text::kReasonCannotCreate;
+    case EndNote::CannotWrite:
+      return text::kReasonCannotWrite;
+    case EndNote::CannotReplace:
+      return text::kReasonCannotReplace;
+    default:
+      return nullptr;
+  }
+}
+
+// The failure box's format for a receive that ended with `note`.
+const char* ReceiveFailedFormat(EndNote note) {
+  switch (note) {
+    case EndNote::PartKept:
+      return text::kNoticeReceiveKept;
+    case EndNote::SenderCannotResume:
+      return text::kNoticeSenderCannotResume;
+    default:
+      return text::kNoticeReceiveFailed;
+  }
+}
+
 std::string_view BaseName(std::string_view path) {
   const size_t separator = path.find_last_of("\\/");
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-std::string Format(const char* format, std::string_view first, std::string_view second) {
+std::string Format(const char* format, std::string_view first, std::string_view second,
+                   const char* third = "") {
   const std::string a(first), b(second);
   char text[1024];
-  std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
+  std::snprintf(text, sizeof text, format, a.c_str(), b.c_str(), third);
   return text;
 }
 
@@ -61,7 +123,9 @@ std::string TransferLogLine(const TransferReport& report) {
   return std::string(text::kLogTransferEnded) + (report.direction == Send ? "send" : "receive") +
          " peer=" + std::to_string(report.peerUin) + " bytes=" + std::to_string(report.bytes) +
          (report.offset != 0 ? " offset=" + std::to_string(report.offset) : std::string()) +
-         " outcome=" + OutcomeName(report.outcome);
+         " outcome=" + OutcomeName(report.outcome) +
+         (report.note != EndNote::None ? text::kLogReason + std::string(NoteName(report.note))
+                                       : std::string());
 }
 
 bool WorthTelling(TransferOutcome outcome) {
@@ -75,10 +139,11 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
     case TransferOutcome::Refused:
       return {Format(text::kNoticeRefused, name, who), text::kNoticeCaption};
     case TransferOutcome::Failed:
-      return {
-          Format(report.direction == Send ? text::kNoticeSendFailed : text::kNoticeReceiveFailed,
-                 name, who),
-          text::kErrorCaption};
+      if (report.direction == Send)
+        return {Format(text::kNoticeSendFailed, name, who), text::kErrorCaption};
+      if (const char* problem = SaveProblemText(report.note))
+        return {Format(text::kNoticeCannotSave, name, who, problem), text::kErrorCaption};
+      return {Format(ReceiveFailedFormat(report.note), name, who), text::kErrorCaption};
     default:
       return {};
   }

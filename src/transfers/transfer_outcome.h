@@ -24,16 +24,20 @@ struct TransferReport {
   int64_t bytes = 0;   // moved over this connection
   int64_t offset = 0;  // where in the file the transfer started
   TransferOutcome outcome = TransferOutcome::Failed;
+  EndNote note = EndNote::None;  // what the receiving side knows of the end
 };
 
 // "transfer ended: send peer=1001 bytes=4096 outcome=failed"; a transfer
 // that started within the file also names its offset, after the bytes:
-// "... bytes=4096 offset=12000 outcome=done".
+// "... bytes=4096 offset=12000 outcome=done"; a note follows the outcome:
+// "... outcome=failed reason=part-kept".
 std::string TransferLogLine(const TransferReport& report);
 // Only a refused or failed transfer is worth a message box.
 bool WorthTelling(TransferOutcome outcome);
 // The box's text (Windows-1250), naming the file without its directory and
 // the contact, and its caption; both empty for outcomes not worth telling.
+// A failed receive says what its note says: that the part was kept, that
+// the sender could not go on, or why the file could not be saved.
 struct UserNotice {
   std::string text;
   std::string caption;

@@ -89,6 +89,7 @@ TransferHandle TransferRegistry::Begin(uint32_t uin, TransferDirection direction
   std::lock_guard<std::mutex> lock(state_->mutex);
   record->facts.id = state_->NextId();
   record->facts.stopped = state_->stopping;
+  record->facts.unloading = state_->stopping;
   state_->records.emplace(record->facts.id, record);
   return TransferHandle(state_, std::move(record));
 }
@@ -128,6 +129,7 @@ void TransferRegistry::StopAll() {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->stopping = true;
   for (const auto& [id, record] : state_->records) {
+    if (!record->facts.stopped) record->facts.unloading = true;
     record->facts.stopped = true;
     if (record->facts.socket != platform::kInvalidSocket)
       platform::ShutdownBoth(record->facts.socket);
@@ -220,6 +222,12 @@ void TransferHandle::StartMoving(int64_t size, int64_t offset) {
   facts.size = size;
   facts.offset = offset;
   facts.state = TransferState::Moving;
+}
+
+void TransferHandle::Note(EndNote note) {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->facts.note = note;
 }
 
 void TransferHandle::Moved(int64_t bytes) {

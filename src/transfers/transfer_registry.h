@@ -60,7 +60,8 @@ class TransferRegistry {
   // next read or write fails; the thread still closes the socket. False
   // when no transfer with this id runs.
   bool Stop(TransferId id);
-  // Stops every transfer as Stop does, and every one begun after (unloading).
+  // Stops every transfer as Stop does, and every one begun after, as the
+  // plug-in is unloaded: those the user had not stopped are marked so.
   void StopAll();
 
   void AddObserver(std::shared_ptr<TransfersObserver> observer);
@@ -105,6 +106,8 @@ class TransferHandle {
   // The peer took the offer: `size` bytes announced, the data starting at
   // `offset` in the file. The data flows (Moving).
   void StartMoving(int64_t size, int64_t offset);
+  // Notes what this side knows of how the transfer ends.
+  void Note(EndNote note);
   // Counts `bytes` more moved. No lock: an atomic add.
   void Moved(int64_t bytes);
   // Ends the transfer with `outcome`: it leaves the registry. Later calls

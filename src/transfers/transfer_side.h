@@ -1,6 +1,7 @@
 // What a file transfer reaches beyond its connection and its record: the user
-// (question and file dialogs) and the files it reads or writes. The product
-// binds the platform (platform_side.h); tests bind recording fakes.
+// (question and file dialogs), the files it reads or writes, and the kept
+// parts of cut transfers. The product binds the platform (platform_side.h);
+// tests bind recording fakes.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,8 @@
 #include "platform/files.h"
 
 namespace kvel::transfers {
+
+class KeptParts;
 
 // A file opened for one pass of reading or writing.
 class StreamFile {
@@ -43,12 +46,20 @@ class TransferSide {
   // Null when the file cannot be opened.
   virtual std::unique_ptr<StreamFile> OpenForReading(const char* path) = 0;
   // A new file for writing; null when the path exists already or the file
-  // cannot be created. Never opens an existing file.
-  virtual std::unique_ptr<StreamFile> CreateNewFile(const char* path) = 0;
+  // cannot be created, and then `problem` (when given) says why. Never opens
+  // an existing file.
+  virtual std::unique_ptr<StreamFile> CreateNewFile(const char* path,
+                                                    platform::FileProblem* problem = nullptr) = 0;
+  // An existing file for reading and writing from its start; null when it
+  // cannot be opened. Never creates one.
+  virtual std::unique_ptr<StreamFile> OpenForUpdate(const char* path) = 0;
   // Puts the closed file `from` in the place of `to` in one step, replacing
   // a file there. False when it failed.
   virtual bool MoveFileOver(const char* from, const char* to) = 0;
   virtual void RemoveFile(const char* path) = 0;
+  // Where the parts of cut transfers are listed; null when none are kept
+  // (then every part that does not take its target's place is removed).
+  virtual KeptParts* Kept() = 0;
 };
 
 }  // namespace kvel::transfers

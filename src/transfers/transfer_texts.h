@@ -1,11 +1,14 @@
 // The texts of a transfer's end: its log line, and what the user is told of
-// a transfer that ended badly (Windows-1250 bytes, readable text beside).
+// a transfer that ended badly; and the question before a kept part is gone
+// on from (Windows-1250 bytes, readable text beside).
 #pragma once
 
 namespace kvel::text {
 
 // Followed by the transfer.
 inline constexpr char kLogTransferEnded[] = "transfer ended: ";
+// Followed by what the receiving side knows of the end.
+inline constexpr char kLogReason[] = " reason=";
 
 // Message boxes: the file's name, then the contact.
 // "Nie udało się wysłać pliku %s do %s."
@@ -16,10 +19,51 @@ inline constexpr char kNoticeSendFailed[] =
 inline constexpr char kNoticeReceiveFailed[] = "Nie uda\xB3o si\xEA odebra\xE6 pliku %s od %s.";
 // "Plik %s nie został przyjęty przez %s."
 inline constexpr char kNoticeRefused[] = "Plik %s nie zosta\xB3 przyj\xEAty przez %s.";
+// "Nie udało się odebrać pliku %s od %s. Odebraną część zachowano: można
+// będzie wznowić odbiór."
+inline constexpr char kNoticeReceiveKept[] =
+    "Nie uda\xB3o si\xEA odebra\xE6 pliku %s od %s. Odebran\xB9 cz\xEA\x9C\xE6 zachowano: "
+    "mo\xBFna b\xEA"
+    "dzie wznowi\xE6 odbi\xF3r.";
+// "Nie udało się odebrać pliku %s od %s: nadawca nie potrafi wznowić
+// przesyłania. Następna próba zacznie od początku."
+inline constexpr char kNoticeSenderCannotResume[] =
+    "Nie uda\xB3o si\xEA odebra\xE6 pliku %s od %s: nadawca nie potrafi wznowi\xE6 przesy\xB3"
+    "ania. Nast\xEApna pr\xF3"
+    "ba zacznie od pocz\xB9tku.";
+// "Nie udało się zapisać pliku %s od %s: %s." The third is one of the
+// reasons below.
+inline constexpr char kNoticeCannotSave[] = "Nie uda\xB3o si\xEA zapisa\xE6 pliku %s od %s: %s.";
+// "ścieżka jest za długa"
+inline constexpr char kReasonPathTooLong[] =
+    "\x9C"
+    "cie\xBFka jest za d\xB3uga";
+// "folder nie istnieje"
+inline constexpr char kReasonNoFolder[] = "folder nie istnieje";
+// "brak dostępu"
+inline constexpr char kReasonNoAccess[] = "brak dost\xEApu";
+// "brak miejsca na dysku"
+inline constexpr char kReasonDiskFull[] = "brak miejsca na dysku";
+// "nie można utworzyć pliku"
+inline constexpr char kReasonCannotCreate[] = "nie mo\xBFna utworzy\xE6 pliku";
+// "błąd zapisu"
+inline constexpr char kReasonCannotWrite[] =
+    "b\xB3\xB9"
+    "d zapisu";
+// "nie można zastąpić wybranego pliku"
+inline constexpr char kReasonCannotReplace[] = "nie mo\xBFna zast\xB9pi\xE6 wybranego pliku";
 // Failures are captioned kErrorCaption (common/texts.h).
 // "Przesyłanie pliku"
 inline constexpr char kNoticeCaption[] =
     "Przesy\xB3"
     "anie pliku";
+
+// The second question, when a part of the offered file was kept from a cut
+// transfer: the file's name, the kilobytes kept and the whole size in
+// kilobytes. Captioned kQuestionCaption (common/texts.h).
+// "Plik %s został już częściowo odebrany (%d KB z %d KB). Wznowić?"
+inline constexpr char kResumeQuestionFormat[] =
+    "Plik %s zosta\xB3 ju\xBF cz\xEA\x9C"
+    "ciowo odebrany (%d KB z %d KB). Wznowi\xE6?";
 
 }  // namespace kvel::text

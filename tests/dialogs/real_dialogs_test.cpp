@@ -93,7 +93,8 @@ class RealDialogsTest : public ::testing::Test {
   bool ReceiveAtB(uint32_t uin) {
     p2p::PeerConnection connection(pair_.b, nullptr);
     testing::LoneTransfer transfer(uin, transfers::Receive);
-    return transfers::ReceiveFile(ThePlugin().host, connection, transfer.handle);
+    return transfers::ReceiveFile(ThePlugin().host, ThePlugin().KeptPartsIfAny(), connection,
+                                  transfer.handle);
   }
 
   testing::ScratchDir scratch_;

@@ -14,9 +14,12 @@
 #include "p2p/connection.h"
 #include "transfers/transfer_stream.h"
 #include "strict_peer.h"
+#include "wire/transfer_records.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
+#include "support/golden_stream.h"
+#include "support/lone_transfer.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 #include "support/test_paths.h"
@@ -189,6 +192,77 @@ TEST_F(StrictPeerRun, APeerThatResumesGetsExactlyTheRest) {
       SCOPED_TRACE(std::string(c.name) + " from " + std::to_string(offset));
       Run(c, content, offset);
     }
+  }
+}
+
+// kvel kept the start of a transfer that was cut and asks the strict peer,
+// which honours offsets, for the rest; with kvel called and calling.
+TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
+  const Bytes content = testing::PatternBytes(40000, 22);
+  const Case cases[] = {
+      {"the peer calls and sends", false, strict::kPush, false},
+      {"kvel calls and pulls", true, strict::kPull, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string target = scratch_.File("resumed.bin");
+    testing::FakeTransferSide side;
+    side.saveChoice = target;
+    {
+      // The first try breaks off after 12,000 bytes of data: they are kept.
+      Bytes first = testing::GoldenOffer("strict.bin", content.size());
+      const Bytes chunks = testing::GoldenChunks(content);
+      first.insert(first.end(), chunks.begin(), chunks.end());
+      testing::FakeConnection cut(first);
+      cut.CutAt(16 + wire::kFileInfoSize + 3 * 12 + 12000);
+      testing::LoneTransfer transfer(kPeerUin);
+      ASSERT_FALSE(transfers::ReceiveStream(cut, side, transfer.handle));
+      ASSERT_EQ(transfer.Read().note, transfers::EndNote::PartKept);
+    }
+
+    testing::ConnectionProbe probe;
+    probe.SetOwnUin(kKvelUin);
+    std::atomic<bool> kvelDone{false};
+    std::atomic<const strict::StrictPeer*> strictPeer{nullptr};
+    probe.SetFileProcedure([&](PeerConnection& socket, transfers::TransferHandle& transfer) {
+      LockstepConnection connection(socket, *strictPeer.load());
+      kvelDone = transfers::ReceiveStream(connection, side, transfer);
+      return kvelDone.load();
+    });
+    testing::LoopbackServer server;
+    ConnectionRequest request;
+    request.services = probe.Services();
+    Socket peer = platform::kInvalidSocket;
+    std::thread kvel;
+    if (c.kvelCalls) {
+      probe.SetPeer({testing::LoopbackAddress(), server.Port()});
+      request.outgoing = true;
+      request.peerUin = kPeerUin;
+      request.directionCode = c.code;
+      kvel = std::thread(RunConnection, std::move(request));
+      peer = server.Accept();
+    } else {
+      peer = testing::ConnectLoopback(server.Port());
+      request.socket = server.Accept();
+      kvel = std::thread(RunConnection, std::move(request));
+    }
+    ASSERT_NE(peer, platform::kInvalidSocket);
+    strict::StrictPeer strict(peer);
+    strictPeer = &strict;
+    uint32_t caller = 0, code = 0;
+    const bool handshake =
+        c.kvelCalls ? strict.Answer(&caller, &code) : strict.Call(kPeerUin, kKvelUin, c.code);
+    EXPECT_TRUE(handshake && strict.SendFile("strict.bin", content)) << strict.Failure();
+    platform::CloseSocket(peer);
+    kvel.join();
+    EXPECT_EQ(strict.OffsetAsked(), 12000u);
+    EXPECT_TRUE(kvelDone);
+    std::string saved;
+    EXPECT_TRUE(testing::ReadFile(target, &saved));
+    EXPECT_TRUE(Bytes(saved.begin(), saved.end()) == content);
+    EXPECT_TRUE(side.keptParts.Free().empty());
+    EXPECT_EQ(scratch_.Names(), std::vector<std::string>{"resumed.bin"});
+    std::remove(target.c_str());
   }
 }
 

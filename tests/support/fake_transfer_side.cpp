@@ -74,7 +74,10 @@ std::string FakeTransferSide::PeerName(uint32_t uin) {
 bool FakeTransferSide::AskYesNo(const char* text, const char* caption) {
   dialogs.push_back({"question", text, caption, {}, 0, 0});
   if (onDialog) onDialog(dialogs.back());
-  return answerYes;
+  if (answers.empty()) return answerYes;
+  const bool answer = answers.front();
+  answers.pop_front();
+  return answer;
 }
 
 bool FakeTransferSide::Choose(const char* kind, platform::FileDialog& dialog,
@@ -115,10 +118,19 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForReading(const ch
   return Track(transfers::OpenStdioFileForReading(path));
 }
 
-std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const char* path) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(
+    const char* path, platform::FileProblem* problem) {
   opened.push_back(std::string("w:") + path);
-  if (failCreate) return nullptr;
-  return Track(transfers::CreateStdioFile(path));
+  if (failCreate || createProblem) {
+    if (problem != nullptr) *problem = createProblem.value_or(platform::FileProblem::Other);
+    return nullptr;
+  }
+  return Track(transfers::CreateStdioFile(path, problem));
+}
+
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForUpdate(const char* path) {
+  opened.push_back(std::string("u:") + path);
+  return Track(transfers::OpenStdioFileForUpdate(path));
 }
 
 bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {

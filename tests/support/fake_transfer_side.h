@@ -4,11 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "transfers/kept_parts.h"
 #include "transfers/transfer_side.h"
 
 namespace kvel::testing {
@@ -27,24 +29,31 @@ class FakeTransferSide final : public transfers::TransferSide {
   // Scripted answers.
   std::string peerName = "Ala";
   bool answerYes = true;
+  std::deque<bool> answers;               // taken one per question before `answerYes`
   std::optional<std::string> saveChoice;  // nullopt cancels
   std::optional<std::string> openChoice;
   // Replaces the file information the platform reports.
   std::optional<std::optional<platform::FileInformation>> information;
-  bool failCreate = false;
+  bool failCreate = false;  // with FileProblem::Other
+  std::optional<platform::FileProblem> createProblem;
   bool failOpenForReading = false;
   bool failMove = false;
   bool failSeek = false;
   // Reads or writes fail once this many bytes have passed.
   size_t failReadAfter = SIZE_MAX;
   size_t failWriteAfter = SIZE_MAX;
+  // Parts of cut transfers are kept in `keptParts` (listed nowhere) unless
+  // this is false; its clock reads `now`.
+  bool keeps = true;
+  uint32_t now = 1700000000;
+  transfers::KeptParts keptParts{[this] { return now; }};
   // Runs as each dialog opens (e.g. to see what was sent by then).
   std::function<void(const Dialog&)> onDialog;
 
   // What happened.
   std::vector<uint32_t> peerNameAsked;
   std::vector<Dialog> dialogs;
-  std::vector<std::string> opened;  // "r:path" / "w:path" (created)
+  std::vector<std::string> opened;  // "r:path" / "w:path" (created) / "u:path" (updated)
   std::vector<std::string> moved;   // "from>to", done or not
   std::vector<std::string> removed;
   std::vector<size_t> fileWrites;  // the count of every file write
@@ -58,9 +67,12 @@ class FakeTransferSide final : public transfers::TransferSide {
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
   std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override;
-  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path) override;
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
+                                                       platform::FileProblem* problem) override;
+  std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
   void RemoveFile(const char* path) override;
+  transfers::KeptParts* Kept() override { return keeps ? &keptParts : nullptr; }
 
   std::vector<std::string> DialogKinds() const;
 

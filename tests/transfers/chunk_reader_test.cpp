@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "transfers/part_file.h"
 #include "support/fake_connection.h"
 
 namespace kvel::transfers {
@@ -101,13 +100,6 @@ TEST(ChunkReader, CountsTheDataAgainstTheAnnouncedSizeInAnySplit) {
       }
     }
   }
-}
-
-TEST(PartFileName, BesideTheTargetWithEightDigitsAndTheSuffix) {
-  EXPECT_EQ(PartFileName("C:\\Pobrane\\raport.pdf", 0x1A2B3C4D),
-            "C:\\Pobrane\\raport.pdf.1a2b3c4d.kvel-part");
-  EXPECT_EQ(PartFileName("/tmp/x", 0), "/tmp/x.00000000.kvel-part");
-  EXPECT_EQ(PartFileName("/tmp/x", 0xFFFFFFFF), "/tmp/x.ffffffff.kvel-part");
 }
 
 }  // namespace

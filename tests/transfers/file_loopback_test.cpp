@@ -109,7 +109,7 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   });
   PeerConnection socket(pair_.b, nullptr);
   TapConnection tap(socket);
-  PlatformTransferSide side(services_);
+  PlatformTransferSide side(services_, nullptr);
   LoneTransfer receiving(4321, Receive);
   const bool received = ReceiveStream(tap, side, receiving.handle);
   // The connection thread closes here; the sender waits for that.
@@ -148,7 +148,7 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   });
   PeerConnection connection(pair_.b, nullptr);
   LoneTransfer receiving(4321, Receive);
-  EXPECT_TRUE(ReceiveFile(services_, connection, receiving.handle));
+  EXPECT_TRUE(ReceiveFile(services_, nullptr, connection, receiving.handle));
   EXPECT_EQ(receiving.Read().path, target);
   platform::ShutdownBoth(pair_.b);
   sender.join();

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "transfers/kept_parts.h"
+#include "transfers/part_names.h"
 #include "transfers/transfer_stream.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"
@@ -48,6 +52,14 @@ class FileReceiveTest : public ::testing::Test {
   // The folder holds the target at most: no part file is ever left behind.
   void ExpectNoPartFiles() const {
     for (const std::string& name : scratch_.Names()) EXPECT_EQ(name, "saved.bin");
+  }
+  // The bytes of the one part `side` kept; empty when it kept none.
+  static Bytes KeptBytes(FakeTransferSide& side) {
+    const std::vector<std::string> records = side.keptParts.Free();
+    if (records.size() != 1) return {};
+    std::string content;
+    if (!testing::ReadFile(*PartOfRecord(records[0]), &content)) return {};
+    return Bytes(content.begin(), content.end());
   }
 
   testing::ScratchDir scratch_;
@@ -281,7 +293,7 @@ TEST_F(FileReceiveTest, TheByteCountFollowsTheFileAsItArrives) {
             3);
 }
 
-TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
+TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTargetAndACutKeepsWhatCame) {
   const Bytes data = PatternBytes(20);
   const Bytes stream = StreamBuilder()
                            .Offer("cut.bin", 20)
@@ -291,6 +303,14 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
                            .Take();
   const Bytes old = {'o', 'l', 'd'};
   const size_t offerEnd = 16 + wire::kFileInfoSize;
+  // The file's bytes that came before `cut`: 8 after the first header, 12
+  // after the two headers that follow.
+  auto cameBefore = [&](size_t cut) {
+    const auto within = [&](size_t from, size_t count) {
+      return cut <= from ? 0 : std::min(cut - from, count);
+    };
+    return within(offerEnd + 12, 8) + within(offerEnd + 44, 12);
+  };
   for (size_t cut = 0; cut <= stream.size(); ++cut) {
     for (bool fail : {false, true}) {
       SCOPED_TRACE(::testing::Message() << "cut " << cut << (fail ? " error" : " end"));
@@ -301,13 +321,24 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTarget) {
       FakeConnection connection(stream);
       connection.CutAt(cut, fail);
       const bool whole = cut == stream.size();
+      const size_t came = whole ? 0 : cameBefore(cut);
       EXPECT_EQ(ReceiveStream(connection, side, transfer.handle), whole);
       EXPECT_EQ(side.openFiles, 0);
       // Nothing is asked or answered before the whole offer is in.
       EXPECT_EQ(side.dialogs.empty(), cut < offerEnd);
       EXPECT_EQ(connection.Written(), cut < offerEnd ? Bytes{} : kAccept);
-      EXPECT_EQ(side.closedFiles, cut < offerEnd ? 0 : 1);
+      // The part, and the record of a kept one.
+      EXPECT_EQ(side.closedFiles, cut < offerEnd ? 0 : came > 0 ? 2 : 1);
       EXPECT_EQ(Saved(), whole ? data : old);
+      if (came == 0) {
+        ExpectNoPartFiles();
+        continue;
+      }
+      // The link broke with data in: what came is kept beside the target.
+      EXPECT_EQ(transfer.Read().note, EndNote::PartKept);
+      EXPECT_EQ(KeptBytes(side), Slice(data, 0, came));
+      EXPECT_EQ(scratch_.Names().size(), 3u);
+      for (const std::string& record : side.keptParts.Free()) RemoveKeptPart(side, record);
       ExpectNoPartFiles();
     }
   }
@@ -319,6 +350,7 @@ TEST_F(FileReceiveTest, AFailedMoveKeepsTheTargetAndRemovesThePart) {
       StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
   side_.failMove = true;
   EXPECT_FALSE(Receive(connection));
+  EXPECT_EQ(transfer_.Read().note, EndNote::CannotReplace);
   EXPECT_EQ(side_.moved.size(), 1u);
   EXPECT_EQ(side_.removed.size(), 1u);
   EXPECT_EQ(Saved(), (Bytes{'o', 'l', 'd'}));
@@ -332,7 +364,7 @@ TEST_F(FileReceiveTest, AnExistingPartNameIsNeverReused) {
   const Bytes stream = StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, data).Take();
   FakeTransferSide probe;
   probe.saveChoice = Target();
-  probe.failCreate = true;
+  probe.createProblem = platform::FileProblem::Exists;
   FakeConnection first(stream);
   LoneTransfer firstTransfer;
   EXPECT_FALSE(ReceiveStream(first, probe, firstTransfer.handle));
@@ -400,15 +432,72 @@ TEST_F(FileReceiveTest, CancelledSaveDialogSendsNothing) {
   EXPECT_EQ(transfer_.Read().path, "");
 }
 
-TEST_F(FileReceiveTest, AFileThatCannotBeCreatedIsRefused) {
-  FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
-  side_.saveChoice = scratch_.File("no-such-directory") + "/x.txt";
-  EXPECT_FALSE(Receive(connection));
-  EXPECT_EQ(connection.Written(), kRefuse);
-  // Nothing was taken: no file, nothing moving.
-  EXPECT_EQ(transfer_.Read().path, "");
-  EXPECT_EQ(transfer_.Read().state, TransferState::Asking);
+TEST_F(FileReceiveTest, APartThatCannotBeCreatedRefusesTheOfferAndSaysWhy) {
+  const Bytes stream =
+      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take();
+  const std::string missing = scratch_.File("no-such-directory") + "/x.txt";
+  struct Case {
+    const char* name;
+    std::string target;
+    std::optional<platform::FileProblem> problem;
+    EndNote note;
+  };
+  const Case cases[] = {
+      {"no folder, as the platform says", missing, std::nullopt, EndNote::NoFolder},
+      {"no access", Target(), platform::FileProblem::NoAccess, EndNote::NoAccess},
+      {"disk full", Target(), platform::FileProblem::DiskFull, EndNote::DiskFull},
+      {"every name taken", Target(), platform::FileProblem::Exists, EndNote::CannotCreate},
+      {"anything else", Target(), platform::FileProblem::Other, EndNote::CannotCreate},
+      // A one-character name in a folder where no part name fits beside it.
+      {"no part name fits", "/" + std::string(256, 'd') + "/x", std::nullopt, EndNote::PathTooLong},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeTransferSide side;
+    LoneTransfer transfer;
+    side.saveChoice = c.target;
+    side.createProblem = c.problem;
+    FakeConnection connection(stream);
+    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
+    // The sender is told to stop; this side's record says it failed, and why.
+    EXPECT_EQ(connection.Written(), kRefuse);
+    EXPECT_EQ(transfer.Read().path, c.target);
+    EXPECT_EQ(transfer.Read().state, TransferState::Asking);
+    EXPECT_EQ(transfer.Read().note, c.note);
+    ExpectNoPartFiles();
+  }
+}
+
+// A chosen path of 259 characters, the longest there is, saves its file: the
+// part takes a name that fits beside it, and is never kept past the end.
+TEST_F(FileReceiveTest, ATargetOfTheLongestPathIsSaved) {
+  const Bytes data = PatternBytes(5000, 3);
+  for (size_t nameLength : {size_t{40}, size_t{12}, size_t{5}}) {
+    SCOPED_TRACE(nameLength);
+    // A folder that leaves exactly `nameLength` characters for the name.
+    std::string folder = scratch_.Path();
+    const char separator = folder.back();
+    while (folder.size() + nameLength < kMaxPathLength) {
+      const size_t room = kMaxPathLength - nameLength - folder.size() - 1;
+      folder += std::string(std::min<size_t>(room, 200), 'd') + separator;
+      ASSERT_TRUE(platform::MakeDirectory(folder.c_str()) || testing::FileExists(folder));
+    }
+    ASSERT_EQ(folder.size() + nameLength, kMaxPathLength);
+    const std::string target = folder + std::string(nameLength, 'n');
+    FakeTransferSide side;
+    LoneTransfer transfer;
+    side.saveChoice = target;
+    FakeConnection connection(
+        StreamBuilder().Offer("n", data.size()).Chunk(wire::kChunkLast, 5000, data).Take());
+    EXPECT_TRUE(ReceiveStream(connection, side, transfer.handle));
+    std::string saved;
+    ASSERT_TRUE(testing::ReadFile(target, &saved));
+    EXPECT_TRUE(Bytes(saved.begin(), saved.end()) == data);
+    ASSERT_EQ(side.opened.size(), 1u);
+    EXPECT_LE(side.opened[0].size() - 2, kMaxPathLength);
+    EXPECT_EQ(side.opened[0].rfind("w:" + folder, 0), 0u);
+    platform::RemoveFile(target.c_str());
+  }
 }
 
 TEST_F(FileReceiveTest, AFileThatCannotBeWrittenEndsWithFalse) {
@@ -421,6 +510,7 @@ TEST_F(FileReceiveTest, AFileThatCannotBeWrittenEndsWithFalse) {
                                 .Take());
   side_.failWriteAfter = 5000;
   EXPECT_FALSE(Receive(connection));
+  EXPECT_EQ(transfer_.Read().note, EndNote::CannotWrite);
   EXPECT_EQ(side_.closedFiles, 1);
   EXPECT_EQ(side_.openFiles, 0);
   EXPECT_TRUE(side_.moved.empty());

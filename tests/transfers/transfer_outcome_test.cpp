@@ -104,6 +104,60 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
   EXPECT_LT(transfers::TransferNotice(report, std::string(5000, 'x')).text.size(), 200u);
 }
 
+TEST(TransferOutcome, AFailedReceiveSaysWhatItsNoteSays) {
+  transfers::TransferReport report;
+  report.direction = transfers::Receive;
+  report.peerUin = 1001;
+  report.file = "C:\\dane\\film.avi";
+  report.bytes = 10;
+  report.outcome = TransferOutcome::Failed;
+  const std::string saveFailed = "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od Ala: ";
+  const struct {
+    transfers::EndNote note;
+    std::string reason, text;
+  } cases[] = {
+      {transfers::EndNote::None, "", "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala."},
+      {transfers::EndNote::PartKept, " reason=part-kept",
+       "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala. Odebran\xB9 cz\xEA\x9C\xE6 "
+       "zachowano: mo\xBFna b\xEA"
+       "dzie wznowi\xE6 odbi\xF3r."},
+      {transfers::EndNote::SenderCannotResume, " reason=sender-cannot-resume",
+       "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala: nadawca nie potrafi wznowi\xE6 "
+       "przesy\xB3"
+       "ania. Nast\xEApna pr\xF3"
+       "ba zacznie od pocz\xB9tku."},
+      {transfers::EndNote::PathTooLong, " reason=path-too-long",
+       saveFailed + "\x9C" + "cie\xBFka jest za d\xB3uga."},
+      {transfers::EndNote::NoFolder, " reason=no-folder", saveFailed + "folder nie istnieje."},
+      {transfers::EndNote::NoAccess, " reason=no-access", saveFailed + "brak dost\xEApu."},
+      {transfers::EndNote::DiskFull, " reason=disk-full", saveFailed + "brak miejsca na dysku."},
+      {transfers::EndNote::CannotCreate, " reason=cannot-create",
+       saveFailed + "nie mo\xBFna utworzy\xE6 pliku."},
+      {transfers::EndNote::CannotWrite, " reason=cannot-write",
+       saveFailed + "b\xB3\xB9" + "d zapisu."},
+      {transfers::EndNote::CannotReplace, " reason=cannot-replace",
+       saveFailed + "nie mo\xBFna zast\xB9pi\xE6 wybranego pliku."},
+  };
+  for (const auto& c : cases) {
+    report.note = c.note;
+    EXPECT_EQ(transfers::TransferLogLine(report),
+              "transfer ended: receive peer=1001 bytes=10 outcome=failed" + c.reason);
+    const transfers::UserNotice notice = transfers::TransferNotice(report, "Ala");
+    EXPECT_EQ(notice.text, c.text) << c.reason;
+    EXPECT_EQ(notice.caption,
+              "B\xB3\xB9"
+              "d");
+  }
+  // Unloading: stopped, kept, and nothing to tell.
+  report.outcome = TransferOutcome::Stopped;
+  report.note = transfers::EndNote::PartKept;
+  report.offset = 12000;
+  EXPECT_EQ(transfers::TransferLogLine(report),
+            "transfer ended: receive peer=1001 bytes=10 offset=12000 outcome=stopped "
+            "reason=part-kept");
+  EXPECT_TRUE(transfers::TransferNotice(report, "Ala").text.empty());
+}
+
 // A connection thread called by the test; its transfers go to the probe's
 // registry, and the contacts are named by number.
 class OutcomeTest : public ::testing::Test {
@@ -167,7 +221,7 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
   CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, connection, transfer);
+    return transfers::ReceiveFile(host_, nullptr, connection, transfer);
   });
   ScriptedDialogs::QueueAnswer(false);
   ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
@@ -177,6 +231,28 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
                                                  "outcome=declined"});
   EXPECT_TRUE(probe_.Told().empty());
+}
+
+// A file this side cannot save is its own failure, not a refusal: the peer
+// is still answered with the refusal, and this user is told why.
+TEST_F(OutcomeTest, AFileThatCannotBeSavedIsAFailureToldWithItsReason) {
+  ScratchDir scratch;
+  const std::string target = scratch.File("no-such-folder") + "/film.avi";
+  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+    return transfers::ReceiveFile(host_, nullptr, connection, transfer);
+  });
+  ScriptedDialogs::QueueAnswer(true);
+  ScriptedDialogs::QueueSaveChoice(target);
+  ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
+  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
+  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
+  ASSERT_TRUE(probe_.WaitEnded(1));
+  EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
+                                                 "outcome=failed reason=no-folder"});
+  ASSERT_EQ(probe_.Told().size(), 1u);
+  EXPECT_EQ(probe_.Told()[0].file, target);
+  EXPECT_EQ(transfers::TransferNotice(probe_.Told()[0], "1001").text,
+            "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od 1001: folder nie istnieje.");
 }
 
 // This side offers a 5-byte file to a peer that answers as each case says;

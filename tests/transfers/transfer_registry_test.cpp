@@ -253,6 +253,28 @@ TEST(TransferRegistry, StopAllReachesEveryTransferAndEveryLaterOne) {
   testing::CloseLoopbackPair(late);
 }
 
+// Whether a stop was the user's own or the unloading's, for what becomes of
+// a received part.
+TEST(TransferRegistry, TheUnloadingStopsApartFromTheUser) {
+  TransferRegistry registry([] { return 0u; });
+  TransferHandle byUser = registry.Begin(1, Receive);
+  TransferHandle byUnload = registry.Begin(2, Receive);
+  TransferHandle running = registry.Begin(3, Receive);
+  EXPECT_FALSE(running.Read().StoppedByUser());
+  registry.Stop(byUser.Id());
+  EXPECT_TRUE(byUser.Read().StoppedByUser());
+  registry.StopAll();
+  TransferHandle late = registry.Begin(4, Receive);
+  EXPECT_TRUE(byUser.Read().StoppedByUser());
+  for (TransferHandle* handle : {&byUnload, &late}) {
+    EXPECT_TRUE(handle->Read().stopped);
+    EXPECT_TRUE(handle->Read().unloading);
+    EXPECT_FALSE(handle->Read().StoppedByUser());
+  }
+  byUnload.Note(EndNote::PartKept);
+  EXPECT_EQ(byUnload.Read().note, EndNote::PartKept);
+}
+
 // Once RemoveObserver returns the observer is never called again; a call
 // under way is waited for.
 TEST(TransferRegistry, RemovingAnObserverWaitsForItsCallUnderWay) {

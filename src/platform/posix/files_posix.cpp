@@ -37,10 +37,51 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
   return result;
 }
 
-std::FILE* CreateNewFile(const char* path) {
+namespace {
+
+FileProblem ProblemOf(int error) {
+  switch (error) {
+    case EEXIST:
+      return FileProblem::Exists;
+    case ENOENT:
+    case ENOTDIR:
+      return FileProblem::NoFolder;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FileProblem::NoAccess;
+    case ENOSPC:
+    case EDQUOT:
+      return FileProblem::DiskFull;
+    case ENAMETOOLONG:
+      return FileProblem::TooLong;
+    default:
+      return FileProblem::Other;
+  }
+}
+
+}  // namespace
+
+std::FILE* CreateNewFile(const char* path, FileProblem* problem) {
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    if (problem != nullptr) *problem = ProblemOf(errno);
+    return nullptr;
+  }
   std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) {
+    if (problem != nullptr) *problem = FileProblem::Other;
+    ::close(fd);
+  }
+  return file;
+}
+
+std::FILE* OpenFileForUpdate(const char* path) {
+  const int fd = ::open(path, O_RDWR | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  std::FILE* file =
+      ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? ::fdopen(fd, "r+b") : nullptr;
   if (file == nullptr) ::close(fd);
   return file;
 }

@@ -39,11 +39,55 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
   return result;
 }
 
-std::FILE* CreateNewFile(const char* path) {
+namespace {
+
+// The thread's last error after a failed file call, as the user can act on it.
+FileProblem ProblemOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return FileProblem::Exists;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+      return FileProblem::NoFolder;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+      return FileProblem::NoAccess;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return FileProblem::DiskFull;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return FileProblem::TooLong;
+    default:
+      return FileProblem::Other;
+  }
+}
+
+}  // namespace
+
+std::FILE* CreateNewFile(const char* path, FileProblem* problem) {
   // _open shares the file for reading and writing with other programs.
   const int fd = _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    // _open leaves the error of the CreateFile under it.
+    if (problem != nullptr) *problem = ProblemOf(GetLastError());
+    return nullptr;
+  }
   std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) {
+    if (problem != nullptr) *problem = FileProblem::Other;
+    _close(fd);
+  }
+  return file;
+}
+
+std::FILE* OpenFileForUpdate(const char* path) {
+  const int fd = _open(path, _O_RDWR | _O_BINARY);
+  if (fd < 0) return nullptr;
+  std::FILE* file = _fdopen(fd, "r+b");
   if (file == nullptr) _close(fd);
   return file;
 }

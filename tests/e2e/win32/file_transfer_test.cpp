@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -241,6 +243,12 @@ TEST(EndToEnd, PeerQuittingMidTransferEndsOnlyItsTransfer) {
   ASSERT_GT(ArrivingSize(atC), 0u) << a.Command("dialogs") << c.Command("dialogs");
   ASSERT_EQ(FileSize(atB), 0u) << "the transfer to B ended before B quit";
   b.Quit();
+  // B's plug-in was unloaded mid-transfer: it kept what came, and listed it
+  // in its data directory to find it after the restart.
+  EXPECT_GT(ArrivingSize(atB), 0u);
+  std::ifstream list(b.Profile() + "kvel\\kept-parts");
+  const std::string listed{std::istreambuf_iterator<char>(list), {}};
+  EXPECT_NE(listed.find(atB + "."), std::string::npos) << listed;
   ASSERT_TRUE(WaitForSize(atC, FileSize(toC)));
   EXPECT_EQ(FileSha256(atC), FileSha256(toC));
   EXPECT_TRUE(a.WaitFor("rows", "ok rows 0"));
@@ -292,14 +300,50 @@ TEST(EndToEnd, LosingTheServerMidTransferLeavesTheTransferRunning) {
   }
 }
 
-TEST_F(EndToEndFiles, StopInTheMiddleEndsBothSidesAndLeavesNoFile) {
+// The offset the last finished receive went on from, as `host`'s log says
+// ("transfer ended: receive ... offset=N outcome=done"); 0 when none did.
+uint64_t ResumedFrom(HostProcess& host) {
+  const std::string log = host.Command("log");
+  const size_t done = log.rfind("outcome=done");
+  const size_t line = log.rfind("transfer ended: receive", done);
+  if (done == std::string::npos || line == std::string::npos) return 0;
+  const size_t offset = log.find("offset=", line);
+  if (offset == std::string::npos || offset > done) return 0;
+  return std::stoull(log.substr(offset + 7));
+}
+
+// The sending user stops a large transfer once data has arrived: the
+// receiver keeps what came beside the target, and the next send of the file
+// goes on from there to the whole file.
+TEST_F(EndToEndFiles, AStopOnTheSendingSideKeepsWhatCameAndTheNextSendGoesOn) {
   const std::string source = Path("stopped.bin"), target = Path("stopped-partial.bin");
   ASSERT_NO_FATAL_FAILURE(StartLargeTransfer(source, target, 6));
   EXPECT_EQ(a_->Command("stop 0"), "ok");
   EXPECT_TRUE(NoTransfers(*a_));
   EXPECT_TRUE(NoTransfers(*b_));
-  // The receiver removed its part file before its row went.
+  const uint64_t kept = ArrivingSize(target);
+  EXPECT_GT(kept, 0u) << Seen();
+  EXPECT_LT(kept, kLargeFile);
   EXPECT_EQ(FileSize(target), 0u);
+  // B's user learns that the part is kept.
+  EXPECT_TRUE(b_->WaitFor("dialogs", "Odebran\xB9 cz\xEA\x9C\xE6 zachowano")) << Seen();
+
+  // Sent again: B takes it to the same path and chooses to go on.
+  b_->Command("answer yes");
+  b_->Command("answer yes");
+  b_->Command("save \"" + target + "\"");
+  a_->Command("open \"" + source + "\"");
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(WaitForSize(target, kLargeFile, 300000)) << Seen();
+  EXPECT_TRUE(NoTransfers(*b_));
+  EXPECT_EQ(FileSha256(target), FileSha256(source));
+  EXPECT_NE(b_->Command("dialogs").find("Plik stopped.bin zosta\xB3 ju\xBF cz\xEA\x9C"
+                                        "ciowo odebrany"),
+            std::string::npos)
+      << Seen();
+  const uint64_t offset = ResumedFrom(*b_);
+  EXPECT_GT(offset, 0u) << Seen();
+  EXPECT_LT(offset, kLargeFile);
   EXPECT_EQ(ArrivingSize(target), 0u);
 }
 

@@ -1,0 +1,149 @@
+#include "transfers/kept_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace kvel::transfers {
+namespace {
+
+constexpr uint32_t kNow = 1733745600;
+constexpr uint32_t kDay = 24 * 60 * 60;
+
+TEST(KeptRules, OnlyACutTheUserDidNotMakeKeepsAPartWithData) {
+  const struct {
+    ReceiveEnd end;
+    bool stoppedByUser;
+    int64_t bytes;
+    bool kept;
+  } cases[] = {
+      {ReceiveEnd::Cut, false, 1, true},
+      {ReceiveEnd::Cut, false, INT64_MAX, true},
+      {ReceiveEnd::Cut, false, 0, false},
+      {ReceiveEnd::Cut, true, 1000, false},
+      {ReceiveEnd::Whole, false, 1000, false},
+      {ReceiveEnd::PeerBroke, false, 1000, false},
+      {ReceiveEnd::OwnFailure, false, 1000, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(KeepsPart(c.end, c.stoppedByUser, c.bytes), c.kept)
+        << static_cast<int>(c.end) << " " << c.stoppedByUser << " " << c.bytes;
+  }
+}
+
+KeptRecord Kept() {
+  KeptRecord record;
+  record.uin = 1001;
+  record.name = "film.avi";
+  record.size = 700000000;
+  record.target = "C:\\Filmy\\film.avi";
+  record.kept = 300000000;
+  record.written = 133781508000000000ull;
+  record.at = kNow - kDay;
+  return record;
+}
+
+platform::FileInformation PartAsKept() {
+  platform::FileInformation part;
+  part.size = 300000000;
+  part.lastWriteTime = 133781508000000000ull;
+  return part;
+}
+
+OfferedFile SameOffer() {
+  return {1001, "film.avi", 700000000, "C:\\Filmy\\film.avi"};
+}
+
+TEST(KeptRules, AnOfferResumesOnlyTheSameTransferFromAnUnchangedPart) {
+  struct Case {
+    const char* name;
+    std::optional<KeptRecord> record;
+    std::optional<platform::FileInformation> part;
+    OfferedFile offer;
+    uint32_t now;
+    KeptUse use;
+    bool stays;  // whatever the offer
+  };
+  auto with = [](auto change) {
+    KeptRecord record = Kept();
+    change(record);
+    return record;
+  };
+  auto part = [](auto change) {
+    platform::FileInformation information = PartAsKept();
+    change(information);
+    return information;
+  };
+  auto offer = [](auto change) {
+    OfferedFile offered = SameOffer();
+    change(offered);
+    return offered;
+  };
+  const Case cases[] = {
+      {"the same transfer", Kept(), PartAsKept(), SameOffer(), kNow, KeptUse::Resume, true},
+      // One of the four differs, of the same file: no use to this offer.
+      {"another contact", Kept(), PartAsKept(), offer([](auto& o) { o.uin = 1002; }), kNow,
+       KeptUse::Remove, true},
+      {"another name", Kept(), PartAsKept(), offer([](auto& o) { o.name = "film2.avi"; }), kNow,
+       KeptUse::Remove, true},
+      {"another size", Kept(), PartAsKept(), offer([](auto& o) { o.size = 700000001; }), kNow,
+       KeptUse::Remove, true},
+      {"another path", Kept(), PartAsKept(), offer([](auto& o) { o.target = "D:\\film.avi"; }),
+       kNow, KeptUse::Remove, true},
+      {"the path's letters in another case", Kept(), PartAsKept(),
+       offer([](auto& o) { o.target = "C:\\filmy\\film.avi"; }), kNow, KeptUse::Remove, true},
+      // Another file to another path: not this offer's business.
+      {"another file elsewhere", Kept(), PartAsKept(),
+       OfferedFile{1002, "inny.txt", 5, "C:\\inny.txt"}, kNow, KeptUse::Leave, true},
+      {"the same contact, another file elsewhere", Kept(), PartAsKept(), offer([](auto& o) {
+         o.name = "inny.txt";
+         o.target = "C:\\inny.txt";
+       }),
+       kNow, KeptUse::Leave, true},
+      // The part changed on disk, or went, or the record is damaged.
+      {"a byte appended", Kept(), part([](auto& p) { p.size += 1; }), SameOffer(), kNow,
+       KeptUse::Remove, false},
+      {"cut shorter", Kept(), part([](auto& p) { p.size = 0; }), SameOffer(), kNow, KeptUse::Remove,
+       false},
+      {"written since", Kept(), part([](auto& p) { p.lastWriteTime += 1; }), SameOffer(), kNow,
+       KeptUse::Remove, false},
+      {"the part gone", Kept(), std::nullopt, SameOffer(), kNow, KeptUse::Remove, false},
+      {"a damaged record", std::nullopt, PartAsKept(), SameOffer(), kNow, KeptUse::Remove, false},
+      {"a damaged record of another file", std::nullopt, PartAsKept(),
+       OfferedFile{1002, "inny.txt", 5, "C:\\inny.txt"}, kNow, KeptUse::Remove, false},
+      // Its age.
+      {"kept a week ago to the second", with([](auto& r) { r.at = kNow - 7 * kDay; }), PartAsKept(),
+       SameOffer(), kNow, KeptUse::Resume, true},
+      {"older than a week", with([](auto& r) { r.at = kNow - 7 * kDay - 1; }), PartAsKept(),
+       SameOffer(), kNow, KeptUse::Remove, false},
+      {"a day ahead of the clock", with([](auto& r) { r.at = kNow + kDay; }), PartAsKept(),
+       SameOffer(), kNow, KeptUse::Resume, true},
+      {"more than a day ahead", with([](auto& r) { r.at = kNow + kDay + 1; }), PartAsKept(),
+       SameOffer(), kNow, KeptUse::Remove, false},
+      {"kept at the clock's start, now at its end", with([](auto& r) { r.at = 0; }), PartAsKept(),
+       SameOffer(), UINT32_MAX, KeptUse::Remove, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JudgeKeptPart(c.record, c.part, c.offer, c.now), c.use) << c.name;
+    EXPECT_EQ(KeptPartStays(c.record, c.part, c.now), c.stays) << c.name;
+  }
+}
+
+TEST(KeptRules, OffsetsStopAtWhatTheWireCarries) {
+  const struct {
+    int64_t kept;
+    uint32_t offset;
+  } cases[] = {
+      {1, 1},
+      {12000, 12000},
+      {UINT32_MAX, UINT32_MAX},
+      {int64_t{UINT32_MAX} + 1, UINT32_MAX},
+      {int64_t{5} << 30, UINT32_MAX},
+      {INT64_MAX, UINT32_MAX},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResumeOffset(c.kept), c.offset) << c.kept;
+}
+
+}  // namespace
+}  // namespace kvel::transfers
