@@ -5,6 +5,7 @@
 
 #include "images/image_cache.h"
 #include "p2p/connection_limits.h"
+#include "platform/dialogs.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "plugin/production_bindings.h"
@@ -52,8 +53,15 @@ Plugin::Plugin(ModuleHost& host)
     : host(host),
       users(host, settings),
       transfers(&platform::TickCount),
-      connections(p2p::kConnectionLimits.maxConnections),
-      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kCallBackWaitMs, &platform::TickCount),
+      connections(p2p::kConnectionLimits),
+      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kConnectionLimits.callBackMs, &platform::TickCount),
+      questionTurns(p2p::kConnectionLimits.offerMs),
+      notices(
+          transfers::kNoticeGatherMs,
+          [](const transfers::UserNotice& notice) {
+            platform::ShowError(notice.text.c_str(), notice.caption.c_str());
+          },
+          &platform::SpawnDetachedThread),
       connectionServices(MakeConnectionServices(*this)),
       requestedImages(&platform::TickCount,
                       [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
@@ -61,6 +69,9 @@ Plugin::Plugin(ModuleHost& host)
 
 void Plugin::Start() {
   listener.Start(settings.localPort);
+  callBacks.Start([services = connectionServices](p2p::AwaitedCallBacks::Unanswered unanswered) {
+    p2p::EndUnanswered(*services, std::move(unanswered));
+  });
   window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
 }
 
@@ -68,11 +79,12 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   listener.Stop();
   connections.Stop();
   transfers.StopAll();
+  callBacks.Stop();
+  notices.Stop();
   const bool ended = connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
   // A thread past the wait says nothing more to the host once the reports
   // under way are done.
   connections.WaitReportsDone(wait);
-  callBacks.Clear();
   requestedImages.Clear();
   cacheTrust.Stop();
   window.reset();

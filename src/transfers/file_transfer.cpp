@@ -6,8 +6,8 @@
 namespace kvel::transfers {
 
 bool ReceiveFile(host::HostServices& services, StreamConnection& connection,
-                 TransferHandle& transfer) {
-  PlatformTransferSide side(services);
+                 TransferHandle& transfer, QuestionTurns* turns) {
+  PlatformTransferSide side(services, turns, &transfer);
   return ReceiveStream(connection, side, transfer);
 }
 

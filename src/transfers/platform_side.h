@@ -3,14 +3,20 @@
 #pragma once
 
 #include "host/host_services.h"
+#include "transfers/question_turns.h"
+#include "transfers/transfer_registry.h"
 #include "transfers/transfer_side.h"
 
 namespace kvel::transfers {
 
 class PlatformTransferSide final : public TransferSide {
  public:
-  // `services` outlives the side.
-  explicit PlatformTransferSide(host::HostServices& services) : services_(services) {}
+  // `services` outlives the side. With `turns`, a question about
+  // `transfer`'s file waits for its peer's turn (given up, as a refusal,
+  // when the transfer is stopped or the turn does not come in time).
+  explicit PlatformTransferSide(host::HostServices& services, QuestionTurns* turns = nullptr,
+                                const TransferHandle* transfer = nullptr)
+      : services_(services), turns_(turns), transfer_(transfer) {}
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
@@ -23,6 +29,8 @@ class PlatformTransferSide final : public TransferSide {
 
  private:
   host::HostServices& services_;
+  QuestionTurns* turns_;
+  const TransferHandle* transfer_;
 };
 
 }  // namespace kvel::transfers
