@@ -13,10 +13,10 @@ using Why = AwaitedCallBacks::Unanswered::Why;
 
 // Shared by the object and its thread, which may outlive Stop's wait.
 struct AwaitedCallBacks::State {
-  State(size_t capacity, uint32_t waitMs, platform::Clock clock)
-      : capacity(capacity), waitMs(waitMs), clock(std::move(clock)) {}
+  State(size_t capacity, uint32_t waitMs, platform::Clock clock, Ended ended)
+      : capacity(capacity), waitMs(waitMs), clock(std::move(clock)), ended(std::move(ended)) {}
 
-  // Hands each to `ended`, or ends it as failed when nobody is told.
+  // Hands each to `ended`; once stopped, ends it as stopped instead.
   void Hand(std::vector<Unanswered> unanswered) {
     Ended tell;
     {
@@ -27,8 +27,7 @@ struct AwaitedCallBacks::State {
       if (tell)
         tell(std::move(wait));
       else
-        wait.transfer.End(wait.why == Why::Stopped ? TransferOutcome::Stopped
-                                                   : TransferOutcome::Failed);
+        wait.transfer.End(TransferOutcome::Stopped);
     }
   }
 
@@ -74,22 +73,24 @@ struct AwaitedCallBacks::State {
   std::mutex mutex;
   std::condition_variable changed;
   std::deque<Entry> entries;  // oldest first
-  Ended ended;
+  Ended ended;                // null once stopped
   bool stopped = false;
+  bool watching = false;
 };
 
-AwaitedCallBacks::AwaitedCallBacks(size_t capacity, uint32_t waitMs, platform::Clock clock)
-    : state_(std::make_shared<State>(capacity, waitMs, std::move(clock))) {}
+AwaitedCallBacks::AwaitedCallBacks(size_t capacity, uint32_t waitMs, platform::Clock clock,
+                                   Ended ended)
+    : state_(std::make_shared<State>(capacity, waitMs, std::move(clock), std::move(ended))) {}
 
 AwaitedCallBacks::~AwaitedCallBacks() {
   Stop();
 }
 
-bool AwaitedCallBacks::Start(Ended ended) {
+bool AwaitedCallBacks::Start() {
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
-    if (state_->stopped || state_->ended) return false;
-    state_->ended = std::move(ended);
+    if (state_->stopped || state_->watching) return false;
+    state_->watching = true;
   }
   // The thread holds its own reference to the state.
   auto* handed = new std::shared_ptr<State>(state_);

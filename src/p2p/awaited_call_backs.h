@@ -43,17 +43,17 @@ class AwaitedCallBacks {
   };
   using Ended = std::function<void(Unanswered)>;
 
-  // At most `capacity` waits, each for `waitMs` on `clock`.
-  AwaitedCallBacks(size_t capacity, uint32_t waitMs, platform::Clock clock);
+  // At most `capacity` waits, each for `waitMs` on `clock`. Each wait that
+  // ends without its call-back is handed to `ended`, with no lock held: on
+  // the thread that ended it (EndDue's, or Await's for one pushed out).
+  AwaitedCallBacks(size_t capacity, uint32_t waitMs, platform::Clock clock, Ended ended);
   ~AwaitedCallBacks();  // Stop
   AwaitedCallBacks(const AwaitedCallBacks&) = delete;
   AwaitedCallBacks& operator=(const AwaitedCallBacks&) = delete;
 
-  // Starts the thread that ends the waits that ran out or were stopped,
-  // handing each to `ended` on that thread with no lock held (waits pushed
-  // out go to it on the thread that pushed them). False when it cannot
-  // start, or after Stop.
-  bool Start(Ended ended);
+  // Starts the thread that ends the waits as they run out or are stopped
+  // (EndDue at each). False when it cannot start, or after Stop.
+  bool Start();
   // Awaits a call-back from `uin` for `transfer` (may be empty: the answer
   // then begins a transfer of its own), asked because of `reason`. When
   // every place is taken the oldest wait is pushed out. False after Stop:

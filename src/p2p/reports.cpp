@@ -20,9 +20,8 @@ void EndUnreached(ConnectionServices& services, transfers::TransferHandle& trans
                   const Unreached& unreached) {
   transfer.End(unreached.outcome);
   Report(services, UnreachedLogLine(unreached));
-  const bool told = unreached.direction == transfers::Send &&
-                    unreached.outcome != transfers::TransferOutcome::Stopped;
-  if (!told || !services.Connections().BeginReport()) return;
+  if (UnreachedNotice(unreached, std::string()).text.empty()) return;
+  if (!services.Connections().BeginReport()) return;
   services.TellUnreached(unreached);
   services.Connections().EndReport();
 }

@@ -47,6 +47,7 @@ std::string UnreachedLogLine(const Unreached& unreached) {
 
 transfers::UserNotice UnreachedNotice(const Unreached& unreached, const std::string& contact) {
   if (unreached.outcome == transfers::TransferOutcome::Stopped) return {};
+  if (unreached.direction != transfers::Send) return {};
   const std::string who(std::string_view(contact).substr(0, kMaxContactInNotice));
   const char* format =
       unreached.why == Unreached::Why::NoPlace ? text::kNoticeNoPlace : text::kNoticeNoConnection;

@@ -40,7 +40,8 @@ std::string PushedOut(const std::string& direct);
 // a call-back this side could not make.
 std::string UnreachedLogLine(const Unreached& unreached);
 // The box's text (Windows-1250), naming the contact, and its caption; both
-// empty for a send that was stopped.
+// empty for a send that was stopped and for a call-back this side could not
+// make (only logged).
 transfers::UserNotice UnreachedNotice(const Unreached& unreached, const std::string& contact);
 
 }  // namespace kvel::p2p

@@ -54,7 +54,10 @@ Plugin::Plugin(ModuleHost& host)
       users(host, settings),
       transfers(&platform::TickCount),
       connections(p2p::kConnectionLimits),
-      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kConnectionLimits.callBackMs, &platform::TickCount),
+      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kConnectionLimits.callBackMs, &platform::TickCount,
+                [this](p2p::AwaitedCallBacks::Unanswered unanswered) {
+                  p2p::EndUnanswered(*connectionServices, std::move(unanswered));
+                }),
       questionTurns(p2p::kConnectionLimits.offerMs),
       notices(
           transfers::kNoticeGatherMs,
@@ -69,9 +72,7 @@ Plugin::Plugin(ModuleHost& host)
 
 void Plugin::Start() {
   listener.Start(settings.localPort);
-  callBacks.Start([services = connectionServices](p2p::AwaitedCallBacks::Unanswered unanswered) {
-    p2p::EndUnanswered(*services, std::move(unanswered));
-  });
+  callBacks.Start();
   window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
 }
 

@@ -122,17 +122,20 @@ ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
       connections_(std::make_shared<p2p::ConnectionSet>(limits)),
       transfers_(transfers ? std::move(transfers)
                            : std::make_shared<transfers::TransferRegistry>(&platform::TickCount)),
-      callBacks_(std::make_shared<p2p::AwaitedCallBacks>(p2p::kMaxAwaitedCallBacks,
-                                                         limits.callBackMs, &platform::TickCount)),
+      callBacks_(std::make_shared<p2p::AwaitedCallBacks>(
+          p2p::kMaxAwaitedCallBacks, limits.callBackMs, &platform::TickCount,
+          // Weakly: the call-backs belong to the services, not the other way.
+          [services = services_weak_](p2p::AwaitedCallBacks::Unanswered unanswered) {
+            if (std::shared_ptr<p2p::ConnectionServices> held = services->lock())
+              p2p::EndUnanswered(*held, std::move(unanswered));
+            else
+              unanswered.transfer.End(transfers::TransferOutcome::Stopped);
+          })),
       services_(
           std::make_shared<ProbeServices>(state_, connections_, transfers_, callBacks_, limits)) {
+  *services_weak_ = services_;
   transfers_->AddObserver(std::make_shared<Recorder>(state_));
-  // Weakly: the call-backs belong to the services, not the other way round.
-  callBacks_->Start([weak = std::weak_ptr<p2p::ConnectionServices>(services_)](
-                        p2p::AwaitedCallBacks::Unanswered unanswered) {
-    if (std::shared_ptr<p2p::ConnectionServices> services = weak.lock())
-      p2p::EndUnanswered(*services, std::move(unanswered));
-  });
+  callBacks_->Start();
 }
 
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {

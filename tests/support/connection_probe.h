@@ -95,6 +95,9 @@ class ConnectionProbe {
   std::shared_ptr<State> state_;
   std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<transfers::TransferRegistry> transfers_;
+  // The services, once made, for the call-backs to end their waits through.
+  std::shared_ptr<std::weak_ptr<p2p::ConnectionServices>> services_weak_ =
+      std::make_shared<std::weak_ptr<p2p::ConnectionServices>>();
   std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
   std::shared_ptr<p2p::ConnectionServices> services_;
 };
