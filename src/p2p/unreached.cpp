@@ -24,6 +24,7 @@ std::string ConnectFailure(const platform::Error& error, int timedOutCode, uint3
   const std::string step = error.operation;
   if (step == "connect" && error.code == timedOutCode)
     return "connect timed out after " + Seconds(limitMs);
+  if (step == "connect" && error.code == 0) return "connect called off";
   return step + " failed (" + std::to_string(error.code) + ")";
 }
 

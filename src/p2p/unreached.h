@@ -29,7 +29,8 @@ struct Unreached {
 };
 
 // Why a direct connection could not be made, from the connect's error:
-// "connect timed out after 10 s", "connect failed (111)".
+// "connect timed out after 10 s", "connect failed (111)", "connect called
+// off" (the send was stopped while it connected).
 std::string ConnectFailure(const platform::Error& error, int timedOutCode, uint32_t limitMs);
 // Why a wait for a call-back ended: `direct` (why the contact was asked;
 // empty when it was asked from the start) and what became of the wait.

@@ -103,9 +103,8 @@ TEST_F(AwaitedCallBacksTest, WaitsEndAsTheyRunOutArePushedOutOrStopped) {
 TEST_F(AwaitedCallBacksTest, StoppingEndsEveryWaitAsStoppedAndTakesNoMore) {
   AwaitedCallBacks waits(4, 1000, clock_, ended_);
   TransferHandle send = Send(7);
-  TransferHandle watch = std::move(send);
-  const transfers::TransferId id = watch.Id();
-  ASSERT_TRUE(waits.Await(7, std::move(watch), ""));
+  const transfers::TransferId id = send.Id();
+  ASSERT_TRUE(waits.Await(7, std::move(send), ""));
   EXPECT_EQ(registry_.Count(), 1u);
   waits.Stop();
   EXPECT_TRUE(told_.empty());  // unloading tells nobody

@@ -285,20 +285,6 @@ TEST(FailingSends, EachEndsWithOneOutcomeOneLogLineAndTheBoxThatIsDue) {
   }
 }
 
-TEST(FailingSends, TheBoxOfASendThatNeverReachedNamesItsContactAndWhy) {
-  Scene scene;
-  scene.Unlistening();
-  scene.Send();
-  ASSERT_NE(scene.Ended(), nullptr);
-  platform::SleepMilliseconds(50);
-  ASSERT_EQ(scene.probe.Unreached().size(), 1u);
-  const p2p::Unreached unreached = scene.probe.Unreached()[0];
-  EXPECT_EQ(unreached.why, p2p::Unreached::Why::NoConnection);
-  EXPECT_EQ(unreached.peerUin, kContact);
-  EXPECT_EQ(unreached.reason.rfind("connect failed (", 0), 0u);
-  EXPECT_NE(unreached.reason.find("), no call-back within 400 ms"), std::string::npos);
-}
-
 TEST(FailingSends, WhileItWaitsTheSendIsListedWithNoSocket) {
   Scene scene;
   scene.Unlistening();

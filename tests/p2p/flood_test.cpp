@@ -116,25 +116,6 @@ TEST_F(FloodTest, OneAddressHoldsAFewWhileAnotherCallerAndTheUsersSendGetThrough
   EXPECT_TRUE(probe_.Unreached().empty());
 }
 
-TEST_F(FloodTest, ManyAddressesFillOnlyThePlacesOutsideTheReserve) {
-  // Three addresses, two each: the six places peers may take.
-  int answered = 0;
-  uint32_t uin = 7000;
-  for (const char* source : {"127.0.0.2", "127.0.0.3", "127.0.0.4"})
-    for (int i = 0; i < 2; ++i) answered += Answered(Call(source, ++uin));
-  EXPECT_EQ(answered, 6);
-  EXPECT_FALSE(Answered(Call("127.0.0.5", 7005)));
-  EXPECT_EQ(LinesStarting("too many connections, closed: "), 1u);
-  // The user's own send takes a place kept for it.
-  LoopbackServer contact;
-  probe_.SetPeer({LoopbackAddress(), contact.Port()});
-  ASSERT_TRUE(p2p::StartOutgoing(4004, wire::kPushCode, probe_.Services()));
-  Socket called = contact.Accept();
-  ASSERT_NE(called, platform::kInvalidSocket);
-  held_.push_back(called);
-  EXPECT_EQ(ReadExactly(called, 8).size(), 8u);
-}
-
 TEST_F(FloodTest, OneNumberFromManyAddressesHoldsAFew) {
   // Each address is under its limit; the number claimed by all is not.
   int listed = 0;

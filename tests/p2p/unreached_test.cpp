@@ -16,38 +16,44 @@ const std::string kError =
     "d";
 
 TEST(Unreached, LogLineAndBoxForEachWay) {
+  using Why = Unreached::Why;
   struct Case {
-    Unreached unreached;
-    std::string line;
-    std::string text;  // empty: no box
+    Why why;
+    transfers::TransferDirection direction;
+    TransferOutcome outcome;
+    const char* reason;
+    const char* line;
+    const char* text;  // empty: no box
   };
   const Case cases[] = {
-      {{Unreached::Why::NoConnection, transfers::Send, 1002, TransferOutcome::Failed,
-        "connect failed (111), no call-back within 180 s"},
+      {Why::NoConnection, transfers::Send, TransferOutcome::Failed,
+       "connect failed (111), no call-back within 180 s",
        "not connected: send peer=1002 outcome=failed reason=connect failed (111), no call-back "
        "within 180 s",
        "Nie uda\xB3o si\xEA nawi\xB9za\xE6 po\xB3\xB9"
        "czenia z Bolek. Plik nie zosta\xB3 wys\xB3"
        "any."},
-      {{Unreached::Why::NoPlace, transfers::Send, 1002, TransferOutcome::Failed,
-        "too many connections"},
+      {Why::NoPlace, transfers::Send, TransferOutcome::Failed, "too many connections",
        "not connected: send peer=1002 outcome=failed reason=too many connections",
        "Zbyt wiele po\xB3\xB9"
        "cze\xF1 naraz. Plik do Bolek nie zosta\xB3 wys\xB3"
        "any."},
-      {{Unreached::Why::NoConnection, transfers::Send, 1002, TransferOutcome::Stopped, ""},
-       "not connected: send peer=1002 outcome=stopped",
-       ""},
-      {{Unreached::Why::NoConnection, transfers::Receive, 7, TransferOutcome::Failed,
-        "handshake failed"},
-       "not connected: receive peer=7 outcome=failed reason=handshake failed",
-       ""},
+      {Why::NoConnection, transfers::Send, TransferOutcome::Stopped, "",
+       "not connected: send peer=1002 outcome=stopped", ""},
+      {Why::NoConnection, transfers::Receive, TransferOutcome::Failed, "handshake failed",
+       "not connected: receive peer=1002 outcome=failed reason=handshake failed", ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(UnreachedLogLine(c.unreached), c.line);
-    const transfers::UserNotice notice = UnreachedNotice(c.unreached, "Bolek");
+    Unreached unreached;
+    unreached.why = c.why;
+    unreached.direction = c.direction;
+    unreached.peerUin = 1002;
+    unreached.outcome = c.outcome;
+    unreached.reason = c.reason;
+    EXPECT_EQ(UnreachedLogLine(unreached), c.line);
+    const transfers::UserNotice notice = UnreachedNotice(unreached, "Bolek");
     EXPECT_EQ(notice.text, c.text) << c.line;
-    EXPECT_EQ(notice.caption, c.text.empty() ? "" : kError) << c.line;
+    EXPECT_EQ(notice.caption, *c.text == '\0' ? "" : kError) << c.line;
   }
 }
 
@@ -59,7 +65,7 @@ TEST(Unreached, ReasonsSayWhatFailedAndForHowLong) {
       {ConnectFailure({"connect", 110}, 110, 10000), "connect timed out after 10 s"},
       {ConnectFailure({"connect", 110}, 110, 300), "connect timed out after 300 ms"},
       {ConnectFailure({"connect", 111}, 110, 10000), "connect failed (111)"},
-      {ConnectFailure({"connect", 0}, 110, 10000), "connect failed (0)"},
+      {ConnectFailure({"connect", 0}, 110, 10000), "connect called off"},
       {ConnectFailure({"socket", 24}, 110, 10000), "socket failed (24)"},
       {NoCallBack("", 180000), "no call-back within 180 s"},
       {NoCallBack("handshake failed", 180000), "handshake failed, no call-back within 180 s"},

@@ -23,25 +23,6 @@
 namespace kvel::transfers {
 namespace {
 
-TEST(QuestionTurns, APeersNextQuestionWaitsForTheOpenOne) {
-  QuestionTurns turns(10000);
-  QuestionTurns::Turn first = turns.Take(7, nullptr);
-  ASSERT_TRUE(first);
-  // Another peer's question does not wait.
-  EXPECT_TRUE(turns.Take(8, nullptr));
-  std::atomic<bool> taken{false};
-  std::thread second([&] {
-    QuestionTurns::Turn turn = turns.Take(7, nullptr);
-    taken = static_cast<bool>(turn);
-  });
-  platform::SleepMilliseconds(3 * kTurnLookMs);
-  EXPECT_FALSE(taken);
-  first = QuestionTurns::Turn();  // the first question is answered
-  second.join();
-  EXPECT_TRUE(taken);
-  EXPECT_FALSE(turns.Open(7));  // the second's turn went with it
-}
-
 TEST(QuestionTurns, AWaitEndsWhenCalledOffOrOutOfTime) {
   struct Case {
     const char* name;
