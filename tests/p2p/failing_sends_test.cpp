@@ -51,7 +51,10 @@ class Scene {
     probe.NameContact(kContact, "Bolek");
   }
   ~Scene() {
-    for (Socket socket : sockets_) platform::ShutdownBoth(socket);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (Socket socket : sockets_) platform::ShutdownBoth(socket);
+    }
     for (std::thread& thread : peers_) thread.join();
     for (Socket socket : sockets_) platform::CloseSocket(socket);
   }
