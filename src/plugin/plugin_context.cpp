@@ -80,12 +80,14 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   listener.Stop();
   connections.Stop();
   transfers.StopAll();
-  callBacks.Stop();
   notices.Stop();
   const bool ended = connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
   // A thread past the wait says nothing more to the host once the reports
   // under way are done.
   connections.WaitReportsDone(wait);
+  // After the reports: the call-backs' thread, which reports too, then ends
+  // at once instead of waiting for this thread to serve a host call.
+  callBacks.Stop();
   requestedImages.Clear();
   cacheTrust.Stop();
   window.reset();
