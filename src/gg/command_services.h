@@ -14,10 +14,12 @@ namespace kvel::gg {
 class CommandServices {
  public:
   virtual PeerAddress LookupPeer(uint32_t uin) = 0;
-  // Starts an outgoing connection; the result is not looked at.
+  // Starts an outgoing connection (code 2: this user's send, shown as
+  // waiting from now on); the result is not looked at.
   virtual bool StartOutgoing(uint32_t uin, uint32_t directionCode) = 0;
-  // Notes that this user asked `uin` for a call-back, which it may answer
-  // with a code-3 connection for a while.
+  // Begins this user's send to `uin`, shown as waiting for `uin` to call
+  // back, which it may do with a code-3 connection for a while (the request
+  // follows).
   virtual void ExpectCallBack(uint32_t uin) = 0;
   // A whole GG packet through the host, which takes it before returning.
   virtual void SendPacket(const uint8_t* packet, size_t length) = 0;

@@ -3,13 +3,19 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
+#include "p2p/awaited_call_backs.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
 #include "p2p/peer_address.h"
 #include "p2p/peer_connection.h"
+#include "p2p/unreached.h"
+#include "platform/error.h"
+#include "platform/socket_handle.h"
 #include "platform/sockets.h"
 #include "transfers/transfer_outcome.h"
 #include "transfers/transfer_registry.h"
@@ -19,17 +25,17 @@ namespace kvel::p2p {
 
 // Everything a connection thread reaches outside itself. The plug-in binds
 // the peer table, its own number, the awaited call-backs, the log, the
-// contact list, the transfers registry and the two file procedures; tests
-// bind their own to watch the outcome. Called from connection threads,
-// several at once.
+// contact list, the host's packets, the transfers registry and the two file
+// procedures; tests bind their own to watch the outcome. Called from
+// connection threads, several at once.
 class ConnectionServices {
  public:
   virtual ~ConnectionServices() = default;
   // The peer's address as the peer table has it.
   virtual PeerAddress PeerAddressOf(uint32_t uin) = 0;
   virtual uint32_t OwnUin() = 0;
-  // Takes the call-back this user asked `uin` for; false when none is awaited.
-  virtual bool TakeCallBack(uint32_t uin) = 0;
+  // The call-backs this user awaits.
+  virtual AwaitedCallBacks& CallBacks() = 0;
   // A diagnostic line.
   virtual void Log(const std::string& line) = 0;
   // The contact's name as the contact list shows it, else the number.
@@ -41,6 +47,17 @@ class ConnectionServices {
   // Tells the user of a transfer that was refused or failed, without keeping
   // the connection's thread.
   virtual void TellUser(const transfers::TransferReport& report) = 0;
+  // The same for a send of this user's that never reached its contact.
+  virtual void TellUnreached(const Unreached& unreached) = 0;
+  // A whole GG packet through the host (the call-back request), which takes
+  // the bytes before it returns.
+  virtual void SendPacket(std::span<const uint8_t> packet) = 0;
+  // A TCP connection to `address` (network byte order) and `port` within
+  // `limitMs`, called off when `givenUp` says so: the platform's own
+  // (platform::ConnectTcpWithin) unless a test stands in for it.
+  virtual platform::SocketHandle Connect(uint32_t address, uint16_t port, uint32_t limitMs,
+                                         const std::function<bool()>& givenUp,
+                                         platform::Error* error);
   // Told as the thread ends, after its socket is closed.
   virtual void Ended() {}
   // How long the peer may keep this side waiting.
@@ -57,37 +74,44 @@ struct ConnectionRequest {
   bool outgoing = false;                               // true: this side calls
   uint32_t peerUin = 0;                                // outgoing: whom to call
   uint32_t directionCode = 0;                          // outgoing: push or pull
-  bool admitted = false;                               // holds a place in the set
+  ConnectionSet::Place place;                          // empty until admitted
   std::shared_ptr<ConnectionServices> services;
   // The transfer, begun by the starter (begun by the thread when empty).
   // Declared after `services`, whose registry it ends in, so it goes first.
   transfers::TransferHandle transfer;
 };
 
-// A TCP socket connected to `address` (network byte order) and `port`, or
-// kInvalidSocket. Address 0 is nobody's: no connection is tried.
-platform::Socket ConnectPeer(uint32_t address, uint16_t port);
-
 // Runs one connection to its end on the calling thread: take a place in the
 // connection set (unless the request holds one), begin the transfer (unless
 // the request holds one), connect when outgoing, set the socket up,
 // handshake, agree the transfer, send or receive the file, end the
-// transfer, close the socket, give the place back. The body of every
+// transfer, close the socket, give the place back. A send of this user's
+// that cannot connect, or whose handshake fails, is not ended: the contact
+// is asked to call back, and the send waits for that. The body of every
 // connection thread.
 void RunConnection(ConnectionRequest request);
 // Starts a detached thread running `request`; false when none started (the
 // request is then left to the caller).
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
 
-// Begins a transfer with `uin` (the user's click for a send, a call-back
-// request for a receive) and calls `uin` at its address in the peer table;
-// true when the thread started (false also when the connection set is full
-// or stopped).
+// Begins a transfer with `uin` and calls `uin` at its address in the peer
+// table: code 2 is this user's send (the click), listed at once as waiting
+// for a connection; code 3 answers the call-back request of a peer. True
+// when the thread started; false also when the connection set has no place
+// (a send of the user's then ends with a box).
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<ConnectionServices> services);
 // Takes over a socket the listener accepted and begins its transfer; closes
-// it when no thread starts or the connection set is full or stopped (with a
-// log line).
+// it when no thread starts or the connection set has no place for it (with
+// a log line).
 void StartIncoming(platform::Socket socket, std::shared_ptr<ConnectionServices> services);
+
+// This user's send to `uin`, who is asked to call back from the start (the
+// caller sends the request): begun, listed as waiting for a connection, and
+// awaited. False when the call-backs are stopped (unloading).
+bool AwaitCallBack(uint32_t uin, std::shared_ptr<ConnectionServices> services);
+// Ends a wait for a call-back that never came: its send, a log line and,
+// unless the user stopped it, a box. What the call-backs' thread is given.
+void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered unanswered);
 
 }  // namespace kvel::p2p

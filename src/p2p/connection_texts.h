@@ -1,4 +1,6 @@
-// The log lines of direct connections; each is followed by a number.
+// The texts of direct connections: log lines, each followed by a number or
+// the send it tells of, and what the user is told of a send that never
+// reached its contact (Windows-1250 bytes, readable text beside).
 #pragma once
 
 namespace kvel::text {
@@ -6,6 +8,24 @@ namespace kvel::text {
 inline constexpr char kLogUnaskedCallBack[] = "call-back nobody asked for refused: ";
 inline constexpr char kLogTooManyClosed[] = "too many connections, closed: ";
 inline constexpr char kLogTooManyNotCalled[] = "too many connections, not calling: ";
+// Followed by the remote address, then by the claimed number.
+inline constexpr char kLogTooManyFromAddress[] = "too many pending from one address, closed: ";
+inline constexpr char kLogTooManyOfNumber[] = "too many pending of one number, closed: ";
+inline constexpr char kLogNotForCallBack[] = "not the awaited call-back, closed: ";
 inline constexpr char kLogPeerTooSlow[] = "peer too slow, dropped: ";
+// Followed by the send: "send peer=1002 outcome=failed reason=...".
+inline constexpr char kLogNotConnected[] = "not connected: ";
+
+// Message boxes, naming the contact. Captioned kErrorCaption (common/texts.h).
+// "Nie udało się nawiązać połączenia z %s. Plik nie został wysłany."
+inline constexpr char kNoticeNoConnection[] =
+    "Nie uda\xB3o si\xEA nawi\xB9za\xE6 po\xB3\xB9"
+    "czenia z %s. Plik nie zosta\xB3 wys\xB3"
+    "any.";
+// "Zbyt wiele połączeń naraz. Plik do %s nie został wysłany."
+inline constexpr char kNoticeNoPlace[] =
+    "Zbyt wiele po\xB3\xB9"
+    "cze\xF1 naraz. Plik do %s nie zosta\xB3 wys\xB3"
+    "any.";
 
 }  // namespace kvel::text

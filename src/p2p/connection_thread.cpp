@@ -1,4 +1,4 @@
-#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -6,9 +6,11 @@
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
 #include "p2p/direction.h"
+#include "p2p/fall_back.h"
 #include "p2p/handshake_steps.h"
 #include "p2p/peer_connection.h"
 #include "p2p/peer_waits.h"
+#include "p2p/reports.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
 
@@ -18,45 +20,75 @@ namespace {
 using platform::Socket;
 using transfers::Transfer;
 using transfers::TransferHandle;
+using transfers::TransferOutcome;
 using transfers::TransferReport;
-
-// A log line; none once the plug-in is being unloaded (the host is not
-// reached then).
-void Log(ConnectionServices& services, const std::string& line) {
-  if (!services.Connections().BeginReport()) return;
-  services.Log(line);
-  services.Connections().EndReport();
-}
 
 void ConnectionThread(void* raw) {
   std::unique_ptr<ConnectionRequest> request(static_cast<ConnectionRequest*>(raw));
   RunConnection(std::move(*request));
 }
 
-// Starts a thread for an admitted request; a request that gets none gives
-// its place back.
+// This user's send: the click of "Wyślij plik" calls with code 2.
+bool OwnSend(const ConnectionRequest& request) {
+  return request.outgoing && request.directionCode == wire::kPushCode;
+}
+
+// An address as the log shows it: "127.0.0.2".
+std::string AddressText(uint32_t address) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&address);
+  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
+         std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
+}
+
+// Starts a thread for an admitted request. A send of this user's that gets
+// none ends with its box; the place goes back with the request.
 bool Spawn(ConnectionRequest request) {
   auto owned = std::make_unique<ConnectionRequest>(std::move(request));
   if (SpawnConnection(owned)) return true;
-  owned->services->Connections().Leave();
+  if (OwnSend(*owned)) {
+    EndUnreached(*owned->services, owned->transfer,
+                 {Unreached::Why::NoConnection, transfers::Send, owned->peerUin,
+                  TransferOutcome::Failed, "no thread"});
+  }
   return false;
 }
 
-// Logs every ended transfer; tells the user of the ones worth a box. Once
-// the plug-in is being unloaded nothing is said.
-void Tell(ConnectionServices& services, const TransferReport& report) {
-  Log(services, transfers::TransferLogLine(report));
-  if (!transfers::WorthTelling(report.outcome)) return;
-  if (!services.Connections().BeginReport()) return;
-  services.TellUser(report);
-  services.Connections().EndReport();
+// What the handshake's agreement makes of the connection's place. A peer's
+// connection counts against its number until this side answers its offer;
+// one that answers a call-back this user asked for becomes the user's own
+// and carries on the send that waited for it. False when the connection
+// must close.
+bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool callBack,
+                 TransferHandle& awaited, PeerConnection& connection) {
+  ConnectionServices& services = *request.services;
+  ConnectionSet::Place& place = request.place;
+  if (callBack) {
+    place.BecomeOwn();
+    if (awaited) {
+      request.transfer.DetachSocket();
+      request.transfer = std::move(awaited);  // the connection's own ends unlisted
+      request.transfer.AttachSocket(connection.Socket());
+    }
+    return true;
+  }
+  if (OwnSend(request)) return true;
+  if (place.ForCallBack()) {
+    Report(services, text::kLogNotForCallBack + std::to_string(connection.Socket()));
+    return false;
+  }
+  if (!place.Claim(outcome.peerUin)) {
+    Report(services, text::kLogTooManyOfNumber + std::to_string(outcome.peerUin));
+    return false;
+  }
+  connection.BeforeNextWrite([&place] { place.Settle(); });
+  return true;
 }
 
 // Sets the socket up, runs the handshake and the transfer, and ends the
 // transfer's record with its outcome; the socket stays open for the caller
-// to close.
-void Serve(Socket socket, ConnectionRequest& request, ConnectionServices& services) {
-  TransferHandle& transfer = request.transfer;
+// to close. For an outgoing connection whose handshake failed, says why
+// (the transfer is then left to the caller); otherwise empty.
+std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices& services) {
   // An accepted socket inherits nothing useful from the non-blocking
   // listening socket: every option is set here, results ignored.
   platform::SetNonBlocking(socket, false);
@@ -64,96 +96,154 @@ void Serve(Socket socket, ConnectionRequest& request, ConnectionServices& servic
   platform::SetLinger(socket, 3);
   PeerWaits waits(socket, services.Limits(), &platform::TickCount);
   PeerConnection connection(socket, &waits);
+  bool callBack = false;
+  TransferHandle awaited;
   const Handshake outcome =
       request.outgoing
           ? CallPeer(connection, services.OwnUin(), request.peerUin, request.directionCode)
-          : AnswerPeer(connection, [&](uint32_t caller) { return services.TakeCallBack(caller); });
+          : AnswerPeer(connection, [&](uint32_t caller) {
+              callBack = services.CallBacks().Take(caller, &awaited);
+              return callBack;
+            });
   if (outcome.result == Handshake::Result::UnaskedCallBack)
-    Log(services, text::kLogUnaskedCallBack + std::to_string(outcome.peerUin));
-  if (outcome.result == Handshake::Result::Agreed) {
-    waits.HandshakeDone(outcome.direction);
-    // The host is asked for the name once, with no lock held.
-    transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
-    const bool succeeded = outcome.direction == transfers::Send
-                               ? services.SendFile(connection, transfer)
-                               : services.ReceiveFile(connection, transfer);
-    // How it ended is judged from the transfer's own record.
-    const Transfer facts = transfer.Read();
-    const bool fileKnown = !facts.path.empty();
-    TransferReport report;
-    report.direction = outcome.direction;
-    report.peerUin = outcome.peerUin;
-    report.file = facts.path;
-    // The log names the offset the transfer went on from (also one the
-    // sender could not go on from) and counts this connection's bytes.
-    report.offset = waits.AnswerOffset().value_or(facts.offset);
-    report.bytes = facts.moved;
-    report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction,
-                                              fileKnown, waits.AnswerCode());
-    report.note = facts.note;
-    transfer.End(report.outcome);
-    Tell(services, report);
+    Report(services, text::kLogUnaskedCallBack + std::to_string(outcome.peerUin));
+  if (outcome.result != Handshake::Result::Agreed) {
+    if (request.outgoing) return waits.TimedOut() ? "handshake timed out" : "handshake failed";
+    if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
+    return {};
   }
-  if (waits.TimedOut()) Log(services, text::kLogPeerTooSlow + std::to_string(socket));
+  if (!PlaceAgreed(request, outcome, callBack, awaited, connection)) return {};
+  TransferHandle& transfer = request.transfer;
+  waits.HandshakeDone(outcome.direction);
+  // The host is asked for the name once, with no lock held.
+  transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
+  const bool succeeded = outcome.direction == transfers::Send
+                             ? services.SendFile(connection, transfer)
+                             : services.ReceiveFile(connection, transfer);
+  // How it ended is judged from the transfer's own record.
+  const Transfer facts = transfer.Read();
+  const bool fileKnown = !facts.path.empty();
+  TransferReport report;
+  report.direction = outcome.direction;
+  report.peerUin = outcome.peerUin;
+  report.file = facts.path;
+  // The log names the offset the transfer went on from (also one the
+  // sender could not go on from) and counts this connection's bytes.
+  report.offset = waits.AnswerOffset().value_or(facts.offset);
+  report.bytes = facts.moved;
+  report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
+                                            waits.AnswerCode());
+  report.note = facts.note;
+  transfer.End(report.outcome);
+  ReportEnded(services, report);
+  if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
+  return {};
 }
 
-// A connection over the cap: an accepted socket is closed at once, a peer is
-// not called.
-void Refuse(const ConnectionRequest& request, ConnectionServices& services) {
+// A connection that gets no place: an accepted socket is closed at once, a
+// peer is not called, and a send of this user's ends with its box.
+void Refuse(ConnectionRequest& request, Refusal refusal) {
+  ConnectionServices& services = *request.services;
   if (request.outgoing) {
-    Log(services, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
-  } else {
-    Log(services, text::kLogTooManyClosed + std::to_string(request.socket));
-    platform::CloseSocket(request.socket);
+    request.transfer.End(TransferOutcome::Failed);
+    Report(services, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
+    if (OwnSend(request) && services.Connections().BeginReport()) {
+      services.TellUnreached({Unreached::Why::NoPlace, transfers::Send, request.peerUin,
+                              TransferOutcome::Failed, "too many connections"});
+      services.Connections().EndReport();
+    }
+    return;
   }
+  if (refusal == Refusal::Address) {
+    Report(services,
+           text::kLogTooManyFromAddress + AddressText(platform::RemoteAddress(request.socket)));
+  } else {
+    Report(services, text::kLogTooManyClosed + std::to_string(request.socket));
+  }
+  platform::CloseSocket(request.socket);
 }
 
-// Takes a place in the services' connection set for `request` and begins
-// its transfer; false (the request refused) when there is no place.
+// Begins the request's transfer and takes a place in the services'
+// connection set for it; false (the request refused) when there is no
+// place. This user's send is listed from its beginning, as waiting for a
+// connection.
 bool Admit(ConnectionRequest& request) {
-  if (!request.admitted) {
-    if (!request.services->Connections().Enter()) {
-      Refuse(request, *request.services);
-      return false;
-    }
-    request.admitted = true;
-  }
+  ConnectionServices& services = *request.services;
   if (!request.transfer) {
     // An accepted connection receives until its handshake says otherwise.
     const std::optional<transfers::TransferDirection> direction =
         request.outgoing ? DirectionFor(Side::Caller, request.directionCode) : std::nullopt;
-    request.transfer = request.services->Transfers().Begin(request.outgoing ? request.peerUin : 0,
-                                                           direction.value_or(transfers::Receive));
+    request.transfer = services.Transfers().Begin(request.outgoing ? request.peerUin : 0,
+                                                  direction.value_or(transfers::Receive));
+    if (OwnSend(request)) request.transfer.AwaitConnection(services.PeerName(request.peerUin));
   }
-  return true;
+  if (request.place) return true;
+  Refusal refusal = Refusal::None;
+  ConnectionSet& set = services.Connections();
+  if (OwnSend(request)) {
+    request.place = set.EnterOwn(&refusal);
+  } else if (request.outgoing) {
+    request.place = set.EnterCallBack(request.peerUin, &refusal);
+  } else {
+    request.place = set.EnterCall(platform::RemoteAddress(request.socket),
+                                  services.CallBacks().Any(), &refusal);
+  }
+  if (request.place) return true;
+  Refuse(request, refusal);
+  return false;
+}
+
+// Connects an outgoing request to its peer's address in the peer table;
+// says why when it cannot.
+Socket Connect(ConnectionRequest& request, std::string* failure) {
+  ConnectionServices& services = *request.services;
+  const PeerAddress peer = services.PeerAddressOf(request.peerUin);
+  if (peer.ip == 0) {
+    *failure = "no address";
+    return platform::kInvalidSocket;
+  }
+  const uint32_t limitMs = services.Limits().connectMs;
+  const TransferHandle& transfer = request.transfer;
+  platform::Error error;
+  platform::SocketHandle socket = services.Connect(
+      peer.ip, peer.port, limitMs, [&transfer] { return transfer.Read().stopped; }, &error);
+  if (!socket.Valid()) *failure = ConnectFailure(error, platform::TimedOutCode(), limitMs);
+  return socket.Release();
 }
 
 }  // namespace
 
-Socket ConnectPeer(uint32_t address, uint16_t port) {
-  if (address == 0) return platform::kInvalidSocket;
-  return platform::ConnectTcp(address, port).Release();
+platform::SocketHandle ConnectionServices::Connect(uint32_t address, uint16_t port,
+                                                   uint32_t limitMs,
+                                                   const std::function<bool()>& givenUp,
+                                                   platform::Error* error) {
+  return platform::ConnectTcpWithin(address, port, limitMs, givenUp, error);
 }
 
 void RunConnection(ConnectionRequest request) {
   ConnectionServices& services = *request.services;
   if (Admit(request)) {
     Socket socket = request.socket;
-    if (request.outgoing) {
-      PeerAddress peer = services.PeerAddressOf(request.peerUin);
-      socket = ConnectPeer(peer.ip, peer.port);
-    }
+    std::string failure;  // why an outgoing connection came to nothing
+    if (request.outgoing) socket = Connect(request, &failure);
     if (socket != platform::kInvalidSocket) {
       // Closed here, once, after it has left the record the stop button
       // shuts it down through.
       platform::SocketHandle owned(socket);
       request.transfer.AttachSocket(socket);
-      Serve(socket, request, services);
+      failure = Serve(socket, request, services);
       request.transfer.DetachSocket();
     }
+    if (!failure.empty() && OwnSend(request)) {
+      FallBack(request, failure);
+    } else if (!failure.empty()) {
+      EndUnreached(services, request.transfer,
+                   {Unreached::Why::NoConnection, transfers::Receive, request.peerUin,
+                    TransferOutcome::Failed, failure});
+    }
     // One that never got as far as the handshake's agreement ends unlisted.
-    request.transfer.End(transfers::TransferOutcome::Failed);
-    services.Connections().Leave();
+    request.transfer.End(TransferOutcome::Failed);
+    request.place.Leave();
   }
   services.Ended();
 }

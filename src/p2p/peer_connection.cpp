@@ -1,5 +1,7 @@
 #include "p2p/peer_connection.h"
 
+#include <utility>
+
 #include "platform/threads.h"
 
 namespace kvel::p2p {
@@ -12,6 +14,7 @@ int PeerConnection::Read(void* buffer, int count) {
 }
 
 int PeerConnection::Write(const void* data, int count) {
+  if (beforeWrite_) std::exchange(beforeWrite_, nullptr)();
   return platform::SendSome(socket_, data, count);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "p2p/peer_waits.h"
 #include "transfers/stream_connection.h"
@@ -19,6 +20,9 @@ class PeerConnection final : public transfers::StreamConnection {
 
   // The socket this connection serves (it does not own it).
   platform::Socket Socket() const { return socket_; }
+  // Runs `written` once, as the next write begins (the receiving side's
+  // next write after the handshake is its answer to the offer).
+  void BeforeNextWrite(std::function<void()> written) { beforeWrite_ = std::move(written); }
 
   // One receive: fewer bytes than asked is normal; 0 when the peer closed,
   // negative on error or when the peer took longer than its phase allows.
@@ -31,6 +35,7 @@ class PeerConnection final : public transfers::StreamConnection {
  private:
   platform::Socket socket_;
   PeerWaits* waits_;
+  std::function<void()> beforeWrite_;
 };
 
 }  // namespace kvel::p2p

@@ -26,6 +26,18 @@ bool BindSocket(Socket s, uint32_t address, uint16_t port);
 bool ListenSocket(Socket s, int backlog);
 Socket AcceptSocket(Socket s);  // kInvalidSocket when none is waiting or on error
 bool ConnectSocket(Socket s, uint32_t address, uint16_t port);
+// Begins connecting a non-blocking socket: true when the connection stands
+// or is under way, false when it failed at once.
+bool BeginConnect(Socket s, uint32_t address, uint16_t port);
+// Waits at most `milliseconds` for a connection that BeginConnect began: 1
+// once it stands, 0 while it is still under way, negative when it failed
+// (LastSocketError then says why).
+int WaitConnected(Socket s, uint32_t milliseconds);
+// The platform's code for a connection that ran out of time.
+int TimedOutCode();
+// The address (network byte order) of the peer a socket is connected to; 0
+// when unknown.
+uint32_t RemoteAddress(Socket s);
 bool SetNonBlocking(Socket s, bool on);
 void SetKeepAlive(Socket s);            // SO_KEEPALIVE with a one-byte 1
 void SetLinger(Socket s, int seconds);  // SO_LINGER on with `seconds`

@@ -14,7 +14,7 @@ bool ProductionCommands::StartOutgoing(uint32_t uin, uint32_t directionCode) {
 }
 
 void ProductionCommands::ExpectCallBack(uint32_t uin) {
-  plugin_.callBacks.Renew(uin);
+  p2p::AwaitCallBack(uin, plugin_.connectionServices);
 }
 
 void ProductionCommands::SendPacket(const uint8_t* packet, size_t length) {

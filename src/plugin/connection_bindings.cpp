@@ -1,6 +1,7 @@
 // The product's binding of what connection threads reach: the context's peer
-// table, own number, call-backs, transfers registry and connection set, the
-// host's log and contact list, and the file procedures.
+// table, own number, call-backs, question turns, boxes, transfers registry
+// and connection set, the host's log, contact list and packets, and the
+// file procedures.
 #include "gg/contact_lookup.h"
 #include "p2p/connection.h"
 #include "platform/dialogs.h"
@@ -12,11 +13,6 @@
 namespace kvel {
 namespace {
 
-void ShowNotice(void* raw) {
-  std::unique_ptr<transfers::UserNotice> notice(static_cast<transfers::UserNotice*>(raw));
-  platform::ShowError(notice->text.c_str(), notice->caption.c_str());
-}
-
 class PluginConnections final : public p2p::ConnectionServices {
  public:
   explicit PluginConnections(Plugin& plugin) : plugin_(plugin) {}
@@ -25,22 +21,26 @@ class PluginConnections final : public p2p::ConnectionServices {
     return gg::LookupPeerAddressIn(plugin_.users, uin);
   }
   uint32_t OwnUin() override { return plugin_.ownUin.load(); }
-  bool TakeCallBack(uint32_t uin) override { return plugin_.callBacks.Take(uin); }
+  p2p::AwaitedCallBacks& CallBacks() override { return plugin_.callBacks; }
   void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
   std::string PeerName(uint32_t uin) override { return gg::PeerDisplayName(plugin_.host, uin); }
   bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
     return transfers::SendFile(plugin_.host, connection, transfer);
   }
   bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
-    return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer);
+    return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
+                                  &plugin_.questionTurns);
   }
   // The box has a thread of its own: the connection's thread ends meanwhile.
   void TellUser(const transfers::TransferReport& report) override {
-    auto notice = std::make_unique<transfers::UserNotice>(
+    plugin_.notices.Tell(
         transfers::TransferNotice(report, gg::PeerDisplayName(plugin_.host, report.peerUin)));
-    if (notice->text.empty()) return;
-    if (platform::SpawnDetachedThread(&ShowNotice, notice.get())) notice.release();
   }
+  void TellUnreached(const p2p::Unreached& unreached) override {
+    plugin_.notices.Tell(
+        p2p::UnreachedNotice(unreached, gg::PeerDisplayName(plugin_.host, unreached.peerUin)));
+  }
+  void SendPacket(std::span<const uint8_t> packet) override { plugin_.host.SendRawPacket(packet); }
   p2p::ConnectionSet& Connections() override { return plugin_.connections; }
   transfers::TransferRegistry& Transfers() override { return plugin_.transfers; }
 

@@ -5,6 +5,7 @@
 
 #include "images/image_cache.h"
 #include "p2p/connection_limits.h"
+#include "platform/dialogs.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "plugin/production_bindings.h"
@@ -53,8 +54,18 @@ Plugin::Plugin(ModuleHost& host)
       users(host, settings),
       transfers(&platform::TickCount),
       keptParts(&platform::UnixTime),
-      connections(p2p::kConnectionLimits.maxConnections),
-      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kCallBackWaitMs, &platform::TickCount),
+      connections(p2p::kConnectionLimits),
+      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kConnectionLimits.callBackMs, &platform::TickCount,
+                [this](p2p::AwaitedCallBacks::Unanswered unanswered) {
+                  p2p::EndUnanswered(*connectionServices, std::move(unanswered));
+                }),
+      questionTurns(p2p::kConnectionLimits.offerMs),
+      notices(
+          transfers::kNoticeGatherMs,
+          [](const transfers::UserNotice& notice) {
+            platform::ShowError(notice.text.c_str(), notice.caption.c_str());
+          },
+          &platform::SpawnDetachedThread),
       connectionServices(MakeConnectionServices(*this)),
       requestedImages(&platform::TickCount,
                       [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
@@ -62,6 +73,7 @@ Plugin::Plugin(ModuleHost& host)
 
 void Plugin::Start() {
   listener.Start(settings.localPort);
+  callBacks.Start();
   window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
 }
 
@@ -69,11 +81,14 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   listener.Stop();
   connections.Stop();
   transfers.StopAll();
+  notices.Stop();
   const bool ended = connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
   // A thread past the wait says nothing more to the host once the reports
   // under way are done.
   connections.WaitReportsDone(wait);
-  callBacks.Clear();
+  // After the reports: the call-backs' thread, which reports too, then ends
+  // at once instead of waiting for this thread to serve a host call.
+  callBacks.Stop();
   requestedImages.Clear();
   cacheTrust.Stop();
   window.reset();

@@ -1,8 +1,9 @@
 // What the plug-in keeps while the host has it loaded: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
 // table, the transfers registry, the kept parts of cut transfers, the direct
-// connections, the awaited call-backs, the images offered and asked for, the
-// transfer window and the listener.
+// connections, the awaited call-backs, the turns of the offer questions, the
+// boxes told, the images offered and asked for, the transfer window and the
+// listener.
 // LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
 // it. Its memory stays until the next LoadPlugin or the detach, so that a
 // host call still under way as the plug-in is unloaded finds a stopped
@@ -21,13 +22,15 @@
 #include "images/cache_trust.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
-#include "p2p/call_backs.h"
+#include "p2p/awaited_call_backs.h"
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/listener.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "transfers/kept_parts.h"
+#include "transfers/notice_batches.h"
+#include "transfers/question_turns.h"
 #include "transfers/transfer_registry.h"
 #include "ui/transfer_window.h"
 
@@ -43,15 +46,16 @@ class Plugin {
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
 
-  // The one start, once the settings are read: listens on their port and
-  // makes the transfer window (hidden) on the calling thread, which serves
-  // its messages from then on.
+  // The one start, once the settings are read: listens on their port,
+  // watches the awaited call-backs, and makes the transfer window (hidden)
+  // on the calling thread, which serves its messages from then on.
   void Start();
   // The one stop, for UnloadPlugin and for the end of a context that was
   // never unloaded: takes no new peer, stops every transfer as the stop
-  // button stops one, gives the connections' threads a bounded time to end,
-  // forgets the call-backs and images asked for, stops verifying the image
-  // cache, and destroys the window.
+  // button stops one, ends every wait for a call-back at once and drops the
+  // boxes not yet shown, gives the connections' threads a bounded time to
+  // end, forgets the images asked for, stops verifying the image cache, and
+  // destroys the window.
   // `wait` spends the waits: the host's thread serves the messages other
   // threads send it meanwhile (a host call of a connection thread may wait
   // for them); the module's detach only sleeps. True when every connection
@@ -84,8 +88,13 @@ class Plugin {
   transfers::KeptParts* KeptPartsIfAny() { return keptParts.Listing() ? &keptParts : nullptr; }
   // The direct connections running at once, capped.
   p2p::ConnectionSet connections;
-  // The contacts this user asked to call back, each served once.
-  p2p::CallBackRequests callBacks;
+  // The contacts this user asked to call back, each with the send that
+  // waits for it; each served once.
+  p2p::AwaitedCallBacks callBacks;
+  // One question box per peer at a time.
+  transfers::QuestionTurns questionTurns;
+  // The boxes of transfers that ended badly, those that come together in one.
+  transfers::NoticeBatches notices;
   // The transfer window, observing `transfers`; exists from Start to Stop.
   std::unique_ptr<ui::TransferWindow> window;
   // What connection threads reach: the members above and the host.

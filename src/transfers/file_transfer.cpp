@@ -6,8 +6,8 @@
 namespace kvel::transfers {
 
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
-                 TransferHandle& transfer) {
-  PlatformTransferSide side(services, kept);
+                 TransferHandle& transfer, QuestionTurns* turns) {
+  PlatformTransferSide side(services, kept, turns, &transfer);
   return ReceiveStream(connection, side, transfer);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/host_services.h"
+#include "transfers/question_turns.h"
 #include "transfers/stream_connection.h"
 #include "transfers/transfer_registry.h"
 
@@ -12,10 +13,11 @@ namespace kvel::transfers {
 class KeptParts;
 
 // Receives the file the transfer's contact offers, keeping and resuming cut
-// parts in `kept` (null: none are kept). True only when the last chunk and
+// parts in `kept` (null: none are kept), its question waiting for the
+// contact's turn in `turns` (when given). True only when the last chunk and
 // its data have been received and the file took its name.
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
-                 TransferHandle& transfer);
+                 TransferHandle& transfer, QuestionTurns* turns = nullptr);
 // Sends a file the user chooses. True only when the last chunk has been sent
 // and the receiver has closed the connection.
 bool SendFile(host::HostServices& services, StreamConnection& connection, TransferHandle& transfer);

@@ -10,6 +10,12 @@ std::string PlatformTransferSide::PeerName(uint32_t uin) {
 }
 
 bool PlatformTransferSide::AskYesNo(const char* text, const char* caption) {
+  QuestionTurns::Turn turn;
+  if (turns_ != nullptr && transfer_ != nullptr) {
+    const TransferHandle& transfer = *transfer_;
+    turn = turns_->Take(transfer.Read().uin, [&transfer] { return transfer.Read().stopped; });
+    if (!turn) return false;
+  }
   return platform::AskYesNo(text, caption);
 }
 

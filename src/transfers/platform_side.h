@@ -3,15 +3,21 @@
 #pragma once
 
 #include "host/host_services.h"
+#include "transfers/question_turns.h"
+#include "transfers/transfer_registry.h"
 #include "transfers/transfer_side.h"
 
 namespace kvel::transfers {
 
 class PlatformTransferSide final : public TransferSide {
  public:
-  // `services` and `kept` (null: nothing is kept) outlive the side.
-  PlatformTransferSide(host::HostServices& services, KeptParts* kept)
-      : services_(services), kept_(kept) {}
+  // `services`, `kept` (null: nothing is kept) and `turns` outlive the
+  // side. With `turns`, a question about `transfer`'s file waits for its
+  // peer's turn (given up, as a refusal, when the transfer is stopped or the
+  // turn does not come in time).
+  PlatformTransferSide(host::HostServices& services, KeptParts* kept,
+                       QuestionTurns* turns = nullptr, const TransferHandle* transfer = nullptr)
+      : services_(services), kept_(kept), turns_(turns), transfer_(transfer) {}
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
@@ -28,6 +34,8 @@ class PlatformTransferSide final : public TransferSide {
  private:
   host::HostServices& services_;
   KeptParts* kept_;
+  QuestionTurns* turns_;
+  const TransferHandle* transfer_;
 };
 
 }  // namespace kvel::transfers

@@ -20,10 +20,18 @@ using TransferId = uint32_t;
 // Where a transfer stands. It only ever moves down this list.
 enum class TransferState {
   Waiting,  // begun, not yet agreed with the peer: no connection yet, or one
-            // still being made or handshaken; not listed in the window
+            // still being made or handshaken; `awaits` says what for
   Asking,   // the handshake agreed: the offer, the question, the file's choice
   Moving,   // the peer took the offer: the file's data flows
   Ended,    // over; `outcome` tells how
+};
+
+// What a Waiting transfer waits for. Only a wait the user should see is
+// listed in the window, each with a text of its own.
+enum class Awaits {
+  Handshake,   // an accepted connection not yet handshaken: not listed
+  Connection,  // this user's send: a connection to the contact, made
+               // directly or by the contact calling back
 };
 
 enum class TransferOutcome {
@@ -63,6 +71,7 @@ struct Transfer {
   // The connection's socket while it has one (its thread alone closes it).
   platform::Socket socket = platform::kInvalidSocket;
   TransferState state = TransferState::Waiting;
+  Awaits awaits = Awaits::Handshake;                  // meaningful while Waiting
   TransferOutcome outcome = TransferOutcome::Failed;  // meaningful once Ended
   bool stopped = false;                               // stopped by the user, or by the unloading
   bool unloading = false;  // stopped by the unloading, not by the user before it
@@ -74,8 +83,12 @@ struct Transfer {
   bool StoppedByUser() const { return stopped && !unloading; }
   // Bytes of the file this side has: where it started and what moved since.
   int64_t Done() const { return offset + moved; }
-  // Listed in the transfer window: agreed with the peer and not yet over.
-  bool Listed() const { return state == TransferState::Asking || state == TransferState::Moving; }
+  // Listed in the transfer window: agreed with the peer, or waiting for
+  // something the user should see, and not yet over.
+  bool Listed() const {
+    return state == TransferState::Asking || state == TransferState::Moving ||
+           (state == TransferState::Waiting && awaits != Awaits::Handshake);
+  }
 };
 
 }  // namespace kvel::transfers

@@ -192,20 +192,38 @@ void TransferHandle::DetachSocket() {
   record_->facts.socket = platform::kInvalidSocket;
 }
 
-void TransferHandle::Agree(uint32_t uin, std::string contact, TransferDirection direction) {
+void TransferHandle::AwaitConnection(std::string contact) {
   if (!record_) return;
   Transfer listed;
+  bool wasListed = false;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     Transfer& facts = record_->facts;
     if (facts.state != TransferState::Waiting) return;
+    wasListed = facts.Listed();
+    facts.contact = std::move(contact);
+    facts.awaits = Awaits::Connection;
+    listed = state_->Copy(*record_);
+  }
+  if (!wasListed) state_->Tell(true, listed);
+}
+
+void TransferHandle::Agree(uint32_t uin, std::string contact, TransferDirection direction) {
+  if (!record_) return;
+  Transfer listed;
+  bool wasListed = false;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    Transfer& facts = record_->facts;
+    if (facts.state != TransferState::Waiting) return;
+    wasListed = facts.Listed();
     facts.uin = uin;
     facts.contact = std::move(contact);
     facts.direction = direction;
     facts.state = TransferState::Asking;
     listed = state_->Copy(*record_);
   }
-  state_->Tell(true, listed);
+  if (!wasListed) state_->Tell(true, listed);
 }
 
 void TransferHandle::NameFile(std::string path) {

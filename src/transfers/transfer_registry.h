@@ -28,7 +28,8 @@ namespace kvel::transfers {
 class TransfersObserver {
  public:
   virtual ~TransfersObserver() = default;
-  // The transfer's handshake agreed: it is listed from now on.
+  // The transfer is listed from now on: its handshake agreed, or it waits
+  // for something the user should see. Told once per transfer.
   virtual void TransferListed(const Transfer& transfer) = 0;
   // A listed transfer ended; `transfer` holds its outcome.
   virtual void TransferEnded(const Transfer& transfer) = 0;
@@ -49,7 +50,7 @@ class TransferRegistry {
   // begins stopped.
   TransferHandle Begin(uint32_t uin, TransferDirection direction);
 
-  // The listed transfers (Asking and Moving) in the order they began, each
+  // The listed transfers (see Transfer::Listed) in the order they began, each
   // with its speed over the last few seconds as of this call.
   std::vector<Transfer> Snapshot();
   // Transfers begun and not yet ended, listed or not.
@@ -98,8 +99,12 @@ class TransferHandle {
   // before closing the socket.
   void AttachSocket(platform::Socket socket);
   void DetachSocket();
+  // The transfer waits for a connection to its contact, named `contact`:
+  // it is listed (Waiting) from now on. Only while Waiting.
+  void AwaitConnection(std::string contact);
   // The handshake agreed: the peer is `uin`, named `contact`, and this side
-  // goes `direction`. The transfer is listed (Asking).
+  // goes `direction`. The transfer is listed (Asking); one listed already
+  // while it waited goes on in the same row.
   void Agree(uint32_t uin, std::string contact, TransferDirection direction);
   // The local file is known: chosen to send, or chosen to save into.
   void NameFile(std::string path);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/awaits_texts.h"
 #include "common/texts.h"
 
 namespace kvel::ui {
@@ -31,7 +32,10 @@ RowTexts TextsOf(const transfers::Transfer& transfer) {
   texts.file = FileText(transfer.path);
   texts.percent = std::to_string(PercentDone(transfer.Done(), transfer.size));
   texts.size = SizeText(transfer.size);
-  texts.speed = SpeedText(transfer.speed);
+  // A transfer that waits has no speed yet: the cell says what it waits for.
+  const char* waiting =
+      transfer.state == transfers::TransferState::Waiting ? AwaitsText(transfer.awaits) : nullptr;
+  texts.speed = waiting != nullptr ? waiting : SpeedText(transfer.speed);
   return texts;
 }
 
@@ -60,6 +64,16 @@ std::string SpeedText(float bytesPerSecond) {
   std::snprintf(text, sizeof text, text::kSpeedFormat,
                 static_cast<double>(bytesPerSecond) * (1.0 / 1024));
   return text;
+}
+
+const char* AwaitsText(transfers::Awaits awaits) {
+  switch (awaits) {
+    case transfers::Awaits::Connection:
+      return text::kAwaitsConnection;
+    case transfers::Awaits::Handshake:
+      break;
+  }
+  return nullptr;
 }
 
 std::string FileText(const std::string& path) {

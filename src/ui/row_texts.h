@@ -23,7 +23,7 @@ struct RowTexts {
   std::string file;     // the local path, "-" until one is chosen
   std::string percent;  // whole percent done
   std::string size;     // "%.2fKB"
-  std::string speed;    // "%.2fKB/s"
+  std::string speed;    // "%.2fKB/s"; while waiting, what it waits for
 
   // The text of `column`; null for the bar, which has none.
   const std::string* Of(Column column) const;
@@ -40,6 +40,9 @@ int BarRight(int left, int right, int64_t done, int64_t size);
 // "%.2fKB" of the size and "%.2fKB/s" of the speed.
 std::string SizeText(int64_t size);
 std::string SpeedText(float bytesPerSecond);
+// What a Waiting transfer shows in place of its speed; null for a wait that
+// is not listed.
+const char* AwaitsText(transfers::Awaits awaits);
 // The path as its cell shows it: "-" for none, a long one cut at its start.
 std::string FileText(const std::string& path);
 

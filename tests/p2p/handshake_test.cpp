@@ -203,18 +203,6 @@ TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
   }
 }
 
-TEST(OutgoingConnection, EndsWithoutListingWhenThePeerCannotBeReached) {
-  StartSockets();
-  for (p2p::PeerAddress peer : {p2p::PeerAddress{0, 0}, p2p::PeerAddress{LoopbackAddress(), 0},
-                                p2p::PeerAddress{LoopbackAddress(), FreePort()}}) {
-    ConnectionProbe probe;
-    probe.SetPeer(peer);
-    ASSERT_TRUE(p2p::StartOutgoing(777, wire::kPushCode, probe.Services()));
-    ASSERT_TRUE(probe.WaitEnded(1));
-    EXPECT_TRUE(probe.Events().empty());
-  }
-}
-
 // Both sides are connection threads: the caller's thread calls the called
 // side's listening socket, as two plug-ins do.
 TEST(BothSides, AgreeOnWhoSendsForEitherCode) {

@@ -51,10 +51,21 @@ class ListenerTest : public ::testing::Test {
     return lines;
   }
 
+  // These peers all call from 127.0.0.1, more at once than the cap: the
+  // cap and the limits per address have tests of their own
+  // (connection_set_test.cpp, flood_test.cpp).
+  static p2p::ConnectionLimits OneAddressLimits() {
+    p2p::ConnectionLimits limits;
+    limits.maxConnections = 64;
+    limits.maxPendingPerAddress = limits.maxConnections;
+    limits.maxPendingPerNumber = limits.maxConnections;
+    return limits;
+  }
+
   ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
   host::LinkedHost services_{host_.Link(), nullptr};
-  ConnectionProbe probe_;
+  ConnectionProbe probe_{OneAddressLimits()};
   p2p::Listener listener_{services_, probe_.Services()};
 };
 

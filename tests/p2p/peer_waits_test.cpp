@@ -154,12 +154,13 @@ TEST_F(PeerWaitsTest, APeerThatClosesIsNotTooSlow) {
   EXPECT_FALSE(DroppedAsTooSlow());
 }
 
-// Connections over the cap are closed at once with a log line; their
-// places come back as connections end.
+// Connections over the cap are closed at once with a log line, and a send
+// of this user's gets a box; their places come back as connections end.
 TEST(ConnectionCap, OneConnectionOverTheCapIsClosedAtOnce) {
   StartSockets();
   p2p::ConnectionLimits limits;  // long waits: the held connections stay
   limits.maxConnections = 2;
+  limits.reservedForOwn = 0;
   ConnectionProbe probe(limits);
   std::vector<LoopbackPair> pairs;
   for (int i = 0; i < 3; ++i) {
@@ -174,6 +175,9 @@ TEST(ConnectionCap, OneConnectionOverTheCapIsClosedAtOnce) {
   EXPECT_EQ(probe.LogLines()[0].rfind("too many connections, closed: ", 0), 0u);
   EXPECT_FALSE(p2p::StartOutgoing(7, wire::kPushCode, probe.Services()));
   EXPECT_EQ(probe.LogLines().back(), "too many connections, not calling: 7");
+  ASSERT_EQ(probe.Unreached().size(), 1u);
+  EXPECT_EQ(probe.Unreached()[0].why, p2p::Unreached::Why::NoPlace);
+  EXPECT_EQ(probe.Unreached()[0].peerUin, 7u);
 
   // One held connection ends: a new one is taken again.
   platform::ShutdownBoth(pairs[0].b);

@@ -6,11 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "contact_menu.h"
+#include "gg/test_packets.h"
 #include "platform/sockets.h"
+#include "platform/threads.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "support/test_paths.h"
 #include "wire/handshake.h"
+#ifndef _WIN32
+#include "plugin/plugin_context.h"  // the linked plug-in's context
+#endif
 
 namespace kvel::testing {
 namespace {
@@ -54,6 +60,50 @@ TEST(UnloadPlugin, StopsRunningTransfersAndLeavesNothingForAfter) {
   EXPECT_EQ(plugin.Host().Calls().size(), calls);
   for (const std::string& line : plugin.Host().LogLines())
     EXPECT_EQ(line.find("transfer ended"), std::string::npos) << line;
+}
+
+// A send that waits for its contact to call back (asked at the click, or
+// after the direct connection was refused) ends at once as the plug-in is
+// unloaded: no box, no log line, nothing reaches the host afterwards.
+TEST(UnloadPlugin, EndsASendWaitingForACallBackWithoutAWord) {
+  StartSockets();
+  struct Case {
+    const char* name;
+    uint16_t contactPort;  // as the contact's status announces it
+  };
+  for (const Case& c : {Case{"asked to call back", 1}, Case{"refused", FreePort()}}) {
+    SCOPED_TRACE(c.name);
+    LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
+    WriteFile(plugin.Profile() + "kvel.config",
+              "[p2p]\nlocal-port=" + std::to_string(FreePort()) + "\n");
+    plugin.Host().AddContact({0x502, "Bolek", "1002", 3});
+    plugin.Start();
+    gg::testing::Bytes status = gg::testing::Packet(
+        15, gg::testing::StatusEntryBytes(1002, 2, gg::testing::Ip(127, 0, 0, 1), c.contactPort));
+    plugin.Host().DeliverGGEvent(4, status);
+    standin::ContactMenu menu(plugin.Host(), "Tlen/ContactList", "1002");
+    menu.Build();
+    ASSERT_TRUE(menu.Click("kvel/send"));
+    // The request to call back is sent, at the click or once refused.
+    for (int waited = 0; plugin.Host().SentPackets().empty() && waited < 10000; waited += 10)
+      platform::SleepMilliseconds(10);
+    ASSERT_EQ(plugin.Host().SentPackets().size(), 1u);
+    EXPECT_EQ(plugin.Host().SentPackets()[0].bytes.size(), 21u);
+#ifndef _WIN32
+    EXPECT_EQ(ThePlugin().callBacks.Size(), 1u);
+    EXPECT_EQ(ThePlugin().transfers.Snapshot().size(), 1u);  // listed, waiting
+#endif
+
+    plugin.Stop();  // UnloadPlugin
+#ifndef _WIN32
+    EXPECT_EQ(ThePlugin().transfers.Count(), 0u);  // ended at once
+#endif
+    const size_t calls = plugin.Host().Calls().size();
+    platform::SleepMilliseconds(300);
+    EXPECT_EQ(plugin.Host().Calls().size(), calls);
+    for (const std::string& line : plugin.Host().LogLines())
+      EXPECT_EQ(line.find("not connected"), std::string::npos) << line;
+  }
 }
 
 TEST(UnloadPlugin, ALaterLoadTakesConnectionsAgain) {

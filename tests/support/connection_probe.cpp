@@ -31,10 +31,11 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
  public:
   ProbeServices(std::shared_ptr<State> state, std::shared_ptr<p2p::ConnectionSet> connections,
                 std::shared_ptr<transfers::TransferRegistry> transfers,
-                p2p::ConnectionLimits limits)
+                std::shared_ptr<p2p::AwaitedCallBacks> callBacks, p2p::ConnectionLimits limits)
       : state_(std::move(state)),
         connections_(std::move(connections)),
         transfers_(std::move(transfers)),
+        callBacks_(std::move(callBacks)),
         limits_(limits) {}
 
   p2p::PeerAddress PeerAddressOf(uint32_t) override {
@@ -45,13 +46,7 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->ownUin;
   }
-  bool TakeCallBack(uint32_t uin) override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    auto found = state_->callBacks.find(uin);
-    if (found == state_->callBacks.end()) return false;
-    state_->callBacks.erase(found);
-    return true;
-  }
+  p2p::AwaitedCallBacks& CallBacks() override { return *callBacks_; }
   void Log(const std::string& line) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->log.push_back(line);
@@ -70,6 +65,25 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   void TellUser(const transfers::TransferReport& report) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->told.push_back(report);
+  }
+  void TellUnreached(const p2p::Unreached& unreached) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->unreached.push_back(unreached);
+  }
+  void SendPacket(std::span<const uint8_t> packet) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->packets.emplace_back(packet.begin(), packet.end());
+  }
+  platform::SocketHandle Connect(uint32_t address, uint16_t port, uint32_t limitMs,
+                                 const std::function<bool()>& givenUp,
+                                 platform::Error* error) override {
+    ConnectionProbe::Connect connect;
+    {
+      std::lock_guard<std::mutex> lock(state_->mutex);
+      connect = state_->connect;
+    }
+    if (connect) return connect(address, port, limitMs, error);
+    return p2p::ConnectionServices::Connect(address, port, limitMs, givenUp, error);
   }
   void Ended() override {
     std::lock_guard<std::mutex> lock(state_->mutex);
@@ -98,17 +112,30 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   // Live as long as the services that threads may still hold.
   std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<transfers::TransferRegistry> transfers_;
+  std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
   p2p::ConnectionLimits limits_;
 };
 
 ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
                                  std::shared_ptr<transfers::TransferRegistry> transfers)
     : state_(std::make_shared<State>()),
-      connections_(std::make_shared<p2p::ConnectionSet>(limits.maxConnections)),
+      connections_(std::make_shared<p2p::ConnectionSet>(limits)),
       transfers_(transfers ? std::move(transfers)
                            : std::make_shared<transfers::TransferRegistry>(&platform::TickCount)),
-      services_(std::make_shared<ProbeServices>(state_, connections_, transfers_, limits)) {
+      callBacks_(std::make_shared<p2p::AwaitedCallBacks>(
+          p2p::kMaxAwaitedCallBacks, limits.callBackMs, &platform::TickCount,
+          // Weakly: the call-backs belong to the services, not the other way.
+          [services = services_weak_](p2p::AwaitedCallBacks::Unanswered unanswered) {
+            if (std::shared_ptr<p2p::ConnectionServices> held = services->lock())
+              p2p::EndUnanswered(*held, std::move(unanswered));
+            else
+              unanswered.transfer.End(transfers::TransferOutcome::Stopped);
+          })),
+      services_(
+          std::make_shared<ProbeServices>(state_, connections_, transfers_, callBacks_, limits)) {
+  *services_weak_ = services_;
   transfers_->AddObserver(std::make_shared<Recorder>(state_));
+  callBacks_->Start();
 }
 
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
@@ -127,8 +154,7 @@ void ConnectionProbe::NameContact(uint32_t uin, std::string name) {
 }
 
 void ConnectionProbe::ExpectCallBack(uint32_t uin) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->callBacks.insert(uin);
+  callBacks_->Await(uin, {}, "");
 }
 
 std::vector<std::string> ConnectionProbe::LogLines() const {
@@ -139,6 +165,21 @@ std::vector<std::string> ConnectionProbe::LogLines() const {
 std::vector<transfers::TransferReport> ConnectionProbe::Told() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->told;
+}
+
+std::vector<p2p::Unreached> ConnectionProbe::Unreached() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->unreached;
+}
+
+std::vector<std::vector<uint8_t>> ConnectionProbe::Packets() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->packets;
+}
+
+void ConnectionProbe::SetConnect(Connect connect) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->connect = std::move(connect);
 }
 
 void ConnectionProbe::SetFileProcedure(FileProcedure procedure) {

@@ -1,8 +1,10 @@
 // Edges for connection threads under test: they record what the thread did
-// (which transfer it listed and ended, which file procedure it ran, when it
-// ended) and let the test choose the peer's address, OwnUin, the contacts'
-// names and the file procedures. The transfers go to a registry of the
-// probe's own, which a test may also watch.
+// (which transfer it listed and ended, which file procedure it ran, what it
+// logged, told the user and sent through the host, when it ended) and let
+// the test choose the peer's address, OwnUin, the contacts' names, the
+// connect and the file procedures. The transfers go to a registry of the
+// probe's own, which a test may also watch; the call-backs it awaits run
+// out after the limits' callBackMs.
 #pragma once
 
 #include <condition_variable>
@@ -11,7 +13,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ class ConnectionProbe {
  public:
   // A file procedure: given the handshaken connection and its transfer.
   using FileProcedure = std::function<bool(p2p::PeerConnection&, transfers::TransferHandle&)>;
+  // A connect in place of the platform's: address, port, limit, error.
+  using Connect =
+      std::function<platform::SocketHandle(uint32_t, uint16_t, uint32_t, platform::Error*)>;
 
   // The connections take their places in a set of the probe's own, and
   // their transfers in `transfers` (a registry of the probe's own when null).
@@ -47,9 +51,16 @@ class ConnectionProbe {
   void NameContact(uint32_t uin, std::string name);
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
   void ExpectCallBack(uint32_t uin);
+  p2p::AwaitedCallBacks& CallBacks() const { return *callBacks_; }
   std::vector<std::string> LogLines() const;
   // The transfers the user was told of.
   std::vector<transfers::TransferReport> Told() const;
+  // The sends the user was told never reached their contacts.
+  std::vector<p2p::Unreached> Unreached() const;
+  // The GG packets sent through the host.
+  std::vector<std::vector<uint8_t>> Packets() const;
+  // Connects with `connect` instead of the platform.
+  void SetConnect(Connect connect);
   p2p::ConnectionSet& Connections() const { return *connections_; }
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
@@ -68,9 +79,11 @@ class ConnectionProbe {
     p2p::PeerAddress peer;
     uint32_t ownUin = 0;
     std::map<uint32_t, std::string> names;
-    std::multiset<uint32_t> callBacks;
     std::vector<std::string> log;
     std::vector<transfers::TransferReport> told;
+    std::vector<p2p::Unreached> unreached;
+    std::vector<std::vector<uint8_t>> packets;
+    Connect connect;
     FileProcedure procedure;
     std::vector<TransferEvent> events;
     int ended = 0;
@@ -82,6 +95,10 @@ class ConnectionProbe {
   std::shared_ptr<State> state_;
   std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<transfers::TransferRegistry> transfers_;
+  // The services, once made, for the call-backs to end their waits through.
+  std::shared_ptr<std::weak_ptr<p2p::ConnectionServices>> services_weak_ =
+      std::make_shared<std::weak_ptr<p2p::ConnectionServices>>();
+  std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
   std::shared_ptr<p2p::ConnectionServices> services_;
 };
 

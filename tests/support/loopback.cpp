@@ -45,6 +45,15 @@ platform::Socket ConnectLoopback(uint16_t port) {
   return platform::ConnectTcp(LoopbackAddress(), port).Release();
 }
 
+platform::Socket ConnectLoopbackFrom(uint16_t port, const char* source) {
+  StartSockets();
+  platform::SocketHandle socket(platform::CreateTcpSocket());
+  if (!socket.Valid() || !platform::BindSocket(socket.Get(), platform::InetAddr(source), 0) ||
+      !platform::ConnectSocket(socket.Get(), LoopbackAddress(), port))
+    return platform::kInvalidSocket;
+  return socket.Release();
+}
+
 bool SendAll(platform::Socket socket, const std::vector<uint8_t>& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {

@@ -36,6 +36,9 @@ class LoopbackServer {
 uint16_t FreePort();
 // A blocking socket connected to 127.0.0.1:port, or kInvalidSocket.
 platform::Socket ConnectLoopback(uint16_t port);
+// The same from the loopback address `source` ("127.0.0.2", ...), so that
+// one machine plays callers at several addresses.
+platform::Socket ConnectLoopbackFrom(uint16_t port, const char* source);
 
 // Sends every byte (looping over short sends); false on failure.
 bool SendAll(platform::Socket socket, const std::vector<uint8_t>& bytes);

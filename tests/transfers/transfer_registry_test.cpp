@@ -109,6 +109,33 @@ TEST(TransferRegistry, ATransferIsListedFromItsAgreementToItsEnd) {
                                                         "ended " + std::to_string(id) + " Done"}));
 }
 
+// A send that waits for a connection is listed from its click, with no
+// socket; the connection that comes carries it on in the same listing.
+TEST(TransferRegistry, AWaitingSendIsListedOnceFromItsClickToItsEnd) {
+  ManualClock clock;
+  TransferRegistry registry(clock.Bind());
+  auto recorder = std::make_shared<Recorder>();
+  registry.AddObserver(recorder);
+  TransferHandle incoming = registry.Begin(0, Receive);  // an accepted connection: not listed
+  TransferHandle send = registry.Begin(7, Send);
+  const TransferId id = send.Id();
+  send.AwaitConnection("Bolek");
+  send.AwaitConnection("Bolek");  // said twice, listed once
+  std::vector<Transfer> listed = registry.Snapshot();
+  ASSERT_EQ(Ids(listed), std::vector<TransferId>{id});
+  EXPECT_EQ(listed[0].state, TransferState::Waiting);
+  EXPECT_EQ(listed[0].awaits, Awaits::Connection);
+  EXPECT_EQ(listed[0].contact, "Bolek");
+  EXPECT_EQ(listed[0].socket, platform::kInvalidSocket);
+  send.Agree(7, "Bolek", Send);
+  EXPECT_EQ(registry.Snapshot()[0].state, TransferState::Asking);
+  send.AwaitConnection("Bolek");  // too late: it waits no longer
+  EXPECT_EQ(registry.Snapshot()[0].state, TransferState::Asking);
+  send.End(TransferOutcome::Done);
+  EXPECT_EQ(recorder->Told(), (std::vector<std::string>{"listed " + std::to_string(id),
+                                                        "ended " + std::to_string(id) + " Done"}));
+}
+
 TEST(TransferRegistry, StepsOutOfOrderChangeNothing) {
   struct Case {
     const char* name;

@@ -24,6 +24,37 @@ TEST(RowTexts, ANewTransferShowsNoFileAndNothingDone) {
   EXPECT_EQ(*texts.Of(Column::File), "-");
 }
 
+// A send that waits shows what it waits for where its speed would be,
+// byte for byte in Windows-1250; the other cells read as for any transfer.
+TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
+  struct Case {
+    transfers::TransferState state;
+    transfers::Awaits awaits;
+    std::string speed;
+  };
+  const Case cases[] = {
+      {transfers::TransferState::Waiting, transfers::Awaits::Connection,
+       "czeka na po\xB3\xB9"
+       "czenie"},
+      {transfers::TransferState::Asking, transfers::Awaits::Connection, "0.00KB/s"},
+      {transfers::TransferState::Moving, transfers::Awaits::Handshake, "0.00KB/s"},
+  };
+  for (const Case& c : cases) {
+    transfers::Transfer transfer;
+    transfer.contact = "Bolek";
+    transfer.state = c.state;
+    transfer.awaits = c.awaits;
+    const RowTexts texts = TextsOf(transfer);
+    EXPECT_EQ(texts.speed, c.speed);
+    EXPECT_EQ(*texts.Of(Column::Speed), c.speed);
+    EXPECT_EQ(texts.contact, "Bolek");
+    EXPECT_EQ(texts.file, "-");
+    EXPECT_EQ(texts.percent, "0");
+    EXPECT_EQ(texts.size, "0.00KB");
+  }
+  EXPECT_EQ(AwaitsText(transfers::Awaits::Handshake), nullptr);
+}
+
 TEST(RowTexts, PercentCountsFromWhereTheDataStarted) {
   transfers::Transfer transfer;
   transfer.size = 1000;

@@ -134,6 +134,26 @@ TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHi
   EXPECT_EQ(window_.RowCount(), 0u);
 }
 
+// The user's send shows at its click, waiting for a connection; when the
+// connection comes the same row goes on, repainted, never a second one.
+TEST_F(TransferWindowTicks, AWaitingSendShowsAtOnceAndItsRowGoesOn) {
+  TransferHandle send = registry_.Begin(7, Send);
+  send.AwaitConnection("Bolek");
+  window_.Tick();
+  EXPECT_TRUE(shown_->visible);
+  EXPECT_EQ(shown_->rows, std::vector<TransferId>{send.Id()});
+  EXPECT_EQ(Cells(send.Id()), (std::vector<std::string>{"Bolek", "-", "0", "", "0.00KB",
+                                                        "czeka na po\xB3\xB9"
+                                                        "czenie"}));
+  shown_->redrawn.clear();
+  send.Agree(7, "Bolek", Send);
+  window_.Tick();
+  EXPECT_EQ(shown_->rows, std::vector<TransferId>{send.Id()});
+  EXPECT_EQ(shown_->shows, 1);
+  EXPECT_EQ(shown_->redrawn, std::vector<TransferId>{send.Id()});
+  EXPECT_EQ(Cells(send.Id())[5], "0.00KB/s");
+}
+
 // Two chunks of a 12,000-byte file, then a pause: the next tick shows them,
 // whether or not more data comes.
 TEST_F(TransferWindowTicks, AfterAPauseTheRowIsAtMostOneTickBehind) {

@@ -69,6 +69,38 @@ bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
   return ::connect(Fd(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
 }
 
+bool BeginConnect(Socket s, uint32_t address, uint16_t port) {
+  sockaddr_in sa = Address(address, port);
+  return ::connect(Fd(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 || errno == EINPROGRESS;
+}
+
+int WaitConnected(Socket s, uint32_t milliseconds) {
+  pollfd entry{Fd(s), POLLOUT, 0};
+  const int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
+  const int ready = ::poll(&entry, 1, timeout);
+  if (ready < 0) return -1;
+  if (ready == 0) return 0;
+  int failure = 0;
+  socklen_t length = sizeof failure;
+  if (::getsockopt(Fd(s), SOL_SOCKET, SO_ERROR, &failure, &length) != 0) return -1;
+  if (failure != 0) {
+    errno = failure;
+    return -1;
+  }
+  return 1;
+}
+
+int TimedOutCode() {
+  return ETIMEDOUT;
+}
+
+uint32_t RemoteAddress(Socket s) {
+  sockaddr_in sa;
+  socklen_t length = sizeof sa;
+  if (::getpeername(Fd(s), reinterpret_cast<sockaddr*>(&sa), &length) != 0) return 0;
+  return sa.sin_family == AF_INET ? sa.sin_addr.s_addr : 0;
+}
+
 bool SetNonBlocking(Socket s, bool on) {
   int flags = ::fcntl(Fd(s), F_GETFL, 0);
   if (flags < 0) return false;

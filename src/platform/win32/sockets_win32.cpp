@@ -59,6 +59,49 @@ bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
   return connect(Handle(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
 }
 
+bool BeginConnect(Socket s, uint32_t address, uint16_t port) {
+  sockaddr_in sa = Address(address, port);
+  return connect(Handle(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 ||
+         WSAGetLastError() == WSAEWOULDBLOCK;
+}
+
+int WaitConnected(Socket s, uint32_t milliseconds) {
+  // A connection that stands makes the socket writable; one that failed
+  // marks it in the exceptions.
+  fd_set writable;
+  fd_set failed;
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  FD_SET(Handle(s), &writable);
+  FD_SET(Handle(s), &failed);
+  timeval limit;
+  limit.tv_sec = static_cast<long>(milliseconds / 1000);
+  limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
+  const int ready = select(0, nullptr, &writable, &failed, &limit);
+  if (ready == SOCKET_ERROR) return -1;
+  if (ready == 0) return 0;
+  int failure = 0;
+  int length = sizeof failure;
+  if (getsockopt(Handle(s), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&failure), &length) != 0)
+    return -1;
+  if (failure != 0 || FD_ISSET(Handle(s), &failed)) {
+    WSASetLastError(failure != 0 ? failure : WSAECONNREFUSED);
+    return -1;
+  }
+  return 1;
+}
+
+int TimedOutCode() {
+  return WSAETIMEDOUT;
+}
+
+uint32_t RemoteAddress(Socket s) {
+  sockaddr_in sa;
+  int length = sizeof sa;
+  if (getpeername(Handle(s), reinterpret_cast<sockaddr*>(&sa), &length) != 0) return 0;
+  return sa.sin_family == AF_INET ? sa.sin_addr.s_addr : 0;
+}
+
 bool SetNonBlocking(Socket s, bool on) {
   u_long mode = on ? 1 : 0;
   return ioctlsocket(Handle(s), FIONBIO, &mode) == 0;

@@ -32,16 +32,19 @@ const COLORREF kSendColour = Colour(kSendBar);
 const COLORREF kReceiveColour = Colour(kReceiveBar);
 const COLORREF kOtherColour = Colour(kUnknownBar);
 
-// The columns in the order of Column.
+// The columns in the order of Column. The speed column is wide enough for
+// what a waiting transfer says in its place ("czeka na połączenie"); the
+// file column, whose long paths are cut at their start anyway, gives it the
+// room.
 struct ColumnLook {
   const char* header;
   int width;
   int format;
 };
 const ColumnLook kColumns[kColumnCount] = {
-    {text::kColumnContact, 80, LVCFMT_LEFT},  {text::kColumnFile, 200, LVCFMT_LEFT},
+    {text::kColumnContact, 80, LVCFMT_LEFT},  {text::kColumnFile, 180, LVCFMT_LEFT},
     {text::kColumnPercent, 30, LVCFMT_RIGHT}, {"", 100, LVCFMT_LEFT},
-    {text::kColumnSize, 100, LVCFMT_RIGHT},   {text::kColumnSpeed, 100, LVCFMT_RIGHT},
+    {text::kColumnSize, 100, LVCFMT_RIGHT},   {text::kColumnSpeed, 120, LVCFMT_RIGHT},
 };
 
 TransferWindow* Owner(HWND dialog) {

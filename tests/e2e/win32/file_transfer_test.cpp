@@ -136,6 +136,51 @@ TEST_F(EndToEndFiles, CallBackWhenThePeerCannotBeReached) {
   EXPECT_TRUE(NoTransfers(*b_));
 }
 
+// A is told a port of B's where nobody listens: A's direct connection is
+// refused, A asks B to call back, and the file arrives that way.
+TEST_F(EndToEndFiles, FallsBackToACallBackWhenTheDirectConnectionIsRefused) {
+  StartHosts(/*reportAB=*/FreePort());
+  ASSERT_TRUE(a_->WaitFor("contacts", "icon=green"));
+  const std::string source = Path("fallback.bin"), target = Path("fallback-received.bin");
+  MakeFile(source, 300000, 9);
+  a_->Command("open \"" + source + "\"");
+  b_->Command("answer yes");
+  b_->Command("save \"" + target + "\"");
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(WaitForSize(target, FileSize(source))) << Seen();
+  EXPECT_EQ(FileSha256(target), FileSha256(source));
+  bool request = false;
+  for (const auto& message : world_.Server().RelayedMessages()) {
+    request |= message.sender == kA && message.recipient == kB && message.messageClass == 16 &&
+               message.body == std::vector<uint8_t>{2};
+  }
+  EXPECT_TRUE(request);
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+  // It arrived: A's user is told of no failure.
+  EXPECT_EQ(a_->Command("dialogs").find("error"), std::string::npos) << Seen();
+}
+
+// B must be asked to call, but cannot reach A: A's send waits, listed as
+// waiting for a connection, until A's user stops it; nobody gets a box.
+TEST_F(EndToEndFiles, ASendWaitingForACallBackIsListedUntilStopped) {
+  world_.Server().SetReportedPort(kB, kA, FreePort());
+  StartHosts(/*reportAB=*/1);
+  ASSERT_TRUE(a_->WaitFor("contacts", "icon=orange"));
+  a_->Command("click kvel/send 1002");
+  ASSERT_TRUE(a_->WaitFor("rows",
+                          "czeka na po\xB3\xB9"
+                          "czenie"))
+      << Seen();
+  ASSERT_TRUE(b_->WaitFor("log", "not connected: receive peer=1001")) << Seen();
+  EXPECT_NE(a_->Command("rows").find("Bolek"), std::string::npos) << Seen();
+  EXPECT_EQ(a_->Command("stop 0"), "ok");
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(a_->WaitFor("log", "not connected: send peer=1002 outcome=stopped")) << Seen();
+  EXPECT_EQ(a_->Command("dialogs").find("error"), std::string::npos) << Seen();
+  EXPECT_EQ(b_->Command("dialogs").find("error"), std::string::npos) << Seen();
+}
+
 struct ErrorState {
   int port;
   const char* icon;

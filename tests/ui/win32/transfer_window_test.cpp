@@ -184,7 +184,7 @@ TEST_F(TransferWindowTest, HiddenWithItsColumnsUntilATransferIsListed) {
             (std::vector<std::string>{"kontakt", "plik", "%", "", "rozmiar",
                                       "pr\xEA"
                                       "dko\x9C\xE6"}));
-  EXPECT_EQ(driver_.ColumnWidths(), (std::vector<int>{80, 200, 30, 100, 100, 100}));
+  EXPECT_EQ(driver_.ColumnWidths(), (std::vector<int>{80, 180, 30, 100, 100, 120}));
   standin::CellRect window = driver_.WindowRect();
   EXPECT_EQ(window.right - window.left, 622);
   EXPECT_EQ(window.bottom - window.top, 191);

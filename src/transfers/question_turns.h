@@ -1,0 +1,59 @@
+// At most one question box per peer: a peer's further offers wait their
+// turn for the question (they are not refused: several files at once from
+// one contact must work). Every wait is bounded and can be called off.
+//
+// Thread safety: any thread; each question's thread holds its own turn.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <set>
+
+namespace kvel::transfers {
+
+// How often a wait for a turn looks whether it was called off.
+inline constexpr uint32_t kTurnLookMs = 100;
+
+class QuestionTurns {
+ public:
+  // A turn held: the peer's question may be open until it goes. Movable.
+  class Turn {
+   public:
+    Turn() = default;
+    ~Turn();
+    Turn(Turn&& other) noexcept;
+    Turn& operator=(Turn&& other) noexcept;
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+    explicit operator bool() const { return turns_ != nullptr; }
+
+   private:
+    friend class QuestionTurns;
+    QuestionTurns* turns_ = nullptr;
+    uint32_t uin_ = 0;
+  };
+
+  // A turn waits at most `maxWaitMs`.
+  explicit QuestionTurns(uint32_t maxWaitMs);
+  QuestionTurns(const QuestionTurns&) = delete;
+  QuestionTurns& operator=(const QuestionTurns&) = delete;
+
+  // Waits until no question of peer `uin` is open and takes the turn; an
+  // empty turn when the wait ran out or `calledOff` (asked every
+  // kTurnLookMs) said so. Turns are given in no particular order.
+  Turn Take(uint32_t uin, const std::function<bool()>& calledOff);
+  // Whether a question of `uin` is open now (tests).
+  bool Open(uint32_t uin);
+
+ private:
+  void Give(uint32_t uin);
+
+  const uint32_t maxWaitMs_;
+  std::mutex mutex_;
+  std::condition_variable given_;
+  std::set<uint32_t> open_;  // peers with a question open
+};
+
+}  // namespace kvel::transfers

@@ -1,0 +1,338 @@
+// Every send this user starts ends with one outcome, one log line and, where
+// the user should know, one box: a send that cannot reach its contact
+// directly asks the contact to call back and waits for that, listed all the
+// while. The peer is played by the test over loopback, and the connect is
+// injected where loopback cannot fail it (a connect that times out); every
+// limit is short.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "p2p/connection.h"
+#include "platform/threads.h"
+#include "support/connection_probe.h"
+#include "support/fake_connection.h"
+#include "support/loopback.h"
+#include "support/loopback_pair.h"
+#include "wire/dc_request.h"
+#include "wire/handshake.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::testing {
+namespace {
+
+using platform::Socket;
+using transfers::TransferOutcome;
+
+constexpr uint32_t kOwn = 1001;
+constexpr uint32_t kContact = 777;
+const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
+
+p2p::ConnectionLimits ShortLimits() {
+  p2p::ConnectionLimits limits;
+  limits.handshakeMs = 300;
+  limits.offerMs = 300;
+  limits.connectMs = 300;
+  limits.callBackMs = 400;
+  return limits;
+}
+
+// One send and the peer the test plays for it; every thread and socket of
+// the peer goes with it.
+class Scene {
+ public:
+  explicit Scene(p2p::ConnectionLimits limits = ShortLimits()) : probe(limits) {
+    StartSockets();
+    probe.SetOwnUin(kOwn);
+    probe.NameContact(kContact, "Bolek");
+  }
+  ~Scene() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (Socket socket : sockets_) platform::ShutdownBoth(socket);
+    }
+    for (std::thread& thread : peers_) thread.join();
+    for (Socket socket : sockets_) platform::CloseSocket(socket);
+  }
+
+  // The user clicks "Wyślij plik": a direct connection to the contact.
+  bool Send() { return p2p::StartOutgoing(kContact, wire::kPushCode, probe.Services()); }
+  // A contact that takes nobody's calls: a port nobody listens on.
+  void Unlistening() { probe.SetPeer({LoopbackAddress(), FreePort()}); }
+  // A contact that takes the call and answers `answer` to its hello, then
+  // keeps the connection; `then` plays the rest.
+  void Answering(std::vector<uint8_t> answer, std::function<void(Socket)> then = nullptr) {
+    probe.SetPeer({LoopbackAddress(), server_.Port()});
+    peers_.emplace_back([this, answer, then] {
+      const Socket called = server_.Accept();
+      if (called == platform::kInvalidSocket) return;
+      Keep(called);
+      if (ReadExactly(called, 8).size() != 8) return;
+      if (!answer.empty() && !SendAll(called, answer)) return;
+      if (then) then(called);
+    });
+  }
+  // The contact calls back with code 3, as its plug-in does on the request.
+  void CallBack() {
+    LoopbackPair pair = MakeLoopbackPair();
+    ASSERT_NE(pair.a, platform::kInvalidSocket);
+    Keep(pair.b);
+    p2p::StartIncoming(pair.a, probe.Services());
+    ASSERT_TRUE(SendAll(pair.b, Words({kContact, kOwn, wire::kPullCode})));
+    EXPECT_EQ(ReadExactly(pair.b, 4), kUdag);
+  }
+  // Waits until the send's transfer has ended; its "remove" event.
+  const TransferEvent* Ended(int milliseconds = 10000) {
+    for (int waited = 0; waited < milliseconds; waited += 5) {
+      events_ = probe.Events();
+      for (const TransferEvent& event : events_)
+        if (event.what == "remove") return &event;
+      platform::SleepMilliseconds(5);
+    }
+    return nullptr;
+  }
+  bool WaitForPacket(int milliseconds = 5000) {
+    for (int waited = 0; waited < milliseconds; waited += 5) {
+      if (!probe.Packets().empty()) return true;
+      platform::SleepMilliseconds(5);
+    }
+    return false;
+  }
+  transfers::TransferId Listed() {
+    for (const TransferEvent& event : probe.Events())
+      if (event.what == "add") return event.id;
+    return 0;
+  }
+
+  ConnectionProbe probe;
+
+ private:
+  void Keep(Socket socket) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sockets_.push_back(socket);
+  }
+
+  LoopbackServer server_;
+  std::mutex mutex_;
+  std::vector<Socket> sockets_;
+  std::vector<std::thread> peers_;
+  std::vector<TransferEvent> events_;
+};
+
+// A file procedure that reads the peer's answer to an offer (its code is
+// what the outcome is judged by) and fails.
+bool ReadAnswerAndFail(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+  transfer.NameFile("C:\\pliki\\raport.pdf");
+  uint8_t answer[12];
+  transfers::ReadExact(connection, answer, sizeof answer);
+  return false;
+}
+
+size_t Count(const std::vector<TransferEvent>& events, const std::string& what) {
+  size_t count = 0;
+  for (const TransferEvent& event : events) count += event.what == what;
+  return count;
+}
+
+TEST(FailingSends, EachEndsWithOneOutcomeOneLogLineAndTheBoxThatIsDue) {
+  struct Case {
+    const char* name;
+    std::function<void(Scene&)> play;
+    TransferOutcome outcome;
+    std::string line;      // the one log line
+    size_t boxes;          // told of, as a transfer or as a send that never reached
+    size_t requests;       // call-back requests sent
+    bool noPlace = false;  // the connections have no place at all
+  };
+  const std::string noCallBack = ", no call-back within 400 ms";
+  const Case cases[] = {
+      {"connection refused",
+       [](Scene& s) {
+         s.Unlistening();
+         s.Send();
+       },
+       TransferOutcome::Failed, "", 1, 1},
+      {"silent: the connect times out",
+       [](Scene& s) {
+         s.probe.SetPeer({LoopbackAddress(), 1560});
+         s.probe.SetConnect([](uint32_t, uint16_t, uint32_t, platform::Error* error) {
+           *error = {"connect", platform::TimedOutCode()};
+           return platform::SocketHandle();
+         });
+         s.Send();
+       },
+       TransferOutcome::Failed,
+       "not connected: send peer=777 outcome=failed reason=connect timed out after 300 ms" +
+           noCallBack,
+       1, 1},
+      {"no address in the peer table",
+       [](Scene& s) {
+         s.probe.SetPeer({0, 0});
+         s.Send();
+       },
+       TransferOutcome::Failed,
+       "not connected: send peer=777 outcome=failed reason=no address" + noCallBack, 1, 1},
+      {"wrong handshake",
+       [](Scene& s) {
+         s.Answering({'U', 'D', 'A', 'X'});
+         s.Send();
+       },
+       TransferOutcome::Failed,
+       "not connected: send peer=777 outcome=failed reason=handshake failed" + noCallBack, 1, 1},
+      {"silent handshake",
+       [](Scene& s) {
+         s.Answering({});
+         s.Send();
+       },
+       TransferOutcome::Failed,
+       "not connected: send peer=777 outcome=failed reason=handshake timed out" + noCallBack, 1, 1},
+      {"asked to call back from the start, never calls",
+       [](Scene& s) { p2p::AwaitCallBack(kContact, s.probe.Services()); }, TransferOutcome::Failed,
+       "not connected: send peer=777 outcome=failed reason=no call-back within 400 ms", 1, 0},
+      {"the call-back comes",
+       [](Scene& s) {
+         s.probe.SetFileProcedure(
+             [](p2p::PeerConnection&, transfers::TransferHandle&) { return true; });
+         s.Unlistening();
+         s.Send();
+         ASSERT_TRUE(s.WaitForPacket());
+         s.CallBack();
+       },
+       TransferOutcome::Done, "transfer ended: send peer=777 bytes=0 outcome=done", 0, 1},
+      {"refused by the cap",
+       [](Scene& s) {
+         s.Unlistening();
+         EXPECT_FALSE(s.Send());
+       },
+       TransferOutcome::Failed, "too many connections, not calling: 777", 1, 0, true},
+      {"refused by the peer",
+       [](Scene& s) {
+         s.probe.SetFileProcedure(&ReadAnswerAndFail);
+         s.Answering(kUdag, [](Socket called) {
+           ReadExactly(called, 4);
+           SendAll(called, Words({wire::kReplyRefuse, 0, 0}));
+         });
+         s.Send();
+       },
+       TransferOutcome::Refused, "transfer ended: send peer=777 bytes=0 outcome=refused", 1, 0},
+      {"failure mid-transfer",
+       [](Scene& s) {
+         s.probe.SetFileProcedure(&ReadAnswerAndFail);
+         s.Answering(kUdag, [](Socket called) {
+           ReadExactly(called, 4);
+           SendAll(called, Words({wire::kReplyAccept}));
+           platform::ShutdownBoth(called);
+         });
+         s.Send();
+       },
+       TransferOutcome::Failed, "transfer ended: send peer=777 bytes=0 outcome=failed", 1, 0},
+      {"stopped by the user while it waits",
+       [](Scene& s) {
+         s.Unlistening();
+         s.Send();
+         ASSERT_TRUE(s.WaitForPacket());
+         s.probe.Transfers().Stop(s.Listed());
+       },
+       TransferOutcome::Stopped, "not connected: send peer=777 outcome=stopped reason=connect ", 0,
+       1},
+      {"unloaded while it waits",
+       [](Scene& s) {
+         s.Unlistening();
+         s.Send();
+         ASSERT_TRUE(s.WaitForPacket());
+         s.probe.Connections().Stop();
+         s.probe.Transfers().StopAll();
+         s.probe.CallBacks().Stop();
+       },
+       TransferOutcome::Stopped, "", 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    p2p::ConnectionLimits limits = ShortLimits();
+    if (c.noPlace) limits.maxConnections = 0;
+    Scene scene(limits);
+    c.play(scene);
+    const TransferEvent* ended = scene.Ended();
+    ASSERT_NE(ended, nullptr);
+    EXPECT_EQ(ended->outcome, c.outcome);
+    EXPECT_EQ(ended->uin, kContact);
+    // Listed once, from the click to the end, under one id.
+    const std::vector<TransferEvent> events = scene.probe.Events();
+    EXPECT_EQ(Count(events, "add"), 1u);
+    EXPECT_EQ(Count(events, "remove"), 1u);
+    EXPECT_EQ(events.front().what, "add");
+    EXPECT_EQ(events.front().id, ended->id);
+    // The last word is said as the transfer ends.
+    platform::SleepMilliseconds(50);
+    const std::vector<std::string> lines = scene.probe.LogLines();
+    if (c.outcome == TransferOutcome::Stopped && c.line.empty()) {
+      EXPECT_TRUE(lines.empty());
+    } else {
+      ASSERT_EQ(lines.size(), 1u) << (lines.empty() ? "" : lines[0]);
+      const std::string expected =
+          c.line.empty() ? "not connected: send peer=777 outcome=failed reason=connect failed ("
+                         : c.line;
+      EXPECT_EQ(lines[0].substr(0, expected.size()), expected);
+    }
+    EXPECT_EQ(scene.probe.Told().size() + scene.probe.Unreached().size(), c.boxes);
+    const std::vector<std::vector<uint8_t>> packets = scene.probe.Packets();
+    ASSERT_EQ(packets.size(), c.requests);
+    for (const std::vector<uint8_t>& packet : packets) {
+      const auto request = wire::EncodeDcRequest(kContact);
+      EXPECT_EQ(packet, std::vector<uint8_t>(request.begin(), request.end()));
+    }
+  }
+}
+
+TEST(FailingSends, WhileItWaitsTheSendIsListedWithNoSocket) {
+  Scene scene;
+  scene.Unlistening();
+  ASSERT_TRUE(scene.Send());
+  ASSERT_TRUE(scene.WaitForPacket());
+  const std::vector<transfers::Transfer> listed = scene.probe.Transfers().Snapshot();
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].state, transfers::TransferState::Waiting);
+  EXPECT_EQ(listed[0].awaits, transfers::Awaits::Connection);
+  EXPECT_EQ(listed[0].contact, "Bolek");
+  EXPECT_EQ(listed[0].direction, transfers::Send);
+  EXPECT_EQ(listed[0].socket, platform::kInvalidSocket);
+  EXPECT_EQ(scene.probe.CallBacks().Size(), 1u);
+  // No connection holds a place meanwhile.
+  for (int waited = 0; scene.probe.Connections().Count() != 0 && waited < 2000; waited += 5)
+    platform::SleepMilliseconds(5);
+  EXPECT_EQ(scene.probe.Connections().Count(), 0u);
+}
+
+// Two sends to one contact wait for two call-backs; each call-back carries
+// on the oldest waiting send, and a third call-back is nobody's.
+TEST(FailingSends, EachCallBackCarriesOnOneWaitingSendOldestFirst) {
+  Scene scene;
+  scene.probe.SetFileProcedure(
+      [](p2p::PeerConnection&, transfers::TransferHandle&) { return true; });
+  scene.Unlistening();
+  ASSERT_TRUE(scene.Send());
+  ASSERT_TRUE(scene.WaitForPacket());
+  ASSERT_TRUE(scene.Send());
+  for (int waited = 0; scene.probe.CallBacks().Size() < 2 && waited < 5000; waited += 5)
+    platform::SleepMilliseconds(5);
+  ASSERT_EQ(scene.probe.CallBacks().Size(), 2u);
+  const transfers::TransferId first = scene.Listed();
+  scene.CallBack();
+  ASSERT_TRUE(scene.probe.WaitForEvents(4));  // two adds, a send, a remove
+  std::vector<TransferEvent> events = scene.probe.Events();
+  EXPECT_EQ(events[2].what, "send");
+  EXPECT_EQ(events[2].id, first);
+  scene.CallBack();
+  ASSERT_TRUE(scene.probe.WaitForEvents(6));
+  platform::SleepMilliseconds(50);
+  EXPECT_EQ(Count(scene.probe.Events(), "remove"), 2u);
+  EXPECT_TRUE(scene.probe.Unreached().empty());
+  EXPECT_EQ(scene.probe.CallBacks().Size(), 0u);
+}
+
+}  // namespace
+}  // namespace kvel::testing

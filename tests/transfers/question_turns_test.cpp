@@ -1,0 +1,98 @@
+// One question box per peer at a time: a peer's next question waits its
+// turn; other peers' do not; a wait ends when called off or out of time.
+#include "transfers/question_turns.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/linked_host.h"
+#include "platform/threads.h"
+#include "support/fake_connection.h"
+#include "support/scripted_dialogs.h"
+#include "transfers/file_transfer.h"
+#include "transfers/transfer_registry.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::transfers {
+namespace {
+
+TEST(QuestionTurns, AWaitEndsWhenCalledOffOrOutOfTime) {
+  struct Case {
+    const char* name;
+    uint32_t maxWaitMs;
+    bool calledOff;
+  };
+  for (const Case& c :
+       {Case{"out of time", 2 * kTurnLookMs, false}, Case{"called off", 60000, true}}) {
+    QuestionTurns turns(c.maxWaitMs);
+    QuestionTurns::Turn open = turns.Take(7, nullptr);
+    ASSERT_TRUE(open) << c.name;
+    std::atomic<int> asked{0};
+    QuestionTurns::Turn late = turns.Take(7, [&] {
+      ++asked;
+      return c.calledOff;
+    });
+    EXPECT_FALSE(late) << c.name;
+    EXPECT_GE(asked.load(), 1) << c.name;
+    EXPECT_TRUE(turns.Open(7)) << c.name;  // the open question keeps its turn
+  }
+}
+
+// Offers received at once, as the product receives them: two from one
+// contact and one from another. The contact's second question opens only
+// once its first is answered; the other contact's opens meanwhile. None is
+// refused for waiting.
+TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
+  testing::ScriptedDialogsScope dialogs;
+  host::LinkedHost host{nullptr, nullptr};  // no host: contacts go by number
+  std::mutex mutex;
+  std::map<std::string, int> open;  // questions open per contact
+  std::map<std::string, int> most;
+  int mostAtOnce = 0;
+  testing::ScriptedDialogs::OnDialog([&](const testing::DialogCall& call) {
+    if (call.kind != testing::DialogCall::kQuestion) return;
+    const std::string who = call.text.substr(0, call.text.find(' '));
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      most[who] = std::max(most[who], ++open[who]);
+      int total = 0;
+      for (const auto& [contact, count] : open) total += count;
+      mostAtOnce = std::max(mostAtOnce, total);
+    }
+    platform::SleepMilliseconds(200);  // the user reads the question
+    std::lock_guard<std::mutex> lock(mutex);
+    --open[who];
+  });
+  for (int i = 0; i < 3; ++i) testing::ScriptedDialogs::QueueAnswer(false);
+
+  TransferRegistry registry(&platform::TickCount);
+  QuestionTurns turns(10000);
+  std::vector<std::thread> receivers;
+  for (uint32_t uin : {7u, 7u, 8u}) {
+    receivers.emplace_back([&, uin] {
+      TransferHandle transfer = registry.Begin(uin, Receive);
+      transfer.Agree(uin, std::to_string(uin), Receive);
+      testing::FakeConnection connection(testing::StreamBuilder().Offer("a.bin", 10).Take());
+      EXPECT_FALSE(ReceiveFile(host, nullptr, connection, transfer, &turns));
+      // Asked, and refused by the user's answer rather than for waiting.
+      EXPECT_EQ(connection.Written(), testing::Words({wire::kReplyRefuse, 0, 0}));
+    });
+  }
+  for (std::thread& receiver : receivers) receiver.join();
+  size_t questions = 0;
+  for (const testing::DialogCall& call : testing::ScriptedDialogs::Calls())
+    questions += call.kind == testing::DialogCall::kQuestion;
+  EXPECT_EQ(questions, 3u);
+  EXPECT_EQ(most["7"], 1);
+  EXPECT_EQ(mostAtOnce, 2);
+}
+
+}  // namespace
+}  // namespace kvel::transfers
