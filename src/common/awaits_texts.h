@@ -9,5 +9,7 @@ namespace kvel::text {
 inline constexpr char kAwaitsConnection[] =
     "czeka na po\xB3\xB9"
     "czenie";
+// "czeka": its turn among the sends to the same contact
+inline constexpr char kAwaitsTurn[] = "czeka";
 
 }  // namespace kvel::text

@@ -64,7 +64,7 @@ int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& s
       break;
     case wire::kAskToCall: {
       // Noted before the request leaves: the contact may call back at once.
-      services.ExpectCallBack(uin);
+      if (!services.ExpectCallBack(uin)) break;
       const auto packet = wire::EncodeDcRequest(uin);
       services.SendPacket(packet.data(), packet.size());
       break;

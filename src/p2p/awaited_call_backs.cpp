@@ -119,17 +119,21 @@ void AwaitedCallBacks::Watch(void* raw) {
 
 bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string reason) {
   std::vector<Unanswered> pushed;
+  bool refused = false;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
-    if (state_->stopped || state_->capacity == 0) {
-      transfer.End(TransferOutcome::Stopped);
-      return false;
-    }
-    while (state_->entries.size() >= state_->capacity) {
+    refused = state_->stopped || state_->capacity == 0;
+    while (!refused && state_->entries.size() >= state_->capacity) {
       pushed.push_back(State::Out(state_->entries.front(), Why::PushedOut));
       state_->entries.pop_front();
     }
-    state_->entries.push_back({uin, std::move(transfer), std::move(reason), state_->clock()});
+    if (!refused)
+      state_->entries.push_back({uin, std::move(transfer), std::move(reason), state_->clock()});
+  }
+  // Ended with no lock held: whoever watches its end may await another.
+  if (refused) {
+    transfer.End(TransferOutcome::Stopped);
+    return false;
   }
   state_->changed.notify_all();
   state_->Hand(std::move(pushed));
@@ -170,6 +174,12 @@ void AwaitedCallBacks::Stop() {
   // The thread only waits and hands on: it ends at once.
   platform::WaitThread(&thread_, 1000);
   for (Entry& entry : ended) entry.transfer.End(TransferOutcome::Stopped);
+}
+
+size_t AwaitedCallBacks::CountOf(uint32_t uin) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return static_cast<size_t>(std::count_if(state_->entries.begin(), state_->entries.end(),
+                                           [uin](const Entry& entry) { return entry.uin == uin; }));
 }
 
 size_t AwaitedCallBacks::Size() {

@@ -2,8 +2,9 @@
 // reached directly is asked by GG message to connect here and pull the file
 // (code 3). Each wait holds the send that waits for it, listed in the window
 // as waiting for a connection; the connection that answers carries that
-// send on. A wait that runs out, is pushed out by newer ones, or whose send
-// the user stopped ends its send and is handed on to be told.
+// send on. A contact asked once per file is awaited as many times, and each
+// of its call-backs takes the oldest of its waits. A wait that runs out, is pushed out by newer
+// ones, or whose send the user stopped ends its send and is handed on to be told.
 //
 // Thread safety: every call may come from any thread. One thread of its own
 // (Start to Stop) ends the waits as they run out.
@@ -71,6 +72,8 @@ class AwaitedCallBacks {
   // (unloading). Nothing is awaited afterwards.
   void Stop();
   size_t Size();
+  // The call-backs awaited from `uin`.
+  size_t CountOf(uint32_t uin);
 
  private:
   struct Entry {

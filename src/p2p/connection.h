@@ -7,18 +7,21 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "p2p/awaited_call_backs.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
 #include "p2p/peer_address.h"
 #include "p2p/peer_connection.h"
+#include "p2p/send_queue.h"
 #include "p2p/unreached.h"
 #include "platform/error.h"
 #include "platform/socket_handle.h"
 #include "platform/sockets.h"
 #include "transfers/transfer_outcome.h"
 #include "transfers/transfer_registry.h"
+#include "transfers/transfer_stream.h"
 #include "wire/handshake.h"
 
 namespace kvel::p2p {
@@ -42,7 +45,10 @@ class ConnectionServices {
   virtual std::string PeerName(uint32_t uin) = 0;
   // The file procedures over the handshaken connection, keeping the
   // transfer's record current; true only when the whole file went or came.
-  virtual bool SendFile(PeerConnection& connection, transfers::TransferHandle& transfer) = 0;
+  // A send offers the file its transfer names, else the user chooses, and
+  // the files chosen after the first go to `further`.
+  virtual bool SendFile(PeerConnection& connection, transfers::TransferHandle& transfer,
+                        const transfers::FurtherFiles& further) = 0;
   virtual bool ReceiveFile(PeerConnection& connection, transfers::TransferHandle& transfer) = 0;
   // Tells the user of a transfer that was refused or failed, without keeping
   // the connection's thread.
@@ -66,6 +72,8 @@ class ConnectionServices {
   virtual ConnectionSet& Connections() = 0;
   // Where each connection's transfer is begun, kept and stopped.
   virtual transfers::TransferRegistry& Transfers() = 0;
+  // Where this user's sends take turns per contact.
+  virtual SendQueue& Sends() = 0;
 };
 
 // What the starter hands to a new connection thread.
@@ -85,33 +93,60 @@ struct ConnectionRequest {
 // connection set (unless the request holds one), begin the transfer (unless
 // the request holds one), connect when outgoing, set the socket up,
 // handshake, agree the transfer, send or receive the file, end the
-// transfer, close the socket, give the place back. A send of this user's
-// that cannot connect, or whose handshake fails, is not ended: the contact
-// is asked to call back, and the send waits for that. The body of every
-// connection thread.
+// transfer, close the socket, give the place back, and let the sends that
+// wait their turn have it. A send of this user's that cannot connect, or
+// whose handshake fails, is not ended: the contact is asked to call back,
+// and the send waits for that. The files the user chose after the first go
+// to SendFurther. The body of every connection thread.
 void RunConnection(ConnectionRequest request);
 // Starts a detached thread running `request`; false when none started (the
 // request is then left to the caller).
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
 
-// Begins a transfer with `uin` and calls `uin` at its address in the peer
-// table: code 2 is this user's send (the click), listed at once as waiting
-// for a connection; code 3 answers the call-back request of a peer. True
-// when the thread started; false also when the connection set has no place
-// (a send of the user's then ends with a box).
+// Begins a transfer with `uin` (unless `transfer` is one begun already) and
+// calls `uin` at its address in the peer table: code 2 is this user's send
+// (the click), listed at once as waiting for a connection; code 3 answers
+// the call-back request of a peer. True when the thread started; false also
+// when the connection set has no place (a send of the user's then ends with
+// a box).
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
-                   std::shared_ptr<ConnectionServices> services);
+                   std::shared_ptr<ConnectionServices> services,
+                   transfers::TransferHandle transfer = {});
 // Takes over a socket the listener accepted and begins its transfer; closes
 // it when no thread starts or the connection set has no place for it (with
 // a log line).
 void StartIncoming(platform::Socket socket, std::shared_ptr<ConnectionServices> services);
 
-// This user's send to `uin`, who is asked to call back from the start (the
-// caller sends the request): begun, listed as waiting for a connection, and
-// awaited. False when the call-backs are stopped (unloading).
+// This user's sends, one file per connection, taking turns per contact
+// (SendQueue). Each is begun and listed at once: as waiting for a
+// connection when it has its turn, else as waiting for it.
+//
+// The click of "Wyślij plik" on `uin`, called directly. False when it had
+// its turn and no thread started or no place was free (it then ended with
+// its box).
+bool StartSend(uint32_t uin, std::shared_ptr<ConnectionServices> services);
+// The click on `uin`, who is asked to call back from the start. True when
+// it has its turn and awaits the call-back now: the caller sends the
+// request. False when it waits its turn (its request goes when the turn
+// comes), or when the call-backs are stopped (unloading).
 bool AwaitCallBack(uint32_t uin, std::shared_ptr<ConnectionServices> services);
+// The files the user chose for `uin` after the first: each a send of its
+// own, listed with its file, offered without asking again.
+void SendFurther(uint32_t uin, std::vector<std::string> paths,
+                 std::shared_ptr<ConnectionServices> services);
+// Starts a send whose turn came: asks `uin` to call back (one request per
+// send) when the peer table says it cannot be reached, else calls it
+// (falling back to a call-back). False, leaving `transfer`, when no place
+// among the connections is free. What the queue's Start is bound to.
+bool StartTurn(uint32_t uin, transfers::TransferHandle& transfer,
+               std::shared_ptr<ConnectionServices> services);
+// Ends a send the user stopped while it waited its turn, with its log line.
+// What the queue's Drop is bound to.
+void DropWaiting(ConnectionServices& services, uint32_t uin, transfers::TransferHandle transfer);
 // Ends a wait for a call-back that never came: its send, a log line and,
-// unless the user stopped it, a box. What the call-backs' thread is given.
+// unless the user stopped it, a box. One that ran out takes the contact's
+// sends that wait their turn with it: the contact cannot be reached, and
+// their boxes come together. What the call-backs' thread is given.
 void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered unanswered);
 
 }  // namespace kvel::p2p

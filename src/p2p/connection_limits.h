@@ -43,9 +43,20 @@ struct ConnectionLimits {
   // number) can hold no more than a third of the places peers may take.
   size_t maxPendingPerAddress = 4;
   size_t maxPendingPerNumber = 4;
+  // This user's sends to one contact that run at once, each from its start
+  // (connecting, or waiting for the call-back it asked for) to its end; the
+  // other files chosen with them wait their turn. Each such connection
+  // waits on the receiving kvel, from one address and one number, until its
+  // user answers; three stay below the four it lets one address or number
+  // hold there, so that it never closes one of them, and a connection the
+  // other way (a call-back it asked this side for) still finds a place.
+  size_t maxSendsPerContact = 3;
 };
 
 inline constexpr ConnectionLimits kConnectionLimits{};
+static_assert(kConnectionLimits.maxSendsPerContact < kConnectionLimits.maxPendingPerAddress &&
+                  kConnectionLimits.maxSendsPerContact < kConnectionLimits.maxPendingPerNumber,
+              "a contact's receiving kvel must take every send that runs at once");
 
 // Call-backs awaited at once; a newer request pushes out the oldest. Each is
 // a send the user clicked and sees in the window: far more than anyone

@@ -15,6 +15,11 @@ inline constexpr char kLogNotForCallBack[] = "not the awaited call-back, closed:
 inline constexpr char kLogPeerTooSlow[] = "peer too slow, dropped: ";
 // Followed by the send: "send peer=1002 outcome=failed reason=...".
 inline constexpr char kLogNotConnected[] = "not connected: ";
+// The reason of a send that waited its turn and ends with an earlier one
+// to the same contact, followed by that one's reason.
+inline constexpr char kReasonNotTried[] = "not tried, as an earlier send: ";
+// The reason of a send that waited its turn and was stopped.
+inline constexpr char kReasonStoppedWaiting[] = "stopped waiting its turn";
 
 // Message boxes, naming the contact. Captioned kErrorCaption (common/texts.h).
 // "Nie udało się nawiązać połączenia z %s. Plik nie został wysłany."
@@ -26,6 +31,19 @@ inline constexpr char kNoticeNoConnection[] =
 inline constexpr char kNoticeNoPlace[] =
     "Zbyt wiele po\xB3\xB9"
     "cze\xF1 naraz. Plik do %s nie zosta\xB3 wys\xB3"
+    "any.";
+// The same for a file chosen before its connection: the contact, then the
+// file's name.
+// "Nie udało się nawiązać połączenia z %s. Plik %s nie został wysłany."
+inline constexpr char kNoticeNoConnectionForFile[] =
+    "Nie uda\xB3o si\xEA nawi\xB9za\xE6 po\xB3\xB9"
+    "czenia z %s. Plik %s nie zosta\xB3 wys\xB3"
+    "any.";
+// The file's name, then the contact.
+// "Zbyt wiele połączeń naraz. Plik %s do %s nie został wysłany."
+inline constexpr char kNoticeNoPlaceForFile[] =
+    "Zbyt wiele po\xB3\xB9"
+    "cze\xF1 naraz. Plik %s do %s nie zosta\xB3 wys\xB3"
     "any.";
 
 }  // namespace kvel::text

@@ -13,6 +13,8 @@
 #include "p2p/reports.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
+#include "wire/dc_request.h"
+#include "wire/peer_state.h"
 
 namespace kvel::p2p {
 namespace {
@@ -117,8 +119,15 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   waits.HandshakeDone(outcome.direction);
   // The host is asked for the name once, with no lock held.
   transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
+  // The files chosen after the first each go over a connection of their
+  // own, to the same contact.
+  const uint32_t peerUin = outcome.peerUin;
+  std::shared_ptr<ConnectionServices> shared = request.services;
+  const transfers::FurtherFiles further = [peerUin, shared](std::vector<std::string> paths) {
+    SendFurther(peerUin, std::move(paths), shared);
+  };
   const bool succeeded = outcome.direction == transfers::Send
-                             ? services.SendFile(connection, transfer)
+                             ? services.SendFile(connection, transfer, further)
                              : services.ReceiveFile(connection, transfer);
   // How it ended is judged from the transfer's own record.
   const Transfer facts = transfer.Read();
@@ -244,6 +253,8 @@ void RunConnection(ConnectionRequest request) {
     // One that never got as far as the handshake's agreement ends unlisted.
     request.transfer.End(TransferOutcome::Failed);
     request.place.Leave();
+    // The place is free: a send that waits for one may have it.
+    services.Sends().Pump();
   }
   services.Ended();
 }
@@ -255,14 +266,43 @@ bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
 }
 
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
-                   std::shared_ptr<ConnectionServices> services) {
+                   std::shared_ptr<ConnectionServices> services, TransferHandle transfer) {
   ConnectionRequest request;
   request.outgoing = true;
   request.peerUin = uin;
   request.directionCode = directionCode;
   request.services = std::move(services);
+  request.transfer = std::move(transfer);
   if (!Admit(request)) return false;
   return Spawn(std::move(request));
+}
+
+bool StartTurn(uint32_t uin, TransferHandle& transfer,
+               std::shared_ptr<ConnectionServices> services) {
+  const std::string contact = transfer.Read().contact;
+  const PeerAddress peer = services->PeerAddressOf(uin);
+  if (peer.ip != 0 && wire::PeerStateOf(peer.port) == wire::kAskToCall) {
+    // Awaited before the request leaves: the contact may call back at once.
+    transfer.AwaitConnection(contact);
+    if (!services->CallBacks().Await(uin, std::move(transfer), std::string())) return true;
+    if (!services->Connections().BeginReport()) return true;
+    const auto packet = wire::EncodeDcRequest(uin);
+    services->SendPacket(packet);
+    services->Connections().EndReport();
+    return true;
+  }
+  ConnectionSet::Place place = services->Connections().EnterOwn();
+  if (!place) return false;
+  transfer.AwaitConnection(contact);
+  ConnectionRequest request;
+  request.outgoing = true;
+  request.peerUin = uin;
+  request.directionCode = wire::kPushCode;
+  request.place = std::move(place);
+  request.services = std::move(services);
+  request.transfer = std::move(transfer);
+  Spawn(std::move(request));
+  return true;
 }
 
 void StartIncoming(Socket socket, std::shared_ptr<ConnectionServices> services) {

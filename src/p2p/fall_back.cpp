@@ -1,5 +1,8 @@
 #include "p2p/fall_back.h"
 
+#include <vector>
+
+#include "p2p/connection_texts.h"
 #include "p2p/reports.h"
 #include "wire/dc_request.h"
 
@@ -26,18 +29,16 @@ void FallBack(ConnectionRequest& request, const std::string& failure) {
   services.Connections().EndReport();
 }
 
-bool AwaitCallBack(uint32_t uin, std::shared_ptr<ConnectionServices> services) {
-  TransferHandle transfer = services->Transfers().Begin(uin, transfers::Send);
-  transfer.AwaitConnection(services->PeerName(uin));
-  return services->CallBacks().Await(uin, std::move(transfer), std::string());
-}
-
 void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered unanswered) {
   Unreached unreached;
   unreached.peerUin = unanswered.uin;
+  // Taken out of the line before this send's turn frees, so that none of
+  // them starts.
+  std::vector<TransferHandle> notTried;
   switch (unanswered.why) {
     case Why::TimedOut:
       unreached.reason = NoCallBack(unanswered.reason, services.Limits().callBackMs);
+      notTried = services.Sends().TakeWaiting(unanswered.uin);
       break;
     case Why::PushedOut:
       unreached.reason = PushedOut(unanswered.reason);
@@ -48,6 +49,9 @@ void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered un
       break;
   }
   EndUnreached(services, unanswered.transfer, unreached);
+  Unreached given = unreached;
+  given.reason = std::string(text::kReasonNotTried) + unreached.reason;
+  for (TransferHandle& transfer : notTried) EndUnreached(services, transfer, given);
 }
 
 }  // namespace kvel::p2p

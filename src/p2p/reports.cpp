@@ -18,11 +18,13 @@ void ReportEnded(ConnectionServices& services, const transfers::TransferReport& 
 
 void EndUnreached(ConnectionServices& services, transfers::TransferHandle& transfer,
                   const Unreached& unreached) {
-  transfer.End(unreached.outcome);
-  Report(services, UnreachedLogLine(unreached));
-  if (UnreachedNotice(unreached, std::string()).text.empty()) return;
+  Unreached told = unreached;
+  if (told.file.empty()) told.file = transfer.Read().path;
+  transfer.End(told.outcome);
+  Report(services, UnreachedLogLine(told));
+  if (UnreachedNotice(told, std::string()).text.empty()) return;
   if (!services.Connections().BeginReport()) return;
-  services.TellUnreached(unreached);
+  services.TellUnreached(told);
   services.Connections().EndReport();
 }
 

@@ -50,10 +50,21 @@ transfers::UserNotice UnreachedNotice(const Unreached& unreached, const std::str
   if (unreached.outcome == transfers::TransferOutcome::Stopped) return {};
   if (unreached.direction != transfers::Send) return {};
   const std::string who(std::string_view(contact).substr(0, kMaxContactInNotice));
-  const char* format =
-      unreached.why == Unreached::Why::NoPlace ? text::kNoticeNoPlace : text::kNoticeNoConnection;
-  char notice[256];
-  std::snprintf(notice, sizeof notice, format, who.c_str());
+  const bool noPlace = unreached.why == Unreached::Why::NoPlace;
+  char notice[512];
+  if (unreached.file.empty()) {
+    std::snprintf(notice, sizeof notice, noPlace ? text::kNoticeNoPlace : text::kNoticeNoConnection,
+                  who.c_str());
+  } else {
+    const std::string_view path = unreached.file;
+    const size_t separator = path.find_last_of("\\/");
+    const std::string name(separator == std::string_view::npos ? path : path.substr(separator + 1));
+    if (noPlace)
+      std::snprintf(notice, sizeof notice, text::kNoticeNoPlaceForFile, name.c_str(), who.c_str());
+    else
+      std::snprintf(notice, sizeof notice, text::kNoticeNoConnectionForFile, who.c_str(),
+                    name.c_str());
+  }
   return {notice, text::kErrorCaption};
 }
 

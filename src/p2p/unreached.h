@@ -26,6 +26,8 @@ struct Unreached {
   // What went wrong, for the log: "connect failed (111), no call-back
   // within 180 s".
   std::string reason;
+  // The file, when it was chosen before the connection (with others).
+  std::string file{};
 };
 
 // Why a direct connection could not be made, from the connect's error:
@@ -40,9 +42,9 @@ std::string PushedOut(const std::string& direct);
 // "not connected: send peer=1002 outcome=failed reason=..."; "receive" for
 // a call-back this side could not make.
 std::string UnreachedLogLine(const Unreached& unreached);
-// The box's text (Windows-1250), naming the contact, and its caption; both
-// empty for a send that was stopped and for a call-back this side could not
-// make (only logged).
+// The box's text (Windows-1250), naming the contact and the file if known,
+// and its caption; both empty for a send that was stopped and for a
+// call-back this side could not make (only logged).
 transfers::UserNotice UnreachedNotice(const Unreached& unreached, const std::string& contact);
 
 }  // namespace kvel::p2p

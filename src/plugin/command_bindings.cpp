@@ -2,6 +2,7 @@
 #include "p2p/connection.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
+#include "wire/handshake.h"
 
 namespace kvel {
 
@@ -10,11 +11,12 @@ gg::PeerAddress ProductionCommands::LookupPeer(uint32_t uin) {
 }
 
 bool ProductionCommands::StartOutgoing(uint32_t uin, uint32_t directionCode) {
+  if (directionCode == wire::kPushCode) return p2p::StartSend(uin, plugin_.connectionServices);
   return p2p::StartOutgoing(uin, directionCode, plugin_.connectionServices);
 }
 
-void ProductionCommands::ExpectCallBack(uint32_t uin) {
-  p2p::AwaitCallBack(uin, plugin_.connectionServices);
+bool ProductionCommands::ExpectCallBack(uint32_t uin) {
+  return p2p::AwaitCallBack(uin, plugin_.connectionServices);
 }
 
 void ProductionCommands::SendPacket(const uint8_t* packet, size_t length) {

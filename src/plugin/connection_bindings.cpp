@@ -1,6 +1,6 @@
 // The product's binding of what connection threads reach: the context's peer
-// table, own number, call-backs, question turns, boxes, transfers registry
-// and connection set, the host's log, contact list and packets, and the
+// table, own number, call-backs, question turns, boxes, transfers registry,
+// sends' turns and connection set, the host's log, contact list and packets, and the
 // file procedures.
 #include "gg/contact_lookup.h"
 #include "p2p/connection.h"
@@ -24,8 +24,9 @@ class PluginConnections final : public p2p::ConnectionServices {
   p2p::AwaitedCallBacks& CallBacks() override { return plugin_.callBacks; }
   void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
   std::string PeerName(uint32_t uin) override { return gg::PeerDisplayName(plugin_.host, uin); }
-  bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
-    return transfers::SendFile(plugin_.host, connection, transfer);
+  bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
+                const transfers::FurtherFiles& further) override {
+    return transfers::SendFile(plugin_.host, connection, transfer, further);
   }
   bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
     return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
@@ -43,6 +44,7 @@ class PluginConnections final : public p2p::ConnectionServices {
   void SendPacket(std::span<const uint8_t> packet) override { plugin_.host.SendRawPacket(packet); }
   p2p::ConnectionSet& Connections() override { return plugin_.connections; }
   transfers::TransferRegistry& Transfers() override { return plugin_.transfers; }
+  p2p::SendQueue& Sends() override { return plugin_.sends; }
 
  private:
   Plugin& plugin_;

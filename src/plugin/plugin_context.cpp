@@ -59,6 +59,14 @@ Plugin::Plugin(ModuleHost& host)
                 [this](p2p::AwaitedCallBacks::Unanswered unanswered) {
                   p2p::EndUnanswered(*connectionServices, std::move(unanswered));
                 }),
+      sends(
+          p2p::kConnectionLimits.maxSendsPerContact,
+          [this](uint32_t uin, transfers::TransferHandle& transfer) {
+            return p2p::StartTurn(uin, transfer, connectionServices);
+          },
+          [this](uint32_t uin, transfers::TransferHandle transfer) {
+            p2p::DropWaiting(*connectionServices, uin, std::move(transfer));
+          }),
       questionTurns(p2p::kConnectionLimits.offerMs),
       notices(
           transfers::kNoticeGatherMs,
@@ -81,6 +89,8 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   listener.Stop();
   connections.Stop();
   transfers.StopAll();
+  // Before the waits end: a send whose turn comes starts nothing now.
+  sends.Stop();
   notices.Stop();
   const bool ended = connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
   // A thread past the wait says nothing more to the host once the reports

@@ -1,13 +1,11 @@
 // What the plug-in keeps while the host has it loaded: the settings, the data
 // directory, the protocol hook's handle, the user's own number, the peer
 // table, the transfers registry, the kept parts of cut transfers, the direct
-// connections, the awaited call-backs, the turns of the offer questions, the
-// boxes told, the images offered and asked for, the transfer window and the
-// listener.
-// LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
-// it. Its memory stays until the next LoadPlugin or the detach, so that a
-// host call still under way as the plug-in is unloaded finds a stopped
-// context, never a freed one.
+// connections, the awaited call-backs, the sends waiting their turn, the
+// turns of the offer questions, the boxes told, the images offered and asked for, the transfer
+// window and the listener. LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin
+// stops it. Its memory stays until the next LoadPlugin or the detach, so that a host call still
+// under way as the plug-in is unloaded finds a stopped context, never a freed one.
 #pragma once
 
 #include <atomic>
@@ -26,6 +24,7 @@
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/listener.h"
+#include "p2p/send_queue.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "transfers/kept_parts.h"
@@ -52,14 +51,12 @@ class Plugin {
   void Start();
   // The one stop, for UnloadPlugin and for the end of a context that was
   // never unloaded: takes no new peer, stops every transfer as the stop
-  // button stops one, ends every wait for a call-back at once and drops the
-  // boxes not yet shown, gives the connections' threads a bounded time to
-  // end, forgets the images asked for, stops verifying the image cache, and
-  // destroys the window.
-  // `wait` spends the waits: the host's thread serves the messages other
-  // threads send it meanwhile (a host call of a connection thread may wait
-  // for them); the module's detach only sleeps. True when every connection
-  // ended. A second call stops nothing more.
+  // button stops one, ends every send waiting its turn and every wait for a
+  // call-back at once and drops the boxes not yet shown, gives the connections' threads a bounded
+  // time to end, forgets the images asked for, stops verifying the image cache, and destroys the
+  // window. `wait` spends the waits: the host's thread serves the messages other threads send it
+  // meanwhile (a host call of a connection thread may wait for them); the module's detach only
+  // sleeps. True when every connection ended. A second call stops nothing more.
   bool Stop(void (*wait)(uint32_t milliseconds) = &platform::ServeSentMessages);
 
   // The host, over the module handle (from the attach routine) and the
@@ -91,6 +88,9 @@ class Plugin {
   // The contacts this user asked to call back, each with the send that
   // waits for it; each served once.
   p2p::AwaitedCallBacks callBacks;
+  // This user's sends to each contact, a few at once, the rest waiting
+  // their turn.
+  p2p::SendQueue sends;
   // One question box per peer at a time.
   transfers::QuestionTurns questionTurns;
   // The boxes of transfers that ended badly, those that come together in one.

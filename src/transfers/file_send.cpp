@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "common/texts.h"
+#include "platform/chosen_files.h"
 #include "transfers/chunk_batch.h"
 #include "transfers/transfer_stream.h"
-#include "common/texts.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::transfers {
@@ -15,6 +16,30 @@ namespace {
 // partial send left), since some peers read an item with one receive.
 bool WriteWhole(StreamConnection& connection, std::span<const uint8_t> bytes) {
   return WriteAll(connection, bytes.data(), bytes.size()) == bytes.size();
+}
+
+// The file the user chooses in the open dialog: one, or with `further`
+// several, the first of them returned and the rest handed on. Empty when
+// none was chosen.
+std::string ChooseFiles(TransferSide& side, const FurtherFiles& further) {
+  if (!further) {
+    char path[platform::kPathBufferSize] = {};
+    platform::FileDialog dialog =
+        platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
+    if (!side.ChooseOpenFile(dialog)) return {};
+    path[sizeof path - 1] = '\0';
+    return path;
+  }
+  std::vector<char> answer(platform::kFilesBufferSize, '\0');
+  platform::FileDialog dialog{text::kAllFilesFilter, platform::kOpenFilesFlags, answer.data(),
+                              answer.size(), nullptr};
+  if (!side.ChooseOpenFile(dialog)) return {};
+  std::vector<std::string> paths = platform::ChosenFiles(answer);
+  if (paths.empty()) return {};
+  std::string first = std::move(paths.front());
+  paths.erase(paths.begin());
+  if (!paths.empty()) further(std::move(paths));
+  return first;
 }
 
 // The name the file is offered under: the chosen path without its directory.
@@ -79,17 +104,19 @@ bool ConfirmDelivery(StreamConnection& connection) {
 
 }  // namespace
 
-bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer) {
+bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer,
+                const FurtherFiles& further) {
   // The offer starts before the user is asked; a failed write shows later.
   WriteWhole(connection, wire::EncodeWord(wire::kOfferStart));
 
-  char path[platform::kPathBufferSize] = {};
-  platform::FileDialog dialog =
-      platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
-  if (!side.ChooseOpenFile(dialog)) return false;
-  path[sizeof path - 1] = '\0';
-  // The file is named while the peer decides, so that a refusal names it.
-  transfer.NameFile(path);
+  std::string chosen = transfer.Read().path;
+  if (chosen.empty()) {
+    chosen = ChooseFiles(side, further);
+    if (chosen.empty()) return false;
+    // The file is named while the peer decides, so that a refusal names it.
+    transfer.NameFile(chosen);
+  }
+  const char* path = chosen.c_str();
 
   // Read before anything more is offered: a file without information is not
   // offered at all.

@@ -11,10 +11,10 @@ bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection
   return ReceiveStream(connection, side, transfer);
 }
 
-bool SendFile(host::HostServices& services, StreamConnection& connection,
-              TransferHandle& transfer) {
+bool SendFile(host::HostServices& services, StreamConnection& connection, TransferHandle& transfer,
+              const FurtherFiles& further) {
   PlatformTransferSide side(services, nullptr);
-  return SendStream(connection, side, transfer);
+  return SendStream(connection, side, transfer, further);
 }
 
 }  // namespace kvel::transfers

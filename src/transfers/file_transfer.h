@@ -7,6 +7,7 @@
 #include "transfers/question_turns.h"
 #include "transfers/stream_connection.h"
 #include "transfers/transfer_registry.h"
+#include "transfers/transfer_stream.h"
 
 namespace kvel::transfers {
 
@@ -18,8 +19,10 @@ class KeptParts;
 // its data have been received and the file took its name.
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
                  TransferHandle& transfer, QuestionTurns* turns = nullptr);
-// Sends a file the user chooses. True only when the last chunk has been sent
-// and the receiver has closed the connection.
-bool SendFile(host::HostServices& services, StreamConnection& connection, TransferHandle& transfer);
+// Sends the file the transfer names, or one the user chooses (several, the
+// rest handed to `further`, when it is given). True only when the last
+// chunk has been sent and the receiver has closed the connection.
+bool SendFile(host::HostServices& services, StreamConnection& connection, TransferHandle& transfer,
+              const FurtherFiles& further = nullptr);
 
 }  // namespace kvel::transfers

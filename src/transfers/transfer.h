@@ -32,6 +32,8 @@ enum class Awaits {
   Handshake,   // an accepted connection not yet handshaken: not listed
   Connection,  // this user's send: a connection to the contact, made
                // directly or by the contact calling back
+  Turn,        // this user's send: its turn among the sends to the contact
+               // (a few run at once, the rest wait in the order chosen)
 };
 
 enum class TransferOutcome {

@@ -12,9 +12,10 @@
 namespace kvel::transfers {
 
 struct TransferRegistry::Record {
-  Transfer facts;                 // under the lock, but for `moved`
-  std::atomic<int64_t> moved{0};  // bumped by the handle without the lock
-  SpeedMeter meter;               // under the lock; sampled by snapshots
+  Transfer facts;                        // under the lock, but for `moved`
+  std::atomic<int64_t> moved{0};         // bumped by the handle without the lock
+  SpeedMeter meter;                      // under the lock; sampled by snapshots
+  std::shared_ptr<TransferWatch> watch;  // under the lock
 };
 
 // What the registry and its handles share: a handle keeps it alive, so a
@@ -115,13 +116,20 @@ size_t TransferRegistry::Count() const {
 }
 
 bool TransferRegistry::Stop(TransferId id) {
-  // Under the lock: an attached socket is not closed before it is detached.
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  auto found = state_->records.find(id);
-  if (found == state_->records.end()) return false;
-  Transfer& facts = found->second->facts;
-  facts.stopped = true;
-  if (facts.socket != platform::kInvalidSocket) platform::ShutdownBoth(facts.socket);
+  std::shared_ptr<TransferWatch> watch;
+  Transfer stopped;
+  {
+    // Under the lock: an attached socket is not closed before it is detached.
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto found = state_->records.find(id);
+    if (found == state_->records.end()) return false;
+    Transfer& facts = found->second->facts;
+    facts.stopped = true;
+    if (facts.socket != platform::kInvalidSocket) platform::ShutdownBoth(facts.socket);
+    watch = found->second->watch;
+    if (watch) stopped = state_->Copy(*found->second);
+  }
+  if (watch) watch->Stopped(stopped);
   return true;
 }
 
@@ -192,7 +200,7 @@ void TransferHandle::DetachSocket() {
   record_->facts.socket = platform::kInvalidSocket;
 }
 
-void TransferHandle::AwaitConnection(std::string contact) {
+void TransferHandle::Await(Awaits awaits, std::string contact) {
   if (!record_) return;
   Transfer listed;
   bool wasListed = false;
@@ -202,7 +210,7 @@ void TransferHandle::AwaitConnection(std::string contact) {
     if (facts.state != TransferState::Waiting) return;
     wasListed = facts.Listed();
     facts.contact = std::move(contact);
-    facts.awaits = Awaits::Connection;
+    facts.awaits = awaits;
     listed = state_->Copy(*record_);
   }
   if (!wasListed) state_->Tell(true, listed);
@@ -224,6 +232,12 @@ void TransferHandle::Agree(uint32_t uin, std::string contact, TransferDirection 
     listed = state_->Copy(*record_);
   }
   if (!wasListed) state_->Tell(true, listed);
+}
+
+void TransferHandle::Watch(std::shared_ptr<TransferWatch> watch) {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->watch = std::move(watch);
 }
 
 void TransferHandle::NameFile(std::string path) {
@@ -256,6 +270,7 @@ void TransferHandle::End(TransferOutcome outcome) {
   if (!record_) return;
   Transfer ended;
   bool wasListed = false;
+  std::shared_ptr<TransferWatch> watch;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     Transfer& facts = record_->facts;
@@ -265,8 +280,10 @@ void TransferHandle::End(TransferOutcome outcome) {
     facts.outcome = outcome;
     state_->records.erase(facts.id);
     ended = state_->Copy(*record_);
+    watch = std::move(record_->watch);
   }
   if (wasListed) state_->Tell(false, ended);
+  if (watch) watch->Ended(ended);
 }
 
 Transfer TransferHandle::Read() const {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -33,6 +34,19 @@ class TransfersObserver {
   virtual void TransferListed(const Transfer& transfer) = 0;
   // A listed transfer ended; `transfer` holds its outcome.
   virtual void TransferEnded(const Transfer& transfer) = 0;
+};
+
+// Told of one transfer's stop and end, for what holds or counts it besides
+// the thread that runs it (a send waiting its turn has no thread). Called on
+// the thread that stopped or ended it, with no lock held; must not wait on
+// another thread.
+class TransferWatch {
+ public:
+  virtual ~TransferWatch() = default;
+  // The user stopped it (Stop; StopAll tells nobody).
+  virtual void Stopped(const Transfer& transfer) = 0;
+  // It ended; `transfer` holds its outcome.
+  virtual void Ended(const Transfer& transfer) = 0;
 };
 
 class TransferHandle;
@@ -58,8 +72,8 @@ class TransferRegistry {
 
   // Stops a transfer as the stop button does: marks it stopped and shuts its
   // socket, if it has one, down in both directions, so that its thread's
-  // next read or write fails; the thread still closes the socket. False
-  // when no transfer with this id runs.
+  // next read or write fails; the thread still closes the socket. Its watch
+  // is told. False when no transfer with this id runs.
   bool Stop(TransferId id);
   // Stops every transfer as Stop does, and every one begun after, as the
   // plug-in is unloaded: those the user had not stopped are marked so.
@@ -101,7 +115,14 @@ class TransferHandle {
   void DetachSocket();
   // The transfer waits for a connection to its contact, named `contact`:
   // it is listed (Waiting) from now on. Only while Waiting.
-  void AwaitConnection(std::string contact);
+  void AwaitConnection(std::string contact) { Await(Awaits::Connection, std::move(contact)); }
+  // The same, waiting its turn among the sends to its contact.
+  void AwaitTurn(std::string contact) { Await(Awaits::Turn, std::move(contact)); }
+  // The same for any wait the user sees; one listed already stays in its row.
+  void Await(Awaits awaits, std::string contact);
+  // `watch` is told of this transfer's stop and end from now on (one watch
+  // per transfer: a later one takes its place).
+  void Watch(std::shared_ptr<TransferWatch> watch);
   // The handshake agreed: the peer is `uin`, named `contact`, and this side
   // goes `direction`. The transfer is listed (Asking); one listed already
   // while it waited goes on in the same row.

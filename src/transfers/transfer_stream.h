@@ -14,6 +14,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "transfers/stream_connection.h"
 #include "transfers/transfer_registry.h"
@@ -35,12 +38,20 @@ inline constexpr uint32_t kDeliveryWaitMs = 30000;
 // the announced size. True only then.
 bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer);
 
-// Sends a file the user chooses in chunks of 4096 bytes and a shorter last
-// one, from the offset the receiver asked for: the rest of the file, one
-// empty last chunk at its very end, nothing past it. True only when the last
-// chunk has been sent whole and the receiver has closed the connection
+// Handed the files the user chose after the first, each to be offered over
+// a connection of its own (the stream carries one file).
+using FurtherFiles = std::function<void(std::vector<std::string> paths)>;
+
+// Sends a file in chunks of 4096 bytes and a shorter last one, from the
+// offset the receiver asked for: the rest of the file, one empty last chunk
+// at its very end, nothing past it. The file is the one `transfer` names
+// already (chosen with others earlier), else the user chooses it once the
+// offer has started: one file, or with `further` several, of which the
+// first goes here and the rest to `further` at once. True only when the
+// last chunk has been sent whole and the receiver has closed the connection
 // within kDeliveryWaitMs.
-bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer);
+bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer,
+                const FurtherFiles& further = nullptr);
 
 // The size an offer announces, as the transfer counts it (a size past the
 // largest signed 64-bit count is taken as that count).

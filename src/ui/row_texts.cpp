@@ -70,6 +70,8 @@ const char* AwaitsText(transfers::Awaits awaits) {
   switch (awaits) {
     case transfers::Awaits::Connection:
       return text::kAwaitsConnection;
+    case transfers::Awaits::Turn:
+      return text::kAwaitsTurn;
     case transfers::Awaits::Handshake:
       break;
   }

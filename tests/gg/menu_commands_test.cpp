@@ -119,7 +119,10 @@ class CommandTest : public ::testing::Test, public CommandServices {
     outgoing_.emplace_back(uin, code);
     return true;
   }
-  void ExpectCallBack(uint32_t uin) override { callBacks_.push_back(uin); }
+  bool ExpectCallBack(uint32_t uin) override {
+    callBacks_.push_back(uin);
+    return true;
+  }
   void SendPacket(const uint8_t* packet, size_t length) override {
     services_.SendRawPacket({packet, length});
   }

@@ -31,11 +31,13 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
  public:
   ProbeServices(std::shared_ptr<State> state, std::shared_ptr<p2p::ConnectionSet> connections,
                 std::shared_ptr<transfers::TransferRegistry> transfers,
-                std::shared_ptr<p2p::AwaitedCallBacks> callBacks, p2p::ConnectionLimits limits)
+                std::shared_ptr<p2p::AwaitedCallBacks> callBacks,
+                std::shared_ptr<p2p::SendQueue> sends, p2p::ConnectionLimits limits)
       : state_(std::move(state)),
         connections_(std::move(connections)),
         transfers_(std::move(transfers)),
         callBacks_(std::move(callBacks)),
+        sends_(std::move(sends)),
         limits_(limits) {}
 
   p2p::PeerAddress PeerAddressOf(uint32_t) override {
@@ -56,8 +58,17 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
     auto found = state_->names.find(uin);
     return found != state_->names.end() ? found->second : std::to_string(uin);
   }
-  bool SendFile(p2p::PeerConnection& c, transfers::TransferHandle& t) override {
-    return File("send", c, t);
+  bool SendFile(p2p::PeerConnection& c, transfers::TransferHandle& t,
+                const transfers::FurtherFiles& further) override {
+    SendProcedure procedure;
+    {
+      std::lock_guard<std::mutex> lock(state_->mutex);
+      procedure = state_->sendProcedure;
+    }
+    if (!procedure) return File("send", c, t);
+    const transfers::Transfer facts = t.Read();
+    state_->Record({"send", facts.id, c.Socket(), facts.uin, facts.direction, facts.outcome});
+    return procedure(c, t, further);
   }
   bool ReceiveFile(p2p::PeerConnection& c, transfers::TransferHandle& t) override {
     return File("receive", c, t);
@@ -93,6 +104,7 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   p2p::ConnectionLimits Limits() override { return limits_; }
   p2p::ConnectionSet& Connections() override { return *connections_; }
   transfers::TransferRegistry& Transfers() override { return *transfers_; }
+  p2p::SendQueue& Sends() override { return *sends_; }
 
  private:
   bool File(const char* what, p2p::PeerConnection& connection,
@@ -113,6 +125,7 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<transfers::TransferRegistry> transfers_;
   std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
+  std::shared_ptr<p2p::SendQueue> sends_;
   p2p::ConnectionLimits limits_;
 };
 
@@ -131,8 +144,19 @@ ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
             else
               unanswered.transfer.End(transfers::TransferOutcome::Stopped);
           })),
-      services_(
-          std::make_shared<ProbeServices>(state_, connections_, transfers_, callBacks_, limits)) {
+      sends_(std::make_shared<p2p::SendQueue>(
+          limits.maxSendsPerContact,
+          [services = services_weak_](uint32_t uin, transfers::TransferHandle& transfer) {
+            std::shared_ptr<p2p::ConnectionServices> held = services->lock();
+            if (!held) return false;
+            return p2p::StartTurn(uin, transfer, std::move(held));
+          },
+          [services = services_weak_](uint32_t uin, transfers::TransferHandle transfer) {
+            if (std::shared_ptr<p2p::ConnectionServices> held = services->lock())
+              p2p::DropWaiting(*held, uin, std::move(transfer));
+          })),
+      services_(std::make_shared<ProbeServices>(state_, connections_, transfers_, callBacks_,
+                                                sends_, limits)) {
   *services_weak_ = services_;
   transfers_->AddObserver(std::make_shared<Recorder>(state_));
   callBacks_->Start();
@@ -185,6 +209,11 @@ void ConnectionProbe::SetConnect(Connect connect) {
 void ConnectionProbe::SetFileProcedure(FileProcedure procedure) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->procedure = std::move(procedure);
+}
+
+void ConnectionProbe::SetSendProcedure(SendProcedure procedure) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->sendProcedure = std::move(procedure);
 }
 
 std::vector<TransferEvent> ConnectionProbe::Events() const {

@@ -34,6 +34,9 @@ class ConnectionProbe {
  public:
   // A file procedure: given the handshaken connection and its transfer.
   using FileProcedure = std::function<bool(p2p::PeerConnection&, transfers::TransferHandle&)>;
+  // A send's procedure, also given where the files chosen after the first go.
+  using SendProcedure = std::function<bool(p2p::PeerConnection&, transfers::TransferHandle&,
+                                           const transfers::FurtherFiles&)>;
   // A connect in place of the platform's: address, port, limit, error.
   using Connect =
       std::function<platform::SocketHandle(uint32_t, uint16_t, uint32_t, platform::Error*)>;
@@ -64,6 +67,12 @@ class ConnectionProbe {
   p2p::ConnectionSet& Connections() const { return *connections_; }
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
+  // Sends run `procedure` instead of the file procedure.
+  void SetSendProcedure(SendProcedure procedure);
+  // This user's sends, taking turns per contact (the limits'
+  // maxSendsPerContact); a waiting send that is stopped ends through
+  // p2p::DropWaiting and one whose turn comes starts through p2p::StartTurn.
+  p2p::SendQueue& Sends() const { return *sends_; }
 
   std::vector<TransferEvent> Events() const;
   std::vector<std::string> EventNames() const;
@@ -85,6 +94,7 @@ class ConnectionProbe {
     std::vector<std::vector<uint8_t>> packets;
     Connect connect;
     FileProcedure procedure;
+    SendProcedure sendProcedure;
     std::vector<TransferEvent> events;
     int ended = 0;
     void Record(TransferEvent event);
@@ -99,6 +109,7 @@ class ConnectionProbe {
   std::shared_ptr<std::weak_ptr<p2p::ConnectionServices>> services_weak_ =
       std::make_shared<std::weak_ptr<p2p::ConnectionServices>>();
   std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
+  std::shared_ptr<p2p::SendQueue> sends_;
   std::shared_ptr<p2p::ConnectionServices> services_;
 };
 

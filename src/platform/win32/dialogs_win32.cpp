@@ -10,7 +10,9 @@ namespace kvel::platform {
 static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT &&
               kOfnExtensionDifferent == OFN_EXTENSIONDIFFERENT &&
               kOfnPathMustExist == OFN_PATHMUSTEXIST && kOfnFileMustExist == OFN_FILEMUSTEXIST &&
-              kOfnDontAddToRecent == OFN_DONTADDTORECENT);
+              kOfnDontAddToRecent == OFN_DONTADDTORECENT &&
+              kOfnAllowMultiSelect == OFN_ALLOWMULTISELECT && kOfnExplorer == OFN_EXPLORER &&
+              kOfnLongNames == OFN_LONGNAMES);
 // The 32-bit host's platform takes the record at 88 bytes, or at the older
 // 76 before version 5. A 64-bit build uses the platform's own sizes, which
 // GetOpenFileNameA checks there.
