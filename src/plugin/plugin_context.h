@@ -2,10 +2,12 @@
 // directory, the protocol hook's handle, the user's own number, the peer
 // table, the transfers registry, the kept parts of cut transfers, the direct
 // connections, the awaited call-backs, the sends waiting their turn, the
-// turns of the offer questions, the boxes told, the images offered and asked for, the transfer
-// window and the listener. LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin
-// stops it. Its memory stays until the next LoadPlugin or the detach, so that a host call still
-// under way as the plug-in is unloaded finds a stopped context, never a freed one.
+// turns of the offer questions, the boxes told, the images offered and
+// asked for, the transfer window and the listener.
+// LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
+// it. Its memory stays until the next LoadPlugin or the detach, so that a
+// host call still under way as the plug-in is unloaded finds a stopped
+// context, never a freed one.
 #pragma once
 
 #include <atomic>
@@ -52,11 +54,13 @@ class Plugin {
   // The one stop, for UnloadPlugin and for the end of a context that was
   // never unloaded: takes no new peer, stops every transfer as the stop
   // button stops one, ends every send waiting its turn and every wait for a
-  // call-back at once and drops the boxes not yet shown, gives the connections' threads a bounded
-  // time to end, forgets the images asked for, stops verifying the image cache, and destroys the
-  // window. `wait` spends the waits: the host's thread serves the messages other threads send it
-  // meanwhile (a host call of a connection thread may wait for them); the module's detach only
-  // sleeps. True when every connection ended. A second call stops nothing more.
+  // call-back at once and drops the boxes not yet shown, gives the
+  // connections' threads a bounded time to end, forgets the images asked
+  // for, stops verifying the image cache, and destroys the window.
+  // `wait` spends the waits: the host's thread serves the messages other
+  // threads send it meanwhile (a host call of a connection thread may wait
+  // for them); the module's detach only sleeps. True when every connection
+  // ended. A second call stops nothing more.
   bool Stop(void (*wait)(uint32_t milliseconds) = &platform::ServeSentMessages);
 
   // The host, over the module handle (from the attach routine) and the
