@@ -24,6 +24,7 @@ TEST(Unreached, LogLineAndBoxForEachWay) {
     const char* reason;
     const char* line;
     const char* text;  // empty: no box
+    const char* file = "";
   };
   const Case cases[] = {
       {Why::NoConnection, transfers::Send, TransferOutcome::Failed,
@@ -42,6 +43,22 @@ TEST(Unreached, LogLineAndBoxForEachWay) {
        "not connected: send peer=1002 outcome=stopped", ""},
       {Why::NoConnection, transfers::Receive, TransferOutcome::Failed, "handshake failed",
        "not connected: receive peer=1002 outcome=failed reason=handshake failed", ""},
+      // A file chosen before its connection is named, without its folder.
+      {Why::NoConnection, transfers::Send, TransferOutcome::Failed, "no address",
+       "not connected: send peer=1002 outcome=failed reason=no address",
+       "Nie uda\xB3o si\xEA nawi\xB9za\xE6 po\xB3\xB9"
+       "czenia z Bolek. Plik b.txt nie zosta\xB3 wys\xB3"
+       "any.",
+       "C:\\dane\\b.txt"},
+      {Why::NoPlace, transfers::Send, TransferOutcome::Failed, "too many connections",
+       "not connected: send peer=1002 outcome=failed reason=too many connections",
+       "Zbyt wiele po\xB3\xB9"
+       "cze\xF1 naraz. Plik c d.bin do Bolek nie zosta\xB3 wys\xB3"
+       "any.",
+       "/tmp/c d.bin"},
+      {Why::NoConnection, transfers::Send, TransferOutcome::Stopped, "stopped waiting its turn",
+       "not connected: send peer=1002 outcome=stopped reason=stopped waiting its turn", "",
+       "C:\\b.txt"},
   };
   for (const Case& c : cases) {
     Unreached unreached;
@@ -50,6 +67,7 @@ TEST(Unreached, LogLineAndBoxForEachWay) {
     unreached.peerUin = 1002;
     unreached.outcome = c.outcome;
     unreached.reason = c.reason;
+    unreached.file = c.file;
     EXPECT_EQ(UnreachedLogLine(unreached), c.line);
     const transfers::UserNotice notice = UnreachedNotice(unreached, "Bolek");
     EXPECT_EQ(notice.text, c.text) << c.line;

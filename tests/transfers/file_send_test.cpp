@@ -23,6 +23,7 @@ using testing::LoneTransfer;
 using testing::PatternBytes;
 using testing::StreamBuilder;
 using Bytes = std::vector<uint8_t>;
+using namespace std::string_literals;
 
 const Bytes kOfferStartBytes = {1, 0, 0, 0};
 const Bytes kAccept = {6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -152,6 +153,78 @@ TEST_F(FileSendTest, OfferStartGoesOutBeforeTheDialogOpens) {
   EXPECT_EQ(connection.Written(), kOfferStartBytes);
   EXPECT_TRUE(side_.opened.empty());
   EXPECT_EQ(transfer_.Read().path, "");  // no file chosen
+}
+
+// With somewhere to hand them, the user may pick several files: the first
+// is offered here, the others are handed on at once, before the offer.
+TEST_F(FileSendTest, SeveralFilesChosenTheFirstHereTheRestHandedOn) {
+  const std::string folder = scratch_.File("");
+  for (const char* name : {"a b.bin", "c.bin", "d.bin"})
+    testing::WriteFile(scratch_.File(name), std::string(5000, 'x'));
+  const struct {
+    const char* name;
+    std::optional<std::string> answer;  // what the dialog fills in
+    std::string offered;                // the file offered here; empty: none
+    std::vector<std::string> further;
+  } cases[] = {
+      {"several",
+       folder + "\0a b.bin\0c.bin\0d.bin\0\0"s,
+       folder + "a b.bin",
+       {folder + "c.bin", folder + "d.bin"}},
+      {"one", folder + "c.bin", folder + "c.bin", {}},
+      {"cancelled", std::nullopt, "", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeTransferSide side;
+    LoneTransfer transfer(4321, Send);
+    side.openChoice = c.answer;
+    std::vector<std::vector<std::string>> handed;
+    Bytes sentWhenHanded;
+    FakeConnection connection(kAccept);
+    const FurtherFiles further = [&](std::vector<std::string> paths) {
+      sentWhenHanded = connection.Written();
+      handed.push_back(std::move(paths));
+    };
+    EXPECT_EQ(SendStream(connection, side, transfer.handle, further), !c.offered.empty());
+    ASSERT_EQ(side.dialogs.size(), 1u);
+    EXPECT_EQ(side.dialogs[0].flags, 0x02281E02u);
+    EXPECT_EQ(side.dialogs[0].pathSize, 32768u);
+    EXPECT_EQ(transfer.Read().path, c.offered);
+    if (c.further.empty()) {
+      EXPECT_TRUE(handed.empty());
+    } else {
+      EXPECT_EQ(handed, std::vector<std::vector<std::string>>{c.further});
+      EXPECT_EQ(sentWhenHanded, kOfferStartBytes);
+    }
+    if (!c.offered.empty()) {
+      EXPECT_EQ(SentRecord(connection).name, c.offered.substr(folder.size()));
+    }
+  }
+}
+
+// A file chosen earlier, with others, is offered without asking again.
+TEST_F(FileSendTest, AFileTheTransferNamesIsOfferedWithoutADialog) {
+  const Bytes data = PatternBytes(5000, 3);
+  const std::string path = Source(data, "chosen before.bin");
+  side_.openChoice.reset();
+  transfer_.handle.NameFile(path);
+  FakeConnection connection(kAccept);
+  bool handed = false;
+  EXPECT_TRUE(SendStream(connection, side_, transfer_.handle,
+                         [&](std::vector<std::string>) { handed = true; }));
+  EXPECT_TRUE(side_.dialogs.empty());
+  EXPECT_FALSE(handed);
+  EXPECT_EQ(SentRecord(connection).name, "chosen before.bin");
+  EXPECT_EQ(transfer_.Read().moved, 5000);
+
+  // One that is gone by its turn fails with its name known, offering nothing.
+  LoneTransfer gone(4321, Send);
+  gone.handle.NameFile(scratch_.File("gone.bin"));
+  FakeConnection refused(kAccept);
+  EXPECT_FALSE(SendStream(refused, side_, gone.handle));
+  EXPECT_EQ(refused.Written(), kOfferStartBytes);
+  EXPECT_EQ(gone.Read().path, scratch_.File("gone.bin"));
 }
 
 TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {

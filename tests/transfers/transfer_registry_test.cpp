@@ -119,6 +119,8 @@ TEST(TransferRegistry, AWaitingSendIsListedOnceFromItsClickToItsEnd) {
   TransferHandle incoming = registry.Begin(0, Receive);  // an accepted connection: not listed
   TransferHandle send = registry.Begin(7, Send);
   const TransferId id = send.Id();
+  send.AwaitTurn("Bolek");  // among the contact's sends: listed from here
+  EXPECT_EQ(registry.Snapshot()[0].awaits, Awaits::Turn);
   send.AwaitConnection("Bolek");
   send.AwaitConnection("Bolek");  // said twice, listed once
   std::vector<Transfer> listed = registry.Snapshot();
@@ -134,6 +136,39 @@ TEST(TransferRegistry, AWaitingSendIsListedOnceFromItsClickToItsEnd) {
   send.End(TransferOutcome::Done);
   EXPECT_EQ(recorder->Told(), (std::vector<std::string>{"listed " + std::to_string(id),
                                                         "ended " + std::to_string(id) + " Done"}));
+}
+
+// What holds a transfer without running it learns of the user's stop and
+// of the end, once each, and of no other transfer's.
+TEST(TransferRegistry, AWatchIsToldOfTheUsersStopAndOfTheEnd) {
+  struct Watch : TransfersObserver, TransferWatch {
+    void TransferListed(const Transfer&) override {}
+    void TransferEnded(const Transfer&) override {}
+    void Stopped(const Transfer& t) override { told.push_back("stopped " + std::to_string(t.id)); }
+    void Ended(const Transfer& t) override {
+      told.push_back("ended " + std::to_string(t.id) +
+                     (t.outcome == TransferOutcome::Stopped ? " stopped" : " other"));
+    }
+    std::vector<std::string> told;
+  };
+  ManualClock clock;
+  TransferRegistry registry(clock.Bind());
+  auto watch = std::make_shared<Watch>();
+  TransferHandle watched = registry.Begin(7, Send);
+  TransferHandle other = registry.Begin(7, Send);
+  const std::string id = std::to_string(watched.Id());
+  watched.Watch(watch);
+  EXPECT_TRUE(registry.Stop(other.Id()));
+  EXPECT_TRUE(watch->told.empty());
+  EXPECT_TRUE(registry.Stop(watched.Id()));
+  EXPECT_EQ(watch->told, std::vector<std::string>{"stopped " + id});
+  registry.StopAll();  // the unloading's: the holders end theirs themselves
+  EXPECT_EQ(watch->told.size(), 1u);
+  watched.End(TransferOutcome::Stopped);
+  watched.End(TransferOutcome::Failed);  // ended already: nobody is told
+  EXPECT_EQ(watch->told, (std::vector<std::string>{"stopped " + id, "ended " + id + " stopped"}));
+  EXPECT_FALSE(registry.Stop(watched.Id()));
+  EXPECT_EQ(watch->told.size(), 2u);
 }
 
 TEST(TransferRegistry, StepsOutOfOrderChangeNothing) {

@@ -36,7 +36,9 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
       {transfers::TransferState::Waiting, transfers::Awaits::Connection,
        "czeka na po\xB3\xB9"
        "czenie"},
+      {transfers::TransferState::Waiting, transfers::Awaits::Turn, "czeka"},
       {transfers::TransferState::Asking, transfers::Awaits::Connection, "0.00KB/s"},
+      {transfers::TransferState::Moving, transfers::Awaits::Turn, "0.00KB/s"},
       {transfers::TransferState::Moving, transfers::Awaits::Handshake, "0.00KB/s"},
   };
   for (const Case& c : cases) {
