@@ -253,8 +253,9 @@ void RunConnection(ConnectionRequest request) {
     // One that never got as far as the handshake's agreement ends unlisted.
     request.transfer.End(TransferOutcome::Failed);
     request.place.Leave();
-    // The place is free: a send that waits for one may have it.
-    services.Sends().Pump();
+    // The place is free, and the turn of the send that ended here: a send
+    // that waits for either may start.
+    services.Sends().ConnectionLeft(request.transfer.Id());
   }
   services.Ended();
 }

@@ -23,6 +23,15 @@ struct SendQueue::State {
     std::deque<TransferHandle> waiting;  // oldest first
   };
 
+  // Frees the turn of send `id` to `uin`; false when it held none.
+  bool Release(uint32_t uin, TransferId id) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto contact = contacts.find(uin);
+    if (contact == contacts.end() || contact->second.running.erase(id) == 0) return false;
+    Tidy(uin);
+    return true;
+  }
+
   // Under the lock: forgets a contact with nothing left.
   void Tidy(uint32_t uin) {
     auto found = contacts.find(uin);
@@ -67,16 +76,12 @@ class SendQueue::Watch final : public transfers::TransferWatch {
   }
 
   void Ended(const Transfer& transfer) override {
+    // A send that ends on its connection keeps its turn until its thread
+    // has closed the socket and left its place (ConnectionLeft), so that
+    // the contact never has more connections than turns.
+    if (transfer.socket != platform::kInvalidSocket) return;
     std::shared_ptr<State> state = state_.lock();
-    if (!state) return;
-    {
-      std::lock_guard<std::mutex> lock(state->mutex);
-      auto contact = state->contacts.find(uin_);
-      if (contact == state->contacts.end() || contact->second.running.erase(transfer.id) == 0)
-        return;
-      state->Tidy(uin_);
-    }
-    SendQueue::Pump(state);
+    if (state && state->Release(uin_, transfer.id)) SendQueue::Pump(state);
   }
 
  private:
@@ -126,6 +131,22 @@ void SendQueue::GiveBack(uint32_t uin, TransferHandle transfer) {
 }
 
 void SendQueue::Pump() {
+  Pump(state_);
+}
+
+void SendQueue::ConnectionLeft(TransferId id) {
+  uint32_t uin = 0;
+  bool held = false;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    for (const auto& [number, contact] : state_->contacts) {
+      if (contact.running.count(id) == 0) continue;
+      uin = number;
+      held = true;
+      break;
+    }
+  }
+  if (held) state_->Release(uin, id);
   Pump(state_);
 }
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/loopback.h"
+#include "support/loopback_pair.h"
+
 #include <map>
 #include <string>
 #include <utility>
@@ -133,6 +136,26 @@ TEST_F(SendQueueTest, AnEndedSendLetsTheNextInOrderStartWhateverItsOutcome) {
   End(ids[4]);
   EXPECT_EQ(running_.count(late), 1u);
   EXPECT_EQ(queue->Waiting(7), 0u);
+}
+
+// A send that ends on its connection keeps its turn until the connection
+// has closed and left its place: the contact never has more connections
+// than turns.
+TEST_F(SendQueueTest, ASendEndedOnItsConnectionFreesItsTurnAsTheConnectionLeaves) {
+  testing::StartSockets();
+  testing::LoopbackPair pair = testing::MakeLoopbackPair();
+  ASSERT_NE(pair.a, platform::kInvalidSocket);
+  std::unique_ptr<SendQueue> queue = MakeQueue(1);
+  const TransferId first = Send(*queue, 7);
+  const TransferId second = Send(*queue, 7);
+  running_.at(first).AttachSocket(pair.a);
+  End(first);
+  EXPECT_EQ(running_.count(second), 0u);
+  queue->ConnectionLeft(second);  // another's connection: no turn of this one
+  EXPECT_EQ(running_.count(second), 0u);
+  queue->ConnectionLeft(first);
+  EXPECT_EQ(running_.count(second), 1u);
+  testing::CloseLoopbackPair(pair);
 }
 
 TEST_F(SendQueueTest, AWaitingSendTheUserStopsLeavesTheLineAlone) {

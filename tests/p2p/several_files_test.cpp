@@ -1,0 +1,350 @@
+// Several files picked at once, through the connection threads: the first
+// goes over the connection that is open, each further one over a
+// connection of its own, a few at once per contact, and every one ends with
+// an outcome. The contact is played by the test over loopback; every limit
+// is short.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "p2p/connection.h"
+#include "platform/threads.h"
+#include "support/connection_probe.h"
+#include "support/fake_connection.h"
+#include "support/fake_transfer_side.h"
+#include "support/loopback.h"
+#include "support/loopback_pair.h"
+#include "support/test_paths.h"
+#include "transfers/transfer_stream.h"
+#include "wire/handshake.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::testing {
+namespace {
+
+using platform::Socket;
+using transfers::Transfer;
+using transfers::TransferOutcome;
+
+constexpr uint32_t kOwn = 1001;
+constexpr uint32_t kContact = 777;
+
+p2p::ConnectionLimits ShortLimits() {
+  p2p::ConnectionLimits limits;
+  limits.handshakeMs = 2000;
+  limits.offerMs = 2000;
+  limits.connectMs = 2000;
+  limits.callBackMs = 400;
+  limits.maxConnections = 6;
+  limits.reservedForOwn = 2;
+  return limits;
+}
+
+// The files' names in the order the user picked them: "f0.bin", ...
+std::string Name(int i) {
+  return "f" + std::to_string(i) + ".bin";
+}
+
+// The open dialog's answer for `count` files of `folder` (which ends in a
+// separator).
+std::string Picked(const std::string& folder, int count) {
+  std::string answer = folder.substr(0, folder.size() - 1) + '\0';
+  for (int i = 0; i < count; ++i) answer += Name(i) + '\0';
+  return answer + '\0';
+}
+
+// The contact's end: takes each connection on a loopback port, reads the
+// handshake and the offer, and answers as `answer` says for the offered
+// name, reading a taken file to its last chunk. Counts the connections it
+// holds at once.
+class ReceivingPeer {
+ public:
+  enum class Answer { Take, Refuse, Close };
+
+  explicit ReceivingPeer(std::function<Answer(const std::string& name)> answer)
+      : answer_(std::move(answer)), accepting_([this] { Accept(); }) {}
+  ~ReceivingPeer() {
+    stop_ = true;
+    accepting_.join();
+    std::vector<std::thread> serving;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      serving.swap(serving_);
+    }
+    for (std::thread& thread : serving) thread.join();
+  }
+  uint16_t Port() const { return server_.Port(); }
+  int MostAtOnce() const { return most_; }
+  // The names of the files that came whole, each with its count of bytes.
+  std::map<std::string, size_t> Taken() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return taken_;
+  }
+
+ private:
+  void Accept() {
+    while (!stop_) {
+      if (!server_.WaitForPeer(20)) continue;
+      const Socket socket = server_.Accept();
+      if (socket == platform::kInvalidSocket) continue;
+      const int now = ++open_;
+      for (int most = most_; now > most && !most_.compare_exchange_weak(most, now);) {
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      serving_.emplace_back([this, socket] {
+        Serve(socket);
+        --open_;
+        platform::CloseSocket(socket);
+      });
+    }
+  }
+  void Serve(Socket socket) {
+    if (ReadExactly(socket, 8).size() != 8 || !SendAll(socket, {'U', 'D', 'A', 'G'})) return;
+    if (ReadExactly(socket, 4).size() != 4 || ReadExactly(socket, 16).size() != 16) return;
+    const std::vector<uint8_t> record = ReadExactly(socket, wire::kFileInfoSize);
+    const std::optional<wire::FileInfo> info = wire::DecodeFileInfo(record);
+    if (!info) return;
+    const Answer answer = answer_(info->name);
+    if (answer == Answer::Close) return;
+    if (answer == Answer::Refuse) {
+      SendAll(socket, Words({wire::kReplyRefuse, 0, 0}));
+      return;
+    }
+    if (!SendAll(socket, Words({wire::kReplyAccept, 0, 0}))) return;
+    size_t bytes = 0;
+    for (;;) {
+      const std::optional<wire::ChunkHeader> header =
+          wire::DecodeChunkHeader(ReadExactly(socket, wire::kChunkHeaderSize));
+      if (!header) return;
+      const size_t length = header->length > 0 ? static_cast<size_t>(header->length) : 0;
+      if (ReadExactly(socket, length).size() != length) return;
+      bytes += length;
+      if (header->type == wire::kChunkLast) break;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    taken_[info->name] = bytes;
+  }
+
+  std::function<Answer(const std::string& name)> answer_;
+  LoopbackServer server_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> open_{0};
+  std::atomic<int> most_{0};
+  std::mutex mutex_;
+  std::vector<std::thread> serving_;
+  std::map<std::string, size_t> taken_;
+  std::thread accepting_;  // last: starts once the rest is made
+};
+
+// Every transfer that ends, with its file and outcome.
+class Ends final : public transfers::TransfersObserver {
+ public:
+  void TransferListed(const Transfer&) override {}
+  void TransferEnded(const Transfer& transfer) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_.push_back(transfer);
+  }
+  std::vector<Transfer> Ended() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ended_;
+  }
+  bool WaitFor(size_t count, int milliseconds = 60000) {
+    for (int waited = 0; waited < milliseconds; waited += 10) {
+      if (Ended().size() >= count) return true;
+      platform::SleepMilliseconds(10);
+    }
+    return false;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<Transfer> ended_;
+};
+
+std::string BaseName(const std::string& path) {
+  return path.substr(path.find_last_of("\\/") + 1);
+}
+
+class SeveralFiles : public ::testing::Test {
+ protected:
+  SeveralFiles() : probe_(ShortLimits()) {
+    StartSockets();
+    probe_.SetOwnUin(kOwn);
+    probe_.NameContact(kContact, "Bolek");
+    probe_.Transfers().AddObserver(ends_);
+  }
+  // Sends run the real stream; the one that asks picks `count` files.
+  void PickFiles(int count) {
+    for (int i = 0; i < count; ++i)
+      WriteFile(scratch_.File(Name(i)), std::string(1000 + static_cast<size_t>(i), 'k'));
+    const std::string answer = Picked(scratch_.File(""), count);
+    probe_.SetSendProcedure([this, answer](p2p::PeerConnection& connection,
+                                           transfers::TransferHandle& transfer,
+                                           const transfers::FurtherFiles& further) {
+      const int now = ++sending_;
+      for (int most = mostSending_; now > most && !mostSending_.compare_exchange_weak(most, now);) {
+      }
+      mostPlaces_ = std::max(mostPlaces_.load(), probe_.Connections().Count());
+      FakeTransferSide side;
+      side.keeps = false;
+      side.openChoice = answer;
+      const bool sent = transfers::SendStream(connection, side, transfer, further);
+      --sending_;
+      return sent;
+    });
+  }
+  // The contact calls back with code 3, as its plug-in does on a request.
+  void CallBack() {
+    LoopbackPair pair = MakeLoopbackPair();
+    ASSERT_NE(pair.a, platform::kInvalidSocket);
+    callers_.push_back(pair.b);
+    p2p::StartIncoming(pair.a, probe_.Services());
+    ASSERT_TRUE(SendAll(pair.b, Words({kContact, kOwn, wire::kPullCode})));
+    EXPECT_EQ(ReadExactly(pair.b, 4), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
+  }
+  // The connections end before the fixture their procedure reaches.
+  ~SeveralFiles() override {
+    probe_.Sends().Stop();
+    for (Socket socket : callers_) platform::ShutdownBoth(socket);
+    EXPECT_TRUE(probe_.Connections().WaitEmpty(
+        10000, [](uint32_t milliseconds) { platform::SleepMilliseconds(milliseconds); }));
+    for (Socket socket : callers_) platform::CloseSocket(socket);
+  }
+
+  ScratchDir scratch_;
+  ConnectionProbe probe_;
+  std::shared_ptr<Ends> ends_ = std::make_shared<Ends>();
+  std::atomic<int> sending_{0};
+  std::atomic<int> mostSending_{0};
+  std::atomic<size_t> mostPlaces_{0};
+  std::vector<Socket> callers_;
+};
+
+// A hundred files picked at once: three go at a time, one the user stops
+// while it waits leaves the line, and each of the hundred ends with its own
+// outcome, log line and, where due, box.
+TEST_F(SeveralFiles, AHundredEachGetAnOutcomeWithBoundedConnections) {
+  constexpr int kFiles = 100;
+  PickFiles(kFiles);
+  std::atomic<bool> stopped{false};
+  ReceivingPeer peer([&](const std::string& name) {
+    // While the first is offered, the user stops the fiftieth, which waits.
+    if (name == Name(0) && !stopped.exchange(true)) {
+      for (const Transfer& t : probe_.Transfers().Snapshot())
+        if (BaseName(t.path) == Name(50)) probe_.Transfers().Stop(t.id);
+    }
+    const int i = std::stoi(name.substr(1));
+    if (i % 10 == 3) return ReceivingPeer::Answer::Refuse;
+    if (i % 10 == 7) return ReceivingPeer::Answer::Close;
+    return ReceivingPeer::Answer::Take;
+  });
+  probe_.SetPeer({LoopbackAddress(), peer.Port()});
+  ASSERT_TRUE(p2p::StartSend(kContact, probe_.Services()));
+  ASSERT_TRUE(ends_->WaitFor(kFiles));
+  platform::SleepMilliseconds(50);  // nothing more ends
+
+  std::map<std::string, TransferOutcome> outcomes;
+  for (const Transfer& t : ends_->Ended()) {
+    EXPECT_TRUE(outcomes.emplace(BaseName(t.path), t.outcome).second) << t.path;
+    EXPECT_EQ(t.uin, kContact);
+  }
+  ASSERT_EQ(outcomes.size(), static_cast<size_t>(kFiles));
+  size_t told = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    SCOPED_TRACE(i);
+    TransferOutcome expected = i == 50       ? TransferOutcome::Stopped
+                               : i % 10 == 3 ? TransferOutcome::Refused
+                               : i % 10 == 7 ? TransferOutcome::Failed
+                                             : TransferOutcome::Done;
+    EXPECT_EQ(outcomes[Name(i)], expected);
+    told += expected == TransferOutcome::Refused || expected == TransferOutcome::Failed;
+  }
+  // What came whole, came in full.
+  for (const auto& [name, bytes] : peer.Taken())
+    EXPECT_EQ(bytes, 1000u + static_cast<size_t>(std::stoi(name.substr(1)))) << name;
+  EXPECT_EQ(peer.Taken().size(), 79u);
+  EXPECT_EQ(probe_.Told().size(), told);
+  EXPECT_TRUE(probe_.Unreached().empty());
+  EXPECT_EQ(probe_.LogLines().size(), static_cast<size_t>(kFiles));
+  // Never more than the contact's bound at once, at either end.
+  EXPECT_LE(mostSending_.load(), 3);
+  EXPECT_LE(peer.MostAtOnce(), 3);
+  EXPECT_LE(mostPlaces_.load(), 3u);
+  EXPECT_EQ(probe_.Sends().Running(kContact), 0u);
+  EXPECT_EQ(probe_.Transfers().Count(), 0u);
+}
+
+// A contact that only calls back: one request per further file, as many
+// waits for it as files, and each call-back carries one file on.
+TEST_F(SeveralFiles, ACallBackOnlyContactIsAskedOncePerFile) {
+  PickFiles(4);
+  probe_.SetPeer({LoopbackAddress(), 1});  // ask it to call
+  // The click: awaited at once, the request the command's to send.
+  ASSERT_TRUE(p2p::AwaitCallBack(kContact, probe_.Services()));
+  EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 1u);
+  // Its call-back: the user picks four; two more take their turns and ask,
+  // the fourth waits.
+  CallBack();
+  for (int waited = 0; probe_.Packets().size() < 2 && waited < 5000; waited += 5)
+    platform::SleepMilliseconds(5);
+  EXPECT_EQ(probe_.Packets().size(), 2u);
+  EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 2u);
+  EXPECT_EQ(probe_.Sends().Waiting(kContact), 1u);
+  // The first file's connection ends: the fourth asks in its turn.
+  platform::CloseSocket(callers_[0]);
+  callers_.clear();
+  ASSERT_TRUE(ends_->WaitFor(1));
+  for (int waited = 0; probe_.Packets().size() < 3 && waited < 5000; waited += 5)
+    platform::SleepMilliseconds(5);
+  EXPECT_EQ(probe_.Packets().size(), 3u);
+  EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 3u);
+  for (const std::vector<uint8_t>& packet : probe_.Packets())
+    EXPECT_EQ(packet, (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x09, 0x03, 0,
+                                            0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
+  // Each call-back offers its file without a dialog: the first bytes after
+  // the offer's start are its record, named as picked.
+  for (int i = 1; i <= 3; ++i) {
+    SCOPED_TRACE(i);
+    CallBack();
+    const Socket caller = callers_.back();
+    ASSERT_EQ(ReadExactly(caller, 16).size(), 16u);
+    const std::optional<wire::FileInfo> info =
+        wire::DecodeFileInfo(ReadExactly(caller, wire::kFileInfoSize));
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->name, Name(i));
+  }
+  EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 0u);
+}
+
+// A contact that cannot be reached: when the first wait for its call-back
+// runs out, the files still waiting their turn end with it, in one go.
+TEST_F(SeveralFiles, TheWaitingFilesOfAnUnreachedContactEndWithTheFirstThatRanOut) {
+  probe_.SetPeer({LoopbackAddress(), 1});
+  std::vector<bool> awaited;
+  for (int i = 0; i < 5; ++i) awaited.push_back(p2p::AwaitCallBack(kContact, probe_.Services()));
+  EXPECT_EQ(awaited, (std::vector<bool>{true, true, true, false, false}));
+  EXPECT_EQ(probe_.Sends().Waiting(kContact), 2u);
+  ASSERT_TRUE(ends_->WaitFor(5, 10000));
+  platform::SleepMilliseconds(50);
+  EXPECT_EQ(ends_->Ended().size(), 5u);
+  size_t notTried = 0;
+  for (const p2p::Unreached& unreached : probe_.Unreached()) {
+    EXPECT_EQ(unreached.outcome, TransferOutcome::Failed);
+    notTried +=
+        unreached.reason.rfind("not tried, as an earlier send: no call-back within", 0) == 0;
+  }
+  EXPECT_EQ(probe_.Unreached().size(), 5u);
+  EXPECT_EQ(notTried, 2u);
+  // None of the waiting ones asked for a call-back of its own.
+  EXPECT_TRUE(probe_.Packets().empty());
+  EXPECT_EQ(probe_.CallBacks().Size(), 0u);
+}
+
+}  // namespace
+}  // namespace kvel::testing
