@@ -4,7 +4,9 @@
 //   - answers each question box titled "Pytanie" with the next queued answer
 //     (no when none is queued),
 //   - fills each open or save dialog with the next queued path and confirms
-//     it, or cancels it (also when nothing is queued),
+//     it, or cancels it (also when nothing is queued); an open dialog may
+//     pick several files instead: it goes to their folder, then picks them
+//     by their names in quotes,
 //   - records and closes every error box titled "Błąd",
 //   - records and dismisses any other message box.
 // Other dialogs of the process (the transfer window) are left alone.
@@ -44,6 +46,8 @@ class UiDriver {
   // the proposed name is put after it.
   void QueueOpenChoice(std::optional<std::string> path);
   void QueueSaveChoice(std::optional<std::string> path);
+  // The next open dialog picks `names`, all in `folder`, at once.
+  void QueueOpenChoices(std::string folder, std::vector<std::string> names);
 
   std::vector<Dialog> Seen();
   // The texts of the error boxes, in order.
@@ -59,13 +63,22 @@ class UiDriver {
   bool Settled(void* window);
   void Handle(void* window);
 
+  // What a file dialog is answered with.
+  struct FileChoice {
+    std::optional<std::string> path;  // nullopt cancels; with `names`, their folder
+    std::vector<std::string> names;   // several files picked in the folder
+  };
+  // Picks the files of `choice` in the dialog `window` whose file name box
+  // is `fileName`: goes to their folder, then confirms their names.
+  static void PickSeveral(void* window, void* fileName, const FileChoice& choice);
+
   std::mutex mutex_;
   std::condition_variable changed_;
   bool stop_ = false;
   std::deque<bool> answers_;
-  std::deque<std::optional<std::string>> fileChoices_;
-  std::deque<std::optional<std::string>> openChoices_;
-  std::deque<std::optional<std::string>> saveChoices_;
+  std::deque<FileChoice> fileChoices_;
+  std::deque<FileChoice> openChoices_;
+  std::deque<FileChoice> saveChoices_;
   std::vector<Dialog> seen_;
   std::vector<void*> handled_;  // windows answered and not yet gone
   struct Watched {

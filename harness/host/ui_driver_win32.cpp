@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "common/texts.h"
 #include "all_windows.h"
@@ -17,6 +18,8 @@ constexpr int kFileNameEditId = 0x480;   // and of the older style
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 constexpr int kSettledPolls = 4;  // the same look for this many polls
 constexpr UINT kResponseLimitMs = 1000;
+// How long a file dialog may take to open a folder.
+constexpr UINT kFolderLimitMs = 5000;
 
 std::string WindowText(HWND window) {
   char text[2048] = {};
@@ -125,17 +128,44 @@ void UiDriver::QueueAnswer(bool yes) {
 
 void UiDriver::QueueFileChoice(std::optional<std::string> path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  fileChoices_.push_back(std::move(path));
+  fileChoices_.push_back({std::move(path), {}});
 }
 
 void UiDriver::QueueOpenChoice(std::optional<std::string> path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  openChoices_.push_back(std::move(path));
+  openChoices_.push_back({std::move(path), {}});
 }
 
 void UiDriver::QueueSaveChoice(std::optional<std::string> path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  saveChoices_.push_back(std::move(path));
+  saveChoices_.push_back({std::move(path), {}});
+}
+
+void UiDriver::QueueOpenChoices(std::string folder, std::vector<std::string> names) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  openChoices_.push_back({std::move(folder), std::move(names)});
+}
+
+// Runs without the lock, as Handle.
+void UiDriver::PickSeveral(void* handle, void* nameBox, const FileChoice& choice) {
+  HWND window = static_cast<HWND>(handle);
+  HWND fileName = static_cast<HWND>(nameBox);
+  // A folder typed in the name box and confirmed opens it; the dialog
+  // takes the quoted names in the folder it shows.
+  SendMessageA(fileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(choice.path->c_str()));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)), SMTO_NORMAL,
+                      kFolderLimitMs, &result);
+  // Opening the folder empties the name box.
+  for (int waited = 0; waited < static_cast<int>(kFolderLimitMs); waited += 50) {
+    if (WindowText(fileName) != *choice.path) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::string names;
+  for (const std::string& name : choice.names) names += (names.empty() ? "\"" : " \"") + name + '"';
+  SendMessageA(fileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+  Press(window, IDOK);
 }
 
 std::vector<UiDriver::Dialog> UiDriver::Seen() {
@@ -213,7 +243,8 @@ void UiDriver::Handle(void* handle) {
   Dialog dialog;
   dialog.caption = WindowText(window);
   const std::string proposed = fileName != nullptr ? WindowText(fileName) : std::string();
-  std::optional<std::string> fileChoice;
+  FileChoice choice;
+  std::optional<std::string>& fileChoice = choice.path;
   bool yes = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -222,10 +253,10 @@ void UiDriver::Handle(void* handle) {
       auto& specific = proposed.empty() ? openChoices_ : saveChoices_;
       auto& queue = specific.empty() ? fileChoices_ : specific;
       if (!queue.empty()) {
-        fileChoice = std::move(queue.front());
+        choice = std::move(queue.front());
         queue.pop_front();
       }
-      if (fileChoice && !fileChoice->empty() &&
+      if (choice.names.empty() && fileChoice && !fileChoice->empty() &&
           (fileChoice->back() == '\\' || fileChoice->back() == '/')) {
         *fileChoice += proposed;
       }
@@ -245,7 +276,9 @@ void UiDriver::Handle(void* handle) {
   if (fileName != nullptr) dialog.text = proposed;
 
   if (dialog.kind == "file") {
-    if (fileChoice) {
+    if (fileChoice && !choice.names.empty()) {
+      PickSeveral(window, fileName, choice);
+    } else if (fileChoice) {
       SendMessageA(fileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileChoice->c_str()));
       Press(window, IDOK);
     } else {

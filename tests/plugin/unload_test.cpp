@@ -106,6 +106,44 @@ TEST(UnloadPlugin, EndsASendWaitingForACallBackWithoutAWord) {
   }
 }
 
+// Sends past the contact's turns wait in the window, asking for nothing;
+// unloading ends them all at once, as it ends the waits for call-backs.
+TEST(UnloadPlugin, EndsTheSendsWaitingTheirTurnWithoutAWord) {
+  StartSockets();
+  LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
+  WriteFile(plugin.Profile() + "kvel.config",
+            "[p2p]\nlocal-port=" + std::to_string(FreePort()) + "\n");
+  plugin.Host().AddContact({0x502, "Bolek", "1002", 3});
+  plugin.Start();
+  gg::testing::Bytes status = gg::testing::Packet(
+      15, gg::testing::StatusEntryBytes(1002, 2, gg::testing::Ip(127, 0, 0, 1), 1));
+  plugin.Host().DeliverGGEvent(4, status);
+  for (int click = 0; click < 5; ++click) {
+    standin::ContactMenu menu(plugin.Host(), "Tlen/ContactList", "1002");
+    menu.Build();
+    ASSERT_TRUE(menu.Click("kvel/send"));
+  }
+  // Three take their turns and ask the contact to call back; two wait.
+  EXPECT_EQ(plugin.Host().SentPackets().size(), 3u);
+#ifndef _WIN32
+  EXPECT_EQ(ThePlugin().callBacks.CountOf(1002), 3u);
+  EXPECT_EQ(ThePlugin().sends.Waiting(1002), 2u);
+  EXPECT_EQ(ThePlugin().transfers.Snapshot().size(), 5u);  // all listed
+#endif
+
+  plugin.Stop();  // UnloadPlugin
+#ifndef _WIN32
+  EXPECT_EQ(ThePlugin().transfers.Count(), 0u);
+  EXPECT_EQ(ThePlugin().sends.Waiting(1002), 0u);
+#endif
+  const size_t calls = plugin.Host().Calls().size();
+  platform::SleepMilliseconds(300);
+  EXPECT_EQ(plugin.Host().Calls().size(), calls);
+  EXPECT_EQ(plugin.Host().SentPackets().size(), 3u);
+  for (const std::string& line : plugin.Host().LogLines())
+    EXPECT_EQ(line.find("not connected"), std::string::npos) << line;
+}
+
 TEST(UnloadPlugin, ALaterLoadTakesConnectionsAgain) {
   StartSockets();
   const uint16_t port = FreePort();

@@ -213,6 +213,13 @@ void AddHostCommands(Commands& commands, HostSession& session) {
                  s->driver.QueueOpenChoice(DialogChoice(args[0]));
                  return std::string("ok");
                });
+  commands.Add("open-many",
+               "FOLDER NAME... - picks several files of FOLDER in the next open dialog",
+               [s](const auto& args) {
+                 if (args.size() < 2) return std::string("error open-many FOLDER NAME...");
+                 s->driver.QueueOpenChoices(args[0], {args.begin() + 1, args.end()});
+                 return std::string("ok");
+               });
   commands.Add("save", "PATH|FOLDER\\|cancel - fills or cancels the next save dialog",
                [s](const auto& args) {
                  if (args.empty()) return std::string("error save PATH|cancel");

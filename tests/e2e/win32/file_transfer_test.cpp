@@ -83,6 +83,49 @@ TEST_F(EndToEndFiles, SendsAFileDirectly) {
   EXPECT_NE(b_->Command("dialogs").find("sample.bin"), std::string::npos);
 }
 
+// Three files picked at once in one open dialog: each has its own row, its
+// own question at the receiver, its own connection and its own outcome.
+TEST_F(EndToEndFiles, SendsThreeFilesPickedAtOnce) {
+  StartHosts();
+  const std::string picked = Path("picked"), inbox = Path("inbox\\");
+  CreateDirectoryA(picked.c_str(), nullptr);
+  CreateDirectoryA(inbox.c_str(), nullptr);
+  const std::vector<std::string> names = {"first one.bin", "second.bin", "third.bin"};
+  const std::vector<uint64_t> sizes = {2 * 1024 * 1024 + 5, 700000, 5};
+  for (size_t i = 0; i < names.size(); ++i) {
+    MakeFile(picked + "\\" + names[i], sizes[i], 30 + static_cast<uint32_t>(i));
+    b_->Command("answer yes");
+    b_->Command("save \"" + inbox + "\"");
+  }
+  ASSERT_EQ(a_->Command("open-many \"" + picked + "\" \"first one.bin\" second.bin third.bin"),
+            "ok");
+  ASSERT_NE(a_->Command("click kvel/send 1002").find("ok clicked"), std::string::npos);
+  // While B's user answers, A lists the three, each in a row of its own.
+  ASSERT_TRUE(a_->WaitFor("rows", "ok rows 3")) << Seen();
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    const std::string source = picked + "\\" + names[i], target = inbox + names[i];
+    ASSERT_TRUE(WaitForSize(target, sizes[i])) << Seen();
+    EXPECT_EQ(FileSha256(target), FileSha256(source));
+  }
+  EXPECT_TRUE(NoTransfers(*a_));
+  EXPECT_TRUE(NoTransfers(*b_));
+  // One open dialog, one question per file, and one outcome each.
+  const std::string dialogsA = a_->Command("dialogs"), dialogsB = b_->Command("dialogs");
+  EXPECT_EQ(CountOf(dialogsA, "\n  file "), 1u) << Seen();
+  EXPECT_EQ(CountOf(dialogsB, "\n  question "), 3u) << Seen();
+  for (const std::string& name : names) EXPECT_NE(dialogsB.find(name), std::string::npos);
+  const std::string logA = a_->Command("log"), logB = b_->Command("log");
+  for (uint64_t size : sizes) {
+    EXPECT_EQ(CountOf(logA, "send peer=1002 bytes=" + std::to_string(size) + " outcome=done"), 1u)
+        << Seen();
+    EXPECT_EQ(CountOf(logB, "receive peer=1001 bytes=" + std::to_string(size) + " outcome=done"),
+              1u)
+        << Seen();
+  }
+  EXPECT_EQ(CountOf(dialogsA, "error"), 0u) << Seen();
+}
+
 TEST_F(EndToEndFiles, RefusedFileLeavesNothing) {
   StartHosts();
   const std::string source = Path("refused.bin"), target = Path("not-saved.bin");
