@@ -116,29 +116,5 @@ TEST_F(AwaitedCallBacksTest, StoppingEndsEveryWaitAsStoppedAndTakesNoMore) {
   EXPECT_FALSE(waits.Take(7, nullptr));
 }
 
-TEST_F(AwaitedCallBacksTest, AContactAskedOncePerFileIsAwaitedAsManyTimes) {
-  AwaitedCallBacks waits(8, 1000, clock_, ended_);
-  std::vector<transfers::TransferId> asked;
-  for (int i = 0; i < 3; ++i) {
-    TransferHandle send = Send(7);
-    asked.push_back(send.Id());
-    ASSERT_TRUE(waits.Await(7, std::move(send), ""));
-    now_ += 1;
-  }
-  ASSERT_TRUE(waits.Await(8, Send(8), ""));
-  EXPECT_EQ(waits.CountOf(7), 3u);
-  EXPECT_EQ(waits.CountOf(8), 1u);
-  EXPECT_EQ(waits.CountOf(9), 0u);
-  // Each call-back carries one file on, in the order they were asked for.
-  for (transfers::TransferId id : asked) {
-    TransferHandle taken;
-    ASSERT_TRUE(waits.Take(7, &taken));
-    EXPECT_EQ(taken.Id(), id);
-  }
-  EXPECT_FALSE(waits.Take(7, nullptr));
-  EXPECT_EQ(waits.CountOf(7), 0u);
-  EXPECT_EQ(waits.CountOf(8), 1u);
-}
-
 }  // namespace
 }  // namespace kvel::p2p

@@ -199,20 +199,6 @@ TEST_F(SendQueueTest, ASendWithNoPlaceWaitsFirstInLineForTheNextPump) {
   EXPECT_EQ(running_.count(ownId), 1u);
 }
 
-TEST_F(SendQueueTest, TakenOutOfTheLineTheWaitingSendsAreTheCallersToEnd) {
-  std::unique_ptr<SendQueue> queue = MakeQueue(1);
-  const TransferId first = Send(*queue, 7);
-  Send(*queue, 7);
-  Send(*queue, 7);
-  Send(*queue, 8);
-  std::vector<TransferHandle> taken = queue->TakeWaiting(7);
-  ASSERT_EQ(taken.size(), 2u);
-  for (TransferHandle& transfer : taken) transfer.End(TransferOutcome::Failed);
-  End(first, TransferOutcome::Failed);
-  EXPECT_EQ(started_, (std::vector<uint32_t>{7, 8}));  // nothing more of 7's started
-  EXPECT_TRUE(queue->TakeWaiting(9).empty());
-}
-
 TEST_F(SendQueueTest, UnloadingEndsEveryWaitingSendAtOnceTellingNobody) {
   std::unique_ptr<SendQueue> queue = MakeQueue(1);
   const TransferId first = Send(*queue, 7);
