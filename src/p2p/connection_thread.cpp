@@ -117,9 +117,18 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   waits.HandshakeDone(outcome.direction);
   // The host is asked for the name once, with no lock held.
   transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
-  const bool succeeded = outcome.direction == transfers::Send
-                             ? services.SendFile(connection, transfer)
-                             : services.ReceiveFile(connection, transfer);
+  bool succeeded = false;
+  if (outcome.direction == transfers::Send) {
+    succeeded = services.SendFile(connection, transfer);
+  } else {
+    // Where the GG server says the claimed contact is, against where this
+    // connection comes from (for one this side made: where it went).
+    transfers::OfferOrigin origin;
+    origin.remoteAddress = platform::RemoteAddress(socket);
+    origin.announcedAddress = services.PeerAddressOf(outcome.peerUin).ip;
+    origin.answersOwnCallBack = callBack;
+    succeeded = services.ReceiveFile(connection, transfer, origin);
+  }
   // How it ended is judged from the transfer's own record.
   const Transfer facts = transfer.Read();
   const bool fileKnown = !facts.path.empty();
@@ -134,6 +143,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
                                             waits.AnswerCode());
   report.note = facts.note;
+  report.takenWithoutAsking = facts.takenWithoutAsking;
   transfer.End(report.outcome);
   ReportEnded(services, report);
   if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));

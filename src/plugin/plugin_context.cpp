@@ -60,6 +60,7 @@ Plugin::Plugin(ModuleHost& host)
                   p2p::EndUnanswered(*connectionServices, std::move(unanswered));
                 }),
       questionTurns(p2p::kConnectionLimits.offerMs),
+      autoAccept(&platform::TickCount),
       notices(
           transfers::kNoticeGatherMs,
           [](const transfers::UserNotice& notice) {

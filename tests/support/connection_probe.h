@@ -66,6 +66,8 @@ class ConnectionProbe {
   void SetFileProcedure(FileProcedure procedure);
 
   std::vector<TransferEvent> Events() const;
+  // Where each received offer's connection came from, as the thread saw it.
+  std::vector<transfers::OfferOrigin> Origins() const;
   std::vector<std::string> EventNames() const;
   int Ended() const;
   // Waits (at most `milliseconds`) until `count` threads have ended.
@@ -86,6 +88,7 @@ class ConnectionProbe {
     Connect connect;
     FileProcedure procedure;
     std::vector<TransferEvent> events;
+    std::vector<transfers::OfferOrigin> origins;
     int ended = 0;
     void Record(TransferEvent event);
   };
