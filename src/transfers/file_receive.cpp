@@ -150,16 +150,16 @@ std::unique_ptr<PartFile> TakeWithoutAsking(AutoAccepting& accepting, TransferSi
 EndNote PlaceTaken(PartFile& part, int64_t size, const std::string& name,
                    ReceivingNames::Hold& place, AutoAcceptor& acceptor, TransferSide& side,
                    TransferHandle& transfer) {
-  for (int attempt = 0; attempt < kPlaceAttempts; ++attempt) {
+  for (int attempt = 1;; ++attempt) {
     bool taken = false;
     const EndNote placed = part.CommitNew(size, place.Path(), &taken);
     if (!taken) return placed;
+    if (attempt == kPlaceAttempts) return EndNote::CannotCreate;
     // The name taken stays held until another is: it is not chosen again.
     place = acceptor.Again(name, side);
-    if (!place) break;
+    if (!place) return EndNote::CannotCreate;
     transfer.NameFile(place.Path());
   }
-  return EndNote::CannotCreate;
 }
 
 }  // namespace
