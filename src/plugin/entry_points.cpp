@@ -84,7 +84,8 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
     ReadSettings(settingsFile.c_str(), plugin.settings);
     plugin.dataPath = base + text::kPluginDirectory + platform::kPathSeparator;
     // Before any transfer; the default folder is made when first needed.
-    const transfers::AutoAcceptParse autoAccept = ReadAutoAcceptSettings(settingsFile.c_str());
+    const transfers::AutoAcceptParse autoAccept =
+        ReadAutoAcceptSettings(settingsFile.c_str(), plugin.dataPath);
     plugin.autoAccept.Configure(
         autoAccept.settings, plugin.dataPath + text::kAutoAcceptFolder + platform::kPathSeparator);
     const std::string line = AutoAcceptLogLine(autoAccept, plugin.autoAccept.Folder());

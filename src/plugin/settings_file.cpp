@@ -35,7 +35,7 @@ void ReadSettings(const char* path, Settings& s) {
   s.iconMask = static_cast<uint16_t>(platform::ProfileInt("cl", "icons", s.iconMask, path));
 }
 
-transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path) {
+transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path, const std::string& dataFolder) {
   const char* keys[] = {"uins", "maxkb", "dir"};
   std::string values[3];
   for (size_t i = 0; i < 3; ++i) {
@@ -43,7 +43,7 @@ transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path) {
     if (!value) return {{}, keys[i] + std::string(text::kAutoAcceptTooLong)};
     values[i] = std::move(*value);
   }
-  return transfers::ParseAutoAccept(values[0], values[1], values[2]);
+  return transfers::ParseAutoAccept(values[0], values[1], values[2], dataFolder);
 }
 
 std::string AutoAcceptLogLine(const transfers::AutoAcceptParse& parse, const std::string& folder) {

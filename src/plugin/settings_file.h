@@ -13,8 +13,10 @@ namespace kvel {
 void ReadSettings(const char* path, Settings& settings);
 
 // The section [autoaccept] of the settings file at `path`: off when it is
-// missing, and off with the reason when it is malformed.
-transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path);
+// missing, and off with the reason when it is malformed or names kvel's
+// data folder `dataFolder`.
+transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path,
+                                                  const std::string& dataFolder = {});
 
 // What the log says of the section as read, files going to `folder`: why
 // it is off, or whom it trusts; empty when it is simply off.

@@ -62,6 +62,19 @@ bool HoldsForbidden(std::string_view folder) {
   return false;
 }
 
+// Whether two folders (each ending with a separator) are one, as Windows
+// compares names: without regard to ASCII case or the kind of separator.
+bool SameFolder(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y && !(IsSeparator(x) && IsSeparator(y))) return false;
+  }
+  return true;
+}
+
 AutoAcceptParse Off(std::string problem) {
   return {AutoAcceptSettings{}, std::move(problem)};
 }
@@ -78,8 +91,8 @@ std::string_view WithoutComment(std::string_view value) {
   return Trim(value);
 }
 
-AutoAcceptParse ParseAutoAccept(std::string_view uins, std::string_view maxkb,
-                                std::string_view dir) {
+AutoAcceptParse ParseAutoAccept(std::string_view uins, std::string_view maxkb, std::string_view dir,
+                                std::string_view dataFolder) {
   AutoAcceptSettings settings;
   uins = WithoutComment(uins);
   while (!uins.empty()) {
@@ -114,6 +127,7 @@ AutoAcceptParse ParseAutoAccept(std::string_view uins, std::string_view maxkb,
     if (dir.size() > kMaxAutoAcceptFolder) return Off(text::kAutoAcceptLongDir);
     settings.folder = std::string(dir);
     if (!IsSeparator(settings.folder.back())) settings.folder += platform::kPathSeparator;
+    if (SameFolder(settings.folder, dataFolder)) return Off(text::kAutoAcceptDataDir);
   }
   return {std::move(settings), {}};
 }

@@ -34,9 +34,11 @@ struct AutoAcceptParse {
   std::string problem;          // empty when the section reads as written
 };
 
-// The settings the three values make, or off with the reason.
-AutoAcceptParse ParseAutoAccept(std::string_view uins, std::string_view maxkb,
-                                std::string_view dir);
+// The settings the three values make, or off with the reason. `dataFolder`
+// (ending with a separator) is kvel's own: a peer's files never go there,
+// beside the image cache and the kept parts' list.
+AutoAcceptParse ParseAutoAccept(std::string_view uins, std::string_view maxkb, std::string_view dir,
+                                std::string_view dataFolder = {});
 
 // A value without its comment and the blanks around it.
 std::string_view WithoutComment(std::string_view value);

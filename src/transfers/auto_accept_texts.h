@@ -20,6 +20,7 @@ inline constexpr char kAutoAcceptBadMaxKb[] = "maxkb: not a whole number from 1 
 inline constexpr char kAutoAcceptRelativeDir[] = "dir: not an absolute folder: ";
 inline constexpr char kAutoAcceptLongDir[] = "dir: longer than 247 characters";
 inline constexpr char kAutoAcceptBadDir[] = "dir: holds a character no folder can: ";
+inline constexpr char kAutoAcceptDataDir[] = "dir: kvel's own data folder";
 
 // The folder in the data directory that takes the files when no other is
 // named.

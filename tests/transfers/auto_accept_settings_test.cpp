@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,19 @@ TEST(AutoAcceptSettings, AnyMalformedValueTurnsTheSectionOffAndSaysWhy) {
     EXPECT_FALSE(parse.settings.On());
     EXPECT_TRUE(parse.settings.folder.empty());
   }
+}
+
+TEST(AutoAcceptSettings, KvelsOwnDataFolderIsNoFolderForPeersFiles) {
+  const std::string data =
+      std::string(kFolderRead) + "Profil" + kFolderRead[sizeof kFolderRead - 2];
+  std::string shouted = data;
+  for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const std::string& dir : {data, data.substr(0, data.size() - 1), shouted}) {
+    const AutoAcceptParse parse = ParseAutoAccept("1", "", dir, data);
+    EXPECT_EQ(parse.problem, "dir: kvel's own data folder") << dir;
+    EXPECT_FALSE(parse.settings.On());
+  }
+  EXPECT_EQ(ParseAutoAccept("1", "", data + "odebrane", data).problem, "");
 }
 
 TEST(AutoAcceptSettings, AFolderAtTheLengthLimitIsTaken) {
