@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <barrier>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/files.h"
@@ -158,6 +160,46 @@ TEST_F(FileAutoAcceptTest, NamesTakenOnDiskOrUnderWayAreNeverOverwritten) {
     EXPECT_EQ(run.facts.path, Folder() + c.saved);
     EXPECT_EQ(Content(c.saved), Text(data));
     for (const std::string& name : c.onDisk) EXPECT_EQ(Content(name), "old " + name);
+  }
+}
+
+// Two offers of one name at the same time, each on a thread of its own:
+// both have chosen and hold their names before either file comes.
+TEST_F(FileAutoAcceptTest, TwoOffersOfOneNameAtOnceGetTwoNames) {
+  const Bytes first = testing::PatternBytes(9000, 11), second = testing::PatternBytes(7000, 12);
+  std::barrier bothChose(2);
+  struct Offer {
+    const Bytes* data;
+    bool received = false;
+    std::string path;
+  };
+  Offer offers[] = {{&first, false, {}}, {&second, false, {}}};
+  auto receive = [&](Offer& offer) {
+    FakeTransferSide side;
+    LoneTransfer transfer(kPeer);
+    FakeConnection connection(Stream("same.bin", *offer.data));
+    bool waited = false;
+    connection.SetOnRead([&] {
+      if (!waited && connection.Delivered() == kOfferBytes) {
+        waited = true;
+        bothChose.arrive_and_wait();
+      }
+    });
+    AutoAccepting accepting{acceptor_, kFromHome, {}};
+    offer.received = ReceiveStream(connection, side, transfer.handle, &accepting);
+    offer.path = transfer.Read().path;
+  };
+  std::thread other(receive, std::ref(offers[1]));
+  receive(offers[0]);
+  other.join();
+  EXPECT_TRUE(offers[0].received);
+  EXPECT_TRUE(offers[1].received);
+  EXPECT_NE(offers[0].path, offers[1].path);
+  EXPECT_EQ(InFolder(), (std::vector<std::string>{"same (2).bin", "same.bin"}));
+  for (const Offer& offer : offers) {
+    std::string content;
+    ASSERT_TRUE(testing::ReadFile(offer.path, &content));
+    EXPECT_EQ(content, Text(*offer.data));
   }
 }
 
