@@ -42,7 +42,12 @@ class BenchSide final : public transfers::TransferSide {
   bool MoveFileOver(const char* from, const char* to) override {
     return platform::MoveFileOver(from, to);
   }
+  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override {
+    return platform::MoveFileNew(from, to, problem);
+  }
   void RemoveFile(const char* path) override { platform::RemoveFile(path); }
+  bool PathTaken(const char* path) override { return platform::PathExists(path); }
+  bool MakeFolder(const char* path) override { return platform::MakeDirectory(path); }
   // The benchmark's transfers are never cut on purpose: nothing is kept.
   transfers::KeptParts* Kept() override { return nullptr; }
 

@@ -81,7 +81,10 @@ class Sender final : public transfers::TransferSide {
   std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char*) override { return nullptr; }
   transfers::KeptParts* Kept() override { return nullptr; }
   bool MoveFileOver(const char*, const char*) override { return false; }
+  bool MoveFileNew(const char*, const char*, platform::FileProblem*) override { return false; }
   void RemoveFile(const char*) override {}
+  bool PathTaken(const char*) override { return false; }
+  bool MakeFolder(const char*) override { return false; }
 
  private:
   size_t size_;

@@ -130,7 +130,15 @@ class User final : public transfers::TransferSide {
     disk_.files.erase(from);
     return true;
   }
+  // Files taken without the question are not fuzzed here: the user always
+  // answers.
+  bool MoveFileNew(const char*, const char*, platform::FileProblem*) override {
+    Check(false);
+    return false;
+  }
   void RemoveFile(const char* path) override { disk_.files.erase(path); }
+  bool PathTaken(const char* path) override { return disk_.files.count(path) != 0; }
+  bool MakeFolder(const char*) override { return false; }
   transfers::KeptParts* Kept() override { return &kept; }
 
   transfers::KeptParts kept{[] { return kNow; }};

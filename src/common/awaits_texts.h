@@ -1,6 +1,7 @@
-// What the transfer window shows of a transfer that waits, in place of its
-// speed, one text per kind of wait (Windows-1250 bytes, readable text
-// beside).
+// What the transfer window shows in place of a transfer's speed when it has
+// none: what a waiting transfer waits for, one text per kind of wait, and
+// that a file taken without the question has come (Windows-1250 bytes,
+// readable text beside).
 #pragma once
 
 namespace kvel::text {
@@ -11,5 +12,8 @@ inline constexpr char kAwaitsConnection[] =
     "czenie";
 // "czeka": its turn among the sends to the same contact
 inline constexpr char kAwaitsTurn[] = "czeka";
+
+// "odebrano"
+inline constexpr char kReceivedState[] = "odebrano";
 
 }  // namespace kvel::text

@@ -19,6 +19,7 @@
 #include "platform/error.h"
 #include "platform/socket_handle.h"
 #include "platform/sockets.h"
+#include "transfers/auto_accept_rule.h"
 #include "transfers/transfer_outcome.h"
 #include "transfers/transfer_registry.h"
 #include "transfers/transfer_stream.h"
@@ -46,10 +47,13 @@ class ConnectionServices {
   // The file procedures over the handshaken connection, keeping the
   // transfer's record current; true only when the whole file went or came.
   // A send offers the file its transfer names, else the user chooses, and
-  // the files chosen after the first go to `further`.
+  // the files chosen after the first go to `further`. A received offer comes
+  // from `origin` (whether its file may be taken without the question
+  // depends on it).
   virtual bool SendFile(PeerConnection& connection, transfers::TransferHandle& transfer,
                         const transfers::FurtherFiles& further) = 0;
-  virtual bool ReceiveFile(PeerConnection& connection, transfers::TransferHandle& transfer) = 0;
+  virtual bool ReceiveFile(PeerConnection& connection, transfers::TransferHandle& transfer,
+                           const transfers::OfferOrigin& origin) = 0;
   // Tells the user of a transfer that was refused or failed, without keeping
   // the connection's thread.
   virtual void TellUser(const transfers::TransferReport& report) = 0;

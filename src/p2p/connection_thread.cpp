@@ -119,16 +119,25 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   waits.HandshakeDone(outcome.direction);
   // The host is asked for the name once, with no lock held.
   transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
-  // The files chosen after the first each go over a connection of their
-  // own, to the same contact.
-  const uint32_t peerUin = outcome.peerUin;
-  std::shared_ptr<ConnectionServices> shared = request.services;
-  const transfers::FurtherFiles further = [peerUin, shared](std::vector<std::string> paths) {
-    SendFurther(peerUin, std::move(paths), shared);
-  };
-  const bool succeeded = outcome.direction == transfers::Send
-                             ? services.SendFile(connection, transfer, further)
-                             : services.ReceiveFile(connection, transfer);
+  bool succeeded = false;
+  if (outcome.direction == transfers::Send) {
+    // The files chosen after the first each go over a connection of their
+    // own, to the same contact.
+    const uint32_t peerUin = outcome.peerUin;
+    std::shared_ptr<ConnectionServices> shared = request.services;
+    const transfers::FurtherFiles further = [peerUin, shared](std::vector<std::string> paths) {
+      SendFurther(peerUin, std::move(paths), shared);
+    };
+    succeeded = services.SendFile(connection, transfer, further);
+  } else {
+    // Where the GG server says the claimed contact is, against where this
+    // connection comes from (for one this side made: where it went).
+    transfers::OfferOrigin origin;
+    origin.remoteAddress = platform::RemoteAddress(socket);
+    origin.announcedAddress = services.PeerAddressOf(outcome.peerUin).ip;
+    origin.answersOwnCallBack = callBack;
+    succeeded = services.ReceiveFile(connection, transfer, origin);
+  }
   // How it ended is judged from the transfer's own record.
   const Transfer facts = transfer.Read();
   const bool fileKnown = !facts.path.empty();
@@ -143,6 +152,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
                                             waits.AnswerCode());
   report.note = facts.note;
+  report.takenWithoutAsking = facts.takenWithoutAsking;
   transfer.End(report.outcome);
   ReportEnded(services, report);
   if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));

@@ -60,6 +60,11 @@ std::FILE* OpenFileForUpdate(const char* path);
 // lie in the same folder. False when it failed; both are then as they were,
 // and `error` (when given) says why.
 bool MoveFileOver(const char* from, const char* to, Error* error = nullptr);
+// Gives the file `from` the name `to` in one step, unless something is
+// there already: then, as after any failure, both are as they were and
+// false comes back, with `problem` (when given) Exists. Both lie in the same
+// folder. A file that appears at `to` meanwhile is never replaced.
+bool MoveFileNew(const char* from, const char* to, FileProblem* problem = nullptr);
 // Deletes a file; false when it could not.
 bool RemoveFile(const char* path);
 

@@ -4,6 +4,7 @@
 // file procedures.
 #include "gg/contact_lookup.h"
 #include "p2p/connection.h"
+#include "p2p/reports.h"
 #include "platform/dialogs.h"
 #include "platform/threads.h"
 #include "plugin/plugin_context.h"
@@ -28,9 +29,14 @@ class PluginConnections final : public p2p::ConnectionServices {
                 const transfers::FurtherFiles& further) override {
     return transfers::SendFile(plugin_.host, connection, transfer, further);
   }
-  bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer) override {
+  bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
+                   const transfers::OfferOrigin& origin) override {
+    // Its log lines are said as the connection's are: none while unloading.
+    transfers::AutoAccepting accepting{
+        plugin_.autoAccept, origin, [this](const std::string& line) { p2p::Report(*this, line); }};
     return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
-                                  &plugin_.questionTurns);
+                                  &plugin_.questionTurns,
+                                  plugin_.autoAccept.On() ? &accepting : nullptr);
   }
   // The box has a thread of its own: the connection's thread ends meanwhile.
   void TellUser(const transfers::TransferReport& report) override {

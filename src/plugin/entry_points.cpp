@@ -4,6 +4,7 @@
 #include <string>
 
 #include "images/image_cache.h"
+#include "transfers/auto_accept_texts.h"
 #include "transfers/platform_side.h"
 #include "platform/files.h"
 #include "plugin/host.h"
@@ -79,8 +80,16 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
   if (directory != nullptr) {
     std::string base = directory;
     platform::MakeDirectory((base + text::kPluginDirectory).c_str());
-    ReadSettings((base + text::kSettingsFile).c_str(), plugin.settings);
+    const std::string settingsFile = base + text::kSettingsFile;
+    ReadSettings(settingsFile.c_str(), plugin.settings);
     plugin.dataPath = base + text::kPluginDirectory + platform::kPathSeparator;
+    // Before any transfer; the default folder is made when first needed.
+    const transfers::AutoAcceptParse autoAccept =
+        ReadAutoAcceptSettings(settingsFile.c_str(), plugin.dataPath);
+    plugin.autoAccept.Configure(
+        autoAccept.settings, plugin.dataPath + text::kAutoAcceptFolder + platform::kPathSeparator);
+    const std::string line = AutoAcceptLogLine(autoAccept, plugin.autoAccept.Folder());
+    if (!line.empty()) plugin.host.Log(line.c_str());
     // Before the hook: no part of this run exists yet. The cache's files
     // are verified off this thread, where needed.
     images::RemoveStaleParts(plugin.dataPath);

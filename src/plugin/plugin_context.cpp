@@ -68,6 +68,7 @@ Plugin::Plugin(ModuleHost& host)
             p2p::DropWaiting(*connectionServices, uin, std::move(transfer));
           }),
       questionTurns(p2p::kConnectionLimits.offerMs),
+      autoAccept(&platform::TickCount),
       notices(
           transfers::kNoticeGatherMs,
           [](const transfers::UserNotice& notice) {

@@ -2,12 +2,12 @@
 // directory, the protocol hook's handle, the user's own number, the peer
 // table, the transfers registry, the kept parts of cut transfers, the direct
 // connections, the awaited call-backs, the sends waiting their turn, the
-// turns of the offer questions, the boxes told, the images offered and
-// asked for, the transfer window and the listener.
-// LoadPlugin makes a fresh one, fills it in and starts it; UnloadPlugin stops
-// it. Its memory stays until the next LoadPlugin or the detach, so that a
-// host call still under way as the plug-in is unloaded finds a stopped
-// context, never a freed one.
+// turns of the offer questions, the files taken without the question, the
+// boxes told, the images offered and asked for, the transfer window and the
+// listener. LoadPlugin makes a fresh one, fills it in and starts it;
+// UnloadPlugin stops it. Its memory stays until the next LoadPlugin or the
+// detach, so that a host call still under way as the plug-in is unloaded
+// finds a stopped context, never a freed one.
 #pragma once
 
 #include <atomic>
@@ -29,6 +29,7 @@
 #include "p2p/send_queue.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
+#include "transfers/auto_acceptor.h"
 #include "transfers/kept_parts.h"
 #include "transfers/notice_batches.h"
 #include "transfers/question_turns.h"
@@ -97,6 +98,9 @@ class Plugin {
   p2p::SendQueue sends;
   // One question box per peer at a time.
   transfers::QuestionTurns questionTurns;
+  // Whose files are taken without the question, and where; configured by
+  // LoadPlugin from the settings.
+  transfers::AutoAcceptor autoAccept;
   // The boxes of transfers that ended badly, those that come together in one.
   transfers::NoticeBatches notices;
   // The transfer window, observing `transfers`; exists from Start to Stop.

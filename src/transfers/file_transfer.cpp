@@ -6,9 +6,9 @@
 namespace kvel::transfers {
 
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
-                 TransferHandle& transfer, QuestionTurns* turns) {
+                 TransferHandle& transfer, QuestionTurns* turns, AutoAccepting* accepting) {
   PlatformTransferSide side(services, kept, turns, &transfer);
-  return ReceiveStream(connection, side, transfer);
+  return ReceiveStream(connection, side, transfer, accepting);
 }
 
 bool SendFile(host::HostServices& services, StreamConnection& connection, TransferHandle& transfer,

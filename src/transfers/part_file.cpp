@@ -61,16 +61,34 @@ bool PartFile::Close() {
   return closedWell_;
 }
 
-EndNote PartFile::Commit(int64_t size) {
-  if (settled_ || !Close()) return EndNote::CannotWrite;
+bool PartFile::HoldsExactly(int64_t size) {
   // The file on disk is checked too: only the whole file takes the name.
   const std::optional<platform::FileInformation> information =
       side_.ReadFileInformation(names_.part.c_str());
-  if (!information || size < 0 || information->size != static_cast<uint64_t>(size))
-    return EndNote::CannotWrite;
-  if (!side_.MoveFileOver(names_.part.c_str(), target_.c_str())) return EndNote::CannotReplace;
+  return information && size >= 0 && information->size == static_cast<uint64_t>(size);
+}
+
+void PartFile::Settle() {
   settled_ = true;
   if (recordOnDisk_) side_.RemoveFile(names_.record.c_str());
+}
+
+EndNote PartFile::Commit(int64_t size) {
+  if (settled_ || !Close() || !HoldsExactly(size)) return EndNote::CannotWrite;
+  if (!side_.MoveFileOver(names_.part.c_str(), target_.c_str())) return EndNote::CannotReplace;
+  Settle();
+  return EndNote::None;
+}
+
+EndNote PartFile::CommitNew(int64_t size, const std::string& target, bool* taken) {
+  *taken = false;
+  if (settled_ || !Close() || !HoldsExactly(size)) return EndNote::CannotWrite;
+  platform::FileProblem problem = platform::FileProblem::None;
+  if (!side_.MoveFileNew(names_.part.c_str(), target.c_str(), &problem)) {
+    *taken = problem == platform::FileProblem::Exists;
+    return EndNote::CannotReplace;
+  }
+  Settle();
   return EndNote::None;
 }
 

@@ -40,6 +40,10 @@ class PartFile {
   // that failed, why (CannotWrite, CannotReplace); the part is then removed
   // and the target left as it was.
   EndNote Commit(int64_t size);
+  // The same, but the part takes the name `target` only when nothing has it:
+  // when something does, CannotReplace with `taken` set, and the part stays
+  // for another try under another name. Nothing there is ever replaced.
+  EndNote CommitNew(int64_t size, const std::string& target, bool* taken);
   // Closes the file and keeps it with `record`, whose part's last write
   // time is filled in here, when the part holds exactly `record.kept`
   // bytes. False when it could not be kept (no record name, a part of
@@ -53,6 +57,10 @@ class PartFile {
   // Closes the file once; false when that failed.
   bool Close();
   bool WriteRecord(const KeptRecord& record);
+  // Whether the closed part holds exactly `size` bytes on disk.
+  bool HoldsExactly(int64_t size);
+  // After the part took its name: it and its record are settled.
+  void Settle();
 
   TransferSide& side_;
   std::string target_;

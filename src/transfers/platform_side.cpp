@@ -51,8 +51,21 @@ bool PlatformTransferSide::MoveFileOver(const char* from, const char* to) {
   return platform::MoveFileOver(from, to);
 }
 
+bool PlatformTransferSide::MoveFileNew(const char* from, const char* to,
+                                       platform::FileProblem* problem) {
+  return platform::MoveFileNew(from, to, problem);
+}
+
 void PlatformTransferSide::RemoveFile(const char* path) {
   platform::RemoveFile(path);
+}
+
+bool PlatformTransferSide::PathTaken(const char* path) {
+  return platform::PathExists(path);
+}
+
+bool PlatformTransferSide::MakeFolder(const char* path) {
+  return platform::MakeDirectory(path);
 }
 
 }  // namespace kvel::transfers

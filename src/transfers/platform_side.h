@@ -28,7 +28,10 @@ class PlatformTransferSide final : public TransferSide {
                                             platform::FileProblem* problem) override;
   std::unique_ptr<StreamFile> OpenForUpdate(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
+  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override;
   void RemoveFile(const char* path) override;
+  bool PathTaken(const char* path) override;
+  bool MakeFolder(const char* path) override;
   KeptParts* Kept() override { return kept_; }
 
  private:

@@ -78,6 +78,8 @@ struct Transfer {
   bool stopped = false;                               // stopped by the user, or by the unloading
   bool unloading = false;  // stopped by the unloading, not by the user before it
   EndNote note = EndNote::None;
+  // Received without the question (a trusted contact's file).
+  bool takenWithoutAsking = false;
   // Bytes per second over the last few seconds; set in snapshots.
   float speed = 0;
 

@@ -29,32 +29,6 @@ const char* OutcomeName(TransferOutcome outcome) {
   return "failed";
 }
 
-const char* NoteName(EndNote note) {
-  switch (note) {
-    case EndNote::None:
-      break;
-    case EndNote::PartKept:
-      return "part-kept";
-    case EndNote::SenderCannotResume:
-      return "sender-cannot-resume";
-    case EndNote::PathTooLong:
-      return "path-too-long";
-    case EndNote::NoFolder:
-      return "no-folder";
-    case EndNote::NoAccess:
-      return "no-access";
-    case EndNote::DiskFull:
-      return "disk-full";
-    case EndNote::CannotCreate:
-      return "cannot-create";
-    case EndNote::CannotWrite:
-      return "cannot-write";
-    case EndNote::CannotReplace:
-      return "cannot-replace";
-  }
-  return "";
-}
-
 // Why a file could not be saved, for the box; null when the note says
 // something else.
 const char* SaveProblemText(EndNote note) {
@@ -124,8 +98,35 @@ std::string TransferLogLine(const TransferReport& report) {
          " peer=" + std::to_string(report.peerUin) + " bytes=" + std::to_string(report.bytes) +
          (report.offset != 0 ? " offset=" + std::to_string(report.offset) : std::string()) +
          " outcome=" + OutcomeName(report.outcome) +
-         (report.note != EndNote::None ? text::kLogReason + std::string(NoteName(report.note))
+         (report.takenWithoutAsking ? text::kLogTakenWithoutAsking : "") +
+         (report.note != EndNote::None ? text::kLogReason + std::string(EndNoteName(report.note))
                                        : std::string());
+}
+
+const char* EndNoteName(EndNote note) {
+  switch (note) {
+    case EndNote::None:
+      break;
+    case EndNote::PartKept:
+      return "part-kept";
+    case EndNote::SenderCannotResume:
+      return "sender-cannot-resume";
+    case EndNote::PathTooLong:
+      return "path-too-long";
+    case EndNote::NoFolder:
+      return "no-folder";
+    case EndNote::NoAccess:
+      return "no-access";
+    case EndNote::DiskFull:
+      return "disk-full";
+    case EndNote::CannotCreate:
+      return "cannot-create";
+    case EndNote::CannotWrite:
+      return "cannot-write";
+    case EndNote::CannotReplace:
+      return "cannot-replace";
+  }
+  return "";
 }
 
 bool WorthTelling(TransferOutcome outcome) {

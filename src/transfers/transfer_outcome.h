@@ -24,14 +24,19 @@ struct TransferReport {
   int64_t bytes = 0;   // moved over this connection
   int64_t offset = 0;  // where in the file the transfer started
   TransferOutcome outcome = TransferOutcome::Failed;
-  EndNote note = EndNote::None;  // what the receiving side knows of the end
+  EndNote note = EndNote::None;     // what the receiving side knows of the end
+  bool takenWithoutAsking = false;  // received without the question
 };
 
 // "transfer ended: send peer=1001 bytes=4096 outcome=failed"; a transfer
 // that started within the file also names its offset, after the bytes:
 // "... bytes=4096 offset=12000 outcome=done"; a note follows the outcome:
-// "... outcome=failed reason=part-kept".
+// "... outcome=failed reason=part-kept"; a file received without the
+// question says so after the outcome: "... outcome=done taken-without-asking".
 std::string TransferLogLine(const TransferReport& report);
+// The note as the log names it ("part-kept", "no-access", ...); empty for
+// none.
+const char* EndNoteName(EndNote note);
 // Only a refused or failed transfer is worth a message box.
 bool WorthTelling(TransferOutcome outcome);
 // The box's text (Windows-1250), naming the file without its directory and

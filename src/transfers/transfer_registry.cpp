@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -72,6 +73,9 @@ struct TransferRegistry::State {
   mutable std::mutex mutex;
   std::condition_variable callsDone;
   std::map<TransferId, std::shared_ptr<Record>> records;  // running, by id
+  // Ended files taken without the question, still shown, with when they
+  // ended; oldest first.
+  std::deque<std::pair<uint32_t, Transfer>> received;
   TransferId lastId = 0;
   bool stopping = false;  // StopAll ran: new transfers begin stopped
   std::vector<std::shared_ptr<Watcher>> watchers;
@@ -107,6 +111,12 @@ std::vector<Transfer> TransferRegistry::Snapshot() {
       transfer.speed = record->meter.Sample(now, transfer.moved);
     listed.push_back(std::move(transfer));
   }
+  std::deque<std::pair<uint32_t, Transfer>>& received = state_->received;
+  while (!received.empty() && now - received.front().first >= kReceivedRowMs) received.pop_front();
+  if (received.empty()) return listed;
+  for (const auto& [endedAt, transfer] : received) listed.push_back(transfer);
+  std::sort(listed.begin(), listed.end(),
+            [](const Transfer& a, const Transfer& b) { return a.id < b.id; });
   return listed;
 }
 
@@ -262,6 +272,12 @@ void TransferHandle::Note(EndNote note) {
   record_->facts.note = note;
 }
 
+void TransferHandle::TakeWithoutAsking() {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->facts.takenWithoutAsking = true;
+}
+
 void TransferHandle::Moved(int64_t bytes) {
   if (record_ && bytes > 0) record_->moved.fetch_add(bytes, std::memory_order_relaxed);
 }
@@ -281,6 +297,11 @@ void TransferHandle::End(TransferOutcome outcome) {
     state_->records.erase(facts.id);
     ended = state_->Copy(*record_);
     watch = std::move(record_->watch);
+    if (wasListed && facts.takenWithoutAsking && outcome == TransferOutcome::Done) {
+      // Read for such a transfer only; the clock takes no lock.
+      state_->received.emplace_back(state_->clock(), ended);
+      if (state_->received.size() > kMaxReceivedRows) state_->received.pop_front();
+    }
   }
   if (wasListed) state_->Tell(false, ended);
   if (watch) watch->Ended(ended);

@@ -51,6 +51,12 @@ class TransferWatch {
 
 class TransferHandle;
 
+// How long a file taken without the question stays listed once it came
+// whole, so that the user sees it arrive; at most this many at once (the
+// oldest goes first).
+inline constexpr uint32_t kReceivedRowMs = 5000;
+inline constexpr size_t kMaxReceivedRows = 32;
+
 class TransferRegistry {
  public:
   // Speeds are measured on `clock`.
@@ -65,7 +71,9 @@ class TransferRegistry {
   TransferHandle Begin(uint32_t uin, TransferDirection direction);
 
   // The listed transfers (see Transfer::Listed) in the order they began, each
-  // with its speed over the last few seconds as of this call.
+  // with its speed over the last few seconds as of this call; among them,
+  // for kReceivedRowMs after its end, each transfer taken without the
+  // question that ended Done (Ended, its speed 0).
   std::vector<Transfer> Snapshot();
   // Transfers begun and not yet ended, listed or not.
   size_t Count() const;
@@ -134,6 +142,8 @@ class TransferHandle {
   void StartMoving(int64_t size, int64_t offset);
   // Notes what this side knows of how the transfer ends.
   void Note(EndNote note);
+  // The file is received without the question.
+  void TakeWithoutAsking();
   // Counts `bytes` more moved. No lock: an atomic add.
   void Moved(int64_t bytes);
   // Ends the transfer with `outcome`: it leaves the registry. Later calls

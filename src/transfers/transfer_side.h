@@ -56,7 +56,15 @@ class TransferSide {
   // Puts the closed file `from` in the place of `to` in one step, replacing
   // a file there. False when it failed.
   virtual bool MoveFileOver(const char* from, const char* to) = 0;
+  // Gives the closed file `from` the name `to` in one step unless something
+  // is there: then false, with `problem` Exists, and both as they were.
+  virtual bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) = 0;
   virtual void RemoveFile(const char* path) = 0;
+  // Whether anything (a file, a folder) has the name `path`.
+  virtual bool PathTaken(const char* path) = 0;
+  // Makes the folder `path` (not its parents); false when it failed, one
+  // that is there already included.
+  virtual bool MakeFolder(const char* path) = 0;
   // Where the parts of cut transfers are listed; null when none are kept
   // (then every part that does not take its target's place is removed).
   virtual KeptParts* Kept() = 0;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "transfers/auto_acceptor.h"
 #include "transfers/stream_connection.h"
 #include "transfers/transfer_registry.h"
 #include "transfers/transfer_side.h"
@@ -35,8 +36,12 @@ inline constexpr uint32_t kDeliveryWaitMs = 30000;
 // Receives a file offered by the transfer's contact: asks the user, saves
 // where chosen. The data goes to a part file beside the chosen one, which
 // takes the chosen file's place only when the last chunk has brought exactly
-// the announced size. True only then.
-bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer);
+// the announced size. True only then. With `accepting`, a trusted contact's
+// file is taken without the question, into the folder under a free name,
+// and never put in place over another file; when it cannot be, it is asked
+// as any other.
+bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer,
+                   AutoAccepting* accepting = nullptr);
 
 // Handed the files the user chose after the first, each to be offered over
 // a connection of its own (the stream carries one file).

@@ -9,6 +9,8 @@ namespace kvel::text {
 inline constexpr char kLogTransferEnded[] = "transfer ended: ";
 // Followed by what the receiving side knows of the end.
 inline constexpr char kLogReason[] = " reason=";
+// After the outcome of a file received without the question.
+inline constexpr char kLogTakenWithoutAsking[] = " taken-without-asking";
 
 // Message boxes: the file's name, then the contact.
 // "Nie udało się wysłać pliku %s do %s."

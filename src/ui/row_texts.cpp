@@ -32,10 +32,14 @@ RowTexts TextsOf(const transfers::Transfer& transfer) {
   texts.file = FileText(transfer.path);
   texts.percent = std::to_string(PercentDone(transfer.Done(), transfer.size));
   texts.size = SizeText(transfer.size);
-  // A transfer that waits has no speed yet: the cell says what it waits for.
-  const char* waiting =
-      transfer.state == transfers::TransferState::Waiting ? AwaitsText(transfer.awaits) : nullptr;
-  texts.speed = waiting != nullptr ? waiting : SpeedText(transfer.speed);
+  // A transfer that waits has no speed yet: the cell says what it waits for;
+  // one still listed once over came whole without the question.
+  const char* state = nullptr;
+  if (transfer.state == transfers::TransferState::Waiting) state = AwaitsText(transfer.awaits);
+  if (transfer.state == transfers::TransferState::Ended &&
+      transfer.outcome == transfers::TransferOutcome::Done)
+    state = text::kReceivedState;
+  texts.speed = state != nullptr ? state : SpeedText(transfer.speed);
   return texts;
 }
 

@@ -23,7 +23,7 @@ struct RowTexts {
   std::string file;     // the local path, "-" until one is chosen
   std::string percent;  // whole percent done
   std::string size;     // "%.2fKB"
-  std::string speed;    // "%.2fKB/s"; while waiting, what it waits for
+  std::string speed;    // "%.2fKB/s"; while waiting, what it waits for; "odebrano" once it came
 
   // The text of `column`; null for the bar, which has none.
   const std::string* Of(Column column) const;

@@ -58,6 +58,19 @@ class HandshakeTest : public ::testing::Test {
     thread_ = std::thread(p2p::RunConnection, std::move(request));
   }
 
+  // The same from the loopback address `source`.
+  void StartCalledFrom(const char* source) {
+    Socket peer = ConnectLoopbackFrom(server_.Port(), source);
+    ASSERT_NE(peer, platform::kInvalidSocket);
+    Socket accepted = server_.Accept();
+    ASSERT_NE(accepted, platform::kInvalidSocket);
+    peer_ = peer;
+    p2p::ConnectionRequest request;
+    request.socket = accepted;
+    request.services = probe_.Services();
+    thread_ = std::thread(p2p::RunConnection, std::move(request));
+  }
+
   // The calling side: a connection thread that calls the test's server.
   void StartCaller(uint32_t peerUin, uint32_t code) {
     probe_.SetPeer({LoopbackAddress(), server_.Port()});
@@ -120,6 +133,47 @@ TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) 
     EXPECT_EQ(events[1].socket, events[0].socket);
     EXPECT_EQ(events[2].socket, events[0].socket);
     EXPECT_EQ(probe.Ended(), 1);
+  }
+}
+
+// A receiving side learns where its connection comes from and where the GG
+// server says the claimed contact is: what trusting its offer depends on.
+TEST_F(HandshakeTest, AReceivingSideKnowsWhereItsConnectionComesFrom) {
+  const uint32_t home = LoopbackAddress();
+  const uint32_t other = platform::InetAddr("127.0.0.2");
+  struct Case {
+    const char* name;
+    bool called;         // the test calls; else this side calls with code 3
+    const char* source;  // where the test calls from
+    uint32_t remote;
+  };
+  const Case cases[] = {
+      {"CalledFromTheAnnouncedAddress", true, "127.0.0.1", home},
+      {"CalledFromAnotherAddress", true, "127.0.0.2", other},
+      {"CallingThePeer", false, nullptr, home},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ConnectionProbe& probe = NextCase();
+    probe.SetPeer({home, server_.Port()});
+    if (c.called) {
+      StartCalledFrom(c.source);
+      ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
+      EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
+      ASSERT_TRUE(SendWord(peer_, wire::kPushCode));
+    } else {
+      StartCaller(4321, wire::kPullCode);
+      EXPECT_EQ(ReadExactly(peer_, 8), Words({0, 4321}));
+      ASSERT_TRUE(SendAll(peer_, kUdag));
+      EXPECT_EQ(ReadExactly(peer_, 4), Words({wire::kPullCode}));
+    }
+    ReadUntilClosed(peer_);
+    Join();
+    ASSERT_EQ(probe.Origins().size(), 1u);
+    const transfers::OfferOrigin origin = probe.Origins()[0];
+    EXPECT_EQ(origin.remoteAddress, c.remote);
+    EXPECT_EQ(origin.announcedAddress, home);
+    EXPECT_FALSE(origin.answersOwnCallBack);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "plugin/settings_file.h"
 #include "support/test_paths.h"
@@ -51,6 +52,58 @@ const SettingsCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Files, ReadSettingsTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// [autoaccept] as the platform's reader gives its values, and what the log
+// says of it.
+TEST(ReadAutoAcceptSettings, OffUnlessWellFormedAndTheLogSaysWhy) {
+  const std::string longList = "[autoaccept]\nuins=" + std::string(5000, '1') + "\n";
+  const struct Case {
+    const char* name;
+    std::string file;  // empty: no file
+    std::vector<uint32_t> uins;
+    uint32_t maxKb;
+    const char* log;
+  } cases[] = {
+      {"NoFile", "", {}, 10240, ""},
+      {"NoSection", "[p2p]\nlocal-port=1\n", {}, 10240, ""},
+      // The example of the documentation, comments and all.
+      {"Documented",
+       "[autoaccept]\n"
+       "uins=1001,1002     ; GG numbers whose files are taken without the question\n"
+       "maxkb=10240        ; larger offers are asked as today\n"
+       "dir=               ; folder for them; empty: the \"odebrane\" folder\n",
+       {1001, 1002},
+       10240,
+       "autoaccept on: contacts=2 maxkb=10240 dir=D\\"},
+      {"OtherCaseAndQuotes",
+       "[AutoAccept]\r\nUINS = \"7\"\r\nMaxKB=1\r\n",
+       {7},
+       1,
+       "autoaccept on: contacts=1 maxkb=1 dir=D\\"},
+      {"Malformed",
+       "[autoaccept]\nuins=1001,abc\n",
+       {},
+       10240,
+       "autoaccept off: uins: not a GG number: abc"},
+      {"MalformedMaxKb",
+       "[autoaccept]\nuins=1001\nmaxkb=10MB\n",
+       {},
+       10240,
+       "autoaccept off: maxkb: not a whole number from 1 to 4194304: 10MB"},
+      {"TooLongToRead", longList, {}, 10240, "autoaccept off: uins: longer than kvel reads"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::ScratchDir dir;
+    const std::string path = dir.File("kvel.config");
+    if (!c.file.empty()) testing::WriteFile(path, c.file);
+    const transfers::AutoAcceptParse parse = ReadAutoAcceptSettings(path.c_str());
+    EXPECT_EQ(parse.settings.uins, c.uins);
+    EXPECT_EQ(parse.settings.maxKb, c.maxKb);
+    EXPECT_EQ(parse.settings.folder, "");
+    EXPECT_EQ(AutoAcceptLogLine(parse, "D\\"), c.log);
+  }
+}
 
 }  // namespace
 }  // namespace kvel

@@ -70,7 +70,12 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
     state_->Record({"send", facts.id, c.Socket(), facts.uin, facts.direction, facts.outcome});
     return procedure(c, t, further);
   }
-  bool ReceiveFile(p2p::PeerConnection& c, transfers::TransferHandle& t) override {
+  bool ReceiveFile(p2p::PeerConnection& c, transfers::TransferHandle& t,
+                   const transfers::OfferOrigin& origin) override {
+    {
+      std::lock_guard<std::mutex> lock(state_->mutex);
+      state_->origins.push_back(origin);
+    }
     return File("receive", c, t);
   }
   void TellUser(const transfers::TransferReport& report) override {
@@ -219,6 +224,11 @@ void ConnectionProbe::SetSendProcedure(SendProcedure procedure) {
 std::vector<TransferEvent> ConnectionProbe::Events() const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->events;
+}
+
+std::vector<transfers::OfferOrigin> ConnectionProbe::Origins() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->origins;
 }
 
 std::vector<std::string> ConnectionProbe::EventNames() const {

@@ -75,6 +75,8 @@ class ConnectionProbe {
   p2p::SendQueue& Sends() const { return *sends_; }
 
   std::vector<TransferEvent> Events() const;
+  // Where each received offer's connection came from, as the thread saw it.
+  std::vector<transfers::OfferOrigin> Origins() const;
   std::vector<std::string> EventNames() const;
   int Ended() const;
   // Waits (at most `milliseconds`) until `count` threads have ended.
@@ -96,6 +98,7 @@ class ConnectionProbe {
     FileProcedure procedure;
     SendProcedure sendProcedure;
     std::vector<TransferEvent> events;
+    std::vector<transfers::OfferOrigin> origins;
     int ended = 0;
     void Record(TransferEvent event);
   };

@@ -121,6 +121,10 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForReading(const ch
 std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(
     const char* path, platform::FileProblem* problem) {
   opened.push_back(std::string("w:") + path);
+  if (!refuseCreateIn.empty() && std::string(path).starts_with(refuseCreateIn)) {
+    if (problem != nullptr) *problem = refusedProblem;
+    return nullptr;
+  }
   if (failCreate || createProblem) {
     if (problem != nullptr) *problem = createProblem.value_or(platform::FileProblem::Other);
     return nullptr;
@@ -136,6 +140,26 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForUpdate(const cha
 bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {
   moved.push_back(std::string(from) + ">" + to);
   return !failMove && platform::MoveFileOver(from, to);
+}
+
+bool FakeTransferSide::MoveFileNew(const char* from, const char* to,
+                                   platform::FileProblem* problem) {
+  moved.push_back(std::string(from) + ">>" + to);
+  if (beforeMoveNew) beforeMoveNew(to);
+  if (failMove) {
+    if (problem != nullptr) *problem = platform::FileProblem::Other;
+    return false;
+  }
+  return platform::MoveFileNew(from, to, problem);
+}
+
+bool FakeTransferSide::PathTaken(const char* path) {
+  return platform::PathExists(path);
+}
+
+bool FakeTransferSide::MakeFolder(const char* path) {
+  folders.push_back(path);
+  return platform::MakeDirectory(path);
 }
 
 void FakeTransferSide::RemoveFile(const char* path) {

@@ -36,6 +36,12 @@ class FakeTransferSide final : public transfers::TransferSide {
   std::optional<std::optional<platform::FileInformation>> information;
   bool failCreate = false;  // with FileProblem::Other
   std::optional<platform::FileProblem> createProblem;
+  // Files are not created in this folder (ending with a separator; empty:
+  // none such), with `refusedProblem`.
+  std::string refuseCreateIn;
+  platform::FileProblem refusedProblem = platform::FileProblem::NoAccess;
+  // Runs before each move that must not replace (e.g. to put a file there).
+  std::function<void(const std::string& to)> beforeMoveNew;
   bool failOpenForReading = false;
   bool failMove = false;
   bool failSeek = false;
@@ -53,8 +59,9 @@ class FakeTransferSide final : public transfers::TransferSide {
   // What happened.
   std::vector<uint32_t> peerNameAsked;
   std::vector<Dialog> dialogs;
-  std::vector<std::string> opened;  // "r:path" / "w:path" (created) / "u:path" (updated)
-  std::vector<std::string> moved;   // "from>to", done or not
+  std::vector<std::string> opened;   // "r:path" / "w:path" (created) / "u:path" (updated)
+  std::vector<std::string> moved;    // "from>to" (over), "from>>to" (new), done or not
+  std::vector<std::string> folders;  // made, or tried
   std::vector<std::string> removed;
   std::vector<size_t> fileWrites;  // the count of every file write
   std::vector<uint64_t> seeks;     // every seek's offset
@@ -71,7 +78,10 @@ class FakeTransferSide final : public transfers::TransferSide {
                                                        platform::FileProblem* problem) override;
   std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
+  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override;
   void RemoveFile(const char* path) override;
+  bool PathTaken(const char* path) override;
+  bool MakeFolder(const char* path) override;
   transfers::KeptParts* Kept() override { return keeps ? &keptParts : nullptr; }
 
   std::vector<std::string> DialogKinds() const;

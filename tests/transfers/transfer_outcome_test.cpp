@@ -99,6 +99,18 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
   EXPECT_EQ(transfers::TransferLogLine(report),
             "transfer ended: send peer=1001 bytes=4096 offset=12000 outcome=done");
   report.offset = 0;
+  // A file received without the question says so, before any note.
+  report.direction = transfers::Receive;
+  report.takenWithoutAsking = true;
+  EXPECT_EQ(transfers::TransferLogLine(report),
+            "transfer ended: receive peer=1001 bytes=4096 outcome=done taken-without-asking");
+  report.outcome = TransferOutcome::Failed;
+  report.note = transfers::EndNote::PartKept;
+  EXPECT_EQ(transfers::TransferLogLine(report),
+            "transfer ended: receive peer=1001 bytes=4096 outcome=failed taken-without-asking "
+            "reason=part-kept");
+  report.takenWithoutAsking = false;
+  report.note = transfers::EndNote::None;
   // A contact's name is bounded in the box.
   report.outcome = TransferOutcome::Failed;
   EXPECT_LT(transfers::TransferNotice(report, std::string(5000, 'x')).text.size(), 200u);

@@ -109,6 +109,51 @@ TEST(TransferRegistry, ATransferIsListedFromItsAgreementToItsEnd) {
                                                         "ended " + std::to_string(id) + " Done"}));
 }
 
+// A file taken without the question that came whole stays in the snapshots
+// for a few seconds, in the order of its id, but is no longer running; at
+// most kMaxReceivedRows of them, the oldest going first.
+TEST(TransferRegistry, FilesTakenWithoutTheQuestionStayListedAFewSecondsOnceWhole) {
+  ManualClock clock;
+  TransferRegistry registry(clock.Bind());
+  auto taken = [&registry](uint32_t uin) {
+    TransferHandle transfer = registry.Begin(uin, Receive);
+    transfer.Agree(uin, "Ala", Receive);
+    transfer.TakeWithoutAsking();
+    return transfer;
+  };
+  TransferHandle first = taken(1);
+  TransferHandle running = registry.Begin(2, Receive);
+  running.Agree(2, "Bolek", Receive);
+  TransferHandle second = taken(3);
+  first.End(TransferOutcome::Done);
+  clock.Advance(1000);
+  second.End(TransferOutcome::Done);
+  EXPECT_EQ(registry.Count(), 1u);
+  std::vector<Transfer> listed = registry.Snapshot();
+  EXPECT_EQ(Ids(listed), (std::vector<TransferId>{first.Id(), running.Id(), second.Id()}));
+  EXPECT_EQ(listed[0].state, TransferState::Ended);
+  EXPECT_EQ(listed[0].outcome, TransferOutcome::Done);
+  EXPECT_TRUE(listed[0].takenWithoutAsking);
+  EXPECT_EQ(listed[0].speed, 0.0f);
+  // Stopping one that is over does nothing.
+  EXPECT_FALSE(registry.Stop(first.Id()));
+  clock.Advance(kReceivedRowMs - 1000);
+  EXPECT_EQ(Ids(registry.Snapshot()), (std::vector<TransferId>{running.Id(), second.Id()}));
+  clock.Advance(1000);
+  EXPECT_EQ(Ids(registry.Snapshot()), std::vector<TransferId>{running.Id()});
+
+  std::vector<TransferId> ended;
+  for (size_t i = 0; i < kMaxReceivedRows + 3; ++i) {
+    TransferHandle transfer = taken(100 + static_cast<uint32_t>(i));
+    ended.push_back(transfer.Id());
+    transfer.End(TransferOutcome::Done);
+  }
+  listed = registry.Snapshot();
+  EXPECT_EQ(listed.size(), kMaxReceivedRows + 1);
+  EXPECT_EQ(listed.back().id, ended.back());
+  EXPECT_EQ(listed[1].id, ended[3]);
+}
+
 // A send that waits for a connection is listed from its click, with no
 // socket; the connection that comes carries it on in the same listing.
 TEST(TransferRegistry, AWaitingSendIsListedOnceFromItsClickToItsEnd) {

@@ -134,6 +134,52 @@ TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHi
   EXPECT_EQ(window_.RowCount(), 0u);
 }
 
+// A file taken without the question stays in the window for a few seconds
+// once it came whole, marked as received; any other end takes its row at
+// once.
+TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceived) {
+  const struct Case {
+    const char* name;
+    bool taken;
+    TransferOutcome outcome;
+    bool stays;
+  } cases[] = {
+      {"TakenAndWhole", true, TransferOutcome::Done, true},
+      {"TakenAndFailed", true, TransferOutcome::Failed, false},
+      {"TakenAndStopped", true, TransferOutcome::Stopped, false},
+      {"AskedAndWhole", false, TransferOutcome::Done, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TransferHandle transfer = Agreed(1001, "Ala", Receive);
+    if (c.taken) transfer.TakeWithoutAsking();
+    transfer.NameFile("C:\\odebrane\\a.txt");
+    transfer.StartMoving(2048, 0);
+    transfer.Moved(2048);
+    window_.Tick();
+    const TransferId id = transfer.Id();
+    transfer.End(c.outcome);
+    window_.Tick();
+    if (!c.stays) {
+      EXPECT_TRUE(shown_->rows.empty());
+      EXPECT_FALSE(shown_->visible);
+      continue;
+    }
+    EXPECT_EQ(shown_->rows, std::vector<TransferId>{id});
+    EXPECT_EQ(Cells(id), (std::vector<std::string>{"Ala", "C:\\odebrane\\a.txt", "100", "",
+                                                   "2.00KB", "odebrano"}));
+    EXPECT_TRUE(shown_->ticking);  // so that it goes without another wake
+    Advance(transfers::kReceivedRowMs - 1);
+    window_.Tick();
+    EXPECT_EQ(shown_->rows, std::vector<TransferId>{id});
+    Advance(1);
+    window_.Tick();
+    EXPECT_TRUE(shown_->rows.empty());
+    EXPECT_FALSE(shown_->visible);
+    EXPECT_FALSE(shown_->ticking);
+  }
+}
+
 // The user's send shows at its click, waiting for a connection; when the
 // connection comes the same row goes on, repainted, never a second one.
 TEST_F(TransferWindowTicks, AWaitingSendShowsAtOnceAndItsRowGoesOn) {

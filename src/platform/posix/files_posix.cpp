@@ -92,6 +92,24 @@ bool MoveFileOver(const char* from, const char* to, Error* error) {
   return false;
 }
 
+bool MoveFileNew(const char* from, const char* to, FileProblem* problem) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) {
+    if (problem != nullptr) *problem = ProblemOf(errno);
+    return false;
+  }
+#endif
+  // Where the file system cannot rename without replacing: a second name,
+  // which fails when one is there, then the first one goes.
+  if (::link(from, to) != 0) {
+    if (problem != nullptr) *problem = ProblemOf(errno);
+    return false;
+  }
+  ::unlink(from);
+  return true;
+}
+
 bool RemoveFile(const char* path) {
   return std::remove(path) == 0;
 }

@@ -98,6 +98,13 @@ bool MoveFileOver(const char* from, const char* to, Error* error) {
   return false;
 }
 
+bool MoveFileNew(const char* from, const char* to, FileProblem* problem) {
+  // Without MOVEFILE_REPLACE_EXISTING the rename fails when the name is taken.
+  if (MoveFileExA(from, to, 0) != 0) return true;
+  if (problem != nullptr) *problem = ProblemOf(GetLastError());
+  return false;
+}
+
 bool RemoveFile(const char* path) {
   return DeleteFileA(path) != 0;
 }

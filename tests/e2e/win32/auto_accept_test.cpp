@@ -1,0 +1,104 @@
+// Files of a trusted contact between two hosts: the receiving host's
+// kvel.config trusts the sender for files up to 64 KB. Smaller ones arrive
+// with no question in the folder "odebrane" under their own names, a second
+// of the same name beside the first; a larger one is asked as any other.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "world_files.h"
+#include "world.h"
+
+namespace kvel::e2e {
+namespace {
+
+constexpr uint32_t kA = 1001, kB = 1002;
+
+class EndToEndAutoAccept : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    a_ = &world_.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
+    b_ = &world_.AddHost(
+        {kB, FreePort(), {{kA, "Alek"}}, "[autoaccept]\r\nuins=1001\r\nmaxkb=64\r\n"});
+    ASSERT_TRUE(a_->Started() && b_->Started());
+    ASSERT_TRUE(a_->WaitFor("contacts", "icon=green")) << a_->Command("contacts");
+    ASSERT_TRUE(b_->WaitFor("contacts", "icon=green")) << b_->Command("contacts");
+  }
+  std::string Path(const std::string& name) { return world_.Scratch() + name; }
+  std::string Folder() { return b_->Profile() + "kvel\\odebrane\\"; }
+  void Send(const std::string& source) {
+    a_->Command("open \"" + source + "\"");
+    ASSERT_NE(a_->Command("click kvel/send 1002").find("ok clicked"), std::string::npos);
+  }
+  std::vector<std::string> InFolder() {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder(), ignored))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string Seen() {
+    std::string out;
+    for (HostProcess* host : {a_, b_}) {
+      for (const char* line : {"dialogs", "rows", "log"}) {
+        out += "\n" + std::to_string(host->Settings().uin) + "> " + host->Command(line);
+      }
+    }
+    return out;
+  }
+
+  World world_;
+  HostProcess* a_ = nullptr;
+  HostProcess* b_ = nullptr;
+};
+
+TEST_F(EndToEndAutoAccept, SmallFilesComeUnaskedUnderFreeNamesAndALargeOneIsAsked) {
+  // The first: no question, its own name, the row marked as received.
+  const std::string first = Path("photo.jpg");
+  MakeFile(first, 40000, 21);
+  Send(first);
+  ASSERT_TRUE(WaitForSize(Folder() + "photo.jpg", 40000)) << Seen();
+  EXPECT_EQ(FileSha256(Folder() + "photo.jpg"), FileSha256(first));
+  EXPECT_TRUE(b_->WaitFor("rows", "odebrano")) << Seen();
+  EXPECT_TRUE(b_->WaitFor("log", "outcome=done taken-without-asking")) << Seen();
+
+  // The second, of the same name from another folder: beside the first.
+  const std::string secondFolder = Path("other\\");
+  std::filesystem::create_directory(secondFolder);
+  const std::string second = secondFolder + "photo.jpg";
+  MakeFile(second, 30000, 22);
+  Send(second);
+  ASSERT_TRUE(WaitForSize(Folder() + "photo (2).jpg", 30000)) << Seen();
+  EXPECT_EQ(FileSha256(Folder() + "photo (2).jpg"), FileSha256(second));
+  EXPECT_EQ(FileSha256(Folder() + "photo.jpg"), FileSha256(first));
+
+  // Neither was asked, and nothing else lies in the folder.
+  EXPECT_EQ(b_->Command("dialogs"), "ok dialogs") << Seen();
+  EXPECT_TRUE(b_->WaitFor("rows", "ok rows 0")) << Seen();
+  EXPECT_EQ(InFolder(), (std::vector<std::string>{"photo (2).jpg", "photo.jpg"}));
+
+  // Above maxkb: the question and the save dialog, as for anyone.
+  const std::string large = Path("large.bin"), target = Path("large-received.bin");
+  MakeFile(large, 64 * 1024 + 1, 23);
+  b_->Command("answer yes");
+  b_->Command("save \"" + target + "\"");
+  Send(large);
+  ASSERT_TRUE(WaitForSize(target, FileSize(large))) << Seen();
+  EXPECT_EQ(FileSha256(target), FileSha256(large));
+  const std::string dialogs = b_->Command("dialogs");
+  EXPECT_NE(dialogs.find("question"), std::string::npos) << Seen();
+  EXPECT_NE(dialogs.find("large.bin"), std::string::npos) << Seen();
+  EXPECT_NE(b_->Command("log").find("autoaccept asks: peer=1001 reason=too-large maxkb=64"),
+            std::string::npos)
+      << Seen();
+  EXPECT_EQ(InFolder().size(), 2u);
+  EXPECT_TRUE(b_->WaitFor("rows", "ok rows 0")) << Seen();
+  EXPECT_TRUE(a_->WaitFor("rows", "ok rows 0")) << Seen();
+}
+
+}  // namespace
+}  // namespace kvel::e2e

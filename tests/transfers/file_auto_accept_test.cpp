@@ -1,0 +1,353 @@
+// A trusted contact's file taken without the question, through the
+// receiving stream: into the folder under a name that overwrites nothing,
+// with every guarantee of a received file, and asked as any other offer
+// whenever it cannot be taken so (the log then says why).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <barrier>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/files.h"
+#include "support/fake_connection.h"
+#include "support/fake_transfer_side.h"
+#include "support/golden_stream.h"
+#include "support/lone_transfer.h"
+#include "support/test_paths.h"
+#include "transfers/auto_acceptor.h"
+#include "transfers/part_names.h"
+#include "transfers/transfer_stream.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::transfers {
+namespace {
+
+using testing::FakeConnection;
+using testing::FakeTransferSide;
+using testing::LoneTransfer;
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kPeer = 1001;
+constexpr uint32_t kHome = 0x0100007F;   // 127.0.0.1
+constexpr uint32_t kOther = 0x0200007F;  // 127.0.0.2
+constexpr OfferOrigin kFromHome{kHome, kHome, false};
+constexpr uint32_t kMaxKb = 16;
+constexpr size_t kOfferBytes = 16 + wire::kFileInfoSize;
+
+std::string Text(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class FileAutoAcceptTest : public ::testing::Test {
+ protected:
+  FileAutoAcceptTest() {
+    side_.saveChoice = scratch_.File("chosen.bin");
+    Configure(Folder());
+  }
+  std::string Folder() const { return scratch_.Path() + "odebrane" + platform::kPathSeparator; }
+  void Configure(const std::string& folder) {
+    AutoAcceptSettings settings;
+    settings.uins = {kPeer};
+    settings.maxKb = kMaxKb;
+    acceptor_.Configure(settings, folder);
+  }
+  static Bytes Stream(const std::string& name, const Bytes& data) {
+    Bytes stream = testing::GoldenOffer(name, data.size());
+    const Bytes chunks = testing::GoldenChunks(data);
+    stream.insert(stream.end(), chunks.begin(), chunks.end());
+    return stream;
+  }
+  struct Run {
+    bool received = false;
+    Bytes written;                     // this side's answer
+    std::vector<std::string> dialogs;  // their kinds
+    Transfer facts;
+  };
+  Run Receive(const Bytes& stream, OfferOrigin origin = kFromHome, uint32_t uin = kPeer,
+              size_t cut = SIZE_MAX) {
+    LoneTransfer transfer(uin);
+    FakeConnection connection(stream);
+    connection.CutAt(cut);
+    side_.dialogs.clear();
+    AutoAccepting accepting{acceptor_, origin,
+                            [this](const std::string& line) { log_.push_back(line); }};
+    Run run;
+    run.received = ReceiveStream(connection, side_, transfer.handle, &accepting);
+    run.written = connection.Written();
+    run.dialogs = side_.DialogKinds();
+    run.facts = transfer.Read();
+    return run;
+  }
+  // The names in the folder, sorted; parts and records included.
+  std::vector<std::string> InFolder() const {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder(), ignored))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string Content(const std::string& name) const {
+    std::string content;
+    testing::ReadFile(Folder() + name, &content);
+    return content;
+  }
+
+  testing::ScratchDir scratch_;
+  FakeTransferSide side_;
+  uint32_t now_ = 1000;
+  AutoAcceptor acceptor_{[this] { return now_; }};
+  std::vector<std::string> log_;
+};
+
+TEST_F(FileAutoAcceptTest, ATrustedFileComesWithNoQuestionUnderItsOwnName) {
+  const Bytes data = testing::PatternBytes(5000, 1);
+  ASSERT_FALSE(testing::FileExists(Folder()));
+  const Run run = Receive(Stream("raport.pdf", data));
+  EXPECT_TRUE(run.received);
+  EXPECT_TRUE(run.dialogs.empty());
+  EXPECT_EQ(run.written, testing::Words({wire::kReplyAccept, 0, 0}));
+  // The folder was made for it and holds the whole file, nothing else.
+  EXPECT_EQ(InFolder(), std::vector<std::string>{"raport.pdf"});
+  EXPECT_EQ(Content("raport.pdf"), Text(data));
+  EXPECT_EQ(run.facts.path, Folder() + "raport.pdf");
+  EXPECT_TRUE(run.facts.takenWithoutAsking);
+  EXPECT_TRUE(log_.empty());
+  // It went through a part, moved without replacing.
+  ASSERT_EQ(side_.moved.size(), 1u);
+  EXPECT_NE(side_.moved[0].find(">>" + Folder() + "raport.pdf"), std::string::npos);
+}
+
+TEST_F(FileAutoAcceptTest, NamesTakenOnDiskOrUnderWayAreNeverOverwritten) {
+  const struct Case {
+    const char* name;
+    std::vector<std::string> onDisk;    // before the offer, each with its own content
+    std::vector<std::string> underWay;  // held by other transfers
+    const char* offered;
+    const char* saved;
+  } cases[] = {
+      {"Free", {}, {}, "a.txt", "a.txt"},
+      {"OnDisk", {"a.txt"}, {}, "a.txt", "a (2).txt"},
+      {"SeveralOnDisk", {"a.txt", "a (2).txt", "a (3).txt"}, {}, "a.txt", "a (4).txt"},
+      {"AGap", {"a.txt", "a (3).txt"}, {}, "a.txt", "a (2).txt"},
+#ifdef _WIN32
+      // Names on a Windows disk ignore case.
+      {"OtherCase", {"A.TXT"}, {}, "a.txt", "a (2).txt"},
+#endif
+      {"OtherCaseUnderWay", {}, {"A.TXT"}, "a.txt", "a (2).txt"},
+      {"AFolderOfTheName", {}, {}, "sub", "sub (2)"},
+      {"UnderWay", {}, {"a.txt"}, "a.txt", "a (2).txt"},
+      {"UnderWayAndOnDisk", {"a.txt"}, {"a (2).txt"}, "a.txt", "a (3).txt"},
+      {"NoExtension", {"README"}, {}, "README", "README (2)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(Folder());
+    std::filesystem::create_directory(Folder());
+    std::filesystem::create_directory(Folder() + "sub");
+    for (const std::string& name : c.onDisk) testing::WriteFile(Folder() + name, "old " + name);
+    std::vector<ReceivingNames::Hold> holds;
+    // Other transfers' names are held by the same acceptor: its Again takes
+    // them first, as those transfers did.
+    for (const std::string& name : c.underWay) holds.push_back(acceptor_.Again(name, side_));
+    const Bytes data = testing::PatternBytes(100, 2);
+    const Run run = Receive(Stream(c.offered, data));
+    EXPECT_TRUE(run.received);
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_EQ(run.facts.path, Folder() + c.saved);
+    EXPECT_EQ(Content(c.saved), Text(data));
+    for (const std::string& name : c.onDisk) EXPECT_EQ(Content(name), "old " + name);
+  }
+}
+
+// Two offers of one name at the same time, each on a thread of its own:
+// both have chosen and hold their names before either file comes.
+TEST_F(FileAutoAcceptTest, TwoOffersOfOneNameAtOnceGetTwoNames) {
+  const Bytes first = testing::PatternBytes(9000, 11), second = testing::PatternBytes(7000, 12);
+  std::barrier bothChose(2);
+  struct Offer {
+    const Bytes* data;
+    bool received = false;
+    std::string path;
+  };
+  Offer offers[] = {{&first, false, {}}, {&second, false, {}}};
+  auto receive = [&](Offer& offer) {
+    FakeTransferSide side;
+    LoneTransfer transfer(kPeer);
+    FakeConnection connection(Stream("same.bin", *offer.data));
+    bool waited = false;
+    connection.SetOnRead([&] {
+      if (!waited && connection.Delivered() == kOfferBytes) {
+        waited = true;
+        bothChose.arrive_and_wait();
+      }
+    });
+    AutoAccepting accepting{acceptor_, kFromHome, {}};
+    offer.received = ReceiveStream(connection, side, transfer.handle, &accepting);
+    offer.path = transfer.Read().path;
+  };
+  std::thread other(receive, std::ref(offers[1]));
+  receive(offers[0]);
+  other.join();
+  EXPECT_TRUE(offers[0].received);
+  EXPECT_TRUE(offers[1].received);
+  EXPECT_NE(offers[0].path, offers[1].path);
+  EXPECT_EQ(InFolder(), (std::vector<std::string>{"same (2).bin", "same.bin"}));
+  for (const Offer& offer : offers) {
+    std::string content;
+    ASSERT_TRUE(testing::ReadFile(offer.path, &content));
+    EXPECT_EQ(content, Text(*offer.data));
+  }
+}
+
+TEST_F(FileAutoAcceptTest, AFileThatTakesTheNameMeanwhileStaysAndTheNextNameIsUsed) {
+  const Bytes data = testing::PatternBytes(3000, 3);
+  int appeared = 0;
+  // Another program writes the chosen name just before each of the first
+  // two moves.
+  side_.beforeMoveNew = [&](const std::string& to) {
+    if (appeared++ < 2) testing::WriteFile(to, "theirs");
+  };
+  const Run run = Receive(Stream("x.bin", data));
+  EXPECT_TRUE(run.received);
+  EXPECT_EQ(Content("x.bin"), "theirs");
+  EXPECT_EQ(Content("x (2).bin"), "theirs");
+  EXPECT_EQ(Content("x (3).bin"), Text(data));
+  EXPECT_EQ(run.facts.path, Folder() + "x (3).bin");
+  EXPECT_EQ(InFolder(), (std::vector<std::string>{"x (2).bin", "x (3).bin", "x.bin"}));
+}
+
+TEST_F(FileAutoAcceptTest, WhenNamesKeepBeingTakenTheFileFailsAndLeavesNothing) {
+  side_.beforeMoveNew = [&](const std::string& to) { testing::WriteFile(to, "theirs"); };
+  const Run run = Receive(Stream("x.bin", testing::PatternBytes(3000, 3)));
+  EXPECT_FALSE(run.received);
+  EXPECT_EQ(run.facts.note, EndNote::CannotCreate);
+  for (const std::string& name : InFolder()) EXPECT_EQ(Content(name), "theirs") << name;
+}
+
+TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
+  const Bytes small = testing::PatternBytes(kMaxKb * 1024, 4);
+  const Bytes large = testing::PatternBytes(kMaxKb * 1024 + 1, 5);
+  const std::string missingParent =
+      scratch_.Path() + "none" + platform::kPathSeparator + "deeper" + platform::kPathSeparator;
+  const struct Case {
+    const char* name;
+    const Bytes* data;
+    OfferOrigin origin;
+    uint32_t uin;
+    std::string folder;  // empty: the fixture's
+    bool refuseWrites;   // nothing can be created in the folder
+    const char* log;     // the line's start; null: no line
+  } cases[] = {
+      {"TooLarge", &large, kFromHome, kPeer, "", false,
+       "autoaccept asks: peer=1001 reason=too-large maxkb=16"},
+      {"FromAnotherAddress",
+       &small,
+       {kOther, kHome, false},
+       kPeer,
+       "",
+       false,
+       "autoaccept asks: peer=1001 reason=other-address from=127.0.0.2 announced=127.0.0.1"},
+      {"NoAddressAnnounced",
+       &small,
+       {kHome, 0, false},
+       kPeer,
+       "",
+       false,
+       "autoaccept asks: peer=1001 reason=other-address from=127.0.0.1 announced=0.0.0.0"},
+      {"NotListed", &small, kFromHome, 1002, "", false, nullptr},
+      {"FolderCannotBeMade", &small, kFromHome, kPeer, missingParent, false,
+       "autoaccept asks: peer=1001 reason=no-folder folder="},
+      {"FolderCannotBeWritten", &small, kFromHome, kPeer, "", true,
+       "autoaccept asks: peer=1001 reason=no-access folder="},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Configure(c.folder.empty() ? Folder() : c.folder);
+    side_.refuseCreateIn = c.refuseWrites ? Folder() : "";
+    log_.clear();
+    std::filesystem::remove(scratch_.File("chosen.bin"));
+    const Run run = Receive(Stream("f.bin", *c.data), c.origin, c.uin);
+    // Asked as today: the question, the save dialog, the file where chosen.
+    EXPECT_TRUE(run.received);
+    EXPECT_EQ(run.dialogs, (std::vector<std::string>{"question", "save"}));
+    EXPECT_FALSE(run.facts.takenWithoutAsking);
+    EXPECT_EQ(run.facts.path, scratch_.File("chosen.bin"));
+    std::string saved;
+    ASSERT_TRUE(testing::ReadFile(scratch_.File("chosen.bin"), &saved));
+    EXPECT_EQ(saved, Text(*c.data));
+    if (c.log == nullptr) {
+      EXPECT_TRUE(log_.empty());
+    } else {
+      ASSERT_EQ(log_.size(), 1u);
+      EXPECT_EQ(log_[0].substr(0, std::string(c.log).size()), c.log);
+    }
+    EXPECT_TRUE(InFolder().empty());
+  }
+}
+
+TEST_F(FileAutoAcceptTest, PastTheBurstAContactsFilesAreAsked) {
+  const Bytes data = testing::PatternBytes(10, 6);
+  for (size_t i = 0; i < kAutoAcceptBurst; ++i) {
+    const Run run = Receive(Stream("n.txt", data));
+    ASSERT_TRUE(run.dialogs.empty()) << i;
+  }
+  EXPECT_EQ(InFolder().size(), kAutoAcceptBurst);
+  const Run asked = Receive(Stream("n.txt", data));
+  EXPECT_EQ(asked.dialogs, (std::vector<std::string>{"question", "save"}));
+  ASSERT_EQ(log_.size(), 1u);
+  EXPECT_EQ(log_[0], "autoaccept asks: peer=1001 reason=too-many files=20 ms=60000");
+  // A minute on, files come unasked again.
+  now_ += kAutoAcceptWindowMs;
+  EXPECT_TRUE(Receive(Stream("n.txt", data)).dialogs.empty());
+}
+
+TEST_F(FileAutoAcceptTest, ACutFileIsKeptAndGoneOnFromWithoutTheSecondQuestion) {
+  const Bytes data = testing::PatternBytes(3 * 4096, 7);
+  const Bytes stream = Stream("film.bin", data);
+  // Cut after the first chunk's data.
+  const Run cut = Receive(stream, kFromHome, kPeer, kOfferBytes + 12 + 4096);
+  EXPECT_FALSE(cut.received);
+  EXPECT_EQ(cut.facts.note, EndNote::PartKept);
+  EXPECT_EQ(InFolder().size(), 2u);  // the part and its record, no file
+  // The same offer again: the rest is asked for, with no question at all.
+  Bytes rest = testing::GoldenOffer("film.bin", data.size());
+  const Bytes chunks = testing::GoldenChunks(Bytes(data.begin() + 4096, data.end()));
+  rest.insert(rest.end(), chunks.begin(), chunks.end());
+  const Run resumed = Receive(rest);
+  EXPECT_TRUE(resumed.received);
+  EXPECT_TRUE(resumed.dialogs.empty());
+  EXPECT_EQ(resumed.written, testing::Words({wire::kReplyAccept, 4096, 0}));
+  EXPECT_EQ(InFolder(), std::vector<std::string>{"film.bin"});
+  EXPECT_EQ(Content("film.bin"), Text(data));
+  EXPECT_TRUE(side_.keptParts.Free().empty());
+}
+
+TEST_F(FileAutoAcceptTest, ABrokenFileLeavesNothingAndFreesItsName) {
+  const Bytes data = testing::PatternBytes(5000, 8);
+  // The sender's last chunk falls short of the announced size.
+  Bytes stream = testing::GoldenOffer("b.bin", data.size() + 1);
+  const Bytes chunks = testing::GoldenChunks(data);
+  stream.insert(stream.end(), chunks.begin(), chunks.end());
+  const Run broken = Receive(stream);
+  EXPECT_FALSE(broken.received);
+  EXPECT_TRUE(InFolder().empty());
+  EXPECT_TRUE(broken.facts.takenWithoutAsking);
+  // The next offer of the name gets it.
+  EXPECT_EQ(Receive(Stream("b.bin", data)).facts.path, Folder() + "b.bin");
+}
+
+TEST_F(FileAutoAcceptTest, AMoveThatFailsIsAFailureToSaveNotAnotherName) {
+  side_.failMove = true;
+  const Run run = Receive(Stream("m.bin", testing::PatternBytes(100, 9)));
+  EXPECT_FALSE(run.received);
+  EXPECT_EQ(run.facts.note, EndNote::CannotReplace);
+  EXPECT_TRUE(InFolder().empty());
+  EXPECT_EQ(side_.moved.size(), 1u);
+}
+
+}  // namespace
+}  // namespace kvel::transfers
