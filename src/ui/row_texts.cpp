@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/texts.h"
+#include "ui/time_left.h"
 
 namespace kvel::ui {
 
@@ -19,6 +20,8 @@ const std::string* RowTexts::Of(Column column) const {
       return &size;
     case Column::Speed:
       return &speed;
+    case Column::TimeLeft:
+      return &timeLeft;
     case Column::Bar:
       break;
   }
@@ -32,6 +35,7 @@ RowTexts TextsOf(const transfers::Transfer& transfer) {
   texts.percent = std::to_string(PercentDone(transfer.Done(), transfer.size));
   texts.size = SizeText(transfer.size);
   texts.speed = SpeedText(transfer.speed);
+  texts.timeLeft = TimeLeftText(SecondsLeft(transfer.Done(), transfer.size, transfer.speed));
   return texts;
 }
 
