@@ -1,0 +1,135 @@
+#include "series.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+#include "page_cache.h"
+
+namespace kvel::bench {
+namespace {
+
+// Says once per program why the page cache stays as it is.
+void DropOrSay(const std::string& path) {
+  static bool said = false;
+  std::string why;
+  if (DropFromPageCache(path, &why) || said) return;
+  said = true;
+  std::printf("  (the page cache is not dropped between runs: %s)\n", why.c_str());
+}
+
+// The machine's load averages over 1, 5 and 15 minutes, as uptime shows
+// them (under Wine the Linux host's, through its root drive).
+std::string LoadAverage() {
+#ifdef _WIN32
+  std::ifstream in("Z:\\proc\\loadavg");
+#else
+  std::ifstream in("/proc/loadavg");
+#endif
+  std::string one, five, fifteen;
+  if (!(in >> one >> five >> fifteen)) return "unknown";
+  return one + ", " + five + ", " + fifteen;
+}
+
+std::string Ratios(const std::vector<double>& ratios) {
+  std::string text = "[";
+  for (size_t i = 0; i < ratios.size(); ++i) {
+    char one[32];
+    std::snprintf(one, sizeof one, "%s%.2f", i ? ", " : "", ratios[i]);
+    text += one;
+  }
+  return text + "]";
+}
+
+}  // namespace
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+bool MakeSourceFile(const std::string& path, uint64_t bytes, uint64_t seed) {
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::mt19937_64 random(seed);
+    std::vector<uint64_t> block(1 << 17);  // 1 MiB
+    for (uint64_t left = bytes; left > 0 && out;) {
+      for (uint64_t& word : block) word = random();
+      const uint64_t n = std::min<uint64_t>(left, block.size() * sizeof(uint64_t));
+      out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(n));
+      left -= n;
+    }
+    if (!out) return false;
+  }
+  DropOrSay(path);
+  return true;
+}
+
+bool RunSeries(const std::string& title, const std::vector<FilePair>& pairs, uint64_t bytes,
+               const std::vector<Contender>& contenders, const SeriesOptions& options) {
+  std::printf("%s\n  (load average before: %s)\n", title.c_str(), LoadAverage().c_str());
+  std::fflush(stdout);
+  // results[contender][round]
+  std::vector<std::vector<Result>> results(contenders.size());
+  bool sound = true;
+  for (int round = 0; round < options.rounds; ++round) {
+    std::vector<size_t> order(contenders.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    if (round % 2 == 1) std::reverse(order.begin(), order.end());
+    for (size_t index : order) {
+      for (const FilePair& pair : pairs) {
+        std::remove(pair.target.c_str());
+        DropOrSay(pair.source);
+      }
+      Result result = contenders[index].run(pairs, bytes);
+      if (contenders[index].writesFiles) {
+        // Written and synced, so that the next run has no write-back to wait
+        // for, then compared; removed before the next run.
+        for (const FilePair& pair : pairs) {
+          DropOrSay(pair.target);
+          result.identical = result.identical && SameContent(pair.source, pair.target);
+        }
+      }
+      if (result.seconds <= 0 || result.bytes != bytes * pairs.size()) result.identical = false;
+      sound = sound && result.identical;
+      results[index].push_back(result);
+    }
+    std::printf("  round %d:", round + 1);
+    for (size_t index : order) {
+      const Result& r = results[index].back();
+      std::printf(" %s %.1f MB/s%s;", r.name.c_str(), r.MegabytesPerSecond(),
+                  r.identical ? "" : " (FAILED)");
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+  for (const FilePair& pair : pairs) std::remove(pair.target.c_str());
+  std::printf("  (load average after: %s)\n", LoadAverage().c_str());
+
+  std::printf("\n| run | MB/s | ratio, every run's in brackets | CPU s/GB | received |\n");
+  std::printf("|---|---|---|---|---|\n");
+  const std::vector<Result>& base = results[options.baseline];
+  for (const std::vector<Result>& runs : results) {
+    std::vector<double> speeds, ratios, cpu;
+    bool identical = true;
+    for (size_t round = 0; round < runs.size(); ++round) {
+      speeds.push_back(runs[round].MegabytesPerSecond());
+      ratios.push_back(runs[round].MegabytesPerSecond() / base[round].MegabytesPerSecond());
+      cpu.push_back(runs[round].CpuSecondsPerGigabyte());
+      identical = identical && runs[round].identical;
+    }
+    const bool isBase = &runs == &base;
+    std::printf("| %s | %.1f | %.2fx%s%s | %.2f | %s |\n", runs.front().name.c_str(),
+                Median(speeds), Median(ratios), isBase ? "" : " ",
+                isBase ? "" : Ratios(ratios).c_str(), Median(cpu),
+                identical ? "identical" : "DIFFERENT");
+  }
+  std::printf("\n");
+  std::fflush(stdout);
+  return sound;
+}
+
+}  // namespace kvel::bench
