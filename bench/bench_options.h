@@ -14,7 +14,7 @@ struct Options {
   std::vector<uint64_t> megabytes = {100, 1000};  // one transfer of a file of each size, in MiB
   std::vector<uint64_t> concurrent = {1, 4, 16};  // transfers at once
   uint64_t totalMegabytes = 1024;                 // the files of the transfers at once, together
-  int rounds = 5;                                 // runs of each contender
+  int rounds = 6;                                 // runs of each contender
   std::string dir;                                // where the files go
   std::string label;  // names the series in the output (say, the loopback's MTU)
 };
@@ -30,7 +30,7 @@ inline std::vector<uint64_t> NumberList(const std::string& text) {
   return numbers;
 }
 
-//   --sizes 100,1000  --concurrent 1,4,16  --total 1024  --runs 5  --dir FOLDER
+//   --sizes 100,1000  --concurrent 1,4,16  --total 1024  --runs 6  --dir FOLDER
 //   --label TEXT        (an empty list skips its series)
 inline Options ParseOptions(int argc, char** argv, std::string defaultDir) {
   Options options;

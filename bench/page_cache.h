@@ -12,4 +12,9 @@ namespace kvel::bench {
 // as the earlier ones left it).
 bool DropFromPageCache(const std::string& path, std::string* why);
 
+// Syncs the file system that holds `directory`, so that what earlier runs
+// left to it (the journal of removed files, and the discards of their
+// blocks where it is mounted with them) is done before the next run starts.
+bool SyncFileSystem(const std::string& directory, std::string* why);
+
 }  // namespace kvel::bench

@@ -22,4 +22,16 @@ bool DropFromPageCache(const std::string& path, std::string* why) {
   return error == 0;
 }
 
+bool SyncFileSystem(const std::string& directory, std::string* why) {
+  const int folder = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+  if (folder < 0) {
+    *why = directory + ": " + std::strerror(errno);
+    return false;
+  }
+  const int error = ::syncfs(folder) == 0 ? 0 : errno;
+  ::close(folder);
+  if (error != 0) *why = directory + ": " + std::strerror(error);
+  return error == 0;
+}
+
 }  // namespace kvel::bench

@@ -1,7 +1,9 @@
 #include "series.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -19,6 +21,26 @@ void DropOrSay(const std::string& path) {
   std::printf("  (the page cache is not dropped between runs: %s)\n", why.c_str());
 }
 
+// Says once per program why removals are not synced.
+void SyncOrSay(const std::string& directory) {
+  static bool said = false;
+  std::string why;
+  if (SyncFileSystem(directory, &why) || said) return;
+  said = true;
+  std::printf("  (the file system is not synced between runs: %s)\n", why.c_str());
+}
+
+// The contenders' order in `round`: those that do not alternate first, then
+// the others, reversed every other round.
+std::vector<size_t> Order(const std::vector<Contender>& contenders, int round) {
+  std::vector<size_t> fixed, turns;
+  for (size_t i = 0; i < contenders.size(); ++i)
+    (contenders[i].alternates ? turns : fixed).push_back(i);
+  if (round % 2 == 1) std::reverse(turns.begin(), turns.end());
+  fixed.insert(fixed.end(), turns.begin(), turns.end());
+  return fixed;
+}
+
 // The machine's load averages over 1, 5 and 15 minutes, as uptime shows
 // them (under Wine the Linux host's, through its root drive).
 std::string LoadAverage() {
@@ -32,17 +54,26 @@ std::string LoadAverage() {
   return one + ", " + five + ", " + fifteen;
 }
 
+// Every round's ratio, the rounds of a pair together: "[1.62, 0.94 | ...]".
 std::string Ratios(const std::vector<double>& ratios) {
   std::string text = "[";
   for (size_t i = 0; i < ratios.size(); ++i) {
     char one[32];
-    std::snprintf(one, sizeof one, "%s%.2f", i ? ", " : "", ratios[i]);
+    std::snprintf(one, sizeof one, "%s%.2f", i == 0 ? "" : i % 2 ? ", " : " | ", ratios[i]);
     text += one;
   }
   return text + "]";
 }
 
 }  // namespace
+
+std::vector<double> PairedRatios(const std::vector<double>& ratios) {
+  std::vector<double> paired;
+  for (size_t i = 0; i + 1 < ratios.size(); i += 2)
+    paired.push_back(std::sqrt(ratios[i] * ratios[i + 1]));
+  if (ratios.size() % 2 == 1) paired.push_back(ratios.back());
+  return paired;
+}
 
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
@@ -76,14 +107,14 @@ bool RunSeries(const std::string& title, const std::vector<FilePair>& pairs, uin
   std::vector<std::vector<Result>> results(contenders.size());
   bool sound = true;
   for (int round = 0; round < options.rounds; ++round) {
-    std::vector<size_t> order(contenders.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    if (round % 2 == 1) std::reverse(order.begin(), order.end());
+    const std::vector<size_t> order = Order(contenders, round);
     for (size_t index : order) {
       for (const FilePair& pair : pairs) {
         std::remove(pair.target.c_str());
         DropOrSay(pair.source);
       }
+      if (!pairs.empty())
+        SyncOrSay(std::filesystem::path(pairs.front().target).parent_path().string());
       Result result = contenders[index].run(pairs, bytes);
       if (contenders[index].writesFiles) {
         // Written and synced, so that the next run has no write-back to wait
@@ -109,7 +140,7 @@ bool RunSeries(const std::string& title, const std::vector<FilePair>& pairs, uin
   for (const FilePair& pair : pairs) std::remove(pair.target.c_str());
   std::printf("  (load average after: %s)\n", LoadAverage().c_str());
 
-  std::printf("\n| run | MB/s | ratio, every run's in brackets | CPU s/GB | received |\n");
+  std::printf("\n| run | MB/s | ratio, every round's in brackets | CPU s/GB | received |\n");
   std::printf("|---|---|---|---|---|\n");
   const std::vector<Result>& base = results[options.baseline];
   for (const std::vector<Result>& runs : results) {
@@ -123,7 +154,7 @@ bool RunSeries(const std::string& title, const std::vector<FilePair>& pairs, uin
     }
     const bool isBase = &runs == &base;
     std::printf("| %s | %.1f | %.2fx%s%s | %.2f | %s |\n", runs.front().name.c_str(),
-                Median(speeds), Median(ratios), isBase ? "" : " ",
+                Median(speeds), Median(PairedRatios(ratios)), isBase ? "" : " ",
                 isBase ? "" : Ratios(ratios).c_str(), Median(cpu),
                 identical ? "identical" : "DIFFERENT");
   }

@@ -5,7 +5,7 @@
 // per GB of this process, medians of several rounds.
 //
 //   transfer_bench [--sizes 100] [--concurrent 1,4,16] [--total 1024]
-//                  [--runs 5] [--dir FOLDER] [--label TEXT]
+//                  [--runs 6] [--dir FOLDER] [--label TEXT]
 //
 // The transfers at once share --total MiB (16 at once: 64 MiB each). Every
 // series is cut to fit half the free space of the folder, sources and
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
         {[count](const std::vector<FilePair>&, uint64_t each) {
            return kvel::bench::SocketOnlyCopies(count, each);
          },
-         false},
+         false, false},
         {[](const std::vector<FilePair>& files, uint64_t) {
           return kvel::bench::LoopbackCopies(files);
         }},

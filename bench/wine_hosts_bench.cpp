@@ -1,10 +1,10 @@
 // wine_hosts_bench: a file sent between two stand-in hosts with kvel.tpl
 // under Wine, through the contact menu as a user sends it, against a plain
 // loopback copy of the same file under Wine and the socket-only copy as the
-// ceiling, round after round, the order alternating and the page cache
-// dropped before each run.
+// ceiling, round after round, the hosts and the copy in alternating order
+// and the page cache dropped before each run.
 //
-//   wine_hosts_bench.exe [--sizes 100,1000] [--runs 5] [--dir FOLDER\]
+//   wine_hosts_bench.exe [--sizes 100,1000] [--runs 6] [--dir FOLDER\]
 //
 // The clock starts when the receiver has created its part file (its user
 // has answered the question and the save dialog) and stops when the whole
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
            r.name += " (Wine)";
            return r;
          },
-         false},
+         false, false},
         {[](const std::vector<FilePair>& files, uint64_t) {
           Result r = kvel::bench::LoopbackCopies(files);
           r.name += " (Wine)";

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The throughput benchmark (never part of the tests). Each series moves the
 # same files with kvel's two ends, with plain loopback copies and, as the
-# ceiling, with a socket-only copy, round after round in alternating order,
-# dropping the files from the page cache before each run (see BENCHMARKS.md).
+# ceiling, with a socket-only copy, round after round, kvel and the copies in
+# alternating order, dropping the files from the page cache before each run
+# (see BENCHMARKS.md).
 #
 #   natively     one transfer of each size, then 1, 4 and 16 at once, each
 #                pair of ends over its own 127.0.0.x; then the same with the
@@ -15,7 +16,7 @@
 #
 #   scripts/bench.sh [SIZES_MIB] [CONCURRENT]    defaults 100 and 1,4,16
 #   KVEL_BENCH_TOTAL_MIB=1024  the files of the transfers at once, together
-#   KVEL_BENCH_RUNS=5          rounds of each series
+#   KVEL_BENCH_RUNS=6          rounds of each series (even: each order as often)
 #   KVEL_BENCH_DIR             where the files go (default $TMPDIR or /tmp)
 #   KVEL_SKIP_SETUP=1          skips scripts/setup-debian.sh (all installed)
 set -euo pipefail
@@ -24,7 +25,7 @@ cd "$root"
 sizes="${1:-100}"
 concurrent="${2:-1,4,16}"
 total="${KVEL_BENCH_TOTAL_MIB:-1024}"
-runs="${KVEL_BENCH_RUNS:-5}"
+runs="${KVEL_BENCH_RUNS:-6}"
 dir="${KVEL_BENCH_DIR:-${TMPDIR:-/tmp}}"
 
 if [ "${KVEL_SKIP_SETUP:-0}" != 1 ]; then bash scripts/setup-debian.sh; fi
