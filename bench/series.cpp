@@ -101,6 +101,7 @@ bool MakeSourceFile(const std::string& path, uint64_t bytes, uint64_t seed) {
 
 bool RunSeries(const std::string& title, const std::vector<FilePair>& pairs, uint64_t bytes,
                const std::vector<Contender>& contenders, const SeriesOptions& options) {
+  if (options.rounds < 1 || options.baseline >= contenders.size()) return false;
   std::printf("%s\n  (load average before: %s)\n", title.c_str(), LoadAverage().c_str());
   std::fflush(stdout);
   // results[contender][round]
