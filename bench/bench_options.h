@@ -1,49 +1,58 @@
-// What both benchmark programs share: their command line and how a result
-// is printed.
+// What both benchmark programs share: their command line.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "measure.h"
-
 namespace kvel::bench {
 
 struct Options {
-  std::vector<uint64_t> megabytes = {100, 1000};  // file sizes in MiB
+  std::vector<uint64_t> megabytes = {100, 1000};  // one transfer of a file of each size, in MiB
+  std::vector<uint64_t> concurrent = {1, 4, 16};  // transfers at once
+  uint64_t totalMegabytes = 1024;                 // the files of the transfers at once, together
+  int rounds = 6;                                 // runs of each contender
   std::string dir;                                // where the files go
+  std::string label;  // names the series in the output (say, the loopback's MTU)
 };
 
-//   --sizes 100,1000   --dir FOLDER
+inline std::vector<uint64_t> NumberList(const std::string& text) {
+  std::vector<uint64_t> numbers;
+  std::stringstream list(text);
+  std::string item;
+  while (std::getline(list, item, ',')) {
+    const uint64_t number = std::strtoull(item.c_str(), nullptr, 10);
+    if (number > 0) numbers.push_back(number);
+  }
+  return numbers;
+}
+
+//   --sizes 100,1000  --concurrent 1,4,16  --total 1024  --runs 6  --dir FOLDER
+//   --label TEXT        (an empty list skips its series)
 inline Options ParseOptions(int argc, char** argv, std::string defaultDir) {
   Options options;
   options.dir = std::move(defaultDir);
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--sizes" && i + 1 < argc) {
-      options.megabytes.clear();
-      std::stringstream list(argv[++i]);
-      std::string item;
-      while (std::getline(list, item, ',')) {
-        options.megabytes.push_back(std::strtoull(item.c_str(), nullptr, 10));
-      }
-    } else if (arg == "--dir" && i + 1 < argc) {
-      options.dir = argv[++i];
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string arg = argv[i];
+    const std::string value = argv[i + 1];
+    if (arg == "--sizes") {
+      options.megabytes = NumberList(value);
+    } else if (arg == "--concurrent") {
+      options.concurrent = NumberList(value);
+    } else if (arg == "--total") {
+      options.totalMegabytes = std::strtoull(value.c_str(), nullptr, 10);
+    } else if (arg == "--runs") {
+      options.rounds = std::max(1, std::atoi(value.c_str()));
+    } else if (arg == "--dir") {
+      options.dir = value;
+    } else if (arg == "--label") {
+      options.label = value;
     }
   }
   return options;
-}
-
-// One line: MB/s, the ratio to `baseline` MB/s, CPU seconds per GB, and
-// whether the received bytes matched.
-inline void Print(const Result& r, double baseline) {
-  std::printf("  %-44s %8.1f MB/s  %5.2fx  %6.2f CPU s/GB  %s\n", r.name.c_str(),
-              r.MegabytesPerSecond(), r.MegabytesPerSecond() / baseline, r.CpuSecondsPerGigabyte(),
-              r.identical ? "identical" : "DIFFERENT");
 }
 
 }  // namespace kvel::bench

@@ -91,41 +91,65 @@ class TickingWindow {
 
 }  // namespace
 
-Result KvelEnds(const std::string& source, const std::string& target) {
+Result KvelEnds(const std::vector<FilePair>& pairs) {
   Result result;
   result.name = "kvel ends in one process";
-  platform::Socket sender, receiver;
-  if (!ConnectedPair(&sender, &receiver)) return result;
-  for (platform::Socket s : {sender, receiver}) {
-    platform::SetKeepAlive(s);
-    platform::SetLinger(s, 3);
+  struct Ends {
+    platform::Socket sender = platform::kInvalidSocket;
+    platform::Socket receiver = platform::kInvalidSocket;
+    bool sent = false;
+    bool received = false;
+  };
+  std::vector<Ends> ends(pairs.size());
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    Ends& e = ends[i];
+    if (!ConnectedPair(&e.sender, &e.receiver, PairAddress(static_cast<int>(i)))) {
+      for (size_t j = 0; j < i; ++j) {
+        platform::CloseSocket(ends[j].sender);
+        platform::CloseSocket(ends[j].receiver);
+      }
+      return result;
+    }
+    for (platform::Socket s : {e.sender, e.receiver}) {
+      platform::SetKeepAlive(s);
+      platform::SetLinger(s, 3);
+    }
   }
-  // Both ends keep their records in one registry, as two transfers of one
-  // plug-in would, and a window renders it meanwhile.
+  // Every end keeps its record in one registry, as the transfers of one
+  // plug-in do, and a window renders it meanwhile.
   transfers::TransferRegistry registry(&platform::TickCount);
   TickingWindow window(registry);
   Stopwatch watch;
-  bool sent = false;
-  std::thread send([&] {
-    p2p::PeerConnection connection(sender, nullptr);
-    BenchSide side(source);
-    transfers::TransferHandle transfer = registry.Begin(1, transfers::Send);
-    transfer.Agree(1, "bench", transfers::Send);
-    sent = transfers::SendStream(connection, side, transfer);
-    platform::CloseSocket(sender);
-  });
-  p2p::PeerConnection connection(receiver, nullptr);
-  BenchSide side(target);
-  transfers::TransferHandle transfer = registry.Begin(1, transfers::Receive);
-  transfer.Agree(1, "bench", transfers::Receive);
-  bool received = transfers::ReceiveStream(connection, side, transfer);
-  // As the connection thread does: the close tells the sender all arrived.
-  platform::CloseSocket(receiver);
-  send.join();
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    Ends& e = ends[i];
+    const uint32_t uin = static_cast<uint32_t>(1000 + i);
+    threads.emplace_back([&registry, &e, &pair = pairs[i], uin] {
+      p2p::PeerConnection connection(e.sender, nullptr);
+      BenchSide side(pair.source);
+      transfers::TransferHandle transfer = registry.Begin(uin, transfers::Send);
+      transfer.Agree(uin, "bench", transfers::Send);
+      e.sent = transfers::SendStream(connection, side, transfer);
+      platform::CloseSocket(e.sender);
+    });
+    threads.emplace_back([&registry, &e, &pair = pairs[i], uin] {
+      p2p::PeerConnection connection(e.receiver, nullptr);
+      BenchSide side(pair.target);
+      transfers::TransferHandle transfer = registry.Begin(uin, transfers::Receive);
+      transfer.Agree(uin, "bench", transfers::Receive);
+      e.received = transfers::ReceiveStream(connection, side, transfer);
+      // As the connection thread does: the close tells the sender all arrived.
+      platform::CloseSocket(e.receiver);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
   watch.Finish(result);
-  std::optional<platform::FileInformation> info = platform::ReadFileInformation(target.c_str());
-  result.bytes = info ? info->size : 0;
-  result.identical = sent && received && SameContent(source, target);
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    std::optional<platform::FileInformation> info =
+        platform::ReadFileInformation(pairs[i].target.c_str());
+    result.bytes += info ? info->size : 0;
+    result.identical = result.identical && ends[i].sent && ends[i].received;
+  }
   return result;
 }
 

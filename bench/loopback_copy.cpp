@@ -1,27 +1,15 @@
 #include "loopback_copy.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <thread>
-#include <vector>
-
-#include "platform/sockets.h"
 
 namespace kvel::bench {
-bool ConnectedPair(platform::Socket* a, platform::Socket* b) {
-  platform::Socket listener = platform::CreateTcpSocket();
-  platform::BindSocket(listener, platform::InetAddr("127.0.0.1"), 0);
-  platform::ListenSocket(listener, 1);
-  uint16_t port = platform::LocalPort(listener);
-  *a = platform::CreateTcpSocket();
-  if (!platform::ConnectSocket(*a, platform::InetAddr("127.0.0.1"), port)) return false;
-  *b = platform::AcceptSocket(listener);
-  platform::CloseSocket(listener);
-  return *b != platform::kInvalidSocket;
-}
-
 namespace {
+
+constexpr size_t kBlock = 65536;
 
 bool WriteAll(platform::Socket s, const char* data, size_t size) {
   while (size > 0) {
@@ -33,52 +21,136 @@ bool WriteAll(platform::Socket s, const char* data, size_t size) {
   return true;
 }
 
+struct Ends {
+  platform::Socket sender = platform::kInvalidSocket;
+  platform::Socket receiver = platform::kInvalidSocket;
+};
+
+// One connection per pair, each over its own address; false when one
+// cannot be made (then none is left open).
+bool ConnectAll(size_t count, std::vector<Ends>* ends) {
+  ends->resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    Ends& e = (*ends)[i];
+    if (ConnectedPair(&e.sender, &e.receiver, PairAddress(static_cast<int>(i)))) continue;
+    for (size_t j = 0; j < i; ++j) {
+      platform::CloseSocket((*ends)[j].sender);
+      platform::CloseSocket((*ends)[j].receiver);
+    }
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-Result LoopbackCopy(const std::string& source, const std::string& target, WritePattern pattern) {
+std::string PairAddress(int index) {
+  return "127.0.0." + std::to_string(10 + index % kMostPairs);
+}
+
+bool ConnectedPair(platform::Socket* a, platform::Socket* b, const std::string& address) {
+  const uint32_t host = platform::InetAddr(address.c_str());
+  platform::Socket listener = platform::CreateTcpSocket();
+  if (listener == platform::kInvalidSocket) return false;
+  const bool listening =
+      platform::BindSocket(listener, host, 0) && platform::ListenSocket(listener, 1);
+  const uint16_t port = listening ? platform::LocalPort(listener) : 0;
+  *a = platform::CreateTcpSocket();
+  *b = platform::kInvalidSocket;
+  if (listening && platform::ConnectSocket(*a, host, port)) *b = platform::AcceptSocket(listener);
+  platform::CloseSocket(listener);
+  if (*b != platform::kInvalidSocket) return true;
+  platform::CloseSocket(*a);
+  *a = platform::kInvalidSocket;
+  return false;
+}
+
+Result LoopbackCopies(const std::vector<FilePair>& pairs) {
   Result result;
-  result.name = pattern == WritePattern::Large64K ? "loopback copy, 64 KiB writes"
-                                                  : "loopback copy, 12 + 4096-byte writes";
-  platform::Socket sender, receiver;
-  if (!ConnectedPair(&sender, &receiver)) return result;
+  result.name = "loopback copy, 64 KiB writes";
+  std::vector<Ends> ends;
+  if (!ConnectAll(pairs.size(), &ends)) return result;
+  std::atomic<uint64_t> received{0};
   Stopwatch watch;
-  std::thread send([&] {
-    std::ifstream in(source, std::ios::binary);
-    const size_t block = pattern == WritePattern::Large64K ? 65536 : 4096;
-    std::vector<char> buffer(block);
-    char header[12] = {};
-    for (;;) {
-      in.read(buffer.data(), static_cast<std::streamsize>(block));
-      size_t n = static_cast<size_t>(in.gcount());
-      if (pattern == WritePattern::Header12Chunk4096 && !WriteAll(sender, header, sizeof header))
-        break;
-      if (n == 0 || !WriteAll(sender, buffer.data(), n)) break;
-    }
-    platform::CloseSocket(sender);
-  });
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  std::vector<char> buffer(65536);
-  for (;;) {
-    int n = platform::ReceiveSome(receiver, buffer.data(), static_cast<int>(buffer.size()));
-    if (n <= 0) break;
-    out.write(buffer.data(), n);
-    result.bytes += static_cast<uint64_t>(n);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    threads.emplace_back([&, i] {
+      std::ifstream in(pairs[i].source, std::ios::binary);
+      std::vector<char> buffer(kBlock);
+      for (;;) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const size_t n = static_cast<size_t>(in.gcount());
+        if (n == 0 || !WriteAll(ends[i].sender, buffer.data(), n)) break;
+      }
+      platform::CloseSocket(ends[i].sender);
+    });
+    threads.emplace_back([&, i] {
+      std::ofstream out(pairs[i].target, std::ios::binary | std::ios::trunc);
+      std::vector<char> buffer(kBlock);
+      uint64_t bytes = 0;
+      for (;;) {
+        int n =
+            platform::ReceiveSome(ends[i].receiver, buffer.data(), static_cast<int>(buffer.size()));
+        if (n <= 0) break;
+        out.write(buffer.data(), n);
+        bytes += static_cast<uint64_t>(n);
+      }
+      out.close();
+      platform::CloseSocket(ends[i].receiver);
+      received += bytes;
+    });
   }
-  out.close();
-  send.join();
-  platform::CloseSocket(receiver);
+  for (std::thread& thread : threads) thread.join();
   watch.Finish(result);
-  if (pattern == WritePattern::Header12Chunk4096) {
-    // The headers went over the wire but are not part of the file.
-    result.identical = true;
-  } else {
-    result.identical = SameContent(source, target);
+  result.bytes = received;
+  return result;
+}
+
+Result SocketOnlyCopies(int count, uint64_t bytes) {
+  Result result;
+  result.name = "socket-only copy, no files (ceiling)";
+  std::vector<Ends> ends;
+  if (!ConnectAll(static_cast<size_t>(count), &ends)) return result;
+  std::atomic<uint64_t> received{0};
+  std::atomic<bool> whole{true};
+  Stopwatch watch;
+  std::vector<std::thread> threads;
+  for (const Ends& e : ends) {
+    threads.emplace_back([&whole, e, bytes] {
+      std::vector<char> buffer(kBlock, 'k');
+      for (uint64_t left = bytes; left > 0;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, buffer.size()));
+        if (!WriteAll(e.sender, buffer.data(), n)) {
+          whole = false;
+          break;
+        }
+        left -= n;
+      }
+      platform::CloseSocket(e.sender);
+    });
+    threads.emplace_back([&received, &whole, e, bytes] {
+      std::vector<char> buffer(kBlock);
+      uint64_t got = 0;
+      for (;;) {
+        int n = platform::ReceiveSome(e.receiver, buffer.data(), static_cast<int>(buffer.size()));
+        if (n <= 0) break;
+        got += static_cast<uint64_t>(n);
+      }
+      platform::CloseSocket(e.receiver);
+      if (got != bytes) whole = false;
+      received += got;
+    });
   }
+  for (std::thread& thread : threads) thread.join();
+  watch.Finish(result);
+  result.bytes = received;
+  result.identical = whole;
   return result;
 }
 
 bool SameContent(const std::string& a, const std::string& b) {
   std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+  if (!x || !y) return false;
   std::vector<char> bx(1 << 20), by(1 << 20);
   for (;;) {
     x.read(bx.data(), static_cast<std::streamsize>(bx.size()));

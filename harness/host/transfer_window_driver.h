@@ -28,6 +28,11 @@ class TransferWindowDriver {
   bool Visible() const;
   std::vector<std::string> ColumnHeaders() const;
   std::vector<int> ColumnWidths() const;
+  // Whether every column shows whole: their widths together fit the list
+  // view's client area as it is now (less its scroll bar when it shows one).
+  bool ColumnsFit() const;
+  // The width in pixels of `text` in the list view's font (LVM_GETSTRINGWIDTHA).
+  int TextWidth(const std::string& text) const;
   int RowCount() const;
   // Every row's cell texts, column by column (LVM_GETITEMTEXTA).
   std::vector<std::vector<std::string>> Rows() const;
@@ -49,6 +54,7 @@ class TransferWindowDriver {
   // The dialog's window and client sizes in pixels.
   CellRect WindowRect() const;
   CellRect ClientRect() const;
+  CellRect ListClientRect() const;
   CellRect ControlRect(int id) const;  // in dialog client coordinates
 
  private:

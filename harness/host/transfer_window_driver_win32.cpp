@@ -104,6 +104,20 @@ std::vector<int> TransferWindowDriver::ColumnWidths() const {
   return widths;
 }
 
+bool TransferWindowDriver::ColumnsFit() const {
+  if (list_ == nullptr) return false;
+  int columns = 0;
+  for (int width : ColumnWidths()) columns += width;
+  RECT client{};
+  GetClientRect(H(list_), &client);
+  return columns <= client.right - client.left;
+}
+
+int TransferWindowDriver::TextWidth(const std::string& text) const {
+  return static_cast<int>(
+      SendMessageA(H(list_), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
 int TransferWindowDriver::RowCount() const {
   return list_ == nullptr ? 0 : static_cast<int>(SendMessageA(H(list_), LVM_GETITEMCOUNT, 0, 0));
 }
@@ -194,6 +208,12 @@ CellRect TransferWindowDriver::WindowRect() const {
 CellRect TransferWindowDriver::ClientRect() const {
   RECT rect{};
   GetClientRect(H(dialog_), &rect);
+  return FromRect(rect);
+}
+
+CellRect TransferWindowDriver::ListClientRect() const {
+  RECT rect{};
+  GetClientRect(H(list_), &rect);
   return FromRect(rect);
 }
 

@@ -41,6 +41,9 @@ inline constexpr char kColumnSize[] = "rozmiar";
 inline constexpr char kSizeFormat[] = "%.2fKB";
 inline constexpr char kSpeedFormat[] = "%.2fKB/s";
 inline constexpr char kNoFile[] = "-";
+inline constexpr char kTimeLeftSeconds[] = "%d s";
+inline constexpr char kTimeLeftMinutes[] = "%d min %02d s";
+inline constexpr char kTimeLeftHours[] = "%d h %02d min";
 
 // "przesyłanie plików (p2p) oraz obrazków tlen <-> gg"
 inline constexpr char kDescription[] =
@@ -72,5 +75,9 @@ inline constexpr char kQuestionCaption[] = "Pytanie";
 inline constexpr char kColumnSpeed[] =
     "pr\xEA"
     "dko\x9C\xE6";
+// "pozostało"
+inline constexpr char kColumnTimeLeft[] = "pozosta\xB3o";
+// "–", while the time left is unknown
+inline constexpr char kTimeLeftUnknown[] = "\x96";
 
 }  // namespace kvel::text

@@ -5,6 +5,7 @@
 
 #include "common/awaits_texts.h"
 #include "common/texts.h"
+#include "ui/time_left.h"
 
 namespace kvel::ui {
 
@@ -20,6 +21,8 @@ const std::string* RowTexts::Of(Column column) const {
       return &size;
     case Column::Speed:
       return &speed;
+    case Column::TimeLeft:
+      return &timeLeft;
     case Column::Bar:
       break;
   }
@@ -33,13 +36,17 @@ RowTexts TextsOf(const transfers::Transfer& transfer) {
   texts.percent = std::to_string(PercentDone(transfer.Done(), transfer.size));
   texts.size = SizeText(transfer.size);
   // A transfer that waits has no speed yet: the cell says what it waits for;
-  // one still listed once over came whole without the question.
+  // one still listed once over came whole without the question. Neither has
+  // a time left.
   const char* state = nullptr;
   if (transfer.state == transfers::TransferState::Waiting) state = AwaitsText(transfer.awaits);
   if (transfer.state == transfers::TransferState::Ended &&
       transfer.outcome == transfers::TransferOutcome::Done)
     state = text::kReceivedState;
   texts.speed = state != nullptr ? state : SpeedText(transfer.speed);
+  texts.timeLeft = state != nullptr
+                       ? text::kTimeLeftUnknown
+                       : TimeLeftText(SecondsLeft(transfer.Done(), transfer.size, transfer.speed));
   return texts;
 }
 

@@ -11,19 +11,28 @@
 namespace kvel::ui {
 
 // The window's columns, left to right.
-enum class Column : int { Contact = 0, File = 1, Percent = 2, Bar = 3, Size = 4, Speed = 5 };
-inline constexpr int kColumnCount = 6;
+enum class Column : int {
+  Contact = 0,
+  File = 1,
+  Percent = 2,
+  Bar = 3,
+  Size = 4,
+  Speed = 5,
+  TimeLeft = 6,
+};
+inline constexpr int kColumnCount = 7;
 
 // A file text longer than this keeps its end (the file's own name) behind
 // "...".
 inline constexpr size_t kMaxFileText = 275;
 
 struct RowTexts {
-  std::string contact;  // the contact as the contact list names it
-  std::string file;     // the local path, "-" until one is chosen
-  std::string percent;  // whole percent done
-  std::string size;     // "%.2fKB"
-  std::string speed;    // "%.2fKB/s"; while waiting, what it waits for; "odebrano" once it came
+  std::string contact;   // the contact as the contact list names it
+  std::string file;      // the local path, "-" until one is chosen
+  std::string percent;   // whole percent done
+  std::string size;      // "%.2fKB"
+  std::string speed;     // "%.2fKB/s"; while waiting, what it waits for; "odebrano" once it came
+  std::string timeLeft;  // at the recent speed: "1 min 20 s", "–" while unknown
 
   // The text of `column`; null for the bar, which has none.
   const std::string* Of(Column column) const;

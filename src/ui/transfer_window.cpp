@@ -27,7 +27,8 @@ bool Differs(const TransferWindow::Row& shown, const TransferWindow::Row& fresh)
   const RowTexts& a = shown.texts;
   const RowTexts& b = fresh.texts;
   return a.contact != b.contact || a.file != b.file || a.percent != b.percent || a.size != b.size ||
-         a.speed != b.speed || shown.transfer.Done() != fresh.transfer.Done() ||
+         a.speed != b.speed || a.timeLeft != b.timeLeft ||
+         shown.transfer.Done() != fresh.transfer.Done() ||
          shown.transfer.size != fresh.transfer.size;
 }
 

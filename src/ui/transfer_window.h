@@ -1,6 +1,6 @@
 // The transfer window: it observes the transfers registry and shows each
 // listed transfer in a row (newest at the top) with its contact, file,
-// percent, bar, size and speed, and lets the user stop one. It renders a
+// percent, bar, size, speed and time left, and lets the user stop one. It renders a
 // snapshot of the registry at every tick, about four times a second while
 // it lists transfers, and at once when the registry tells it that a
 // transfer came or went: so it shows itself for a new transfer, hides when

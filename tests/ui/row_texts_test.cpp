@@ -1,5 +1,5 @@
-// What a row of the transfer window says: percent, bar, size, speed and file
-// texts, for files of every size.
+// What a row of the transfer window says: percent, bar, size, speed, time
+// left and file texts, for files of every size.
 #include "ui/row_texts.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +20,7 @@ TEST(RowTexts, ANewTransferShowsNoFileAndNothingDone) {
   EXPECT_EQ(texts.percent, "0");
   EXPECT_EQ(texts.size, "0.00KB");
   EXPECT_EQ(texts.speed, "0.00KB/s");
+  EXPECT_EQ(texts.timeLeft, "\x96");  // "–": no speed yet
   EXPECT_EQ(texts.Of(Column::Bar), nullptr);
   EXPECT_EQ(*texts.Of(Column::File), "-");
 }
@@ -86,6 +87,20 @@ TEST(RowTexts, PercentCountsFromWhereTheDataStarted) {
   transfer.offset = 400;
   transfer.moved = 100;
   EXPECT_EQ(TextsOf(transfer).percent, "50");
+}
+
+// What is left after the offset and the bytes moved, at the recent speed.
+TEST(RowTexts, TimeLeftCountsWhatIsLeftOfTheFileAtTheRecentSpeed) {
+  transfers::Transfer transfer;
+  transfer.size = 100 << 20;
+  transfer.offset = 40 << 20;
+  transfer.moved = 20 << 20;
+  transfer.speed = 512 * 1024;
+  const RowTexts texts = TextsOf(transfer);
+  EXPECT_EQ(texts.timeLeft, "1 min 20 s");
+  EXPECT_EQ(*texts.Of(Column::TimeLeft), "1 min 20 s");
+  transfer.speed = 0;  // a stall
+  EXPECT_EQ(TextsOf(transfer).timeLeft, "\x96");
 }
 
 TEST(Percent, IsTruncatedAndStaysWithinZeroToHundred) {

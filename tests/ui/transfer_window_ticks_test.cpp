@@ -105,7 +105,7 @@ TEST_F(TransferWindowTicks, AHiddenWindowShowsItselfForANewTransfer) {
   EXPECT_TRUE(shown_->ticking);
   EXPECT_EQ(shown_->rows, std::vector<TransferId>{transfer.Id()});
   EXPECT_EQ(Cells(transfer.Id()),
-            (std::vector<std::string>{"Ala", "-", "0", "", "0.00KB", "0.00KB/s"}));
+            (std::vector<std::string>{"Ala", "-", "0", "", "0.00KB", "0.00KB/s", "\x96"}));
 }
 
 TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHidesIt) {
@@ -167,7 +167,7 @@ TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceiv
     }
     EXPECT_EQ(shown_->rows, std::vector<TransferId>{id});
     EXPECT_EQ(Cells(id), (std::vector<std::string>{"Ala", "C:\\odebrane\\a.txt", "100", "",
-                                                   "2.00KB", "odebrano"}));
+                                                   "2.00KB", "odebrano", "\x96"}));
     EXPECT_TRUE(shown_->ticking);  // so that it goes without another wake
     Advance(transfers::kReceivedRowMs - 1);
     window_.Tick();
@@ -190,7 +190,7 @@ TEST_F(TransferWindowTicks, AWaitingSendShowsAtOnceAndItsRowGoesOn) {
   EXPECT_EQ(shown_->rows, std::vector<TransferId>{send.Id()});
   EXPECT_EQ(Cells(send.Id()), (std::vector<std::string>{"Bolek", "-", "0", "", "0.00KB",
                                                         "czeka na po\xB3\xB9"
-                                                        "czenie"}));
+                                                        "czenie", "\x96"}));
   shown_->redrawn.clear();
   send.Agree(7, "Bolek", Send);
   window_.Tick();
@@ -212,7 +212,7 @@ TEST_F(TransferWindowTicks, AfterAPauseTheRowIsAtMostOneTickBehind) {
   Advance(TransferWindow::kTickMs);
   window_.Tick();
   EXPECT_EQ(Cells(transfer.Id()), (std::vector<std::string>{"7", "C:\\odebrane\\a.bin", "68", "",
-                                                            "11.72KB", "0.00KB/s"}));
+                                                            "11.72KB", "0.00KB/s", "\x96"}));
   EXPECT_EQ(window_.FindRow(transfer.Id())->transfer.Done(), 8192);  // the bar
   // No more data: ticks show the same bytes, and redraw only what changed.
   shown_->redrawn.clear();
@@ -228,27 +228,48 @@ TEST_F(TransferWindowTicks, AfterAPauseTheRowIsAtMostOneTickBehind) {
   EXPECT_EQ(shown_->redrawn, std::vector<TransferId>{transfer.Id()});
 }
 
+// The time left follows the speed: it grows as a stall pulls the speed down,
+// and is unknown once the speed is 0.
 TEST_F(TransferWindowTicks, AStallShowsAFallingSpeedDownToNothing) {
   TransferHandle transfer = Agreed(7, "7", Send);
   transfer.StartMoving(100 << 20, 0);
-  // 1000 KiB/s for two seconds, at the window's ticks.
+  const int speed = static_cast<int>(Column::Speed);
+  const int timeLeft = static_cast<int>(Column::TimeLeft);
+  // 1000 KiB/s for two seconds, at the window's ticks; the first second's
+  // speed is not shown, nor the time left.
   for (int tick = 0; tick < 8; ++tick) {
     window_.Tick();
+    if (tick < 4) {
+      EXPECT_EQ(Cells(transfer.Id())[timeLeft], "\x96") << tick;
+    }
     transfer.Moved(256'000);
     Advance(TransferWindow::kTickMs);
   }
   window_.Tick();
-  EXPECT_EQ(Cells(transfer.Id())[5], "1000.00KB/s");
+  EXPECT_EQ(Cells(transfer.Id())[speed], "1000.00KB/s");
+  // 102,809,600 bytes left at 1,024,000 a second.
+  EXPECT_EQ(Cells(transfer.Id())[timeLeft], "1 min 41 s");
   std::vector<std::string> speeds;
+  std::vector<std::string> timesLeft;
+  shown_->redrawn.clear();
   for (int tick = 0; tick < 13; ++tick) {
     Advance(TransferWindow::kTickMs);
     window_.Tick();
-    speeds.push_back(Cells(transfer.Id())[5]);
+    speeds.push_back(Cells(transfer.Id())[speed]);
+    timesLeft.push_back(Cells(transfer.Id())[timeLeft]);
   }
   EXPECT_EQ(speeds.front(), "888.89KB/s");  // 2,048,000 bytes over 2250 ms
-  for (size_t i = 1; i < speeds.size() - 1; ++i)
+  EXPECT_EQ(timesLeft.front(), "1 min 53 s");
+  for (size_t i = 1; i < speeds.size() - 1; ++i) {
     EXPECT_LT(std::stod(speeds[i]), std::stod(speeds[i - 1])) << i;
+    EXPECT_NE(timesLeft[i], timesLeft[i - 1]) << i;
+  }
+  // 85,333 bytes a second, the last speed above 0.
+  EXPECT_EQ(timesLeft[timesLeft.size() - 3], "20 min 05 s");
   EXPECT_EQ(speeds.back(), "0.00KB/s");
+  EXPECT_EQ(timesLeft.back(), "\x96");
+  // Painted at every tick that changed its texts, and not once they stay.
+  EXPECT_EQ(shown_->redrawn.size(), timesLeft.size() - 1);
 }
 
 // The stop button asks the registry: the socket is shut down, the row stays

@@ -255,13 +255,16 @@ void AddHostCommands(Commands& commands, HostSession& session) {
                  window.PressStop();
                  return std::string("ok");
                });
-  commands.Add("screenshot", "PATH - the transfer window as a PNG, and its bar pixels",
+  commands.Add("screenshot",
+               "PATH - the transfer window as a PNG, its bar pixels, and whether every column "
+               "shows whole",
                [](const auto& args) {
                  TransferWindowDriver window;
                  if (!window.Found() || args.empty()) return std::string("error no window");
                  const Image image = window.CaptureWindow();
                  if (!WritePng(args[0], image)) return std::string("error");
-                 return Format("ok bar-pixels=%zu", CountBarPixels(image));
+                 return Format("ok bar-pixels=%zu columns=%zu fit=%s", CountBarPixels(image),
+                               window.ColumnHeaders().size(), window.ColumnsFit() ? "yes" : "no");
                });
   commands.Add("windows", "- this process's top-level windows", [](const auto&) {
     std::string out = "ok windows";

@@ -42,10 +42,14 @@ struct ColumnLook {
   int format;
 };
 const ColumnLook kColumns[kColumnCount] = {
-    {text::kColumnContact, 80, LVCFMT_LEFT},  {text::kColumnFile, 180, LVCFMT_LEFT},
-    {text::kColumnPercent, 30, LVCFMT_RIGHT}, {"", 100, LVCFMT_LEFT},
-    {text::kColumnSize, 100, LVCFMT_RIGHT},   {text::kColumnSpeed, 120, LVCFMT_RIGHT},
+    {text::kColumnContact, 80, LVCFMT_LEFT},   {text::kColumnFile, 200, LVCFMT_LEFT},
+    {text::kColumnPercent, 30, LVCFMT_RIGHT},  {"", 100, LVCFMT_LEFT},
+    {text::kColumnSize, 100, LVCFMT_RIGHT},    {text::kColumnSpeed, 120, LVCFMT_RIGHT},
+    {text::kColumnTimeLeft, 90, LVCFMT_RIGHT},
 };
+// The dialog's height as it opens, in pixels; its width is what the columns
+// need (WidthForColumns).
+constexpr int kOpeningHeight = 191;
 
 TransferWindow* Owner(HWND dialog) {
   return reinterpret_cast<TransferWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
@@ -83,10 +87,26 @@ void Layout(HWND dialog) {
                SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// The dialog's outer width that shows every column whole, with room for the
+// list's vertical scroll bar once the rows outgrow it: the columns, the
+// list's frame and the dialog's, as this system draws them.
+int WidthForColumns(HWND dialog, HWND list) {
+  int width = GetSystemMetrics(SM_CXVSCROLL);
+  for (const ColumnLook& column : kColumns) width += column.width;
+  for (HWND window : {list, dialog}) {
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    width += (outer.right - outer.left) - (client.right - client.left);
+  }
+  return width;
+}
+
 void Initialise(HWND dialog) {
   HWND list = GetDlgItem(dialog, IDC_TRANSFER_LIST);
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  SetWindowPos(dialog, nullptr, 0, 0, 622, 191, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(dialog, nullptr, 0, 0, WidthForColumns(dialog, list), kOpeningHeight,
+               SWP_NOMOVE | SWP_NOZORDER);
   int index = 0;
   for (const ColumnLook& column : kColumns) {
     LVCOLUMNA record{};

@@ -23,7 +23,8 @@ TEST(PluginWindow, LoadPluginMakesItHiddenAndUnloadPluginDestroysIt) {
   standin::TransferWindowDriver driver;
   ASSERT_TRUE(driver.Found());
   EXPECT_FALSE(driver.Visible());
-  EXPECT_EQ(driver.ColumnHeaders().size(), 6u);
+  EXPECT_EQ(driver.ColumnHeaders().size(), 7u);
+  EXPECT_TRUE(driver.ColumnsFit());
   char caption[32] = {};
   GetDlgItemTextA(static_cast<HWND>(driver.Dialog()), 1003, caption, sizeof caption);
   EXPECT_STREQ(caption, "Przerwij");

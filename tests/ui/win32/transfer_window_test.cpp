@@ -8,8 +8,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,12 @@ using standin::TransferWindowDriver;
 const uint32_t kSendColour = Rgb(0, 140, 0);
 const uint32_t kReceiveColour = Rgb(180, 0, 0);
 const uint32_t kWhite = Rgb(255, 255, 255);
+// "–": the time left is not known.
+const char* const kNoTimeLeft = "\x96";
+// The widest time left the column shows.
+const char* const kWidestTimeLeft = "999 h 59 min";
+// Room a list view leaves around a cell's text.
+constexpr int kCellMargins = 12;
 
 std::string ScreenshotDirectory() {
   char path[MAX_PATH] = {};
@@ -177,17 +185,50 @@ bool WaitForEnd(p2p::PeerConnection& connection, transfers::TransferHandle&) {
   return false;
 }
 
+// A file procedure that counts `bytesPerSecond` in steps of 50 ms until its
+// transfer is stopped, whatever the peer does.
+ConnectionProbe::FileProcedure SteadyTransfer(std::string path, int64_t size,
+                                              int64_t bytesPerSecond) {
+  return [=](p2p::PeerConnection&, transfers::TransferHandle& transfer) {
+    transfer.NameFile(path);
+    transfer.StartMoving(size, 0);
+    while (!transfer.Read().stopped) {
+      transfer.Moved(bytesPerSecond / 20);
+      platform::SleepMilliseconds(50);
+    }
+    return false;
+  };
+}
+
+// The seconds a time-left cell says: "3 s", "1 min 20 s" or "1 h 02 min".
+std::optional<int> SecondsOf(const std::string& cell) {
+  int a = 0, b = 0;
+  char tail[8] = {};
+  if (std::sscanf(cell.c_str(), "%d h %d min%7s", &a, &b, tail) == 2) return (a * 60 + b) * 60;
+  if (std::sscanf(cell.c_str(), "%d min %d s%7s", &a, &b, tail) == 2) return a * 60 + b;
+  if (std::sscanf(cell.c_str(), "%d s%7s", &a, tail) == 1) return a;
+  return std::nullopt;
+}
+
 TEST_F(TransferWindowTest, HiddenWithItsColumnsUntilATransferIsListed) {
   EXPECT_FALSE(driver_.Visible());
   EXPECT_EQ(driver_.RowCount(), 0);
   EXPECT_EQ(driver_.ColumnHeaders(),
             (std::vector<std::string>{"kontakt", "plik", "%", "", "rozmiar",
                                       "pr\xEA"
-                                      "dko\x9C\xE6"}));
-  EXPECT_EQ(driver_.ColumnWidths(), (std::vector<int>{80, 180, 30, 100, 100, 120}));
+                                      "dko\x9C\xE6",
+                                      "pozosta\xB3o"}));
+  EXPECT_EQ(driver_.ColumnWidths(), (std::vector<int>{80, 200, 30, 100, 100, 120, 90}));
   standin::CellRect window = driver_.WindowRect();
-  EXPECT_EQ(window.right - window.left, 622);
   EXPECT_EQ(window.bottom - window.top, 191);
+  // Wide enough for every column and a scroll bar beside them.
+  EXPECT_TRUE(driver_.ColumnsFit());
+  standin::CellRect list = driver_.ListClientRect();
+  EXPECT_GE(list.right - list.left, 700 + GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_LT(window.right - window.left, 800);
+  // The time left and its header read whole in their column.
+  for (const char* text : {kWidestTimeLeft, "59 min 59 s", "pozosta\xB3o"})
+    EXPECT_LE(driver_.TextWidth(text) + kCellMargins, 90) << text;
 }
 
 TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) {
@@ -202,7 +243,7 @@ TEST_F(TransferWindowTest, NewTransfersAreListedAtTheTopWithNothingReportedYet) 
   ASSERT_TRUE(WaitRows(1));
   EXPECT_TRUE(WaitVisible(true));
   EXPECT_EQ(driver_.Rows()[0],
-            (std::vector<std::string>{"1001", "-", "0", "", "0.00KB", "0.00KB/s"}));
+            (std::vector<std::string>{"1001", "-", "0", "", "0.00KB", "0.00KB/s", kNoTimeLeft}));
   EXPECT_EQ(driver_.RowImage(0), 0);  // receiving: the red arrow
 
   probe.ExpectCallBack(3003);
@@ -250,10 +291,10 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
   ASSERT_NE(sendRow, -1);
   ASSERT_NE(receiveRow, -1);
   // Each side names its file and counts its bytes: the next ticks show both.
-  const std::vector<std::string> sendCells{"2222",    "C:\\pliki\\wyslany.zip", "25", "", "3.91KB",
-                                           "0.00KB/s"};
-  const std::vector<std::string> receiveCells{"1111", "C:\\odebrane\\plik.zip", "75",
-                                              "",     "3145728.00KB",           "0.00KB/s"};
+  const std::vector<std::string> sendCells{
+      "2222", "C:\\pliki\\wyslany.zip", "25", "", "3.91KB", "0.00KB/s", kNoTimeLeft};
+  const std::vector<std::string> receiveCells{
+      "1111", "C:\\odebrane\\plik.zip", "75", "", "3145728.00KB", "0.00KB/s", kNoTimeLeft};
   EXPECT_TRUE(standin::PumpUntil([&] {
     std::vector<std::vector<std::string>> rows = driver_.Rows();
     return rows.size() == 2 && rows[sendRow] == sendCells && rows[receiveRow] == receiveCells;
@@ -295,6 +336,37 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
   }
   EXPECT_TRUE(
       standin::WritePng(ScreenshotDirectory() + "\\transfer_window.png", driver_.CaptureWindow()));
+}
+
+// A transfer under way shows how long it has left at the speed its row
+// shows: what is left of its size past its percent, at that speed.
+TEST_F(TransferWindowTest, TheTimeLeftIsWhatTheRowsSizeAndSpeedLeave) {
+  Probe& probe = NewProbe();
+  constexpr int64_t kSize = 200'000'000;
+  probe.SetFileProcedure(SteadyTransfer("C:\\odebrane\\duzy.bin", kSize, 1'000'000));
+  IncomingTransfer(probe, 1001, wire::kPushCode);
+  ASSERT_TRUE(WaitRows(1));
+  const int timeLeft = static_cast<int>(ui::Column::TimeLeft);
+  EXPECT_EQ(driver_.Rows()[0][timeLeft], kNoTimeLeft);  // no speed yet
+  std::vector<std::string> cells;
+  ASSERT_TRUE(standin::PumpUntil([&] {
+    cells = driver_.Rows()[0];
+    return cells[timeLeft] != kNoTimeLeft;
+  }));
+  // All cells of a row come from one snapshot.
+  const std::optional<int> seconds = SecondsOf(cells[timeLeft]);
+  ASSERT_TRUE(seconds) << cells[timeLeft];
+  const double speed = std::stod(cells[static_cast<int>(ui::Column::Speed)]) * 1024;
+  const int percent = std::stoi(cells[static_cast<int>(ui::Column::Percent)]);
+  ASSERT_GT(speed, 0);
+  // The percent is truncated: what is left lies within one percent below.
+  const double most = kSize * (100 - percent) / 100.0 / speed;
+  const double least = kSize * (99 - percent) / 100.0 / speed;
+  EXPECT_LE(*seconds, most + 1) << cells[timeLeft] << " at " << speed;
+  EXPECT_GE(*seconds, least) << cells[timeLeft] << " at " << speed;
+  standin::PumpMessages(100);
+  EXPECT_TRUE(standin::WritePng(ScreenshotDirectory() + "\\transfer_window_time_left.png",
+                                driver_.CaptureWindow()));
 }
 
 TEST_F(TransferWindowTest, StopWithoutASelectionDoesNothing) {
@@ -345,6 +417,8 @@ TEST_F(TransferWindowTest, ManyTransfersEndingTogetherLeaveNoRow) {
     if (driver_.RowImage(row) == 1)
       sending.push_back(static_cast<transfers::TransferId>(driver_.RowParam(row)));
   ASSERT_EQ(sending.size(), static_cast<size_t>(kPairs));
+  // More rows than the list holds: its scroll bar shows beside every column.
+  EXPECT_TRUE(driver_.ColumnsFit());
   for (transfers::TransferId id : sending) transfers_->Stop(id);  // as the stop button would
   EXPECT_TRUE(WaitRows(0));
   EXPECT_TRUE(WaitVisible(false));
@@ -407,7 +481,8 @@ TEST_F(TransferWindowTest, AWindowMadeLaterListsWhatRunsAndShowsWhatArrived) {
   EXPECT_TRUE(WaitVisible(true));
   EXPECT_TRUE(standin::PumpUntil([&] {
     return driver_.Rows()[0] ==
-           std::vector<std::string>{"1001", "C:\\odebrane\\a.bin", "68", "", "11.72KB", "0.00KB/s"};
+           std::vector<std::string>{
+               "1001", "C:\\odebrane\\a.bin", "68", "", "11.72KB", "0.00KB/s", kNoTimeLeft};
   }));
 }
 
