@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds kvel.tpl, the stand-in host and server, then runs the
 # demonstration under Wine and Xvfb: two hosts, each with kvel.tpl, exchange a
-# file and an image in both directions. The report is printed and kept in
-# results/ with a screenshot of the transfer window, both chat pages and PNG
+# file and an image in both directions; then one sends three files at once to
+# a host that takes two of them without asking. The report is printed and kept
+# in results/ with screenshots of the transfer window, both chat pages and PNG
 # renderings of them, and a picture of each host's contact list.
 #
 # The hosts run the build this machine can run: the win32 build (the shipped

@@ -1,9 +1,11 @@
 // kvel_demo: the demonstration. The stand-in GG server and two hosts, each
 // with kvel.tpl, exchange a file and an image in both directions the way
-// their users would; the program prints a short report and leaves the chat
-// pages, the contact lists and a screenshot of the transfer window with a
-// transfer under way in the results folder. It fails when that picture shows
-// no transfer.
+// their users would; then, with two fresh hosts of which 1002 trusts 1001,
+// 1001 picks three files at once: the two small enough come without a
+// question, the larger one is asked. The program prints a short report and
+// leaves the chat pages, the contact lists and screenshots of the transfer
+// window with a transfer under way and with several rows and their time left
+// in the results folder. It fails when a picture shows no transfer.
 //
 //   kvel_demo.exe RESULTS_FOLDER [FILE_MIB]
 #include <windows.h>
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "world.h"
@@ -75,7 +78,8 @@ bool SendFile(HostProcess& from, HostProcess& to, const std::string& source,
 // Pictures the sender's transfer window with a transfer under way: the
 // picture is taken again until it shows the row's bar and speed. The file is
 // large enough to be under way for some seconds, since the window takes a
-// moment to come up under Wine. It must then arrive whole.
+// moment to come up under Wine and the speed shows after a second of data.
+// It must then arrive whole.
 bool PictureTransfer(HostProcess& from, HostProcess& to, const std::string& source,
                      const std::string& target, const std::string& screenshot) {
   to.Command("answer yes");
@@ -84,11 +88,11 @@ bool PictureTransfer(HostProcess& from, HostProcess& to, const std::string& sour
   from.Command("click kvel/send " + std::to_string(to.Settings().uin));
   const bool pictured = kvel::e2e::WaitUntil(
       [&] {
-        // The row names the file, and its speed is known a moment after the
+        // The row names the file, and its speed is known a second after the
         // first bytes.
         const std::string rows = from.Command("rows");
         if (rows.find(".bin") == std::string::npos) return false;
-        if (rows.find("0.00KB/s") != std::string::npos) return false;
+        if (rows.find("| 0.00KB/s |") != std::string::npos) return false;
         return from.Command("screenshot \"" + screenshot + "\"").rfind("ok bar-pixels=0", 0) != 0;
       },
       60000, 50);
@@ -140,6 +144,107 @@ bool SendImage(HostProcess& from, HostProcess& to, const std::string& picture) {
   return shownHere && shownThere;
 }
 
+// How many of the transfer window's rows (the "rows" answer) tell a time
+// left: their last cell is not the dash of an unknown one.
+size_t RowsWithTimeLeft(const std::string& rows) {
+  size_t count = 0, at = 0;
+  while ((at = rows.find("\n  | ", at)) != std::string::npos) {
+    const size_t end = rows.find('\n', at + 1);
+    const std::string row = rows.substr(at + 1, end == std::string::npos ? end : end - at - 1);
+    const size_t last = row.rfind(" | ");
+    const std::string cell = row.substr(last + 3);
+    if (!cell.empty() && cell != "\x96" && row.find("| 0.00KB/s |") == std::string::npos) ++count;
+    at = at + 1;
+  }
+  return count;
+}
+
+// Whether one of the dialogs a host's user answered (the "dialogs" answer)
+// is a question naming `name`.
+bool AskedAbout(const std::string& dialogs, const std::string& name) {
+  size_t at = 0;
+  while ((at = dialogs.find("\n  question ", at)) != std::string::npos) {
+    const size_t end = dialogs.find('\n', at + 1);
+    if (dialogs.substr(at, end == std::string::npos ? end : end - at).find(name) !=
+        std::string::npos)
+      return true;
+    at = at + 1;
+  }
+  return false;
+}
+
+// Host 1002 takes 1001's files up to `kTrustedKb` without the question. 1001
+// picks three files in one open dialog: two below that size, which come
+// unasked into 1002's "odebrane" folder, and one above, which 1002's user is
+// asked for and saves. The sender's window is pictured with several rows
+// and their time left; each file's outcome and SHA-256 are reported.
+constexpr uint64_t kTrustedKb = 600000;
+
+bool SendThreeAtOnce(const std::string& worldDir, const std::string& results) {
+  World world(worldDir);
+  const std::string trust =
+      "[autoaccept]\r\nuins=1001\r\nmaxkb=" + std::to_string(kTrustedKb) + "\r\n";
+  HostProcess& a = world.AddHost({1001, kvel::e2e::FreePort(), {{1002, "Bolek"}}, ""});
+  HostProcess& b = world.AddHost({1002, kvel::e2e::FreePort(), {{1001, "Alek"}}, trust});
+  if (!a.Started() || !b.Started() || !a.WaitFor("contacts", "icon=green") ||
+      !b.WaitFor("contacts", "icon=green")) {
+    std::printf("the hosts of the three files did not come up\n");
+    return false;
+  }
+  const std::string picked = worldDir + "picked\\", saved = worldDir + "saved\\";
+  CreateDirectoryA(picked.c_str(), nullptr);
+  CreateDirectoryA(saved.c_str(), nullptr);
+  const struct {
+    const char* name;
+    uint64_t mebibytes;
+  } files[] = {{"wakacje 1.bin", 512}, {"wakacje 2.bin", 512}, {"film.bin", 768}};
+  std::printf(
+      "three files picked at once, 1001 -> 1002, which takes 1001's files up to %llu KB "
+      "without asking:\n",
+      static_cast<unsigned long long>(kTrustedKb));
+  for (size_t i = 0; i < 3; ++i) {
+    kvel::e2e::MakeFile(picked + files[i].name, files[i].mebibytes * 1024 * 1024,
+                        40 + static_cast<uint32_t>(i));
+  }
+  b.Command("answer yes");
+  b.Command("save \"" + saved + "\"");
+  a.Command("open-many \"" + picked.substr(0, picked.size() - 1) + "\" \"" + files[0].name +
+            "\" \"" + files[1].name + "\" \"" + files[2].name + "\"");
+  a.Command("click kvel/send 1002");
+  const std::string screenshot = results + "transfer-window-three.png";
+  const bool pictured = kvel::e2e::WaitUntil(
+      [&] {
+        if (RowsWithTimeLeft(a.Command("rows")) < 2) return false;
+        return a.Command("screenshot \"" + screenshot + "\"").rfind("ok bar-pixels=0", 0) != 0;
+      },
+      60000, 50);
+  std::printf("  the sender's window pictured with several rows and their time left: %s\n",
+              pictured ? "yes" : "NO");
+  if (!pictured) std::printf("%s\n", a.Command("rows").c_str());
+
+  bool ok = pictured;
+  const std::string unasked = b.Profile() + "kvel\\odebrane\\";
+  for (const auto& file : files) {
+    const bool below = file.mebibytes * 1024 <= kTrustedKb;
+    const std::string source = picked + file.name;
+    const std::string target = (below ? unasked : saved) + file.name;
+    const uint64_t size = kvel::e2e::FileSize(source);
+    const bool arrived = kvel::e2e::WaitForSize(target, size, 300000);
+    const bool same = arrived && kvel::e2e::FileSha256(target) == kvel::e2e::FileSha256(source);
+    const bool asked = AskedAbout(b.Command("dialogs"), file.name);
+    const bool told =
+        a.WaitFor("log", "send peer=1002 bytes=" + std::to_string(size) + " outcome=done", 20000);
+    std::printf("  %-14s %3llu MiB: %s, outcome %s, SHA-256 %s\n", file.name,
+                static_cast<unsigned long long>(file.mebibytes),
+                asked ? "asked and saved" : "taken without a question", told ? "done" : "NOT DONE",
+                same ? "match" : "DIFFERENT");
+    ok &= same && told && asked != below;
+    DeleteFileA(target.c_str());
+    DeleteFileA(source.c_str());
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,7 +277,7 @@ int main(int argc, char** argv) {
     const std::string sample = worldDir + "sample.bin";
     kvel::e2e::MakeFile(sample, mebibytes * 1024 * 1024, 2026);
     const std::string large = worldDir + "pictured.bin";
-    kvel::e2e::MakeFile(large, 512ull * 1024 * 1024, 7);
+    kvel::e2e::MakeFile(large, 1024ull * 1024 * 1024, 7);
     ok &= PictureTransfer(a, b, large, worldDir + "pictured-by-1002.bin",
                           results + "transfer-window.png");
     DeleteFileA(large.c_str());
@@ -196,6 +301,9 @@ int main(int argc, char** argv) {
     DeleteFileA((worldDir + "received-by-1002.bin").c_str());
     DeleteFileA((worldDir + "received-by-1001.bin").c_str());
   }
+  const std::string trustedDir = worldDir + "trusted\\";
+  CreateDirectoryA(trustedDir.c_str(), nullptr);
+  ok &= SendThreeAtOnce(trustedDir, results);
   std::printf("%s\n", ok ? "demonstration passed" : "demonstration FAILED");
   return ok ? 0 : 1;
 }
