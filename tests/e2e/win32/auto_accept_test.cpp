@@ -100,5 +100,37 @@ TEST_F(EndToEndAutoAccept, SmallFilesComeUnaskedUnderFreeNamesAndALargeOneIsAske
   EXPECT_TRUE(a_->WaitFor("rows", "ok rows 0")) << Seen();
 }
 
+// Three files picked at once: the two within maxkb come unasked, side by
+// side, while the third is asked; each arrives whole with its own outcome.
+TEST_F(EndToEndAutoAccept, ThreeFilesPickedAtOnceTwoTakenWithoutAsking) {
+  const std::string picked = Path("picked"), saved = Path("saved\\");
+  std::filesystem::create_directory(picked);
+  std::filesystem::create_directory(saved);
+  const struct {
+    const char* name;
+    uint64_t size;
+    bool asked;
+  } files[] = {{"one.bin", 60000, false}, {"two.bin", 5, false}, {"three.bin", 300000, true}};
+  for (const auto& file : files) MakeFile(picked + "\\" + file.name, file.size, 31);
+  b_->Command("answer yes");
+  b_->Command("save \"" + saved + "\"");
+  ASSERT_EQ(a_->Command("open-many \"" + picked + "\" one.bin two.bin three.bin"), "ok");
+  ASSERT_NE(a_->Command("click kvel/send 1002").find("ok clicked"), std::string::npos);
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.name);
+    const std::string target = (file.asked ? saved : Folder()) + file.name;
+    ASSERT_TRUE(WaitForSize(target, file.size)) << Seen();
+    EXPECT_EQ(FileSha256(target), FileSha256(picked + "\\" + file.name));
+    EXPECT_TRUE(
+        a_->WaitFor("log", "send peer=1002 bytes=" + std::to_string(file.size) + " outcome=done"))
+        << Seen();
+  }
+  const std::string dialogs = b_->Command("dialogs");
+  EXPECT_EQ(CountOf(dialogs, "\n  question "), 1u) << Seen();
+  EXPECT_NE(dialogs.find("three.bin"), std::string::npos) << Seen();
+  EXPECT_EQ(CountOf(b_->Command("log"), "taken-without-asking"), 2u) << Seen();
+  EXPECT_EQ(InFolder(), (std::vector<std::string>{"one.bin", "two.bin"}));
+}
+
 }  // namespace
 }  // namespace kvel::e2e
