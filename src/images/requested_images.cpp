@@ -80,6 +80,12 @@ bool RequestedImages::Take(const wire::ImageId& id) {
   return true;
 }
 
+void RequestedImages::Sweep() {
+  const uint32_t now = clock_();
+  std::lock_guard<std::mutex> lock(mutex_);
+  Expire(now);
+}
+
 void RequestedImages::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   while (!entries_.empty()) Drop(entries_.begin());

@@ -60,6 +60,8 @@ class RequestedImages {
   // Removes the request, whose image came whole or was discarded: nothing
   // is forgotten. True when it was listed.
   bool Take(const wire::ImageId& id);
+  // Forgets the requests that have run out; every other call does so too.
+  void Sweep();
   // Forgets every request.
   void Clear();
   size_t Size();

@@ -78,11 +78,13 @@ Plugin::Plugin(ModuleHost& host)
       connectionServices(MakeConnectionServices(*this)),
       requestedImages(&platform::TickCount,
                       [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
+      partSweeper([this] { requestedImages.Sweep(); }),
       listener(host, connectionServices) {}
 
 void Plugin::Start() {
   listener.Start(settings.localPort);
   callBacks.Start();
+  partSweeper.Start();
   window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
 }
 
@@ -100,6 +102,7 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   // After the reports: the call-backs' thread, which reports too, then ends
   // at once instead of waiting for this thread to serve a host call.
   callBacks.Stop();
+  partSweeper.Stop();
   requestedImages.Clear();
   cacheTrust.Stop();
   window.reset();

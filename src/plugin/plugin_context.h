@@ -20,6 +20,7 @@
 #include "gg/user_db.h"
 #include "host/host_api.h"
 #include "images/cache_trust.h"
+#include "images/part_sweeper.h"
 #include "images/pending_images.h"
 #include "images/requested_images.h"
 #include "p2p/awaited_call_backs.h"
@@ -112,6 +113,8 @@ class Plugin {
   // Images asked of their senders; UnloadPlugin forgets them, and what was
   // assembled of a forgotten one goes from the data directory.
   images::RequestedImages requestedImages;
+  // Forgets the requests that ran out every few seconds; Start to Stop.
+  images::PartSweeper partSweeper;
   // Which cache files are trusted without being read; LoadPlugin starts it.
   images::CacheTrust cacheTrust;
   p2p::Listener listener;
