@@ -27,8 +27,12 @@ TEST(AutoAcceptSettings, WellFormedValues) {
       {" 1002 ,\t1001,1002 ", "", "", {1001, 1002}, 10240, ""},
       {"4294967295", "4194304", "", {4294967295u}, 4194304, ""},
       // The documented example, comments and all.
-      {"1001,1002     ; GG numbers", "10240        ; larger", "     ; folder; empty: ...",
-       {1001, 1002}, 10240, ""},
+      {"1001,1002     ; GG numbers",
+       "10240        ; larger",
+       "     ; folder; empty: ...",
+       {1001, 1002},
+       10240,
+       ""},
       {"0001001", "1", kDir + kSep + kSep + " ; mine", {1001}, 1, kDir + kSep},
       // A ';' after no blank is part of the folder's name.
       {"1", "", kDir + ";x", {1}, 10240, kDir + ";x" + kSep},

@@ -190,7 +190,8 @@ TEST_F(TransferWindowTicks, AWaitingSendShowsAtOnceAndItsRowGoesOn) {
   EXPECT_EQ(shown_->rows, std::vector<TransferId>{send.Id()});
   EXPECT_EQ(Cells(send.Id()), (std::vector<std::string>{"Bolek", "-", "0", "", "0.00KB",
                                                         "czeka na po\xB3\xB9"
-                                                        "czenie", "\x96"}));
+                                                        "czenie",
+                                                        "\x96"}));
   shown_->redrawn.clear();
   send.Agree(7, "Bolek", Send);
   window_.Tick();
