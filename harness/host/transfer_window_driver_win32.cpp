@@ -79,8 +79,10 @@ TransferWindowDriver::TransferWindowDriver() {
   list_ = found != nullptr ? GetDlgItem(found, kListId) : nullptr;
 }
 
+// The window's own style: IsWindowVisible also asks the desktop, and a host's
+// control thread may sit on another desktop than the window's.
 bool TransferWindowDriver::Visible() const {
-  return dialog_ != nullptr && IsWindowVisible(H(dialog_));
+  return dialog_ != nullptr && (GetWindowLongA(H(dialog_), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 std::vector<std::string> TransferWindowDriver::ColumnHeaders() const {
