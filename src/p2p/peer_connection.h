@@ -31,6 +31,7 @@ class PeerConnection final : public transfers::StreamConnection {
   int Write(const void* data, int count) override;
   void ShutdownSend() override;
   bool WaitForPeerClose(uint32_t milliseconds) override;
+  bool PeerGone() override { return platform::PeerClosed(socket_); }
 
  private:
   platform::Socket socket_;

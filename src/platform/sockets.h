@@ -57,6 +57,9 @@ void ShutdownSend(Socket s);
 // peer's end or an error is pending): 1 when it would not, 0 when the time
 // ran out, negative on error.
 int WaitReadable(Socket s, uint32_t milliseconds);
+// Whether the peer has closed the connection, or it failed, with nothing
+// left to read before that end; looks without waiting or taking a byte.
+bool PeerClosed(Socket s);
 // Shuts both directions down: the next receive or send on it fails (a
 // blocked receive returns), while the handle stays open for its owner.
 void ShutdownBoth(Socket s);

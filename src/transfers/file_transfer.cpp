@@ -7,7 +7,7 @@ namespace kvel::transfers {
 
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
                  TransferHandle& transfer, QuestionTurns* turns, AutoAccepting* accepting) {
-  PlatformTransferSide side(services, kept, turns, &transfer);
+  PlatformTransferSide side(services, kept, turns, &transfer, &connection);
   return ReceiveStream(connection, side, transfer, accepting);
 }
 

@@ -13,10 +13,16 @@ bool PlatformTransferSide::AskYesNo(const char* text, const char* caption) {
   QuestionTurns::Turn turn;
   if (turns_ != nullptr && transfer_ != nullptr) {
     const TransferHandle& transfer = *transfer_;
-    turn = turns_->Take(transfer.Read().uin, [&transfer] { return transfer.Read().stopped; });
+    StreamConnection* connection = accepted_ ? nullptr : connection_;
+    // A peer that gave up on its offer while it waited is not asked about.
+    turn = turns_->Take(transfer.Read().uin, [&transfer, connection] {
+      return transfer.Read().stopped || (connection != nullptr && connection->PeerGone());
+    });
     if (!turn) return false;
   }
-  return platform::AskYesNo(text, caption);
+  const bool yes = platform::AskYesNo(text, caption);
+  accepted_ = accepted_ || yes;
+  return yes;
 }
 
 bool PlatformTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {

@@ -4,6 +4,7 @@
 
 #include "host/host_services.h"
 #include "transfers/question_turns.h"
+#include "transfers/stream_connection.h"
 #include "transfers/transfer_registry.h"
 #include "transfers/transfer_side.h"
 
@@ -11,13 +12,21 @@ namespace kvel::transfers {
 
 class PlatformTransferSide final : public TransferSide {
  public:
-  // `services`, `kept` (null: nothing is kept) and `turns` outlive the
-  // side. With `turns`, a question about `transfer`'s file waits for its
-  // peer's turn (given up, as a refusal, when the transfer is stopped or the
-  // turn does not come in time).
+  // `services`, `kept` (null: nothing is kept), `turns` and `connection`
+  // outlive the side. With `turns`, a question about `transfer`'s file waits
+  // for its peer's turn, given up, as a refusal, when the transfer is
+  // stopped or the turn does not come in time, and, until the user has
+  // accepted the offer, when the peer has left `connection` meanwhile. (The
+  // question after that, whether to go on from a kept part, is not given up
+  // for the peer's leaving: a "no" would drop the part.)
   PlatformTransferSide(host::HostServices& services, KeptParts* kept,
-                       QuestionTurns* turns = nullptr, const TransferHandle* transfer = nullptr)
-      : services_(services), kept_(kept), turns_(turns), transfer_(transfer) {}
+                       QuestionTurns* turns = nullptr, const TransferHandle* transfer = nullptr,
+                       StreamConnection* connection = nullptr)
+      : services_(services),
+        kept_(kept),
+        turns_(turns),
+        transfer_(transfer),
+        connection_(connection) {}
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
@@ -39,6 +48,8 @@ class PlatformTransferSide final : public TransferSide {
   KeptParts* kept_;
   QuestionTurns* turns_;
   const TransferHandle* transfer_;
+  StreamConnection* connection_;
+  bool accepted_ = false;  // a question was answered yes
 };
 
 }  // namespace kvel::transfers

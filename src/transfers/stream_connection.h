@@ -22,6 +22,10 @@ class StreamConnection {
   // read returns 0; false on an error or when the time runs out. Bytes that
   // arrive meanwhile are dropped.
   virtual bool WaitForPeerClose(uint32_t milliseconds) = 0;
+  // Whether the peer has closed or the connection failed, with nothing left
+  // to read; looks without waiting or taking data. A connection that cannot
+  // tell says no.
+  virtual bool PeerGone() { return false; }
 };
 
 // Receives exactly `size` bytes, reading again for the bytes still missing;

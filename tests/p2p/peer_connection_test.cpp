@@ -53,5 +53,38 @@ TEST(PeerConnection, WaitForPeerCloseIsTrueOnlyForAClose) {
   }
 }
 
+// Looked at without waiting and without taking what is there to read.
+TEST(PeerConnection, PeerGoneOnlyOnceNothingIsLeftBeforeTheEnd) {
+  enum class Peer { StaysOpen, SendsAByte, ShutsDown, Closes, SendsThenCloses };
+  const struct {
+    Peer peer;
+    bool gone;
+  } cases[] = {
+      {Peer::StaysOpen, false}, {Peer::SendsAByte, false},      {Peer::ShutsDown, true},
+      {Peer::Closes, true},     {Peer::SendsThenCloses, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.peer));
+    testing::LoopbackPair pair = testing::MakeLoopbackPair();
+    ASSERT_NE(pair.a, platform::kInvalidSocket);
+    if (c.peer == Peer::SendsAByte || c.peer == Peer::SendsThenCloses) {
+      EXPECT_TRUE(testing::SendAll(pair.b, std::vector<uint8_t>(1, 7)));
+    }
+    if (c.peer == Peer::ShutsDown) platform::ShutdownSend(pair.b);
+    if (c.peer == Peer::Closes || c.peer == Peer::SendsThenCloses) {
+      platform::CloseSocket(pair.b);
+      pair.b = platform::kInvalidSocket;
+    }
+    // What the peer did takes a moment to arrive.
+    if (c.peer != Peer::StaysOpen) {
+      EXPECT_EQ(platform::WaitReadable(pair.a, 5000), 1);
+    }
+    PeerConnection connection(pair.a, nullptr);
+    EXPECT_EQ(connection.PeerGone(), c.gone);
+    EXPECT_EQ(connection.PeerGone(), c.gone);  // nothing was taken
+    testing::CloseLoopbackPair(pair);
+  }
+}
+
 }  // namespace
 }  // namespace kvel::p2p

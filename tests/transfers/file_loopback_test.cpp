@@ -2,6 +2,7 @@
 // 127.0.0.1, with the platform's files and scripted dialogs.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "support/test_paths.h"
 #include "transfers/file_transfer.h"
 #include "transfers/platform_side.h"
+#include "transfers/question_turns.h"
 #include "transfers/transfer_stream.h"
 #include "wire/transfer_records.h"
 
@@ -166,6 +168,39 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   EXPECT_EQ(calls[1].caption, "Pytanie");
   EXPECT_EQ(calls[2].kind, testing::DialogCall::kSave);
   EXPECT_EQ(calls[2].text, "source 70000.bin");
+}
+
+// An offer that waits for its peer's turn at the question, while another of
+// the peer's questions is open, is given up unasked once the peer leaves.
+TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
+  QuestionTurns turns(60000);
+  QuestionTurns::Turn open = turns.Take(4321, [] { return false; });
+  ASSERT_TRUE(open);
+  ScriptedDialogs::QueueOpenChoice(Source(5000));
+  LoneTransfer sending(4321, Send);
+  std::thread sender([&] {
+    PeerConnection connection(pair_.a, nullptr);
+    SendFile(services_, connection, sending.handle);
+  });
+  PeerConnection connection(pair_.b, nullptr);
+  LoneTransfer receiving(4321, Receive);
+  bool received = true;
+  std::thread receiver(
+      [&] { received = ReceiveFile(services_, nullptr, connection, receiving.handle, &turns); });
+  // The file was chosen and offered; the offer has come and waits. Then the
+  // sender gives up.
+  for (int i = 0; i < 500 && ScriptedDialogs::Calls().empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  platform::ShutdownBoth(pair_.a);
+  sender.join();
+  // A few looks at the turn later, the other question closes.
+  std::this_thread::sleep_for(std::chrono::milliseconds(3 * kTurnLookMs));
+  open = {};
+  receiver.join();
+  EXPECT_FALSE(received);
+  for (const testing::DialogCall& call : ScriptedDialogs::Calls())
+    EXPECT_NE(call.kind, testing::DialogCall::kQuestion);
 }
 
 }  // namespace

@@ -157,6 +157,13 @@ int WaitReadable(Socket s, uint32_t milliseconds) {
   return ready < 0 ? -1 : (ready > 0 ? 1 : 0);
 }
 
+bool PeerClosed(Socket s) {
+  if (WaitReadable(s, 0) == 0) return false;
+  char byte = 0;
+  const ssize_t got = ::recv(Fd(s), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
 void ShutdownBoth(Socket s) {
   ::shutdown(Fd(s), SHUT_RDWR);
 }

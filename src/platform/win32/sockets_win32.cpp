@@ -162,6 +162,14 @@ int WaitReadable(Socket s, uint32_t milliseconds) {
   return ready == SOCKET_ERROR ? -1 : (ready > 0 ? 1 : 0);
 }
 
+bool PeerClosed(Socket s) {
+  if (WaitReadable(s, 0) == 0) return false;
+  // Readable: the peek returns at once, with a byte, the end or an error.
+  char byte = 0;
+  const int got = recv(Handle(s), &byte, 1, MSG_PEEK);
+  return got == 0 || (got == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK);
+}
+
 void ShutdownBoth(Socket s) {
   shutdown(Handle(s), SD_BOTH);
   // A shutdown does not end a receive or send that is already blocked on
