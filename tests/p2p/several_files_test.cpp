@@ -291,7 +291,11 @@ TEST_F(SeveralFiles, ACallBackOnlyContactIsAskedOncePerFile) {
   // Its call-back: the user picks four; two more take their turns and ask,
   // the fourth waits.
   CallBack();
-  for (int waited = 0; probe_.Packets().size() < 2 && waited < 5000; waited += 5)
+  // The further files are handed on one after another: the fourth is listed
+  // as waiting a moment after the third has asked.
+  for (int waited = 0;
+       (probe_.Packets().size() < 2 || probe_.Sends().Waiting(kContact) < 1) && waited < 5000;
+       waited += 5)
     platform::SleepMilliseconds(5);
   EXPECT_EQ(probe_.Packets().size(), 2u);
   EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 2u);
