@@ -2,6 +2,7 @@
 // 127.0.0.1, with the platform's files and scripted dialogs.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -185,8 +186,11 @@ TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
   PeerConnection connection(pair_.b, nullptr);
   LoneTransfer receiving(4321, Receive);
   bool received = true;
-  std::thread receiver(
-      [&] { received = ReceiveFile(services_, nullptr, connection, receiving.handle, &turns); });
+  std::atomic<bool> over{false};
+  std::thread receiver([&] {
+    received = ReceiveFile(services_, nullptr, connection, receiving.handle, &turns);
+    over = true;
+  });
   // The file was chosen and offered; the offer has come and waits. Then the
   // sender gives up.
   for (int i = 0; i < 500 && ScriptedDialogs::Calls().empty(); ++i)
@@ -194,8 +198,10 @@ TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   platform::ShutdownBoth(pair_.a);
   sender.join();
-  // A few looks at the turn later, the other question closes.
-  std::this_thread::sleep_for(std::chrono::milliseconds(3 * kTurnLookMs));
+  // The offer ends while the other question is still open; only then (or
+  // after five seconds, when it would have waited on) that question closes.
+  for (int i = 0; i < 500 && !over; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(over.load());
   open = {};
   receiver.join();
   EXPECT_FALSE(received);
