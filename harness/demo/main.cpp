@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -144,17 +145,24 @@ bool SendImage(HostProcess& from, HostProcess& to, const std::string& picture) {
   return shownHere && shownThere;
 }
 
+// The lines of a command's answer.
+std::vector<std::string> Lines(const std::string& answer) {
+  std::vector<std::string> lines;
+  std::istringstream in(answer);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 // How many of the transfer window's rows (the "rows" answer) tell a time
-// left: their last cell is not the dash of an unknown one.
+// left: a speed is known and their last cell is not the dash of an unknown
+// one.
 size_t RowsWithTimeLeft(const std::string& rows) {
-  size_t count = 0, at = 0;
-  while ((at = rows.find("\n  | ", at)) != std::string::npos) {
-    const size_t end = rows.find('\n', at + 1);
-    const std::string row = rows.substr(at + 1, end == std::string::npos ? end : end - at - 1);
+  size_t count = 0;
+  for (const std::string& row : Lines(rows)) {
     const size_t last = row.rfind(" | ");
+    if (row.rfind("  | ", 0) != 0 || last == std::string::npos) continue;
     const std::string cell = row.substr(last + 3);
-    if (!cell.empty() && cell != "\x96" && row.find("| 0.00KB/s |") == std::string::npos) ++count;
-    at = at + 1;
+    count += !cell.empty() && cell != "\x96" && row.find("| 0.00KB/s |") == std::string::npos;
   }
   return count;
 }
@@ -162,13 +170,8 @@ size_t RowsWithTimeLeft(const std::string& rows) {
 // Whether one of the dialogs a host's user answered (the "dialogs" answer)
 // is a question naming `name`.
 bool AskedAbout(const std::string& dialogs, const std::string& name) {
-  size_t at = 0;
-  while ((at = dialogs.find("\n  question ", at)) != std::string::npos) {
-    const size_t end = dialogs.find('\n', at + 1);
-    if (dialogs.substr(at, end == std::string::npos ? end : end - at).find(name) !=
-        std::string::npos)
-      return true;
-    at = at + 1;
+  for (const std::string& line : Lines(dialogs)) {
+    if (line.rfind("  question ", 0) == 0 && line.find(name) != std::string::npos) return true;
   }
   return false;
 }
