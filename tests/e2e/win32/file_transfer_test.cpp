@@ -51,6 +51,16 @@ class EndToEndFiles : public ::testing::Test {
   }
   std::string Path(const std::string& name) { return world_.Scratch() + name; }
   bool NoTransfers(HostProcess& host) { return host.WaitFor("rows", "ok rows 0"); }
+  // Whether A asked B to call back: a class-16 message with byte 2 through
+  // the server.
+  bool CallBackRequested() {
+    for (const auto& message : world_.Server().RelayedMessages()) {
+      if (message.sender == kA && message.recipient == kB && message.messageClass == 16 &&
+          message.body == std::vector<uint8_t>{2})
+        return true;
+    }
+    return false;
+  }
   // What both hosts saw, for a failure's message.
   std::string Seen() {
     std::string out;
@@ -168,13 +178,7 @@ TEST_F(EndToEndFiles, CallBackWhenThePeerCannotBeReached) {
   a_->Command("click kvel/send 1002");
   ASSERT_TRUE(WaitForSize(target, FileSize(source))) << Seen();
   EXPECT_EQ(FileSha256(target), FileSha256(source));
-  // The request went through the server as a class-16 message with byte 2.
-  bool request = false;
-  for (const auto& message : world_.Server().RelayedMessages()) {
-    request |= message.sender == kA && message.recipient == kB && message.messageClass == 16 &&
-               message.body == std::vector<uint8_t>{2};
-  }
-  EXPECT_TRUE(request);
+  EXPECT_TRUE(CallBackRequested());
   EXPECT_TRUE(NoTransfers(*a_));
   EXPECT_TRUE(NoTransfers(*b_));
 }
@@ -192,12 +196,7 @@ TEST_F(EndToEndFiles, FallsBackToACallBackWhenTheDirectConnectionIsRefused) {
   a_->Command("click kvel/send 1002");
   ASSERT_TRUE(WaitForSize(target, FileSize(source))) << Seen();
   EXPECT_EQ(FileSha256(target), FileSha256(source));
-  bool request = false;
-  for (const auto& message : world_.Server().RelayedMessages()) {
-    request |= message.sender == kA && message.recipient == kB && message.messageClass == 16 &&
-               message.body == std::vector<uint8_t>{2};
-  }
-  EXPECT_TRUE(request);
+  EXPECT_TRUE(CallBackRequested());
   EXPECT_TRUE(NoTransfers(*a_));
   EXPECT_TRUE(NoTransfers(*b_));
   // It arrived: A's user is told of no failure.
