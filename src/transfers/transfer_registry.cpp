@@ -210,7 +210,7 @@ void TransferHandle::DetachSocket() {
   record_->facts.socket = platform::kInvalidSocket;
 }
 
-void TransferHandle::Await(Awaits awaits, std::string contact) {
+void TransferHandle::ChangeWaiting(const std::function<void(Transfer&)>& change) {
   if (!record_) return;
   Transfer listed;
   bool wasListed = false;
@@ -219,29 +219,26 @@ void TransferHandle::Await(Awaits awaits, std::string contact) {
     Transfer& facts = record_->facts;
     if (facts.state != TransferState::Waiting) return;
     wasListed = facts.Listed();
-    facts.contact = std::move(contact);
-    facts.awaits = awaits;
+    change(facts);
     listed = state_->Copy(*record_);
   }
   if (!wasListed) state_->Tell(true, listed);
 }
 
+void TransferHandle::Await(Awaits awaits, std::string contact) {
+  ChangeWaiting([&](Transfer& facts) {
+    facts.contact = std::move(contact);
+    facts.awaits = awaits;
+  });
+}
+
 void TransferHandle::Agree(uint32_t uin, std::string contact, TransferDirection direction) {
-  if (!record_) return;
-  Transfer listed;
-  bool wasListed = false;
-  {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    Transfer& facts = record_->facts;
-    if (facts.state != TransferState::Waiting) return;
-    wasListed = facts.Listed();
+  ChangeWaiting([&](Transfer& facts) {
     facts.uin = uin;
     facts.contact = std::move(contact);
     facts.direction = direction;
     facts.state = TransferState::Asking;
-    listed = state_->Copy(*record_);
-  }
-  if (!wasListed) state_->Tell(true, listed);
+  });
 }
 
 void TransferHandle::Watch(std::shared_ptr<TransferWatch> watch) {

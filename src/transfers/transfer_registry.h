@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -157,6 +158,9 @@ class TransferHandle {
   friend class TransferRegistry;
   TransferHandle(std::shared_ptr<TransferRegistry::State> state,
                  std::shared_ptr<TransferRegistry::Record> record);
+  // Applies `change` to a record still waiting (else changes nothing), and
+  // tells the observers when it was not listed before.
+  void ChangeWaiting(const std::function<void(Transfer&)>& change);
 
   std::shared_ptr<TransferRegistry::State> state_;
   std::shared_ptr<TransferRegistry::Record> record_;
