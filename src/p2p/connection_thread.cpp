@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "common/ipv4_address.h"
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
@@ -33,13 +34,6 @@ void ConnectionThread(void* raw) {
 // This user's send: the click of "Wyślij plik" calls with code 2.
 bool OwnSend(const ConnectionRequest& request) {
   return request.outgoing && request.directionCode == wire::kPushCode;
-}
-
-// An address as the log shows it: "127.0.0.2".
-std::string AddressText(uint32_t address) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&address);
-  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
-         std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
 }
 
 // Starts a thread for an admitted request. A send of this user's that gets

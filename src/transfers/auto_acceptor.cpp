@@ -2,20 +2,11 @@
 
 #include <utility>
 
+#include "common/ipv4_address.h"
 #include "transfers/auto_accept_texts.h"
 #include "transfers/free_name.h"
 
 namespace kvel::transfers {
-namespace {
-
-// An address (network byte order) as the log shows it: "127.0.0.2".
-std::string AddressText(uint32_t address) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&address);
-  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
-         std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
-}
-
-}  // namespace
 
 AutoAcceptor::AutoAcceptor(platform::Clock clock) : budget_(std::move(clock)) {}
 
