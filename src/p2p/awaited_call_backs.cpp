@@ -76,6 +76,7 @@ struct AwaitedCallBacks::State {
   Ended ended;                // null once stopped
   bool stopped = false;
   bool watching = false;
+  uint64_t lastRun = 0;
 };
 
 AwaitedCallBacks::AwaitedCallBacks(size_t capacity, uint32_t waitMs, platform::Clock clock,
@@ -127,8 +128,14 @@ bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string 
       pushed.push_back(State::Out(state_->entries.front(), Why::PushedOut));
       state_->entries.pop_front();
     }
-    if (!refused)
-      state_->entries.push_back({uin, std::move(transfer), std::move(reason), state_->clock()});
+    if (!refused) {
+      // A wait joins the run of the contact's other waits, or begins one.
+      auto other = std::find_if(state_->entries.begin(), state_->entries.end(),
+                                [uin](const Entry& entry) { return entry.uin == uin; });
+      const uint64_t run = other != state_->entries.end() ? other->run : ++state_->lastRun;
+      state_->entries.push_back(
+          {uin, std::move(transfer), std::move(reason), state_->clock(), run});
+    }
   }
   // Ended with no lock held: whoever watches its end may await another.
   if (refused) {
@@ -143,6 +150,34 @@ bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string 
 bool AwaitedCallBacks::Any() {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return !state_->entries.empty();
+}
+
+std::vector<uint32_t> AwaitedCallBacks::Contacts() {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  std::vector<uint32_t> contacts;
+  for (const Entry& entry : state_->entries) {
+    if (std::find(contacts.begin(), contacts.end(), entry.uin) == contacts.end())
+      contacts.push_back(entry.uin);
+  }
+  return contacts;
+}
+
+uint64_t AwaitedCallBacks::RunOf(uint32_t uin) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  for (const Entry& entry : state_->entries) {
+    if (entry.uin == uin) return entry.run;
+  }
+  return 0;
+}
+
+std::string AwaitedCallBacks::FileOf(uint32_t uin) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  for (const Entry& entry : state_->entries) {
+    if (entry.uin != uin || !entry.transfer) continue;
+    const std::string path = entry.transfer.Read().path;
+    if (!path.empty()) return path;
+  }
+  return {};
 }
 
 bool AwaitedCallBacks::Take(uint32_t uin, TransferHandle* transfer) {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/threads.h"
@@ -62,6 +63,15 @@ class AwaitedCallBacks {
   bool Await(uint32_t uin, transfers::TransferHandle transfer, std::string reason);
   // Whether any call-back is awaited.
   bool Any();
+  // The contacts a call-back is awaited from, each once.
+  std::vector<uint32_t> Contacts();
+  // Which run of waits for `uin` is on: the waits from the first that came
+  // while none was awaited to the last that ends; 0 when none is awaited.
+  // A later run has another number.
+  uint64_t RunOf(uint32_t uin);
+  // The file of the oldest wait for `uin` that names one; empty when none
+  // does (the user chooses it once the call-back comes).
+  std::string FileOf(uint32_t uin);
   // Takes the oldest wait for `uin` and its transfer (possibly empty) into
   // `transfer`; false when none is awaited.
   bool Take(uint32_t uin, transfers::TransferHandle* transfer);
@@ -81,6 +91,7 @@ class AwaitedCallBacks {
     transfers::TransferHandle transfer;
     std::string reason;
     uint32_t askedAt = 0;
+    uint64_t run = 0;
   };
   struct State;
   static void Watch(void* state);

@@ -12,6 +12,7 @@
 #include "p2p/awaited_call_backs.h"
 #include "p2p/connection_limits.h"
 #include "p2p/connection_set.h"
+#include "p2p/foreign_call_backs.h"
 #include "p2p/peer_address.h"
 #include "p2p/peer_connection.h"
 #include "p2p/send_queue.h"
@@ -40,6 +41,9 @@ class ConnectionServices {
   virtual uint32_t OwnUin() = 0;
   // The call-backs this user awaits.
   virtual AwaitedCallBacks& CallBacks() = 0;
+  // What the user said of call-backs from other addresses than the
+  // contacts' announced ones.
+  virtual ForeignCallBacks& Foreign() = 0;
   // A diagnostic line.
   virtual void Log(const std::string& line) = 0;
   // The contact's name as the contact list shows it, else the number.

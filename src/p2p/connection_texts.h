@@ -13,6 +13,15 @@ inline constexpr char kLogTooManyFromAddress[] = "too many pending from one addr
 inline constexpr char kLogTooManyOfNumber[] = "too many pending of one number, closed: ";
 inline constexpr char kLogNotForCallBack[] = "not the awaited call-back, closed: ";
 inline constexpr char kLogPeerTooSlow[] = "peer too slow, dropped: ";
+// A code-3 caller that is not the contact it claims, followed by who:
+// "peer=1002 from=127.0.0.2 announced=127.0.0.1".
+inline constexpr char kLogStrangerCallBack[] =
+    "call-back not from the contact's address, refused: ";
+inline constexpr char kLogForeignCallBackRefused[] =
+    "call-back from another address, not allowed by the user: ";
+inline constexpr char kLogPeer[] = "peer=";
+inline constexpr char kLogFrom[] = " from=";
+inline constexpr char kLogAnnounced[] = " announced=";
 // Followed by the send: "send peer=1002 outcome=failed reason=...".
 inline constexpr char kLogNotConnected[] = "not connected: ";
 // The reason of a send that waited its turn and ends with an earlier one
@@ -45,5 +54,18 @@ inline constexpr char kNoticeNoPlaceForFile[] =
     "Zbyt wiele po\xB3\xB9"
     "cze\xF1 naraz. Plik %s do %s nie zosta\xB3 wys\xB3"
     "any.";
+
+// The question whether a contact that calls back from another address
+// than the GG server announced gets its file: the contact, the caller's
+// address and the file's name. Captioned kQuestionCaption (common/texts.h).
+// "Kontakt %s oddzwania z adresu %s, innego niż podany przez serwer.
+// Wysłać mu plik %s?"
+inline constexpr char kQuestionForeignCallBack[] =
+    "Kontakt %s oddzwania z adresu %s, innego ni\xBF podany przez serwer. Wys\xB3"
+    "a\xE6 mu plik %s?";
+// The same before the file is chosen: "... Wysłać mu plik?"
+inline constexpr char kQuestionForeignCallBackNoFile[] =
+    "Kontakt %s oddzwania z adresu %s, innego ni\xBF podany przez serwer. Wys\xB3"
+    "a\xE6 mu plik?";
 
 }  // namespace kvel::text

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/ipv4_address.h"
+#include "p2p/call_back_caller.h"
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
@@ -49,15 +50,62 @@ bool Spawn(ConnectionRequest request) {
   return false;
 }
 
+// Whether a connection claiming `uin` comes from where the GG server
+// announced that contact (for one this side made: where it went).
+bool FromAnnounced(ConnectionServices& services, uint32_t uin, uint32_t remote) {
+  const uint32_t announced = services.PeerAddressOf(uin).ip;
+  return announced != 0 && remote == announced;
+}
+
+// The code-3 caller claiming `caller`, at `remote`, takes the oldest wait
+// for that contact into `awaited` only when it is the contact: from the
+// announced address, or where the contact may sit behind a router, from an
+// address the user let call back for it. A stranger is refused before any
+// byte of the file goes (`refused` set, the wait kept for the real
+// call-back); within `waitMs` for a question already open.
+bool TakeCallBack(ConnectionServices& services, uint32_t caller, uint32_t remote, uint32_t waitMs,
+                  TransferHandle* awaited, bool* refused) {
+  AwaitedCallBacks& callBacks = services.CallBacks();
+  const uint64_t run = callBacks.RunOf(caller);
+  if (run == 0) return false;
+  const uint32_t announced = services.PeerAddressOf(caller).ip;
+  const std::string who = text::kLogPeer + std::to_string(caller) + text::kLogFrom +
+                          AddressText(remote) + text::kLogAnnounced + AddressText(announced);
+  switch (JudgeCallBackCaller(remote, announced)) {
+    case CallBackCaller::Contact:
+      break;
+    case CallBackCaller::Stranger:
+      *refused = true;
+      Report(services, text::kLogStrangerCallBack + who);
+      return false;
+    case CallBackCaller::Unsure:
+      if (!services.Foreign().Allowed(caller, remote, run, waitMs)) {
+        *refused = true;
+        Report(services, text::kLogForeignCallBackRefused + who);
+        return false;
+      }
+      break;
+  }
+  return callBacks.Take(caller, awaited);
+}
+
 // What the handshake's agreement makes of the connection's place. A peer's
-// connection counts against its number until this side answers its offer;
-// one that answers a call-back this user asked for becomes the user's own
-// and carries on the send that waited for it. False when the connection
-// must close.
+// connection counts against its number until this side answers its offer,
+// but only when it comes from that contact's announced address: a stranger
+// claiming the number counts against its own address alone. One that
+// answers a call-back this user asked for becomes the user's own and
+// carries on the send that waited for it. False when the connection must
+// close.
 bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool callBack,
-                 TransferHandle& awaited, PeerConnection& connection) {
+                 bool fromAnnounced, TransferHandle& awaited, PeerConnection& connection) {
   ConnectionServices& services = *request.services;
   ConnectionSet::Place& place = request.place;
+  // A place kept for the user's own sends is only for the awaited contact
+  // itself, from its announced address.
+  if (place.ForCallBack() && !(callBack && fromAnnounced)) {
+    Report(services, text::kLogNotForCallBack + std::to_string(connection.Socket()));
+    return false;
+  }
   if (callBack) {
     place.BecomeOwn();
     if (awaited) {
@@ -68,11 +116,7 @@ bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool call
     return true;
   }
   if (OwnSend(request)) return true;
-  if (place.ForCallBack()) {
-    Report(services, text::kLogNotForCallBack + std::to_string(connection.Socket()));
-    return false;
-  }
-  if (!place.Claim(outcome.peerUin)) {
+  if (fromAnnounced && !place.Claim(outcome.peerUin)) {
     Report(services, text::kLogTooManyOfNumber + std::to_string(outcome.peerUin));
     return false;
   }
@@ -92,23 +136,27 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   platform::SetLinger(socket, 3);
   PeerWaits waits(socket, services.Limits(), &platform::TickCount);
   PeerConnection connection(socket, &waits);
+  const uint32_t remote = platform::RemoteAddress(socket);
   bool callBack = false;
+  bool refused = false;  // a stranger's call-back, told already
   TransferHandle awaited;
   const Handshake outcome =
       request.outgoing
           ? CallPeer(connection, services.OwnUin(), request.peerUin, request.directionCode)
           : AnswerPeer(connection, [&](uint32_t caller) {
-              callBack = services.CallBacks().Take(caller, &awaited);
+              callBack =
+                  TakeCallBack(services, caller, remote, waits.PhaseLeftMs(), &awaited, &refused);
               return callBack;
             });
-  if (outcome.result == Handshake::Result::UnaskedCallBack)
+  if (outcome.result == Handshake::Result::UnaskedCallBack && !refused)
     Report(services, text::kLogUnaskedCallBack + std::to_string(outcome.peerUin));
   if (outcome.result != Handshake::Result::Agreed) {
     if (request.outgoing) return waits.TimedOut() ? "handshake timed out" : "handshake failed";
     if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
     return {};
   }
-  if (!PlaceAgreed(request, outcome, callBack, awaited, connection)) return {};
+  const bool fromAnnounced = FromAnnounced(services, outcome.peerUin, remote);
+  if (!PlaceAgreed(request, outcome, callBack, fromAnnounced, awaited, connection)) return {};
   TransferHandle& transfer = request.transfer;
   waits.HandshakeDone(outcome.direction);
   // The host is asked for the name once, with no lock held.
@@ -127,7 +175,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
     // Where the GG server says the claimed contact is, against where this
     // connection comes from (for one this side made: where it went).
     transfers::OfferOrigin origin;
-    origin.remoteAddress = platform::RemoteAddress(socket);
+    origin.remoteAddress = remote;
     origin.announcedAddress = services.PeerAddressOf(outcome.peerUin).ip;
     origin.answersOwnCallBack = callBack;
     succeeded = services.ReceiveFile(connection, transfer, origin);
@@ -176,6 +224,16 @@ void Refuse(ConnectionRequest& request, Refusal refusal) {
   platform::CloseSocket(request.socket);
 }
 
+// Whether a call-back is awaited from a contact the GG server announced at
+// `remote`: only such a caller may take a place kept for the user's own.
+bool AwaitedFrom(ConnectionServices& services, uint32_t remote) {
+  if (remote == 0) return false;
+  for (uint32_t uin : services.CallBacks().Contacts()) {
+    if (services.PeerAddressOf(uin).ip == remote) return true;
+  }
+  return false;
+}
+
 // Begins the request's transfer and takes a place in the services'
 // connection set for it; false (the request refused) when there is no
 // place. This user's send is listed from its beginning, as waiting for a
@@ -198,8 +256,8 @@ bool Admit(ConnectionRequest& request) {
   } else if (request.outgoing) {
     request.place = set.EnterCallBack(request.peerUin, &refusal);
   } else {
-    request.place = set.EnterCall(platform::RemoteAddress(request.socket),
-                                  services.CallBacks().Any(), &refusal);
+    const uint32_t remote = platform::RemoteAddress(request.socket);
+    request.place = set.EnterCall(remote, AwaitedFrom(services, remote), &refusal);
   }
   if (request.place) return true;
   Refuse(request, refusal);

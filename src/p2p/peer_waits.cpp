@@ -46,6 +46,11 @@ void PeerWaits::HandshakeDone(TransferDirection direction) {
   }
 }
 
+uint32_t PeerWaits::PhaseLeftMs() const {
+  const uint32_t spent = clock_() - phaseStart_;
+  return spent >= perReadMs_ ? 0 : perReadMs_ - spent;
+}
+
 bool PeerWaits::BeforeRead() {
   readStart_ = clock_();
   if (startAtRead_) {

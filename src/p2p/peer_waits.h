@@ -30,6 +30,9 @@ class PeerWaits {
   bool BeforeRead();
   // After a read that returned `got` bytes into `data`.
   void AfterRead(const void* data, int got);
+  // What is left of the phase's time now (the handshake's, until it is
+  // done); 0 when it has run out.
+  uint32_t PhaseLeftMs() const;
   // True once a read ran out of time.
   bool TimedOut() const { return timedOut_; }
   // Sending side: the code of the peer's answer to the offer, once its

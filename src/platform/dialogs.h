@@ -10,6 +10,10 @@ namespace kvel::platform {
 // MessageBoxA(MB_YESNO | MB_ICONQUESTION); true unless the answer is IDNO.
 bool AskYesNo(const char* text, const char* caption);
 
+// The same for a question whose safe answer is no: the box warns, "No" is
+// its default button, and only IDYES is a yes.
+bool AskNoYes(const char* text, const char* caption);
+
 // MessageBoxA with only an OK button and no icon.
 void ShowError(const char* text, const char* caption);
 

@@ -23,6 +23,7 @@ class PluginConnections final : public p2p::ConnectionServices {
   }
   uint32_t OwnUin() override { return plugin_.ownUin.load(); }
   p2p::AwaitedCallBacks& CallBacks() override { return plugin_.callBacks; }
+  p2p::ForeignCallBacks& Foreign() override { return plugin_.foreignCallBacks; }
   void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
   std::string PeerName(uint32_t uin) override { return gg::PeerDisplayName(plugin_.host, uin); }
   bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
@@ -35,7 +36,7 @@ class PluginConnections final : public p2p::ConnectionServices {
     transfers::AutoAccepting accepting{
         plugin_.autoAccept, origin, [this](const std::string& line) { p2p::Report(*this, line); }};
     return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
-                                  &plugin_.questionTurns,
+                                  origin, &plugin_.questionTurns,
                                   plugin_.autoAccept.On() ? &accepting : nullptr);
   }
   // The box has a thread of its own: the connection's thread ends meanwhile.

@@ -3,7 +3,9 @@
 #include <memory>
 #include <vector>
 
+#include "gg/contact_lookup.h"
 #include "images/image_cache.h"
+#include "p2p/call_back_caller.h"
 #include "p2p/connection_limits.h"
 #include "platform/dialogs.h"
 #include "platform/threads.h"
@@ -59,6 +61,13 @@ Plugin::Plugin(ModuleHost& host)
                 [this](p2p::AwaitedCallBacks::Unanswered unanswered) {
                   p2p::EndUnanswered(*connectionServices, std::move(unanswered));
                 }),
+      foreignCallBacks(
+          [this](uint32_t uin, uint32_t address) {
+            const std::string question = p2p::ForeignCallBackQuestion(
+                gg::PeerDisplayName(this->host, uin), address, callBacks.FileOf(uin));
+            return platform::AskNoYes(question.c_str(), text::kQuestionCaption);
+          },
+          &platform::TickCount),
       sends(
           p2p::kConnectionLimits.maxSendsPerContact,
           [this](uint32_t uin, transfers::TransferHandle& transfer) {
@@ -94,6 +103,8 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   transfers.StopAll();
   // Before the waits end: a send whose turn comes starts nothing now.
   sends.Stop();
+  // A call-back waiting for the user's answer about another's gives up.
+  foreignCallBacks.Stop();
   notices.Stop();
   const bool ended = connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
   // A thread past the wait says nothing more to the host once the reports

@@ -26,6 +26,7 @@
 #include "p2p/awaited_call_backs.h"
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
+#include "p2p/foreign_call_backs.h"
 #include "p2p/listener.h"
 #include "p2p/send_queue.h"
 #include "platform/threads.h"
@@ -94,6 +95,8 @@ class Plugin {
   // The contacts this user asked to call back, each with the send that
   // waits for it; each served once.
   p2p::AwaitedCallBacks callBacks;
+  // What the user said of call-backs from other addresses than announced.
+  p2p::ForeignCallBacks foreignCallBacks;
   // This user's sends to each contact, a few at once, the rest waiting
   // their turn.
   p2p::SendQueue sends;

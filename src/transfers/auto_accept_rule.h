@@ -17,6 +17,11 @@ struct OfferOrigin {
   bool answersOwnCallBack = false;  // a call-back this user asked that contact for
 };
 
+// Whether the connection may come from someone other than the contact it
+// claims: neither from its announced address nor answering this user's
+// call-back.
+bool FromElsewhere(const OfferOrigin& origin);
+
 enum class AutoAcceptVerdict {
   Take,          // taken without the question
   NotListed,     // the section is off, or the number is not in it: asked

@@ -6,8 +6,9 @@
 namespace kvel::transfers {
 
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
-                 TransferHandle& transfer, QuestionTurns* turns, AutoAccepting* accepting) {
-  PlatformTransferSide side(services, kept, turns, &transfer, &connection);
+                 TransferHandle& transfer, const OfferOrigin& origin, QuestionTurns* turns,
+                 AutoAccepting* accepting) {
+  PlatformTransferSide side(services, kept, turns, &transfer, &connection, origin);
   return ReceiveStream(connection, side, transfer, accepting);
 }
 

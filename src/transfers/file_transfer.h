@@ -14,14 +14,15 @@ namespace kvel::transfers {
 
 class KeptParts;
 
-// Receives the file the transfer's contact offers, keeping and resuming cut
-// parts in `kept` (null: none are kept), its question waiting for the
-// contact's turn in `turns` (when given), taken without the question when
-// `accepting` (when given) says so. True only when the last chunk and its
-// data have been received and the file took its name.
+// Receives the file the transfer's contact offers over a connection from
+// `origin`, keeping and resuming cut parts in `kept` (null: none are kept),
+// its question waiting for the peer's turn in `turns` (when given), taken
+// without the question when `accepting` (when given) says so. True only
+// when the last chunk and its data have been received and the file took
+// its name.
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
-                 TransferHandle& transfer, QuestionTurns* turns = nullptr,
-                 AutoAccepting* accepting = nullptr);
+                 TransferHandle& transfer, const OfferOrigin& origin,
+                 QuestionTurns* turns = nullptr, AutoAccepting* accepting = nullptr);
 // Sends the file the transfer names, or one the user chooses (several, the
 // rest handed to `further`, when it is given). True only when the last
 // chunk has been sent and the receiver has closed the connection.

@@ -1,12 +1,15 @@
 #include "transfers/platform_side.h"
 
+#include "common/ipv4_address.h"
 #include "gg/contact_lookup.h"
 #include "transfers/stdio_file.h"
 
 namespace kvel::transfers {
 
 std::string PlatformTransferSide::PeerName(uint32_t uin) {
-  return gg::PeerDisplayName(services_, uin);
+  const std::string name = gg::PeerDisplayName(services_, uin);
+  if (origin_.remoteAddress == 0 || !FromElsewhere(origin_)) return name;
+  return name + " (" + AddressText(origin_.remoteAddress) + ")";
 }
 
 bool PlatformTransferSide::AskYesNo(const char* text, const char* caption) {
@@ -15,7 +18,7 @@ bool PlatformTransferSide::AskYesNo(const char* text, const char* caption) {
     const TransferHandle& transfer = *transfer_;
     StreamConnection* connection = accepted_ ? nullptr : connection_;
     // A peer that gave up on its offer while it waited is not asked about.
-    turn = turns_->Take(transfer.Read().uin, [&transfer, connection] {
+    turn = turns_->Take(transfer.Read().uin, origin_.remoteAddress, [&transfer, connection] {
       return transfer.Read().stopped || (connection != nullptr && connection->PeerGone());
     });
     if (!turn) return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/host_services.h"
+#include "transfers/auto_accept_rule.h"
 #include "transfers/question_turns.h"
 #include "transfers/stream_connection.h"
 #include "transfers/transfer_registry.h"
@@ -19,14 +20,18 @@ class PlatformTransferSide final : public TransferSide {
   // accepted the offer, when the peer has left `connection` meanwhile. (The
   // question after that, whether to go on from a kept part, is not given up
   // for the peer's leaving: a "no" would drop the part.)
+  // An offer's question names the peer with the address it comes from
+  // when that is not the contact's (`origin`), and takes the turn of that
+  // number at that address.
   PlatformTransferSide(host::HostServices& services, KeptParts* kept,
                        QuestionTurns* turns = nullptr, const TransferHandle* transfer = nullptr,
-                       StreamConnection* connection = nullptr)
+                       StreamConnection* connection = nullptr, OfferOrigin origin = {})
       : services_(services),
         kept_(kept),
         turns_(turns),
         transfer_(transfer),
-        connection_(connection) {}
+        connection_(connection),
+        origin_(origin) {}
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
@@ -49,6 +54,7 @@ class PlatformTransferSide final : public TransferSide {
   QuestionTurns* turns_;
   const TransferHandle* transfer_;
   StreamConnection* connection_;
+  OfferOrigin origin_;
   bool accepted_ = false;  // a question was answered yes
 };
 

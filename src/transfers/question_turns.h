@@ -1,6 +1,7 @@
-// At most one question box per peer: a peer's further offers wait their
-// turn for the question (they are not refused: several files at once from
-// one contact must work). Every wait is bounded and can be called off.
+// At most one question box per peer, a peer being a claimed number at one
+// address (a stranger claiming a contact's number takes no turn of the
+// contact's): a peer's further offers wait their turn for the question (they are not refused:
+// several files at once from one contact must work). Every wait is bounded and can be called off.
 //
 // Thread safety: any thread; each question's thread holds its own turn.
 #pragma once
@@ -10,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <set>
+#include <utility>
 
 namespace kvel::transfers {
 
@@ -32,7 +34,7 @@ class QuestionTurns {
    private:
     friend class QuestionTurns;
     QuestionTurns* turns_ = nullptr;
-    uint32_t uin_ = 0;
+    std::pair<uint32_t, uint32_t> peer_;
   };
 
   // A turn waits at most `maxWaitMs`.
@@ -40,20 +42,21 @@ class QuestionTurns {
   QuestionTurns(const QuestionTurns&) = delete;
   QuestionTurns& operator=(const QuestionTurns&) = delete;
 
-  // Waits until no question of peer `uin` is open and takes the turn; an
-  // empty turn when the wait ran out or `calledOff` (asked every
-  // kTurnLookMs) said so. Turns are given in no particular order.
-  Turn Take(uint32_t uin, const std::function<bool()>& calledOff);
-  // Whether a question of `uin` is open now (tests).
-  bool Open(uint32_t uin);
+  // Waits until no question of peer `uin` at `address` is open and takes
+  // the turn; an empty turn when the wait ran out or `calledOff` (asked
+  // every kTurnLookMs) said so. Turns are given in no particular order.
+  Turn Take(uint32_t uin, uint32_t address, const std::function<bool()>& calledOff);
+  // Whether a question of `uin` at `address` is open now (tests).
+  bool Open(uint32_t uin, uint32_t address);
 
  private:
-  void Give(uint32_t uin);
+  using Peer = std::pair<uint32_t, uint32_t>;  // number, address
+  void Give(const Peer& peer);
 
   const uint32_t maxWaitMs_;
   std::mutex mutex_;
   std::condition_variable given_;
-  std::set<uint32_t> open_;  // peers with a question open
+  std::set<Peer> open_;  // peers with a question open
 };
 
 }  // namespace kvel::transfers

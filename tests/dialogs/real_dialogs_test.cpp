@@ -94,7 +94,7 @@ class RealDialogsTest : public ::testing::Test {
     p2p::PeerConnection connection(pair_.b, nullptr);
     testing::LoneTransfer transfer(uin, transfers::Receive);
     return transfers::ReceiveFile(ThePlugin().host, ThePlugin().KeptPartsIfAny(), connection,
-                                  transfer.handle);
+                                  transfer.handle, {});
   }
 
   testing::ScratchDir scratch_;

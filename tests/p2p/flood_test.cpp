@@ -16,11 +16,13 @@
 #include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "support/test_paths.h"
+#include "wait_until.h"
 #include "wire/handshake.h"
 
 namespace kvel::testing {
 namespace {
 
+using e2e::WaitUntil;
 using platform::Socket;
 
 const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
@@ -56,13 +58,13 @@ class FloodTest : public ::testing::Test {
     for (Socket socket : held_) platform::CloseSocket(socket);
   }
 
-  // Calls from `source` as `uin` with code 2: the handshake's 12 bytes.
+  // Calls from `source` as `uin` with `code`: the handshake's 12 bytes.
   // The socket is held until the test ends.
-  Socket Call(const char* source, uint32_t uin) {
+  Socket Call(const char* source, uint32_t uin, uint32_t code = wire::kPushCode) {
     Socket peer = ConnectLoopbackFrom(listener_.Port(), source);
     if (peer == platform::kInvalidSocket) return peer;
     held_.push_back(peer);
-    SendAll(peer, Words({uin, 1001, wire::kPushCode}));
+    SendAll(peer, Words({uin, 1001, code}));
     return peer;
   }
   // True when the listener's side answered the hello; false when it closed.
@@ -71,6 +73,12 @@ class FloodTest : public ::testing::Test {
     size_t count = 0;
     for (const std::string& line : probe_.LogLines()) count += line.rfind(start, 0) == 0;
     return count;
+  }
+  size_t ListedOf(uint32_t uin) {
+    size_t listed = 0;
+    for (const TransferEvent& event : probe_.Events())
+      listed += event.what == "add" && event.uin == uin;
+    return listed;
   }
   bool WaitForAdd(uint32_t uin) {
     for (int waited = 0; waited < 10000; waited += 5) {
@@ -116,18 +124,56 @@ TEST_F(FloodTest, OneAddressHoldsAFewWhileAnotherCallerAndTheUsersSendGetThrough
   EXPECT_TRUE(probe_.Unreached().empty());
 }
 
-TEST_F(FloodTest, OneNumberFromManyAddressesHoldsAFew) {
-  // Each address is under its limit; the number claimed by all is not.
-  int listed = 0;
-  for (const char* source : {"127.0.0.2", "127.0.0.3", "127.0.0.4"}) {
-    ASSERT_TRUE(Answered(Call(source, 666)));  // the number is read with the hello
-  }
-  for (int waited = 0; waited < 10000 && LinesStarting("too many pending of one") == 0; waited += 5)
-    platform::SleepMilliseconds(5);
-  EXPECT_EQ(LinesStarting("too many pending of one number, closed: 666"), 1u);
-  for (const TransferEvent& event : probe_.Events()) listed += event.what == "add";
-  EXPECT_EQ(listed, 2);
+// The number in a hello is only a claim: callers at other addresses than
+// the contact's announced one (127.0.0.1 here) count against their own
+// addresses alone, so they cannot lock the contact out; the contact's own
+// connections count against its number.
+TEST_F(FloodTest, ANumberCountsOnlyFromItsAnnouncedAddress) {
+  for (const char* source : {"127.0.0.2", "127.0.0.3", "127.0.0.4"})
+    ASSERT_TRUE(Answered(Call(source, 666)));
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(Answered(Call("127.0.0.1", 666)));
+  EXPECT_TRUE(WaitUntil([&] { return ListedOf(666) == 5u; }, 10000)) << ListedOf(666);
   EXPECT_EQ(probe_.Connections().PendingOf(666), 2u);
+  EXPECT_EQ(probe_.Connections().PendingFrom(platform::InetAddr("127.0.0.2")), 1u);
+  EXPECT_EQ(LinesStarting("too many pending of one number"), 0u);
+}
+
+// The places kept for the user's own sends stay theirs while a call-back
+// is awaited: strangers that fill every other place get none of them, and
+// the contact's call-back from its announced address does.
+TEST_F(FloodTest, OnlyTheAwaitedContactTakesAReservedPlace) {
+  probe_.ExpectCallBack(777);  // 777 is announced at 127.0.0.1
+  for (const char* source : {"127.0.0.2", "127.0.0.3", "127.0.0.4"})
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(Answered(Call(source, 777)));
+  EXPECT_FALSE(Answered(Call("127.0.0.5", 777)));
+  EXPECT_EQ(LinesStarting("too many connections, closed"), 1u);
+
+  ASSERT_TRUE(Answered(Call("127.0.0.1", 777, wire::kPullCode)));
+  EXPECT_TRUE(WaitUntil([&] { return probe_.CallBacks().CountOf(777) == 0; }, 10000));
+  EXPECT_EQ(probe_.Connections().Count(), 7u);
+}
+
+// A storm of code-3 hellos claiming the contact gets nothing and leaves
+// its wait to the contact's own call-back.
+TEST_F(FloodTest, AStormOfStrangersCallingBackLeavesTheWaitToTheContact) {
+  probe_.ExpectCallBack(777);
+  constexpr int kStorm = 12;
+  for (int i = 0; i < kStorm; ++i) {
+    Socket stranger = ConnectLoopbackFrom(listener_.Port(), i % 2 ? "127.0.0.2" : "127.0.0.3");
+    ASSERT_NE(stranger, platform::kInvalidSocket);
+    SendAll(stranger, Words({777, 1001, wire::kPullCode}));
+    // Closed before any byte of a file (or at once, while its address
+    // holds as many connections as it may).
+    const std::vector<uint8_t> got = ReadUntilClosed(stranger);
+    EXPECT_TRUE(got.empty() || got == kUdag);
+    platform::CloseSocket(stranger);
+  }
+  EXPECT_EQ(LinesStarting("call-back not from the contact's address, refused: peer=777") +
+                LinesStarting("too many pending from one address"),
+            static_cast<size_t>(kStorm));
+  EXPECT_EQ(probe_.CallBacks().CountOf(777), 1u);
+  ASSERT_TRUE(Answered(Call("127.0.0.1", 777, wire::kPullCode)));
+  EXPECT_TRUE(WaitUntil([&] { return probe_.CallBacks().CountOf(777) == 0; }, 10000));
 }
 
 }  // namespace

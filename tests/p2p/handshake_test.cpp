@@ -183,37 +183,119 @@ size_t CallBackLines(const ConnectionProbe& probe) {
   return count;
 }
 
-TEST_F(HandshakeTest, CalledSideOffersAFileOnlyToAContactItAskedForACallBack) {
+// A code-3 caller gets the file only when this side asked its contact to
+// call back and it is that contact: from the address the GG server
+// announced, or (where the contact may sit behind a router) from another
+// one the user lets call. A stranger leaves the wait to the real call-back.
+TEST_F(HandshakeTest, CalledSideOffersAFileOnlyToTheContactItAskedForACallBack) {
   struct Case {
     const char* name;
     std::vector<uint32_t> asked;  // call-backs this side awaits
-    uint32_t caller;
+    const char* source;           // where the caller claiming 4321 is
+    const char* announced;        // where the server says 4321 is
+    bool userSaysYes;             // asked when 4321 may be behind a router
     bool served;
+    bool userAsked;
+    std::string log;
   };
+  const std::string who = "peer=4321 from=127.0.0.2 announced=";
   const Case cases[] = {
-      {"asked nobody", {}, 4321, false},
-      {"asked another contact", {1234}, 4321, false},
-      {"asked this contact", {4321}, 4321, true},
+      {"asked nobody",
+       {},
+       "127.0.0.1",
+       "127.0.0.1",
+       false,
+       false,
+       false,
+       "call-back nobody asked for refused: 4321"},
+      {"asked another contact",
+       {1234},
+       "127.0.0.1",
+       "127.0.0.1",
+       false,
+       false,
+       false,
+       "call-back nobody asked for refused: 4321"},
+      {"asked this contact", {4321}, "127.0.0.1", "127.0.0.1", false, true, false, ""},
+      {"a stranger beside a contact on this machine",
+       {4321},
+       "127.0.0.2",
+       "127.0.0.1",
+       true,
+       false,
+       false,
+       "call-back not from the contact's address, refused: " + who + "127.0.0.1"},
+      {"a stranger beside a public contact",
+       {4321},
+       "127.0.0.2",
+       "80.1.2.3",
+       true,
+       false,
+       false,
+       "call-back not from the contact's address, refused: " + who + "80.1.2.3"},
+      {"no address announced, the user says no",
+       {4321},
+       "127.0.0.2",
+       "0.0.0.0",
+       false,
+       false,
+       true,
+       "call-back from another address, not allowed by the user: " + who + "0.0.0.0"},
+      {"a contact behind a router, the user says yes",
+       {4321},
+       "127.0.0.2",
+       "192.168.1.5",
+       true,
+       true,
+       true,
+       ""},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     ConnectionProbe& probe = NextCase();
+    probe.SetPeer({platform::InetAddr(c.announced), 1560});
+    probe.AnswerForeign(c.userSaysYes);
     for (uint32_t uin : c.asked) probe.ExpectCallBack(uin);
-    StartCalled();
-    ASSERT_TRUE(SendAll(peer_, Words({c.caller, 9999})));
-    EXPECT_EQ(ReadExactly(peer_, 4), kUdag) << c.name;
+    StartCalledFrom(c.source);
+    ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
+    EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
     ASSERT_TRUE(SendWord(peer_, wire::kPullCode));
-    EXPECT_TRUE(ReadUntilClosed(peer_).empty()) << c.name;
+    EXPECT_TRUE(ReadUntilClosed(peer_).empty());
     Join();
+    EXPECT_EQ(probe.ForeignAsked().size(), c.userAsked ? 1u : 0u);
     if (c.served) {
-      EXPECT_EQ(probe.EventNames(), (std::vector<std::string>{"add", "send", "remove"})) << c.name;
-      EXPECT_EQ(CallBackLines(probe), 0u) << c.name;
+      EXPECT_EQ(probe.EventNames(), (std::vector<std::string>{"add", "send", "remove"}));
+      EXPECT_EQ(CallBackLines(probe), 0u);
     } else {
-      EXPECT_TRUE(probe.Events().empty()) << c.name;
-      EXPECT_EQ(probe.LogLines(), std::vector<std::string>{"call-back nobody asked for refused: " +
-                                                           std::to_string(c.caller)})
-          << c.name;
+      EXPECT_TRUE(probe.Events().empty());
+      EXPECT_EQ(probe.LogLines(), std::vector<std::string>{c.log});
+      // The wait stays for the contact's own call-back.
+      EXPECT_EQ(probe.CallBacks().CountOf(4321), c.asked == std::vector<uint32_t>{4321} ? 1u : 0u);
     }
   }
+}
+
+// The user's answer about a caller at another address covers that
+// contact's later call-backs from there while its waits last.
+TEST_F(HandshakeTest, OneQuestionCoversTheContactsCallBacksFromThatAddress) {
+  probe_.SetPeer({0, 0});  // the server announced no address
+  probe_.AnswerForeign(true);
+  for (int i = 0; i < 3; ++i) probe_.ExpectCallBack(4321);
+  std::vector<std::thread> callers;
+  for (int i = 0; i < 2; ++i) {
+    Socket peer = ConnectLoopbackFrom(server_.Port(), "127.0.0.2");
+    ASSERT_NE(peer, platform::kInvalidSocket);
+    p2p::ConnectionRequest request;
+    request.socket = server_.Accept();
+    request.services = probe_.Services();
+    callers.emplace_back(p2p::RunConnection, std::move(request));
+    ASSERT_TRUE(SendAll(peer, Words({4321, 9999, wire::kPullCode})));
+    ReadUntilClosed(peer);
+    platform::CloseSocket(peer);
+  }
+  for (std::thread& caller : callers) caller.join();
+  EXPECT_EQ(probe_.ForeignAsked().size(), 1u);
+  EXPECT_EQ(probe_.CallBacks().CountOf(4321), 1u);
 }
 
 TEST_F(HandshakeTest, ACallBackIsServedOnce) {

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "platform/threads.h"
+#include "support/loopback.h"
 
 namespace kvel::testing {
 
@@ -32,11 +33,13 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   ProbeServices(std::shared_ptr<State> state, std::shared_ptr<p2p::ConnectionSet> connections,
                 std::shared_ptr<transfers::TransferRegistry> transfers,
                 std::shared_ptr<p2p::AwaitedCallBacks> callBacks,
+                std::shared_ptr<p2p::ForeignCallBacks> foreign,
                 std::shared_ptr<p2p::SendQueue> sends, p2p::ConnectionLimits limits)
       : state_(std::move(state)),
         connections_(std::move(connections)),
         transfers_(std::move(transfers)),
         callBacks_(std::move(callBacks)),
+        foreign_(std::move(foreign)),
         sends_(std::move(sends)),
         limits_(limits) {}
 
@@ -49,6 +52,7 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
     return state_->ownUin;
   }
   p2p::AwaitedCallBacks& CallBacks() override { return *callBacks_; }
+  p2p::ForeignCallBacks& Foreign() override { return *foreign_; }
   void Log(const std::string& line) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->log.push_back(line);
@@ -130,6 +134,7 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<transfers::TransferRegistry> transfers_;
   std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
+  std::shared_ptr<p2p::ForeignCallBacks> foreign_;
   std::shared_ptr<p2p::SendQueue> sends_;
   p2p::ConnectionLimits limits_;
 };
@@ -149,6 +154,13 @@ ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
             else
               unanswered.transfer.End(transfers::TransferOutcome::Stopped);
           })),
+      foreign_(std::make_shared<p2p::ForeignCallBacks>(
+          [state = state_](uint32_t uin, uint32_t address) {
+            std::lock_guard<std::mutex> lock(state->mutex);
+            state->foreignAsked.emplace_back(uin, address);
+            return state->foreignYes;
+          },
+          &platform::TickCount)),
       sends_(std::make_shared<p2p::SendQueue>(
           limits.maxSendsPerContact,
           [services = services_weak_](uint32_t uin, transfers::TransferHandle& transfer) {
@@ -161,8 +173,9 @@ ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
               p2p::DropWaiting(*held, uin, std::move(transfer));
           })),
       services_(std::make_shared<ProbeServices>(state_, connections_, transfers_, callBacks_,
-                                                sends_, limits)) {
+                                                foreign_, sends_, limits)) {
   *services_weak_ = services_;
+  state_->peer = {LoopbackAddress(), 0};
   transfers_->AddObserver(std::make_shared<Recorder>(state_));
   callBacks_->Start();
 }
@@ -170,6 +183,16 @@ ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->peer = peer;
+}
+
+void ConnectionProbe::AnswerForeign(bool yes) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->foreignYes = yes;
+}
+
+std::vector<std::pair<uint32_t, uint32_t>> ConnectionProbe::ForeignAsked() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->foreignAsked;
 }
 
 void ConnectionProbe::SetOwnUin(uint32_t uin) {

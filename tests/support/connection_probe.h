@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "p2p/connection.h"
@@ -48,6 +49,8 @@ class ConnectionProbe {
 
   std::shared_ptr<p2p::ConnectionServices> Services() const { return services_; }
   transfers::TransferRegistry& Transfers() const { return *transfers_; }
+  // Every contact's address in the peer table: 127.0.0.1 (where the tests'
+  // callers are) unless set here.
   void SetPeer(p2p::PeerAddress peer);
   void SetOwnUin(uint32_t uin);
   // Contacts are named by their number unless named here.
@@ -55,6 +58,10 @@ class ConnectionProbe {
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
   void ExpectCallBack(uint32_t uin);
   p2p::AwaitedCallBacks& CallBacks() const { return *callBacks_; }
+  // The user's answer when a call-back comes from another address than the
+  // contact's (no unless set here), and who was asked about.
+  void AnswerForeign(bool yes);
+  std::vector<std::pair<uint32_t, uint32_t>> ForeignAsked() const;
   std::vector<std::string> LogLines() const;
   // The transfers the user was told of.
   std::vector<transfers::TransferReport> Told() const;
@@ -88,6 +95,8 @@ class ConnectionProbe {
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
     p2p::PeerAddress peer;
+    bool foreignYes = false;
+    std::vector<std::pair<uint32_t, uint32_t>> foreignAsked;  // contact, address
     uint32_t ownUin = 0;
     std::map<uint32_t, std::string> names;
     std::vector<std::string> log;
@@ -112,6 +121,7 @@ class ConnectionProbe {
   std::shared_ptr<std::weak_ptr<p2p::ConnectionServices>> services_weak_ =
       std::make_shared<std::weak_ptr<p2p::ConnectionServices>>();
   std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
+  std::shared_ptr<p2p::ForeignCallBacks> foreign_;
   std::shared_ptr<p2p::SendQueue> sends_;
   std::shared_ptr<p2p::ConnectionServices> services_;
 };

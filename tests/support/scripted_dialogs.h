@@ -23,8 +23,9 @@ struct DialogCall {
 
 class ScriptedDialogs {
  public:
-  // Clears the script and the record; unanswered questions are yes and
-  // unanswered file dialogs are cancelled.
+  // Clears the script and the record; unanswered questions are yes (no for
+  // AskNoYes, whose safe answer is no) and unanswered file dialogs are
+  // cancelled.
   static void Reset();
 
   static void QueueAnswer(bool yes);

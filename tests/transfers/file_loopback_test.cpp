@@ -151,7 +151,7 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   });
   PeerConnection connection(pair_.b, nullptr);
   LoneTransfer receiving(4321, Receive);
-  EXPECT_TRUE(ReceiveFile(services_, nullptr, connection, receiving.handle));
+  EXPECT_TRUE(ReceiveFile(services_, nullptr, connection, receiving.handle, {}));
   EXPECT_EQ(receiving.Read().path, target);
   platform::ShutdownBoth(pair_.b);
   sender.join();
@@ -175,7 +175,7 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
 // the peer's questions is open, is given up unasked once the peer leaves.
 TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
   QuestionTurns turns(60000);
-  QuestionTurns::Turn open = turns.Take(4321, [] { return false; });
+  QuestionTurns::Turn open = turns.Take(4321, 0, [] { return false; });
   ASSERT_TRUE(open);
   ScriptedDialogs::QueueOpenChoice(Source(5000));
   LoneTransfer sending(4321, Send);
@@ -188,7 +188,7 @@ TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
   bool received = true;
   std::atomic<bool> over{false};
   std::thread receiver([&] {
-    received = ReceiveFile(services_, nullptr, connection, receiving.handle, &turns);
+    received = ReceiveFile(services_, nullptr, connection, receiving.handle, {}, &turns);
     over = true;
   });
   // The file was chosen and offered; the offer has come and waits. Then the

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/linked_host.h"
+#include "platform/sockets.h"
 #include "platform/threads.h"
 #include "support/fake_connection.h"
 #include "support/scripted_dialogs.h"
@@ -32,23 +33,24 @@ TEST(QuestionTurns, AWaitEndsWhenCalledOffOrOutOfTime) {
   for (const Case& c :
        {Case{"out of time", 2 * kTurnLookMs, false}, Case{"called off", 60000, true}}) {
     QuestionTurns turns(c.maxWaitMs);
-    QuestionTurns::Turn open = turns.Take(7, nullptr);
+    QuestionTurns::Turn open = turns.Take(7, 1, nullptr);
     ASSERT_TRUE(open) << c.name;
     std::atomic<int> asked{0};
-    QuestionTurns::Turn late = turns.Take(7, [&] {
+    QuestionTurns::Turn late = turns.Take(7, 1, [&] {
       ++asked;
       return c.calledOff;
     });
     EXPECT_FALSE(late) << c.name;
     EXPECT_GE(asked.load(), 1) << c.name;
-    EXPECT_TRUE(turns.Open(7)) << c.name;  // the open question keeps its turn
+    EXPECT_TRUE(turns.Open(7, 1)) << c.name;  // the open question keeps its turn
   }
 }
 
 // Offers received at once, as the product receives them: two from one
-// contact and one from another. The contact's second question opens only
-// once its first is answered; the other contact's opens meanwhile. None is
-// refused for waiting.
+// contact, one from another, and one from a stranger at another address
+// claiming the first contact's number. The contact's second question opens
+// only once its first is answered; the other contact's and the stranger's
+// (which names its address) open meanwhile. None is refused for waiting.
 TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
   testing::ScriptedDialogsScope dialogs;
   host::LinkedHost host{nullptr, nullptr};  // no host: contacts go by number
@@ -58,7 +60,7 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
   int mostAtOnce = 0;
   testing::ScriptedDialogs::OnDialog([&](const testing::DialogCall& call) {
     if (call.kind != testing::DialogCall::kQuestion) return;
-    const std::string who = call.text.substr(0, call.text.find(' '));
+    const std::string who = call.text.substr(0, call.text.find(' ', call.text.find(' ') + 1));
     {
       std::lock_guard<std::mutex> lock(mutex);
       most[who] = std::max(most[who], ++open[who]);
@@ -70,17 +72,21 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
     std::lock_guard<std::mutex> lock(mutex);
     --open[who];
   });
-  for (int i = 0; i < 3; ++i) testing::ScriptedDialogs::QueueAnswer(false);
+  for (int i = 0; i < 4; ++i) testing::ScriptedDialogs::QueueAnswer(false);
 
   TransferRegistry registry(&platform::TickCount);
   QuestionTurns turns(10000);
   std::vector<std::thread> receivers;
-  for (uint32_t uin : {7u, 7u, 8u}) {
-    receivers.emplace_back([&, uin] {
+  const uint32_t contactAt = platform::InetAddr("127.0.0.1");
+  const uint32_t strangerAt = platform::InetAddr("127.0.0.9");
+  for (auto [uin, from] : {std::pair{7u, contactAt}, std::pair{7u, contactAt},
+                           std::pair{8u, contactAt}, std::pair{7u, strangerAt}}) {
+    receivers.emplace_back([&, uin, from] {
       TransferHandle transfer = registry.Begin(uin, Receive);
       transfer.Agree(uin, std::to_string(uin), Receive);
       testing::FakeConnection connection(testing::StreamBuilder().Offer("a.bin", 10).Take());
-      EXPECT_FALSE(ReceiveFile(host, nullptr, connection, transfer, &turns));
+      const OfferOrigin origin{from, contactAt, false};
+      EXPECT_FALSE(ReceiveFile(host, nullptr, connection, transfer, origin, &turns));
       // Asked, and refused by the user's answer rather than for waiting.
       EXPECT_EQ(connection.Written(), testing::Words({wire::kReplyRefuse, 0, 0}));
     });
@@ -89,9 +95,11 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
   size_t questions = 0;
   for (const testing::DialogCall& call : testing::ScriptedDialogs::Calls())
     questions += call.kind == testing::DialogCall::kQuestion;
-  EXPECT_EQ(questions, 3u);
-  EXPECT_EQ(most["7"], 1);
-  EXPECT_EQ(mostAtOnce, 2);
+  EXPECT_EQ(questions, 4u);
+  // The texts begin with the peer: "7 (127.0.0.9) chce ..." for the stranger.
+  EXPECT_EQ(most["7 chce"], 1);
+  EXPECT_EQ(most["7 (127.0.0.9)"], 1);
+  EXPECT_EQ(mostAtOnce, 3);
 }
 
 }  // namespace

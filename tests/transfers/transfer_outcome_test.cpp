@@ -233,7 +233,7 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
   CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, nullptr, connection, transfer);
+    return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
   });
   ScriptedDialogs::QueueAnswer(false);
   ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
@@ -251,7 +251,7 @@ TEST_F(OutcomeTest, AFileThatCannotBeSavedIsAFailureToldWithItsReason) {
   ScratchDir scratch;
   const std::string target = scratch.File("no-such-folder") + "/film.avi";
   CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, nullptr, connection, transfer);
+    return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
   });
   ScriptedDialogs::QueueAnswer(true);
   ScriptedDialogs::QueueSaveChoice(target);

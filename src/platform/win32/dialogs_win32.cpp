@@ -60,6 +60,10 @@ bool AskYesNo(const char* text, const char* caption) {
   return MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONQUESTION) != IDNO;
 }
 
+bool AskNoYes(const char* text, const char* caption) {
+  return MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 void ShowError(const char* text, const char* caption) {
   MessageBoxA(nullptr, text, caption, MB_OK);
 }

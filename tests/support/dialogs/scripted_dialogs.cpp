@@ -112,6 +112,11 @@ bool AskYesNo(const char* text, const char* caption) {
   return testing::Next(testing::TheScript().answers).value_or(true);
 }
 
+bool AskNoYes(const char* text, const char* caption) {
+  testing::Record({DialogCall::kQuestion, text, caption, {}, 0, 0});
+  return testing::Next(testing::TheScript().answers).value_or(false);
+}
+
 void ShowError(const char* text, const char* caption) {
   testing::Record({DialogCall::kError, text, caption, {}, 0, 0});
 }
