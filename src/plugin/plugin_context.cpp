@@ -83,7 +83,8 @@ Plugin::Plugin(ModuleHost& host)
           [](const transfers::UserNotice& notice) {
             platform::ShowError(notice.text.c_str(), notice.caption.c_str());
           },
-          &platform::SpawnDetachedThread),
+          &platform::SpawnDetachedThread,
+          [this](const std::string& line) { this->host.Log(line.c_str()); }),
       connectionServices(MakeConnectionServices(*this)),
       requestedImages(&platform::TickCount,
                       [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),

@@ -47,6 +47,9 @@ TEST(GatherNotices, ListsEachNoticeOnItsLineAndCountsWhatItLeavesOut) {
     EXPECT_EQ(box.text, c.box.text) << c.name;
     EXPECT_EQ(box.caption, c.box.caption) << c.name;
   }
+  EXPECT_EQ(GatherNotices({{"a", kError}}, 4).text,
+            "a\nPozosta\xB3"
+            "e powiadomienia (4) zapisano w dzienniku.");
 }
 
 // The boxes shown, and a spawn that runs each gathering on a thread the
@@ -55,7 +58,18 @@ class NoticeBatchesTest : public ::testing::Test {
  protected:
   ~NoticeBatchesTest() override {
     batches_.Stop();
+    Release();
     for (std::thread& thread : threads_) thread.join();
+  }
+  // Boxes stay open (their threads in Show) until released.
+  void Hold() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    held_ = true;
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    held_ = false;
+    changed_.notify_all();
   }
   std::vector<UserNotice> Shown() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -71,16 +85,24 @@ class NoticeBatchesTest : public ::testing::Test {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<UserNotice> shown_;
+  std::vector<std::string> logged_;
+  bool held_ = false;
   std::vector<std::thread> threads_;
   NoticeBatches batches_{kGatherMs,
                          [this](const UserNotice& notice) {
-                           std::lock_guard<std::mutex> lock(mutex_);
+                           std::unique_lock<std::mutex> lock(mutex_);
                            shown_.push_back(notice);
                            changed_.notify_all();
+                           changed_.wait_for(lock, std::chrono::seconds(10),
+                                             [&] { return !held_; });
                          },
                          [this](void (*routine)(void*), void* argument) {
                            threads_.emplace_back(routine, argument);
                            return true;
+                         },
+                         [this](const std::string& line) {
+                           std::lock_guard<std::mutex> lock(mutex_);
+                           logged_.push_back(line);
                          }};
 };
 
@@ -106,6 +128,31 @@ TEST_F(NoticeBatchesTest, NoticesFurtherApartMakeABoxEach) {
   EXPECT_EQ(shown[0].text, "pierwszy");
   EXPECT_EQ(shown[1].text, "drugi");
   EXPECT_EQ(shown[1].caption, kTransfer);
+}
+
+// A user away from the machine finds a few boxes, not one per failure:
+// while kMaxOpenBoxes are open, notices go to the log, and the next box
+// counts them.
+TEST_F(NoticeBatchesTest, AtMostAFewBoxesAreOpenAndTheNextCountsWhatWasLogged) {
+  Hold();
+  for (size_t i = 1; i <= kMaxOpenBoxes; ++i) {
+    batches_.Tell({"box " + std::to_string(i), kError});
+    ASSERT_TRUE(WaitShown(i));
+  }
+  batches_.Tell({"logged 1", kError});
+  batches_.Tell({"logged 2", kError});
+  EXPECT_EQ(threads_.size(), kMaxOpenBoxes);
+  Release();  // the user closes them
+  for (std::thread& thread : threads_) thread.join();
+  threads_.clear();
+  batches_.Tell({"after", kError});
+  ASSERT_TRUE(WaitShown(kMaxOpenBoxes + 1));
+  EXPECT_EQ(Shown().back().text,
+            "after\nPozosta\xB3"
+            "e powiadomienia (2) zapisano w dzienniku.");
+  std::lock_guard<std::mutex> lock(mutex_);
+  EXPECT_EQ(logged_, (std::vector<std::string>{"notice not shown, too many boxes open: logged 1",
+                                               "notice not shown, too many boxes open: logged 2"}));
 }
 
 TEST_F(NoticeBatchesTest, NothingIsShownOnceStopped) {
