@@ -61,9 +61,16 @@ HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const 
   PROCESS_INFORMATION info = {};
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info)) {
-    std::fprintf(stderr, "cannot start %s\n", command.c_str());
+  // Wine now and then fails a process start while an earlier host of the
+  // same prefix is still going away: a few tries, then the error.
+  bool started = false;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(500);
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info) != 0;
+  }
+  if (!started) {
+    std::fprintf(stderr, "cannot start %s (error %lu)\n", command.c_str(), GetLastError());
     return;
   }
   CloseHandle(info.hThread);
