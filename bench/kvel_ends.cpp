@@ -48,6 +48,9 @@ class BenchSide final : public transfers::TransferSide {
   void RemoveFile(const char* path) override { platform::RemoveFile(path); }
   bool PathTaken(const char* path) override { return platform::PathExists(path); }
   bool MakeFolder(const char* path) override { return platform::MakeDirectory(path); }
+  std::optional<platform::FileIdentity> IdentityOf(const char* path) override {
+    return platform::IdentityOf(path);
+  }
   // The benchmark's transfers are never cut on purpose: nothing is kept.
   transfers::KeptParts* Kept() override { return nullptr; }
 

@@ -4,9 +4,15 @@
 
 namespace kvel::platform {
 
-bool AskYesNo(const char*, const char*) { return false; }
+bool AskYesNo(const char*, const char*) {
+  return false;
+}
 void ShowError(const char*, const char*) {}
-bool ChooseSaveFile(FileDialog&) { return false; }
-bool ChooseOpenFile(FileDialog&) { return false; }
+bool ChooseSaveFile(FileDialog&) {
+  return false;
+}
+bool ChooseOpenFile(FileDialog&) {
+  return false;
+}
 
 }  // namespace kvel::platform

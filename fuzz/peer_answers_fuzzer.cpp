@@ -85,6 +85,7 @@ class Sender final : public transfers::TransferSide {
   void RemoveFile(const char*) override {}
   bool PathTaken(const char*) override { return false; }
   bool MakeFolder(const char*) override { return false; }
+  std::optional<platform::FileIdentity> IdentityOf(const char*) override { return std::nullopt; }
 
  private:
   size_t size_;

@@ -139,6 +139,7 @@ class User final : public transfers::TransferSide {
   void RemoveFile(const char* path) override { disk_.files.erase(path); }
   bool PathTaken(const char* path) override { return disk_.files.count(path) != 0; }
   bool MakeFolder(const char*) override { return false; }
+  std::optional<platform::FileIdentity> IdentityOf(const char*) override { return std::nullopt; }
   transfers::KeptParts* Kept() override { return &kept; }
 
   transfers::KeptParts kept{[] { return kNow; }};

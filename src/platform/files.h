@@ -25,6 +25,16 @@ bool MakeDirectory(const char* path);
 // True when FindFirstFileA finds the exact path (the handle is closed at once).
 bool PathExists(const char* path);
 
+// Which file or folder a path names, however it is spelt (letter case, "."
+// and "..", doubled separators, short names, links): its volume and its
+// entry there. Nothing when the path names nothing or cannot be opened.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t entry = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(const char* path);
+
 // What the platform reports of an existing file. Never creates the file and
 // does not need exclusive access.
 struct FileInformation {

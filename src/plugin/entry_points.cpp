@@ -87,7 +87,8 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
     const transfers::AutoAcceptParse autoAccept =
         ReadAutoAcceptSettings(settingsFile.c_str(), plugin.dataPath);
     plugin.autoAccept.Configure(
-        autoAccept.settings, plugin.dataPath + text::kAutoAcceptFolder + platform::kPathSeparator);
+        autoAccept.settings, plugin.dataPath + text::kAutoAcceptFolder + platform::kPathSeparator,
+        plugin.dataPath);
     const std::string line = AutoAcceptLogLine(autoAccept, plugin.autoAccept.Folder());
     if (!line.empty()) plugin.host.Log(line.c_str());
     // Before the hook: no part of this run exists yet. The cache's files

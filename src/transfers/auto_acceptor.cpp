@@ -7,10 +7,34 @@
 #include "transfers/free_name.h"
 
 namespace kvel::transfers {
+namespace {
+
+// A folder's path without its closing separator, as the platform opens it.
+std::string Unclosed(const std::string& folder) {
+  return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
+}
+
+// Names of the image cache's files ("imgcache_<sender>_<size>_<crc>",
+// "imgcache.verified"), in any letter case: never given to a file taken
+// without the question, wherever it goes.
+bool CacheName(const std::string& name) {
+  constexpr std::string_view kCache = "imgcache";
+  if (name.size() < kCache.size()) return false;
+  for (size_t i = 0; i < kCache.size(); ++i) {
+    const char c =
+        name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
+    if (c != kCache[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 AutoAcceptor::AutoAcceptor(platform::Clock clock) : budget_(std::move(clock)) {}
 
-void AutoAcceptor::Configure(AutoAcceptSettings settings, std::string defaultFolder) {
+void AutoAcceptor::Configure(AutoAcceptSettings settings, std::string defaultFolder,
+                             std::string dataFolder) {
+  dataFolder_ = std::move(dataFolder);
   settings_ = std::move(settings);
   folder_ = settings_.folder.empty() ? std::move(defaultFolder) : settings_.folder;
 }
@@ -35,8 +59,14 @@ AutoAcceptor::Decision AutoAcceptor::Consider(uint32_t uin, const std::string& n
                 " ms=" + std::to_string(budget_.WindowMs())};
   }
   if (folder_.empty()) return {{}, "no-folder"};
+  if (CacheName(name)) return {{}, "cache-name"};
   // Made the first time it is needed; one there already stays as it is.
-  side.MakeFolder(folder_.substr(0, folder_.size() - 1).c_str());
+  side.MakeFolder(Unclosed(folder_).c_str());
+  // The folder as a place, not as a text: the data folder by any spelling
+  // (".", "..", a doubled separator, a short name, a link) is refused.
+  const std::optional<platform::FileIdentity> where = side.IdentityOf(Unclosed(folder_).c_str());
+  if (where && !dataFolder_.empty() && where == side.IdentityOf(Unclosed(dataFolder_).c_str()))
+    return {{}, "data-folder folder=" + folder_};
   ReceivingNames::Hold place = Again(name, side);
   if (!place) return {{}, "no-free-name folder=" + folder_};
   return {std::move(place), {}};

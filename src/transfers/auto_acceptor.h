@@ -27,8 +27,11 @@ class AutoAcceptor {
   AutoAcceptor& operator=(const AutoAcceptor&) = delete;
 
   // Once, as the plug-in starts: `defaultFolder` (ending with a separator;
-  // empty: none) takes the files when the settings name no folder.
-  void Configure(AutoAcceptSettings settings, std::string defaultFolder);
+  // empty: none) takes the files when the settings name no folder. No file
+  // is ever taken into `dataFolder` (kvel's own, whose image cache trusts
+  // its names), however the settings spell it.
+  void Configure(AutoAcceptSettings settings, std::string defaultFolder,
+                 std::string dataFolder = {});
   bool On() const { return settings_.On(); }
   // The folder files are taken into; empty when there is none.
   const std::string& Folder() const { return folder_; }
@@ -52,6 +55,7 @@ class AutoAcceptor {
  private:
   AutoAcceptSettings settings_;
   std::string folder_;
+  std::string dataFolder_;
   AutoAcceptBudget budget_;
   ReceivingNames names_;
 };

@@ -77,4 +77,8 @@ bool PlatformTransferSide::MakeFolder(const char* path) {
   return platform::MakeDirectory(path);
 }
 
+std::optional<platform::FileIdentity> PlatformTransferSide::IdentityOf(const char* path) {
+  return platform::IdentityOf(path);
+}
+
 }  // namespace kvel::transfers

@@ -46,6 +46,7 @@ class PlatformTransferSide final : public TransferSide {
   void RemoveFile(const char* path) override;
   bool PathTaken(const char* path) override;
   bool MakeFolder(const char* path) override;
+  std::optional<platform::FileIdentity> IdentityOf(const char* path) override;
   KeptParts* Kept() override { return kept_; }
 
  private:

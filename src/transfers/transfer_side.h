@@ -65,6 +65,8 @@ class TransferSide {
   // Makes the folder `path` (not its parents); false when it failed, one
   // that is there already included.
   virtual bool MakeFolder(const char* path) = 0;
+  // Which file or folder `path` names, however it is spelt.
+  virtual std::optional<platform::FileIdentity> IdentityOf(const char* path) = 0;
   // Where the parts of cut transfers are listed; null when none are kept
   // (then every part that does not take its target's place is removed).
   virtual KeptParts* Kept() = 0;

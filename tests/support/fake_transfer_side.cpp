@@ -167,6 +167,10 @@ void FakeTransferSide::RemoveFile(const char* path) {
   platform::RemoveFile(path);
 }
 
+std::optional<platform::FileIdentity> FakeTransferSide::IdentityOf(const char* path) {
+  return platform::IdentityOf(path);
+}
+
 std::vector<std::string> FakeTransferSide::DialogKinds() const {
   std::vector<std::string> kinds;
   for (const Dialog& dialog : dialogs) kinds.push_back(dialog.kind);

@@ -82,6 +82,7 @@ class FakeTransferSide final : public transfers::TransferSide {
   void RemoveFile(const char* path) override;
   bool PathTaken(const char* path) override;
   bool MakeFolder(const char* path) override;
+  std::optional<platform::FileIdentity> IdentityOf(const char* path) override;
   transfers::KeptParts* Kept() override { return keeps ? &keptParts : nullptr; }
 
   std::vector<std::string> DialogKinds() const;

@@ -48,11 +48,13 @@ class FileAutoAcceptTest : public ::testing::Test {
     Configure(Folder());
   }
   std::string Folder() const { return scratch_.Path() + "odebrane" + platform::kPathSeparator; }
+  // kvel's own folder, whose image cache trusts its names.
+  std::string DataFolder() const { return scratch_.Path() + "kvel" + platform::kPathSeparator; }
   void Configure(const std::string& folder) {
     AutoAcceptSettings settings;
     settings.uins = {kPeer};
     settings.maxKb = kMaxKb;
-    acceptor_.Configure(settings, folder);
+    acceptor_.Configure(settings, folder, DataFolder());
   }
   static Bytes Stream(const std::string& name, const Bytes& data) {
     Bytes stream = testing::GoldenOffer(name, data.size());
@@ -233,6 +235,10 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
   const Bytes large = testing::PatternBytes(kMaxKb * 1024 + 1, 5);
   const std::string missingParent =
       scratch_.Path() + "none" + platform::kPathSeparator + "deeper" + platform::kPathSeparator;
+  const std::string sep = platform::kPathSeparator;
+  platform::MakeDirectory(DataFolder().c_str());
+  platform::MakeDirectory((scratch_.Path() + "x").c_str());
+  const std::string dataAgain = scratch_.Path() + "x" + sep + ".." + sep + "kvel" + sep;
   const struct Case {
     const char* name;
     const Bytes* data;
@@ -241,6 +247,7 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
     std::string folder;  // empty: the fixture's
     bool refuseWrites;   // nothing can be created in the folder
     const char* log;     // the line's start; null: no line
+    const char* offered = "f.bin";
   } cases[] = {
       {"TooLarge", &large, kFromHome, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=too-large maxkb=16"},
@@ -263,6 +270,11 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
        "autoaccept asks: peer=1001 reason=no-folder folder="},
       {"FolderCannotBeWritten", &small, kFromHome, kPeer, "", true,
        "autoaccept asks: peer=1001 reason=no-access folder="},
+      // The image cache trusts its files' names: none lands there.
+      {"TheDataFolderSpeltAnotherWay", &small, kFromHome, kPeer, dataAgain, false,
+       "autoaccept asks: peer=1001 reason=data-folder folder="},
+      {"ANameOfTheImageCache", &small, kFromHome, kPeer, "", false,
+       "autoaccept asks: peer=1001 reason=cache-name", "IMGCACHE_1001_5_7"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -270,7 +282,7 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
     side_.refuseCreateIn = c.refuseWrites ? Folder() : "";
     log_.clear();
     std::filesystem::remove(scratch_.File("chosen.bin"));
-    const Run run = Receive(Stream("f.bin", *c.data), c.origin, c.uin);
+    const Run run = Receive(Stream(c.offered, *c.data), c.origin, c.uin);
     // Asked as today: the question, the save dialog, the file where chosen.
     EXPECT_TRUE(run.received);
     EXPECT_EQ(run.dialogs, (std::vector<std::string>{"question", "save"}));

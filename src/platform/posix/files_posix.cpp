@@ -20,6 +20,12 @@ bool PathExists(const char* path) {
   return ::stat(path, &info) == 0;
 }
 
+std::optional<FileIdentity> IdentityOf(const char* path) {
+  struct stat info;
+  if (::stat(path, &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
+
 std::optional<FileInformation> ReadFileInformation(const char* path) {
   struct stat info;
   if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;

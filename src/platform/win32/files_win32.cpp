@@ -21,6 +21,21 @@ bool PathExists(const char* path) {
   return true;
 }
 
+std::optional<FileIdentity> IdentityOf(const char* path) {
+  // Opened for no access at all, shared every way: a folder (with backup
+  // semantics) or a file another program holds open.
+  HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information;
+  const bool read = GetFileInformationByHandle(handle, &information) != 0;
+  CloseHandle(handle);
+  if (!read) return std::nullopt;
+  return FileIdentity{
+      information.dwVolumeSerialNumber,
+      (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
 std::optional<FileInformation> ReadFileInformation(const char* path) {
   // Reads the directory entry only: never creates the file and works while
   // another program holds it open.
