@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/ipv4_address.h"
-#include "p2p/call_back_caller.h"
+#include "p2p/call_back_taking.h"
 #include "p2p/connection.h"
 #include "p2p/connection_set.h"
 #include "p2p/connection_texts.h"
@@ -57,36 +57,23 @@ bool FromAnnounced(ConnectionServices& services, uint32_t uin, uint32_t remote) 
   return announced != 0 && remote == announced;
 }
 
-// The code-3 caller claiming `caller`, at `remote`, takes the oldest wait
-// for that contact into `awaited` only when it is the contact: from the
-// announced address, or where the contact may sit behind a router, from an
-// address the user let call back for it. A stranger is refused before any
-// byte of the file goes (`refused` set, the wait kept for the real
-// call-back); within `waitMs` for a question already open.
-bool TakeCallBack(ConnectionServices& services, uint32_t caller, uint32_t remote, uint32_t waitMs,
-                  TransferHandle* awaited, bool* refused) {
-  AwaitedCallBacks& callBacks = services.CallBacks();
-  const uint64_t run = callBacks.RunOf(caller);
-  if (run == 0) return false;
+// Whether the code-3 caller claiming `caller`, at `remote`, takes a wait
+// of that contact into `awaited`; a stranger's refusal is logged here, with
+// `refused` set.
+bool AnswersCallBack(ConnectionServices& services, uint32_t caller, uint32_t remote,
+                     uint32_t waitMs, TransferHandle* awaited, bool* refused) {
   const uint32_t announced = services.PeerAddressOf(caller).ip;
-  const std::string who = text::kLogPeer + std::to_string(caller) + text::kLogFrom +
-                          AddressText(remote) + text::kLogAnnounced + AddressText(announced);
-  switch (JudgeCallBackCaller(remote, announced)) {
-    case CallBackCaller::Contact:
-      break;
-    case CallBackCaller::Stranger:
-      *refused = true;
-      Report(services, text::kLogStrangerCallBack + who);
-      return false;
-    case CallBackCaller::Unsure:
-      if (!services.Foreign().Allowed(caller, remote, run, waitMs)) {
-        *refused = true;
-        Report(services, text::kLogForeignCallBackRefused + who);
-        return false;
-      }
-      break;
+  const CallBackTaken taken = TakeCallBack(services.CallBacks(), services.Foreign(), caller, remote,
+                                           announced, waitMs, awaited);
+  if (taken == CallBackTaken::Stranger || taken == CallBackTaken::NotAllowed) {
+    *refused = true;
+    const std::string who = text::kLogPeer + std::to_string(caller) + text::kLogFrom +
+                            AddressText(remote) + text::kLogAnnounced + AddressText(announced);
+    Report(services, (taken == CallBackTaken::Stranger ? text::kLogStrangerCallBack
+                                                       : text::kLogForeignCallBackRefused) +
+                         who);
   }
-  return callBacks.Take(caller, awaited);
+  return taken == CallBackTaken::Taken;
 }
 
 // What the handshake's agreement makes of the connection's place. A peer's
@@ -144,8 +131,8 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
       request.outgoing
           ? CallPeer(connection, services.OwnUin(), request.peerUin, request.directionCode)
           : AnswerPeer(connection, [&](uint32_t caller) {
-              callBack =
-                  TakeCallBack(services, caller, remote, waits.PhaseLeftMs(), &awaited, &refused);
+              callBack = AnswersCallBack(services, caller, remote, waits.PhaseLeftMs(), &awaited,
+                                         &refused);
               return callBack;
             });
   if (outcome.result == Handshake::Result::UnaskedCallBack && !refused)
