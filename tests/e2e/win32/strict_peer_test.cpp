@@ -1,7 +1,8 @@
 // A stand-in host with kvel.tpl sends to the strict peer, which reads each
 // item with one receive of exactly its size: once as kvel pushes, once as
-// the peer, which kvel cannot reach, is asked to call back and pulls, and
-// once as the peer resumes and asks for the rest of the file only.
+// the peer, which kvel cannot reach, is asked to call back and pulls (after
+// a stranger claiming its number got nothing), and once as the peer resumes
+// and asks for the rest of the file only.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "gg_wire.h"
 #include "platform/sockets.h"
 #include "strict_peer.h"
+#include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "world.h"
 #include "world_files.h"
@@ -104,6 +106,17 @@ TEST_F(StrictPeerEndToEnd, ThePeerIsAskedToCallBackAndPulls) {
         return false;
       },
       30000));
+  // A stranger at another address claims the peer's number first: it gets
+  // the answer to its hello and nothing more, and the wait stays.
+  const platform::Socket stranger =
+      testing::ConnectLoopbackFrom(host_->Settings().localPort, "127.0.0.2");
+  ASSERT_NE(stranger, platform::kInvalidSocket);
+  ASSERT_TRUE(testing::SendAll(stranger, testing::Words({kPeer, kHost, 3})));
+  EXPECT_EQ(testing::ReadUntilClosed(stranger), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
+  platform::CloseSocket(stranger);
+  EXPECT_TRUE(host_->WaitFor(
+      "log", "call-back not from the contact's address, refused: peer=1002 from=127.0.0.2"));
+  // The peer's own call-back, from the address the server announced.
   const platform::Socket socket = testing::ConnectLoopback(host_->Settings().localPort);
   ASSERT_NE(socket, platform::kInvalidSocket);
   EXPECT_TRUE(Receive(socket, false) == Content(source));
