@@ -15,6 +15,7 @@
 #include "transfers/transfer_stream.h"
 #include "strict_peer.h"
 #include "wire/transfer_records.h"
+#include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
@@ -115,13 +116,13 @@ class StrictPeerRun : public ::testing::Test {
       if (c.code == strict::kPull) probe.ExpectCallBack(kPeerUin);
       peer = testing::ConnectLoopback(server.Port());
     }
-    std::thread kvel;
+    testing::BoundedThread kvel;
     if (c.kvelCalls) {
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
       peer = server.Accept();
     } else {
       request.socket = server.Accept();
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);
 
@@ -142,7 +143,7 @@ class StrictPeerRun : public ::testing::Test {
                                                     : strict.SendFile("strict.bin", content));
     // Either end closes after the last chunk; kvel's sender waits for it.
     platform::CloseSocket(peer);
-    kvel.join();
+    kvel.Join();
 
     const bool past = offset > content.size();
     EXPECT_EQ(peerDone, !past) << strict.Failure();
@@ -233,18 +234,18 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
     ConnectionRequest request;
     request.services = probe.Services();
     Socket peer = platform::kInvalidSocket;
-    std::thread kvel;
+    testing::BoundedThread kvel;
     if (c.kvelCalls) {
       probe.SetPeer({testing::LoopbackAddress(), server.Port()});
       request.outgoing = true;
       request.peerUin = kPeerUin;
       request.directionCode = c.code;
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
       peer = server.Accept();
     } else {
       peer = testing::ConnectLoopback(server.Port());
       request.socket = server.Accept();
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);
     strict::StrictPeer strict(peer);
@@ -254,7 +255,7 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
         c.kvelCalls ? strict.Answer(&caller, &code) : strict.Call(kPeerUin, kKvelUin, c.code);
     EXPECT_TRUE(handshake && strict.SendFile("strict.bin", content)) << strict.Failure();
     platform::CloseSocket(peer);
-    kvel.join();
+    kvel.Join();
     EXPECT_EQ(strict.OffsetAsked(), 12000u);
     EXPECT_TRUE(kvelDone);
     std::string saved;
@@ -276,14 +277,14 @@ TEST(StrictPeerResumes, AsSenderItHonoursTheOffsetAsked) {
     ASSERT_NE(pair.a, platform::kInvalidSocket);
     strict::StrictPeer sender(pair.a, 5000);
     bool sent = false;
-    std::thread sending([&] {
+    testing::BoundedThread sending("the strict peer sending", [&] {
       sent = sender.SendFile("resumed.bin", content);
       platform::ShutdownBoth(pair.a);
     });
     strict::StrictPeer receiver(pair.b, 5000);
     Bytes received;
     const bool got = receiver.ReceiveFile(&received, offset);
-    sending.join();
+    sending.Join();
     testing::CloseLoopbackPair(pair);
     EXPECT_EQ(sender.OffsetAsked(), offset);
     const bool past = offset > content.size();

@@ -1,6 +1,7 @@
 // Boxes for transfers that ended badly: notices that come together make one
 // box that lists them; notices further apart make a box each; nothing is
 // shown once stopped.
+#include "support/bounded_wait.h"
 #include "transfers/notice_batches.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ class NoticeBatchesTest : public ::testing::Test {
  protected:
   ~NoticeBatchesTest() override {
     batches_.Stop();
-    for (std::thread& thread : threads_) thread.join();
+    for (testing::BoundedThread& thread : threads_) thread.Join();
   }
   std::vector<UserNotice> Shown() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -71,7 +72,7 @@ class NoticeBatchesTest : public ::testing::Test {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<UserNotice> shown_;
-  std::vector<std::thread> threads_;
+  std::vector<testing::BoundedThread> threads_;
   NoticeBatches batches_{kGatherMs,
                          [this](const UserNotice& notice) {
                            std::lock_guard<std::mutex> lock(mutex_);
@@ -79,7 +80,7 @@ class NoticeBatchesTest : public ::testing::Test {
                            changed_.notify_all();
                          },
                          [this](void (*routine)(void*), void* argument) {
-                           threads_.emplace_back(routine, argument);
+                           threads_.emplace_back("a box's gathering", routine, argument);
                            return true;
                          }};
 };
@@ -112,7 +113,7 @@ TEST_F(NoticeBatchesTest, NothingIsShownOnceStopped) {
   batches_.Tell({"przed", kError});
   batches_.Stop();  // during the gathering: dropped
   batches_.Tell({"po", kError});
-  for (std::thread& thread : threads_) thread.join();
+  for (testing::BoundedThread& thread : threads_) thread.Join();
   threads_.clear();
   EXPECT_TRUE(Shown().empty());
 }

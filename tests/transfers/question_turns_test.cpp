@@ -14,6 +14,7 @@
 
 #include "host/linked_host.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/fake_connection.h"
 #include "support/scripted_dialogs.h"
 #include "transfers/file_transfer.h"
@@ -74,9 +75,9 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
 
   TransferRegistry registry(&platform::TickCount);
   QuestionTurns turns(10000);
-  std::vector<std::thread> receivers;
+  std::vector<testing::BoundedThread> receivers;
   for (uint32_t uin : {7u, 7u, 8u}) {
-    receivers.emplace_back([&, uin] {
+    receivers.emplace_back("a receiver asking its question", [&, uin] {
       TransferHandle transfer = registry.Begin(uin, Receive);
       transfer.Agree(uin, std::to_string(uin), Receive);
       testing::FakeConnection connection(testing::StreamBuilder().Offer("a.bin", 10).Take());
@@ -85,7 +86,7 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
       EXPECT_EQ(connection.Written(), testing::Words({wire::kReplyRefuse, 0, 0}));
     });
   }
-  for (std::thread& receiver : receivers) receiver.join();
+  for (testing::BoundedThread& receiver : receivers) receiver.Join();
   size_t questions = 0;
   for (const testing::DialogCall& call : testing::ScriptedDialogs::Calls())
     questions += call.kind == testing::DialogCall::kQuestion;
