@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
+
+#include "transfers/held_window.h"
+#include "transfers/resume_point.h"
 
 namespace kvel::transfers {
 namespace {
@@ -143,6 +149,58 @@ TEST(KeptRules, OffsetsStopAtWhatTheWireCarries) {
       {INT64_MAX, UINT32_MAX},
   };
   for (const auto& c : cases) EXPECT_EQ(ResumeOffset(c.kept), c.offset) << c.kept;
+}
+
+// A byte of a file that repeats nowhere near a window's length.
+uint8_t Scattered(uint64_t at) {
+  return static_cast<uint8_t>(((at ^ (at >> 7)) * 0x9E3779B97F4A7C15ull) >> 56);
+}
+
+TEST(ResumePoint, AWindowBackWhereTheKeptBytesDifferFromTheFirstWindow) {
+  constexpr uint64_t kWindow = kResumeWindow;
+  const auto zerosBut = [](uint64_t from, uint64_t to) {
+    return [=](uint64_t at) { return at >= from && at < to ? Scattered(at) : uint8_t{0}; };
+  };
+  const struct Case {
+    const char* name;
+    int64_t kept;
+    std::function<uint8_t(uint64_t)> file;
+    std::optional<uint64_t> offset;
+  } cases[] = {
+      {"a part", 200000, Scattered, 200000 - kWindow},
+      {"128 KiB", kMinResumedPart, Scattered, std::nullopt},
+      {"128 KiB and a byte", kMinResumedPart + 1, Scattered, kWindow + 1},
+      {"zeros", 1 << 20, zerosBut(0, 0), std::nullopt},
+      {"repeating every 64 KiB", 3 * kWindow, [](uint64_t at) { return Scattered(at % kWindow); },
+       kWindow - 1},
+      {"data between zeros", 500000, zerosBut(100000, 200000), 500000 - kWindow - 4 * kResumeStep},
+      {"data further back than the tries", 4 << 20, zerosBut(100000, 200000), std::nullopt},
+      {"past 4 GiB", int64_t{5} << 30, Scattered, UINT32_MAX - kWindow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto point = ChooseResumePoint(c.kept, [&](uint64_t at, std::span<uint8_t> into) {
+      EXPECT_LE(at + into.size(), static_cast<uint64_t>(c.kept));
+      for (size_t i = 0; i < into.size(); ++i) into[i] = c.file(at + i);
+      return true;
+    });
+    ASSERT_EQ(point.has_value(), c.offset.has_value());
+    if (!point) continue;
+    EXPECT_EQ(point->offset, *c.offset);
+    for (size_t i = 0; i < kWindow; ++i) {
+      ASSERT_EQ(point->head[i], c.file(i));
+      ASSERT_EQ(point->window[i], c.file(*c.offset + i));
+    }
+  }
+  EXPECT_FALSE(ChooseResumePoint(200000, [](uint64_t, std::span<uint8_t>) { return false; }));
+}
+
+TEST(ResumePoint, TheHeldWindowTellsWhatTheSenderSends) {
+  const std::vector<uint8_t> head = {1, 2, 3}, window = {5, 6, 7};
+  EXPECT_EQ(JudgeHeldWindow(window, window, head), HeldWindow::Honoured);
+  EXPECT_EQ(JudgeHeldWindow(head, window, head), HeldWindow::Ignored);
+  for (const std::vector<uint8_t>& other : {std::vector<uint8_t>{5, 6, 8}, {1, 2, 4}})
+    EXPECT_EQ(JudgeHeldWindow(other, window, head), HeldWindow::Changed);
 }
 
 }  // namespace
