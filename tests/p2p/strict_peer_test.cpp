@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "p2p/connection.h"
+#include "transfers/resume_point.h"
 #include "transfers/transfer_stream.h"
 #include "strict_peer.h"
 #include "wire/transfer_records.h"
@@ -197,9 +198,10 @@ TEST_F(StrictPeerRun, APeerThatResumesGetsExactlyTheRest) {
 }
 
 // kvel kept the start of a transfer that was cut and asks the strict peer,
-// which honours offsets, for the rest; with kvel called and calling.
+// which honours offsets, for the rest from a window before; with kvel
+// called and calling.
 TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
-  const Bytes content = testing::PatternBytes(40000, 22);
+  const Bytes content = testing::PatternBytes(300000, 22);
   const Case cases[] = {
       {"the peer calls and sends", false, strict::kPush, false},
       {"kvel calls and pulls", true, strict::kPull, false},
@@ -210,12 +212,12 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
     testing::FakeTransferSide side;
     side.saveChoice = target;
     {
-      // The first try breaks off after 12,000 bytes of data: they are kept.
+      // The first try breaks off after 150,000 bytes of data: they are kept.
       Bytes first = testing::GoldenOffer("strict.bin", content.size());
       const Bytes chunks = testing::GoldenChunks(content);
       first.insert(first.end(), chunks.begin(), chunks.end());
       testing::FakeConnection cut(first);
-      cut.CutAt(16 + wire::kFileInfoSize + 3 * 12 + 12000);
+      cut.CutAt(16 + wire::kFileInfoSize + 37 * 12 + 150000);
       testing::LoneTransfer transfer(kPeerUin);
       ASSERT_FALSE(transfers::ReceiveStream(cut, side, transfer.handle));
       ASSERT_EQ(transfer.Read().note, transfers::EndNote::PartKept);
@@ -256,7 +258,7 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
     EXPECT_TRUE(handshake && strict.SendFile("strict.bin", content)) << strict.Failure();
     platform::CloseSocket(peer);
     kvel.Join();
-    EXPECT_EQ(strict.OffsetAsked(), 12000u);
+    EXPECT_EQ(strict.OffsetAsked(), 150000u - transfers::kResumeWindow);
     EXPECT_TRUE(kvelDone);
     std::string saved;
     EXPECT_TRUE(testing::ReadFile(target, &saved));

@@ -20,6 +20,7 @@
 #include "support/test_paths.h"
 #include "transfers/auto_acceptor.h"
 #include "transfers/part_names.h"
+#include "transfers/resume_point.h"
 #include "transfers/transfer_stream.h"
 #include "wire/transfer_records.h"
 
@@ -35,7 +36,7 @@ constexpr uint32_t kPeer = 1001;
 constexpr uint32_t kHome = 0x0100007F;   // 127.0.0.1
 constexpr uint32_t kOther = 0x0200007F;  // 127.0.0.2
 constexpr OfferOrigin kFromHome{kHome, kHome, false};
-constexpr uint32_t kMaxKb = 16;
+constexpr uint32_t kMaxKb = 256;
 constexpr size_t kOfferBytes = 16 + wire::kFileInfoSize;
 
 std::string Text(const Bytes& bytes) {
@@ -273,7 +274,7 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
     const char* log;     // the line's start; null: no line
   } cases[] = {
       {"TooLarge", &large, kFromHome, kPeer, "", false,
-       "autoaccept asks: peer=1001 reason=too-large maxkb=16"},
+       "autoaccept asks: peer=1001 reason=too-large maxkb=256"},
       {"FromAnotherAddress",
        &small,
        {kOther, kHome, false},
@@ -336,21 +337,22 @@ TEST_F(FileAutoAcceptTest, PastTheBurstAContactsFilesAreAsked) {
 }
 
 TEST_F(FileAutoAcceptTest, ACutFileIsKeptAndGoneOnFromWithoutTheSecondQuestion) {
-  const Bytes data = testing::PatternBytes(3 * 4096, 7);
+  const Bytes data = testing::PatternBytes(200000, 7);
   const Bytes stream = Stream("film.bin", data);
-  // Cut after the first chunk's data.
-  const Run cut = Receive(stream, kFromHome, kPeer, kOfferBytes + 12 + 4096);
+  // Cut after 150000 bytes of data; the next is asked for a window less.
+  const Run cut = Receive(stream, kFromHome, kPeer, kOfferBytes + 12 * 37 + 150000);
+  const uint32_t asked = 150000 - kResumeWindow;
   EXPECT_FALSE(cut.received);
   EXPECT_EQ(cut.facts.note, EndNote::PartKept);
   EXPECT_EQ(InFolder().size(), 2u);  // the part and its record, no file
   // The same offer again: the rest is asked for, with no question at all.
   Bytes rest = testing::GoldenOffer("film.bin", data.size());
-  const Bytes chunks = testing::GoldenChunks(Bytes(data.begin() + 4096, data.end()));
+  const Bytes chunks = testing::GoldenChunks(Bytes(data.begin() + asked, data.end()));
   rest.insert(rest.end(), chunks.begin(), chunks.end());
   const Run resumed = Receive(rest);
   EXPECT_TRUE(resumed.received);
   EXPECT_TRUE(resumed.dialogs.empty());
-  EXPECT_EQ(resumed.written, testing::Words({wire::kReplyAccept, 4096, 0}));
+  EXPECT_EQ(resumed.written, testing::Words({wire::kReplyAccept, asked, 0}));
   EXPECT_EQ(InFolder(), std::vector<std::string>{"film.bin"});
   EXPECT_EQ(Content("film.bin"), Text(data));
   EXPECT_TRUE(side_.keptParts.Free().empty());

@@ -17,20 +17,24 @@ namespace {
 constexpr uint32_t kNow = 1733745600;
 constexpr uint32_t kDay = 24 * 60 * 60;
 
-TEST(KeptRules, OnlyACutTheUserDidNotMakeKeepsAPartWithData) {
+TEST(KeptRules, ACutOrThisSidesFailureTheUserDidNotMakeKeepsAPartLargerThan128KiB) {
+  constexpr int64_t kMore = kMinResumedPart + 1;
   const struct {
     ReceiveEnd end;
     bool stoppedByUser;
     int64_t bytes;
     bool kept;
   } cases[] = {
-      {ReceiveEnd::Cut, false, 1, true},
+      {ReceiveEnd::Cut, false, kMore, true},
       {ReceiveEnd::Cut, false, INT64_MAX, true},
+      {ReceiveEnd::Cut, false, kMinResumedPart, false},
       {ReceiveEnd::Cut, false, 0, false},
-      {ReceiveEnd::Cut, true, 1000, false},
-      {ReceiveEnd::Whole, false, 1000, false},
-      {ReceiveEnd::PeerBroke, false, 1000, false},
-      {ReceiveEnd::OwnFailure, false, 1000, false},
+      {ReceiveEnd::Cut, true, kMore, false},
+      {ReceiveEnd::OwnFailure, false, kMore, true},
+      {ReceiveEnd::OwnFailure, true, kMore, false},
+      {ReceiveEnd::Whole, false, kMore, false},
+      {ReceiveEnd::PeerBroke, false, kMore, false},
+      {ReceiveEnd::SenderChanged, false, kMore, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(KeepsPart(c.end, c.stoppedByUser, c.bytes), c.kept)
@@ -118,6 +122,12 @@ TEST(KeptRules, AnOfferResumesOnlyTheSameTransferFromAnUnchangedPart) {
       {"a damaged record", std::nullopt, PartAsKept(), SameOffer(), kNow, KeptUse::Remove, false},
       {"a damaged record of another file", std::nullopt, PartAsKept(),
        OfferedFile{1002, "inny.txt", 5, "C:\\inny.txt"}, kNow, KeptUse::Remove, false},
+      // Only a part of more than 128 KiB is gone on from.
+      {"128 KiB kept", with([](auto& r) { r.kept = kMinResumedPart; }),
+       part([](auto& p) { p.size = kMinResumedPart; }), SameOffer(), kNow, KeptUse::Remove, true},
+      {"a byte more", with([](auto& r) { r.kept = kMinResumedPart + 1; }),
+       part([](auto& p) { p.size = kMinResumedPart + 1; }), SameOffer(), kNow, KeptUse::Resume,
+       true},
       // Its age.
       {"kept a week ago to the second", with([](auto& r) { r.at = kNow - 7 * kDay; }), PartAsKept(),
        SameOffer(), kNow, KeptUse::Resume, true},
@@ -134,21 +144,6 @@ TEST(KeptRules, AnOfferResumesOnlyTheSameTransferFromAnUnchangedPart) {
     EXPECT_EQ(JudgeKeptPart(c.record, c.part, c.offer, c.now), c.use) << c.name;
     EXPECT_EQ(KeptPartStays(c.record, c.part, c.now), c.stays) << c.name;
   }
-}
-
-TEST(KeptRules, OffsetsStopAtWhatTheWireCarries) {
-  const struct {
-    int64_t kept;
-    uint32_t offset;
-  } cases[] = {
-      {1, 1},
-      {12000, 12000},
-      {UINT32_MAX, UINT32_MAX},
-      {int64_t{UINT32_MAX} + 1, UINT32_MAX},
-      {int64_t{5} << 30, UINT32_MAX},
-      {INT64_MAX, UINT32_MAX},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ResumeOffset(c.kept), c.offset) << c.kept;
 }
 
 // A byte of a file that repeats nowhere near a window's length.
