@@ -2,14 +2,18 @@
 // split, with the user's answers taken from the input too, over files kept
 // in memory. Either the input is the whole stream, or (resumed streams) it
 // says what part of the file was kept from a cut transfer, how its record
-// and part fare, and the chunks that follow an offer of that file.
+// and part fare, and what the sender of that file does once it has the
+// reply: sends the file from the offset asked for, or from its start, or a
+// file changed at a given byte, cut at a given byte; or the input's own
+// chunks.
 //
 // Checks that the offered name reaches the user only in its safe form; that
 // no file ever holds more than the announced size; that only a complete
-// file takes the target's name, with exactly the announced bytes counted
-// and the kept bytes before them; that every part left on disk is listed
-// with a record that describes it; and that the receiver writes nothing but
-// its reply, with the kept length as its offset when it goes on.
+// file takes the target's name, with exactly the announced bytes counted,
+// and then holds the sender's file but for kept bytes before the offset
+// asked for; that every part left on disk is listed with a record that
+// describes it; and that the receiver writes nothing but its reply, going on
+// from a window before the kept length.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -17,11 +21,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "transfers/kept_parts.h"
 #include "transfers/offered_name.h"
 #include "transfers/part_names.h"
+#include "transfers/resume_point.h"
 #include "transfers/transfer_registry.h"
 #include "transfers/transfer_stream.h"
 #include "scripted_peer.h"
@@ -58,7 +64,7 @@ class MemoryFile final : public transfers::StreamFile {
   }
   bool Write(const void* data, size_t count) override {
     Disk::Entry& entry = disk_.files[path_];
-    if (position_ + count > (1u << 20)) return false;  // a full disk after 1 MiB
+    if (position_ + count > (1u << 19)) return false;  // a full disk after 512 KiB
     if (entry.bytes.size() < position_ + count) entry.bytes.resize(position_ + count);
     std::copy_n(static_cast<const uint8_t*>(data), count,
                 entry.bytes.begin() + static_cast<std::ptrdiff_t>(position_));
@@ -156,6 +162,62 @@ uint64_t Little(const uint8_t* bytes, size_t count) {
   return value;
 }
 
+// A peer that delivers `stream`, cut after `cut` bytes, in reads of at most
+// `split`, and keeps what this side writes. With `file`, it then sends the
+// file's chunks once the reply is in, from the offset asked for (past the
+// end: none) or from 0.
+class Sender final : public transfers::StreamConnection {
+ public:
+  Sender(std::vector<uint8_t> stream, std::optional<std::vector<uint8_t>> file, bool fromStart,
+         size_t cut, size_t split)
+      : stream_(std::move(stream)),
+        file_(std::move(file)),
+        fromStart_(fromStart),
+        cut_(cut),
+        split_(split) {}
+
+  int Read(void* buffer, int count) override {
+    Check(count > 0 && count <= 65536);
+    if (file_ && at_ == stream_.size() && written.size() == 12) Chunk(*std::exchange(file_, {}));
+    const size_t end = std::min(stream_.size(), cut_);
+    const size_t take = std::min({static_cast<size_t>(count), end - std::min(end, at_), split_});
+    std::memcpy(buffer, stream_.data() + at_, take);
+    at_ += take;
+    return static_cast<int>(take);
+  }
+  int Write(const void* data, int count) override {
+    Check(count == 12);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    written.insert(written.end(), bytes, bytes + count);
+    return count;
+  }
+  void ShutdownSend() override {}
+  bool WaitForPeerClose(uint32_t) override { return true; }
+
+  std::vector<uint8_t> written;
+
+ private:
+  void Chunk(const std::vector<uint8_t>& file) {
+    for (size_t at = fromStart_ ? 0 : Little(written.data() + 4, 4); at <= file.size();) {
+      const size_t length = std::min<size_t>(4096, file.size() - at);
+      const uint32_t header[3] = {length < 4096 ? wire::kChunkLast : wire::kChunkMore,
+                                  static_cast<uint32_t>(length), 0};
+      for (uint32_t word : header)
+        for (int i = 0; i < 4; ++i) stream_.push_back(static_cast<uint8_t>(word >> (8 * i)));
+      stream_.insert(stream_.end(), file.begin() + static_cast<std::ptrdiff_t>(at),
+                     file.begin() + static_cast<std::ptrdiff_t>(at + length));
+      at += length < 4096 ? file.size() + 1 : length;
+    }
+  }
+
+  std::vector<uint8_t> stream_;
+  std::optional<std::vector<uint8_t>> file_;
+  bool fromStart_;
+  size_t cut_;
+  size_t split_;
+  size_t at_ = 0;
+};
+
 // The stream's offer of `size` bytes named "f", as a sender writes it.
 std::vector<uint8_t> Offer(uint64_t size) {
   std::vector<uint8_t> offer(16 + wire::kFileInfoSize, 0);
@@ -182,14 +244,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   User user(choices, disk);
   std::vector<uint8_t> stream(data + 1, data + size);
   uint64_t kept = 0;
+  // The file the sender has (the kept one, or one changed since), and
+  // whether it sends it; the kept file's bytes.
+  std::vector<uint8_t> sent, file;
+  bool sends = false;
   if (resumed) {
-    // Size (3 bytes), kept length (3), what befalls the record and part (1).
-    if (size < 8) return 0;
-    const uint64_t announced = Little(data + 1, 3);
+    // Size (3 bytes), kept length (3), what befalls the record and part
+    // (1), what the sender does (1), where it is cut (3), where its file
+    // changed (3); then, when it sends the input's own chunks, those.
+    if (size < 15) return 0;
+    const uint64_t announced = Little(data + 1, 3) & 0xFFFFF;
     kept = Little(data + 4, 3) % (announced + 2);
     const uint8_t fate = data[7];
+    const uint8_t sender = data[8];
+    // The file: scattered bytes, or one byte repeated.
+    file.resize(static_cast<size_t>(announced));
+    for (size_t i = 0; i < file.size(); ++i)
+      file[i] = sender & 0x08 ? 0x4B : static_cast<uint8_t>((i * 2654435761u) >> 13);
     const transfers::PartNames names = *transfers::PartNamesFor(kTarget, fate);
-    disk.files[names.part].bytes.assign(static_cast<size_t>(kept), 0x4B);
+    if (kept <= announced)
+      disk.files[names.part].bytes.assign(file.begin(),
+                                          file.begin() + static_cast<ptrdiff_t>(kept));
+    else
+      disk.files[names.part].bytes.assign(static_cast<size_t>(kept), 0x4B);
     disk.files[names.part].written = ++disk.clock;
     transfers::KeptRecord record{kPeer,
                                  "f",
@@ -208,10 +285,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fate & 0x08) disk.files.erase(names.part);
     user.kept.Add(names.record, user);
     stream = Offer(announced);
-    stream.insert(stream.end(), data + 8, data + size);
+    sends = (sender & 0x03) != 0;
+    sent = file;
+    if ((sender & 0x03) == 3 && !sent.empty()) sent[Little(data + 12, 3) % sent.size()] ^= 0x5A;
+    if (!sends) stream.insert(stream.end(), data + 15, data + size);
   }
 
-  fuzz::ScriptedPeer peer(stream.data(), stream.size(), split);
+  const size_t cut = resumed ? static_cast<size_t>(Little(data + 9, 3)) : 0xFFFFFF;
+  Sender peer(stream, sends ? std::optional(sent) : std::nullopt, resumed && (data[8] & 3) == 2,
+              cut == 0xFFFFFF ? SIZE_MAX : cut, split);
   transfers::TransferRegistry registry([] { return 0u; });
   transfers::TransferHandle transfer = registry.Begin(kPeer, transfers::Receive);
   transfer.Agree(kPeer, "1", transfers::Receive);
@@ -223,25 +305,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(facts.offset >= 0 && facts.offset <= std::max<int64_t>(facts.size, 0));
   if (moving) Check(facts.offset + facts.moved <= facts.size);
   // The receiver writes nothing but its 12-byte reply; going on, it asks
-  // for the kept bytes.
-  for (size_t written : peer.writeSizes) Check(written == 12);
+  // for a window before the kept length, which it then counts from unless
+  // the sender sent the whole file.
+  uint64_t asked = 0;
   if (peer.written.size() == 12 && peer.written[0] == wire::kReplyAccept) {
-    const uint64_t offset = Little(peer.written.data() + 4, 4);
-    Check(offset == static_cast<uint64_t>(facts.offset));
-    Check(offset == 0 || (resumed && offset == kept && user.questions == 2));
+    asked = Little(peer.written.data() + 4, 4);
+    Check(facts.offset == static_cast<int64_t>(asked) || facts.offset == 0);
+    Check(asked == 0 || (resumed && kept > static_cast<uint64_t>(transfers::kMinResumedPart) &&
+                         asked + transfers::kResumeWindow <= kept && user.questions == 2));
   }
-  // Only a whole file is at the target, of the announced size.
+  // Only a whole file is at the target, of the announced size, and it is the
+  // sender's file but for kept bytes before the offset asked for.
   const auto target = disk.files.find(kTarget);
   Check(received == (target != disk.files.end()));
   if (received) {
     Check(moving && facts.offset + facts.moved == facts.size);
     Check(target->second.bytes.size() == static_cast<uint64_t>(facts.size));
+    for (size_t i = 0; sends && i < sent.size(); ++i)
+      Check(target->second.bytes[i] == sent[i] ||
+            (i < asked && target->second.bytes[i] == file[i]));
   }
-  // Once the offer was taken and a path chosen, every kept part it concerns
-  // is settled: every other file is a listed record with the part it
-  // describes, which holds what the record says and never more than the
-  // announced size.
-  if ((choices & 3) != 3) return 0;
+  // Once the offer came whole, was taken and a path chosen, every kept part
+  // it concerns is settled: every other file is a listed record with the
+  // part it describes, which holds what the record says and never more than
+  // the announced size.
+  if ((choices & 3) != 3 || user.questions == 0) return 0;
   const std::vector<std::string> listed = user.kept.Free();
   size_t parts = 0;
   for (const auto& [path, entry] : disk.files) {

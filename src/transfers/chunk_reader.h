@@ -35,6 +35,10 @@ class ChunkReader {
   // Reading; bytes after the last chunk are never taken.
   Step Next(std::span<const uint8_t> input);
 
+  // Counts against `size` from now on, what came so far included: the
+  // sender sends the whole file where the rest of it was asked for.
+  void Recount(int64_t size) { size_ = size > 0 ? static_cast<uint64_t>(size) : 0; }
+
   State state() const { return state_; }
   Failure failure() const { return failure_; }
   uint64_t Received() const { return received_; }

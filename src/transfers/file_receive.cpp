@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "transfers/auto_accept_texts.h"
-#include "transfers/block_writer.h"
 #include "transfers/chunk_reader.h"
 #include "transfers/kept_parts.h"
 #include "transfers/kept_rules.h"
 #include "transfers/offer_question.h"
 #include "transfers/offered_name.h"
 #include "transfers/part_file.h"
+#include "transfers/part_writer.h"
 #include "transfers/transfer_outcome.h"
 #include "transfers/transfer_stream.h"
 #include "transfers/transfer_texts.h"
@@ -36,9 +36,10 @@ bool ReadWordIs(StreamConnection& connection, uint32_t expected) {
 
 // Reads the chunks in large pieces, whatever their split, until the reader
 // has seen the last chunk; the data goes to `writer` and is counted in
-// `transfer`, once per read.
-ReceiveEnd ReceiveChunks(StreamConnection& connection, ChunkReader& reader, BlockWriter& writer,
-                         TransferHandle& transfer) {
+// `transfer`, once per read. A sender found to send the whole file of
+// `size` bytes is counted from its start.
+ReceiveEnd ReceiveChunks(StreamConnection& connection, ChunkReader& reader, PartWriter& writer,
+                         TransferHandle& transfer, int64_t size) {
   std::vector<uint8_t> buffer(wire::kReceiveBufferSize);
   while (reader.state() == ChunkReader::State::Reading) {
     const int got = connection.Read(buffer.data(), static_cast<int>(buffer.size()));
@@ -48,8 +49,20 @@ ReceiveEnd ReceiveChunks(StreamConnection& connection, ChunkReader& reader, Bloc
     while (!input.empty() && reader.state() == ChunkReader::State::Reading) {
       const ChunkReader::Step step = reader.Next(input);
       input = input.subspan(step.used);
-      if (!writer.Write(step.data)) return ReceiveEnd::OwnFailure;
       data += static_cast<int64_t>(step.data.size());
+      switch (writer.Write(step.data)) {
+        case PartWriter::Took::Written:
+          break;
+        case PartWriter::Took::FromStart:
+          reader.Recount(size);
+          transfer.CountFromStart();
+          break;
+        case PartWriter::Took::Changed:
+          transfer.Moved(data);
+          return ReceiveEnd::SenderChanged;
+        case PartWriter::Took::Failed:
+          return ReceiveEnd::OwnFailure;
+      }
     }
     transfer.Moved(data);
   }
@@ -71,37 +84,47 @@ EndNote NoteFor(platform::FileProblem problem) {
   }
 }
 
-// The part this transfer writes: a kept one of the same transfer when the
-// user chooses to go on from it, or without a question when `ask` is false
-// (`offset`, `prior` then say where from and how much it held), else a new
-// one. A kept part not gone on from is removed. Null, with `problem` set,
-// when no part can be had.
-std::unique_ptr<PartFile> TakePart(TransferSide& side, TransferHandle& transfer,
-                                   const OfferedFile& offer, bool ask, uint32_t* offset,
-                                   int64_t* prior, platform::FileProblem* problem) {
-  KeptParts* kept = side.Kept();
-  const std::optional<ResumablePart> resumable =
-      kept != nullptr ? SettleKeptParts(side, *kept, offer) : std::nullopt;
-  if (resumable) {
-    const uint32_t from = ResumeOffset(resumable->facts.kept);
-    std::unique_ptr<PartFile> part;
-    if (!ask || side.AskYesNo(ComposeResumeQuestion(offer.name, from, offer.size).c_str(),
-                              text::kQuestionCaption)) {
-      part =
-          PartFile::Reopen(side, offer.target, PartNames{resumable->part, resumable->record}, from);
-    }
-    if (part != nullptr) {
-      *offset = from;
-      *prior = resumable->facts.kept;
-      return part;
-    }
-    RemoveKeptPart(side, resumable->record);
-    kept->Forget(resumable->record);
-  }
+// A new part for `offer`, listed from the start when it may be kept. Null,
+// with `why` set, when none can be had.
+std::unique_ptr<PartFile> NewPart(TransferSide& side, TransferHandle& transfer,
+                                  const OfferedFile& offer, EndNote* why) {
   // Named from when and which transfer began: two transfers to one file at
   // once, or one after a stale part file, take different names.
   const Transfer facts = transfer.Read();
-  return PartFile::Create(side, offer.target, facts.startedAt ^ (facts.id * 0x9E3779B9u), problem);
+  platform::FileProblem problem = platform::FileProblem::None;
+  std::unique_ptr<PartFile> part =
+      PartFile::Create(side, offer.target, facts.startedAt ^ (facts.id * 0x9E3779B9u), &problem);
+  *why = part == nullptr ? NoteFor(problem)
+                         : part->List({offer.uin, offer.name, offer.size, offer.target, 0, 0, 0});
+  return *why == EndNote::None ? std::move(part) : nullptr;
+}
+
+// Where this transfer's data goes: on from a kept part of the same transfer
+// when one can be gone on from and the user chooses to (without a question
+// when `ask` is false), else a new part. A kept part not gone on from is
+// removed. Null, with `why` set, when no part can be had.
+std::unique_ptr<PartWriter> TakePart(TransferSide& side, TransferHandle& transfer,
+                                     const OfferedFile& offer, bool ask, EndNote* why) {
+  KeptParts* kept = side.Kept();
+  const std::optional<ResumablePart> resumable =
+      kept != nullptr ? SettleKeptParts(side, *kept, offer) : std::nullopt;
+  PartWriter::NewPart fresh = [&side, &transfer, offer](EndNote* note) {
+    return NewPart(side, transfer, offer, note);
+  };
+  if (resumable) {
+    std::optional<ResumePoint> point = ReadResumePoint(side, *resumable);
+    if (point &&
+        (!ask ||
+         side.AskYesNo(ComposeResumeQuestion(offer.name, resumable->facts.kept, offer.size).c_str(),
+                       text::kQuestionCaption))) {
+      return std::make_unique<PartWriter>(side, offer.target, *resumable, std::move(*point),
+                                          std::move(fresh));
+    }
+    RemoveKeptPart(side, resumable->record);
+    kept->Forget(resumable->record, side);
+  }
+  std::unique_ptr<PartFile> part = fresh(why);
+  return part != nullptr ? std::make_unique<PartWriter>(std::move(part)) : nullptr;
 }
 
 // Tries before a file taken without the question gives up its place: each
@@ -118,10 +141,9 @@ void LogAsked(AutoAccepting& accepting, uint32_t uin, const std::string& why) {
 // be asked instead: the log then says why, unless its contact is not
 // listed. A kept part of the same file is gone on from without asking: the
 // user let this contact's files come while away.
-std::unique_ptr<PartFile> TakeWithoutAsking(AutoAccepting& accepting, TransferSide& side,
-                                            TransferHandle& transfer, OfferedFile& offer,
-                                            ReceivingNames::Hold* place, uint32_t* offset,
-                                            int64_t* prior) {
+std::unique_ptr<PartWriter> TakeWithoutAsking(AutoAccepting& accepting, TransferSide& side,
+                                              TransferHandle& transfer, OfferedFile& offer,
+                                              ReceivingNames::Hold* place) {
   AutoAcceptor::Decision decision =
       accepting.acceptor.Consider(offer.uin, offer.name, offer.size, accepting.origin, side);
   if (!decision.place) {
@@ -129,12 +151,11 @@ std::unique_ptr<PartFile> TakeWithoutAsking(AutoAccepting& accepting, TransferSi
     return nullptr;
   }
   offer.target = decision.place.Path();
-  platform::FileProblem problem = platform::FileProblem::None;
-  std::unique_ptr<PartFile> part =
-      TakePart(side, transfer, offer, /*ask=*/false, offset, prior, &problem);
+  EndNote why = EndNote::None;
+  std::unique_ptr<PartWriter> part = TakePart(side, transfer, offer, /*ask=*/false, &why);
   if (part == nullptr) {
     LogAsked(accepting, offer.uin,
-             std::string(EndNoteName(NoteFor(problem))) + " folder=" + accepting.acceptor.Folder());
+             std::string(EndNoteName(why)) + " folder=" + accepting.acceptor.Folder());
     offer.target.clear();
     return nullptr;
   }
@@ -183,13 +204,10 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
   const std::string name = SanitizeOfferedName(info.name);
   const uint32_t uin = transfer.Read().uin;
   OfferedFile offer{uin, name, size, {}};
-  uint32_t offset = 0;
-  int64_t prior = 0;
   ReceivingNames::Hold place;  // held while a file taken without the question comes
-  std::unique_ptr<PartFile> part;
-  if (accepting != nullptr)
-    part = TakeWithoutAsking(*accepting, side, transfer, offer, &place, &offset, &prior);
-  if (part == nullptr) {
+  std::unique_ptr<PartWriter> writer;
+  if (accepting != nullptr) writer = TakeWithoutAsking(*accepting, side, transfer, offer, &place);
+  if (writer == nullptr) {
     const std::string question = ComposeOfferQuestion(side.PeerName(uin), name, size);
     if (!side.AskYesNo(question.c_str(), text::kQuestionCaption)) {
       SendReply(connection, wire::kReplyRefuse);
@@ -208,49 +226,61 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
     // The part is had before the answer: when none can be, the offer is
     // refused, so the sender does not send into a closed connection.
     offer.target = path;
-    platform::FileProblem problem = platform::FileProblem::None;
-    part = TakePart(side, transfer, offer, /*ask=*/true, &offset, &prior, &problem);
-    if (part == nullptr) {
+    EndNote why = EndNote::None;
+    writer = TakePart(side, transfer, offer, /*ask=*/true, &why);
+    if (writer == nullptr) {
       SendReply(connection, wire::kReplyRefuse);
-      transfer.Note(NoteFor(problem));
+      transfer.Note(why);
       return false;
     }
   }
-  SendReply(connection, wire::kReplyAccept, offset);
-  transfer.StartMoving(size, offset);
-  // Only the rest comes: a sender that ignores the offset goes past it.
-  ChunkReader reader(size - offset);
-  BlockWriter writer(part->File());
-  ReceiveEnd end = ReceiveChunks(connection, reader, writer, transfer);
-  if (end != ReceiveEnd::OwnFailure && !writer.Flush()) end = ReceiveEnd::OwnFailure;
-  KeptParts* kept = side.Kept();
-  // A part gone on from is listed until it is placed, kept anew or removed.
-  const bool resumed = prior > 0;
+  SendReply(connection, wire::kReplyAccept, writer->Offset());
+  transfer.StartMoving(size, writer->Offset());
+  // Only the rest comes: a sender that sends more than the rest, past the
+  // window held to tell whether it sends the whole file, fails.
+  ChunkReader reader(size - writer->Offset());
+  ReceiveEnd end = ReceiveChunks(connection, reader, *writer, transfer, size);
+  if (end != ReceiveEnd::OwnFailure && !writer->Flush()) end = ReceiveEnd::OwnFailure;
+  EndNote note = EndNote::None;
   if (end == ReceiveEnd::Whole) {
-    const EndNote placed =
-        place ? PlaceTaken(*part, size, name, place, accepting->acceptor, side, transfer)
-              : part->Commit(size);
-    if (resumed) kept->Forget(part->Names().record);
-    if (placed == EndNote::None) return true;
-    transfer.Note(placed);
+    note = place
+               ? PlaceTaken(*writer->Part(), size, name, place, accepting->acceptor, side, transfer)
+               : writer->Part()->Commit(size);
+    if (note == EndNote::None) return true;
+    // What came stays for a resume, as after any failure of this side.
+    end = ReceiveEnd::OwnFailure;
+  } else if (end == ReceiveEnd::OwnFailure) {
+    note = writer->FailureNote() != EndNote::None ? writer->FailureNote() : EndNote::CannotWrite;
+  } else if (end == ReceiveEnd::SenderChanged) {
+    note = EndNote::SenderFileChanged;
+  } else if (end == ReceiveEnd::PeerBroke && writer->Prior() > 0 &&
+             reader.failure() == ChunkReader::Failure::PastAnnounced) {
+    note = EndNote::SenderCannotResume;
+  }
+  const bool byUser = transfer.Read().StoppedByUser();
+  KeptParts* kept = side.Kept();
+  if (const ResumablePart* waiting = writer->Waiting()) {
+    // Nothing of this try reached the kept part: it stays as it was, but
+    // for the user's own stop.
+    if (byUser) {
+      RemoveKeptPart(side, waiting->record);
+      kept->Forget(waiting->record, side);
+      transfer.Note(note);
+    } else {
+      kept->Add(waiting->record, side);
+      transfer.Note(note == EndNote::None ? EndNote::PartKept : note, /*partKept=*/true);
+    }
     return false;
   }
-  if (end == ReceiveEnd::OwnFailure) transfer.Note(EndNote::CannotWrite);
-  if (end == ReceiveEnd::PeerBroke && resumed &&
-      reader.failure() == ChunkReader::Failure::PastAnnounced)
-    transfer.Note(EndNote::SenderCannotResume);
-
-  // What came before a cut is kept, with what it holds from the file's start.
-  const int64_t partBytes = std::max(prior, offset + static_cast<int64_t>(reader.Received()));
-  if (kept != nullptr && KeepsPart(end, transfer.Read().StoppedByUser(), partBytes)) {
-    const KeptRecord facts{uin, name, size, offer.target, partBytes, 0, kept->Now()};
-    if (part->Keep(facts)) {
-      kept->Add(part->Names().record, side);
-      transfer.Note(EndNote::PartKept);
-      return false;
-    }
+  const int64_t partBytes =
+      std::max(writer->Prior(), writer->Offset() + static_cast<int64_t>(reader.Received()));
+  PartFile* part = writer->Part();
+  if (part != nullptr && kept != nullptr && KeepsPart(end, byUser, partBytes) &&
+      part->Keep({uin, name, size, offer.target, partBytes, 0, kept->Now()})) {
+    transfer.Note(end == ReceiveEnd::Cut ? EndNote::PartKept : note, /*partKept=*/true);
+    return false;
   }
-  if (resumed) kept->Forget(part->Names().record);
+  transfer.Note(note);
   return false;
 }
 

@@ -1,10 +1,9 @@
 #include "transfers/kept_parts.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <span>
 #include <string_view>
 
-#include "platform/files.h"
 #include "transfers/part_names.h"
 
 namespace kvel::transfers {
@@ -35,20 +34,32 @@ std::vector<std::string> ParseList(std::string_view bytes) {
   return records;
 }
 
-std::string ReadBounded(const std::string& path, size_t limit) {
-  std::string bytes;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return bytes;
-  bytes.resize(limit);
-  bytes.resize(std::fread(bytes.data(), 1, limit, file));
-  std::fclose(file);
+// Reads into `into` from the file's position until it is full or the file
+// ends; the count read.
+size_t ReadUpTo(StreamFile& file, std::span<uint8_t> into) {
+  size_t got = 0;
+  for (size_t read = 1; got < into.size() && read != 0; got += read)
+    read = file.Read(into.data() + got, into.size() - got);
+  return got;
+}
+
+// At most `limit` bytes of the file `path`; nothing when it cannot be read.
+std::optional<std::string> ReadBounded(TransferSide& side, const std::string& path, size_t limit) {
+  std::unique_ptr<StreamFile> file = side.OpenForReading(path.c_str());
+  if (file == nullptr) return std::nullopt;
+  std::string bytes(limit, '\0');
+  bytes.resize(ReadUpTo(*file, {reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()}));
+  const bool failed = file->Failed();
+  file->Close();
+  if (failed) return std::nullopt;
   return bytes;
 }
 
 }  // namespace
 
 void KeptParts::Open(std::string listPath, TransferSide& side) {
-  const std::vector<std::string> listed = ParseList(ReadBounded(listPath, kMaxListBytes));
+  const std::vector<std::string> listed =
+      ParseList(ReadBounded(side, listPath, kMaxListBytes).value_or(std::string()));
   const uint32_t now = Now();
   std::vector<std::string> staying;
   for (const std::string& record : listed) {
@@ -67,7 +78,7 @@ void KeptParts::Open(std::string listPath, TransferSide& side) {
   listPath_ = std::move(listPath);
   records_ = std::move(staying);
   claimed_.clear();
-  WriteList();
+  WriteList(side);
 }
 
 bool KeptParts::Listing() const {
@@ -90,12 +101,14 @@ bool KeptParts::Claim(const std::string& record) {
   return claimed_.insert(record).second;
 }
 
-void KeptParts::Add(const std::string& record, TransferSide& side) {
+bool KeptParts::Add(const std::string& record, TransferSide& side, bool inUse) {
   std::vector<std::string> evicted;
+  bool written = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     records_.erase(std::remove(records_.begin(), records_.end(), record), records_.end());
     claimed_.erase(record);
+    if (inUse) claimed_.insert(record);
     records_.push_back(record);
     for (auto it = records_.begin(); records_.size() > kMaxKeptParts && it != records_.end();) {
       if (claimed_.count(*it) != 0) {
@@ -105,58 +118,46 @@ void KeptParts::Add(const std::string& record, TransferSide& side) {
       evicted.push_back(*it);
       it = records_.erase(it);
     }
-    WriteList();
+    written = WriteList(side);
   }
   for (const std::string& old : evicted) RemoveKeptPart(side, old);
+  return written;
 }
 
-void KeptParts::Forget(const std::string& record) {
+void KeptParts::Forget(const std::string& record, TransferSide& side) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto found = std::find(records_.begin(), records_.end(), record);
   claimed_.erase(record);
   if (found == records_.end()) return;
   records_.erase(found);
-  WriteList();
+  WriteList(side);
 }
 
-void KeptParts::WriteList() const {
-  if (listPath_.empty()) return;
+bool KeptParts::WriteList(TransferSide& side) const {
+  if (listPath_.empty()) return true;
   // No list is an empty one: nothing is left in the data directory.
   if (records_.empty()) {
-    platform::RemoveFile(listPath_.c_str());
-    return;
+    side.RemoveFile(listPath_.c_str());
+    return true;
   }
   std::string bytes = std::string(kListHeader) + "\n";
   for (const std::string& record : records_) bytes += record + "\n";
   // Written aside and moved over the list, so that a list is always whole.
   const std::string fresh = listPath_ + ".new";
-  platform::RemoveFile(fresh.c_str());
-  std::FILE* file = platform::CreateNewFile(fresh.c_str());
-  if (file == nullptr) return;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) == 0 && written) {
-    platform::MoveFileOver(fresh.c_str(), listPath_.c_str());
-  } else {
-    platform::RemoveFile(fresh.c_str());
-  }
+  side.RemoveFile(fresh.c_str());
+  std::unique_ptr<StreamFile> file = side.CreateNewFile(fresh.c_str());
+  if (file == nullptr) return false;
+  const bool written = file->Write(bytes.data(), bytes.size());
+  if (file->Close() && written && side.MoveFileOver(fresh.c_str(), listPath_.c_str())) return true;
+  side.RemoveFile(fresh.c_str());
+  return false;
 }
 
 std::optional<KeptRecord> ReadKeptRecord(TransferSide& side, const std::string& record) {
-  std::unique_ptr<StreamFile> file = side.OpenForReading(record.c_str());
-  if (file == nullptr) return std::nullopt;
   // One byte more than a record holds tells a longer file from a record.
-  std::string bytes(kMaxKeptRecordSize + 1, '\0');
-  size_t got = 0;
-  while (got < bytes.size()) {
-    const size_t read = file->Read(bytes.data() + got, bytes.size() - got);
-    if (read == 0) break;
-    got += read;
-  }
-  const bool failed = file->Failed();
-  file->Close();
-  if (failed) return std::nullopt;
-  bytes.resize(got);
-  return DecodeKeptRecord(bytes);
+  const std::optional<std::string> bytes = ReadBounded(side, record, kMaxKeptRecordSize + 1);
+  if (!bytes) return std::nullopt;
+  return DecodeKeptRecord(*bytes);
 }
 
 void RemoveKeptPart(TransferSide& side, const std::string& record) {
@@ -181,9 +182,20 @@ std::optional<ResumablePart> SettleKeptParts(TransferSide& side, KeptParts& kept
       continue;
     }
     RemoveKeptPart(side, record);
-    kept.Forget(record);
+    kept.Forget(record, side);
   }
   return found;
+}
+
+std::optional<ResumePoint> ReadResumePoint(TransferSide& side, const ResumablePart& part) {
+  std::unique_ptr<StreamFile> file = side.OpenForReading(part.part.c_str());
+  if (file == nullptr) return std::nullopt;
+  std::optional<ResumePoint> point =
+      ChooseResumePoint(part.facts.kept, [&](uint64_t offset, std::span<uint8_t> into) {
+        return file->Seek(offset) && ReadUpTo(*file, into) == into.size() && !file->Failed();
+      });
+  file->Close();
+  return point;
 }
 
 }  // namespace kvel::transfers

@@ -2,7 +2,10 @@
 // in a file of its data directory so that they are found again after a
 // restart, and which of them a transfer is using now. Each record lies
 // beside its part (kept_record.h, part_names.h); the list only says where.
-// Thread-safe: connection threads keep, claim and forget records at once.
+// A part that may be kept is listed as it is made (part_file.h), so that a
+// full disk later cannot leave it unlisted. The list file is read and
+// written through the transfer's side. Thread-safe: connection threads
+// keep, claim and forget records at once.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +19,7 @@
 
 #include "transfers/kept_record.h"
 #include "transfers/kept_rules.h"
+#include "transfers/resume_point.h"
 #include "transfers/transfer_side.h"
 
 namespace kvel::transfers {
@@ -45,16 +49,18 @@ class KeptParts {
   // Marks `record` as used by one transfer; false when it is not listed or
   // in use already.
   bool Claim(const std::string& record);
-  // Lists `record` as the newest and not in use (moved, when listed). When
-  // more than kMaxKeptParts are listed, the oldest not in use is removed
-  // with its part.
-  void Add(const std::string& record, TransferSide& side);
+  // Lists `record` as the newest (moved, when listed), not in use or, with
+  // `inUse`, used by the caller's transfer. When more than kMaxKeptParts
+  // are listed, the oldest not in use is removed with its part. False when
+  // the list file could not be written (listed here all the same).
+  bool Add(const std::string& record, TransferSide& side, bool inUse = false);
   // No longer listed.
-  void Forget(const std::string& record);
+  void Forget(const std::string& record, TransferSide& side);
 
  private:
-  // The list as it is now goes to the file, replacing it in one step.
-  void WriteList() const;
+  // The list as it is now goes to the file, replacing it in one step; false
+  // when it could not be written.
+  bool WriteList(TransferSide& side) const;
 
   const std::function<uint32_t()> now_;
   mutable std::mutex mutex_;
@@ -80,5 +86,8 @@ struct ResumablePart {
 // makes useless and claims the one it can go on from, if any.
 std::optional<ResumablePart> SettleKeptParts(TransferSide& side, KeptParts& kept,
                                              const OfferedFile& offer);
+// Where `part` is gone on from (ChooseResumePoint), its bytes read through
+// `side`; nothing when it cannot be.
+std::optional<ResumePoint> ReadResumePoint(TransferSide& side, const ResumablePart& part);
 
 }  // namespace kvel::transfers

@@ -1,11 +1,12 @@
 #include "transfers/kept_rules.h"
 
-#include <algorithm>
+#include "transfers/resume_point.h"
 
 namespace kvel::transfers {
 
 bool KeepsPart(ReceiveEnd end, bool stoppedByUser, int64_t partBytes) {
-  return end == ReceiveEnd::Cut && !stoppedByUser && partBytes > 0;
+  return (end == ReceiveEnd::Cut || end == ReceiveEnd::OwnFailure) && !stoppedByUser &&
+         partBytes > kMinResumedPart;
 }
 
 bool KeptPartStays(const std::optional<KeptRecord>& record,
@@ -27,12 +28,8 @@ KeptUse JudgeKeptPart(const std::optional<KeptRecord>& record,
   const bool sameFile =
       record->uin == offer.uin && record->name == offer.name && record->size == offer.size;
   const bool samePath = record->target == offer.target;
-  if (sameFile && samePath) return KeptUse::Resume;
+  if (sameFile && samePath && record->kept > kMinResumedPart) return KeptUse::Resume;
   return sameFile || samePath ? KeptUse::Remove : KeptUse::Leave;
-}
-
-uint32_t ResumeOffset(int64_t kept) {
-  return static_cast<uint32_t>(std::clamp<int64_t>(kept, 0, UINT32_MAX));
 }
 
 }  // namespace kvel::transfers

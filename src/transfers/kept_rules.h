@@ -30,11 +30,15 @@ enum class ReceiveEnd {
   // last chunk short of it.
   PeerBroke,
   OwnFailure,  // this side could not write, keep or put the file in place
+  // Going on from a kept part, the sender sent neither the bytes from the
+  // offset asked for nor the file's first ones: its file changed.
+  SenderChanged,
 };
 
 // Whether the part of a transfer that ended as `end` is kept to be resumed:
-// only after a cut that the receiving user did not make (the user's stop
-// removes it; the unloading keeps it), and only when it holds data.
+// after a cut that the receiving user did not make (the user's stop removes
+// it; the unloading keeps it), or after this side failed to save what came,
+// and only when it holds more than kMinResumedPart bytes.
 bool KeepsPart(ReceiveEnd end, bool stoppedByUser, int64_t partBytes);
 
 // The file an offer brings, as far as a kept part is matched against it.
@@ -58,17 +62,13 @@ enum class KeptUse {
   Leave,   // another file's, left as it is
 };
 
-// What an offer does with a kept part: resumes it when it stays and was
-// kept for the same contact, name, size and chosen path; removes it when it
-// does not stay, or when it shares the contact, name and size, or the path,
-// but not all four; leaves any other.
+// What an offer does with a kept part: resumes it when it stays, holds more
+// than kMinResumedPart bytes and was kept for the same contact, name, size
+// and chosen path; removes it when it does not stay, or when it shares the
+// contact, name and size, or the path, but not all four or not enough
+// bytes; leaves any other.
 KeptUse JudgeKeptPart(const std::optional<KeptRecord>& record,
                       const std::optional<platform::FileInformation>& part,
                       const OfferedFile& offer, uint32_t now);
-
-// The offset a kept part of `kept` bytes is resumed from. Offsets are 32
-// bits on the wire: a part of 4 GiB or more is resumed from the last offset
-// they carry, and its bytes from there on are received again.
-uint32_t ResumeOffset(int64_t kept);
 
 }  // namespace kvel::transfers

@@ -1,5 +1,8 @@
 #include "transfers/part_file.h"
 
+#include "transfers/kept_parts.h"
+#include "transfers/resume_point.h"
+
 namespace kvel::transfers {
 namespace {
 
@@ -39,6 +42,7 @@ std::unique_ptr<PartFile> PartFile::Reopen(TransferSide& side, const std::string
   }
   std::unique_ptr<PartFile> part(new PartFile(side, target, std::move(names), std::move(file)));
   part->recordOnDisk_ = true;
+  part->listed_ = true;
   return part;
 }
 
@@ -51,6 +55,36 @@ PartFile::~PartFile() {
   Close();
   side_.RemoveFile(names_.part.c_str());
   if (recordOnDisk_) side_.RemoveFile(names_.record.c_str());
+  Unlist();
+}
+
+EndNote PartFile::List(KeptRecord facts) {
+  KeptParts* kept = side_.Kept();
+  if (kept == nullptr || names_.record.empty() || facts.size <= kMinResumedPart)
+    return EndNote::None;
+  // The shortest record of these facts: the one kept later is no shorter.
+  facts.kept = 1;
+  facts.written = 0;
+  facts.at = 0;
+  platform::FileProblem problem = platform::FileProblem::Other;
+  if (!WriteRecord(facts, &problem)) {
+    switch (problem) {
+      case platform::FileProblem::NoAccess:
+        return EndNote::NoAccess;
+      case platform::FileProblem::DiskFull:
+        return EndNote::DiskFull;
+      default:
+        return EndNote::CannotCreate;
+    }
+  }
+  listed_ = true;
+  return kept->Add(names_.record, side_, /*inUse=*/true) ? EndNote::None : EndNote::CannotList;
+}
+
+void PartFile::Unlist() {
+  KeptParts* kept = side_.Kept();
+  if (listed_ && kept != nullptr) kept->Forget(names_.record, side_);
+  listed_ = false;
 }
 
 bool PartFile::Close() {
@@ -71,6 +105,7 @@ bool PartFile::HoldsExactly(int64_t size) {
 void PartFile::Settle() {
   settled_ = true;
   if (recordOnDisk_) side_.RemoveFile(names_.record.c_str());
+  Unlist();
 }
 
 EndNote PartFile::Commit(int64_t size) {
@@ -93,25 +128,43 @@ EndNote PartFile::CommitNew(int64_t size, const std::string& target, bool* taken
 }
 
 bool PartFile::Keep(KeptRecord record) {
-  if (settled_ || names_.record.empty() || !Close()) return false;
+  KeptParts* kept = side_.Kept();
+  if (settled_ || !listed_ || kept == nullptr) return false;
+  // After a failed write or close, what reached the disk is kept.
+  Close();
   const std::optional<platform::FileInformation> information =
       side_.ReadFileInformation(names_.part.c_str());
-  if (!information || record.kept <= 0 || information->size != static_cast<uint64_t>(record.kept))
+  if (!information || information->size <= static_cast<uint64_t>(kMinResumedPart) ||
+      information->size > static_cast<uint64_t>(record.kept))
     return false;
+  record.kept = static_cast<int64_t>(information->size);
   record.written = information->lastWriteTime;
   if (!WriteRecord(record)) return false;
   settled_ = true;
+  // Listed since it was made: a list that cannot be written now still has it.
+  kept->Add(names_.record, side_);
   return true;
 }
 
-bool PartFile::WriteRecord(const KeptRecord& record) {
-  // A record of an earlier cut of this part (or a stale one of its name,
-  // which only kvel gives) is replaced.
-  side_.RemoveFile(names_.record.c_str());
-  recordOnDisk_ = true;
-  std::unique_ptr<StreamFile> file = side_.CreateNewFile(names_.record.c_str());
-  if (file == nullptr) return false;
+bool PartFile::WriteRecord(const KeptRecord& record, platform::FileProblem* problem) {
   const std::string bytes = EncodeKeptRecord(record);
+  // The record written as the part was listed, or at an earlier cut, is
+  // written over in place when the new one is no shorter: a full disk has
+  // room for it in the file's own space. Any other (or a stale one of its
+  // name, which only kvel gives) is replaced.
+  std::unique_ptr<StreamFile> file;
+  if (recordOnDisk_) {
+    const std::optional<platform::FileInformation> information =
+        side_.ReadFileInformation(names_.record.c_str());
+    if (information && information->size <= bytes.size())
+      file = side_.OpenForUpdate(names_.record.c_str());
+  }
+  if (file == nullptr) {
+    side_.RemoveFile(names_.record.c_str());
+    file = side_.CreateNewFile(names_.record.c_str(), problem);
+  }
+  recordOnDisk_ = true;
+  if (file == nullptr) return false;
   const bool written = file->Write(bytes.data(), bytes.size());
   return file->Close() && written;
 }

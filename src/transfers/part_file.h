@@ -2,8 +2,9 @@
 // name (part_names.h): the same folder, so that putting it in place is a
 // rename and never a copy. Only Commit puts it in the target's place, so an
 // existing target survives every failure; only Keep leaves it on disk, with
-// its record, for the transfer to be resumed. A part that is neither
-// committed nor kept is removed, with any record of it.
+// its record, for the transfer to be resumed. A part that may be kept is
+// listed in the side's kept parts from its making to its end. A part that is
+// neither committed nor kept is removed, with any record and listing of it.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +26,9 @@ class PartFile {
   // then says why (TooLong when no part name fits beside the target).
   static std::unique_ptr<PartFile> Create(TransferSide& side, const std::string& target,
                                           uint32_t seed, platform::FileProblem* problem);
-  // The kept part `names` of `target`, opened to write on from `offset`.
-  // Null when it cannot be opened or moved in; it is then left as it is.
+  // The kept part `names` of `target`, listed and claimed, opened to write
+  // on from `offset`. Null when it cannot be opened or moved in; it is then
+  // left as it is.
   static std::unique_ptr<PartFile> Reopen(TransferSide& side, const std::string& target,
                                           PartNames names, uint64_t offset);
   ~PartFile();
@@ -35,19 +37,28 @@ class PartFile {
 
   StreamFile& File() { return *file_; }
   const PartNames& Names() const { return names_; }
+  // Lists the new part, in use, with a record beside it (`facts`' contact,
+  // name, size and target, and a length and times no part stays under),
+  // when a file of `facts.size` bytes may be kept: so that it is listed
+  // before its data comes, and its record has its room on disk. None when
+  // listed or when it need not be (a file of kMinResumedPart bytes or less,
+  // no record name, no kept parts); else why not (the record's creation
+  // failed: as it says; the list: CannotList).
+  EndNote List(KeptRecord facts);
   // Closes the file and, when it holds exactly `size` bytes, moves it over
-  // the target and removes any record of it: EndNote::None. When any of
-  // that failed, why (CannotWrite, CannotReplace); the part is then removed
-  // and the target left as it was.
+  // the target and removes any record and listing of it: EndNote::None.
+  // When any of that failed, why (CannotWrite, CannotReplace); the target is
+  // then left as it was, and the part as it is, to be kept or removed.
   EndNote Commit(int64_t size);
   // The same, but the part takes the name `target` only when nothing has it:
   // when something does, CannotReplace with `taken` set, and the part stays
   // for another try under another name. Nothing there is ever replaced.
   EndNote CommitNew(int64_t size, const std::string& target, bool* taken);
-  // Closes the file and keeps it with `record`, whose part's last write
-  // time is filled in here, when the part holds exactly `record.kept`
-  // bytes. False when it could not be kept (no record name, a part of
-  // another length, a record that could not be written): it is then
+  // Closes the file and keeps it, listed and free, with `record`, whose
+  // length and the part's last write time are filled in here from the part
+  // on disk: what was written of the file, more than kMinResumedPart bytes
+  // and at most `record.kept`. False when it could not be kept (not listed,
+  // too short or too long, a record that could not be written): it is then
   // removed.
   bool Keep(KeptRecord record);
 
@@ -56,11 +67,15 @@ class PartFile {
            std::unique_ptr<StreamFile> file);
   // Closes the file once; false when that failed.
   bool Close();
-  bool WriteRecord(const KeptRecord& record);
+  // Writes the record beside the part; false, with `problem` set when it
+  // could not be created, when that failed.
+  bool WriteRecord(const KeptRecord& record, platform::FileProblem* problem = nullptr);
   // Whether the closed part holds exactly `size` bytes on disk.
   bool HoldsExactly(int64_t size);
   // After the part took its name: it and its record are settled.
   void Settle();
+  // No longer listed, when it was.
+  void Unlist();
 
   TransferSide& side_;
   std::string target_;
@@ -69,7 +84,8 @@ class PartFile {
   bool closed_ = false;
   bool closedWell_ = false;
   bool settled_ = false;       // committed or kept: the destructor leaves it
-  bool recordOnDisk_ = false;  // a kept part reopened: its record lies beside it
+  bool recordOnDisk_ = false;  // listed or reopened: its record lies beside it
+  bool listed_ = false;        // in the kept parts' list, in use
 };
 
 }  // namespace kvel::transfers

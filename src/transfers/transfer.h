@@ -50,6 +50,7 @@ enum class EndNote {
   None,
   PartKept,            // cut: what came is kept, to be resumed
   SenderCannotResume,  // asked for the rest of the file, the sender sent more
+  SenderFileChanged,   // going on, the sender's file was not the one kept from
   // This side could not save the file, and why.
   PathTooLong,
   NoFolder,
@@ -58,6 +59,7 @@ enum class EndNote {
   CannotCreate,
   CannotWrite,
   CannotReplace,
+  CannotList,  // the kept parts' list could not be written
 };
 
 struct Transfer {
@@ -78,6 +80,9 @@ struct Transfer {
   bool stopped = false;                               // stopped by the user, or by the unloading
   bool unloading = false;  // stopped by the unloading, not by the user before it
   EndNote note = EndNote::None;
+  // What came is kept to be resumed: after a cut (`note` PartKept), or after
+  // this side failed to save it (`note` says why).
+  bool partKept = false;
   // Received without the question (a trusted contact's file).
   bool takenWithoutAsking = false;
   // Bytes per second over the last few seconds; set in snapshots.

@@ -47,6 +47,8 @@ const char* SaveProblemText(EndNote note) {
       return text::kReasonCannotWrite;
     case EndNote::CannotReplace:
       return text::kReasonCannotReplace;
+    case EndNote::CannotList:
+      return text::kReasonCannotList;
     default:
       return nullptr;
   }
@@ -59,6 +61,8 @@ const char* ReceiveFailedFormat(EndNote note) {
       return text::kNoticeReceiveKept;
     case EndNote::SenderCannotResume:
       return text::kNoticeSenderCannotResume;
+    case EndNote::SenderFileChanged:
+      return text::kNoticeSenderFileChanged;
     default:
       return text::kNoticeReceiveFailed;
   }
@@ -100,7 +104,8 @@ std::string TransferLogLine(const TransferReport& report) {
          " outcome=" + OutcomeName(report.outcome) +
          (report.takenWithoutAsking ? text::kLogTakenWithoutAsking : "") +
          (report.note != EndNote::None ? text::kLogReason + std::string(EndNoteName(report.note))
-                                       : std::string());
+                                       : std::string()) +
+         (report.partKept && report.note != EndNote::PartKept ? text::kLogPartKept : "");
 }
 
 const char* EndNoteName(EndNote note) {
@@ -111,6 +116,8 @@ const char* EndNoteName(EndNote note) {
       return "part-kept";
     case EndNote::SenderCannotResume:
       return "sender-cannot-resume";
+    case EndNote::SenderFileChanged:
+      return "sender-file-changed";
     case EndNote::PathTooLong:
       return "path-too-long";
     case EndNote::NoFolder:
@@ -125,6 +132,8 @@ const char* EndNoteName(EndNote note) {
       return "cannot-write";
     case EndNote::CannotReplace:
       return "cannot-replace";
+    case EndNote::CannotList:
+      return "cannot-list";
   }
   return "";
 }
@@ -142,8 +151,11 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
     case TransferOutcome::Failed:
       if (report.direction == Send)
         return {Format(text::kNoticeSendFailed, name, who), text::kErrorCaption};
-      if (const char* problem = SaveProblemText(report.note))
-        return {Format(text::kNoticeCannotSave, name, who, problem), text::kErrorCaption};
+      if (const char* problem = SaveProblemText(report.note)) {
+        return {Format(report.partKept ? text::kNoticeCannotSaveKept : text::kNoticeCannotSave,
+                       name, who, problem),
+                text::kErrorCaption};
+      }
       return {Format(ReceiveFailedFormat(report.note), name, who), text::kErrorCaption};
     default:
       return {};

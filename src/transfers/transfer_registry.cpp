@@ -263,10 +263,17 @@ void TransferHandle::StartMoving(int64_t size, int64_t offset) {
   facts.state = TransferState::Moving;
 }
 
-void TransferHandle::Note(EndNote note) {
+void TransferHandle::Note(EndNote note, bool partKept) {
   if (!record_) return;
   std::lock_guard<std::mutex> lock(state_->mutex);
   record_->facts.note = note;
+  record_->facts.partKept = partKept;
+}
+
+void TransferHandle::CountFromStart() {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->facts.offset = 0;
 }
 
 void TransferHandle::TakeWithoutAsking() {

@@ -141,8 +141,13 @@ class TransferHandle {
   // The peer took the offer: `size` bytes announced, the data starting at
   // `offset` in the file. The data flows (Moving).
   void StartMoving(int64_t size, int64_t offset);
-  // Notes what this side knows of how the transfer ends.
-  void Note(EndNote note);
+  // Notes what this side knows of how the transfer ends, and whether what
+  // came is kept to be resumed.
+  void Note(EndNote note, bool partKept = false);
+  // The data that flows is the file from its start after all (a sender that
+  // ignored the offset asked for): the offset is 0, and the bytes moved so
+  // far count from there.
+  void CountFromStart();
   // The file is received without the question.
   void TakeWithoutAsking();
   // Counts `bytes` more moved. No lock: an atomic add.

@@ -11,6 +11,8 @@ inline constexpr char kLogTransferEnded[] = "transfer ended: ";
 inline constexpr char kLogReason[] = " reason=";
 // After the outcome of a file received without the question.
 inline constexpr char kLogTakenWithoutAsking[] = " taken-without-asking";
+// After the reason of a failure that kept what came.
+inline constexpr char kLogPartKept[] = " part-kept";
 
 // Message boxes: the file's name, then the contact.
 // "Nie udało się wysłać pliku %s do %s."
@@ -33,9 +35,22 @@ inline constexpr char kNoticeSenderCannotResume[] =
     "Nie uda\xB3o si\xEA odebra\xE6 pliku %s od %s: nadawca nie potrafi wznowi\xE6 przesy\xB3"
     "ania. Nast\xEApna pr\xF3"
     "ba zacznie od pocz\xB9tku.";
+// "Nie udało się wznowić odbioru pliku %s od %s: plik u nadawcy zmienił się
+// od przerwania. Zachowaną część usunięto, następna próba zacznie od
+// początku."
+inline constexpr char kNoticeSenderFileChanged[] =
+    "Nie uda\xB3o si\xEA wznowi\xE6 odbioru pliku %s od %s: plik u nadawcy zmieni\xB3 si\xEA od "
+    "przerwania. Zachowan\xB9 cz\xEA\x9C\xE6 usuni\xEAto, nast\xEApna pr\xF3"
+    "ba zacznie od pocz\xB9tku.";
 // "Nie udało się zapisać pliku %s od %s: %s." The third is one of the
 // reasons below.
 inline constexpr char kNoticeCannotSave[] = "Nie uda\xB3o si\xEA zapisa\xE6 pliku %s od %s: %s.";
+// "Nie udało się zapisać pliku %s od %s: %s. Odebraną część zachowano:
+// można będzie wznowić odbiór." The same, when what came was kept.
+inline constexpr char kNoticeCannotSaveKept[] =
+    "Nie uda\xB3o si\xEA zapisa\xE6 pliku %s od %s: %s. Odebran\xB9 cz\xEA\x9C\xE6 zachowano: "
+    "mo\xBFna b\xEA"
+    "dzie wznowi\xE6 odbi\xF3r.";
 // "ścieżka jest za długa"
 inline constexpr char kReasonPathTooLong[] =
     "\x9C"
@@ -54,6 +69,10 @@ inline constexpr char kReasonCannotWrite[] =
     "d zapisu";
 // "nie można zastąpić wybranego pliku"
 inline constexpr char kReasonCannotReplace[] = "nie mo\xBFna zast\xB9pi\xE6 wybranego pliku";
+// "nie można zapisać spisu zachowanych części"
+inline constexpr char kReasonCannotList[] =
+    "nie mo\xBFna zapisa\xE6 spisu zachowanych cz\xEA\x9C"
+    "ci";
 // Failures are captioned kErrorCaption (common/texts.h).
 // "Przesyłanie pliku"
 inline constexpr char kNoticeCaption[] =

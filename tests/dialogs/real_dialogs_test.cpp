@@ -22,6 +22,7 @@
 #include "common/texts.h"
 #include "contact_menu.h"
 #include "stand_in_host.h"
+#include "support/bounded_wait.h"
 #include "support/loopback_pair.h"
 #include "support/lone_transfer.h"
 #include "support/test_paths.h"
@@ -114,11 +115,11 @@ TEST_F(RealDialogsTest, FileGoesThroughOpenQuestionAndSaveDialogs) {
   driver_.QueueFileChoice(target);
 
   bool sent = false;
-  std::thread sender([&] { sent = SendFromA(4321); });
+  testing::BoundedThread sender("A sending the file", [&] { sent = SendFromA(4321); });
   const bool received = ReceiveAtB(4321);
   // The sender counts the file as sent once the receiver has closed.
   CloseB();
-  sender.join();
+  sender.Join();
 
   EXPECT_TRUE(sent);
   EXPECT_TRUE(received);

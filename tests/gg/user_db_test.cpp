@@ -12,6 +12,7 @@
 #include "gg/user_db.h"
 #include "host/linked_host.h"
 #include "stand_in_host.h"
+#include "support/bounded_wait.h"
 #include "support/test_paths.h"
 #include "wire/peer_state.h"
 
@@ -198,7 +199,7 @@ TEST_F(UserDBTest, ReadersOnOtherThreadsSeeWholeEntries) {
   // an entry as one SetUser left it (address and port set together).
   std::atomic<bool> done{false};
   std::atomic<int> torn{0};
-  std::thread reader([&] {
+  testing::BoundedThread reader("the reader of entries", [&] {
     while (!done.load()) {
       std::optional<UserDB::user> entry = db_->Find(1001);
       if (entry && entry->ip != entry->port) torn.fetch_add(1);
@@ -209,7 +210,7 @@ TEST_F(UserDBTest, ReadersOnOtherThreadsSeeWholeEntries) {
     if (i % 7 == 0) db_->RemoveUser(1001);
   }
   done.store(true);
-  reader.join();
+  reader.Join();
   EXPECT_EQ(torn.load(), 0);
 }
 
@@ -217,7 +218,7 @@ TEST_F(UserDBTest, PeerLookUpNeverPairsOneAddressWithAnotherPort) {
   // The address and port a connection uses come from one status packet.
   Mask(0);
   std::atomic<bool> done{false};
-  std::thread writer([&] {
+  testing::BoundedThread writer("the writer of entries", [&] {
     for (uint32_t i = 0; !done.load(); ++i) {
       if (i % 2 == 0)
         db_->SetUser(1001, 0x0100000A, 1550);
@@ -234,7 +235,7 @@ TEST_F(UserDBTest, PeerLookUpNeverPairsOneAddressWithAnotherPort) {
     if (!first && !second && !none) ++torn;
   }
   done.store(true);
-  writer.join();
+  writer.Join();
   EXPECT_EQ(torn, 0);
 }
 

@@ -14,6 +14,7 @@
 
 #include "p2p/connection.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
@@ -55,7 +56,7 @@ class Scene {
       std::lock_guard<std::mutex> lock(mutex_);
       for (Socket socket : sockets_) platform::ShutdownBoth(socket);
     }
-    for (std::thread& thread : peers_) thread.join();
+    for (testing::BoundedThread& thread : peers_) thread.Join();
     for (Socket socket : sockets_) platform::CloseSocket(socket);
   }
 
@@ -67,7 +68,7 @@ class Scene {
   // keeps the connection; `then` plays the rest.
   void Answering(std::vector<uint8_t> answer, std::function<void(Socket)> then = nullptr) {
     probe.SetPeer({LoopbackAddress(), server_.Port()});
-    peers_.emplace_back([this, answer, then] {
+    peers_.emplace_back("the contact answering the call", [this, answer, then] {
       const Socket called = server_.Accept();
       if (called == platform::kInvalidSocket) return;
       Keep(called);
@@ -119,7 +120,7 @@ class Scene {
   LoopbackServer server_;
   std::mutex mutex_;
   std::vector<Socket> sockets_;
-  std::vector<std::thread> peers_;
+  std::vector<testing::BoundedThread> peers_;
   std::vector<TransferEvent> events_;
 };
 

@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 #include <vector>
 
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "wait_until.h"
 
 namespace kvel::p2p {
@@ -61,13 +61,15 @@ TEST(ForeignCallBacks, CallersWaitForTheOpenQuestionWithinTheirBound) {
       },
       &platform::TickCount);
   bool first = false, same = false, other = true;
-  std::thread asking([&] { first = foreign.Allowed(7, 2, 1, 1000); });
+  testing::BoundedThread asking("the first caller",
+                                [&] { first = foreign.Allowed(7, 2, 1, 1000); });
   ASSERT_TRUE(WaitUntil([&] { return questions.load() == 1; }, 5000)) << "the first question";
-  std::thread sameAddress([&] { same = foreign.Allowed(7, 2, 1, 10000); });
+  testing::BoundedThread sameAddress("a caller from the same address",
+                                     [&] { same = foreign.Allowed(7, 2, 1, 10000); });
   other = foreign.Allowed(7, 3, 1, 50);  // runs out while the question is open
   answer = true;
-  asking.join();
-  sameAddress.join();
+  asking.Join();
+  sameAddress.Join();
   EXPECT_TRUE(first);
   EXPECT_TRUE(same);
   EXPECT_FALSE(other);

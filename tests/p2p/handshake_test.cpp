@@ -8,6 +8,7 @@
 #include "p2p/connection.h"
 #include "p2p/direction.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
@@ -55,7 +56,7 @@ class HandshakeTest : public ::testing::Test {
     p2p::ConnectionRequest request;
     request.socket = accepted;
     request.services = probe_.Services();
-    thread_ = std::thread(p2p::RunConnection, std::move(request));
+    thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));
   }
 
   // The same from the loopback address `source`.
@@ -68,7 +69,7 @@ class HandshakeTest : public ::testing::Test {
     p2p::ConnectionRequest request;
     request.socket = accepted;
     request.services = probe_.Services();
-    thread_ = std::thread(p2p::RunConnection, std::move(request));
+    thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));
   }
 
   // The calling side: a connection thread that calls the test's server.
@@ -79,14 +80,12 @@ class HandshakeTest : public ::testing::Test {
     request.peerUin = peerUin;
     request.directionCode = code;
     request.services = probe_.Services();
-    thread_ = std::thread(p2p::RunConnection, std::move(request));
+    thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));
     peer_ = server_.Accept();
     ASSERT_NE(peer_, platform::kInvalidSocket);
   }
 
-  void Join() {
-    if (thread_.joinable()) thread_.join();
-  }
+  void Join() { thread_.Join(); }
 
   // Begins the next case of a test that runs several: the last case's
   // connection is over and its socket closed, and a fresh probe is in place.
@@ -106,7 +105,7 @@ class HandshakeTest : public ::testing::Test {
 
   LoopbackServer server_;
   ConnectionProbe probe_;
-  std::thread thread_;
+  testing::BoundedThread thread_;
   Socket peer_ = platform::kInvalidSocket;
 };
 
@@ -281,19 +280,19 @@ TEST_F(HandshakeTest, OneQuestionCoversTheContactsCallBacksFromThatAddress) {
   probe_.SetPeer({0, 0});  // the server announced no address
   probe_.AnswerForeign(true);
   for (int i = 0; i < 3; ++i) probe_.ExpectCallBack(4321);
-  std::vector<std::thread> callers;
+  std::vector<testing::BoundedThread> callers;
   for (int i = 0; i < 2; ++i) {
     Socket peer = ConnectLoopbackFrom(server_.Port(), "127.0.0.2");
     ASSERT_NE(peer, platform::kInvalidSocket);
     p2p::ConnectionRequest request;
     request.socket = server_.Accept();
     request.services = probe_.Services();
-    callers.emplace_back(p2p::RunConnection, std::move(request));
+    callers.emplace_back("a call-back's connection", p2p::RunConnection, std::move(request));
     ASSERT_TRUE(SendAll(peer, Words({4321, 9999, wire::kPullCode})));
     ReadUntilClosed(peer);
     platform::CloseSocket(peer);
   }
-  for (std::thread& caller : callers) caller.join();
+  for (testing::BoundedThread& caller : callers) caller.Join();
   EXPECT_EQ(probe_.ForeignAsked().size(), 1u);
   EXPECT_EQ(probe_.CallBacks().CountOf(4321), 1u);
 }

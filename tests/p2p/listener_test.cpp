@@ -11,6 +11,7 @@
 #include "p2p/listener.h"
 #include "platform/threads.h"
 #include "stand_in_host.h"
+#include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "support/loopback.h"
 #include "host/linked_host.h"
@@ -157,9 +158,10 @@ TEST_F(ListenerTest, TwoPeersAtOnceEachGetAThread) {
   Socket second = ConnectLoopback(listener_.Port());
   ASSERT_NE(first, platform::kInvalidSocket);
   ASSERT_NE(second, platform::kInvalidSocket);
-  std::thread other([&] { EXPECT_TRUE(Call(second, 2002, wire::kPullCode)); });
+  testing::BoundedThread other("second call",
+                               [&] { EXPECT_TRUE(Call(second, 2002, wire::kPullCode)); });
   EXPECT_TRUE(Call(first, 1001, wire::kPushCode));
-  other.join();
+  other.Join();
   ASSERT_TRUE(probe_.WaitForEvents(4));
   std::vector<TransferEvent> events = probe_.Events();
   int adds = 0;
@@ -182,14 +184,13 @@ TEST_F(ListenerTest, ABurstOfCallsIsAllAccepted) {
   constexpr int kCalls = 8;
   ASSERT_TRUE(listener_.Start(FreePort()));
   const uint16_t port = listener_.Port();
-  std::atomic<int> ready{0};
+  testing::Rendezvous ready(kCalls, "every caller to be running");
   std::atomic<int> called{0};
-  std::vector<std::thread> callers;
+  std::vector<testing::BoundedThread> callers;
   for (int i = 0; i < kCalls; ++i) {
-    callers.emplace_back([&, i] {
+    callers.emplace_back("a caller", [&, i] {
       // All threads connect together once every one of them is running.
-      ++ready;
-      while (ready < kCalls) std::this_thread::yield();
+      if (!ready.ArriveAndWait()) return;
       Socket peer = ConnectLoopback(port);
       if (peer == platform::kInvalidSocket) return;
       if (Call(peer, 5000 + static_cast<uint32_t>(i), wire::kPushCode)) ++called;
@@ -197,7 +198,7 @@ TEST_F(ListenerTest, ABurstOfCallsIsAllAccepted) {
       platform::CloseSocket(peer);
     });
   }
-  for (std::thread& caller : callers) caller.join();
+  for (testing::BoundedThread& caller : callers) caller.Join();
   ASSERT_TRUE(probe_.WaitEnded(kCalls));
   EXPECT_EQ(called, kCalls);
   EXPECT_EQ(AcceptedLines().size(), static_cast<size_t>(kCalls));
@@ -233,7 +234,7 @@ TEST_F(ListenerTest, NoPeerIsHandedOnAfterStop) {
   const uint16_t port = listener_.Port();
   std::atomic<bool> stopped{false};
   std::vector<Socket> peers;
-  std::thread connector([&] {
+  testing::BoundedThread connector("the connector", [&] {
     for (int i = 0; i < 40 && !stopped; ++i) {
       Socket peer = ConnectLoopback(port);
       if (peer != platform::kInvalidSocket) peers.push_back(peer);
@@ -243,7 +244,7 @@ TEST_F(ListenerTest, NoPeerIsHandedOnAfterStop) {
   platform::SleepMilliseconds(30);
   listener_.Stop();
   stopped = true;
-  connector.join();
+  connector.Join();
   const size_t acceptedAtStop = AcceptedLines().size();
   // Every peer is closed by this side: by a connection thread once the peer
   // closes, or at once when it was accepted during the stop or never.

@@ -10,6 +10,7 @@
 
 #include "p2p/connection.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
@@ -54,11 +55,11 @@ class PeerWaitsTest : public ::testing::Test {
     request.socket = pair_.a;
     request.services = probe_.Services();
     pair_.a = platform::kInvalidSocket;  // the thread closes it
-    thread_ = std::thread(p2p::RunConnection, std::move(request));
+    thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));
   }
   void TearDown() override {
     platform::ShutdownBoth(pair_.b);
-    if (thread_.joinable()) thread_.join();
+    thread_.Join();
     CloseLoopbackPair(pair_);
   }
 
@@ -78,7 +79,7 @@ class PeerWaitsTest : public ::testing::Test {
 
   ConnectionProbe probe_{ShortLimits()};
   LoopbackPair pair_;
-  std::thread thread_;
+  testing::BoundedThread thread_;
   std::atomic<int> read_{0};
   // How long this side's user takes before the file procedure reads.
   std::atomic<uint32_t> userChoosesMs_{0};
@@ -86,7 +87,7 @@ class PeerWaitsTest : public ::testing::Test {
 
 TEST_F(PeerWaitsTest, ASilentCallerIsDroppedDuringTheHandshake) {
   EXPECT_TRUE(ReadUntilClosed(pair_.b).empty());
-  thread_.join();
+  thread_.Join();
   EXPECT_TRUE(probe_.Events().empty());
   EXPECT_TRUE(DroppedAsTooSlow());
 }
@@ -94,7 +95,7 @@ TEST_F(PeerWaitsTest, ASilentCallerIsDroppedDuringTheHandshake) {
 TEST_F(PeerWaitsTest, TheHandshakeMustBeWholeInTimeHoweverItIsSplit) {
   // Each byte comes well within the limit; all of them together do not.
   Drip(Bytes({5, 6, wire::kPushCode}), kShort / 3);
-  thread_.join();
+  thread_.Join();
   EXPECT_TRUE(probe_.Events().empty());
   EXPECT_TRUE(DroppedAsTooSlow());
 }
@@ -103,7 +104,7 @@ TEST_F(PeerWaitsTest, TheOfferMustBeWholeInTime) {
   ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPushCode})));
   // Offer start, info, two reserved words and the 320-byte description.
   Drip(Bytes({1, 3, 0, 0}, 320), kShort / 3);
-  thread_.join();
+  thread_.Join();
   EXPECT_EQ(probe_.EventNames(), (std::vector<std::string>{"add", "receive", "remove"}));
   EXPECT_LT(read_.load(), 336);
   EXPECT_TRUE(DroppedAsTooSlow());
@@ -118,7 +119,7 @@ TEST_F(PeerWaitsTest, OnceDataFlowsEachReadWaitsItsOwnTime) {
     ASSERT_TRUE(SendAll(pair_.b, std::vector<uint8_t>(10, 0xAB)));
     platform::SleepMilliseconds(kShort / 3);
   }
-  thread_.join();
+  thread_.Join();
   EXPECT_EQ(read_.load(), 336 + 60);
   EXPECT_TRUE(DroppedAsTooSlow());
 }
@@ -129,7 +130,7 @@ TEST_F(PeerWaitsTest, TheAnswerToAnOfferMustBeWholeInTime) {
   probe_.ExpectCallBack(5);
   ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPullCode})));
   Drip(Bytes({6, 0, 0}), kShort / 3);
-  thread_.join();
+  thread_.Join();
   EXPECT_EQ(probe_.EventNames(), (std::vector<std::string>{"add", "send", "remove"}));
   EXPECT_LT(read_.load(), 12);
   EXPECT_TRUE(DroppedAsTooSlow());
@@ -143,14 +144,14 @@ TEST_F(PeerWaitsTest, TheAnswersTimeStartsOnceThisUserHasOffered) {
   ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPullCode})));
   platform::SleepMilliseconds(2 * kShort + kShort / 3);
   ASSERT_TRUE(SendAll(pair_.b, Bytes({6, 0, 0})));
-  thread_.join();
+  thread_.Join();
   EXPECT_EQ(read_.load(), 12);
 }
 
 TEST_F(PeerWaitsTest, APeerThatClosesIsNotTooSlow) {
   ASSERT_TRUE(SendAll(pair_.b, Bytes({5, 6, wire::kPushCode})));
   platform::ShutdownBoth(pair_.b);
-  thread_.join();
+  thread_.Join();
   EXPECT_FALSE(DroppedAsTooSlow());
 }
 

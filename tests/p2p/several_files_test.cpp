@@ -15,6 +15,7 @@
 
 #include "p2p/connection.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
@@ -68,16 +69,17 @@ class ReceivingPeer {
   enum class Answer { Take, Refuse, Close };
 
   explicit ReceivingPeer(std::function<Answer(const std::string& name)> answer)
-      : answer_(std::move(answer)), accepting_([this] { Accept(); }) {}
+      : answer_(std::move(answer)),
+        accepting_("the contact accepting connections", [this] { Accept(); }) {}
   ~ReceivingPeer() {
     stop_ = true;
-    accepting_.join();
-    std::vector<std::thread> serving;
+    accepting_.Join();
+    std::vector<testing::BoundedThread> serving;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       serving.swap(serving_);
     }
-    for (std::thread& thread : serving) thread.join();
+    for (testing::BoundedThread& thread : serving) thread.Join();
   }
   uint16_t Port() const { return server_.Port(); }
   int MostAtOnce() const { return most_; }
@@ -97,7 +99,7 @@ class ReceivingPeer {
       for (int most = most_; now > most && !most_.compare_exchange_weak(most, now);) {
       }
       std::lock_guard<std::mutex> lock(mutex_);
-      serving_.emplace_back([this, socket] {
+      serving_.emplace_back("the contact serving a connection", [this, socket] {
         Serve(socket);
         --open_;
         platform::CloseSocket(socket);
@@ -137,9 +139,9 @@ class ReceivingPeer {
   std::atomic<int> open_{0};
   std::atomic<int> most_{0};
   std::mutex mutex_;
-  std::vector<std::thread> serving_;
+  std::vector<testing::BoundedThread> serving_;
   std::map<std::string, size_t> taken_;
-  std::thread accepting_;  // last: starts once the rest is made
+  testing::BoundedThread accepting_;  // last: starts once the rest is made
 };
 
 // Every transfer that ends, with its file and outcome.

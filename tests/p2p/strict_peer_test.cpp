@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "p2p/connection.h"
+#include "transfers/resume_point.h"
 #include "transfers/transfer_stream.h"
 #include "strict_peer.h"
 #include "wire/transfer_records.h"
+#include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
@@ -115,13 +117,13 @@ class StrictPeerRun : public ::testing::Test {
       if (c.code == strict::kPull) probe.ExpectCallBack(kPeerUin);
       peer = testing::ConnectLoopback(server.Port());
     }
-    std::thread kvel;
+    testing::BoundedThread kvel;
     if (c.kvelCalls) {
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
       peer = server.Accept();
     } else {
       request.socket = server.Accept();
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);
 
@@ -142,7 +144,7 @@ class StrictPeerRun : public ::testing::Test {
                                                     : strict.SendFile("strict.bin", content));
     // Either end closes after the last chunk; kvel's sender waits for it.
     platform::CloseSocket(peer);
-    kvel.join();
+    kvel.Join();
 
     const bool past = offset > content.size();
     EXPECT_EQ(peerDone, !past) << strict.Failure();
@@ -196,9 +198,10 @@ TEST_F(StrictPeerRun, APeerThatResumesGetsExactlyTheRest) {
 }
 
 // kvel kept the start of a transfer that was cut and asks the strict peer,
-// which honours offsets, for the rest; with kvel called and calling.
+// which honours offsets, for the rest from a window before; with kvel
+// called and calling.
 TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
-  const Bytes content = testing::PatternBytes(40000, 22);
+  const Bytes content = testing::PatternBytes(300000, 22);
   const Case cases[] = {
       {"the peer calls and sends", false, strict::kPush, false},
       {"kvel calls and pulls", true, strict::kPull, false},
@@ -209,12 +212,12 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
     testing::FakeTransferSide side;
     side.saveChoice = target;
     {
-      // The first try breaks off after 12,000 bytes of data: they are kept.
+      // The first try breaks off after 150,000 bytes of data: they are kept.
       Bytes first = testing::GoldenOffer("strict.bin", content.size());
       const Bytes chunks = testing::GoldenChunks(content);
       first.insert(first.end(), chunks.begin(), chunks.end());
       testing::FakeConnection cut(first);
-      cut.CutAt(16 + wire::kFileInfoSize + 3 * 12 + 12000);
+      cut.CutAt(16 + wire::kFileInfoSize + 37 * 12 + 150000);
       testing::LoneTransfer transfer(kPeerUin);
       ASSERT_FALSE(transfers::ReceiveStream(cut, side, transfer.handle));
       ASSERT_EQ(transfer.Read().note, transfers::EndNote::PartKept);
@@ -233,18 +236,18 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
     ConnectionRequest request;
     request.services = probe.Services();
     Socket peer = platform::kInvalidSocket;
-    std::thread kvel;
+    testing::BoundedThread kvel;
     if (c.kvelCalls) {
       probe.SetPeer({testing::LoopbackAddress(), server.Port()});
       request.outgoing = true;
       request.peerUin = kPeerUin;
       request.directionCode = c.code;
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
       peer = server.Accept();
     } else {
       peer = testing::ConnectLoopback(server.Port());
       request.socket = server.Accept();
-      kvel = std::thread(RunConnection, std::move(request));
+      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);
     strict::StrictPeer strict(peer);
@@ -254,8 +257,8 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
         c.kvelCalls ? strict.Answer(&caller, &code) : strict.Call(kPeerUin, kKvelUin, c.code);
     EXPECT_TRUE(handshake && strict.SendFile("strict.bin", content)) << strict.Failure();
     platform::CloseSocket(peer);
-    kvel.join();
-    EXPECT_EQ(strict.OffsetAsked(), 12000u);
+    kvel.Join();
+    EXPECT_EQ(strict.OffsetAsked(), 150000u - transfers::kResumeWindow);
     EXPECT_TRUE(kvelDone);
     std::string saved;
     EXPECT_TRUE(testing::ReadFile(target, &saved));
@@ -276,14 +279,14 @@ TEST(StrictPeerResumes, AsSenderItHonoursTheOffsetAsked) {
     ASSERT_NE(pair.a, platform::kInvalidSocket);
     strict::StrictPeer sender(pair.a, 5000);
     bool sent = false;
-    std::thread sending([&] {
+    testing::BoundedThread sending("the strict peer sending", [&] {
       sent = sender.SendFile("resumed.bin", content);
       platform::ShutdownBoth(pair.a);
     });
     strict::StrictPeer receiver(pair.b, 5000);
     Bytes received;
     const bool got = receiver.ReceiveFile(&received, offset);
-    sending.join();
+    sending.Join();
     testing::CloseLoopbackPair(pair);
     EXPECT_EQ(sender.OffsetAsked(), offset);
     const bool past = offset > content.size();

@@ -7,6 +7,7 @@
 
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/loopback.h"
 
 namespace kvel::platform {
@@ -44,14 +45,14 @@ TEST(ConnectTcpWithin, StandsFailsOrIsCalledOff) {
       SocketHandle accepted(server.Accept());
       ASSERT_TRUE(accepted.Valid()) << c.name;
       // It blocks: a read waits for the byte the peer sends later.
-      std::thread later([&] {
+      testing::BoundedThread later("the peer sending its byte later", [&] {
         SleepMilliseconds(100);
         const char byte = 'x';
         SendSome(accepted.Get(), &byte, 1);
       });
       char got = 0;
       EXPECT_EQ(ReceiveSome(socket.Get(), &got, 1), 1) << c.name;
-      later.join();
+      later.Join();
     } else {
       EXPECT_STREQ(error.operation, "connect") << c.name;
       EXPECT_NE(error.code, TimedOutCode()) << c.name;

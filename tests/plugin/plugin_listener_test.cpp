@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "message_pump.h"
+#include "support/bounded_wait.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "virtual_desktop.h"
@@ -34,7 +35,7 @@ std::unique_ptr<LoadedPlugin> LoadListeningOn(uint16_t port) {
 std::vector<uint8_t> CallAndPush(uint16_t port) {
   std::vector<uint8_t> received;
   std::atomic<bool> done{false};
-  std::thread peer([&] {
+  testing::BoundedThread peer("the peer calling and pushing a file", [&] {
     Socket socket = ConnectLoopback(port);
     if (socket != platform::kInvalidSocket) {
       std::array<uint8_t, 8> hello = wire::EncodeCallerHello(5150, 1);
@@ -51,7 +52,7 @@ std::vector<uint8_t> CallAndPush(uint16_t port) {
     done = true;
   });
   standin::PumpUntil([&] { return done.load(); }, 30000);
-  peer.join();
+  peer.Join();
   return received;
 }
 

@@ -10,6 +10,7 @@
 
 #include "p2p/peer_connection.h"
 #include "stand_in_host.h"
+#include "support/bounded_wait.h"
 #include "support/fake_connection.h"
 #include "support/lone_transfer.h"
 #include "support/loopback_pair.h"
@@ -106,7 +107,7 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
 
   bool sent = false;
   LoneTransfer sending(4321, Send);
-  std::thread sender([&] {
+  testing::BoundedThread sender("the sender", [&] {
     PeerConnection connection(pair_.a, nullptr);
     sent = SendFile(services_, connection, sending.handle);
   });
@@ -117,7 +118,7 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   const bool received = ReceiveStream(tap, side, receiving.handle);
   // The connection thread closes here; the sender waits for that.
   platform::ShutdownBoth(pair_.b);
-  sender.join();
+  sender.Join();
 
   EXPECT_TRUE(sent);
   EXPECT_TRUE(received);
@@ -145,7 +146,7 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   ScriptedDialogs::QueueSaveChoice(target);
   bool sent = false;
   LoneTransfer sending(4321, Send);
-  std::thread sender([&] {
+  testing::BoundedThread sender("the sender", [&] {
     PeerConnection connection(pair_.a, nullptr);
     sent = SendFile(services_, connection, sending.handle);
   });
@@ -154,7 +155,7 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   EXPECT_TRUE(ReceiveFile(services_, nullptr, connection, receiving.handle, {}));
   EXPECT_EQ(receiving.Read().path, target);
   platform::ShutdownBoth(pair_.b);
-  sender.join();
+  sender.Join();
   EXPECT_TRUE(sent);
   EXPECT_TRUE(Received(target) == content_);
 
@@ -179,7 +180,7 @@ TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
   ASSERT_TRUE(open);
   ScriptedDialogs::QueueOpenChoice(Source(5000));
   LoneTransfer sending(4321, Send);
-  std::thread sender([&] {
+  testing::BoundedThread sender("the sender", [&] {
     PeerConnection connection(pair_.a, nullptr);
     SendFile(services_, connection, sending.handle);
   });
@@ -187,7 +188,7 @@ TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
   LoneTransfer receiving(4321, Receive);
   bool received = true;
   std::atomic<bool> over{false};
-  std::thread receiver([&] {
+  testing::BoundedThread receiver("the receiver", [&] {
     received = ReceiveFile(services_, nullptr, connection, receiving.handle, {}, &turns);
     over = true;
   });
@@ -197,13 +198,13 @@ TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   platform::ShutdownBoth(pair_.a);
-  sender.join();
+  sender.Join();
   // The offer ends while the other question is still open; only then (or
   // after five seconds, when it would have waited on) that question closes.
   for (int i = 0; i < 500 && !over; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(over.load());
   open = {};
-  receiver.join();
+  receiver.Join();
   EXPECT_FALSE(received);
   for (const testing::DialogCall& call : ScriptedDialogs::Calls())
     EXPECT_NE(call.kind, testing::DialogCall::kQuestion);

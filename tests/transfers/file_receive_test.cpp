@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "transfers/kept_parts.h"
 #include "transfers/part_names.h"
 #include "transfers/transfer_stream.h"
 #include "platform/dialogs.h"
@@ -52,14 +51,6 @@ class FileReceiveTest : public ::testing::Test {
   // The folder holds the target at most: no part file is ever left behind.
   void ExpectNoPartFiles() const {
     for (const std::string& name : scratch_.Names()) EXPECT_EQ(name, "saved.bin");
-  }
-  // The bytes of the one part `side` kept; empty when it kept none.
-  static Bytes KeptBytes(FakeTransferSide& side) {
-    const std::vector<std::string> records = side.keptParts.Free();
-    if (records.size() != 1) return {};
-    std::string content;
-    if (!testing::ReadFile(*PartOfRecord(records[0]), &content)) return {};
-    return Bytes(content.begin(), content.end());
   }
 
   testing::ScratchDir scratch_;
@@ -193,6 +184,7 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
     FakeTransferSide side;
     LoneTransfer transfer;
     side.saveChoice = Target();
+    side.keeps = false;  // the part's writes alone
     FakeConnection connection(test.stream);
     EXPECT_EQ(ReceiveStream(connection, side, transfer.handle), test.whole);
     EXPECT_EQ(testing::FileExists(Target()), test.whole);
@@ -254,6 +246,7 @@ TEST_F(FileReceiveTest, GoldenStreamsInRandomPiecesGiveIdenticalFiles) {
       FakeTransferSide side;
       LoneTransfer transfer;
       side.saveChoice = Target();
+      side.keeps = false;  // the part's writes alone
       FakeConnection connection(stream);
       connection.SetReadSplits(order);
       ASSERT_TRUE(ReceiveStream(connection, side, transfer.handle));
@@ -293,7 +286,8 @@ TEST_F(FileReceiveTest, TheByteCountFollowsTheFileAsItArrives) {
             3);
 }
 
-TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTargetAndACutKeepsWhatCame) {
+// (What a cut of a larger file keeps: file_resume_test.cpp.)
+TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTargetAndACutOfASmallFileLeavesNothing) {
   const Bytes data = PatternBytes(20);
   const Bytes stream = StreamBuilder()
                            .Offer("cut.bin", 20)
@@ -303,14 +297,6 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTargetAndACutKeepsWhatCame) {
                            .Take();
   const Bytes old = {'o', 'l', 'd'};
   const size_t offerEnd = 16 + wire::kFileInfoSize;
-  // The file's bytes that came before `cut`: 8 after the first header, 12
-  // after the two headers that follow.
-  auto cameBefore = [&](size_t cut) {
-    const auto within = [&](size_t from, size_t count) {
-      return cut <= from ? 0 : std::min(cut - from, count);
-    };
-    return within(offerEnd + 12, 8) + within(offerEnd + 44, 12);
-  };
   for (size_t cut = 0; cut <= stream.size(); ++cut) {
     for (bool fail : {false, true}) {
       SCOPED_TRACE(::testing::Message() << "cut " << cut << (fail ? " error" : " end"));
@@ -321,24 +307,14 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTargetAndACutKeepsWhatCame) {
       FakeConnection connection(stream);
       connection.CutAt(cut, fail);
       const bool whole = cut == stream.size();
-      const size_t came = whole ? 0 : cameBefore(cut);
       EXPECT_EQ(ReceiveStream(connection, side, transfer.handle), whole);
       EXPECT_EQ(side.openFiles, 0);
       // Nothing is asked or answered before the whole offer is in.
       EXPECT_EQ(side.dialogs.empty(), cut < offerEnd);
       EXPECT_EQ(connection.Written(), cut < offerEnd ? Bytes{} : kAccept);
-      // The part, and the record of a kept one.
-      EXPECT_EQ(side.closedFiles, cut < offerEnd ? 0 : came > 0 ? 2 : 1);
+      EXPECT_EQ(side.closedFiles, cut < offerEnd ? 0 : 1);
       EXPECT_EQ(Saved(), whole ? data : old);
-      if (came == 0) {
-        ExpectNoPartFiles();
-        continue;
-      }
-      // The link broke with data in: what came is kept beside the target.
-      EXPECT_EQ(transfer.Read().note, EndNote::PartKept);
-      EXPECT_EQ(KeptBytes(side), Slice(data, 0, came));
-      EXPECT_EQ(scratch_.Names().size(), 3u);
-      for (const std::string& record : side.keptParts.Free()) RemoveKeptPart(side, record);
+      EXPECT_EQ(transfer.Read().note, EndNote::None);
       ExpectNoPartFiles();
     }
   }

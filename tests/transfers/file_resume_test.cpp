@@ -1,6 +1,7 @@
-// The receiving side keeps what a cut leaves and goes on from it when the
-// same transfer is offered again; a sender that ignores the offset, a part
-// changed on disk or any other offer never yields a wrong file.
+// The receiving side keeps what a cut or its own failure leaves and goes on
+// from it when the same transfer is offered again; a sender that ignores the
+// offset, a file changed since, a part changed on disk or any other offer
+// never yields a wrong file.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,6 +16,7 @@
 #include "support/test_paths.h"
 #include "transfers/kept_parts.h"
 #include "transfers/part_names.h"
+#include "transfers/resume_point.h"
 #include "transfers/transfer_stream.h"
 #include "wire/transfer_records.h"
 
@@ -27,19 +29,34 @@ using testing::LoneTransfer;
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint32_t kPeer = 4321;
-// Five whole chunks: the last chunk carries no data.
-constexpr size_t kFileSize = 5 * 4096;
+// 128 whole chunks, two blocks of the part: the last chunk carries no data.
+constexpr size_t kFileSize = 128 * 4096;
 constexpr size_t kOfferBytes = 16 + wire::kFileInfoSize;
+// A cut of the first transfer after this much data keeps it, and the
+// second is asked for a window less.
+constexpr size_t kKept = 150000;
+constexpr size_t kAsked = kKept - kResumeWindow;
 
-Bytes Reply(uint32_t code, uint32_t offset) {
-  return testing::Words({code, offset, 0});
+Bytes Reply(uint32_t code, size_t offset) {
+  return testing::Words({code, static_cast<uint32_t>(offset), 0});
 }
 
-// "Plik film.bin został już częściowo odebrany (<kept> KB z 20 KB). Wznowić?"
+Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
+  return Bytes(bytes.begin() + static_cast<ptrdiff_t>(from),
+               bytes.begin() + static_cast<ptrdiff_t>(from + count));
+}
+
+std::string Content(const std::string& path) {
+  std::string content;
+  testing::ReadFile(path, &content);
+  return content;
+}
+
+// "Plik film.bin został już częściowo odebrany (<kept> KB z 512 KB). Wznowić?"
 std::string ResumeQuestion(size_t kept) {
   return "Plik film.bin zosta\xB3 ju\xBF cz\xEA\x9C"
          "ciowo odebrany (" +
-         std::to_string(kept / 1024) + " KB z 20 KB). Wznowi\xE6?";
+         std::to_string(kept / 1024) + " KB z 512 KB). Wznowi\xE6?";
 }
 
 // Where a stream of the whole file is cut so that `came` bytes of data (at
@@ -53,15 +70,15 @@ class FileResumeTest : public ::testing::Test {
   FileResumeTest() : data_(testing::PatternBytes(kFileSize, 7)) {}
 
   std::string Target() const { return scratch_.File("film.bin"); }
-  // The offer of the file, and the file's chunks from `from` on, as a sender
-  // that honours the offset sends them.
-  Bytes Stream(size_t from = 0, const std::string& name = "film.bin",
-               uint64_t size = kFileSize) const {
-    Bytes stream = testing::GoldenOffer(name, size);
-    const Bytes chunks = testing::GoldenChunks(Bytes(data_.begin() + from, data_.end()));
+  // The offer of `file`, and its chunks from `from` on.
+  static Bytes StreamOf(const Bytes& file, size_t from = 0) {
+    Bytes stream = testing::GoldenOffer("film.bin", file.size());
+    const Bytes chunks = testing::GoldenChunks(Bytes(file.begin() + from, file.end()));
     stream.insert(stream.end(), chunks.begin(), chunks.end());
     return stream;
   }
+  // The file as a sender that honours the offset sends it.
+  Bytes Stream(size_t from = 0) const { return StreamOf(data_, from); }
   struct Run {
     bool received = false;
     Bytes written;  // what this side sent: its answer
@@ -69,13 +86,14 @@ class FileResumeTest : public ::testing::Test {
     Transfer facts;
   };
   // One receive on `side` from `uin`, of `stream` cut after `cut` bytes;
-  // `before` runs with the transfer before the stream (to stop it).
+  // `before` runs with the transfer and the connection before the stream.
   Run Receive(FakeTransferSide& side, const Bytes& stream, size_t cut = SIZE_MAX,
-              uint32_t uin = kPeer, std::function<void(LoneTransfer&)> before = {}) {
+              uint32_t uin = kPeer,
+              std::function<void(LoneTransfer&, FakeConnection&)> before = {}) {
     LoneTransfer transfer(uin);
-    if (before) before(transfer);
     FakeConnection connection(stream);
     connection.CutAt(cut);
+    if (before) before(transfer, connection);
     side.dialogs.clear();
     Run run;
     run.received = ReceiveStream(connection, side, transfer.handle);
@@ -88,32 +106,46 @@ class FileResumeTest : public ::testing::Test {
   // Cuts a first transfer of the file after `bytes` of its data.
   Run CutAfter(size_t bytes) { return Receive(side_, Stream(), CutAfterData(bytes)); }
   Bytes Saved() const {
-    std::string content;
-    if (!testing::ReadFile(Target(), &content)) return {};
+    const std::string content = Content(Target());
     return Bytes(content.begin(), content.end());
+  }
+  // The bytes of the one part `side` kept; empty when it kept none.
+  static Bytes KeptBytes(FakeTransferSide& side) {
+    const std::vector<std::string> records = side.keptParts.Free();
+    if (records.size() != 1) return {};
+    const std::string content = Content(*PartOfRecord(records[0]));
+    return Bytes(content.begin(), content.end());
+  }
+  // Offered again by a sender that honours the offset, the file comes whole.
+  void ExpectTheNextOfferBringsItWhole(FakeTransferSide& side) {
+    const size_t kept = KeptBytes(side).size();
+    const size_t from = kept > 0 ? kept - kResumeWindow : 0;
+    const Run next = Receive(side, Stream(from));
+    EXPECT_EQ(next.written, Reply(wire::kReplyAccept, from));
+    EXPECT_TRUE(next.received);
+    EXPECT_TRUE(Saved() == data_);
+    EXPECT_TRUE(side.keptParts.Free().empty());
   }
   // The folder holds nothing but `names` (sorted).
   void ExpectOnly(std::vector<std::string> names) const { EXPECT_EQ(scratch_.Names(), names); }
-  size_t KeptCount() { return side_.keptParts.Free().size(); }
 
   Bytes data_;
   testing::ScratchDir scratch_;
   FakeTransferSide side_;
 };
 
-TEST_F(FileResumeTest, ACutTransferGoesOnFromWhatCame) {
+TEST_F(FileResumeTest, ACutTransferGoesOnFromAWindowBeforeWhatCame) {
   struct Case {
     const char* name;
     size_t came;   // data bytes before the cut
     bool restart;  // the host restarts between the two
   };
   const Case cases[] = {
-      {"one byte", 1, false},
-      {"one chunk", 4096, false},
+      {"128 KiB and a byte", kMinResumedPart + 1, false},
       {"all but one byte", kFileSize - 1, false},
-      // Only the last chunk's header was missing: one empty last chunk comes.
+      // Only the last chunk's header was missing.
       {"every byte", kFileSize, false},
-      {"across a restart", 10000, true},
+      {"across a restart", kKept, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -125,29 +157,161 @@ TEST_F(FileResumeTest, ACutTransferGoesOnFromWhatCame) {
     const Run cutRun = Receive(first, Stream(), CutAfterData(c.came));
     ASSERT_FALSE(cutRun.received);
     EXPECT_EQ(cutRun.facts.note, EndNote::PartKept);
+    EXPECT_TRUE(cutRun.facts.partKept);
     EXPECT_EQ(scratch_.Names().size(), c.restart ? 3u : 2u);
     FakeTransferSide& resuming = c.restart ? second : first;
     if (c.restart) second.keptParts.Open(list, second);
-    // Offered again: a second question, and the rest asked for.
-    const Run run = Receive(resuming, Stream(c.came));
+    // Offered again: a second question, and the file asked for a window
+    // before what was kept.
+    const size_t asked = c.came - kResumeWindow;
+    const Run run = Receive(resuming, Stream(asked));
     EXPECT_TRUE(run.received);
     EXPECT_EQ(run.questions.size(), 2u);
     EXPECT_EQ(run.questions.back(), ResumeQuestion(c.came));
-    EXPECT_EQ(run.written, Reply(wire::kReplyAccept, static_cast<uint32_t>(c.came)));
-    EXPECT_EQ(run.facts.offset, static_cast<int64_t>(c.came));
-    EXPECT_EQ(run.facts.moved, static_cast<int64_t>(kFileSize - c.came));
+    EXPECT_EQ(run.written, Reply(wire::kReplyAccept, asked));
+    EXPECT_EQ(run.facts.offset, static_cast<int64_t>(asked));
+    EXPECT_EQ(run.facts.moved, static_cast<int64_t>(kFileSize - asked));
     EXPECT_TRUE(Saved() == data_);
     // Nothing is left of the part, its record or its listing.
     EXPECT_TRUE(resuming.keptParts.Free().empty());
     ExpectOnly({"film.bin"});
     platform::RemoveFile(Target().c_str());
-    platform::RemoveFile(list.c_str());
+  }
+}
+
+// The first window of what comes is held and compared: only bytes of the
+// kept file from the offset asked for go on the kept part.
+TEST_F(FileResumeTest, NoByteFromElsewhereIsWrittenAsTheRest) {
+  const Bytes changed = testing::PatternBytes(kFileSize, 8);
+  struct Case {
+    const char* name;
+    const Bytes* file;  // what the sender sends
+    size_t from;
+    size_t came;  // data before a cut (SIZE_MAX: none)
+    bool received;
+    EndNote note;
+    int64_t offset;    // the transfer's, at its end
+    size_t keptAfter;  // the file's bytes kept then (kKept: the part as it was)
+  };
+  const Case cases[] = {
+      {"honours the offset", &data_, kAsked, SIZE_MAX, true, EndNote::None, kAsked, 0},
+      {"honours it, cut within the window", &data_, kAsked, 30000, false, EndNote::PartKept, kAsked,
+       kKept},
+      // An older sender: the whole file from its start.
+      {"ignores it", &data_, 0, SIZE_MAX, true, EndNote::None, 0, 0},
+      {"ignores it, cut within the window", &data_, 0, 30000, false, EndNote::PartKept, kAsked,
+       kKept},
+      {"ignores it, cut later", &data_, 0, 140000, false, EndNote::PartKept, 0, 140000},
+      {"its file changed", &changed, kAsked, SIZE_MAX, false, EndNote::SenderFileChanged, kAsked,
+       0},
+      {"its changed file from the start", &changed, 0, SIZE_MAX, false, EndNote::SenderFileChanged,
+       kAsked, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeTransferSide side;
+    side.saveChoice = Target();
+    ASSERT_EQ(Receive(side, Stream(), CutAfterData(kKept)).facts.note, EndNote::PartKept);
+    const std::string record = side.keptParts.Free().at(0);
+    const std::string recordAsKept = Content(record);
+    const Run run = Receive(side, StreamOf(*c.file, c.from),
+                            c.came == SIZE_MAX ? SIZE_MAX : CutAfterData(c.came));
+    EXPECT_EQ(run.written, Reply(wire::kReplyAccept, kAsked));
+    EXPECT_EQ(run.received, c.received);
+    EXPECT_EQ(run.facts.note, c.note);
+    EXPECT_EQ(run.facts.offset, c.offset);
+    EXPECT_EQ(Saved() == data_, c.received);
+    EXPECT_TRUE(KeptBytes(side) == Slice(data_, 0, c.keptAfter));
+    EXPECT_EQ(testing::FileExists(record) && Content(record) == recordAsKept, c.keptAfter == kKept);
+    if (!c.received) ExpectTheNextOfferBringsItWhole(side);
+    ExpectOnly({"film.bin"});
+    platform::RemoveFile(Target().c_str());
+  }
+}
+
+TEST_F(FileResumeTest, WhatCannotBeGoneOnFromComesAgainWhole) {
+  const Bytes zeros(kFileSize, 0);
+  // 128 KiB are not kept; a part of zeros is, but no offset tells a sender
+  // that ignores it apart.
+  using Try = std::pair<const Bytes*, size_t>;
+  for (const auto& [file, came] : {Try{&data_, size_t{kMinResumedPart}}, Try{&zeros, kKept}}) {
+    FakeTransferSide side;
+    side.saveChoice = Target();
+    Receive(side, StreamOf(*file), CutAfterData(came));
+    const Run run = Receive(side, StreamOf(*file));
+    EXPECT_EQ(run.questions.size(), 1u);
+    EXPECT_EQ(run.written, Reply(wire::kReplyAccept, 0));
+    EXPECT_TRUE(run.received && Content(Target()) == std::string(file->begin(), file->end()));
+    ExpectOnly({"film.bin"});
+  }
+}
+
+// A failure of this side after data came keeps what came, with its record
+// and listing, and the box says so; one before, at the listing, refuses.
+TEST_F(FileResumeTest, ThisSidesFailureKeepsWhatCameForTheNextOffer) {
+  const std::string list = scratch_.File("kept-parts");
+  // Once data flows: the part and its listing are made by then.
+  const auto onceDataFlows = [](FakeConnection& connection, std::function<void()> then) {
+    connection.SetOnRead([&connection, then] {
+      if (connection.Delivered() > kOfferBytes) then();
+    });
+  };
+  struct Case {
+    const char* name;
+    std::function<void(FakeTransferSide&, FakeConnection&)> fail;
+    EndNote note;
+    size_t kept;  // 0: nothing, and the offer was refused
+  };
+  const Case cases[] = {
+      {"the move fails",
+       [&](auto& side, auto& connection) {
+         onceDataFlows(connection, [&side] { side.failMove = true; });
+       },
+       EndNote::CannotReplace, kFileSize},
+      // Written in blocks of 256 KiB: the first reaches the disk.
+      {"a write fails", [](auto& side, auto&) { side.failWriteAfter = 300000; },
+       EndNote::CannotWrite, wire::kFileBlockSize},
+      // Once data flows, nothing new can be made: the record is written over
+      // in place, and the list made at the start still holds it.
+      {"the disk fills",
+       [&](auto& side, auto& connection) {
+         side.failWriteAfter = 300000;
+         onceDataFlows(connection,
+                       [&side] { side.createProblem = platform::FileProblem::DiskFull; });
+       },
+       EndNote::CannotWrite, wire::kFileBlockSize},
+      {"the list cannot be written as the part is made",
+       [&list](auto& side, auto&) { side.refuseCreateIn = list + ".new"; }, EndNote::CannotList, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::WriteFile(Target(), "old");
+    {
+      FakeTransferSide side;
+      side.saveChoice = Target();
+      side.keptParts.Open(list, side);
+      const Run run =
+          Receive(side, Stream(), SIZE_MAX, kPeer,
+                  [&](LoneTransfer&, FakeConnection& connection) { c.fail(side, connection); });
+      EXPECT_FALSE(run.received);
+      EXPECT_EQ(run.facts.note, c.note);
+      EXPECT_EQ(run.facts.partKept, c.kept > 0);
+      EXPECT_EQ(run.written, Reply(c.kept > 0 ? wire::kReplyAccept : wire::kReplyRefuse, 0));
+      EXPECT_EQ(KeptBytes(side), Slice(data_, 0, c.kept));
+      EXPECT_EQ(Content(Target()), "old");
+    }
+    // After a restart the part is found and gone on from.
+    FakeTransferSide restarted;
+    restarted.saveChoice = Target();
+    restarted.keptParts.Open(list, restarted);
+    ExpectTheNextOfferBringsItWhole(restarted);
+    ExpectOnly({"film.bin"});
   }
 }
 
 TEST_F(FileResumeTest, DecliningToGoOnStartsAfreshAndRemovesThePart) {
   side_.saveChoice = Target();
-  CutAfter(5000);
+  CutAfter(kKept);
   const std::string kept = side_.keptParts.Free().at(0);
   side_.answers = {true, false};
   const Run run = Receive(side_, Stream());
@@ -156,7 +320,7 @@ TEST_F(FileResumeTest, DecliningToGoOnStartsAfreshAndRemovesThePart) {
   EXPECT_TRUE(run.received);
   EXPECT_TRUE(Saved() == data_);
   EXPECT_FALSE(testing::FileExists(kept) || testing::FileExists(*PartOfRecord(kept)));
-  EXPECT_EQ(KeptCount(), 0u);
+  EXPECT_TRUE(side_.keptParts.Free().empty());
   ExpectOnly({"film.bin"});
 }
 
@@ -180,7 +344,7 @@ TEST_F(FileResumeTest, OnlyTheSameContactNameSizeAndPathGoOn) {
     SCOPED_TRACE(c.name);
     FakeTransferSide side;
     side.saveChoice = Target();
-    ASSERT_EQ(Receive(side, Stream(), CutAfterData(6000)).facts.note, EndNote::PartKept);
+    ASSERT_EQ(Receive(side, Stream(), CutAfterData(kKept)).facts.note, EndNote::PartKept);
     const std::string kept = side.keptParts.Free().at(0);
     side.saveChoice = scratch_.File(c.target);
     // The other offer's own data: the size it announces, from the start.
@@ -192,9 +356,7 @@ TEST_F(FileResumeTest, OnlyTheSameContactNameSizeAndPathGoOn) {
     EXPECT_TRUE(run.received);
     EXPECT_EQ(run.questions.size(), 1u);
     EXPECT_EQ(run.written, Reply(wire::kReplyAccept, 0));
-    std::string saved;
-    ASSERT_TRUE(testing::ReadFile(scratch_.File(c.target), &saved));
-    EXPECT_TRUE(Bytes(saved.begin(), saved.end()) == file);
+    EXPECT_EQ(Content(scratch_.File(c.target)), std::string(file.begin(), file.end()));
     EXPECT_EQ(testing::FileExists(kept), c.partStays);
     EXPECT_EQ(testing::FileExists(*PartOfRecord(kept)), c.partStays);
     EXPECT_EQ(side.keptParts.Free().size(), c.partStays ? 1u : 0u);
@@ -203,74 +365,35 @@ TEST_F(FileResumeTest, OnlyTheSameContactNameSizeAndPathGoOn) {
   }
 }
 
-TEST_F(FileResumeTest, ASenderThatIgnoresTheOffsetLosesNothing) {
-  // Asked for the rest, the sender sends the whole file again, from 0.
-  for (size_t came : {size_t{1}, size_t{4096}, kFileSize - 1, kFileSize}) {
-    SCOPED_TRACE(came);
-    for (bool existing : {false, true}) {
-      FakeTransferSide side;
-      side.saveChoice = Target();
-      if (existing) testing::WriteFile(Target(), "old");
-      ASSERT_EQ(Receive(side, Stream(), CutAfterData(came)).facts.note, EndNote::PartKept);
-      const Run ignored = Receive(side, Stream(0));
-      EXPECT_FALSE(ignored.received);
-      EXPECT_EQ(ignored.written, Reply(wire::kReplyAccept, static_cast<uint32_t>(came)));
-      EXPECT_EQ(ignored.facts.note, EndNote::SenderCannotResume);
-      // Never past the size: the part took no more than the rest.
-      EXPECT_LE(ignored.facts.moved, static_cast<int64_t>(kFileSize - came));
-      // The chosen path is untouched and the kept part is gone.
-      EXPECT_EQ(Saved(), existing ? Bytes({'o', 'l', 'd'}) : Bytes());
-      EXPECT_TRUE(side.keptParts.Free().empty());
-      ExpectOnly(existing ? std::vector<std::string>{"film.bin"} : std::vector<std::string>{});
-      // So the next offer of the file starts from 0, and gets it whole.
-      const Run next = Receive(side, Stream(0));
-      EXPECT_EQ(next.questions.size(), 1u);
-      EXPECT_EQ(next.written, Reply(wire::kReplyAccept, 0));
-      EXPECT_TRUE(next.received);
-      EXPECT_TRUE(Saved() == data_);
-      platform::RemoveFile(Target().c_str());
-    }
-  }
-}
-
 TEST_F(FileResumeTest, APartChangedOnDiskIsNotUsed) {
+  // The record's length, replaced by `with`.
+  const auto kept = [](const std::string& with) {
+    return [with](const std::string& record, const std::string&) {
+      std::string bytes = Content(record);
+      testing::WriteFile(record, bytes.replace(bytes.find("kept=150000"), 11, with));
+    };
+  };
   struct Case {
     const char* name;
     std::function<void(const std::string& record, const std::string& part)> change;
   };
   const Case cases[] = {
       {"a byte appended",
-       [](const auto&, const auto& part) {
-         std::string bytes;
-         testing::ReadFile(part, &bytes);
-         testing::WriteFile(part, bytes + "x");
-       }},
+       [](const auto&, const auto& part) { testing::WriteFile(part, Content(part) + "x"); }},
       {"cut shorter", [](const auto&, const auto& part) { testing::WriteFile(part, "short"); }},
       {"the part gone", [](const auto&, const auto& part) { platform::RemoveFile(part.c_str()); }},
       {"the record gone",
        [](const auto& record, const auto&) { platform::RemoveFile(record.c_str()); }},
       {"the record damaged",
        [](const auto& record, const auto&) { testing::WriteFile(record, "kvel kept record 1\n"); }},
-      {"more kept than the part holds",
-       [](const auto& record, const auto&) {
-         std::string bytes;
-         testing::ReadFile(record, &bytes);
-         const size_t at = bytes.find("kept=6000");
-         testing::WriteFile(record, bytes.replace(at, 9, "kept=6001"));
-       }},
-      {"kept past the announced size",
-       [](const auto& record, const auto&) {
-         std::string bytes;
-         testing::ReadFile(record, &bytes);
-         const size_t at = bytes.find("kept=6000");
-         testing::WriteFile(record, bytes.replace(at, 9, "kept=20481"));
-       }},
+      {"more kept than the part holds", kept("kept=150001")},
+      {"kept past the announced size", kept("kept=524289")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeTransferSide side;
     side.saveChoice = Target();
-    ASSERT_EQ(Receive(side, Stream(), CutAfterData(6000)).facts.note, EndNote::PartKept);
+    ASSERT_EQ(Receive(side, Stream(), CutAfterData(kKept)).facts.note, EndNote::PartKept);
     const std::string record = side.keptParts.Free().at(0);
     c.change(record, *PartOfRecord(record));
     const Run run = Receive(side, Stream(0));
@@ -303,16 +426,19 @@ TEST_F(FileResumeTest, TheUsersOwnStopRemovesThePartAndTheUnloadingKeepsIt) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    for (bool resumed : {false, true}) {
+    // Fresh, gone on from, and gone on from but stopped within the window.
+    using Try = std::pair<bool, size_t>;  // gone on from, data before the stop
+    for (const auto& [resumed, came] : {Try{false, 140000}, Try{true, 140000}, Try{true, 30000}}) {
       FakeTransferSide side;
       side.saveChoice = Target();
-      size_t from = 0;
       if (resumed) {
-        ASSERT_EQ(Receive(side, Stream(), CutAfterData(3000)).facts.note, EndNote::PartKept);
-        from = 3000;
+        ASSERT_EQ(Receive(side, Stream(), CutAfterData(kKept)).facts.note, EndNote::PartKept);
       }
-      // The stop shuts the socket down: the next read after 1000 bytes fails.
-      const Run run = Receive(side, Stream(from), CutAfterData(1000), kPeer, c.stop);
+      // The stop shuts the socket down: the next read after `came` bytes fails.
+      const Run run = Receive(side, Stream(resumed ? kAsked : 0), CutAfterData(came), kPeer,
+                              [&](LoneTransfer& t, FakeConnection&) {
+                                if (c.stop) c.stop(t);
+                              });
       EXPECT_FALSE(run.received);
       EXPECT_EQ(run.facts.note, c.kept ? EndNote::PartKept : EndNote::None);
       EXPECT_EQ(side.keptParts.Free().size(), c.kept ? 1u : 0u);
@@ -323,39 +449,34 @@ TEST_F(FileResumeTest, TheUsersOwnStopRemovesThePartAndTheUnloadingKeepsIt) {
 }
 
 // A peer that announces far more than it sends, cut twice: what came is
-// kept each time and asked for past, never more.
+// kept each time and asked for a window before, never more.
 TEST_F(FileResumeTest, AHugeAnnouncedSizeWithAKeptPart) {
   side_.saveChoice = Target();
   const uint64_t huge = uint64_t{1} << 62;
   auto stream = [&](size_t from, size_t count) {
     Bytes bytes = testing::GoldenOffer("film.bin", huge);
-    const Bytes chunks =
-        testing::GoldenChunks(Bytes(data_.begin() + from, data_.begin() + from + count));
+    const Bytes chunks = testing::GoldenChunks(Slice(data_, from, count));
     // Every chunk but the last (which would be short of the size) goes.
-    bytes.insert(bytes.end(), chunks.begin(),
-                 chunks.end() - 12 - static_cast<ptrdiff_t>(count % 4096));
+    bytes.insert(bytes.end(), chunks.begin(), chunks.end() - 12);
     return bytes;
   };
-  EXPECT_EQ(Receive(side_, stream(0, 8192)).facts.note, EndNote::PartKept);
-  const Run again = Receive(side_, stream(8192, 4096));
+  constexpr size_t kFirst = 49 * 4096, kAskedThen = kFirst - kResumeWindow;
+  EXPECT_EQ(Receive(side_, stream(0, kFirst)).facts.note, EndNote::PartKept);
+  const Run again = Receive(side_, stream(kAskedThen, 28 * 4096));
   EXPECT_EQ(again.questions.back(),
             "Plik film.bin zosta\xB3 ju\xBF cz\xEA\x9C"
-            "ciowo odebrany (8 KB z 4503599627370496 KB). Wznowi\xE6?");
-  EXPECT_EQ(again.written, Reply(wire::kReplyAccept, 8192));
+            "ciowo odebrany (196 KB z 4503599627370496 KB). Wznowi\xE6?");
+  EXPECT_EQ(again.written, Reply(wire::kReplyAccept, kAskedThen));
   EXPECT_EQ(again.facts.note, EndNote::PartKept);
-  EXPECT_EQ(again.facts.offset + again.facts.moved, 12288);
-  const std::vector<std::string> kept = side_.keptParts.Free();
-  ASSERT_EQ(kept.size(), 1u);
-  std::string part;
-  ASSERT_TRUE(testing::ReadFile(*PartOfRecord(kept[0]), &part));
-  EXPECT_TRUE(Bytes(part.begin(), part.end()) == Bytes(data_.begin(), data_.begin() + 12288));
+  EXPECT_EQ(again.facts.offset + again.facts.moved, static_cast<int64_t>(kAskedThen + 28 * 4096));
+  EXPECT_TRUE(KeptBytes(side_) == Slice(data_, 0, kAskedThen + 28 * 4096));
   EXPECT_TRUE(Saved().empty());
 }
 
 TEST_F(FileResumeTest, WithoutAPlaceToListThemNoPartIsKept) {
   side_.keeps = false;
   side_.saveChoice = Target();
-  EXPECT_EQ(CutAfter(5000).facts.note, EndNote::None);
+  EXPECT_EQ(CutAfter(kKept).facts.note, EndNote::None);
   ExpectOnly({});
 }
 

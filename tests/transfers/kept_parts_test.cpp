@@ -120,6 +120,11 @@ TEST_F(KeptPartsTest, TheListOutlivesARestartAndIgnoresWhatIsNotOurs) {
   lines.insert(lines.begin() + 1, {notes, "", std::string(300, 'x') + ".00000000.kvel-kept", b});
   WriteList(std::vector<std::string>(lines.begin() + 1, lines.end()));
 
+  // A list that cannot be written says so, and stays as it was on disk.
+  side_.refuseCreateIn = List() + ".new";
+  EXPECT_FALSE(kept_.Add(KeepPart("c.bin", 3), side_));
+  side_.refuseCreateIn.clear();
+
   KeptParts restarted([] { return kNow; });
   EXPECT_FALSE(restarted.Listing());
   restarted.Open(List(), side_);
@@ -145,7 +150,7 @@ TEST_F(KeptPartsTest, EachPartIsTakenByOneTransferAtATime) {
   kept_.Add(a, side_);
   EXPECT_EQ(kept_.Free(), (std::vector<std::string>{b, a}));
   EXPECT_TRUE(kept_.Claim(b));
-  kept_.Forget(b);
+  kept_.Forget(b, side_);
   EXPECT_EQ(kept_.Free(), std::vector<std::string>{a});
   EXPECT_FALSE(kept_.Claim(b));
 }

@@ -1,6 +1,7 @@
 // Boxes for transfers that ended badly: notices that come together make one
 // box that lists them; notices further apart make a box each; nothing is
 // shown once stopped.
+#include "support/bounded_wait.h"
 #include "transfers/notice_batches.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,7 @@ class NoticeBatchesTest : public ::testing::Test {
   ~NoticeBatchesTest() override {
     batches_.Stop();
     Release();
-    for (std::thread& thread : threads_) thread.join();
+    for (testing::BoundedThread& thread : threads_) thread.Join();
   }
   // Boxes stay open (their threads in Show) until released.
   void Hold() {
@@ -87,7 +88,7 @@ class NoticeBatchesTest : public ::testing::Test {
   std::vector<UserNotice> shown_;
   std::vector<std::string> logged_;
   bool held_ = false;
-  std::vector<std::thread> threads_;
+  std::vector<testing::BoundedThread> threads_;
   NoticeBatches batches_{kGatherMs,
                          [this](const UserNotice& notice) {
                            std::unique_lock<std::mutex> lock(mutex_);
@@ -97,7 +98,7 @@ class NoticeBatchesTest : public ::testing::Test {
                                              [&] { return !held_; });
                          },
                          [this](void (*routine)(void*), void* argument) {
-                           threads_.emplace_back(routine, argument);
+                           threads_.emplace_back("a box's gathering", routine, argument);
                            return true;
                          },
                          [this](const std::string& line) {
@@ -143,7 +144,7 @@ TEST_F(NoticeBatchesTest, AtMostAFewBoxesAreOpenAndTheNextCountsWhatWasLogged) {
   batches_.Tell({"logged 2", kError});
   EXPECT_EQ(threads_.size(), kMaxOpenBoxes);
   Release();  // the user closes them
-  for (std::thread& thread : threads_) thread.join();
+  for (testing::BoundedThread& thread : threads_) thread.Join();
   threads_.clear();
   batches_.Tell({"after", kError});
   ASSERT_TRUE(WaitShown(kMaxOpenBoxes + 1));
@@ -159,7 +160,7 @@ TEST_F(NoticeBatchesTest, NothingIsShownOnceStopped) {
   batches_.Tell({"przed", kError});
   batches_.Stop();  // during the gathering: dropped
   batches_.Tell({"po", kError});
-  for (std::thread& thread : threads_) thread.join();
+  for (testing::BoundedThread& thread : threads_) thread.Join();
   threads_.clear();
   EXPECT_TRUE(Shown().empty());
 }

@@ -15,6 +15,7 @@
 #include "host/linked_host.h"
 #include "platform/sockets.h"
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/fake_connection.h"
 #include "support/scripted_dialogs.h"
 #include "transfers/file_transfer.h"
@@ -76,12 +77,12 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
 
   TransferRegistry registry(&platform::TickCount);
   QuestionTurns turns(10000);
-  std::vector<std::thread> receivers;
+  std::vector<testing::BoundedThread> receivers;
   const uint32_t contactAt = platform::InetAddr("127.0.0.1");
   const uint32_t strangerAt = platform::InetAddr("127.0.0.9");
   for (auto [uin, from] : {std::pair{7u, contactAt}, std::pair{7u, contactAt},
                            std::pair{8u, contactAt}, std::pair{7u, strangerAt}}) {
-    receivers.emplace_back([&, uin, from] {
+    receivers.emplace_back("a receiver asking its question", [&, uin, from] {
       TransferHandle transfer = registry.Begin(uin, Receive);
       transfer.Agree(uin, std::to_string(uin), Receive);
       testing::FakeConnection connection(testing::StreamBuilder().Offer("a.bin", 10).Take());
@@ -91,7 +92,7 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
       EXPECT_EQ(connection.Written(), testing::Words({wire::kReplyRefuse, 0, 0}));
     });
   }
-  for (std::thread& receiver : receivers) receiver.join();
+  for (testing::BoundedThread& receiver : receivers) receiver.Join();
   size_t questions = 0;
   for (const testing::DialogCall& call : testing::ScriptedDialogs::Calls())
     questions += call.kind == testing::DialogCall::kQuestion;

@@ -124,15 +124,21 @@ TEST(TransferOutcome, AFailedReceiveSaysWhatItsNoteSays) {
   report.bytes = 10;
   report.outcome = TransferOutcome::Failed;
   const std::string saveFailed = "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od Ala: ";
+  const std::string kept =
+      " Odebran\xB9 cz\xEA\x9C\xE6 zachowano: mo\xBFna b\xEA"
+      "dzie wznowi\xE6 odbi\xF3r.";
   const struct {
     transfers::EndNote note;
     std::string reason, text;
+    bool partKept = false;
   } cases[] = {
       {transfers::EndNote::None, "", "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala."},
       {transfers::EndNote::PartKept, " reason=part-kept",
-       "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala. Odebran\xB9 cz\xEA\x9C\xE6 "
-       "zachowano: mo\xBFna b\xEA"
-       "dzie wznowi\xE6 odbi\xF3r."},
+       "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala." + kept, true},
+      {transfers::EndNote::SenderFileChanged, " reason=sender-file-changed",
+       "Nie uda\xB3o si\xEA wznowi\xE6 odbioru pliku film.avi od Ala: plik u nadawcy zmieni\xB3 "
+       "si\xEA od przerwania. Zachowan\xB9 cz\xEA\x9C\xE6 usuni\xEAto, nast\xEApna pr\xF3"
+       "ba zacznie od pocz\xB9tku."},
       {transfers::EndNote::SenderCannotResume, " reason=sender-cannot-resume",
        "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala: nadawca nie potrafi wznowi\xE6 "
        "przesy\xB3"
@@ -149,9 +155,15 @@ TEST(TransferOutcome, AFailedReceiveSaysWhatItsNoteSays) {
        saveFailed + "b\xB3\xB9" + "d zapisu."},
       {transfers::EndNote::CannotReplace, " reason=cannot-replace",
        saveFailed + "nie mo\xBFna zast\xB9pi\xE6 wybranego pliku."},
+      {transfers::EndNote::CannotList, " reason=cannot-list",
+       saveFailed + "nie mo\xBFna zapisa\xE6 spisu zachowanych cz\xEA\x9C" + "ci."},
+      // This side failed after data came, and kept it.
+      {transfers::EndNote::CannotReplace, " reason=cannot-replace part-kept",
+       saveFailed + "nie mo\xBFna zast\xB9pi\xE6 wybranego pliku." + kept, true},
   };
   for (const auto& c : cases) {
     report.note = c.note;
+    report.partKept = c.partKept;
     EXPECT_EQ(transfers::TransferLogLine(report),
               "transfer ended: receive peer=1001 bytes=10 outcome=failed" + c.reason);
     const transfers::UserNotice notice = transfers::TransferNotice(report, "Ala");

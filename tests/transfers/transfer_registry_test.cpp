@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/loopback_pair.h"
 
 namespace kvel::transfers {
@@ -319,13 +320,13 @@ TEST(TransferRegistry, StopShutsTheSocketDownAndLeavesTheCloseToItsThread) {
   transfer.AttachSocket(pair.a);
   transfer.Agree(1, "1", Receive);
   std::atomic<int> result{1};
-  std::thread reader([&] {
+  testing::BoundedThread reader("the blocked read", [&] {
     uint8_t byte;
     result = platform::ReceiveSome(pair.a, &byte, 1);
   });
   platform::SleepMilliseconds(50);  // let the read block
   EXPECT_TRUE(registry.Stop(transfer.Id()));
-  reader.join();
+  reader.Join();
   EXPECT_LE(result, 0);
   EXPECT_NE(platform::LocalPort(pair.a), 0);  // still open
   uint8_t byte;
@@ -400,18 +401,18 @@ TEST(TransferRegistry, RemovingAnObserverWaitsForItsCallUnderWay) {
   auto slow = std::make_shared<Slow>();
   registry.AddObserver(slow);
   TransferHandle transfer = registry.Begin(1, Send);
-  std::thread agreeing([&] { transfer.Agree(1, "1", Send); });
+  testing::BoundedThread agreeing("the agreeing", [&] { transfer.Agree(1, "1", Send); });
   while (!slow->inside) std::this_thread::yield();
   std::atomic<bool> removed{false};
-  std::thread removing([&] {
+  testing::BoundedThread removing("the removing of the observer", [&] {
     registry.RemoveObserver(slow.get());
     removed = true;
   });
   platform::SleepMilliseconds(50);
   EXPECT_FALSE(removed);  // the call is still under way
   slow->release = true;
-  removing.join();
-  agreeing.join();
+  removing.Join();
+  agreeing.Join();
   EXPECT_FALSE(slow->inside);
   transfer.End(TransferOutcome::Done);
   EXPECT_EQ(slow->calls, 1);
@@ -427,7 +428,7 @@ TEST(TransferRegistry, ManyThreadsAtOnce) {
   constexpr int kRounds = 200;
   static constexpr int64_t kSize = 4096 * 10;
   std::atomic<bool> done{false};
-  std::thread window([&] {
+  testing::BoundedThread window("the window's snapshots", [&] {
     while (!done) {
       for (const Transfer& t : registry.Snapshot()) {
         EXPECT_TRUE(t.Listed());
@@ -440,9 +441,9 @@ TEST(TransferRegistry, ManyThreadsAtOnce) {
       registry.RemoveObserver(recorder.get());
     }
   });
-  std::vector<std::thread> threads;
+  std::vector<testing::BoundedThread> threads;
   for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&registry, t] {
+    threads.emplace_back("a connection thread", [&registry, t] {
       for (int round = 0; round < kRounds; ++round) {
         TransferHandle transfer = registry.Begin(static_cast<uint32_t>(t), Receive);
         transfer.Agree(static_cast<uint32_t>(t), "x", t % 2 ? Send : Receive);
@@ -455,9 +456,9 @@ TEST(TransferRegistry, ManyThreadsAtOnce) {
       }
     });
   }
-  for (std::thread& thread : threads) thread.join();
+  for (testing::BoundedThread& thread : threads) thread.Join();
   done = true;
-  window.join();
+  window.Join();
   EXPECT_EQ(registry.Count(), 0u);
   EXPECT_TRUE(registry.Snapshot().empty());
 }

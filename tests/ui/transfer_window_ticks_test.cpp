@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/threads.h"
+#include "support/bounded_wait.h"
 #include "support/loopback_pair.h"
 
 namespace kvel::ui {
@@ -312,9 +313,9 @@ TEST_F(TransferWindowTicks, TransfersListedBeforeTheWindowShowAtItsFirstTick) {
 TEST(TransferWindowLifetime, WindowsComeAndGoWhileTransfersRun) {
   TransferRegistry registry(&platform::TickCount);
   std::atomic<bool> done{false};
-  std::vector<std::thread> threads;
+  std::vector<testing::BoundedThread> threads;
   for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&done, &registry, t] {
+    threads.emplace_back("transfers", [&done, &registry, t] {
       while (!done) {
         TransferHandle transfer = registry.Begin(7, Receive);
         transfer.Agree(7, "7", t % 2 ? Send : Receive);
@@ -332,7 +333,7 @@ TEST(TransferWindowLifetime, WindowsComeAndGoWhileTransfersRun) {
     EXPECT_LE(window.RowCount(), 4u);
   }
   done = true;
-  for (std::thread& thread : threads) thread.join();
+  for (testing::BoundedThread& thread : threads) thread.Join();
 }
 
 }  // namespace

@@ -20,14 +20,15 @@ constexpr uint64_t kLargeFile = 400u * 1024 * 1024;  // takes far longer than a 
 constexpr uint64_t kHugeFile = 1536ull * 1024 * 1024;
 
 // Starts sending `source` from `from` to `to` through the contact menu, to be
-// saved as `target`; returns once the first bytes are in its part file.
+// saved as `target`; returns once more is in its part file than a cut keeps
+// at least (128 KiB).
 void StartSending(HostProcess& from, HostProcess& to, const std::string& source,
                   const std::string& target) {
   to.Command("answer yes");
   to.Command("save \"" + target + "\"");
   from.Command("open \"" + source + "\"");
   from.Command("click kvel/send " + std::to_string(to.Settings().uin));
-  WaitUntil([&] { return ArrivingSize(target) > 0; }, 60000, 10);
+  WaitUntil([&] { return ArrivingSize(target) > 256 * 1024; }, 60000, 10);
 }
 
 class EndToEndFiles : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "message_pump.h"
+#include "support/bounded_wait.h"
 #include "support/plugin_fixture.h"
 #include "transfer_window_driver.h"
 #include "virtual_desktop.h"
@@ -46,14 +47,14 @@ TEST(PluginWindow, LoadPluginMakesItHiddenAndUnloadPluginDestroysIt) {
   // The driver works from a thread of its own while the window's thread pumps.
   std::atomic<bool> done{false};
   std::vector<std::string> headers;
-  std::thread reader([&] {
+  testing::BoundedThread reader("the driver reading the column headers", [&] {
     standin::EnterVirtualDesktop();  // where the window is
     standin::TransferWindowDriver fromThread;
     headers = fromThread.ColumnHeaders();
     done = true;
   });
   EXPECT_TRUE(standin::PumpUntil([&] { return done.load(); }));
-  reader.join();
+  reader.Join();
   EXPECT_EQ(headers, driver.ColumnHeaders());
 
   plugin.Stop();
