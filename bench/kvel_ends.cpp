@@ -7,12 +7,13 @@
 #include <thread>
 
 #include "loopback_copy.h"
-#include "p2p/peer_connection.h"
+#include "p2p/connection/peer_connection.h"
 #include "platform/files.h"
 #include "platform/threads.h"
-#include "transfers/stdio_file.h"
-#include "transfers/transfer_registry.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/side/stdio_file.h"
+#include "transfers/registry/transfer_registry.h"
+#include "transfers/stream/receive_stream.h"
+#include "transfers/stream/send_stream.h"
 #include "ui/transfer_window.h"
 
 namespace kvel::bench {

@@ -25,12 +25,12 @@
 
 #include "memory_side.h"
 #include "scripted_peer.h"
-#include "transfers/auto_acceptor.h"
-#include "transfers/free_name.h"
-#include "transfers/offered_name.h"
-#include "transfers/part_names.h"
-#include "transfers/transfer_registry.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/auto_accept/auto_acceptor.h"
+#include "transfers/auto_accept/free_name.h"
+#include "transfers/stream/offered_name.h"
+#include "transfers/kept/part_names.h"
+#include "transfers/registry/transfer_registry.h"
+#include "transfers/stream/receive_stream.h"
 #include "wire/transfer_records.h"
 
 namespace {

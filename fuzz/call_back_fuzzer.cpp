@@ -22,14 +22,14 @@
 #include <string>
 
 #include "memory_side.h"
-#include "p2p/awaited_call_backs.h"
-#include "p2p/call_back_taking.h"
-#include "p2p/foreign_call_backs.h"
-#include "p2p/handshake_steps.h"
+#include "p2p/admission/awaited_call_backs.h"
+#include "p2p/admission/call_back_taking.h"
+#include "p2p/admission/foreign_call_backs.h"
+#include "p2p/connection/handshake_steps.h"
 #include "platform/sockets.h"
 #include "scripted_peer.h"
-#include "transfers/transfer_registry.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/registry/transfer_registry.h"
+#include "transfers/stream/send_stream.h"
 #include "wire/handshake.h"
 
 namespace {

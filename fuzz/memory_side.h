@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "scripted_peer.h"
-#include "transfers/kept_parts.h"
-#include "transfers/transfer_side.h"
+#include "transfers/kept/kept_parts.h"
+#include "transfers/side/transfer_side.h"
 
 namespace kvel::fuzz {
 

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "p2p/handshake_steps.h"
+#include "p2p/connection/handshake_steps.h"
 #include "scripted_peer.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/stream/send_stream.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 

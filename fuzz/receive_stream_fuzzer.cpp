@@ -24,12 +24,12 @@
 #include <utility>
 #include <vector>
 
-#include "transfers/kept_parts.h"
-#include "transfers/offered_name.h"
-#include "transfers/part_names.h"
-#include "transfers/resume_point.h"
-#include "transfers/transfer_registry.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/kept/kept_parts.h"
+#include "transfers/stream/offered_name.h"
+#include "transfers/kept/part_names.h"
+#include "transfers/kept/resume_point.h"
+#include "transfers/registry/transfer_registry.h"
+#include "transfers/stream/receive_stream.h"
 #include "scripted_peer.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "transfers/stream_connection.h"
+#include "transfers/stream/stream_connection.h"
 
 namespace kvel::fuzz {
 

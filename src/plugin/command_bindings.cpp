@@ -1,5 +1,7 @@
 #include "images/image_exchange.h"
-#include "p2p/connection.h"
+#include "p2p/connection/connection_services.h"
+#include "p2p/connection/connection_thread.h"
+#include "p2p/reach/own_sends.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
 #include "wire/handshake.h"

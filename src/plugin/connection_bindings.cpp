@@ -3,13 +3,13 @@
 // sends' turns and connection set, the host's log, contact list and packets, and the
 // file procedures.
 #include "gg/contact_lookup.h"
-#include "p2p/connection.h"
-#include "p2p/reports.h"
+#include "p2p/connection/connection_services.h"
+#include "p2p/connection/reports.h"
 #include "platform/dialogs.h"
 #include "platform/threads.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
-#include "transfers/file_transfer.h"
+#include "transfers/side/platform_streams.h"
 
 namespace kvel {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "images/image_cache.h"
-#include "transfers/auto_accept_texts.h"
-#include "transfers/platform_side.h"
+#include "transfers/auto_accept/auto_accept_texts.h"
+#include "transfers/side/platform_side.h"
 #include "platform/files.h"
 #include "plugin/host.h"
 #include "plugin/plugin_info.h"

@@ -5,8 +5,10 @@
 
 #include "gg/contact_lookup.h"
 #include "images/image_cache.h"
-#include "p2p/call_back_caller.h"
-#include "p2p/connection_limits.h"
+#include "p2p/admission/call_back_caller.h"
+#include "p2p/admission/connection_limits.h"
+#include "p2p/reach/own_sends.h"
+#include "p2p/reach/fall_back.h"
 #include "platform/dialogs.h"
 #include "platform/threads.h"
 #include "plugin/host.h"

@@ -10,7 +10,8 @@
 
 #include "gg/command_services.h"
 #include "gg/hook_services.h"
-#include "p2p/connection.h"
+#include "p2p/connection/connection_services.h"
+#include "p2p/connection/connection_thread.h"
 
 namespace kvel {
 

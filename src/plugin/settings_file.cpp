@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/profile.h"
-#include "transfers/auto_accept_texts.h"
+#include "transfers/auto_accept/auto_accept_texts.h"
 
 namespace kvel {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/settings.h"
-#include "transfers/auto_accept_settings.h"
+#include "transfers/auto_accept/auto_accept_settings.h"
 
 namespace kvel {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "transfers/transfer.h"
+#include "transfers/registry/transfer.h"
 
 namespace kvel::ui {
 

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "transfers/transfer_registry.h"
+#include "transfers/registry/transfer_registry.h"
 #include "ui/row_texts.h"
 #include "ui/screen.h"
 

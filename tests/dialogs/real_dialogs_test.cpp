@@ -13,7 +13,7 @@
 
 #include "contact_menu.h"
 #include "gg/menu_commands.h"
-#include "p2p/peer_connection.h"
+#include "p2p/connection/peer_connection.h"
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
@@ -26,7 +26,7 @@
 #include "support/loopback_pair.h"
 #include "support/lone_transfer.h"
 #include "support/test_paths.h"
-#include "transfers/file_transfer.h"
+#include "transfers/side/platform_streams.h"
 #include "ui_driver.h"
 #include "wire/transfer_records.h"
 

@@ -1,6 +1,6 @@
 // The awaited call-backs on a clock the test moves: which wait a call-back
 // takes, when a wait runs out, what is pushed out, and what stopping ends.
-#include "p2p/awaited_call_backs.h"
+#include "p2p/admission/awaited_call_backs.h"
 
 #include <gtest/gtest.h>
 

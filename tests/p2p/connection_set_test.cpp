@@ -1,7 +1,7 @@
 // Who gets a place among the connections, with short limits: the reserve
 // for this user's own sends, the places a call-back may take, and the
 // pending connections one address or one claimed number can hold.
-#include "p2p/connection_set.h"
+#include "p2p/admission/connection_set.h"
 
 #include <gtest/gtest.h>
 

@@ -12,10 +12,12 @@
 #include <thread>
 #include <vector>
 
-#include "p2p/connection.h"
+#include "p2p/connection/connection_services.h"
 #include "platform/threads.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
+#include "p2p/reach/own_sends.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"

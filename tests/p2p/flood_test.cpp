@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "host/linked_host.h"
-#include "p2p/listener.h"
+#include "p2p/connection/listener.h"
 #include "platform/threads.h"
 #include "stand_in_host.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "support/test_paths.h"

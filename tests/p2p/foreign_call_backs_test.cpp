@@ -1,7 +1,7 @@
 // The user's answers about call-backs from other addresses than announced:
 // once per contact and address within a run of waits, one question per
 // contact at a time, every wait for one bounded.
-#include "p2p/foreign_call_backs.h"
+#include "p2p/admission/foreign_call_backs.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "p2p/handshake_steps.h"
+#include "p2p/connection/handshake_steps.h"
 #include "support/fake_connection.h"
 #include "wire/handshake.h"
 

@@ -5,11 +5,12 @@
 
 #include <thread>
 
-#include "p2p/connection.h"
-#include "p2p/direction.h"
+#include "p2p/connection/connection_services.h"
+#include "p2p/connection/direction.h"
 #include "platform/threads.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "wire/handshake.h"

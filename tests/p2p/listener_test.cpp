@@ -8,11 +8,12 @@
 #include <set>
 #include <thread>
 
-#include "p2p/listener.h"
+#include "p2p/connection/listener.h"
 #include "platform/threads.h"
 #include "stand_in_host.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
 #include "support/loopback.h"
 #include "host/linked_host.h"
 #include "support/test_paths.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "p2p/peer_connection.h"
+#include "p2p/connection/peer_connection.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 

@@ -8,10 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "p2p/connection.h"
+#include "p2p/connection/connection_services.h"
 #include "platform/threads.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"

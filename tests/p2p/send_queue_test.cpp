@@ -1,7 +1,7 @@
 // The sends' turns per contact, with starts the test plays: how many run at
 // once, which starts when one ends, and what becomes of those that wait
 // when they are stopped, find no place, or the plug-in is unloaded.
-#include "p2p/send_queue.h"
+#include "p2p/reach/send_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -13,16 +13,18 @@
 #include <thread>
 #include <vector>
 
-#include "p2p/connection.h"
+#include "p2p/connection/connection_services.h"
 #include "platform/threads.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
+#include "p2p/reach/own_sends.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 #include "support/test_paths.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/stream/send_stream.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 

@@ -11,13 +11,15 @@
 #include <thread>
 #include <vector>
 
-#include "p2p/connection.h"
-#include "transfers/resume_point.h"
-#include "transfers/transfer_stream.h"
+#include "p2p/connection/connection_services.h"
+#include "transfers/kept/resume_point.h"
+#include "transfers/stream/receive_stream.h"
+#include "transfers/stream/send_stream.h"
 #include "strict_peer.h"
 #include "wire/transfer_records.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"

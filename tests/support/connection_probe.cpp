@@ -1,4 +1,6 @@
 #include "support/connection_probe.h"
+#include "p2p/reach/own_sends.h"
+#include "p2p/reach/fall_back.h"
 
 #include <chrono>
 

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "p2p/connection.h"
-#include "transfers/transfer_registry.h"
+#include "p2p/connection/connection_services.h"
+#include "transfers/registry/transfer_registry.h"
 
 namespace kvel::testing {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "transfers/stream_connection.h"
+#include "transfers/stream/stream_connection.h"
 
 namespace kvel::testing {
 

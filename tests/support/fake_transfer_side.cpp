@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "transfers/stdio_file.h"
+#include "transfers/side/stdio_file.h"
 #include "platform/files.h"
 
 namespace kvel::testing {

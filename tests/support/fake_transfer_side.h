@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "transfers/kept_parts.h"
-#include "transfers/transfer_side.h"
+#include "transfers/kept/kept_parts.h"
+#include "transfers/side/transfer_side.h"
 
 namespace kvel::testing {
 

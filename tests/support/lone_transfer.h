@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "transfers/transfer_registry.h"
+#include "transfers/registry/transfer_registry.h"
 
 namespace kvel::testing {
 

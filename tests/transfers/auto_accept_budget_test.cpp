@@ -1,6 +1,6 @@
 // Each contact's files taken without the question in a short time, on a
 // clock moved by hand.
-#include "transfers/auto_accept_budget.h"
+#include "transfers/auto_accept/auto_accept_budget.h"
 
 #include <gtest/gtest.h>
 

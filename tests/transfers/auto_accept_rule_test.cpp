@@ -1,7 +1,7 @@
 // Whom a file is taken from without the question: a listed number, within
 // maxkb, over a connection from where the GG server says that contact is or
 // answering this user's call-back; everything else is asked.
-#include "transfers/auto_accept_rule.h"
+#include "transfers/auto_accept/auto_accept_rule.h"
 
 #include <gtest/gtest.h>
 

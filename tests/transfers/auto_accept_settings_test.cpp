@@ -1,6 +1,6 @@
 // The values of [autoaccept]: what well-formed ones make, and every
 // malformed form turning the whole section off with its reason.
-#include "transfers/auto_accept_settings.h"
+#include "transfers/auto_accept/auto_accept_settings.h"
 
 #include <gtest/gtest.h>
 

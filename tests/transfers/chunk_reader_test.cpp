@@ -1,4 +1,4 @@
-#include "transfers/chunk_reader.h"
+#include "transfers/stream/chunk_reader.h"
 
 #include <gtest/gtest.h>
 

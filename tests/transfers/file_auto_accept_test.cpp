@@ -18,10 +18,10 @@
 #include "support/golden_stream.h"
 #include "support/lone_transfer.h"
 #include "support/test_paths.h"
-#include "transfers/auto_acceptor.h"
-#include "transfers/part_names.h"
-#include "transfers/resume_point.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/auto_accept/auto_acceptor.h"
+#include "transfers/kept/part_names.h"
+#include "transfers/kept/resume_point.h"
+#include "transfers/stream/receive_stream.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::transfers {

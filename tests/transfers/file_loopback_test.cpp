@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "p2p/peer_connection.h"
+#include "p2p/connection/peer_connection.h"
 #include "stand_in_host.h"
 #include "support/bounded_wait.h"
 #include "support/fake_connection.h"
@@ -17,10 +17,10 @@
 #include "support/scripted_dialogs.h"
 #include "host/linked_host.h"
 #include "support/test_paths.h"
-#include "transfers/file_transfer.h"
-#include "transfers/platform_side.h"
-#include "transfers/question_turns.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/side/platform_streams.h"
+#include "transfers/side/platform_side.h"
+#include "transfers/telling/question_turns.h"
+#include "transfers/stream/receive_stream.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::transfers {

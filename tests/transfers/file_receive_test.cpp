@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "transfers/part_names.h"
-#include "transfers/transfer_stream.h"
+#include "transfers/kept/part_names.h"
+#include "transfers/stream/receive_stream.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "support/fake_connection.h"

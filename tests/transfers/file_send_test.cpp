@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "transfers/transfer_stream.h"
+#include "transfers/stream/send_stream.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"

@@ -1,13 +1,13 @@
 // The names a file taken without the question may be saved under: numbered
 // before the extension, cut to the path limit, never a name the platform
 // would keep otherwise. Choosing among them is tested through the stream.
-#include "transfers/free_name.h"
+#include "transfers/auto_accept/free_name.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "transfers/part_names.h"
+#include "transfers/kept/part_names.h"
 
 namespace kvel::transfers {
 namespace {

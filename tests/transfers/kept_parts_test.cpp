@@ -1,6 +1,6 @@
 // The list of kept parts: swept as the plug-in starts, found again after a
 // restart, bounded, and each part taken by one transfer at a time.
-#include "transfers/kept_parts.h"
+#include "transfers/kept/kept_parts.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "support/fake_transfer_side.h"
 #include "support/test_paths.h"
-#include "transfers/part_names.h"
+#include "transfers/kept/part_names.h"
 
 namespace kvel::transfers {
 namespace {

@@ -1,4 +1,4 @@
-#include "transfers/kept_record.h"
+#include "transfers/kept/kept_record.h"
 
 #include <gtest/gtest.h>
 

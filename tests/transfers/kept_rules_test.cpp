@@ -1,4 +1,4 @@
-#include "transfers/kept_rules.h"
+#include "transfers/kept/kept_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "transfers/held_window.h"
-#include "transfers/resume_point.h"
+#include "transfers/kept/held_window.h"
+#include "transfers/kept/resume_point.h"
 
 namespace kvel::transfers {
 namespace {

@@ -2,7 +2,7 @@
 // box that lists them; notices further apart make a box each; nothing is
 // shown once stopped.
 #include "support/bounded_wait.h"
-#include "transfers/notice_batches.h"
+#include "transfers/telling/notice_batches.h"
 
 #include <gtest/gtest.h>
 

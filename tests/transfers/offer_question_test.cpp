@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "transfers/offer_question.h"
+#include "transfers/telling/offer_question.h"
 
 namespace kvel::transfers {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "transfers/offered_name.h"
+#include "transfers/stream/offered_name.h"
 
 namespace kvel::transfers {
 namespace {

@@ -1,4 +1,4 @@
-#include "transfers/part_names.h"
+#include "transfers/kept/part_names.h"
 
 #include <gtest/gtest.h>
 

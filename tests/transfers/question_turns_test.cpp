@@ -1,6 +1,6 @@
 // One question box per peer at a time: a peer's next question waits its
 // turn; other peers' do not; a wait ends when called off or out of time.
-#include "transfers/question_turns.h"
+#include "transfers/telling/question_turns.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@
 #include "support/bounded_wait.h"
 #include "support/fake_connection.h"
 #include "support/scripted_dialogs.h"
-#include "transfers/file_transfer.h"
-#include "transfers/transfer_registry.h"
+#include "transfers/side/platform_streams.h"
+#include "transfers/registry/transfer_registry.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::transfers {

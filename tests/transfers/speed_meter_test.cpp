@@ -1,6 +1,6 @@
 // A transfer's speed over its last seconds: the first second, a steady
 // rate, a stall, the clock's wrap, and samples too close or too far apart.
-#include "transfers/speed_meter.h"
+#include "transfers/registry/speed_meter.h"
 
 #include <gtest/gtest.h>
 

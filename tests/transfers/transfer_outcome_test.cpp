@@ -6,14 +6,15 @@
 #include <thread>
 #include <vector>
 
-#include "p2p/connection.h"
+#include "p2p/connection/connection_services.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
 #include "support/loopback.h"
 #include "support/scripted_dialogs.h"
 #include "host/linked_host.h"
 #include "support/test_paths.h"
-#include "transfers/file_transfer.h"
-#include "transfers/transfer_outcome.h"
+#include "transfers/side/platform_streams.h"
+#include "transfers/telling/transfer_outcome.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 

@@ -1,7 +1,7 @@
 // The transfers registry: records from beginning to end, what is listed,
 // what observers are told, stopping one or all (sockets shut down, never
 // closed), and many connection threads at once while snapshots are taken.
-#include "transfers/transfer_registry.h"
+#include "transfers/registry/transfer_registry.h"
 
 #include <gtest/gtest.h>
 

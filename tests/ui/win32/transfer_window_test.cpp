@@ -16,14 +16,15 @@
 #include <vector>
 
 #include "message_pump.h"
-#include "p2p/connection.h"
+#include "p2p/connection/connection_services.h"
 #include "platform/threads.h"
 #include "plugin_module.h"
 #include "support/connection_probe.h"
+#include "p2p/connection/connection_thread.h"
 #include "support/loopback.h"
 #include "support/test_paths.h"
 #include "transfer_window_driver.h"
-#include "transfers/transfer_registry.h"
+#include "transfers/registry/transfer_registry.h"
 #include "ui/row_texts.h"
 #include "ui/transfer_window.h"
 #include "virtual_desktop.h"

@@ -1,0 +1,338 @@
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "common/ipv4_address.h"
+#include "p2p/admission/call_back_taking.h"
+#include "p2p/connection/connection_thread.h"
+#include "p2p/admission/connection_set.h"
+#include "p2p/connection/connection_texts.h"
+#include "p2p/connection/direction.h"
+#include "p2p/reach/fall_back.h"
+#include "p2p/connection/handshake_steps.h"
+#include "p2p/connection/peer_connection.h"
+#include "p2p/connection/peer_waits.h"
+#include "p2p/connection/reports.h"
+#include "p2p/reach/own_sends.h"
+#include "platform/tcp_connect.h"
+#include "platform/threads.h"
+#include "wire/dc_request.h"
+#include "wire/peer_state.h"
+
+namespace kvel::p2p {
+namespace {
+
+using platform::Socket;
+using transfers::Transfer;
+using transfers::TransferHandle;
+using transfers::TransferOutcome;
+using transfers::TransferReport;
+
+void ConnectionThread(void* raw) {
+  std::unique_ptr<ConnectionRequest> request(static_cast<ConnectionRequest*>(raw));
+  RunConnection(std::move(*request));
+}
+
+// This user's send: the click of "Wyślij plik" calls with code 2.
+bool OwnSend(const ConnectionRequest& request) {
+  return request.outgoing && request.directionCode == wire::kPushCode;
+}
+
+// Whether a connection claiming `uin` comes from where the GG server
+// announced that contact (for one this side made: where it went).
+bool FromAnnounced(ConnectionServices& services, uint32_t uin, uint32_t remote) {
+  const uint32_t announced = services.PeerAddressOf(uin).ip;
+  return announced != 0 && remote == announced;
+}
+
+// Whether the code-3 caller claiming `caller`, at `remote`, takes a wait
+// of that contact into `awaited`; a stranger's refusal is logged here, with
+// `refused` set.
+bool AnswersCallBack(ConnectionServices& services, uint32_t caller, uint32_t remote,
+                     uint32_t waitMs, TransferHandle* awaited, bool* refused) {
+  const uint32_t announced = services.PeerAddressOf(caller).ip;
+  const CallBackTaken taken = TakeCallBack(services.CallBacks(), services.Foreign(), caller, remote,
+                                           announced, waitMs, awaited);
+  if (taken == CallBackTaken::Stranger || taken == CallBackTaken::NotAllowed) {
+    *refused = true;
+    const std::string who = text::kLogPeer + std::to_string(caller) + text::kLogFrom +
+                            AddressText(remote) + text::kLogAnnounced + AddressText(announced);
+    Report(services, (taken == CallBackTaken::Stranger ? text::kLogStrangerCallBack
+                                                       : text::kLogForeignCallBackRefused) +
+                         who);
+  }
+  return taken == CallBackTaken::Taken;
+}
+
+// What the handshake's agreement makes of the connection's place. A peer's
+// connection counts against its number until this side answers its offer,
+// but only when it comes from that contact's announced address: a stranger
+// claiming the number counts against its own address alone. One that
+// answers a call-back this user asked for becomes the user's own and
+// carries on the send that waited for it. False when the connection must
+// close.
+bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool callBack,
+                 bool fromAnnounced, TransferHandle& awaited, PeerConnection& connection) {
+  ConnectionServices& services = *request.services;
+  ConnectionSet::Place& place = request.place;
+  // A place kept for the user's own sends is only for the awaited contact
+  // itself, from its announced address.
+  if (place.ForCallBack() && !(callBack && fromAnnounced)) {
+    Report(services, text::kLogNotForCallBack + std::to_string(connection.Socket()));
+    return false;
+  }
+  if (callBack) {
+    place.BecomeOwn();
+    if (awaited) {
+      request.transfer.DetachSocket();
+      request.transfer = std::move(awaited);  // the connection's own ends unlisted
+      request.transfer.AttachSocket(connection.Socket());
+    }
+    return true;
+  }
+  if (OwnSend(request)) return true;
+  if (fromAnnounced && !place.Claim(outcome.peerUin)) {
+    Report(services, text::kLogTooManyOfNumber + std::to_string(outcome.peerUin));
+    return false;
+  }
+  connection.BeforeNextWrite([&place] { place.Settle(); });
+  return true;
+}
+
+// Sets the socket up, runs the handshake and the transfer, and ends the
+// transfer's record with its outcome; the socket stays open for the caller
+// to close. For an outgoing connection whose handshake failed, says why
+// (the transfer is then left to the caller); otherwise empty.
+std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices& services) {
+  // An accepted socket inherits nothing useful from the non-blocking
+  // listening socket: every option is set here, results ignored.
+  platform::SetNonBlocking(socket, false);
+  platform::SetKeepAlive(socket);
+  platform::SetLinger(socket, 3);
+  PeerWaits waits(socket, services.Limits(), &platform::TickCount);
+  PeerConnection connection(socket, &waits);
+  const uint32_t remote = platform::RemoteAddress(socket);
+  bool callBack = false;
+  bool refused = false;  // a stranger's call-back, told already
+  TransferHandle awaited;
+  const Handshake outcome =
+      request.outgoing
+          ? CallPeer(connection, services.OwnUin(), request.peerUin, request.directionCode)
+          : AnswerPeer(connection, [&](uint32_t caller) {
+              callBack = AnswersCallBack(services, caller, remote, waits.PhaseLeftMs(), &awaited,
+                                         &refused);
+              return callBack;
+            });
+  if (outcome.result == Handshake::Result::UnaskedCallBack && !refused)
+    Report(services, text::kLogUnaskedCallBack + std::to_string(outcome.peerUin));
+  if (outcome.result != Handshake::Result::Agreed) {
+    if (request.outgoing) return waits.TimedOut() ? "handshake timed out" : "handshake failed";
+    if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
+    return {};
+  }
+  const bool fromAnnounced = FromAnnounced(services, outcome.peerUin, remote);
+  if (!PlaceAgreed(request, outcome, callBack, fromAnnounced, awaited, connection)) return {};
+  TransferHandle& transfer = request.transfer;
+  waits.HandshakeDone(outcome.direction);
+  // The host is asked for the name once, with no lock held.
+  transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
+  bool succeeded = false;
+  if (outcome.direction == transfers::Send) {
+    // The files chosen after the first each go over a connection of their
+    // own, to the same contact.
+    const uint32_t peerUin = outcome.peerUin;
+    std::shared_ptr<ConnectionServices> shared = request.services;
+    const transfers::FurtherFiles further = [peerUin, shared](std::vector<std::string> paths) {
+      SendFurther(peerUin, std::move(paths), shared);
+    };
+    succeeded = services.SendFile(connection, transfer, further);
+  } else {
+    // Where the GG server says the claimed contact is, against where this
+    // connection comes from (for one this side made: where it went).
+    transfers::OfferOrigin origin;
+    origin.remoteAddress = remote;
+    origin.announcedAddress = services.PeerAddressOf(outcome.peerUin).ip;
+    origin.answersOwnCallBack = callBack;
+    succeeded = services.ReceiveFile(connection, transfer, origin);
+  }
+  // How it ended is judged from the transfer's own record.
+  const Transfer facts = transfer.Read();
+  const bool fileKnown = !facts.path.empty();
+  TransferReport report;
+  report.direction = outcome.direction;
+  report.peerUin = outcome.peerUin;
+  report.file = facts.path;
+  // The log names the offset the transfer went on from (also one the
+  // sender could not go on from) and counts this connection's bytes.
+  report.offset = waits.AnswerOffset().value_or(facts.offset);
+  report.bytes = facts.moved;
+  report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
+                                            waits.AnswerCode());
+  report.note = facts.note;
+  report.partKept = facts.partKept;
+  report.takenWithoutAsking = facts.takenWithoutAsking;
+  transfer.End(report.outcome);
+  ReportEnded(services, report);
+  if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
+  return {};
+}
+
+// A connection that gets no place: an accepted socket is closed at once, a
+// peer is not called, and a send of this user's ends with its box.
+void Refuse(ConnectionRequest& request, Refusal refusal) {
+  ConnectionServices& services = *request.services;
+  if (request.outgoing) {
+    request.transfer.End(TransferOutcome::Failed);
+    Report(services, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
+    if (OwnSend(request) && services.Connections().BeginReport()) {
+      services.TellUnreached({Unreached::Why::NoPlace, transfers::Send, request.peerUin,
+                              TransferOutcome::Failed, "too many connections"});
+      services.Connections().EndReport();
+    }
+    return;
+  }
+  if (refusal == Refusal::Address) {
+    Report(services,
+           text::kLogTooManyFromAddress + AddressText(platform::RemoteAddress(request.socket)));
+  } else {
+    Report(services, text::kLogTooManyClosed + std::to_string(request.socket));
+  }
+  platform::CloseSocket(request.socket);
+}
+
+// Whether a call-back is awaited from a contact the GG server announced at
+// `remote`: only such a caller may take a place kept for the user's own.
+bool AwaitedFrom(ConnectionServices& services, uint32_t remote) {
+  if (remote == 0) return false;
+  for (uint32_t uin : services.CallBacks().Contacts()) {
+    if (services.PeerAddressOf(uin).ip == remote) return true;
+  }
+  return false;
+}
+
+// Begins the request's transfer and takes a place in the services'
+// connection set for it; false (the request refused) when there is no
+// place. This user's send is listed from its beginning, as waiting for a
+// connection.
+bool Admit(ConnectionRequest& request) {
+  ConnectionServices& services = *request.services;
+  if (!request.transfer) {
+    // An accepted connection receives until its handshake says otherwise.
+    const std::optional<transfers::TransferDirection> direction =
+        request.outgoing ? DirectionFor(Side::Caller, request.directionCode) : std::nullopt;
+    request.transfer = services.Transfers().Begin(request.outgoing ? request.peerUin : 0,
+                                                  direction.value_or(transfers::Receive));
+    if (OwnSend(request)) request.transfer.AwaitConnection(services.PeerName(request.peerUin));
+  }
+  if (request.place) return true;
+  Refusal refusal = Refusal::None;
+  ConnectionSet& set = services.Connections();
+  if (OwnSend(request)) {
+    request.place = set.EnterOwn(&refusal);
+  } else if (request.outgoing) {
+    request.place = set.EnterCallBack(request.peerUin, &refusal);
+  } else {
+    const uint32_t remote = platform::RemoteAddress(request.socket);
+    request.place = set.EnterCall(remote, AwaitedFrom(services, remote), &refusal);
+  }
+  if (request.place) return true;
+  Refuse(request, refusal);
+  return false;
+}
+
+// Connects an outgoing request to its peer's address in the peer table;
+// says why when it cannot.
+Socket Connect(ConnectionRequest& request, std::string* failure) {
+  ConnectionServices& services = *request.services;
+  const PeerAddress peer = services.PeerAddressOf(request.peerUin);
+  if (peer.ip == 0) {
+    *failure = "no address";
+    return platform::kInvalidSocket;
+  }
+  const uint32_t limitMs = services.Limits().connectMs;
+  const TransferHandle& transfer = request.transfer;
+  platform::Error error;
+  platform::SocketHandle socket = services.Connect(
+      peer.ip, peer.port, limitMs, [&transfer] { return transfer.Read().stopped; }, &error);
+  if (!socket.Valid()) *failure = ConnectFailure(error, platform::TimedOutCode(), limitMs);
+  return socket.Release();
+}
+
+}  // namespace
+
+platform::SocketHandle ConnectionServices::Connect(uint32_t address, uint16_t port,
+                                                   uint32_t limitMs,
+                                                   const std::function<bool()>& givenUp,
+                                                   platform::Error* error) {
+  return platform::ConnectTcpWithin(address, port, limitMs, givenUp, error);
+}
+
+void RunConnection(ConnectionRequest request) {
+  ConnectionServices& services = *request.services;
+  if (Admit(request)) {
+    Socket socket = request.socket;
+    std::string failure;  // why an outgoing connection came to nothing
+    if (request.outgoing) socket = Connect(request, &failure);
+    if (socket != platform::kInvalidSocket) {
+      // Closed here, once, after it has left the record the stop button
+      // shuts it down through.
+      platform::SocketHandle owned(socket);
+      request.transfer.AttachSocket(socket);
+      failure = Serve(socket, request, services);
+      request.transfer.DetachSocket();
+    }
+    if (!failure.empty() && OwnSend(request)) {
+      FallBack(request, failure);
+    } else if (!failure.empty()) {
+      EndUnreached(services, request.transfer,
+                   {Unreached::Why::NoConnection, transfers::Receive, request.peerUin,
+                    TransferOutcome::Failed, failure});
+    }
+    // One that never got as far as the handshake's agreement ends unlisted.
+    request.transfer.End(TransferOutcome::Failed);
+    request.place.Leave();
+    // The place is free, and the turn of the send that ended here: a send
+    // that waits for either may start.
+    services.Sends().ConnectionLeft(request.transfer.Id());
+  }
+  services.Ended();
+}
+
+bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
+  if (!platform::SpawnDetachedThread(&ConnectionThread, request.get())) return false;
+  request.release();  // the thread owns it now
+  return true;
+}
+
+bool StartConnection(ConnectionRequest request) {
+  auto owned = std::make_unique<ConnectionRequest>(std::move(request));
+  if (SpawnConnection(owned)) return true;
+  if (OwnSend(*owned)) {
+    EndUnreached(*owned->services, owned->transfer,
+                 {Unreached::Why::NoConnection, transfers::Send, owned->peerUin,
+                  TransferOutcome::Failed, "no thread"});
+  }
+  return false;
+}
+
+bool StartOutgoing(uint32_t uin, uint32_t directionCode,
+                   std::shared_ptr<ConnectionServices> services, TransferHandle transfer) {
+  ConnectionRequest request;
+  request.outgoing = true;
+  request.peerUin = uin;
+  request.directionCode = directionCode;
+  request.services = std::move(services);
+  request.transfer = std::move(transfer);
+  if (!Admit(request)) return false;
+  return StartConnection(std::move(request));
+}
+
+void StartIncoming(Socket socket, std::shared_ptr<ConnectionServices> services) {
+  ConnectionRequest request;
+  request.socket = socket;
+  request.services = std::move(services);
+  if (!Admit(request)) return;
+  if (!StartConnection(std::move(request))) platform::CloseSocket(socket);
+}
+
+}  // namespace kvel::p2p

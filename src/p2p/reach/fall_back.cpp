@@ -1,0 +1,58 @@
+#include "p2p/reach/fall_back.h"
+
+#include <vector>
+
+#include "p2p/connection/connection_texts.h"
+#include "p2p/connection/reports.h"
+#include "p2p/connection/connection_thread.h"
+#include "wire/dc_request.h"
+
+namespace kvel::p2p {
+
+using transfers::TransferHandle;
+using transfers::TransferOutcome;
+using Why = AwaitedCallBacks::Unanswered::Why;
+
+void FallBack(ConnectionRequest& request, const std::string& failure) {
+  ConnectionServices& services = *request.services;
+  const uint32_t uin = request.peerUin;
+  if (request.transfer.Read().stopped) {
+    Unreached stopped{Unreached::Why::NoConnection, transfers::Send, uin, TransferOutcome::Stopped,
+                      failure};
+    EndUnreached(services, request.transfer, stopped);
+    return;
+  }
+  // Awaited before the request leaves: the contact may call back at once.
+  if (!services.CallBacks().Await(uin, std::move(request.transfer), failure)) return;
+  if (!services.Connections().BeginReport()) return;
+  const auto packet = wire::EncodeDcRequest(uin);
+  services.SendPacket(packet);
+  services.Connections().EndReport();
+}
+
+void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered unanswered) {
+  Unreached unreached;
+  unreached.peerUin = unanswered.uin;
+  // Taken out of the line before this send's turn frees, so that none of
+  // them starts.
+  std::vector<TransferHandle> notTried;
+  switch (unanswered.why) {
+    case Why::TimedOut:
+      unreached.reason = NoCallBack(unanswered.reason, services.Limits().callBackMs);
+      notTried = services.Sends().TakeWaiting(unanswered.uin);
+      break;
+    case Why::PushedOut:
+      unreached.reason = PushedOut(unanswered.reason);
+      break;
+    case Why::Stopped:
+      unreached.outcome = TransferOutcome::Stopped;
+      unreached.reason = unanswered.reason;
+      break;
+  }
+  EndUnreached(services, unanswered.transfer, unreached);
+  Unreached given = unreached;
+  given.reason = std::string(text::kReasonNotTried) + unreached.reason;
+  for (TransferHandle& transfer : notTried) EndUnreached(services, transfer, given);
+}
+
+}  // namespace kvel::p2p

@@ -1,0 +1,95 @@
+#include "transfers/kept/part_names.h"
+
+#include <cstdio>
+
+namespace kvel::transfers {
+namespace {
+
+constexpr size_t kLongDigits = 8;
+constexpr size_t kShortDigits = 6;
+// "~" and the digits.
+constexpr size_t kShortStem = 1 + kShortDigits;
+
+std::string Hex(uint32_t value, size_t digits) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(value));
+  return std::string(text + 8 - digits);
+}
+
+bool IsHex(std::string_view text) {
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Windows takes names that differ only in the case of ASCII letters for one.
+bool SameFile(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+size_t NameStart(std::string_view path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+}  // namespace
+
+std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique) {
+  const size_t nameStart = NameStart(target);
+  const size_t nameLength = target.size() - nameStart;
+  const std::string folder = target.substr(0, nameStart);
+  const std::string suffixStem = "." + Hex(unique, kLongDigits);
+  const size_t longEntry = nameLength + suffixStem.size() + sizeof kPartFileSuffix - 1;
+  PartNames names;
+  if (nameLength > 0 && nameStart + longEntry <= kMaxPathLength && longEntry <= kMaxEntryName) {
+    names.part = target + suffixStem + kPartFileSuffix;
+    names.record = target + suffixStem + kRecordFileSuffix;
+    return names;
+  }
+  const std::string stem = "~" + Hex(unique, kShortDigits);
+  if (folder.size() + stem.size() + sizeof kShortPartSuffix - 1 <= kMaxPathLength) {
+    names.part = folder + stem + kShortPartSuffix;
+    names.record = folder + stem + kShortRecordSuffix;
+  } else if (nameLength >= 2 && nameLength < kShortStem + sizeof kShortPartSuffix - 1) {
+    names.part = folder + "~" + Hex(unique, nameLength - 1);
+  } else {
+    return std::nullopt;
+  }
+  if (SameFile(names.part, target) || SameFile(names.record, target)) return std::nullopt;
+  return names;
+}
+
+std::optional<std::string> PartOfRecord(std::string_view record) {
+  const size_t nameStart = NameStart(record);
+  const std::string_view name = record.substr(nameStart);
+  const std::string_view longEnd = kRecordFileSuffix;
+  // "<chosen name>.<8 digits>.kvel-kept"
+  if (EndsWith(name, longEnd) && name.size() >= longEnd.size() + 1 + kLongDigits + 1) {
+    const std::string_view tail = name.substr(name.size() - longEnd.size() - kLongDigits - 1);
+    if (tail[0] == '.' && IsHex(tail.substr(1, kLongDigits))) {
+      return std::string(record.substr(0, record.size() - longEnd.size())) + kPartFileSuffix;
+    }
+  }
+  // "~<6 digits>.kept"
+  const std::string_view shortEnd = kShortRecordSuffix;
+  if (name.size() == kShortStem + shortEnd.size() && name[0] == '~' && EndsWith(name, shortEnd) &&
+      IsHex(name.substr(1, kShortDigits))) {
+    return std::string(record.substr(0, record.size() - shortEnd.size())) + kShortPartSuffix;
+  }
+  return std::nullopt;
+}
+
+}  // namespace kvel::transfers

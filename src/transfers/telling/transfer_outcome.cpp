@@ -1,0 +1,165 @@
+#include "transfers/telling/transfer_outcome.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "common/texts.h"
+#include "transfers/telling/telling_texts.h"
+#include "wire/transfer_records.h"
+
+namespace kvel::transfers {
+namespace {
+
+// A box names a contact in at most this many bytes.
+constexpr size_t kMaxContactInNotice = 64;
+
+const char* OutcomeName(TransferOutcome outcome) {
+  switch (outcome) {
+    case TransferOutcome::Done:
+      return "done";
+    case TransferOutcome::Stopped:
+      return "stopped";
+    case TransferOutcome::Declined:
+      return "declined";
+    case TransferOutcome::Refused:
+      return "refused";
+    case TransferOutcome::Failed:
+      break;
+  }
+  return "failed";
+}
+
+// Why a file could not be saved, for the box; null when the note says
+// something else.
+const char* SaveProblemText(EndNote note) {
+  switch (note) {
+    case EndNote::PathTooLong:
+      return text::kReasonPathTooLong;
+    case EndNote::NoFolder:
+      return text::kReasonNoFolder;
+    case EndNote::NoAccess:
+      return text::kReasonNoAccess;
+    case EndNote::DiskFull:
+      return text::kReasonDiskFull;
+    case EndNote::CannotCreate:
+      return text::kReasonCannotCreate;
+    case EndNote::CannotWrite:
+      return text::kReasonCannotWrite;
+    case EndNote::CannotReplace:
+      return text::kReasonCannotReplace;
+    case EndNote::CannotList:
+      return text::kReasonCannotList;
+    default:
+      return nullptr;
+  }
+}
+
+// The failure box's format for a receive that ended with `note`.
+const char* ReceiveFailedFormat(EndNote note) {
+  switch (note) {
+    case EndNote::PartKept:
+      return text::kNoticeReceiveKept;
+    case EndNote::SenderCannotResume:
+      return text::kNoticeSenderCannotResume;
+    case EndNote::SenderFileChanged:
+      return text::kNoticeSenderFileChanged;
+    default:
+      return text::kNoticeReceiveFailed;
+  }
+}
+
+std::string_view BaseName(std::string_view path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+std::string Format(const char* format, std::string_view first, std::string_view second,
+                   const char* third = "") {
+  const std::string a(first), b(second);
+  char text[1024];
+  std::snprintf(text, sizeof text, format, a.c_str(), b.c_str(), third);
+  return text;
+}
+
+}  // namespace
+
+TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection direction,
+                              bool fileKnown, std::optional<uint32_t> answer) {
+  if (succeeded) return TransferOutcome::Done;
+  if (stopped) return TransferOutcome::Stopped;
+  if (direction == Send) {
+    if (answer == wire::kReplyRefuse) return TransferOutcome::Refused;
+    if (answer.has_value()) return TransferOutcome::Failed;
+    // No answer: the peer broke off after the offer, or this user chose no file.
+    return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
+  }
+  // Receiving: the file is known only once this user took it.
+  return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
+}
+
+std::string TransferLogLine(const TransferReport& report) {
+  return std::string(text::kLogTransferEnded) + (report.direction == Send ? "send" : "receive") +
+         " peer=" + std::to_string(report.peerUin) + " bytes=" + std::to_string(report.bytes) +
+         (report.offset != 0 ? " offset=" + std::to_string(report.offset) : std::string()) +
+         " outcome=" + OutcomeName(report.outcome) +
+         (report.takenWithoutAsking ? text::kLogTakenWithoutAsking : "") +
+         (report.note != EndNote::None ? text::kLogReason + std::string(EndNoteName(report.note))
+                                       : std::string()) +
+         (report.partKept && report.note != EndNote::PartKept ? text::kLogPartKept : "");
+}
+
+const char* EndNoteName(EndNote note) {
+  switch (note) {
+    case EndNote::None:
+      break;
+    case EndNote::PartKept:
+      return "part-kept";
+    case EndNote::SenderCannotResume:
+      return "sender-cannot-resume";
+    case EndNote::SenderFileChanged:
+      return "sender-file-changed";
+    case EndNote::PathTooLong:
+      return "path-too-long";
+    case EndNote::NoFolder:
+      return "no-folder";
+    case EndNote::NoAccess:
+      return "no-access";
+    case EndNote::DiskFull:
+      return "disk-full";
+    case EndNote::CannotCreate:
+      return "cannot-create";
+    case EndNote::CannotWrite:
+      return "cannot-write";
+    case EndNote::CannotReplace:
+      return "cannot-replace";
+    case EndNote::CannotList:
+      return "cannot-list";
+  }
+  return "";
+}
+
+bool WorthTelling(TransferOutcome outcome) {
+  return outcome == TransferOutcome::Refused || outcome == TransferOutcome::Failed;
+}
+
+UserNotice TransferNotice(const TransferReport& report, const std::string& contact) {
+  const std::string_view name = BaseName(report.file);
+  const std::string_view who = std::string_view(contact).substr(0, kMaxContactInNotice);
+  switch (report.outcome) {
+    case TransferOutcome::Refused:
+      return {Format(text::kNoticeRefused, name, who), text::kNoticeCaption};
+    case TransferOutcome::Failed:
+      if (report.direction == Send)
+        return {Format(text::kNoticeSendFailed, name, who), text::kErrorCaption};
+      if (const char* problem = SaveProblemText(report.note)) {
+        return {Format(report.partKept ? text::kNoticeCannotSaveKept : text::kNoticeCannotSave,
+                       name, who, problem),
+                text::kErrorCaption};
+      }
+      return {Format(ReceiveFailedFormat(report.note), name, who), text::kErrorCaption};
+    default:
+      return {};
+  }
+}
+
+}  // namespace kvel::transfers
