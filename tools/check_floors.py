@@ -10,7 +10,9 @@ include root shows only its own folders and those below; this also covers
 headers that no source of their floor includes. The wire floor is pure as
 well: only wire/ and standard C++ headers that do no I/O and run no threads.
 Within the logic, the transfers room never includes the connections (p2p),
-which run the transfers.
+which run the transfers; within p2p, who may connect (admission) includes
+neither one connection's life (connection) nor how the user's sends get
+through (reach), and a connection never includes reach, which starts them.
 Prints what is wrong, one line each, and exits 1; prints one line a floor and
 exits 0 when all holds.
 """
@@ -32,8 +34,21 @@ FLOORS = [
     ("logic", LOGIC, LOGIC + ["platform", "wire"]),
     ("ui", ["ui"], ["ui"] + LOGIC + ["platform", "wire"]),
 ]
-# Rooms of one floor that never include another room of it.
-APART = [("transfers", "p2p")]
+# Rooms of one floor (or sub-rooms) that never include another.
+APART = [
+    ("transfers", "p2p"),
+    ("p2p/admission", "p2p/connection"),
+    ("p2p/admission", "p2p/reach"),
+    ("p2p/connection", "p2p/reach"),
+]
+
+
+def apart(shown, header):
+    """The rule an include of `header` from `shown` breaks, if any."""
+    for room, other in APART:
+        if shown.as_posix().startswith(room + "/") and header.startswith(other + "/"):
+            return room, other
+    return None
 
 
 def sources(src, folders):
@@ -54,11 +69,11 @@ def problems(src, name, folders, allowed):
             where = f"{shown}:{number}: {header}"
             if quote == '"':
                 top = header.split("/", 1)[0]
-                room = shown.parts[0]
                 if "/" not in header or top not in allowed:
                     yield f"{where} is not of the {name} floor or one below it"
-                elif (room, top) in APART:
-                    yield f"{where}: {room}/ never includes {top}/"
+                elif apart(shown, header):
+                    room, other = apart(shown, header)
+                    yield f"{where}: {room}/ never includes {other}/"
                 elif not (src / header).is_file():
                     yield f"{where} does not exist"
             elif name == "wire":

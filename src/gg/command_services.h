@@ -19,12 +19,10 @@ class CommandServices {
   // connection); the result is not looked at.
   virtual bool StartOutgoing(uint32_t uin, uint32_t directionCode) = 0;
   // Begins this user's send to `uin`, shown as waiting for `uin` to call
-  // back, which it may do with a code-3 connection for a while. True when
-  // the request is to follow now; false when the send waits its turn among
-  // the sends to `uin` (its request goes when the turn comes).
-  virtual bool ExpectCallBack(uint32_t uin) = 0;
-  // A whole GG packet through the host, which takes it before returning.
-  virtual void SendPacket(const uint8_t* packet, size_t length) = 0;
+  // back, which it may do with a code-3 connection for a while, and asks it
+  // to by GG message: now, or when the send's turn among the sends to `uin`
+  // comes.
+  virtual void AskToCallBack(uint32_t uin) = 0;
   virtual void ShowError(const char* text, const char* caption) = 0;
   virtual bool ChooseOpenFile(platform::FileDialog& dialog) = 0;
   virtual void SendImage(uint32_t uin, const char* path) = 0;

@@ -6,7 +6,6 @@
 
 #include "common/texts.h"
 #include "host/service_names.h"
-#include "wire/dc_request.h"
 #include "wire/handshake.h"
 #include "wire/peer_state.h"
 
@@ -62,13 +61,9 @@ int32_t SendFileCommandWith(const host::MenuContext* context, CommandServices& s
     case wire::kNotListed:
       services.ShowError(text::kErrorNotListed, text::kErrorCaption);
       break;
-    case wire::kAskToCall: {
-      // Noted before the request leaves: the contact may call back at once.
-      if (!services.ExpectCallBack(uin)) break;
-      const auto packet = wire::EncodeDcRequest(uin);
-      services.SendPacket(packet.data(), packet.size());
+    case wire::kAskToCall:
+      services.AskToCallBack(uin);
       break;
-    }
     case wire::kDirect:
       services.StartOutgoing(uin, wire::kPushCode);
       break;

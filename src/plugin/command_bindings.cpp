@@ -13,16 +13,13 @@ gg::PeerAddress ProductionCommands::LookupPeer(uint32_t uin) {
 }
 
 bool ProductionCommands::StartOutgoing(uint32_t uin, uint32_t directionCode) {
-  if (directionCode == wire::kPushCode) return p2p::StartSend(uin, plugin_.connectionServices);
+  if (directionCode == wire::kPushCode)
+    return p2p::StartSend(uin, plugin_.sends, plugin_.connectionServices);
   return p2p::StartOutgoing(uin, directionCode, plugin_.connectionServices);
 }
 
-bool ProductionCommands::ExpectCallBack(uint32_t uin) {
-  return p2p::AwaitCallBack(uin, plugin_.connectionServices);
-}
-
-void ProductionCommands::SendPacket(const uint8_t* packet, size_t length) {
-  plugin_.host.SendRawPacket({packet, length});
+void ProductionCommands::AskToCallBack(uint32_t uin) {
+  p2p::AwaitCallBack(uin, plugin_.sends, *plugin_.connectionServices);
 }
 
 void ProductionCommands::ShowError(const char* text, const char* caption) {

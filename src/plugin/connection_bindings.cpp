@@ -5,8 +5,8 @@
 #include "gg/contact_lookup.h"
 #include "p2p/connection/connection_services.h"
 #include "p2p/connection/reports.h"
-#include "platform/dialogs.h"
-#include "platform/threads.h"
+#include "p2p/reach/fall_back.h"
+#include "p2p/reach/own_sends.h"
 #include "plugin/plugin_context.h"
 #include "plugin/production_bindings.h"
 #include "transfers/side/platform_streams.h"
@@ -14,31 +14,33 @@
 namespace kvel {
 namespace {
 
-class PluginConnections final : public p2p::ConnectionServices {
+class PluginConnections final : public p2p::PeerDirectory,
+                                public p2p::ConnectionTelling,
+                                public p2p::FileProcedures,
+                                public p2p::OwnSendsOnward {
  public:
-  explicit PluginConnections(Plugin& plugin) : plugin_(plugin) {}
+  explicit PluginConnections(Plugin& plugin)
+      : plugin_(plugin),
+        services_{*this,
+                  *this,
+                  *this,
+                  *this,
+                  plugin.connections,
+                  plugin.transfers,
+                  plugin.callBacks,
+                  plugin.foreignCallBacks,
+                  p2p::kConnectionLimits,
+                  nullptr,
+                  nullptr} {}
+  p2p::ConnectionServices& Services() { return services_; }
 
   p2p::PeerAddress PeerAddressOf(uint32_t uin) override {
     return gg::LookupPeerAddressIn(plugin_.users, uin);
   }
-  uint32_t OwnUin() override { return plugin_.ownUin.load(); }
-  p2p::AwaitedCallBacks& CallBacks() override { return plugin_.callBacks; }
-  p2p::ForeignCallBacks& Foreign() override { return plugin_.foreignCallBacks; }
-  void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
   std::string PeerName(uint32_t uin) override { return gg::PeerDisplayName(plugin_.host, uin); }
-  bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
-                const transfers::FurtherFiles& further) override {
-    return transfers::SendFile(plugin_.host, connection, transfer, further);
-  }
-  bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
-                   const transfers::OfferOrigin& origin) override {
-    // Its log lines are said as the connection's are: none while unloading.
-    transfers::AutoAccepting accepting{
-        plugin_.autoAccept, origin, [this](const std::string& line) { p2p::Report(*this, line); }};
-    return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
-                                  origin, &plugin_.questionTurns,
-                                  plugin_.autoAccept.On() ? &accepting : nullptr);
-  }
+  uint32_t OwnUin() override { return plugin_.ownUin.load(); }
+
+  void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
   // The box has a thread of its own: the connection's thread ends meanwhile.
   void TellUser(const transfers::TransferReport& report) override {
     plugin_.notices.Tell(
@@ -49,18 +51,41 @@ class PluginConnections final : public p2p::ConnectionServices {
         p2p::UnreachedNotice(unreached, gg::PeerDisplayName(plugin_.host, unreached.peerUin)));
   }
   void SendPacket(std::span<const uint8_t> packet) override { plugin_.host.SendRawPacket(packet); }
-  p2p::ConnectionSet& Connections() override { return plugin_.connections; }
-  transfers::TransferRegistry& Transfers() override { return plugin_.transfers; }
-  p2p::SendQueue& Sends() override { return plugin_.sends; }
+
+  bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
+                const transfers::FurtherFiles& further) override {
+    return transfers::SendFile(plugin_.host, connection, transfer, further);
+  }
+  bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
+                   const transfers::OfferOrigin& origin) override {
+    // Its log lines are said as the connection's are: none while unloading.
+    transfers::AutoAccepting accepting{plugin_.autoAccept, origin, [this](const std::string& line) {
+                                         p2p::Report(services_, line);
+                                       }};
+    return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
+                                  origin, &plugin_.questionTurns,
+                                  plugin_.autoAccept.On() ? &accepting : nullptr);
+  }
+
+  void FallBack(p2p::ConnectionRequest& request, const std::string& failure) override {
+    p2p::FallBack(request, failure);
+  }
+  void SendFurther(uint32_t uin, std::vector<std::string> paths) override {
+    p2p::SendFurther(uin, std::move(paths), plugin_.sends, plugin_.connectionServices);
+  }
+  void ConnectionLeft(transfers::TransferId id) override { plugin_.sends.ConnectionLeft(id); }
 
  private:
   Plugin& plugin_;
+  p2p::ConnectionServices services_;
 };
 
 }  // namespace
 
 std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin) {
-  return std::make_shared<PluginConnections>(plugin);
+  auto bound = std::make_shared<PluginConnections>(plugin);
+  // Shared by every connection thread; the binding lives as long as they do.
+  return std::shared_ptr<p2p::ConnectionServices>(bound, &bound->Services());
 }
 
 }  // namespace kvel

@@ -61,7 +61,7 @@ Plugin::Plugin(ModuleHost& host)
       connections(p2p::kConnectionLimits),
       callBacks(p2p::kMaxAwaitedCallBacks, p2p::kConnectionLimits.callBackMs, &platform::TickCount,
                 [this](p2p::AwaitedCallBacks::Unanswered unanswered) {
-                  p2p::EndUnanswered(*connectionServices, std::move(unanswered));
+                  p2p::EndUnanswered(*connectionServices, sends, std::move(unanswered));
                 }),
       foreignCallBacks(
           [this](uint32_t uin, uint32_t address) {

@@ -60,8 +60,7 @@ class ProductionCommands : public gg::CommandServices {
 
   gg::PeerAddress LookupPeer(uint32_t uin) override;
   bool StartOutgoing(uint32_t uin, uint32_t directionCode) override;
-  bool ExpectCallBack(uint32_t uin) override;
-  void SendPacket(const uint8_t* packet, size_t length) override;
+  void AskToCallBack(uint32_t uin) override;
   void ShowError(const char* text, const char* caption) override;
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   void SendImage(uint32_t uin, const char* path) override;

@@ -119,13 +119,7 @@ class CommandTest : public ::testing::Test, public CommandServices {
     outgoing_.emplace_back(uin, code);
     return true;
   }
-  bool ExpectCallBack(uint32_t uin) override {
-    callBacks_.push_back(uin);
-    return true;
-  }
-  void SendPacket(const uint8_t* packet, size_t length) override {
-    services_.SendRawPacket({packet, length});
-  }
+  void AskToCallBack(uint32_t uin) override { callBacks_.push_back(uin); }
   void ShowError(const char* text, const char* caption) override {
     errors_.emplace_back(text, caption);
   }
@@ -164,7 +158,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
   const struct {
     PeerAddress peer;
     size_t outgoing;
-    size_t packets;  // call-back requests: each one is awaited
+    size_t callBacks;  // call-back requests
     Strings errors;
   } cases[] = {
       {{address, 1550}, 1, 0, {}},
@@ -192,8 +186,7 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
     if (c.outgoing == 1) {
       EXPECT_EQ(outgoing_[0], std::make_pair(12345u, wire::kPushCode));
     }
-    EXPECT_EQ(host_.SentPackets().size(), c.packets);
-    EXPECT_EQ(callBacks_, std::vector<uint32_t>(c.packets, 12345u));
+    EXPECT_EQ(callBacks_, std::vector<uint32_t>(c.callBacks, 12345u));
     Strings texts;
     for (const auto& [text, caption] : errors_) {
       texts.push_back(text);
@@ -203,29 +196,6 @@ TEST_F(CommandTest, SendFileChoosesByPeerState) {
     }
     EXPECT_EQ(texts, c.errors);
   }
-}
-
-TEST_F(CommandTest, CallBackRequestIsOneProtocolCallWithThe21Bytes) {
-  peer_ = {0x0200000A, 1};
-  host_.ClearCalls();
-  SendFileCommandWith(&menu_.Context(), *this);
-  const std::vector<standin::ServiceCall> calls = host_.Calls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].service, "Tlen/ProtocolCallFunction");
-  EXPECT_EQ(calls[0].lparam, 0);
-  EXPECT_EQ(calls[0].decoded, "protocol=GG function=PFSendRawData length=21");
-  const std::vector<standin::SentPacket> packets = host_.SentPackets();
-  ASSERT_EQ(packets.size(), 1u);
-  EXPECT_EQ(packets[0].bytes, (std::vector<uint8_t>{0x0B, 0, 0, 0, 0x0D, 0,    0, 0, 0x39, 0x30, 0,
-                                                    0,    0, 0, 0, 0,    0x10, 0, 0, 0,    0x02}));
-  // Each record leads with its own size (20 bytes in the 32-bit host).
-  uint32_t size = 0, length = 0;
-  std::memcpy(&size, calls[0].record.data(), 4);
-  EXPECT_EQ(size, sizeof(host::ProtocolCall));
-  std::memcpy(&size, calls[0].extra.data(), 4);
-  std::memcpy(&length, calls[0].extra.data() + 4, 4);
-  EXPECT_EQ(size, sizeof(host::RawPacket));
-  EXPECT_EQ(length, 21u);
 }
 
 TEST_F(CommandTest, SendImageHandsTheChosenPictureOver) {

@@ -194,8 +194,9 @@ TEST(FailingSends, EachEndsWithOneOutcomeOneLogLineAndTheBoxThatIsDue) {
        TransferOutcome::Failed,
        "not connected: send peer=777 outcome=failed reason=handshake timed out" + noCallBack, 1, 1},
       {"asked to call back from the start, never calls",
-       [](Scene& s) { p2p::AwaitCallBack(kContact, s.probe.Services()); }, TransferOutcome::Failed,
-       "not connected: send peer=777 outcome=failed reason=no call-back within 400 ms", 1, 0},
+       [](Scene& s) { p2p::AwaitCallBack(kContact, s.probe.Sends(), *s.probe.Services()); },
+       TransferOutcome::Failed,
+       "not connected: send peer=777 outcome=failed reason=no call-back within 400 ms", 1, 1},
       {"the call-back comes",
        [](Scene& s) {
          s.probe.SetFileProcedure(

@@ -1,6 +1,6 @@
 // What the log and the user are told of a send that never reached its
 // contact, byte for byte.
-#include "p2p/reach/unreached.h"
+#include "p2p/connection/unreached.h"
 
 #include <gtest/gtest.h>
 

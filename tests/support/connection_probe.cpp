@@ -1,9 +1,10 @@
 #include "support/connection_probe.h"
-#include "p2p/reach/own_sends.h"
-#include "p2p/reach/fall_back.h"
 
 #include <chrono>
 
+#include "p2p/reach/fall_back.h"
+#include "p2p/reach/own_sends.h"
+#include "platform/tcp_connect.h"
 #include "platform/threads.h"
 #include "support/loopback.h"
 
@@ -30,40 +31,92 @@ class ConnectionProbe::Recorder final : public transfers::TransfersObserver {
   std::shared_ptr<State> state_;
 };
 
-class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
+class ConnectionProbe::ProbeServices final : public p2p::PeerDirectory,
+                                             public p2p::ConnectionTelling,
+                                             public p2p::FileProcedures,
+                                             public p2p::OwnSendsOnward,
+                                             public p2p::Dialer,
+                                             public std::enable_shared_from_this<ProbeServices> {
  public:
-  ProbeServices(std::shared_ptr<State> state, std::shared_ptr<p2p::ConnectionSet> connections,
-                std::shared_ptr<transfers::TransferRegistry> transfers,
-                std::shared_ptr<p2p::AwaitedCallBacks> callBacks,
-                std::shared_ptr<p2p::ForeignCallBacks> foreign,
-                std::shared_ptr<p2p::SendQueue> sends, p2p::ConnectionLimits limits)
+  ProbeServices(std::shared_ptr<State> state, p2p::ConnectionLimits limits,
+                std::shared_ptr<transfers::TransferRegistry> transfers)
       : state_(std::move(state)),
-        connections_(std::move(connections)),
         transfers_(std::move(transfers)),
-        callBacks_(std::move(callBacks)),
-        foreign_(std::move(foreign)),
-        sends_(std::move(sends)),
-        limits_(limits) {}
+        connections_(limits),
+        foreign_(
+            [state = state_](uint32_t uin, uint32_t address) {
+              std::lock_guard<std::mutex> lock(state->mutex);
+              state->foreignAsked.emplace_back(uin, address);
+              return state->foreignYes;
+            },
+            &platform::TickCount),
+        sends_(
+            limits.maxSendsPerContact,
+            [this](uint32_t uin, transfers::TransferHandle& transfer) {
+              return p2p::StartTurn(uin, transfer, Shared());
+            },
+            [this](uint32_t uin, transfers::TransferHandle transfer) {
+              p2p::DropWaiting(services_, uin, std::move(transfer));
+            }),
+        callBacks_(p2p::kMaxAwaitedCallBacks, limits.callBackMs, &platform::TickCount,
+                   [this](p2p::AwaitedCallBacks::Unanswered unanswered) {
+                     p2p::EndUnanswered(services_, sends_, std::move(unanswered));
+                   }),
+        services_{*this,
+                  *this,
+                  *this,
+                  *this,
+                  connections_,
+                  *transfers_,
+                  callBacks_,
+                  foreign_,
+                  limits,
+                  this,
+                  [state = state_] {
+                    std::lock_guard<std::mutex> lock(state->mutex);
+                    ++state->ended;
+                    state->changed.notify_all();
+                  }} {}
+  ~ProbeServices() { callBacks_.Stop(); }
+
+  // What threads hold: the services, keeping this object alive.
+  std::shared_ptr<p2p::ConnectionServices> Shared() { return {shared_from_this(), &services_}; }
+  p2p::ConnectionSet& Connections() { return connections_; }
+  p2p::AwaitedCallBacks& CallBacks() { return callBacks_; }
+  p2p::SendQueue& Sends() { return sends_; }
+  transfers::TransferRegistry& Transfers() { return *transfers_; }
 
   p2p::PeerAddress PeerAddressOf(uint32_t) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->peer;
-  }
-  uint32_t OwnUin() override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    return state_->ownUin;
-  }
-  p2p::AwaitedCallBacks& CallBacks() override { return *callBacks_; }
-  p2p::ForeignCallBacks& Foreign() override { return *foreign_; }
-  void Log(const std::string& line) override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->log.push_back(line);
   }
   std::string PeerName(uint32_t uin) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     auto found = state_->names.find(uin);
     return found != state_->names.end() ? found->second : std::to_string(uin);
   }
+  uint32_t OwnUin() override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->ownUin;
+  }
+
+  void Log(const std::string& line) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->log.push_back(line);
+  }
+  void TellUser(const transfers::TransferReport& report) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->told.push_back(report);
+  }
+  void TellUnreached(const p2p::Unreached& unreached) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->unreached.push_back(unreached);
+  }
+  void SendPacket(std::span<const uint8_t> packet) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->packets.emplace_back(packet.begin(), packet.end());
+  }
+
   bool SendFile(p2p::PeerConnection& c, transfers::TransferHandle& t,
                 const transfers::FurtherFiles& further) override {
     SendProcedure procedure;
@@ -84,18 +137,15 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
     }
     return File("receive", c, t);
   }
-  void TellUser(const transfers::TransferReport& report) override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->told.push_back(report);
+
+  void FallBack(p2p::ConnectionRequest& request, const std::string& failure) override {
+    p2p::FallBack(request, failure);
   }
-  void TellUnreached(const p2p::Unreached& unreached) override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->unreached.push_back(unreached);
+  void SendFurther(uint32_t uin, std::vector<std::string> paths) override {
+    p2p::SendFurther(uin, std::move(paths), sends_, Shared());
   }
-  void SendPacket(std::span<const uint8_t> packet) override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->packets.emplace_back(packet.begin(), packet.end());
-  }
+  void ConnectionLeft(transfers::TransferId id) override { sends_.ConnectionLeft(id); }
+
   platform::SocketHandle Connect(uint32_t address, uint16_t port, uint32_t limitMs,
                                  const std::function<bool()>& givenUp,
                                  platform::Error* error) override {
@@ -105,17 +155,8 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
       connect = state_->connect;
     }
     if (connect) return connect(address, port, limitMs, error);
-    return p2p::ConnectionServices::Connect(address, port, limitMs, givenUp, error);
+    return platform::ConnectTcpWithin(address, port, limitMs, givenUp, error);
   }
-  void Ended() override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    ++state_->ended;
-    state_->changed.notify_all();
-  }
-  p2p::ConnectionLimits Limits() override { return limits_; }
-  p2p::ConnectionSet& Connections() override { return *connections_; }
-  transfers::TransferRegistry& Transfers() override { return *transfers_; }
-  p2p::SendQueue& Sends() override { return *sends_; }
 
  private:
   bool File(const char* what, p2p::PeerConnection& connection,
@@ -132,54 +173,40 @@ class ConnectionProbe::ProbeServices final : public p2p::ConnectionServices {
   }
 
   std::shared_ptr<State> state_;
-  // Live as long as the services that threads may still hold.
-  std::shared_ptr<p2p::ConnectionSet> connections_;
   std::shared_ptr<transfers::TransferRegistry> transfers_;
-  std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
-  std::shared_ptr<p2p::ForeignCallBacks> foreign_;
-  std::shared_ptr<p2p::SendQueue> sends_;
-  p2p::ConnectionLimits limits_;
+  p2p::ConnectionSet connections_;
+  p2p::ForeignCallBacks foreign_;
+  p2p::SendQueue sends_;
+  p2p::AwaitedCallBacks callBacks_;
+  p2p::ConnectionServices services_;
 };
 
 ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
                                  std::shared_ptr<transfers::TransferRegistry> transfers)
     : state_(std::make_shared<State>()),
-      connections_(std::make_shared<p2p::ConnectionSet>(limits)),
-      transfers_(transfers ? std::move(transfers)
-                           : std::make_shared<transfers::TransferRegistry>(&platform::TickCount)),
-      callBacks_(std::make_shared<p2p::AwaitedCallBacks>(
-          p2p::kMaxAwaitedCallBacks, limits.callBackMs, &platform::TickCount,
-          // Weakly: the call-backs belong to the services, not the other way.
-          [services = services_weak_](p2p::AwaitedCallBacks::Unanswered unanswered) {
-            if (std::shared_ptr<p2p::ConnectionServices> held = services->lock())
-              p2p::EndUnanswered(*held, std::move(unanswered));
-            else
-              unanswered.transfer.End(transfers::TransferOutcome::Stopped);
-          })),
-      foreign_(std::make_shared<p2p::ForeignCallBacks>(
-          [state = state_](uint32_t uin, uint32_t address) {
-            std::lock_guard<std::mutex> lock(state->mutex);
-            state->foreignAsked.emplace_back(uin, address);
-            return state->foreignYes;
-          },
-          &platform::TickCount)),
-      sends_(std::make_shared<p2p::SendQueue>(
-          limits.maxSendsPerContact,
-          [services = services_weak_](uint32_t uin, transfers::TransferHandle& transfer) {
-            std::shared_ptr<p2p::ConnectionServices> held = services->lock();
-            if (!held) return false;
-            return p2p::StartTurn(uin, transfer, std::move(held));
-          },
-          [services = services_weak_](uint32_t uin, transfers::TransferHandle transfer) {
-            if (std::shared_ptr<p2p::ConnectionServices> held = services->lock())
-              p2p::DropWaiting(*held, uin, std::move(transfer));
-          })),
-      services_(std::make_shared<ProbeServices>(state_, connections_, transfers_, callBacks_,
-                                                foreign_, sends_, limits)) {
-  *services_weak_ = services_;
+      services_(std::make_shared<ProbeServices>(
+          state_, limits,
+          transfers ? std::move(transfers)
+                    : std::make_shared<transfers::TransferRegistry>(&platform::TickCount))) {
   state_->peer = {LoopbackAddress(), 0};
-  transfers_->AddObserver(std::make_shared<Recorder>(state_));
-  callBacks_->Start();
+  services_->Transfers().AddObserver(std::make_shared<Recorder>(state_));
+  services_->CallBacks().Start();
+}
+
+std::shared_ptr<p2p::ConnectionServices> ConnectionProbe::Services() const {
+  return services_->Shared();
+}
+transfers::TransferRegistry& ConnectionProbe::Transfers() const {
+  return services_->Transfers();
+}
+p2p::AwaitedCallBacks& ConnectionProbe::CallBacks() const {
+  return services_->CallBacks();
+}
+p2p::ConnectionSet& ConnectionProbe::Connections() const {
+  return services_->Connections();
+}
+p2p::SendQueue& ConnectionProbe::Sends() const {
+  return services_->Sends();
 }
 
 void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
@@ -208,7 +235,7 @@ void ConnectionProbe::NameContact(uint32_t uin, std::string name) {
 }
 
 void ConnectionProbe::ExpectCallBack(uint32_t uin) {
-  callBacks_->Await(uin, {}, "");
+  CallBacks().Await(uin, {}, "");
 }
 
 std::vector<std::string> ConnectionProbe::LogLines() const {

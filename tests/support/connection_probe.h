@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "p2p/connection/connection_services.h"
+#include "p2p/reach/send_queue.h"
 #include "transfers/registry/transfer_registry.h"
 
 namespace kvel::testing {
@@ -47,8 +48,8 @@ class ConnectionProbe {
   explicit ConnectionProbe(p2p::ConnectionLimits limits = p2p::kConnectionLimits,
                            std::shared_ptr<transfers::TransferRegistry> transfers = nullptr);
 
-  std::shared_ptr<p2p::ConnectionServices> Services() const { return services_; }
-  transfers::TransferRegistry& Transfers() const { return *transfers_; }
+  std::shared_ptr<p2p::ConnectionServices> Services() const;
+  transfers::TransferRegistry& Transfers() const;
   // Every contact's address in the peer table: 127.0.0.1 (where the tests'
   // callers are) unless set here.
   void SetPeer(p2p::PeerAddress peer);
@@ -57,7 +58,7 @@ class ConnectionProbe {
   void NameContact(uint32_t uin, std::string name);
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
   void ExpectCallBack(uint32_t uin);
-  p2p::AwaitedCallBacks& CallBacks() const { return *callBacks_; }
+  p2p::AwaitedCallBacks& CallBacks() const;
   // The user's answer when a call-back comes from another address than the
   // contact's (no unless set here), and who was asked about.
   void AnswerForeign(bool yes);
@@ -71,7 +72,7 @@ class ConnectionProbe {
   std::vector<std::vector<uint8_t>> Packets() const;
   // Connects with `connect` instead of the platform.
   void SetConnect(Connect connect);
-  p2p::ConnectionSet& Connections() const { return *connections_; }
+  p2p::ConnectionSet& Connections() const;
   // Both file procedures end at once with false unless set here.
   void SetFileProcedure(FileProcedure procedure);
   // Sends run `procedure` instead of the file procedure.
@@ -79,7 +80,7 @@ class ConnectionProbe {
   // This user's sends, taking turns per contact (the limits'
   // maxSendsPerContact); a waiting send that is stopped ends through
   // p2p::DropWaiting and one whose turn comes starts through p2p::StartTurn.
-  p2p::SendQueue& Sends() const { return *sends_; }
+  p2p::SendQueue& Sends() const;
 
   std::vector<TransferEvent> Events() const;
   // Where each received offer's connection came from, as the thread saw it.
@@ -115,15 +116,8 @@ class ConnectionProbe {
   class Recorder;
 
   std::shared_ptr<State> state_;
-  std::shared_ptr<p2p::ConnectionSet> connections_;
-  std::shared_ptr<transfers::TransferRegistry> transfers_;
-  // The services, once made, for the call-backs to end their waits through.
-  std::shared_ptr<std::weak_ptr<p2p::ConnectionServices>> services_weak_ =
-      std::make_shared<std::weak_ptr<p2p::ConnectionServices>>();
-  std::shared_ptr<p2p::AwaitedCallBacks> callBacks_;
-  std::shared_ptr<p2p::ForeignCallBacks> foreign_;
-  std::shared_ptr<p2p::SendQueue> sends_;
-  std::shared_ptr<p2p::ConnectionServices> services_;
+  // Everything the threads reach, kept alive by the threads that hold it.
+  std::shared_ptr<ProbeServices> services_;
 };
 
 // A file procedure that keeps the transfer going until its socket fails or

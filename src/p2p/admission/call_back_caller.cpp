@@ -4,7 +4,7 @@
 
 #include "common/file_name.h"
 #include "common/ipv4_address.h"
-#include "p2p/connection/connection_texts.h"
+#include "p2p/admission/admission_texts.h"
 
 namespace kvel::p2p {
 

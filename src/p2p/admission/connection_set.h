@@ -79,10 +79,11 @@ class ConnectionSet {
   Place EnterCallBack(uint32_t number, Refusal* refusal = nullptr);
   // Refuses new connections from now on.
   void Stop();
-  // A connection reports its end to the host only between these two, and
-  // only while the set is not stopped (BeginReport is false then).
-  bool BeginReport();
-  void EndReport();
+  // Runs `report`, one short call of the host, unless the set is stopped: a
+  // connection reaches the host only so, and unloading waits for the
+  // reports under way (WaitReportsDone). False when it did not run.
+  template <typename Report>
+  bool Reporting(Report report);
   // Waits, without limit, until no report is under way: after Stop, none
   // begins, and each is one short call of the host.
   template <typename Serve>
@@ -99,6 +100,8 @@ class ConnectionSet {
   size_t PendingOf(uint32_t number) const;
 
  private:
+  bool BeginReport();
+  void EndReport();
   bool WaitEmptyFor(uint32_t milliseconds);
   // Under the lock: whether a place outside the reserve is free.
   bool PeerRoom() const;
@@ -116,6 +119,14 @@ class ConnectionSet {
   size_t reports_ = 0;
   bool stopped_ = false;
 };
+
+template <typename Report>
+bool ConnectionSet::Reporting(Report report) {
+  if (!BeginReport()) return false;
+  report();
+  EndReport();
+  return true;
+}
 
 template <typename Serve>
 bool ConnectionSet::WaitEmpty(uint32_t milliseconds, Serve serve) {

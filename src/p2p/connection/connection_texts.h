@@ -24,11 +24,6 @@ inline constexpr char kLogFrom[] = " from=";
 inline constexpr char kLogAnnounced[] = " announced=";
 // Followed by the send: "send peer=1002 outcome=failed reason=...".
 inline constexpr char kLogNotConnected[] = "not connected: ";
-// The reason of a send that waited its turn and ends with an earlier one
-// to the same contact, followed by that one's reason.
-inline constexpr char kReasonNotTried[] = "not tried, as an earlier send: ";
-// The reason of a send that waited its turn and was stopped.
-inline constexpr char kReasonStoppedWaiting[] = "stopped waiting its turn";
 
 // Message boxes, naming the contact. Captioned kErrorCaption (common/texts.h).
 // "Nie udało się nawiązać połączenia z %s. Plik nie został wysłany."
@@ -54,18 +49,5 @@ inline constexpr char kNoticeNoPlaceForFile[] =
     "Zbyt wiele po\xB3\xB9"
     "cze\xF1 naraz. Plik %s do %s nie zosta\xB3 wys\xB3"
     "any.";
-
-// The question whether a contact that calls back from another address
-// than the GG server announced gets its file: the contact, the caller's
-// address and the file's name. Captioned kQuestionCaption (common/texts.h).
-// "Kontakt %s oddzwania z adresu %s, innego niż podany przez serwer.
-// Wysłać mu plik %s?"
-inline constexpr char kQuestionForeignCallBack[] =
-    "Kontakt %s oddzwania z adresu %s, innego ni\xBF podany przez serwer. Wys\xB3"
-    "a\xE6 mu plik %s?";
-// The same before the file is chosen: "... Wysłać mu plik?"
-inline constexpr char kQuestionForeignCallBackNoFile[] =
-    "Kontakt %s oddzwania z adresu %s, innego ni\xBF podany przez serwer. Wys\xB3"
-    "a\xE6 mu plik?";
 
 }  // namespace kvel::text

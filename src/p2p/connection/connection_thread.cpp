@@ -8,15 +8,14 @@
 #include "p2p/admission/connection_set.h"
 #include "p2p/connection/connection_texts.h"
 #include "p2p/connection/direction.h"
-#include "p2p/reach/fall_back.h"
 #include "p2p/connection/handshake_steps.h"
 #include "p2p/connection/peer_connection.h"
 #include "p2p/connection/peer_waits.h"
 #include "p2p/connection/reports.h"
-#include "p2p/reach/own_sends.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
 #include "wire/dc_request.h"
+#include "wire/handshake.h"
 #include "wire/peer_state.h"
 
 namespace kvel::p2p {
@@ -41,7 +40,7 @@ bool OwnSend(const ConnectionRequest& request) {
 // Whether a connection claiming `uin` comes from where the GG server
 // announced that contact (for one this side made: where it went).
 bool FromAnnounced(ConnectionServices& services, uint32_t uin, uint32_t remote) {
-  const uint32_t announced = services.PeerAddressOf(uin).ip;
+  const uint32_t announced = services.peers.PeerAddressOf(uin).ip;
   return announced != 0 && remote == announced;
 }
 
@@ -50,8 +49,8 @@ bool FromAnnounced(ConnectionServices& services, uint32_t uin, uint32_t remote) 
 // `refused` set.
 bool AnswersCallBack(ConnectionServices& services, uint32_t caller, uint32_t remote,
                      uint32_t waitMs, TransferHandle* awaited, bool* refused) {
-  const uint32_t announced = services.PeerAddressOf(caller).ip;
-  const CallBackTaken taken = TakeCallBack(services.CallBacks(), services.Foreign(), caller, remote,
+  const uint32_t announced = services.peers.PeerAddressOf(caller).ip;
+  const CallBackTaken taken = TakeCallBack(services.callBacks, services.foreign, caller, remote,
                                            announced, waitMs, awaited);
   if (taken == CallBackTaken::Stranger || taken == CallBackTaken::NotAllowed) {
     *refused = true;
@@ -109,7 +108,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   platform::SetNonBlocking(socket, false);
   platform::SetKeepAlive(socket);
   platform::SetLinger(socket, 3);
-  PeerWaits waits(socket, services.Limits(), &platform::TickCount);
+  PeerWaits waits(socket, services.limits, &platform::TickCount);
   PeerConnection connection(socket, &waits);
   const uint32_t remote = platform::RemoteAddress(socket);
   bool callBack = false;
@@ -117,7 +116,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   TransferHandle awaited;
   const Handshake outcome =
       request.outgoing
-          ? CallPeer(connection, services.OwnUin(), request.peerUin, request.directionCode)
+          ? CallPeer(connection, services.peers.OwnUin(), request.peerUin, request.directionCode)
           : AnswerPeer(connection, [&](uint32_t caller) {
               callBack = AnswersCallBack(services, caller, remote, waits.PhaseLeftMs(), &awaited,
                                          &refused);
@@ -135,25 +134,25 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   TransferHandle& transfer = request.transfer;
   waits.HandshakeDone(outcome.direction);
   // The host is asked for the name once, with no lock held.
-  transfer.Agree(outcome.peerUin, services.PeerName(outcome.peerUin), outcome.direction);
+  transfer.Agree(outcome.peerUin, services.peers.PeerName(outcome.peerUin), outcome.direction);
   bool succeeded = false;
   if (outcome.direction == transfers::Send) {
     // The files chosen after the first each go over a connection of their
     // own, to the same contact.
     const uint32_t peerUin = outcome.peerUin;
-    std::shared_ptr<ConnectionServices> shared = request.services;
-    const transfers::FurtherFiles further = [peerUin, shared](std::vector<std::string> paths) {
-      SendFurther(peerUin, std::move(paths), shared);
+    OwnSendsOnward& onward = services.onward;
+    const transfers::FurtherFiles further = [peerUin, &onward](std::vector<std::string> paths) {
+      onward.SendFurther(peerUin, std::move(paths));
     };
-    succeeded = services.SendFile(connection, transfer, further);
+    succeeded = services.files.SendFile(connection, transfer, further);
   } else {
     // Where the GG server says the claimed contact is, against where this
     // connection comes from (for one this side made: where it went).
     transfers::OfferOrigin origin;
     origin.remoteAddress = remote;
-    origin.announcedAddress = services.PeerAddressOf(outcome.peerUin).ip;
+    origin.announcedAddress = services.peers.PeerAddressOf(outcome.peerUin).ip;
     origin.answersOwnCallBack = callBack;
-    succeeded = services.ReceiveFile(connection, transfer, origin);
+    succeeded = services.files.ReceiveFile(connection, transfer, origin);
   }
   // How it ended is judged from the transfer's own record.
   const Transfer facts = transfer.Read();
@@ -184,10 +183,10 @@ void Refuse(ConnectionRequest& request, Refusal refusal) {
   if (request.outgoing) {
     request.transfer.End(TransferOutcome::Failed);
     Report(services, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
-    if (OwnSend(request) && services.Connections().BeginReport()) {
-      services.TellUnreached({Unreached::Why::NoPlace, transfers::Send, request.peerUin,
-                              TransferOutcome::Failed, "too many connections"});
-      services.Connections().EndReport();
+    if (OwnSend(request)) {
+      const Unreached unreached{Unreached::Why::NoPlace, transfers::Send, request.peerUin,
+                                TransferOutcome::Failed, "too many connections"};
+      services.connections.Reporting([&] { services.telling.TellUnreached(unreached); });
     }
     return;
   }
@@ -204,8 +203,8 @@ void Refuse(ConnectionRequest& request, Refusal refusal) {
 // `remote`: only such a caller may take a place kept for the user's own.
 bool AwaitedFrom(ConnectionServices& services, uint32_t remote) {
   if (remote == 0) return false;
-  for (uint32_t uin : services.CallBacks().Contacts()) {
-    if (services.PeerAddressOf(uin).ip == remote) return true;
+  for (uint32_t uin : services.callBacks.Contacts()) {
+    if (services.peers.PeerAddressOf(uin).ip == remote) return true;
   }
   return false;
 }
@@ -220,13 +219,14 @@ bool Admit(ConnectionRequest& request) {
     // An accepted connection receives until its handshake says otherwise.
     const std::optional<transfers::TransferDirection> direction =
         request.outgoing ? DirectionFor(Side::Caller, request.directionCode) : std::nullopt;
-    request.transfer = services.Transfers().Begin(request.outgoing ? request.peerUin : 0,
-                                                  direction.value_or(transfers::Receive));
-    if (OwnSend(request)) request.transfer.AwaitConnection(services.PeerName(request.peerUin));
+    request.transfer = services.transfers.Begin(request.outgoing ? request.peerUin : 0,
+                                                direction.value_or(transfers::Receive));
+    if (OwnSend(request))
+      request.transfer.AwaitConnection(services.peers.PeerName(request.peerUin));
   }
   if (request.place) return true;
   Refusal refusal = Refusal::None;
-  ConnectionSet& set = services.Connections();
+  ConnectionSet& set = services.connections;
   if (OwnSend(request)) {
     request.place = set.EnterOwn(&refusal);
   } else if (request.outgoing) {
@@ -244,28 +244,24 @@ bool Admit(ConnectionRequest& request) {
 // says why when it cannot.
 Socket Connect(ConnectionRequest& request, std::string* failure) {
   ConnectionServices& services = *request.services;
-  const PeerAddress peer = services.PeerAddressOf(request.peerUin);
+  const PeerAddress peer = services.peers.PeerAddressOf(request.peerUin);
   if (peer.ip == 0) {
     *failure = "no address";
     return platform::kInvalidSocket;
   }
-  const uint32_t limitMs = services.Limits().connectMs;
+  const uint32_t limitMs = services.limits.connectMs;
   const TransferHandle& transfer = request.transfer;
   platform::Error error;
-  platform::SocketHandle socket = services.Connect(
-      peer.ip, peer.port, limitMs, [&transfer] { return transfer.Read().stopped; }, &error);
+  const std::function<bool()> givenUp = [&transfer] { return transfer.Read().stopped; };
+  platform::SocketHandle socket =
+      services.dialer != nullptr
+          ? services.dialer->Connect(peer.ip, peer.port, limitMs, givenUp, &error)
+          : platform::ConnectTcpWithin(peer.ip, peer.port, limitMs, givenUp, &error);
   if (!socket.Valid()) *failure = ConnectFailure(error, platform::TimedOutCode(), limitMs);
   return socket.Release();
 }
 
 }  // namespace
-
-platform::SocketHandle ConnectionServices::Connect(uint32_t address, uint16_t port,
-                                                   uint32_t limitMs,
-                                                   const std::function<bool()>& givenUp,
-                                                   platform::Error* error) {
-  return platform::ConnectTcpWithin(address, port, limitMs, givenUp, error);
-}
 
 void RunConnection(ConnectionRequest request) {
   ConnectionServices& services = *request.services;
@@ -282,7 +278,7 @@ void RunConnection(ConnectionRequest request) {
       request.transfer.DetachSocket();
     }
     if (!failure.empty() && OwnSend(request)) {
-      FallBack(request, failure);
+      services.onward.FallBack(request, failure);
     } else if (!failure.empty()) {
       EndUnreached(services, request.transfer,
                    {Unreached::Why::NoConnection, transfers::Receive, request.peerUin,
@@ -293,9 +289,9 @@ void RunConnection(ConnectionRequest request) {
     request.place.Leave();
     // The place is free, and the turn of the send that ended here: a send
     // that waits for either may start.
-    services.Sends().ConnectionLeft(request.transfer.Id());
+    services.onward.ConnectionLeft(request.transfer.Id());
   }
-  services.Ended();
+  if (services.ended) services.ended();
 }
 
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
@@ -315,14 +311,22 @@ bool StartConnection(ConnectionRequest request) {
   return false;
 }
 
-bool StartOutgoing(uint32_t uin, uint32_t directionCode,
-                   std::shared_ptr<ConnectionServices> services, TransferHandle transfer) {
+ConnectionRequest ConnectionRequest::Call(uint32_t uin, uint32_t directionCode,
+                                          std::shared_ptr<ConnectionServices> services,
+                                          TransferHandle transfer) {
   ConnectionRequest request;
   request.outgoing = true;
   request.peerUin = uin;
   request.directionCode = directionCode;
   request.services = std::move(services);
   request.transfer = std::move(transfer);
+  return request;
+}
+
+bool StartOutgoing(uint32_t uin, uint32_t directionCode,
+                   std::shared_ptr<ConnectionServices> services, TransferHandle transfer) {
+  ConnectionRequest request =
+      ConnectionRequest::Call(uin, directionCode, std::move(services), std::move(transfer));
   if (!Admit(request)) return false;
   return StartConnection(std::move(request));
 }

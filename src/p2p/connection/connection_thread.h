@@ -23,6 +23,12 @@ struct ConnectionRequest {
   // The transfer, begun by the starter (begun by the thread when empty).
   // Declared after `services`, whose registry it ends in, so it goes first.
   transfers::TransferHandle transfer;
+
+  // A request to call `uin` with `directionCode`, for `transfer` when it is
+  // one begun already.
+  static ConnectionRequest Call(uint32_t uin, uint32_t directionCode,
+                                std::shared_ptr<ConnectionServices> services,
+                                transfers::TransferHandle transfer = {});
 };
 
 // Runs one connection to its end on the calling thread: take a place in the

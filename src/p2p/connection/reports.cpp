@@ -3,17 +3,13 @@
 namespace kvel::p2p {
 
 void Report(ConnectionServices& services, const std::string& line) {
-  if (!services.Connections().BeginReport()) return;
-  services.Log(line);
-  services.Connections().EndReport();
+  services.connections.Reporting([&] { services.telling.Log(line); });
 }
 
 void ReportEnded(ConnectionServices& services, const transfers::TransferReport& report) {
   Report(services, transfers::TransferLogLine(report));
   if (!transfers::WorthTelling(report.outcome)) return;
-  if (!services.Connections().BeginReport()) return;
-  services.TellUser(report);
-  services.Connections().EndReport();
+  services.connections.Reporting([&] { services.telling.TellUser(report); });
 }
 
 void EndUnreached(ConnectionServices& services, transfers::TransferHandle& transfer,
@@ -23,9 +19,7 @@ void EndUnreached(ConnectionServices& services, transfers::TransferHandle& trans
   transfer.End(told.outcome);
   Report(services, UnreachedLogLine(told));
   if (UnreachedNotice(told, std::string()).text.empty()) return;
-  if (!services.Connections().BeginReport()) return;
-  services.TellUnreached(told);
-  services.Connections().EndReport();
+  services.connections.Reporting([&] { services.telling.TellUnreached(told); });
 }
 
 }  // namespace kvel::p2p

@@ -3,9 +3,10 @@
 #include <vector>
 
 #include "p2p/connection/connection_texts.h"
+#include "p2p/reach/reach_texts.h"
 #include "p2p/connection/reports.h"
 #include "p2p/connection/connection_thread.h"
-#include "wire/dc_request.h"
+#include "p2p/reach/own_sends.h"
 
 namespace kvel::p2p {
 
@@ -22,15 +23,11 @@ void FallBack(ConnectionRequest& request, const std::string& failure) {
     EndUnreached(services, request.transfer, stopped);
     return;
   }
-  // Awaited before the request leaves: the contact may call back at once.
-  if (!services.CallBacks().Await(uin, std::move(request.transfer), failure)) return;
-  if (!services.Connections().BeginReport()) return;
-  const auto packet = wire::EncodeDcRequest(uin);
-  services.SendPacket(packet);
-  services.Connections().EndReport();
+  AskToCallBack(services, uin, std::move(request.transfer), failure);
 }
 
-void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered unanswered) {
+void EndUnanswered(ConnectionServices& services, SendQueue& sends,
+                   AwaitedCallBacks::Unanswered unanswered) {
   Unreached unreached;
   unreached.peerUin = unanswered.uin;
   // Taken out of the line before this send's turn frees, so that none of
@@ -38,8 +35,8 @@ void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered un
   std::vector<TransferHandle> notTried;
   switch (unanswered.why) {
     case Why::TimedOut:
-      unreached.reason = NoCallBack(unanswered.reason, services.Limits().callBackMs);
-      notTried = services.Sends().TakeWaiting(unanswered.uin);
+      unreached.reason = NoCallBack(unanswered.reason, services.limits.callBackMs);
+      notTried = sends.TakeWaiting(unanswered.uin);
       break;
     case Why::PushedOut:
       unreached.reason = PushedOut(unanswered.reason);

@@ -8,6 +8,7 @@
 #include "p2p/admission/awaited_call_backs.h"
 #include "p2p/connection/connection_services.h"
 #include "p2p/connection/connection_thread.h"
+#include "p2p/reach/send_queue.h"
 
 namespace kvel::p2p {
 
@@ -19,6 +20,7 @@ void FallBack(ConnectionRequest& request, const std::string& failure);
 // unless the user stopped it, a box. One that ran out takes the contact's
 // sends that wait their turn with it: the contact cannot be reached, and
 // their boxes come together. What the call-backs' thread is given.
-void EndUnanswered(ConnectionServices& services, AwaitedCallBacks::Unanswered unanswered);
+void EndUnanswered(ConnectionServices& services, SendQueue& sends,
+                   AwaitedCallBacks::Unanswered unanswered);
 
 }  // namespace kvel::p2p

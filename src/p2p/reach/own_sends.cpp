@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "p2p/connection/connection_texts.h"
+#include "p2p/reach/reach_texts.h"
 #include "p2p/connection/connection_thread.h"
 #include "p2p/connection/reports.h"
 #include "wire/dc_request.h"
@@ -21,31 +22,30 @@ namespace {
 // A send of this user's to `uin`, named `contact`, listed as waiting its
 // turn from its beginning.
 TransferHandle BeginSend(ConnectionServices& services, uint32_t uin, const std::string& contact) {
-  TransferHandle transfer = services.Transfers().Begin(uin, transfers::Send);
+  TransferHandle transfer = services.transfers.Begin(uin, transfers::Send);
   transfer.AwaitTurn(contact);
   return transfer;
 }
 
 }  // namespace
 
-bool StartSend(uint32_t uin, std::shared_ptr<ConnectionServices> services) {
-  TransferHandle transfer = BeginSend(*services, uin, services->PeerName(uin));
-  if (!services->Sends().Enter(uin, transfer)) return true;
+bool StartSend(uint32_t uin, SendQueue& sends, std::shared_ptr<ConnectionServices> services) {
+  TransferHandle transfer = BeginSend(*services, uin, services->peers.PeerName(uin));
+  if (!sends.Enter(uin, transfer)) return true;
   transfer.AwaitConnection(transfer.Read().contact);
   return StartOutgoing(uin, wire::kPushCode, std::move(services), std::move(transfer));
 }
 
-bool AwaitCallBack(uint32_t uin, std::shared_ptr<ConnectionServices> services) {
-  TransferHandle transfer = BeginSend(*services, uin, services->PeerName(uin));
-  if (!services->Sends().Enter(uin, transfer)) return false;
+void AwaitCallBack(uint32_t uin, SendQueue& sends, ConnectionServices& services) {
+  TransferHandle transfer = BeginSend(services, uin, services.peers.PeerName(uin));
+  if (!sends.Enter(uin, transfer)) return;
   transfer.AwaitConnection(transfer.Read().contact);
-  return services->CallBacks().Await(uin, std::move(transfer), std::string());
+  AskToCallBack(services, uin, std::move(transfer), std::string());
 }
 
-void SendFurther(uint32_t uin, std::vector<std::string> paths,
+void SendFurther(uint32_t uin, std::vector<std::string> paths, SendQueue& sends,
                  std::shared_ptr<ConnectionServices> services) {
-  const std::string contact = services->PeerName(uin);
-  SendQueue& sends = services->Sends();
+  const std::string contact = services->peers.PeerName(uin);
   for (std::string& path : paths) {
     TransferHandle transfer = BeginSend(*services, uin, contact);
     transfer.NameFile(std::move(path));
@@ -57,27 +57,18 @@ void SendFurther(uint32_t uin, std::vector<std::string> paths,
 bool StartTurn(uint32_t uin, TransferHandle& transfer,
                std::shared_ptr<ConnectionServices> services) {
   const std::string contact = transfer.Read().contact;
-  const PeerAddress peer = services->PeerAddressOf(uin);
+  const PeerAddress peer = services->peers.PeerAddressOf(uin);
   if (peer.ip != 0 && wire::PeerStateOf(peer.port) == wire::kAskToCall) {
-    // Awaited before the request leaves: the contact may call back at once.
     transfer.AwaitConnection(contact);
-    if (!services->CallBacks().Await(uin, std::move(transfer), std::string())) return true;
-    if (!services->Connections().BeginReport()) return true;
-    const auto packet = wire::EncodeDcRequest(uin);
-    services->SendPacket(packet);
-    services->Connections().EndReport();
+    AskToCallBack(*services, uin, std::move(transfer), std::string());
     return true;
   }
-  ConnectionSet::Place place = services->Connections().EnterOwn();
+  ConnectionSet::Place place = services->connections.EnterOwn();
   if (!place) return false;
   transfer.AwaitConnection(contact);
-  ConnectionRequest request;
-  request.outgoing = true;
-  request.peerUin = uin;
-  request.directionCode = wire::kPushCode;
+  ConnectionRequest request =
+      ConnectionRequest::Call(uin, wire::kPushCode, std::move(services), std::move(transfer));
   request.place = std::move(place);
-  request.services = std::move(services);
-  request.transfer = std::move(transfer);
   StartConnection(std::move(request));
   return true;
 }
@@ -86,6 +77,13 @@ void DropWaiting(ConnectionServices& services, uint32_t uin, TransferHandle tran
   EndUnreached(services, transfer,
                {Unreached::Why::NoConnection, transfers::Send, uin, TransferOutcome::Stopped,
                 text::kReasonStoppedWaiting});
+}
+
+void AskToCallBack(ConnectionServices& services, uint32_t uin, TransferHandle transfer,
+                   std::string reason) {
+  if (!services.callBacks.Await(uin, std::move(transfer), std::move(reason))) return;
+  const auto packet = wire::EncodeDcRequest(uin);
+  services.connections.Reporting([&] { services.telling.SendPacket(packet); });
 }
 
 }  // namespace kvel::p2p

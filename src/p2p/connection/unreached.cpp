@@ -1,4 +1,4 @@
-#include "p2p/reach/unreached.h"
+#include "p2p/connection/unreached.h"
 
 #include <cstdio>
 #include <string_view>
