@@ -146,6 +146,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
                                             waits.AnswerCode());
   report.note = facts.note;
+  report.room = facts.room;
   report.takenWithoutAsking = facts.takenWithoutAsking;
   transfer.End(report.outcome);
   ReportEnded(services, report);

@@ -12,6 +12,7 @@
 #include "transfers/offer_question.h"
 #include "transfers/offered_name.h"
 #include "transfers/part_file.h"
+#include "transfers/room_check.h"
 #include "transfers/transfer_outcome.h"
 #include "transfers/transfer_stream.h"
 #include "transfers/transfer_texts.h"
@@ -138,6 +139,13 @@ std::unique_ptr<PartFile> TakeWithoutAsking(AutoAccepting& accepting, TransferSi
     offer.target.clear();
     return nullptr;
   }
+  if (const std::optional<RoomShortfall> lack = LackOfRoom(side, part, offer, *prior)) {
+    LogAsked(accepting, offer.uin, NoRoomReason(*lack, accepting.acceptor.Folder()));
+    offer.target.clear();
+    *offset = 0;
+    *prior = 0;
+    return nullptr;
+  }
   *place = std::move(decision.place);
   transfer.NameFile(offer.target);
   transfer.TakeWithoutAsking();
@@ -213,6 +221,11 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
     if (part == nullptr) {
       SendReply(connection, wire::kReplyRefuse);
       transfer.Note(NoteFor(problem));
+      return false;
+    }
+    if (const std::optional<RoomShortfall> lack = LackOfRoom(side, part, offer, prior)) {
+      SendReply(connection, wire::kReplyRefuse);
+      transfer.NoteNoRoom(*lack);
       return false;
     }
   }

@@ -74,4 +74,8 @@ bool PlatformTransferSide::MakeFolder(const char* path) {
   return platform::MakeDirectory(path);
 }
 
+std::optional<uint64_t> PlatformTransferSide::FreeSpace(const char* folder) {
+  return platform::FreeDiskSpace(folder);
+}
+
 }  // namespace kvel::transfers

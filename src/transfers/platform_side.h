@@ -41,6 +41,7 @@ class PlatformTransferSide final : public TransferSide {
   void RemoveFile(const char* path) override;
   bool PathTaken(const char* path) override;
   bool MakeFolder(const char* path) override;
+  std::optional<uint64_t> FreeSpace(const char* folder) override;
   KeptParts* Kept() override { return kept_; }
 
  private:

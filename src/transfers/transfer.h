@@ -58,6 +58,13 @@ enum class EndNote {
   CannotCreate,
   CannotWrite,
   CannotReplace,
+  NoRoom,  // refused before a byte came: the file would not fit (`room` says how far)
+};
+
+// What a file needed on its volume beside what was free there, in bytes.
+struct RoomShortfall {
+  uint64_t needed = 0;
+  uint64_t free = 0;
 };
 
 struct Transfer {
@@ -78,6 +85,8 @@ struct Transfer {
   bool stopped = false;                               // stopped by the user, or by the unloading
   bool unloading = false;  // stopped by the unloading, not by the user before it
   EndNote note = EndNote::None;
+  RoomShortfall room;  // with EndNote::NoRoom
+
   // Received without the question (a trusted contact's file).
   bool takenWithoutAsking = false;
   // Bytes per second over the last few seconds; set in snapshots.

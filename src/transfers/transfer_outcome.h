@@ -25,6 +25,7 @@ struct TransferReport {
   int64_t offset = 0;  // where in the file the transfer started
   TransferOutcome outcome = TransferOutcome::Failed;
   EndNote note = EndNote::None;     // what the receiving side knows of the end
+  RoomShortfall room;               // with EndNote::NoRoom
   bool takenWithoutAsking = false;  // received without the question
 };
 
@@ -42,7 +43,8 @@ bool WorthTelling(TransferOutcome outcome);
 // The box's text (Windows-1250), naming the file without its directory and
 // the contact, and its caption; both empty for outcomes not worth telling.
 // A failed receive says what its note says: that the part was kept, that
-// the sender could not go on, or why the file could not be saved.
+// the sender could not go on, why the file could not be saved, or how much
+// room it needed beside how much was free.
 struct UserNotice {
   std::string text;
   std::string caption;

@@ -269,7 +269,15 @@ void TransferHandle::Note(EndNote note) {
   record_->facts.note = note;
 }
 
+void TransferHandle::NoteNoRoom(RoomShortfall room) {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->facts.note = EndNote::NoRoom;
+  record_->facts.room = room;
+}
+
 void TransferHandle::TakeWithoutAsking() {
+
   if (!record_) return;
   std::lock_guard<std::mutex> lock(state_->mutex);
   record_->facts.takenWithoutAsking = true;

@@ -143,6 +143,9 @@ class TransferHandle {
   void StartMoving(int64_t size, int64_t offset);
   // Notes what this side knows of how the transfer ends.
   void Note(EndNote note);
+  // Notes that the file would not fit (EndNote::NoRoom), and by how much.
+  void NoteNoRoom(RoomShortfall room);
+
   // The file is received without the question.
   void TakeWithoutAsking();
   // Counts `bytes` more moved. No lock: an atomic add.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <barrier>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -241,6 +242,7 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
     std::string folder;  // empty: the fixture's
     bool refuseWrites;   // nothing can be created in the folder
     const char* log;     // the line's start; null: no line
+    std::optional<uint64_t> freeInFolder = std::nullopt;
   } cases[] = {
       {"TooLarge", &large, kFromHome, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=too-large maxkb=16"},
@@ -263,11 +265,17 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
        "autoaccept asks: peer=1001 reason=no-folder folder="},
       {"FolderCannotBeWritten", &small, kFromHome, kPeer, "", true,
        "autoaccept asks: peer=1001 reason=no-access folder="},
+      // The chosen folder's room cannot be told: it is taken there.
+      {"NoRoomInTheFolder", &small, kFromHome, kPeer, "", false,
+       "autoaccept asks: peer=1001 reason=no-room needed=1064960 free=1064959 folder=", 1064959},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Configure(c.folder.empty() ? Folder() : c.folder);
     side_.refuseCreateIn = c.refuseWrites ? Folder() : "";
+    side_.freeSpace = [&](const std::string& folder) {
+      return folder == Folder() ? c.freeInFolder : std::nullopt;
+    };
     log_.clear();
     std::filesystem::remove(scratch_.File("chosen.bin"));
     const Run run = Receive(Stream("f.bin", *c.data), c.origin, c.uin);

@@ -9,6 +9,7 @@
 
 #include "transfers/kept_parts.h"
 #include "transfers/part_names.h"
+#include "transfers/room_check.h"
 #include "transfers/transfer_stream.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -464,6 +465,62 @@ TEST_F(FileReceiveTest, APartThatCannotBeCreatedRefusesTheOfferAndSaysWhy) {
     EXPECT_EQ(transfer.Read().path, c.target);
     EXPECT_EQ(transfer.Read().state, TransferState::Asking);
     EXPECT_EQ(transfer.Read().note, c.note);
+    ExpectNoPartFiles();
+  }
+}
+
+// The room where the part lies is asked once, before the answer: the file
+// is refused, with nothing written, only when what is left to come and the
+// margin exceed what is free. A part kept of the file counts, and stays
+// kept when the rest does not fit; the platform's silence refuses nothing.
+TEST_F(FileReceiveTest, TheRoomIsAskedOnceAndOnlyALackOfItRefuses) {
+  constexpr uint64_t kSize = 10000, kKept = 4096, kMargin = kRoomMarginBytes;
+  const Bytes data = PatternBytes(kSize, 4);
+  const struct Case {
+    const char* name;
+    std::optional<uint64_t> free;  // nothing: the platform cannot tell
+    bool resumed;                  // a cut left the first kKept bytes
+    bool fits;
+  } cases[] = {
+      {"the platform cannot tell", std::nullopt, false, true},
+      {"exactly the file and the margin", kSize + kMargin, false, true},
+      {"a byte short", kSize + kMargin - 1, false, false},
+      {"fits only with what was kept", kSize - kKept + kMargin, true, true},
+      {"the rest a byte short", kSize - kKept + kMargin - 1, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeTransferSide side;
+    side.saveChoice = Target();
+    StreamBuilder offer;
+    offer.Offer("big.bin", kSize);
+    if (c.resumed) {
+      FakeConnection cut(
+          StreamBuilder(offer).Chunk(wire::kChunkMore, 4096, Slice(data, 0, 4096)).Take());
+      LoneTransfer first;
+      ASSERT_FALSE(ReceiveStream(cut, side, first.handle));
+      ASSERT_EQ(KeptBytes(side).size(), kKept);
+    }
+    side.spaceAsked.clear();
+    side.freeSpace = [&](const std::string&) { return c.free; };
+    // The sender goes as soon as it has the answer.
+    FakeConnection connection(offer.Take());
+    LoneTransfer transfer;
+    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
+    EXPECT_EQ(side.spaceAsked, std::vector<std::string>{scratch_.Path()});
+    const Bytes answer = connection.Written();
+    ASSERT_EQ(answer.size(), wire::kOfferReplySize);
+    EXPECT_EQ(answer[0], c.fits ? wire::kReplyAccept : wire::kReplyRefuse);
+    const Transfer facts = transfer.Read();
+    EXPECT_EQ(facts.note,
+              c.fits ? (c.resumed ? EndNote::PartKept : EndNote::None) : EndNote::NoRoom);
+    if (!c.fits) {
+      EXPECT_EQ(facts.room.needed, kSize - (c.resumed ? kKept : 0) + kMargin);
+      EXPECT_EQ(facts.room.free, *c.free);
+    }
+    // What was kept stays so, untouched; nothing else is left.
+    EXPECT_EQ(KeptBytes(side), c.resumed ? Slice(data, 0, kKept) : Bytes{});
+    for (const std::string& record : side.keptParts.Free()) RemoveKeptPart(side, record);
     ExpectNoPartFiles();
   }
 }
