@@ -30,6 +30,9 @@ inline constexpr char kLogSocketCreated[] = "socket created";
 inline constexpr char kLogBindOk[] = "bind ok";
 inline constexpr char kLogListening[] = "listening";
 inline constexpr char kLogAccepted[] = "connection accepted: ";
+// "speed limit: 20000 KB/s each way"
+inline constexpr char kLogSpeedLimit[] = "speed limit: ";
+inline constexpr char kLogSpeedLimitUnit[] = " KB/s each way";
 
 // Transfer window.
 inline constexpr char kWindowCaption[] = "kvel";

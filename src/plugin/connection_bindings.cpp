@@ -27,16 +27,16 @@ class PluginConnections final : public p2p::ConnectionServices {
   std::string PeerName(uint32_t uin) override { return gg::PeerDisplayName(plugin_.host, uin); }
   bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
                 const transfers::FurtherFiles& further) override {
-    return transfers::SendFile(plugin_.host, connection, transfer, further);
+    return transfers::SendFile(plugin_.host, connection, transfer, further, &plugin_.sendLimit);
   }
   bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
                    const transfers::OfferOrigin& origin) override {
     // Its log lines are said as the connection's are: none while unloading.
     transfers::AutoAccepting accepting{
         plugin_.autoAccept, origin, [this](const std::string& line) { p2p::Report(*this, line); }};
-    return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
-                                  &plugin_.questionTurns,
-                                  plugin_.autoAccept.On() ? &accepting : nullptr);
+    return transfers::ReceiveFile(
+        plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer, &plugin_.questionTurns,
+        plugin_.autoAccept.On() ? &accepting : nullptr, &plugin_.receiveLimit);
   }
   // The box has a thread of its own: the connection's thread ends meanwhile.
   void TellUser(const transfers::TransferReport& report) override {

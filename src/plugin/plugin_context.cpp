@@ -9,6 +9,7 @@
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "plugin/production_bindings.h"
+#include "wire/transfer_records.h"
 
 namespace kvel {
 namespace {
@@ -47,6 +48,25 @@ class PluginOwner {
 
 PluginOwner g_owner;
 
+// A stopped transfer may wait under a speed limit: the waits look again.
+class LimitWaker final : public transfers::TransfersObserver {
+ public:
+  explicit LimitWaker(Plugin& plugin) : plugin_(plugin) {}
+  void TransferListed(const transfers::Transfer&) override {}
+  void TransferEnded(const transfers::Transfer&) override {}
+  void TransferStopped(const transfers::Transfer&) override {
+    plugin_.sendLimit.Wake();
+    plugin_.receiveLimit.Wake();
+  }
+
+ private:
+  Plugin& plugin_;
+};
+
+// Each running transfer gets a chunk well within its peer's idle limit.
+constexpr uint32_t kLimitTurnMs = p2p::kConnectionLimits.idleMs / 4;
+constexpr size_t kLimitChunkBytes = wire::kSendChunkSize + wire::kChunkHeaderSize;
+
 }  // namespace
 
 Plugin::Plugin(ModuleHost& host)
@@ -75,6 +95,8 @@ Plugin::Plugin(ModuleHost& host)
             platform::ShowError(notice.text.c_str(), notice.caption.c_str());
           },
           &platform::SpawnDetachedThread),
+      sendLimit(&platform::TickCount, kLimitTurnMs, kLimitChunkBytes),
+      receiveLimit(&platform::TickCount, kLimitTurnMs, kLimitChunkBytes),
       connectionServices(MakeConnectionServices(*this)),
       requestedImages(&platform::TickCount,
                       [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
@@ -85,6 +107,8 @@ void Plugin::Start() {
   listener.Start(settings.localPort);
   callBacks.Start();
   partSweeper.Start();
+  limitWaker = std::make_shared<LimitWaker>(*this);
+  transfers.AddObserver(limitWaker);
   window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
 }
 
@@ -92,6 +116,8 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   listener.Stop();
   connections.Stop();
   transfers.StopAll();
+  sendLimit.Stop();
+  receiveLimit.Stop();
   // Before the waits end: a send whose turn comes starts nothing now.
   sends.Stop();
   notices.Stop();
@@ -106,6 +132,7 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   requestedImages.Clear();
   cacheTrust.Stop();
   window.reset();
+  if (limitWaker) transfers.RemoveObserver(limitWaker.get());
   return ended;
 }
 

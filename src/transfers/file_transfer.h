@@ -6,6 +6,7 @@
 #include "host/host_services.h"
 #include "transfers/auto_acceptor.h"
 #include "transfers/question_turns.h"
+#include "transfers/speed_limit.h"
 #include "transfers/stream_connection.h"
 #include "transfers/transfer_registry.h"
 #include "transfers/transfer_stream.h"
@@ -17,15 +18,17 @@ class KeptParts;
 // Receives the file the transfer's contact offers, keeping and resuming cut
 // parts in `kept` (null: none are kept), its question waiting for the
 // contact's turn in `turns` (when given), taken without the question when
-// `accepting` (when given) says so. True only when the last chunk and its
-// data have been received and the file took its name.
+// `accepting` (when given) says so, its data paced by `limit` (when given).
+// True only when the last chunk and its data have been received and the
+// file took its name.
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,
                  TransferHandle& transfer, QuestionTurns* turns = nullptr,
-                 AutoAccepting* accepting = nullptr);
+                 AutoAccepting* accepting = nullptr, SpeedLimit* limit = nullptr);
 // Sends the file the transfer names, or one the user chooses (several, the
-// rest handed to `further`, when it is given). True only when the last
-// chunk has been sent and the receiver has closed the connection.
+// rest handed to `further`, when it is given), its data paced by `limit`
+// (when given). True only when the last chunk has been sent and the
+// receiver has closed the connection.
 bool SendFile(host::HostServices& services, StreamConnection& connection, TransferHandle& transfer,
-              const FurtherFiles& further = nullptr);
+              const FurtherFiles& further = nullptr, SpeedLimit* limit = nullptr);
 
 }  // namespace kvel::transfers

@@ -86,9 +86,11 @@ struct Transfer {
   bool unloading = false;  // stopped by the unloading, not by the user before it
   EndNote note = EndNote::None;
   RoomShortfall room;  // with EndNote::NoRoom
-
   // Received without the question (a trusted contact's file).
   bool takenWithoutAsking = false;
+  // Moving, but waiting its turn under the speed limit: more transfers run
+  // than the limit can give each its share.
+  bool awaitsShare = false;
   // Bytes per second over the last few seconds; set in snapshots.
   float speed = 0;
 

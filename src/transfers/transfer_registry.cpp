@@ -45,8 +45,9 @@ struct TransferRegistry::State {
     return lastId;
   }
 
+  enum class News { Listed, Ended, Stopped };
   // Tells every observer, with no lock held.
-  void Tell(bool listed, const Transfer& transfer) {
+  void Tell(News news, const Transfer& transfer) {
     std::vector<std::shared_ptr<Watcher>> told;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -57,10 +58,12 @@ struct TransferRegistry::State {
       }
     }
     for (const std::shared_ptr<Watcher>& watcher : told) {
-      if (listed)
+      if (news == News::Listed)
         watcher->observer->TransferListed(transfer);
-      else
+      else if (news == News::Ended)
         watcher->observer->TransferEnded(transfer);
+      else
+        watcher->observer->TransferStopped(transfer);
     }
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -137,9 +140,10 @@ bool TransferRegistry::Stop(TransferId id) {
     facts.stopped = true;
     if (facts.socket != platform::kInvalidSocket) platform::ShutdownBoth(facts.socket);
     watch = found->second->watch;
-    if (watch) stopped = state_->Copy(*found->second);
+    stopped = state_->Copy(*found->second);
   }
   if (watch) watch->Stopped(stopped);
+  state_->Tell(State::News::Stopped, stopped);
   return true;
 }
 
@@ -222,7 +226,7 @@ void TransferHandle::ChangeWaiting(const std::function<void(Transfer&)>& change)
     change(facts);
     listed = state_->Copy(*record_);
   }
-  if (!wasListed) state_->Tell(true, listed);
+  if (!wasListed) state_->Tell(TransferRegistry::State::News::Listed, listed);
 }
 
 void TransferHandle::Await(Awaits awaits, std::string contact) {
@@ -276,6 +280,12 @@ void TransferHandle::NoteNoRoom(RoomShortfall room) {
   record_->facts.room = room;
 }
 
+void TransferHandle::AwaitShare(bool waiting) {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->facts.awaitsShare = waiting;
+}
+
 void TransferHandle::TakeWithoutAsking() {
 
   if (!record_) return;
@@ -308,7 +318,7 @@ void TransferHandle::End(TransferOutcome outcome) {
       if (state_->received.size() > kMaxReceivedRows) state_->received.pop_front();
     }
   }
-  if (wasListed) state_->Tell(false, ended);
+  if (wasListed) state_->Tell(TransferRegistry::State::News::Ended, ended);
   if (watch) watch->Ended(ended);
 }
 

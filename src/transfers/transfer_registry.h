@@ -35,6 +35,9 @@ class TransfersObserver {
   virtual void TransferListed(const Transfer& transfer) = 0;
   // A listed transfer ended; `transfer` holds its outcome.
   virtual void TransferEnded(const Transfer& transfer) = 0;
+  // A running transfer was stopped (Stop, not StopAll), so that what waits
+  // for it looks again at once.
+  virtual void TransferStopped(const Transfer&) {}
 };
 
 // Told of one transfer's stop and end, for what holds or counts it besides
@@ -82,7 +85,7 @@ class TransferRegistry {
   // Stops a transfer as the stop button does: marks it stopped and shuts its
   // socket, if it has one, down in both directions, so that its thread's
   // next read or write fails; the thread still closes the socket. Its watch
-  // is told. False when no transfer with this id runs.
+  // and the observers are told. False when no transfer with this id runs.
   bool Stop(TransferId id);
   // Stops every transfer as Stop does, and every one begun after, as the
   // plug-in is unloaded: those the user had not stopped are marked so.
@@ -145,6 +148,8 @@ class TransferHandle {
   void Note(EndNote note);
   // Notes that the file would not fit (EndNote::NoRoom), and by how much.
   void NoteNoRoom(RoomShortfall room);
+  // The transfer waits its turn under the speed limit (true), or moves.
+  void AwaitShare(bool waiting);
 
   // The file is received without the question.
   void TakeWithoutAsking();

@@ -32,6 +32,7 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
     transfers::TransferState state;
     transfers::Awaits awaits;
     std::string speed;
+    bool awaitsShare = false;  // its turn under the speed limit
   };
   const Case cases[] = {
       {transfers::TransferState::Waiting, transfers::Awaits::Connection,
@@ -41,12 +42,14 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
       {transfers::TransferState::Asking, transfers::Awaits::Connection, "0.00KB/s"},
       {transfers::TransferState::Moving, transfers::Awaits::Turn, "0.00KB/s"},
       {transfers::TransferState::Moving, transfers::Awaits::Handshake, "0.00KB/s"},
+      {transfers::TransferState::Moving, transfers::Awaits::Handshake, "czeka", true},
   };
   for (const Case& c : cases) {
     transfers::Transfer transfer;
     transfer.contact = "Bolek";
     transfer.state = c.state;
     transfer.awaits = c.awaits;
+    transfer.awaitsShare = c.awaitsShare;
     const RowTexts texts = TextsOf(transfer);
     EXPECT_EQ(texts.speed, c.speed);
     EXPECT_EQ(*texts.Of(Column::Speed), c.speed);
