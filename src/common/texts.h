@@ -47,6 +47,9 @@ inline constexpr char kNoFile[] = "-";
 inline constexpr char kTimeLeftSeconds[] = "%d s";
 inline constexpr char kTimeLeftMinutes[] = "%d min %02d s";
 inline constexpr char kTimeLeftHours[] = "%d h %02d min";
+// A received row's menu: "Otwórz", "Pokaż w folderze".
+inline constexpr char kMenuOpen[] = "Otw\xF3rz";
+inline constexpr char kMenuShowInFolder[] = "Poka\xBF w folderze";
 
 // "przesyłanie plików (p2p) oraz obrazków tlen <-> gg"
 inline constexpr char kDescription[] =

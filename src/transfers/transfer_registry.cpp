@@ -76,8 +76,7 @@ struct TransferRegistry::State {
   mutable std::mutex mutex;
   std::condition_variable callsDone;
   std::map<TransferId, std::shared_ptr<Record>> records;  // running, by id
-  // Ended files taken without the question, still shown, with when they
-  // ended; oldest first.
+  // Files received whole, still shown, with when they ended; oldest first.
   std::deque<std::pair<uint32_t, Transfer>> received;
   TransferId lastId = 0;
   bool stopping = false;  // StopAll ran: new transfers begin stopped
@@ -287,7 +286,6 @@ void TransferHandle::AwaitShare(bool waiting) {
 }
 
 void TransferHandle::TakeWithoutAsking() {
-
   if (!record_) return;
   std::lock_guard<std::mutex> lock(state_->mutex);
   record_->facts.takenWithoutAsking = true;
@@ -312,7 +310,7 @@ void TransferHandle::End(TransferOutcome outcome) {
     state_->records.erase(facts.id);
     ended = state_->Copy(*record_);
     watch = std::move(record_->watch);
-    if (wasListed && facts.takenWithoutAsking && outcome == TransferOutcome::Done) {
+    if (wasListed && facts.direction == Receive && outcome == TransferOutcome::Done) {
       // Read for such a transfer only; the clock takes no lock.
       state_->received.emplace_back(state_->clock(), ended);
       if (state_->received.size() > kMaxReceivedRows) state_->received.pop_front();

@@ -55,10 +55,10 @@ class TransferWatch {
 
 class TransferHandle;
 
-// How long a file taken without the question stays listed once it came
-// whole, so that the user sees it arrive; at most this many at once (the
-// oldest goes first).
-inline constexpr uint32_t kReceivedRowMs = 5000;
+// How long a received file stays listed once it came whole (asked or taken
+// without the question), so that the user sees it arrive and can open it;
+// at most this many at once (the oldest goes first).
+inline constexpr uint32_t kReceivedRowMs = 10000;
 inline constexpr size_t kMaxReceivedRows = 32;
 
 class TransferRegistry {
@@ -76,8 +76,8 @@ class TransferRegistry {
 
   // The listed transfers (see Transfer::Listed) in the order they began, each
   // with its speed over the last few seconds as of this call; among them,
-  // for kReceivedRowMs after its end, each transfer taken without the
-  // question that ended Done (Ended, its speed 0).
+  // for kReceivedRowMs after its end, each received transfer that ended
+  // Done (Ended, its speed 0).
   std::vector<Transfer> Snapshot();
   // Transfers begun and not yet ended, listed or not.
   size_t Count() const;
@@ -150,7 +150,6 @@ class TransferHandle {
   void NoteNoRoom(RoomShortfall room);
   // The transfer waits its turn under the speed limit (true), or moves.
   void AwaitShare(bool waiting);
-
   // The file is received without the question.
   void TakeWithoutAsking();
   // Counts `bytes` more moved. No lock: an atomic add.

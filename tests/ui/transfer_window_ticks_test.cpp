@@ -60,9 +60,22 @@ class FakeScreen final : public Screen {
   std::shared_ptr<std::atomic<int>> wakes_;
 };
 
+// What the window asked the platform to open: "open PATH", "folder PATH".
+class FakeOpener final : public FileOpener {
+ public:
+  explicit FakeOpener(std::shared_ptr<std::vector<std::string>> asked) : asked_(std::move(asked)) {}
+  void Open(const std::string& path) override { asked_->push_back("open " + path); }
+  void ShowInFolder(const std::string& path) override { asked_->push_back("folder " + path); }
+
+ private:
+  std::shared_ptr<std::vector<std::string>> asked_;
+};
+
 class TransferWindowTicks : public ::testing::Test {
  protected:
-  TransferWindowTicks() : window_(registry_, std::make_unique<FakeScreen>(shown_, wakes_)) {}
+  TransferWindowTicks()
+      : window_(registry_, std::make_unique<FakeScreen>(shown_, wakes_),
+                std::make_unique<FakeOpener>(opened_)) {}
 
   // The cells of the row of `id`, as the list view would ask for them.
   std::vector<std::string> Cells(TransferId id) const {
@@ -87,6 +100,7 @@ class TransferWindowTicks : public ::testing::Test {
   TransferRegistry registry_{[now = now_] { return now->load(); }};
   std::shared_ptr<FakeScreen::Shown> shown_ = std::make_shared<FakeScreen::Shown>();
   std::shared_ptr<std::atomic<int>> wakes_ = std::make_shared<std::atomic<int>>(0);
+  std::shared_ptr<std::vector<std::string>> opened_ = std::make_shared<std::vector<std::string>>();
   TransferWindow window_;
 };
 
@@ -121,7 +135,7 @@ TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHi
   // Newest at the top.
   EXPECT_EQ(shown_->rows, (std::vector<TransferId>{second.Id(), first.Id()}));
 
-  first.End(TransferOutcome::Done);
+  first.End(TransferOutcome::Stopped);
   window_.Tick();
   EXPECT_EQ(shown_->rows, std::vector<TransferId>{second.Id()});
   EXPECT_TRUE(shown_->visible);
@@ -134,10 +148,13 @@ TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHi
   EXPECT_EQ(window_.RowCount(), 0u);
 }
 
-// A file taken without the question stays in the window for a few seconds
-// once it came whole, marked as received; any other end takes its row at
-// once.
-TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceived) {
+// A file received whole, asked or taken without the question, stays in the
+// window for a few seconds, marked as received, and offers to open it or
+// its folder meanwhile; any other end takes its row at once, and a row
+// offers nothing before its end.
+TEST_F(TransferWindowTicks, AReceivedFileStaysAFewSecondsAndOffersToOpenIt) {
+  using Action = TransferWindow::Action;
+  const std::vector<Action> both{Action::Open, Action::ShowInFolder};
   const struct Case {
     const char* name;
     bool taken;
@@ -147,7 +164,7 @@ TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceiv
       {"TakenAndWhole", true, TransferOutcome::Done, true},
       {"TakenAndFailed", true, TransferOutcome::Failed, false},
       {"TakenAndStopped", true, TransferOutcome::Stopped, false},
-      {"AskedAndWhole", false, TransferOutcome::Done, false},
+      {"AskedAndWhole", false, TransferOutcome::Done, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -158,16 +175,20 @@ TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceiv
     transfer.Moved(2048);
     window_.Tick();
     const TransferId id = transfer.Id();
+    EXPECT_TRUE(window_.ActionsOf(id).empty());
+    window_.Act(id, Action::Open);
     transfer.End(c.outcome);
     window_.Tick();
     if (!c.stays) {
       EXPECT_TRUE(shown_->rows.empty());
       EXPECT_FALSE(shown_->visible);
+      EXPECT_TRUE(window_.ActionsOf(id).empty());
       continue;
     }
     EXPECT_EQ(shown_->rows, std::vector<TransferId>{id});
     EXPECT_EQ(Cells(id), (std::vector<std::string>{"Ala", "C:\\odebrane\\a.txt", "100", "",
                                                    "2.00KB", "odebrano", "\x96"}));
+    EXPECT_EQ(window_.ActionsOf(id), both);
     EXPECT_TRUE(shown_->ticking);  // so that it goes without another wake
     Advance(transfers::kReceivedRowMs - 1);
     window_.Tick();
@@ -177,6 +198,38 @@ TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceiv
     EXPECT_TRUE(shown_->rows.empty());
     EXPECT_FALSE(shown_->visible);
     EXPECT_FALSE(shown_->ticking);
+    EXPECT_TRUE(window_.ActionsOf(id).empty());
+    window_.Act(id, Action::Open);
+  }
+  // Nothing opened by itself, nor for a row that offered nothing.
+  EXPECT_TRUE(opened_->empty());
+}
+
+// A received row opens its file, or shows it in its folder; a file the
+// platform would run is only ever shown there.
+TEST_F(TransferWindowTicks, OpeningARowNeverRunsAProgram) {
+  using Action = TransferWindow::Action;
+  const struct Case {
+    const char* path;
+    Action action;
+    const char* asked;
+  } cases[] = {
+      {"C:\\in\\notes.txt", Action::Open, "open C:\\in\\notes.txt"},
+      {"C:\\in\\notes.txt", Action::ShowInFolder, "folder C:\\in\\notes.txt"},
+      {"C:\\in\\setup.EXE", Action::Open, "folder C:\\in\\setup.EXE"},
+      {"C:\\in\\photo.jpg.js", Action::Open, "folder C:\\in\\photo.jpg.js"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    opened_->clear();
+    TransferHandle transfer = Agreed(1001, "Ala", Receive);
+    transfer.NameFile(c.path);
+    transfer.StartMoving(1, 0);
+    transfer.Moved(1);
+    transfer.End(TransferOutcome::Done);
+    window_.Tick();
+    window_.Act(transfer.Id(), c.action);
+    EXPECT_EQ(*opened_, std::vector<std::string>{c.asked});
   }
 }
 
@@ -300,7 +353,8 @@ TEST_F(TransferWindowTicks, TransfersListedBeforeTheWindowShowAtItsFirstTick) {
   TransferHandle early = Agreed(3, "3", Send);
   auto shown = std::make_shared<FakeScreen::Shown>();
   auto wakes = std::make_shared<std::atomic<int>>(0);
-  TransferWindow late(registry_, std::make_unique<FakeScreen>(shown, wakes));
+  TransferWindow late(registry_, std::make_unique<FakeScreen>(shown, wakes),
+                      std::make_unique<FakeOpener>(opened_));
   EXPECT_EQ(*wakes, 1);
   late.Tick();
   EXPECT_EQ(shown->rows, std::vector<TransferId>{early.Id()});
@@ -327,9 +381,12 @@ TEST(TransferWindowLifetime, WindowsComeAndGoWhileTransfersRun) {
   for (int round = 0; round < 50; ++round) {
     auto shown = std::make_shared<FakeScreen::Shown>();
     auto wakes = std::make_shared<std::atomic<int>>(0);
-    TransferWindow window(registry, std::make_unique<FakeScreen>(shown, wakes));
+    auto opened = std::make_shared<std::vector<std::string>>();
+    TransferWindow window(registry, std::make_unique<FakeScreen>(shown, wakes),
+                          std::make_unique<FakeOpener>(opened));
     for (int tick = 0; tick < 5; ++tick) window.Tick();
-    EXPECT_LE(window.RowCount(), 4u);
+    // The running ones, and those received whole shown a while.
+    EXPECT_LE(window.RowCount(), 4u + transfers::kMaxReceivedRows);
   }
   done = true;
   for (std::thread& thread : threads) thread.join();

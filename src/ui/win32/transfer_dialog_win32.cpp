@@ -1,11 +1,13 @@
 // The transfer window's dialog (resource 101): a list view whose cells are
 // supplied on demand from the window's rows, painted rows with a progress
-// bar, the stop button, a layout that follows the dialog's size, and the
-// timer and posted message that make the window tick.
+// bar, the stop button, a received row's double click and menu, a layout
+// that follows the dialog's size, and the timer and posted message that
+// make the window tick.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "common/texts.h"
 #include "ui/bar_colours.h"
@@ -50,6 +52,8 @@ const ColumnLook kColumns[kColumnCount] = {
 // The dialog's height as it opens, in pixels; its width is what the columns
 // need (WidthForColumns).
 constexpr int kOpeningHeight = 191;
+// The commands of a received row's menu, after the action they stand for.
+constexpr UINT kFirstMenuCommand = 1;
 
 TransferWindow* Owner(HWND dialog) {
   return reinterpret_cast<TransferWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
@@ -137,6 +141,16 @@ void CellText(const TransferWindow& owner, NMLVDISPINFOA& info) {
   lstrcpynA(info.item.pszText, text->c_str(), info.item.cchTextMax);
 }
 
+// The transfer of the list view's row `index`; 0 for none.
+TransferId RowId(HWND list, int index) {
+  if (index < 0) return 0;
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = index;
+  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  return static_cast<TransferId>(item.lParam);
+}
+
 LRESULT CustomDraw(const TransferWindow& owner, NMLVCUSTOMDRAW& draw) {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -176,11 +190,29 @@ void StopSelected(TransferWindow& owner, HWND dialog) {
   if (mark == -1) return;
   // A mark left on a row that is no longer selected names no transfer.
   if ((SendMessageA(list, LVM_GETITEMSTATE, mark, LVIS_SELECTED) & LVIS_SELECTED) == 0) return;
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = mark;
-  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
-  owner.StopRow(static_cast<TransferId>(item.lParam));
+  const TransferId id = RowId(list, mark);
+  if (id != 0) owner.StopRow(id);
+}
+
+// The menu of what the clicked row offers, at the mouse; the window does
+// what is chosen. A row that offers nothing has no menu.
+void RowMenu(TransferWindow& owner, HWND dialog, const NMITEMACTIVATE& click) {
+  const TransferId id = RowId(click.hdr.hwndFrom, click.iItem);
+  const std::vector<TransferWindow::Action> actions = owner.ActionsOf(id);
+  if (actions.empty()) return;
+  HMENU menu = CreatePopupMenu();
+  for (TransferWindow::Action action : actions) {
+    AppendMenuA(menu, MF_STRING, kFirstMenuCommand + static_cast<UINT>(action),
+                action == TransferWindow::Action::Open ? text::kMenuOpen : text::kMenuShowInFolder);
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu's own loop serves the dialog's ticks meanwhile; the row may go.
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, dialog, nullptr));
+  DestroyMenu(menu);
+  if (chosen >= kFirstMenuCommand)
+    owner.Act(id, static_cast<TransferWindow::Action>(chosen - kFirstMenuCommand));
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -208,6 +240,15 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
         LRESULT result = CustomDraw(*owner, *reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
         return TRUE;
+      }
+      if (header->code == NM_DBLCLK) {
+        const auto& click = *reinterpret_cast<NMITEMACTIVATE*>(lparam);
+        owner->Act(RowId(header->hwndFrom, click.iItem), TransferWindow::Action::Open);
+        return 0;
+      }
+      if (header->code == NM_RCLICK) {
+        RowMenu(*owner, dialog, *reinterpret_cast<NMITEMACTIVATE*>(lparam));
+        return 0;
       }
       return 0;
     }
