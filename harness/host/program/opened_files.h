@@ -6,7 +6,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace standin {
 
@@ -17,7 +16,5 @@ inline constexpr char kRecordedKind[] = ".kvtest";
 bool RecordOpensIn(const std::string& log);
 // The recorder's part: adds `path` to `log`; the process's exit code.
 int RecordOpened(const std::string& log, const std::string& path);
-// The paths recorded in `log`, in the order they were opened.
-std::vector<std::string> OpenedFiles(const std::string& log);
 
 }  // namespace standin
