@@ -88,8 +88,9 @@ struct Transfer {
   RoomShortfall room;  // with EndNote::NoRoom
   // Received without the question (a trusted contact's file).
   bool takenWithoutAsking = false;
-  // Moving, but waiting its turn under the speed limit: more transfers run
-  // than the limit can give each its share.
+  // Waiting its turn to move data under the speed limit: more transfers run
+  // than the limit can give each its share (a sender waits before its
+  // offer, a receiver before its first read of data).
   bool awaitsShare = false;
   // Bytes per second over the last few seconds; set in snapshots.
   float speed = 0;

@@ -40,8 +40,7 @@ RowTexts TextsOf(const transfers::Transfer& transfer) {
   // one still listed once over came whole. Neither has a time left.
   const char* state = nullptr;
   if (transfer.state == transfers::TransferState::Waiting) state = AwaitsText(transfer.awaits);
-  if (transfer.state == transfers::TransferState::Moving && transfer.awaitsShare)
-    state = text::kAwaitsTurn;
+  if (transfer.awaitsShare) state = text::kAwaitsTurn;
   if (transfer.state == transfers::TransferState::Ended &&
       transfer.outcome == transfers::TransferOutcome::Done)
     state = text::kReceivedState;

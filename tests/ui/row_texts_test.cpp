@@ -42,6 +42,7 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
       {transfers::TransferState::Asking, transfers::Awaits::Connection, "0.00KB/s"},
       {transfers::TransferState::Moving, transfers::Awaits::Turn, "0.00KB/s"},
       {transfers::TransferState::Moving, transfers::Awaits::Handshake, "0.00KB/s"},
+      {transfers::TransferState::Asking, transfers::Awaits::Handshake, "czeka", true},
       {transfers::TransferState::Moving, transfers::Awaits::Handshake, "czeka", true},
   };
   for (const Case& c : cases) {
