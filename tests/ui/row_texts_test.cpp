@@ -62,29 +62,6 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
   EXPECT_EQ(AwaitsText(transfers::Awaits::Handshake), nullptr);
 }
 
-// A row still shown once its transfer is over (a file taken without the
-// question) says that the file came, in place of its speed.
-TEST(RowTexts, AnEndedRowSaysReceivedOnlyWhenTheFileCame) {
-  const struct Case {
-    transfers::TransferOutcome outcome;
-    std::string speed;
-  } cases[] = {
-      {transfers::TransferOutcome::Done, "odebrano"},
-      {transfers::TransferOutcome::Failed, "0.00KB/s"},
-      {transfers::TransferOutcome::Stopped, "0.00KB/s"},
-  };
-  for (const Case& c : cases) {
-    transfers::Transfer transfer;
-    transfer.state = transfers::TransferState::Ended;
-    transfer.outcome = c.outcome;
-    transfer.size = 2048;
-    transfer.moved = 2048;
-    const RowTexts texts = TextsOf(transfer);
-    EXPECT_EQ(texts.speed, c.speed);
-    EXPECT_EQ(texts.percent, "100");
-  }
-}
-
 TEST(RowTexts, PercentCountsFromWhereTheDataStarted) {
   transfers::Transfer transfer;
   transfer.size = 1000;
