@@ -16,7 +16,10 @@ struct Options {
   uint64_t totalMegabytes = 1024;                 // the files of the transfers at once, together
   int rounds = 6;                                 // runs of each contender
   std::string dir;                                // where the files go
-  std::string label;  // names the series in the output (say, the loopback's MTU)
+  std::string label;     // names the series in the output (say, the loopback's MTU)
+  uint32_t limitKb = 0;  // the series at a speed limit; 0: none
+  std::vector<uint64_t> limited = {1, 4};  // transfers at once under it
+  uint64_t limitedMegabytes = 300;         // their files, together
 };
 
 inline std::vector<uint64_t> NumberList(const std::string& text) {
@@ -32,6 +35,7 @@ inline std::vector<uint64_t> NumberList(const std::string& text) {
 
 //   --sizes 100,1000  --concurrent 1,4,16  --total 1024  --runs 6  --dir FOLDER
 //   --label TEXT        (an empty list skips its series)
+//   --limit KB/s  --limited 1,4  --limited-total 300   (the series at a limit)
 inline Options ParseOptions(int argc, char** argv, std::string defaultDir) {
   Options options;
   options.dir = std::move(defaultDir);
@@ -50,6 +54,12 @@ inline Options ParseOptions(int argc, char** argv, std::string defaultDir) {
       options.dir = value;
     } else if (arg == "--label") {
       options.label = value;
+    } else if (arg == "--limit") {
+      options.limitKb = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+    } else if (arg == "--limited") {
+      options.limited = NumberList(value);
+    } else if (arg == "--limited-total") {
+      options.limitedMegabytes = std::strtoull(value.c_str(), nullptr, 10);
     }
   }
   return options;

@@ -1,5 +1,6 @@
 #include "kvel_ends.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -7,14 +8,18 @@
 #include <thread>
 
 #include "loopback_copy.h"
+#include "p2p/admission/connection_limits.h"
 #include "p2p/connection/peer_connection.h"
 #include "platform/files.h"
 #include "platform/threads.h"
-#include "transfers/side/stdio_file.h"
+#include "transfers/pace/paced_connection.h"
+#include "transfers/pace/speed_limit.h"
 #include "transfers/registry/transfer_registry.h"
+#include "transfers/side/stdio_file.h"
 #include "transfers/stream/receive_stream.h"
 #include "transfers/stream/send_stream.h"
 #include "ui/transfer_window.h"
+#include "wire/transfer_records.h"
 
 namespace kvel::bench {
 namespace {
@@ -65,16 +70,26 @@ class BenchSide final : public transfers::TransferSide {
 };
 
 // The product's window without its dialog, ticking on a thread of its own
-// as the window's thread would while the transfers run.
+// as the window's thread would while the transfers run; with `pacing`, it
+// also samples what the receiving ends moved.
 class TickingWindow {
  public:
-  explicit TickingWindow(transfers::TransferRegistry& registry)
-      : thread_([this, &registry] {
+  TickingWindow(transfers::TransferRegistry& registry, Pacing* pacing, size_t pairs)
+      : thread_([this, &registry, pacing, pairs] {
           ui::TransferWindow window(registry, nullptr);
+          const auto start = std::chrono::steady_clock::now();
+          auto ticked = start;
           std::unique_lock<std::mutex> lock(mutex_);
           while (!done_) {
-            window.Tick();
-            wake_.wait_for(lock, std::chrono::milliseconds(ui::TransferWindow::kTickMs));
+            const auto now = std::chrono::steady_clock::now();
+            if (now - ticked >= std::chrono::milliseconds(ui::TransferWindow::kTickMs)) {
+              window.Tick();
+              ticked = now;
+            }
+            if (pacing != nullptr) Sample(*pacing, registry, pairs, now - start);
+            wake_.wait_for(
+                lock, std::chrono::milliseconds(pacing != nullptr ? Pacing::kSampleMs
+                                                                  : ui::TransferWindow::kTickMs));
           }
         }) {}
   ~TickingWindow() {
@@ -87,6 +102,25 @@ class TickingWindow {
   }
 
  private:
+  // The receiving ends' bytes, by their contact's number (1000 + pair).
+  static void Sample(Pacing& pacing, transfers::TransferRegistry& registry, size_t pairs,
+                     std::chrono::steady_clock::duration since) {
+    Pacing::Sample sample;
+    sample.seconds = std::chrono::duration<double>(since).count();
+    sample.moved.assign(pairs, 0);
+    for (const transfers::Transfer& transfer : registry.Snapshot()) {
+      const size_t pair = transfer.uin - 1000;
+      if (transfer.direction == transfers::Receive && pair < pairs)
+        sample.moved[pair] = transfer.moved;
+    }
+    // A pair that ended keeps what it moved.
+    if (!pacing.samples.empty()) {
+      for (size_t i = 0; i < pairs; ++i)
+        sample.moved[i] = std::max(sample.moved[i], pacing.samples.back().moved[i]);
+    }
+    pacing.samples.push_back(std::move(sample));
+  }
+
   std::mutex mutex_;
   std::condition_variable wake_;
   bool done_ = false;
@@ -95,9 +129,19 @@ class TickingWindow {
 
 }  // namespace
 
-Result KvelEnds(const std::vector<FilePair>& pairs) {
+Result KvelEnds(const std::vector<FilePair>& pairs, Pacing* pacing) {
   Result result;
   result.name = "kvel ends in one process";
+  // As the product's: each running transfer gets a chunk within a quarter
+  // of its peer's idle limit.
+  const uint32_t turnMs = p2p::kConnectionLimits.idleMs / 4;
+  const size_t chunk = wire::kSendChunkSize + wire::kChunkHeaderSize;
+  transfers::SpeedLimit sendLimit(&platform::TickCount, turnMs, chunk);
+  transfers::SpeedLimit receiveLimit(&platform::TickCount, turnMs, chunk);
+  if (pacing != nullptr) {
+    sendLimit.Configure(pacing->kilobytesPerSecond);
+    receiveLimit.Configure(pacing->kilobytesPerSecond);
+  }
   struct Ends {
     platform::Socket sender = platform::kInvalidSocket;
     platform::Socket receiver = platform::kInvalidSocket;
@@ -122,25 +166,27 @@ Result KvelEnds(const std::vector<FilePair>& pairs) {
   // Every end keeps its record in one registry, as the transfers of one
   // plug-in do, and a window renders it meanwhile.
   transfers::TransferRegistry registry(&platform::TickCount);
-  TickingWindow window(registry);
+  TickingWindow window(registry, pacing, pairs.size());
   Stopwatch watch;
   std::vector<std::thread> threads;
   for (size_t i = 0; i < pairs.size(); ++i) {
     Ends& e = ends[i];
     const uint32_t uin = static_cast<uint32_t>(1000 + i);
-    threads.emplace_back([&registry, &e, &pair = pairs[i], uin] {
-      p2p::PeerConnection connection(e.sender, nullptr);
+    threads.emplace_back([&registry, &e, &pair = pairs[i], uin, &sendLimit] {
+      p2p::PeerConnection socket(e.sender, nullptr);
       BenchSide side(pair.source);
       transfers::TransferHandle transfer = registry.Begin(uin, transfers::Send);
       transfer.Agree(uin, "bench", transfers::Send);
+      transfers::PacedConnection connection(socket, &sendLimit, transfer);
       e.sent = transfers::SendStream(connection, side, transfer);
       platform::CloseSocket(e.sender);
     });
-    threads.emplace_back([&registry, &e, &pair = pairs[i], uin] {
-      p2p::PeerConnection connection(e.receiver, nullptr);
+    threads.emplace_back([&registry, &e, &pair = pairs[i], uin, &receiveLimit] {
+      p2p::PeerConnection socket(e.receiver, nullptr);
       BenchSide side(pair.target);
       transfers::TransferHandle transfer = registry.Begin(uin, transfers::Receive);
       transfer.Agree(uin, "bench", transfers::Receive);
+      transfers::PacedConnection connection(socket, &receiveLimit, transfer);
       e.received = transfers::ReceiveStream(connection, side, transfer);
       // As the connection thread does: the close tells the sender all arrived.
       platform::CloseSocket(e.receiver);

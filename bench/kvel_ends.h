@@ -6,6 +6,7 @@
 // time). The pairs run at once.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "loopback_copy.h"
@@ -13,6 +14,19 @@
 
 namespace kvel::bench {
 
-Result KvelEnds(const std::vector<FilePair>& pairs);
+// A speed limit both ends keep to, each way, as the product's, and the
+// bytes each receiving end had moved, sampled meanwhile.
+struct Pacing {
+  uint32_t kilobytesPerSecond = 0;
+  struct Sample {
+    double seconds = 0;          // since the ends began
+    std::vector<int64_t> moved;  // each pair's, in the order of the pairs
+  };
+  std::vector<Sample> samples;  // every kSampleMs
+  static constexpr uint32_t kSampleMs = 100;
+};
+
+// With `pacing`, under its limit, sampled into it.
+Result KvelEnds(const std::vector<FilePair>& pairs, Pacing* pacing = nullptr);
 
 }  // namespace kvel::bench

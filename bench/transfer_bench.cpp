@@ -6,10 +6,13 @@
 //
 //   transfer_bench [--sizes 100] [--concurrent 1,4,16] [--total 1024]
 //                  [--runs 6] [--dir FOLDER] [--label TEXT]
+//                  [--limit KB/s [--limited 1,4] [--limited-total 300]]
 //
 // The transfers at once share --total MiB (16 at once: 64 MiB each). Every
 // series is cut to fit half the free space of the folder, sources and
-// targets together.
+// targets together. With --limit, kvel's ends then run at that speed limit,
+// one and several transfers at once sharing --limited-total MiB, and each
+// run says how close it came to the limit.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,6 +20,7 @@
 
 #include "bench_options.h"
 #include "kvel_ends.h"
+#include "limited_series.h"
 #include "loopback_copy.h"
 #include "measure.h"
 #include "plan.h"
@@ -104,6 +108,7 @@ int main(int argc, char** argv) {
             sound;
     for (const FilePair& pair : pairs) std::remove(pair.source.c_str());
   }
+  sound = kvel::bench::RunLimitedSeries(options) && sound;
   std::printf("peak memory %.1f MiB\n", kvel::bench::PeakMegabytes());
   return sound ? 0 : 1;
 }

@@ -9,6 +9,9 @@
 #                pair of ends over its own 127.0.0.x; then the same with the
 #                loopback's MTU at 1500 in a network namespace, where the
 #                machine allows one (root and `unshare -n`)
+#   at a limit   kvel's ends alone at a speed limit (20000 KB/s), one and four
+#                transfers at once, with how close each run came, natively
+#                and under Wine, after the first series of each
 #   under Wine   the same program, and one file at a time between two hosts
 #                that load kvel.tpl; the build this machine can run, as
 #                scripts/test.sh chooses (win32, or the win64 test build where
@@ -18,6 +21,8 @@
 #   KVEL_BENCH_TOTAL_MIB=1024  the files of the transfers at once, together
 #   KVEL_BENCH_RUNS=6          rounds of each series (even: each order as often)
 #   KVEL_BENCH_DIR             where the files go (default $TMPDIR or /tmp)
+#   KVEL_BENCH_LIMIT_KB=20000  the speed limit of kvel's series at a limit
+#                              (natively and under Wine, one and four at once)
 #   KVEL_SKIP_SETUP=1          skips scripts/setup-debian.sh (all installed)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,10 +47,13 @@ echo "== machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo
   "$(. /etc/os-release && echo "$PRETTY_NAME"), $(df -h "$dir" | awk 'NR == 2 {print $4}') free in $dir"
 echo "== code: $(git describe --always --dirty 2>/dev/null || echo unknown), $(date -u +%Y-%m-%dT%H:%MZ)"
 echo "== load: $(uptime)"
+limit="${KVEL_BENCH_LIMIT_KB:-20000}"
 options=(--sizes "$sizes" --concurrent "$concurrent" --total "$total" --runs "$runs")
+# kvel's ends at a speed limit, one and four transfers: run with the first series.
+limited=(--limit "$limit" --limited 1,4)
 
 echo "== native, the loopback's MTU at $(cat /sys/class/net/lo/mtu), $(g++ --version | head -n 1)"
-build/native/bench/transfer_bench "${options[@]}" --dir "$dir"
+build/native/bench/transfer_bench "${options[@]}" "${limited[@]}" --dir "$dir"
 
 # A namespace of its own has a loopback of its own, down until brought up.
 if [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
@@ -64,7 +72,7 @@ loader="$KVEL_WINE_DIR/wine"
 if [ "$preset" = win64 ]; then loader="$KVEL_WINE_DIR/wine64"; fi
 windows_dir="Z:${dir//\//\\}"
 echo "== the $preset build under $("$loader" --version), because $KVEL_WINDOWS_REASON; load: $(uptime)"
-scripts/wine-run.sh "build/$preset/transfer_bench.exe" "${options[@]}" --dir "$windows_dir"
+scripts/wine-run.sh "build/$preset/transfer_bench.exe" "${options[@]}" "${limited[@]}" --dir "$windows_dir"
 echo "== two hosts with kvel.tpl, the $preset build under Wine; load: $(uptime)"
 # Wine's file dialogs cannot read the root volume's label; it says so on each.
 scripts/wine-run.sh "build/$preset/wine_hosts_bench.exe" --sizes "$sizes,$total" --runs "$runs" \

@@ -14,7 +14,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup-debian.sh --with-browser
+# KVEL_SKIP_SETUP=1 skips the set-up (everything installed; no browser needed).
+if [ "${KVEL_SKIP_SETUP:-0}" != 1 ]; then bash scripts/setup-debian.sh --with-browser; fi
 source scripts/windows-build.sh
 kvel_choose_windows_build || exit 1
 preset="$KVEL_WINDOWS_PRESET"

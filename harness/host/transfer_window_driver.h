@@ -45,6 +45,13 @@ class TransferWindowDriver {
   // Clicks "Przerwij"; presses the close box.
   void PressStop() const;
   void PressClose() const;
+  // Double-clicks the row in its file cell, as the mouse does: the list
+  // view tells the dialog.
+  void DoubleClickRow(int row) const;
+  // The tip the dialog gives for the row when the list view asks for one
+  // (LVN_GETINFOTIPA, which the list view of Windows sends as the mouse
+  // rests on a row, and Wine's never does): asked as the list view asks.
+  std::string RowTip(int row) const;
   // The cell's rectangle in list-view client coordinates (LVIR_BOUNDS).
   CellRect SubItemRect(int row, int column) const;
   // Repaints now, then copies what the window shows: the whole window with

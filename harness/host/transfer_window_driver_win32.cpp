@@ -185,6 +185,25 @@ void TransferWindowDriver::PressClose() const {
   SendMessageA(H(dialog_), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+void TransferWindowDriver::DoubleClickRow(int row) const {
+  const CellRect cell = SubItemRect(row, 1);
+  SendMessageA(H(list_), WM_LBUTTONDBLCLK, MK_LBUTTON,
+               MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+}
+
+std::string TransferWindowDriver::RowTip(int row) const {
+  char text[INFOTIPSIZE] = {};
+  NMLVGETINFOTIPA tip{};
+  tip.hdr.hwndFrom = H(list_);
+  tip.hdr.idFrom = kListId;
+  tip.hdr.code = LVN_GETINFOTIPA;
+  tip.pszText = text;
+  tip.cchTextMax = sizeof text;
+  tip.iItem = row;
+  SendMessageA(H(dialog_), WM_NOTIFY, kListId, reinterpret_cast<LPARAM>(&tip));
+  return text;
+}
+
 CellRect TransferWindowDriver::SubItemRect(int row, int column) const {
   RECT rect{};
   rect.top = column;

@@ -46,6 +46,7 @@ HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const 
   command += "\" --server " + std::to_string(serverPort);
   command += " --uin " + std::to_string(config.uin);
   command += " --control " + std::to_string(controlPort_);
+  if (config.recordOpens) command += " --record-opens";
   for (const auto& [uin, name] : config.contacts) {
     command += " --contact \"" + std::to_string(uin) + ":" + name + "\"";
   }

@@ -31,6 +31,7 @@ class HostProcess {
     uint16_t localPort = 0;
     std::vector<std::pair<uint32_t, std::string>> contacts;  // uin, display name
     std::string extraConfig;                                 // lines appended to kvel.config
+    bool recordOpens = false;  // the host records the files the desktop is asked to open
   };
   HostProcess(const std::string& profile, uint16_t serverPort, const Config& config);
   ~HostProcess();  // "quit", then waits for the process

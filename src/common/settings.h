@@ -8,11 +8,17 @@
 
 namespace kvel {
 
+// The most a speed limit can be, in KB/s (4 GiB/s); a larger value, or a
+// negative one, sets none.
+inline constexpr uint32_t kMaxSpeedLimitKb = 4u << 20;
+
 struct Settings {
   uint16_t localPort = 1560;
   char externIp[16] = "0.0.0.0";
   uint16_t externPort = 0;
   uint16_t iconMask = 15;
+  // The most KB/s (1024 bytes) all transfers together move each way; 0: no limit.
+  uint32_t speedLimitKb = 0;
 };
 
 // The section [autoaccept]: whose files are taken without the question, up

@@ -30,6 +30,9 @@ inline constexpr char kLogSocketCreated[] = "socket created";
 inline constexpr char kLogBindOk[] = "bind ok";
 inline constexpr char kLogListening[] = "listening";
 inline constexpr char kLogAccepted[] = "connection accepted: ";
+// "speed limit: 20000 KB/s each way"
+inline constexpr char kLogSpeedLimit[] = "speed limit: ";
+inline constexpr char kLogSpeedLimitUnit[] = " KB/s each way";
 
 // Transfer window.
 inline constexpr char kWindowCaption[] = "kvel";
@@ -44,6 +47,9 @@ inline constexpr char kNoFile[] = "-";
 inline constexpr char kTimeLeftSeconds[] = "%d s";
 inline constexpr char kTimeLeftMinutes[] = "%d min %02d s";
 inline constexpr char kTimeLeftHours[] = "%d h %02d min";
+// A received row's menu: "Otwórz", "Pokaż w folderze".
+inline constexpr char kMenuOpen[] = "Otw\xF3rz";
+inline constexpr char kMenuShowInFolder[] = "Poka\xBF w folderze";
 
 // "przesyłanie plików (p2p) oraz obrazków tlen <-> gg"
 inline constexpr char kDescription[] =

@@ -78,6 +78,11 @@ bool MoveFileNew(const char* from, const char* to, FileProblem* problem = nullpt
 // Deletes a file; false when it could not.
 bool RemoveFile(const char* path);
 
+// The bytes this user may still write on the volume that holds the folder
+// `folder` (GetDiskFreeSpaceExA's free bytes available to the caller;
+// statvfs on POSIX); nothing when the platform cannot tell.
+std::optional<uint64_t> FreeDiskSpace(const char* folder);
+
 // Moves the position of `file` to `offset` bytes from its start, with a
 // 64-bit offset in every build. False when it failed.
 bool SeekFile(std::FILE* file, uint64_t offset);

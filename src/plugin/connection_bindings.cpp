@@ -54,7 +54,7 @@ class PluginConnections final : public p2p::PeerDirectory,
 
   bool SendFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
                 const transfers::FurtherFiles& further) override {
-    return transfers::SendFile(plugin_.host, connection, transfer, further);
+    return transfers::SendFile(plugin_.host, connection, transfer, further, &plugin_.sendLimit);
   }
   bool ReceiveFile(p2p::PeerConnection& connection, transfers::TransferHandle& transfer,
                    const transfers::OfferOrigin& origin) override {
@@ -64,7 +64,8 @@ class PluginConnections final : public p2p::PeerDirectory,
                                        }};
     return transfers::ReceiveFile(plugin_.host, plugin_.KeptPartsIfAny(), connection, transfer,
                                   origin, &plugin_.questionTurns,
-                                  plugin_.autoAccept.On() ? &accepting : nullptr);
+                                  plugin_.autoAccept.On() ? &accepting : nullptr,
+                                  &plugin_.receiveLimit);
   }
 
   void FallBack(p2p::ConnectionRequest& request, const std::string& failure) override {

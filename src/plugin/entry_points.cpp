@@ -82,6 +82,13 @@ extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
     platform::MakeDirectory((base + text::kPluginDirectory).c_str());
     const std::string settingsFile = base + text::kSettingsFile;
     ReadSettings(settingsFile.c_str(), plugin.settings);
+    plugin.sendLimit.Configure(plugin.settings.speedLimitKb);
+    plugin.receiveLimit.Configure(plugin.settings.speedLimitKb);
+    if (plugin.settings.speedLimitKb != 0) {
+      plugin.host.Log((text::kLogSpeedLimit + std::to_string(plugin.settings.speedLimitKb) +
+                       text::kLogSpeedLimitUnit)
+                          .c_str());
+    }
     plugin.dataPath = base + text::kPluginDirectory + platform::kPathSeparator;
     // Before any transfer; the default folder is made when first needed.
     const transfers::AutoAcceptParse autoAccept =

@@ -13,6 +13,7 @@
 #include "platform/threads.h"
 #include "plugin/host.h"
 #include "plugin/production_bindings.h"
+#include "wire/transfer_records.h"
 
 namespace kvel {
 namespace {
@@ -51,6 +52,25 @@ class PluginOwner {
 
 PluginOwner g_owner;
 
+// A stopped transfer may wait under a speed limit: the waits look again.
+class LimitWaker final : public transfers::TransfersObserver {
+ public:
+  explicit LimitWaker(Plugin& plugin) : plugin_(plugin) {}
+  void TransferListed(const transfers::Transfer&) override {}
+  void TransferEnded(const transfers::Transfer&) override {}
+  void TransferStopped(const transfers::Transfer&) override {
+    plugin_.sendLimit.Wake();
+    plugin_.receiveLimit.Wake();
+  }
+
+ private:
+  Plugin& plugin_;
+};
+
+// Each running transfer gets a chunk well within its peer's idle limit.
+constexpr uint32_t kLimitTurnMs = p2p::kConnectionLimits.idleMs / 4;
+constexpr size_t kLimitChunkBytes = wire::kSendChunkSize + wire::kChunkHeaderSize;
+
 }  // namespace
 
 Plugin::Plugin(ModuleHost& host)
@@ -87,6 +107,8 @@ Plugin::Plugin(ModuleHost& host)
           },
           &platform::SpawnDetachedThread,
           [this](const std::string& line) { this->host.Log(line.c_str()); }),
+      sendLimit(&platform::TickCount, kLimitTurnMs, kLimitChunkBytes),
+      receiveLimit(&platform::TickCount, kLimitTurnMs, kLimitChunkBytes),
       connectionServices(MakeConnectionServices(*this)),
       requestedImages(&platform::TickCount,
                       [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
@@ -97,6 +119,8 @@ void Plugin::Start() {
   listener.Start(settings.localPort);
   callBacks.Start();
   partSweeper.Start();
+  limitWaker = std::make_shared<LimitWaker>(*this);
+  transfers.AddObserver(limitWaker);
   window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
 }
 
@@ -104,6 +128,8 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   listener.Stop();
   connections.Stop();
   transfers.StopAll();
+  sendLimit.Stop();
+  receiveLimit.Stop();
   // Before the waits end: a send whose turn comes starts nothing now.
   sends.Stop();
   // A call-back waiting for the user's answer about another's gives up.
@@ -120,6 +146,7 @@ bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
   requestedImages.Clear();
   cacheTrust.Stop();
   window.reset();
+  if (limitWaker) transfers.RemoveObserver(limitWaker.get());
   return ended;
 }
 

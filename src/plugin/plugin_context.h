@@ -36,6 +36,7 @@
 #include "transfers/telling/notice_batches.h"
 #include "transfers/telling/question_turns.h"
 #include "transfers/registry/transfer_registry.h"
+#include "transfers/pace/speed_limit.h"
 #include "ui/transfer_window.h"
 
 namespace kvel {
@@ -107,8 +108,15 @@ class Plugin {
   transfers::AutoAcceptor autoAccept;
   // The boxes of transfers that ended badly, those that come together in one.
   transfers::NoticeBatches notices;
+  // The speed limits of all sends together and of all receives together;
+  // configured by LoadPlugin from the settings (off by default).
+  transfers::SpeedLimit sendLimit;
+  transfers::SpeedLimit receiveLimit;
   // The transfer window, observing `transfers`; exists from Start to Stop.
   std::unique_ptr<ui::TransferWindow> window;
+  // Has the speed limits' waits look again when a transfer is stopped;
+  // observes `transfers` from Start to Stop.
+  std::shared_ptr<transfers::TransfersObserver> limitWaker;
   // What connection threads reach: the members above and the host.
   std::shared_ptr<p2p::ConnectionServices> connectionServices;
   // Images offered to peers and not yet asked for.

@@ -33,6 +33,9 @@ void ReadSettings(const char* path, Settings& s) {
   s.externPort =
       static_cast<uint16_t>(platform::ProfileInt("p2p", "extern-port", s.externPort, path));
   s.iconMask = static_cast<uint16_t>(platform::ProfileInt("cl", "icons", s.iconMask, path));
+  const uint32_t limit =
+      platform::ProfileInt("p2p", "speed-limit", static_cast<int32_t>(s.speedLimitKb), path);
+  s.speedLimitKb = limit <= kMaxSpeedLimitKb ? limit : 0;
 }
 
 transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path, const std::string& dataFolder) {

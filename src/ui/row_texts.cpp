@@ -35,11 +35,12 @@ RowTexts TextsOf(const transfers::Transfer& transfer) {
   texts.file = FileText(transfer.path);
   texts.percent = std::to_string(PercentDone(transfer.Done(), transfer.size));
   texts.size = SizeText(transfer.size);
-  // A transfer that waits has no speed yet: the cell says what it waits for;
-  // one still listed once over came whole without the question. Neither has
-  // a time left.
+  // A transfer that waits has no speed yet: the cell says what it waits for
+  // (its connection, or its turn among the sends or under the speed limit);
+  // one still listed once over came whole. Neither has a time left.
   const char* state = nullptr;
   if (transfer.state == transfers::TransferState::Waiting) state = AwaitsText(transfer.awaits);
+  if (transfer.awaitsShare) state = text::kAwaitsTurn;
   if (transfer.state == transfers::TransferState::Ended &&
       transfer.outcome == transfers::TransferOutcome::Done)
     state = text::kReceivedState;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/runnable_files.h"
+
 namespace kvel::ui {
 
 using transfers::Transfer;
@@ -35,14 +37,14 @@ bool Differs(const TransferWindow::Row& shown, const TransferWindow::Row& fresh)
 }  // namespace
 
 TransferWindow::TransferWindow(transfers::TransferRegistry& registry, void* module)
-    : registry_(registry) {
+    : registry_(registry), opener_(PlatformFileOpener()) {
   screen_ = OpenDialog(*this, module);
   Observe();
 }
 
 TransferWindow::TransferWindow(transfers::TransferRegistry& registry,
-                               std::unique_ptr<Screen> screen)
-    : registry_(registry), screen_(std::move(screen)) {
+                               std::unique_ptr<Screen> screen, std::unique_ptr<FileOpener> opener)
+    : registry_(registry), screen_(std::move(screen)), opener_(std::move(opener)) {
   Observe();
 }
 
@@ -100,6 +102,26 @@ void TransferWindow::Tick() {
 
 void TransferWindow::StopRow(TransferId id) {
   registry_.Stop(id);
+}
+
+std::vector<TransferWindow::Action> TransferWindow::ActionsOf(TransferId id) const {
+  const Row* row = FindRow(id);
+  // Listed once over only when it came whole; checked as such all the same.
+  if (row == nullptr || row->transfer.state != transfers::TransferState::Ended ||
+      row->transfer.outcome != transfers::TransferOutcome::Done ||
+      row->transfer.direction != transfers::Receive || row->transfer.path.empty())
+    return {};
+  return {Action::Open, Action::ShowInFolder};
+}
+
+void TransferWindow::Act(TransferId id, Action action) {
+  const std::vector<Action> offered = ActionsOf(id);
+  if (std::find(offered.begin(), offered.end(), action) == offered.end()) return;
+  const std::string& path = FindRow(id)->transfer.path;
+  if (action == Action::Open && !RunsWhenOpened(path))
+    opener_->Open(path);
+  else
+    opener_->ShowInFolder(path);
 }
 
 const TransferWindow::Row* TransferWindow::FindRow(TransferId id) const {

@@ -19,6 +19,7 @@ struct SettingsCase {
   const char* externIp;
   uint16_t externPort;
   uint16_t iconMask;
+  uint32_t speedLimitKb = 0;
   friend void PrintTo(const SettingsCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -35,12 +36,18 @@ TEST_P(ReadSettingsTest, TakesOnlyTheKeysPresent) {
   EXPECT_STREQ(s.externIp, c.externIp);
   EXPECT_EQ(s.externPort, c.externPort);
   EXPECT_EQ(s.iconMask, c.iconMask);
+  EXPECT_EQ(s.speedLimitKb, c.speedLimitKb);
 }
 
 const SettingsCase kCases[] = {
     {"NoFile", nullptr, 1560, "0.0.0.0", 0, 15},
-    {"EveryDefault", "[p2p]\nlocal-port=1560\nextern-ip=0.0.0.0\nextern-port=0\n[cl]\nicons=15\n",
+    {"EveryDefault",
+     "[p2p]\nlocal-port=1560\nextern-ip=0.0.0.0\nextern-port=0\nspeed-limit=0\n[cl]\nicons=15\n",
      1560, "0.0.0.0", 0, 15},
+    {"HighestSpeedLimit", "[p2p]\nspeed-limit=4194304\n", 1560, "0.0.0.0", 0, 15, 4194304},
+    // Past the highest, or below 0: no limit.
+    {"SpeedLimitTooHigh", "[p2p]\nspeed-limit=4194305\n", 1560, "0.0.0.0", 0, 15, 0},
+    {"NegativeSpeedLimit", "[p2p]\nspeed-limit=-1\n", 1560, "0.0.0.0", 0, 15, 0},
     {"OnlyIcons", "[cl]\r\nicons=8\r\n", 1560, "0.0.0.0", 0, 8},
     {"HighPort", "[p2p]\nlocal-port=40000\nextern-port=65535\n", 40000, "0.0.0.0", 65535, 15},
     {"LongExternIp", "[p2p]\nextern-ip=123.123.123.1234567\n", 1560, "123.123.123.123", 0, 15},

@@ -162,6 +162,11 @@ bool FakeTransferSide::MakeFolder(const char* path) {
   return platform::MakeDirectory(path);
 }
 
+std::optional<uint64_t> FakeTransferSide::FreeSpace(const char* folder) {
+  spaceAsked.push_back(folder != nullptr ? folder : "");
+  return freeSpace ? freeSpace(spaceAsked.back()) : std::nullopt;
+}
+
 void FakeTransferSide::RemoveFile(const char* path) {
   removed.push_back(path);
   platform::RemoveFile(path);

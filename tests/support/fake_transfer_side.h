@@ -55,6 +55,8 @@ class FakeTransferSide final : public transfers::TransferSide {
   transfers::KeptParts keptParts{[this] { return now; }};
   // Runs as each dialog opens (e.g. to see what was sent by then).
   std::function<void(const Dialog&)> onDialog;
+  // The free bytes of a folder's volume; none set: the platform cannot tell.
+  std::function<std::optional<uint64_t>(const std::string& folder)> freeSpace;
 
   // What happened.
   std::vector<uint32_t> peerNameAsked;
@@ -63,10 +65,11 @@ class FakeTransferSide final : public transfers::TransferSide {
   std::vector<std::string> moved;    // "from>to" (over), "from>>to" (new), done or not
   std::vector<std::string> folders;  // made, or tried
   std::vector<std::string> removed;
-  std::vector<size_t> fileWrites;  // the count of every file write
-  std::vector<uint64_t> seeks;     // every seek's offset
-  int openFiles = 0;               // opened and not yet destroyed
-  int closedFiles = 0;             // Close() called
+  std::vector<std::string> spaceAsked;  // the folders whose free space was asked
+  std::vector<size_t> fileWrites;       // the count of every file write
+  std::vector<uint64_t> seeks;          // every seek's offset
+  int openFiles = 0;                    // opened and not yet destroyed
+  int closedFiles = 0;                  // Close() called
 
   std::string PeerName(uint32_t uin) override;
   bool AskYesNo(const char* text, const char* caption) override;
@@ -83,6 +86,7 @@ class FakeTransferSide final : public transfers::TransferSide {
   bool PathTaken(const char* path) override;
   bool MakeFolder(const char* path) override;
   std::optional<platform::FileIdentity> IdentityOf(const char* path) override;
+  std::optional<uint64_t> FreeSpace(const char* folder) override;
   transfers::KeptParts* Kept() override { return keeps ? &keptParts : nullptr; }
 
   std::vector<std::string> DialogKinds() const;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,7 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
     bool refuseWrites;   // nothing can be created in the folder
     const char* log;     // the line's start; null: no line
     const char* offered = "f.bin";
+    std::optional<uint64_t> freeInFolder = std::nullopt;
   } cases[] = {
       {"TooLarge", &large, kFromHome, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=too-large maxkb=256"},
@@ -306,11 +308,18 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
        "autoaccept asks: peer=1001 reason=data-folder folder="},
       {"ANameOfTheImageCache", &small, kFromHome, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=cache-name", "IMGCACHE_1001_5_7"},
+      // The chosen folder's room cannot be told: it is taken there.
+      {"NoRoomInTheFolder", &small, kFromHome, kPeer, "", false,
+       "autoaccept asks: peer=1001 reason=no-room needed=1310720 free=1310719 folder=", "f.bin",
+       1310719},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Configure(c.folder.empty() ? Folder() : c.folder);
     side_.refuseCreateIn = c.refuseWrites ? Folder() : "";
+    side_.freeSpace = [&](const std::string& folder) {
+      return folder == Folder() ? c.freeInFolder : std::nullopt;
+    };
     log_.clear();
     std::filesystem::remove(scratch_.File("chosen.bin"));
     const Run run = Receive(Stream(c.offered, *c.data), c.origin, c.uin);

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "transfers/kept/kept_parts.h"
 #include "transfers/kept/part_names.h"
+#include "transfers/kept/resume_point.h"
 #include "transfers/stream/receive_stream.h"
+#include "transfers/stream/room_check.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "support/fake_connection.h"
@@ -440,6 +443,72 @@ TEST_F(FileReceiveTest, APartThatCannotBeCreatedRefusesTheOfferAndSaysWhy) {
     EXPECT_EQ(transfer.Read().path, c.target);
     EXPECT_EQ(transfer.Read().state, TransferState::Asking);
     EXPECT_EQ(transfer.Read().note, c.note);
+    ExpectNoPartFiles();
+  }
+}
+
+// The room where the part lies is asked once, before the answer: the file
+// is refused, with nothing written, only when what is left to come and the
+// margin exceed what is free. A part kept of the file counts, and stays
+// kept when the rest does not fit; the platform's silence refuses nothing.
+TEST_F(FileReceiveTest, TheRoomIsAskedOnceAndOnlyALackOfItRefuses) {
+  // A resume asks for the file from a window before what was kept.
+  constexpr uint64_t kSize = 300 * 1024, kKept = 200 * 1024, kMargin = kRoomMarginBytes;
+  constexpr uint64_t kFrom = kKept - kResumeWindow;
+  const Bytes data = PatternBytes(kSize, 4);
+  const struct Case {
+    const char* name;
+    std::optional<uint64_t> free;  // nothing: the platform cannot tell
+    bool resumed;                  // a cut left the first kKept bytes
+    bool fits;
+  } cases[] = {
+      {"the platform cannot tell", std::nullopt, false, true},
+      {"exactly the file and the margin", kSize + kMargin, false, true},
+      {"a byte short", kSize + kMargin - 1, false, false},
+      {"fits only with what was kept", kSize - kFrom + kMargin, true, true},
+      {"the rest a byte short", kSize - kFrom + kMargin - 1, true, false},
+  };
+  // The bytes of the one part `side` kept; empty when it kept none.
+  const auto keptBytes = [](FakeTransferSide& side) {
+    const std::vector<std::string> records = side.keptParts.Free();
+    std::string content;
+    if (records.size() == 1) testing::ReadFile(*PartOfRecord(records[0]), &content);
+    return Bytes(content.begin(), content.end());
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeTransferSide side;
+    side.saveChoice = Target();
+    StreamBuilder offer;
+    offer.Offer("big.bin", kSize);
+    if (c.resumed) {
+      StreamBuilder cut(offer);
+      for (uint64_t at = 0; at < kKept; at += 4096)
+        cut.Chunk(wire::kChunkMore, 4096, Slice(data, at, 4096));
+      FakeConnection connection(cut.Take());
+      LoneTransfer first;
+      ASSERT_FALSE(ReceiveStream(connection, side, first.handle));
+      ASSERT_EQ(keptBytes(side).size(), kKept);
+    }
+    side.spaceAsked.clear();
+    side.freeSpace = [&](const std::string&) { return c.free; };
+    // The sender goes as soon as it has the answer.
+    FakeConnection connection(offer.Take());
+    LoneTransfer transfer;
+    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
+    EXPECT_EQ(side.spaceAsked, std::vector<std::string>{scratch_.Path()});
+    const Bytes answer = connection.Written();
+    ASSERT_EQ(answer.size(), wire::kOfferReplySize);
+    EXPECT_EQ(answer[0], c.fits ? wire::kReplyAccept : wire::kReplyRefuse);
+    const Transfer facts = transfer.Read();
+    if (!c.fits) {
+      EXPECT_EQ(facts.note, EndNote::NoRoom);
+      EXPECT_EQ(facts.room.needed, kSize - (c.resumed ? kFrom : 0) + kMargin);
+      EXPECT_EQ(facts.room.free, *c.free);
+    }
+    // What was kept stays so, untouched; nothing else is left.
+    EXPECT_EQ(keptBytes(side), c.resumed ? Slice(data, 0, kKept) : Bytes{});
+    for (const std::string& record : side.keptParts.Free()) RemoveKeptPart(side, record);
     ExpectNoPartFiles();
   }
 }

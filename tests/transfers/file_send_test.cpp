@@ -227,17 +227,35 @@ TEST_F(FileSendTest, AFileTheTransferNamesIsOfferedWithoutADialog) {
   EXPECT_EQ(gone.Read().path, scratch_.File("gone.bin"));
 }
 
-TEST_F(FileSendTest, AnyReplyButAcceptEndsWithoutData) {
-  Source(PatternBytes(100));
-  for (uint32_t code : {7u, 0u, 1u, 5u, 0x106u, 0xFFFFFFFFu}) {
-    SCOPED_TRACE(code);
+// Only a whole acceptance, in any pieces, lets data follow; any other code,
+// or a reply cut short, ends the transfer with its file named and nothing
+// of it opened.
+TEST_F(FileSendTest, OnlyAWholeAcceptanceLetsTheDataFollow) {
+  Source(PatternBytes(10));
+  struct Case {
+    uint32_t code;
+    size_t cut;  // the reply ends (or fails) after this many bytes
+    bool fail;
+    size_t readLimit;
+  };
+  std::vector<Case> cases = {{wire::kReplyAccept, SIZE_MAX, false, 1}};
+  for (uint32_t code : {7u, 0u, 1u, 5u, 0x106u, 0xFFFFFFFFu})
+    cases.push_back({code, SIZE_MAX, false, 0});
+  for (size_t cut = 0; cut < wire::kOfferReplySize; ++cut)
+    for (bool fail : {false, true}) cases.push_back({wire::kReplyAccept, cut, fail, 0});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.code << " cut " << c.cut << " fail " << c.fail);
     FakeTransferSide side;
     LoneTransfer transfer(4321, Send);
     side.openChoice = side_.openChoice;
-    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(code);
+    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(c.code);
     FakeConnection connection(Bytes(reply.begin(), reply.end()));
-    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
-    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+    connection.CutAt(c.cut, c.fail);
+    connection.SetReadLimit(c.readLimit);
+    const bool whole = c.code == wire::kReplyAccept && c.cut == SIZE_MAX;
+    EXPECT_EQ(SendStream(connection, side, transfer.handle), whole);
+    EXPECT_EQ(connection.Written().size(), kOfferedBytes + (whole ? 12 + 10 : 0));
+    if (whole) continue;
     // The file is named (a refusal names it), but nothing moves.
     const Transfer facts = transfer.Read();
     EXPECT_EQ(facts.path, *side_.openChoice);
@@ -300,16 +318,6 @@ TEST_F(FileSendTest, SendsTheRestFromTheOffsetAskedFor) {
   }
 }
 
-TEST_F(FileSendTest, AFileThatCannotSeekToTheOffsetSendsNothing) {
-  Source(PatternBytes(9000));
-  side_.failSeek = true;
-  FakeConnection connection(AcceptFrom(100));
-  EXPECT_FALSE(SendStream(connection, side_, transfer_.handle));
-  EXPECT_EQ(connection.Written().size(), kOfferedBytes);
-  EXPECT_EQ(side_.closedFiles, 1);
-  EXPECT_EQ(side_.openFiles, 0);
-}
-
 // Offsets are 32-bit: for a file of 4 GiB or more the highest one still lies
 // within it, and the seek there must not wrap at 4 GiB.
 TEST_F(FileSendTest, AFileOfMoreThan4GiBIsSentFromAnOffsetBelow4GiB) {
@@ -339,31 +347,6 @@ TEST_F(FileSendTest, AFileOfMoreThan4GiBIsSentFromAnOffsetBelow4GiB) {
   EXPECT_EQ(facts.moved, static_cast<int64_t>(tail.size()));
 }
 
-TEST_F(FileSendTest, AReplyCutShortEndsWithFalse) {
-  Source(PatternBytes(100));
-  for (size_t cut = 0; cut < wire::kOfferReplySize; ++cut) {
-    for (bool fail : {false, true}) {
-      SCOPED_TRACE(cut);
-      FakeTransferSide side;
-      LoneTransfer transfer(4321, Send);
-      side.openChoice = side_.openChoice;
-      FakeConnection connection(kAccept);
-      connection.CutAt(cut, fail);
-      EXPECT_FALSE(SendStream(connection, side, transfer.handle));
-      EXPECT_EQ(connection.Written().size(), kOfferedBytes);
-      EXPECT_TRUE(side.opened.empty());
-    }
-  }
-}
-
-TEST_F(FileSendTest, AcceptedReplyInOneBytePiecesIsEnough) {
-  Source(PatternBytes(10));
-  FakeConnection connection(kAccept);
-  connection.SetReadLimit(1);
-  EXPECT_TRUE(SendStream(connection, side_, transfer_.handle));
-  EXPECT_EQ(connection.Written().size(), kOfferedBytes + 12 + 10);
-}
-
 TEST_F(FileSendTest, TrueOnlyWhenEveryByteWasSent) {
   const Bytes data = PatternBytes(5000);
   Source(data);
@@ -381,41 +364,38 @@ TEST_F(FileSendTest, TrueOnlyWhenEveryByteWasSent) {
   }
 }
 
-TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoLastChunk) {
-  const Bytes data = PatternBytes(9000);
-  Source(data);
-  {
-    SCOPED_TRACE("cannot be opened");
+// A file that cannot be opened, read to its end or sought to the offset
+// asked for sends no chunk, and is closed; one without information is not
+// even offered.
+TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoChunk) {
+  Source(PatternBytes(9000));
+  const struct Case {
+    const char* name;
+    bool failOpen, failSeek;
+    size_t failReadAfter;
+    bool vanished;
+    uint32_t offset;
+  } cases[] = {
+      {"cannot be opened", true, false, SIZE_MAX, false, 0},
+      // The file is read ahead of the chunks: nothing of it goes out.
+      {"read fails in the second chunk", false, false, 5000, false, 0},
+      {"cannot seek to the offset", false, true, SIZE_MAX, false, 100},
+      {"no file information", false, false, SIZE_MAX, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     FakeTransferSide side;
     LoneTransfer transfer(4321, Send);
-    side.openChoice = side_.openChoice;
-    side.failOpenForReading = true;
-    FakeConnection connection(kAccept);
+    side.openChoice = c.vanished ? scratch_.File("vanished.bin") : *side_.openChoice;
+    side.failOpenForReading = c.failOpen;
+    side.failSeek = c.failSeek;
+    side.failReadAfter = c.failReadAfter;
+    FakeConnection connection(AcceptFrom(c.offset));
     EXPECT_FALSE(SendStream(connection, side, transfer.handle));
-    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
-  }
-  {
-    SCOPED_TRACE("read fails in the second chunk");
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = side_.openChoice;
-    side.failReadAfter = 5000;
-    FakeConnection connection(kAccept);
-    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
-    // The file is read ahead of the chunks: nothing of it goes out.
-    EXPECT_EQ(connection.Written().size(), kOfferedBytes);
+    EXPECT_EQ(connection.Written().size(), c.vanished ? kOfferStartBytes.size() : kOfferedBytes);
     EXPECT_EQ(connection.ShutdownAfter(), SIZE_MAX);
-    EXPECT_EQ(side.closedFiles, 1);
+    EXPECT_EQ(side.closedFiles, c.failOpen || c.vanished ? 0 : 1);
     EXPECT_EQ(side.openFiles, 0);
-  }
-  {
-    SCOPED_TRACE("no file information");
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = scratch_.File("vanished.bin");
-    FakeConnection connection(kAccept);
-    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
-    EXPECT_EQ(connection.Written(), kOfferStartBytes);
   }
 }
 

@@ -161,7 +161,12 @@ TEST(TransferOutcome, AFailedReceiveSaysWhatItsNoteSays) {
       // This side failed after data came, and kept it.
       {transfers::EndNote::CannotReplace, " reason=cannot-replace part-kept",
        saveFailed + "nie mo\xBFna zast\xB9pi\xE6 wybranego pliku." + kept, true},
+      // 1.5 MiB and a byte is 1.6 needed; 1.5 MiB less a byte is 1.4 free.
+      {transfers::EndNote::NoRoom, " reason=no-room",
+       "Nie uda\xB3o si\xEA odebra\xE6 pliku film.avi od Ala. Za ma\xB3o miejsca na dysku: "
+       "potrzeba 1.6 MB, wolne 1.4 MB."},
   };
+  report.room = {(3 << 19) + 1, (3 << 19) - 1};
   for (const auto& c : cases) {
     report.note = c.note;
     report.partKept = c.partKept;

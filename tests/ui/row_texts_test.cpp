@@ -32,6 +32,7 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
     transfers::TransferState state;
     transfers::Awaits awaits;
     std::string speed;
+    bool awaitsShare = false;  // its turn under the speed limit
   };
   const Case cases[] = {
       {transfers::TransferState::Waiting, transfers::Awaits::Connection,
@@ -41,12 +42,15 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
       {transfers::TransferState::Asking, transfers::Awaits::Connection, "0.00KB/s"},
       {transfers::TransferState::Moving, transfers::Awaits::Turn, "0.00KB/s"},
       {transfers::TransferState::Moving, transfers::Awaits::Handshake, "0.00KB/s"},
+      {transfers::TransferState::Asking, transfers::Awaits::Handshake, "czeka", true},
+      {transfers::TransferState::Moving, transfers::Awaits::Handshake, "czeka", true},
   };
   for (const Case& c : cases) {
     transfers::Transfer transfer;
     transfer.contact = "Bolek";
     transfer.state = c.state;
     transfer.awaits = c.awaits;
+    transfer.awaitsShare = c.awaitsShare;
     const RowTexts texts = TextsOf(transfer);
     EXPECT_EQ(texts.speed, c.speed);
     EXPECT_EQ(*texts.Of(Column::Speed), c.speed);
@@ -56,29 +60,6 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
     EXPECT_EQ(texts.size, "0.00KB");
   }
   EXPECT_EQ(AwaitsText(transfers::Awaits::Handshake), nullptr);
-}
-
-// A row still shown once its transfer is over (a file taken without the
-// question) says that the file came, in place of its speed.
-TEST(RowTexts, AnEndedRowSaysReceivedOnlyWhenTheFileCame) {
-  const struct Case {
-    transfers::TransferOutcome outcome;
-    std::string speed;
-  } cases[] = {
-      {transfers::TransferOutcome::Done, "odebrano"},
-      {transfers::TransferOutcome::Failed, "0.00KB/s"},
-      {transfers::TransferOutcome::Stopped, "0.00KB/s"},
-  };
-  for (const Case& c : cases) {
-    transfers::Transfer transfer;
-    transfer.state = transfers::TransferState::Ended;
-    transfer.outcome = c.outcome;
-    transfer.size = 2048;
-    transfer.moved = 2048;
-    const RowTexts texts = TextsOf(transfer);
-    EXPECT_EQ(texts.speed, c.speed);
-    EXPECT_EQ(texts.percent, "100");
-  }
 }
 
 TEST(RowTexts, PercentCountsFromWhereTheDataStarted) {

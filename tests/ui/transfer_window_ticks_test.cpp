@@ -61,9 +61,22 @@ class FakeScreen final : public Screen {
   std::shared_ptr<std::atomic<int>> wakes_;
 };
 
+// What the window asked the platform to open: "open PATH", "folder PATH".
+class FakeOpener final : public FileOpener {
+ public:
+  explicit FakeOpener(std::shared_ptr<std::vector<std::string>> asked) : asked_(std::move(asked)) {}
+  void Open(const std::string& path) override { asked_->push_back("open " + path); }
+  void ShowInFolder(const std::string& path) override { asked_->push_back("folder " + path); }
+
+ private:
+  std::shared_ptr<std::vector<std::string>> asked_;
+};
+
 class TransferWindowTicks : public ::testing::Test {
  protected:
-  TransferWindowTicks() : window_(registry_, std::make_unique<FakeScreen>(shown_, wakes_)) {}
+  TransferWindowTicks()
+      : window_(registry_, std::make_unique<FakeScreen>(shown_, wakes_),
+                std::make_unique<FakeOpener>(opened_)) {}
 
   // The cells of the row of `id`, as the list view would ask for them.
   std::vector<std::string> Cells(TransferId id) const {
@@ -88,6 +101,7 @@ class TransferWindowTicks : public ::testing::Test {
   TransferRegistry registry_{[now = now_] { return now->load(); }};
   std::shared_ptr<FakeScreen::Shown> shown_ = std::make_shared<FakeScreen::Shown>();
   std::shared_ptr<std::atomic<int>> wakes_ = std::make_shared<std::atomic<int>>(0);
+  std::shared_ptr<std::vector<std::string>> opened_ = std::make_shared<std::vector<std::string>>();
   TransferWindow window_;
 };
 
@@ -122,7 +136,7 @@ TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHi
   // Newest at the top.
   EXPECT_EQ(shown_->rows, (std::vector<TransferId>{second.Id(), first.Id()}));
 
-  first.End(TransferOutcome::Done);
+  first.End(TransferOutcome::Stopped);
   window_.Tick();
   EXPECT_EQ(shown_->rows, std::vector<TransferId>{second.Id()});
   EXPECT_TRUE(shown_->visible);
@@ -135,40 +149,54 @@ TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHi
   EXPECT_EQ(window_.RowCount(), 0u);
 }
 
-// A file taken without the question stays in the window for a few seconds
-// once it came whole, marked as received; any other end takes its row at
-// once.
-TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceived) {
+// A file received whole, asked or taken without the question, stays in the
+// window for a few seconds, marked as received, and meanwhile opens on
+// request, a program only in its folder; any other end takes its row at
+// once, and a row offers nothing before its end, nor opens by itself.
+TEST_F(TransferWindowTicks, AReceivedFileStaysAFewSecondsAndOpensOnRequest) {
+  using Action = TransferWindow::Action;
   const struct Case {
     const char* name;
     bool taken;
     TransferOutcome outcome;
-    bool stays;
+    const char* path;
+    const char* opened;  // what its Open asks; null: the row goes at once
   } cases[] = {
-      {"TakenAndWhole", true, TransferOutcome::Done, true},
-      {"TakenAndFailed", true, TransferOutcome::Failed, false},
-      {"TakenAndStopped", true, TransferOutcome::Stopped, false},
-      {"AskedAndWhole", false, TransferOutcome::Done, false},
+      {"TakenAndWhole", true, TransferOutcome::Done, "C:\\in\\a.txt", "open C:\\in\\a.txt"},
+      {"TakenAndFailed", true, TransferOutcome::Failed, "C:\\in\\a.txt", nullptr},
+      {"TakenAndStopped", true, TransferOutcome::Stopped, "C:\\in\\a.txt", nullptr},
+      {"AskedAndWhole", false, TransferOutcome::Done, "C:\\in\\a.txt", "open C:\\in\\a.txt"},
+      {"AProgram", false, TransferOutcome::Done, "C:\\in\\setup.EXE", "folder C:\\in\\setup.EXE"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    opened_->clear();
     TransferHandle transfer = Agreed(1001, "Ala", Receive);
     if (c.taken) transfer.TakeWithoutAsking();
-    transfer.NameFile("C:\\odebrane\\a.txt");
+    transfer.NameFile(c.path);
     transfer.StartMoving(2048, 0);
     transfer.Moved(2048);
     window_.Tick();
     const TransferId id = transfer.Id();
+    EXPECT_TRUE(window_.ActionsOf(id).empty());
+    window_.Act(id, Action::Open);
     transfer.End(c.outcome);
     window_.Tick();
-    if (!c.stays) {
+    if (c.opened == nullptr) {
       EXPECT_TRUE(shown_->rows.empty());
       EXPECT_FALSE(shown_->visible);
+      EXPECT_TRUE(window_.ActionsOf(id).empty());
+      EXPECT_TRUE(opened_->empty());
       continue;
     }
     EXPECT_EQ(shown_->rows, std::vector<TransferId>{id});
-    EXPECT_EQ(Cells(id), (std::vector<std::string>{"Ala", "C:\\odebrane\\a.txt", "100", "",
-                                                   "2.00KB", "odebrano", "\x96"}));
+    EXPECT_EQ(Cells(id),
+              (std::vector<std::string>{"Ala", c.path, "100", "", "2.00KB", "odebrano", "\x96"}));
+    EXPECT_TRUE(opened_->empty());
+    EXPECT_EQ(window_.ActionsOf(id), (std::vector<Action>{Action::Open, Action::ShowInFolder}));
+    window_.Act(id, Action::Open);
+    window_.Act(id, Action::ShowInFolder);
+    EXPECT_EQ(*opened_, (std::vector<std::string>{c.opened, std::string("folder ") + c.path}));
     EXPECT_TRUE(shown_->ticking);  // so that it goes without another wake
     Advance(transfers::kReceivedRowMs - 1);
     window_.Tick();
@@ -178,6 +206,8 @@ TEST_F(TransferWindowTicks, AFileTakenWithoutTheQuestionStaysAFewSecondsAsReceiv
     EXPECT_TRUE(shown_->rows.empty());
     EXPECT_FALSE(shown_->visible);
     EXPECT_FALSE(shown_->ticking);
+    window_.Act(id, Action::Open);
+    EXPECT_EQ(opened_->size(), 2u);
   }
 }
 
@@ -274,34 +304,27 @@ TEST_F(TransferWindowTicks, AStallShowsAFallingSpeedDownToNothing) {
   EXPECT_EQ(shown_->redrawn.size(), timesLeft.size() - 1);
 }
 
-// The stop button asks the registry: the socket is shut down, the row stays
-// until its connection thread has ended the transfer.
+// The stop button asks the registry (which shuts the socket down), and the
+// row stays until its connection thread has ended the transfer.
 TEST_F(TransferWindowTicks, StopAsksTheRegistryAndTheRowGoesWithTheTransfer) {
-  testing::LoopbackPair pair = testing::MakeLoopbackPair();
-  ASSERT_NE(pair.a, platform::kInvalidSocket);
-  TransferHandle transfer = registry_.Begin(1, Receive);
-  transfer.AttachSocket(pair.a);
-  transfer.Agree(1, "1", Receive);
+  TransferHandle transfer = Agreed(1, "1", Receive);
   window_.Tick();
   window_.StopRow(transfer.Id());
-  uint8_t byte;
-  EXPECT_LE(platform::ReceiveSome(pair.a, &byte, 1), 0);
-  EXPECT_NE(platform::LocalPort(pair.a), 0);  // not closed
+  EXPECT_TRUE(transfer.Read().stopped);
   window_.Tick();
   EXPECT_EQ(window_.RowCount(), 1u);
-  transfer.DetachSocket();
   transfer.End(TransferOutcome::Stopped);
   window_.Tick();
   EXPECT_EQ(window_.RowCount(), 0u);
   window_.StopRow(transfer.Id());  // gone: nothing happens
-  testing::CloseLoopbackPair(pair);
 }
 
 TEST_F(TransferWindowTicks, TransfersListedBeforeTheWindowShowAtItsFirstTick) {
   TransferHandle early = Agreed(3, "3", Send);
   auto shown = std::make_shared<FakeScreen::Shown>();
   auto wakes = std::make_shared<std::atomic<int>>(0);
-  TransferWindow late(registry_, std::make_unique<FakeScreen>(shown, wakes));
+  TransferWindow late(registry_, std::make_unique<FakeScreen>(shown, wakes),
+                      std::make_unique<FakeOpener>(opened_));
   EXPECT_EQ(*wakes, 1);
   late.Tick();
   EXPECT_EQ(shown->rows, std::vector<TransferId>{early.Id()});
@@ -328,9 +351,12 @@ TEST(TransferWindowLifetime, WindowsComeAndGoWhileTransfersRun) {
   for (int round = 0; round < 50; ++round) {
     auto shown = std::make_shared<FakeScreen::Shown>();
     auto wakes = std::make_shared<std::atomic<int>>(0);
-    TransferWindow window(registry, std::make_unique<FakeScreen>(shown, wakes));
+    auto opened = std::make_shared<std::vector<std::string>>();
+    TransferWindow window(registry, std::make_unique<FakeScreen>(shown, wakes),
+                          std::make_unique<FakeOpener>(opened));
     for (int tick = 0; tick < 5; ++tick) window.Tick();
-    EXPECT_LE(window.RowCount(), 4u);
+    // The running ones, and those received whole shown a while.
+    EXPECT_LE(window.RowCount(), 4u + transfers::kMaxReceivedRows);
   }
   done = true;
   for (testing::BoundedThread& thread : threads) thread.Join();

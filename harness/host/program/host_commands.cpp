@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -254,6 +255,28 @@ void AddHostCommands(Commands& commands, HostSession& session) {
                  window.SelectRow(row);
                  window.PressStop();
                  return std::string("ok");
+               });
+  commands.Add("open-row", "ROW - double-clicks a row of the transfer window",
+               [](const auto& args) {
+                 TransferWindowDriver window;
+                 const int row = args.empty() ? 0 : std::atoi(args[0].c_str());
+                 if (!window.Found() || row >= window.RowCount())
+                   return std::string("error no such row");
+                 window.DoubleClickRow(row);
+                 return std::string("ok");
+               });
+  commands.Add("tip", "ROW - the tip of a row of the transfer window", [](const auto& args) {
+    TransferWindowDriver window;
+    const int row = args.empty() ? 0 : std::atoi(args[0].c_str());
+    if (!window.Found() || row >= window.RowCount()) return std::string("error no such row");
+    return "ok tip " + window.RowTip(row);
+  });
+  commands.Add("opens", "- the files the desktop was asked to open (with --record-opens)",
+               [s](const auto&) {
+                 std::string out = "ok opens";
+                 std::ifstream log(s->OpenedLog());
+                 for (std::string path; std::getline(log, path);) out += "\n  " + path;
+                 return out;
                });
   commands.Add("screenshot",
                "PATH - the transfer window as a PNG, its bar pixels, and whether every column "

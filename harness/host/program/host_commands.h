@@ -24,6 +24,9 @@ struct HostSession {
   UiDriver& driver;
   uint16_t serverPort;
   uint32_t uin;
+
+  // Where the files the desktop was asked to open are recorded.
+  std::string OpenedLog() const { return host.ProfileDirectory() + "opened.txt"; }
 };
 
 void AddHostCommands(Commands& commands, HostSession& session);

@@ -5,7 +5,8 @@
 //
 //   kvel_host.exe [--plugin PATH] [--profile DIR] [--no-log] [--report]
 //                 [--server PORT --uin N] [--contact UIN:NAME]...
-//                 [--control PORT] [--console]
+//                 [--control PORT] [--console] [--record-opens]
+//   kvel_host.exe --opened LOG PATH   (the program that opens recorded files)
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "gg_client.h"
 #include "host_commands.h"
 #include "main_thread.h"
+#include "opened_files.h"
 #include "plugin_module.h"
 #include "stand_in_host.h"
 #include "ui_driver.h"
@@ -38,6 +40,7 @@ struct Options {
   uint32_t uin = 0;
   uint16_t controlPort = 0;
   bool console = false;
+  bool recordOpens = false;  // files of the recorded kind open into the profile's record
   std::vector<standin::Contact> contacts;
 };
 
@@ -62,6 +65,8 @@ Options Parse(int argc, char** argv) {
       options.controlPort = static_cast<uint16_t>(std::atoi(next().c_str()));
     else if (arg == "--console")
       options.console = true;
+    else if (arg == "--record-opens")
+      options.recordOpens = true;
     else if (arg == "--contact") {
       std::string value = next();
       size_t colon = value.find(':');
@@ -96,6 +101,8 @@ int RunSession(const Options& options, standin::Host& host, standin::PluginModul
                                options.uin};
   standin::Commands commands;
   standin::AddHostCommands(commands, session);
+  if (options.recordOpens && !standin::RecordOpensIn(session.OpenedLog()))
+    std::fprintf(stderr, "kvel_host: cannot record the files opened\n");
 
   if (options.serverPort != 0 && !gg.Connect(options.serverPort, options.uin, 0)) {
     std::fprintf(stderr, "kvel_host: cannot reach the GG server at 127.0.0.1:%u\n",
@@ -135,6 +142,8 @@ int RunSession(const Options& options, standin::Host& host, standin::PluginModul
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--opened")
+    return standin::RecordOpened(argv[2], argv[3]);
   Options options = Parse(argc, argv);
   standin::Host host(options.profile);
   host.OfferLogService(options.offerLog);

@@ -169,6 +169,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
                                             waits.AnswerCode());
   report.note = facts.note;
   report.partKept = facts.partKept;
+  report.room = facts.room;
   report.takenWithoutAsking = facts.takenWithoutAsking;
   transfer.End(report.outcome);
   ReportEnded(services, report);

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -118,6 +119,12 @@ bool MoveFileNew(const char* from, const char* to, FileProblem* problem) {
 
 bool RemoveFile(const char* path) {
   return std::remove(path) == 0;
+}
+
+std::optional<uint64_t> FreeDiskSpace(const char* folder) {
+  struct statvfs volume;
+  if (::statvfs(folder, &volume) != 0) return std::nullopt;
+  return static_cast<uint64_t>(volume.f_bavail) * volume.f_frsize;
 }
 
 bool SeekFile(std::FILE* file, uint64_t offset) {

@@ -36,6 +36,12 @@ std::optional<FileIdentity> IdentityOf(const char* path) {
       (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
 }
 
+std::optional<uint64_t> FreeDiskSpace(const char* folder) {
+  ULARGE_INTEGER available;
+  if (!GetDiskFreeSpaceExA(folder, &available, nullptr, nullptr)) return std::nullopt;
+  return available.QuadPart;
+}
+
 std::optional<FileInformation> ReadFileInformation(const char* path) {
   // Reads the directory entry only: never creates the file and works while
   // another program holds it open.

@@ -60,6 +60,13 @@ enum class EndNote {
   CannotWrite,
   CannotReplace,
   CannotList,  // the kept parts' list could not be written
+  NoRoom,      // refused before a byte came: the file would not fit (`room` says how far)
+};
+
+// What a file needed on its volume beside what was free there, in bytes.
+struct RoomShortfall {
+  uint64_t needed = 0;
+  uint64_t free = 0;
 };
 
 struct Transfer {
@@ -83,8 +90,13 @@ struct Transfer {
   // What came is kept to be resumed: after a cut (`note` PartKept), or after
   // this side failed to save it (`note` says why).
   bool partKept = false;
+  RoomShortfall room;  // with EndNote::NoRoom
   // Received without the question (a trusted contact's file).
   bool takenWithoutAsking = false;
+  // Waiting its turn to move data under the speed limit: more transfers run
+  // than the limit can give each its share (a sender waits before its
+  // offer, a receiver before its first read of data).
+  bool awaitsShare = false;
   // Bytes per second over the last few seconds; set in snapshots.
   float speed = 0;
 

@@ -45,8 +45,9 @@ struct TransferRegistry::State {
     return lastId;
   }
 
+  enum class News { Listed, Ended, Stopped };
   // Tells every observer, with no lock held.
-  void Tell(bool listed, const Transfer& transfer) {
+  void Tell(News news, const Transfer& transfer) {
     std::vector<std::shared_ptr<Watcher>> told;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -57,10 +58,12 @@ struct TransferRegistry::State {
       }
     }
     for (const std::shared_ptr<Watcher>& watcher : told) {
-      if (listed)
+      if (news == News::Listed)
         watcher->observer->TransferListed(transfer);
-      else
+      else if (news == News::Ended)
         watcher->observer->TransferEnded(transfer);
+      else
+        watcher->observer->TransferStopped(transfer);
     }
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -73,8 +76,7 @@ struct TransferRegistry::State {
   mutable std::mutex mutex;
   std::condition_variable callsDone;
   std::map<TransferId, std::shared_ptr<Record>> records;  // running, by id
-  // Ended files taken without the question, still shown, with when they
-  // ended; oldest first.
+  // Files received whole, still shown, with when they ended; oldest first.
   std::deque<std::pair<uint32_t, Transfer>> received;
   TransferId lastId = 0;
   bool stopping = false;  // StopAll ran: new transfers begin stopped
@@ -137,9 +139,10 @@ bool TransferRegistry::Stop(TransferId id) {
     facts.stopped = true;
     if (facts.socket != platform::kInvalidSocket) platform::ShutdownBoth(facts.socket);
     watch = found->second->watch;
-    if (watch) stopped = state_->Copy(*found->second);
+    stopped = state_->Copy(*found->second);
   }
   if (watch) watch->Stopped(stopped);
+  state_->Tell(State::News::Stopped, stopped);
   return true;
 }
 
@@ -222,7 +225,7 @@ void TransferHandle::ChangeWaiting(const std::function<void(Transfer&)>& change)
     change(facts);
     listed = state_->Copy(*record_);
   }
-  if (!wasListed) state_->Tell(true, listed);
+  if (!wasListed) state_->Tell(TransferRegistry::State::News::Listed, listed);
 }
 
 void TransferHandle::Await(Awaits awaits, std::string contact) {
@@ -276,6 +279,19 @@ void TransferHandle::CountFromStart() {
   record_->facts.offset = 0;
 }
 
+void TransferHandle::NoteNoRoom(RoomShortfall room) {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->facts.note = EndNote::NoRoom;
+  record_->facts.room = room;
+}
+
+void TransferHandle::AwaitShare(bool waiting) {
+  if (!record_) return;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  record_->facts.awaitsShare = waiting;
+}
+
 void TransferHandle::TakeWithoutAsking() {
   if (!record_) return;
   std::lock_guard<std::mutex> lock(state_->mutex);
@@ -301,13 +317,13 @@ void TransferHandle::End(TransferOutcome outcome) {
     state_->records.erase(facts.id);
     ended = state_->Copy(*record_);
     watch = std::move(record_->watch);
-    if (wasListed && facts.takenWithoutAsking && outcome == TransferOutcome::Done) {
+    if (wasListed && facts.direction == Receive && outcome == TransferOutcome::Done) {
       // Read for such a transfer only; the clock takes no lock.
       state_->received.emplace_back(state_->clock(), ended);
       if (state_->received.size() > kMaxReceivedRows) state_->received.pop_front();
     }
   }
-  if (wasListed) state_->Tell(false, ended);
+  if (wasListed) state_->Tell(TransferRegistry::State::News::Ended, ended);
   if (watch) watch->Ended(ended);
 }
 

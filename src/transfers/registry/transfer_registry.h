@@ -35,6 +35,9 @@ class TransfersObserver {
   virtual void TransferListed(const Transfer& transfer) = 0;
   // A listed transfer ended; `transfer` holds its outcome.
   virtual void TransferEnded(const Transfer& transfer) = 0;
+  // A running transfer was stopped (Stop, not StopAll), so that what waits
+  // for it looks again at once.
+  virtual void TransferStopped(const Transfer&) {}
 };
 
 // Told of one transfer's stop and end, for what holds or counts it besides
@@ -52,10 +55,10 @@ class TransferWatch {
 
 class TransferHandle;
 
-// How long a file taken without the question stays listed once it came
-// whole, so that the user sees it arrive; at most this many at once (the
-// oldest goes first).
-inline constexpr uint32_t kReceivedRowMs = 5000;
+// How long a received file stays listed once it came whole (asked or taken
+// without the question), so that the user sees it arrive and can open it;
+// at most this many at once (the oldest goes first).
+inline constexpr uint32_t kReceivedRowMs = 10000;
 inline constexpr size_t kMaxReceivedRows = 32;
 
 class TransferRegistry {
@@ -73,8 +76,8 @@ class TransferRegistry {
 
   // The listed transfers (see Transfer::Listed) in the order they began, each
   // with its speed over the last few seconds as of this call; among them,
-  // for kReceivedRowMs after its end, each transfer taken without the
-  // question that ended Done (Ended, its speed 0).
+  // for kReceivedRowMs after its end, each received transfer that ended
+  // Done (Ended, its speed 0).
   std::vector<Transfer> Snapshot();
   // Transfers begun and not yet ended, listed or not.
   size_t Count() const;
@@ -82,7 +85,7 @@ class TransferRegistry {
   // Stops a transfer as the stop button does: marks it stopped and shuts its
   // socket, if it has one, down in both directions, so that its thread's
   // next read or write fails; the thread still closes the socket. Its watch
-  // is told. False when no transfer with this id runs.
+  // and the observers are told. False when no transfer with this id runs.
   bool Stop(TransferId id);
   // Stops every transfer as Stop does, and every one begun after, as the
   // plug-in is unloaded: those the user had not stopped are marked so.
@@ -148,6 +151,10 @@ class TransferHandle {
   // ignored the offset asked for): the offset is 0, and the bytes moved so
   // far count from there.
   void CountFromStart();
+  // Notes that the file would not fit (EndNote::NoRoom), and by how much.
+  void NoteNoRoom(RoomShortfall room);
+  // The transfer waits its turn under the speed limit (true), or moves.
+  void AwaitShare(bool waiting);
   // The file is received without the question.
   void TakeWithoutAsking();
   // Counts `bytes` more moved. No lock: an atomic add.

@@ -81,4 +81,8 @@ std::optional<platform::FileIdentity> PlatformTransferSide::IdentityOf(const cha
   return platform::IdentityOf(path);
 }
 
+std::optional<uint64_t> PlatformTransferSide::FreeSpace(const char* folder) {
+  return platform::FreeDiskSpace(folder);
+}
+
 }  // namespace kvel::transfers

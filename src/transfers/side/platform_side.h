@@ -47,6 +47,7 @@ class PlatformTransferSide final : public TransferSide {
   bool PathTaken(const char* path) override;
   bool MakeFolder(const char* path) override;
   std::optional<platform::FileIdentity> IdentityOf(const char* path) override;
+  std::optional<uint64_t> FreeSpace(const char* folder) override;
   KeptParts* Kept() override { return kept_; }
 
  private:

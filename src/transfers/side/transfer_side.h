@@ -67,6 +67,9 @@ class TransferSide {
   virtual bool MakeFolder(const char* path) = 0;
   // Which file or folder `path` names, however it is spelt.
   virtual std::optional<platform::FileIdentity> IdentityOf(const char* path) = 0;
+  // The bytes free for this user on the volume of the folder `folder`;
+  // nothing when that cannot be told (then nothing is refused for room).
+  virtual std::optional<uint64_t> FreeSpace(const char* /*folder*/) { return std::nullopt; }
   // Where the parts of cut transfers are listed; null when none are kept
   // (then every part that does not take its target's place is removed).
   virtual KeptParts* Kept() = 0;

@@ -5,16 +5,18 @@
 #include <vector>
 
 #include "transfers/auto_accept/auto_accept_texts.h"
-#include "transfers/stream/chunk_reader.h"
 #include "transfers/kept/kept_parts.h"
 #include "transfers/kept/kept_rules.h"
-#include "transfers/telling/offer_question.h"
-#include "transfers/stream/offered_name.h"
 #include "transfers/kept/part_file.h"
 #include "transfers/kept/part_writer.h"
-#include "transfers/telling/transfer_outcome.h"
+#include "transfers/stream/block_writer.h"
+#include "transfers/stream/chunk_reader.h"
+#include "transfers/stream/offered_name.h"
 #include "transfers/stream/receive_stream.h"
+#include "transfers/stream/room_check.h"
+#include "transfers/telling/offer_question.h"
 #include "transfers/telling/telling_texts.h"
+#include "transfers/telling/transfer_outcome.h"
 #include "common/texts.h"
 #include "wire/transfer_records.h"
 
@@ -159,6 +161,11 @@ std::unique_ptr<PartWriter> TakeWithoutAsking(AutoAccepting& accepting, Transfer
     offer.target.clear();
     return nullptr;
   }
+  if (const std::optional<RoomShortfall> lack = LackOfRoom(side, part, offer)) {
+    LogAsked(accepting, offer.uin, NoRoomReason(*lack, accepting.acceptor.Folder()));
+    offer.target.clear();
+    return nullptr;
+  }
   *place = std::move(decision.place);
   transfer.NameFile(offer.target);
   transfer.TakeWithoutAsking();
@@ -231,6 +238,11 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
     if (writer == nullptr) {
       SendReply(connection, wire::kReplyRefuse);
       transfer.Note(why);
+      return false;
+    }
+    if (const std::optional<RoomShortfall> lack = LackOfRoom(side, writer, offer)) {
+      SendReply(connection, wire::kReplyRefuse);
+      transfer.NoteNoRoom(*lack);
       return false;
     }
   }

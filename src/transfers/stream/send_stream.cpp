@@ -66,9 +66,10 @@ wire::FileInfo Describe(const platform::FileInformation& information, const char
 
 // Sends the file from its position in chunks of 4096 bytes; the first chunk
 // that comes up shorter (down to empty) is the last. The file is read in
-// large blocks and the chunks go out in batches of whole chunks. A file that
-// fails to read ends the transfer without a last chunk. What went over is
-// counted in `transfer`.
+// large blocks and the chunks go out in batches of whole chunks, each batch
+// within the connection's pace (but for one chunk). A file that fails to
+// read ends the transfer without a last chunk. What went over is counted in
+// `transfer`.
 bool SendChunks(StreamConnection& connection, StreamFile& file, TransferHandle& transfer) {
   std::vector<uint8_t> block(wire::kFileBlockSize);
   ChunkBatch batch;
@@ -79,6 +80,7 @@ bool SendChunks(StreamConnection& connection, StreamFile& file, TransferHandle& 
     return sent;
   };
   const size_t chunkSize = wire::kSendChunkSize;
+  const size_t pace = connection.PaceBytes();
   for (;;) {
     const size_t count = file.Read(block.data(), block.size());
     if (file.Failed()) return false;
@@ -88,7 +90,9 @@ bool SendChunks(StreamConnection& connection, StreamFile& file, TransferHandle& 
     while (rest.size() >= chunkSize || end) {
       const size_t take = std::min(rest.size(), chunkSize);
       const uint32_t type = take == chunkSize ? wire::kChunkMore : wire::kChunkLast;
-      if (!batch.Fits(take) && !send()) return false;
+      const bool paced =
+          !batch.Empty() && batch.Bytes().size() + wire::kChunkHeaderSize + take > pace;
+      if ((paced || !batch.Fits(take)) && !send()) return false;
       batch.Add(type, rest.first(take));
       rest = rest.subspan(take);
       if (type == wire::kChunkLast) return send();
@@ -124,6 +128,9 @@ bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle
   const std::optional<platform::FileInformation> information = side.ReadFileInformation(path);
   if (!information) return false;
   const wire::FileInfo info = Describe(*information, path);
+  // Under a speed limit, the file is offered once its data may flow: a
+  // receiver that took it waits for the data only as long as its idle limit.
+  connection.AwaitTurn();
   if (!WriteWhole(connection, wire::EncodeOffer(info))) return false;
 
   wire::OfferReplyBytes replyBytes;

@@ -26,6 +26,13 @@ class StreamConnection {
   // to read; looks without waiting or taking data. A connection that cannot
   // tell says no.
   virtual bool PeerGone() { return false; }
+  // Before the file's data is offered: waits, when the connection is paced
+  // by a speed limit, until its transfer's turn to move data comes (a stop
+  // ends the wait; the next read or write then fails).
+  virtual void AwaitTurn() {}
+  // The most bytes one read or write should carry to keep the connection's
+  // pace; SIZE_MAX when it is not paced.
+  virtual size_t PaceBytes() const { return SIZE_MAX; }
 };
 
 // Receives exactly `size` bytes, reading again for the bytes still missing;

@@ -73,6 +73,12 @@ inline constexpr char kReasonCannotReplace[] = "nie mo\xBFna zast\xB9pi\xE6 wybr
 inline constexpr char kReasonCannotList[] =
     "nie mo\xBFna zapisa\xE6 spisu zachowanych cz\xEA\x9C"
     "ci";
+// "Nie udało się odebrać pliku %s od %s. Za mało miejsca na dysku: potrzeba
+// %s MB, wolne %s MB." The file, the contact, then the megabytes needed and
+// free.
+inline constexpr char kNoticeNoRoom[] =
+    "Nie uda\xB3o si\xEA odebra\xE6 pliku %s od %s. Za ma\xB3o miejsca na dysku: potrzeba %s "
+    "MB, wolne %s MB.";
 // Failures are captioned kErrorCaption (common/texts.h).
 // "Przesyłanie pliku"
 inline constexpr char kNoticeCaption[] =

@@ -68,16 +68,31 @@ const char* ReceiveFailedFormat(EndNote note) {
   }
 }
 
+// Megabytes (of 1024 * 1024 bytes) with one decimal: rounded up for what is
+// needed, down for what is free, so that a refusal never reads as if the
+// file fitted.
+std::string MegabytesText(uint64_t bytes, bool roundUp) {
+  constexpr uint64_t kMegabyte = 1 << 20;
+  const uint64_t rest = (bytes % kMegabyte) * 10;
+  uint64_t tenths = rest / kMegabyte + (roundUp && rest % kMegabyte != 0 ? 1 : 0);
+  uint64_t whole = bytes / kMegabyte;
+  if (tenths == 10) {
+    ++whole;
+    tenths = 0;
+  }
+  return std::to_string(whole) + "." + std::to_string(tenths);
+}
+
 std::string_view BaseName(std::string_view path) {
   const size_t separator = path.find_last_of("\\/");
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
 std::string Format(const char* format, std::string_view first, std::string_view second,
-                   const char* third = "") {
+                   const std::string& third = "", const std::string& fourth = "") {
   const std::string a(first), b(second);
   char text[1024];
-  std::snprintf(text, sizeof text, format, a.c_str(), b.c_str(), third);
+  std::snprintf(text, sizeof text, format, a.c_str(), b.c_str(), third.c_str(), fourth.c_str());
   return text;
 }
 
@@ -134,6 +149,8 @@ const char* EndNoteName(EndNote note) {
       return "cannot-replace";
     case EndNote::CannotList:
       return "cannot-list";
+    case EndNote::NoRoom:
+      return "no-room";
   }
   return "";
 }
@@ -156,6 +173,10 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
                        name, who, problem),
                 text::kErrorCaption};
       }
+      if (report.note == EndNote::NoRoom)
+        return {Format(text::kNoticeNoRoom, name, who, MegabytesText(report.room.needed, true),
+                       MegabytesText(report.room.free, false)),
+                text::kErrorCaption};
       return {Format(ReceiveFailedFormat(report.note), name, who), text::kErrorCaption};
     default:
       return {};

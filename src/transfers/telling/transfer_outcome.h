@@ -26,6 +26,7 @@ struct TransferReport {
   TransferOutcome outcome = TransferOutcome::Failed;
   EndNote note = EndNote::None;     // what the receiving side knows of the end
   bool partKept = false;            // what came is kept to be resumed
+  RoomShortfall room;               // with EndNote::NoRoom
   bool takenWithoutAsking = false;  // received without the question
 };
 
@@ -45,8 +46,9 @@ bool WorthTelling(TransferOutcome outcome);
 // The box's text (Windows-1250), naming the file without its directory and
 // the contact, and its caption; both empty for outcomes not worth telling.
 // A failed receive says what its note says: that the part was kept, that
-// the sender could not go on or its file changed, or why the file could not
-// be saved (and that the part was kept all the same).
+// the sender could not go on or its file changed, why the file could not
+// be saved (and that the part was kept all the same), or how much room it
+// needed beside how much was free.
 struct UserNotice {
   std::string text;
   std::string caption;

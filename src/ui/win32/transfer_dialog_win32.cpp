@@ -1,11 +1,14 @@
 // The transfer window's dialog (resource 101): a list view whose cells are
 // supplied on demand from the window's rows, painted rows with a progress
-// bar, the stop button, a layout that follows the dialog's size, and the
-// timer and posted message that make the window tick.
+// bar and the file's path shortened in its middle, the path as the row's
+// tip, the stop button, a received row's double click and menu, a layout
+// that follows the dialog's size, and the timer and posted message that
+// make the window tick.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "common/texts.h"
 #include "ui/bar_colours.h"
@@ -34,8 +37,8 @@ const COLORREF kOtherColour = Colour(kUnknownBar);
 
 // The columns in the order of Column. The speed column is wide enough for
 // what a waiting transfer says in its place ("czeka na połączenie"); the
-// file column, whose long paths are cut at their start anyway, gives it the
-// room.
+// file column, whose long paths are drawn shortened in their middle anyway,
+// gives it the room.
 struct ColumnLook {
   const char* header;
   int width;
@@ -50,6 +53,10 @@ const ColumnLook kColumns[kColumnCount] = {
 // The dialog's height as it opens, in pixels; its width is what the columns
 // need (WidthForColumns).
 constexpr int kOpeningHeight = 191;
+// Room the list view leaves before and after a cell's text.
+constexpr int kTextMargin = 6;
+// The commands of a received row's menu, after the action they stand for.
+constexpr UINT kFirstMenuCommand = 1;
 
 TransferWindow* Owner(HWND dialog) {
   return reinterpret_cast<TransferWindow*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
@@ -104,7 +111,8 @@ int WidthForColumns(HWND dialog, HWND list) {
 
 void Initialise(HWND dialog) {
   HWND list = GetDlgItem(dialog, IDC_TRANSFER_LIST);
-  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   SetWindowPos(dialog, nullptr, 0, 0, WidthForColumns(dialog, list), kOpeningHeight,
                SWP_NOMOVE | SWP_NOZORDER);
   int index = 0;
@@ -137,6 +145,49 @@ void CellText(const TransferWindow& owner, NMLVDISPINFOA& info) {
   lstrcpynA(info.item.pszText, text->c_str(), info.item.cchTextMax);
 }
 
+// The transfer of the list view's row `index`; 0 for none.
+TransferId RowId(HWND list, int index) {
+  if (index < 0) return 0;
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = index;
+  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  return static_cast<TransferId>(item.lParam);
+}
+
+// The row's tip: its file's whole path.
+void InfoTip(const TransferWindow& owner, NMLVGETINFOTIPA& tip) {
+  const TransferWindow::Row* row = owner.FindRow(RowId(tip.hdr.hwndFrom, tip.iItem));
+  if (row == nullptr || row->transfer.path.empty() || tip.pszText == nullptr || tip.cchTextMax <= 0)
+    return;
+  lstrcpynA(tip.pszText, row->transfer.path.c_str(), tip.cchTextMax);
+}
+
+// The file cell, drawn as the list view draws a cell, but with its path
+// shortened in the middle (the platform's path ellipsis), so that the name
+// at its end stays whole however narrow the column.
+void DrawFileCell(const NMLVCUSTOMDRAW& draw, const std::string& text, COLORREF colour) {
+  HWND list = draw.nmcd.hdr.hwndFrom;
+  RECT cell{};
+  cell.top = static_cast<LONG>(Column::File);  // LVM_GETSUBITEMRECT takes the column here
+  cell.left = LVIR_BOUNDS;
+  SendMessageA(list, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(&cell));
+  const bool selected = (SendMessageA(list, LVM_GETITEMSTATE, draw.nmcd.dwItemSpec, LVIS_SELECTED) &
+                         LVIS_SELECTED) != 0;
+  const bool highlighted = selected && GetFocus() == list;
+  COLORREF background = static_cast<COLORREF>(SendMessageA(list, LVM_GETBKCOLOR, 0, 0));
+  if (background == CLR_NONE) background = GetSysColor(COLOR_WINDOW);
+  FillSolid(draw.nmcd.hdc, cell, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : background);
+  RECT room = cell;
+  room.left += kTextMargin;
+  room.right -= kTextMargin;
+  SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+  SetTextColor(draw.nmcd.hdc, highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT) : colour);
+  // DT_MODIFYSTRING is not asked for: the text stays as it is.
+  DrawTextA(draw.nmcd.hdc, text.c_str(), static_cast<int>(text.size()), &room,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+}
+
 LRESULT CustomDraw(const TransferWindow& owner, NMLVCUSTOMDRAW& draw) {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -151,6 +202,10 @@ LRESULT CustomDraw(const TransferWindow& owner, NMLVCUSTOMDRAW& draw) {
   const TransferWindow::Row* row = owner.FindRow(static_cast<TransferId>(draw.nmcd.lItemlParam));
   const COLORREF colour = RowColour(row);
   draw.clrText = colour;
+  if (draw.iSubItem == static_cast<int>(Column::File) && row != nullptr) {
+    DrawFileCell(draw, row->texts.file, colour);
+    return CDRF_SKIPDEFAULT;
+  }
   if (draw.iSubItem != static_cast<int>(Column::Bar)) return CDRF_DODEFAULT;
 
   RECT cell{};
@@ -176,11 +231,29 @@ void StopSelected(TransferWindow& owner, HWND dialog) {
   if (mark == -1) return;
   // A mark left on a row that is no longer selected names no transfer.
   if ((SendMessageA(list, LVM_GETITEMSTATE, mark, LVIS_SELECTED) & LVIS_SELECTED) == 0) return;
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = mark;
-  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
-  owner.StopRow(static_cast<TransferId>(item.lParam));
+  const TransferId id = RowId(list, mark);
+  if (id != 0) owner.StopRow(id);
+}
+
+// The menu of what the clicked row offers, at the mouse; the window does
+// what is chosen. A row that offers nothing has no menu.
+void RowMenu(TransferWindow& owner, HWND dialog, const NMITEMACTIVATE& click) {
+  const TransferId id = RowId(click.hdr.hwndFrom, click.iItem);
+  const std::vector<TransferWindow::Action> actions = owner.ActionsOf(id);
+  if (actions.empty()) return;
+  HMENU menu = CreatePopupMenu();
+  for (TransferWindow::Action action : actions) {
+    AppendMenuA(menu, MF_STRING, kFirstMenuCommand + static_cast<UINT>(action),
+                action == TransferWindow::Action::Open ? text::kMenuOpen : text::kMenuShowInFolder);
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu's own loop serves the dialog's ticks meanwhile; the row may go.
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, dialog, nullptr));
+  DestroyMenu(menu);
+  if (chosen >= kFirstMenuCommand)
+    owner.Act(id, static_cast<TransferWindow::Action>(chosen - kFirstMenuCommand));
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -208,6 +281,19 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
         LRESULT result = CustomDraw(*owner, *reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
         return TRUE;
+      }
+      if (header->code == LVN_GETINFOTIPA) {
+        InfoTip(*owner, *reinterpret_cast<NMLVGETINFOTIPA*>(lparam));
+        return 0;
+      }
+      if (header->code == NM_DBLCLK) {
+        const auto& click = *reinterpret_cast<NMITEMACTIVATE*>(lparam);
+        owner->Act(RowId(header->hwndFrom, click.iItem), TransferWindow::Action::Open);
+        return 0;
+      }
+      if (header->code == NM_RCLICK) {
+        RowMenu(*owner, dialog, *reinterpret_cast<NMITEMACTIVATE*>(lparam));
+        return 0;
       }
       return 0;
     }

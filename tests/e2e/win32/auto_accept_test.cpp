@@ -2,6 +2,7 @@
 // kvel.config trusts the sender for files up to 64 KB. Smaller ones arrive
 // with no question in the folder "odebrane" under their own names, a second
 // of the same name beside the first; a larger one is asked as any other.
+// The receiving host records the files its desktop is asked to open.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +23,7 @@ class EndToEndAutoAccept : public ::testing::Test {
   void SetUp() override {
     a_ = &world_.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
     b_ = &world_.AddHost(
-        {kB, FreePort(), {{kA, "Alek"}}, "[autoaccept]\r\nuins=1001\r\nmaxkb=64\r\n"});
+        {kB, FreePort(), {{kA, "Alek"}}, "[autoaccept]\r\nuins=1001\r\nmaxkb=64\r\n", true});
     ASSERT_TRUE(a_->Started() && b_->Started());
     ASSERT_TRUE(a_->WaitFor("contacts", "icon=green")) << a_->Command("contacts");
     ASSERT_TRUE(b_->WaitFor("contacts", "icon=green")) << b_->Command("contacts");
@@ -58,28 +59,35 @@ class EndToEndAutoAccept : public ::testing::Test {
 
 TEST_F(EndToEndAutoAccept, SmallFilesComeUnaskedUnderFreeNamesAndALargeOneIsAsked) {
   // The first: no question, its own name, the row marked as received.
-  const std::string first = Path("photo.jpg");
+  const std::string first = Path("notes.kvtest");
   MakeFile(first, 40000, 21);
   Send(first);
-  ASSERT_TRUE(WaitForSize(Folder() + "photo.jpg", 40000)) << Seen();
-  EXPECT_EQ(FileSha256(Folder() + "photo.jpg"), FileSha256(first));
+  ASSERT_TRUE(WaitForSize(Folder() + "notes.kvtest", 40000)) << Seen();
+  EXPECT_EQ(FileSha256(Folder() + "notes.kvtest"), FileSha256(first));
   EXPECT_TRUE(b_->WaitFor("rows", "odebrano")) << Seen();
   EXPECT_TRUE(b_->WaitFor("log", "outcome=done taken-without-asking")) << Seen();
+  // While it is listed, its tip is its whole path, and a double click asks
+  // the desktop to open that very file.
+  EXPECT_EQ(b_->Command("tip 0"), "ok tip " + Folder() + "notes.kvtest") << Seen();
+  EXPECT_EQ(b_->Command("opens"), "ok opens");
+  EXPECT_EQ(b_->Command("open-row 0"), "ok") << Seen();
+  EXPECT_TRUE(b_->WaitFor("opens", "ok opens\n  " + Folder() + "notes.kvtest")) << Seen();
 
   // The second, of the same name from another folder: beside the first.
   const std::string secondFolder = Path("other\\");
   std::filesystem::create_directory(secondFolder);
-  const std::string second = secondFolder + "photo.jpg";
+  const std::string second = secondFolder + "notes.kvtest";
   MakeFile(second, 30000, 22);
   Send(second);
-  ASSERT_TRUE(WaitForSize(Folder() + "photo (2).jpg", 30000)) << Seen();
-  EXPECT_EQ(FileSha256(Folder() + "photo (2).jpg"), FileSha256(second));
-  EXPECT_EQ(FileSha256(Folder() + "photo.jpg"), FileSha256(first));
+  ASSERT_TRUE(WaitForSize(Folder() + "notes (2).kvtest", 30000)) << Seen();
+  EXPECT_EQ(FileSha256(Folder() + "notes (2).kvtest"), FileSha256(second));
+  EXPECT_EQ(FileSha256(Folder() + "notes.kvtest"), FileSha256(first));
 
   // Neither was asked, and nothing else lies in the folder.
   EXPECT_EQ(b_->Command("dialogs"), "ok dialogs") << Seen();
   EXPECT_TRUE(b_->WaitFor("rows", "ok rows 0")) << Seen();
-  EXPECT_EQ(InFolder(), (std::vector<std::string>{"photo (2).jpg", "photo.jpg"}));
+  EXPECT_EQ(InFolder(), (std::vector<std::string>{"notes (2).kvtest", "notes.kvtest"}));
+  EXPECT_EQ(CountOf(b_->Command("opens"), "\n  "), 1u) << "opened by itself";
 
   // Above maxkb: the question and the save dialog, as for anyone.
   const std::string large = Path("large.bin"), target = Path("large-received.bin");

@@ -1,0 +1,38 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace kvel::platform {
+
+bool OpenWithDefaultProgram(const char* path) {
+  // Above 32 when the program was started.
+  const auto started = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+  return started > 32;
+}
+
+bool ShowInFolder(const char* path) {
+  char windows[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  // A path holds no quote, so quoting it keeps its spaces and commas whole.
+  const std::string command =
+      "\"" + std::string(windows) + "\\explorer.exe\" /select,\"" + std::string(path) + "\"";
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace kvel::platform
