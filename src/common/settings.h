@@ -13,6 +13,8 @@ struct Settings {
   char externIp[16] = "0.0.0.0";
   uint16_t externPort = 0;
   uint16_t iconMask = 15;
+  // [p2p] upnp: map localPort on the home router (1) or not (0).
+  bool upnp = true;
 };
 
 // The section [autoaccept]: whose files are taken without the question, up

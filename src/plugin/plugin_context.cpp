@@ -83,12 +83,14 @@ Plugin::Plugin(ModuleHost& host)
 
 void Plugin::Start() {
   listener.Start(settings.localPort);
+  StartPortMapping(*this);
   callBacks.Start();
   partSweeper.Start();
   window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
 }
 
 bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
+  portMapping.Stop(wait);
   listener.Stop();
   connections.Stop();
   transfers.StopAll();

@@ -33,6 +33,7 @@ void ReadSettings(const char* path, Settings& s) {
   s.externPort =
       static_cast<uint16_t>(platform::ProfileInt("p2p", "extern-port", s.externPort, path));
   s.iconMask = static_cast<uint16_t>(platform::ProfileInt("cl", "icons", s.iconMask, path));
+  s.upnp = platform::ProfileInt("p2p", "upnp", s.upnp ? 1 : 0, path) != 0;
 }
 
 transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path, const std::string& dataFolder) {
