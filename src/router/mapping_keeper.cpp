@@ -59,7 +59,10 @@ bool MappingKeeper::Unfit(const Found& found) {
   const std::optional<uint32_t> external = ParseAddress(found.externalAddress);
   const std::optional<uint32_t> lan = ParseAddress(found.lanAddress);
   std::string why;
-  if (!external) {
+  if (found.externalAddress.empty()) {
+    // miniupnpd, for one, gives none when its own is private or reserved.
+    why = "is none: the router may sit behind another router";
+  } else if (!external) {
     why = Shown(found.externalAddress) + " is no address";
   } else if (KindOf(*external) != AddressKind::Public) {
     why = AddressText(*external) + " is " + KindText(KindOf(*external));

@@ -25,6 +25,8 @@ struct MappingSetup {
   std::function<std::unique_ptr<Gateway>()> makeGateway;
   MappingKeeper::Log log;
   platform::Clock clock;
+  // How long after the start the first login may wait for the mapping.
+  uint32_t loginHoldMs = 1500;
 };
 
 // Shared by the thread, the login and the stop.

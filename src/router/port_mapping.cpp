@@ -15,6 +15,7 @@ bool PortMapping::Start(MappingSetup setup) {
   if (!setup.rememberedPath.empty()) shared->remembered = LoadRemembered(setup.rememberedPath);
   shared->setup = std::move(setup);
   started_ = std::chrono::steady_clock::now();
+  holdMs_ = shared->setup.loginHoldMs;
   holdFirstLogin_ = !shared->remembered.noRouter;
   // The thread holds the module while it runs, and its own share of the
   // state: it may outlive a stop that gave up waiting for a slow router.
@@ -57,7 +58,7 @@ std::optional<Mapped> PortMapping::ForLogin() {
   if (!firstLoginSeen_) {
     firstLoginSeen_ = true;
     if (holdFirstLogin_) {
-      shared_->changed.wait_until(lock, started_ + std::chrono::milliseconds(kLoginHoldMs),
+      shared_->changed.wait_until(lock, started_ + std::chrono::milliseconds(holdMs_),
                                   [this] { return shared_->settled; });
     }
   }

@@ -15,8 +15,6 @@
 
 namespace kvel::router {
 
-// The first login waits for the mapping until this long after Start.
-inline constexpr uint32_t kLoginHoldMs = 1500;
 // The stop waits this long for the mapping's removal.
 inline constexpr uint32_t kRemovalWaitMs = 1000;
 
@@ -34,13 +32,14 @@ class PortMapping {
   // most kRemovalWaitMs, spending the waits with `wait`. True when it ended.
   bool Stop(void (*wait)(uint32_t milliseconds));
   // What the login announces; nullopt when there is no mapping (yet). The
-  // first call waits for a mapping under way, until kLoginHoldMs after
+  // first call waits for a mapping under way, until loginHoldMs after
   // Start, unless the last start found no router; later calls never wait.
   std::optional<Mapped> ForLogin();
 
  private:
   std::shared_ptr<MappingShared> shared_;
   std::chrono::steady_clock::time_point started_;
+  uint32_t holdMs_ = 0;
   bool holdFirstLogin_ = false;
   bool firstLoginSeen_ = false;  // under shared_->mutex
 };
