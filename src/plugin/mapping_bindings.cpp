@@ -23,14 +23,9 @@ void StartPortMapping(Plugin& plugin) {
     plugin.host.Log(text::kLogUpnpNotBuilt);
     return;
   }
-  if (!plugin.settings.upnp) {
-    plugin.host.Log(text::kLogUpnpOff);
-    return;
-  }
-  if (ForwardedByHand(plugin.settings)) {
-    plugin.host.Log(text::kLogUpnpByHand);
-    return;
-  }
+  // Turned off, or forwarded by hand: the user's own choice, which the
+  // router never hears of.
+  if (!plugin.settings.upnp || ForwardedByHand(plugin.settings)) return;
   router::MappingSetup setup;
   setup.plan.localPort = plugin.settings.localPort;
   if (!plugin.dataPath.empty())

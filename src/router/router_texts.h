@@ -9,9 +9,6 @@ inline constexpr char kMappingDescription[] = "kvel";
 inline constexpr char kRememberedRouterFile[] = "upnp-router";
 
 inline constexpr char kLogUpnpNotBuilt[] = "upnp: no UPnP in this build";
-inline constexpr char kLogUpnpOff[] = "upnp: off (upnp=0)";
-inline constexpr char kLogUpnpByHand[] =
-    "upnp: off, extern-ip or extern-port is set: the port is forwarded by hand";
 inline constexpr char kLogUpnpNoRouter[] = "upnp: no router answered";
 inline constexpr char kLogUpnpMapped[] = "upnp: mapped ";
 inline constexpr char kLogUpnpRenewed[] = "upnp: renewed ";

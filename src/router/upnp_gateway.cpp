@@ -53,6 +53,9 @@ class UpnpGateway final : public Gateway {
       found.kind = UPNPIGD_IsConnected(&urls_, &data_) ? Found::Kind::Valid : Found::Kind::Unfit;
     } else {
       Forget();
+      // A machine with no route to the LAN's multicast (loopback only) has
+      // no router to search for.
+      if (!platform::HasRouteTo(platform::InetAddr("239.255.255.250"), 1900)) return found;
       int error = 0;
       UPNPDev* devices = upnpDiscoverDevices(kSearchedTypes, static_cast<int>(searchMs), nullptr,
                                              nullptr, 0, 0, 2, &error, 1);
