@@ -18,6 +18,8 @@ if(WIN32)
     set(UPNPC_BUILD_SAMPLE OFF CACHE BOOL "" FORCE)
     set(UPNPC_NO_INSTALL ON CACHE BOOL "" FORCE)
     add_subdirectory(${KVEL_MINIUPNPC_SOURCE} ${CMAKE_BINARY_DIR}/miniupnpc EXCLUDE_FROM_ALL)
+    # Its snprintf stand-in for mingw discards a value in a comma expression.
+    target_compile_options(libminiupnpc-static PRIVATE -Wno-unused-value)
     target_link_libraries(kvel_miniupnpc INTERFACE libminiupnpc-static ws2_32 iphlpapi)
     set(KVEL_UPNP ON)
   endif()
