@@ -8,6 +8,9 @@ router holds no mapping.
 
     e2e.py WINDOWS_BUILD SERVER_PROGRAM [--report FILE]
 
+SERVER_PROGRAM "auto" takes the stand-in server of the first native build
+found beside WINDOWS_BUILD (native, native-asan, native-tsan).
+
 Wine keeps its sockets in the wineserver, which lives in the namespace it was
 started in: each host runs in a Wine prefix of its own (a copy of the build's
 ready prefix) started inside its namespace, and is driven from here through
@@ -126,12 +129,22 @@ def sha256(path):
 def run(build, server_program, scratch, name):
     ready = pathlib.Path(os.environ.get("KVEL_WINEPREFIX", build / "wineprefix"))
     if not (ready / ".kvel-ready").exists():
+        # wine-run.sh makes the prefix, once, for any program it runs.
+        subprocess.run(["bash", str(ROOT / "scripts/wine-run.sh"), str(build / "kvel_host.exe"),
+                        "--report"], env=dict(os.environ, WINEPREFIX=str(ready)),
+                       capture_output=True, timeout=300)
+    if not (ready / ".kvel-ready").exists():
         raise Failure(f"no ready Wine prefix at {ready}")
+    # A copy of hard links: Wine changes only the registry's files of a prefix
+    # that is ready, and those it writes anew; they are copied for real.
     started = time.monotonic()
     prefixes = {}
     for uin in (1001, 1002):
         prefixes[uin] = scratch / f"prefix{uin}"
-        subprocess.run(["cp", "-a", str(ready), str(prefixes[uin])], check=True, timeout=120)
+        subprocess.run(["cp", "-al", str(ready), str(prefixes[uin])], check=True, timeout=120)
+        for registry in ready.glob("*.reg"):
+            (prefixes[uin] / registry.name).unlink()
+            shutil.copy2(registry, prefixes[uin] / registry.name)
     print(f"two Wine prefixes copied in {time.monotonic() - started:.1f} s")
     server = Console(f"{name}-net", [str(server_program), "--listen", SERVER_ADDRESS, "--port",
                                      str(SERVER_PORT)], scratch / "server.stderr")
@@ -153,7 +166,7 @@ def run(build, server_program, scratch, name):
             raise Failure(f"the router's table is {table!r}")
 
         sent, received = scratch / "sent.bin", scratch / "received.bin"
-        sent.write_bytes(os.urandom(3 * 1024 * 1024 + 17))
+        sent.write_bytes(os.urandom(1024 * 1024 + 17))
         home.command("answer yes")
         home.command(f'save "{windows_path(received)}"')
         outside.command(f'open "{windows_path(sent)}"')
@@ -166,15 +179,14 @@ def run(build, server_program, scratch, name):
             time.sleep(0.1)
         seconds = time.monotonic() - began
         same = sha256(received) == sha256(sent)
-        accepted = [l for l in home.command("log").splitlines() if "connection accepted" in l]
+        # A call-back would have been asked by a message through the server.
         server.send("relayed")
         server.read_until(lambda b: b"relayed " in b, 10, "the server's count")
         relayed = server.buffer.split(b"relayed ")[-1].split()[0].decode()
-        print(f"1001 accepted: {accepted}; messages relayed by the server: {relayed}")
         if not same:
             raise Failure("the received file differs from the sent one")
-        if relayed != "0" or not any(SERVER_ADDRESS.rsplit(".", 1)[0] in l for l in accepted):
-            raise Failure("the file did not come in directly")
+        if relayed != "0":
+            raise Failure(f"the server relayed {relayed} messages: a call-back was asked")
         quitting = time.monotonic()
         home.quit()
         hosts.remove(home)
@@ -189,10 +201,17 @@ def run(build, server_program, scratch, name):
         for host in hosts:
             host.quit()
         server.end()
+        for prefix in prefixes.values():
+            subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=str(prefix)),
+                           capture_output=True, timeout=30)
 
 
 def main():
     build, server_program = pathlib.Path(sys.argv[1]).resolve(), pathlib.Path(sys.argv[2])
+    if sys.argv[2] == "auto":
+        found = [build.parent / b / "harness/kvel_gg_server" for b in
+                 ("native", "native-asan", "native-tsan")]
+        server_program = next((p for p in found if p.exists()), found[0])
     report = sys.argv[sys.argv.index("--report") + 1] if "--report" in sys.argv else None
     name = f"k{os.getpid() % 100000}e"
     scratch = pathlib.Path(f"/tmp/kvel-home-router-{os.getpid()}")
@@ -210,6 +229,8 @@ def main():
                 outcome = run(build, server_program, scratch, name)
             except Failure as failure:
                 outcome, status = f"home-router end to end FAILED: {failure}", 1
+                for said in sorted(scratch.glob("*.stderr")):
+                    print(f"{said.name}: {said.read_text(errors='replace')[-600:]}")
             finally:
                 world("down", name, str(scratch / "world"))
                 shutil.rmtree(scratch, ignore_errors=True)
