@@ -19,13 +19,13 @@ bool ForwardedByHand(const Settings& settings) {
 }  // namespace
 
 void StartPortMapping(Plugin& plugin) {
+  // Turned off, or forwarded by hand: the user's own choice, which the
+  // router never hears of.
+  if (!plugin.settings.upnp || ForwardedByHand(plugin.settings)) return;
   if (!router::UpnpBuilt()) {
     plugin.host.Log(text::kLogUpnpNotBuilt);
     return;
   }
-  // Turned off, or forwarded by hand: the user's own choice, which the
-  // router never hears of.
-  if (!plugin.settings.upnp || ForwardedByHand(plugin.settings)) return;
   router::MappingSetup setup;
   setup.plan.localPort = plugin.settings.localPort;
   if (!plugin.dataPath.empty())

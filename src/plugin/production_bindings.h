@@ -23,8 +23,8 @@ class Plugin;
 std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin);
 
 // Starts `plugin`'s mapping of its listening port on the router, unless the
-// build has no UPnP (the log says so), or the settings turn it off or
-// forward the port by hand.
+// settings turn it off or forward the port by hand, or the build has no
+// UPnP (the log then says so).
 void StartPortMapping(Plugin& plugin);
 
 // The protocol hook's services over one Plugin context (its host, peer table,

@@ -33,6 +33,9 @@ void MappingRun::operator()() {
     keeper.End();
     if (!setup.rememberedPath.empty()) SaveRemembered(setup.rememberedPath, keeper.ToRemember());
   }
+  // Before the stop hears of the end: the gateway may borrow what its
+  // maker owns.
+  gateway.reset();
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->mapped.reset();
   shared_->settled = true;
