@@ -30,7 +30,7 @@ void StartPortMapping(Plugin& plugin) {
   setup.plan.localPort = plugin.settings.localPort;
   if (!plugin.dataPath.empty())
     setup.rememberedPath = plugin.dataPath + text::kRememberedRouterFile;
-  setup.makeGateway = &router::MakeUpnpGateway;
+  setup.makeGateway = [] { return std::shared_ptr<router::Gateway>(router::MakeUpnpGateway()); };
   ModuleHost* host = &plugin.host;
   setup.log = [host](const std::string& line) { host->Log(line.c_str()); };
   setup.clock = &platform::TickCount;

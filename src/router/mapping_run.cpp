@@ -9,7 +9,7 @@ namespace kvel::router {
 
 void MappingRun::operator()() {
   MappingSetup& setup = shared_->setup;
-  std::unique_ptr<Gateway> gateway = setup.makeGateway();
+  std::shared_ptr<Gateway> gateway = setup.makeGateway();
   if (gateway != nullptr) {
     MappingKeeper keeper(*gateway, setup.plan, setup.clock, setup.log);
     keeper.Begin(shared_->remembered);

@@ -22,7 +22,7 @@ struct MappingSetup {
   // The remembered router's file; empty: nothing is remembered.
   std::string rememberedPath;
   // Makes the gateway on the mapping's thread.
-  std::function<std::unique_ptr<Gateway>()> makeGateway;
+  std::function<std::shared_ptr<Gateway>()> makeGateway;
   MappingKeeper::Log log;
   platform::Clock clock;
   // How long after the start the first login may wait for the mapping.

@@ -24,141 +24,95 @@ struct Keeping {
                        [this](const std::string& line) { log.push_back(line); }};
 };
 
-struct BeginCase {
-  const char* name;
-  std::function<void(ScriptedGateway&)> script;
-  Remembered remembered;
-  std::vector<std::string> log;
-  uint16_t mappedPort;  // 0: none
-  bool permanent;
-  bool remembersNoRouter;
-};
-
 const Entry kOwnLeft{"10.77.0.2", "1560", "kvel"};
 const Entry kOtherMachine{"10.77.0.9", "1560", "game"};
+const char kUrl[] = "http://10.77.0.1:5000/rootDesc.xml";
+using Script = std::function<void(ScriptedGateway&)>;
 
-const BeginCase kBeginCases[] = {
-    {"maps the listening port to itself",
-     [](ScriptedGateway&) {},
-     {},
-     {"upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, lease 3600 s"},
-     1560,
-     false,
-     false},
-    {"a conflict tries the next port",
-     [](ScriptedGateway& r) { r.table[1560] = kOtherMachine; },
-     {},
-     {"upnp: refused 185.77.0.1:1560 (error 718)",
-      "upnp: mapped 185.77.0.1:1561 -> 10.77.0.2:1560, lease 3600 s"},
-     1561,
-     false,
-     false},
-    {"four refusals give up",
-     [](ScriptedGateway& r) {
-       for (uint16_t p = 1560; p < 1564; ++p) r.table[p] = kOtherMachine;
-     },
-     {},
-     {"upnp: refused 185.77.0.1:1560 (error 718)", "upnp: refused 185.77.0.1:1561 (error 718)",
-      "upnp: refused 185.77.0.1:1562 (error 718)", "upnp: refused 185.77.0.1:1563 (error 718)"},
-     0,
-     false,
-     false},
-    {"a router of permanent mappings only gets one",
-     [](ScriptedGateway& r) { r.onlyPermanent = true; },
-     {},
-     {"upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, permanent"},
-     1560,
-     true,
-     false},
-    {"a router that stops answering is not asked on",
-     [](ScriptedGateway& r) { r.silent = true; },
-     {},
-     {"upnp: refused 185.77.0.1:1560 (no answer)"},
-     0,
-     false,
-     false},
-    {"a mapping left behind on another port is replaced",
-     [](ScriptedGateway& r) { r.table[1561] = kOwnLeft; },
-     {false, "http://10.77.0.1:5000/rootDesc.xml", 1561},
-     {"upnp: replaced a mapping left behind at 185.77.0.1:1561",
-      "upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, lease 3600 s"},
-     1560,
-     false,
-     false},
-    {"another machine's mapping on the remembered port stays",
-     [](ScriptedGateway& r) { r.table[1561] = kOtherMachine; },
-     {false, "http://10.77.0.1:5000/rootDesc.xml", 1561},
-     {"upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, lease 3600 s"},
-     1560,
-     false,
-     false},
-    {"no router",
-     [](ScriptedGateway& r) { r.found = {}; },
-     {},
-     {"upnp: no router answered"},
-     0,
-     false,
-     true},
-    {"a private external address is not announced",
-     [](ScriptedGateway& r) {
-       r.found.kind = Found::Kind::Unfit;
-       r.found.externalAddress = "10.99.0.1";
-     },
-     {},
-     {"upnp: not announced: the router's external address 10.99.0.1 is private"},
-     0,
-     false,
-     true},
-    {"a router's reserved address found at the remembered place is not announced",
-     [](ScriptedGateway& r) { r.found.externalAddress = "198.51.100.7"; },
-     {},
-     {"upnp: not announced: the router's external address 198.51.100.7 is reserved"},
-     0,
-     false,
-     true},
-    {"a disconnected router is not announced",
-     [](ScriptedGateway& r) { r.found.kind = Found::Kind::Unfit; },
-     {},
-     {"upnp: not announced: the router's external address 185.77.0.1 is given by a router that "
-      "is not connected"},
-     0,
-     false,
-     true},
-    {"garbage for an address is shown bounded and printable",
-     [](ScriptedGateway& r) { r.found.externalAddress = std::string("1.2.3.4\n<x>", 11); },
-     {},
-     {"upnp: not announced: the router's external address \"1.2.3.4?<x>\" is no address"},
-     0,
-     false,
-     true},
-    {"no address of this machine to map to",
-     [](ScriptedGateway& r) { r.found.lanAddress = "0.0.0.0"; },
-     {},
-     {"upnp: not announced: the router's external address 185.77.0.1 leads to no address of "
-      "this machine (\"0.0.0.0\")"},
-     0,
-     false,
-     true},
-};
+void TakenFrom(ScriptedGateway& r, uint16_t first, uint16_t last) {
+  for (uint16_t p = first; p <= last; ++p) r.table[p] = kOtherMachine;
+}
 
-TEST(MappingKeeper, BeginsAsTheRouterAnswers) {
-  for (const BeginCase& c : kBeginCases) {
+// Routers that map: what the log says, the port mapped (0: none).
+TEST(MappingKeeper, MapsThePortTheRouterTakes) {
+  const struct {
+    const char* name;
+    Script script;
+    Remembered remembered;
+    std::vector<std::string> log;
+    uint16_t port;
+  } cases[] = {
+      // clang-format off
+      {"the listening port itself", [](ScriptedGateway&) {}, {},
+       {"upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, lease 3600 s"}, 1560},
+      {"a conflict tries the next", [](ScriptedGateway& r) { TakenFrom(r, 1560, 1560); }, {},
+       {"upnp: refused 185.77.0.1:1560 (error 718)",
+        "upnp: mapped 185.77.0.1:1561 -> 10.77.0.2:1560, lease 3600 s"}, 1561},
+      {"four refusals give up", [](ScriptedGateway& r) { TakenFrom(r, 1560, 1563); }, {},
+       {"upnp: refused 185.77.0.1:1560 (error 718)", "upnp: refused 185.77.0.1:1561 (error 718)",
+        "upnp: refused 185.77.0.1:1562 (error 718)", "upnp: refused 185.77.0.1:1563 (error 718)"},
+       0},
+      {"only permanent mappings", [](ScriptedGateway& r) { r.onlyPermanent = true; }, {},
+       {"upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, permanent"}, 1560},
+      {"no answer, no more asking", [](ScriptedGateway& r) { r.silent = true; }, {},
+       {"upnp: refused 185.77.0.1:1560 (no answer)"}, 0},
+      {"a crash's mapping on another port", [](ScriptedGateway& r) { r.table[1561] = kOwnLeft; },
+       {false, kUrl, 1561}, {"upnp: replaced a mapping left behind at 185.77.0.1:1561",
+                             "upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, lease 3600 s"}, 1560},
+      {"another machine's on the remembered port",
+       [](ScriptedGateway& r) { r.table[1561] = kOtherMachine; }, {false, kUrl, 1561},
+       {"upnp: mapped 185.77.0.1:1560 -> 10.77.0.2:1560, lease 3600 s"}, 1560},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Keeping k;
     c.script(k.router);
     k.keeper.Begin(c.remembered);
     EXPECT_EQ(k.log, c.log);
-    const std::optional<Mapped> mapped = k.keeper.Current();
-    EXPECT_EQ(mapped ? mapped->externalPort : 0, c.mappedPort);
-    if (mapped) {
-      EXPECT_EQ(mapped->permanent, c.permanent);
-      EXPECT_EQ(k.router.table[c.mappedPort].internalClient, "10.77.0.2");
-      EXPECT_EQ(k.router.leases[c.mappedPort], c.permanent ? 0u : 3600u);
-    }
-    const Remembered remembered = k.keeper.ToRemember();
-    EXPECT_EQ(remembered.noRouter, c.remembersNoRouter);
-    EXPECT_EQ(remembered.mappedPort, c.mappedPort);
     EXPECT_EQ(k.router.askedUrl, c.remembered.descriptionUrl);
+    const std::optional<Mapped> mapped = k.keeper.Current();
+    EXPECT_EQ(mapped ? mapped->externalPort : 0, c.port);
+    EXPECT_EQ(k.keeper.ToRemember().mappedPort, c.port);
+    EXPECT_FALSE(k.keeper.ToRemember().noRouter);
+    if (!mapped) continue;
+    EXPECT_EQ(k.router.table[c.port].internalClient, "10.77.0.2");
+    EXPECT_EQ(k.router.leases[c.port], k.router.onlyPermanent ? 0u : 3600u);
+    EXPECT_EQ(mapped->permanent, k.router.onlyPermanent);
+  }
+}
+
+// Routers that are not mapped on: none, or one that lies about its address.
+TEST(MappingKeeper, AnnouncesNoRouterThatCannotBeReachedFromOutside) {
+  const char* const kWhy = "upnp: not announced: the router's external address ";
+  const struct {
+    Found::Kind kind;
+    const char *lan, *external, *log;
+  } cases[] = {
+      // clang-format off
+      {Found::Kind::None, "", "", "upnp: no router answered"},
+      {Found::Kind::Unfit, "10.77.0.2", "10.99.0.1", "10.99.0.1 is private"},
+      {Found::Kind::Valid, "10.77.0.2", "198.51.100.7", "198.51.100.7 is reserved"},
+      {Found::Kind::Valid, "10.77.0.2", "100.64.0.9", "100.64.0.9 is the provider's shared space"},
+      {Found::Kind::Unfit, "10.77.0.2", "185.77.0.1",
+       "185.77.0.1 is given by a router that is not connected"},
+      {Found::Kind::Unfit, "10.77.0.2", "", "is none: the router may sit behind another router"},
+      {Found::Kind::Valid, "10.77.0.2", "1.2.3.4\n<x>", "\"1.2.3.4?<x>\" is no address"},
+      {Found::Kind::Valid, "0.0.0.0", "185.77.0.1",
+       "185.77.0.1 leads to no address of this machine (\"0.0.0.0\")"},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.log);
+    Keeping k;
+    k.router.found = {c.kind, kUrl, c.lan, c.external};
+    k.keeper.Begin({});
+    const std::string line = c.kind == Found::Kind::None ? c.log : kWhy + std::string(c.log);
+    EXPECT_EQ(k.log, std::vector<std::string>{line});
+    EXPECT_FALSE(k.keeper.Current());
+    EXPECT_EQ(k.router.maps, 0);
+    EXPECT_TRUE(k.keeper.ToRemember().noRouter);  // the next login is not held
+    EXPECT_FALSE(k.keeper.DueInMs());
   }
 }
 
@@ -180,6 +134,8 @@ TEST(MappingKeeper, RenewsEveryHalfHourAndRemovesAtTheEnd) {
   k.keeper.End();
   EXPECT_TRUE(k.router.table.empty());
   EXPECT_EQ(k.log.back(), "upnp: removed 185.77.0.1:1560");
+  k.keeper.End();  // once
+  EXPECT_EQ(k.log.size(), 4u);
   EXPECT_EQ(k.log[1], "upnp: renewed 185.77.0.1:1560, lease 3600 s");
   EXPECT_EQ(k.keeper.ToRemember().mappedPort, 0);
   EXPECT_EQ(k.keeper.DueInMs(), 30 * kMinute);  // nothing mapped, the router still there
@@ -209,19 +165,6 @@ TEST(MappingKeeper, ARenewalRefusedMapsAnewAndAnUnansweredOneWaitsForTheNext) {
   k.keeper.End();
   EXPECT_EQ(k.log.back(), "upnp: not removed 185.77.0.1:1561");
   EXPECT_EQ(k.keeper.ToRemember().mappedPort, 1561);
-}
-
-TEST(MappingKeeper, APermanentMappingOrNoRouterNeedsNoRenewal) {
-  Keeping permanent;
-  permanent.router.onlyPermanent = true;
-  permanent.keeper.Begin({});
-  EXPECT_FALSE(permanent.keeper.DueInMs());
-  Keeping none;
-  none.router.found = {};
-  none.keeper.Begin({});
-  EXPECT_FALSE(none.keeper.DueInMs());
-  none.keeper.End();
-  EXPECT_EQ(none.router.maps, 0);
 }
 
 }  // namespace

@@ -186,7 +186,7 @@ TEST(HomeRouter, TheFirstLoginWaitsOnlyAsLongAsTheRouterTakes) {
       std::string log;
       MappingSetup setup;
       setup.rememberedPath = scratch.File("upnp-router");
-      setup.makeGateway = &MakeUpnpGateway;
+      setup.makeGateway = [] { return std::shared_ptr<Gateway>(MakeUpnpGateway()); };
       setup.log = [&](const std::string& line) {
         std::lock_guard<std::mutex> lock(mutex);
         log += line + "\n";
