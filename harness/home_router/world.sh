@@ -100,8 +100,9 @@ upnp_nat_postrouting_chain=postrouting_miniupnpd
 allow 1024-65535 10.77.0.0/24 1024-65535
 deny 0-65535 0.0.0.0/0 0-65535
 CONF
-    in_ns "$router" /usr/sbin/miniupnpd -f "$dir/miniupnpd.conf" -P "$dir/miniupnpd.pid" -d -4 \
-      >"$dir/miniupnpd.log" 2>&1 &
+    # `ip netns exec` becomes miniupnpd: $! is the daemon's own pid.
+    ip netns exec "$router" /usr/sbin/miniupnpd -f "$dir/miniupnpd.conf" -P "$dir/miniupnpd.pid" \
+      -d -4 >"$dir/miniupnpd.log" 2>&1 &
     echo $! >"$dir/miniupnpd.pid.own"
     for _ in $(seq 1 100); do
       if in_ns "$router" ss -ltnH 'sport = :5000' | grep -q .; then exit 0; fi
@@ -112,12 +113,11 @@ CONF
     ;;
   down)
     dir="$3"
-    if [ -f "$dir/miniupnpd.pid.own" ]; then
-      pid=$(cat "$dir/miniupnpd.pid.own")
-      # Its rules go with the namespaces: no need to wait for its own clean-up.
-      kill -9 "$pid" 2>/dev/null || true
-      rm -f "$dir/miniupnpd.pid.own"
-    fi
+    # This world's miniupnpd, by the pids it and its start wrote. Its rules
+    # go with the namespaces: no need to wait for its own clean-up.
+    for file in "$dir/miniupnpd.pid.own" "$dir/miniupnpd.pid"; do
+      if [ -f "$file" ]; then kill -9 "$(cat "$file")" 2>/dev/null || true; fi
+    done
     for ns in "$home" "$router" "$net"; do ip netns del "$ns" 2>/dev/null || true; done
     rm -rf "$dir"
     ;;
