@@ -52,8 +52,9 @@ options=(--sizes "$sizes" --concurrent "$concurrent" --total "$total" --runs "$r
 # kvel's ends at a speed limit, one and four transfers: run with the first series.
 limited=(--limit "$limit" --limited 1,4)
 
+source scripts/netns.sh
 echo "== native, the loopback's MTU at $(cat /sys/class/net/lo/mtu), $(g++ --version | head -n 1)"
-build/native/bench/transfer_bench "${options[@]}" "${limited[@]}" --dir "$dir"
+kvel_in_own_netns build/native/bench/transfer_bench "${options[@]}" "${limited[@]}" --dir "$dir"
 
 # A namespace of its own has a loopback of its own, down until brought up.
 if [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
@@ -72,9 +73,10 @@ loader="$KVEL_WINE_DIR/wine"
 if [ "$preset" = win64 ]; then loader="$KVEL_WINE_DIR/wine64"; fi
 windows_dir="Z:${dir//\//\\}"
 echo "== the $preset build under $("$loader" --version), because $KVEL_WINDOWS_REASON; load: $(uptime)"
-scripts/wine-run.sh "build/$preset/transfer_bench.exe" "${options[@]}" "${limited[@]}" --dir "$windows_dir"
+kvel_in_own_netns scripts/wine-run.sh "build/$preset/transfer_bench.exe" "${options[@]}" \
+  "${limited[@]}" --dir "$windows_dir"
 echo "== two hosts with kvel.tpl, the $preset build under Wine; load: $(uptime)"
 # Wine's file dialogs cannot read the root volume's label; it says so on each.
-scripts/wine-run.sh "build/$preset/wine_hosts_bench.exe" --sizes "$sizes,$total" --runs "$runs" \
-  2> >(grep -v --line-buffered 'Read access denied for device' >&2)
+kvel_in_own_netns scripts/wine-run.sh "build/$preset/wine_hosts_bench.exe" --sizes "$sizes,$total" \
+  --runs "$runs" 2> >(grep -v --line-buffered 'Read access denied for device' >&2)
 echo "== load: $(uptime)"

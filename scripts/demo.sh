@@ -2,7 +2,9 @@
 # The main job: builds kvel.tpl, the stand-in host and server, then runs the
 # demonstration under Wine and Xvfb: two hosts, each with kvel.tpl, exchange a
 # file and an image in both directions; then one sends three files at once to
-# a host that takes two of them without asking. The report is printed and kept
+# a host that takes two of them without asking; then 1001 sits behind a home
+# router that maps its port (network namespaces of its own), and 1002 sends it
+# a file from the internet side, directly through the mapping. The report is printed and kept
 # in results/ with screenshots of the transfer window, both chat pages and PNG
 # renderings of them, and a picture of each host's contact list.
 #
@@ -38,10 +40,18 @@ mkdir -p "$results"
 windows_results="Z:${results//\//\\}"
 status=0
 echo "$build_line" >"$results/report.txt"
+source scripts/netns.sh
 # Wine's file dialogs cannot read the root volume's label; it says so on each.
-scripts/wine-run.sh "build/$preset/kvel_demo.exe" "$windows_results" "${KVEL_DEMO_MIB:-64}" \
-  2> >(grep -v --line-buffered 'Read access denied for device' >&2) |
+# In a network namespace of its own, as the tests.
+kvel_in_own_netns scripts/wine-run.sh "build/$preset/kvel_demo.exe" "$windows_results" \
+  "${KVEL_DEMO_MIB:-64}" 2> >(grep -v --line-buffered 'Read access denied for device' >&2) |
   iconv -f cp1250 -t utf-8 | tee -a "$results/report.txt" || status=1
+# 1001 behind a home router that maps its port, 1002 on the internet side,
+# with the native stand-in server there.
+cmake --preset native >/dev/null
+cmake --build build/native -j"$(nproc)" --target kvel_gg_server
+kvel_in_own_netns python3 harness/home_router/e2e.py "build/$preset" build/native/harness/kvel_gg_server \
+  --report "$results/report.txt" || status=1
 
 browser=1
 if ! command -v chromium >/dev/null 2>&1; then

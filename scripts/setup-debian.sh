@@ -7,6 +7,14 @@
 #   step 2  32-bit Wine (the i386 architecture and wine32:i386), on machines
 #           that run 32-bit programs; a failure here is told in one line, and
 #           the scripts then use the 64-bit test build
+#   step 3  Debian's source package of miniupnpc, which the Windows builds
+#           compile and link statically, fetched once into third_party/ with
+#           an apt source list, lists and cache of the set-up's own (the
+#           machine's apt configuration stays as it is); a failure is told in
+#           one line, and the Windows builds then go without the port mapping
+#
+# third_party/ sits beside build/, not in it, so that `rm -rf build` never
+# asks the mirror again: what was fetched once is kept (git ignores it).
 #
 # --with-browser adds headless Chromium, which only the demonstration uses to
 # render its chat pages; a failure to install it is told, not fatal.
@@ -42,6 +50,7 @@ every_path_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-apps imagemagick
   locales python3
+  libminiupnpc-dev miniupnpd-nftables nftables dpkg-dev iproute2
 )
 wine32_packages=(wine32:i386)
 
@@ -167,6 +176,37 @@ else
     if [ "$added_arch" -eq 1 ] && ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
       $SUDO dpkg --remove-architecture i386 || true
     fi
+  fi
+fi
+
+# Step 3: miniupnpc's source for the Windows builds. miniupnpd-nftables (in
+# step 1) brings only the daemon's program: no service starts, nothing asks.
+upnp_root="${KVEL_THIRD_PARTY:-$root/third_party}"
+upnp_source() { ls -d "$upnp_root"/miniupnpc-2.2.4/ 2>/dev/null | head -n 1; }
+if [ -n "$(upnp_source)" ]; then
+  write_state upnp-source kept
+else
+  apt_own="$upnp_root/apt"
+  mkdir -p "$apt_own/lists/partial" "$apt_own/cache/archives/partial" "$apt_own/parts"
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] ${KVEL_DEBIAN_MIRROR:-http://deb.debian.org/debian} bookworm main" \
+    >"$apt_own/sources.list"
+  apt_own_options=(-q -o "Dir::Etc::SourceList=$apt_own/sources.list" -o "Dir::Etc::SourceParts=$apt_own/parts"
+    -o "Dir::State::Lists=$apt_own/lists" -o "Dir::Cache=$apt_own/cache" -o APT::Sandbox::User=root
+    -o Acquire::http::Timeout=10)
+  apt_reason=""
+  fetched=0
+  if apt_get update "${apt_own_options[@]}"; then
+    pushd "$upnp_root" >/dev/null
+    if apt_get source "${apt_own_options[@]}" miniupnpc && [ -n "$(upnp_source)" ]; then fetched=1; fi
+    popd >/dev/null
+  fi
+  if [ "$fetched" -eq 1 ]; then
+    write_state upnp-source fetched
+    rm -rf "$apt_own"
+  else
+    [ -n "$apt_reason" ] || apt_reason="no miniupnpc-2.2.4 came"
+    echo "setup: miniupnpc's source could not be fetched ($apt_reason); the Windows builds go without the port mapping; run scripts/setup-debian.sh again later to add it"
+    write_state upnp-source "failed: $apt_reason"
   fi
 fi
 

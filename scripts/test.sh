@@ -2,7 +2,8 @@
 # The whole test suite: installs what is missing, builds the native code with
 # AddressSanitizer + UBSan and with ThreadSanitizer, the libFuzzer targets, and
 # the win32 build (kvel.tpl and its test programs), then runs every test in one
-# ctest run, the Windows tests under Wine inside Xvfb.
+# ctest run, the Windows tests under Wine inside Xvfb, all in a network
+# namespace of their own (scripts/netns.sh).
 #
 # The Windows tests run in the build this machine can run: the win32 build
 # under 32-bit Wine where 32-bit programs run, else the win64 test build under
@@ -40,8 +41,12 @@ done
 } >build/CTestTestfile.cmake
 
 source scripts/xvfb.sh
+source scripts/netns.sh
 export KVEL_WINEPREFIX="$root/build/$wine_preset/wineprefix"
 trap kvel_stop_xvfb EXIT
+# Xvfb stays outside: X clients reach it through its socket file.
 kvel_start_xvfb
 cd build
-ctest --output-on-failure -j2 "$@"
+# The one ctest run, in a network namespace of its own; the home-router
+# tests make their own namespaces inside it.
+kvel_in_own_netns ctest --output-on-failure -j2 "$@"

@@ -18,6 +18,8 @@ EXPORTS = {"GetPluginInfo", "LoadPlugin", "UnloadPlugin"}
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll",
     "ws2_32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll",
+    # miniupnpc finds the interface toward the router with it.
+    "iphlpapi.dll",
 }
 RT_BITMAP, RT_DIALOG, RT_GROUP_ICON, RT_VERSION = 2, 5, 14, 16
 RESOURCES = {

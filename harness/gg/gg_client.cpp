@@ -15,7 +15,8 @@ bool GGClient::Connect(uint16_t serverPort, uint32_t uin, uint16_t localPort) {
   platform::StartSocketLibrary(nullptr);
   socket_ = platform::CreateTcpSocket();
   if (socket_ == platform::kInvalidSocket) return false;
-  if (!platform::ConnectSocket(socket_, platform::InetAddr("127.0.0.1"), serverPort)) {
+  const uint32_t address = serverAddress_ != 0 ? serverAddress_ : platform::InetAddr("127.0.0.1");
+  if (!platform::ConnectSocket(socket_, address, serverPort)) {
     platform::CloseSocket(socket_);
     socket_ = platform::kInvalidSocket;
     return false;

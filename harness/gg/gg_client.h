@@ -24,9 +24,12 @@ class GGClient {
   GGClient(const GGClient&) = delete;
   GGClient& operator=(const GGClient&) = delete;
 
-  // Connects to 127.0.0.1:`serverPort` and logs in as `uin`; the login the
-  // host builds announces `localPort` and local address 0.
+  // Connects to the server's address (127.0.0.1 unless set) and
+  // `serverPort`, and logs in as `uin`; the login the host builds announces
+  // `localPort` and local address 0.
   bool Connect(uint16_t serverPort, uint32_t uin, uint16_t localPort);
+  // The server's address (network byte order) for the next Connect.
+  void SetServerAddress(uint32_t address) { serverAddress_ = address; }
   // Closes the connection; the reader raises event 9.
   void Disconnect();
   bool Connected() const { return connected_; }
@@ -39,6 +42,7 @@ class GGClient {
   void SendBytes(const gg::Bytes& packet);
 
   Host& host_;
+  uint32_t serverAddress_ = 0;
   kvel::platform::Socket socket_ = kvel::platform::kInvalidSocket;
   std::mutex writeMutex_;
   std::mutex deliverMutex_;

@@ -25,6 +25,7 @@ struct GGServer::Session {
 #endif
   }
   std::mutex writeMutex;
+  uint32_t seen = 0;  // the address the connection came from
   bool loggedIn = false;
   gg::Login login;
 };
@@ -33,11 +34,12 @@ GGServer::~GGServer() {
   Stop();
 }
 
-bool GGServer::Start(uint16_t port) {
+bool GGServer::Start(uint16_t port, uint32_t address) {
   platform::StartSocketLibrary(nullptr);
   listenSocket_ = platform::CreateTcpSocket();
   if (listenSocket_ == platform::kInvalidSocket) return false;
-  if (!platform::BindSocket(listenSocket_, platform::InetAddr("127.0.0.1"), port) ||
+  if (address == 0) address = platform::InetAddr("127.0.0.1");
+  if (!platform::BindSocket(listenSocket_, address, port) ||
       !platform::ListenSocket(listenSocket_, 16)) {
     platform::CloseSocket(listenSocket_);
     listenSocket_ = platform::kInvalidSocket;
@@ -105,6 +107,7 @@ void GGServer::AcceptLoop() {
     platform::SetNonBlocking(accepted, false);
     auto session = std::make_shared<Session>();
     session->socket = accepted;
+    session->seen = platform::RemoteAddress(accepted);
     std::lock_guard<std::mutex> lock(mutex_);
     sessions_.push_back(session);
     clientThreads_.emplace_back([this, session] { ClientLoop(session); });
@@ -153,8 +156,11 @@ uint16_t GGServer::ReportedPort(uint32_t viewer, const Session& peer) {
   return peer.login.externPort != 0 ? peer.login.externPort : peer.login.localPort;
 }
 
+uint32_t GGServer::ReportedAddress(const Session& peer) {
+  return peer.login.externAddress != 0 ? peer.login.externAddress : peer.seen;
+}
+
 void GGServer::OnLogin(const std::shared_ptr<Session>& session, const gg::Login& login) {
-  const uint32_t loopback = platform::InetAddr("127.0.0.1");
   std::vector<std::pair<std::shared_ptr<Session>, gg::Bytes>> outgoing;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -165,10 +171,10 @@ void GGServer::OnLogin(const std::shared_ptr<Session>& session, const gg::Login&
     gg::Bytes entries;
     for (auto& other : sessions_) {
       if (other == session || !other->loggedIn) continue;
-      gg::PutStatusEntry(entries, other->login.uin, gg::kStatusAvailable, loopback,
+      gg::PutStatusEntry(entries, other->login.uin, gg::kStatusAvailable, ReportedAddress(*other),
                          ReportedPort(login.uin, *other));
       gg::Bytes status;
-      gg::PutStatusEntry(status, login.uin, gg::kStatusAvailable, loopback,
+      gg::PutStatusEntry(status, login.uin, gg::kStatusAvailable, ReportedAddress(*session),
                          ReportedPort(other->login.uin, *session));
       outgoing.push_back({other, gg::Packet(gg::kStatus, status)});
     }

@@ -1,8 +1,11 @@
-// The stand-in GG server: accepts hosts on 127.0.0.1, reads each login for the
-// user's number and announced port, tells every host about the others (notify
-// reply at login, status changes when someone arrives or leaves) and relays
-// messages (type 11 from A to B arrives at B as type 10 from A). Every peer is
-// reported at 127.0.0.1; a port can be forced for a pair of users.
+// The stand-in GG server: accepts hosts (on 127.0.0.1, or the address it is
+// given), reads each login for the user's number and announced address and
+// port, tells every host about the others (notify reply at login, status
+// changes when someone arrives or leaves) and relays messages (type 11 from A
+// to B arrives at B as type 10 from A). A peer is reported at the external
+// address and port its login announced, or at the address the server saw it
+// come from and its local port when it announced none, as a GG server does;
+// a port can be forced for a pair of users.
 #pragma once
 
 #include <atomic>
@@ -26,8 +29,9 @@ class GGServer {
   GGServer(const GGServer&) = delete;
   GGServer& operator=(const GGServer&) = delete;
 
-  // Listens on 127.0.0.1:`port` (0 picks a free port). False when it cannot.
-  bool Start(uint16_t port = 0);
+  // Listens on `address` (network byte order; 0 for 127.0.0.1) and `port`
+  // (0 picks a free port). False when it cannot.
+  bool Start(uint16_t port = 0, uint32_t address = 0);
   uint16_t Port() const { return port_; }
   // Disconnects every host and stops.
   void Stop();
@@ -57,6 +61,7 @@ class GGServer {
   void OnLogin(const std::shared_ptr<Session>& session, const gg::Login& login);
   void OnLeave(const std::shared_ptr<Session>& session);
   uint16_t ReportedPort(uint32_t viewer, const Session& peer);
+  static uint32_t ReportedAddress(const Session& peer);
   static void Send(Session& session, const gg::Bytes& packet);
 
   std::mutex mutex_;

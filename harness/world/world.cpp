@@ -36,7 +36,7 @@ HostProcess::HostProcess(const std::string& profile, uint16_t serverPort, const 
   WriteText(profile_ + "kvel.config",
             "[p2p]\r\nlocal-port=" + std::to_string(config.localPort) +
                 "\r\nextern-ip=127.0.0.1\r\nextern-port=" + std::to_string(config.localPort) +
-                "\r\n" + config.extraConfig);
+                "\r\nupnp=0\r\n" + config.extraConfig);
   // No separator before the closing quote: \" would escape it.
   std::string directory = profile_.substr(0, profile_.size() - 1);
   std::string command = "\"";

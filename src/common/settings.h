@@ -19,6 +19,8 @@ struct Settings {
   uint16_t iconMask = 15;
   // The most KB/s (1024 bytes) all transfers together move each way; 0: no limit.
   uint32_t speedLimitKb = 0;
+  // [p2p] upnp: map localPort on the home router (1) or not (0).
+  bool upnp = true;
 };
 
 // The section [autoaccept]: whose files are taken without the question, up

@@ -17,8 +17,8 @@ namespace kvel::gg {
 namespace {
 
 // Sends a copy of the login that announces this machine's address, the
-// listening port and the external address and port; the host's own packet is
-// then dropped.
+// listening port and the external address and port (the router's, when it
+// maps the port; else the settings'); the host's own packet is then dropped.
 int32_t RewriteLogin(std::span<const uint8_t> packet, HookServices& services) {
   std::optional<wire::LoginFields> fields = wire::DecodeLogin(packet);
   if (!fields || fields->localAddress != 0) return kPassOn;
@@ -32,6 +32,10 @@ int32_t RewriteLogin(std::span<const uint8_t> packet, HookServices& services) {
   fields->localPort = settings.localPort;
   fields->externAddress = services.InetAddr(settings.externIp);
   fields->externPort = settings.externPort;
+  if (std::optional<HookServices::RouterPort> mapped = services.MappedRouterPort()) {
+    fields->externAddress = mapped->address;
+    fields->externPort = mapped->port;
+  }
   wire::EncodeLoginAddresses(copy, *fields);
   services.SendRawPacket(copy);
   return kTakenOver;

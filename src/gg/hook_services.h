@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -25,6 +26,14 @@ class HookServices {
   // The address written in dotted form; 0xFFFFFFFF when it is none.
   virtual uint32_t InetAddr(const char* dotted) = 0;
   virtual std::vector<uint32_t> LocalHostAddresses() = 0;
+  // The router's external address and the port it maps to this machine,
+  // which the login announces; nullopt when no mapping is to be announced
+  // (none made, or the port forwarded by hand).
+  struct RouterPort {
+    uint32_t address = 0;  // network byte order
+    uint16_t port = 0;
+  };
+  virtual std::optional<RouterPort> MappedRouterPort() = 0;
   // A whole GG packet through the host, which takes the bytes before it returns.
   virtual void SendRawPacket(std::span<const uint8_t> packet) = 0;
 

@@ -68,5 +68,8 @@ void CloseSocket(Socket s);
 uint16_t LocalPort(Socket s);
 // The platform's code for why the last socket call of this thread failed.
 int LastSocketError();
+// Whether this machine has a route to `address` (network byte order): a UDP
+// socket is connected to it, which looks the route up and sends nothing.
+bool HasRouteTo(uint32_t address, uint16_t port);
 
 }  // namespace kvel::platform

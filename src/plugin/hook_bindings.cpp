@@ -35,6 +35,12 @@ std::vector<uint32_t> ProductionHook::LocalHostAddresses() {
   return platform::LocalHostAddresses();
 }
 
+std::optional<gg::HookServices::RouterPort> ProductionHook::MappedRouterPort() {
+  const std::optional<router::Mapped> mapped = plugin_.portMapping.ForLogin();
+  if (!mapped) return std::nullopt;
+  return RouterPort{mapped->externalAddress, mapped->externalPort};
+}
+
 void ProductionHook::SendRawPacket(std::span<const uint8_t> packet) {
   plugin_.host.SendRawPacket(packet);
 }

@@ -117,6 +117,7 @@ Plugin::Plugin(ModuleHost& host)
 
 void Plugin::Start() {
   listener.Start(settings.localPort);
+  StartPortMapping(*this);
   callBacks.Start();
   partSweeper.Start();
   limitWaker = std::make_shared<LimitWaker>(*this);
@@ -125,6 +126,7 @@ void Plugin::Start() {
 }
 
 bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
+  portMapping.Stop(wait);
   listener.Stop();
   connections.Stop();
   transfers.StopAll();

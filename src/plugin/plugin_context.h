@@ -3,11 +3,11 @@
 // table, the transfers registry, the kept parts of cut transfers, the direct
 // connections, the awaited call-backs, the sends waiting their turn, the
 // turns of the offer questions, the files taken without the question, the
-// boxes told, the images offered and asked for, the transfer window and the
-// listener. LoadPlugin makes a fresh one, fills it in and starts it;
-// UnloadPlugin stops it. Its memory stays until the next LoadPlugin or the
-// detach, so that a host call still under way as the plug-in is unloaded
-// finds a stopped context, never a freed one.
+// boxes told, the images offered and asked for, the transfer window, the
+// listener and the router's mapping of its port. LoadPlugin makes a fresh one, fills it in and
+// starts it; UnloadPlugin stops it. Its memory stays until the next LoadPlugin or the detach, so
+// that a host call still under way as the plug-in is unloaded finds a stopped context, never a
+// freed one.
 #pragma once
 
 #include <atomic>
@@ -31,6 +31,7 @@
 #include "p2p/reach/send_queue.h"
 #include "platform/threads.h"
 #include "plugin/host.h"
+#include "router/port_mapping.h"
 #include "transfers/auto_accept/auto_acceptor.h"
 #include "transfers/kept/kept_parts.h"
 #include "transfers/telling/notice_batches.h"
@@ -52,11 +53,13 @@ class Plugin {
   Plugin& operator=(const Plugin&) = delete;
 
   // The one start, once the settings are read: listens on their port,
-  // watches the awaited call-backs, and makes the transfer window (hidden)
+  // maps it on the router (off this thread), watches the awaited
+  // call-backs, and makes the transfer window (hidden)
   // on the calling thread, which serves its messages from then on.
   void Start();
   // The one stop, for UnloadPlugin and for the end of a context that was
-  // never unloaded: takes no new peer, stops every transfer as the stop
+  // never unloaded: removes the router's mapping (waiting for that at most
+  // a second), takes no new peer, stops every transfer as the stop
   // button stops one, ends every send waiting its turn and every wait for a
   // call-back at once and drops the boxes not yet shown, gives the
   // connections' threads a bounded time to end, forgets the images asked
@@ -129,6 +132,8 @@ class Plugin {
   // Which cache files are trusted without being read; LoadPlugin starts it.
   images::CacheTrust cacheTrust;
   p2p::Listener listener;
+  // The router's mapping of the listening port, Start to Stop.
+  router::PortMapping portMapping;
 };
 
 // The plug-in's context: the one LoadPlugin made, or the one made at module

@@ -23,6 +23,11 @@ class Plugin;
 // procedures.
 std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin);
 
+// Starts `plugin`'s mapping of its listening port on the router, unless the
+// settings turn it off or forward the port by hand, or the build has no
+// UPnP (the log then says so).
+void StartPortMapping(Plugin& plugin);
+
 // The protocol hook's services over one Plugin context (its host, peer table,
 // own number, settings, data directory and image tables), the platform's
 // addresses, p2p::StartOutgoing and the image exchange. Open, so that the
@@ -38,6 +43,7 @@ class ProductionHook : public gg::HookServices {
   Settings CurrentSettings() override;
   uint32_t InetAddr(const char* dotted) override;
   std::vector<uint32_t> LocalHostAddresses() override;
+  std::optional<RouterPort> MappedRouterPort() override;
   void SendRawPacket(std::span<const uint8_t> packet) override;
   void StartOutgoing(uint32_t uin, uint32_t directionCode) override;
   bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) override;

@@ -36,6 +36,7 @@ void ReadSettings(const char* path, Settings& s) {
   const uint32_t limit =
       platform::ProfileInt("p2p", "speed-limit", static_cast<int32_t>(s.speedLimitKb), path);
   s.speedLimitKb = limit <= kMaxSpeedLimitKb ? limit : 0;
+  s.upnp = platform::ProfileInt("p2p", "upnp", s.upnp ? 1 : 0, path) != 0;
 }
 
 transfers::AutoAcceptParse ReadAutoAcceptSettings(const char* path, const std::string& dataFolder) {

@@ -62,6 +62,8 @@ class HookRecorder final : public HookServices {
     calls.push_back("LocalHostAddresses");
     return addresses;
   }
+  std::optional<RouterPort> routerPort;
+  std::optional<RouterPort> MappedRouterPort() override { return routerPort; }
   void SendRawPacket(std::span<const uint8_t> packet) override {
     calls.push_back("SendRawPacket(" + std::to_string(packet.size()) + ")");
     sent.emplace_back(packet.begin(), packet.end());

@@ -61,6 +61,18 @@ TEST_F(HookTest, LoginAnnouncesTheChosenAddress) {
   }
 }
 
+// The router's mapping, when there is one, goes out as the external address
+// and port; the local fields stay this machine's.
+TEST_F(HookTest, LoginAnnouncesTheRoutersMapping) {
+  recorder_.settings.localPort = 1560;
+  recorder_.addresses = {Ip(10, 77, 0, 2)};
+  recorder_.routerPort = HookServices::RouterPort{Ip(185, 77, 0, 1), 1561};
+  ASSERT_EQ(Deliver(kEventSending, Login(1, 0)), kTakenOver);
+  ASSERT_EQ(recorder_.sent.size(), 1u);
+  EXPECT_EQ(Bytes(recorder_.sent[0].begin() + 25, recorder_.sent[0].begin() + 37),
+            (Bytes{10, 77, 0, 2, 0x18, 0x06, 185, 77, 0, 1, 0x19, 0x06}));
+}
+
 TEST_F(HookTest, ExternIpThatIsNoAddressIsWrittenAsAllBitsSet) {
   std::strcpy(recorder_.settings.externIp, "nowhere");
   ASSERT_EQ(Deliver(kEventSending, Login(1, 0)), kTakenOver);

@@ -1,6 +1,8 @@
 // The stand-in GG server with plain sockets as its clients.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <chrono>
 #include <thread>
 
@@ -33,10 +35,14 @@ class RawClient {
       reader_.Feed(buffer, static_cast<size_t>(n));
     }
   }
-  void Login(uint32_t uin, uint16_t port) {
+  // Announces `port`, and `externAddress`:`externPort` when not 0.
+  void Login(uint32_t uin, uint16_t port, uint32_t externAddress = 0, uint16_t externPort = 0) {
     gg::Bytes login = gg::LoginPacket(uin, 0);
     login[8 + 21] = static_cast<uint8_t>(port);
     login[8 + 22] = static_cast<uint8_t>(port >> 8);
+    std::memcpy(&login[8 + 23], &externAddress, 4);
+    login[8 + 27] = static_cast<uint8_t>(externPort);
+    login[8 + 28] = static_cast<uint8_t>(externPort >> 8);
     Send(login);
     EXPECT_EQ(gg::GetU32(Receive().data()), gg::kLoginOk);
   }
@@ -62,9 +68,11 @@ TEST(GGServer, TellsEachHostAboutTheOthersAndRelaysMessages) {
   ASSERT_TRUE(a.Connected() && b.Connected());
   a.Login(1000, 15601);
   WaitOnline(server, 1);
-  b.Login(2000, 15602);
+  // B announces its router's address and mapped port; A none.
+  b.Login(2000, 15602, platform::InetAddr("185.77.0.1"), 1561);
 
-  // B hears of A in a notify reply, with the forced port 1.
+  // B hears of A in a notify reply, at the address the server saw, with the
+  // forced port 1.
   gg::Bytes reply = b.Receive();
   ASSERT_EQ(gg::GetU32(reply.data()), gg::kNotifyReply);
   ASSERT_EQ(reply.size(), 8u + 14u);
@@ -72,11 +80,12 @@ TEST(GGServer, TellsEachHostAboutTheOthersAndRelaysMessages) {
   EXPECT_EQ(reply[12], gg::kStatusAvailable);
   EXPECT_EQ(reply[13], 127);
   EXPECT_EQ(gg::GetU16(&reply[17]), 1);
-  // A hears of B in a status change with B's own port.
+  // A hears of B in a status change at what B announced.
   gg::Bytes status = a.Receive();
   ASSERT_EQ(gg::GetU32(status.data()), gg::kStatus);
   EXPECT_EQ(gg::GetU32(&status[8]), 2000u);
-  EXPECT_EQ(gg::GetU16(&status[17]), 15602);
+  EXPECT_EQ(gg::GetU32(&status[13]), platform::InetAddr("185.77.0.1"));
+  EXPECT_EQ(gg::GetU16(&status[17]), 1561);
 
   gg::Bytes payload;
   gg::PutU32(payload, 2000);

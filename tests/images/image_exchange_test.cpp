@@ -65,6 +65,10 @@ class ImageSide final : public gg::HookServices {
     Unexpected("LocalHostAddresses");
     return {};
   }
+  std::optional<RouterPort> MappedRouterPort() override {
+    Unexpected("MappedRouterPort");
+    return std::nullopt;
+  }
   void SendRawPacket(std::span<const uint8_t>) override { Unexpected("SendRawPacket"); }
   void StartOutgoing(uint32_t, uint32_t) override { Unexpected("StartOutgoing"); }
 

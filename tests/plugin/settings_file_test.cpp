@@ -20,6 +20,7 @@ struct SettingsCase {
   uint16_t externPort;
   uint16_t iconMask;
   uint32_t speedLimitKb = 0;
+  bool upnp = true;
   friend void PrintTo(const SettingsCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -37,6 +38,7 @@ TEST_P(ReadSettingsTest, TakesOnlyTheKeysPresent) {
   EXPECT_EQ(s.externPort, c.externPort);
   EXPECT_EQ(s.iconMask, c.iconMask);
   EXPECT_EQ(s.speedLimitKb, c.speedLimitKb);
+  EXPECT_EQ(s.upnp, c.upnp);
 }
 
 const SettingsCase kCases[] = {
@@ -55,6 +57,8 @@ const SettingsCase kCases[] = {
     {"NegativePort", "[p2p]\nlocal-port=-1\n", 65535, "0.0.0.0", 0, 15},
     {"OtherCase", "[P2P]\nLOCAL-PORT = 2000\nExtern-IP = 127.0.0.1 \n", 2000, "127.0.0.1", 0, 15},
     {"NotANumber", "[p2p]\nlocal-port=abc\n[cl]\nicons=\n", 0, "0.0.0.0", 0, 15},
+    {"UpnpOff", "[p2p]\nupnp=0\n", 1560, "0.0.0.0", 0, 15, 0, false},
+    {"UpnpOnByAnyOtherNumber", "[p2p]\nupnp=2\n", 1560, "0.0.0.0", 0, 15, 0, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, ReadSettingsTest, ::testing::ValuesIn(kCases),

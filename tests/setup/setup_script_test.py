@@ -41,6 +41,7 @@ case "$(basename "$0")" in
       fi
       exit 0
     fi
+    if [ "$1" = source ]; then mkdir -p miniupnpc-2.2.4; exit 0; fi
     shift
     pkgs=()
     for a in "$@"; do case "$a" in -*) ;; *) pkgs+=("$a") ;; esac; done
@@ -62,7 +63,8 @@ ALREADY_INSTALLED = ["cmake", "g++", "python3"]
 # lines of output, expected wine32 state (prefix).
 CASES = [
     ("mirror in mid-sync: 32-bit Wine told, then success", True, ":i386", "1", 0,
-     ["apt-get update failed", "32-bit Wine could not be installed", "prerequisites ready"],
+     ["apt-get update failed", "32-bit Wine could not be installed",
+      "miniupnpc's source could not be fetched", "prerequisites ready"],
      "failed: Failed to fetch .../binary-i386/Packages.xz File has unexpected size"),
     ("a good mirror: everything installed", False, "<none>", "1", 0,
      ["prerequisites ready"], "installed"),
@@ -96,6 +98,7 @@ def run_case(repo, name, fail_update, fail_install, runs32, want_status, want_li
             "KVEL_LOCALE_GEN_FILE": str(fake / "locale.gen"),
             "KVEL_WINE_DIR": str(fake / "wine"),
             "KVEL_APT_UPDATE_PAUSE": "0",
+            "KVEL_THIRD_PARTY": str(fake / "third_party"),
         })
         result = subprocess.run(["bash", str(repo / "scripts/setup-debian.sh"), "--with-browser"],
                                 env=env, capture_output=True, text=True, timeout=120)
@@ -122,6 +125,13 @@ def run_case(repo, name, fail_update, fail_install, runs32, want_status, want_li
         state = (fake / "state").read_text() if (fake / "state").exists() else ""
         if want_wine32 is not None and f"wine32={want_wine32}" not in state:
             problems.append(f"state file {state!r}, expected wine32={want_wine32}...")
+        source_list = fake / "third_party/apt/sources.list"
+        if want_status == 0 and not fail_update and "upnp-source=fetched" not in state:
+            problems.append(f"state file {state!r}, expected upnp-source=fetched")
+        if any("source" in c.split()[:2] and "Dir::State::Lists=" not in c for c in calls):
+            problems.append("apt-get source runs without the set-up's own lists")
+        if fail_update and want_status == 0 and "deb-src" not in source_list.read_text():
+            problems.append("the set-up's own source list has no deb-src line")
         if want_wine32 and want_wine32.startswith("failed") and (fake / "arches").read_text().strip():
             problems.append("the i386 architecture is left behind with nothing installed from it")
     return [f"{name}: {p}" for p in problems]

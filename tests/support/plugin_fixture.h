@@ -11,6 +11,11 @@
 
 namespace kvel::testing {
 
+// True when the tests run where only loopback is reached (a network
+// namespace of their own): the plug-in's search for a router then reaches
+// nothing. Elsewhere LoadedPlugin writes upnp=0 into the settings.
+bool TestNetworkIsolated();
+
 class LoadedPlugin {
  public:
   // Creates the host on a fresh profile directory and loads the module;

@@ -4,7 +4,7 @@
 // plug-in's window messages, driven through a control connection or a console.
 //
 //   kvel_host.exe [--plugin PATH] [--profile DIR] [--no-log] [--report]
-//                 [--server PORT --uin N] [--contact UIN:NAME]...
+//                 [--server PORT --uin N] [--server-address A] [--contact UIN:NAME]...
 //                 [--control PORT] [--console] [--record-opens]
 //   kvel_host.exe --opened LOG PATH   (the program that opens recorded files)
 #include <windows.h>
@@ -37,6 +37,7 @@ struct Options {
   bool offerLog = true;
   bool report = false;
   uint16_t serverPort = 0;
+  std::string serverAddress = "127.0.0.1";
   uint32_t uin = 0;
   uint16_t controlPort = 0;
   bool console = false;
@@ -59,6 +60,8 @@ Options Parse(int argc, char** argv) {
       options.report = true;
     else if (arg == "--server")
       options.serverPort = static_cast<uint16_t>(std::atoi(next().c_str()));
+    else if (arg == "--server-address")
+      options.serverAddress = next();
     else if (arg == "--uin")
       options.uin = static_cast<uint32_t>(std::strtoul(next().c_str(), nullptr, 10));
     else if (arg == "--control")
@@ -94,6 +97,7 @@ int RunSession(const Options& options, standin::Host& host, standin::PluginModul
   module.LoadPlugin(host.Link());
 
   standin::GGClient gg(host);
+  gg.SetServerAddress(kvel::platform::InetAddr(options.serverAddress.c_str()));
   // Chat pages beside the profile, one per contact.
   standin::ChatWindows chats(host, options.profile);
   standin::UiDriver driver;
@@ -105,8 +109,8 @@ int RunSession(const Options& options, standin::Host& host, standin::PluginModul
     std::fprintf(stderr, "kvel_host: cannot record the files opened\n");
 
   if (options.serverPort != 0 && !gg.Connect(options.serverPort, options.uin, 0)) {
-    std::fprintf(stderr, "kvel_host: cannot reach the GG server at 127.0.0.1:%u\n",
-                 options.serverPort);
+    std::fprintf(stderr, "kvel_host: cannot reach the GG server at %s:%u\n",
+                 options.serverAddress.c_str(), options.serverPort);
   }
   standin::ControlChannel control(commands);
   if (options.controlPort != 0 && !control.Start(options.controlPort)) {

@@ -183,4 +183,16 @@ int LastSocketError() {
   return errno;
 }
 
+bool HasRouteTo(uint32_t address, uint16_t port) {
+  const int s = socket(AF_INET, SOCK_DGRAM, 0);
+  if (s < 0) return false;
+  sockaddr_in to = {};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = address;
+  to.sin_port = htons(port);
+  const bool routed = connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+  close(s);
+  return routed;
+}
+
 }  // namespace kvel::platform

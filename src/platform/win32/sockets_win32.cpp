@@ -198,4 +198,16 @@ int LastSocketError() {
   return static_cast<int>(GetLastError());
 }
 
+bool HasRouteTo(uint32_t address, uint16_t port) {
+  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  if (s == INVALID_SOCKET) return false;
+  sockaddr_in to = {};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = address;
+  to.sin_port = htons(port);
+  const bool routed = connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+  closesocket(s);
+  return routed;
+}
+
 }  // namespace kvel::platform

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/sockets.h"
 #include "plugin/plugin_context.h"
+#include "router/upnp_gateway.h"
 #include "support/plugin_fixture.h"
 
 namespace kvel::testing {
@@ -20,6 +22,46 @@ TEST(LoadPluginSettings, ReadsTheFileBesideItsDirectory) {
   EXPECT_EQ(ThePlugin().settings.localPort, 40000);
   EXPECT_EQ(ThePlugin().settings.iconMask, 8);
   EXPECT_EQ(ThePlugin().dataPath, plugin.PluginDirectory());
+}
+
+// The router is asked only with the defaults: in the test run's own network
+// namespace the search reaches nothing beyond loopback and finds no router
+// (the log says so); turned off or forwarded by hand, nothing is asked.
+TEST(LoadPluginSettings, TheRouterIsAskedOnlyWithTheDefaults) {
+  const bool asks = TestNetworkIsolated();
+  const struct {
+    const char* file;
+    bool asked;
+  } cases[] = {
+      {"[p2p]\nlocal-port=40001\n", asks},
+      {"[p2p]\nupnp=0\n", false},
+      {"[p2p]\nextern-port=1560\n", false},
+      {"[p2p]\nextern-ip=81.2.3.4\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
+    WriteFile(plugin.Profile() + "kvel.config", c.file);
+    plugin.Start();
+    plugin.Stop();  // waits for the mapping's thread
+    std::vector<std::string> said;
+    for (const std::string& line : plugin.Host().LogLines())
+      if (line.rfind("upnp: ", 0) == 0) said.push_back(line);
+    const std::string none =
+        router::UpnpBuilt() ? "upnp: no router answered" : "upnp: no UPnP in this build";
+    EXPECT_EQ(said, c.asked ? std::vector<std::string>{none} : std::vector<std::string>{});
+  }
+}
+
+// Under test, kvel (whose defaults search the LAN for a router) reaches no
+// address outside the test run's own namespace: there is no route to one.
+TEST(TestNetwork, ReachesNothingButLoopback) {
+  if (!TestNetworkIsolated())
+    GTEST_SKIP() << "not in a network namespace of its own (scripts/test.sh makes one); the "
+                    "plug-in tests write upnp=0";
+  EXPECT_TRUE(platform::HasRouteTo(platform::InetAddr("127.0.0.1"), 1560));
+  for (const char* outside : {"239.255.255.250", "10.77.0.1", "192.168.1.1", "185.77.0.1"})
+    EXPECT_FALSE(platform::HasRouteTo(platform::InetAddr(outside), 1900)) << outside;
 }
 
 TEST(LoadPluginSettings, IgnoresAFileInsideItsDirectory) {

@@ -1,0 +1,47 @@
+// PortMapping: the router's mapping of kvel's port from the plug-in's start
+// to its stop, made and kept on a thread of its own (MappingRun), so that
+// the host's thread never waits on the router, but for the first login,
+// which it holds for a bounded time.
+//
+// Thread safety: Start and Stop from one thread; ForLogin from any.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "router/mapping_run.h"
+
+namespace kvel::router {
+
+// The stop waits this long for the mapping's removal.
+inline constexpr uint32_t kRemovalWaitMs = 1000;
+
+class PortMapping {
+ public:
+  PortMapping() = default;
+  PortMapping(const PortMapping&) = delete;
+  PortMapping& operator=(const PortMapping&) = delete;
+  ~PortMapping();  // Stop
+
+  // Starts the mapping's thread; false when it cannot start (or a start
+  // came already).
+  bool Start(MappingSetup setup);
+  // Asks the thread to remove the mapping and end, and waits for that at
+  // most kRemovalWaitMs, spending the waits with `wait`. True when it ended.
+  bool Stop(void (*wait)(uint32_t milliseconds));
+  // What the login announces; nullopt when there is no mapping (yet). The
+  // first call waits for a mapping under way, until loginHoldMs after
+  // Start, unless the last start found no router; later calls never wait.
+  std::optional<Mapped> ForLogin();
+
+ private:
+  std::shared_ptr<MappingShared> shared_;
+  std::chrono::steady_clock::time_point started_;
+  uint32_t holdMs_ = 0;
+  bool holdFirstLogin_ = false;
+  bool firstLoginSeen_ = false;  // under shared_->mutex
+};
+
+}  // namespace kvel::router
