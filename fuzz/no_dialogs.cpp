@@ -7,6 +7,9 @@ namespace kvel::platform {
 bool AskYesNo(const char*, const char*) {
   return false;
 }
+bool AskNoYes(const char*, const char*) {
+  return false;
+}
 void ShowError(const char*, const char*) {}
 bool ChooseSaveFile(FileDialog&) {
   return false;
