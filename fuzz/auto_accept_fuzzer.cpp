@@ -81,7 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned taken = data[1] % 8;
   const uint64_t announced = static_cast<uint64_t>(data[2]) | static_cast<uint64_t>(data[3]) << 8;
   const size_t nameLength = std::min<size_t>(data[4], size - 5);
-  const std::string offered(reinterpret_cast<const char*>(data + 5), nameLength);
+  // The name as the receiver reads it: up to its first zero, at most what
+  // the record's field holds.
+  std::string offered(reinterpret_cast<const char*>(data + 5), nameLength);
+  offered = offered.substr(0, std::min(offered.find('\0'), wire::kFileNameField - 1));
   const size_t chunksAt = 5 + nameLength;
 
   fuzz::Disk disk;
