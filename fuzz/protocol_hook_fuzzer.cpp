@@ -1,8 +1,9 @@
 // Drives the GG protocol hook's dispatch with arbitrary events and packets
 // against the stand-in host with a few listed contacts: the real UserDB, icon
 // refresh, login rewrite and image exchange, its cache in a temporary
-// directory emptied after every input. The machine's addresses and outgoing
-// connections are stood in for. Every image reply part handed on must lie
+// directory emptied after every input; each input meets fresh context parts
+// of the fuzzer's own. The machine's addresses and outgoing connections are
+// stood in for. Every image reply part handed on must lie
 // inside the packet.
 //
 // Input: records of [event selector: 1][length: 2, little-endian][packet],
@@ -23,7 +24,7 @@
 #include "contact_list_icons.h"
 #include "gg/hook_dispatch.h"
 #include "plugin/host.h"
-#include "plugin/plugin_context.h"
+#include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 #include "stand_in_host.h"
 
@@ -59,11 +60,11 @@ class FuzzHook final : public kvel::ProductionHook {
 struct World {
   standin::Host host{"/nonexistent/kvel-fuzz/"};
   standin::ContactListIcons icons{host};
-  FuzzHook hook{kvel::ThePlugin()};
+  kvel::ModuleHost moduleHost;
   fs::path cache;
 
   World() {
-    kvel::SetHostLink(host.Link());
+    moduleHost.SetLink(host.Link());
     host.AddContact({1, "a", "1001", 3});
     host.AddContact({2, "b", "1002", 3});
     host.AddContact({3, "c", "0", 3});
@@ -71,7 +72,6 @@ struct World {
     host.AddContact({5, "e", "1003", 5});
     cache = fs::temp_directory_path() / ("kvel-hook-fuzz-" + std::to_string(::getpid()));
     fs::create_directories(cache);
-    kvel::ThePlugin().dataPath = cache.string() + "/";
   }
 };
 
@@ -98,7 +98,12 @@ uint32_t EventCode(uint8_t selector) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   World& world = TheWorld();
   if (size == 0) return 0;
-  kvel::ThePlugin().settings.iconMask = data[0] & 15;
+  kvel::PluginSetup setup;
+  setup.settings.iconMask = data[0] & 15;
+  setup.dataPath = world.cache.string() + "/";
+  // Its destructor forgets the contacts and the images asked for.
+  auto parts = std::make_unique<kvel::PluginParts>(world.moduleHost, setup);
+  FuzzHook hook(*parts);
   size_t at = 1;
   while (at < size) {
     const uint32_t code = EventCode(data[at]);
@@ -109,12 +114,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A block of exactly the packet's size: reading past it is caught.
     std::unique_ptr<uint8_t[]> packet(new uint8_t[length == 0 ? 1 : length]);
     if (length != 0) std::memcpy(packet.get(), data + at, length);
-    world.hook.packet = std::span<const uint8_t>(packet.get(), length);
-    kvel::gg::HandleGGEvent(code, world.hook.packet, world.hook);
+    hook.packet = std::span<const uint8_t>(packet.get(), length);
+    kvel::gg::HandleGGEvent(code, hook.packet, hook);
     at += length;
   }
-  kvel::ThePlugin().users.ClearUsers();
-  kvel::ThePlugin().requestedImages.Clear();
+  parts.reset();
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(world.cache, error))
     fs::remove(entry.path(), error);

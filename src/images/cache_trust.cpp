@@ -1,8 +1,5 @@
 #include "images/cache_trust.h"
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -10,7 +7,6 @@
 
 #include "images/image_cache.h"
 #include "platform/files.h"
-#include "platform/threads.h"
 #include "wire/image_crc.h"
 
 namespace kvel::images {
@@ -18,11 +14,8 @@ namespace kvel::images {
 // Shared by the object and its thread, which may outlive the object's wait.
 struct CacheTrust::State {
   mutable std::mutex mutex;
-  std::condition_variable ended;
-  bool threadEnded = true;
   bool all = false;                // every file of the cache may be trusted
   std::set<std::string> verified;  // files trusted one by one until then
-  std::atomic<bool> stop{false};
   std::string directory;
 };
 
@@ -32,7 +25,8 @@ enum class Verdict { Matches, Differs, Stopped };
 
 // Reads the file whole and compares it with the size and checksum its name
 // gives; stops between blocks once asked to.
-Verdict Verify(const std::string& path, const wire::ImageId& image, const std::atomic<bool>& stop) {
+Verdict Verify(const std::string& path, const wire::ImageId& image,
+               const platform::WorkerStop& stop) {
   const std::optional<platform::FileInformation> info = platform::ReadFileInformation(path.c_str());
   if (!info) return Verdict::Differs;
   if (info->size != image.size) return Verdict::Differs;
@@ -40,7 +34,7 @@ Verdict Verify(const std::string& path, const wire::ImageId& image, const std::a
   if (!in) return Verdict::Differs;
   bool stopped = false;
   const uint32_t checksum = wire::CrcRegisterOf([&](std::span<uint8_t> block) -> size_t {
-    if (stop) stopped = true;
+    if (stop.Requested()) stopped = true;
     if (stopped || !in) return 0;
     in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
     return static_cast<size_t>(in.gcount());
@@ -49,20 +43,17 @@ Verdict Verify(const std::string& path, const wire::ImageId& image, const std::a
   return checksum == image.checksum ? Verdict::Matches : Verdict::Differs;
 }
 
-void Verifier(void* raw) {
-  std::shared_ptr<CacheTrust::State> state(
-      std::move(*static_cast<std::shared_ptr<CacheTrust::State>*>(raw)));
-  delete static_cast<std::shared_ptr<CacheTrust::State>*>(raw);
+void Verifier(const std::shared_ptr<CacheTrust::State>& state, const platform::WorkerStop& stop) {
   bool complete = true;
   for (const std::string& name : platform::ListFiles(state->directory)) {
-    if (state->stop) {
+    if (stop.Requested()) {
       complete = false;
       break;
     }
     const std::optional<wire::ImageId> image = ParseCacheFileName(name);
     if (!image) continue;  // no image of the cache
     const std::string path = state->directory + name;
-    const Verdict verdict = Verify(path, *image, state->stop);
+    const Verdict verdict = Verify(path, *image, stop);
     if (verdict == Verdict::Stopped) {
       complete = false;
       break;
@@ -84,8 +75,6 @@ void Verifier(void* raw) {
     state->all = true;
     state->verified.clear();
   }
-  state->threadEnded = true;
-  state->ended.notify_all();
 }
 
 }  // namespace
@@ -107,22 +96,14 @@ void CacheTrust::Start(const std::string& directory) {
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->directory = directory;
-    state_->threadEnded = false;
   }
-  // The thread holds its own reference to the state.
-  auto* handed = new std::shared_ptr<State>(state_);
-  if (!platform::SpawnDetachedThread(&Verifier, handed)) {
-    delete handed;
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->threadEnded = true;
-  }
+  // The body holds its own share of the state.
+  std::shared_ptr<State> state = state_;
+  worker_.Start([state](platform::WorkerStop& stop) { Verifier(state, stop); });
 }
 
-void CacheTrust::Stop(uint32_t waitMs) {
-  state_->stop = true;
-  std::unique_lock<std::mutex> lock(state_->mutex);
-  state_->ended.wait_for(lock, std::chrono::milliseconds(waitMs),
-                         [this] { return state_->threadEnded; });
+bool CacheTrust::Stop(uint32_t waitMs) {
+  return worker_.Stop(waitMs);
 }
 
 bool CacheTrust::AllVerified() const {

@@ -12,12 +12,14 @@
 #include <memory>
 #include <string>
 
+#include "platform/worker.h"
+
 namespace kvel::images {
 
 // The marker's name in the cache directory.
 inline constexpr char kVerifiedMarker[] = "imgcache.verified";
-// How long Stop waits for the verifying thread: it looks at its stop flag
-// after every block it reads.
+// How long Stop waits for the verifying thread: it looks whether a stop was
+// asked after every block it reads.
 inline constexpr uint32_t kVerifierStopWaitMs = 1000;
 
 class CacheTrust {
@@ -35,7 +37,8 @@ class CacheTrust {
   void Start(const std::string& directory);
   // Stops the verifying thread, waiting at most `waitMs`; files it did not
   // get to stay untrusted, to be verified by the next run.
-  void Stop(uint32_t waitMs = kVerifierStopWaitMs);
+  // False when the thread outlived the wait.
+  bool Stop(uint32_t waitMs = kVerifierStopWaitMs);
   // True once the thread has verified every file (or none was needed).
   bool AllVerified() const;
 
@@ -51,6 +54,7 @@ class CacheTrust {
  private:
   std::shared_ptr<State> state_;
   bool started_ = false;
+  platform::Worker worker_;
 };
 
 }  // namespace kvel::images

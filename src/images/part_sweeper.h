@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/threads.h"
+#include "platform/worker.h"
 
 namespace kvel::images {
 
@@ -28,15 +28,15 @@ class PartSweeper {
 
   // False when the thread cannot start, or after Stop.
   bool Start();
-  // Ends the thread; a sweep under way is finished first.
-  void Stop();
+  // Wakes the thread and ends it; a sweep under way is finished first.
+  // False when the thread outlived the worker's bound (a sweep that hangs).
+  bool Stop();
 
  private:
-  struct State;
-  static void Run(void* state);
-
-  std::shared_ptr<State> state_;
-  platform::ThreadHandle thread_;
+  std::function<void()> sweep_;
+  const uint32_t intervalMs_;
+  bool stopped_ = false;
+  platform::Worker worker_;
 };
 
 }  // namespace kvel::images

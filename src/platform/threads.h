@@ -1,24 +1,10 @@
-// Threads, sleeping and the millisecond tick.
+// Sleeping and the millisecond tick. Threads come from the worker
+// (platform/worker.h).
 #pragma once
 
 #include <cstdint>
 
 namespace kvel::platform {
-
-using ThreadRoutine = void (*)(void* argument);
-
-// Starts a detached thread. On win32 the thread holds a reference to the
-// plug-in module while it runs and drops it as it exits, so the DLL stays
-// mapped until the routine has returned. False when it cannot start.
-bool SpawnDetachedThread(ThreadRoutine routine, void* argument);
-
-// A thread that can be waited for (the listener's).
-struct ThreadHandle {
-  void* native = nullptr;
-};
-bool StartThread(ThreadRoutine routine, void* argument, ThreadHandle* handle);
-// Waits at most `milliseconds`; true when the thread ended. Releases the handle.
-bool WaitThread(ThreadHandle* handle, uint32_t milliseconds);
 
 void SleepMilliseconds(uint32_t milliseconds);
 // Waits about `milliseconds` while carrying out the window messages that

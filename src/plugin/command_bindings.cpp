@@ -2,7 +2,7 @@
 #include "p2p/connection/connection_services.h"
 #include "p2p/connection/connection_thread.h"
 #include "p2p/reach/own_sends.h"
-#include "plugin/plugin_context.h"
+#include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 #include "wire/handshake.h"
 

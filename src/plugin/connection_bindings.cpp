@@ -7,7 +7,7 @@
 #include "p2p/connection/reports.h"
 #include "p2p/reach/fall_back.h"
 #include "p2p/reach/own_sends.h"
-#include "plugin/plugin_context.h"
+#include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 #include "transfers/side/platform_streams.h"
 
@@ -19,7 +19,7 @@ class PluginConnections final : public p2p::PeerDirectory,
                                 public p2p::FileProcedures,
                                 public p2p::OwnSendsOnward {
  public:
-  explicit PluginConnections(Plugin& plugin)
+  explicit PluginConnections(PluginParts& plugin)
       : plugin_(plugin),
         services_{*this,
                   *this,
@@ -77,13 +77,13 @@ class PluginConnections final : public p2p::PeerDirectory,
   void ConnectionLeft(transfers::TransferId id) override { plugin_.sends.ConnectionLeft(id); }
 
  private:
-  Plugin& plugin_;
+  PluginParts& plugin_;
   p2p::ConnectionServices services_;
 };
 
 }  // namespace
 
-std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin) {
+std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(PluginParts& plugin) {
   auto bound = std::make_shared<PluginConnections>(plugin);
   // Shared by every connection thread; the binding lives as long as they do.
   return std::shared_ptr<p2p::ConnectionServices>(bound, &bound->Services());

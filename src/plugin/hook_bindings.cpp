@@ -2,7 +2,7 @@
 #include "images/image_exchange.h"
 #include "platform/host_address.h"
 #include "platform/sockets.h"
-#include "plugin/plugin_context.h"
+#include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 
 namespace kvel {

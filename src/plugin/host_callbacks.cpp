@@ -5,7 +5,6 @@
 #include "gg/hook_dispatch.h"
 #include "gg/menu_commands.h"
 #include "plugin/plugin_context.h"
-#include "plugin/production_bindings.h"
 
 namespace kvel {
 
@@ -13,22 +12,19 @@ int32_t KVEL_CALL ProtocolHook(host::EventRecord* event, host::PacketRef* packet
   if (event == nullptr) return gg::kPassOn;
   std::span<const uint8_t> bytes;
   if (packet != nullptr && packet->data != nullptr) bytes = {packet->data, packet->length};
-  ProductionHook services(ThePlugin());
-  return gg::HandleGGEvent(event->code, bytes, services);
+  return gg::HandleGGEvent(event->code, bytes, ThePlugin().Hook());
 }
 
 int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context) {
-  return gg::OfferCommands(ThePlugin().host, event, context);
+  return gg::OfferCommands(ThePlugin().Host(), event, context);
 }
 
 int32_t KVEL_CALL SendFileCommand(host::Param, host::MenuContext* context) {
-  ProductionCommands commands(ThePlugin());
-  return gg::SendFileCommandWith(context, commands);
+  return gg::SendFileCommandWith(context, ThePlugin().Commands());
 }
 
 int32_t KVEL_CALL SendImageCommand(host::Param, host::MenuContext* context) {
-  ProductionCommands commands(ThePlugin());
-  return gg::SendImageCommandWith(context, commands);
+  return gg::SendImageCommandWith(context, ThePlugin().Commands());
 }
 
 }  // namespace kvel

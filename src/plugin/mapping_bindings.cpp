@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/threads.h"
-#include "plugin/plugin_context.h"
+#include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 #include "router/router_texts.h"
 #include "router/upnp_gateway.h"
@@ -18,7 +18,7 @@ bool ForwardedByHand(const Settings& settings) {
 
 }  // namespace
 
-void StartPortMapping(Plugin& plugin) {
+void StartPortMapping(PluginParts& plugin) {
   // Turned off, or forwarded by hand: the user's own choice, which the
   // router never hears of.
   if (!plugin.settings.upnp || ForwardedByHand(plugin.settings)) return;

@@ -1,19 +1,14 @@
 #include "plugin/plugin_context.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "gg/contact_lookup.h"
 #include "images/image_cache.h"
-#include "p2p/admission/call_back_caller.h"
 #include "p2p/admission/connection_limits.h"
-#include "p2p/reach/own_sends.h"
-#include "p2p/reach/fall_back.h"
-#include "platform/dialogs.h"
-#include "platform/threads.h"
-#include "plugin/host.h"
-#include "plugin/production_bindings.h"
-#include "wire/transfer_records.h"
+#include "plugin/settings_file.h"
+#include "transfers/auto_accept/auto_accept_texts.h"
+#include "transfers/side/platform_side.h"
 
 namespace kvel {
 namespace {
@@ -25,15 +20,15 @@ class PluginOwner {
   ~PluginOwner() { End(); }
   Plugin& Get() { return *plugin_; }
   ModuleHost& Host() { return host_; }
-  void Renew() {
+  void Renew(const PluginSetup& setup) {
     End();
-    plugin_ = std::make_unique<Plugin>(host_);
+    plugin_ = std::make_unique<Plugin>(host_, setup);
   }
 
  private:
-  // Stops the context (UnloadPlugin usually did already). A connection
-  // thread still running (one held by a question box past the wait) reaches
-  // the context until it ends: such a context is left to the process rather
+  // Stops the context (UnloadPlugin usually did already). A thread still
+  // running (a connection held by a question box past the wait) reaches the
+  // context until it ends: such a context is left to the process rather
   // than freed under the thread.
   void End() {
     if (plugin_ == nullptr) return;
@@ -52,104 +47,93 @@ class PluginOwner {
 
 PluginOwner g_owner;
 
-// A stopped transfer may wait under a speed limit: the waits look again.
-class LimitWaker final : public transfers::TransfersObserver {
+// A stopped transfer may wait under a speed limit or for a call-back: the
+// waits look again.
+class StopWaker final : public transfers::TransfersObserver {
  public:
-  explicit LimitWaker(Plugin& plugin) : plugin_(plugin) {}
+  explicit StopWaker(PluginParts& parts) : parts_(parts) {}
   void TransferListed(const transfers::Transfer&) override {}
   void TransferEnded(const transfers::Transfer&) override {}
   void TransferStopped(const transfers::Transfer&) override {
-    plugin_.sendLimit.Wake();
-    plugin_.receiveLimit.Wake();
+    parts_.sendLimit.Wake();
+    parts_.receiveLimit.Wake();
+    parts_.callBacks.Look();
   }
 
  private:
-  Plugin& plugin_;
+  PluginParts& parts_;
 };
-
-// Each running transfer gets a chunk well within its peer's idle limit.
-constexpr uint32_t kLimitTurnMs = p2p::kConnectionLimits.idleMs / 4;
-constexpr size_t kLimitChunkBytes = wire::kSendChunkSize + wire::kChunkHeaderSize;
 
 }  // namespace
 
-Plugin::Plugin(ModuleHost& host)
-    : host(host),
-      users(host, settings),
-      transfers(&platform::TickCount),
-      keptParts(&platform::UnixTime),
-      connections(p2p::kConnectionLimits),
-      callBacks(p2p::kMaxAwaitedCallBacks, p2p::kConnectionLimits.callBackMs, &platform::TickCount,
-                [this](p2p::AwaitedCallBacks::Unanswered unanswered) {
-                  p2p::EndUnanswered(*connectionServices, sends, std::move(unanswered));
-                }),
-      foreignCallBacks(
-          [this](uint32_t uin, uint32_t address) {
-            const std::string question = p2p::ForeignCallBackQuestion(
-                gg::PeerDisplayName(this->host, uin), address, callBacks.FileOf(uin));
-            return platform::AskNoYes(question.c_str(), text::kQuestionCaption);
-          },
-          &platform::TickCount),
-      sends(
-          p2p::kConnectionLimits.maxSendsPerContact,
-          [this](uint32_t uin, transfers::TransferHandle& transfer) {
-            return p2p::StartTurn(uin, transfer, connectionServices);
-          },
-          [this](uint32_t uin, transfers::TransferHandle transfer) {
-            p2p::DropWaiting(*connectionServices, uin, std::move(transfer));
-          }),
-      questionTurns(p2p::kConnectionLimits.offerMs),
-      autoAccept(&platform::TickCount),
-      notices(
-          transfers::kNoticeGatherMs,
-          [](const transfers::UserNotice& notice) {
-            platform::ShowError(notice.text.c_str(), notice.caption.c_str());
-          },
-          &platform::SpawnDetachedThread,
-          [this](const std::string& line) { this->host.Log(line.c_str()); }),
-      sendLimit(&platform::TickCount, kLimitTurnMs, kLimitChunkBytes),
-      receiveLimit(&platform::TickCount, kLimitTurnMs, kLimitChunkBytes),
-      connectionServices(MakeConnectionServices(*this)),
-      requestedImages(&platform::TickCount,
-                      [this](const wire::ImageId& id) { images::RemoveImagePart(dataPath, id); }),
-      partSweeper([this] { requestedImages.Sweep(); }),
-      listener(host, connectionServices) {}
+Plugin::Plugin(ModuleHost& host, const PluginSetup& setup)
+    : parts_(host, setup),
+      autoAcceptRead_(setup.autoAccept),
+      listener_(host, parts_.connectionServices),
+      partSweeper_([this] { parts_.requestedImages.Sweep(); }),
+      registrations_(host) {}
 
 void Plugin::Start() {
-  listener.Start(settings.localPort);
-  StartPortMapping(*this);
-  callBacks.Start();
-  partSweeper.Start();
-  limitWaker = std::make_shared<LimitWaker>(*this);
-  transfers.AddObserver(limitWaker);
-  window = std::make_unique<ui::TransferWindow>(transfers, host.Module());
+  ModuleHost& host = parts_.host;
+  const std::string& dataPath = parts_.dataPath;
+  if (parts_.settings.speedLimitKb != 0) {
+    host.Log((text::kLogSpeedLimit + std::to_string(parts_.settings.speedLimitKb) +
+              text::kLogSpeedLimitUnit)
+                 .c_str());
+  }
+  if (!dataPath.empty()) {
+    const std::string line = AutoAcceptLogLine(autoAcceptRead_, parts_.autoAccept.Folder());
+    if (!line.empty()) host.Log(line.c_str());
+    // Before the hook: no part of this run exists yet. The cache's files
+    // are verified off this thread, where needed.
+    images::RemoveStaleParts(dataPath);
+    parts_.cacheTrust.Start(dataPath);
+    // The parts cut transfers kept: those grown old or changed go now.
+    transfers::PlatformTransferSide side(host, nullptr);
+    parts_.keptParts.Open(dataPath + text::kKeptPartsList, side);
+  }
+  registrations_.Hook();
+  listener_.Start(parts_.settings.localPort);
+  StartPortMapping(parts_);
+  parts_.callBacks.Start();
+  partSweeper_.Start();
+  stopWaker_ = std::make_shared<StopWaker>(parts_);
+  parts_.transfers.AddObserver(stopWaker_);
+  window_ = std::make_unique<ui::TransferWindow>(parts_.transfers, host.Module());
+  registrations_.AddMenus();
 }
 
 bool Plugin::Stop(void (*wait)(uint32_t milliseconds)) {
-  portMapping.Stop(wait);
-  listener.Stop();
-  connections.Stop();
-  transfers.StopAll();
-  sendLimit.Stop();
-  receiveLimit.Stop();
+  registrations_.RemoveMenus();
+  // The router stops sending peers here before the socket closes.
+  parts_.portMapping.Stop(wait);
+  const bool listenerEnded = listener_.Stop();
+  parts_.connections.Stop();
+  parts_.transfers.StopAll();
+  parts_.sendLimit.Stop();
+  parts_.receiveLimit.Stop();
   // Before the waits end: a send whose turn comes starts nothing now.
-  sends.Stop();
+  parts_.sends.Stop();
   // A call-back waiting for the user's answer about another's gives up.
-  foreignCallBacks.Stop();
-  notices.Stop();
-  const bool ended = connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
+  parts_.foreignCallBacks.Stop();
+  parts_.notices.Stop();
+  const bool connectionsEnded = parts_.connections.WaitEmpty(p2p::kUnloadWaitMs, wait);
   // A thread past the wait says nothing more to the host once the reports
   // under way are done.
-  connections.WaitReportsDone(wait);
+  parts_.connections.WaitReportsDone(wait);
+  const bool sweeperEnded = partSweeper_.Stop();
   // After the reports: the call-backs' thread, which reports too, then ends
   // at once instead of waiting for this thread to serve a host call.
-  callBacks.Stop();
-  partSweeper.Stop();
-  requestedImages.Clear();
-  cacheTrust.Stop();
-  window.reset();
-  if (limitWaker) transfers.RemoveObserver(limitWaker.get());
-  return ended;
+  const bool watchEnded = parts_.callBacks.Stop();
+  parts_.requestedImages.Clear();
+  // Only now: the window shows the transfers ending until the connections
+  // are gone.
+  window_.reset();
+  if (stopWaker_) parts_.transfers.RemoveObserver(stopWaker_.get());
+  registrations_.Unhook();
+  // Its thread touches nothing of the context but its own state.
+  parts_.cacheTrust.Stop();
+  return listenerEnded && connectionsEnded && sweeperEnded && watchEnded;
 }
 
 Plugin& ThePlugin() {
@@ -160,13 +144,13 @@ ModuleHost& TheModuleHost() {
   return g_owner.Host();
 }
 
-Plugin& StartPlugin() {
-  g_owner.Renew();
+Plugin& StartPlugin(const PluginSetup& setup) {
+  g_owner.Renew(setup);
   return g_owner.Get();
 }
 
 void RenewPlugin() {
-  g_owner.Renew();
+  g_owner.Renew({});
 }
 
 }  // namespace kvel

@@ -1,6 +1,6 @@
 // The product's bindings of what the logic reaches outside itself, each over
-// one Plugin context: its host, peer table, settings, connections, dialogs
-// and images.
+// the parts of one Plugin context: its host, peer table, settings,
+// connections, dialogs and images.
 #pragma once
 
 #include <cstdint>
@@ -15,26 +15,26 @@
 
 namespace kvel {
 
-class Plugin;
+struct PluginParts;
 
-// What connection threads reach of `plugin` (which outlives every connection
+// What connection threads reach of `parts` (which outlive every connection
 // thread): the peer table, the user's own number, the awaited call-backs,
 // the transfers registry, the host's log and contact list and the two file
 // procedures.
-std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(Plugin& plugin);
+std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(PluginParts& parts);
 
-// Starts `plugin`'s mapping of its listening port on the router, unless the
+// Starts the parts' mapping of its listening port on the router, unless the
 // settings turn it off or forward the port by hand, or the build has no
 // UPnP (the log then says so).
-void StartPortMapping(Plugin& plugin);
+void StartPortMapping(PluginParts& parts);
 
-// The protocol hook's services over one Plugin context (its host, peer table,
+// The protocol hook's services over one context's parts (its host, peer table,
 // own number, settings, data directory and image tables), the platform's
 // addresses, p2p::StartOutgoing and the image exchange. Open, so that the
 // fuzzer can stand in for some of them.
 class ProductionHook : public gg::HookServices {
  public:
-  explicit ProductionHook(Plugin& plugin) : plugin_(plugin) {}
+  explicit ProductionHook(PluginParts& parts) : plugin_(parts) {}
 
   void ClearUsers() override;
   void SetUser(uint32_t uin, uint32_t address, uint16_t port) override;
@@ -53,16 +53,16 @@ class ProductionHook : public gg::HookServices {
   bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override;
 
  protected:
-  Plugin& plugin_;
+  PluginParts& plugin_;
 };
 
-// The menu commands over one Plugin context (its peer table, awaited
+// The menu commands over one context's parts (its peer table, awaited
 // call-backs, host and offered images), p2p::StartOutgoing,
 // platform::ShowError, platform::ChooseOpenFile and images::SendImage. Open,
 // so that a test can stand in for some of them.
 class ProductionCommands : public gg::CommandServices {
  public:
-  explicit ProductionCommands(Plugin& plugin) : plugin_(plugin) {}
+  explicit ProductionCommands(PluginParts& parts) : plugin_(parts) {}
 
   gg::PeerAddress LookupPeer(uint32_t uin) override;
   bool StartOutgoing(uint32_t uin, uint32_t directionCode) override;
@@ -72,7 +72,7 @@ class ProductionCommands : public gg::CommandServices {
   void SendImage(uint32_t uin, const char* path) override;
 
  protected:
-  Plugin& plugin_;
+  PluginParts& plugin_;
 };
 
 }  // namespace kvel

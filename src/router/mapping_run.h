@@ -1,7 +1,7 @@
-// MappingRun: the body of the mapping's thread, as one callable. It makes a
-// gateway, begins the mapping, renews it when due and removes it once asked
-// to stop; what it found is published in the shared MappingShared, which the
-// login reads and the stop waits on.
+// MappingRun: the body of the mapping's worker, as one callable. It makes a
+// gateway, begins the mapping, renews it when due and removes it once the
+// worker is stopped; what it found is published in the shared
+// MappingShared, which the login reads.
 #pragma once
 
 #include <condition_variable>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "router/gateway.h"
+#include "platform/worker.h"
 #include "router/mapping_keeper.h"
 
 namespace kvel::router {
@@ -29,16 +30,14 @@ struct MappingSetup {
   uint32_t loginHoldMs = 1500;
 };
 
-// Shared by the thread, the login and the stop.
+// Shared by the thread and the login.
 struct MappingShared {
   MappingSetup setup;
   Remembered remembered;  // as the start read it
 
   std::mutex mutex;
   std::condition_variable changed;
-  bool stopping = false;
   bool settled = false;  // the first mapping is made, or will not be
-  bool ended = false;    // the thread has removed the mapping and returns
   std::optional<Mapped> mapped;
   bool loginMissed = false;  // a login went out before the mapping was settled
 };
@@ -46,11 +45,11 @@ struct MappingShared {
 class MappingRun {
  public:
   explicit MappingRun(std::shared_ptr<MappingShared> shared) : shared_(std::move(shared)) {}
-  void operator()();
+  void operator()(platform::WorkerStop& stop);
 
  private:
   // Publishes the keeper's mapping; false once the stop was asked.
-  bool Publish(const MappingKeeper& keeper, bool settled);
+  bool Publish(const MappingKeeper& keeper, bool settled, const platform::WorkerStop& stop);
 
   std::shared_ptr<MappingShared> shared_;
 };

@@ -17,39 +17,16 @@ bool PortMapping::Start(MappingSetup setup) {
   started_ = std::chrono::steady_clock::now();
   holdMs_ = shared->setup.loginHoldMs;
   holdFirstLogin_ = !shared->remembered.noRouter;
-  // The thread holds the module while it runs, and its own share of the
-  // state: it may outlive a stop that gave up waiting for a slow router.
-  auto* run = new MappingRun(shared);
-  const bool spawned = platform::SpawnDetachedThread(
-      [](void* argument) {
-        std::unique_ptr<MappingRun> owned(static_cast<MappingRun*>(argument));
-        (*owned)();
-      },
-      run);
-  if (!spawned) {
-    delete run;
+  // The body holds its own share of the state: it may outlive a stop that
+  // gave up waiting for a slow router.
+  if (!worker_.Start([run = MappingRun(shared)](platform::WorkerStop& stop) mutable { run(stop); }))
     return false;
-  }
   shared_ = std::move(shared);
   return true;
 }
 
 bool PortMapping::Stop(void (*wait)(uint32_t milliseconds)) {
-  if (shared_ == nullptr) return true;
-  {
-    std::lock_guard<std::mutex> lock(shared_->mutex);
-    shared_->stopping = true;
-  }
-  shared_->changed.notify_all();
-  constexpr uint32_t kSliceMs = 5;
-  for (uint32_t waited = 0;; waited += kSliceMs) {
-    {
-      std::lock_guard<std::mutex> lock(shared_->mutex);
-      if (shared_->ended) return true;
-    }
-    if (waited >= kRemovalWaitMs) return false;
-    wait(kSliceMs);
-  }
+  return worker_.Stop(kRemovalWaitMs, wait);
 }
 
 std::optional<Mapped> PortMapping::ForLogin() {

@@ -1,5 +1,5 @@
 // PortMapping: the router's mapping of kvel's port from the plug-in's start
-// to its stop, made and kept on a thread of its own (MappingRun), so that
+// to its stop, made and kept on a worker of its own (MappingRun), so that
 // the host's thread never waits on the router, but for the first login,
 // which it holds for a bounded time.
 //
@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/worker.h"
 #include "router/mapping_run.h"
 
 namespace kvel::router {
@@ -29,7 +30,8 @@ class PortMapping {
   // came already).
   bool Start(MappingSetup setup);
   // Asks the thread to remove the mapping and end, and waits for that at
-  // most kRemovalWaitMs, spending the waits with `wait`. True when it ended.
+  // most kRemovalWaitMs, spending the waits with `wait`. True when it ended;
+  // a later call waits again for a thread that did not.
   bool Stop(void (*wait)(uint32_t milliseconds));
   // What the login announces; nullopt when there is no mapping (yet). The
   // first call waits for a mapping under way, until loginHoldMs after
@@ -42,6 +44,7 @@ class PortMapping {
   uint32_t holdMs_ = 0;
   bool holdFirstLogin_ = false;
   bool firstLoginSeen_ = false;  // under shared_->mutex
+  platform::Worker worker_;
 };
 
 }  // namespace kvel::router

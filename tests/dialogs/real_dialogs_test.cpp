@@ -17,7 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
-#include "plugin/plugin_context.h"
+#include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 #include "common/texts.h"
 #include "contact_menu.h"
@@ -69,12 +69,16 @@ class RealDialogsTest : public ::testing::Test {
   void SetUp() override {
     SetPluginId(GetModuleHandleA(nullptr));
     SetHostLink(host_.Link());
+    moduleHost_.SetModuleId(PluginId());
+    moduleHost_.SetLink(host_.Link());
+    parts_ = std::make_unique<PluginParts>(moduleHost_, PluginSetup{});
     host_.AddContact({21, "Ala", "4321", 3});
     pair_ = testing::MakeLoopbackPair();
     ASSERT_NE(pair_.a, platform::kInvalidSocket);
   }
   void TearDown() override {
     testing::CloseLoopbackPair(pair_);
+    parts_.reset();
     SetHostLink(nullptr);
   }
   void CloseA() {
@@ -89,17 +93,20 @@ class RealDialogsTest : public ::testing::Test {
   bool SendFromA(uint32_t uin) {
     p2p::PeerConnection connection(pair_.a, nullptr);
     testing::LoneTransfer transfer(uin, transfers::Send);
-    return transfers::SendFile(ThePlugin().host, connection, transfer.handle);
+    return transfers::SendFile(moduleHost_, connection, transfer.handle);
   }
   bool ReceiveAtB(uint32_t uin) {
     p2p::PeerConnection connection(pair_.b, nullptr);
     testing::LoneTransfer transfer(uin, transfers::Receive);
-    return transfers::ReceiveFile(ThePlugin().host, ThePlugin().KeptPartsIfAny(), connection,
+    return transfers::ReceiveFile(moduleHost_, parts_->KeptPartsIfAny(), connection,
                                   transfer.handle, {});
   }
 
   testing::ScratchDir scratch_;
   standin::Host host_{scratch_.Path()};
+  // The test's own context parts over the stand-in host.
+  ModuleHost moduleHost_;
+  std::unique_ptr<PluginParts> parts_;
   testing::LoopbackPair pair_;
   standin::UiDriver driver_;
 };
@@ -191,7 +198,7 @@ TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {
     int outgoing = 0;
     gg::PeerAddress LookupPeer(uint32_t) override { return peer; }
     bool StartOutgoing(uint32_t, uint32_t) override { return ++outgoing, true; }
-  } edges{ThePlugin()};
+  } edges{*parts_};
   gg::PeerAddress& peer = edges.peer;
   for (uint16_t port : {0, 2, 1550}) {
     peer = {0x0200000A, port};
@@ -219,7 +226,7 @@ TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
     using ProductionCommands::ProductionCommands;
     std::vector<std::pair<uint32_t, std::string>> images;
     void SendImage(uint32_t uin, const char* path) override { images.emplace_back(uin, path); }
-  } edges{ThePlugin()};
+  } edges{*parts_};
   const auto& images = edges.images;
   driver_.QueueFileChoice(std::nullopt);
   driver_.QueueFileChoice(picture);

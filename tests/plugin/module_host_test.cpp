@@ -1,5 +1,6 @@
 // The module's host services: every call goes to the host record and module
-// handle set last, and a renewed context keeps both (they are the module's).
+// handle set last, a context calls the host through them, and a renewed
+// context keeps both (they are the module's).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,7 +52,7 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
     if (step.link != nullptr) {
       EXPECT_EQ(g_calledWith, step.module);
     }
-    EXPECT_EQ(ThePlugin().host.Module(), step.module);
+    EXPECT_EQ(TheModuleHost().Module(), step.module);
   }
 
   // A fresh context, as each LoadPlugin makes, calls the same host with the
@@ -61,8 +62,9 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
   RenewPlugin();
   EXPECT_EQ(HostLinkRecord(), &link);
   EXPECT_EQ(PluginId(), &moduleA);
-  EXPECT_EQ(&ThePlugin().host, &TheModuleHost());
-  EXPECT_EQ(ThePlugin().host.CallService("x", 41, 0), 42);
+  Plugin context(TheModuleHost());
+  EXPECT_EQ(&context.Host(), &TheModuleHost());
+  EXPECT_EQ(context.Host().CallService("x", 41, 0), 42);
   SetHostLink(nullptr);
   SetPluginId(nullptr);
 }

@@ -1,7 +1,6 @@
 // Boxes for transfers that ended badly: notices that come together make one
 // box that lists them; notices further apart make a box each; nothing is
 // shown once stopped.
-#include "support/bounded_wait.h"
 #include "transfers/telling/notice_batches.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/threads.h"
@@ -53,14 +51,13 @@ TEST(GatherNotices, ListsEachNoticeOnItsLineAndCountsWhatItLeavesOut) {
             "e powiadomienia (4) zapisano w dzienniku.");
 }
 
-// The boxes shown, and a spawn that runs each gathering on a thread the
-// test joins.
+// The boxes shown, each held open until released; every box's thread is
+// waited for before the test ends.
 class NoticeBatchesTest : public ::testing::Test {
  protected:
   ~NoticeBatchesTest() override {
-    batches_.Stop();
     Release();
-    for (testing::BoundedThread& thread : threads_) thread.Join();
+    EXPECT_TRUE(batches_.Stop(10000)) << "a box's thread did not end";
   }
   // Boxes stay open (their threads in Show) until released.
   void Hold() {
@@ -81,6 +78,15 @@ class NoticeBatchesTest : public ::testing::Test {
     return changed_.wait_for(lock, std::chrono::seconds(10),
                              [&] { return shown_.size() >= count; });
   }
+  // The user closes every box; their threads end soon after.
+  bool WaitClosed() {
+    Release();
+    for (int waited = 0; batches_.OpenBoxes() != 0; waited += 5) {
+      if (waited >= 10000) return false;
+      platform::SleepMilliseconds(5);
+    }
+    return true;
+  }
 
   static constexpr uint32_t kGatherMs = 300;
   std::mutex mutex_;
@@ -88,7 +94,6 @@ class NoticeBatchesTest : public ::testing::Test {
   std::vector<UserNotice> shown_;
   std::vector<std::string> logged_;
   bool held_ = false;
-  std::vector<testing::BoundedThread> threads_;
   NoticeBatches batches_{kGatherMs,
                          [this](const UserNotice& notice) {
                            std::unique_lock<std::mutex> lock(mutex_);
@@ -96,10 +101,6 @@ class NoticeBatchesTest : public ::testing::Test {
                            changed_.notify_all();
                            changed_.wait_for(lock, std::chrono::seconds(10),
                                              [&] { return !held_; });
-                         },
-                         [this](void (*routine)(void*), void* argument) {
-                           threads_.emplace_back("a box's gathering", routine, argument);
-                           return true;
                          },
                          [this](const std::string& line) {
                            std::lock_guard<std::mutex> lock(mutex_);
@@ -142,10 +143,8 @@ TEST_F(NoticeBatchesTest, AtMostAFewBoxesAreOpenAndTheNextCountsWhatWasLogged) {
   }
   batches_.Tell({"logged 1", kError});
   batches_.Tell({"logged 2", kError});
-  EXPECT_EQ(threads_.size(), kMaxOpenBoxes);
-  Release();  // the user closes them
-  for (testing::BoundedThread& thread : threads_) thread.Join();
-  threads_.clear();
+  EXPECT_EQ(batches_.OpenBoxes(), kMaxOpenBoxes);
+  ASSERT_TRUE(WaitClosed());
   batches_.Tell({"after", kError});
   ASSERT_TRUE(WaitShown(kMaxOpenBoxes + 1));
   EXPECT_EQ(Shown().back().text,
@@ -158,10 +157,9 @@ TEST_F(NoticeBatchesTest, AtMostAFewBoxesAreOpenAndTheNextCountsWhatWasLogged) {
 
 TEST_F(NoticeBatchesTest, NothingIsShownOnceStopped) {
   batches_.Tell({"przed", kError});
-  batches_.Stop();  // during the gathering: dropped
+  EXPECT_TRUE(batches_.Stop(10000));  // during the gathering: dropped, its thread woken
   batches_.Tell({"po", kError});
-  for (testing::BoundedThread& thread : threads_) thread.Join();
-  threads_.clear();
+  EXPECT_EQ(batches_.OpenBoxes(), 0u);
   EXPECT_TRUE(Shown().empty());
 }
 

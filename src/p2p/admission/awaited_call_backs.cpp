@@ -1,7 +1,6 @@
 #include "p2p/admission/awaited_call_backs.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -57,9 +56,8 @@ struct AwaitedCallBacks::State {
 
   // Under the lock: how long the thread may sleep before a wait is due.
   uint32_t Sleep() const {
-    if (entries.empty()) return UINT32_MAX;
     const uint32_t now = clock();
-    uint32_t sleep = kCallBackLookMs;
+    uint32_t sleep = platform::kNoDeadline;
     for (const Entry& entry : entries) {
       const uint32_t spent = now - entry.askedAt;
       sleep = std::min(sleep, spent >= waitMs ? 0 : waitMs - spent);
@@ -71,7 +69,6 @@ struct AwaitedCallBacks::State {
   const uint32_t waitMs;
   const platform::Clock clock;
   std::mutex mutex;
-  std::condition_variable changed;
   std::deque<Entry> entries;  // oldest first
   Ended ended;                // null once stopped
   bool stopped = false;
@@ -93,28 +90,22 @@ bool AwaitedCallBacks::Start() {
     if (state_->stopped || state_->watching) return false;
     state_->watching = true;
   }
-  // The thread holds its own reference to the state.
-  auto* handed = new std::shared_ptr<State>(state_);
-  if (platform::StartThread(&Watch, handed, &thread_)) return true;
-  delete handed;
-  return false;
+  // The body holds its own share of the state.
+  std::shared_ptr<State> state = state_;
+  return worker_.Start([state](platform::WorkerStop& stop) { Watch(*state, stop); });
 }
 
-void AwaitedCallBacks::Watch(void* raw) {
-  std::shared_ptr<State> state = std::move(*static_cast<std::shared_ptr<State>*>(raw));
-  delete static_cast<std::shared_ptr<State>*>(raw);
+// Sleeps until the next wait runs out, a new one comes, a send is stopped
+// (Look) or the stop; ends what is due each time.
+void AwaitedCallBacks::Watch(State& state, platform::WorkerStop& stop) {
   for (;;) {
+    uint32_t sleep = 0;
     {
-      std::unique_lock<std::mutex> lock(state->mutex);
-      if (state->stopped) return;
-      const uint32_t sleep = state->Sleep();
-      if (sleep == UINT32_MAX)
-        state->changed.wait(lock);
-      else if (sleep > 0)
-        state->changed.wait_for(lock, std::chrono::milliseconds(sleep));
-      if (state->stopped) return;
+      std::lock_guard<std::mutex> lock(state.mutex);
+      sleep = state.Sleep();
     }
-    state->EndDue();
+    if (stop.WaitFor(sleep)) return;
+    state.EndDue();
   }
 }
 
@@ -142,7 +133,8 @@ bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string 
     transfer.End(TransferOutcome::Stopped);
     return false;
   }
-  state_->changed.notify_all();
+  // Its deadline may come before the one the thread sleeps towards.
+  worker_.Wake();
   state_->Hand(std::move(pushed));
   return true;
 }
@@ -189,7 +181,6 @@ bool AwaitedCallBacks::Take(uint32_t uin, TransferHandle* transfer) {
   if (found == state_->entries.end()) return false;
   if (transfer != nullptr) *transfer = std::move(found->transfer);
   state_->entries.erase(found);
-  state_->changed.notify_all();
   return true;
 }
 
@@ -197,7 +188,11 @@ void AwaitedCallBacks::EndDue() {
   state_->EndDue();
 }
 
-void AwaitedCallBacks::Stop() {
+void AwaitedCallBacks::Look() {
+  worker_.Wake();
+}
+
+bool AwaitedCallBacks::Stop() {
   std::deque<Entry> ended;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
@@ -205,10 +200,10 @@ void AwaitedCallBacks::Stop() {
     state_->ended = nullptr;
     ended.swap(state_->entries);
   }
-  state_->changed.notify_all();
   // The thread only waits and hands on: it ends at once.
-  platform::WaitThread(&thread_, 1000);
+  const bool watchEnded = worker_.Stop();
   for (Entry& entry : ended) entry.transfer.End(TransferOutcome::Stopped);
+  return watchEnded;
 }
 
 size_t AwaitedCallBacks::CountOf(uint32_t uin) {

@@ -7,10 +7,10 @@
 // ones, or whose send the user stopped ends its send and is handed on to be told.
 //
 // Thread safety: every call may come from any thread. One thread of its own
-// (Start to Stop) ends the waits as they run out.
+// (Start to Stop) ends the waits as they run out, and those whose sends
+// were stopped once Look says so.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -21,14 +21,10 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/threads.h"
+#include "platform/worker.h"
 #include "transfers/registry/transfer_registry.h"
 
 namespace kvel::p2p {
-
-// How often the thread looks whether a waiting send was stopped: the row of
-// a stopped wait goes within about this time.
-inline constexpr uint32_t kCallBackLookMs = 250;
 
 class AwaitedCallBacks {
  public:
@@ -78,9 +74,12 @@ class AwaitedCallBacks {
   // Ends the waits that have run out by the clock, and those whose sends
   // were stopped, handing each to `ended`. The thread calls it; tests may.
   void EndDue();
+  // A send was stopped: the thread looks at the waits at once (EndDue).
+  void Look();
   // Ends every wait at once as stopped, telling nobody, and the thread
-  // (unloading). Nothing is awaited afterwards.
-  void Stop();
+  // (unloading). Nothing is awaited afterwards. False when the thread
+  // outlived the worker's bound (a hand-on under way that hangs).
+  bool Stop();
   size_t Size();
   // The call-backs awaited from `uin`.
   size_t CountOf(uint32_t uin);
@@ -94,10 +93,10 @@ class AwaitedCallBacks {
     uint64_t run = 0;
   };
   struct State;
-  static void Watch(void* state);
+  static void Watch(State& state, platform::WorkerStop& stop);
 
   std::shared_ptr<State> state_;
-  platform::ThreadHandle thread_;
+  platform::Worker worker_;
 };
 
 }  // namespace kvel::p2p

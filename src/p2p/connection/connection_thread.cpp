@@ -14,6 +14,7 @@
 #include "p2p/connection/reports.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads.h"
+#include "platform/worker.h"
 #include "wire/dc_request.h"
 #include "wire/handshake.h"
 #include "wire/peer_state.h"
@@ -26,11 +27,6 @@ using transfers::Transfer;
 using transfers::TransferHandle;
 using transfers::TransferOutcome;
 using transfers::TransferReport;
-
-void ConnectionThread(void* raw) {
-  std::unique_ptr<ConnectionRequest> request(static_cast<ConnectionRequest*>(raw));
-  RunConnection(std::move(*request));
-}
 
 // This user's send: the click of "Wyślij plik" calls with code 2.
 bool OwnSend(const ConnectionRequest& request) {
@@ -296,7 +292,12 @@ void RunConnection(ConnectionRequest request) {
 }
 
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
-  if (!platform::SpawnDetachedThread(&ConnectionThread, request.get())) return false;
+  ConnectionRequest* handed = request.get();
+  // Its own life: the thread holds the module until the connection is done.
+  const bool started = platform::Worker::StartDetached([handed] {
+    RunConnection(std::move(*std::unique_ptr<ConnectionRequest>(handed)));
+  });
+  if (!started) return false;
   request.release();  // the thread owns it now
   return true;
 }

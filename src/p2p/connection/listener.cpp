@@ -19,8 +19,42 @@ Listener::~Listener() {
   Stop();
 }
 
+namespace {
+
+// Accepts every peer waiting on `socket` until the stop; each goes to a
+// connection thread of its own. Only the stop wakes it besides a peer.
+void AcceptPeers(platform::Socket socket, host::HostServices& host,
+                 const std::shared_ptr<ConnectionServices>& connections,
+                 platform::WorkerStop& stop) {
+  using Wait = platform::WorkerStop::SocketWait;
+  // Non-blocking: an accept takes a peer that is waiting or fails at once,
+  // so the thread never blocks anywhere but in the wait on the socket.
+  platform::SetNonBlocking(socket, true);
+  for (;;) {
+    const Wait woken = stop.WaitReadable(socket);
+    if (woken == Wait::Stopped) return;
+    if (woken == Wait::Failed) {
+      if (stop.WaitFor(kAcceptRetryMs)) return;
+      continue;
+    }
+    // Every peer waiting, one after the other, until none is left.
+    for (;;) {
+      const platform::Socket accepted = platform::AcceptSocket(socket);
+      if (accepted == platform::kInvalidSocket) break;
+      if (stop.Requested()) {
+        platform::SocketHandle unwanted(accepted);
+        return;
+      }
+      host.Log((text::kLogAccepted + std::to_string(accepted)).c_str());
+      StartIncoming(accepted, connections);
+    }
+  }
+}
+
+}  // namespace
+
 bool Listener::Start(uint16_t port) {
-  if (run_ != nullptr) return true;
+  if (socket_ != platform::kInvalidSocket) return true;
   std::string description;
   if (!platform::StartSocketLibrary(&description)) return false;
   host_.Log(description.c_str());
@@ -34,58 +68,32 @@ bool Listener::Start(uint16_t port) {
   host_.Log(text::kLogBindOk);
   if (!platform::ListenSocket(socket.Get(), kListenBacklog)) return false;
   host_.Log(text::kLogListening);
-  auto run = std::make_shared<Run>();
-  run->socket = socket.Get();
-  run->connections = connections_;
-  run->host = &host_;
-  // The thread holds its own reference to the run.
-  auto* handed = new std::shared_ptr<Run>(run);
-  if (!platform::StartThread(&ListenerThread, handed, &thread_)) {
-    delete handed;
+  // The body holds what it uses, never the listener: it may outlive Stop's wait.
+  const platform::Socket listening = socket.Get();
+  host::HostServices* host = &host_;
+  std::shared_ptr<ConnectionServices> connections = connections_;
+  if (!worker_.Start([listening, host, connections](platform::WorkerStop& stop) {
+        AcceptPeers(listening, *host, connections, stop);
+      })) {
     return false;
   }
-  // From here the run's socket is closed by Stop.
-  socket.Release();
-  run_ = std::move(run);
+  // From here the socket is closed by Stop.
+  socket_ = socket.Release();
   return true;
 }
 
-void Listener::Stop() {
-  if (run_ == nullptr) return;
-  run_->stopRequested = true;
-  platform::WaitThread(&thread_, kListenerStopWaitMs);
-  // A thread still running past the wait sees the flag after its wait on
-  // the socket; its accept on the closed socket fails meanwhile.
-  platform::CloseSocket(run_->socket);
-  run_.reset();
+bool Listener::Stop() {
+  if (socket_ == platform::kInvalidSocket) return true;
+  const bool ended = worker_.Stop(kListenerStopWaitMs);
+  // A thread still running past the wait was woken already: its wait and
+  // accept on the closed socket fail and it ends.
+  platform::CloseSocket(socket_);
+  socket_ = platform::kInvalidSocket;
+  return ended;
 }
 
 uint16_t Listener::Port() const {
-  return run_ == nullptr ? 0 : platform::LocalPort(run_->socket);
-}
-
-void Listener::ListenerThread(void* raw) {
-  std::shared_ptr<Run> run = std::move(*static_cast<std::shared_ptr<Run>*>(raw));
-  delete static_cast<std::shared_ptr<Run>*>(raw);
-  // Non-blocking: an accept takes a peer that is waiting or fails at once,
-  // so the thread never blocks anywhere but in the wait on the socket.
-  platform::SetNonBlocking(run->socket, true);
-  while (!run->stopRequested) {
-    const int ready = platform::WaitReadable(run->socket, kStopCheckMs);
-    if (ready < 0) platform::SleepMilliseconds(kStopCheckMs);  // never a busy loop
-    if (ready <= 0) continue;
-    // Every peer waiting, one after the other, until none is left.
-    for (;;) {
-      const platform::Socket accepted = platform::AcceptSocket(run->socket);
-      if (accepted == platform::kInvalidSocket) break;
-      if (run->stopRequested) {
-        platform::SocketHandle unwanted(accepted);
-        return;
-      }
-      run->host->Log((text::kLogAccepted + std::to_string(accepted)).c_str());
-      StartIncoming(accepted, run->connections);
-    }
-  }
+  return socket_ == platform::kInvalidSocket ? 0 : platform::LocalPort(socket_);
 }
 
 }  // namespace kvel::p2p

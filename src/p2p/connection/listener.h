@@ -2,14 +2,13 @@
 // thread that accepts peers and hands each to a connection thread.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
 #include "host/host_services.h"
 #include "p2p/connection/connection_services.h"
 #include "platform/sockets.h"
-#include "platform/threads.h"
+#include "platform/worker.h"
 
 namespace kvel::p2p {
 
@@ -18,9 +17,9 @@ namespace kvel::p2p {
 // neither be refused nor wait for a retry. The connection cap closes what is
 // too many once accepted, so the backlog need not be tight.
 inline constexpr int kListenBacklog = 64;
-// The longest the thread waits on the socket before it looks at the stop
-// flag again: a tenth of the second that stopping waits for it.
-inline constexpr uint32_t kStopCheckMs = 100;
+// How long the thread rests after the system failed to wait on the socket
+// or to accept, so that a lasting failure is never a busy loop.
+inline constexpr uint32_t kAcceptRetryMs = 100;
 // How long Stop waits for the thread.
 inline constexpr uint32_t kListenerStopWaitMs = 1000;
 
@@ -38,28 +37,19 @@ class Listener {
   // when both work. Logs how far it came. A listener that is already
   // running stays as it is; one that was stopped starts anew.
   bool Start(uint16_t port);
-  // Sets the stop flag, waits at most kListenerStopWaitMs for the thread,
-  // closes the socket.
-  void Stop();
+  // Wakes the thread from its wait on the socket, waits at most
+  // kListenerStopWaitMs for it, closes the socket. False when the thread
+  // outlived the wait (it ends alone, touching nothing of the listener).
+  bool Stop();
 
   // The port the socket is bound to while listening, else 0.
   uint16_t Port() const;
 
  private:
-  // What one run of the thread uses: its own socket and stop flag, so that a
-  // thread that outlived the wait in Stop never touches a later run.
-  struct Run {
-    platform::Socket socket = platform::kInvalidSocket;
-    std::atomic<bool> stopRequested{false};
-    std::shared_ptr<ConnectionServices> connections;
-    host::HostServices* host = nullptr;
-  };
-  static void ListenerThread(void* run);
-
   host::HostServices& host_;
   std::shared_ptr<ConnectionServices> connections_;
-  platform::ThreadHandle thread_;
-  std::shared_ptr<Run> run_;  // null when not listening
+  platform::Socket socket_ = platform::kInvalidSocket;  // while listening
+  platform::Worker worker_;
 };
 
 }  // namespace kvel::p2p

@@ -1,6 +1,5 @@
 #include "transfers/telling/notice_batches.h"
 
-#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -9,18 +8,16 @@
 
 namespace kvel::transfers {
 
-// Shared by the object and the gathering thread, which outlives it while a
-// box is open.
+// Shared by the object and the boxes' threads, which outlive it while a box
+// is open.
 struct NoticeBatches::State {
-  State(uint32_t gatherMs, Show show, Spawn spawn, Log log)
-      : gatherMs(gatherMs), show(std::move(show)), spawn(std::move(spawn)), log(std::move(log)) {}
+  State(uint32_t gatherMs, Show show, Log log)
+      : gatherMs(gatherMs), show(std::move(show)), log(std::move(log)) {}
 
   const uint32_t gatherMs;
   const Show show;
-  const Spawn spawn;
   const Log log;
   std::mutex mutex;
-  std::condition_variable stopping;
   std::vector<UserNotice> batch;  // told, not yet shown
   bool gathering = false;         // a thread gathers `batch`
   size_t threads = 0;             // gathering or showing a box
@@ -54,12 +51,11 @@ UserNotice GatherNotices(const std::vector<UserNotice>& notices, size_t logged) 
   return box;
 }
 
-NoticeBatches::NoticeBatches(uint32_t gatherMs, Show show, Spawn spawn, Log log)
-    : state_(std::make_shared<State>(gatherMs, std::move(show), std::move(spawn), std::move(log))) {
-}
+NoticeBatches::NoticeBatches(uint32_t gatherMs, Show show, Log log)
+    : state_(std::make_shared<State>(gatherMs, std::move(show), std::move(log))) {}
 
 NoticeBatches::~NoticeBatches() {
-  Stop();
+  Stop(0);
 }
 
 void NoticeBatches::Tell(UserNotice notice) {
@@ -71,53 +67,69 @@ void NoticeBatches::Tell(UserNotice notice) {
       state_->batch.push_back(std::move(notice));
       return;
     }
-    if (state_->threads < kMaxOpenBoxes) {
+    if (state_->threads >= kMaxOpenBoxes) {
+      ++state_->logged;
+    } else {
       // The first of a batch: a thread gathers what comes with it, then shows.
-      auto* handed = new std::shared_ptr<State>(state_);
-      if (!state_->spawn(&Gather, handed)) {
-        delete handed;
-        return;
-      }
       state_->batch.push_back(std::move(notice));
       state_->gathering = true;
       ++state_->threads;
-      return;
+      notice = {};
     }
-    ++state_->logged;
   }
-  // Logged with no lock held: the log is the host's.
-  if (state_->log) state_->log(text::kLogNoticeNotShown + notice.text);
+  if (!notice.text.empty()) {
+    // Logged with no lock held: the log is the host's.
+    if (state_->log) state_->log(text::kLogNoticeNotShown + notice.text);
+    return;
+  }
+  std::lock_guard<std::mutex> workersLock(workersMutex_);
+  // The workers of boxes closed since: their threads have ended.
+  workers_.remove_if([](const platform::Worker& worker) { return !worker.Running(); });
+  // The body holds its own share of the state: it may outlive the object.
+  std::shared_ptr<State> state = state_;
+  workers_.emplace_back();
+  if (workers_.back().Start([state](platform::WorkerStop& stop) { Gather(*state, stop); })) return;
+  workers_.pop_back();
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->batch.clear();
+  state_->gathering = false;
+  --state_->threads;
 }
 
-void NoticeBatches::Gather(void* raw) {
-  std::shared_ptr<State> state = std::move(*static_cast<std::shared_ptr<State>*>(raw));
-  delete static_cast<std::shared_ptr<State>*>(raw);
+void NoticeBatches::Gather(State& state, platform::WorkerStop& stop) {
   std::vector<UserNotice> batch;
   size_t logged = 0;
+  const bool stopped = stop.WaitFor(state.gatherMs);
   {
-    std::unique_lock<std::mutex> lock(state->mutex);
-    state->stopping.wait_for(lock, std::chrono::milliseconds(state->gatherMs),
-                             [&] { return state->stopped; });
-    state->gathering = false;
-    if (state->stopped) {
-      --state->threads;
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.gathering = false;
+    if (stopped || state.stopped) {
+      --state.threads;
       return;
     }
-    batch.swap(state->batch);
-    logged = std::exchange(state->logged, 0);
+    batch.swap(state.batch);
+    logged = std::exchange(state.logged, 0);
   }
-  state->show(GatherNotices(batch, logged));
-  std::lock_guard<std::mutex> lock(state->mutex);
-  --state->threads;
+  state.show(GatherNotices(batch, logged));
+  std::lock_guard<std::mutex> lock(state.mutex);
+  --state.threads;
 }
 
-void NoticeBatches::Stop() {
+bool NoticeBatches::Stop(uint32_t waitMs) {
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->stopped = true;
     state_->batch.clear();
   }
-  state_->stopping.notify_all();
+  std::lock_guard<std::mutex> workersLock(workersMutex_);
+  bool ended = true;
+  for (platform::Worker& worker : workers_) ended = worker.Stop(waitMs) && ended;
+  return ended;
+}
+
+size_t NoticeBatches::OpenBoxes() {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->threads;
 }
 
 }  // namespace kvel::transfers

@@ -1,22 +1,24 @@
 // The boxes that tell the user of transfers that ended badly. Notices that
 // come together (within kNoticeGatherMs of the first) are shown in one box
-// that lists them, not in one box each; the box has a thread of its own, so
+// that lists them, not in one box each; the box has a worker of its own, so
 // no connection waits for the user to close it. At most kMaxOpenBoxes are
 // open at once, each with its one thread: while that many are, a notice
 // goes to the log, and the next box counts what went there.
 //
-// Thread safety: Tell and Stop from any thread.
+// Thread safety: Tell, OpenBoxes and Stop from any thread.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/worker.h"
 #include "transfers/telling/transfer_outcome.h"
 
 namespace kvel::transfers {
@@ -44,13 +46,11 @@ class NoticeBatches {
  public:
   // Shows one box and returns once it is closed.
   using Show = std::function<void(const UserNotice& notice)>;
-  // Starts a detached thread; false when none started.
-  using Spawn = std::function<bool(void (*routine)(void*), void* argument)>;
   // A diagnostic line.
   using Log = std::function<void(const std::string& line)>;
 
-  NoticeBatches(uint32_t gatherMs, Show show, Spawn spawn, Log log);
-  ~NoticeBatches();  // Stop
+  NoticeBatches(uint32_t gatherMs, Show show, Log log);
+  ~NoticeBatches();  // Stop(0)
   NoticeBatches(const NoticeBatches&) = delete;
   NoticeBatches& operator=(const NoticeBatches&) = delete;
 
@@ -59,14 +59,21 @@ class NoticeBatches {
   // is not told.
   void Tell(UserNotice notice);
   // Notices not yet shown are dropped, and none is told from now on
-  // (unloading); a box open already stays until the user closes it.
-  void Stop();
+  // (unloading). A box open already stays until the user closes it: no
+  // stop wakes a thread in a box, so its thread is only waited for, at most
+  // `waitMs`, and then keeps its share of the state and the module until the
+  // box is closed. True when every box's thread ended.
+  bool Stop(uint32_t waitMs = 0);
+  // Boxes gathering or open.
+  size_t OpenBoxes();
 
  private:
   struct State;
-  static void Gather(void* state);
+  static void Gather(State& state, platform::WorkerStop& stop);
 
   std::shared_ptr<State> state_;
+  std::mutex workersMutex_;  // taken before the state's, never while a box is shown
+  std::list<platform::Worker> workers_;
 };
 
 }  // namespace kvel::transfers

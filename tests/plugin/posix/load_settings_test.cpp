@@ -1,5 +1,6 @@
-// LoadPlugin reads kvel.config from the profile directory itself; the linked
-// build lets the test look at the values directly.
+// LoadPlugin reads kvel.config from the profile directory itself: the setup
+// it builds the context from is read here over the same host, and what the
+// start logs is read from the host.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,20 +9,27 @@
 #include <vector>
 
 #include "platform/sockets.h"
-#include "plugin/plugin_context.h"
+#include "plugin/plugin_setup.h"
 #include "router/upnp_gateway.h"
 #include "support/plugin_fixture.h"
 
 namespace kvel::testing {
 namespace {
 
+// What LoadPlugin reads over the stand-in host of `plugin`.
+PluginSetup SetupOf(LoadedPlugin& plugin) {
+  ModuleHost host;
+  host.SetLink(plugin.Host().Link());
+  return ReadPluginSetup(host);
+}
+
 TEST(LoadPluginSettings, ReadsTheFileBesideItsDirectory) {
   LoadedPlugin plugin(/*start=*/false);
   WriteFile(plugin.Profile() + "kvel.config", "[p2p]\nlocal-port=40000\n[cl]\nicons=8\n");
-  plugin.Start();
-  EXPECT_EQ(ThePlugin().settings.localPort, 40000);
-  EXPECT_EQ(ThePlugin().settings.iconMask, 8);
-  EXPECT_EQ(ThePlugin().dataPath, plugin.PluginDirectory());
+  const PluginSetup setup = SetupOf(plugin);
+  EXPECT_EQ(setup.settings.localPort, 40000);
+  EXPECT_EQ(setup.settings.iconMask, 8);
+  EXPECT_EQ(setup.dataPath, plugin.PluginDirectory());
 }
 
 // The router is asked only with the defaults: in the test run's own network
@@ -68,19 +76,18 @@ TEST(LoadPluginSettings, IgnoresAFileInsideItsDirectory) {
   LoadedPlugin plugin(/*start=*/false);
   std::filesystem::create_directory(plugin.Profile() + "kvel");
   WriteFile(plugin.PluginDirectory() + "kvel.config", "[p2p]\nlocal-port=2000\n");
-  plugin.Start();
-  EXPECT_EQ(ThePlugin().settings.localPort, 1560);
-  EXPECT_STREQ(ThePlugin().settings.externIp, "0.0.0.0");
-  EXPECT_EQ(ThePlugin().settings.externPort, 0);
-  EXPECT_EQ(ThePlugin().settings.iconMask, 15);
+  const PluginSetup setup = SetupOf(plugin);
+  EXPECT_EQ(setup.settings.localPort, 1560);
+  EXPECT_STREQ(setup.settings.externIp, "0.0.0.0");
+  EXPECT_EQ(setup.settings.externPort, 0);
+  EXPECT_EQ(setup.settings.iconMask, 15);
 }
 
 TEST(LoadPluginSettings, TrustedContactsGoToTheDefaultFolderMadeOnlyWhenNeeded) {
   LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
   WriteFile(plugin.Profile() + "kvel.config", "[autoaccept]\nuins=1001\nmaxkb=5\n");
+  EXPECT_TRUE(SetupOf(plugin).autoAccept.settings.On());
   plugin.Start();
-  EXPECT_TRUE(ThePlugin().autoAccept.On());
-  EXPECT_EQ(ThePlugin().autoAccept.Folder(), plugin.PluginDirectory() + "odebrane/");
   EXPECT_FALSE(std::filesystem::exists(plugin.PluginDirectory() + "odebrane"));
   const std::vector<std::string> log = plugin.Host().LogLines();
   EXPECT_NE(
@@ -92,8 +99,8 @@ TEST(LoadPluginSettings, TrustedContactsGoToTheDefaultFolderMadeOnlyWhenNeeded) 
 TEST(LoadPluginSettings, AMalformedSectionIsOffWithALogLine) {
   LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
   WriteFile(plugin.Profile() + "kvel.config", "[autoaccept]\nuins=1001\ndir=odebrane\n");
+  EXPECT_FALSE(SetupOf(plugin).autoAccept.settings.On());
   plugin.Start();
-  EXPECT_FALSE(ThePlugin().autoAccept.On());
   const std::vector<std::string> log = plugin.Host().LogLines();
   EXPECT_NE(
       std::find(log.begin(), log.end(), "autoaccept off: dir: not an absolute folder: odebrane"),
@@ -103,9 +110,9 @@ TEST(LoadPluginSettings, AMalformedSectionIsOffWithALogLine) {
 TEST(LoadPluginSettings, WithoutProfileKeepsDefaultsAndNoCacheDirectory) {
   LoadedPlugin plugin(/*start=*/false);
   plugin.Host().SetProfileFunctionAvailable(false);
-  plugin.Start();
-  EXPECT_EQ(ThePlugin().settings.localPort, 1560);
-  EXPECT_EQ(ThePlugin().dataPath, "");
+  const PluginSetup setup = SetupOf(plugin);
+  EXPECT_EQ(setup.settings.localPort, 1560);
+  EXPECT_EQ(setup.dataPath, "");
 }
 
 }  // namespace
