@@ -10,7 +10,8 @@ namespace {
 
 // The thread's entry: the body, then its captures freed, then the end told.
 void RunBody(void* argument) {
-  std::shared_ptr<WorkerState> state = std::move(*static_cast<std::shared_ptr<WorkerState>*>(argument));
+  std::shared_ptr<WorkerState> state =
+      std::move(*static_cast<std::shared_ptr<WorkerState>*>(argument));
   delete static_cast<std::shared_ptr<WorkerState>*>(argument);
   WorkerStop stop(*state);
   state->body(stop);

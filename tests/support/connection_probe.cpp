@@ -31,6 +31,27 @@ class ConnectionProbe::Recorder final : public transfers::TransfersObserver {
   std::shared_ptr<State> state_;
 };
 
+namespace {
+
+// As the plug-in's: a send stopped while it waits for a call-back ends at
+// once. Holds the services only while they live.
+class LookAtCallBacks final : public transfers::TransfersObserver {
+ public:
+  LookAtCallBacks(std::weak_ptr<void> owner, p2p::AwaitedCallBacks& callBacks)
+      : owner_(std::move(owner)), callBacks_(callBacks) {}
+  void TransferListed(const transfers::Transfer&) override {}
+  void TransferEnded(const transfers::Transfer&) override {}
+  void TransferStopped(const transfers::Transfer&) override {
+    if (const std::shared_ptr<void> alive = owner_.lock()) callBacks_.Look();
+  }
+
+ private:
+  std::weak_ptr<void> owner_;
+  p2p::AwaitedCallBacks& callBacks_;
+};
+
+}  // namespace
+
 class ConnectionProbe::ProbeServices final : public p2p::PeerDirectory,
                                              public p2p::ConnectionTelling,
                                              public p2p::FileProcedures,
@@ -190,6 +211,8 @@ ConnectionProbe::ConnectionProbe(p2p::ConnectionLimits limits,
                     : std::make_shared<transfers::TransferRegistry>(&platform::TickCount))) {
   state_->peer = {LoopbackAddress(), 0};
   services_->Transfers().AddObserver(std::make_shared<Recorder>(state_));
+  services_->Transfers().AddObserver(
+      std::make_shared<LookAtCallBacks>(services_, services_->CallBacks()));
   services_->CallBacks().Start();
 }
 

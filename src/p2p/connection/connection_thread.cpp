@@ -294,9 +294,8 @@ void RunConnection(ConnectionRequest request) {
 bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
   ConnectionRequest* handed = request.get();
   // Its own life: the thread holds the module until the connection is done.
-  const bool started = platform::Worker::StartDetached([handed] {
-    RunConnection(std::move(*std::unique_ptr<ConnectionRequest>(handed)));
-  });
+  const bool started = platform::Worker::StartDetached(
+      [handed] { RunConnection(std::move(*std::unique_ptr<ConnectionRequest>(handed))); });
   if (!started) return false;
   request.release();  // the thread owns it now
   return true;
