@@ -108,8 +108,8 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   platform::SetNonBlocking(socket, false);
   platform::SetKeepAlive(socket);
   platform::SetLinger(socket, 3);
-  PeerWaits waits(socket, services.limits, &platform::TickCount);
-  PeerConnection connection(socket, &waits);
+  PeerWaits waits(socket, services.limits, services.clock);
+  PeerConnection connection(socket, &waits, services.clock);
   const uint32_t remote = platform::RemoteAddress(socket);
   bool callBack = false;
   bool refused = false;  // a stranger's call-back, told already
