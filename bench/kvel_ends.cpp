@@ -25,7 +25,9 @@ namespace kvel::bench {
 namespace {
 
 // One end's user: answers every dialog with the bench's paths at once.
-class BenchSide final : public transfers::TransferSide {
+class BenchSide final : public transfers::UserQuestions,
+                        public transfers::TransferFiles,
+                        public transfers::TransferFolders {
  public:
   explicit BenchSide(std::string path) : path_(std::move(path)) {}
   std::string PeerName(uint32_t) override { return "bench"; }
@@ -39,8 +41,8 @@ class BenchSide final : public transfers::TransferSide {
     return transfers::OpenStdioFileForReading(path);
   }
   std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
-                                                       platform::FileProblem* problem) override {
-    return transfers::CreateStdioFile(path, problem);
+                                                       platform::Error* error) override {
+    return transfers::CreateStdioFile(path, error);
   }
   std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char* path) override {
     return transfers::OpenStdioFileForUpdate(path);
@@ -48,8 +50,8 @@ class BenchSide final : public transfers::TransferSide {
   bool MoveFileOver(const char* from, const char* to) override {
     return platform::MoveFileOver(from, to);
   }
-  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override {
-    return platform::MoveFileNew(from, to, problem);
+  bool MoveFileNew(const char* from, const char* to, platform::Error* error) override {
+    return platform::MoveFileNew(from, to, error);
   }
   void RemoveFile(const char* path) override { platform::RemoveFile(path); }
   bool PathTaken(const char* path) override { return platform::PathExists(path); }
@@ -58,7 +60,7 @@ class BenchSide final : public transfers::TransferSide {
     return platform::IdentityOf(path);
   }
   // The benchmark's transfers are never cut on purpose: nothing is kept.
-  transfers::KeptParts* Kept() override { return nullptr; }
+  transfers::KeptParts* Kept() { return nullptr; }
 
  private:
   bool Choose(platform::FileDialog& dialog) {
@@ -173,7 +175,7 @@ Result KvelEnds(const std::vector<FilePair>& pairs, Pacing* pacing) {
     Ends& e = ends[i];
     const uint32_t uin = static_cast<uint32_t>(1000 + i);
     threads.emplace_back([&registry, &e, &pair = pairs[i], uin, &sendLimit] {
-      p2p::PeerConnection socket(e.sender, nullptr);
+      p2p::PeerConnection socket(e.sender, nullptr, &platform::TickCount);
       BenchSide side(pair.source);
       transfers::TransferHandle transfer = registry.Begin(uin, transfers::Send);
       transfer.Agree(uin, "bench", transfers::Send);
@@ -182,7 +184,7 @@ Result KvelEnds(const std::vector<FilePair>& pairs, Pacing* pacing) {
       platform::CloseSocket(e.sender);
     });
     threads.emplace_back([&registry, &e, &pair = pairs[i], uin, &receiveLimit] {
-      p2p::PeerConnection socket(e.receiver, nullptr);
+      p2p::PeerConnection socket(e.receiver, nullptr, &platform::TickCount);
       BenchSide side(pair.target);
       transfers::TransferHandle transfer = registry.Begin(uin, transfers::Receive);
       transfer.Agree(uin, "bench", transfers::Receive);

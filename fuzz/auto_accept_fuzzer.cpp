@@ -54,11 +54,11 @@ class Trusting final : public fuzz::MemorySide {
     std::snprintf(dialog.path, dialog.pathSize, "%s", kChosen);
     return true;
   }
-  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override {
+  bool MoveFileNew(const char* from, const char* to, platform::Error* error) override {
     // Names that appear only now: someone saved them meanwhile.
     for (const std::string& late : appearing) disk_.files[late].written = ++disk_.clock;
     appearing.clear();
-    return MemorySide::MoveFileNew(from, to, problem);
+    return MemorySide::MoveFileNew(from, to, error);
   }
 
   std::vector<std::string> appearing;

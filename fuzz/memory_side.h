@@ -95,7 +95,9 @@ class MemoryFile final : public transfers::StreamFile {
 };
 
 // The files of a transfer side in `disk`; the fuzzer plays the user.
-class MemorySide : public transfers::TransferSide {
+class MemorySide : public transfers::UserQuestions,
+                   public transfers::TransferFiles,
+                   public transfers::TransferFolders {
  public:
   explicit MemorySide(Disk& disk) : disk_(disk) {}
 
@@ -114,9 +116,9 @@ class MemorySide : public transfers::TransferSide {
     return std::make_unique<MemoryFile>(disk_, path);
   }
   std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
-                                                       platform::FileProblem* problem) override {
+                                                       platform::Error* error) override {
     if (PathTaken(path)) {
-      if (problem != nullptr) *problem = platform::FileProblem::Exists;
+      if (error != nullptr) *error = {"", 0, platform::ErrorKind::Exists};
       return nullptr;
     }
     disk_.files[path].written = ++disk_.clock;
@@ -132,9 +134,9 @@ class MemorySide : public transfers::TransferSide {
     disk_.files.erase(from);
     return true;
   }
-  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override {
+  bool MoveFileNew(const char* from, const char* to, platform::Error* error) override {
     if (PathTaken(to)) {
-      if (problem != nullptr) *problem = platform::FileProblem::Exists;
+      if (error != nullptr) *error = {"", 0, platform::ErrorKind::Exists};
       return false;
     }
     return MoveFileOver(from, to);
@@ -157,7 +159,7 @@ class MemorySide : public transfers::TransferSide {
     if (!PathTaken(path)) return std::nullopt;
     return platform::FileIdentity{1, std::hash<std::string>{}(canonical)};
   }
-  transfers::KeptParts* Kept() override { return &kept; }
+  transfers::KeptParts* Kept() { return &kept; }
 
   transfers::KeptParts kept{[] { return 1733745600u; }};
 

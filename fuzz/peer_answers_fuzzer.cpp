@@ -56,7 +56,9 @@ class MemoryFile final : public transfers::StreamFile {
 };
 
 // The sending user: offers a file of `size` bytes.
-class Sender final : public transfers::TransferSide {
+class Sender final : public transfers::UserQuestions,
+                     public transfers::TransferFiles,
+                     public transfers::TransferFolders {
  public:
   explicit Sender(size_t size) : size_(size) {}
   std::string PeerName(uint32_t) override { return "peer"; }
@@ -74,14 +76,13 @@ class Sender final : public transfers::TransferSide {
   std::unique_ptr<transfers::StreamFile> OpenForReading(const char*) override {
     return std::make_unique<MemoryFile>(size_);
   }
-  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*,
-                                                       platform::FileProblem*) override {
+  std::unique_ptr<transfers::StreamFile> CreateNewFile(const char*, platform::Error*) override {
     return nullptr;
   }
   std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char*) override { return nullptr; }
-  transfers::KeptParts* Kept() override { return nullptr; }
+  transfers::KeptParts* Kept() { return nullptr; }
   bool MoveFileOver(const char*, const char*) override { return false; }
-  bool MoveFileNew(const char*, const char*, platform::FileProblem*) override { return false; }
+  bool MoveFileNew(const char*, const char*, platform::Error*) override { return false; }
   void RemoveFile(const char*) override {}
   bool PathTaken(const char*) override { return false; }
   bool MakeFolder(const char*) override { return false; }

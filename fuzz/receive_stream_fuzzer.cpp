@@ -85,7 +85,9 @@ class MemoryFile final : public transfers::StreamFile {
   size_t position_ = 0;
 };
 
-class User final : public transfers::TransferSide {
+class User final : public transfers::UserQuestions,
+                   public transfers::TransferFiles,
+                   public transfers::TransferFolders {
  public:
   User(uint8_t choices, Disk& disk) : choices_(choices), disk_(disk) {}
   std::string PeerName(uint32_t) override { return std::string(300, 'P'); }
@@ -117,9 +119,9 @@ class User final : public transfers::TransferSide {
     return std::make_unique<MemoryFile>(disk_, path);
   }
   std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
-                                                       platform::FileProblem* problem) override {
+                                                       platform::Error* error) override {
     if (disk_.files.count(path) != 0) {
-      if (problem != nullptr) *problem = platform::FileProblem::Exists;
+      if (error != nullptr) *error = {"", 0, platform::ErrorKind::Exists};
       return nullptr;
     }
     disk_.files[path].written = ++disk_.clock;
@@ -138,7 +140,7 @@ class User final : public transfers::TransferSide {
   }
   // Files taken without the question are not fuzzed here: the user always
   // answers.
-  bool MoveFileNew(const char*, const char*, platform::FileProblem*) override {
+  bool MoveFileNew(const char*, const char*, platform::Error*) override {
     Check(false);
     return false;
   }
@@ -146,7 +148,7 @@ class User final : public transfers::TransferSide {
   bool PathTaken(const char* path) override { return disk_.files.count(path) != 0; }
   bool MakeFolder(const char*) override { return false; }
   std::optional<platform::FileIdentity> IdentityOf(const char*) override { return std::nullopt; }
-  transfers::KeptParts* Kept() override { return &kept; }
+  transfers::KeptParts* Kept() { return &kept; }
 
   transfers::KeptParts kept{[] { return kNow; }};
   int questions = 0;

@@ -19,31 +19,31 @@ namespace {
 // Sends a copy of the login that announces this machine's address, the
 // listening port and the external address and port (the router's, when it
 // maps the port; else the settings'); the host's own packet is then dropped.
-int32_t RewriteLogin(std::span<const uint8_t> packet, HookServices& services) {
+int32_t RewriteLogin(std::span<const uint8_t> packet, LoginServices& login) {
   std::optional<wire::LoginFields> fields = wire::DecodeLogin(packet);
   if (!fields || fields->localAddress != 0) return kPassOn;
 
-  uint32_t address = services.InetAddr(kLocalAddress);
-  if (address == 0) address = ChooseLocalAddress(services.LocalHostAddresses());
-  const Settings settings = services.CurrentSettings();
+  uint32_t address = login.InetAddr(kLocalAddress);
+  if (address == 0) address = ChooseLocalAddress(login.LocalHostAddresses());
+  const Settings settings = login.CurrentSettings();
 
   std::vector<uint8_t> copy(packet.begin(), packet.end());
   fields->localAddress = address;
   fields->localPort = settings.localPort;
-  fields->externAddress = services.InetAddr(settings.externIp);
+  fields->externAddress = login.InetAddr(settings.externIp);
   fields->externPort = settings.externPort;
-  if (std::optional<HookServices::RouterPort> mapped = services.MappedRouterPort()) {
+  if (std::optional<LoginServices::RouterPort> mapped = login.MappedRouterPort()) {
     fields->externAddress = mapped->address;
     fields->externPort = mapped->port;
   }
   wire::EncodeLoginAddresses(copy, *fields);
-  services.SendRawPacket(copy);
+  login.SendRawPacket(copy);
   return kTakenOver;
 }
 
-int32_t HandleLogin(std::span<const uint8_t> packet, HookServices& services) {
-  if (std::optional<uint32_t> uin = wire::DecodeLoginUin(packet)) services.SetOwnUin(*uin);
-  return RewriteLogin(packet, services);
+int32_t HandleLogin(std::span<const uint8_t> packet, LoginServices& login) {
+  if (std::optional<uint32_t> uin = wire::DecodeLoginUin(packet)) login.SetOwnUin(*uin);
+  return RewriteLogin(packet, login);
 }
 
 // The message's images, each once, in order of appearance, at most
@@ -58,64 +58,64 @@ std::vector<wire::ImageMark> DistinctImages(const std::vector<wire::ImageMark>& 
   return distinct;
 }
 
-int32_t HandleChatImages(const wire::ReceivedMessage& message, HookServices& services) {
+int32_t HandleChatImages(const wire::ReceivedMessage& message, ImageTraffic& images) {
   for (const wire::ImageMark& mark : DistinctImages(wire::RichTextImageMarks(message.attributes))) {
-    if (services.IsImageCached(message.sender, mark.size, mark.checksum)) {
-      services.ShowReceivedImage(message.sender, mark.size, mark.checksum);
+    if (images.IsImageCached(message.sender, mark.size, mark.checksum)) {
+      images.ShowReceivedImage(message.sender, mark.size, mark.checksum);
     } else {
-      services.RequestImage(message.sender, mark.size, mark.checksum);
+      images.RequestImage(message.sender, mark.size, mark.checksum);
     }
   }
   // An image-only message has nothing left for the host to show.
   return message.EmptyText() ? kTakenOver : kPassOn;
 }
 
-int32_t HandleImageControl(const wire::ReceivedMessage& message, HookServices& services) {
+int32_t HandleImageControl(const wire::ReceivedMessage& message, ImageTraffic& images) {
   std::optional<wire::ImageOption> option = wire::DecodeImageOption(message.attributes);
   if (!option) return kPassOn;
   const uint32_t sender = message.sender;
   if (option->kind == wire::kImageRequest) {
-    services.AnswerImageRequest(sender, option->size, option->checksum);
+    images.AnswerImageRequest(sender, option->size, option->checksum);
     return kTakenOver;
   }
   // The reply is read here, once; the image side takes the decoded part.
   std::optional<wire::ImageReplyPart> part = wire::DecodeImageReply(*option);
   if (!part) return kPassOn;
-  if (services.ReceiveImagePart(sender, *part)) {
-    services.ShowReceivedImage(sender, part->size, part->checksum);
+  if (images.ReceiveImagePart(sender, *part)) {
+    images.ShowReceivedImage(sender, part->size, part->checksum);
   }
   return kTakenOver;
 }
 
-int32_t HandleMessage(std::span<const uint8_t> payload, HookServices& services) {
+int32_t HandleMessage(std::span<const uint8_t> payload, const HookServices& services) {
   std::optional<wire::ReceivedMessage> message = wire::DecodeReceivedMessage(payload);
   if (!message) return kPassOn;
   switch (message->messageClass) {
     case wire::kClassCallBack:
       if (!wire::IsDcRequestText(message->text)) return kPassOn;
       // The peer has a file for us and cannot reach us: we call and pull it.
-      services.StartOutgoing(message->sender, wire::kPullCode);
+      services.connections.StartOutgoing(message->sender, wire::kPullCode);
       return kTakenOver;
     case wire::kClassChat:
       if (!wire::IsRichText(message->attributes)) return kPassOn;
-      return HandleChatImages(*message, services);
+      return HandleChatImages(*message, services.images);
     case wire::kClassControl:
       if (!message->EmptyText() || !message->HasAttributes()) return kPassOn;
-      return HandleImageControl(*message, services);
+      return HandleImageControl(*message, services.images);
     default:
       return kPassOn;
   }
 }
 
-void ApplyStatus(const wire::StatusEntry& entry, HookServices& services) {
+void ApplyStatus(const wire::StatusEntry& entry, PeerTableEdits& peers) {
   if (wire::IsUnavailable(entry.status)) {
-    services.RemoveUser(entry.uin);
+    peers.RemoveUser(entry.uin);
   } else {
-    services.SetUser(entry.uin, entry.address, entry.port);
+    peers.SetUser(entry.uin, entry.address, entry.port);
   }
 }
 
-int32_t HandleReceived(std::span<const uint8_t> packet, HookServices& services) {
+int32_t HandleReceived(std::span<const uint8_t> packet, const HookServices& services) {
   std::optional<wire::PacketView> view = wire::DecodePacket(packet);
   if (!view) return kPassOn;
   switch (view->type) {
@@ -123,11 +123,11 @@ int32_t HandleReceived(std::span<const uint8_t> packet, HookServices& services) 
       return HandleMessage(view->payload, services);
     case wire::kTypeNotifyReply:
       for (const wire::StatusEntry& entry : wire::DecodeStatusEntries(view->payload))
-        ApplyStatus(entry, services);
+        ApplyStatus(entry, services.peers);
       return kPassOn;
     case wire::kTypeStatusChange:
       if (std::optional<wire::StatusEntry> entry = wire::DecodeStatusEntry(view->payload)) {
-        ApplyStatus(*entry, services);
+        ApplyStatus(*entry, services.peers);
       }
       return kPassOn;
     default:
@@ -137,15 +137,15 @@ int32_t HandleReceived(std::span<const uint8_t> packet, HookServices& services) 
 
 }  // namespace
 
-int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, HookServices& services) {
+int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, HookServices services) {
   switch (code) {
     case kEventForget:
-      services.ClearUsers();
+      services.peers.ClearUsers();
       return kPassOn;
     case kEventSending: {
       std::optional<wire::PacketView> view = wire::DecodePacket(packet);
       if (!view || view->type != wire::kTypeLogin) return kPassOn;
-      return HandleLogin(packet, services);
+      return HandleLogin(packet, services.login);
     }
     case kEventReceived:
       return HandleReceived(packet, services);

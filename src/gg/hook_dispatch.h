@@ -24,6 +24,6 @@ inline constexpr int32_t kPassOn = 0;
 // Handles one hook event; `packet` is the whole packet as the packet
 // reference gives it (header included; may be empty). Nothing outside it is
 // read or written. Returns kTakenOver or kPassOn.
-int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, HookServices& services);
+int32_t HandleGGEvent(uint32_t code, std::span<const uint8_t> packet, HookServices services);
 
 }  // namespace kvel::gg

@@ -1,8 +1,10 @@
-// HookServices: everything the protocol hook's dispatch reaches outside
-// itself. The plug-in implements it over its context (ProductionHook); tests
-// and the fuzzer implement recorders or stand in for parts of it.
+// What the protocol hook's dispatch reaches outside itself: one small seam
+// per concern (the peer table, the login, direct connections, images). The
+// plug-in binds them over its context (ProductionHook); tests and the
+// fuzzer bind recorders or stand in for parts of them.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,14 +15,20 @@
 
 namespace kvel::gg {
 
-class HookServices {
+// The peer table, as the GG server's status packets change it.
+class PeerTableEdits {
  public:
-  // The peer table.
   virtual void ClearUsers() = 0;
   virtual void SetUser(uint32_t uin, uint32_t address, uint16_t port) = 0;
   virtual void RemoveUser(uint32_t uin) = 0;
 
-  // Login.
+ protected:
+  ~PeerTableEdits() = default;
+};
+
+// What the login's rewrite reads and sends.
+class LoginServices {
+ public:
   virtual void SetOwnUin(uint32_t uin) = 0;
   virtual Settings CurrentSettings() = 0;
   // The address written in dotted form; 0xFFFFFFFF when it is none.
@@ -37,10 +45,22 @@ class HookServices {
   // A whole GG packet through the host, which takes the bytes before it returns.
   virtual void SendRawPacket(std::span<const uint8_t> packet) = 0;
 
-  // Direct connections.
+ protected:
+  ~LoginServices() = default;
+};
+
+// Direct connections the hook starts: a peer that asks to be called back.
+class DirectConnections {
+ public:
   virtual void StartOutgoing(uint32_t uin, uint32_t directionCode) = 0;
 
-  // Images exchanged with `uin`, named by size and checksum.
+ protected:
+  ~DirectConnections() = default;
+};
+
+// Images exchanged with `uin`, named by size and checksum.
+class ImageTraffic {
+ public:
   virtual bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) = 0;
   virtual void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) = 0;
   virtual void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) = 0;
@@ -50,7 +70,24 @@ class HookServices {
   virtual bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) = 0;
 
  protected:
-  ~HookServices() = default;
+  ~ImageTraffic() = default;
+};
+
+// The four seams one hook event may reach; all outlive the call.
+struct HookServices {
+  HookServices(PeerTableEdits& peers, LoginServices& login, DirectConnections& connections,
+               ImageTraffic& images)
+      : peers(peers), login(login), connections(connections), images(images) {}
+  // From one object that binds all four (the product's, a test's recorder).
+  template <class Whole>
+  requires std::derived_from<Whole, PeerTableEdits> && std::derived_from<Whole, LoginServices> &&
+      std::derived_from<Whole, DirectConnections> && std::derived_from<Whole, ImageTraffic>
+      HookServices(Whole& whole) : HookServices(whole, whole, whole, whole) {}
+
+  PeerTableEdits& peers;
+  LoginServices& login;
+  DirectConnections& connections;
+  ImageTraffic& images;
 };
 
 }  // namespace kvel::gg

@@ -1,6 +1,5 @@
 #include "images/cache_trust.h"
 
-#include <fstream>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -30,14 +29,13 @@ Verdict Verify(const std::string& path, const wire::ImageId& image,
   const std::optional<platform::FileInformation> info = platform::ReadFileInformation(path.c_str());
   if (!info) return Verdict::Differs;
   if (info->size != image.size) return Verdict::Differs;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Verdict::Differs;
+  platform::FileHandle file = platform::OpenFileForReading(path.c_str());
+  if (!file) return Verdict::Differs;
   bool stopped = false;
   const uint32_t checksum = wire::CrcRegisterOf([&](std::span<uint8_t> block) -> size_t {
     if (stop.Requested()) stopped = true;
-    if (stopped || !in) return 0;
-    in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
-    return static_cast<size_t>(in.gcount());
+    if (stopped) return 0;
+    return file.Read(block.data(), block.size());
   });
   if (stopped) return Verdict::Stopped;
   return checksum == image.checksum ? Verdict::Matches : Verdict::Differs;
@@ -67,9 +65,8 @@ void Verifier(const std::shared_ptr<CacheTrust::State>& state, const platform::W
       platform::RemoveFile(path.c_str());
     }
   }
-  if (complete) {
-    std::ofstream(state->directory + kVerifiedMarker, std::ios::binary);
-  }
+  // The marker is an empty file: its name says it all.
+  if (complete) platform::OpenFileForRewriting((state->directory + kVerifiedMarker).c_str());
   std::lock_guard<std::mutex> lock(state->mutex);
   if (complete) {
     state->all = true;

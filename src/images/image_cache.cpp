@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <fstream>
 
 #include "images/image_checksum.h"
 #include "platform/files.h"
@@ -24,15 +23,15 @@ int64_t FileLength(const std::string& path) {
 }
 
 bool WritePart(const std::string& path, bool first, std::span<const uint8_t> data) {
-  std::ofstream out(path, std::ios::binary | (first ? std::ios::trunc : std::ios::app));
+  platform::FileHandle out = first ? platform::OpenFileForRewriting(path.c_str())
+                                   : platform::OpenFileForAppending(path.c_str());
   if (!out) return false;
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  out.close();
-  return static_cast<bool>(out);
+  const bool written = out.Write(data.data(), data.size());
+  return out.Close() && written;
 }
 
 PartOutcome Discard(const std::string& partPath) {
-  std::remove(partPath.c_str());
+  platform::RemoveFile(partPath.c_str());
   return PartOutcome::Discarded;
 }
 

@@ -6,7 +6,6 @@
 #include "gg/contact_lookup.h"
 #include "images/image_cache.h"
 #include "images/image_exchange.h"
-#include "platform/threads.h"
 #include "common/texts.h"
 
 namespace kvel::images {
@@ -23,14 +22,15 @@ std::string ImageHtml(const std::string& path) {
 
 // Shows one message in the chat window of the contact `uin`.
 void ShowInChat(host::HostServices& services, uint32_t uin, const std::string& senderId,
-                const std::string& senderName, const std::string& path, host::ChatSender sender) {
+                const std::string& senderName, const std::string& path, host::ChatSender sender,
+                uint32_t time) {
   const std::string contact = gg::UinText(uin);
   const std::string html = ImageHtml(path);
   host::ChatMessage message;
   message.contact = contact.c_str();
   message.senderId = senderId.c_str();
   message.senderName = senderName.c_str();
-  message.time = platform::UnixTime();
+  message.time = time;
   message.html = html.c_str();
   message.sender = sender;
   services.ShowChatMessage(message);
@@ -39,17 +39,18 @@ void ShowInChat(host::HostServices& services, uint32_t uin, const std::string& s
 }  // namespace
 
 void ShowReceivedImage(host::HostServices& services, const std::string& directory, uint32_t uin,
-                       uint32_t size, uint32_t checksum) {
+                       uint32_t size, uint32_t checksum, uint32_t time) {
   const std::string path = ImageCachePath(directory, uin, size, checksum);
   if (path.empty()) return;  // no cache, so no file to point at
   ShowInChat(services, uin, gg::UinText(uin), gg::PeerDisplayName(services, uin), path,
-             host::ChatSender::Peer);
+             host::ChatSender::Peer, time);
 }
 
-void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path) {
+void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path,
+                   uint32_t time) {
   if (path == nullptr) return;
   const std::string own = gg::UinText(ownUin);
-  ShowInChat(services, uin, own, own, path, host::ChatSender::User);
+  ShowInChat(services, uin, own, own, path, host::ChatSender::User, time);
 }
 
 }  // namespace kvel::images

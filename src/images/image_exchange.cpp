@@ -1,6 +1,5 @@
 #include "images/image_exchange.h"
 
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -21,7 +20,7 @@ std::string_view FileName(std::string_view path) {
 }  // namespace
 
 void SendImage(host::HostServices& services, PendingImages& pending, uint32_t ownUin, uint32_t uin,
-               const char* path) {
+               const char* path, uint32_t time) {
   if (path == nullptr) return;
   // Only the directory entry is read: a missing file is not created, and a
   // file without a size is not offered.
@@ -33,7 +32,7 @@ void SendImage(host::HostServices& services, PendingImages& pending, uint32_t ow
   pending.Add(id, path);
   const auto offer = wire::EncodeImageOffer(id);
   services.SendRawPacket(offer);
-  ShowSentImage(services, ownUin, uin, path);
+  ShowSentImage(services, ownUin, uin, path, time);
 }
 
 void RequestImage(host::HostServices& services, RequestedImages& requested, uint32_t uin,
@@ -51,17 +50,16 @@ void AnswerImageRequest(host::HostServices& services, PendingImages& pending, ui
   // Taken before anything is sent: every offer is answered once.
   std::optional<std::string> path = pending.Take(id);
   if (!path) return;
-  std::ifstream in(*path, std::ios::binary);
-  if (!in) return;
+  platform::FileHandle file = platform::OpenFileForReading(path->c_str());
+  if (!file) return;
   const std::string_view name = FileName(*path);
-  char block[wire::kImageReplyMaxData];
+  uint8_t block[wire::kImageReplyMaxData];
   bool first = true;
   for (;;) {
-    in.read(block, sizeof block);
-    const auto got = static_cast<size_t>(in.gcount());
+    const size_t got = file.Read(block, sizeof block);
     if (got == 0) break;
-    const std::vector<uint8_t> reply = wire::EncodeImageReply(
-        id, first, name, std::span(reinterpret_cast<const uint8_t*>(block), got));
+    const std::vector<uint8_t> reply =
+        wire::EncodeImageReply(id, first, name, std::span(block, got));
     services.SendRawPacket(reply);
     first = false;
   }

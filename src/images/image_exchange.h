@@ -15,10 +15,10 @@ namespace kvel::images {
 
 // Offers the picture at `path` to `uin`, lists it in `pending` until the peer
 // asks for it, and shows it in the user's chat window as sent by `ownUin`, the
-// user's own number. A file whose size cannot be read is neither offered nor
-// shown.
+// user's own number, at `time` (seconds since 1970). A file whose size cannot
+// be read is neither offered nor shown.
 void SendImage(host::HostServices& services, PendingImages& pending, uint32_t ownUin, uint32_t uin,
-               const char* path);
+               const char* path, uint32_t time);
 // Asks `uin` for the image it announced and lists it in `requested`, unless it
 // is listed there already, is empty or is larger than this side assembles.
 void RequestImage(host::HostServices& services, RequestedImages& requested, uint32_t uin,
@@ -34,10 +34,12 @@ void AnswerImageRequest(host::HostServices& services, PendingImages& pending, ui
 // turns out wrong is discarded and no longer awaited.
 bool ReceiveImagePart(RequestedImages& requested, CacheTrust& trust, const std::string& directory,
                       uint32_t uin, const wire::ImageReplyPart& part);
-// Shows a received image, cached in `directory`, in the chat window of `uin`.
+// Shows a received image, cached in `directory`, in the chat window of `uin`,
+// as come at `time` (seconds since 1970).
 void ShowReceivedImage(host::HostServices& services, const std::string& directory, uint32_t uin,
-                       uint32_t size, uint32_t checksum);
-// Shows an image the user (number `ownUin`) sent to `uin`.
-void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path);
+                       uint32_t size, uint32_t checksum, uint32_t time);
+// Shows an image the user (number `ownUin`) sent to `uin` at `time`.
+void ShowSentImage(host::HostServices& services, uint32_t ownUin, uint32_t uin, const char* path,
+                   uint32_t time);
 
 }  // namespace kvel::images

@@ -1,12 +1,9 @@
 #include "images/requested_images.h"
 
 #include <iterator>
-
-#include "platform/threads.h"
+#include <utility>
 
 namespace kvel::images {
-
-RequestedImages::RequestedImages() : RequestedImages(&platform::TickCount, nullptr) {}
 
 RequestedImages::RequestedImages(platform::Clock clock, Forget forget, RequestLimits limits)
     : clock_(std::move(clock)), forget_(std::move(forget)), limits_(limits) {}

@@ -43,8 +43,7 @@ class RequestedImages {
   // image having come whole.
   using Forget = std::function<void(const wire::ImageId&)>;
 
-  // On the platform's tick; forgets nothing on disk.
-  RequestedImages();
+  // Requests live on `clock`; `forget` (may be null) is told of each that goes.
   RequestedImages(platform::Clock clock, Forget forget, RequestLimits limits = {});
   RequestedImages(const RequestedImages&) = delete;
   RequestedImages& operator=(const RequestedImages&) = delete;

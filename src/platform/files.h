@@ -1,13 +1,15 @@
-// Files and directories beyond the standard streams.
+// Files and folders: opening, making, moving and removing them, and what the
+// platform tells of them. Everything outside the platform reaches its files
+// through here.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/file_handle.h"
 
 namespace kvel::platform {
 
@@ -46,25 +48,23 @@ struct FileInformation {
 };
 std::optional<FileInformation> ReadFileInformation(const char* path);
 
-// Why a file could not be made, as far as the user can act on it.
-enum class FileProblem {
-  None,
-  Exists,    // a file of that name is there already
-  NoFolder,  // the folder is not there
-  NoAccess,  // not allowed, or the medium is read-only
-  DiskFull,
-  TooLong,  // the path is past the platform's limit
-  Other,
-};
-
-// Creates `path` as a new empty file open for binary writing, which other
-// programs may read and write meanwhile. Null when the path exists already
-// (an existing file is never opened) or the file cannot be created; then
-// `problem`, when given, says why.
-std::FILE* CreateNewFile(const char* path, FileProblem* problem = nullptr);
-// Opens an existing file for binary reading and writing at its start,
-// sharing it as CreateNewFile does; never creates one. Null when it cannot.
-std::FILE* OpenFileForUpdate(const char* path);
+// Opens an existing file for reading from its start, sharing it with other
+// programs; an empty handle when it cannot.
+FileHandle OpenFileForReading(const char* path);
+// Creates `path` as a new empty file open for writing, which other programs
+// may read and write meanwhile. An empty handle when the path exists
+// already (an existing file is never opened) or the file cannot be created;
+// then `error`, when given, says why ("create", kind Exists for the first).
+FileHandle CreateNewFile(const char* path, Error* error = nullptr);
+// Opens an existing file for reading and writing at its start, sharing it
+// as CreateNewFile does; never creates one. An empty handle when it cannot.
+FileHandle OpenFileForUpdate(const char* path);
+// Opens `path` for writing from its start, made when missing and emptied
+// when there; an empty handle when it cannot.
+FileHandle OpenFileForRewriting(const char* path);
+// Opens `path` for writing at its end, made when missing; an empty handle
+// when it cannot.
+FileHandle OpenFileForAppending(const char* path);
 // Puts the file `from` in the place of `to` in one step, replacing a file
 // there (MoveFileExA with MOVEFILE_REPLACE_EXISTING; rename on POSIX). Both
 // lie in the same folder. False when it failed; both are then as they were,
@@ -72,9 +72,9 @@ std::FILE* OpenFileForUpdate(const char* path);
 bool MoveFileOver(const char* from, const char* to, Error* error = nullptr);
 // Gives the file `from` the name `to` in one step, unless something is
 // there already: then, as after any failure, both are as they were and
-// false comes back, with `problem` (when given) Exists. Both lie in the same
-// folder. A file that appears at `to` meanwhile is never replaced.
-bool MoveFileNew(const char* from, const char* to, FileProblem* problem = nullptr);
+// false comes back, with `error` (when given) of kind Exists. Both lie in
+// the same folder. A file that appears at `to` meanwhile is never replaced.
+bool MoveFileNew(const char* from, const char* to, Error* error = nullptr);
 // Deletes a file; false when it could not.
 bool RemoveFile(const char* path);
 
@@ -82,10 +82,6 @@ bool RemoveFile(const char* path);
 // `folder` (GetDiskFreeSpaceExA's free bytes available to the caller;
 // statvfs on POSIX); nothing when the platform cannot tell.
 std::optional<uint64_t> FreeDiskSpace(const char* folder);
-
-// Moves the position of `file` to `offset` bytes from its start, with a
-// 64-bit offset in every build. False when it failed.
-bool SeekFile(std::FILE* file, uint64_t offset);
 
 // The names of the files (not folders) in `directory`, which ends with a
 // separator; empty when it cannot be read.

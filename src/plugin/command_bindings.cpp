@@ -2,6 +2,7 @@
 #include "p2p/connection/connection_services.h"
 #include "p2p/connection/connection_thread.h"
 #include "p2p/reach/own_sends.h"
+#include "platform/threads.h"
 #include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 #include "wire/handshake.h"
@@ -32,7 +33,8 @@ bool ProductionCommands::ChooseOpenFile(platform::FileDialog& dialog) {
 }
 
 void ProductionCommands::SendImage(uint32_t uin, const char* path) {
-  images::SendImage(plugin_.host, plugin_.pendingImages, plugin_.ownUin.load(), uin, path);
+  images::SendImage(plugin_.host, plugin_.pendingImages, plugin_.ownUin.load(), uin, path,
+                    platform::UnixTime());
 }
 
 }  // namespace kvel

@@ -7,6 +7,7 @@
 #include "p2p/connection/reports.h"
 #include "p2p/reach/fall_back.h"
 #include "p2p/reach/own_sends.h"
+#include "platform/threads.h"
 #include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 #include "transfers/side/platform_streams.h"
@@ -29,6 +30,7 @@ class PluginConnections final : public p2p::PeerDirectory,
                   plugin.transfers,
                   plugin.callBacks,
                   plugin.foreignCallBacks,
+                  &platform::TickCount,
                   p2p::kConnectionLimits,
                   nullptr,
                   nullptr} {}

@@ -2,6 +2,7 @@
 #include "images/image_exchange.h"
 #include "platform/host_address.h"
 #include "platform/sockets.h"
+#include "platform/threads.h"
 #include "plugin/plugin_parts.h"
 #include "plugin/production_bindings.h"
 
@@ -35,7 +36,7 @@ std::vector<uint32_t> ProductionHook::LocalHostAddresses() {
   return platform::LocalHostAddresses();
 }
 
-std::optional<gg::HookServices::RouterPort> ProductionHook::MappedRouterPort() {
+std::optional<gg::LoginServices::RouterPort> ProductionHook::MappedRouterPort() {
   const std::optional<router::Mapped> mapped = plugin_.portMapping.ForLogin();
   if (!mapped) return std::nullopt;
   return RouterPort{mapped->externalAddress, mapped->externalPort};
@@ -54,7 +55,8 @@ bool ProductionHook::IsImageCached(uint32_t uin, uint32_t size, uint32_t checksu
 }
 
 void ProductionHook::ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) {
-  images::ShowReceivedImage(plugin_.host, plugin_.dataPath, uin, size, checksum);
+  images::ShowReceivedImage(plugin_.host, plugin_.dataPath, uin, size, checksum,
+                            platform::UnixTime());
 }
 
 void ProductionHook::RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) {

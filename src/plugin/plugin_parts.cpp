@@ -49,7 +49,7 @@ PluginParts::PluginParts(ModuleHost& host, const PluginSetup& setup)
           [this](uint32_t uin, transfers::TransferHandle transfer) {
             p2p::DropWaiting(*connectionServices, uin, std::move(transfer));
           }),
-      questionTurns(p2p::kConnectionLimits.offerMs),
+      questionTurns(p2p::kConnectionLimits.offerMs, &platform::TickCount),
       autoAccept(&platform::TickCount),
       notices(
           transfers::kNoticeGatherMs,

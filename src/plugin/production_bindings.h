@@ -28,11 +28,14 @@ std::shared_ptr<p2p::ConnectionServices> MakeConnectionServices(PluginParts& par
 // UPnP (the log then says so).
 void StartPortMapping(PluginParts& parts);
 
-// The protocol hook's services over one context's parts (its host, peer table,
-// own number, settings, data directory and image tables), the platform's
-// addresses, p2p::StartOutgoing and the image exchange. Open, so that the
-// fuzzer can stand in for some of them.
-class ProductionHook : public gg::HookServices {
+// The protocol hook's four seams over one context's parts (its host, peer
+// table, own number, settings, data directory and image tables), the
+// platform's addresses, p2p::StartOutgoing and the image exchange. Open, so
+// that the fuzzer can stand in for some of them.
+class ProductionHook : public gg::PeerTableEdits,
+                       public gg::LoginServices,
+                       public gg::DirectConnections,
+                       public gg::ImageTraffic {
  public:
   explicit ProductionHook(PluginParts& parts) : plugin_(parts) {}
 

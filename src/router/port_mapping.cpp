@@ -14,7 +14,7 @@ bool PortMapping::Start(MappingSetup setup) {
   auto shared = std::make_shared<MappingShared>();
   if (!setup.rememberedPath.empty()) shared->remembered = LoadRemembered(setup.rememberedPath);
   shared->setup = std::move(setup);
-  started_ = std::chrono::steady_clock::now();
+  startedMs_ = shared->setup.clock();
   holdMs_ = shared->setup.loginHoldMs;
   holdFirstLogin_ = !shared->remembered.noRouter;
   // The body holds its own share of the state: it may outlive a stop that
@@ -35,8 +35,9 @@ std::optional<Mapped> PortMapping::ForLogin() {
   if (!firstLoginSeen_) {
     firstLoginSeen_ = true;
     if (holdFirstLogin_) {
-      shared_->changed.wait_until(lock, started_ + std::chrono::milliseconds(holdMs_),
-                                  [this] { return shared_->settled; });
+      const platform::Deadline hold(shared_->setup.clock, startedMs_, holdMs_);
+      while (!shared_->settled && !hold.Passed())
+        shared_->changed.wait_for(lock, hold.Slice(kLoginLookMs));
     }
   }
   if (!shared_->mapped && !shared_->settled) shared_->loginMissed = true;

@@ -6,7 +6,6 @@
 // Thread safety: Start and Stop from one thread; ForLogin from any.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,6 +17,8 @@ namespace kvel::router {
 
 // The stop waits this long for the mapping's removal.
 inline constexpr uint32_t kRemovalWaitMs = 1000;
+// A first login held for the mapping reads the clock again at least this often.
+inline constexpr uint32_t kLoginLookMs = 100;
 
 class PortMapping {
  public:
@@ -40,7 +41,7 @@ class PortMapping {
 
  private:
   std::shared_ptr<MappingShared> shared_;
-  std::chrono::steady_clock::time_point started_;
+  uint32_t startedMs_ = 0;  // on the setup's clock
   uint32_t holdMs_ = 0;
   bool holdFirstLogin_ = false;
   bool firstLoginSeen_ = false;  // under shared_->mutex

@@ -1,24 +1,23 @@
 #include "router/remembered_file.h"
 
-#include <cstdio>
+#include "platform/files.h"
 
 namespace kvel::router {
 
 Remembered LoadRemembered(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return {};
+  platform::FileHandle file = platform::OpenFileForReading(path.c_str());
+  if (!file) return {};
   char buffer[kMaxRememberedLength + 1];
-  const size_t length = std::fread(buffer, 1, sizeof buffer, file);
-  std::fclose(file);
+  const size_t length = file.Read(buffer, sizeof buffer);
   return DecodeRemembered(std::string_view(buffer, length));
 }
 
 bool SaveRemembered(const std::string& path, const Remembered& remembered) {
   const std::string text = EncodeRemembered(remembered);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && written;
+  platform::FileHandle file = platform::OpenFileForRewriting(path.c_str());
+  if (!file) return false;
+  const bool written = file.Write(text.data(), text.size());
+  return file.Close() && written;
 }
 
 }  // namespace kvel::router

@@ -14,6 +14,7 @@
 #include "contact_menu.h"
 #include "gg/menu_commands.h"
 #include "p2p/connection/peer_connection.h"
+#include "platform/threads.h"
 #include "platform/dialogs.h"
 #include "platform/win32/dialogs_win32.h"
 #include "plugin/host.h"
@@ -91,12 +92,12 @@ class RealDialogsTest : public ::testing::Test {
   }
   // The file procedures of the two ends, as connection threads run them.
   bool SendFromA(uint32_t uin) {
-    p2p::PeerConnection connection(pair_.a, nullptr);
+    p2p::PeerConnection connection(pair_.a, nullptr, &platform::TickCount);
     testing::LoneTransfer transfer(uin, transfers::Send);
     return transfers::SendFile(moduleHost_, connection, transfer.handle);
   }
   bool ReceiveAtB(uint32_t uin) {
-    p2p::PeerConnection connection(pair_.b, nullptr);
+    p2p::PeerConnection connection(pair_.b, nullptr, &platform::TickCount);
     testing::LoneTransfer transfer(uin, transfers::Receive);
     return transfers::ReceiveFile(moduleHost_, parts_->KeptPartsIfAny(), connection,
                                   transfer.handle, {});

@@ -1,4 +1,4 @@
-// HookServices as a recorder: every call the dispatch makes is kept as a line
+// The hook's seams as one recorder: every call the dispatch makes is kept as a line
 // of text ("SetUser(123,10.0.0.1,1550)"), and the answers it gives
 // (settings, addresses, cached images, completed replies) are set by the
 // test.
@@ -23,7 +23,10 @@ inline std::string Dotted(uint32_t address) {
          std::to_string(b[3]);
 }
 
-class HookRecorder final : public HookServices {
+class HookRecorder final : public PeerTableEdits,
+                           public LoginServices,
+                           public DirectConnections,
+                           public ImageTraffic {
  public:
   std::vector<std::string> calls;
   Settings settings;

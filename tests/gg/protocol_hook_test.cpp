@@ -66,7 +66,7 @@ TEST_F(HookTest, LoginAnnouncesTheChosenAddress) {
 TEST_F(HookTest, LoginAnnouncesTheRoutersMapping) {
   recorder_.settings.localPort = 1560;
   recorder_.addresses = {Ip(10, 77, 0, 2)};
-  recorder_.routerPort = HookServices::RouterPort{Ip(185, 77, 0, 1), 1561};
+  recorder_.routerPort = LoginServices::RouterPort{Ip(185, 77, 0, 1), 1561};
   ASSERT_EQ(Deliver(kEventSending, Login(1, 0)), kTakenOver);
   ASSERT_EQ(recorder_.sent.size(), 1u);
   EXPECT_EQ(Bytes(recorder_.sent[0].begin() + 25, recorder_.sent[0].begin() + 37),

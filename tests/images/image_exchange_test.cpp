@@ -40,13 +40,16 @@ std::vector<uint8_t> AsReceived(const std::vector<uint8_t>& sent, uint32_t from)
 // One side's protocol hook: the real dispatch, its image calls bound to the
 // image exchange over this side's own tables. Image messages need nothing
 // else of it.
-class ImageSide final : public gg::HookServices {
+class ImageSide final : public gg::PeerTableEdits,
+                        public gg::LoginServices,
+                        public gg::DirectConnections,
+                        public gg::ImageTraffic {
  public:
   ImageSide(host::HostServices& services, const std::string& directory)
       : services_(services), directory_(directory) {}
 
   PendingImages pending;
-  RequestedImages requested;
+  RequestedImages requested{&platform::TickCount, nullptr};
   CacheTrust trust;
 
   void ClearUsers() override { Unexpected("ClearUsers"); }
@@ -76,7 +79,7 @@ class ImageSide final : public gg::HookServices {
     return images::IsImageCached(trust, directory_, uin, size, checksum);
   }
   void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) override {
-    images::ShowReceivedImage(services_, directory_, uin, size, checksum);
+    images::ShowReceivedImage(services_, directory_, uin, size, checksum, platform::UnixTime());
   }
   void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) override {
     images::RequestImage(services_, requested, uin, size, checksum);
@@ -126,7 +129,7 @@ class ImageExchangeTest : public ImageTest {
 TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
   const std::string path = MakeFile("photo.png", Pattern(2500));
   const uint32_t before = platform::UnixTime();
-  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str(), before);
   const auto offer = wire::EncodeImageOffer({kPeer, 2500, ImageChecksum(path.c_str())});
   EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{offer.begin(), offer.end()}}));
   std::vector<standin::ShownMessage> shown = chats_.Messages();
@@ -146,7 +149,7 @@ TEST_F(ImageExchangeTest, OfferGoesOutAndTheImageShowsAsTheUsers) {
 TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
   const std::vector<uint8_t> image = Pattern(2500);
   const std::string path = MakeFile("photo.png", image);
-  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str(), platform::UnixTime());
   host_.ClearSentPackets();
   const uint32_t checksum = ImageChecksum(path.c_str());
   AnswerImageRequest(services_, pending_, kPeer, 2500, checksum);
@@ -173,7 +176,7 @@ TEST_F(ImageExchangeTest, AnswersARequestOnceInBlocksOf1024) {
 
 TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
   const std::string path = MakeFile("a.gif", Pattern(100));
-  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, path.c_str(), platform::UnixTime());
   const uint32_t checksum = ImageChecksum(path.c_str());
   host_.ClearSentPackets();
   const wire::ImageId others[] = {
@@ -188,8 +191,8 @@ TEST_F(ImageExchangeTest, IgnoresRequestsForAnythingNotOffered) {
 TEST_F(ImageExchangeTest, EmptyOrVanishedFilesAreAnsweredWithNothing) {
   const std::string empty = MakeFile("empty.png", {});
   const std::string gone = MakeFile("gone.png", Pattern(10));
-  SendImage(services_, pending_, kOwnUin, kPeer, empty.c_str());
-  SendImage(services_, pending_, kOwnUin, kPeer, gone.c_str());
+  SendImage(services_, pending_, kOwnUin, kPeer, empty.c_str(), platform::UnixTime());
+  SendImage(services_, pending_, kOwnUin, kPeer, gone.c_str(), platform::UnixTime());
   const uint32_t goneChecksum = ImageChecksum(gone.c_str());
   std::remove(gone.c_str());
   host_.ClearSentPackets();
@@ -203,8 +206,9 @@ TEST_F(ImageExchangeTest, EmptyOrVanishedFilesAreAnsweredWithNothing) {
 
 TEST_F(ImageExchangeTest, AFileWithoutASizeIsNeitherOfferedNorCreated) {
   const std::string missing = scratch_.File("missing.png");
-  SendImage(services_, pending_, kOwnUin, kPeer, missing.c_str());
-  SendImage(services_, pending_, kOwnUin, kPeer, scratch_.Path().c_str());  // a directory
+  SendImage(services_, pending_, kOwnUin, kPeer, missing.c_str(), platform::UnixTime());
+  SendImage(services_, pending_, kOwnUin, kPeer, scratch_.Path().c_str(),
+            platform::UnixTime());  // a directory
   EXPECT_TRUE(Sent().empty());
   EXPECT_TRUE(chats_.Messages().empty());
   EXPECT_FALSE(testing::FileExists(missing));
@@ -318,8 +322,9 @@ TEST_F(ImageExchangeTest, StalePartsAreRemovedAndNothingElse) {
 
 TEST_F(ImageExchangeTest, ShowsAReceivedImageFromThePeer) {
   const std::string cached = dataPath_ + "imgcache_1234567_1524_-268435456";
-  ShowReceivedImage(services_, dataPath_, kPeer, 1524, 0xF0000000u);
-  ShowReceivedImage(services_, dataPath_, kPeer + 1, 1524, 0xF0000000u);  // not on the contact list
+  ShowReceivedImage(services_, dataPath_, kPeer, 1524, 0xF0000000u, platform::UnixTime());
+  ShowReceivedImage(services_, dataPath_, kPeer + 1, 1524, 0xF0000000u,
+                    platform::UnixTime());  // not on the contact list
   std::vector<standin::ShownMessage> shown = chats_.Messages();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].contact, "1234567");
@@ -349,7 +354,8 @@ TEST_F(ImageExchangeTest, MalformedRepliesStoreNothing) {
   for (const std::vector<uint8_t>& reply : replies) EXPECT_FALSE(Receive(reply));
   EXPECT_FALSE(IsImageCached(trust_, dataPath_, kPeer, 10, 1));
   dataPath_ = "";
-  ShowReceivedImage(services_, dataPath_, kPeer, 10, 1);  // no cache, nothing to point at
+  ShowReceivedImage(services_, dataPath_, kPeer, 10, 1,
+                    platform::UnixTime());  // no cache, nothing to point at
   EXPECT_TRUE(chats_.Messages().empty());
 }
 
@@ -361,7 +367,7 @@ TEST_F(ImageExchangeTest, AnImageOfferedByOneSideLandsWholeOnTheOther) {
   const std::vector<uint8_t> image = Pattern(5000, 17);
   const std::string path = MakeFile("kot.jpg", image);
   ImageSide alice(services_, dataPath_), bob(services_, dataPath_);
-  SendImage(services_, alice.pending, kAlice, kBob, path.c_str());
+  SendImage(services_, alice.pending, kAlice, kBob, path.c_str(), platform::UnixTime());
   size_t delivered = 0;
   for (std::vector<std::vector<uint8_t>> sent = Sent(); delivered < sent.size(); sent = Sent()) {
     const std::vector<uint8_t>& packet = sent[delivered++];

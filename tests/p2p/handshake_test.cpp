@@ -55,7 +55,7 @@ class HandshakeTest : public ::testing::Test {
     ASSERT_NE(accepted, platform::kInvalidSocket);
     peer_ = peer;
     p2p::ConnectionRequest request;
-    request.socket = accepted;
+    request.socket = platform::SocketHandle(accepted);
     request.services = probe_.Services();
     thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));
   }
@@ -68,7 +68,7 @@ class HandshakeTest : public ::testing::Test {
     ASSERT_NE(accepted, platform::kInvalidSocket);
     peer_ = peer;
     p2p::ConnectionRequest request;
-    request.socket = accepted;
+    request.socket = platform::SocketHandle(accepted);
     request.services = probe_.Services();
     thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));
   }
@@ -286,7 +286,7 @@ TEST_F(HandshakeTest, OneQuestionCoversTheContactsCallBacksFromThatAddress) {
     Socket peer = ConnectLoopbackFrom(server_.Port(), "127.0.0.2");
     ASSERT_NE(peer, platform::kInvalidSocket);
     p2p::ConnectionRequest request;
-    request.socket = server_.Accept();
+    request.socket = platform::SocketHandle(server_.Accept());
     request.services = probe_.Services();
     callers.emplace_back("a call-back's connection", p2p::RunConnection, std::move(request));
     ASSERT_TRUE(SendAll(peer, Words({4321, 9999, wire::kPullCode})));

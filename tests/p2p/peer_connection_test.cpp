@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "p2p/connection/peer_connection.h"
+#include "platform/threads.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 
@@ -27,7 +28,7 @@ TEST(PeerConnection, WaitForPeerCloseIsTrueOnlyForAClose) {
     SCOPED_TRACE(c.name);
     testing::LoopbackPair pair = testing::MakeLoopbackPair();
     ASSERT_NE(pair.a, platform::kInvalidSocket);
-    PeerConnection sender(pair.a, nullptr);
+    PeerConnection sender(pair.a, nullptr, &platform::TickCount);
     sender.ShutdownSend();
     // The receiver reads the end of the stream at once.
     char byte;
@@ -79,7 +80,7 @@ TEST(PeerConnection, PeerGoneOnlyOnceNothingIsLeftBeforeTheEnd) {
     if (c.peer != Peer::StaysOpen) {
       EXPECT_EQ(platform::WaitReadable(pair.a, 5000), 1);
     }
-    PeerConnection connection(pair.a, nullptr);
+    PeerConnection connection(pair.a, nullptr, &platform::TickCount);
     EXPECT_EQ(connection.PeerGone(), c.gone);
     EXPECT_EQ(connection.PeerGone(), c.gone);  // nothing was taken
     testing::CloseLoopbackPair(pair);

@@ -53,7 +53,7 @@ class PeerWaitsTest : public ::testing::Test {
       return false;
     });
     p2p::ConnectionRequest request;
-    request.socket = pair_.a;
+    request.socket = platform::SocketHandle(pair_.a);
     request.services = probe_.Services();
     pair_.a = platform::kInvalidSocket;  // the thread closes it
     thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));

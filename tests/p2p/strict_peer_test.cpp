@@ -124,7 +124,7 @@ class StrictPeerRun : public ::testing::Test {
       kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
       peer = server.Accept();
     } else {
-      request.socket = server.Accept();
+      request.socket = platform::SocketHandle(server.Accept());
       kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);
@@ -248,7 +248,7 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
       peer = server.Accept();
     } else {
       peer = testing::ConnectLoopback(server.Port());
-      request.socket = server.Accept();
+      request.socket = platform::SocketHandle(server.Accept());
       kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
     }
     ASSERT_NE(peer, platform::kInvalidSocket);

@@ -17,12 +17,12 @@ TEST(MoveFileNew, MovesOnlyOntoAFreeName) {
     bool sourceThere;
     std::string atTarget;  // "file", "folder" or nothing
     bool moved;
-    FileProblem problem;
+    ErrorKind kind;
   } cases[] = {
-      {"FreeName", true, "", true, FileProblem::None},
-      {"FileThere", true, "file", false, FileProblem::Exists},
-      {"FolderThere", true, "folder", false, FileProblem::Exists},
-      {"NoSource", false, "", false, FileProblem::NoFolder},
+      {"FreeName", true, "", true, ErrorKind::None},
+      {"FileThere", true, "file", false, ErrorKind::Exists},
+      {"FolderThere", true, "folder", false, ErrorKind::Exists},
+      {"NoSource", false, "", false, ErrorKind::NoFolder},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -31,9 +31,9 @@ TEST(MoveFileNew, MovesOnlyOntoAFreeName) {
     if (c.sourceThere) testing::WriteFile(from, "new");
     if (c.atTarget == "file") testing::WriteFile(to, "old");
     if (c.atTarget == "folder") std::filesystem::create_directory(to);
-    FileProblem problem = FileProblem::None;
-    EXPECT_EQ(MoveFileNew(from.c_str(), to.c_str(), &problem), c.moved);
-    EXPECT_EQ(problem, c.problem);
+    Error error;
+    EXPECT_EQ(MoveFileNew(from.c_str(), to.c_str(), &error), c.moved);
+    EXPECT_EQ(error.kind, c.kind);
     std::string content;
     if (c.moved) {
       EXPECT_FALSE(testing::FileExists(from));

@@ -91,6 +91,7 @@ class ConnectionProbe::ProbeServices final : public p2p::PeerDirectory,
                   *transfers_,
                   callBacks_,
                   foreign_,
+                  &platform::TickCount,
                   limits,
                   this,
                   [state = state_] {

@@ -118,18 +118,19 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForReading(const ch
   return Track(transfers::OpenStdioFileForReading(path));
 }
 
-std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(
-    const char* path, platform::FileProblem* problem) {
+std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const char* path,
+                                                                       platform::Error* error) {
   opened.push_back(std::string("w:") + path);
   if (!refuseCreateIn.empty() && std::string(path).starts_with(refuseCreateIn)) {
-    if (problem != nullptr) *problem = refusedProblem;
+    if (error != nullptr) *error = {"create", 0, refusedProblem};
     return nullptr;
   }
   if (failCreate || createProblem) {
-    if (problem != nullptr) *problem = createProblem.value_or(platform::FileProblem::Other);
+    if (error != nullptr)
+      *error = {"create", 0, createProblem.value_or(platform::ErrorKind::Other)};
     return nullptr;
   }
-  return Track(transfers::CreateStdioFile(path, problem));
+  return Track(transfers::CreateStdioFile(path, error));
 }
 
 std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForUpdate(const char* path) {
@@ -142,15 +143,14 @@ bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {
   return !failMove && platform::MoveFileOver(from, to);
 }
 
-bool FakeTransferSide::MoveFileNew(const char* from, const char* to,
-                                   platform::FileProblem* problem) {
+bool FakeTransferSide::MoveFileNew(const char* from, const char* to, platform::Error* error) {
   moved.push_back(std::string(from) + ">>" + to);
   if (beforeMoveNew) beforeMoveNew(to);
   if (failMove) {
-    if (problem != nullptr) *problem = platform::FileProblem::Other;
+    if (error != nullptr) *error = {"move", 0, platform::ErrorKind::Other};
     return false;
   }
-  return platform::MoveFileNew(from, to, problem);
+  return platform::MoveFileNew(from, to, error);
 }
 
 bool FakeTransferSide::PathTaken(const char* path) {

@@ -15,7 +15,9 @@
 
 namespace kvel::testing {
 
-class FakeTransferSide final : public transfers::TransferSide {
+class FakeTransferSide final : public transfers::UserQuestions,
+                               public transfers::TransferFiles,
+                               public transfers::TransferFolders {
  public:
   struct Dialog {
     std::string kind;  // "question", "save" or "open"
@@ -34,12 +36,12 @@ class FakeTransferSide final : public transfers::TransferSide {
   std::optional<std::string> openChoice;
   // Replaces the file information the platform reports.
   std::optional<std::optional<platform::FileInformation>> information;
-  bool failCreate = false;  // with FileProblem::Other
-  std::optional<platform::FileProblem> createProblem;
+  bool failCreate = false;  // with ErrorKind::Other
+  std::optional<platform::ErrorKind> createProblem;
   // Files are not created in this folder (ending with a separator; empty:
   // none such), with `refusedProblem`.
   std::string refuseCreateIn;
-  platform::FileProblem refusedProblem = platform::FileProblem::NoAccess;
+  platform::ErrorKind refusedProblem = platform::ErrorKind::NoAccess;
   // Runs before each move that must not replace (e.g. to put a file there).
   std::function<void(const std::string& to)> beforeMoveNew;
   bool failOpenForReading = false;
@@ -78,16 +80,16 @@ class FakeTransferSide final : public transfers::TransferSide {
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
   std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override;
   std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
-                                                       platform::FileProblem* problem) override;
+                                                       platform::Error* error) override;
   std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
-  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override;
+  bool MoveFileNew(const char* from, const char* to, platform::Error* error) override;
   void RemoveFile(const char* path) override;
   bool PathTaken(const char* path) override;
   bool MakeFolder(const char* path) override;
   std::optional<platform::FileIdentity> IdentityOf(const char* path) override;
   std::optional<uint64_t> FreeSpace(const char* folder) override;
-  transfers::KeptParts* Kept() override { return keeps ? &keptParts : nullptr; }
+  transfers::KeptParts* Kept() { return keeps ? &keptParts : nullptr; }
 
   std::vector<std::string> DialogKinds() const;
 

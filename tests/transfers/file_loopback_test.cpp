@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "p2p/connection/peer_connection.h"
+#include "platform/threads.h"
 #include "stand_in_host.h"
 #include "support/bounded_wait.h"
 #include "support/fake_connection.h"
@@ -108,10 +109,10 @@ TEST_P(FileLoopbackSizeTest, ArrivesByteForByteInChunksOf4096) {
   bool sent = false;
   LoneTransfer sending(4321, Send);
   testing::BoundedThread sender("the sender", [&] {
-    PeerConnection connection(pair_.a, nullptr);
+    PeerConnection connection(pair_.a, nullptr, &platform::TickCount);
     sent = SendFile(services_, connection, sending.handle);
   });
-  PeerConnection socket(pair_.b, nullptr);
+  PeerConnection socket(pair_.b, nullptr, &platform::TickCount);
   TapConnection tap(socket);
   PlatformTransferSide side(services_, nullptr);
   LoneTransfer receiving(4321, Receive);
@@ -147,10 +148,10 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
   bool sent = false;
   LoneTransfer sending(4321, Send);
   testing::BoundedThread sender("the sender", [&] {
-    PeerConnection connection(pair_.a, nullptr);
+    PeerConnection connection(pair_.a, nullptr, &platform::TickCount);
     sent = SendFile(services_, connection, sending.handle);
   });
-  PeerConnection connection(pair_.b, nullptr);
+  PeerConnection connection(pair_.b, nullptr, &platform::TickCount);
   LoneTransfer receiving(4321, Receive);
   EXPECT_TRUE(ReceiveFile(services_, nullptr, connection, receiving.handle, {}));
   EXPECT_EQ(receiving.Read().path, target);
@@ -175,16 +176,16 @@ TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
 // An offer that waits for its peer's turn at the question, while another of
 // the peer's questions is open, is given up unasked once the peer leaves.
 TEST_F(FileLoopbackTest, AnOfferWhosePeerLeftWhileItWaitedIsNotAsked) {
-  QuestionTurns turns(60000);
+  QuestionTurns turns(60000, &platform::TickCount);
   QuestionTurns::Turn open = turns.Take(4321, 0, [] { return false; });
   ASSERT_TRUE(open);
   ScriptedDialogs::QueueOpenChoice(Source(5000));
   LoneTransfer sending(4321, Send);
   testing::BoundedThread sender("the sender", [&] {
-    PeerConnection connection(pair_.a, nullptr);
+    PeerConnection connection(pair_.a, nullptr, &platform::TickCount);
     SendFile(services_, connection, sending.handle);
   });
-  PeerConnection connection(pair_.b, nullptr);
+  PeerConnection connection(pair_.b, nullptr, &platform::TickCount);
   LoneTransfer receiving(4321, Receive);
   bool received = true;
   std::atomic<bool> over{false};

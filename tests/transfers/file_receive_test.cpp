@@ -343,7 +343,7 @@ TEST_F(FileReceiveTest, AnExistingPartNameIsNeverReused) {
   const Bytes stream = StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, data).Take();
   FakeTransferSide probe;
   probe.saveChoice = Target();
-  probe.createProblem = platform::FileProblem::Exists;
+  probe.createProblem = platform::ErrorKind::Exists;
   FakeConnection first(stream);
   LoneTransfer firstTransfer;
   EXPECT_FALSE(ReceiveStream(first, probe, firstTransfer.handle));
@@ -418,15 +418,15 @@ TEST_F(FileReceiveTest, APartThatCannotBeCreatedRefusesTheOfferAndSaysWhy) {
   struct Case {
     const char* name;
     std::string target;
-    std::optional<platform::FileProblem> problem;
+    std::optional<platform::ErrorKind> problem;
     EndNote note;
   };
   const Case cases[] = {
       {"no folder, as the platform says", missing, std::nullopt, EndNote::NoFolder},
-      {"no access", Target(), platform::FileProblem::NoAccess, EndNote::NoAccess},
-      {"disk full", Target(), platform::FileProblem::DiskFull, EndNote::DiskFull},
-      {"every name taken", Target(), platform::FileProblem::Exists, EndNote::CannotCreate},
-      {"anything else", Target(), platform::FileProblem::Other, EndNote::CannotCreate},
+      {"no access", Target(), platform::ErrorKind::NoAccess, EndNote::NoAccess},
+      {"disk full", Target(), platform::ErrorKind::DiskFull, EndNote::DiskFull},
+      {"every name taken", Target(), platform::ErrorKind::Exists, EndNote::CannotCreate},
+      {"anything else", Target(), platform::ErrorKind::Other, EndNote::CannotCreate},
       // A one-character name in a folder where no part name fits beside it.
       {"no part name fits", "/" + std::string(256, 'd') + "/x", std::nullopt, EndNote::PathTooLong},
   };

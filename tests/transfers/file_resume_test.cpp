@@ -276,8 +276,7 @@ TEST_F(FileResumeTest, ThisSidesFailureKeepsWhatCameForTheNextOffer) {
       {"the disk fills",
        [&](auto& side, auto& connection) {
          side.failWriteAfter = 300000;
-         onceDataFlows(connection,
-                       [&side] { side.createProblem = platform::FileProblem::DiskFull; });
+         onceDataFlows(connection, [&side] { side.createProblem = platform::ErrorKind::DiskFull; });
        },
        EndNote::CannotWrite, wire::kFileBlockSize},
       {"the list cannot be written as the part is made",

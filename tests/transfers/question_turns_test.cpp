@@ -33,7 +33,7 @@ TEST(QuestionTurns, AWaitEndsWhenCalledOffOrOutOfTime) {
   };
   for (const Case& c :
        {Case{"out of time", 2 * kTurnLookMs, false}, Case{"called off", 60000, true}}) {
-    QuestionTurns turns(c.maxWaitMs);
+    QuestionTurns turns(c.maxWaitMs, &platform::TickCount);
     QuestionTurns::Turn open = turns.Take(7, 1, nullptr);
     ASSERT_TRUE(open) << c.name;
     std::atomic<int> asked{0};
@@ -76,7 +76,7 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
   for (int i = 0; i < 4; ++i) testing::ScriptedDialogs::QueueAnswer(false);
 
   TransferRegistry registry(&platform::TickCount);
-  QuestionTurns turns(10000);
+  QuestionTurns turns(10000, &platform::TickCount);
   std::vector<testing::BoundedThread> receivers;
   const uint32_t contactAt = platform::InetAddr("127.0.0.1");
   const uint32_t strangerAt = platform::InetAddr("127.0.0.9");

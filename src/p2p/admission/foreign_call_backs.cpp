@@ -1,7 +1,5 @@
 #include "p2p/admission/foreign_call_backs.h"
 
-#include <chrono>
-
 namespace kvel::p2p {
 
 ForeignCallBacks::ForeignCallBacks(Ask ask, platform::Clock clock)
@@ -25,15 +23,14 @@ void ForeignCallBacks::Keep(const Key& key, uint64_t run, bool yes) {
 
 bool ForeignCallBacks::Allowed(uint32_t uin, uint32_t address, uint64_t run, uint32_t waitMs) {
   const Key key{uin, address};
-  const uint32_t start = clock_();
+  const platform::Deadline end(clock_, waitMs);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     if (stopped_) return false;
     if (const Answer* answer = Given(key, run)) return answer->yes;
     if (asking_.count(uin) == 0) break;
-    const uint32_t spent = clock_() - start;
-    if (spent >= waitMs) return false;
-    answered_.wait_for(lock, std::chrono::milliseconds(waitMs - spent));
+    if (end.Passed()) return false;
+    answered_.wait_for(lock, end.Slice(kForeignLookMs));
   }
   asking_.insert(uin);
   lock.unlock();

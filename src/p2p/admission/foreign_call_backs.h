@@ -24,6 +24,9 @@ namespace kvel::p2p {
 
 // Answers kept at most; past it the oldest goes (and would be asked again).
 inline constexpr size_t kMaxForeignAnswers = 64;
+// A caller waiting for the contact's open question reads the clock again at
+// least this often.
+inline constexpr uint32_t kForeignLookMs = 100;
 
 class ForeignCallBacks {
  public:

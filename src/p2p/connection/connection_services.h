@@ -17,6 +17,7 @@
 #include "p2p/connection/peer_address.h"
 #include "p2p/connection/peer_connection.h"
 #include "p2p/connection/unreached.h"
+#include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/socket_handle.h"
 #include "transfers/auto_accept/auto_accept_rule.h"
@@ -119,6 +120,8 @@ struct ConnectionServices {
   // from other addresses than the contacts' announced ones.
   AwaitedCallBacks& callBacks;
   ForeignCallBacks& foreign;
+  // What every connection measures its waits on.
+  platform::Clock clock;
   // How long a peer may keep this side waiting, and how many at once.
   ConnectionLimits limits = kConnectionLimits;
   // Null: the platform's (platform::ConnectTcpWithin).

@@ -104,8 +104,8 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   platform::SetNonBlocking(socket, false);
   platform::SetKeepAlive(socket);
   platform::SetLinger(socket, 3);
-  PeerWaits waits(socket, services.limits, &platform::TickCount);
-  PeerConnection connection(socket, &waits);
+  PeerWaits waits(socket, services.limits, services.clock);
+  PeerConnection connection(socket, &waits, services.clock);
   const uint32_t remote = platform::RemoteAddress(socket);
   bool callBack = false;
   bool refused = false;  // a stranger's call-back, told already
@@ -188,12 +188,12 @@ void Refuse(ConnectionRequest& request, Refusal refusal) {
     return;
   }
   if (refusal == Refusal::Address) {
-    Report(services,
-           text::kLogTooManyFromAddress + AddressText(platform::RemoteAddress(request.socket)));
+    Report(services, text::kLogTooManyFromAddress +
+                         AddressText(platform::RemoteAddress(request.socket.Get())));
   } else {
-    Report(services, text::kLogTooManyClosed + std::to_string(request.socket));
+    Report(services, text::kLogTooManyClosed + std::to_string(request.socket.Get()));
   }
-  platform::CloseSocket(request.socket);
+  request.socket.Reset();
 }
 
 // Whether a call-back is awaited from a contact the GG server announced at
@@ -229,7 +229,7 @@ bool Admit(ConnectionRequest& request) {
   } else if (request.outgoing) {
     request.place = set.EnterCallBack(request.peerUin, &refusal);
   } else {
-    const uint32_t remote = platform::RemoteAddress(request.socket);
+    const uint32_t remote = platform::RemoteAddress(request.socket.Get());
     request.place = set.EnterCall(remote, AwaitedFrom(services, remote), &refusal);
   }
   if (request.place) return true;
@@ -239,12 +239,12 @@ bool Admit(ConnectionRequest& request) {
 
 // Connects an outgoing request to its peer's address in the peer table;
 // says why when it cannot.
-Socket Connect(ConnectionRequest& request, std::string* failure) {
+platform::SocketHandle Connect(ConnectionRequest& request, std::string* failure) {
   ConnectionServices& services = *request.services;
   const PeerAddress peer = services.peers.PeerAddressOf(request.peerUin);
   if (peer.ip == 0) {
     *failure = "no address";
-    return platform::kInvalidSocket;
+    return {};
   }
   const uint32_t limitMs = services.limits.connectMs;
   const TransferHandle& transfer = request.transfer;
@@ -255,7 +255,7 @@ Socket Connect(ConnectionRequest& request, std::string* failure) {
           ? services.dialer->Connect(peer.ip, peer.port, limitMs, givenUp, &error)
           : platform::ConnectTcpWithin(peer.ip, peer.port, limitMs, givenUp, &error);
   if (!socket.Valid()) *failure = ConnectFailure(error, platform::TimedOutCode(), limitMs);
-  return socket.Release();
+  return socket;
 }
 
 }  // namespace
@@ -263,16 +263,16 @@ Socket Connect(ConnectionRequest& request, std::string* failure) {
 void RunConnection(ConnectionRequest request) {
   ConnectionServices& services = *request.services;
   if (Admit(request)) {
-    Socket socket = request.socket;
+    platform::SocketHandle socket = std::move(request.socket);
     std::string failure;  // why an outgoing connection came to nothing
     if (request.outgoing) socket = Connect(request, &failure);
-    if (socket != platform::kInvalidSocket) {
+    if (socket.Valid()) {
+      request.transfer.AttachSocket(socket.Get());
+      failure = Serve(socket.Get(), request, services);
+      request.transfer.DetachSocket();
       // Closed here, once, after it has left the record the stop button
       // shuts it down through.
-      platform::SocketHandle owned(socket);
-      request.transfer.AttachSocket(socket);
-      failure = Serve(socket, request, services);
-      request.transfer.DetachSocket();
+      socket.Reset();
     }
     if (!failure.empty() && OwnSend(request)) {
       services.onward.FallBack(request, failure);
@@ -334,10 +334,10 @@ bool StartOutgoing(uint32_t uin, uint32_t directionCode,
 
 void StartIncoming(Socket socket, std::shared_ptr<ConnectionServices> services) {
   ConnectionRequest request;
-  request.socket = socket;
+  request.socket = platform::SocketHandle(socket);
   request.services = std::move(services);
-  if (!Admit(request)) return;
-  if (!StartConnection(std::move(request))) platform::CloseSocket(socket);
+  // A request refused, or without a thread, closes its socket as it goes.
+  if (Admit(request)) StartConnection(std::move(request));
 }
 
 }  // namespace kvel::p2p

@@ -7,6 +7,7 @@
 
 #include "p2p/admission/connection_set.h"
 #include "p2p/connection/connection_services.h"
+#include "platform/socket_handle.h"
 #include "platform/sockets.h"
 #include "transfers/registry/transfer_registry.h"
 
@@ -14,11 +15,11 @@ namespace kvel::p2p {
 
 // What the starter hands to a new connection thread.
 struct ConnectionRequest {
-  platform::Socket socket = platform::kInvalidSocket;  // the accepted socket
-  bool outgoing = false;                               // true: this side calls
-  uint32_t peerUin = 0;                                // outgoing: whom to call
-  uint32_t directionCode = 0;                          // outgoing: push or pull
-  ConnectionSet::Place place;                          // empty until admitted
+  platform::SocketHandle socket;  // the accepted socket, closed with the request
+  bool outgoing = false;          // true: this side calls
+  uint32_t peerUin = 0;           // outgoing: whom to call
+  uint32_t directionCode = 0;     // outgoing: push or pull
+  ConnectionSet::Place place;     // empty until admitted
   std::shared_ptr<ConnectionServices> services;
   // The transfer, begun by the starter (begun by the thread when empty).
   // Declared after `services`, whose registry it ends in, so it goes first.

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "platform/threads.h"
-
 namespace kvel::p2p {
 
 int PeerConnection::Read(void* buffer, int count) {
@@ -23,12 +21,12 @@ void PeerConnection::ShutdownSend() {
 }
 
 bool PeerConnection::WaitForPeerClose(uint32_t milliseconds) {
-  const uint32_t start = platform::TickCount();
+  const platform::Deadline end(clock_, milliseconds);
   char dropped[4096];
   for (;;) {
-    const uint32_t spent = platform::TickCount() - start;
-    if (spent >= milliseconds) return false;
-    if (platform::WaitReadable(socket_, milliseconds - spent) <= 0) return false;
+    const uint32_t left = end.LeftMs();
+    if (left == 0) return false;
+    if (platform::WaitReadable(socket_, left) <= 0) return false;
     const int got = Read(dropped, sizeof dropped);
     if (got <= 0) return got == 0;
   }

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "p2p/connection/peer_waits.h"
 #include "transfers/stream/stream_connection.h"
+#include "platform/clock.h"
 #include "platform/sockets.h"
 
 namespace kvel::p2p {
@@ -15,8 +17,9 @@ namespace kvel::p2p {
 class PeerConnection final : public transfers::StreamConnection {
  public:
   // Does not own `socket`; `waits` may be null (no limits) and must outlive
-  // the object.
-  PeerConnection(platform::Socket socket, PeerWaits* waits) : socket_(socket), waits_(waits) {}
+  // the object. The wait for the peer's close is measured on `clock`.
+  PeerConnection(platform::Socket socket, PeerWaits* waits, platform::Clock clock)
+      : socket_(socket), waits_(waits), clock_(std::move(clock)) {}
 
   // The socket this connection serves (it does not own it).
   platform::Socket Socket() const { return socket_; }
@@ -36,6 +39,7 @@ class PeerConnection final : public transfers::StreamConnection {
  private:
   platform::Socket socket_;
   PeerWaits* waits_;
+  platform::Clock clock_;
   std::function<void()> beforeWrite_;
 };
 

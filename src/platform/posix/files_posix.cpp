@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <memory>
 
 #include "platform/files.h"
 
@@ -46,71 +47,67 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
 
 namespace {
 
-FileProblem ProblemOf(int error) {
-  switch (error) {
-    case EEXIST:
-      return FileProblem::Exists;
-    case ENOENT:
-    case ENOTDIR:
-      return FileProblem::NoFolder;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return FileProblem::NoAccess;
-    case ENOSPC:
-    case EDQUOT:
-      return FileProblem::DiskFull;
-    case ENAMETOOLONG:
-      return FileProblem::TooLong;
-    default:
-      return FileProblem::Other;
-  }
+// The descriptor `fd` as a file of `mode`; closed when that fails.
+FileHandle Stream(int fd, const char* mode) {
+  std::FILE* file = ::fdopen(fd, mode);
+  if (file == nullptr) ::close(fd);
+  return FileHandle(file);
 }
 
 }  // namespace
 
-std::FILE* CreateNewFile(const char* path, FileProblem* problem) {
+FileHandle OpenFileForReading(const char* path) {
+  return FileHandle(std::fopen(path, "rb"));
+}
+
+FileHandle CreateNewFile(const char* path, Error* error) {
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
-    if (problem != nullptr) *problem = ProblemOf(errno);
-    return nullptr;
+    if (error != nullptr) *error = ErrorOf("create", errno);
+    return FileHandle();
   }
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (file == nullptr) {
-    if (problem != nullptr) *problem = FileProblem::Other;
-    ::close(fd);
-  }
+  FileHandle file = Stream(fd, "wb");
+  if (!file && error != nullptr) *error = Error{"create", 0, ErrorKind::Other};
   return file;
 }
 
-std::FILE* OpenFileForUpdate(const char* path) {
+FileHandle OpenFileForUpdate(const char* path) {
   const int fd = ::open(path, O_RDWR | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) return FileHandle();
   struct stat info;
-  std::FILE* file =
-      ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? ::fdopen(fd, "r+b") : nullptr;
-  if (file == nullptr) ::close(fd);
-  return file;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return FileHandle();
+  }
+  return Stream(fd, "r+b");
+}
+
+FileHandle OpenFileForRewriting(const char* path) {
+  return FileHandle(std::fopen(path, "wb"));
+}
+
+FileHandle OpenFileForAppending(const char* path) {
+  return FileHandle(std::fopen(path, "ab"));
 }
 
 bool MoveFileOver(const char* from, const char* to, Error* error) {
   if (std::rename(from, to) == 0) return true;
-  if (error != nullptr) *error = Error{"move", errno};
+  if (error != nullptr) *error = ErrorOf("move", errno);
   return false;
 }
 
-bool MoveFileNew(const char* from, const char* to, FileProblem* problem) {
+bool MoveFileNew(const char* from, const char* to, Error* error) {
 #ifdef RENAME_NOREPLACE
   if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) {
-    if (problem != nullptr) *problem = ProblemOf(errno);
+    if (error != nullptr) *error = ErrorOf("move", errno);
     return false;
   }
 #endif
   // Where the file system cannot rename without replacing: a second name,
   // which fails when one is there, then the first one goes.
   if (::link(from, to) != 0) {
-    if (problem != nullptr) *problem = ProblemOf(errno);
+    if (error != nullptr) *error = ErrorOf("move", errno);
     return false;
   }
   ::unlink(from);
@@ -127,23 +124,23 @@ std::optional<uint64_t> FreeDiskSpace(const char* folder) {
   return static_cast<uint64_t>(volume.f_bavail) * volume.f_frsize;
 }
 
-bool SeekFile(std::FILE* file, uint64_t offset) {
+bool FileHandle::Seek(uint64_t offset) {
   static_assert(sizeof(off_t) >= 8, "64-bit file offsets");
-  if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return false;
-  return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+  if (file_ == nullptr || offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()))
+    return false;
+  return ::fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 std::vector<std::string> ListFiles(const std::string& directory) {
   std::vector<std::string> names;
-  DIR* folder = ::opendir(directory.c_str());
+  const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(directory.c_str()), &::closedir);
   if (folder == nullptr) return names;
-  while (const dirent* entry = ::readdir(folder)) {
+  while (const dirent* entry = ::readdir(folder.get())) {
     struct stat info;
     const std::string name = entry->d_name;
     if (::stat((directory + name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
       names.push_back(name);
   }
-  ::closedir(folder);
   return names;
 }
 

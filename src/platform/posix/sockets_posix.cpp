@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/socket_handle.h"
 #include "platform/sockets.h"
 
 namespace kvel::platform {
@@ -186,13 +187,12 @@ int LastSocketError() {
 bool HasRouteTo(uint32_t address, uint16_t port) {
   const int s = socket(AF_INET, SOCK_DGRAM, 0);
   if (s < 0) return false;
+  const SocketHandle probe(s);
   sockaddr_in to = {};
   to.sin_family = AF_INET;
   to.sin_addr.s_addr = address;
   to.sin_port = htons(port);
-  const bool routed = connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-  close(s);
-  return routed;
+  return connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
 }
 
 }  // namespace kvel::platform

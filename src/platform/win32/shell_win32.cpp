@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/shell.h"
+#include "platform/win32/owned_handle.h"
 
 namespace kvel::platform {
 
@@ -30,8 +31,8 @@ bool ShowInFolder(const char* path) {
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process))
     return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  // Nothing waits for the program: its handles go at once.
+  const OwnedHandle thread(process.hThread), started(process.hProcess);
   return true;
 }
 

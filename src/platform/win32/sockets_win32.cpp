@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/socket_handle.h"
 #include "platform/sockets.h"
 
 namespace kvel::platform {
@@ -201,13 +202,12 @@ int LastSocketError() {
 bool HasRouteTo(uint32_t address, uint16_t port) {
   SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   if (s == INVALID_SOCKET) return false;
+  const SocketHandle probe(static_cast<Socket>(s));
   sockaddr_in to = {};
   to.sin_family = AF_INET;
   to.sin_addr.s_addr = address;
   to.sin_port = htons(port);
-  const bool routed = connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-  closesocket(s);
-  return routed;
+  return connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
 }
 
 }  // namespace kvel::platform

@@ -40,7 +40,7 @@ void AutoAcceptor::Configure(AutoAcceptSettings settings, std::string defaultFol
 }
 
 AutoAcceptor::Decision AutoAcceptor::Consider(uint32_t uin, const std::string& name, int64_t size,
-                                              const OfferOrigin& origin, TransferSide& side) {
+                                              const OfferOrigin& origin, TransferFolders& folders) {
   switch (JudgeAutoAccept(settings_, uin, size, origin)) {
     case AutoAcceptVerdict::NotListed:
       return {};
@@ -61,21 +61,21 @@ AutoAcceptor::Decision AutoAcceptor::Consider(uint32_t uin, const std::string& n
   if (folder_.empty()) return {{}, "no-folder"};
   if (CacheName(name)) return {{}, "cache-name"};
   // Made the first time it is needed; one there already stays as it is.
-  side.MakeFolder(Unclosed(folder_).c_str());
+  folders.MakeFolder(Unclosed(folder_).c_str());
   // The folder as a place, not as a text: the data folder by any spelling
   // (".", "..", a doubled separator, a short name, a link) is refused.
-  const std::optional<platform::FileIdentity> where = side.IdentityOf(Unclosed(folder_).c_str());
-  if (where && !dataFolder_.empty() && where == side.IdentityOf(Unclosed(dataFolder_).c_str()))
+  const std::optional<platform::FileIdentity> where = folders.IdentityOf(Unclosed(folder_).c_str());
+  if (where && !dataFolder_.empty() && where == folders.IdentityOf(Unclosed(dataFolder_).c_str()))
     return {{}, "data-folder folder=" + folder_};
-  ReceivingNames::Hold place = Again(name, side);
+  ReceivingNames::Hold place = Again(name, folders);
   if (!place) return {{}, "no-free-name folder=" + folder_};
   return {std::move(place), {}};
 }
 
-ReceivingNames::Hold AutoAcceptor::Again(const std::string& name, TransferSide& side) {
+ReceivingNames::Hold AutoAcceptor::Again(const std::string& name, TransferFolders& folders) {
   ReceivingNames::Hold held;
   ClaimFreePath(folder_, name, [&](const std::string& path) {
-    if (names_.Held(path) || side.PathTaken(path.c_str())) return false;
+    if (names_.Held(path) || folders.PathTaken(path.c_str())) return false;
     held = names_.Take(path);
     return static_cast<bool>(held);
   });

@@ -15,7 +15,7 @@
 #include "transfers/auto_accept/auto_accept_budget.h"
 #include "transfers/auto_accept/auto_accept_rule.h"
 #include "transfers/auto_accept/receiving_names.h"
-#include "transfers/side/transfer_side.h"
+#include "transfers/side/transfer_folders.h"
 
 namespace kvel::transfers {
 
@@ -47,10 +47,10 @@ class AutoAcceptor {
   // contact's budget, its folder made when missing, and the first name
   // that is neither on disk nor held by another transfer held for it.
   Decision Consider(uint32_t uin, const std::string& name, int64_t size, const OfferOrigin& origin,
-                    TransferSide& side);
+                    TransferFolders& folders);
   // The first free name for `name` again, after the one held was found
   // taken on disk as the file was put in place. Empty when none is free.
-  ReceivingNames::Hold Again(const std::string& name, TransferSide& side);
+  ReceivingNames::Hold Again(const std::string& name, TransferFolders& folders);
 
  private:
   AutoAcceptSettings settings_;

@@ -44,8 +44,9 @@ size_t ReadUpTo(StreamFile& file, std::span<uint8_t> into) {
 }
 
 // At most `limit` bytes of the file `path`; nothing when it cannot be read.
-std::optional<std::string> ReadBounded(TransferSide& side, const std::string& path, size_t limit) {
-  std::unique_ptr<StreamFile> file = side.OpenForReading(path.c_str());
+std::optional<std::string> ReadBounded(TransferFiles& files, const std::string& path,
+                                       size_t limit) {
+  std::unique_ptr<StreamFile> file = files.OpenForReading(path.c_str());
   if (file == nullptr) return std::nullopt;
   std::string bytes(limit, '\0');
   bytes.resize(ReadUpTo(*file, {reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()}));
@@ -57,28 +58,29 @@ std::optional<std::string> ReadBounded(TransferSide& side, const std::string& pa
 
 }  // namespace
 
-void KeptParts::Open(std::string listPath, TransferSide& side) {
+void KeptParts::Open(std::string listPath, TransferFiles& files) {
   const std::vector<std::string> listed =
-      ParseList(ReadBounded(side, listPath, kMaxListBytes).value_or(std::string()));
+      ParseList(ReadBounded(files, listPath, kMaxListBytes).value_or(std::string()));
   const uint32_t now = Now();
   std::vector<std::string> staying;
   for (const std::string& record : listed) {
     const std::optional<std::string> part = PartOfRecord(record);
-    if (KeptPartStays(ReadKeptRecord(side, record), side.ReadFileInformation(part->c_str()), now)) {
+    if (KeptPartStays(ReadKeptRecord(files, record), files.ReadFileInformation(part->c_str()),
+                      now)) {
       staying.push_back(record);
     } else {
-      RemoveKeptPart(side, record);
+      RemoveKeptPart(files, record);
     }
   }
   while (staying.size() > kMaxKeptParts) {
-    RemoveKeptPart(side, staying.front());
+    RemoveKeptPart(files, staying.front());
     staying.erase(staying.begin());
   }
   std::lock_guard<std::mutex> lock(mutex_);
   listPath_ = std::move(listPath);
   records_ = std::move(staying);
   claimed_.clear();
-  WriteList(side);
+  WriteList(files);
 }
 
 bool KeptParts::Listing() const {
@@ -101,7 +103,7 @@ bool KeptParts::Claim(const std::string& record) {
   return claimed_.insert(record).second;
 }
 
-bool KeptParts::Add(const std::string& record, TransferSide& side, bool inUse) {
+bool KeptParts::Add(const std::string& record, TransferFiles& files, bool inUse) {
   std::vector<std::string> evicted;
   bool written = false;
   {
@@ -118,77 +120,77 @@ bool KeptParts::Add(const std::string& record, TransferSide& side, bool inUse) {
       evicted.push_back(*it);
       it = records_.erase(it);
     }
-    written = WriteList(side);
+    written = WriteList(files);
   }
-  for (const std::string& old : evicted) RemoveKeptPart(side, old);
+  for (const std::string& old : evicted) RemoveKeptPart(files, old);
   return written;
 }
 
-void KeptParts::Forget(const std::string& record, TransferSide& side) {
+void KeptParts::Forget(const std::string& record, TransferFiles& files) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto found = std::find(records_.begin(), records_.end(), record);
   claimed_.erase(record);
   if (found == records_.end()) return;
   records_.erase(found);
-  WriteList(side);
+  WriteList(files);
 }
 
-bool KeptParts::WriteList(TransferSide& side) const {
+bool KeptParts::WriteList(TransferFiles& files) const {
   if (listPath_.empty()) return true;
   // No list is an empty one: nothing is left in the data directory.
   if (records_.empty()) {
-    side.RemoveFile(listPath_.c_str());
+    files.RemoveFile(listPath_.c_str());
     return true;
   }
   std::string bytes = std::string(kListHeader) + "\n";
   for (const std::string& record : records_) bytes += record + "\n";
   // Written aside and moved over the list, so that a list is always whole.
   const std::string fresh = listPath_ + ".new";
-  side.RemoveFile(fresh.c_str());
-  std::unique_ptr<StreamFile> file = side.CreateNewFile(fresh.c_str());
+  files.RemoveFile(fresh.c_str());
+  std::unique_ptr<StreamFile> file = files.CreateNewFile(fresh.c_str());
   if (file == nullptr) return false;
   const bool written = file->Write(bytes.data(), bytes.size());
-  if (file->Close() && written && side.MoveFileOver(fresh.c_str(), listPath_.c_str())) return true;
-  side.RemoveFile(fresh.c_str());
+  if (file->Close() && written && files.MoveFileOver(fresh.c_str(), listPath_.c_str())) return true;
+  files.RemoveFile(fresh.c_str());
   return false;
 }
 
-std::optional<KeptRecord> ReadKeptRecord(TransferSide& side, const std::string& record) {
+std::optional<KeptRecord> ReadKeptRecord(TransferFiles& files, const std::string& record) {
   // One byte more than a record holds tells a longer file from a record.
-  const std::optional<std::string> bytes = ReadBounded(side, record, kMaxKeptRecordSize + 1);
+  const std::optional<std::string> bytes = ReadBounded(files, record, kMaxKeptRecordSize + 1);
   if (!bytes) return std::nullopt;
   return DecodeKeptRecord(*bytes);
 }
 
-void RemoveKeptPart(TransferSide& side, const std::string& record) {
+void RemoveKeptPart(TransferFiles& files, const std::string& record) {
   const std::optional<std::string> part = PartOfRecord(record);
   if (!part) return;
-  side.RemoveFile(part->c_str());
-  side.RemoveFile(record.c_str());
+  files.RemoveFile(part->c_str());
+  files.RemoveFile(record.c_str());
 }
 
-std::optional<ResumablePart> SettleKeptParts(TransferSide& side, KeptParts& kept,
+std::optional<ResumablePart> SettleKeptParts(TransferFiles& files, KeptParts& kept,
                                              const OfferedFile& offer) {
   std::optional<ResumablePart> found;
   const uint32_t now = kept.Now();
   for (const std::string& record : kept.Free()) {
     const std::optional<std::string> part = PartOfRecord(record);
-    const std::optional<KeptRecord> facts = ReadKeptRecord(side, record);
-    const KeptUse use = JudgeKeptPart(facts, side.ReadFileInformation(part->c_str()), offer, now);
+    const std::optional<KeptRecord> facts = ReadKeptRecord(files, record);
+    const KeptUse use = JudgeKeptPart(facts, files.ReadFileInformation(part->c_str()), offer, now);
     if (use == KeptUse::Leave || !kept.Claim(record)) continue;
     // A second part of the same transfer (two cut at once) is of no use.
     if (use == KeptUse::Resume && !found) {
       found = ResumablePart{record, *part, *facts};
       continue;
     }
-    RemoveKeptPart(side, record);
-    kept.Forget(record, side);
+    RemoveKeptPart(files, record);
+    kept.Forget(record, files);
   }
   return found;
 }
 
-std::optional<ResumePoint> ReadResumePoint(TransferSide& side, const ResumablePart& part) {
-  std::unique_ptr<StreamFile> file = side.OpenForReading(part.part.c_str());
+std::optional<ResumePoint> ReadResumePoint(TransferFiles& files, const ResumablePart& part) {
+  std::unique_ptr<StreamFile> file = files.OpenForReading(part.part.c_str());
   if (file == nullptr) return std::nullopt;
   std::optional<ResumePoint> point =
       ChooseResumePoint(part.facts.kept, [&](uint64_t offset, std::span<uint8_t> into) {

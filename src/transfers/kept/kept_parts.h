@@ -4,7 +4,7 @@
 // beside its part (kept_record.h, part_names.h); the list only says where.
 // A part that may be kept is listed as it is made (part_file.h), so that a
 // full disk later cannot leave it unlisted. The list file is read and
-// written through the transfer's side. Thread-safe: connection threads
+// written through the transfer's files. Thread-safe: connection threads
 // keep, claim and forget records at once.
 #pragma once
 
@@ -20,7 +20,7 @@
 #include "transfers/kept/kept_record.h"
 #include "transfers/kept/kept_rules.h"
 #include "transfers/kept/resume_point.h"
-#include "transfers/side/transfer_side.h"
+#include "transfers/side/transfer_files.h"
 
 namespace kvel::transfers {
 
@@ -39,7 +39,7 @@ class KeptParts {
   // `listPath` from now on. Reads it and keeps on it only the parts that
   // stay (KeptPartStays), the newest kMaxKeptParts of them; every other
   // listed part is removed with its record. Writes the list.
-  void Open(std::string listPath, TransferSide& side);
+  void Open(std::string listPath, TransferFiles& files);
   // True once opened: parts kept now are found again after a restart.
   bool Listing() const;
 
@@ -53,14 +53,14 @@ class KeptParts {
   // `inUse`, used by the caller's transfer. When more than kMaxKeptParts
   // are listed, the oldest not in use is removed with its part. False when
   // the list file could not be written (listed here all the same).
-  bool Add(const std::string& record, TransferSide& side, bool inUse = false);
+  bool Add(const std::string& record, TransferFiles& files, bool inUse = false);
   // No longer listed.
-  void Forget(const std::string& record, TransferSide& side);
+  void Forget(const std::string& record, TransferFiles& files);
 
  private:
   // The list as it is now goes to the file, replacing it in one step; false
   // when it could not be written.
-  bool WriteList(TransferSide& side) const;
+  bool WriteList(TransferFiles& files) const;
 
   const std::function<uint32_t()> now_;
   mutable std::mutex mutex_;
@@ -70,10 +70,10 @@ class KeptParts {
 };
 
 // The record `record` on disk; nothing when it is missing or damaged.
-std::optional<KeptRecord> ReadKeptRecord(TransferSide& side, const std::string& record);
+std::optional<KeptRecord> ReadKeptRecord(TransferFiles& files, const std::string& record);
 // Removes the record `record` and the part it describes; a path not named
 // as a record is left alone.
-void RemoveKeptPart(TransferSide& side, const std::string& record);
+void RemoveKeptPart(TransferFiles& files, const std::string& record);
 
 // A kept part an offer can go on from, claimed for the offer's transfer.
 struct ResumablePart {
@@ -84,10 +84,10 @@ struct ResumablePart {
 
 // Settles the kept parts `offer` concerns (JudgeKeptPart): removes those it
 // makes useless and claims the one it can go on from, if any.
-std::optional<ResumablePart> SettleKeptParts(TransferSide& side, KeptParts& kept,
+std::optional<ResumablePart> SettleKeptParts(TransferFiles& files, KeptParts& kept,
                                              const OfferedFile& offer);
 // Where `part` is gone on from (ChooseResumePoint), its bytes read through
-// `side`; nothing when it cannot be.
-std::optional<ResumePoint> ReadResumePoint(TransferSide& side, const ResumablePart& part);
+// `files`; nothing when it cannot be.
+std::optional<ResumePoint> ReadResumePoint(TransferFiles& files, const ResumablePart& part);
 
 }  // namespace kvel::transfers

@@ -11,79 +11,84 @@ constexpr int kNameAttempts = 16;
 
 }  // namespace
 
-std::unique_ptr<PartFile> PartFile::Create(TransferSide& side, const std::string& target,
-                                           uint32_t seed, platform::FileProblem* problem) {
+std::unique_ptr<PartFile> PartFile::Create(TransferFiles& files, KeptParts* kept,
+                                           const std::string& target, uint32_t seed,
+                                           platform::Error* error) {
   // Names from different seeds rarely meet; when one exists already
   // (another transfer's, or a kept one) it is left alone and the next is
   // tried. Any other failure would repeat for every name.
   const uint32_t spread = seed * 2654435761u;
-  *problem = platform::FileProblem::TooLong;
+  *error = platform::Error{"create", 0, platform::ErrorKind::TooLong};
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::optional<PartNames> names =
         PartNamesFor(target, spread + static_cast<uint32_t>(attempt) * 0x9E3779B9u);
     if (!names) continue;
-    std::unique_ptr<StreamFile> file = side.CreateNewFile(names->part.c_str(), problem);
+    std::unique_ptr<StreamFile> file = files.CreateNewFile(names->part.c_str(), error);
     if (file != nullptr) {
       return std::unique_ptr<PartFile>(
-          new PartFile(side, target, std::move(*names), std::move(file)));
+          new PartFile(files, kept, target, std::move(*names), std::move(file)));
     }
-    if (*problem != platform::FileProblem::Exists) return nullptr;
+    if (error->kind != platform::ErrorKind::Exists) return nullptr;
   }
   return nullptr;
 }
 
-std::unique_ptr<PartFile> PartFile::Reopen(TransferSide& side, const std::string& target,
-                                           PartNames names, uint64_t offset) {
-  std::unique_ptr<StreamFile> file = side.OpenForUpdate(names.part.c_str());
+std::unique_ptr<PartFile> PartFile::Reopen(TransferFiles& files, KeptParts* kept,
+                                           const std::string& target, PartNames names,
+                                           uint64_t offset) {
+  std::unique_ptr<StreamFile> file = files.OpenForUpdate(names.part.c_str());
   if (file == nullptr) return nullptr;
   if (!file->Seek(offset)) {
     file->Close();
     return nullptr;
   }
-  std::unique_ptr<PartFile> part(new PartFile(side, target, std::move(names), std::move(file)));
+  std::unique_ptr<PartFile> part(
+      new PartFile(files, kept, target, std::move(names), std::move(file)));
   part->recordOnDisk_ = true;
   part->listed_ = true;
   return part;
 }
 
-PartFile::PartFile(TransferSide& side, std::string target, PartNames names,
+PartFile::PartFile(TransferFiles& files, KeptParts* kept, std::string target, PartNames names,
                    std::unique_ptr<StreamFile> file)
-    : side_(side), target_(std::move(target)), names_(std::move(names)), file_(std::move(file)) {}
+    : files_(files),
+      kept_(kept),
+      target_(std::move(target)),
+      names_(std::move(names)),
+      file_(std::move(file)) {}
 
 PartFile::~PartFile() {
   if (settled_) return;
   Close();
-  side_.RemoveFile(names_.part.c_str());
-  if (recordOnDisk_) side_.RemoveFile(names_.record.c_str());
+  files_.RemoveFile(names_.part.c_str());
+  if (recordOnDisk_) files_.RemoveFile(names_.record.c_str());
   Unlist();
 }
 
 EndNote PartFile::List(KeptRecord facts) {
-  KeptParts* kept = side_.Kept();
-  if (kept == nullptr || names_.record.empty() || facts.size <= kMinResumedPart)
+  if (kept_ == nullptr || names_.record.empty() || facts.size <= kMinResumedPart)
     return EndNote::None;
   // The shortest record of these facts: the one kept later is no shorter.
   facts.kept = 1;
   facts.written = 0;
   facts.at = 0;
-  platform::FileProblem problem = platform::FileProblem::Other;
-  if (!WriteRecord(facts, &problem)) {
-    switch (problem) {
-      case platform::FileProblem::NoAccess:
+  platform::Error error{"write", 0, platform::ErrorKind::Other};
+  if (!WriteRecord(facts, &error)) {
+    switch (error.kind) {
+      case platform::ErrorKind::NoAccess:
         return EndNote::NoAccess;
-      case platform::FileProblem::DiskFull:
+      case platform::ErrorKind::DiskFull:
         return EndNote::DiskFull;
       default:
         return EndNote::CannotCreate;
     }
   }
   listed_ = true;
-  return kept->Add(names_.record, side_, /*inUse=*/true) ? EndNote::None : EndNote::CannotList;
+  return kept_->Add(names_.record, files_, /*inUse=*/true) ? EndNote::None : EndNote::CannotList;
 }
 
 void PartFile::Unlist() {
-  KeptParts* kept = side_.Kept();
-  if (listed_ && kept != nullptr) kept->Forget(names_.record, side_);
+  if (listed_ && kept_ != nullptr) kept_->Forget(names_.record, files_);
   listed_ = false;
 }
 
@@ -98,19 +103,19 @@ bool PartFile::Close() {
 bool PartFile::HoldsExactly(int64_t size) {
   // The file on disk is checked too: only the whole file takes the name.
   const std::optional<platform::FileInformation> information =
-      side_.ReadFileInformation(names_.part.c_str());
+      files_.ReadFileInformation(names_.part.c_str());
   return information && size >= 0 && information->size == static_cast<uint64_t>(size);
 }
 
 void PartFile::Settle() {
   settled_ = true;
-  if (recordOnDisk_) side_.RemoveFile(names_.record.c_str());
+  if (recordOnDisk_) files_.RemoveFile(names_.record.c_str());
   Unlist();
 }
 
 EndNote PartFile::Commit(int64_t size) {
   if (settled_ || !Close() || !HoldsExactly(size)) return EndNote::CannotWrite;
-  if (!side_.MoveFileOver(names_.part.c_str(), target_.c_str())) return EndNote::CannotReplace;
+  if (!files_.MoveFileOver(names_.part.c_str(), target_.c_str())) return EndNote::CannotReplace;
   Settle();
   return EndNote::None;
 }
@@ -118,9 +123,9 @@ EndNote PartFile::Commit(int64_t size) {
 EndNote PartFile::CommitNew(int64_t size, const std::string& target, bool* taken) {
   *taken = false;
   if (settled_ || !Close() || !HoldsExactly(size)) return EndNote::CannotWrite;
-  platform::FileProblem problem = platform::FileProblem::None;
-  if (!side_.MoveFileNew(names_.part.c_str(), target.c_str(), &problem)) {
-    *taken = problem == platform::FileProblem::Exists;
+  platform::Error error;
+  if (!files_.MoveFileNew(names_.part.c_str(), target.c_str(), &error)) {
+    *taken = error.kind == platform::ErrorKind::Exists;
     return EndNote::CannotReplace;
   }
   Settle();
@@ -128,12 +133,11 @@ EndNote PartFile::CommitNew(int64_t size, const std::string& target, bool* taken
 }
 
 bool PartFile::Keep(KeptRecord record) {
-  KeptParts* kept = side_.Kept();
-  if (settled_ || !listed_ || kept == nullptr) return false;
+  if (settled_ || !listed_ || kept_ == nullptr) return false;
   // After a failed write or close, what reached the disk is kept.
   Close();
   const std::optional<platform::FileInformation> information =
-      side_.ReadFileInformation(names_.part.c_str());
+      files_.ReadFileInformation(names_.part.c_str());
   if (!information || information->size <= static_cast<uint64_t>(kMinResumedPart) ||
       information->size > static_cast<uint64_t>(record.kept))
     return false;
@@ -142,11 +146,11 @@ bool PartFile::Keep(KeptRecord record) {
   if (!WriteRecord(record)) return false;
   settled_ = true;
   // Listed since it was made: a list that cannot be written now still has it.
-  kept->Add(names_.record, side_);
+  kept_->Add(names_.record, files_);
   return true;
 }
 
-bool PartFile::WriteRecord(const KeptRecord& record, platform::FileProblem* problem) {
+bool PartFile::WriteRecord(const KeptRecord& record, platform::Error* error) {
   const std::string bytes = EncodeKeptRecord(record);
   // The record written as the part was listed, or at an earlier cut, is
   // written over in place when the new one is no shorter: a full disk has
@@ -155,13 +159,13 @@ bool PartFile::WriteRecord(const KeptRecord& record, platform::FileProblem* prob
   std::unique_ptr<StreamFile> file;
   if (recordOnDisk_) {
     const std::optional<platform::FileInformation> information =
-        side_.ReadFileInformation(names_.record.c_str());
+        files_.ReadFileInformation(names_.record.c_str());
     if (information && information->size <= bytes.size())
-      file = side_.OpenForUpdate(names_.record.c_str());
+      file = files_.OpenForUpdate(names_.record.c_str());
   }
   if (file == nullptr) {
-    side_.RemoveFile(names_.record.c_str());
-    file = side_.CreateNewFile(names_.record.c_str(), problem);
+    files_.RemoveFile(names_.record.c_str());
+    file = files_.CreateNewFile(names_.record.c_str(), error);
   }
   recordOnDisk_ = true;
   if (file == nullptr) return false;

@@ -3,7 +3,7 @@
 // rename and never a copy. Only Commit puts it in the target's place, so an
 // existing target survives every failure; only Keep leaves it on disk, with
 // its record, for the transfer to be resumed. A part that may be kept is
-// listed in the side's kept parts from its making to its end. A part that is
+// listed in the kept parts from its making to its end. A part that is
 // neither committed nor kept is removed, with any record and listing of it.
 #pragma once
 
@@ -15,22 +15,27 @@
 #include "transfers/kept/kept_record.h"
 #include "transfers/kept/part_names.h"
 #include "transfers/registry/transfer.h"
-#include "transfers/side/transfer_side.h"
+#include "transfers/side/transfer_files.h"
 
 namespace kvel::transfers {
 
+class KeptParts;
+
 class PartFile {
  public:
-  // Creates a new part beside `target`, named from `seed` (other names are
-  // tried while one is taken). Null when none can be created; `problem`
-  // then says why (TooLong when no part name fits beside the target).
-  static std::unique_ptr<PartFile> Create(TransferSide& side, const std::string& target,
-                                          uint32_t seed, platform::FileProblem* problem);
-  // The kept part `names` of `target`, listed and claimed, opened to write
-  // on from `offset`. Null when it cannot be opened or moved in; it is then
-  // left as it is.
-  static std::unique_ptr<PartFile> Reopen(TransferSide& side, const std::string& target,
-                                          PartNames names, uint64_t offset);
+  // Creates a new part beside `target` through `files`, named from `seed`
+  // (other names are tried while one is taken), to be listed in `kept`
+  // (null: nothing is kept). Null when none can be created; `error` then
+  // says why (kind TooLong when no part name fits beside the target).
+  static std::unique_ptr<PartFile> Create(TransferFiles& files, KeptParts* kept,
+                                          const std::string& target, uint32_t seed,
+                                          platform::Error* error);
+  // The kept part `names` of `target`, listed in `kept` and claimed, opened
+  // to write on from `offset`. Null when it cannot be opened or moved in; it
+  // is then left as it is.
+  static std::unique_ptr<PartFile> Reopen(TransferFiles& files, KeptParts* kept,
+                                          const std::string& target, PartNames names,
+                                          uint64_t offset);
   ~PartFile();
   PartFile(const PartFile&) = delete;
   PartFile& operator=(const PartFile&) = delete;
@@ -63,13 +68,13 @@ class PartFile {
   bool Keep(KeptRecord record);
 
  private:
-  PartFile(TransferSide& side, std::string target, PartNames names,
+  PartFile(TransferFiles& files, KeptParts* kept, std::string target, PartNames names,
            std::unique_ptr<StreamFile> file);
   // Closes the file once; false when that failed.
   bool Close();
-  // Writes the record beside the part; false, with `problem` set when it
+  // Writes the record beside the part; false, with `error` set when it
   // could not be created, when that failed.
-  bool WriteRecord(const KeptRecord& record, platform::FileProblem* problem = nullptr);
+  bool WriteRecord(const KeptRecord& record, platform::Error* error = nullptr);
   // Whether the closed part holds exactly `size` bytes on disk.
   bool HoldsExactly(int64_t size);
   // After the part took its name: it and its record are settled.
@@ -77,7 +82,8 @@ class PartFile {
   // No longer listed, when it was.
   void Unlist();
 
-  TransferSide& side_;
+  TransferFiles& files_;
+  KeptParts* kept_;
   std::string target_;
   PartNames names_;
   std::unique_ptr<StreamFile> file_;

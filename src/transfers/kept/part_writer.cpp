@@ -11,9 +11,13 @@ PartWriter::PartWriter(std::unique_ptr<PartFile> part) : part_(std::move(part)) 
   writer_.emplace(part_->File());
 }
 
-PartWriter::PartWriter(TransferSide& side, std::string target, ResumablePart kept,
-                       ResumePoint point, NewPart fresh)
-    : side_(&side), target_(std::move(target)), offset_(point.offset), prior_(kept.facts.kept) {
+PartWriter::PartWriter(TransferFiles& files, KeptParts& keptParts, std::string target,
+                       ResumablePart kept, ResumePoint point, NewPart fresh)
+    : files_(&files),
+      keptParts_(&keptParts),
+      target_(std::move(target)),
+      offset_(point.offset),
+      prior_(kept.facts.kept) {
   held_.reserve(kResumeWindow);
   resume_.emplace(Resume{std::move(kept), std::move(point), std::move(fresh)});
 }
@@ -38,16 +42,15 @@ PartWriter::Took PartWriter::Write(std::span<const uint8_t> data) {
 
 PartWriter::Took PartWriter::Judge() {
   const Resume& resume = *resume_;
-  KeptParts* kept = side_->Kept();
   switch (JudgeHeldWindow(held_, resume.point.window, resume.point.head)) {
     case HeldWindow::Changed:
-      RemoveKeptPart(*side_, resume.kept.record);
-      kept->Forget(resume.kept.record, *side_);
+      RemoveKeptPart(*files_, resume.kept.record);
+      keptParts_->Forget(resume.kept.record, *files_);
       resume_.reset();
       return Took::Changed;
     case HeldWindow::Honoured:
-      part_ = PartFile::Reopen(*side_, target_, PartNames{resume.kept.part, resume.kept.record},
-                               offset_);
+      part_ = PartFile::Reopen(*files_, keptParts_, target_,
+                               PartNames{resume.kept.part, resume.kept.record}, offset_);
       if (part_ == nullptr) {
         failure_ = EndNote::CannotWrite;
         return Took::Failed;
@@ -61,8 +64,8 @@ PartWriter::Took PartWriter::Judge() {
   part_ = resume.fresh(&failure_);
   if (part_ == nullptr) return Took::Failed;
   // The sender cannot go on from a part: the kept one is of no use.
-  RemoveKeptPart(*side_, resume.kept.record);
-  kept->Forget(resume.kept.record, *side_);
+  RemoveKeptPart(*files_, resume.kept.record);
+  keptParts_->Forget(resume.kept.record, *files_);
   resume_.reset();
   offset_ = 0;
   prior_ = 0;

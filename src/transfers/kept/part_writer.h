@@ -20,7 +20,7 @@
 #include "transfers/kept/part_file.h"
 #include "transfers/kept/resume_point.h"
 #include "transfers/registry/transfer.h"
-#include "transfers/side/transfer_side.h"
+#include "transfers/side/transfer_files.h"
 
 namespace kvel::transfers {
 
@@ -31,10 +31,11 @@ class PartWriter {
 
   // Writes `part` from the file's start.
   explicit PartWriter(std::unique_ptr<PartFile> part);
-  // Goes on from `kept`, claimed for this transfer, at `point`, into
-  // `target`; `fresh` makes the part of a sender that sends the whole file.
-  PartWriter(TransferSide& side, std::string target, ResumablePart kept, ResumePoint point,
-             NewPart fresh);
+  // Goes on from `kept`, listed in `keptParts` and claimed for this
+  // transfer, at `point`, into `target`, through `files`; `fresh` makes the
+  // part of a sender that sends the whole file.
+  PartWriter(TransferFiles& files, KeptParts& keptParts, std::string target, ResumablePart kept,
+             ResumePoint point, NewPart fresh);
   PartWriter(const PartWriter&) = delete;
   PartWriter& operator=(const PartWriter&) = delete;
 
@@ -68,7 +69,8 @@ class PartWriter {
   // The window is whole: judged, and the part it goes to had.
   Took Judge();
 
-  TransferSide* side_ = nullptr;
+  TransferFiles* files_ = nullptr;
+  KeptParts* keptParts_ = nullptr;
   std::string target_;
   std::unique_ptr<PartFile> part_;
   std::optional<BlockWriter> writer_;

@@ -1,7 +1,6 @@
 #include "transfers/pace/speed_limit.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 
 namespace kvel::transfers {
@@ -95,11 +94,10 @@ bool SpeedLimit::AwaitTurn(Share& share, const std::function<bool()>& calledOff)
 bool SpeedLimit::Take(Share& share, size_t bytes, const std::function<bool()>& calledOff) {
   if (!AwaitTurn(share, calledOff)) return false;
   std::unique_lock<std::mutex> lock(mutex_);
-  const uint32_t waitMs = ReserveLocked(share, bytes);
-  const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-  while (std::chrono::steady_clock::now() < due) {
+  const platform::Deadline due(clock_, ReserveLocked(share, bytes));
+  while (!due.Passed()) {
     if (EndedLocked(calledOff)) return false;
-    changed_.wait_until(lock, due);
+    changed_.wait_for(lock, due.Slice(kWaitSliceMs));
   }
   return !EndedLocked(calledOff);
 }

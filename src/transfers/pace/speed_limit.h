@@ -37,6 +37,8 @@ class SpeedLimit {
   static constexpr size_t kMaxPieceBytes = 64 * 1024;
   // Time the pieces lost to a late wake, up to this, is made up later.
   static constexpr uint32_t kCreditMs = 50;
+  // A wait for a piece reads the clock again at least this often.
+  static constexpr uint32_t kWaitSliceMs = 100;
 
   // One transfer's place under the limit, from Enter to its end. Movable.
   class Share {

@@ -48,8 +48,8 @@ std::unique_ptr<StreamFile> PlatformTransferSide::OpenForReading(const char* pat
 }
 
 std::unique_ptr<StreamFile> PlatformTransferSide::CreateNewFile(const char* path,
-                                                                platform::FileProblem* problem) {
-  return CreateStdioFile(path, problem);
+                                                                platform::Error* error) {
+  return CreateStdioFile(path, error);
 }
 
 std::unique_ptr<StreamFile> PlatformTransferSide::OpenForUpdate(const char* path) {
@@ -60,9 +60,8 @@ bool PlatformTransferSide::MoveFileOver(const char* from, const char* to) {
   return platform::MoveFileOver(from, to);
 }
 
-bool PlatformTransferSide::MoveFileNew(const char* from, const char* to,
-                                       platform::FileProblem* problem) {
-  return platform::MoveFileNew(from, to, problem);
+bool PlatformTransferSide::MoveFileNew(const char* from, const char* to, platform::Error* error) {
+  return platform::MoveFileNew(from, to, error);
 }
 
 void PlatformTransferSide::RemoveFile(const char* path) {

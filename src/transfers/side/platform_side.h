@@ -11,7 +11,9 @@
 
 namespace kvel::transfers {
 
-class PlatformTransferSide final : public TransferSide {
+class PlatformTransferSide final : public UserQuestions,
+                                   public TransferFiles,
+                                   public TransferFolders {
  public:
   // `services`, `kept` (null: nothing is kept), `turns` and `connection`
   // outlive the side. With `turns`, a question about `transfer`'s file waits
@@ -38,17 +40,17 @@ class PlatformTransferSide final : public TransferSide {
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
   std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
   std::unique_ptr<StreamFile> OpenForReading(const char* path) override;
-  std::unique_ptr<StreamFile> CreateNewFile(const char* path,
-                                            platform::FileProblem* problem) override;
+  std::unique_ptr<StreamFile> CreateNewFile(const char* path, platform::Error* error) override;
   std::unique_ptr<StreamFile> OpenForUpdate(const char* path) override;
   bool MoveFileOver(const char* from, const char* to) override;
-  bool MoveFileNew(const char* from, const char* to, platform::FileProblem* problem) override;
+  bool MoveFileNew(const char* from, const char* to, platform::Error* error) override;
   void RemoveFile(const char* path) override;
   bool PathTaken(const char* path) override;
   bool MakeFolder(const char* path) override;
   std::optional<platform::FileIdentity> IdentityOf(const char* path) override;
   std::optional<uint64_t> FreeSpace(const char* folder) override;
-  KeptParts* Kept() override { return kept_; }
+  // Where its parts are kept (TransferSide).
+  KeptParts* Kept() const { return kept_; }
 
  private:
   host::HostServices& services_;

@@ -1,57 +1,39 @@
 #include "transfers/side/stdio_file.h"
 
-#include <cstdio>
+#include <utility>
 
-#include "platform/files.h"
+#include "platform/file_handle.h"
 
 namespace kvel::transfers {
 namespace {
 
-class StdioFile final : public StreamFile {
+class PlatformFile final : public StreamFile {
  public:
-  explicit StdioFile(std::FILE* file) : file_(file) {}
-  ~StdioFile() override { Close(); }
+  explicit PlatformFile(platform::FileHandle file) : file_(std::move(file)) {}
 
-  size_t Read(void* buffer, size_t count) override {
-    const size_t got = std::fread(buffer, 1, count, file_);
-    if (got < count && std::ferror(file_)) failed_ = true;
-    return got;
-  }
-
-  bool Write(const void* data, size_t count) override {
-    if (std::fwrite(data, 1, count, file_) != count) failed_ = true;
-    return !failed_;
-  }
-
-  bool Seek(uint64_t offset) override { return platform::SeekFile(file_, offset); }
-
-  bool Failed() const override { return failed_; }
-
-  bool Close() override {
-    if (file_ == nullptr) return !failed_;
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
-    return !failed_;
-  }
+  size_t Read(void* buffer, size_t count) override { return file_.Read(buffer, count); }
+  bool Write(const void* data, size_t count) override { return file_.Write(data, count); }
+  bool Seek(uint64_t offset) override { return file_.Seek(offset); }
+  bool Failed() const override { return file_.Failed(); }
+  bool Close() override { return file_.Close(); }
 
  private:
-  std::FILE* file_;
-  bool failed_ = false;
+  platform::FileHandle file_;
 };
 
-std::unique_ptr<StreamFile> Own(std::FILE* file) {
-  if (file == nullptr) return nullptr;
-  return std::make_unique<StdioFile>(file);
+std::unique_ptr<StreamFile> Own(platform::FileHandle file) {
+  if (!file) return nullptr;
+  return std::make_unique<PlatformFile>(std::move(file));
 }
 
 }  // namespace
 
 std::unique_ptr<StreamFile> OpenStdioFileForReading(const char* path) {
-  return Own(std::fopen(path, "rb"));
+  return Own(platform::OpenFileForReading(path));
 }
 
-std::unique_ptr<StreamFile> CreateStdioFile(const char* path, platform::FileProblem* problem) {
-  return Own(platform::CreateNewFile(path, problem));
+std::unique_ptr<StreamFile> CreateStdioFile(const char* path, platform::Error* error) {
+  return Own(platform::CreateNewFile(path, error));
 }
 
 std::unique_ptr<StreamFile> OpenStdioFileForUpdate(const char* path) {

@@ -71,15 +71,15 @@ ReceiveEnd ReceiveChunks(StreamConnection& connection, ChunkReader& reader, Part
   return reader.state() == ChunkReader::State::Done ? ReceiveEnd::Whole : ReceiveEnd::PeerBroke;
 }
 
-EndNote NoteFor(platform::FileProblem problem) {
-  switch (problem) {
-    case platform::FileProblem::TooLong:
+EndNote NoteFor(platform::ErrorKind kind) {
+  switch (kind) {
+    case platform::ErrorKind::TooLong:
       return EndNote::PathTooLong;
-    case platform::FileProblem::NoFolder:
+    case platform::ErrorKind::NoFolder:
       return EndNote::NoFolder;
-    case platform::FileProblem::NoAccess:
+    case platform::ErrorKind::NoAccess:
       return EndNote::NoAccess;
-    case platform::FileProblem::DiskFull:
+    case platform::ErrorKind::DiskFull:
       return EndNote::DiskFull;
     default:
       return EndNote::CannotCreate;
@@ -88,15 +88,15 @@ EndNote NoteFor(platform::FileProblem problem) {
 
 // A new part for `offer`, listed from the start when it may be kept. Null,
 // with `why` set, when none can be had.
-std::unique_ptr<PartFile> NewPart(TransferSide& side, TransferHandle& transfer,
+std::unique_ptr<PartFile> NewPart(TransferSide side, TransferHandle& transfer,
                                   const OfferedFile& offer, EndNote* why) {
   // Named from when and which transfer began: two transfers to one file at
   // once, or one after a stale part file, take different names.
   const Transfer facts = transfer.Read();
-  platform::FileProblem problem = platform::FileProblem::None;
-  std::unique_ptr<PartFile> part =
-      PartFile::Create(side, offer.target, facts.startedAt ^ (facts.id * 0x9E3779B9u), &problem);
-  *why = part == nullptr ? NoteFor(problem)
+  platform::Error error;
+  std::unique_ptr<PartFile> part = PartFile::Create(
+      side.files, side.kept, offer.target, facts.startedAt ^ (facts.id * 0x9E3779B9u), &error);
+  *why = part == nullptr ? NoteFor(error.kind)
                          : part->List({offer.uin, offer.name, offer.size, offer.target, 0, 0, 0});
   return *why == EndNote::None ? std::move(part) : nullptr;
 }
@@ -105,25 +105,25 @@ std::unique_ptr<PartFile> NewPart(TransferSide& side, TransferHandle& transfer,
 // when one can be gone on from and the user chooses to (without a question
 // when `ask` is false), else a new part. A kept part not gone on from is
 // removed. Null, with `why` set, when no part can be had.
-std::unique_ptr<PartWriter> TakePart(TransferSide& side, TransferHandle& transfer,
+std::unique_ptr<PartWriter> TakePart(TransferSide side, TransferHandle& transfer,
                                      const OfferedFile& offer, bool ask, EndNote* why) {
-  KeptParts* kept = side.Kept();
+  KeptParts* kept = side.kept;
   const std::optional<ResumablePart> resumable =
-      kept != nullptr ? SettleKeptParts(side, *kept, offer) : std::nullopt;
-  PartWriter::NewPart fresh = [&side, &transfer, offer](EndNote* note) {
+      kept != nullptr ? SettleKeptParts(side.files, *kept, offer) : std::nullopt;
+  PartWriter::NewPart fresh = [side, &transfer, offer](EndNote* note) {
     return NewPart(side, transfer, offer, note);
   };
   if (resumable) {
-    std::optional<ResumePoint> point = ReadResumePoint(side, *resumable);
+    std::optional<ResumePoint> point = ReadResumePoint(side.files, *resumable);
     if (point &&
-        (!ask ||
-         side.AskYesNo(ComposeResumeQuestion(offer.name, resumable->facts.kept, offer.size).c_str(),
-                       text::kQuestionCaption))) {
-      return std::make_unique<PartWriter>(side, offer.target, *resumable, std::move(*point),
-                                          std::move(fresh));
+        (!ask || side.user.AskYesNo(
+                     ComposeResumeQuestion(offer.name, resumable->facts.kept, offer.size).c_str(),
+                     text::kQuestionCaption))) {
+      return std::make_unique<PartWriter>(side.files, *kept, offer.target, *resumable,
+                                          std::move(*point), std::move(fresh));
     }
-    RemoveKeptPart(side, resumable->record);
-    kept->Forget(resumable->record, side);
+    RemoveKeptPart(side.files, resumable->record);
+    kept->Forget(resumable->record, side.files);
   }
   std::unique_ptr<PartFile> part = fresh(why);
   return part != nullptr ? std::make_unique<PartWriter>(std::move(part)) : nullptr;
@@ -143,11 +143,11 @@ void LogAsked(AutoAccepting& accepting, uint32_t uin, const std::string& why) {
 // be asked instead: the log then says why, unless its contact is not
 // listed. A kept part of the same file is gone on from without asking: the
 // user let this contact's files come while away.
-std::unique_ptr<PartWriter> TakeWithoutAsking(AutoAccepting& accepting, TransferSide& side,
+std::unique_ptr<PartWriter> TakeWithoutAsking(AutoAccepting& accepting, TransferSide side,
                                               TransferHandle& transfer, OfferedFile& offer,
                                               ReceivingNames::Hold* place) {
-  AutoAcceptor::Decision decision =
-      accepting.acceptor.Consider(offer.uin, offer.name, offer.size, accepting.origin, side);
+  AutoAcceptor::Decision decision = accepting.acceptor.Consider(offer.uin, offer.name, offer.size,
+                                                                accepting.origin, side.folders);
   if (!decision.place) {
     if (!decision.why.empty()) LogAsked(accepting, offer.uin, decision.why);
     return nullptr;
@@ -176,7 +176,7 @@ std::unique_ptr<PartWriter> TakeWithoutAsking(AutoAccepting& accepting, Transfer
 // held for it, never over another file: when one took that name meanwhile,
 // the next free name is held and tried.
 EndNote PlaceTaken(PartFile& part, int64_t size, const std::string& name,
-                   ReceivingNames::Hold& place, AutoAcceptor& acceptor, TransferSide& side,
+                   ReceivingNames::Hold& place, AutoAcceptor& acceptor, TransferFolders& folders,
                    TransferHandle& transfer) {
   for (int attempt = 1;; ++attempt) {
     bool taken = false;
@@ -184,7 +184,7 @@ EndNote PlaceTaken(PartFile& part, int64_t size, const std::string& name,
     if (!taken) return placed;
     if (attempt == kPlaceAttempts) return EndNote::CannotCreate;
     // The name taken stays held until another is: it is not chosen again.
-    place = acceptor.Again(name, side);
+    place = acceptor.Again(name, folders);
     if (!place) return EndNote::CannotCreate;
     transfer.NameFile(place.Path());
   }
@@ -196,7 +196,7 @@ int64_t AnnouncedSize(const wire::FileInfo& info) {
   return static_cast<int64_t>(std::min<uint64_t>(info.Size(), INT64_MAX));
 }
 
-bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer,
+bool ReceiveStream(StreamConnection& connection, TransferSide side, TransferHandle& transfer,
                    AutoAccepting* accepting) {
   if (!ReadWordIs(connection, wire::kOfferStart)) return false;
   if (!ReadWordIs(connection, wire::kOfferInfo)) return false;
@@ -215,8 +215,8 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
   std::unique_ptr<PartWriter> writer;
   if (accepting != nullptr) writer = TakeWithoutAsking(*accepting, side, transfer, offer, &place);
   if (writer == nullptr) {
-    const std::string question = ComposeOfferQuestion(side.PeerName(uin), name, size);
-    if (!side.AskYesNo(question.c_str(), text::kQuestionCaption)) {
+    const std::string question = ComposeOfferQuestion(side.user.PeerName(uin), name, size);
+    if (!side.user.AskYesNo(question.c_str(), text::kQuestionCaption)) {
       SendReply(connection, wire::kReplyRefuse);
       return false;
     }
@@ -225,7 +225,7 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
     std::memcpy(path, name.data(), std::min(name.size(), sizeof path - 1));
     platform::FileDialog dialog =
         platform::FileDialogOver(path, text::kAllFilesFilter, platform::kSaveFileFlags);
-    if (!side.ChooseSaveFile(dialog)) return false;
+    if (!side.user.ChooseSaveFile(dialog)) return false;
     path[sizeof path - 1] = '\0';
     // Known from here on: a file that cannot be saved is this side's failure.
     transfer.NameFile(path);
@@ -255,9 +255,9 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
   if (end != ReceiveEnd::OwnFailure && !writer->Flush()) end = ReceiveEnd::OwnFailure;
   EndNote note = EndNote::None;
   if (end == ReceiveEnd::Whole) {
-    note = place
-               ? PlaceTaken(*writer->Part(), size, name, place, accepting->acceptor, side, transfer)
-               : writer->Part()->Commit(size);
+    note = place ? PlaceTaken(*writer->Part(), size, name, place, accepting->acceptor, side.folders,
+                              transfer)
+                 : writer->Part()->Commit(size);
     if (note == EndNote::None) return true;
     // What came stays for a resume, as after any failure of this side.
     end = ReceiveEnd::OwnFailure;
@@ -270,16 +270,16 @@ bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHan
     note = EndNote::SenderCannotResume;
   }
   const bool byUser = transfer.Read().StoppedByUser();
-  KeptParts* kept = side.Kept();
+  KeptParts* kept = side.kept;
   if (const ResumablePart* waiting = writer->Waiting()) {
     // Nothing of this try reached the kept part: it stays as it was, but
     // for the user's own stop.
     if (byUser) {
-      RemoveKeptPart(side, waiting->record);
-      kept->Forget(waiting->record, side);
+      RemoveKeptPart(side.files, waiting->record);
+      kept->Forget(waiting->record, side.files);
       transfer.Note(note);
     } else {
-      kept->Add(waiting->record, side);
+      kept->Add(waiting->record, side.files);
       transfer.Note(note == EndNote::None ? EndNote::PartKept : note, /*partKept=*/true);
     }
     return false;

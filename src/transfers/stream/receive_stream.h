@@ -35,7 +35,7 @@ namespace kvel::transfers {
 // file is taken without the question, into the folder under a free name,
 // and never put in place over another file; when it cannot be, it is asked
 // as any other.
-bool ReceiveStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer,
+bool ReceiveStream(StreamConnection& connection, TransferSide side, TransferHandle& transfer,
                    AutoAccepting* accepting = nullptr);
 
 // The size an offer announces, as the transfer counts it (a size past the

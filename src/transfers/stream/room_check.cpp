@@ -25,15 +25,15 @@ std::optional<RoomShortfall> JudgeRoom(int64_t size, int64_t kept, std::optional
   return RoomShortfall{needed, *free};
 }
 
-std::optional<RoomShortfall> LackOfRoom(TransferSide& side, std::unique_ptr<PartWriter>& writer,
+std::optional<RoomShortfall> LackOfRoom(TransferSide side, std::unique_ptr<PartWriter>& writer,
                                         const OfferedFile& offer) {
   const std::string folder = FolderOf(offer.target);
-  const std::optional<RoomShortfall> lack = JudgeRoom(
-      offer.size, writer->Offset(), side.FreeSpace(folder.empty() ? nullptr : folder.c_str()));
+  const std::optional<RoomShortfall> lack =
+      JudgeRoom(offer.size, writer->Offset(),
+                side.folders.FreeSpace(folder.empty() ? nullptr : folder.c_str()));
   if (!lack) return std::nullopt;
-  KeptParts* kept = side.Kept();
-  if (const ResumablePart* waiting = writer->Waiting(); waiting != nullptr && kept != nullptr)
-    kept->Add(waiting->record, side);
+  if (const ResumablePart* waiting = writer->Waiting(); waiting != nullptr && side.kept != nullptr)
+    side.kept->Add(waiting->record, side.files);
   writer.reset();
   return lack;
 }

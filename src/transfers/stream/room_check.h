@@ -26,12 +26,12 @@ inline constexpr uint64_t kRoomMarginBytes = 1 << 20;
 // margin, against `free`: nothing when that fits, or when `free` is unknown.
 std::optional<RoomShortfall> JudgeRoom(int64_t size, int64_t kept, std::optional<uint64_t> free);
 
-// Asks `side` for the room in the folder of `offer`'s target, where the
+// Asks `side`'s folders for the room in the folder of `offer`'s target, where the
 // part lies, and judges `offer` by it, the data to start at the writer's
 // offset. When it does not fit, the writer's part is given up as it was
 // found: a new one removed, a kept one listed again, untouched, so that a
 // later offer finds it.
-std::optional<RoomShortfall> LackOfRoom(TransferSide& side, std::unique_ptr<PartWriter>& writer,
+std::optional<RoomShortfall> LackOfRoom(TransferSide side, std::unique_ptr<PartWriter>& writer,
                                         const OfferedFile& offer);
 
 // The log's reason: "no-room needed=N free=N folder=F", in bytes.

@@ -22,19 +22,19 @@ bool WriteWhole(StreamConnection& connection, std::span<const uint8_t> bytes) {
 // The file the user chooses in the open dialog: one, or with `further`
 // several, the first of them returned and the rest handed on. Empty when
 // none was chosen.
-std::string ChooseFiles(TransferSide& side, const FurtherFiles& further) {
+std::string ChooseFiles(UserQuestions& user, const FurtherFiles& further) {
   if (!further) {
     char path[platform::kPathBufferSize] = {};
     platform::FileDialog dialog =
         platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
-    if (!side.ChooseOpenFile(dialog)) return {};
+    if (!user.ChooseOpenFile(dialog)) return {};
     path[sizeof path - 1] = '\0';
     return path;
   }
   std::vector<char> answer(platform::kFilesBufferSize, '\0');
   platform::FileDialog dialog{text::kAllFilesFilter, platform::kOpenFilesFlags, answer.data(),
                               answer.size(), nullptr};
-  if (!side.ChooseOpenFile(dialog)) return {};
+  if (!user.ChooseOpenFile(dialog)) return {};
   std::vector<std::string> paths = platform::ChosenFiles(answer);
   if (paths.empty()) return {};
   std::string first = std::move(paths.front());
@@ -109,14 +109,14 @@ bool ConfirmDelivery(StreamConnection& connection) {
 
 }  // namespace
 
-bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer,
+bool SendStream(StreamConnection& connection, TransferSide side, TransferHandle& transfer,
                 const FurtherFiles& further) {
   // The offer starts before the user is asked; a failed write shows later.
   WriteWhole(connection, wire::EncodeWord(wire::kOfferStart));
 
   std::string chosen = transfer.Read().path;
   if (chosen.empty()) {
-    chosen = ChooseFiles(side, further);
+    chosen = ChooseFiles(side.user, further);
     if (chosen.empty()) return false;
     // The file is named while the peer decides, so that a refusal names it.
     transfer.NameFile(chosen);
@@ -125,7 +125,7 @@ bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle
 
   // Read before anything more is offered: a file without information is not
   // offered at all.
-  const std::optional<platform::FileInformation> information = side.ReadFileInformation(path);
+  const std::optional<platform::FileInformation> information = side.files.ReadFileInformation(path);
   if (!information) return false;
   const wire::FileInfo info = Describe(*information, path);
   // Under a speed limit, the file is offered once its data may flow: a
@@ -146,7 +146,7 @@ bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle
   // below 4 GiB.
   if (reply.offset > info.Size()) return false;
   transfer.StartMoving(AnnouncedSize(info), reply.offset);
-  std::unique_ptr<StreamFile> file = side.OpenForReading(path);
+  std::unique_ptr<StreamFile> file = side.files.OpenForReading(path);
   if (file == nullptr) return false;
   if (reply.offset > 0 && !file->Seek(reply.offset)) {
     file->Close();

@@ -30,8 +30,8 @@ using FurtherFiles = std::function<void(std::vector<std::string> paths)>;
 // offer has started: one file, or with `further` several, of which the
 // first goes here and the rest to `further` at once. True only when the
 // last chunk has been sent whole and the receiver has closed the connection
-// within kDeliveryWaitMs.
-bool SendStream(StreamConnection& connection, TransferSide& side, TransferHandle& transfer,
+// within kDeliveryWaitMs. Of `side` it asks the user and reads the file.
+bool SendStream(StreamConnection& connection, TransferSide side, TransferHandle& transfer,
                 const FurtherFiles& further = nullptr);
 
 }  // namespace kvel::transfers

@@ -1,7 +1,5 @@
 #include "transfers/telling/question_turns.h"
 
-#include <algorithm>
-#include <chrono>
 #include <utility>
 
 namespace kvel::transfers {
@@ -22,22 +20,21 @@ QuestionTurns::Turn& QuestionTurns::Turn::operator=(Turn&& other) noexcept {
   return *this;
 }
 
-QuestionTurns::QuestionTurns(uint32_t maxWaitMs) : maxWaitMs_(maxWaitMs) {}
+QuestionTurns::QuestionTurns(uint32_t maxWaitMs, platform::Clock clock)
+    : maxWaitMs_(maxWaitMs), clock_(std::move(clock)) {}
 
 QuestionTurns::Turn QuestionTurns::Take(uint32_t uin, uint32_t address,
                                         const std::function<bool()>& calledOff) {
   const Peer peer{uin, address};
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxWaitMs_);
+  const platform::Deadline end(clock_, maxWaitMs_);
   std::unique_lock<std::mutex> lock(mutex_);
   while (open_.count(peer) != 0) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= end) return {};
+    if (end.Passed()) return {};
     lock.unlock();
     const bool off = calledOff && calledOff();
     lock.lock();
     if (off) return {};
-    given_.wait_for(lock, std::min<std::chrono::steady_clock::duration>(
-                              end - now, std::chrono::milliseconds(kTurnLookMs)));
+    given_.wait_for(lock, end.Slice(kTurnLookMs));
   }
   open_.insert(peer);
   Turn turn;

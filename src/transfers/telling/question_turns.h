@@ -13,6 +13,8 @@
 #include <set>
 #include <utility>
 
+#include "platform/clock.h"
+
 namespace kvel::transfers {
 
 // How often a wait for a turn looks whether it was called off.
@@ -37,8 +39,8 @@ class QuestionTurns {
     std::pair<uint32_t, uint32_t> peer_;
   };
 
-  // A turn waits at most `maxWaitMs`.
-  explicit QuestionTurns(uint32_t maxWaitMs);
+  // A turn waits at most `maxWaitMs` on `clock`.
+  QuestionTurns(uint32_t maxWaitMs, platform::Clock clock);
   QuestionTurns(const QuestionTurns&) = delete;
   QuestionTurns& operator=(const QuestionTurns&) = delete;
 
@@ -54,6 +56,7 @@ class QuestionTurns {
   void Give(const Peer& peer);
 
   const uint32_t maxWaitMs_;
+  const platform::Clock clock_;
   std::mutex mutex_;
   std::condition_variable given_;
   std::set<Peer> open_;  // peers with a question open
