@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
