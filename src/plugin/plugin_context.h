@@ -63,7 +63,7 @@ class Plugin {
   // each call.
   ModuleHost& Host() { return parts_.host; }
   // What the protocol hook and the menu commands reach of this context.
-  gg::HookServices& Hook() { return hook_; }
+  gg::HookServices Hook() { return gg::HookServices(hook_); }
   gg::CommandServices& Commands() { return commands_; }
 
  private:
