@@ -73,16 +73,19 @@ class ImageTraffic {
   ~ImageTraffic() = default;
 };
 
+// One object that binds all four seams (the product's, a test's recorder).
+template <class T>
+concept WholeHookServices =
+    std::derived_from<T, PeerTableEdits> && std::derived_from<T, LoginServices> &&
+    std::derived_from<T, DirectConnections> && std::derived_from<T, ImageTraffic>;
+
 // The four seams one hook event may reach; all outlive the call.
 struct HookServices {
   HookServices(PeerTableEdits& peers, LoginServices& login, DirectConnections& connections,
                ImageTraffic& images)
       : peers(peers), login(login), connections(connections), images(images) {}
-  // From one object that binds all four (the product's, a test's recorder).
-  template <class Whole>
-  requires std::derived_from<Whole, PeerTableEdits> && std::derived_from<Whole, LoginServices> &&
-      std::derived_from<Whole, DirectConnections> && std::derived_from<Whole, ImageTraffic>
-      HookServices(Whole& whole) : HookServices(whole, whole, whole, whole) {}
+  template <WholeHookServices Whole>
+  HookServices(Whole& whole) : HookServices(whole, whole, whole, whole) {}
 
   PeerTableEdits& peers;
   LoginServices& login;

@@ -16,15 +16,20 @@ namespace kvel::transfers {
 
 class KeptParts;
 
+// One object that binds all three seams and says where its parts are kept
+// (the product's side, a test's fake).
+template <class T>
+concept WholeTransferSide = std::derived_from<T, UserQuestions> &&
+    std::derived_from<T, TransferFiles> && std::derived_from<T, TransferFolders> &&
+    requires(T& side) {
+  { side.Kept() } -> std::convertible_to<KeptParts*>;
+};
+
 struct TransferSide {
   TransferSide(UserQuestions& user, TransferFiles& files, TransferFolders& folders, KeptParts* kept)
       : user(user), files(files), folders(folders), kept(kept) {}
-  // From one object that binds all three seams and says where its parts
-  // are kept (the product's side, a test's fake).
-  template <class Whole>
-  requires std::derived_from<Whole, UserQuestions> && std::derived_from<Whole, TransferFiles> &&
-      std::derived_from<Whole, TransferFolders>
-      TransferSide(Whole& whole) : TransferSide(whole, whole, whole, whole.Kept()) {}
+  template <WholeTransferSide Whole>
+  TransferSide(Whole& whole) : TransferSide(whole, whole, whole, whole.Kept()) {}
 
   UserQuestions& user;
   TransferFiles& files;
