@@ -11,7 +11,7 @@
 #include "p2p/admission/connection_limits.h"
 #include "p2p/connection/peer_connection.h"
 #include "platform/files.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "transfers/pace/paced_connection.h"
 #include "transfers/pace/speed_limit.h"
 #include "transfers/registry/transfer_registry.h"

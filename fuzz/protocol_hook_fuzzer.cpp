@@ -25,7 +25,7 @@
 #include "gg/hook_dispatch.h"
 #include "plugin/host.h"
 #include "plugin/plugin_parts.h"
-#include "plugin/production_bindings.h"
+#include "plugin/bindings/production_bindings.h"
 #include "stand_in_host.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 
 namespace standin {
 namespace platform = kvel::platform;

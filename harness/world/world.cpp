@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "platform/sockets.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "virtual_desktop.h"
 #include "wait_until.h"
 

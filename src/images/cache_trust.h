@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 
 namespace kvel::images {
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 
 namespace kvel::images {
 

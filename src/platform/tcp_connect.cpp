@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 
 namespace kvel::platform {
 

@@ -8,9 +8,9 @@
 #include "p2p/reach/own_sends.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "transfers/auto_accept/auto_accept_texts.h"
-#include "plugin/production_bindings.h"
+#include "plugin/bindings/production_bindings.h"
 #include "wire/transfer_records.h"
 
 namespace kvel {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "router/gateway.h"
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 #include "router/mapping_keeper.h"
 
 namespace kvel::router {

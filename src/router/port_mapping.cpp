@@ -1,6 +1,6 @@
 #include "router/port_mapping.h"
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "router/remembered_file.h"
 
 namespace kvel::router {

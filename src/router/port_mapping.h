@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 #include "router/mapping_run.h"
 
 namespace kvel::router {

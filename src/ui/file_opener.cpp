@@ -1,7 +1,7 @@
 #include "ui/file_opener.h"
 
 #include "platform/shell.h"
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 
 namespace kvel::ui {
 namespace {

@@ -9,7 +9,7 @@
 #include "image_fixture.h"
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "wire/image_crc.h"
 #include "wire/image_packets.h"
 

@@ -16,7 +16,7 @@
 #include "images/requested_images.h"
 #include "platform/files.h"
 #include "host/linked_host.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 

@@ -10,7 +10,7 @@
 
 #include "host/linked_host.h"
 #include "p2p/connection/listener.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "stand_in_host.h"
 #include "support/connection_probe.h"
 #include "p2p/connection/connection_thread.h"

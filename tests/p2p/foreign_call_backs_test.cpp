@@ -8,7 +8,7 @@
 #include <atomic>
 #include <vector>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "wait_until.h"
 

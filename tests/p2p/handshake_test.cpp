@@ -7,7 +7,7 @@
 
 #include "p2p/connection/connection_services.h"
 #include "p2p/connection/direction.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "p2p/connection/connection_thread.h"

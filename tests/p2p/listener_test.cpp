@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "p2p/connection/listener.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "stand_in_host.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"

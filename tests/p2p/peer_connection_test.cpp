@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "p2p/connection/peer_connection.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "p2p/connection/connection_services.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
 #include "p2p/connection/connection_thread.h"

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "platform/tcp_connect.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "support/loopback.h"
 

@@ -1,7 +1,7 @@
 // The worker: a stop wakes a waiting body at once, a deadline or a wake
 // ends its wait, a body that outlives the stop's bound keeps its state and
 // is waited for again, and the destructor stops.
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 
 #include <gtest/gtest.h>
 

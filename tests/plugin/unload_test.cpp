@@ -9,7 +9,7 @@
 #include "contact_menu.h"
 #include "gg/test_packets.h"
 #include "platform/sockets.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "support/test_paths.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "router/remembered_file.h"
 #include "router/scripted_gateway.h"
 #include "support/test_paths.h"

@@ -5,7 +5,7 @@
 #include "p2p/reach/fall_back.h"
 #include "p2p/reach/own_sends.h"
 #include "platform/tcp_connect.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/loopback.h"
 
 namespace kvel::testing {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "p2p/connection/peer_connection.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "stand_in_host.h"
 #include "support/bounded_wait.h"
 #include "support/fake_connection.h"

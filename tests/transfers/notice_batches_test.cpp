@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 
 namespace kvel::transfers {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "host/linked_host.h"
 #include "platform/sockets.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "support/fake_connection.h"
 #include "support/scripted_dialogs.h"

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/fake_connection.h"
 #include "support/fake_transfer_side.h"
 #include "support/golden_stream.h"

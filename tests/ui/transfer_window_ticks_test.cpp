@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "support/loopback_pair.h"
 

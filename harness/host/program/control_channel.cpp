@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 
 namespace standin {
 namespace platform = kvel::platform;

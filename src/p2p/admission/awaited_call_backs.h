@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 #include "transfers/registry/transfer_registry.h"
 
 namespace kvel::p2p {

@@ -8,7 +8,7 @@
 #include "host/host_services.h"
 #include "p2p/connection/connection_services.h"
 #include "platform/sockets.h"
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 
 namespace kvel::p2p {
 

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/worker_state.h"
+#include "platform/threads/worker_state.h"
 
 namespace kvel::platform {
 namespace native {

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 
 namespace kvel::platform {
 void SleepMilliseconds(uint32_t milliseconds) {

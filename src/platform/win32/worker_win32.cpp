@@ -4,7 +4,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include "platform/worker_state.h"
+#include "platform/threads/worker_state.h"
 
 namespace kvel::platform {
 namespace native {

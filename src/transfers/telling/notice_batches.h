@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 #include "transfers/telling/transfer_outcome.h"
 
 namespace kvel::transfers {

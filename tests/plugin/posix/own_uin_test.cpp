@@ -5,7 +5,7 @@
 #include "gg/hook_dispatch.h"
 #include "gg/test_packets.h"
 #include "plugin/plugin_parts.h"
-#include "plugin/production_bindings.h"
+#include "plugin/bindings/production_bindings.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 

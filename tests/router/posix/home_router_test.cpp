@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "router/mapping_keeper.h"
 #include "router/port_mapping.h"
 #include "router/upnp_gateway.h"

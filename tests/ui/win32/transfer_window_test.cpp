@@ -17,7 +17,7 @@
 
 #include "message_pump.h"
 #include "p2p/connection/connection_services.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "plugin_module.h"
 #include "support/connection_probe.h"
 #include "p2p/connection/connection_thread.h"

@@ -7,9 +7,9 @@
 #include "p2p/connection/reports.h"
 #include "p2p/reach/fall_back.h"
 #include "p2p/reach/own_sends.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "plugin/plugin_parts.h"
-#include "plugin/production_bindings.h"
+#include "plugin/bindings/production_bindings.h"
 #include "transfers/side/platform_streams.h"
 
 namespace kvel {

@@ -2,9 +2,9 @@
 #include "p2p/connection/connection_services.h"
 #include "p2p/connection/connection_thread.h"
 #include "p2p/reach/own_sends.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "plugin/plugin_parts.h"
-#include "plugin/production_bindings.h"
+#include "plugin/bindings/production_bindings.h"
 #include "wire/handshake.h"
 
 namespace kvel {

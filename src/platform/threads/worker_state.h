@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 
 namespace kvel::platform {
 

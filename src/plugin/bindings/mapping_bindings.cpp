@@ -2,9 +2,9 @@
 // directory, the host's log and the platform's clock.
 #include <cstring>
 
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "plugin/plugin_parts.h"
-#include "plugin/production_bindings.h"
+#include "plugin/bindings/production_bindings.h"
 #include "router/router_texts.h"
 #include "router/upnp_gateway.h"
 

@@ -2,9 +2,9 @@
 #include "images/image_exchange.h"
 #include "platform/host_address.h"
 #include "platform/sockets.h"
-#include "platform/threads.h"
+#include "platform/threads/threads.h"
 #include "plugin/plugin_parts.h"
-#include "plugin/production_bindings.h"
+#include "plugin/bindings/production_bindings.h"
 
 namespace kvel {
 

@@ -1,9 +1,9 @@
-#include "platform/worker.h"
+#include "platform/threads/worker.h"
 
 #include <chrono>
 #include <utility>
 
-#include "platform/worker_state.h"
+#include "platform/threads/worker_state.h"
 
 namespace kvel::platform {
 namespace {
