@@ -21,83 +21,64 @@ class HookTest : public ::testing::Test {
   HookRecorder recorder_;
 };
 
-// A login without an address is replaced by a copy with the address chosen
-// among this machine's (the first public one, else the first), the local
-// port, and the external address and port: the router's mapping when there
-// is one, else the settings' (all bits set for one that is no address).
 TEST_F(HookTest, LoginWithoutAddressIsReplacedByARewrittenCopy) {
-  using RouterPort = HookServices::RouterPort;
-  const struct {
-    const char* name;
-    uint16_t localPort;
-    const char* externIp;
-    uint16_t externPort;
-    std::vector<uint32_t> addresses;
-    std::optional<RouterPort> router;
-    size_t at;  // where `fields` lie in the copy
-    Bytes fields;
-  } cases[] = {
-      {"the settings' external address",
-       40000,
-       "127.0.0.1",
-       1551,
-       {Ip(192, 168, 1, 5), Ip(83, 1, 2, 3)},
-       std::nullopt,
-       25,
-       {83, 1, 2, 3, 0x40, 0x9C, 127, 0, 0, 1, 0x0F, 0x06}},
-      {"the router's mapping",
-       1560,
-       nullptr,
-       0,
-       {Ip(10, 77, 0, 2)},
-       RouterPort{Ip(185, 77, 0, 1), 1561},
-       25,
-       {10, 77, 0, 2, 0x18, 0x06, 185, 77, 0, 1, 0x19, 0x06}},
-      {"a private address first",
-       0,
-       nullptr,
-       0,
-       {Ip(10, 0, 0, 1), Ip(192, 168, 1, 5)},
-       std::nullopt,
-       25,
-       {10, 0, 0, 1}},
-      {"no address resolved", 0, nullptr, 0, {}, std::nullopt, 25, {0, 0, 0, 0}},
-      {"an external address that is none",
-       0,
-       "nowhere",
-       0,
-       {},
-       std::nullopt,
-       31,
-       {0xFF, 0xFF, 0xFF, 0xFF}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    HookRecorder recorder;
-    if (c.localPort != 0) recorder.settings.localPort = c.localPort;
-    if (c.externIp != nullptr) std::strcpy(recorder.settings.externIp, c.externIp);
-    if (c.externPort != 0) recorder.settings.externPort = c.externPort;
-    recorder.addresses = c.addresses;
-    recorder.routerPort = c.router;
-    const Bytes login = Login(0x40003039, 0, 0);
-    EXPECT_EQ(HandleGGEvent(kEventSending, login, recorder), kTakenOver);
-    EXPECT_EQ(recorder.calls.front(), "SetOwnUin(12345)");
-    EXPECT_EQ(recorder.calls.back(), "SendRawPacket(39)");
-    ASSERT_EQ(recorder.sent.size(), 1u);
-    const Bytes& copy = recorder.sent[0];
-    ASSERT_EQ(copy.size(), login.size());
-    for (size_t i = 0; i < copy.size(); ++i) {
-      if (i < 8 + 17 || i > 8 + 28) {
-        EXPECT_EQ(copy[i], login[i]) << "offset " << i;
-      }
+  recorder_.settings.localPort = 40000;
+  std::strcpy(recorder_.settings.externIp, "127.0.0.1");
+  recorder_.settings.externPort = 1551;
+  recorder_.addresses = {Ip(192, 168, 1, 5), Ip(83, 1, 2, 3)};
+  const Bytes login = Login(0x40003039, 0, 0);
+  EXPECT_EQ(Deliver(kEventSending, login), kTakenOver);
+  EXPECT_EQ(recorder_.calls,
+            (Calls{"SetOwnUin(12345)", "LocalHostAddresses", "SendRawPacket(39)"}));
+  ASSERT_EQ(recorder_.sent.size(), 1u);
+  const Bytes& copy = recorder_.sent[0];
+  ASSERT_EQ(copy.size(), login.size());
+  for (size_t i = 0; i < copy.size(); ++i) {
+    if (i < 8 + 17 || i > 8 + 28) {
+      EXPECT_EQ(copy[i], login[i]) << "offset " << i;
     }
-    EXPECT_EQ(Bytes(copy.begin() + static_cast<ptrdiff_t>(c.at),
-                    copy.begin() + static_cast<ptrdiff_t>(c.at + c.fields.size())),
-              c.fields);
   }
-  recorder_.addresses = {Ip(83, 1, 2, 3)};
+  const Bytes fields = {83, 1, 2, 3, 0x40, 0x9C, 127, 0, 0, 1, 0x0F, 0x06};
+  EXPECT_EQ(Bytes(copy.begin() + 25, copy.begin() + 37), fields);
+}
+
+TEST_F(HookTest, LoginAnnouncesTheChosenAddress) {
+  struct Case {
+    std::vector<uint32_t> addresses;
+    Bytes announced;
+  };
+  const Case cases[] = {
+      {{Ip(192, 168, 1, 5), Ip(83, 1, 2, 3)}, {83, 1, 2, 3}},
+      {{Ip(10, 0, 0, 1), Ip(192, 168, 1, 5)}, {10, 0, 0, 1}},
+      {{}, {0, 0, 0, 0}},  // the name cannot be resolved
+  };
+  for (const Case& c : cases) {
+    HookRecorder recorder;
+    recorder.addresses = c.addresses;
+    EXPECT_EQ(HandleGGEvent(kEventSending, Login(1, 0), recorder), kTakenOver);
+    ASSERT_EQ(recorder.sent.size(), 1u);
+    EXPECT_EQ(Bytes(recorder.sent[0].begin() + 25, recorder.sent[0].begin() + 29), c.announced);
+  }
+}
+
+// The router's mapping, when there is one, goes out as the external address
+// and port; the local fields stay this machine's.
+TEST_F(HookTest, LoginAnnouncesTheRoutersMapping) {
+  recorder_.settings.localPort = 1560;
+  recorder_.addresses = {Ip(10, 77, 0, 2)};
+  recorder_.routerPort = HookServices::RouterPort{Ip(185, 77, 0, 1), 1561};
   ASSERT_EQ(Deliver(kEventSending, Login(1, 0)), kTakenOver);
-  EXPECT_EQ(recorder_.calls, (Calls{"SetOwnUin(1)", "LocalHostAddresses", "SendRawPacket(39)"}));
+  ASSERT_EQ(recorder_.sent.size(), 1u);
+  EXPECT_EQ(Bytes(recorder_.sent[0].begin() + 25, recorder_.sent[0].begin() + 37),
+            (Bytes{10, 77, 0, 2, 0x18, 0x06, 185, 77, 0, 1, 0x19, 0x06}));
+}
+
+TEST_F(HookTest, ExternIpThatIsNoAddressIsWrittenAsAllBitsSet) {
+  std::strcpy(recorder_.settings.externIp, "nowhere");
+  ASSERT_EQ(Deliver(kEventSending, Login(1, 0)), kTakenOver);
+  ASSERT_EQ(recorder_.sent.size(), 1u);
+  EXPECT_EQ(Bytes(recorder_.sent[0].begin() + 31, recorder_.sent[0].begin() + 35),
+            (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST_F(HookTest, LoginWithAnAddressGoesOutAsTheHostBuiltIt) {
