@@ -136,11 +136,11 @@ TEST_F(EndToEndFiles, SendsThreeFilesPickedAtOnce) {
 // B's user refuses the file, or cancels the save dialog: no row stays, and
 // A's user learns of the refusal, in Polish, with file and contact.
 TEST_F(EndToEndFiles, ARefusedOrCancelledFileLeavesNothing) {
-  StartHosts();
-  const std::string source = Path("refused.bin"), target = Path("not-saved.bin");
-  MakeFile(source, 100000, 2);
   for (const bool refused : {true, false}) {
     SCOPED_TRACE(refused ? "refused" : "cancelled");
+    ASSERT_NO_FATAL_FAILURE(StartHosts());
+    const std::string source = Path("refused.bin"), target = Path("not-saved.bin");
+    MakeFile(source, 100000, 2);
     b_->Command(refused ? "answer no" : "answer yes");
     b_->Command(refused ? "save \"" + target + "\"" : "save cancel");
     a_->Command("open \"" + source + "\"");

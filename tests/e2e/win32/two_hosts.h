@@ -19,8 +19,8 @@ class TwoHosts : public ::testing::Test {
   // for A (-1 keeps the host's own); `configB` goes into B's kvel.config.
   // Hosts started before, in a world of their own, quit first.
   void StartHosts(int reportAB = -1, int reportBA = -1, const std::string& configB = "") {
+    if (a_ != nullptr) world_ = std::make_unique<World>();
     a_ = b_ = nullptr;
-    world_ = std::make_unique<World>();
     if (reportAB >= 0) world_->Server().SetReportedPort(kA, kB, static_cast<uint16_t>(reportAB));
     if (reportBA >= 0) world_->Server().SetReportedPort(kB, kA, static_cast<uint16_t>(reportBA));
     a_ = &world_->AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
@@ -46,7 +46,7 @@ class TwoHosts : public ::testing::Test {
     return out;
   }
 
-  std::unique_ptr<World> world_;
+  std::unique_ptr<World> world_ = std::make_unique<World>();
   HostProcess* a_ = nullptr;
   HostProcess* b_ = nullptr;
 };
