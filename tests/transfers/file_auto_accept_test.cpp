@@ -23,6 +23,8 @@ constexpr uint32_t kPeer = 1001;
 constexpr uint32_t kHome = 0x0100007F;   // 127.0.0.1
 constexpr uint32_t kOther = 0x0200007F;  // 127.0.0.2
 constexpr OfferOrigin kFromHome{kHome, kHome, false};
+constexpr OfferOrigin kFromOther{kOther, kHome, false};
+constexpr OfferOrigin kNoneAnnounced{kHome, 0, false};
 constexpr uint32_t kMaxKb = 256;
 
 std::string Text(const Bytes& bytes) {
@@ -222,19 +224,9 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
   } cases[] = {
       {"TooLarge", &large, kFromHome, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=too-large maxkb=256"},
-      {"FromAnotherAddress",
-       &small,
-       {kOther, kHome, false},
-       kPeer,
-       "",
-       false,
+      {"FromAnotherAddress", &small, kFromOther, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=other-address from=127.0.0.2 announced=127.0.0.1"},
-      {"NoAddressAnnounced",
-       &small,
-       {kHome, 0, false},
-       kPeer,
-       "",
-       false,
+      {"NoAddressAnnounced", &small, kNoneAnnounced, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=other-address from=127.0.0.1 announced=0.0.0.0"},
       {"NotListed", &small, kFromHome, 1002, "", false, nullptr},
       {"FolderCannotBeMade", &small, kFromHome, kPeer, missingParent, false,
