@@ -12,6 +12,7 @@ constexpr size_t kChunkSize = 4096;
 constexpr uint32_t kChunkMore = 3;
 constexpr uint32_t kChunkLast = 2;
 constexpr uint32_t kAccept = 6;
+constexpr uint32_t kRefuse = 7;
 // The largest chunk it takes: a header announcing more is a failure.
 constexpr uint32_t kChunkLimit = 1 << 20;
 
@@ -85,18 +86,34 @@ bool StrictPeer::Answer(uint32_t* callerUin, uint32_t* code) {
 }
 
 bool StrictPeer::ReceiveFile(std::vector<uint8_t>* file, uint32_t offset) {
+  return ReadOffer() && AcceptOffer(file, offset);
+}
+
+bool StrictPeer::ReadOffer() {
   uint8_t word[4];
   if (!ReadStreamItem(word, sizeof word, "OfferStart")) return false;
   if (Get(word) != 1) return Fail("no OfferStart");
   std::vector<uint8_t> offer(kOfferSize);
   if (!ReadStreamItem(offer.data(), offer.size(), "the offer")) return false;
   if (Get(offer.data()) != 3) return Fail("no OfferInfo");
-  const uint64_t size = static_cast<uint64_t>(Get(&offer[12 + 28])) << 32 | Get(&offer[12 + 32]);
+  offeredSize_ = static_cast<uint64_t>(Get(&offer[12 + 28])) << 32 | Get(&offer[12 + 32]);
+  const auto name = offer.begin() + 12 + 44;
+  offeredName_.assign(name, std::find(name, offer.end(), 0));
+  return true;
+}
+
+bool StrictPeer::RefuseOffer() {
+  std::vector<uint8_t> reply;
+  for (uint32_t value : {kRefuse, 0u, 0u}) Put(reply, value);
+  return WriteItem(reply, "the refusal");
+}
+
+bool StrictPeer::AcceptOffer(std::vector<uint8_t>* file, uint32_t offset) {
   std::vector<uint8_t> reply;
   for (uint32_t value : {kAccept, offset, 0u}) Put(reply, value);
   if (!WriteItem(reply, "the reply")) return false;
   // Only the rest comes; asked past the end, nothing can.
-  const uint64_t rest = size - std::min<uint64_t>(offset, size);
+  const uint64_t rest = offeredSize_ - std::min<uint64_t>(offset, offeredSize_);
 
   file->clear();
   std::vector<uint8_t> data;

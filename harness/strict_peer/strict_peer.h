@@ -40,6 +40,12 @@ class StrictPeer {
   // file); `file` receives the data that came, which must be exactly the
   // offered size less the offset.
   bool ReceiveFile(std::vector<uint8_t>* file, uint32_t offset = 0);
+  // The same in steps: reads the offer (its name is then OfferedName()),
+  // then accepts it as ReceiveFile does, or refuses it.
+  bool ReadOffer();
+  bool AcceptOffer(std::vector<uint8_t>* file, uint32_t offset = 0);
+  bool RefuseOffer();
+  const std::string& OfferedName() const { return offeredName_; }
   // Offers `file` as `name` and, once accepted, sends it from the offset
   // the acceptance asks for in chunks of 4096 bytes and a shorter last one,
   // each chunk with its header in one write. An offset past the end sends
@@ -68,6 +74,8 @@ class StrictPeer {
   uint32_t waitMs_;
   std::string failure_;
   uint32_t offsetAsked_ = 0;
+  std::string offeredName_;
+  uint64_t offeredSize_ = 0;
   std::atomic<uint64_t> streamRead_{0};
   std::atomic<bool> failed_{false};
 };

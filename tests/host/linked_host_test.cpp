@@ -165,7 +165,7 @@ TEST_F(LinkedHostTest, IconIsChangedOrAddedWithTheSameRecords) {
   EXPECT_EQ(add.count, 1u);
 }
 
-TEST_F(LinkedHostTest, OnlyTheNoSuchIconAnswerAddsTheIcon) {
+TEST_F(LinkedHostTest, OnlyTheNoSuchIconAnswerAddsTheIconAndARemovalNamesTheSet) {
   const struct {
     Param answer;
     Strings calls;
@@ -182,9 +182,8 @@ TEST_F(LinkedHostTest, OnlyTheNoSuchIconAnswerAddsTheIcon) {
     services_.SetContactIcon(7, {});
     EXPECT_EQ(host_.CallNames(), c.calls) << c.answer;
   }
-}
-
-TEST_F(LinkedHostTest, RemovingAnIconNamesTheItemAndTheSet) {
+  // Removing one names the item and the set.
+  host_.ClearCalls();
   services_.RemoveContactIcon(0x502);
   const std::vector<standin::ServiceCall> calls = host_.Calls();
   ASSERT_EQ(calls.size(), 1u);
@@ -274,14 +273,10 @@ TEST_F(LinkedHostTest, RawPacketsGoThroughOneProtocolCall) {
   }
 }
 
-class LogTest : public LinkedHostTest {};
-
-TEST_F(LogTest, CallsNothingWithoutTheService) {
+// Each line asks for the log service first: without it, nothing is called.
+TEST_F(LinkedHostTest, LogLinesGoWithTagLevelAndStyleWhileTheServiceIsThere) {
   EXPECT_EQ(services_.Log("bind ok"), 0);
   EXPECT_TRUE(host_.Calls().empty());
-}
-
-TEST_F(LogTest, SendsTextWithTagLevelAndStyle) {
   host_.OfferLogService(true);
   for (const char* line : {"socket created", "connection accepted: 1234", ""}) {
     host_.ClearCalls();
@@ -296,17 +291,12 @@ TEST_F(LogTest, SendsTextWithTagLevelAndStyle) {
     for (uint8_t byte : record.reserved10) EXPECT_EQ(byte, 0);
     EXPECT_EQ(calls[0].decoded, std::string("text=") + line + " tag=vask level=1 style=0");
   }
-  EXPECT_EQ(host_.LogLines().back(), "");
-}
-
-TEST_F(LogTest, AsksForTheServiceBeforeEveryLine) {
-  host_.OfferLogService(true);
-  services_.Log("one");
   host_.OfferLogService(false);
   EXPECT_EQ(services_.Log("two"), 0);
   host_.OfferLogService(true);
   services_.Log("three");
-  EXPECT_EQ(host_.LogLines(), (Strings{"one", "three"}));
+  EXPECT_EQ(host_.LogLines(),
+            (Strings{"socket created", "connection accepted: 1234", "", "three"}));
 }
 
 }  // namespace

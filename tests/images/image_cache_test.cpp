@@ -55,48 +55,33 @@ TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
     PartOutcome outcome;
   };
   const std::vector<uint8_t> a(all.begin(), all.begin() + 1024), b(all.begin() + 1024, all.end());
+  using enum PartOutcome;
   struct Case {
     const char* name;
     uint32_t size;
     uint32_t checksum;
-    std::vector<Part> parts;
     bool cached;
+    std::vector<Part> parts;
   } cases[] = {
-      {"two parts",
-       1524,
-       good,
-       {{true, a, PartOutcome::Incomplete}, {false, b, PartOutcome::Complete}},
-       true},
+      {"two parts", 1524, good, true, {{true, a, Incomplete}, {false, b, Complete}}},
       {"one part too many",
        1524,
        good,
-       {{true, a, PartOutcome::Incomplete},
-        {false, a, PartOutcome::Discarded},
-        {false, b, PartOutcome::Discarded}},
-       false},
-      {"wrong checksum",
-       1524,
-       good ^ 1,
-       {{true, a, PartOutcome::Incomplete}, {false, b, PartOutcome::Discarded}},
-       false},
-      {"later part without a first", 1524, good, {{false, b, PartOutcome::Discarded}}, false},
+       false,
+       {{true, a, Incomplete}, {false, a, Discarded}, {false, b, Discarded}}},
+      {"wrong checksum", 1524, good ^ 1, false, {{true, a, Incomplete}, {false, b, Discarded}}},
+      {"later part without a first", 1524, good, false, {{false, b, Discarded}}},
       {"first part restarts",
        1524,
        good,
-       {{true, b, PartOutcome::Incomplete},
-        {true, a, PartOutcome::Incomplete},
-        {false, b, PartOutcome::Complete}},
-       true},
-      {"empty first part",
-       1524,
-       good,
-       {{true, {}, PartOutcome::Incomplete}, {false, image, PartOutcome::Complete}},
-       true},
+       true,
+       {{true, b, Incomplete}, {true, a, Incomplete}, {false, b, Complete}}},
+      {"empty first part", 1524, good, true, {{true, {}, Incomplete}, {false, image, Complete}}},
       // Sizes read as negative numbers used to complete after any part.
-      {"size 0x80000000", 0x80000000u, good, {{true, a, PartOutcome::Discarded}}, false},
-      {"size 0xFFFFFFFF", 0xFFFFFFFFu, good, {{true, a, PartOutcome::Discarded}}, false},
-      {"size above the limit", kMaxImageSize + 1, good, {{true, a, PartOutcome::Discarded}}, false},
-      {"size 0", 0, wire::kCrcStart, {{true, {}, PartOutcome::Discarded}}, false},
+      {"size 0x80000000", 0x80000000u, good, false, {{true, a, Discarded}}},
+      {"size 0xFFFFFFFF", 0xFFFFFFFFu, good, false, {{true, a, Discarded}}},
+      {"size above the limit", kMaxImageSize + 1, good, false, {{true, a, Discarded}}},
+      {"size 0", 0, wire::kCrcStart, false, {{true, {}, Discarded}}},
   };
   uint32_t uin = 100;
   for (const Case& c : cases) {

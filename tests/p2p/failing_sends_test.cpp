@@ -20,7 +20,7 @@
 #include "p2p/reach/own_sends.h"
 #include "support/fake_connection.h"
 #include "support/loopback.h"
-#include "support/loopback_pair.h"
+#include "wait_until.h"
 #include "wire/dc_request.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
@@ -28,27 +28,18 @@
 namespace kvel::testing {
 namespace {
 
+using e2e::WaitUntil;
 using platform::Socket;
 using transfers::TransferOutcome;
 
 constexpr uint32_t kOwn = 1001;
 constexpr uint32_t kContact = 777;
-const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
-
-p2p::ConnectionLimits ShortLimits() {
-  p2p::ConnectionLimits limits;
-  limits.handshakeMs = 300;
-  limits.offerMs = 300;
-  limits.connectMs = 300;
-  limits.callBackMs = 400;
-  return limits;
-}
 
 // One send and the peer the test plays for it; every thread and socket of
 // the peer goes with it.
 class Scene {
  public:
-  explicit Scene(p2p::ConnectionLimits limits = ShortLimits()) : probe(limits) {
+  explicit Scene(p2p::ConnectionLimits limits = ShortLimits(300, 400)) : probe(limits) {
     StartSockets();
     probe.SetOwnUin(kOwn);
     probe.NameContact(kContact, "Bolek");
@@ -80,30 +71,22 @@ class Scene {
     });
   }
   // The contact calls back with code 3, as its plug-in does on the request.
-  void CallBack() {
-    LoopbackPair pair = MakeLoopbackPair();
-    ASSERT_NE(pair.a, platform::kInvalidSocket);
-    Keep(pair.b);
-    p2p::StartIncoming(pair.a, probe.Services());
-    ASSERT_TRUE(SendAll(pair.b, Words({kContact, kOwn, wire::kPullCode})));
-    EXPECT_EQ(ReadExactly(pair.b, 4), kUdag);
-  }
+  void CallBack() { Keep(CallIn(probe, kContact, kOwn, wire::kPullCode)); }
   // Waits until the send's transfer has ended; its "remove" event.
-  const TransferEvent* Ended(int milliseconds = 10000) {
-    for (int waited = 0; waited < milliseconds; waited += 5) {
-      events_ = probe.Events();
-      for (const TransferEvent& event : events_)
-        if (event.what == "remove") return &event;
-      platform::SleepMilliseconds(5);
-    }
-    return nullptr;
+  const TransferEvent* Ended() {
+    const TransferEvent* ended = nullptr;
+    WaitUntil(
+        [&] {
+          events_ = probe.Events();
+          for (const TransferEvent& event : events_)
+            if (event.what == "remove") ended = &event;
+          return ended != nullptr;
+        },
+        10000);
+    return ended;
   }
-  bool WaitForPacket(int milliseconds = 5000) {
-    for (int waited = 0; waited < milliseconds; waited += 5) {
-      if (!probe.Packets().empty()) return true;
-      platform::SleepMilliseconds(5);
-    }
-    return false;
+  bool WaitForPacket() {
+    return WaitUntil([&] { return !probe.Packets().empty(); }, 5000);
   }
   transfers::TransferId Listed() {
     for (const TransferEvent& event : probe.Events())
@@ -141,6 +124,8 @@ size_t Count(const std::vector<TransferEvent>& events, const std::string& what) 
   return count;
 }
 
+// (A send the peer refuses: transfer_outcome_test.cpp; unloading while sends
+// wait: send_queue_test.cpp and awaited_call_backs_test.cpp.)
 TEST(FailingSends, EachEndsWithOneOutcomeOneLogLineAndTheBoxThatIsDue) {
   struct Case {
     const char* name;
@@ -213,20 +198,10 @@ TEST(FailingSends, EachEndsWithOneOutcomeOneLogLineAndTheBoxThatIsDue) {
          EXPECT_FALSE(s.Send());
        },
        TransferOutcome::Failed, "too many connections, not calling: 777", 1, 0, true},
-      {"refused by the peer",
-       [](Scene& s) {
-         s.probe.SetFileProcedure(&ReadAnswerAndFail);
-         s.Answering(kUdag, [](Socket called) {
-           ReadExactly(called, 4);
-           SendAll(called, Words({wire::kReplyRefuse, 0, 0}));
-         });
-         s.Send();
-       },
-       TransferOutcome::Refused, "transfer ended: send peer=777 bytes=0 outcome=refused", 1, 0},
       {"failure mid-transfer",
        [](Scene& s) {
          s.probe.SetFileProcedure(&ReadAnswerAndFail);
-         s.Answering(kUdag, [](Socket called) {
+         s.Answering(kAnswerBytes, [](Socket called) {
            ReadExactly(called, 4);
            SendAll(called, Words({wire::kReplyAccept}));
            platform::ShutdownBoth(called);
@@ -243,20 +218,10 @@ TEST(FailingSends, EachEndsWithOneOutcomeOneLogLineAndTheBoxThatIsDue) {
        },
        TransferOutcome::Stopped, "not connected: send peer=777 outcome=stopped reason=connect ", 0,
        1},
-      {"unloaded while it waits",
-       [](Scene& s) {
-         s.Unlistening();
-         s.Send();
-         ASSERT_TRUE(s.WaitForPacket());
-         s.probe.Connections().Stop();
-         s.probe.Transfers().StopAll();
-         s.probe.CallBacks().Stop();
-       },
-       TransferOutcome::Stopped, "", 0, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    p2p::ConnectionLimits limits = ShortLimits();
+    p2p::ConnectionLimits limits = ShortLimits(300, 400);
     if (c.noPlace) limits.maxConnections = 0;
     Scene scene(limits);
     c.play(scene);
@@ -271,17 +236,13 @@ TEST(FailingSends, EachEndsWithOneOutcomeOneLogLineAndTheBoxThatIsDue) {
     EXPECT_EQ(events.front().what, "add");
     EXPECT_EQ(events.front().id, ended->id);
     // The last word is said as the transfer ends.
-    platform::SleepMilliseconds(50);
+    EXPECT_TRUE(WaitUntil([&] { return !scene.probe.LogLines().empty(); }, 5000));
     const std::vector<std::string> lines = scene.probe.LogLines();
-    if (c.outcome == TransferOutcome::Stopped && c.line.empty()) {
-      EXPECT_TRUE(lines.empty());
-    } else {
-      ASSERT_EQ(lines.size(), 1u) << (lines.empty() ? "" : lines[0]);
-      const std::string expected =
-          c.line.empty() ? "not connected: send peer=777 outcome=failed reason=connect failed ("
-                         : c.line;
-      EXPECT_EQ(lines[0].substr(0, expected.size()), expected);
-    }
+    ASSERT_EQ(lines.size(), 1u) << (lines.empty() ? "" : lines[0]);
+    const std::string expected =
+        c.line.empty() ? "not connected: send peer=777 outcome=failed reason=connect failed ("
+                       : c.line;
+    EXPECT_EQ(lines[0].substr(0, expected.size()), expected);
     EXPECT_EQ(scene.probe.Told().size() + scene.probe.Unreached().size(), c.boxes);
     const std::vector<std::vector<uint8_t>> packets = scene.probe.Packets();
     ASSERT_EQ(packets.size(), c.requests);
@@ -306,36 +267,7 @@ TEST(FailingSends, WhileItWaitsTheSendIsListedWithNoSocket) {
   EXPECT_EQ(listed[0].socket, platform::kInvalidSocket);
   EXPECT_EQ(scene.probe.CallBacks().Size(), 1u);
   // No connection holds a place meanwhile.
-  for (int waited = 0; scene.probe.Connections().Count() != 0 && waited < 2000; waited += 5)
-    platform::SleepMilliseconds(5);
-  EXPECT_EQ(scene.probe.Connections().Count(), 0u);
-}
-
-// Two sends to one contact wait for two call-backs; each call-back carries
-// on the oldest waiting send, and a third call-back is nobody's.
-TEST(FailingSends, EachCallBackCarriesOnOneWaitingSendOldestFirst) {
-  Scene scene;
-  scene.probe.SetFileProcedure(
-      [](p2p::PeerConnection&, transfers::TransferHandle&) { return true; });
-  scene.Unlistening();
-  ASSERT_TRUE(scene.Send());
-  ASSERT_TRUE(scene.WaitForPacket());
-  ASSERT_TRUE(scene.Send());
-  for (int waited = 0; scene.probe.CallBacks().Size() < 2 && waited < 5000; waited += 5)
-    platform::SleepMilliseconds(5);
-  ASSERT_EQ(scene.probe.CallBacks().Size(), 2u);
-  const transfers::TransferId first = scene.Listed();
-  scene.CallBack();
-  ASSERT_TRUE(scene.probe.WaitForEvents(4));  // two adds, a send, a remove
-  std::vector<TransferEvent> events = scene.probe.Events();
-  EXPECT_EQ(events[2].what, "send");
-  EXPECT_EQ(events[2].id, first);
-  scene.CallBack();
-  ASSERT_TRUE(scene.probe.WaitForEvents(6));
-  platform::SleepMilliseconds(50);
-  EXPECT_EQ(Count(scene.probe.Events(), "remove"), 2u);
-  EXPECT_TRUE(scene.probe.Unreached().empty());
-  EXPECT_EQ(scene.probe.CallBacks().Size(), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return scene.probe.Connections().Count() == 0; }, 2000));
 }
 
 }  // namespace

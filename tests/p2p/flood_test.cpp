@@ -26,8 +26,6 @@ namespace {
 using e2e::WaitUntil;
 using platform::Socket;
 
-const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
-
 // Eight places, two kept for the user's own, two pending per address and
 // per number. The waits are long: held connections stay held.
 p2p::ConnectionLimits Short() {
@@ -69,7 +67,7 @@ class FloodTest : public ::testing::Test {
     return peer;
   }
   // True when the listener's side answered the hello; false when it closed.
-  static bool Answered(Socket peer) { return ReadExactly(peer, 4) == kUdag; }
+  static bool Answered(Socket peer) { return ReadExactly(peer, 4) == kAnswerBytes; }
   size_t LinesStarting(const std::string& start) {
     size_t count = 0;
     for (const std::string& line : probe_.LogLines()) count += line.rfind(start, 0) == 0;
@@ -80,14 +78,6 @@ class FloodTest : public ::testing::Test {
     for (const TransferEvent& event : probe_.Events())
       listed += event.what == "add" && event.uin == uin;
     return listed;
-  }
-  bool WaitForAdd(uint32_t uin) {
-    for (int waited = 0; waited < 10000; waited += 5) {
-      for (const TransferEvent& event : probe_.Events())
-        if (event.what == "add" && event.uin == uin) return true;
-      platform::SleepMilliseconds(5);
-    }
-    return false;
   }
 
   ScratchDir scratch_;
@@ -110,7 +100,7 @@ TEST_F(FloodTest, OneAddressHoldsAFewWhileAnotherCallerAndTheUsersSendGetThrough
   // Another caller, at another address, is served.
   Socket other = Call("127.0.0.3", 3003);
   ASSERT_TRUE(Answered(other));
-  EXPECT_TRUE(WaitForAdd(3003));
+  EXPECT_TRUE(WaitUntil([&] { return ListedOf(3003) == 1; }, 10000));
 
   // So is this user's own send.
   LoopbackServer contact;
@@ -120,7 +110,7 @@ TEST_F(FloodTest, OneAddressHoldsAFewWhileAnotherCallerAndTheUsersSendGetThrough
   ASSERT_NE(called, platform::kInvalidSocket);
   held_.push_back(called);
   EXPECT_EQ(ReadExactly(called, 8).size(), 8u);
-  ASSERT_TRUE(SendAll(called, kUdag));
+  ASSERT_TRUE(SendAll(called, kAnswerBytes));
   EXPECT_EQ(ReadExactly(called, 4), Words({wire::kPushCode}));
   EXPECT_TRUE(probe_.Unreached().empty());
 }
@@ -166,7 +156,7 @@ TEST_F(FloodTest, AStormOfStrangersCallingBackLeavesTheWaitToTheContact) {
     // Closed before any byte of a file (or at once, while its address
     // holds as many connections as it may).
     const std::vector<uint8_t> got = ReadUntilClosed(stranger);
-    EXPECT_TRUE(got.empty() || got == kUdag);
+    EXPECT_TRUE(got.empty() || got == kAnswerBytes);
     platform::CloseSocket(stranger);
   }
   EXPECT_EQ(LinesStarting("call-back not from the contact's address, refused: peer=777") +

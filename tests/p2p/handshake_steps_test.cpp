@@ -16,8 +16,6 @@ namespace {
 using p2p::Handshake;
 using Result = Handshake::Result;
 
-const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
-
 // The called side, with call-backs awaited from `asked`; counts the asks.
 struct Called {
   std::vector<uint32_t> asked;
@@ -42,7 +40,7 @@ TEST(AnswerPeer, ReadsTheCallerHoweverItSplitsItsBytes) {
     EXPECT_EQ(handshake.result, Result::Agreed) << limit;
     EXPECT_EQ(handshake.peerUin, 0x01020304u) << limit;
     EXPECT_EQ(handshake.direction, transfers::Receive) << limit;
-    EXPECT_EQ(connection.Written(), kUdag) << limit;
+    EXPECT_EQ(connection.Written(), kAnswerBytes) << limit;
     EXPECT_EQ(called.asks, 0) << limit;  // a push needs no call-back
   }
 }
@@ -56,7 +54,7 @@ TEST(AnswerPeer, EndsWhenTheCallerStopsAtAnyByte) {
       Called called;
       EXPECT_EQ(called.Run(connection).result, Result::Failed) << cut;
       // The answer goes out once both numbers have come, never before.
-      EXPECT_EQ(connection.Written(), cut >= 8 ? kUdag : std::vector<uint8_t>{}) << cut;
+      EXPECT_EQ(connection.Written(), cut >= 8 ? kAnswerBytes : std::vector<uint8_t>{}) << cut;
     }
   }
 }
@@ -95,7 +93,7 @@ TEST(AnswerPeer, CodesAndCallBacks) {
       EXPECT_EQ(handshake.peerUin, 4321u) << c.name;
     }
     EXPECT_EQ(called.asks, c.code == wire::kPullCode ? 1 : 0) << c.name;
-    EXPECT_EQ(connection.Written(), kUdag) << c.name;
+    EXPECT_EQ(connection.Written(), kAnswerBytes) << c.name;
   }
 }
 
@@ -110,8 +108,8 @@ TEST(CallPeer, SendsBothNumbersThenTheCodeAfterTheAnswer) {
       {0, wire::kPushCode, transfers::Send},
   };
   for (const auto& c : cases) {
-    for (size_t limit = 1; limit <= kUdag.size(); ++limit) {
-      FakeConnection connection(kUdag);
+    for (size_t limit = 1; limit <= kAnswerBytes.size(); ++limit) {
+      FakeConnection connection(kAnswerBytes);
       connection.SetReadLimit(limit);
       const Handshake handshake = p2p::CallPeer(connection, c.ownUin, 777, c.code);
       EXPECT_EQ(handshake.result, Result::Agreed);
@@ -136,7 +134,7 @@ TEST(CallPeer, SendsNoCodeAfterAWrongOrMissingAnswer) {
       {"zeros", {0, 0, 0, 0}, wire::kPushCode},
       {"none", {}, wire::kPushCode},
       {"three bytes", {'U', 'D', 'A'}, wire::kPushCode},
-      {"a code that is neither push nor pull", kUdag, 4},
+      {"a code that is neither push nor pull", kAnswerBytes, 4},
   };
   for (const auto& c : cases) {
     FakeConnection connection(c.answer);

@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "p2p/connection/connection_services.h"
-#include "p2p/connection/direction.h"
 #include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "support/connection_probe.h"
@@ -20,48 +19,15 @@ namespace {
 
 using platform::Socket;
 
-const std::vector<uint8_t> kUdag = {'U', 'D', 'A', 'G'};
-
-TEST(HandshakeCodec, OutcomeTable) {
-  using p2p::Side;
-  struct Case {
-    Side side;
-    uint32_t code;
-    std::optional<transfers::TransferDirection> direction;
-  };
-  const Case cases[] = {
-      {Side::Caller, 2, transfers::Send},       {Side::Caller, 3, transfers::Receive},
-      {Side::Called, 2, transfers::Receive},    {Side::Called, 3, transfers::Send},
-      {Side::Caller, 4, std::nullopt},          {Side::Called, 4, std::nullopt},
-      {Side::Called, 0, std::nullopt},          {Side::Called, 1, std::nullopt},
-      {Side::Caller, 0x02000000, std::nullopt},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(p2p::DirectionFor(c.side, c.code), c.direction) << c.code;
-  }
-}
-
 // One side of the handshake run by a connection thread; the other side is
 // played by the test over a loopback socket.
 class HandshakeTest : public ::testing::Test {
  protected:
   void SetUp() override { StartSockets(); }
 
-  // The called side: a connection thread on the socket the test connects to.
-  void StartCalled() {
-    Socket peer = ConnectLoopback(server_.Port());
-    ASSERT_NE(peer, platform::kInvalidSocket);
-    Socket accepted = server_.Accept();
-    ASSERT_NE(accepted, platform::kInvalidSocket);
-    peer_ = peer;
-    p2p::ConnectionRequest request;
-    request.socket = platform::SocketHandle(accepted);
-    request.services = probe_.Services();
-    thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));
-  }
-
-  // The same from the loopback address `source`.
-  void StartCalledFrom(const char* source) {
+  // The called side: a connection thread on the socket the test connects
+  // to from the loopback address `source`.
+  void StartCalled(const char* source = "127.0.0.1") {
     Socket peer = ConnectLoopbackFrom(server_.Port(), source);
     ASSERT_NE(peer, platform::kInvalidSocket);
     Socket accepted = server_.Accept();
@@ -110,32 +76,6 @@ class HandshakeTest : public ::testing::Test {
   Socket peer_ = platform::kInvalidSocket;
 };
 
-TEST_F(HandshakeTest, CalledSideListsTheCallerAndRunsTheFileProcedureOfTheCode) {
-  struct Case {
-    uint32_t code;
-    const char* procedure;
-    transfers::TransferDirection direction;
-  };
-  for (const Case& c : {Case{2, "receive", transfers::Receive}, Case{3, "send", transfers::Send}}) {
-    ConnectionProbe& probe = NextCase();
-    probe.ExpectCallBack(4321);  // code 3 answers a call-back this side asked for
-    StartCalled();
-    ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
-    EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
-    ASSERT_TRUE(SendWord(peer_, c.code));
-    EXPECT_TRUE(ReadUntilClosed(peer_).empty());
-    Join();
-    std::vector<TransferEvent> events = probe.Events();
-    ASSERT_EQ(probe.EventNames(), (std::vector<std::string>{"add", c.procedure, "remove"}));
-    EXPECT_EQ(events[0].uin, 4321u);
-    EXPECT_EQ(events[0].direction, c.direction);
-    EXPECT_EQ(events[1].uin, 4321u);
-    EXPECT_EQ(events[1].socket, events[0].socket);
-    EXPECT_EQ(events[2].socket, events[0].socket);
-    EXPECT_EQ(probe.Ended(), 1);
-  }
-}
-
 // A receiving side learns where its connection comes from and where the GG
 // server says the claimed contact is: what trusting its offer depends on.
 TEST_F(HandshakeTest, AReceivingSideKnowsWhereItsConnectionComesFrom) {
@@ -157,14 +97,14 @@ TEST_F(HandshakeTest, AReceivingSideKnowsWhereItsConnectionComesFrom) {
     ConnectionProbe& probe = NextCase();
     probe.SetPeer({home, server_.Port()});
     if (c.called) {
-      StartCalledFrom(c.source);
+      StartCalled(c.source);
       ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
-      EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
+      EXPECT_EQ(ReadExactly(peer_, 4), kAnswerBytes);
       ASSERT_TRUE(SendWord(peer_, wire::kPushCode));
     } else {
       StartCaller(4321, wire::kPullCode);
       EXPECT_EQ(ReadExactly(peer_, 8), Words({0, 4321}));
-      ASSERT_TRUE(SendAll(peer_, kUdag));
+      ASSERT_TRUE(SendAll(peer_, kAnswerBytes));
       EXPECT_EQ(ReadExactly(peer_, 4), Words({wire::kPullCode}));
     }
     ReadUntilClosed(peer_);
@@ -190,75 +130,39 @@ size_t CallBackLines(const ConnectionProbe& probe) {
 TEST_F(HandshakeTest, CalledSideOffersAFileOnlyToTheContactItAskedForACallBack) {
   struct Case {
     const char* name;
-    std::vector<uint32_t> asked;  // call-backs this side awaits
-    const char* source;           // where the caller claiming 4321 is
-    const char* announced;        // where the server says 4321 is
-    bool userSaysYes;             // asked when 4321 may be behind a router
+    uint32_t asked;         // whose call-back this side awaits (0: nobody's)
+    const char* source;     // where the caller claiming 4321 is
+    const char* announced;  // where the server says 4321 is
+    bool userSaysYes;       // asked when 4321 may be behind a router
     bool served;
     bool userAsked;
     std::string log;
   };
   const std::string who = "peer=4321 from=127.0.0.2 announced=";
   const Case cases[] = {
-      {"asked nobody",
-       {},
-       "127.0.0.1",
-       "127.0.0.1",
-       false,
-       false,
-       false,
+      {"asked nobody", 0, "127.0.0.1", "127.0.0.1", false, false, false,
        "call-back nobody asked for refused: 4321"},
-      {"asked another contact",
-       {1234},
-       "127.0.0.1",
-       "127.0.0.1",
-       false,
-       false,
-       false,
+      {"asked another contact", 1234, "127.0.0.1", "127.0.0.1", false, false, false,
        "call-back nobody asked for refused: 4321"},
-      {"asked this contact", {4321}, "127.0.0.1", "127.0.0.1", false, true, false, ""},
-      {"a stranger beside a contact on this machine",
-       {4321},
-       "127.0.0.2",
-       "127.0.0.1",
-       true,
-       false,
-       false,
-       "call-back not from the contact's address, refused: " + who + "127.0.0.1"},
-      {"a stranger beside a public contact",
-       {4321},
-       "127.0.0.2",
-       "80.1.2.3",
-       true,
-       false,
-       false,
+      {"asked this contact", 4321, "127.0.0.1", "127.0.0.1", false, true, false, ""},
+      {"a stranger beside a contact on this machine", 4321, "127.0.0.2", "127.0.0.1", true, false,
+       false, "call-back not from the contact's address, refused: " + who + "127.0.0.1"},
+      {"a stranger beside a public contact", 4321, "127.0.0.2", "80.1.2.3", true, false, false,
        "call-back not from the contact's address, refused: " + who + "80.1.2.3"},
-      {"no address announced, the user says no",
-       {4321},
-       "127.0.0.2",
-       "0.0.0.0",
-       false,
-       false,
-       true,
+      {"no address announced, the user says no", 4321, "127.0.0.2", "0.0.0.0", false, false, true,
        "call-back from another address, not allowed by the user: " + who + "0.0.0.0"},
-      {"a contact behind a router, the user says yes",
-       {4321},
-       "127.0.0.2",
-       "192.168.1.5",
-       true,
-       true,
-       true,
-       ""},
+      {"a contact behind a router, the user says yes", 4321, "127.0.0.2", "192.168.1.5", true, true,
+       true, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ConnectionProbe& probe = NextCase();
     probe.SetPeer({platform::InetAddr(c.announced), 1560});
     probe.AnswerForeign(c.userSaysYes);
-    for (uint32_t uin : c.asked) probe.ExpectCallBack(uin);
-    StartCalledFrom(c.source);
+    if (c.asked != 0) probe.ExpectCallBack(c.asked);
+    StartCalled(c.source);
     ASSERT_TRUE(SendAll(peer_, Words({4321, 9999})));
-    EXPECT_EQ(ReadExactly(peer_, 4), kUdag);
+    EXPECT_EQ(ReadExactly(peer_, 4), kAnswerBytes);
     ASSERT_TRUE(SendWord(peer_, wire::kPullCode));
     EXPECT_TRUE(ReadUntilClosed(peer_).empty());
     Join();
@@ -270,7 +174,7 @@ TEST_F(HandshakeTest, CalledSideOffersAFileOnlyToTheContactItAskedForACallBack) 
       EXPECT_TRUE(probe.Events().empty());
       EXPECT_EQ(probe.LogLines(), std::vector<std::string>{c.log});
       // The wait stays for the contact's own call-back.
-      EXPECT_EQ(probe.CallBacks().CountOf(4321), c.asked == std::vector<uint32_t>{4321} ? 1u : 0u);
+      EXPECT_EQ(probe.CallBacks().CountOf(4321), c.asked == 4321 ? 1u : 0u);
     }
   }
 }
@@ -312,60 +216,45 @@ TEST_F(HandshakeTest, ACallBackIsServedOnce) {
   EXPECT_EQ(CallBackLines(probe_), 1u);
 }
 
-TEST_F(HandshakeTest, CallerSendsItsNumberAndTheCalledOneThenTheCode) {
-  struct Case {
-    uint32_t ownUin;
-    uint32_t code;
-    const char* procedure;
-    transfers::TransferDirection direction;
-  };
-  // OwnUin 0: the login packet has not passed yet.
-  for (const Case& c :
-       {Case{1001, 2, "send", transfers::Send}, Case{1001, 3, "receive", transfers::Receive},
-        Case{0, 2, "send", transfers::Send}}) {
-    ConnectionProbe& probe = NextCase();
-    probe.SetOwnUin(c.ownUin);
-    StartCaller(777, c.code);
-    EXPECT_EQ(ReadExactly(peer_, 8), Words({c.ownUin, 777}));
-    ASSERT_TRUE(SendAll(peer_, kUdag));
-    EXPECT_EQ(ReadExactly(peer_, 4), Words({c.code}));
-    EXPECT_TRUE(ReadUntilClosed(peer_).empty());
-    Join();
-    std::vector<TransferEvent> events = probe.Events();
-    ASSERT_EQ(probe.EventNames(), (std::vector<std::string>{"add", c.procedure, "remove"}));
-    EXPECT_EQ(events[0].uin, 777u);  // the called peer, whatever the code
-    EXPECT_EQ(events[0].direction, c.direction);
-    EXPECT_EQ(events[1].uin, 777u);
-  }
-}
-
 // Both sides are connection threads: the caller's thread calls the called
-// side's listening socket, as two plug-ins do.
+// side's listening socket, as two plug-ins do. Each lists the other (the
+// called peer, whatever the code) and runs the file procedure of the code
+// on the transfer's socket. (The bytes of either side: handshake_steps_test.)
 TEST(BothSides, AgreeOnWhoSendsForEitherCode) {
   StartSockets();
   struct Case {
     uint32_t code;
-    const char* caller;
-    const char* called;
+    transfers::TransferDirection caller, called;
   };
-  for (const Case& c :
-       {Case{wire::kPushCode, "send", "receive"}, Case{wire::kPullCode, "receive", "send"}}) {
+  for (const Case& c : {Case{wire::kPushCode, transfers::Send, transfers::Receive},
+                        Case{wire::kPullCode, transfers::Receive, transfers::Send}}) {
     LoopbackServer server;
     ConnectionProbe caller;
     ConnectionProbe called;
-    called.ExpectCallBack(1111);
+    called.ExpectCallBack(1111);  // code 3 answers a call-back this side asked for
     caller.SetOwnUin(1111);
     caller.SetPeer({LoopbackAddress(), server.Port()});
     ASSERT_TRUE(p2p::StartOutgoing(2222, c.code, caller.Services()));
     Socket accepted = server.Accept();
     ASSERT_NE(accepted, platform::kInvalidSocket);
     p2p::StartIncoming(accepted, called.Services());
-    ASSERT_TRUE(caller.WaitEnded(1));
-    ASSERT_TRUE(called.WaitEnded(1));
-    ASSERT_EQ(caller.EventNames(), (std::vector<std::string>{"add", c.caller, "remove"}));
-    ASSERT_EQ(called.EventNames(), (std::vector<std::string>{"add", c.called, "remove"}));
-    EXPECT_EQ(caller.Events()[1].uin, 2222u);
-    EXPECT_EQ(called.Events()[1].uin, 1111u);
+    for (auto [probe, peer, direction] :
+         {std::tuple{&caller, 2222u, c.caller}, std::tuple{&called, 1111u, c.called}}) {
+      ASSERT_TRUE(probe->WaitEnded(1));
+      const std::vector<TransferEvent> events = probe->Events();
+      ASSERT_EQ(probe->EventNames(),
+                (std::vector<std::string>{"add", direction == transfers::Send ? "send" : "receive",
+                                          "remove"}));
+      EXPECT_EQ(probe->Ended(), 1);
+      for (const TransferEvent& event : events) EXPECT_EQ(event.uin, peer);
+      // The transfer's socket, from the listing on when this side was called.
+      EXPECT_NE(events[1].socket, platform::kInvalidSocket);
+      EXPECT_EQ(events[2].socket, events[1].socket);
+      if (probe == &called) {
+        EXPECT_EQ(events[0].socket, events[1].socket);
+      }
+      EXPECT_EQ(events[0].direction, direction);
+    }
   }
 }
 

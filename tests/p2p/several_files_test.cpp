@@ -24,13 +24,16 @@
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 #include "support/test_paths.h"
+#include "strict_peer.h"
 #include "transfers/stream/send_stream.h"
+#include "wait_until.h"
 #include "wire/handshake.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::testing {
 namespace {
 
+using e2e::WaitUntil;
 using platform::Socket;
 using transfers::Transfer;
 using transfers::TransferOutcome;
@@ -38,12 +41,8 @@ using transfers::TransferOutcome;
 constexpr uint32_t kOwn = 1001;
 constexpr uint32_t kContact = 777;
 
-p2p::ConnectionLimits ShortLimits() {
-  p2p::ConnectionLimits limits;
-  limits.handshakeMs = 2000;
-  limits.offerMs = 2000;
-  limits.connectMs = 2000;
-  limits.callBackMs = 400;
+p2p::ConnectionLimits Limits() {
+  p2p::ConnectionLimits limits = ShortLimits(2000, 400);
   limits.maxConnections = 6;
   limits.reservedForOwn = 2;
   return limits;
@@ -62,10 +61,10 @@ std::string Picked(const std::string& folder, int count) {
   return answer + '\0';
 }
 
-// The contact's end: takes each connection on a loopback port, reads the
-// handshake and the offer, and answers as `answer` says for the offered
-// name, reading a taken file to its last chunk. Counts the connections it
-// holds at once.
+// The contact's end: takes each connection on a loopback port and, as a
+// strict peer, answers its offer as `answer` says for the offered name,
+// reading a taken file to its last chunk. Counts the connections it holds
+// at once.
 class ReceivingPeer {
  public:
   enum class Answer { Take, Refuse, Close };
@@ -109,30 +108,15 @@ class ReceivingPeer {
     }
   }
   void Serve(Socket socket) {
-    if (ReadExactly(socket, 8).size() != 8 || !SendAll(socket, {'U', 'D', 'A', 'G'})) return;
-    if (ReadExactly(socket, 4).size() != 4 || ReadExactly(socket, 16).size() != 16) return;
-    const std::vector<uint8_t> record = ReadExactly(socket, wire::kFileInfoSize);
-    const std::optional<wire::FileInfo> info = wire::DecodeFileInfo(record);
-    if (!info) return;
-    const Answer answer = answer_(info->name);
-    if (answer == Answer::Close) return;
-    if (answer == Answer::Refuse) {
-      SendAll(socket, Words({wire::kReplyRefuse, 0, 0}));
-      return;
-    }
-    if (!SendAll(socket, Words({wire::kReplyAccept, 0, 0}))) return;
-    size_t bytes = 0;
-    for (;;) {
-      const std::optional<wire::ChunkHeader> header =
-          wire::DecodeChunkHeader(ReadExactly(socket, wire::kChunkHeaderSize));
-      if (!header) return;
-      const size_t length = header->length > 0 ? static_cast<size_t>(header->length) : 0;
-      if (ReadExactly(socket, length).size() != length) return;
-      bytes += length;
-      if (header->type == wire::kChunkLast) break;
-    }
+    strict::StrictPeer peer(socket);
+    uint32_t caller = 0, code = 0;
+    if (!peer.Answer(&caller, &code) || !peer.ReadOffer()) return;
+    const Answer answer = answer_(peer.OfferedName());
+    std::vector<uint8_t> file;
+    if (answer == Answer::Refuse) peer.RefuseOffer();
+    if (answer != Answer::Take || !peer.AcceptOffer(&file)) return;
     std::lock_guard<std::mutex> lock(mutex_);
-    taken_[info->name] = bytes;
+    taken_[peer.OfferedName()] = file.size();
   }
 
   std::function<Answer(const std::string& name)> answer_;
@@ -159,11 +143,7 @@ class Ends final : public transfers::TransfersObserver {
     return ended_;
   }
   bool WaitFor(size_t count, int milliseconds = 60000) {
-    for (int waited = 0; waited < milliseconds; waited += 10) {
-      if (Ended().size() >= count) return true;
-      platform::SleepMilliseconds(10);
-    }
-    return false;
+    return WaitUntil([&] { return Ended().size() >= count; }, milliseconds);
   }
 
  private:
@@ -177,7 +157,7 @@ std::string BaseName(const std::string& path) {
 
 class SeveralFiles : public ::testing::Test {
  protected:
-  SeveralFiles() : probe_(ShortLimits()) {
+  SeveralFiles() : probe_(Limits()) {
     StartSockets();
     probe_.SetOwnUin(kOwn);
     probe_.NameContact(kContact, "Bolek");
@@ -203,15 +183,7 @@ class SeveralFiles : public ::testing::Test {
       return sent;
     });
   }
-  // The contact calls back with code 3, as its plug-in does on a request.
-  void CallBack() {
-    LoopbackPair pair = MakeLoopbackPair();
-    ASSERT_NE(pair.a, platform::kInvalidSocket);
-    callers_.push_back(pair.b);
-    p2p::StartIncoming(pair.a, probe_.Services());
-    ASSERT_TRUE(SendAll(pair.b, Words({kContact, kOwn, wire::kPullCode})));
-    EXPECT_EQ(ReadExactly(pair.b, 4), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
-  }
+  void CallBack() { callers_.push_back(CallIn(probe_, kContact, kOwn, wire::kPullCode)); }
   // The connections end before the fixture their procedure reaches.
   ~SeveralFiles() override {
     probe_.Sends().Stop();
@@ -251,7 +223,9 @@ TEST_F(SeveralFiles, AHundredEachGetAnOutcomeWithBoundedConnections) {
   probe_.SetPeer({LoopbackAddress(), peer.Port()});
   ASSERT_TRUE(p2p::StartSend(kContact, probe_.Sends(), probe_.Services()));
   ASSERT_TRUE(ends_->WaitFor(kFiles));
-  platform::SleepMilliseconds(50);  // nothing more ends
+  // Each has said its last word.
+  EXPECT_TRUE(
+      WaitUntil([&] { return probe_.LogLines().size() >= static_cast<size_t>(kFiles); }, 10000));
 
   std::map<std::string, TransferOutcome> outcomes;
   for (const Transfer& t : ends_->Ended()) {
@@ -297,10 +271,8 @@ TEST_F(SeveralFiles, ACallBackOnlyContactIsAskedOncePerFile) {
   CallBack();
   // The further files are handed on one after another: the fourth is listed
   // as waiting a moment after the third has asked.
-  for (int waited = 0;
-       (probe_.Packets().size() < 3 || probe_.Sends().Waiting(kContact) < 1) && waited < 5000;
-       waited += 5)
-    platform::SleepMilliseconds(5);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return probe_.Packets().size() >= 3 && probe_.Sends().Waiting(kContact) >= 1; }, 5000));
   EXPECT_EQ(probe_.Packets().size(), 3u);
   EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 2u);
   EXPECT_EQ(probe_.Sends().Waiting(kContact), 1u);
@@ -308,8 +280,7 @@ TEST_F(SeveralFiles, ACallBackOnlyContactIsAskedOncePerFile) {
   platform::CloseSocket(callers_[0]);
   callers_.clear();
   ASSERT_TRUE(ends_->WaitFor(1));
-  for (int waited = 0; probe_.Packets().size() < 4 && waited < 5000; waited += 5)
-    platform::SleepMilliseconds(5);
+  EXPECT_TRUE(WaitUntil([&] { return probe_.Packets().size() >= 4; }, 5000));
   EXPECT_EQ(probe_.Packets().size(), 4u);
   EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 3u);
   for (const std::vector<uint8_t>& packet : probe_.Packets())
@@ -338,7 +309,7 @@ TEST_F(SeveralFiles, TheWaitingFilesOfAnUnreachedContactEndWithTheFirstThatRanOu
   EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 3u);
   EXPECT_EQ(probe_.Sends().Waiting(kContact), 2u);
   ASSERT_TRUE(ends_->WaitFor(5, 10000));
-  platform::SleepMilliseconds(50);
+  EXPECT_TRUE(WaitUntil([&] { return probe_.Unreached().size() >= 5; }, 10000));
   EXPECT_EQ(ends_->Ended().size(), 5u);
   size_t notTried = 0;
   for (const p2p::Unreached& unreached : probe_.Unreached()) {

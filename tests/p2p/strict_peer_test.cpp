@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "support/loopback.h"
 #include "support/loopback_pair.h"
 #include "support/test_paths.h"
+#include "wait_until.h"
 
 namespace kvel::p2p {
 namespace {
@@ -58,10 +60,7 @@ class LockstepConnection final : public transfers::StreamConnection {
   int Write(const void* data, int count) override {
     const int sent = inner_.Write(data, count);
     if (sent > 0) written_ += static_cast<uint64_t>(sent);
-    for (int waited = 0; waited < 10000; ++waited) {
-      if (peer_.StreamBytesRead() >= written_ || peer_.Failed()) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    e2e::WaitUntil([&] { return peer_.StreamBytesRead() >= written_ || peer_.Failed(); }, 10000, 1);
     return sent;
   }
   void ShutdownSend() override { inner_.ShutdownSend(); }
@@ -79,77 +78,88 @@ class StrictPeerRun : public ::testing::Test {
  protected:
   void SetUp() override { testing::StartSockets(); }
 
-  // Runs one connection: kvel's end on a connection thread, the strict peer
-  // here, which asks kvel for the file from `offset` when kvel sends. Both
-  // ends must report the file transferred, and the receiver hold exactly
-  // the file from the offset on; an offset past the end, neither end and
-  // no data at all.
-  void Run(const Case& c, const Bytes& content, uint32_t offset = 0) {
-    const std::string source = scratch_.File("source.bin");
-    const std::string target = scratch_.File("target.bin");
-    std::remove(target.c_str());
-    testing::WriteFile(source, std::string(content.begin(), content.end()));
-
+  // Connects kvel's end, a connection thread that runs `kvel` in step with
+  // the strict peer, calling or called as `c` says, with the strict peer on
+  // this thread, which plays the handshake and then `peer`; what `peer`
+  // returned, once both ends are done (failure_: what went wrong for it).
+  bool Connect(const Case& c,
+               std::function<bool(transfers::StreamConnection&, transfers::TransferHandle&)> kvel,
+               std::function<bool(strict::StrictPeer&)> peer) {
     testing::ConnectionProbe probe;
     probe.SetOwnUin(kKvelUin);
-    std::atomic<bool> kvelDone{false};
     std::atomic<const strict::StrictPeer*> strictPeer{nullptr};
     probe.SetFileProcedure([&](PeerConnection& socket, transfers::TransferHandle& transfer) {
       LockstepConnection connection(socket, *strictPeer.load());
-      testing::FakeTransferSide side;
-      side.openChoice = source;
-      side.saveChoice = target;
-      const bool done = c.kvelSends ? transfers::SendStream(connection, side, transfer)
-                                    : transfers::ReceiveStream(connection, side, transfer);
-      kvelDone = done;
-      return done;
+      return kvel(connection, transfer);
     });
-
     testing::LoopbackServer server;
     ConnectionRequest request;
     request.services = probe.Services();
-    Socket peer = platform::kInvalidSocket;
+    Socket socket = platform::kInvalidSocket;
+    testing::BoundedThread thread;
     if (c.kvelCalls) {
       probe.SetPeer({testing::LoopbackAddress(), server.Port()});
       request.outgoing = true;
       request.peerUin = kPeerUin;
       request.directionCode = c.code;
+      thread =
+          testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
+      socket = server.Accept();
     } else {
       // A peer that pulls answers this user's request to call back.
       if (c.code == strict::kPull) probe.ExpectCallBack(kPeerUin);
-      peer = testing::ConnectLoopback(server.Port());
-    }
-    testing::BoundedThread kvel;
-    if (c.kvelCalls) {
-      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
-      peer = server.Accept();
-    } else {
+      socket = testing::ConnectLoopback(server.Port());
       request.socket = platform::SocketHandle(server.Accept());
-      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
+      thread =
+          testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
     }
-    ASSERT_NE(peer, platform::kInvalidSocket);
-
+    EXPECT_NE(socket, platform::kInvalidSocket);
     // Made before the handshake, so before kvel's file procedure starts.
-    strict::StrictPeer strict(peer);
+    strict::StrictPeer strict(socket);
     strictPeer = &strict;
-    bool handshake = false;
+    uint32_t caller = 0, code = 0;
+    const bool handshake =
+        c.kvelCalls ? strict.Answer(&caller, &code) : strict.Call(kPeerUin, kKvelUin, c.code);
     if (c.kvelCalls) {
-      uint32_t caller = 0, code = 0;
-      handshake = strict.Answer(&caller, &code);
       EXPECT_EQ(caller, kKvelUin);
       EXPECT_EQ(code, c.code);
-    } else {
-      handshake = strict.Call(kPeerUin, kKvelUin, c.code);
     }
-    Bytes received;
-    const bool peerDone = handshake && (c.kvelSends ? strict.ReceiveFile(&received, offset)
-                                                    : strict.SendFile("strict.bin", content));
+    const bool done = handshake && peer(strict);
+    failure_ = strict.Failure();
     // Either end closes after the last chunk; kvel's sender waits for it.
-    platform::CloseSocket(peer);
-    kvel.Join();
+    platform::CloseSocket(socket);
+    thread.Join();
+    return done;
+  }
 
+  // One transfer of `content`, kvel's end sending or receiving through the
+  // product's stream, the strict peer asking kvel for the file from
+  // `offset` when kvel sends. Both ends must report the file transferred,
+  // and the receiver hold exactly the file from the offset on; an offset
+  // past the end, neither end and no data at all.
+  void Run(const Case& c, const Bytes& content, uint32_t offset = 0) {
+    const std::string source = scratch_.File("source.bin");
+    const std::string target = scratch_.File("target.bin");
+    std::remove(target.c_str());
+    testing::WriteFile(source, std::string(content.begin(), content.end()));
+    bool kvelDone = false;
+    Bytes received;
+    const bool peerDone = Connect(
+        c,
+        [&](transfers::StreamConnection& connection, transfers::TransferHandle& transfer) {
+          testing::FakeTransferSide side;
+          side.openChoice = source;
+          side.saveChoice = target;
+          kvelDone = c.kvelSends ? transfers::SendStream(connection, side, transfer)
+                                 : transfers::ReceiveStream(connection, side, transfer);
+          return kvelDone;
+        },
+        [&](strict::StrictPeer& strict) {
+          return c.kvelSends ? strict.ReceiveFile(&received, offset)
+                             : strict.SendFile("strict.bin", content);
+        });
     const bool past = offset > content.size();
-    EXPECT_EQ(peerDone, !past) << strict.Failure();
+    EXPECT_EQ(peerDone, !past) << failure_;
     EXPECT_EQ(kvelDone, !past);
     if (c.kvelSends) {
       const size_t from = std::min<size_t>(offset, content.size());
@@ -162,6 +172,7 @@ class StrictPeerRun : public ::testing::Test {
   }
 
   testing::ScratchDir scratch_;
+  std::string failure_;
 };
 
 class StrictPeerTest : public StrictPeerRun, public ::testing::WithParamInterface<size_t> {};
@@ -215,52 +226,28 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
     side.saveChoice = target;
     {
       // The first try breaks off after 150,000 bytes of data: they are kept.
-      Bytes first = testing::GoldenOffer("strict.bin", content.size());
-      const Bytes chunks = testing::GoldenChunks(content);
-      first.insert(first.end(), chunks.begin(), chunks.end());
-      testing::FakeConnection cut(first);
+      testing::FakeConnection cut(testing::GoldenStream("strict.bin", content));
       cut.CutAt(16 + wire::kFileInfoSize + 37 * 12 + 150000);
       testing::LoneTransfer transfer(kPeerUin);
       ASSERT_FALSE(transfers::ReceiveStream(cut, side, transfer.handle));
       ASSERT_EQ(transfer.Read().note, transfers::EndNote::PartKept);
     }
 
-    testing::ConnectionProbe probe;
-    probe.SetOwnUin(kKvelUin);
-    std::atomic<bool> kvelDone{false};
-    std::atomic<const strict::StrictPeer*> strictPeer{nullptr};
-    probe.SetFileProcedure([&](PeerConnection& socket, transfers::TransferHandle& transfer) {
-      LockstepConnection connection(socket, *strictPeer.load());
-      kvelDone = transfers::ReceiveStream(connection, side, transfer);
-      return kvelDone.load();
-    });
-    testing::LoopbackServer server;
-    ConnectionRequest request;
-    request.services = probe.Services();
-    Socket peer = platform::kInvalidSocket;
-    testing::BoundedThread kvel;
-    if (c.kvelCalls) {
-      probe.SetPeer({testing::LoopbackAddress(), server.Port()});
-      request.outgoing = true;
-      request.peerUin = kPeerUin;
-      request.directionCode = c.code;
-      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
-      peer = server.Accept();
-    } else {
-      peer = testing::ConnectLoopback(server.Port());
-      request.socket = platform::SocketHandle(server.Accept());
-      kvel = testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));
-    }
-    ASSERT_NE(peer, platform::kInvalidSocket);
-    strict::StrictPeer strict(peer);
-    strictPeer = &strict;
-    uint32_t caller = 0, code = 0;
-    const bool handshake =
-        c.kvelCalls ? strict.Answer(&caller, &code) : strict.Call(kPeerUin, kKvelUin, c.code);
-    EXPECT_TRUE(handshake && strict.SendFile("strict.bin", content)) << strict.Failure();
-    platform::CloseSocket(peer);
-    kvel.Join();
-    EXPECT_EQ(strict.OffsetAsked(), 150000u - transfers::kResumeWindow);
+    bool kvelDone = false;
+    uint32_t offsetAsked = 0;
+    EXPECT_TRUE(Connect(
+        c,
+        [&](transfers::StreamConnection& connection, transfers::TransferHandle& transfer) {
+          kvelDone = transfers::ReceiveStream(connection, side, transfer);
+          return kvelDone;
+        },
+        [&](strict::StrictPeer& strict) {
+          const bool sent = strict.SendFile("strict.bin", content);
+          offsetAsked = strict.OffsetAsked();
+          return sent;
+        }))
+        << failure_;
+    EXPECT_EQ(offsetAsked, 150000u - transfers::kResumeWindow);
     EXPECT_TRUE(kvelDone);
     std::string saved;
     EXPECT_TRUE(testing::ReadFile(target, &saved));
@@ -268,37 +255,6 @@ TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
     EXPECT_TRUE(side.keptParts.Free().empty());
     EXPECT_EQ(scratch_.Names(), std::vector<std::string>{"resumed.bin"});
     std::remove(target.c_str());
-  }
-}
-
-// The strict peer as a sender, asked by its own kind: the offset is honoured
-// as kvel's must be, so that it can serve kvel's receiver once that resumes.
-TEST(StrictPeerResumes, AsSenderItHonoursTheOffsetAsked) {
-  const Bytes content = testing::PatternBytes(10000, 4);
-  for (uint32_t offset : {0u, 4096u, 5000u, 10000u, 10001u}) {
-    SCOPED_TRACE(offset);
-    testing::LoopbackPair pair = testing::MakeLoopbackPair();
-    ASSERT_NE(pair.a, platform::kInvalidSocket);
-    strict::StrictPeer sender(pair.a, 5000);
-    bool sent = false;
-    testing::BoundedThread sending("the strict peer sending", [&] {
-      sent = sender.SendFile("resumed.bin", content);
-      platform::ShutdownBoth(pair.a);
-    });
-    strict::StrictPeer receiver(pair.b, 5000);
-    Bytes received;
-    const bool got = receiver.ReceiveFile(&received, offset);
-    sending.Join();
-    testing::CloseLoopbackPair(pair);
-    EXPECT_EQ(sender.OffsetAsked(), offset);
-    const bool past = offset > content.size();
-    EXPECT_EQ(sent, !past) << sender.Failure();
-    EXPECT_EQ(got, !past) << receiver.Failure();
-    if (!past) {
-      EXPECT_TRUE(received == Bytes(content.begin() + offset, content.end()));
-    } else {
-      EXPECT_TRUE(received.empty());
-    }
   }
 }
 

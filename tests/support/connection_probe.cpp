@@ -1,12 +1,17 @@
 #include "support/connection_probe.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 
 #include "p2p/reach/fall_back.h"
 #include "p2p/reach/own_sends.h"
 #include "platform/tcp_connect.h"
 #include "platform/threads/threads.h"
+#include "p2p/connection/connection_thread.h"
+#include "support/fake_connection.h"
 #include "support/loopback.h"
+#include "support/loopback_pair.h"
 
 namespace kvel::testing {
 
@@ -233,26 +238,6 @@ p2p::SendQueue& ConnectionProbe::Sends() const {
   return services_->Sends();
 }
 
-void ConnectionProbe::SetPeer(p2p::PeerAddress peer) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->peer = peer;
-}
-
-void ConnectionProbe::AnswerForeign(bool yes) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->foreignYes = yes;
-}
-
-std::vector<std::pair<uint32_t, uint32_t>> ConnectionProbe::ForeignAsked() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->foreignAsked;
-}
-
-void ConnectionProbe::SetOwnUin(uint32_t uin) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->ownUin = uin;
-}
-
 void ConnectionProbe::NameContact(uint32_t uin, std::string name) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->names[uin] = std::move(name);
@@ -262,60 +247,10 @@ void ConnectionProbe::ExpectCallBack(uint32_t uin) {
   CallBacks().Await(uin, {}, "");
 }
 
-std::vector<std::string> ConnectionProbe::LogLines() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->log;
-}
-
-std::vector<transfers::TransferReport> ConnectionProbe::Told() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->told;
-}
-
-std::vector<p2p::Unreached> ConnectionProbe::Unreached() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->unreached;
-}
-
-std::vector<std::vector<uint8_t>> ConnectionProbe::Packets() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->packets;
-}
-
-void ConnectionProbe::SetConnect(Connect connect) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->connect = std::move(connect);
-}
-
-void ConnectionProbe::SetFileProcedure(FileProcedure procedure) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->procedure = std::move(procedure);
-}
-
-void ConnectionProbe::SetSendProcedure(SendProcedure procedure) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->sendProcedure = std::move(procedure);
-}
-
-std::vector<TransferEvent> ConnectionProbe::Events() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->events;
-}
-
-std::vector<transfers::OfferOrigin> ConnectionProbe::Origins() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->origins;
-}
-
 std::vector<std::string> ConnectionProbe::EventNames() const {
   std::vector<std::string> names;
   for (const TransferEvent& event : Events()) names.push_back(event.what);
   return names;
-}
-
-int ConnectionProbe::Ended() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->ended;
 }
 
 bool ConnectionProbe::WaitEnded(int count, int milliseconds) const {
@@ -328,6 +263,27 @@ bool ConnectionProbe::WaitForEvents(size_t count, int milliseconds) const {
   std::unique_lock<std::mutex> lock(state_->mutex);
   return state_->changed.wait_for(lock, std::chrono::milliseconds(milliseconds),
                                   [&] { return state_->events.size() >= count; });
+}
+
+p2p::ConnectionLimits ShortLimits(uint32_t waitMs, uint32_t callBackMs) {
+  p2p::ConnectionLimits limits;
+  limits.handshakeMs = limits.offerMs = limits.idleMs = limits.connectMs = waitMs;
+  limits.callBackMs = callBackMs;
+  return limits;
+}
+
+platform::Socket CallIn(const ConnectionProbe& probe, uint32_t caller, uint32_t called,
+                        uint32_t code) {
+  LoopbackPair pair = MakeLoopbackPair();
+  if (pair.a == platform::kInvalidSocket) {
+    ADD_FAILURE() << "no loopback pair for the call";
+    return platform::kInvalidSocket;
+  }
+  p2p::StartIncoming(pair.a, probe.Services());
+  EXPECT_TRUE(SendAll(pair.b, Words({caller, called})));
+  EXPECT_EQ(ReadExactly(pair.b, 4), kAnswerBytes);
+  EXPECT_TRUE(SendWord(pair.b, code));
+  return pair.b;
 }
 
 ConnectionProbe::FileProcedure HoldTransfer(std::string path, int64_t size, int64_t done) {

@@ -52,8 +52,8 @@ class ConnectionProbe {
   transfers::TransferRegistry& Transfers() const;
   // Every contact's address in the peer table: 127.0.0.1 (where the tests'
   // callers are) unless set here.
-  void SetPeer(p2p::PeerAddress peer);
-  void SetOwnUin(uint32_t uin);
+  void SetPeer(p2p::PeerAddress peer) { Set(&State::peer, peer); }
+  void SetOwnUin(uint32_t uin) { Set(&State::ownUin, uin); }
   // Contacts are named by their number unless named here.
   void NameContact(uint32_t uin, std::string name);
   // Awaits a call-back from `uin`: one code-3 connection from it is served.
@@ -61,32 +61,36 @@ class ConnectionProbe {
   p2p::AwaitedCallBacks& CallBacks() const;
   // The user's answer when a call-back comes from another address than the
   // contact's (no unless set here), and who was asked about.
-  void AnswerForeign(bool yes);
-  std::vector<std::pair<uint32_t, uint32_t>> ForeignAsked() const;
-  std::vector<std::string> LogLines() const;
+  void AnswerForeign(bool yes) { Set(&State::foreignYes, yes); }
+  std::vector<std::pair<uint32_t, uint32_t>> ForeignAsked() const {
+    return Get(&State::foreignAsked);
+  }
+  std::vector<std::string> LogLines() const { return Get(&State::log); }
   // The transfers the user was told of.
-  std::vector<transfers::TransferReport> Told() const;
+  std::vector<transfers::TransferReport> Told() const { return Get(&State::told); }
   // The sends the user was told never reached their contacts.
-  std::vector<p2p::Unreached> Unreached() const;
+  std::vector<p2p::Unreached> Unreached() const { return Get(&State::unreached); }
   // The GG packets sent through the host.
-  std::vector<std::vector<uint8_t>> Packets() const;
+  std::vector<std::vector<uint8_t>> Packets() const { return Get(&State::packets); }
   // Connects with `connect` instead of the platform.
-  void SetConnect(Connect connect);
+  void SetConnect(Connect connect) { Set(&State::connect, std::move(connect)); }
   p2p::ConnectionSet& Connections() const;
   // Both file procedures end at once with false unless set here.
-  void SetFileProcedure(FileProcedure procedure);
+  void SetFileProcedure(FileProcedure procedure) { Set(&State::procedure, std::move(procedure)); }
   // Sends run `procedure` instead of the file procedure.
-  void SetSendProcedure(SendProcedure procedure);
+  void SetSendProcedure(SendProcedure procedure) {
+    Set(&State::sendProcedure, std::move(procedure));
+  }
   // This user's sends, taking turns per contact (the limits'
   // maxSendsPerContact); a waiting send that is stopped ends through
   // p2p::DropWaiting and one whose turn comes starts through p2p::StartTurn.
   p2p::SendQueue& Sends() const;
 
-  std::vector<TransferEvent> Events() const;
+  std::vector<TransferEvent> Events() const { return Get(&State::events); }
   // Where each received offer's connection came from, as the thread saw it.
-  std::vector<transfers::OfferOrigin> Origins() const;
+  std::vector<transfers::OfferOrigin> Origins() const { return Get(&State::origins); }
   std::vector<std::string> EventNames() const;
-  int Ended() const;
+  int Ended() const { return Get(&State::ended); }
   // Waits (at most `milliseconds`) until `count` threads have ended.
   bool WaitEnded(int count, int milliseconds = 10000) const;
   bool WaitForEvents(size_t count, int milliseconds = 10000) const;
@@ -114,11 +118,35 @@ class ConnectionProbe {
   };
   class ProbeServices;
   class Recorder;
+  // One of the state's members read, or set, under its lock.
+  template <class T>
+  T Get(T State::*member) const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return (*state_).*member;
+  }
+  template <class T, class V>
+  void Set(T State::*member, V&& value) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    (*state_).*member = std::forward<V>(value);
+  }
 
   std::shared_ptr<State> state_;
   // Everything the threads reach, kept alive by the threads that hold it.
   std::shared_ptr<ProbeServices> services_;
 };
+
+// Limits short enough to strike within a test: each wait of a connection
+// (handshake, offer, idle, connect) `waitMs`, a call-back awaited `callBackMs`.
+p2p::ConnectionLimits ShortLimits(uint32_t waitMs,
+                                  uint32_t callBackMs = p2p::kConnectionLimits.callBackMs);
+
+// `caller` calls this user (`called`) with `code`, as a contact's plug-in
+// does (code 3 when it calls back), over a loopback pair whose other end a
+// connection thread of `probe` takes; the caller's end, once it has read the
+// answer to its hello (kInvalidSocket when no pair could be made). The test
+// closes it.
+platform::Socket CallIn(const ConnectionProbe& probe, uint32_t caller, uint32_t called,
+                        uint32_t code);
 
 // A file procedure that keeps the transfer going until its socket fails or
 // the peer closes: it names `path`, starts moving `size` bytes and counts

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "transfers/stream/stream_connection.h"
+#include "wire/handshake.h"
 
 namespace kvel::testing {
 
@@ -89,6 +90,9 @@ class StreamBuilder {
 
 // The little-endian words of `values`, in order.
 std::vector<uint8_t> Words(std::initializer_list<uint32_t> values);
+
+// The called side's answer to a hello, as bytes written or read.
+inline const std::vector<uint8_t> kAnswerBytes(wire::kAnswer.begin(), wire::kAnswer.end());
 
 // `size` bytes of a pattern that differs at every offset of a 64 KiB page.
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed = 0);

@@ -38,4 +38,13 @@ std::vector<uint8_t> GoldenChunks(const std::vector<uint8_t>& file) {
   }
 }
 
+std::vector<uint8_t> GoldenStream(const std::string& name, const std::vector<uint8_t>& file,
+                                  size_t from) {
+  std::vector<uint8_t> out = GoldenOffer(name, file.size());
+  const std::vector<uint8_t> chunks = GoldenChunks(
+      std::vector<uint8_t>(file.begin() + static_cast<std::ptrdiff_t>(from), file.end()));
+  out.insert(out.end(), chunks.begin(), chunks.end());
+  return out;
+}
+
 }  // namespace kvel::testing

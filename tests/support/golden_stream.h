@@ -3,6 +3,7 @@
 // feed the receiver.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,5 +18,9 @@ std::vector<uint8_t> GoldenOffer(const std::string& name, uint64_t size);
 // The chunks of `file`: {3, 4096, 0} and 4096 bytes while that many are
 // left, then {2, n, 0} and the last 0 to 4095 bytes.
 std::vector<uint8_t> GoldenChunks(const std::vector<uint8_t>& file);
+// The offer of `file` as `name` and its chunks from byte `from` on: what a
+// sender asked for the file from there writes.
+std::vector<uint8_t> GoldenStream(const std::string& name, const std::vector<uint8_t>& file,
+                                  size_t from = 0);
 
 }  // namespace kvel::testing

@@ -2,8 +2,6 @@
 // receiving stream: into the folder under a name that overwrites nothing,
 // with every guarantee of a received file, and asked as any other offer
 // whenever it cannot be taken so (the log then says why).
-#include <gmock/gmock.h>
-#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,38 +11,31 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "stream_fixture.h"
 #include "support/bounded_wait.h"
-#include "support/fake_connection.h"
-#include "support/fake_transfer_side.h"
-#include "support/golden_stream.h"
-#include "support/lone_transfer.h"
-#include "support/test_paths.h"
 #include "transfers/auto_accept/auto_acceptor.h"
-#include "transfers/kept/part_names.h"
 #include "transfers/kept/resume_point.h"
-#include "transfers/stream/receive_stream.h"
-#include "wire/transfer_records.h"
 
 namespace kvel::transfers {
 namespace {
-
-using testing::FakeConnection;
-using testing::FakeTransferSide;
-using testing::LoneTransfer;
-using Bytes = std::vector<uint8_t>;
 
 constexpr uint32_t kPeer = 1001;
 constexpr uint32_t kHome = 0x0100007F;   // 127.0.0.1
 constexpr uint32_t kOther = 0x0200007F;  // 127.0.0.2
 constexpr OfferOrigin kFromHome{kHome, kHome, false};
+constexpr OfferOrigin kFromOther{kOther, kHome, false};
+constexpr OfferOrigin kNoneAnnounced{kHome, 0, false};
 constexpr uint32_t kMaxKb = 256;
-constexpr size_t kOfferBytes = 16 + wire::kFileInfoSize;
 
 std::string Text(const Bytes& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-class FileAutoAcceptTest : public ::testing::Test {
+Bytes Stream(const std::string& name, const Bytes& data) {
+  return testing::GoldenStream(name, data);
+}
+
+class FileAutoAcceptTest : public StreamTest {
  protected:
   FileAutoAcceptTest() {
     side_.saveChoice = scratch_.File("chosen.bin");
@@ -59,32 +50,11 @@ class FileAutoAcceptTest : public ::testing::Test {
     settings.maxKb = kMaxKb;
     acceptor_.Configure(settings, folder, DataFolder());
   }
-  static Bytes Stream(const std::string& name, const Bytes& data) {
-    Bytes stream = testing::GoldenOffer(name, data.size());
-    const Bytes chunks = testing::GoldenChunks(data);
-    stream.insert(stream.end(), chunks.begin(), chunks.end());
-    return stream;
-  }
-  struct Run {
-    bool received = false;
-    Bytes written;                     // this side's answer
-    std::vector<std::string> dialogs;  // their kinds
-    Transfer facts;
-  };
-  Run Receive(const Bytes& stream, OfferOrigin origin = kFromHome, uint32_t uin = kPeer,
-              size_t cut = SIZE_MAX) {
-    LoneTransfer transfer(uin);
-    FakeConnection connection(stream);
-    connection.CutAt(cut);
-    side_.dialogs.clear();
+  StreamRun Receive(const Bytes& stream, OfferOrigin origin = kFromHome, uint32_t uin = kPeer,
+                    size_t cut = SIZE_MAX) {
     AutoAccepting accepting{acceptor_, origin,
                             [this](const std::string& line) { log_.push_back(line); }};
-    Run run;
-    run.received = ReceiveStream(connection, side_, transfer.handle, &accepting);
-    run.written = connection.Written();
-    run.dialogs = side_.DialogKinds();
-    run.facts = transfer.Read();
-    return run;
+    return StreamTest::Receive(side_, stream, {.cut = cut, .uin = uin, .accepting = &accepting});
   }
   // The names in the folder, sorted; parts and records included.
   std::vector<std::string> InFolder() const {
@@ -95,26 +65,20 @@ class FileAutoAcceptTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  std::string Content(const std::string& name) const {
-    std::string content;
-    testing::ReadFile(Folder() + name, &content);
-    return content;
-  }
+  std::string Content(const std::string& name) const { return transfers::Content(Folder() + name); }
 
-  testing::ScratchDir scratch_;
-  FakeTransferSide side_;
   uint32_t now_ = 1000;
   AutoAcceptor acceptor_{[this] { return now_; }};
   std::vector<std::string> log_;
 };
 
 TEST_F(FileAutoAcceptTest, ATrustedFileComesWithNoQuestionUnderItsOwnName) {
-  const Bytes data = testing::PatternBytes(5000, 1);
+  const Bytes data = PatternBytes(5000, 1);
   ASSERT_FALSE(testing::FileExists(Folder()));
-  const Run run = Receive(Stream("raport.pdf", data));
-  EXPECT_TRUE(run.received);
+  const StreamRun run = Receive(Stream("raport.pdf", data));
+  EXPECT_TRUE(run.done);
   EXPECT_TRUE(run.dialogs.empty());
-  EXPECT_EQ(run.written, testing::Words({wire::kReplyAccept, 0, 0}));
+  EXPECT_EQ(run.Written(), Reply(wire::kReplyAccept));
   // The folder was made for it and holds the whole file, nothing else.
   EXPECT_EQ(InFolder(), std::vector<std::string>{"raport.pdf"});
   EXPECT_EQ(Content("raport.pdf"), Text(data));
@@ -158,9 +122,9 @@ TEST_F(FileAutoAcceptTest, NamesTakenOnDiskOrUnderWayAreNeverOverwritten) {
     // Other transfers' names are held by the same acceptor: its Again takes
     // them first, as those transfers did.
     for (const std::string& name : c.underWay) holds.push_back(acceptor_.Again(name, side_));
-    const Bytes data = testing::PatternBytes(100, 2);
-    const Run run = Receive(Stream(c.offered, data));
-    EXPECT_TRUE(run.received);
+    const Bytes data = PatternBytes(100, 2);
+    const StreamRun run = Receive(Stream(c.offered, data));
+    EXPECT_TRUE(run.done);
     EXPECT_TRUE(run.dialogs.empty());
     EXPECT_EQ(run.facts.path, Folder() + c.saved);
     EXPECT_EQ(Content(c.saved), Text(data));
@@ -173,11 +137,11 @@ TEST_F(FileAutoAcceptTest, NamesTakenOnDiskOrUnderWayAreNeverOverwritten) {
 // meeting gives up within its bound; std::barrier of mingw's GCC 12 could
 // lose the wake-up and hang for ever.)
 TEST_F(FileAutoAcceptTest, TwoOffersOfOneNameAtOnceGetTwoNames) {
-  const Bytes first = testing::PatternBytes(9000, 11), second = testing::PatternBytes(7000, 12);
+  const Bytes first = PatternBytes(9000, 11), second = PatternBytes(7000, 12);
   testing::Rendezvous bothChose(2, "both offers to hold their names before their data");
   struct Offer {
     const Bytes* data;
-    bool received = false;
+    bool done = false;
     std::string path;
   };
   Offer offers[] = {{&first, false, {}}, {&second, false, {}}};
@@ -193,7 +157,7 @@ TEST_F(FileAutoAcceptTest, TwoOffersOfOneNameAtOnceGetTwoNames) {
       }
     });
     AutoAccepting accepting{acceptor_, kFromHome, {}};
-    offer.received = ReceiveStream(connection, side, transfer.handle, &accepting);
+    offer.done = ReceiveStream(connection, side, transfer.handle, &accepting);
     offer.path = transfer.Read().path;
     // One that ended before its data (asked after all) does not keep the
     // other waiting: the checks below tell it.
@@ -202,8 +166,8 @@ TEST_F(FileAutoAcceptTest, TwoOffersOfOneNameAtOnceGetTwoNames) {
   testing::BoundedThread other("the second offer", receive, std::ref(offers[1]));
   receive(offers[0]);
   other.Join();
-  EXPECT_TRUE(offers[0].received);
-  EXPECT_TRUE(offers[1].received);
+  EXPECT_TRUE(offers[0].done);
+  EXPECT_TRUE(offers[1].done);
   EXPECT_NE(offers[0].path, offers[1].path);
   EXPECT_EQ(InFolder(), (std::vector<std::string>{"same (2).bin", "same.bin"}));
   for (const Offer& offer : offers) {
@@ -213,40 +177,16 @@ TEST_F(FileAutoAcceptTest, TwoOffersOfOneNameAtOnceGetTwoNames) {
   }
 }
 
-// The meeting above when one offer never comes to it (one asked after all
-// returns before its data, and left the other waiting for ever): it gives
-// up within the bound and says what it waited for.
-TEST(BoundedWait, AMeetingOneMissesGivesUpAndSaysWhatItAwaited) {
-  for (const bool bothCome : {true, false}) {
-    testing::Rendezvous meeting(2, "both offers to hold their names");
-    ::testing::TestPartResultArray failures;
-    {
-      const ::testing::ScopedFakeTestPartResultReporter reporter(
-          ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS, &failures);
-      testing::BoundedThread other("the other offer", [&] {
-        if (bothCome) meeting.ArriveAndWait();
-      });
-      EXPECT_EQ(meeting.ArriveAndWait(200), bothCome);
-    }
-    ASSERT_EQ(failures.size(), bothCome ? 0 : 1);
-    if (!bothCome) {
-      EXPECT_THAT(failures.GetTestPartResult(0).message(),
-                  ::testing::HasSubstr("200 ms waiting for both offers to hold their names "
-                                       "(1 of 2 arrived)"));
-    }
-  }
-}
-
 TEST_F(FileAutoAcceptTest, AFileThatTakesTheNameMeanwhileStaysAndTheNextNameIsUsed) {
-  const Bytes data = testing::PatternBytes(3000, 3);
+  const Bytes data = PatternBytes(3000, 3);
   int appeared = 0;
   // Another program writes the chosen name just before each of the first
   // two moves.
   side_.beforeMoveNew = [&](const std::string& to) {
     if (appeared++ < 2) testing::WriteFile(to, "theirs");
   };
-  const Run run = Receive(Stream("x.bin", data));
-  EXPECT_TRUE(run.received);
+  const StreamRun run = Receive(Stream("x.bin", data));
+  EXPECT_TRUE(run.done);
   EXPECT_EQ(Content("x.bin"), "theirs");
   EXPECT_EQ(Content("x (2).bin"), "theirs");
   EXPECT_EQ(Content("x (3).bin"), Text(data));
@@ -256,15 +196,15 @@ TEST_F(FileAutoAcceptTest, AFileThatTakesTheNameMeanwhileStaysAndTheNextNameIsUs
 
 TEST_F(FileAutoAcceptTest, WhenNamesKeepBeingTakenTheFileFailsAndLeavesNothing) {
   side_.beforeMoveNew = [&](const std::string& to) { testing::WriteFile(to, "theirs"); };
-  const Run run = Receive(Stream("x.bin", testing::PatternBytes(3000, 3)));
-  EXPECT_FALSE(run.received);
+  const StreamRun run = Receive(Stream("x.bin", PatternBytes(3000, 3)));
+  EXPECT_FALSE(run.done);
   EXPECT_EQ(run.facts.note, EndNote::CannotCreate);
   for (const std::string& name : InFolder()) EXPECT_EQ(Content(name), "theirs") << name;
 }
 
 TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
-  const Bytes small = testing::PatternBytes(kMaxKb * 1024, 4);
-  const Bytes large = testing::PatternBytes(kMaxKb * 1024 + 1, 5);
+  const Bytes small = PatternBytes(kMaxKb * 1024, 4);
+  const Bytes large = PatternBytes(kMaxKb * 1024 + 1, 5);
   const std::string missingParent =
       scratch_.Path() + "none" + platform::kPathSeparator + "deeper" + platform::kPathSeparator;
   const std::string sep = platform::kPathSeparator;
@@ -284,19 +224,9 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
   } cases[] = {
       {"TooLarge", &large, kFromHome, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=too-large maxkb=256"},
-      {"FromAnotherAddress",
-       &small,
-       {kOther, kHome, false},
-       kPeer,
-       "",
-       false,
+      {"FromAnotherAddress", &small, kFromOther, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=other-address from=127.0.0.2 announced=127.0.0.1"},
-      {"NoAddressAnnounced",
-       &small,
-       {kHome, 0, false},
-       kPeer,
-       "",
-       false,
+      {"NoAddressAnnounced", &small, kNoneAnnounced, kPeer, "", false,
        "autoaccept asks: peer=1001 reason=other-address from=127.0.0.1 announced=0.0.0.0"},
       {"NotListed", &small, kFromHome, 1002, "", false, nullptr},
       {"FolderCannotBeMade", &small, kFromHome, kPeer, missingParent, false,
@@ -322,9 +252,9 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
     };
     log_.clear();
     std::filesystem::remove(scratch_.File("chosen.bin"));
-    const Run run = Receive(Stream(c.offered, *c.data), c.origin, c.uin);
+    const StreamRun run = Receive(Stream(c.offered, *c.data), c.origin, c.uin);
     // Asked as today: the question, the save dialog, the file where chosen.
-    EXPECT_TRUE(run.received);
+    EXPECT_TRUE(run.done);
     EXPECT_EQ(run.dialogs, (std::vector<std::string>{"question", "save"}));
     EXPECT_FALSE(run.facts.takenWithoutAsking);
     EXPECT_EQ(run.facts.path, scratch_.File("chosen.bin"));
@@ -342,13 +272,13 @@ TEST_F(FileAutoAcceptTest, OffersThatCannotBeTakenSoAreAskedAndTheLogSaysWhy) {
 }
 
 TEST_F(FileAutoAcceptTest, PastTheBurstAContactsFilesAreAsked) {
-  const Bytes data = testing::PatternBytes(10, 6);
+  const Bytes data = PatternBytes(10, 6);
   for (size_t i = 0; i < kAutoAcceptBurst; ++i) {
-    const Run run = Receive(Stream("n.txt", data));
+    const StreamRun run = Receive(Stream("n.txt", data));
     ASSERT_TRUE(run.dialogs.empty()) << i;
   }
   EXPECT_EQ(InFolder().size(), kAutoAcceptBurst);
-  const Run asked = Receive(Stream("n.txt", data));
+  const StreamRun asked = Receive(Stream("n.txt", data));
   EXPECT_EQ(asked.dialogs, (std::vector<std::string>{"question", "save"}));
   ASSERT_EQ(log_.size(), 1u);
   EXPECT_EQ(log_[0], "autoaccept asks: peer=1001 reason=too-many files=20 ms=60000");
@@ -358,35 +288,32 @@ TEST_F(FileAutoAcceptTest, PastTheBurstAContactsFilesAreAsked) {
 }
 
 TEST_F(FileAutoAcceptTest, ACutFileIsKeptAndGoneOnFromWithoutTheSecondQuestion) {
-  const Bytes data = testing::PatternBytes(200000, 7);
+  const Bytes data = PatternBytes(200000, 7);
   const Bytes stream = Stream("film.bin", data);
   // Cut after 150000 bytes of data; the next is asked for a window less.
-  const Run cut = Receive(stream, kFromHome, kPeer, kOfferBytes + 12 * 37 + 150000);
+  const StreamRun cut = Receive(stream, kFromHome, kPeer, kOfferBytes + 12 * 37 + 150000);
   const uint32_t asked = 150000 - kResumeWindow;
-  EXPECT_FALSE(cut.received);
+  EXPECT_FALSE(cut.done);
   EXPECT_EQ(cut.facts.note, EndNote::PartKept);
   EXPECT_EQ(InFolder().size(), 2u);  // the part and its record, no file
   // The same offer again: the rest is asked for, with no question at all.
-  Bytes rest = testing::GoldenOffer("film.bin", data.size());
-  const Bytes chunks = testing::GoldenChunks(Bytes(data.begin() + asked, data.end()));
-  rest.insert(rest.end(), chunks.begin(), chunks.end());
-  const Run resumed = Receive(rest);
-  EXPECT_TRUE(resumed.received);
+  const StreamRun resumed = Receive(testing::GoldenStream("film.bin", data, asked));
+  EXPECT_TRUE(resumed.done);
   EXPECT_TRUE(resumed.dialogs.empty());
-  EXPECT_EQ(resumed.written, testing::Words({wire::kReplyAccept, asked, 0}));
+  EXPECT_EQ(resumed.Written(), Reply(wire::kReplyAccept, asked));
   EXPECT_EQ(InFolder(), std::vector<std::string>{"film.bin"});
   EXPECT_EQ(Content("film.bin"), Text(data));
   EXPECT_TRUE(side_.keptParts.Free().empty());
 }
 
 TEST_F(FileAutoAcceptTest, ABrokenFileLeavesNothingAndFreesItsName) {
-  const Bytes data = testing::PatternBytes(5000, 8);
+  const Bytes data = PatternBytes(5000, 8);
   // The sender's last chunk falls short of the announced size.
   Bytes stream = testing::GoldenOffer("b.bin", data.size() + 1);
   const Bytes chunks = testing::GoldenChunks(data);
   stream.insert(stream.end(), chunks.begin(), chunks.end());
-  const Run broken = Receive(stream);
-  EXPECT_FALSE(broken.received);
+  const StreamRun broken = Receive(stream);
+  EXPECT_FALSE(broken.done);
   EXPECT_TRUE(InFolder().empty());
   EXPECT_TRUE(broken.facts.takenWithoutAsking);
   // The next offer of the name gets it.
@@ -395,8 +322,8 @@ TEST_F(FileAutoAcceptTest, ABrokenFileLeavesNothingAndFreesItsName) {
 
 TEST_F(FileAutoAcceptTest, AMoveThatFailsIsAFailureToSaveNotAnotherName) {
   side_.failMove = true;
-  const Run run = Receive(Stream("m.bin", testing::PatternBytes(100, 9)));
-  EXPECT_FALSE(run.received);
+  const StreamRun run = Receive(Stream("m.bin", PatternBytes(100, 9)));
+  EXPECT_FALSE(run.done);
   EXPECT_EQ(run.facts.note, EndNote::CannotReplace);
   EXPECT_TRUE(InFolder().empty());
   EXPECT_EQ(side_.moved.size(), 1u);

@@ -7,71 +7,46 @@
 #include <string>
 #include <vector>
 
-#include "transfers/kept/kept_parts.h"
-#include "transfers/kept/part_names.h"
-#include "transfers/kept/resume_point.h"
-#include "transfers/stream/receive_stream.h"
-#include "transfers/stream/room_check.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
-#include "support/fake_connection.h"
-#include "support/fake_transfer_side.h"
-#include "support/golden_stream.h"
-#include "support/lone_transfer.h"
-#include "support/test_paths.h"
-#include "wire/transfer_records.h"
+#include "stream_fixture.h"
+#include "transfers/kept/part_names.h"
+#include "transfers/kept/resume_point.h"
+#include "transfers/stream/room_check.h"
 
 namespace kvel::transfers {
 namespace {
 
-using testing::FakeConnection;
-using testing::FakeTransferSide;
-using testing::LoneTransfer;
-using testing::PatternBytes;
-using testing::StreamBuilder;
-using Bytes = std::vector<uint8_t>;
+const Bytes kAccept = Reply(wire::kReplyAccept);
+const Bytes kRefuse = Reply(wire::kReplyRefuse);
 
-const Bytes kAccept = {6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const Bytes kRefuse = {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-
-Bytes Slice(const Bytes& data, size_t from, size_t count) {
-  return Bytes(data.begin() + static_cast<ptrdiff_t>(from),
-               data.begin() + static_cast<ptrdiff_t>(from + count));
+// The offer of three bytes and all of them.
+Bytes ThreeBytes() {
+  return StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take();
 }
 
-class FileReceiveTest : public ::testing::Test {
+class FileReceiveTest : public StreamTest {
  protected:
   FileReceiveTest() { side_.saveChoice = Target(); }
   std::string Target() const { return scratch_.File("saved.bin"); }
-  Bytes Saved() const {
-    std::string content;
-    if (!testing::ReadFile(Target(), &content)) return {};
-    return Bytes(content.begin(), content.end());
-  }
-  bool Receive(FakeConnection& connection) {
-    return ReceiveStream(connection, side_, transfer_.handle);
-  }
+  Bytes Saved() const { return ContentBytes(Target()); }
   // The folder holds the target at most: no part file is ever left behind.
   void ExpectNoPartFiles() const {
     for (const std::string& name : scratch_.Names()) EXPECT_EQ(name, "saved.bin");
   }
-
-  testing::ScratchDir scratch_;
-  FakeTransferSide side_;
-  LoneTransfer transfer_{4321};
 };
 
 TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
   const Bytes data = PatternBytes(5000);
-  FakeConnection connection(StreamBuilder()
-                                .Offer("raport.pdf", 5000)
-                                .Chunk(wire::kChunkMore, 4096, Slice(data, 0, 4096))
-                                .Chunk(wire::kChunkLast, 904, Slice(data, 4096, 904))
-                                .Take());
   side_.peerName = "Ala";
-  EXPECT_TRUE(Receive(connection));
+  const StreamRun run = Receive(StreamBuilder()
+                                    .Offer("raport.pdf", 5000)
+                                    .Chunk(wire::kChunkMore, 4096, Slice(data, 0, 4096))
+                                    .Chunk(wire::kChunkLast, 904, Slice(data, 4096, 904))
+                                    .Take());
+  EXPECT_TRUE(run.done);
   EXPECT_EQ(side_.peerNameAsked, std::vector<uint32_t>{4321});
-  ASSERT_EQ(side_.DialogKinds(), (std::vector<std::string>{"question", "save"}));
+  ASSERT_EQ(run.dialogs, (std::vector<std::string>{"question", "save"}));
   EXPECT_EQ(side_.dialogs[0].text,
             "Ala chce wys\xB3"
             "a\xE6 do Ciebie plik raport.pdf (4KB). Czy chcesz go odebra\xE6?");
@@ -81,14 +56,13 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
   EXPECT_EQ(side_.dialogs[1].flags, 0x02000C02u);
   EXPECT_EQ(side_.dialogs[1].pathSize, 260u);
   // The reply is one write.
-  EXPECT_EQ(connection.Writes(), std::vector<Bytes>{kAccept});
+  EXPECT_EQ(run.connection.Writes(), std::vector<Bytes>{kAccept});
   // The record has the file, its size from the start, and every byte.
-  const Transfer facts = transfer_.Read();
-  EXPECT_EQ(facts.state, TransferState::Moving);
-  EXPECT_EQ(facts.path, Target());
-  EXPECT_EQ(facts.size, 5000);
-  EXPECT_EQ(facts.offset, 0);
-  EXPECT_EQ(facts.moved, 5000);
+  EXPECT_EQ(run.facts.state, TransferState::Moving);
+  EXPECT_EQ(run.facts.path, Target());
+  EXPECT_EQ(run.facts.size, 5000);
+  EXPECT_EQ(run.facts.offset, 0);
+  EXPECT_EQ(run.facts.moved, 5000);
   EXPECT_EQ(Saved(), data);
   EXPECT_EQ(side_.openFiles, 0);
   EXPECT_EQ(side_.closedFiles, 1);
@@ -104,12 +78,15 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
 
 TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
   const Bytes a = PatternBytes(4096, 1), b = PatternBytes(70000, 2), c = PatternBytes(10, 3);
-  // A peer that streams `count` chunks of 4096 bytes.
-  auto flood = [&](uint64_t announced, size_t count) {
-    StreamBuilder stream;
-    stream.Offer("flood", announced);
-    for (size_t i = 0; i < count; ++i) stream.Chunk(wire::kChunkMore, 4096, a);
-    return stream.Chunk(wire::kChunkLast, 0).Take();
+  // An offer of `announced` bytes, then `count` chunks of `length` bytes
+  // (`a` or none), then a last chunk of `last`.
+  auto stream = [&](uint64_t announced, size_t count, int32_t length, int32_t last,
+                    const Bytes& lastData = {}) {
+    StreamBuilder builder;
+    builder.Offer("s", announced);
+    for (size_t i = 0; i < count; ++i)
+      builder.Chunk(wire::kChunkMore, length, length > 0 ? a : Bytes{});
+    return builder.Chunk(wire::kChunkLast, last, lastData).Take();
   };
   struct Case {
     const char* name;
@@ -119,14 +96,8 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
     Bytes expected;
   };
   const Case cases[] = {
-      {"empty file", 0, StreamBuilder().Offer("e", 0).Chunk(wire::kChunkLast, 0).Take(), true, {}},
-      {"multiple of 4096", 4096,
-       StreamBuilder()
-           .Offer("m", 4096)
-           .Chunk(wire::kChunkMore, 4096, a)
-           .Chunk(wire::kChunkLast, 0)
-           .Take(),
-       true, a},
+      {"empty file", 0, stream(0, 0, 0, 0), true, {}},
+      {"multiple of 4096", 4096, stream(4096, 1, 4096, 0), true, a},
       {"zero and negative lengths carry no data", 10,
        StreamBuilder()
            .Offer("z", 10)
@@ -136,28 +107,15 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
            .Chunk(wire::kChunkLast, 10, c)
            .Take(),
        true, c},
-      {"negative last chunk",
-       0,
-       StreamBuilder().Offer("n", 0).Chunk(wire::kChunkLast, -1).Take(),
-       true,
-       {}},
-      {"one chunk above 64 KiB", 70000,
-       StreamBuilder().Offer("b", 70000).Chunk(wire::kChunkLast, 70000, b).Take(), true, b},
-      {"more than announced",
-       10,
-       StreamBuilder().Offer("s", 10).Chunk(wire::kChunkLast, 4096, a).Take(),
-       false,
-       {}},
-      {"fewer than announced",
-       5000000,
-       StreamBuilder().Offer("f", 5000000).Chunk(wire::kChunkLast, 10, c).Take(),
-       false,
-       {}},
-      {"offered 10 bytes, 64 MiB streamed", 10, flood(10, 16384), false, {}},
-      {"offered 0, 8 MiB streamed", 0, flood(0, 2048), false, {}},
+      {"negative last chunk", 0, stream(0, 0, 0, -1), true, {}},
+      {"one chunk above 64 KiB", 70000, stream(70000, 0, 0, 70000, b), true, b},
+      {"more than announced", 10, stream(10, 0, 0, 4096, a), false, {}},
+      {"fewer than announced", 5000000, stream(5000000, 0, 0, 10, c), false, {}},
+      {"offered 10 bytes, 64 MiB streamed", 10, stream(10, 16384, 4096, 0), false, {}},
+      {"offered 0, 8 MiB streamed", 0, stream(0, 2048, 4096, 0), false, {}},
       {"offered 5 GiB, one 4 KiB last chunk",
        5ull << 30,
-       StreamBuilder().Offer("g", 5ull << 30).Chunk(wire::kChunkLast, 4096, a).Take(),
+       stream(5ull << 30, 0, 0, 4096, a),
        false,
        {}},
       {"past the announced size in small chunks",
@@ -171,122 +129,84 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
            .Take(),
        false,
        {}},
-      {"endless empty chunks",
-       1,
-       [] {
-         StreamBuilder stream;
-         stream.Offer("x", 1);
-         for (int i = 0; i < 5000; ++i) stream.Chunk(wire::kChunkMore, 0);
-         return stream.Chunk(wire::kChunkLast, 1, {7}).Take();
-       }(),
-       false,
-       {}},
+      {"endless empty chunks", 1, stream(1, 5000, 0, 1, {7}), false, {}},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     FakeTransferSide side;
-    LoneTransfer transfer;
     side.saveChoice = Target();
     side.keeps = false;  // the part's writes alone
-    FakeConnection connection(test.stream);
-    EXPECT_EQ(ReceiveStream(connection, side, transfer.handle), test.whole);
+    const StreamRun run = Receive(side, test.stream);
+    EXPECT_EQ(run.done, test.whole);
     EXPECT_EQ(testing::FileExists(Target()), test.whole);
     if (test.whole) {
       EXPECT_EQ(Saved(), test.expected);
+      EXPECT_EQ(run.facts.moved, static_cast<int64_t>(test.announced));
+    } else {
+      EXPECT_EQ(side.removed.size(), 1u);
     }
     // Not a byte past the announced size reached the disk.
     size_t written = 0;
     for (size_t count : side.fileWrites) written += count;
     EXPECT_LE(written, test.announced);
-    if (test.whole) {
-      EXPECT_EQ(transfer.Read().moved, static_cast<int64_t>(test.announced));
-    } else {
-      EXPECT_EQ(side.removed.size(), 1u);
-    }
-    for (int ask : connection.ReadAsks())
+    for (int ask : run.connection.ReadAsks())
       EXPECT_LE(ask, static_cast<int>(wire::kReceiveBufferSize));
     ExpectNoPartFiles();
     std::remove(Target().c_str());
   }
 }
 
+// Reads cut at every size, and golden streams in random pieces (small ones
+// too, so that headers are cut at every position), give the same file. Read
+// as each piece is written, the byte count never runs ahead of the file nor
+// past the size, grows as the data comes, and ends exact.
 TEST_F(FileReceiveTest, AnyReadSplitGivesTheSameFile) {
-  const Bytes data = PatternBytes(140000);
-  const Bytes stream = StreamBuilder()
-                           .Offer("big", data.size())
-                           .Chunk(wire::kChunkMore, 100000, Slice(data, 0, 100000))
-                           .Chunk(wire::kChunkLast, 40000, Slice(data, 100000, 40000))
-                           .Take();
-  for (size_t limit : {size_t{1}, size_t{7}, size_t{4096}, size_t{0}}) {
-    SCOPED_TRACE(limit);
-    FakeTransferSide side;
-    LoneTransfer transfer;
-    side.saveChoice = Target();
-    FakeConnection connection(stream);
-    connection.SetReadLimit(limit);
-    EXPECT_TRUE(ReceiveStream(connection, side, transfer.handle));
-    EXPECT_EQ(Saved(), data);
-    EXPECT_EQ(transfer.Read().moved, 140000);
-  }
-}
-
-TEST_F(FileReceiveTest, GoldenStreamsInRandomPiecesGiveIdenticalFiles) {
   std::mt19937 random(20261209);
   std::uniform_int_distribution<size_t> piece(1, 70000);
   std::vector<size_t> splits(64);
   for (size_t& split : splits) split = piece(random);
-  // Small pieces too, so that headers are cut at every position.
   for (size_t small = 1; small <= 13; ++small) splits.push_back(small);
+  struct Case {
+    size_t size;
+    std::vector<size_t> splits;
+  };
+  std::vector<Case> cases;
+  for (size_t limit : {1u, 7u, 4096u}) cases.push_back({140000, {limit}});
   for (size_t size : {0u, 1u, 4095u, 4096u, 4097u, 65535u, 65536u, 65537u, (1u << 20) + 3}) {
-    SCOPED_TRACE(size);
-    const Bytes data = PatternBytes(size, static_cast<uint32_t>(size));
-    Bytes stream = testing::GoldenOffer("golden.bin", size);
-    const Bytes chunks = testing::GoldenChunks(data);
-    stream.insert(stream.end(), chunks.begin(), chunks.end());
     for (size_t rotation : {0u, 7u, 31u}) {
       std::vector<size_t> order(splits.begin() + static_cast<ptrdiff_t>(rotation), splits.end());
       order.insert(order.end(), splits.begin(), splits.begin() + static_cast<ptrdiff_t>(rotation));
-      FakeTransferSide side;
-      LoneTransfer transfer;
-      side.saveChoice = Target();
-      side.keeps = false;  // the part's writes alone
-      FakeConnection connection(stream);
-      connection.SetReadSplits(order);
-      ASSERT_TRUE(ReceiveStream(connection, side, transfer.handle));
-      EXPECT_TRUE(Saved() == data);
-      EXPECT_EQ(transfer.Read().moved, static_cast<int64_t>(size));
-      // The file is written in whole blocks but for the last.
-      for (size_t i = 0; i + 1 < side.fileWrites.size(); ++i) {
-        EXPECT_EQ(side.fileWrites[i], wire::kFileBlockSize);
-      }
-      std::remove(Target().c_str());
+      cases.push_back({size, order});
     }
   }
-}
-
-TEST_F(FileReceiveTest, TheByteCountFollowsTheFileAsItArrives) {
-  // Read as each piece is written: the count never runs ahead of the file
-  // nor past the size, and ends exact.
-  const Bytes data = PatternBytes(300000);
-  Bytes stream = testing::GoldenOffer("p.bin", data.size());
-  const Bytes chunks = testing::GoldenChunks(data);
-  stream.insert(stream.end(), chunks.begin(), chunks.end());
-  FakeTransferSide side;
-  side.saveChoice = Target();
-  LoneTransfer transfer;
-  FakeConnection connection(stream);
-  connection.SetReadSplits({5000, 70000, 1, 20000});
-  std::vector<int64_t> seen;
-  connection.SetOnRead([&] { seen.push_back(transfer.Read().moved); });
-  ASSERT_TRUE(ReceiveStream(connection, side, transfer.handle));
-  EXPECT_EQ(transfer.Read().moved, static_cast<int64_t>(data.size()));
-  ASSERT_FALSE(seen.empty());
-  for (size_t i = 1; i < seen.size(); ++i) EXPECT_GE(seen[i], seen[i - 1]);
-  EXPECT_LE(seen.back(), static_cast<int64_t>(data.size()));
-  // Counted as the data came, not only at the end.
-  EXPECT_GT(std::count_if(seen.begin(), seen.end(),
-                          [&](int64_t moved) { return moved > 0 && moved < 300000; }),
-            3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.size << " in pieces from " << c.splits[0]);
+    const Bytes data = PatternBytes(c.size, static_cast<uint32_t>(c.size));
+    FakeTransferSide side;
+    side.saveChoice = Target();
+    side.keeps = false;  // the part's writes alone
+    std::vector<int64_t> seen;
+    const StreamRun run =
+        Receive(side, testing::GoldenStream("golden.bin", data),
+                {.before = [&](LoneTransfer& transfer, FakeConnection& connection) {
+                  connection.SetReadSplits(c.splits);
+                  connection.SetOnRead([&] { seen.push_back(transfer.Read().moved); });
+                }});
+    ASSERT_TRUE(run.done);
+    EXPECT_TRUE(Saved() == data);
+    EXPECT_EQ(run.facts.moved, static_cast<int64_t>(c.size));
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_LE(seen.back(), static_cast<int64_t>(c.size));
+    if (c.size >= 140000) {
+      EXPECT_GT(std::count_if(seen.begin(), seen.end(),
+                              [&](int64_t moved) { return moved > 0 && moved < run.facts.moved; }),
+                3);
+    }
+    // The file is written in whole blocks but for the last.
+    for (size_t i = 0; i + 1 < side.fileWrites.size(); ++i)
+      EXPECT_EQ(side.fileWrites[i], wire::kFileBlockSize);
+    std::remove(Target().c_str());
+  }
 }
 
 // (What a cut of a larger file keeps: file_resume_test.cpp.)
@@ -298,122 +218,117 @@ TEST_F(FileReceiveTest, OnlyAWholeStreamReplacesTheTargetAndACutOfASmallFileLeav
                            .Chunk(wire::kChunkMore, 0)
                            .Chunk(wire::kChunkLast, 12, Slice(data, 8, 12))
                            .Take();
-  const Bytes old = {'o', 'l', 'd'};
-  const size_t offerEnd = 16 + wire::kFileInfoSize;
   for (size_t cut = 0; cut <= stream.size(); ++cut) {
     for (bool fail : {false, true}) {
       SCOPED_TRACE(::testing::Message() << "cut " << cut << (fail ? " error" : " end"));
-      testing::WriteFile(Target(), std::string(old.begin(), old.end()));
+      testing::WriteFile(Target(), "old");
       FakeTransferSide side;
-      LoneTransfer transfer;
       side.saveChoice = Target();
-      FakeConnection connection(stream);
-      connection.CutAt(cut, fail);
+      const StreamRun run = Receive(
+          side, stream, {.before = [&](auto&, auto& connection) { connection.CutAt(cut, fail); }});
       const bool whole = cut == stream.size();
-      EXPECT_EQ(ReceiveStream(connection, side, transfer.handle), whole);
+      EXPECT_EQ(run.done, whole);
       EXPECT_EQ(side.openFiles, 0);
       // Nothing is asked or answered before the whole offer is in.
-      EXPECT_EQ(side.dialogs.empty(), cut < offerEnd);
-      EXPECT_EQ(connection.Written(), cut < offerEnd ? Bytes{} : kAccept);
-      EXPECT_EQ(side.closedFiles, cut < offerEnd ? 0 : 1);
-      EXPECT_EQ(Saved(), whole ? data : old);
-      EXPECT_EQ(transfer.Read().note, EndNote::None);
+      EXPECT_EQ(run.dialogs.empty(), cut < kOfferBytes);
+      EXPECT_EQ(run.Written(), cut < kOfferBytes ? Bytes{} : kAccept);
+      EXPECT_EQ(side.closedFiles, cut < kOfferBytes ? 0 : 1);
+      EXPECT_EQ(Saved(), (whole ? data : Bytes{'o', 'l', 'd'}));
+      EXPECT_EQ(run.facts.note, EndNote::None);
       ExpectNoPartFiles();
     }
   }
 }
 
-TEST_F(FileReceiveTest, AFailedMoveKeepsTheTargetAndRemovesThePart) {
-  testing::WriteFile(Target(), "old");
-  FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
-  side_.failMove = true;
-  EXPECT_FALSE(Receive(connection));
-  EXPECT_EQ(transfer_.Read().note, EndNote::CannotReplace);
-  EXPECT_EQ(side_.moved.size(), 1u);
-  EXPECT_EQ(side_.removed.size(), 1u);
-  EXPECT_EQ(Saved(), (Bytes{'o', 'l', 'd'}));
-  ExpectNoPartFiles();
+// A move that fails keeps the old target; a file that cannot be written is
+// never moved. Either way the part goes.
+TEST_F(FileReceiveTest, AFailedMoveOrWriteKeepsTheTargetAndRemovesThePart) {
+  const Bytes data = PatternBytes(9000);
+  for (const bool move : {true, false}) {
+    SCOPED_TRACE(move ? "the move fails" : "a write fails");
+    std::remove(Target().c_str());
+    if (move) testing::WriteFile(Target(), "old");
+    FakeTransferSide side;
+    side.saveChoice = Target();
+    side.failMove = move;
+    side.failWriteAfter = move ? SIZE_MAX : 5000;
+    const StreamRun run = Receive(side, move ? ThreeBytes() : testing::GoldenStream("x.bin", data));
+    EXPECT_FALSE(run.done);
+    EXPECT_EQ(run.facts.note, move ? EndNote::CannotReplace : EndNote::CannotWrite);
+    EXPECT_EQ(side.moved.size(), move ? 1u : 0u);
+    EXPECT_EQ(side.removed.size(), 1u);
+    EXPECT_EQ(side.closedFiles, 1);
+    EXPECT_EQ(side.openFiles, 0);
+    EXPECT_EQ(testing::FileExists(Target()), move);
+    EXPECT_EQ(Saved(), (move ? Bytes{'o', 'l', 'd'} : Bytes{}));
+    ExpectNoPartFiles();
+  }
 }
 
 TEST_F(FileReceiveTest, AnExistingPartNameIsNeverReused) {
   // The clock stands still, so the first name tried is known: a file of that
   // name (another transfer's) is left alone and another name is taken.
-  const Bytes data = PatternBytes(3);
-  const Bytes stream = StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, data).Take();
   FakeTransferSide probe;
   probe.saveChoice = Target();
   probe.createProblem = platform::ErrorKind::Exists;
-  FakeConnection first(stream);
-  LoneTransfer firstTransfer;
-  EXPECT_FALSE(ReceiveStream(first, probe, firstTransfer.handle));
+  EXPECT_FALSE(Receive(probe, ThreeBytes()).done);
   ASSERT_GE(probe.opened.size(), 2u);
   const std::string taken = probe.opened[0].substr(2);
   EXPECT_NE(probe.opened[1], probe.opened[0]);
   // Another transfer's part file under the first name.
   testing::WriteFile(taken, "busy");
-  FakeConnection second(stream);
-  EXPECT_TRUE(Receive(second));
-  EXPECT_EQ(Saved(), data);
-  std::string busy;
-  ASSERT_TRUE(testing::ReadFile(taken, &busy));
-  EXPECT_EQ(busy, "busy");
+  EXPECT_TRUE(Receive(ThreeBytes()).done);
+  EXPECT_EQ(Saved(), (Bytes{1, 2, 3}));
+  EXPECT_EQ(Content(taken), "busy");
 }
 
-TEST_F(FileReceiveTest, WrongWordsOrChunkTypesEndWithFalse) {
+// Wrong words or chunk types end the stream; the user's refusal answers
+// with the refusal alone, and a cancelled save dialog answers nothing.
+TEST_F(FileReceiveTest, WhatEndsTheStreamBeforeAFileIsMade) {
   struct Case {
     const char* name;
     Bytes stream;
-    bool asked;
+    std::vector<std::string> dialogs;
+    Bytes answer;
+    bool refuse = false;
+    bool cancel = false;
   };
+  const std::vector<std::string> asked = {"question", "save"};
   const Case cases[] = {
-      {"first word not OfferStart", StreamBuilder().Word(2).Word(3).Take(), false},
-      {"second word not OfferInfo", StreamBuilder().Word(1).Word(6).Take(), false},
+      {"first word not OfferStart", StreamBuilder().Word(2).Word(3).Take(), {}, {}},
+      {"second word not OfferInfo", StreamBuilder().Word(1).Word(6).Take(), {}, {}},
       {"chunk type 1",
-       StreamBuilder().Offer("t", 1).Chunk(1, 1, {0x41}).Chunk(wire::kChunkLast, 0).Take(), true},
+       StreamBuilder().Offer("t", 1).Chunk(1, 1, {0x41}).Chunk(wire::kChunkLast, 0).Take(), asked,
+       kAccept},
       {"chunk type 4 after good data",
        StreamBuilder().Offer("t", 2).Chunk(wire::kChunkMore, 1, {0x41}).Chunk(4, 1, {0x42}).Take(),
-       true},
+       asked, kAccept},
+      {"refused", ThreeBytes(), {"question"}, kRefuse, true},
+      {"save dialog cancelled", ThreeBytes(), asked, {}, false, true},
   };
-  for (const Case& test : cases) {
-    SCOPED_TRACE(test.name);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     FakeTransferSide side;
-    LoneTransfer transfer;
     side.saveChoice = Target();
-    FakeConnection connection(test.stream);
-    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
-    EXPECT_EQ(!side.dialogs.empty(), test.asked);
-    EXPECT_EQ(connection.Written(), test.asked ? kAccept : Bytes{});
+    side.answerYes = !c.refuse;
+    if (c.cancel) side.saveChoice.reset();
+    const StreamRun run = Receive(side, c.stream);
+    EXPECT_FALSE(run.done);
+    EXPECT_EQ(run.dialogs, c.dialogs);
+    // One write at most: the answer whole.
+    EXPECT_EQ(run.connection.Writes(),
+              c.answer.empty() ? std::vector<Bytes>{} : std::vector<Bytes>{c.answer});
     EXPECT_EQ(side.openFiles, 0);
+    if (c.refuse || c.cancel) {
+      EXPECT_TRUE(side.opened.empty());
+      EXPECT_EQ(run.facts.path, "");
+      EXPECT_EQ(run.facts.state, TransferState::Asking);
+      EXPECT_FALSE(testing::FileExists(Target()));
+    }
   }
 }
 
-TEST_F(FileReceiveTest, RefusalSendsExactlyTheRefusalAndMakesNoFile) {
-  FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
-  side_.answerYes = false;
-  EXPECT_FALSE(Receive(connection));
-  EXPECT_EQ(connection.Writes(), std::vector<Bytes>{kRefuse});
-  EXPECT_EQ(side_.DialogKinds(), std::vector<std::string>{"question"});
-  EXPECT_TRUE(side_.opened.empty());
-  EXPECT_EQ(transfer_.Read().path, "");
-  EXPECT_EQ(transfer_.Read().state, TransferState::Asking);
-  EXPECT_FALSE(testing::FileExists(Target()));
-}
-
-TEST_F(FileReceiveTest, CancelledSaveDialogSendsNothing) {
-  FakeConnection connection(
-      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take());
-  side_.saveChoice.reset();
-  EXPECT_FALSE(Receive(connection));
-  EXPECT_TRUE(connection.Written().empty());
-  EXPECT_TRUE(side_.opened.empty());
-  EXPECT_EQ(transfer_.Read().path, "");
-}
-
 TEST_F(FileReceiveTest, APartThatCannotBeCreatedRefusesTheOfferAndSaysWhy) {
-  const Bytes stream =
-      StreamBuilder().Offer("x.txt", 3).Chunk(wire::kChunkLast, 3, {1, 2, 3}).Take();
   const std::string missing = scratch_.File("no-such-directory") + "/x.txt";
   struct Case {
     const char* name;
@@ -433,16 +348,15 @@ TEST_F(FileReceiveTest, APartThatCannotBeCreatedRefusesTheOfferAndSaysWhy) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeTransferSide side;
-    LoneTransfer transfer;
     side.saveChoice = c.target;
     side.createProblem = c.problem;
-    FakeConnection connection(stream);
-    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
+    const StreamRun run = Receive(side, ThreeBytes());
+    EXPECT_FALSE(run.done);
     // The sender is told to stop; this side's record says it failed, and why.
-    EXPECT_EQ(connection.Written(), kRefuse);
-    EXPECT_EQ(transfer.Read().path, c.target);
-    EXPECT_EQ(transfer.Read().state, TransferState::Asking);
-    EXPECT_EQ(transfer.Read().note, c.note);
+    EXPECT_EQ(run.Written(), kRefuse);
+    EXPECT_EQ(run.facts.path, c.target);
+    EXPECT_EQ(run.facts.state, TransferState::Asking);
+    EXPECT_EQ(run.facts.note, c.note);
     ExpectNoPartFiles();
   }
 }
@@ -468,46 +382,36 @@ TEST_F(FileReceiveTest, TheRoomIsAskedOnceAndOnlyALackOfItRefuses) {
       {"fits only with what was kept", kSize - kFrom + kMargin, true, true},
       {"the rest a byte short", kSize - kFrom + kMargin - 1, true, false},
   };
-  // The bytes of the one part `side` kept; empty when it kept none.
-  const auto keptBytes = [](FakeTransferSide& side) {
-    const std::vector<std::string> records = side.keptParts.Free();
-    std::string content;
-    if (records.size() == 1) testing::ReadFile(*PartOfRecord(records[0]), &content);
-    return Bytes(content.begin(), content.end());
-  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeTransferSide side;
     side.saveChoice = Target();
-    StreamBuilder offer;
-    offer.Offer("big.bin", kSize);
+    const Bytes offer = StreamBuilder().Offer("big.bin", kSize).Take();
     if (c.resumed) {
-      StreamBuilder cut(offer);
-      for (uint64_t at = 0; at < kKept; at += 4096)
-        cut.Chunk(wire::kChunkMore, 4096, Slice(data, at, 4096));
-      FakeConnection connection(cut.Take());
-      LoneTransfer first;
-      ASSERT_FALSE(ReceiveStream(connection, side, first.handle));
-      ASSERT_EQ(keptBytes(side).size(), kKept);
+      Bytes cut = offer;
+      for (uint64_t at = 0; at < kKept; at += 4096) {
+        const Bytes chunk =
+            StreamBuilder().Chunk(wire::kChunkMore, 4096, Slice(data, at, 4096)).Take();
+        cut.insert(cut.end(), chunk.begin(), chunk.end());
+      }
+      ASSERT_FALSE(Receive(side, cut).done);
+      ASSERT_EQ(KeptBytes(side).size(), kKept);
     }
     side.spaceAsked.clear();
     side.freeSpace = [&](const std::string&) { return c.free; };
     // The sender goes as soon as it has the answer.
-    FakeConnection connection(offer.Take());
-    LoneTransfer transfer;
-    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
+    const StreamRun run = Receive(side, offer);
+    EXPECT_FALSE(run.done);
     EXPECT_EQ(side.spaceAsked, std::vector<std::string>{scratch_.Path()});
-    const Bytes answer = connection.Written();
-    ASSERT_EQ(answer.size(), wire::kOfferReplySize);
-    EXPECT_EQ(answer[0], c.fits ? wire::kReplyAccept : wire::kReplyRefuse);
-    const Transfer facts = transfer.Read();
+    ASSERT_EQ(run.Written().size(), wire::kOfferReplySize);
+    EXPECT_EQ(run.Written()[0], c.fits ? wire::kReplyAccept : wire::kReplyRefuse);
     if (!c.fits) {
-      EXPECT_EQ(facts.note, EndNote::NoRoom);
-      EXPECT_EQ(facts.room.needed, kSize - (c.resumed ? kFrom : 0) + kMargin);
-      EXPECT_EQ(facts.room.free, *c.free);
+      EXPECT_EQ(run.facts.note, EndNote::NoRoom);
+      EXPECT_EQ(run.facts.room.needed, kSize - (c.resumed ? kFrom : 0) + kMargin);
+      EXPECT_EQ(run.facts.room.free, *c.free);
     }
     // What was kept stays so, untouched; nothing else is left.
-    EXPECT_EQ(keptBytes(side), c.resumed ? Slice(data, 0, kKept) : Bytes{});
+    EXPECT_EQ(KeptBytes(side), c.resumed ? Slice(data, 0, kKept) : Bytes{});
     for (const std::string& record : side.keptParts.Free()) RemoveKeptPart(side, record);
     ExpectNoPartFiles();
   }
@@ -530,14 +434,9 @@ TEST_F(FileReceiveTest, ATargetOfTheLongestPathIsSaved) {
     ASSERT_EQ(folder.size() + nameLength, kMaxPathLength);
     const std::string target = folder + std::string(nameLength, 'n');
     FakeTransferSide side;
-    LoneTransfer transfer;
     side.saveChoice = target;
-    FakeConnection connection(
-        StreamBuilder().Offer("n", data.size()).Chunk(wire::kChunkLast, 5000, data).Take());
-    EXPECT_TRUE(ReceiveStream(connection, side, transfer.handle));
-    std::string saved;
-    ASSERT_TRUE(testing::ReadFile(target, &saved));
-    EXPECT_TRUE(Bytes(saved.begin(), saved.end()) == data);
+    EXPECT_TRUE(Receive(side, testing::GoldenStream("n", data)).done);
+    EXPECT_TRUE(ContentBytes(target) == data);
     ASSERT_EQ(side.opened.size(), 1u);
     EXPECT_LE(side.opened[0].size() - 2, kMaxPathLength);
     EXPECT_EQ(side.opened[0].rfind("w:" + folder, 0), 0u);
@@ -545,71 +444,43 @@ TEST_F(FileReceiveTest, ATargetOfTheLongestPathIsSaved) {
   }
 }
 
-TEST_F(FileReceiveTest, AFileThatCannotBeWrittenEndsWithFalse) {
-  const Bytes data = PatternBytes(9000);
-  FakeConnection connection(StreamBuilder()
-                                .Offer("x.bin", 9000)
-                                .Chunk(wire::kChunkMore, 4096, Slice(data, 0, 4096))
-                                .Chunk(wire::kChunkMore, 4096, Slice(data, 4096, 4096))
-                                .Chunk(wire::kChunkLast, 808, Slice(data, 8192, 808))
-                                .Take());
-  side_.failWriteAfter = 5000;
-  EXPECT_FALSE(Receive(connection));
-  EXPECT_EQ(transfer_.Read().note, EndNote::CannotWrite);
-  EXPECT_EQ(side_.closedFiles, 1);
-  EXPECT_EQ(side_.openFiles, 0);
-  EXPECT_TRUE(side_.moved.empty());
-  EXPECT_FALSE(testing::FileExists(Target()));
-  ExpectNoPartFiles();
-}
-
-TEST_F(FileReceiveTest, HostileNamesAreShownAndProposedSanitised) {
+// The peer chose the name: the question and the save dialog show it
+// sanitised, cut at its field's end when no zero ends it; sizes of 2 GiB
+// and more are shown whole.
+TEST_F(FileReceiveTest, OfferedNamesAndSizesAreShownAsTheyAreSafeToRead) {
+  Bytes unended = StreamBuilder().Offer("", 0).Take();
+  const size_t field = 16 + wire::kFileNameOffset;
+  std::fill(unended.begin() + field, unended.begin() + field + wire::kFileNameField, 'q');
+  std::fill(unended.begin() + field + wire::kFileNameField, unended.end(), '#');
   const struct {
-    std::string offered;
+    Bytes offer;
     std::string shown;
+    const char* size = "0KB";
   } cases[] = {
-      {"..\\..\\Windows\\win.ini", "win.ini"},
-      {"C:evil.exe", "evil.exe"},
-      {"CON", "_CON"},
-      {"a\x01<b>.txt", "ab.txt"},
-      {"...", "plik"},
-      {"", "plik"},
+      {StreamBuilder().Offer("..\\..\\Windows\\win.ini", 0).Take(), "win.ini"},
+      {StreamBuilder().Offer("C:evil.exe", 0).Take(), "evil.exe"},
+      {StreamBuilder().Offer("CON", 0).Take(), "_CON"},
+      {StreamBuilder().Offer("a\x01<b>.txt", 0).Take(), "ab.txt"},
+      {StreamBuilder().Offer("...", 0).Take(), "plik"},
+      {StreamBuilder().Offer("", 0).Take(), "plik"},
+      {unended, std::string(255, 'q')},
+      {StreamBuilder().Offer("dvd.iso", 0x1'2345'6789ull).Take(), "dvd.iso", "4772185KB"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.offered);
+    SCOPED_TRACE(c.shown);
     FakeTransferSide side;
-    LoneTransfer transfer;
-    side.saveChoice.reset();
-    FakeConnection connection(StreamBuilder().Offer(c.offered, 0).Take());
-    EXPECT_FALSE(ReceiveStream(connection, side, transfer.handle));
-    ASSERT_EQ(side.DialogKinds(), (std::vector<std::string>{"question", "save"}));
+    const StreamRun run = Receive(side, c.offer);
+    EXPECT_FALSE(run.done);
+    ASSERT_EQ(run.dialogs, (std::vector<std::string>{"question", "save"}));
     EXPECT_EQ(side.dialogs[0].text,
               "Ala chce wys\xB3"
               "a\xE6 do Ciebie plik " +
-                  c.shown + " (0KB). Czy chcesz go odebra\xE6?");
+                  c.shown + " (" + c.size + "). Czy chcesz go odebra\xE6?");
     EXPECT_EQ(side.dialogs[1].text, c.shown);
   }
-}
-
-TEST_F(FileReceiveTest, ANameFieldWithoutAZeroIsCutAtItsEnd) {
-  Bytes stream = StreamBuilder().Offer("", 0).Take();
-  const size_t field = 16 + wire::kFileNameOffset;
-  std::fill(stream.begin() + field, stream.begin() + field + wire::kFileNameField, 'q');
-  std::fill(stream.begin() + field + wire::kFileNameField, stream.end(), '#');
-  FakeConnection connection(stream);
-  side_.saveChoice.reset();
-  EXPECT_FALSE(Receive(connection));
-  ASSERT_EQ(side_.dialogs.size(), 2u);
-  EXPECT_EQ(side_.dialogs[1].text, std::string(255, 'q'));
-  EXPECT_EQ(side_.dialogs[0].text.find('#'), std::string::npos);
-}
-
-TEST_F(FileReceiveTest, TwoGibibytesAndMoreAreShownWhole) {
-  FakeConnection connection(StreamBuilder().Offer("dvd.iso", 0x1'2345'6789ull).Take());
   side_.saveChoice = Target();
-  EXPECT_FALSE(Receive(connection));  // the stream ends after the offer
-  EXPECT_NE(side_.dialogs[0].text.find("(4772185KB)"), std::string::npos);
-  EXPECT_EQ(transfer_.Read().size, 0x1'2345'6789ll);
+  EXPECT_EQ(Receive(StreamBuilder().Offer("dvd.iso", 0x1'2345'6789ull).Take()).facts.size,
+            0x1'2345'6789ll);
 }
 
 }  // namespace

@@ -6,103 +6,84 @@
 #include <string>
 #include <vector>
 
-#include "transfers/stream/send_stream.h"
-#include "support/fake_connection.h"
-#include "support/fake_transfer_side.h"
-#include "support/golden_stream.h"
-#include "support/lone_transfer.h"
-#include "support/test_paths.h"
-#include "wire/transfer_records.h"
+#include "stream_fixture.h"
 
 namespace kvel::transfers {
 namespace {
 
-using testing::FakeConnection;
-using testing::FakeTransferSide;
-using testing::LoneTransfer;
-using testing::PatternBytes;
-using testing::StreamBuilder;
-using Bytes = std::vector<uint8_t>;
 using namespace std::string_literals;
 
 const Bytes kOfferStartBytes = {1, 0, 0, 0};
-const Bytes kAccept = {6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-// OfferStart, OfferInfo, two zero words and the record.
-constexpr size_t kOfferedBytes = 16 + wire::kFileInfoSize;
+const Bytes kAccept = Reply(wire::kReplyAccept);
 
-Bytes Slice(const Bytes& data, size_t from, size_t count) {
-  return Bytes(data.begin() + static_cast<ptrdiff_t>(from),
-               data.begin() + static_cast<ptrdiff_t>(from + count));
+// The record as the peer received it.
+wire::FileInfo SentRecord(const StreamRun& run) {
+  return *wire::DecodeFileInfo(Slice(run.Written(), 16, wire::kFileInfoSize));
 }
 
-class FileSendTest : public ::testing::Test {
+// The chunks a run sent after its offer.
+Bytes SentChunks(const StreamRun& run) {
+  return Slice(run.Written(), kOfferBytes, run.Written().size() - kOfferBytes);
+}
+
+class FileSendTest : public StreamTest {
  protected:
+  // A file of `content` that `side` (the fixture's by default) chooses.
   std::string Source(const Bytes& content, const std::string& name = "source.bin") {
     const std::string path = scratch_.File(name);
     testing::WriteFile(path, std::string(content.begin(), content.end()));
     side_.openChoice = path;
     return path;
   }
-  // The record as the peer received it.
-  static wire::FileInfo SentRecord(const FakeConnection& connection) {
-    const Bytes& written = connection.Written();
-    return *wire::DecodeFileInfo(Slice(written, 16, wire::kFileInfoSize));
+  // Sends the fixture's choice on a side of its own, set up by `setUp`.
+  StreamRun SendChosen(Bytes answer, std::function<void(FakeTransferSide&)> setUp = {},
+                       std::function<void(FakeConnection&)> connect = {}) {
+    FakeTransferSide side;
+    side.openChoice = side_.openChoice;
+    if (setUp) setUp(side);
+    StreamRun run = Send(side, std::move(answer), {.before = [&](auto&, auto& connection) {
+                           if (connect) connect(connection);
+                         }});
+    last_ = {side.openFiles, side.closedFiles, side.opened.size(), side.seeks};
+    return run;
   }
-
-  testing::ScratchDir scratch_;
-  FakeTransferSide side_;
-  LoneTransfer transfer_{4321, Send};
+  // The files of the last SendChosen's side.
+  struct Files {
+    int open = 0, closed = 0;
+    size_t opened = 0;
+    std::vector<uint64_t> seeks;
+  } last_;
 };
 
 TEST_F(FileSendTest, StreamIsTheGoldenOneForEverySize) {
   for (size_t size : {0u, 1u, 4095u, 4096u, 4097u, 65535u, 65536u, 65537u, (1u << 20) + 3}) {
     SCOPED_TRACE(size);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
     const Bytes data = PatternBytes(size, 9);
     const std::string name = "f" + std::to_string(size) + ".bin";
     const std::string path = Source(data, name);
-    side.openChoice = path;
-    FakeConnection connection(kAccept);
-    ASSERT_TRUE(SendStream(connection, side, transfer.handle));
-
+    const StreamRun run = SendChosen(kAccept);
+    ASSERT_TRUE(run.done);
     // The record's times and attributes are the platform's: compared apart.
-    const Bytes golden = testing::GoldenOffer(name, size);
-    const Bytes& written = connection.Written();
-    ASSERT_GE(written.size(), kOfferedBytes);
-    EXPECT_EQ(Slice(written, 0, 16), Slice(golden, 0, 16));
-    const wire::FileInfo record = SentRecord(connection);
-    EXPECT_EQ(record.Size(), size);
-    EXPECT_EQ(record.name, name);
-    EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
-                testing::GoldenChunks(data));
-
+    ASSERT_GE(run.Written().size(), kOfferBytes);
+    EXPECT_EQ(Slice(run.Written(), 0, 16), Slice(testing::GoldenOffer(name, size), 0, 16));
+    EXPECT_EQ(SentRecord(run).Size(), size);
+    EXPECT_EQ(SentRecord(run).name, name);
+    EXPECT_TRUE(SentChunks(run) == testing::GoldenChunks(data));
     // The record has the file, its size from the start, and every byte.
-    const Transfer facts = transfer.Read();
-    EXPECT_EQ(facts.state, TransferState::Moving);
-    EXPECT_EQ(facts.path, path);
-    EXPECT_EQ(facts.size, static_cast<int64_t>(size));
-    EXPECT_EQ(facts.offset, 0);
-    EXPECT_EQ(facts.moved, static_cast<int64_t>(size));
-    EXPECT_EQ(side.openFiles, 0);
-    EXPECT_EQ(side.closedFiles, 1);
-  }
-}
-
-TEST_F(FileSendTest, EachItemIsOneWriteAndChunksStayWithTheirHeaders) {
-  for (size_t size : {0u, 4096u, 5000u, (1u << 20) + 3}) {
-    SCOPED_TRACE(size);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = Source(PatternBytes(size), "w" + std::to_string(size));
-    FakeConnection connection(kAccept);
-    ASSERT_TRUE(SendStream(connection, side, transfer.handle));
-    const std::vector<Bytes>& writes = connection.Writes();
+    EXPECT_EQ(run.facts.state, TransferState::Moving);
+    EXPECT_EQ(run.facts.path, path);
+    EXPECT_EQ(run.facts.size, static_cast<int64_t>(size));
+    EXPECT_EQ(run.facts.offset, 0);
+    EXPECT_EQ(run.facts.moved, static_cast<int64_t>(size));
+    EXPECT_EQ(last_.open, 0);
+    EXPECT_EQ(last_.closed, 1);
+    // Each item is one write, and later writes are whole chunks, as many as
+    // 64 KiB takes.
+    const std::vector<Bytes>& writes = run.connection.Writes();
     ASSERT_GE(writes.size(), 3u);
     EXPECT_EQ(writes[0], kOfferStartBytes);
     // OfferInfo, the two zero words and the record: one item.
     EXPECT_EQ(writes[1].size(), 12 + wire::kFileInfoSize);
-    // Every later write is whole chunks, as many as 64 KiB takes.
     const size_t chunk = wire::kChunkHeaderSize + wire::kSendChunkSize;
     for (size_t i = 2; i < writes.size(); ++i) {
       SCOPED_TRACE(i);
@@ -125,34 +106,32 @@ TEST_F(FileSendTest, CountsAsSentOnlyOnceTheReceiverCloses) {
   Source(PatternBytes(5000));
   for (bool closes : {true, false}) {
     SCOPED_TRACE(closes);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = side_.openChoice;
-    FakeConnection connection(kAccept);
-    connection.SetPeerCloses(closes);
-    EXPECT_EQ(SendStream(connection, side, transfer.handle), closes);
+    const StreamRun run = SendChosen(
+        kAccept, {}, [&](FakeConnection& connection) { connection.SetPeerCloses(closes); });
+    EXPECT_EQ(run.done, closes);
     // Sending ends after the last byte, and only then is the close awaited.
-    EXPECT_EQ(connection.ShutdownAfter(), connection.Written().size());
-    EXPECT_TRUE(connection.WaitedForCloseAfterShutdown());
+    EXPECT_EQ(run.connection.ShutdownAfter(), run.Written().size());
+    EXPECT_TRUE(run.connection.WaitedForCloseAfterShutdown());
   }
 }
 
 TEST_F(FileSendTest, OfferStartGoesOutBeforeTheDialogOpens) {
-  FakeConnection connection;
+  const FakeConnection* connection = nullptr;
   Bytes sentAtDialog;
-  side_.onDialog = [&](const FakeTransferSide::Dialog&) { sentAtDialog = connection.Written(); };
-  side_.openChoice.reset();
-  EXPECT_FALSE(SendStream(connection, side_, transfer_.handle));
+  side_.onDialog = [&](const FakeTransferSide::Dialog&) { sentAtDialog = connection->Written(); };
+  const StreamRun run =
+      Send(side_, {}, {.before = [&](auto&, FakeConnection& made) { connection = &made; }});
+  EXPECT_FALSE(run.done);
   EXPECT_EQ(sentAtDialog, kOfferStartBytes);
-  ASSERT_EQ(side_.DialogKinds(), std::vector<std::string>{"open"});
+  ASSERT_EQ(run.dialogs, std::vector<std::string>{"open"});
   EXPECT_EQ(side_.dialogs[0].text, "");  // nothing proposed
   EXPECT_EQ(side_.dialogs[0].filter, std::string("wszystkie pliki\0*.*\0", 20));
   EXPECT_EQ(side_.dialogs[0].flags, 0x02001C02u);
   EXPECT_EQ(side_.dialogs[0].pathSize, 260u);
   // Cancelled: the peer has the first word only.
-  EXPECT_EQ(connection.Written(), kOfferStartBytes);
+  EXPECT_EQ(run.Written(), kOfferStartBytes);
   EXPECT_TRUE(side_.opened.empty());
-  EXPECT_EQ(transfer_.Read().path, "");  // no file chosen
+  EXPECT_EQ(run.facts.path, "");  // no file chosen
 }
 
 // With somewhere to hand them, the user may pick several files: the first
@@ -177,7 +156,7 @@ TEST_F(FileSendTest, SeveralFilesChosenTheFirstHereTheRestHandedOn) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
+    LoneTransfer transfer(4321, transfers::Send);
     side.openChoice = c.answer;
     std::vector<std::vector<std::string>> handed;
     Bytes sentWhenHanded;
@@ -198,7 +177,8 @@ TEST_F(FileSendTest, SeveralFilesChosenTheFirstHereTheRestHandedOn) {
       EXPECT_EQ(sentWhenHanded, kOfferStartBytes);
     }
     if (!c.offered.empty()) {
-      EXPECT_EQ(SentRecord(connection).name, c.offered.substr(folder.size()));
+      EXPECT_EQ(wire::DecodeFileInfo(Slice(connection.Written(), 16, wire::kFileInfoSize))->name,
+                c.offered.substr(folder.size()));
     }
   }
 }
@@ -208,26 +188,28 @@ TEST_F(FileSendTest, AFileTheTransferNamesIsOfferedWithoutADialog) {
   const Bytes data = PatternBytes(5000, 3);
   const std::string path = Source(data, "chosen before.bin");
   side_.openChoice.reset();
-  transfer_.handle.NameFile(path);
+  LoneTransfer transfer(4321, transfers::Send);
+  transfer.handle.NameFile(path);
   FakeConnection connection(kAccept);
   bool handed = false;
-  EXPECT_TRUE(SendStream(connection, side_, transfer_.handle,
+  EXPECT_TRUE(SendStream(connection, side_, transfer.handle,
                          [&](std::vector<std::string>) { handed = true; }));
   EXPECT_TRUE(side_.dialogs.empty());
   EXPECT_FALSE(handed);
-  EXPECT_EQ(SentRecord(connection).name, "chosen before.bin");
-  EXPECT_EQ(transfer_.Read().moved, 5000);
+  EXPECT_EQ(wire::DecodeFileInfo(Slice(connection.Written(), 16, wire::kFileInfoSize))->name,
+            "chosen before.bin");
+  EXPECT_EQ(transfer.Read().moved, 5000);
 
   // One that is gone by its turn fails with its name known, offering nothing.
-  LoneTransfer gone(4321, Send);
-  gone.handle.NameFile(scratch_.File("gone.bin"));
-  FakeConnection refused(kAccept);
-  EXPECT_FALSE(SendStream(refused, side_, gone.handle));
-  EXPECT_EQ(refused.Written(), kOfferStartBytes);
-  EXPECT_EQ(gone.Read().path, scratch_.File("gone.bin"));
+  const StreamRun gone = Send(side_, kAccept, {.before = [&](LoneTransfer& t, auto&) {
+                                t.handle.NameFile(scratch_.File("gone.bin"));
+                              }});
+  EXPECT_FALSE(gone.done);
+  EXPECT_EQ(gone.Written(), kOfferStartBytes);
+  EXPECT_EQ(gone.facts.path, scratch_.File("gone.bin"));
 }
 
-// Only a whole acceptance, in any pieces, lets data follow; any other code,
+// Only a whole acceptance, in any pieces, lets the data follow; any other code,
 // or a reply cut short, ends the transfer with its file named and nothing
 // of it opened.
 TEST_F(FileSendTest, OnlyAWholeAcceptanceLetsTheDataFollow) {
@@ -245,29 +227,20 @@ TEST_F(FileSendTest, OnlyAWholeAcceptanceLetsTheDataFollow) {
     for (bool fail : {false, true}) cases.push_back({wire::kReplyAccept, cut, fail, 0});
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.code << " cut " << c.cut << " fail " << c.fail);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = side_.openChoice;
-    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(c.code);
-    FakeConnection connection(Bytes(reply.begin(), reply.end()));
-    connection.CutAt(c.cut, c.fail);
-    connection.SetReadLimit(c.readLimit);
+    const StreamRun run = SendChosen(Reply(c.code), {}, [&](FakeConnection& connection) {
+      connection.CutAt(c.cut, c.fail);
+      connection.SetReadLimit(c.readLimit);
+    });
     const bool whole = c.code == wire::kReplyAccept && c.cut == SIZE_MAX;
-    EXPECT_EQ(SendStream(connection, side, transfer.handle), whole);
-    EXPECT_EQ(connection.Written().size(), kOfferedBytes + (whole ? 12 + 10 : 0));
+    EXPECT_EQ(run.done, whole);
+    EXPECT_EQ(run.Written().size(), kOfferBytes + (whole ? 12 + 10 : 0));
     if (whole) continue;
     // The file is named (a refusal names it), but nothing moves.
-    const Transfer facts = transfer.Read();
-    EXPECT_EQ(facts.path, *side_.openChoice);
-    EXPECT_EQ(facts.state, TransferState::Asking);
-    EXPECT_EQ(facts.size, 0);
-    EXPECT_TRUE(side.opened.empty());
+    EXPECT_EQ(run.facts.path, *side_.openChoice);
+    EXPECT_EQ(run.facts.state, TransferState::Asking);
+    EXPECT_EQ(run.facts.size, 0);
+    EXPECT_EQ(last_.opened, 0u);
   }
-}
-
-Bytes AcceptFrom(uint32_t offset) {
-  const wire::OfferReplyBytes reply = wire::EncodeOfferReply(wire::kReplyAccept, offset);
-  return Bytes(reply.begin(), reply.end());
 }
 
 // A receiver that kept the start of a cut transfer asks for the rest.
@@ -290,31 +263,25 @@ TEST_F(FileSendTest, SendsTheRestFromTheOffsetAskedFor) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = side_.openChoice;
-    FakeConnection connection(AcceptFrom(c.offset));
-    EXPECT_EQ(SendStream(connection, side, transfer.handle), c.sent);
-    const Transfer facts = transfer.Read();
-    const Bytes& written = connection.Written();
-    ASSERT_GE(written.size(), kOfferedBytes);
-    const Bytes chunks = Slice(written, kOfferedBytes, written.size() - kOfferedBytes);
+    const StreamRun run = SendChosen(Reply(wire::kReplyAccept, c.offset));
+    EXPECT_EQ(run.done, c.sent);
+    ASSERT_GE(run.Written().size(), kOfferBytes);
     if (!c.sent) {
-      EXPECT_TRUE(chunks.empty());
-      EXPECT_EQ(facts.state, TransferState::Asking);
-      EXPECT_TRUE(side.opened.empty());
+      EXPECT_TRUE(SentChunks(run).empty());
+      EXPECT_EQ(run.facts.state, TransferState::Asking);
+      EXPECT_EQ(last_.opened, 0u);
       continue;
     }
     const Bytes rest = Slice(data, c.offset, data.size() - c.offset);
-    EXPECT_TRUE(chunks == testing::GoldenChunks(rest));
+    EXPECT_TRUE(SentChunks(run) == testing::GoldenChunks(rest));
     // The record starts at the offset, of the whole file; what moved is the
     // rest, this connection's bytes only.
-    EXPECT_EQ(facts.size, 40000);
-    EXPECT_EQ(facts.offset, c.offset);
-    EXPECT_EQ(facts.moved, static_cast<int64_t>(rest.size()));
-    EXPECT_EQ(side.seeks,
+    EXPECT_EQ(run.facts.size, 40000);
+    EXPECT_EQ(run.facts.offset, c.offset);
+    EXPECT_EQ(run.facts.moved, static_cast<int64_t>(rest.size()));
+    EXPECT_EQ(last_.seeks,
               c.offset == 0 ? std::vector<uint64_t>{} : std::vector<uint64_t>{c.offset});
-    EXPECT_EQ(side.openFiles, 0);
+    EXPECT_EQ(last_.open, 0);
   }
 }
 
@@ -334,33 +301,25 @@ TEST_F(FileSendTest, AFileOfMoreThan4GiBIsSentFromAnOffsetBelow4GiB) {
               static_cast<std::streamsize>(tail.size()));
   }
   side_.openChoice = path;
-  FakeConnection connection(AcceptFrom(0xFFFFFFF0u));
-  const bool sent = SendStream(connection, side_, transfer_.handle);
+  const StreamRun run = Send(side_, Reply(wire::kReplyAccept, 0xFFFFFFF0u));
   std::filesystem::remove(path, error);
-  ASSERT_TRUE(sent);
-  const Bytes& written = connection.Written();
-  EXPECT_TRUE(Slice(written, kOfferedBytes, written.size() - kOfferedBytes) ==
-              testing::GoldenChunks(tail));
-  const Transfer facts = transfer_.Read();
-  EXPECT_EQ(facts.offset, 0xFFFFFFF0ll);
-  EXPECT_EQ(facts.size, static_cast<int64_t>(size));
-  EXPECT_EQ(facts.moved, static_cast<int64_t>(tail.size()));
+  ASSERT_TRUE(run.done);
+  EXPECT_TRUE(SentChunks(run) == testing::GoldenChunks(tail));
+  EXPECT_EQ(run.facts.offset, 0xFFFFFFF0ll);
+  EXPECT_EQ(run.facts.size, static_cast<int64_t>(size));
+  EXPECT_EQ(run.facts.moved, static_cast<int64_t>(tail.size()));
 }
 
 TEST_F(FileSendTest, TrueOnlyWhenEveryByteWasSent) {
-  const Bytes data = PatternBytes(5000);
-  Source(data);
-  const size_t total = kOfferedBytes + 12 + 4096 + 12 + 904;
+  Source(PatternBytes(5000));
+  const size_t total = kOfferBytes + 12 + 4096 + 12 + 904;
   for (size_t limit = 0; limit <= total; ++limit) {
     SCOPED_TRACE(limit);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = side_.openChoice;
-    FakeConnection connection(kAccept);
-    connection.FailWritesAfter(limit);
-    EXPECT_EQ(SendStream(connection, side, transfer.handle), limit == total);
-    EXPECT_EQ(side.openFiles, 0);
-    EXPECT_LE(transfer.Read().moved, static_cast<int64_t>(limit));
+    const StreamRun run = SendChosen(
+        kAccept, {}, [&](FakeConnection& connection) { connection.FailWritesAfter(limit); });
+    EXPECT_EQ(run.done, limit == total);
+    EXPECT_EQ(last_.open, 0);
+    EXPECT_LE(run.facts.moved, static_cast<int64_t>(limit));
   }
 }
 
@@ -368,7 +327,7 @@ TEST_F(FileSendTest, TrueOnlyWhenEveryByteWasSent) {
 // asked for sends no chunk, and is closed; one without information is not
 // even offered.
 TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoChunk) {
-  Source(PatternBytes(9000));
+  const std::string source = Source(PatternBytes(9000));
   const struct Case {
     const char* name;
     bool failOpen, failSeek;
@@ -384,18 +343,18 @@ TEST_F(FileSendTest, AFileThatCannotBeReadSendsNoChunk) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = c.vanished ? scratch_.File("vanished.bin") : *side_.openChoice;
-    side.failOpenForReading = c.failOpen;
-    side.failSeek = c.failSeek;
-    side.failReadAfter = c.failReadAfter;
-    FakeConnection connection(AcceptFrom(c.offset));
-    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
-    EXPECT_EQ(connection.Written().size(), c.vanished ? kOfferStartBytes.size() : kOfferedBytes);
-    EXPECT_EQ(connection.ShutdownAfter(), SIZE_MAX);
-    EXPECT_EQ(side.closedFiles, c.failOpen || c.vanished ? 0 : 1);
-    EXPECT_EQ(side.openFiles, 0);
+    const StreamRun run =
+        SendChosen(Reply(wire::kReplyAccept, c.offset), [&](FakeTransferSide& side) {
+          side.openChoice = c.vanished ? scratch_.File("vanished.bin") : source;
+          side.failOpenForReading = c.failOpen;
+          side.failSeek = c.failSeek;
+          side.failReadAfter = c.failReadAfter;
+        });
+    EXPECT_FALSE(run.done);
+    EXPECT_EQ(run.Written().size(), c.vanished ? kOfferStartBytes.size() : kOfferBytes);
+    EXPECT_EQ(run.connection.ShutdownAfter(), SIZE_MAX);
+    EXPECT_EQ(last_.closed, c.failOpen || c.vanished ? 0 : 1);
+    EXPECT_EQ(last_.open, 0);
   }
 }
 
@@ -419,14 +378,13 @@ TEST_F(FileSendTest, RecordCarriesThePlatformInformationAndTheBareName) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    FakeTransferSide side;
-    LoneTransfer transfer(4321, Send);
-    side.openChoice = c.path;
-    side.information = information;
-    side.failOpenForReading = true;
-    FakeConnection connection(kAccept);
-    EXPECT_FALSE(SendStream(connection, side, transfer.handle));
-    const wire::FileInfo record = SentRecord(connection);
+    const StreamRun run = SendChosen(kAccept, [&](FakeTransferSide& side) {
+      side.openChoice = c.path;
+      side.information = information;
+      side.failOpenForReading = true;
+    });
+    EXPECT_FALSE(run.done);
+    const wire::FileInfo record = SentRecord(run);
     EXPECT_EQ(record.attributes, 0x21u);
     EXPECT_EQ(record.creationTime, information.creationTime);
     EXPECT_EQ(record.lastAccessTime, information.lastAccessTime);
@@ -434,7 +392,7 @@ TEST_F(FileSendTest, RecordCarriesThePlatformInformationAndTheBareName) {
     EXPECT_EQ(record.sizeHigh, 1u);
     EXPECT_EQ(record.sizeLow, 0x10u);
     EXPECT_EQ(record.name, c.name);
-    EXPECT_EQ(transfer.Read().size, 0x1'0000'0010ll);
+    EXPECT_EQ(run.facts.size, 0x1'0000'0010ll);
   }
 }
 

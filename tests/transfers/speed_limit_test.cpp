@@ -25,6 +25,7 @@
 #include "transfers/pace/paced_connection.h"
 #include "transfers/stream/receive_stream.h"
 #include "transfers/stream/send_stream.h"
+#include "wait_until.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::transfers {
@@ -193,10 +194,7 @@ TEST(PacedConnection, AStreamKeepsToItsPiecesAndWaitsItsTurn) {
   for (size_t i = 2; i < toPeer.Writes().size(); ++i)
     EXPECT_LE(toPeer.Writes()[i].size(), 2 * kChunk) << i;
 
-  Bytes stream = testing::GoldenOffer("sent.bin", data.size());
-  const Bytes chunks = testing::GoldenChunks(data);
-  stream.insert(stream.end(), chunks.begin(), chunks.end());
-  testing::FakeConnection fromPeer(stream);
+  testing::FakeConnection fromPeer(testing::GoldenStream("sent.bin", data));
   testing::LoneTransfer receive(1, Receive);
   PacedConnection pacedReceive(fromPeer, &limit, receive.handle);
   ASSERT_TRUE(ReceiveStream(pacedReceive, side, receive.handle));
@@ -209,9 +207,8 @@ TEST(PacedConnection, AStreamKeepsToItsPiecesAndWaitsItsTurn) {
   testing::LoneTransfer waiting(2, Send);
   PacedConnection pacedWaiting(toPeer, &narrow, waiting.handle);
   std::future<void> turn = std::async(std::launch::async, [&] { pacedWaiting.AwaitTurn(); });
-  for (int look = 0; look < 1000 && !waiting.Read().awaitsShare; ++look)
-    turn.wait_for(std::chrono::milliseconds(10));
-  EXPECT_TRUE(waiting.Read().awaitsShare) << "never shown as waiting its turn";
+  EXPECT_TRUE(e2e::WaitUntil([&] { return waiting.Read().awaitsShare; }, 10000))
+      << "never shown as waiting its turn";
   first.reset();
   ASSERT_EQ(turn.wait_for(std::chrono::seconds(10)), std::future_status::ready)
       << "the turn did not come";

@@ -25,14 +25,27 @@ void Expect(uint32_t start, const std::vector<Sample>& samples) {
   }
 }
 
-TEST(SpeedMeter, NothingDuringTheFirstSecondThenTheAverage) {
-  Expect(5000, {
-                   {0, 0, 0},
-                   {500, 800'000, 0},  // a first burst shows no speed
-                   {999, 1'000'000, 0},
-                   // 1,024,000 bytes in exactly 1000 ms: 1000 KiB/s.
-                   {1000, 1'024'000, 1'024'000},
-               });
+TEST(SpeedMeter, TheAverageSinceTheFirstSecond) {
+  const struct {
+    const char* name;
+    uint32_t start;
+    std::vector<Sample> samples;
+  } cases[] = {
+      // A first burst shows no speed; 1,024,000 bytes in exactly 1000 ms:
+      // 1000 KiB/s.
+      {"nothing during the first second",
+       5000,
+       {{0, 0, 0}, {500, 800'000, 0}, {999, 1'000'000, 0}, {1000, 1'024'000, 1'024'000}}},
+      {"across the clock's wrap", 0xFFFFFC18u, {{0, 0, 0}, {1000, 500, 500}, {2000, 2000, 1000}}},
+      {"samples far apart: the average over the gap",
+       0,
+       {{0, 0, 0}, {10'000, 1'000'000, 100'000}, {30'000, 1'000'000, 0}}},
+      {"a count that did not grow", 0, {{0, 5000, 0}, {1500, 5000, 0}, {3000, 4000, 0}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Expect(c.start, c.samples);
+  }
 }
 
 TEST(SpeedMeter, AStallShowsAFallingSpeedDownToNothing) {
@@ -49,33 +62,12 @@ TEST(SpeedMeter, AStallShowsAFallingSpeedDownToNothing) {
   Expect(1, samples);
 }
 
-TEST(SpeedMeter, MeasuresAcrossTheClocksWrap) {
-  Expect(0xFFFFFC18u,  // 1000 ms before the wrap
-         {
-             {0, 0, 0},
-             {1000, 500, 500},  // at 0 exactly
-             {2000, 2000, 1000},
-         });
-}
-
-TEST(SpeedMeter, SamplesFarApartGiveTheAverageOverTheGap) {
-  Expect(0, {
-                {0, 0, 0},
-                {10'000, 1'000'000, 100'000},
-                {30'000, 1'000'000, 0},
-            });
-}
-
 TEST(SpeedMeter, SamplesCloseTogetherStillGiveTheRate) {
   // Every 10 ms for ten seconds at 1 MB/s: only every 200 ms is kept.
   SpeedMeter meter;
   float speed = 0;
   for (uint32_t at = 0; at <= 10'000; at += 10) speed = meter.Sample(at, int64_t{at} * 1000);
   EXPECT_FLOAT_EQ(speed, 1'000'000);
-}
-
-TEST(SpeedMeter, ACountThatDidNotGrowIsNoSpeed) {
-  Expect(0, {{0, 5000, 0}, {1500, 5000, 0}, {3000, 4000, 0}});
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "support/scripted_dialogs.h"
 #include "host/linked_host.h"
 #include "support/test_paths.h"
+#include "strict_peer.h"
 #include "transfers/side/platform_streams.h"
 #include "transfers/telling/transfer_outcome.h"
 #include "wire/handshake.h"
@@ -202,12 +203,7 @@ class OutcomeTest : public ::testing::Test {
   // The peer pushes (code 2): this side receives under `procedure`.
   void CallIn(ConnectionProbe::FileProcedure procedure) {
     probe_.SetFileProcedure(std::move(procedure));
-    peer_ = ConnectLoopback(server_.Port());
-    p2p::StartIncoming(server_.Accept(), probe_.Services());
-    std::array<uint8_t, 8> hello = wire::EncodeCallerHello(1001, 1);
-    ASSERT_TRUE(SendAll(peer_, {hello.begin(), hello.end()}));
-    ASSERT_EQ(ReadExactly(peer_, 4).size(), 4u);
-    ASSERT_TRUE(SendWord(peer_, wire::kPushCode));
+    peer_ = testing::CallIn(probe_, 1001, 1, wire::kPushCode);
   }
   std::vector<std::string> Outcomes() {
     std::vector<std::string> lines;
@@ -217,7 +213,6 @@ class OutcomeTest : public ::testing::Test {
   }
 
   ScriptedDialogsScope dialogs_;
-  LoopbackServer server_;
   host::LinkedHost host_{nullptr, nullptr};  // no host: contacts go by number
   ConnectionProbe probe_;
   Socket peer_ = platform::kInvalidSocket;
@@ -285,8 +280,8 @@ TEST_F(OutcomeTest, AFileThatCannotBeSavedIsAFailureToldWithItsReason) {
             "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od 1001: folder nie istnieje.");
 }
 
-// This side offers a 5-byte file to a peer that answers as each case says;
-// the peer reads what comes and closes.
+// This side offers a 5-byte file to a strict peer that answers as each case
+// says, reads what comes and closes.
 TEST(OutcomeOfSending, TheAnswerDecidesWhatIsToldAndLogged) {
   StartSockets();
   host::LinkedHost host{nullptr, nullptr};
@@ -323,17 +318,17 @@ TEST(OutcomeOfSending, TheAnswerDecidesWhatIsToldAndLogged) {
         });
     ASSERT_TRUE(p2p::StartOutgoing(2002, wire::kPushCode, probe.Services()));
     Socket called = server.Accept();
-    ASSERT_EQ(ReadExactly(called, 8).size(), 8u);
-    ASSERT_TRUE(SendAll(called, {'U', 'D', 'A', 'G'}));
-    ASSERT_EQ(ReadExactly(called, 4 + 16 + wire::kFileInfoSize).size(),
-              4 + 16 + wire::kFileInfoSize);
-    const wire::OfferReplyBytes reply = wire::EncodeOfferReply(c.code, c.offset);
-    ASSERT_TRUE(SendAll(called, {reply.begin(), reply.end()}));
-    // The last chunk's header and its data, or nothing.
-    const std::vector<uint8_t> rest = ReadUntilClosed(called);
+    strict::StrictPeer peer(called);
+    uint32_t caller = 0, code = 0;
+    ASSERT_TRUE(peer.Answer(&caller, &code) && peer.ReadOffer()) << peer.Failure();
+    // The file from the offset, or nothing.
+    std::vector<uint8_t> file;
+    const bool received =
+        c.code == wire::kReplyAccept ? peer.AcceptOffer(&file, c.offset) : !peer.RefuseOffer();
     platform::CloseSocket(called);
     ASSERT_TRUE(probe.WaitEnded(1));
-    EXPECT_EQ(rest.size(), c.told ? 0 : wire::kChunkHeaderSize + c.data);
+    EXPECT_EQ(received, !c.told);
+    EXPECT_EQ(file.size(), c.data);
     EXPECT_EQ(probe.LogLines().back(), "transfer ended: send peer=2002 " + c.log);
     // The record ended as the report says.
     const std::vector<TransferEvent> events = probe.Events();

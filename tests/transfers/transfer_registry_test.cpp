@@ -15,6 +15,7 @@
 #include "platform/threads/threads.h"
 #include "support/bounded_wait.h"
 #include "support/loopback_pair.h"
+#include "wait_until.h"
 
 namespace kvel::transfers {
 namespace {
@@ -290,25 +291,6 @@ TEST(TransferRegistry, IdsAreNewForEveryTransferAndListedInTheOrderBegun) {
   for (const TransferHandle& other : running) EXPECT_NE(later.Id(), other.Id());
 }
 
-TEST(TransferRegistry, SpeedIsSampledAtEachSnapshotAndFallsInAPause) {
-  ManualClock clock;
-  TransferRegistry registry(clock.Bind());
-  TransferHandle transfer = registry.Begin(1, Receive);
-  transfer.Agree(1, "1", Receive);
-  EXPECT_EQ(registry.Snapshot()[0].speed, 0.0f);  // asking: no speed
-  transfer.StartMoving(100 * 1024 * 1024, 0);
-  for (int tick = 0; tick <= 8; ++tick) {
-    if (tick > 0) transfer.Moved(256 * 1024);  // 1 MiB/s
-    const float speed = registry.Snapshot()[0].speed;
-    EXPECT_EQ(speed, tick < 4 ? 0.0f : 1024.0f * 1024) << tick;
-    clock.Advance(250);
-  }
-  // The data stops: the next snapshot shows less, and three seconds on none.
-  EXPECT_LT(registry.Snapshot()[0].speed, 1024.0f * 1024);
-  clock.Advance(3000);
-  EXPECT_EQ(registry.Snapshot()[0].speed, 0.0f);
-}
-
 // The stop button shuts a transfer's socket down without closing it: a read
 // blocked on it returns, the peer sees the end, and the connection thread
 // still owns the handle.
@@ -339,48 +321,38 @@ TEST(TransferRegistry, StopShutsTheSocketDownAndLeavesTheCloseToItsThread) {
   testing::CloseLoopbackPair(pair);
 }
 
-TEST(TransferRegistry, StopAllReachesEveryTransferAndEveryLaterOne) {
+// The unloading's StopAll reaches every transfer, running or still calling,
+// and every later one (a connection made after it is shut down as it is
+// attached); it stops them apart from the user's own stop, for what becomes
+// of a received part.
+TEST(TransferRegistry, StopAllReachesEveryTransferAndEveryLaterOneApartFromTheUsersStop) {
   testing::LoopbackPair first = testing::MakeLoopbackPair();
   testing::LoopbackPair late = testing::MakeLoopbackPair();
   TransferRegistry registry([] { return 0u; });
-  TransferHandle running = registry.Begin(1, Send);
-  running.AttachSocket(first.a);
-  TransferHandle unconnected = registry.Begin(2, Send);  // still calling
-  registry.StopAll();
-  uint8_t byte;
-  EXPECT_LE(platform::ReceiveSome(first.a, &byte, 1), 0);
-  EXPECT_TRUE(running.Read().stopped);
-  EXPECT_TRUE(unconnected.Read().stopped);
-  // A connection made after the stop is shut down as it is attached.
-  unconnected.AttachSocket(late.a);
-  EXPECT_LE(platform::ReceiveSome(late.a, &byte, 1), 0);
-  TransferHandle begun = registry.Begin(3, Receive);
-  EXPECT_TRUE(begun.Read().stopped);
-  for (TransferHandle* handle : {&running, &unconnected}) handle->DetachSocket();
-  testing::CloseLoopbackPair(first);
-  testing::CloseLoopbackPair(late);
-}
-
-// Whether a stop was the user's own or the unloading's, for what becomes of
-// a received part.
-TEST(TransferRegistry, TheUnloadingStopsApartFromTheUser) {
-  TransferRegistry registry([] { return 0u; });
   TransferHandle byUser = registry.Begin(1, Receive);
-  TransferHandle byUnload = registry.Begin(2, Receive);
-  TransferHandle running = registry.Begin(3, Receive);
+  TransferHandle running = registry.Begin(2, Send);
+  running.AttachSocket(first.a);
+  TransferHandle unconnected = registry.Begin(3, Send);  // still calling
   EXPECT_FALSE(running.Read().StoppedByUser());
   registry.Stop(byUser.Id());
   EXPECT_TRUE(byUser.Read().StoppedByUser());
   registry.StopAll();
-  TransferHandle late = registry.Begin(4, Receive);
+  uint8_t byte;
+  EXPECT_LE(platform::ReceiveSome(first.a, &byte, 1), 0);
+  unconnected.AttachSocket(late.a);
+  EXPECT_LE(platform::ReceiveSome(late.a, &byte, 1), 0);
+  TransferHandle begun = registry.Begin(4, Receive);
   EXPECT_TRUE(byUser.Read().StoppedByUser());
-  for (TransferHandle* handle : {&byUnload, &late}) {
+  for (TransferHandle* handle : {&running, &unconnected, &begun}) {
     EXPECT_TRUE(handle->Read().stopped);
     EXPECT_TRUE(handle->Read().unloading);
     EXPECT_FALSE(handle->Read().StoppedByUser());
   }
-  byUnload.Note(EndNote::PartKept);
-  EXPECT_EQ(byUnload.Read().note, EndNote::PartKept);
+  running.Note(EndNote::PartKept);
+  EXPECT_EQ(running.Read().note, EndNote::PartKept);
+  for (TransferHandle* handle : {&running, &unconnected}) handle->DetachSocket();
+  testing::CloseLoopbackPair(first);
+  testing::CloseLoopbackPair(late);
 }
 
 // Once RemoveObserver returns the observer is never called again; a call
@@ -393,7 +365,7 @@ TEST(TransferRegistry, RemovingAnObserverWaitsForItsCallUnderWay) {
     void TransferListed(const Transfer&) override {
       ++calls;
       inside = true;
-      while (!release) std::this_thread::yield();
+      e2e::WaitUntil([&] { return release.load(); }, 10000, 1);
       inside = false;
     }
     void TransferEnded(const Transfer&) override { ++calls; }
@@ -402,14 +374,14 @@ TEST(TransferRegistry, RemovingAnObserverWaitsForItsCallUnderWay) {
   registry.AddObserver(slow);
   TransferHandle transfer = registry.Begin(1, Send);
   testing::BoundedThread agreeing("the agreeing", [&] { transfer.Agree(1, "1", Send); });
-  while (!slow->inside) std::this_thread::yield();
+  ASSERT_TRUE(e2e::WaitUntil([&] { return slow->inside.load(); }, 10000, 1));
   std::atomic<bool> removed{false};
   testing::BoundedThread removing("the removing of the observer", [&] {
     registry.RemoveObserver(slow.get());
     removed = true;
   });
-  platform::SleepMilliseconds(50);
-  EXPECT_FALSE(removed);  // the call is still under way
+  EXPECT_FALSE(e2e::WaitUntil([&] { return removed.load(); }, 50, 1))
+      << "removed while the call was still under way";
   slow->release = true;
   removing.Join();
   agreeing.Join();

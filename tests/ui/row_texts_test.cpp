@@ -11,20 +11,6 @@ namespace {
 
 constexpr int64_t kGiB = int64_t{1} << 30;
 
-TEST(RowTexts, ANewTransferShowsNoFileAndNothingDone) {
-  transfers::Transfer transfer;
-  transfer.contact = "Ala";
-  const RowTexts texts = TextsOf(transfer);
-  EXPECT_EQ(texts.contact, "Ala");
-  EXPECT_EQ(texts.file, "-");
-  EXPECT_EQ(texts.percent, "0");
-  EXPECT_EQ(texts.size, "0.00KB");
-  EXPECT_EQ(texts.speed, "0.00KB/s");
-  EXPECT_EQ(texts.timeLeft, "\x96");  // "–": no speed yet
-  EXPECT_EQ(texts.Of(Column::Bar), nullptr);
-  EXPECT_EQ(*texts.Of(Column::File), "-");
-}
-
 // A send that waits shows what it waits for where its speed would be,
 // byte for byte in Windows-1250; the other cells read as for any transfer.
 TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
@@ -58,6 +44,8 @@ TEST(RowTexts, AWaitingTransferSaysWhatItWaitsForInPlaceOfItsSpeed) {
     EXPECT_EQ(texts.file, "-");
     EXPECT_EQ(texts.percent, "0");
     EXPECT_EQ(texts.size, "0.00KB");
+    EXPECT_EQ(texts.Of(Column::Bar), nullptr);
+    EXPECT_EQ(*texts.Of(Column::File), "-");
   }
   EXPECT_EQ(AwaitsText(transfers::Awaits::Handshake), nullptr);
 }

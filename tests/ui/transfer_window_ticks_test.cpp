@@ -105,27 +105,23 @@ class TransferWindowTicks : public ::testing::Test {
   TransferWindow window_;
 };
 
-TEST_F(TransferWindowTicks, AHiddenWindowShowsItselfForANewTransfer) {
+// A hidden window shows itself for a new transfer, once agreed (a connection
+// still handshaking shows nothing), and again when the user closed it; the
+// last end hides it. Newest at the top.
+TEST_F(TransferWindowTicks, ANewTransferShowsTheWindowAndTheLastEndHidesIt) {
   window_.Tick();  // the wake it asked for as it was made
   EXPECT_FALSE(shown_->visible);
   EXPECT_FALSE(shown_->ticking);
   const int wakes = *wakes_;
-  // Begun but not agreed (a connection still handshaking): nothing to show.
-  TransferHandle transfer = registry_.Begin(1001, Receive);
+  TransferHandle first = registry_.Begin(1001, Receive);
   EXPECT_EQ(*wakes_, wakes);
-  transfer.Agree(1001, "Ala", Receive);
+  first.Agree(1001, "Ala", Receive);
   EXPECT_EQ(*wakes_, wakes + 1);  // posted: the window's thread ticks now
   window_.Tick();
   EXPECT_TRUE(shown_->visible);
   EXPECT_TRUE(shown_->ticking);
-  EXPECT_EQ(shown_->rows, std::vector<TransferId>{transfer.Id()});
-  EXPECT_EQ(Cells(transfer.Id()),
+  EXPECT_EQ(Cells(first.Id()),
             (std::vector<std::string>{"Ala", "-", "0", "", "0.00KB", "0.00KB/s", "\x96"}));
-}
-
-TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHidesIt) {
-  TransferHandle first = Agreed(1, "1", Receive);
-  window_.Tick();
   shown_->visible = false;  // the close box
   window_.Tick();
   EXPECT_FALSE(shown_->visible);  // ticks alone do not show it again
@@ -133,7 +129,6 @@ TEST_F(TransferWindowTicks, ANewTransferShowsAWindowTheUserClosedAndTheLastEndHi
   window_.Tick();
   EXPECT_TRUE(shown_->visible);
   EXPECT_EQ(shown_->shows, 2);
-  // Newest at the top.
   EXPECT_EQ(shown_->rows, (std::vector<TransferId>{second.Id(), first.Id()}));
 
   first.End(TransferOutcome::Stopped);

@@ -10,30 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "two_hosts.h"
 #include "world_files.h"
-#include "world.h"
 
 namespace kvel::e2e {
 namespace {
 
-constexpr uint32_t kA = 1001, kB = 1002;
-
-class EndToEndAutoAccept : public ::testing::Test {
+class EndToEndAutoAccept : public TwoHosts {
  protected:
   void SetUp() override {
-    a_ = &world_.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
-    b_ = &world_.AddHost(
-        {kB, FreePort(), {{kA, "Alek"}}, "[autoaccept]\r\nuins=1001\r\nmaxkb=64\r\n", true});
-    ASSERT_TRUE(a_->Started() && b_->Started());
+    ASSERT_NO_FATAL_FAILURE(StartHosts(-1, -1, "[autoaccept]\r\nuins=1001\r\nmaxkb=64\r\n"));
     ASSERT_TRUE(a_->WaitFor("contacts", "icon=green")) << a_->Command("contacts");
     ASSERT_TRUE(b_->WaitFor("contacts", "icon=green")) << b_->Command("contacts");
   }
-  std::string Path(const std::string& name) { return world_.Scratch() + name; }
   std::string Folder() { return b_->Profile() + "kvel\\odebrane\\"; }
-  void Send(const std::string& source) {
-    a_->Command("open \"" + source + "\"");
-    ASSERT_NE(a_->Command("click kvel/send 1002").find("ok clicked"), std::string::npos);
-  }
   std::vector<std::string> InFolder() {
     std::vector<std::string> names;
     std::error_code ignored;
@@ -42,19 +32,6 @@ class EndToEndAutoAccept : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  std::string Seen() {
-    std::string out;
-    for (HostProcess* host : {a_, b_}) {
-      for (const char* line : {"dialogs", "rows", "log"}) {
-        out += "\n" + std::to_string(host->Settings().uin) + "> " + host->Command(line);
-      }
-    }
-    return out;
-  }
-
-  World world_;
-  HostProcess* a_ = nullptr;
-  HostProcess* b_ = nullptr;
 };
 
 TEST_F(EndToEndAutoAccept, SmallFilesComeUnaskedUnderFreeNamesAndALargeOneIsAsked) {

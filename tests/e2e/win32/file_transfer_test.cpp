@@ -5,16 +5,18 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "world_files.h"
+#include "two_hosts.h"
 #include "world.h"
+#include "world_files.h"
 
 namespace kvel::e2e {
 namespace {
 
-constexpr uint32_t kA = 1001, kB = 1002, kC = 1003;
+constexpr uint32_t kC = 1003;
 constexpr uint64_t kLargeFile = 400u * 1024 * 1024;  // takes far longer than a poll
 // Takes longer than starting a second transfer through the dialogs.
 constexpr uint64_t kHugeFile = 1536ull * 1024 * 1024;
@@ -31,16 +33,8 @@ void StartSending(HostProcess& from, HostProcess& to, const std::string& source,
   WaitUntil([&] { return ArrivingSize(target) > 256 * 1024; }, 60000, 10);
 }
 
-class EndToEndFiles : public ::testing::Test {
+class EndToEndFiles : public TwoHosts {
  protected:
-  // `reportAB` is the port A is told for B (0 keeps B's own).
-  void StartHosts(int reportAB = -1) {
-    if (reportAB >= 0) world_.Server().SetReportedPort(kA, kB, static_cast<uint16_t>(reportAB));
-    a_ = &world_.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
-    b_ = &world_.AddHost({kB, FreePort(), {{kA, "Alek"}}, ""});
-    ASSERT_TRUE(a_->Started() && b_->Started());
-    ASSERT_TRUE(a_->WaitFor("contacts", "icon=")) << a_->Command("contacts");
-  }
   // A file large enough to be cut in the middle, on its way from A to B
   // once this returns.
   void StartLargeTransfer(const std::string& source, const std::string& target, uint32_t seed) {
@@ -50,48 +44,50 @@ class EndToEndFiles : public ::testing::Test {
     ASSERT_GT(ArrivingSize(target), 0u) << Seen();
     ASSERT_TRUE(a_->WaitFor("rows", "ok rows 1")) << Seen();
   }
-  std::string Path(const std::string& name) { return world_.Scratch() + name; }
-  bool NoTransfers(HostProcess& host) { return host.WaitFor("rows", "ok rows 0"); }
   // Whether A asked B to call back: a class-16 message with byte 2 through
   // the server.
   bool CallBackRequested() {
-    for (const auto& message : world_.Server().RelayedMessages()) {
+    for (const auto& message : world_->Server().RelayedMessages()) {
       if (message.sender == kA && message.recipient == kB && message.messageClass == 16 &&
           message.body == std::vector<uint8_t>{2})
         return true;
     }
     return false;
   }
-  // What both hosts saw, for a failure's message.
-  std::string Seen() {
-    std::string out;
-    for (HostProcess* host : {a_, b_}) {
-      if (host == nullptr) continue;
-      for (const char* line : {"dialogs", "rows", "windows", "log"}) {
-        out += "\n" + std::to_string(host->Settings().uin) + "> " + host->Command(line);
-      }
-    }
-    return out;
-  }
-
-  World world_;
-  HostProcess* a_ = nullptr;
-  HostProcess* b_ = nullptr;
 };
 
-TEST_F(EndToEndFiles, SendsAFileDirectly) {
-  StartHosts();
-  const std::string source = Path("sample.bin"), target = Path("received.bin");
-  MakeFile(source, 3 * 1024 * 1024 + 17, 1);
-  b_->Command("answer yes");
-  b_->Command("save \"" + target + "\"");
-  a_->Command("open \"" + source + "\"");
-  ASSERT_NE(a_->Command("click kvel/send 1002").find("ok clicked"), std::string::npos);
-  ASSERT_TRUE(WaitForSize(target, FileSize(source)));
-  EXPECT_TRUE(NoTransfers(*a_));
-  EXPECT_TRUE(NoTransfers(*b_));
-  EXPECT_EQ(FileSha256(target), FileSha256(source));
-  EXPECT_NE(b_->Command("dialogs").find("sample.bin"), std::string::npos);
+// A file from A to B, saved where B's user chooses: directly; over B's
+// call-back when B must be asked to call (A is told port 1); and over B's
+// call-back when A is told a port of B's where nobody listens, so that its
+// direct connection is refused. A's user is told of no failure.
+TEST_F(EndToEndFiles, SendsAFileDirectlyOrOverACallBack) {
+  const struct Case {
+    const char* name;
+    int reportAB;
+    const char* icon;
+    uint64_t size;
+  } cases[] = {
+      {"directly", -1, "icon=green", 3 * 1024 * 1024 + 17},
+      {"B must call back", 1, "icon=orange", 200000},
+      {"the direct connection is refused", FreePort(), "icon=green", 300000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_NO_FATAL_FAILURE(StartHosts(c.reportAB));
+    ASSERT_TRUE(a_->WaitFor("contacts", c.icon)) << Seen();
+    const std::string source = Path("sample.bin"), target = Path("received.bin");
+    MakeFile(source, c.size, static_cast<uint32_t>(c.size));
+    b_->Command("answer yes");
+    b_->Command("save \"" + target + "\"");
+    ASSERT_NO_FATAL_FAILURE(Send(source));
+    ASSERT_TRUE(WaitForSize(target, c.size)) << Seen();
+    EXPECT_TRUE(NoTransfers(*a_));
+    EXPECT_TRUE(NoTransfers(*b_));
+    EXPECT_EQ(FileSha256(target), FileSha256(source));
+    EXPECT_EQ(CallBackRequested(), c.reportAB >= 0);
+    EXPECT_NE(b_->Command("dialogs").find("sample.bin"), std::string::npos) << Seen();
+    EXPECT_EQ(a_->Command("dialogs").find("error"), std::string::npos) << Seen();
+  }
 }
 
 // Three files picked at once in one open dialog: each has its own row, its
@@ -137,78 +133,34 @@ TEST_F(EndToEndFiles, SendsThreeFilesPickedAtOnce) {
   EXPECT_EQ(CountOf(dialogsA, "error"), 0u) << Seen();
 }
 
-TEST_F(EndToEndFiles, RefusedFileLeavesNothing) {
-  StartHosts();
-  const std::string source = Path("refused.bin"), target = Path("not-saved.bin");
-  MakeFile(source, 100000, 2);
-  b_->Command("answer no");
-  b_->Command("save \"" + target + "\"");
-  a_->Command("open \"" + source + "\"");
-  a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(b_->WaitFor("dialogs", "question")) << Seen();
-  EXPECT_TRUE(NoTransfers(*a_));
-  EXPECT_TRUE(NoTransfers(*b_));
-  EXPECT_EQ(b_->Command("dialogs").find("file"), std::string::npos);
-  EXPECT_EQ(FileSize(target), 0u);
-  // The sender's user learns of the refusal, in Polish, with file and contact.
-  EXPECT_TRUE(a_->WaitFor("dialogs", "Plik refused.bin nie zosta\xB3 przyj\xEAty przez Bolek."))
-      << Seen();
-}
-
-TEST_F(EndToEndFiles, CancelledSaveDialogLeavesNothing) {
-  StartHosts();
-  const std::string source = Path("cancelled.bin");
-  MakeFile(source, 100000, 3);
-  b_->Command("answer yes");
-  b_->Command("save cancel");
-  a_->Command("open \"" + source + "\"");
-  a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(b_->WaitFor("dialogs", "file"));
-  EXPECT_TRUE(NoTransfers(*a_));
-  EXPECT_TRUE(NoTransfers(*b_));
-}
-
-TEST_F(EndToEndFiles, CallBackWhenThePeerCannotBeReached) {
-  StartHosts(/*reportAB=*/1);
-  ASSERT_TRUE(a_->WaitFor("contacts", "icon=orange"));
-  const std::string source = Path("callback.bin"), target = Path("callback-received.bin");
-  MakeFile(source, 200000, 4);
-  a_->Command("open \"" + source + "\"");
-  b_->Command("answer yes");
-  b_->Command("save \"" + target + "\"");
-  a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(WaitForSize(target, FileSize(source))) << Seen();
-  EXPECT_EQ(FileSha256(target), FileSha256(source));
-  EXPECT_TRUE(CallBackRequested());
-  EXPECT_TRUE(NoTransfers(*a_));
-  EXPECT_TRUE(NoTransfers(*b_));
-}
-
-// A is told a port of B's where nobody listens: A's direct connection is
-// refused, A asks B to call back, and the file arrives that way.
-TEST_F(EndToEndFiles, FallsBackToACallBackWhenTheDirectConnectionIsRefused) {
-  StartHosts(/*reportAB=*/FreePort());
-  ASSERT_TRUE(a_->WaitFor("contacts", "icon=green"));
-  const std::string source = Path("fallback.bin"), target = Path("fallback-received.bin");
-  MakeFile(source, 300000, 9);
-  a_->Command("open \"" + source + "\"");
-  b_->Command("answer yes");
-  b_->Command("save \"" + target + "\"");
-  a_->Command("click kvel/send 1002");
-  ASSERT_TRUE(WaitForSize(target, FileSize(source))) << Seen();
-  EXPECT_EQ(FileSha256(target), FileSha256(source));
-  EXPECT_TRUE(CallBackRequested());
-  EXPECT_TRUE(NoTransfers(*a_));
-  EXPECT_TRUE(NoTransfers(*b_));
-  // It arrived: A's user is told of no failure.
-  EXPECT_EQ(a_->Command("dialogs").find("error"), std::string::npos) << Seen();
+// B's user refuses the file, or cancels the save dialog: no row stays, and
+// A's user learns of the refusal, in Polish, with file and contact.
+TEST_F(EndToEndFiles, ARefusedOrCancelledFileLeavesNothing) {
+  for (const bool refused : {true, false}) {
+    SCOPED_TRACE(refused ? "refused" : "cancelled");
+    ASSERT_NO_FATAL_FAILURE(StartHosts());
+    const std::string source = Path("refused.bin"), target = Path("not-saved.bin");
+    MakeFile(source, 100000, 2);
+    b_->Command(refused ? "answer no" : "answer yes");
+    b_->Command(refused ? "save \"" + target + "\"" : "save cancel");
+    a_->Command("open \"" + source + "\"");
+    a_->Command("click kvel/send 1002");
+    ASSERT_TRUE(b_->WaitFor("dialogs", refused ? "question" : "file")) << Seen();
+    EXPECT_TRUE(NoTransfers(*a_));
+    EXPECT_TRUE(NoTransfers(*b_));
+    EXPECT_EQ(FileSize(target), 0u);
+    if (refused) {
+      EXPECT_EQ(b_->Command("dialogs").find("file"), std::string::npos);
+      EXPECT_TRUE(a_->WaitFor("dialogs", "Plik refused.bin nie zosta\xB3 przyj\xEAty przez Bolek."))
+          << Seen();
+    }
+  }
 }
 
 // B must be asked to call, but cannot reach A: A's send waits, listed as
 // waiting for a connection, until A's user stops it; nobody gets a box.
 TEST_F(EndToEndFiles, ASendWaitingForACallBackIsListedUntilStopped) {
-  world_.Server().SetReportedPort(kB, kA, FreePort());
-  StartHosts(/*reportAB=*/1);
+  StartHosts(/*reportAB=*/1, /*reportBA=*/FreePort());
   ASSERT_TRUE(a_->WaitFor("contacts", "icon=orange"));
   a_->Command("click kvel/send 1002");
   ASSERT_TRUE(a_->WaitFor("rows",
@@ -230,7 +182,7 @@ struct ErrorState {
   const char* text;
 };
 
-TEST(EndToEnd, PeersWithoutDirectConnectionsGiveTheErrorBoxes) {
+TEST_F(EndToEndFiles, PeersWithoutDirectConnectionsGiveTheErrorBoxes) {
   const ErrorState states[] = {
       {0, "icon=red",
        "Odbiorca nie obs\xB3uguje po\xB3\xB9"
@@ -241,16 +193,13 @@ TEST(EndToEnd, PeersWithoutDirectConnectionsGiveTheErrorBoxes) {
   };
   for (const ErrorState& state : states) {
     SCOPED_TRACE(state.port);
-    World world;
-    world.Server().SetReportedPort(kA, kB, static_cast<uint16_t>(state.port));
-    HostProcess& a = world.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
-    HostProcess& b = world.AddHost({kB, FreePort(), {{kA, "Alek"}}, ""});
-    ASSERT_TRUE(a.WaitFor("contacts", state.icon)) << a.Command("contacts");
-    a.Command("click kvel/send 1002");
-    ASSERT_TRUE(a.WaitFor("dialogs", "error"));
-    EXPECT_NE(a.Command("dialogs").find(state.text), std::string::npos) << a.Command("dialogs");
-    EXPECT_TRUE(world.Server().RelayedMessages().empty());
-    EXPECT_EQ(b.Command("dialogs"), "ok dialogs");
+    ASSERT_NO_FATAL_FAILURE(StartHosts(state.port));
+    ASSERT_TRUE(a_->WaitFor("contacts", state.icon)) << a_->Command("contacts");
+    a_->Command("click kvel/send 1002");
+    ASSERT_TRUE(a_->WaitFor("dialogs", "error"));
+    EXPECT_NE(a_->Command("dialogs").find(state.text), std::string::npos) << Seen();
+    EXPECT_TRUE(world_->Server().RelayedMessages().empty());
+    EXPECT_EQ(b_->Command("dialogs"), "ok dialogs");
   }
 }
 
@@ -356,26 +305,25 @@ TEST(EndToEnd, PeerQuittingMidTransferEndsOnlyItsTransfer) {
 
 // The direct connection does not go through the server: losing it ends no
 // transfer, and the hosts go on without it.
-TEST(EndToEnd, LosingTheServerMidTransferLeavesTheTransferRunning) {
+TEST_F(EndToEndFiles, LosingTheServerMidTransferLeavesTheTransferRunning) {
   struct Loss {
     const char* name;
     bool wholeServer;  // else only B's connection is dropped
   };
   for (const Loss& loss : {Loss{"server stops", true}, Loss{"B dropped", false}}) {
     SCOPED_TRACE(loss.name);
-    World world;
-    HostProcess& a = world.AddHost({kA, FreePort(), {{kB, "Bolek"}}, ""});
-    HostProcess& b = world.AddHost({kB, FreePort(), {{kA, "Alek"}}, ""});
+    ASSERT_NO_FATAL_FAILURE(StartHosts());
+    HostProcess& a = *a_;
+    HostProcess& b = *b_;
     ASSERT_TRUE(a.WaitFor("contacts", "icon=green")) << a.Command("contacts");
-    const std::string source = world.Scratch() + "kept.bin",
-                      target = world.Scratch() + "kept-received.bin";
+    const std::string source = Path("kept.bin"), target = Path("kept-received.bin");
     MakeFile(source, 64u * 1024 * 1024, 7);
     StartSending(a, b, source, target);
     ASSERT_GT(ArrivingSize(target), 0u) << a.Command("dialogs") << b.Command("dialogs");
     if (loss.wholeServer) {
-      world.Server().Stop();
+      world_->Server().Stop();
     } else {
-      world.Server().Disconnect(kB);
+      world_->Server().Disconnect(kB);
     }
     ASSERT_TRUE(WaitForSize(target, FileSize(source)));
     EXPECT_TRUE(a.WaitFor("rows", "ok rows 0"));

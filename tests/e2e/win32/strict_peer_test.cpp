@@ -112,7 +112,7 @@ TEST_F(StrictPeerEndToEnd, ThePeerIsAskedToCallBackAndPulls) {
       testing::ConnectLoopbackFrom(host_->Settings().localPort, "127.0.0.2");
   ASSERT_NE(stranger, platform::kInvalidSocket);
   ASSERT_TRUE(testing::SendAll(stranger, testing::Words({kPeer, kHost, 3})));
-  EXPECT_EQ(testing::ReadUntilClosed(stranger), (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
+  EXPECT_EQ(testing::ReadUntilClosed(stranger), testing::kAnswerBytes);
   platform::CloseSocket(stranger);
   EXPECT_TRUE(host_->WaitFor(
       "log", "call-back not from the contact's address, refused: peer=1002 from=127.0.0.2"));

@@ -73,13 +73,9 @@ class TransferWindowTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    OpenWindow();
-    ASSERT_TRUE(driver_.Found());
-  }
-
-  void OpenWindow() {
     window_ = std::make_unique<ui::TransferWindow>(*transfers_, module_);
     driver_ = TransferWindowDriver();
+    ASSERT_TRUE(driver_.Found());
   }
 
   void TearDown() override {
@@ -114,17 +110,9 @@ class TransferWindowTest : public ::testing::Test {
   // under `callerUin`, receiving for code 2 and sending for code 3. The
   // peer's socket is returned; the transfer holds until it ends.
   Socket IncomingTransfer(Probe& probe, uint32_t callerUin, uint32_t code) {
-    Socket peer = ConnectLoopback(server_.Port());
-    Socket accepted = server_.Accept();
-    EXPECT_NE(accepted, platform::kInvalidSocket);
     ++probe.started;
-    p2p::StartIncoming(accepted, probe.Services());
-    std::array<uint8_t, 8> hello = wire::EncodeCallerHello(callerUin, 1);
-    SendAll(peer, {hello.begin(), hello.end()});
-    EXPECT_EQ(ReadExactly(peer, 4).size(), 4u);
-    SendWord(peer, code);
-    peers_.push_back(peer);
-    return peer;
+    peers_.push_back(CallIn(probe, callerUin, 1, code));
+    return peers_.back();
   }
 
   // Both ends in this process: a caller with number `callerUin` pushes to
@@ -370,20 +358,17 @@ TEST_F(TransferWindowTest, TheTimeLeftIsWhatTheRowsSizeAndSpeedLeave) {
                                 driver_.CaptureWindow()));
 }
 
-TEST_F(TransferWindowTest, StopWithoutASelectionDoesNothing) {
-  auto [caller, called] = StartHeldPair(1, 2);
-  ASSERT_TRUE(WaitRows(2));
-  driver_.ClearSelection();
-  driver_.PressStop();
-  standin::PumpMessages(300);
-  EXPECT_EQ(driver_.RowCount(), 2);
-  EXPECT_EQ(caller.Ended() + called.Ended(), 0);
-}
-
+// The stop button ends the selected transfer, on both sides; without a
+// selection, nothing.
 TEST_F(TransferWindowTest, StopEndsTheSelectedTransferOnBothSides) {
   for (int image : {0, 1}) {  // stop the receiving side, then the sending one
     auto [caller, called] = StartHeldPair(1, 2);
     ASSERT_TRUE(WaitRows(2));
+    driver_.ClearSelection();
+    driver_.PressStop();
+    standin::PumpMessages(300);
+    EXPECT_EQ(driver_.RowCount(), 2);
+    EXPECT_EQ(caller.Ended() + called.Ended(), 0);
     driver_.SelectRow(RowOfImage(image));
     driver_.PressStop();
     EXPECT_TRUE(WaitRows(0)) << image;
@@ -443,48 +428,6 @@ TEST_F(TransferWindowTest, LayoutFollowsTheDialogsSize) {
     EXPECT_EQ(button.left, 5);
     EXPECT_EQ(button.top, client.bottom - 25);
   }
-}
-
-// The window goes while connection threads still count and end their
-// transfers: the registry tells nobody, and a new window lists what runs.
-TEST_F(TransferWindowTest, TransfersOutliveTheWindow) {
-  Probe& caller = NewProbe();
-  Probe& called = NewProbe();
-  caller.SetFileProcedure(HoldTransfer("C:\\a", 100, 10));
-  called.SetFileProcedure([](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    bool result = HoldTransfer("C:\\b", 100, 10)(connection, transfer);
-    for (int i = 0; i < 100; ++i) transfer.Moved(1);
-    return result;
-  });
-  TransferPair(1, 2, caller, called);
-  ASSERT_TRUE(WaitRows(2));
-  const auto sending = static_cast<transfers::TransferId>(driver_.RowParam(RowOfImage(1)));
-  window_.reset();
-  EXPECT_FALSE(TransferWindowDriver().Found());
-  transfers_->Stop(sending);  // as the stop button would
-  EXPECT_TRUE(standin::PumpUntil([&] { return caller.Ended() == 1 && called.Ended() == 1; }));
-  OpenWindow();
-  standin::PumpMessages(50);
-  EXPECT_EQ(driver_.RowCount(), 0);
-  EXPECT_FALSE(driver_.Visible());
-}
-
-// A window made while a transfer runs lists it at its first tick; with no
-// more data it still shows what has arrived.
-TEST_F(TransferWindowTest, AWindowMadeLaterListsWhatRunsAndShowsWhatArrived) {
-  Probe& probe = NewProbe();
-  probe.SetFileProcedure(HoldTransfer("C:\\odebrane\\a.bin", 12'000, 8192));
-  window_.reset();
-  IncomingTransfer(probe, 1001, wire::kPushCode);
-  EXPECT_TRUE(standin::PumpUntil([&] { return transfers_->Snapshot().size() == 1; }));
-  OpenWindow();
-  ASSERT_TRUE(WaitRows(1));
-  EXPECT_TRUE(WaitVisible(true));
-  EXPECT_TRUE(standin::PumpUntil([&] {
-    return driver_.Rows()[0] ==
-           std::vector<std::string>{
-               "1001", "C:\\odebrane\\a.bin", "68", "", "11.72KB", "0.00KB/s", kNoTimeLeft};
-  }));
 }
 
 }  // namespace
