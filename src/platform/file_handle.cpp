@@ -17,13 +17,14 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
 }
 
 size_t FileHandle::Read(void* buffer, size_t count) {
-  if (file_ == nullptr) return 0;
+  if (file_ == nullptr || count == 0) return 0;
   const size_t got = std::fread(buffer, 1, count, file_);
   if (got < count && std::ferror(file_)) failed_ = true;
   return got;
 }
 
 bool FileHandle::Write(const void* data, size_t count) {
+  if (file_ != nullptr && count == 0) return !failed_;  // an empty span may have no data pointer
   if (file_ == nullptr || std::fwrite(data, 1, count, file_) != count) failed_ = true;
   return !failed_;
 }
