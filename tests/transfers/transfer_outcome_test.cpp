@@ -57,7 +57,7 @@ TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
 
 TEST(TransferOutcome, LogLinesAndPolishNotices) {
   transfers::TransferReport report;
-  report.peerUin = 1001;
+  report.uin = 1001;
   report.file = "C:\\dane\\raport.pdf";
   report.bytes = 4096;
   struct Case {
@@ -121,7 +121,7 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
 TEST(TransferOutcome, AFailedReceiveSaysWhatItsNoteSays) {
   transfers::TransferReport report;
   report.direction = transfers::Receive;
-  report.peerUin = 1001;
+  report.uin = 1001;
   report.file = "C:\\dane\\film.avi";
   report.bytes = 10;
   report.outcome = TransferOutcome::Failed;
@@ -339,7 +339,7 @@ TEST(OutcomeOfSending, TheAnswerDecidesWhatIsToldAndLogged) {
     if (!c.told) continue;
     EXPECT_EQ(probe.Told()[0].outcome, *c.told);
     EXPECT_EQ(probe.Told()[0].file, path);
-    EXPECT_EQ(probe.Told()[0].peerUin, 2002u);
+    EXPECT_EQ(probe.Told()[0].uin, 2002u);
   }
 }
 

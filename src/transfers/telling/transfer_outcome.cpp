@@ -114,7 +114,7 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
 
 std::string TransferLogLine(const TransferReport& report) {
   return std::string(text::kLogTransferEnded) + (report.direction == Send ? "send" : "receive") +
-         " peer=" + std::to_string(report.peerUin) + " bytes=" + std::to_string(report.bytes) +
+         " peer=" + std::to_string(report.uin) + " bytes=" + std::to_string(report.bytes) +
          (report.offset != 0 ? " offset=" + std::to_string(report.offset) : std::string()) +
          " outcome=" + OutcomeName(report.outcome) +
          (report.takenWithoutAsking ? text::kLogTakenWithoutAsking : "") +

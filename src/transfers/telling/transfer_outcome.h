@@ -19,7 +19,7 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
 
 struct TransferReport {
   TransferDirection direction = Send;
-  uint32_t peerUin = 0;
+  uint32_t uin = 0;
   std::string file;    // the local path; empty when none was chosen
   int64_t bytes = 0;   // moved over this connection
   int64_t offset = 0;  // where in the file the transfer started
