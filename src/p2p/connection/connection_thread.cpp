@@ -156,11 +156,11 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   TransferReport report;
   report.direction = outcome.direction;
   report.uin = outcome.uin;
-  report.file = facts.path;
+  report.path = facts.path;
   // The log names the offset the transfer went on from (also one the
   // sender could not go on from) and counts this connection's bytes.
   report.offset = waits.AnswerOffset().value_or(facts.offset);
-  report.bytes = facts.moved;
+  report.moved = facts.moved;
   report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
                                             waits.AnswerCode());
   report.note = facts.note;

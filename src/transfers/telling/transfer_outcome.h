@@ -20,8 +20,8 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
 struct TransferReport {
   TransferDirection direction = Send;
   uint32_t uin = 0;
-  std::string file;    // the local path; empty when none was chosen
-  int64_t bytes = 0;   // moved over this connection
+  std::string path;    // the local path; empty when none was chosen
+  int64_t moved = 0;   // bytes moved over this connection
   int64_t offset = 0;  // where in the file the transfer started
   TransferOutcome outcome = TransferOutcome::Failed;
   EndNote note = EndNote::None;     // what the receiving side knows of the end
