@@ -86,11 +86,11 @@ bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool call
     return true;
   }
   if (OwnSend(request)) return true;
-  if (fromAnnounced && !place.Claim(outcome.uin)) {
+  if (fromAnnounced && !place.CountAgainstNumber(outcome.uin)) {
     Report(services, text::kLogTooManyOfNumber + std::to_string(outcome.uin));
     return false;
   }
-  connection.BeforeNextWrite([&place] { place.Settle(); });
+  connection.BeforeNextWrite([&place] { place.EndPending(); });
   return true;
 }
 
@@ -98,7 +98,8 @@ bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool call
 // transfer's record with its outcome; the socket stays open for the caller
 // to close. For an outgoing connection whose handshake failed, says why
 // (the transfer is then left to the caller); otherwise empty.
-std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices& services) {
+std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
+                                 ConnectionServices& services) {
   // An accepted socket inherits nothing useful from the non-blocking
   // listening socket: every option is set here, results ignored.
   platform::SetNonBlocking(socket, false);
@@ -267,7 +268,7 @@ void RunConnection(ConnectionRequest request) {
     if (request.outgoing) socket = Connect(request, &failure);
     if (socket.Valid()) {
       request.transfer.AttachSocket(socket.Get());
-      failure = Serve(socket.Get(), request, services);
+      failure = HandshakeAndTransfer(socket.Get(), request, services);
       request.transfer.DetachSocket();
       // Closed here, once, after it has left the record the stop button
       // shuts it down through.
