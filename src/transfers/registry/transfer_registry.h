@@ -134,7 +134,7 @@ class TransferHandle {
   void Await(Awaits awaits, std::string contact);
   // `watch` is told of this transfer's stop and end from now on (one watch
   // per transfer: a later one takes its place).
-  void Watch(std::shared_ptr<TransferWatch> watch);
+  void SetWatch(std::shared_ptr<TransferWatch> watch);
   // The handshake agreed: the peer is `uin`, named `contact`, and this side
   // goes `direction`. The transfer is listed (Asking); one listed already
   // while it waited goes on in the same row.
