@@ -50,7 +50,7 @@ class AutoAcceptor {
                     TransferFolders& folders);
   // The first free name for `name` again, after the one held was found
   // taken on disk as the file was put in place. Empty when none is free.
-  ReceivingNames::Hold Again(const std::string& name, TransferFolders& folders);
+  ReceivingNames::Hold HoldNextFreeName(const std::string& name, TransferFolders& folders);
 
  private:
   AutoAcceptSettings settings_;

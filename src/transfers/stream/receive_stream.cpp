@@ -184,7 +184,7 @@ EndNote PlaceTaken(PartFile& part, int64_t size, const std::string& name,
     if (!taken) return placed;
     if (attempt == kPlaceAttempts) return EndNote::CannotCreate;
     // The name taken stays held until another is: it is not chosen again.
-    place = acceptor.Again(name, folders);
+    place = acceptor.HoldNextFreeName(name, folders);
     if (!place) return EndNote::CannotCreate;
     transfer.NameFile(place.Path());
   }
