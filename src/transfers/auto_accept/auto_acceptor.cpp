@@ -16,7 +16,7 @@ std::string Unclosed(const std::string& folder) {
 
 // Names of the image cache's files ("imgcache_<sender>_<size>_<crc>",
 // "imgcache.verified"), in any letter case: never given to a file taken
-// without the question, wherever it goes.
+// without asking, wherever it goes.
 bool CacheName(const std::string& name) {
   constexpr std::string_view kCache = "imgcache";
   if (name.size() < kCache.size()) return false;

@@ -1,4 +1,4 @@
-// Taking files from trusted contacts without the question: the section's
+// Taking files from trusted contacts without asking: the section's
 // settings, each contact's budget and the names under way. The plug-in owns
 // one; each received offer asks it whether, and where, its file is taken.
 //
@@ -60,7 +60,7 @@ class AutoAcceptor {
   ReceivingNames names_;
 };
 
-// One received offer's chance of being taken without the question: what the
+// One received offer's chance of being taken without asking: what the
 // file-transfer stream is handed beside its connection.
 struct AutoAccepting {
   AutoAcceptor& acceptor;

@@ -27,7 +27,7 @@ struct TransferReport {
   EndNote note = EndNote::None;     // what the receiving side knows of the end
   bool partKept = false;            // what came is kept to be resumed
   RoomShortfall room;               // with EndNote::NoRoom
-  bool takenWithoutAsking = false;  // received without the question
+  bool takenWithoutAsking = false;  // received without asking
 };
 
 // "transfer ended: send peer=1001 bytes=4096 outcome=failed"; a transfer
@@ -35,7 +35,7 @@ struct TransferReport {
 // "... bytes=4096 offset=12000 outcome=done"; a note follows the outcome:
 // "... outcome=failed reason=part-kept", and a part kept after this side's
 // failure after it: "... reason=cannot-write part-kept"; a file received
-// without the question says so after the outcome: "... outcome=done
+// without asking says so after the outcome: "... outcome=done
 // taken-without-asking".
 std::string TransferLogLine(const TransferReport& report);
 // The note as the log names it ("part-kept", "no-access", ...); empty for
