@@ -1,6 +1,6 @@
 // What the transfer window shows in place of a transfer's speed when it has
 // none: what a waiting transfer waits for, one text per kind of wait, and
-// that a file taken without the question has come (Windows-1250 bytes,
+// that a file taken without asking has come (Windows-1250 bytes,
 // readable text beside).
 #pragma once
 

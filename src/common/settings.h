@@ -23,7 +23,7 @@ struct Settings {
   bool upnp = true;
 };
 
-// The section [autoaccept]: whose files are taken without the question, up
+// The section [autoaccept]: whose files are taken without asking, up
 // to which size, into which folder. Off (no number listed) by default. Kept
 // apart from Settings, which the protocol hook copies at every packet.
 struct AutoAcceptSettings {

@@ -4,13 +4,6 @@
 
 namespace kvel {
 
-host::PluginHandle PluginId() {
-  return TheModuleHost().ModuleId();
-}
-void SetPluginId(host::PluginHandle id) {
-  TheModuleHost().SetModuleId(id);
-}
-
 host::HostLink* HostLinkRecord() {
   return TheModuleHost().Link();
 }

@@ -15,8 +15,7 @@ namespace kvel {
 // call then reaches no host (see host::LinkedHost).
 class ModuleHost final : public host::HostServices {
  public:
-  host::PluginHandle ModuleId() const { return module_.load(std::memory_order_relaxed); }
-  void SetModuleId(host::PluginHandle id) { module_.store(id, std::memory_order_relaxed); }
+  void SetModule(host::PluginHandle id) { module_.store(id, std::memory_order_relaxed); }
   host::HostLink* Link() const { return link_.load(std::memory_order_acquire); }
   void SetLink(host::HostLink* link) { link_.store(link, std::memory_order_release); }
 
@@ -35,7 +34,7 @@ class ModuleHost final : public host::HostServices {
   }
   void SendRawPacket(std::span<const uint8_t> packet) override { Linked().SendRawPacket(packet); }
   int32_t Log(const char* text) override { return Linked().Log(text); }
-  host::PluginHandle Module() override { return ModuleId(); }
+  host::PluginHandle Module() override { return module_.load(std::memory_order_relaxed); }
 
   // The raw call, for the binding's own records: the hook, the menu items
   // and callbacks, and the data directory.
@@ -44,15 +43,17 @@ class ModuleHost final : public host::HostServices {
   }
 
  private:
-  host::LinkedHost Linked() const { return host::LinkedHost(Link(), ModuleId()); }
+  host::LinkedHost Linked() const {
+    return host::LinkedHost(Link(), module_.load(std::memory_order_relaxed));
+  }
 
   std::atomic<host::PluginHandle> module_{nullptr};
   std::atomic<host::HostLink*> link_{nullptr};
 };
 
-// The module's handle; set by the attach routine (or a test).
-host::PluginHandle PluginId();
-void SetPluginId(host::PluginHandle id);
+// The module's handle and the host's record, from module load to detach
+// (defined with the context's owner).
+ModuleHost& TheModuleHost();
 
 // The host's record, given to LoadPlugin; null before it.
 host::HostLink* HostLinkRecord();

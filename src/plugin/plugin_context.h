@@ -68,7 +68,7 @@ class Plugin {
 
  private:
   PluginParts parts_;
-  // The section of files taken without the question as read, for the log.
+  // The section of files taken without asking as read, for the log.
   const transfers::AutoAcceptParse autoAcceptRead_;
   ProductionHook hook_{parts_};
   ProductionCommands commands_{parts_};

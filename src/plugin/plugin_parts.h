@@ -2,7 +2,7 @@
 // the settings, the data directory, the user's own number, the peer table,
 // the transfers registry, the kept parts of cut transfers, the direct
 // connections, the awaited call-backs, the sends waiting their turn, the
-// turns of the offer questions, the files taken without the question, the
+// turns of the offer questions, the files taken without asking, the
 // boxes told, the speed limits, the images offered and asked for, which
 // cache files are trusted and the router's mapping of the port. Built in one
 // place, from the module's host and the setup; what starts and stops them is
@@ -72,7 +72,7 @@ struct PluginParts {
   p2p::SendQueue sends;
   // One question box per peer at a time.
   transfers::QuestionTurns questionTurns;
-  // Whose files are taken without the question, and where.
+  // Whose files are taken without asking, and where.
   transfers::AutoAcceptor autoAccept;
   // The boxes of transfers that ended badly, those that come together in one.
   transfers::NoticeBatches notices;

@@ -1,5 +1,5 @@
 // What a Plugin is built from: the settings, the data directory and the
-// section of files taken without the question, as LoadPlugin reads them from
+// section of files taken without asking, as LoadPlugin reads them from
 // the host's data directory.
 #pragma once
 

@@ -69,9 +69,9 @@ Bytes Offer(const std::string& name, uint32_t size) {
 class RealDialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetPluginId(GetModuleHandleA(nullptr));
+    TheModuleHost().SetModule(GetModuleHandleA(nullptr));
     SetHostLink(host_.Link());
-    moduleHost_.SetModuleId(PluginId());
+    moduleHost_.SetModule(TheModuleHost().Module());
     moduleHost_.SetLink(host_.Link());
     parts_ = std::make_unique<PluginParts>(moduleHost_, PluginSetup{});
     host_.AddContact({21, "Ala", "4321", 3});
@@ -239,7 +239,7 @@ TEST_F(RealDialogsTest, SendImagePicksThePictureInTheOpenDialog) {
 }
 
 TEST(OpenFileNameTest, RecordIsFilledForThisPlatform) {
-  SetPluginId(GetModuleHandleA(nullptr));
+  TheModuleHost().SetModule(GetModuleHandleA(nullptr));
 #if defined(_WIN64)
   // The 64-bit test build has no 32-bit host to match: it uses the
   // platform's own record sizes, which a 64-bit GetOpenFileNameA checks.
@@ -254,7 +254,7 @@ TEST(OpenFileNameTest, RecordIsFilledForThisPlatform) {
   char path[260] = "x";
   platform::FileDialog dialog =
       platform::FileDialogOver(path, text::kAllFilesFilter, platform::kOpenFileFlags);
-  dialog.instance = PluginId();
+  dialog.instance = TheModuleHost().Module();
   OPENFILENAMEA ofn;
   std::memset(&ofn, 0xCC, sizeof ofn);
   platform::FillOpenFileName(ofn, dialog);

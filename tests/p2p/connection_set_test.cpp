@@ -126,15 +126,15 @@ TEST(ConnectionSet, ANumberIsCountedOnceClaimedAndNoLongerOnceSettled) {
   ConnectionSet::Place second = set.EnterCall(kB, false);
   ConnectionSet::Place third = set.EnterCall(0, false);
   ASSERT_TRUE(first && second && third);
-  EXPECT_TRUE(first.Claim(42));
-  EXPECT_TRUE(second.Claim(42));
-  EXPECT_FALSE(third.Claim(42));  // two pending of 42 from anywhere
+  EXPECT_TRUE(first.CountAgainstNumber(42));
+  EXPECT_TRUE(second.CountAgainstNumber(42));
+  EXPECT_FALSE(third.CountAgainstNumber(42));  // two pending of 42 from anywhere
   EXPECT_EQ(set.PendingOf(42), 2u);
   // This side answered the first offer: it waits on the peer no longer.
-  first.Settle();
+  first.EndPending();
   EXPECT_EQ(set.PendingOf(42), 1u);
   EXPECT_EQ(set.PendingFrom(kA), 0u);
-  EXPECT_TRUE(third.Claim(42));
+  EXPECT_TRUE(third.CountAgainstNumber(42));
   EXPECT_EQ(set.Count(), 3u);  // settled, it still holds its place
   // A place given back takes its counts along.
   second.Leave();

@@ -38,7 +38,7 @@ TEST(AnswerPeer, ReadsTheCallerHoweverItSplitsItsBytes) {
     Called called;
     const Handshake handshake = called.Run(connection);
     EXPECT_EQ(handshake.result, Result::Agreed) << limit;
-    EXPECT_EQ(handshake.peerUin, 0x01020304u) << limit;
+    EXPECT_EQ(handshake.uin, 0x01020304u) << limit;
     EXPECT_EQ(handshake.direction, transfers::Receive) << limit;
     EXPECT_EQ(connection.Written(), kAnswerBytes) << limit;
     EXPECT_EQ(called.asks, 0) << limit;  // a push needs no call-back
@@ -90,7 +90,7 @@ TEST(AnswerPeer, CodesAndCallBacks) {
       EXPECT_EQ(handshake.direction, c.direction) << c.name;
     }
     if (c.result != Result::Failed) {
-      EXPECT_EQ(handshake.peerUin, 4321u) << c.name;
+      EXPECT_EQ(handshake.uin, 4321u) << c.name;
     }
     EXPECT_EQ(called.asks, c.code == wire::kPullCode ? 1 : 0) << c.name;
     EXPECT_EQ(connection.Written(), kAnswerBytes) << c.name;
@@ -113,7 +113,7 @@ TEST(CallPeer, SendsBothNumbersThenTheCodeAfterTheAnswer) {
       connection.SetReadLimit(limit);
       const Handshake handshake = p2p::CallPeer(connection, c.ownUin, 777, c.code);
       EXPECT_EQ(handshake.result, Result::Agreed);
-      EXPECT_EQ(handshake.peerUin, 777u);  // the called peer, whatever the code
+      EXPECT_EQ(handshake.uin, 777u);  // the called peer, whatever the code
       EXPECT_EQ(handshake.direction, c.direction);
       EXPECT_EQ(connection.Written(), Words({c.ownUin, 777, c.code}));
       // Hello and code each go out whole, the code only after the answer.

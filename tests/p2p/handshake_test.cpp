@@ -44,7 +44,7 @@ class HandshakeTest : public ::testing::Test {
     probe_.SetPeer({LoopbackAddress(), server_.Port()});
     p2p::ConnectionRequest request;
     request.outgoing = true;
-    request.peerUin = peerUin;
+    request.uin = peerUin;
     request.directionCode = code;
     request.services = probe_.Services();
     thread_ = testing::BoundedThread("connection", p2p::RunConnection, std::move(request));

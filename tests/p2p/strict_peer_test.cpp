@@ -100,7 +100,7 @@ class StrictPeerRun : public ::testing::Test {
     if (c.kvelCalls) {
       probe.SetPeer({testing::LoopbackAddress(), server.Port()});
       request.outgoing = true;
-      request.peerUin = kPeerUin;
+      request.uin = kPeerUin;
       request.directionCode = c.code;
       thread =
           testing::BoundedThread("kvel's connection thread", RunConnection, std::move(request));

@@ -64,7 +64,7 @@ TEST(Unreached, LogLineAndBoxForEachWay) {
     Unreached unreached;
     unreached.why = c.why;
     unreached.direction = c.direction;
-    unreached.peerUin = 1002;
+    unreached.uin = 1002;
     unreached.outcome = c.outcome;
     unreached.reason = c.reason;
     unreached.file = c.file;

@@ -40,7 +40,7 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
   };
   for (const Step& step : steps) {
     SetHostLink(step.link);
-    SetPluginId(step.module);
+    TheModuleHost().SetModule(step.module);
     g_calledWith = &link;  // anything but a module
     EXPECT_EQ(TheModuleHost().CallService("x", 41, 0), step.called);
     if (step.link != nullptr) {
@@ -58,15 +58,15 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
   // A fresh context, as each LoadPlugin makes, calls the same host with the
   // same module handle.
   SetHostLink(&link);
-  SetPluginId(&moduleA);
+  TheModuleHost().SetModule(&moduleA);
   RenewPlugin();
   EXPECT_EQ(HostLinkRecord(), &link);
-  EXPECT_EQ(PluginId(), &moduleA);
+  EXPECT_EQ(TheModuleHost().Module(), &moduleA);
   Plugin context(TheModuleHost());
   EXPECT_EQ(&context.Host(), &TheModuleHost());
   EXPECT_EQ(context.Host().CallService("x", 41, 0), 42);
   SetHostLink(nullptr);
-  SetPluginId(nullptr);
+  TheModuleHost().SetModule(nullptr);
 }
 
 }  // namespace

@@ -119,9 +119,10 @@ TEST_F(FileAutoAcceptTest, NamesTakenOnDiskOrUnderWayAreNeverOverwritten) {
     std::filesystem::create_directory(Folder() + "sub");
     for (const std::string& name : c.onDisk) testing::WriteFile(Folder() + name, "old " + name);
     std::vector<ReceivingNames::Hold> holds;
-    // Other transfers' names are held by the same acceptor: its Again takes
+    // Other transfers' names are held by the same acceptor: its HoldNextFreeName takes
     // them first, as those transfers did.
-    for (const std::string& name : c.underWay) holds.push_back(acceptor_.Again(name, side_));
+    for (const std::string& name : c.underWay)
+      holds.push_back(acceptor_.HoldNextFreeName(name, side_));
     const Bytes data = PatternBytes(100, 2);
     const StreamRun run = Receive(Stream(c.offered, data));
     EXPECT_TRUE(run.done);

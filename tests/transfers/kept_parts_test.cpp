@@ -142,17 +142,17 @@ TEST_F(KeptPartsTest, EachPartIsTakenByOneTransferAtATime) {
   const std::string a = KeepPart("a.bin", 1), b = KeepPart("b.bin", 2);
   kept_.Add(a, side_);
   kept_.Add(b, side_);
-  EXPECT_TRUE(kept_.Claim(a));
-  EXPECT_FALSE(kept_.Claim(a));
-  EXPECT_FALSE(kept_.Claim(scratch_.File("never.00000000.kvel-kept")));
+  EXPECT_TRUE(kept_.MarkInUse(a));
+  EXPECT_FALSE(kept_.MarkInUse(a));
+  EXPECT_FALSE(kept_.MarkInUse(scratch_.File("never.00000000.kvel-kept")));
   EXPECT_EQ(kept_.Free(), std::vector<std::string>{b});
   // Kept anew: free again, and the newest.
   kept_.Add(a, side_);
   EXPECT_EQ(kept_.Free(), (std::vector<std::string>{b, a}));
-  EXPECT_TRUE(kept_.Claim(b));
+  EXPECT_TRUE(kept_.MarkInUse(b));
   kept_.Forget(b, side_);
   EXPECT_EQ(kept_.Free(), std::vector<std::string>{a});
-  EXPECT_FALSE(kept_.Claim(b));
+  EXPECT_FALSE(kept_.MarkInUse(b));
 }
 
 TEST_F(KeptPartsTest, AtMostSixtyFourTheOldestNotInUseGoFirst) {
@@ -160,7 +160,7 @@ TEST_F(KeptPartsTest, AtMostSixtyFourTheOldestNotInUseGoFirst) {
   for (uint32_t i = 0; i <= kMaxKeptParts + 1; ++i) records.push_back(KeepPart("f", i));
   for (size_t i = 0; i < kMaxKeptParts; ++i) kept_.Add(records[i], side_);
   // The oldest is in use: the next oldest makes room, then the one after.
-  ASSERT_TRUE(kept_.Claim(records[0]));
+  ASSERT_TRUE(kept_.MarkInUse(records[0]));
   kept_.Add(records[kMaxKeptParts], side_);
   kept_.Add(records[kMaxKeptParts + 1], side_);
   for (size_t i : {size_t{1}, size_t{2}}) {

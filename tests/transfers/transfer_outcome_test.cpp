@@ -57,9 +57,9 @@ TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
 
 TEST(TransferOutcome, LogLinesAndPolishNotices) {
   transfers::TransferReport report;
-  report.peerUin = 1001;
-  report.file = "C:\\dane\\raport.pdf";
-  report.bytes = 4096;
+  report.uin = 1001;
+  report.path = "C:\\dane\\raport.pdf";
+  report.moved = 4096;
   struct Case {
     transfers::TransferDirection direction;
     TransferOutcome outcome;
@@ -121,9 +121,9 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
 TEST(TransferOutcome, AFailedReceiveSaysWhatItsNoteSays) {
   transfers::TransferReport report;
   report.direction = transfers::Receive;
-  report.peerUin = 1001;
-  report.file = "C:\\dane\\film.avi";
-  report.bytes = 10;
+  report.uin = 1001;
+  report.path = "C:\\dane\\film.avi";
+  report.moved = 10;
   report.outcome = TransferOutcome::Failed;
   const std::string saveFailed = "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od Ala: ";
   const std::string kept =
@@ -230,7 +230,7 @@ TEST_F(OutcomeTest, APeerThatBreaksOffAnAgreedTransferIsToldOfAndLogged) {
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=10 "
                                                  "outcome=failed"});
   ASSERT_EQ(probe_.Told().size(), 1u);
-  EXPECT_EQ(probe_.Told()[0].file, "C:\\odebrane\\film.avi");
+  EXPECT_EQ(probe_.Told()[0].path, "C:\\odebrane\\film.avi");
   EXPECT_EQ(probe_.Told()[0].direction, transfers::Receive);
 }
 
@@ -275,7 +275,7 @@ TEST_F(OutcomeTest, AFileThatCannotBeSavedIsAFailureToldWithItsReason) {
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
                                                  "outcome=failed reason=no-folder"});
   ASSERT_EQ(probe_.Told().size(), 1u);
-  EXPECT_EQ(probe_.Told()[0].file, target);
+  EXPECT_EQ(probe_.Told()[0].path, target);
   EXPECT_EQ(transfers::TransferNotice(probe_.Told()[0], "1001").text,
             "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od 1001: folder nie istnieje.");
 }
@@ -338,8 +338,8 @@ TEST(OutcomeOfSending, TheAnswerDecidesWhatIsToldAndLogged) {
     ASSERT_EQ(probe.Told().size(), c.told ? 1u : 0u);
     if (!c.told) continue;
     EXPECT_EQ(probe.Told()[0].outcome, *c.told);
-    EXPECT_EQ(probe.Told()[0].file, path);
-    EXPECT_EQ(probe.Told()[0].peerUin, 2002u);
+    EXPECT_EQ(probe.Told()[0].path, path);
+    EXPECT_EQ(probe.Told()[0].uin, 2002u);
   }
 }
 

@@ -204,7 +204,7 @@ TEST(TransferRegistry, AWatchIsToldOfTheUsersStopAndOfTheEnd) {
   TransferHandle watched = registry.Begin(7, Send);
   TransferHandle other = registry.Begin(7, Send);
   const std::string id = std::to_string(watched.Id());
-  watched.Watch(watch);
+  watched.SetWatch(watch);
   EXPECT_TRUE(registry.Stop(other.Id()));
   EXPECT_TRUE(watch->told.empty());
   EXPECT_TRUE(registry.Stop(watched.Id()));

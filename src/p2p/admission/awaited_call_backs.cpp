@@ -16,7 +16,7 @@ struct AwaitedCallBacks::State {
       : capacity(capacity), waitMs(waitMs), clock(std::move(clock)), ended(std::move(ended)) {}
 
   // Hands each to `ended`; once stopped, ends it as stopped instead.
-  void Hand(std::vector<Unanswered> unanswered) {
+  void TellEnded(std::vector<Unanswered> unanswered) {
     Ended tell;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -30,7 +30,7 @@ struct AwaitedCallBacks::State {
     }
   }
 
-  static Unanswered Out(Entry& entry, Why why) {
+  static Unanswered TakeOut(Entry& entry, Why why) {
     return {why, entry.uin, std::move(entry.transfer), std::move(entry.reason)};
   }
 
@@ -41,9 +41,9 @@ struct AwaitedCallBacks::State {
       const uint32_t now = clock();
       for (auto it = entries.begin(); it != entries.end();) {
         if (now - it->askedAt >= waitMs) {
-          due.push_back(Out(*it, Why::TimedOut));
+          due.push_back(TakeOut(*it, Why::TimedOut));
         } else if (it->transfer && it->transfer.Read().stopped) {
-          due.push_back(Out(*it, Why::Stopped));
+          due.push_back(TakeOut(*it, Why::Stopped));
         } else {
           ++it;
           continue;
@@ -51,7 +51,7 @@ struct AwaitedCallBacks::State {
         it = entries.erase(it);
       }
     }
-    Hand(std::move(due));
+    TellEnded(std::move(due));
   }
 
   // Under the lock: how long the thread may sleep before a wait is due.
@@ -92,12 +92,12 @@ bool AwaitedCallBacks::Start() {
   }
   // The body holds its own share of the state.
   std::shared_ptr<State> state = state_;
-  return worker_.Start([state](platform::WorkerStop& stop) { Watch(*state, stop); });
+  return worker_.Start([state](platform::WorkerStop& stop) { WatchDeadlines(*state, stop); });
 }
 
 // Sleeps until the next wait runs out, a new one comes, a send is stopped
 // (Look) or the stop; ends what is due each time.
-void AwaitedCallBacks::Watch(State& state, platform::WorkerStop& stop) {
+void AwaitedCallBacks::WatchDeadlines(State& state, platform::WorkerStop& stop) {
   for (;;) {
     uint32_t sleep = 0;
     {
@@ -116,7 +116,7 @@ bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string 
     std::lock_guard<std::mutex> lock(state_->mutex);
     refused = state_->stopped || state_->capacity == 0;
     while (!refused && state_->entries.size() >= state_->capacity) {
-      pushed.push_back(State::Out(state_->entries.front(), Why::PushedOut));
+      pushed.push_back(State::TakeOut(state_->entries.front(), Why::PushedOut));
       state_->entries.pop_front();
     }
     if (!refused) {
@@ -135,7 +135,7 @@ bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string 
   }
   // Its deadline may come before the one the thread sleeps towards.
   worker_.Wake();
-  state_->Hand(std::move(pushed));
+  state_->TellEnded(std::move(pushed));
   return true;
 }
 

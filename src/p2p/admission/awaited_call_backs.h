@@ -93,7 +93,7 @@ class AwaitedCallBacks {
     uint64_t run = 0;
   };
   struct State;
-  static void Watch(State& state, platform::WorkerStop& stop);
+  static void WatchDeadlines(State& state, platform::WorkerStop& stop);
 
   std::shared_ptr<State> state_;
   platform::Worker worker_;

@@ -45,7 +45,7 @@ ConnectionSet::Place& ConnectionSet::Place::operator=(Place&& other) noexcept {
   return *this;
 }
 
-bool ConnectionSet::Place::Claim(uint32_t number) {
+bool ConnectionSet::Place::CountAgainstNumber(uint32_t number) {
   if (set_ == nullptr || own_ || numbered_) return true;
   std::lock_guard<std::mutex> lock(set_->mutex_);
   size_t& count = set_->byNumber_[number];
@@ -59,7 +59,7 @@ bool ConnectionSet::Place::Claim(uint32_t number) {
   return true;
 }
 
-void ConnectionSet::Place::Settle() {
+void ConnectionSet::Place::EndPending() {
   if (set_ == nullptr) return;
   std::lock_guard<std::mutex> lock(set_->mutex_);
   set_->Uncount(*this);

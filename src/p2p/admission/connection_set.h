@@ -43,10 +43,10 @@ class ConnectionSet {
     // The handshake named the peer `number`: counted against it while the
     // connection is pending. False (nothing counted) when that number holds
     // as many pending connections as it may; the connection must close.
-    bool Claim(uint32_t number);
+    bool CountAgainstNumber(uint32_t number);
     // This side has answered the peer's offer: the connection no longer
     // waits on the peer, and counts against neither address nor number.
-    void Settle();
+    void EndPending();
     // The connection answers a call-back this user asked for: from now on
     // it is one of the user's own (in the reserve, counted against nobody).
     void BecomeOwn();

@@ -64,7 +64,7 @@ class ConnectionTelling {
 // transfer's record current; true only when the whole file went or came. A
 // send offers the file its transfer names, else the user chooses, and the
 // files chosen after the first go to `further`. A received offer comes from
-// `origin` (whether its file may be taken without the question depends on
+// `origin` (whether its file may be taken without asking depends on
 // it).
 class FileProcedures {
  public:

@@ -86,11 +86,11 @@ bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool call
     return true;
   }
   if (OwnSend(request)) return true;
-  if (fromAnnounced && !place.Claim(outcome.peerUin)) {
-    Report(services, text::kLogTooManyOfNumber + std::to_string(outcome.peerUin));
+  if (fromAnnounced && !place.CountAgainstNumber(outcome.uin)) {
+    Report(services, text::kLogTooManyOfNumber + std::to_string(outcome.uin));
     return false;
   }
-  connection.BeforeNextWrite([&place] { place.Settle(); });
+  connection.BeforeNextWrite([&place] { place.EndPending(); });
   return true;
 }
 
@@ -98,7 +98,8 @@ bool PlaceAgreed(ConnectionRequest& request, const Handshake& outcome, bool call
 // transfer's record with its outcome; the socket stays open for the caller
 // to close. For an outgoing connection whose handshake failed, says why
 // (the transfer is then left to the caller); otherwise empty.
-std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices& services) {
+std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
+                                 ConnectionServices& services) {
   // An accepted socket inherits nothing useful from the non-blocking
   // listening socket: every option is set here, results ignored.
   platform::SetNonBlocking(socket, false);
@@ -112,30 +113,30 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   TransferHandle awaited;
   const Handshake outcome =
       request.outgoing
-          ? CallPeer(connection, services.peers.OwnUin(), request.peerUin, request.directionCode)
+          ? CallPeer(connection, services.peers.OwnUin(), request.uin, request.directionCode)
           : AnswerPeer(connection, [&](uint32_t caller) {
               callBack = AnswersCallBack(services, caller, remote, waits.PhaseLeftMs(), &awaited,
                                          &refused);
               return callBack;
             });
   if (outcome.result == Handshake::Result::UnaskedCallBack && !refused)
-    Report(services, text::kLogUnaskedCallBack + std::to_string(outcome.peerUin));
+    Report(services, text::kLogUnaskedCallBack + std::to_string(outcome.uin));
   if (outcome.result != Handshake::Result::Agreed) {
     if (request.outgoing) return waits.TimedOut() ? "handshake timed out" : "handshake failed";
     if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
     return {};
   }
-  const bool fromAnnounced = FromAnnounced(services, outcome.peerUin, remote);
+  const bool fromAnnounced = FromAnnounced(services, outcome.uin, remote);
   if (!PlaceAgreed(request, outcome, callBack, fromAnnounced, awaited, connection)) return {};
   TransferHandle& transfer = request.transfer;
   waits.HandshakeDone(outcome.direction);
   // The host is asked for the name once, with no lock held.
-  transfer.Agree(outcome.peerUin, services.peers.PeerName(outcome.peerUin), outcome.direction);
+  transfer.Agree(outcome.uin, services.peers.PeerName(outcome.uin), outcome.direction);
   bool succeeded = false;
   if (outcome.direction == transfers::Send) {
     // The files chosen after the first each go over a connection of their
     // own, to the same contact.
-    const uint32_t peerUin = outcome.peerUin;
+    const uint32_t peerUin = outcome.uin;
     OwnSendsOnward& onward = services.onward;
     const transfers::FurtherFiles further = [peerUin, &onward](std::vector<std::string> paths) {
       onward.SendFurther(peerUin, std::move(paths));
@@ -146,7 +147,7 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
     // connection comes from (for one this side made: where it went).
     transfers::OfferOrigin origin;
     origin.remoteAddress = remote;
-    origin.announcedAddress = services.peers.PeerAddressOf(outcome.peerUin).ip;
+    origin.announcedAddress = services.peers.PeerAddressOf(outcome.uin).ip;
     origin.answersOwnCallBack = callBack;
     succeeded = services.files.ReceiveFile(connection, transfer, origin);
   }
@@ -155,12 +156,12 @@ std::string Serve(Socket socket, ConnectionRequest& request, ConnectionServices&
   const bool fileKnown = !facts.path.empty();
   TransferReport report;
   report.direction = outcome.direction;
-  report.peerUin = outcome.peerUin;
-  report.file = facts.path;
+  report.uin = outcome.uin;
+  report.path = facts.path;
   // The log names the offset the transfer went on from (also one the
   // sender could not go on from) and counts this connection's bytes.
   report.offset = waits.AnswerOffset().value_or(facts.offset);
-  report.bytes = facts.moved;
+  report.moved = facts.moved;
   report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
                                             waits.AnswerCode());
   report.note = facts.note;
@@ -179,9 +180,9 @@ void Refuse(ConnectionRequest& request, Refusal refusal) {
   ConnectionServices& services = *request.services;
   if (request.outgoing) {
     request.transfer.End(TransferOutcome::Failed);
-    Report(services, text::kLogTooManyNotCalled + std::to_string(request.peerUin));
+    Report(services, text::kLogTooManyNotCalled + std::to_string(request.uin));
     if (OwnSend(request)) {
-      const Unreached unreached{Unreached::Why::NoPlace, transfers::Send, request.peerUin,
+      const Unreached unreached{Unreached::Why::NoPlace, transfers::Send, request.uin,
                                 TransferOutcome::Failed, "too many connections"};
       services.connections.Reporting([&] { services.telling.TellUnreached(unreached); });
     }
@@ -216,10 +217,9 @@ bool Admit(ConnectionRequest& request) {
     // An accepted connection receives until its handshake says otherwise.
     const std::optional<transfers::TransferDirection> direction =
         request.outgoing ? DirectionFor(Side::Caller, request.directionCode) : std::nullopt;
-    request.transfer = services.transfers.Begin(request.outgoing ? request.peerUin : 0,
+    request.transfer = services.transfers.Begin(request.outgoing ? request.uin : 0,
                                                 direction.value_or(transfers::Receive));
-    if (OwnSend(request))
-      request.transfer.AwaitConnection(services.peers.PeerName(request.peerUin));
+    if (OwnSend(request)) request.transfer.AwaitConnection(services.peers.PeerName(request.uin));
   }
   if (request.place) return true;
   Refusal refusal = Refusal::None;
@@ -227,7 +227,7 @@ bool Admit(ConnectionRequest& request) {
   if (OwnSend(request)) {
     request.place = set.EnterOwn(&refusal);
   } else if (request.outgoing) {
-    request.place = set.EnterCallBack(request.peerUin, &refusal);
+    request.place = set.EnterCallBack(request.uin, &refusal);
   } else {
     const uint32_t remote = platform::RemoteAddress(request.socket.Get());
     request.place = set.EnterCall(remote, AwaitedFrom(services, remote), &refusal);
@@ -241,7 +241,7 @@ bool Admit(ConnectionRequest& request) {
 // says why when it cannot.
 platform::SocketHandle Connect(ConnectionRequest& request, std::string* failure) {
   ConnectionServices& services = *request.services;
-  const PeerAddress peer = services.peers.PeerAddressOf(request.peerUin);
+  const PeerAddress peer = services.peers.PeerAddressOf(request.uin);
   if (peer.ip == 0) {
     *failure = "no address";
     return {};
@@ -268,7 +268,7 @@ void RunConnection(ConnectionRequest request) {
     if (request.outgoing) socket = Connect(request, &failure);
     if (socket.Valid()) {
       request.transfer.AttachSocket(socket.Get());
-      failure = Serve(socket.Get(), request, services);
+      failure = HandshakeAndTransfer(socket.Get(), request, services);
       request.transfer.DetachSocket();
       // Closed here, once, after it has left the record the stop button
       // shuts it down through.
@@ -278,7 +278,7 @@ void RunConnection(ConnectionRequest request) {
       services.onward.FallBack(request, failure);
     } else if (!failure.empty()) {
       EndUnreached(services, request.transfer,
-                   {Unreached::Why::NoConnection, transfers::Receive, request.peerUin,
+                   {Unreached::Why::NoConnection, transfers::Receive, request.uin,
                     TransferOutcome::Failed, failure});
     }
     // One that never got as far as the handshake's agreement ends unlisted.
@@ -306,7 +306,7 @@ bool StartConnection(ConnectionRequest request) {
   if (SpawnConnection(owned)) return true;
   if (OwnSend(*owned)) {
     EndUnreached(*owned->services, owned->transfer,
-                 {Unreached::Why::NoConnection, transfers::Send, owned->peerUin,
+                 {Unreached::Why::NoConnection, transfers::Send, owned->uin,
                   TransferOutcome::Failed, "no thread"});
   }
   return false;
@@ -317,7 +317,7 @@ ConnectionRequest ConnectionRequest::Call(uint32_t uin, uint32_t directionCode,
                                           TransferHandle transfer) {
   ConnectionRequest request;
   request.outgoing = true;
-  request.peerUin = uin;
+  request.uin = uin;
   request.directionCode = directionCode;
   request.services = std::move(services);
   request.transfer = std::move(transfer);

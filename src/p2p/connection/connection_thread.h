@@ -17,7 +17,7 @@ namespace kvel::p2p {
 struct ConnectionRequest {
   platform::SocketHandle socket;  // the accepted socket, closed with the request
   bool outgoing = false;          // true: this side calls
-  uint32_t peerUin = 0;           // outgoing: whom to call
+  uint32_t uin = 0;               // outgoing: whom to call
   uint32_t directionCode = 0;     // outgoing: push or pull
   ConnectionSet::Place place;     // empty until admitted
   std::shared_ptr<ConnectionServices> services;

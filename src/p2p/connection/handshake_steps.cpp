@@ -15,7 +15,7 @@ using transfers::WriteAll;
 
 Handshake CallPeer(StreamConnection& connection, uint32_t ownUin, uint32_t peerUin, uint32_t code) {
   Handshake handshake;
-  handshake.peerUin = peerUin;
+  handshake.uin = peerUin;
   const std::array<uint8_t, 8> hello = wire::EncodeCallerHello(ownUin, peerUin);
   if (WriteAll(connection, hello.data(), hello.size()) != hello.size()) return handshake;
   std::array<uint8_t, 4> answer;
@@ -39,14 +39,14 @@ Handshake AnswerPeer(StreamConnection& connection,
   if (!ReadExact(connection, callerUin.data(), callerUin.size()) ||
       !ReadExact(connection, calledUin.data(), calledUin.size()))
     return handshake;
-  handshake.peerUin = wire::DecodeWord(callerUin);
+  handshake.uin = wire::DecodeWord(callerUin);
   if (WriteAll(connection, wire::kAnswer.data(), wire::kAnswer.size()) != wire::kAnswer.size())
     return handshake;
   if (!ReadExact(connection, code.data(), code.size())) return handshake;
   const uint32_t directionCode = wire::DecodeWord(code);
   const std::optional<TransferDirection> direction = DirectionFor(Side::Called, directionCode);
   if (!direction) return handshake;
-  if (directionCode == wire::kPullCode && !takeCallBack(handshake.peerUin)) {
+  if (directionCode == wire::kPullCode && !takeCallBack(handshake.uin)) {
     handshake.result = Handshake::Result::UnaskedCallBack;
     return handshake;
   }

@@ -19,7 +19,7 @@ struct Handshake {
     UnaskedCallBack,  // a code-3 caller this user never asked to call back
   };
   Result result = Result::Failed;
-  uint32_t peerUin = 0;  // the called peer, or the caller's number once read
+  uint32_t uin = 0;  // the called peer, or the caller's number once read
   transfers::TransferDirection direction = transfers::Send;
 };
 

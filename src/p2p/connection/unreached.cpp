@@ -41,8 +41,7 @@ std::string UnreachedLogLine(const Unreached& unreached) {
   const bool stopped = unreached.outcome == transfers::TransferOutcome::Stopped;
   const char* direction = unreached.direction == transfers::Send ? "send" : "receive";
   return std::string(text::kLogNotConnected) + direction +
-         " peer=" + std::to_string(unreached.peerUin) +
-         " outcome=" + (stopped ? "stopped" : "failed") +
+         " peer=" + std::to_string(unreached.uin) + " outcome=" + (stopped ? "stopped" : "failed") +
          (unreached.reason.empty() ? std::string() : " reason=" + unreached.reason);
 }
 

@@ -21,7 +21,7 @@ struct Unreached {
   // Send: this user's send. Receive: a call-back a peer asked for, which
   // this side could not make (only logged).
   transfers::TransferDirection direction = transfers::Send;
-  uint32_t peerUin = 0;
+  uint32_t uin = 0;
   transfers::TransferOutcome outcome = transfers::TransferOutcome::Failed;
   // What went wrong, for the log: "connect failed (111), no call-back
   // within 180 s".

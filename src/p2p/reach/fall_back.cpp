@@ -16,7 +16,7 @@ using Why = AwaitedCallBacks::Unanswered::Why;
 
 void FallBack(ConnectionRequest& request, const std::string& failure) {
   ConnectionServices& services = *request.services;
-  const uint32_t uin = request.peerUin;
+  const uint32_t uin = request.uin;
   if (request.transfer.Read().stopped) {
     Unreached stopped{Unreached::Why::NoConnection, transfers::Send, uin, TransferOutcome::Stopped,
                       failure};
@@ -29,7 +29,7 @@ void FallBack(ConnectionRequest& request, const std::string& failure) {
 void EndUnanswered(ConnectionServices& services, SendQueue& sends,
                    AwaitedCallBacks::Unanswered unanswered) {
   Unreached unreached;
-  unreached.peerUin = unanswered.uin;
+  unreached.uin = unanswered.uin;
   // Taken out of the line before this send's turn frees, so that none of
   // them starts.
   std::vector<TransferHandle> notTried;

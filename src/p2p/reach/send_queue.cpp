@@ -51,9 +51,9 @@ struct SendQueue::State {
 
 // Frees a send's turn when it ends, and takes a waiting send the user
 // stopped out of the line.
-class SendQueue::Watch final : public transfers::TransferWatch {
+class SendQueue::TurnWatch final : public transfers::TransferWatch {
  public:
-  Watch(std::weak_ptr<State> state, uint32_t uin) : state_(std::move(state)), uin_(uin) {}
+  TurnWatch(std::weak_ptr<State> state, uint32_t uin) : state_(std::move(state)), uin_(uin) {}
 
   void Stopped(const Transfer& transfer) override {
     std::shared_ptr<State> state = state_.lock();
@@ -81,7 +81,7 @@ class SendQueue::Watch final : public transfers::TransferWatch {
     // the contact never has more connections than turns.
     if (transfer.socket != platform::kInvalidSocket) return;
     std::shared_ptr<State> state = state_.lock();
-    if (state && state->Release(uin_, transfer.id)) SendQueue::Pump(state);
+    if (state && state->Release(uin_, transfer.id)) SendQueue::StartDue(state);
   }
 
  private:
@@ -98,7 +98,7 @@ SendQueue::~SendQueue() {
 
 bool SendQueue::Enter(uint32_t uin, TransferHandle& transfer) {
   if (!transfer) return false;
-  transfer.Watch(std::make_shared<Watch>(state_, uin));
+  transfer.SetWatch(std::make_shared<TurnWatch>(state_, uin));
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (!state_->stopped) {
@@ -130,8 +130,8 @@ void SendQueue::GiveBack(uint32_t uin, TransferHandle transfer) {
   transfer.End(TransferOutcome::Stopped);
 }
 
-void SendQueue::Pump() {
-  Pump(state_);
+void SendQueue::StartDue() {
+  StartDue(state_);
 }
 
 void SendQueue::ConnectionLeft(TransferId id) {
@@ -147,10 +147,10 @@ void SendQueue::ConnectionLeft(TransferId id) {
     }
   }
   if (held) state_->Release(uin, id);
-  Pump(state_);
+  StartDue(state_);
 }
 
-void SendQueue::Pump(const std::shared_ptr<State>& state) {
+void SendQueue::StartDue(const std::shared_ptr<State>& state) {
   {
     std::lock_guard<std::mutex> lock(state->mutex);
     if (state->pumping) {

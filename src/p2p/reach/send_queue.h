@@ -44,7 +44,7 @@ class SendQueue {
   void GiveBack(uint32_t uin, transfers::TransferHandle transfer);
   // Starts the waiting sends whose turn has come, through `start`; called
   // as a send that has no connection ends (its turn comes free).
-  void Pump();
+  void StartDue();
   // A connection has closed its socket and left its place, its transfer
   // `id` ended (0: none, or one that waits on elsewhere): the send's turn,
   // if it had one, comes free, and the waiting sends may have the place.
@@ -62,8 +62,8 @@ class SendQueue {
 
  private:
   struct State;
-  class Watch;
-  static void Pump(const std::shared_ptr<State>& state);
+  class TurnWatch;
+  static void StartDue(const std::shared_ptr<State>& state);
 
   std::shared_ptr<State> state_;
 };

@@ -46,11 +46,11 @@ class PluginConnections final : public p2p::PeerDirectory,
   // The box has a thread of its own: the connection's thread ends meanwhile.
   void TellUser(const transfers::TransferReport& report) override {
     plugin_.notices.Tell(
-        transfers::TransferNotice(report, gg::PeerDisplayName(plugin_.host, report.peerUin)));
+        transfers::TransferNotice(report, gg::PeerDisplayName(plugin_.host, report.uin)));
   }
   void TellUnreached(const p2p::Unreached& unreached) override {
     plugin_.notices.Tell(
-        p2p::UnreachedNotice(unreached, gg::PeerDisplayName(plugin_.host, unreached.peerUin)));
+        p2p::UnreachedNotice(unreached, gg::PeerDisplayName(plugin_.host, unreached.uin)));
   }
   void SendPacket(std::span<const uint8_t> packet) override { plugin_.host.SendRawPacket(packet); }
 

@@ -8,6 +8,6 @@
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   (void)reason;
   (void)reserved;
-  kvel::SetPluginId(instance);
+  kvel::TheModuleHost().SetModule(instance);
   return TRUE;
 }

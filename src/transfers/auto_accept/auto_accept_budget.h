@@ -1,4 +1,4 @@
-// How many files one contact may have taken without the question in a short
+// How many files one contact may have taken without asking in a short
 // time. A contact that offers more (a flood of thousands, or a folder far
 // larger than a batch of photos) is asked for the rest: its files then cost
 // what any other offer costs, one question at a time, and at most
@@ -30,7 +30,7 @@ class AutoAcceptBudget {
   AutoAcceptBudget(const AutoAcceptBudget&) = delete;
   AutoAcceptBudget& operator=(const AutoAcceptBudget&) = delete;
 
-  // Counts one more file of `uin` taken without the question; false, counting
+  // Counts one more file of `uin` taken without asking; false, counting
   // nothing, when `uin` had `burst` of them within the last `windowMs`.
   bool Spend(uint32_t uin);
 

@@ -1,4 +1,4 @@
-// Whether a peer's offer may be taken without the question. The number in
+// Whether a peer's offer may be taken without asking. The number in
 // the handshake is only what the caller claims, so the connection must also
 // come from where the GG server says that contact is, or answer a call-back
 // this user asked that contact for. Pure.
@@ -23,7 +23,7 @@ struct OfferOrigin {
 bool FromElsewhere(const OfferOrigin& origin);
 
 enum class AutoAcceptVerdict {
-  Take,          // taken without the question
+  Take,          // taken without asking
   NotListed,     // the section is off, or the number is not in it: asked
   OtherAddress,  // listed, but the connection may not be that contact's: asked
   TooLarge,      // listed, but larger than maxkb (or of no size an offer can have): asked

@@ -1,4 +1,4 @@
-// The log lines of taking files without the question: the section read at
+// The log lines of taking files without asking: the section read at
 // LoadPlugin, why it is off, and why an offer of a listed contact was asked
 // after all (ASCII, as every log line).
 #pragma once

@@ -16,7 +16,7 @@ std::string Unclosed(const std::string& folder) {
 
 // Names of the image cache's files ("imgcache_<sender>_<size>_<crc>",
 // "imgcache.verified"), in any letter case: never given to a file taken
-// without the question, wherever it goes.
+// without asking, wherever it goes.
 bool CacheName(const std::string& name) {
   constexpr std::string_view kCache = "imgcache";
   if (name.size() < kCache.size()) return false;
@@ -67,12 +67,13 @@ AutoAcceptor::Decision AutoAcceptor::Consider(uint32_t uin, const std::string& n
   const std::optional<platform::FileIdentity> where = folders.IdentityOf(Unclosed(folder_).c_str());
   if (where && !dataFolder_.empty() && where == folders.IdentityOf(Unclosed(dataFolder_).c_str()))
     return {{}, "data-folder folder=" + folder_};
-  ReceivingNames::Hold place = Again(name, folders);
+  ReceivingNames::Hold place = HoldNextFreeName(name, folders);
   if (!place) return {{}, "no-free-name folder=" + folder_};
   return {std::move(place), {}};
 }
 
-ReceivingNames::Hold AutoAcceptor::Again(const std::string& name, TransferFolders& folders) {
+ReceivingNames::Hold AutoAcceptor::HoldNextFreeName(const std::string& name,
+                                                    TransferFolders& folders) {
   ReceivingNames::Hold held;
   ClaimFreePath(folder_, name, [&](const std::string& path) {
     if (names_.Held(path) || folders.PathTaken(path.c_str())) return false;

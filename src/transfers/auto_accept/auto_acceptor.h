@@ -1,4 +1,4 @@
-// Taking files from trusted contacts without the question: the section's
+// Taking files from trusted contacts without asking: the section's
 // settings, each contact's budget and the names under way. The plug-in owns
 // one; each received offer asks it whether, and where, its file is taken.
 //
@@ -50,7 +50,7 @@ class AutoAcceptor {
                     TransferFolders& folders);
   // The first free name for `name` again, after the one held was found
   // taken on disk as the file was put in place. Empty when none is free.
-  ReceivingNames::Hold Again(const std::string& name, TransferFolders& folders);
+  ReceivingNames::Hold HoldNextFreeName(const std::string& name, TransferFolders& folders);
 
  private:
   AutoAcceptSettings settings_;
@@ -60,7 +60,7 @@ class AutoAcceptor {
   ReceivingNames names_;
 };
 
-// One received offer's chance of being taken without the question: what the
+// One received offer's chance of being taken without asking: what the
 // file-transfer stream is handed beside its connection.
 struct AutoAccepting {
   AutoAcceptor& acceptor;

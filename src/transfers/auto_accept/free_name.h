@@ -1,4 +1,4 @@
-// The names a file taken without the question is saved under, so that none
+// The names a file taken without asking is saved under, so that none
 // overwrites another: "name.ext", then "name (2).ext", "name (3).ext" and so
 // on up to kMaxNameNumber, each cut to fit the path limit. Pure.
 #pragma once

@@ -1,4 +1,4 @@
-// The paths that files taken without the question are being received into,
+// The paths that files taken without asking are being received into,
 // so that two transfers at once never choose the same name: a path is held
 // by one transfer from its choice to its end. Paths compare without regard
 // to ASCII case, as Windows' file names do.

@@ -97,7 +97,7 @@ std::vector<std::string> KeptParts::Free() const {
   return free;
 }
 
-bool KeptParts::Claim(const std::string& record) {
+bool KeptParts::MarkInUse(const std::string& record) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (std::find(records_.begin(), records_.end(), record) == records_.end()) return false;
   return claimed_.insert(record).second;
@@ -177,7 +177,7 @@ std::optional<ResumablePart> SettleKeptParts(TransferFiles& files, KeptParts& ke
     const std::optional<std::string> part = PartOfRecord(record);
     const std::optional<KeptRecord> facts = ReadKeptRecord(files, record);
     const KeptUse use = JudgeKeptPart(facts, files.ReadFileInformation(part->c_str()), offer, now);
-    if (use == KeptUse::Leave || !kept.Claim(record)) continue;
+    if (use == KeptUse::Leave || !kept.MarkInUse(record)) continue;
     // A second part of the same transfer (two cut at once) is of no use.
     if (use == KeptUse::Resume && !found) {
       found = ResumablePart{record, *part, *facts};

@@ -48,7 +48,7 @@ class KeptParts {
   std::vector<std::string> Free() const;
   // Marks `record` as used by one transfer; false when it is not listed or
   // in use already.
-  bool Claim(const std::string& record);
+  bool MarkInUse(const std::string& record);
   // Lists `record` as the newest (moved, when listed), not in use or, with
   // `inUse`, used by the caller's transfer. When more than kMaxKeptParts
   // are listed, the oldest not in use is removed with its part. False when

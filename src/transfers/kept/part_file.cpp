@@ -107,7 +107,7 @@ bool PartFile::HoldsExactly(int64_t size) {
   return information && size >= 0 && information->size == static_cast<uint64_t>(size);
 }
 
-void PartFile::Settle() {
+void PartFile::ForgetRecord() {
   settled_ = true;
   if (recordOnDisk_) files_.RemoveFile(names_.record.c_str());
   Unlist();
@@ -116,7 +116,7 @@ void PartFile::Settle() {
 EndNote PartFile::Commit(int64_t size) {
   if (settled_ || !Close() || !HoldsExactly(size)) return EndNote::CannotWrite;
   if (!files_.MoveFileOver(names_.part.c_str(), target_.c_str())) return EndNote::CannotReplace;
-  Settle();
+  ForgetRecord();
   return EndNote::None;
 }
 
@@ -128,7 +128,7 @@ EndNote PartFile::CommitNew(int64_t size, const std::string& target, bool* taken
     *taken = error.kind == platform::ErrorKind::Exists;
     return EndNote::CannotReplace;
   }
-  Settle();
+  ForgetRecord();
   return EndNote::None;
 }
 

@@ -91,7 +91,7 @@ struct Transfer {
   // this side failed to save it (`note` says why).
   bool partKept = false;
   RoomShortfall room;  // with EndNote::NoRoom
-  // Received without the question (a trusted contact's file).
+  // Received without asking (a trusted contact's file).
   bool takenWithoutAsking = false;
   // Waiting its turn to move data under the speed limit: more transfers run
   // than the limit can give each its share (a sender waits before its

@@ -244,7 +244,7 @@ void TransferHandle::Agree(uint32_t uin, std::string contact, TransferDirection 
   });
 }
 
-void TransferHandle::Watch(std::shared_ptr<TransferWatch> watch) {
+void TransferHandle::SetWatch(std::shared_ptr<TransferWatch> watch) {
   if (!record_) return;
   std::lock_guard<std::mutex> lock(state_->mutex);
   record_->watch = std::move(watch);

@@ -56,7 +56,7 @@ class TransferWatch {
 class TransferHandle;
 
 // How long a received file stays listed once it came whole (asked or taken
-// without the question), so that the user sees it arrive and can open it;
+// without asking), so that the user sees it arrive and can open it;
 // at most this many at once (the oldest goes first).
 inline constexpr uint32_t kReceivedRowMs = 10000;
 inline constexpr size_t kMaxReceivedRows = 32;
@@ -134,7 +134,7 @@ class TransferHandle {
   void Await(Awaits awaits, std::string contact);
   // `watch` is told of this transfer's stop and end from now on (one watch
   // per transfer: a later one takes its place).
-  void Watch(std::shared_ptr<TransferWatch> watch);
+  void SetWatch(std::shared_ptr<TransferWatch> watch);
   // The handshake agreed: the peer is `uin`, named `contact`, and this side
   // goes `direction`. The transfer is listed (Asking); one listed already
   // while it waited goes on in the same row.
@@ -155,7 +155,7 @@ class TransferHandle {
   void NoteNoRoom(RoomShortfall room);
   // The transfer waits its turn under the speed limit (true), or moves.
   void AwaitShare(bool waiting);
-  // The file is received without the question.
+  // The file is received without asking.
   void TakeWithoutAsking();
   // Counts `bytes` more moved. No lock: an atomic add.
   void Moved(int64_t bytes);

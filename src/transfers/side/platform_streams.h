@@ -18,7 +18,7 @@ class KeptParts;
 // Receives the file the transfer's contact offers over a connection from
 // `origin`, keeping and resuming cut parts in `kept` (null: none are kept),
 // its question waiting for the peer's turn in `turns` (when given), taken
-// without the question when `accepting` (when given) says so, its data
+// without asking when `accepting` (when given) says so, its data
 // paced by `limit` (when given). True only when the last chunk and its data
 // have been received and the file took its name.
 bool ReceiveFile(host::HostServices& services, KeptParts* kept, StreamConnection& connection,

@@ -1,5 +1,5 @@
 // The folders a transfer's file goes into: the one files are taken into
-// without the question, the names free in it, and the room on its volume.
+// without asking, the names free in it, and the room on its volume.
 #pragma once
 
 #include <cstdint>

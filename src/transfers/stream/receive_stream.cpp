@@ -129,7 +129,7 @@ std::unique_ptr<PartWriter> TakePart(TransferSide side, TransferHandle& transfer
   return part != nullptr ? std::make_unique<PartWriter>(std::move(part)) : nullptr;
 }
 
-// Tries before a file taken without the question gives up its place: each
+// Tries before a file taken without asking gives up its place: each
 // failed one found a file that took the name meanwhile.
 constexpr int kPlaceAttempts = 4;
 
@@ -138,7 +138,7 @@ void LogAsked(AutoAccepting& accepting, uint32_t uin, const std::string& why) {
     accepting.log(text::kLogAutoAcceptAsks + std::to_string(uin) + text::kLogReason + why);
 }
 
-// The part of an offer taken without the question, under a name held for
+// The part of an offer taken without asking, under a name held for
 // it in the folder (`place`); the record says so. Null when the offer is to
 // be asked instead: the log then says why, unless its contact is not
 // listed. A kept part of the same file is gone on from without asking: the
@@ -172,7 +172,7 @@ std::unique_ptr<PartWriter> TakeWithoutAsking(AutoAccepting& accepting, Transfer
   return part;
 }
 
-// Puts a whole file taken without the question in place under the name
+// Puts a whole file taken without asking in place under the name
 // held for it, never over another file: when one took that name meanwhile,
 // the next free name is held and tried.
 EndNote PlaceTaken(PartFile& part, int64_t size, const std::string& name,
@@ -184,7 +184,7 @@ EndNote PlaceTaken(PartFile& part, int64_t size, const std::string& name,
     if (!taken) return placed;
     if (attempt == kPlaceAttempts) return EndNote::CannotCreate;
     // The name taken stays held until another is: it is not chosen again.
-    place = acceptor.Again(name, folders);
+    place = acceptor.HoldNextFreeName(name, folders);
     if (!place) return EndNote::CannotCreate;
     transfer.NameFile(place.Path());
   }
@@ -211,7 +211,7 @@ bool ReceiveStream(StreamConnection& connection, TransferSide side, TransferHand
   const std::string name = SanitizeOfferedName(info.name);
   const uint32_t uin = transfer.Read().uin;
   OfferedFile offer{uin, name, size, {}};
-  ReceivingNames::Hold place;  // held while a file taken without the question comes
+  ReceivingNames::Hold place;  // held while a file taken without asking comes
   std::unique_ptr<PartWriter> writer;
   if (accepting != nullptr) writer = TakeWithoutAsking(*accepting, side, transfer, offer, &place);
   if (writer == nullptr) {

@@ -32,7 +32,7 @@ namespace kvel::transfers {
 // where chosen. The data goes to a part file beside the chosen one, which
 // takes the chosen file's place only when the last chunk has brought exactly
 // the announced size. True only then. With `accepting`, a trusted contact's
-// file is taken without the question, into the folder under a free name,
+// file is taken without asking, into the folder under a free name,
 // and never put in place over another file; when it cannot be, it is asked
 // as any other.
 bool ReceiveStream(StreamConnection& connection, TransferSide side, TransferHandle& transfer,

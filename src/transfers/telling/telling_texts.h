@@ -9,7 +9,7 @@ namespace kvel::text {
 inline constexpr char kLogTransferEnded[] = "transfer ended: ";
 // Followed by what the receiving side knows of the end.
 inline constexpr char kLogReason[] = " reason=";
-// After the outcome of a file received without the question.
+// After the outcome of a file received without asking.
 inline constexpr char kLogTakenWithoutAsking[] = " taken-without-asking";
 // After the reason of a failure that kept what came.
 inline constexpr char kLogPartKept[] = " part-kept";

@@ -114,7 +114,7 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
 
 std::string TransferLogLine(const TransferReport& report) {
   return std::string(text::kLogTransferEnded) + (report.direction == Send ? "send" : "receive") +
-         " peer=" + std::to_string(report.peerUin) + " bytes=" + std::to_string(report.bytes) +
+         " peer=" + std::to_string(report.uin) + " bytes=" + std::to_string(report.moved) +
          (report.offset != 0 ? " offset=" + std::to_string(report.offset) : std::string()) +
          " outcome=" + OutcomeName(report.outcome) +
          (report.takenWithoutAsking ? text::kLogTakenWithoutAsking : "") +
@@ -160,7 +160,7 @@ bool WorthTelling(TransferOutcome outcome) {
 }
 
 UserNotice TransferNotice(const TransferReport& report, const std::string& contact) {
-  const std::string_view name = BaseName(report.file);
+  const std::string_view name = BaseName(report.path);
   const std::string_view who = std::string_view(contact).substr(0, kMaxContactInNotice);
   switch (report.outcome) {
     case TransferOutcome::Refused:

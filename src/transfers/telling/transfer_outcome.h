@@ -19,15 +19,15 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
 
 struct TransferReport {
   TransferDirection direction = Send;
-  uint32_t peerUin = 0;
-  std::string file;    // the local path; empty when none was chosen
-  int64_t bytes = 0;   // moved over this connection
+  uint32_t uin = 0;
+  std::string path;    // the local path; empty when none was chosen
+  int64_t moved = 0;   // bytes moved over this connection
   int64_t offset = 0;  // where in the file the transfer started
   TransferOutcome outcome = TransferOutcome::Failed;
   EndNote note = EndNote::None;     // what the receiving side knows of the end
   bool partKept = false;            // what came is kept to be resumed
   RoomShortfall room;               // with EndNote::NoRoom
-  bool takenWithoutAsking = false;  // received without the question
+  bool takenWithoutAsking = false;  // received without asking
 };
 
 // "transfer ended: send peer=1001 bytes=4096 outcome=failed"; a transfer
@@ -35,7 +35,7 @@ struct TransferReport {
 // "... bytes=4096 offset=12000 outcome=done"; a note follows the outcome:
 // "... outcome=failed reason=part-kept", and a part kept after this side's
 // failure after it: "... reason=cannot-write part-kept"; a file received
-// without the question says so after the outcome: "... outcome=done
+// without asking says so after the outcome: "... outcome=done
 // taken-without-asking".
 std::string TransferLogLine(const TransferReport& report);
 // The note as the log names it ("part-kept", "no-access", ...); empty for
