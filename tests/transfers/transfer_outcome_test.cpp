@@ -205,6 +205,17 @@ class OutcomeTest : public ::testing::Test {
     probe_.SetFileProcedure(std::move(procedure));
     peer_ = testing::CallIn(probe_, 1001, 1, wire::kPushCode);
   }
+  // The peer offers an empty file, which this side receives with the
+  // product's stream and refuses; the connection has ended.
+  void OfferAnEmptyFile() {
+    CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+      return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
+    });
+    ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
+    ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
+    EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
+    ASSERT_TRUE(probe_.WaitEnded(1));
+  }
   std::vector<std::string> Outcomes() {
     std::vector<std::string> lines;
     for (const std::string& line : probe_.LogLines())
@@ -245,14 +256,8 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 }
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
-  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
-  });
   ScriptedDialogs::QueueAnswer(false);
-  ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
-  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
-  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
-  ASSERT_TRUE(probe_.WaitEnded(1));
+  OfferAnEmptyFile();
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
                                                  "outcome=declined"});
   EXPECT_TRUE(probe_.Told().empty());
@@ -263,21 +268,14 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
 TEST_F(OutcomeTest, AFileThatCannotBeSavedIsAFailureToldWithItsReason) {
   ScratchDir scratch;
   const std::string target = scratch.File("no-such-folder") + "/film.avi";
-  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
-  });
   ScriptedDialogs::QueueAnswer(true);
   ScriptedDialogs::QueueSaveChoice(target);
-  ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
-  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
-  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
-  ASSERT_TRUE(probe_.WaitEnded(1));
+  OfferAnEmptyFile();
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
                                                  "outcome=failed reason=no-folder"});
   ASSERT_EQ(probe_.Told().size(), 1u);
   EXPECT_EQ(probe_.Told()[0].file, target);
-  EXPECT_EQ(transfers::TransferNotice(probe_.Told()[0], "1001").text,
-            "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od 1001: folder nie istnieje.");
+  EXPECT_EQ(probe_.Told()[0].note, transfers::EndNote::NoFolder);
 }
 
 // This side offers a 5-byte file to a strict peer that answers as each case
