@@ -83,10 +83,6 @@ class RealDialogsTest : public ::testing::Test {
     parts_.reset();
     SetHostLink(nullptr);
   }
-  void CloseA() {
-    platform::CloseSocket(pair_.a);
-    pair_.a = platform::kInvalidSocket;
-  }
   void CloseB() {
     platform::CloseSocket(pair_.b);
     pair_.b = platform::kInvalidSocket;
@@ -182,13 +178,6 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
   EXPECT_EQ(seen[1].kind, "file");
   EXPECT_EQ(seen[1].text, Text("zdj\xEA"
                                "cie.png"));
-}
-
-TEST_F(RealDialogsTest, CancelledOpenDialogLeavesThePeerWithOfferStartOnly) {
-  driver_.QueueFileChoice(std::nullopt);
-  EXPECT_FALSE(SendFromA(4321));
-  CloseA();
-  EXPECT_EQ(ReadToEnd(pair_.b), (Bytes{1, 0, 0, 0}));
 }
 
 TEST_F(RealDialogsTest, ErrorBoxesForPeersThatCannotBeReached) {

@@ -3,11 +3,9 @@
 // lets later runs trust every file by its name and size.
 #include "images/cache_trust.h"
 
-#include <chrono>
-#include <thread>
-
 #include "image_fixture.h"
 #include "images/image_cache.h"
+#include "wait_until.h"
 #include "wire/image_crc.h"
 
 namespace kvel::images {
@@ -60,9 +58,7 @@ class CacheTrustTest : public ImageTest {
     return testing::FileExists(ImageCachePath(dataPath_, uin, size, checksum));
   }
   static bool WaitAllVerified(const CacheTrust& trust) {
-    for (int i = 0; i < 10000 && !trust.AllVerified(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return trust.AllVerified();
+    return e2e::WaitUntil([&] { return trust.AllVerified(); }, 10000, 1);
   }
 };
 

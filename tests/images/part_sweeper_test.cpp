@@ -5,23 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "images/requested_images.h"
+#include "wait_until.h"
 
 namespace kvel::images {
 namespace {
-
-// Polls `done` for up to five seconds.
-template <typename Done>
-bool Within(Done done) {
-  for (int i = 0; i < 5000 && !done(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return done();
-}
 
 TEST(PartSweeper, AnExpiredRequestIsForgottenWithoutAnotherCall) {
   std::atomic<uint32_t> now{0xFFFFFFF0u};  // wraps
@@ -40,10 +31,12 @@ TEST(PartSweeper, AnExpiredRequestIsForgottenWithoutAnotherCall) {
   now += 999;
   ASSERT_TRUE(requests.Take({7, 10, 2}));  // came whole: not forgotten
   now += 1;
-  EXPECT_TRUE(Within([&] {
-    std::lock_guard<std::mutex> lock(mutex);
-    return !forgotten.empty();
-  }));
+  EXPECT_TRUE(e2e::WaitUntil(
+      [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return !forgotten.empty();
+      },
+      5000, 1));
   sweeper.Stop();
   std::lock_guard<std::mutex> lock(mutex);
   EXPECT_EQ(forgotten, std::vector<uint32_t>{1});
@@ -53,12 +46,12 @@ TEST(PartSweeper, SweepsUntilStoppedAndNeverAfter) {
   std::atomic<int> sweeps{0};
   PartSweeper sweeper([&] { ++sweeps; }, 1);
   ASSERT_TRUE(sweeper.Start());
-  EXPECT_TRUE(Within([&] { return sweeps.load() >= 3; }));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return sweeps.load() >= 3; }, 5000, 1));
+  // Stop waits for the thread: no sweep comes after it, and none starts again.
   sweeper.Stop();
   const int after = sweeps.load();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(sweeps.load(), after);
   EXPECT_FALSE(sweeper.Start());
+  EXPECT_EQ(sweeps.load(), after);
 }
 
 }  // namespace

@@ -202,20 +202,6 @@ TEST_F(HandshakeTest, OneQuestionCoversTheContactsCallBacksFromThatAddress) {
   EXPECT_EQ(probe_.CallBacks().CountOf(4321), 1u);
 }
 
-TEST_F(HandshakeTest, ACallBackIsServedOnce) {
-  probe_.ExpectCallBack(4321);
-  for (int round = 0; round < 2; ++round) {
-    StartCalled();
-    ASSERT_TRUE(SendAll(peer_, Words({4321, 9999, wire::kPullCode})));
-    ReadUntilClosed(peer_);
-    Join();
-    platform::CloseSocket(peer_);
-    peer_ = platform::kInvalidSocket;
-  }
-  EXPECT_EQ(probe_.EventNames(), (std::vector<std::string>{"add", "send", "remove"}));
-  EXPECT_EQ(CallBackLines(probe_), 1u);
-}
-
 // Both sides are connection threads: the caller's thread calls the called
 // side's listening socket, as two plug-ins do. Each lists the other (the
 // called peer, whatever the code) and runs the file procedure of the code

@@ -210,53 +210,5 @@ TEST_F(StrictPeerRun, APeerThatResumesGetsExactlyTheRest) {
   }
 }
 
-// kvel kept the start of a transfer that was cut and asks the strict peer,
-// which honours offsets, for the rest from a window before; with kvel
-// called and calling.
-TEST_F(StrictPeerRun, KvelAsksAPeerThatHonoursTheOffsetForTheRest) {
-  const Bytes content = testing::PatternBytes(300000, 22);
-  const Case cases[] = {
-      {"the peer calls and sends", false, strict::kPush, false},
-      {"kvel calls and pulls", true, strict::kPull, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string target = scratch_.File("resumed.bin");
-    testing::FakeTransferSide side;
-    side.saveChoice = target;
-    {
-      // The first try breaks off after 150,000 bytes of data: they are kept.
-      testing::FakeConnection cut(testing::GoldenStream("strict.bin", content));
-      cut.CutAt(16 + wire::kFileInfoSize + 37 * 12 + 150000);
-      testing::LoneTransfer transfer(kPeerUin);
-      ASSERT_FALSE(transfers::ReceiveStream(cut, side, transfer.handle));
-      ASSERT_EQ(transfer.Read().note, transfers::EndNote::PartKept);
-    }
-
-    bool kvelDone = false;
-    uint32_t offsetAsked = 0;
-    EXPECT_TRUE(Connect(
-        c,
-        [&](transfers::StreamConnection& connection, transfers::TransferHandle& transfer) {
-          kvelDone = transfers::ReceiveStream(connection, side, transfer);
-          return kvelDone;
-        },
-        [&](strict::StrictPeer& strict) {
-          const bool sent = strict.SendFile("strict.bin", content);
-          offsetAsked = strict.OffsetAsked();
-          return sent;
-        }))
-        << failure_;
-    EXPECT_EQ(offsetAsked, 150000u - transfers::kResumeWindow);
-    EXPECT_TRUE(kvelDone);
-    std::string saved;
-    EXPECT_TRUE(testing::ReadFile(target, &saved));
-    EXPECT_TRUE(Bytes(saved.begin(), saved.end()) == content);
-    EXPECT_TRUE(side.keptParts.Free().empty());
-    EXPECT_EQ(scratch_.Names(), std::vector<std::string>{"resumed.bin"});
-    std::remove(target.c_str());
-  }
-}
-
 }  // namespace
 }  // namespace kvel::p2p

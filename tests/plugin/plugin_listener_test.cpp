@@ -8,6 +8,7 @@
 
 #include "message_pump.h"
 #include "support/bounded_wait.h"
+#include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "virtual_desktop.h"
@@ -71,8 +72,7 @@ TEST(PluginListener, ListensOnTheConfiguredPortAndLogsEveryPeer) {
   // The handshake is answered; the file stream is the file-transfer code's.
   std::vector<uint8_t> received = CallAndPush(port);
   ASSERT_GE(received.size(), 4u);
-  EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 4),
-            (std::vector<uint8_t>{'U', 'D', 'A', 'G'}));
+  EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 4), kAnswerBytes);
   lines = plugin->Host().LogLines();
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[4].rfind("connection accepted: ", 0), 0u);

@@ -1,5 +1,8 @@
 // Both halves of the transfer on the two ends of a TCP connection on
-// 127.0.0.1, with the platform's files and scripted dialogs.
+// 127.0.0.1, with the platform's files and scripted dialogs. (A whole file
+// so, with the real dialogs: RealDialogsTest.FileGoesThroughOpenQuestionAndSaveDialogs;
+// natively, the platform's side under whole connections: OutcomeOfSending
+// and OutcomeTest.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -62,15 +65,9 @@ class FileLoopbackTest : public ::testing::Test {
   }
   void TearDown() override { testing::CloseLoopbackPair(pair_); }
   std::string Source(size_t size) {
-    content_ = testing::PatternBytes(size, static_cast<uint32_t>(size));
     const std::string path = scratch_.File("source " + std::to_string(size) + ".bin");
-    testing::WriteFile(path, std::string(content_.begin(), content_.end()));
+    testing::WriteFile(path, std::string(size, 'k'));
     return path;
-  }
-  Bytes Received(const std::string& path) {
-    std::string content;
-    EXPECT_TRUE(testing::ReadFile(path, &content));
-    return Bytes(content.begin(), content.end());
   }
 
   testing::ScratchDir scratch_;
@@ -78,44 +75,7 @@ class FileLoopbackTest : public ::testing::Test {
   host::LinkedHost services_{host_.Link(), nullptr};
   testing::LoopbackPair pair_;
   testing::ScriptedDialogsScope dialogs_;
-  Bytes content_;
 };
-
-// A file past the first block of the part, through the platform's dialogs,
-// files and sockets. (Every size and split: file_send_test, file_receive_test
-// and, over sockets, strict_peer_test.)
-TEST_F(FileLoopbackTest, ReceiverNamesTheContactAndSavesWhereChosen) {
-  ScriptedDialogs::QueueOpenChoice(Source(300000));
-  const std::string target = scratch_.File("zapisany.bin");
-  ScriptedDialogs::QueueSaveChoice(target);
-  bool sent = false;
-  LoneTransfer sending(4321, Send);
-  testing::BoundedThread sender("the sender", [&] {
-    PeerConnection connection(pair_.a, nullptr, &platform::TickCount);
-    sent = SendFile(services_, connection, sending.handle);
-  });
-  PeerConnection connection(pair_.b, nullptr, &platform::TickCount);
-  LoneTransfer receiving(4321, Receive);
-  EXPECT_TRUE(ReceiveFile(services_, nullptr, connection, receiving.handle, {}));
-  EXPECT_EQ(receiving.Read().path, target);
-  EXPECT_EQ(receiving.Read().moved, 300000);
-  platform::ShutdownBoth(pair_.b);
-  sender.Join();
-  EXPECT_TRUE(sent);
-  EXPECT_TRUE(Received(target) == content_);
-
-  const std::vector<testing::DialogCall> calls = ScriptedDialogs::Calls();
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].kind, testing::DialogCall::kOpen);
-  EXPECT_EQ(calls[1].kind, testing::DialogCall::kQuestion);
-  EXPECT_EQ(calls[1].text,
-            "Ala chce wys\xB3"
-            "a\xE6 do Ciebie plik source 300000.bin (292KB). Czy chcesz go "
-            "odebra\xE6?");
-  EXPECT_EQ(calls[1].caption, "Pytanie");
-  EXPECT_EQ(calls[2].kind, testing::DialogCall::kSave);
-  EXPECT_EQ(calls[2].text, "source 300000.bin");
-}
 
 // An offer that waits for its peer's turn at the question, while another of
 // the peer's questions is open, is given up unasked once the peer leaves.

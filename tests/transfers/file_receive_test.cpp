@@ -76,6 +76,9 @@ TEST_F(FileReceiveTest, AsksSavesAndReportsTheTotal) {
   EXPECT_EQ(scratch_.Names(), std::vector<std::string>{"saved.bin"});
 }
 
+// The stream ends unless its chunks bring the announced size, and never
+// writes past it (every split and failure of the chunks themselves:
+// ChunkReader.CountsTheDataAgainstTheAnnouncedSizeInAnySplit).
 TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
   const Bytes a = PatternBytes(4096, 1), b = PatternBytes(70000, 2), c = PatternBytes(10, 3);
   // An offer of `announced` bytes, then `count` chunks of `length` bytes
@@ -107,28 +110,9 @@ TEST_F(FileReceiveTest, ChunksMustBringExactlyTheAnnouncedSize) {
            .Chunk(wire::kChunkLast, 10, c)
            .Take(),
        true, c},
-      {"negative last chunk", 0, stream(0, 0, 0, -1), true, {}},
       {"one chunk above 64 KiB", 70000, stream(70000, 0, 0, 70000, b), true, b},
       {"more than announced", 10, stream(10, 0, 0, 4096, a), false, {}},
-      {"fewer than announced", 5000000, stream(5000000, 0, 0, 10, c), false, {}},
       {"offered 10 bytes, 64 MiB streamed", 10, stream(10, 16384, 4096, 0), false, {}},
-      {"offered 0, 8 MiB streamed", 0, stream(0, 2048, 4096, 0), false, {}},
-      {"offered 5 GiB, one 4 KiB last chunk",
-       5ull << 30,
-       stream(5ull << 30, 0, 0, 4096, a),
-       false,
-       {}},
-      {"past the announced size in small chunks",
-       10,
-       StreamBuilder()
-           .Offer("p", 10)
-           .Chunk(wire::kChunkMore, 4, Slice(c, 0, 4))
-           .Chunk(wire::kChunkMore, 4, Slice(c, 4, 4))
-           .Chunk(wire::kChunkMore, 4, {1, 2, 3, 4})
-           .Chunk(wire::kChunkLast, 0)
-           .Take(),
-       false,
-       {}},
       {"endless empty chunks", 1, stream(1, 5000, 0, 1, {7}), false, {}},
   };
   for (const Case& test : cases) {
@@ -445,8 +429,8 @@ TEST_F(FileReceiveTest, ATargetOfTheLongestPathIsSaved) {
 }
 
 // The peer chose the name: the question and the save dialog show it
-// sanitised, cut at its field's end when no zero ends it; sizes of 2 GiB
-// and more are shown whole.
+// sanitised (every name: OfferedNameTest), cut at its field's end when no
+// zero ends it; sizes of 2 GiB and more are shown whole.
 TEST_F(FileReceiveTest, OfferedNamesAndSizesAreShownAsTheyAreSafeToRead) {
   Bytes unended = StreamBuilder().Offer("", 0).Take();
   const size_t field = 16 + wire::kFileNameOffset;
@@ -458,10 +442,7 @@ TEST_F(FileReceiveTest, OfferedNamesAndSizesAreShownAsTheyAreSafeToRead) {
     const char* size = "0KB";
   } cases[] = {
       {StreamBuilder().Offer("..\\..\\Windows\\win.ini", 0).Take(), "win.ini"},
-      {StreamBuilder().Offer("C:evil.exe", 0).Take(), "evil.exe"},
       {StreamBuilder().Offer("CON", 0).Take(), "_CON"},
-      {StreamBuilder().Offer("a\x01<b>.txt", 0).Take(), "ab.txt"},
-      {StreamBuilder().Offer("...", 0).Take(), "plik"},
       {StreamBuilder().Offer("", 0).Take(), "plik"},
       {unended, std::string(255, 'q')},
       {StreamBuilder().Offer("dvd.iso", 0x1'2345'6789ull).Take(), "dvd.iso", "4772185KB"},

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/threads/threads.h"
+#include "wait_until.h"
 
 namespace kvel::transfers {
 namespace {
@@ -81,11 +82,7 @@ class NoticeBatchesTest : public ::testing::Test {
   // The user closes every box; their threads end soon after.
   bool WaitClosed() {
     Release();
-    for (int waited = 0; batches_.OpenBoxes() != 0; waited += 5) {
-      if (waited >= 10000) return false;
-      platform::SleepMilliseconds(5);
-    }
-    return true;
+    return e2e::WaitUntil([&] { return batches_.OpenBoxes() == 0; }, 10000, 5);
   }
 
   static constexpr uint32_t kGatherMs = 300;
@@ -114,11 +111,14 @@ TEST_F(NoticeBatchesTest, NoticesThatComeTogetherMakeOneBox) {
   batches_.Tell({"", kError});  // nothing to tell
   batches_.Tell({"trzeci", kTransfer});
   ASSERT_TRUE(WaitShown(1));
-  platform::SleepMilliseconds(kGatherMs);
+  // The next box is the next notice's: the empty one made none.
+  batches_.Tell({"czwarty", kError});
+  ASSERT_TRUE(WaitShown(2));
   const std::vector<UserNotice> shown = Shown();
-  ASSERT_EQ(shown.size(), 1u);
+  ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].text, "pierwszy\ndrugi\ntrzeci");
   EXPECT_EQ(shown[0].caption, kError);
+  EXPECT_EQ(shown[1].text, "czwarty");
 }
 
 TEST_F(NoticeBatchesTest, NoticesFurtherApartMakeABoxEach) {

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -56,21 +58,23 @@ TEST(QuestionTurns, OneContactsOffersAreAskedOneAtATime) {
   testing::ScriptedDialogsScope dialogs;
   host::LinkedHost host{nullptr, nullptr};  // no host: contacts go by number
   std::mutex mutex;
+  std::condition_variable opened;
   std::map<std::string, int> open;  // questions open per contact
   std::map<std::string, int> most;
-  int mostAtOnce = 0;
+  int mostAtOnce = 0, asked = 0;
   testing::ScriptedDialogs::OnDialog([&](const testing::DialogCall& call) {
     if (call.kind != testing::DialogCall::kQuestion) return;
     const std::string who = call.text.substr(0, call.text.find(' ', call.text.find(' ') + 1));
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      most[who] = std::max(most[who], ++open[who]);
-      int total = 0;
-      for (const auto& [contact, count] : open) total += count;
-      mostAtOnce = std::max(mostAtOnce, total);
-    }
-    platform::SleepMilliseconds(200);  // the user reads the question
-    std::lock_guard<std::mutex> lock(mutex);
+    std::unique_lock<std::mutex> lock(mutex);
+    most[who] = std::max(most[who], ++open[who]);
+    int total = 0;
+    for (const auto& [contact, count] : open) total += count;
+    mostAtOnce = std::max(mostAtOnce, total);
+    ++asked;
+    opened.notify_all();
+    // The user reads each question until the three that may be open at once
+    // have opened (the contact's second opens only after its first).
+    opened.wait_for(lock, std::chrono::seconds(10), [&] { return asked >= 3; });
     --open[who];
   });
   for (int i = 0; i < 4; ++i) testing::ScriptedDialogs::QueueAnswer(false);

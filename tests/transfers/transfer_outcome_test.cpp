@@ -55,6 +55,9 @@ TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
   }
 }
 
+// (A receive that failed, each way: AFailedReceiveSaysWhatItsNoteSays; the
+// offset in the line and the outcomes of whole connections: OutcomeTest and
+// OutcomeOfSending.)
 TEST(TransferOutcome, LogLinesAndPolishNotices) {
   transfers::TransferReport report;
   report.uin = 1001;
@@ -73,17 +76,12 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
        "Nie uda\xB3o si\xEA wys\xB3"
        "a\xE6 pliku raport.pdf do Ala.",
        error},
-      {transfers::Receive, TransferOutcome::Failed, "receive peer=1001 bytes=4096 outcome=failed",
-       "Nie uda\xB3o si\xEA odebra\xE6 pliku raport.pdf od Ala.", error},
       {transfers::Send, TransferOutcome::Refused, "send peer=1001 bytes=4096 outcome=refused",
        "Plik raport.pdf nie zosta\xB3 przyj\xEAty przez Ala.",
        "Przesy\xB3"
        "anie pliku"},
-      {transfers::Send, TransferOutcome::Done, "send peer=1001 bytes=4096 outcome=done", "", ""},
       {transfers::Receive, TransferOutcome::Stopped, "receive peer=1001 bytes=4096 outcome=stopped",
        "", ""},
-      {transfers::Receive, TransferOutcome::Declined,
-       "receive peer=1001 bytes=4096 outcome=declined", "", ""},
   };
   for (const Case& c : cases) {
     report.direction = c.direction;
@@ -94,15 +92,9 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
     EXPECT_EQ(notice.text, c.text) << c.log;
     EXPECT_EQ(notice.caption, c.caption) << c.log;
   }
-  // A transfer from an offset names it; the bytes are this connection's.
-  report.direction = transfers::Send;
-  report.outcome = TransferOutcome::Done;
-  report.offset = 12000;
-  EXPECT_EQ(transfers::TransferLogLine(report),
-            "transfer ended: send peer=1001 bytes=4096 offset=12000 outcome=done");
-  report.offset = 0;
   // A file received without the question says so, before any note.
   report.direction = transfers::Receive;
+  report.outcome = TransferOutcome::Done;
   report.takenWithoutAsking = true;
   EXPECT_EQ(transfers::TransferLogLine(report),
             "transfer ended: receive peer=1001 bytes=4096 outcome=done taken-without-asking");
@@ -205,6 +197,17 @@ class OutcomeTest : public ::testing::Test {
     probe_.SetFileProcedure(std::move(procedure));
     peer_ = testing::CallIn(probe_, 1001, 1, wire::kPushCode);
   }
+  // The peer offers an empty file, which this side receives with the
+  // product's stream and refuses; the connection has ended.
+  void OfferAnEmptyFile() {
+    CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
+      return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
+    });
+    ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
+    ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
+    EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
+    ASSERT_TRUE(probe_.WaitEnded(1));
+  }
   std::vector<std::string> Outcomes() {
     std::vector<std::string> lines;
     for (const std::string& line : probe_.LogLines())
@@ -245,14 +248,8 @@ TEST_F(OutcomeTest, TheUsersOwnStopIsLoggedButNotToldOf) {
 }
 
 TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
-  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
-  });
   ScriptedDialogs::QueueAnswer(false);
-  ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
-  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
-  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
-  ASSERT_TRUE(probe_.WaitEnded(1));
+  OfferAnEmptyFile();
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
                                                  "outcome=declined"});
   EXPECT_TRUE(probe_.Told().empty());
@@ -263,21 +260,14 @@ TEST_F(OutcomeTest, AnOfferTheUserRefusesIsNotToldOf) {
 TEST_F(OutcomeTest, AFileThatCannotBeSavedIsAFailureToldWithItsReason) {
   ScratchDir scratch;
   const std::string target = scratch.File("no-such-folder") + "/film.avi";
-  CallIn([this](p2p::PeerConnection& connection, transfers::TransferHandle& transfer) {
-    return transfers::ReceiveFile(host_, nullptr, connection, transfer, {});
-  });
   ScriptedDialogs::QueueAnswer(true);
   ScriptedDialogs::QueueSaveChoice(target);
-  ASSERT_TRUE(SendAll(peer_, {1, 0, 0, 0, 3, 0, 0, 0}));
-  ASSERT_TRUE(SendAll(peer_, std::vector<uint8_t>(8 + wire::kFileInfoSize, 0)));
-  EXPECT_EQ(ReadExactly(peer_, 12)[0], wire::kReplyRefuse);
-  ASSERT_TRUE(probe_.WaitEnded(1));
+  OfferAnEmptyFile();
   EXPECT_EQ(Outcomes(), std::vector<std::string>{"transfer ended: receive peer=1001 bytes=0 "
                                                  "outcome=failed reason=no-folder"});
   ASSERT_EQ(probe_.Told().size(), 1u);
   EXPECT_EQ(probe_.Told()[0].path, target);
-  EXPECT_EQ(transfers::TransferNotice(probe_.Told()[0], "1001").text,
-            "Nie uda\xB3o si\xEA zapisa\xE6 pliku film.avi od 1001: folder nie istnieje.");
+  EXPECT_EQ(probe_.Told()[0].note, transfers::EndNote::NoFolder);
 }
 
 // This side offers a 5-byte file to a strict peer that answers as each case

@@ -302,11 +302,13 @@ TEST(TransferRegistry, StopShutsTheSocketDownAndLeavesTheCloseToItsThread) {
   transfer.AttachSocket(pair.a);
   transfer.Agree(1, "1", Receive);
   std::atomic<int> result{1};
+  std::atomic<bool> reading{false};
   testing::BoundedThread reader("the blocked read", [&] {
     uint8_t byte;
+    reading = true;
     result = platform::ReceiveSome(pair.a, &byte, 1);
   });
-  platform::SleepMilliseconds(50);  // let the read block
+  ASSERT_TRUE(e2e::WaitUntil([&] { return reading.load(); }, 10000));
   EXPECT_TRUE(registry.Stop(transfer.Id()));
   reader.Join();
   EXPECT_LE(result, 0);
@@ -375,16 +377,18 @@ TEST(TransferRegistry, RemovingAnObserverWaitsForItsCallUnderWay) {
   TransferHandle transfer = registry.Begin(1, Send);
   testing::BoundedThread agreeing("the agreeing", [&] { transfer.Agree(1, "1", Send); });
   ASSERT_TRUE(e2e::WaitUntil([&] { return slow->inside.load(); }, 10000, 1));
-  std::atomic<bool> removed{false};
-  testing::BoundedThread removing("the removing of the observer", [&] {
+  std::atomic<bool> removing{false}, insideAtReturn{true};
+  testing::BoundedThread remover("the removing of the observer", [&] {
+    removing = true;
     registry.RemoveObserver(slow.get());
-    removed = true;
+    insideAtReturn = slow->inside.load();
   });
-  EXPECT_FALSE(e2e::WaitUntil([&] { return removed.load(); }, 50, 1))
-      << "removed while the call was still under way";
+  // The call ends only once the removal has begun.
+  ASSERT_TRUE(e2e::WaitUntil([&] { return removing.load(); }, 10000, 1));
   slow->release = true;
-  removing.Join();
+  remover.Join();
   agreeing.Join();
+  EXPECT_FALSE(insideAtReturn) << "removed while the call was still under way";
   EXPECT_FALSE(slow->inside);
   transfer.End(TransferOutcome::Done);
   EXPECT_EQ(slow->calls, 1);

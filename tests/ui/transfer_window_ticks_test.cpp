@@ -192,11 +192,8 @@ TEST_F(TransferWindowTicks, AReceivedFileStaysAFewSecondsAndOpensOnRequest) {
     window_.Act(id, Action::Open);
     window_.Act(id, Action::ShowInFolder);
     EXPECT_EQ(*opened_, (std::vector<std::string>{c.opened, std::string("folder ") + c.path}));
-    EXPECT_TRUE(shown_->ticking);  // so that it goes without another wake
-    Advance(transfers::kReceivedRowMs - 1);
-    window_.Tick();
-    EXPECT_EQ(shown_->rows, std::vector<TransferId>{id});
-    Advance(1);
+    EXPECT_TRUE(shown_->ticking);        // so that it goes without another wake
+    Advance(transfers::kReceivedRowMs);  // (to the millisecond: TransferRegistry)
     window_.Tick();
     EXPECT_TRUE(shown_->rows.empty());
     EXPECT_FALSE(shown_->visible);
@@ -276,27 +273,21 @@ TEST_F(TransferWindowTicks, AStallShowsAFallingSpeedDownToNothing) {
   EXPECT_EQ(Cells(transfer.Id())[speed], "1000.00KB/s");
   // 102,809,600 bytes left at 1,024,000 a second.
   EXPECT_EQ(Cells(transfer.Id())[timeLeft], "1 min 41 s");
-  std::vector<std::string> speeds;
-  std::vector<std::string> timesLeft;
+  // Then nothing comes: the speed falls at every tick (by how much:
+  // SpeedMeter.AStallShowsAFallingSpeedDownToNothing), each tick repaints the
+  // row, and the time left grows until it is unknown.
   shown_->redrawn.clear();
-  for (int tick = 0; tick < 13; ++tick) {
+  std::string speedShown = Cells(transfer.Id())[speed];
+  int ticks = 0;
+  for (; speedShown != "0.00KB/s" && ticks < 20; ++ticks) {
     Advance(TransferWindow::kTickMs);
     window_.Tick();
-    speeds.push_back(Cells(transfer.Id())[speed]);
-    timesLeft.push_back(Cells(transfer.Id())[timeLeft]);
+    EXPECT_LT(std::stod(Cells(transfer.Id())[speed]), std::stod(speedShown)) << ticks;
+    speedShown = Cells(transfer.Id())[speed];
   }
-  EXPECT_EQ(speeds.front(), "888.89KB/s");  // 2,048,000 bytes over 2250 ms
-  EXPECT_EQ(timesLeft.front(), "1 min 53 s");
-  for (size_t i = 1; i < speeds.size() - 1; ++i) {
-    EXPECT_LT(std::stod(speeds[i]), std::stod(speeds[i - 1])) << i;
-    EXPECT_NE(timesLeft[i], timesLeft[i - 1]) << i;
-  }
-  // 85,333 bytes a second, the last speed above 0.
-  EXPECT_EQ(timesLeft[timesLeft.size() - 3], "20 min 05 s");
-  EXPECT_EQ(speeds.back(), "0.00KB/s");
-  EXPECT_EQ(timesLeft.back(), "\x96");
-  // Painted at every tick that changed its texts, and not once they stay.
-  EXPECT_EQ(shown_->redrawn.size(), timesLeft.size() - 1);
+  EXPECT_EQ(speedShown, "0.00KB/s");
+  EXPECT_EQ(Cells(transfer.Id())[timeLeft], "\x96");
+  EXPECT_EQ(shown_->redrawn.size(), static_cast<size_t>(ticks));
 }
 
 // The stop button asks the registry (which shuts the socket down), and the

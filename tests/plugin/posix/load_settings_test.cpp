@@ -23,13 +23,18 @@ PluginSetup SetupOf(LoadedPlugin& plugin) {
   return ReadPluginSetup(host);
 }
 
-TEST(LoadPluginSettings, ReadsTheFileBesideItsDirectory) {
-  LoadedPlugin plugin(/*start=*/false);
-  WriteFile(plugin.Profile() + "kvel.config", "[p2p]\nlocal-port=40000\n[cl]\nicons=8\n");
-  const PluginSetup setup = SetupOf(plugin);
-  EXPECT_EQ(setup.settings.localPort, 40000);
-  EXPECT_EQ(setup.settings.iconMask, 8);
-  EXPECT_EQ(setup.dataPath, plugin.PluginDirectory());
+// kvel.config beside the plug-in's directory, not one inside it.
+TEST(LoadPluginSettings, ReadsTheFileBesideItsDirectoryOnly) {
+  for (const bool beside : {true, false}) {
+    LoadedPlugin plugin(/*start=*/false);
+    std::filesystem::create_directory(plugin.Profile() + "kvel");
+    WriteFile((beside ? plugin.Profile() : plugin.PluginDirectory()) + "kvel.config",
+              "[p2p]\nlocal-port=40000\n[cl]\nicons=8\n");
+    const PluginSetup setup = SetupOf(plugin);
+    EXPECT_EQ(setup.settings.localPort, beside ? 40000 : 1560) << beside;
+    EXPECT_EQ(setup.settings.iconMask, beside ? 8 : 15) << beside;
+    EXPECT_EQ(setup.dataPath, plugin.PluginDirectory());
+  }
 }
 
 // The router is asked only with the defaults: in the test run's own network
@@ -72,17 +77,6 @@ TEST(TestNetwork, ReachesNothingButLoopback) {
     EXPECT_FALSE(platform::HasRouteTo(platform::InetAddr(outside), 1900)) << outside;
 }
 
-TEST(LoadPluginSettings, IgnoresAFileInsideItsDirectory) {
-  LoadedPlugin plugin(/*start=*/false);
-  std::filesystem::create_directory(plugin.Profile() + "kvel");
-  WriteFile(plugin.PluginDirectory() + "kvel.config", "[p2p]\nlocal-port=2000\n");
-  const PluginSetup setup = SetupOf(plugin);
-  EXPECT_EQ(setup.settings.localPort, 1560);
-  EXPECT_STREQ(setup.settings.externIp, "0.0.0.0");
-  EXPECT_EQ(setup.settings.externPort, 0);
-  EXPECT_EQ(setup.settings.iconMask, 15);
-}
-
 TEST(LoadPluginSettings, TrustedContactsGoToTheDefaultFolderMadeOnlyWhenNeeded) {
   LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
   WriteFile(plugin.Profile() + "kvel.config", "[autoaccept]\nuins=1001\nmaxkb=5\n");
@@ -94,25 +88,6 @@ TEST(LoadPluginSettings, TrustedContactsGoToTheDefaultFolderMadeOnlyWhenNeeded) 
       std::find(log.begin(), log.end(),
                 "autoaccept on: contacts=1 maxkb=5 dir=" + plugin.PluginDirectory() + "odebrane/"),
       log.end());
-}
-
-TEST(LoadPluginSettings, AMalformedSectionIsOffWithALogLine) {
-  LoadedPlugin plugin(/*start=*/false, /*offerLog=*/true);
-  WriteFile(plugin.Profile() + "kvel.config", "[autoaccept]\nuins=1001\ndir=odebrane\n");
-  EXPECT_FALSE(SetupOf(plugin).autoAccept.settings.On());
-  plugin.Start();
-  const std::vector<std::string> log = plugin.Host().LogLines();
-  EXPECT_NE(
-      std::find(log.begin(), log.end(), "autoaccept off: dir: not an absolute folder: odebrane"),
-      log.end());
-}
-
-TEST(LoadPluginSettings, WithoutProfileKeepsDefaultsAndNoCacheDirectory) {
-  LoadedPlugin plugin(/*start=*/false);
-  plugin.Host().SetProfileFunctionAvailable(false);
-  const PluginSetup setup = SetupOf(plugin);
-  EXPECT_EQ(setup.settings.localPort, 1560);
-  EXPECT_EQ(setup.dataPath, "");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "all_windows.h"
 #include "message_pump.h"
+#include "support/fake_connection.h"
 #include "support/loopback.h"
 #include "support/plugin_fixture.h"
 #include "support/test_paths.h"
@@ -24,16 +25,22 @@ bool PluginMapped() {
   return GetModuleHandleA("kvel.tpl") != nullptr;
 }
 
-TEST(ModuleLifetime, UnloadingEndsARunningConnectionAndTheModuleGoes) {
+// Loads the plug-in listening on `port`, with the log service offered.
+std::unique_ptr<LoadedPlugin> LoadOn(uint16_t port) {
   standin::EnterVirtualDesktop();
   StartSockets();
-  ASSERT_FALSE(PluginMapped());
-  const uint16_t port = FreePort();
   auto plugin = std::make_unique<LoadedPlugin>(/*start=*/false, /*offerLog=*/true);
   // No router's mapping: its log lines come at their own time.
   WriteFile(plugin->Profile() + "kvel.config",
             "[p2p]\nupnp=0\nlocal-port=" + std::to_string(port) + "\n");
   plugin->Start();
+  return plugin;
+}
+
+TEST(ModuleLifetime, UnloadingEndsARunningConnectionAndTheModuleGoes) {
+  ASSERT_FALSE(PluginMapped());
+  const uint16_t port = FreePort();
+  auto plugin = LoadOn(port);
 
   // A peer that stops in the middle of the handshake holds its thread.
   platform::Socket peer = ConnectLoopback(port);
@@ -67,14 +74,8 @@ bool QuestionOpen() {
 }
 
 TEST(ModuleLifetime, AThreadHeldByAQuestionOutlivesUnloadingQuietly) {
-  standin::EnterVirtualDesktop();
-  StartSockets();
   const uint16_t port = FreePort();
-  auto plugin = std::make_unique<LoadedPlugin>(/*start=*/false, /*offerLog=*/true);
-  // No router's mapping: its log lines come at their own time.
-  WriteFile(plugin->Profile() + "kvel.config",
-            "[p2p]\nupnp=0\nlocal-port=" + std::to_string(port) + "\n");
-  plugin->Start();
+  auto plugin = LoadOn(port);
 
   // A whole offer: the connection's thread asks its user and waits there.
   platform::Socket peer = ConnectLoopback(port);
@@ -87,7 +88,7 @@ TEST(ModuleLifetime, AThreadHeldByAQuestionOutlivesUnloadingQuietly) {
   offer.resize(offer.size() + 320);
   offer[28 + 44] = 'a';
   ASSERT_TRUE(SendAll(peer, offer));
-  ASSERT_EQ(ReadExactly(peer, 4).size(), 4u);  // "UDAG"
+  ASSERT_EQ(ReadExactly(peer, 4), kAnswerBytes);
   ASSERT_TRUE(standin::PumpUntil(&QuestionOpen, 30000));
 
   // UnloadPlugin waits its bounded time and returns; the module stays for
