@@ -120,7 +120,7 @@ TEST(ConnectionSet, AdmitsByTheReserveAndThePendingLimits) {
   }
 }
 
-TEST(ConnectionSet, ANumberIsCountedOnceClaimedAndNoLongerOnceSettled) {
+TEST(ConnectionSet, ANumberCountsUntilItsPendingTimeEnds) {
   ConnectionSet set(Short());
   ConnectionSet::Place first = set.EnterCall(kA, false);
   ConnectionSet::Place second = set.EnterCall(kB, false);

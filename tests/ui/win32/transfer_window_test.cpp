@@ -8,10 +8,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -174,31 +172,6 @@ bool WaitForEnd(p2p::PeerConnection& connection, transfers::TransferHandle&) {
   return false;
 }
 
-// A file procedure that counts `bytesPerSecond` in steps of 50 ms until its
-// transfer is stopped, whatever the peer does.
-ConnectionProbe::FileProcedure SteadyTransfer(std::string path, int64_t size,
-                                              int64_t bytesPerSecond) {
-  return [=](p2p::PeerConnection&, transfers::TransferHandle& transfer) {
-    transfer.NameFile(path);
-    transfer.StartMoving(size, 0);
-    while (!transfer.Read().stopped) {
-      transfer.Moved(bytesPerSecond / 20);
-      platform::SleepMilliseconds(50);
-    }
-    return false;
-  };
-}
-
-// The seconds a time-left cell says: "3 s", "1 min 20 s" or "1 h 02 min".
-std::optional<int> SecondsOf(const std::string& cell) {
-  int a = 0, b = 0;
-  char tail[8] = {};
-  if (std::sscanf(cell.c_str(), "%d h %d min%7s", &a, &b, tail) == 2) return (a * 60 + b) * 60;
-  if (std::sscanf(cell.c_str(), "%d min %d s%7s", &a, &b, tail) == 2) return a * 60 + b;
-  if (std::sscanf(cell.c_str(), "%d s%7s", &a, tail) == 1) return a;
-  return std::nullopt;
-}
-
 TEST_F(TransferWindowTest, HiddenWithItsColumnsUntilATransferIsListed) {
   EXPECT_FALSE(driver_.Visible());
   EXPECT_EQ(driver_.RowCount(), 0);
@@ -323,37 +296,6 @@ TEST_F(TransferWindowTest, RowsAndBarsArePaintedInTheColourOfTheirDirection) {
   }
   EXPECT_TRUE(
       standin::WritePng(ScreenshotDirectory() + "\\transfer_window.png", driver_.CaptureWindow()));
-}
-
-// A transfer under way shows how long it has left at the speed its row
-// shows: what is left of its size past its percent, at that speed.
-TEST_F(TransferWindowTest, TheTimeLeftIsWhatTheRowsSizeAndSpeedLeave) {
-  Probe& probe = NewProbe();
-  constexpr int64_t kSize = 200'000'000;
-  probe.SetFileProcedure(SteadyTransfer("C:\\odebrane\\duzy.bin", kSize, 1'000'000));
-  IncomingTransfer(probe, 1001, wire::kPushCode);
-  ASSERT_TRUE(WaitRows(1));
-  const int timeLeft = static_cast<int>(ui::Column::TimeLeft);
-  EXPECT_EQ(driver_.Rows()[0][timeLeft], kNoTimeLeft);  // no speed yet
-  std::vector<std::string> cells;
-  ASSERT_TRUE(standin::PumpUntil([&] {
-    cells = driver_.Rows()[0];
-    return cells[timeLeft] != kNoTimeLeft;
-  }));
-  // All cells of a row come from one snapshot.
-  const std::optional<int> seconds = SecondsOf(cells[timeLeft]);
-  ASSERT_TRUE(seconds) << cells[timeLeft];
-  const double speed = std::stod(cells[static_cast<int>(ui::Column::Speed)]) * 1024;
-  const int percent = std::stoi(cells[static_cast<int>(ui::Column::Percent)]);
-  ASSERT_GT(speed, 0);
-  // The percent is truncated: what is left lies within one percent below.
-  const double most = kSize * (100 - percent) / 100.0 / speed;
-  const double least = kSize * (99 - percent) / 100.0 / speed;
-  EXPECT_LE(*seconds, most + 1) << cells[timeLeft] << " at " << speed;
-  EXPECT_GE(*seconds, least) << cells[timeLeft] << " at " << speed;
-  standin::PumpMessages(100);
-  EXPECT_TRUE(standin::WritePng(ScreenshotDirectory() + "\\transfer_window_time_left.png",
-                                driver_.CaptureWindow()));
 }
 
 // The stop button ends the selected transfer, on both sides; without a
