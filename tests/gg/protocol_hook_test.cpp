@@ -13,81 +13,57 @@ namespace {
 using namespace testing;
 using Calls = std::vector<std::string>;
 
-class HookTest : public ::testing::Test {
- protected:
-  int32_t Deliver(uint32_t code, const Bytes& packet) {
-    return HandleGGEvent(code, packet, recorder_);
-  }
-  HookRecorder recorder_;
-};
-
-TEST_F(HookTest, LoginWithoutAddressIsReplacedByARewrittenCopy) {
-  recorder_.settings.localPort = 40000;
-  std::strcpy(recorder_.settings.externIp, "127.0.0.1");
-  recorder_.settings.externPort = 1551;
-  recorder_.addresses = {Ip(192, 168, 1, 5), Ip(83, 1, 2, 3)};
+// A login without an address is replaced by a copy that differs only in the
+// announced fields: the chosen local address (which one: LocalAddress), the
+// listening port, then the router's mapping when there is one, else the
+// configured external address (one that is no address: all bits set) and port.
+TEST(HookLogin, LoginWithoutAddressIsReplacedByARewrittenCopy) {
+  using Router = std::optional<LoginServices::RouterPort>;
+  const struct {
+    const char* name;
+    const char* externIp;
+    Router router;
+    Bytes fields;
+  } cases[] = {
+      {"configured", "127.0.0.1", {}, {83, 1, 2, 3, 0x40, 0x9C, 127, 0, 0, 1, 0x0F, 0x06}},
+      {"router's mapping",
+       "127.0.0.1",
+       LoginServices::RouterPort{Ip(185, 77, 0, 1), 1561},
+       {83, 1, 2, 3, 0x40, 0x9C, 185, 77, 0, 1, 0x19, 0x06}},
+      {"no address", "nowhere", {}, {83, 1, 2, 3, 0x40, 0x9C, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x06}},
+  };
   const Bytes login = Login(0x40003039, 0, 0);
-  EXPECT_EQ(Deliver(kEventSending, login), kTakenOver);
-  EXPECT_EQ(recorder_.calls,
-            (Calls{"SetOwnUin(12345)", "LocalHostAddresses", "SendRawPacket(39)"}));
-  ASSERT_EQ(recorder_.sent.size(), 1u);
-  const Bytes& copy = recorder_.sent[0];
-  ASSERT_EQ(copy.size(), login.size());
-  for (size_t i = 0; i < copy.size(); ++i) {
-    if (i < 8 + 17 || i > 8 + 28) {
-      EXPECT_EQ(copy[i], login[i]) << "offset " << i;
-    }
-  }
-  const Bytes fields = {83, 1, 2, 3, 0x40, 0x9C, 127, 0, 0, 1, 0x0F, 0x06};
-  EXPECT_EQ(Bytes(copy.begin() + 25, copy.begin() + 37), fields);
-}
-
-TEST_F(HookTest, LoginAnnouncesTheChosenAddress) {
-  struct Case {
-    std::vector<uint32_t> addresses;
-    Bytes announced;
-  };
-  const Case cases[] = {
-      {{Ip(192, 168, 1, 5), Ip(83, 1, 2, 3)}, {83, 1, 2, 3}},
-      {{Ip(10, 0, 0, 1), Ip(192, 168, 1, 5)}, {10, 0, 0, 1}},
-      {{}, {0, 0, 0, 0}},  // the name cannot be resolved
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     HookRecorder recorder;
-    recorder.addresses = c.addresses;
-    EXPECT_EQ(HandleGGEvent(kEventSending, Login(1, 0), recorder), kTakenOver);
+    recorder.settings.localPort = 40000;
+    std::strcpy(recorder.settings.externIp, c.externIp);
+    recorder.settings.externPort = 1551;
+    recorder.addresses = {Ip(192, 168, 1, 5), Ip(83, 1, 2, 3), Ip(10, 0, 0, 1)};
+    recorder.routerPort = c.router;
+    EXPECT_EQ(HandleGGEvent(kEventSending, login, recorder), kTakenOver);
+    EXPECT_EQ(recorder.calls,
+              (Calls{"SetOwnUin(12345)", "LocalHostAddresses", "SendRawPacket(39)"}));
     ASSERT_EQ(recorder.sent.size(), 1u);
-    EXPECT_EQ(Bytes(recorder.sent[0].begin() + 25, recorder.sent[0].begin() + 29), c.announced);
+    const Bytes& copy = recorder.sent[0];
+    ASSERT_EQ(copy.size(), login.size());
+    for (size_t i = 0; i < copy.size(); ++i) {
+      if (i < 8 + 17 || i > 8 + 28) {
+        EXPECT_EQ(copy[i], login[i]) << "offset " << i;
+      }
+    }
+    EXPECT_EQ(Bytes(copy.begin() + 25, copy.begin() + 37), c.fields);
   }
 }
 
-// The router's mapping, when there is one, goes out as the external address
-// and port; the local fields stay this machine's.
-TEST_F(HookTest, LoginAnnouncesTheRoutersMapping) {
-  recorder_.settings.localPort = 1560;
-  recorder_.addresses = {Ip(10, 77, 0, 2)};
-  recorder_.routerPort = LoginServices::RouterPort{Ip(185, 77, 0, 1), 1561};
-  ASSERT_EQ(Deliver(kEventSending, Login(1, 0)), kTakenOver);
-  ASSERT_EQ(recorder_.sent.size(), 1u);
-  EXPECT_EQ(Bytes(recorder_.sent[0].begin() + 25, recorder_.sent[0].begin() + 37),
-            (Bytes{10, 77, 0, 2, 0x18, 0x06, 185, 77, 0, 1, 0x19, 0x06}));
-}
-
-TEST_F(HookTest, ExternIpThatIsNoAddressIsWrittenAsAllBitsSet) {
-  std::strcpy(recorder_.settings.externIp, "nowhere");
-  ASSERT_EQ(Deliver(kEventSending, Login(1, 0)), kTakenOver);
-  ASSERT_EQ(recorder_.sent.size(), 1u);
-  EXPECT_EQ(Bytes(recorder_.sent[0].begin() + 31, recorder_.sent[0].begin() + 35),
-            (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-}
-
-TEST_F(HookTest, LoginWithAnAddressGoesOutAsTheHostBuiltIt) {
-  EXPECT_EQ(Deliver(kEventSending, Login(0xFF000007, Ip(10, 0, 0, 9), 1550)), kPassOn);
+TEST(HookLogin, LoginWithAnAddressGoesOutAsTheHostBuiltIt) {
+  HookRecorder recorder;
+  EXPECT_EQ(HandleGGEvent(kEventSending, Login(0xFF000007, Ip(10, 0, 0, 9), 1550), recorder),
+            kPassOn);
   // The number is learnt all the same; nothing is looked up or sent.
-  EXPECT_EQ(recorder_.calls, (Calls{"SetOwnUin(7)"}));
+  EXPECT_EQ(recorder.calls, (Calls{"SetOwnUin(7)"}));
 }
-
-TEST_F(HookTest, ShortLoginsPassUnchanged) {
+TEST(HookLogin, ShortLoginsPassUnchanged) {
   const Bytes login = Login(77, 0);
   for (size_t length = 0; length < 37; ++length) {
     HookRecorder recorder;
@@ -100,12 +76,13 @@ TEST_F(HookTest, ShortLoginsPassUnchanged) {
   }
 }
 
-TEST_F(HookTest, LoginHeaderLengthDoesNotBoundTheCopy) {
+TEST(HookLogin, LoginHeaderLengthDoesNotBoundTheCopy) {
+  HookRecorder recorder;
   Bytes login = Login(5, 0);
   login[4] = 0xFF;  // claims a longer payload than came
-  EXPECT_EQ(Deliver(kEventSending, login), kTakenOver);
-  ASSERT_EQ(recorder_.sent.size(), 1u);
-  EXPECT_EQ(recorder_.sent[0].size(), login.size());
+  EXPECT_EQ(HandleGGEvent(kEventSending, login, recorder), kTakenOver);
+  ASSERT_EQ(recorder.sent.size(), 1u);
+  EXPECT_EQ(recorder.sent[0].size(), login.size());
 }
 
 struct MessageCase {

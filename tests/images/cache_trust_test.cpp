@@ -11,10 +11,6 @@
 namespace kvel::images {
 namespace {
 
-uint32_t Checksum(std::span<const uint8_t> bytes) {
-  return wire::UpdateCrcRegister(wire::kCrcStart, bytes);
-}
-
 TEST(CacheFileNames, OnlyTheNamesTheCacheWritesStandForImages) {
   struct Case {
     const char* name;

@@ -1,31 +1,13 @@
 #include "images/image_cache.h"
 
 #include "image_fixture.h"
-#include "wire/image_crc.h"
 
 namespace kvel::images {
 namespace {
 
 using ImageCacheTest = ImageTest;
 
-uint32_t Checksum(std::span<const uint8_t> bytes) {
-  return wire::UpdateCrcRegister(wire::kCrcStart, bytes);
-}
-
-TEST_F(ImageCacheTest, NamesFilesBySignedDecimals) {
-  struct Case {
-    uint32_t uin, size, checksum;
-    const char* name;
-  } cases[] = {
-      {1234567, 20480, 0xF0000000u, "imgcache_1234567_20480_-268435456"},
-      {0xFFFFFFFFu, 0x80000000u, 0, "imgcache_-1_-2147483648_0"},
-      {7, 0, 0xFFFFFFFFu, "imgcache_7_0_-1"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ImageCachePath(dataPath_, c.uin, c.size, c.checksum), dataPath_ + c.name);
-  }
-}
-
+// (The names themselves: CacheFileNames.OnlyTheNamesTheCacheWritesStandForImages.)
 TEST_F(ImageCacheTest, UsesADirectoryOnlyWhenEveryNameFitsThePathLimit) {
   // The longest name, three numbers of 11 characters and ".part" while the
   // image is assembled, fills 49 characters.
@@ -111,21 +93,7 @@ TEST_F(ImageCacheTest, TakesAnImageOnlyWhenWholeAndMatching) {
   }
 }
 
-TEST_F(ImageCacheTest, AFileThatDoesNotMatchIsNotCachedAndIsReplaced) {
-  // Parts left by an older version under the cache name: too few bytes, or
-  // as many as announced but not the image's.
-  const std::vector<uint8_t> image = Pattern(60, 9);
-  const std::string path = ImageCachePath(dataPath_, 42, 60, Checksum(image));
-  testing::WriteFile(path, std::string(10, 'x'));
-  EXPECT_FALSE(IsImageCached(trust_, dataPath_, 42, 60, Checksum(image)));
-  testing::WriteFile(path, std::string(60, 'x'));
-  EXPECT_FALSE(IsImageCached(trust_, dataPath_, 42, 60, Checksum(image)));
-  EXPECT_EQ(StoreImagePart(trust_, dataPath_, 42, 60, Checksum(image), true, image),
-            PartOutcome::Complete);
-  EXPECT_EQ(FileBytes(path), image);
-  EXPECT_TRUE(IsImageCached(trust_, dataPath_, 42, 60, Checksum(image)));
-}
-
+// (A stale file under an image's name: CacheTrustTest.AnImageStoredNowIsTrustedAtOnce.)
 TEST_F(ImageCacheTest, APartThatCannotBeWrittenIsDiscarded) {
   const std::string missing = scratch_.File("missing") + platform::kPathSeparator;
   EXPECT_EQ(StoreImagePart(trust_, missing, 42, 100, 3, true, Pattern(1)), PartOutcome::Discarded);

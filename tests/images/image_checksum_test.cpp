@@ -15,8 +15,8 @@ std::span<const uint8_t> Bytes(const std::string& text) {
 
 TEST(ImageChecksum, ReadsTheWholeFileAcrossBlocks) {
   testing::ScratchDir scratch;
-  // Around the 16384-byte block: one short of it, exactly it, two blocks and a bit.
-  for (size_t length : {size_t{3}, size_t{16383}, size_t{16384}, size_t{40000}}) {
+  // Empty, and around the 16384-byte block: one short of it, exactly it, two blocks and a bit.
+  for (size_t length : {size_t{0}, size_t{3}, size_t{16383}, size_t{16384}, size_t{40000}}) {
     std::string content(length, '\0');
     for (size_t i = 0; i < length; ++i) content[i] = static_cast<char>(i * 31 + i / 97);
     const std::string path = scratch.File(std::to_string(length) + ".bin");
@@ -24,10 +24,7 @@ TEST(ImageChecksum, ReadsTheWholeFileAcrossBlocks) {
     EXPECT_EQ(ImageChecksum(path.c_str()), wire::UpdateCrcRegister(wire::kCrcStart, Bytes(content)))
         << length;
   }
-  testing::WriteFile(scratch.File("abc"), "abc");
-  testing::WriteFile(scratch.File("empty"), "");
-  EXPECT_EQ(ImageChecksum(scratch.File("abc").c_str()), 0xCADBBE3Du);
-  EXPECT_EQ(ImageChecksum(scratch.File("empty").c_str()), 0xFFFFFFFFu);
+  // (The values themselves: ImageCrc.)
   EXPECT_EQ(ImageChecksum(scratch.File("missing").c_str()), 0xFFFFFFFFu);
   EXPECT_EQ(ImageChecksum(nullptr), 0xFFFFFFFFu);
 }

@@ -19,6 +19,7 @@
 #include "platform/threads/threads.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
+#include "wire/image_crc.h"
 
 namespace kvel::images {
 
@@ -38,6 +39,9 @@ class ImageTest : public ::testing::Test {
     const std::string path = scratch_.File(name);
     testing::WriteFile(path, std::string(bytes.begin(), bytes.end()));
     return path;
+  }
+  static uint32_t Checksum(std::span<const uint8_t> bytes) {
+    return wire::UpdateCrcRegister(wire::kCrcStart, bytes);
   }
   static std::vector<uint8_t> FileBytes(const std::string& path) {
     std::string content;

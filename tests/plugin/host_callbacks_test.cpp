@@ -21,11 +21,8 @@ using Strings = std::vector<std::string>;
 // run (which places and protocols get which: MenuStateTest).
 TEST(MenuThroughEntryPoints, RegisteredCallbackOffersAndClicksRun) {
   testing::LoadedPlugin plugin;
-  standin::ContactMenu chat(plugin.Host(), "Tlen/ChatWindow", "12345");
-  EXPECT_EQ(chat.Build(), std::vector<int32_t>{1});
-  EXPECT_EQ(chat.Offered(), (Strings{"kvel/sendimage", "kvel/send"}));
   standin::ContactMenu list(plugin.Host(), "Tlen/ContactList", "12345");
-  list.Build();
+  EXPECT_EQ(list.Build(), std::vector<int32_t>{1});
   EXPECT_EQ(list.Offered(), Strings{"kvel/send"});
   // An unknown contact: the command finds no address and does nothing.
   plugin.Host().ClearCalls();

@@ -59,37 +59,30 @@ std::vector<uint8_t> CallAndPush(uint16_t port) {
   return received;
 }
 
-TEST(PluginListener, ListensOnTheConfiguredPortAndLogsEveryPeer) {
-  StartSockets();
-  const uint16_t port = FreePort();
-  auto plugin = LoadListeningOn(port);
-  std::vector<std::string> lines = plugin->Host().LogLines();
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[1], "socket created");
-  EXPECT_EQ(lines[2], "bind ok");
-  EXPECT_EQ(lines[3], "listening");
-
-  // The handshake is answered; the file stream is the file-transfer code's.
-  std::vector<uint8_t> received = CallAndPush(port);
-  ASSERT_GE(received.size(), 4u);
-  EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 4), kAnswerBytes);
-  lines = plugin->Host().LogLines();
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[4].rfind("connection accepted: ", 0), 0u);
-  // Written before the connection closes: the offer broke off unanswered.
-  EXPECT_EQ(lines[5], "transfer ended: receive peer=5150 bytes=0 outcome=declined");
-}
-
-TEST(PluginListener, StopsWithTheModuleAndListensAgainWhenLoadedAgain) {
+// Each load listens and answers anew; each unload stops the listener.
+TEST(PluginListener, ListensOnTheConfiguredPortLogsEveryPeerAndStopsWithTheModule) {
   StartSockets();
   const uint16_t port = FreePort();
   for (int load = 0; load < 2; ++load) {
+    SCOPED_TRACE(load);
     auto plugin = LoadListeningOn(port);
-    EXPECT_EQ(plugin->Host().LogLines().size(), 4u) << load;
+    std::vector<std::string> lines = plugin->Host().LogLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "socket created");
+    EXPECT_EQ(lines[2], "bind ok");
+    EXPECT_EQ(lines[3], "listening");
+
+    // The handshake is answered; the file stream is the file-transfer code's.
     std::vector<uint8_t> received = CallAndPush(port);
-    EXPECT_GE(received.size(), 4u) << load;
+    ASSERT_GE(received.size(), 4u);
+    EXPECT_EQ(std::vector<uint8_t>(received.begin(), received.begin() + 4), kAnswerBytes);
+    lines = plugin->Host().LogLines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[4].rfind("connection accepted: ", 0), 0u);
+    // Written before the connection closes: the offer broke off unanswered.
+    EXPECT_EQ(lines[5], "transfer ended: receive peer=5150 bytes=0 outcome=declined");
     plugin.reset();  // UnloadPlugin, then the module goes
-    EXPECT_EQ(ConnectLoopback(port), platform::kInvalidSocket) << load;
+    EXPECT_EQ(ConnectLoopback(port), platform::kInvalidSocket);
   }
 }
 

@@ -70,7 +70,6 @@ TEST(ImageCrc, ReadsASourceToItsEndWhateverItsPieces) {
     EXPECT_EQ(CrcRegisterOf(Pieces(c.text, c.pieces)), UpdateCrcRegister(kCrcStart, Bytes(c.text)))
         << c.name;
   }
-  EXPECT_EQ(CrcRegisterOf(Pieces("123456789", {4})), 0x340BC6D9u);
 }
 
 // uin 1234567 = 0x0012D687, size 2500 = 0x09C4, checksum 0xF0000000.

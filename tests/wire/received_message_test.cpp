@@ -2,7 +2,6 @@
 
 #include "gg/test_packets.h"
 #include "wire/gg_packet.h"
-#include "wire/image_option.h"
 #include "wire/received_message.h"
 #include "wire/rich_text.h"
 
@@ -102,18 +101,6 @@ TEST(RichText, WalksEntriesForImageMarks) {
   for (const WalkCase& c : cases) {
     EXPECT_EQ(RichTextImageMarks(c.attributes), c.marks) << c.name;
   }
-}
-
-TEST(ImageOption, ReadsKindSizeAndChecksum) {
-  const Bytes attributes = ImageOptionBytes(5, 2500, 0xF0000000, {'a', 0, 1, 2});
-  std::optional<ImageOption> option = DecodeImageOption(attributes);
-  ASSERT_TRUE(option);
-  EXPECT_EQ(option->kind, 5);
-  EXPECT_EQ(option->size, 2500u);
-  EXPECT_EQ(option->checksum, 0xF0000000u);
-  EXPECT_EQ(option->whole.size(), attributes.size());
-  EXPECT_EQ(option->whole.data(), attributes.data());
-  EXPECT_FALSE(DecodeImageOption(Bytes(attributes.begin(), attributes.begin() + 8)));
 }
 
 }  // namespace

@@ -52,10 +52,9 @@ TEST(TransferRecordsTest, NameIsBoundedToItsField) {
 }
 
 TEST(TransferRecordsTest, ShortInputIsNotARecord) {
-  const std::vector<uint8_t> eleven(11, 0), three(3, 0), short_info(319, 0);
+  const std::vector<uint8_t> eleven(11, 0), short_info(319, 0);
   EXPECT_FALSE(DecodeChunkHeader(eleven));
   EXPECT_FALSE(DecodeOfferReply(eleven));
-  EXPECT_FALSE(DecodeLeadingWord(three));
   EXPECT_FALSE(DecodeFileInfo(short_info));
 }
 
