@@ -178,16 +178,11 @@ TEST_F(UserDBTest, HostMayReadTheTableWhileItIsCalled) {
   // The host's icon and enumeration services call back into the table; a
   // lock held across a host call would deadlock here.
   std::vector<size_t> seen;
-  host_.RegisterService("Tlen/ContactList/ChangeItemIcon",
-                        [&](standin::Host&, standin::ServiceCall&) {
-                          seen.push_back(db_->Size());
-                          return Param{0};
-                        });
-  host_.RegisterService("Tlen/ContactList/RemoveItemIcon",
-                        [&](standin::Host&, standin::ServiceCall&) {
-                          seen.push_back(db_->Size());
-                          return Param{0};
-                        });
+  for (const char* service : {"Tlen/ContactList/ChangeItemIcon", "Tlen/ContactList/RemoveItemIcon"})
+    host_.RegisterService(service, [&](standin::Host&, standin::ServiceCall&) {
+      seen.push_back(db_->Size());
+      return Param{0};
+    });
   db_->SetUser(1001, 1, 1550);
   db_->SetUser(1002, 1, 1);
   db_->ClearUsers();

@@ -165,7 +165,7 @@ TEST_F(LinkedHostTest, IconIsChangedOrAddedWithTheSameRecords) {
   EXPECT_EQ(add.count, 1u);
 }
 
-TEST_F(LinkedHostTest, OnlyTheNoSuchIconAnswerAddsTheIconAndARemovalNamesTheSet) {
+TEST_F(LinkedHostTest, OnlyTheNoSuchIconAnswerAddsTheIcon) {
   const struct {
     Param answer;
     Strings calls;
@@ -182,14 +182,6 @@ TEST_F(LinkedHostTest, OnlyTheNoSuchIconAnswerAddsTheIconAndARemovalNamesTheSet)
     services_.SetContactIcon(7, {});
     EXPECT_EQ(host_.CallNames(), c.calls) << c.answer;
   }
-  // Removing one names the item and the set.
-  host_.ClearCalls();
-  services_.RemoveContactIcon(0x502);
-  const std::vector<standin::ServiceCall> calls = host_.Calls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].service, "Tlen/ContactList/RemoveItemIcon");
-  EXPECT_EQ(calls[0].wparam, 0x502);
-  EXPECT_STREQ(reinterpret_cast<const char*>(calls[0].lparam), "kvel");
 }
 
 TEST_F(LinkedHostTest, OffersCommandsInOrderThroughTheFunctionAskedForEachTime) {

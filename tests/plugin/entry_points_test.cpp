@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -144,30 +143,24 @@ TEST(LoadPlugin, SweepsStalePartsAndVerifiesTheCache) {
   EXPECT_FALSE(FileExists(folder + "imgcache_7_3_-1"));
 }
 
-struct MissingProfile {
-  const char* name;
-  bool function;
-  bool directory;
-  friend void PrintTo(const MissingProfile& c, std::ostream* os) { *os << c.name; }
-};
-
-class LoadPluginWithoutProfile : public ::testing::TestWithParam<MissingProfile> {};
-
-TEST_P(LoadPluginWithoutProfile, RegistersEverythingAndWritesNothing) {
-  LoadedPlugin plugin(/*start=*/false);
-  plugin.Host().SetProfileFunctionAvailable(GetParam().function);
-  plugin.Host().SetProfileDirectoryAvailable(GetParam().directory);
-  plugin.Start();
-  EXPECT_EQ(plugin.Host().CallNames().size(), 6u);
-  EXPECT_EQ(plugin.Host().MenuItems().size(), 2u);
-  EXPECT_FALSE(FileExists(plugin.Profile() + "kvel"));
-  EXPECT_FALSE(FileExists("kvel"));
+TEST(LoadPluginWithoutProfile, RegistersEverythingAndWritesNothing) {
+  const struct {
+    const char* name;
+    bool function;
+    bool directory;
+  } cases[] = {{"no function", false, true}, {"no directory", true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadedPlugin plugin(/*start=*/false);
+    plugin.Host().SetProfileFunctionAvailable(c.function);
+    plugin.Host().SetProfileDirectoryAvailable(c.directory);
+    plugin.Start();
+    EXPECT_EQ(plugin.Host().CallNames().size(), 6u);
+    EXPECT_EQ(plugin.Host().MenuItems().size(), 2u);
+    EXPECT_FALSE(FileExists(plugin.Profile() + "kvel"));
+    EXPECT_FALSE(FileExists("kvel"));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, LoadPluginWithoutProfile,
-                         ::testing::Values(MissingProfile{"NoFunction", false, true},
-                                           MissingProfile{"NoDirectory", true, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kvel::testing
