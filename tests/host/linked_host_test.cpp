@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "chat_windows.h"
 #include "contact_list_icons.h"
 #include "contact_menu.h"
+#include "host/record_as.h"
 #include "stand_in_host.h"
 #include "support/test_paths.h"
 
@@ -18,14 +18,7 @@ namespace kvel::host {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-template <typename Record>
-Record As(const std::vector<uint8_t>& bytes) {
-  Record record{};
-  EXPECT_EQ(bytes.size(), sizeof record);
-  std::memcpy(&record, bytes.data(), std::min(bytes.size(), sizeof record));
-  return record;
-}
+using kvel::testing::As;
 
 class LinkedHostTest : public ::testing::Test {
  protected:

@@ -3,13 +3,12 @@
 // directory.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "host/host_api.h"
+#include "host/record_as.h"
 #include "support/plugin_fixture.h"
 #include "wait_until.h"
 
@@ -17,15 +16,6 @@ namespace kvel::testing {
 namespace {
 
 using host::Param;
-
-// A record the host was handed, read as the plug-in wrote it.
-template <typename Record>
-Record As(const std::vector<uint8_t>& bytes) {
-  Record record{};
-  EXPECT_EQ(bytes.size(), sizeof record);
-  std::memcpy(&record, bytes.data(), std::min(bytes.size(), sizeof record));
-  return record;
-}
 
 TEST(PluginInfo, IsReadyBeforeLoadPlugin) {
   LoadedPlugin plugin(/*start=*/false);
