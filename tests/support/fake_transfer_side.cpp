@@ -122,12 +122,11 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const cha
                                                                        platform::Error* error) {
   opened.push_back(std::string("w:") + path);
   if (!refuseCreateIn.empty() && std::string(path).starts_with(refuseCreateIn)) {
-    if (error != nullptr) *error = {"create", 0, refusedProblem};
+    if (error != nullptr) *error = {"create", 0, platform::ErrorKind::NoAccess};
     return nullptr;
   }
-  if (failCreate || createProblem) {
-    if (error != nullptr)
-      *error = {"create", 0, createProblem.value_or(platform::ErrorKind::Other)};
+  if (createProblem) {
+    if (error != nullptr) *error = {"create", 0, *createProblem};
     return nullptr;
   }
   return Track(transfers::CreateStdioFile(path, error));

@@ -36,12 +36,10 @@ class FakeTransferSide final : public transfers::UserQuestions,
   std::optional<std::string> openChoice;
   // Replaces the file information the platform reports.
   std::optional<std::optional<platform::FileInformation>> information;
-  bool failCreate = false;  // with ErrorKind::Other
-  std::optional<platform::ErrorKind> createProblem;
+  std::optional<platform::ErrorKind> createProblem;  // every create fails with it
   // Files are not created in this folder (ending with a separator; empty:
-  // none such), with `refusedProblem`.
+  // none such), with ErrorKind::NoAccess.
   std::string refuseCreateIn;
-  platform::ErrorKind refusedProblem = platform::ErrorKind::NoAccess;
   // Runs before each move that must not replace (e.g. to put a file there).
   std::function<void(const std::string& to)> beforeMoveNew;
   bool failOpenForReading = false;
