@@ -102,16 +102,12 @@ TEST_F(AwaitedCallBacksTest, WaitsEndAsTheyRunOutArePushedOutOrStopped) {
 
 TEST_F(AwaitedCallBacksTest, StoppingEndsEveryWaitAsStoppedAndTakesNoMore) {
   AwaitedCallBacks waits(4, 1000, clock_, ended_);
-  TransferHandle send = Send(7);
-  const transfers::TransferId id = send.Id();
-  ASSERT_TRUE(waits.Await(7, std::move(send), ""));
+  ASSERT_TRUE(waits.Await(7, Send(7), ""));
   EXPECT_EQ(registry_.Count(), 1u);
   waits.Stop();
   EXPECT_TRUE(told_.empty());  // unloading tells nobody
   EXPECT_EQ(registry_.Count(), 0u);
-  EXPECT_FALSE(registry_.Stop(id));
-  TransferHandle late = Send(8);
-  EXPECT_FALSE(waits.Await(8, std::move(late), ""));
+  EXPECT_FALSE(waits.Await(8, Send(8), ""));
   EXPECT_EQ(registry_.Count(), 0u);  // ended as stopped, not left running
   EXPECT_FALSE(waits.Take(7, nullptr));
 }

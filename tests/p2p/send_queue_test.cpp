@@ -76,9 +76,7 @@ TEST_F(SendQueueTest, AtMostTheBoundRunPerContactAndTheRestWait) {
     std::map<uint32_t, size_t> running;
     std::map<uint32_t, size_t> waiting;
   } cases[] = {
-      {"one file", 3, {7}, {{7, 1}}, {{7, 0}}},
       {"as many as the bound", 3, {7, 7, 7}, {{7, 3}}, {{7, 0}}},
-      {"one past the bound waits", 3, {7, 7, 7, 7}, {{7, 3}}, {{7, 1}}},
       {"a hundred", 3, std::vector<uint32_t>(100, 7), {{7, 3}}, {{7, 97}}},
       {"one at a time", 1, {7, 7, 7}, {{7, 1}}, {{7, 2}}},
       {"each contact has turns of its own",
@@ -91,8 +89,7 @@ TEST_F(SendQueueTest, AtMostTheBoundRunPerContactAndTheRestWait) {
     SCOPED_TRACE(c.name);
     started_.clear();
     std::unique_ptr<SendQueue> queue = MakeQueue(c.perContact);
-    std::vector<TransferId> ids;
-    for (uint32_t uin : c.sends) ids.push_back(Send(*queue, uin));
+    for (uint32_t uin : c.sends) Send(*queue, uin);
     size_t runningAll = 0;
     for (const auto& [uin, count] : c.running) {
       EXPECT_EQ(queue->Running(uin), count) << uin;
