@@ -120,8 +120,6 @@ TEST_F(TransferWindowTicks, ANewTransferShowsTheWindowAndTheLastEndHidesIt) {
   window_.Tick();
   EXPECT_TRUE(shown_->visible);
   EXPECT_TRUE(shown_->ticking);
-  EXPECT_EQ(Cells(first.Id()),
-            (std::vector<std::string>{"Ala", "-", "0", "", "0.00KB", "0.00KB/s", "\x96"}));
   shown_->visible = false;  // the close box
   window_.Tick();
   EXPECT_FALSE(shown_->visible);  // ticks alone do not show it again
