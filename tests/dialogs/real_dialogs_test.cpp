@@ -151,8 +151,7 @@ TEST_F(RealDialogsTest, HostileNameIsShownAndProposedSanitisedAndRefusalIsSent) 
   ASSERT_EQ(platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size())),
             static_cast<int>(offer.size()));
   EXPECT_FALSE(ReceiveAtB(77));
-  platform::CloseSocket(pair_.b);
-  pair_.b = platform::kInvalidSocket;
+  CloseB();
   EXPECT_EQ(ReadToEnd(pair_.a), (Bytes{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   const std::vector<standin::UiDriver::Dialog> seen = driver_.Seen();
   ASSERT_EQ(seen.size(), 1u);
@@ -170,8 +169,7 @@ TEST_F(RealDialogsTest, CancelledSaveDialogSendsNothing) {
   driver_.QueueFileChoice(std::nullopt);
   platform::SendSome(pair_.a, offer.data(), static_cast<int>(offer.size()));
   EXPECT_FALSE(ReceiveAtB(4321));
-  platform::CloseSocket(pair_.b);
-  pair_.b = platform::kInvalidSocket;
+  CloseB();
   EXPECT_TRUE(ReadToEnd(pair_.a).empty());
   const std::vector<standin::UiDriver::Dialog> seen = driver_.Seen();
   ASSERT_EQ(seen.size(), 2u);
