@@ -37,7 +37,6 @@ TEST(GatherNotices, ListsEachNoticeOnItsLineAndCountsWhatItLeavesOut) {
   }
   const Case cases[] = {
       {"one", {{"a", kTransfer}}, {"a", kTransfer}},
-      {"two alike", {{"a", kError}, {"b", kError}}, {"a\nb", kError}},
       {"a refusal and a failure", {{"a", kTransfer}, {"b", kError}}, {"a\nb", kError}},
       {"thirteen", many, {listed + "\n(i jeszcze 3)", kError}},
       {"none", {}, {}},
