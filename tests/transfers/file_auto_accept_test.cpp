@@ -98,7 +98,6 @@ TEST_F(FileAutoAcceptTest, NamesTakenOnDiskOrUnderWayAreNeverOverwritten) {
     const char* offered;
     const char* saved;
   } cases[] = {
-      {"Free", {}, {}, "a.txt", "a.txt"},
       {"OnDisk", {"a.txt"}, {}, "a.txt", "a (2).txt"},
       {"SeveralOnDisk", {"a.txt", "a (2).txt", "a (3).txt"}, {}, "a.txt", "a (4).txt"},
       {"AGap", {"a.txt", "a (3).txt"}, {}, "a.txt", "a (2).txt"},
@@ -108,7 +107,6 @@ TEST_F(FileAutoAcceptTest, NamesTakenOnDiskOrUnderWayAreNeverOverwritten) {
 #endif
       {"OtherCaseUnderWay", {}, {"A.TXT"}, "a.txt", "a (2).txt"},
       {"AFolderOfTheName", {}, {}, "sub", "sub (2)"},
-      {"UnderWay", {}, {"a.txt"}, "a.txt", "a (2).txt"},
       {"UnderWayAndOnDisk", {"a.txt"}, {"a (2).txt"}, "a.txt", "a (3).txt"},
   };
   for (const Case& c : cases) {
