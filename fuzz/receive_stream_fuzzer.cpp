@@ -30,6 +30,7 @@
 #include "transfers/kept/resume_point.h"
 #include "transfers/registry/transfer_registry.h"
 #include "transfers/stream/receive_stream.h"
+#include "memory_side.h"
 #include "scripted_peer.h"
 
 namespace {
@@ -41,49 +42,8 @@ constexpr char kTarget[] = "/in/f";
 constexpr uint32_t kPeer = 1;
 constexpr uint32_t kNow = 1733745600;
 
-// A file system in memory: each write bumps the file's write time.
-struct Disk {
-  struct Entry {
-    std::vector<uint8_t> bytes;
-    uint64_t written = 0;
-  };
-  std::map<std::string, Entry> files;
-  uint64_t clock = 1;
-};
-
-class MemoryFile final : public transfers::StreamFile {
- public:
-  MemoryFile(Disk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
-  size_t Read(void* buffer, size_t count) override {
-    const std::vector<uint8_t>& bytes = disk_.files[path_].bytes;
-    const size_t take = position_ < bytes.size() ? std::min(count, bytes.size() - position_) : 0;
-    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(position_), take,
-                static_cast<uint8_t*>(buffer));
-    position_ += take;
-    return take;
-  }
-  bool Write(const void* data, size_t count) override {
-    Disk::Entry& entry = disk_.files[path_];
-    if (position_ + count > (1u << 19)) return false;  // a full disk after 512 KiB
-    if (entry.bytes.size() < position_ + count) entry.bytes.resize(position_ + count);
-    std::copy_n(static_cast<const uint8_t*>(data), count,
-                entry.bytes.begin() + static_cast<std::ptrdiff_t>(position_));
-    position_ += count;
-    entry.written = ++disk_.clock;
-    return true;
-  }
-  bool Seek(uint64_t offset) override {
-    position_ = static_cast<size_t>(std::min<uint64_t>(offset, 1u << 30));
-    return offset <= (1u << 30);
-  }
-  bool Failed() const override { return false; }
-  bool Close() override { return true; }
-
- private:
-  Disk& disk_;
-  std::string path_;
-  size_t position_ = 0;
-};
+using fuzz::Disk;
+using fuzz::MemoryFile;
 
 class User final : public transfers::UserQuestions,
                    public transfers::TransferFiles,
@@ -243,6 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t split = ((choices >> 2) & 0x0F) == 0 ? 65536 : ((choices >> 2) & 0x0F);
   const bool resumed = choices & 0x80;
   Disk disk;
+  disk.fileLimit = 1u << 19;  // a full disk after 512 KiB
   User user(choices, disk);
   std::vector<uint8_t> stream(data + 1, data + size);
   uint64_t kept = 0;
