@@ -36,8 +36,8 @@ class Plugin {
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
 
-  // The one start: logs the speed limit and the files taken without the
-  // question; with a data directory removes the image parts of an earlier
+  // The one start: logs the speed limit and the files taken without
+  // asking; with a data directory removes the image parts of an earlier
   // run, verifies the image cache (off this thread) and lists the kept
   // parts; hooks the GG protocol; listens on the settings' port, maps it on
   // the router (off this thread), watches the awaited call-backs, sweeps the

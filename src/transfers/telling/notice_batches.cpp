@@ -60,6 +60,7 @@ NoticeBatches::~NoticeBatches() {
 
 void NoticeBatches::Tell(UserNotice notice) {
   if (notice.text.empty()) return;
+  bool boxesFull = false;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->stopped) return;
@@ -67,17 +68,17 @@ void NoticeBatches::Tell(UserNotice notice) {
       state_->batch.push_back(std::move(notice));
       return;
     }
-    if (state_->threads >= kMaxOpenBoxes) {
+    boxesFull = state_->threads >= kMaxOpenBoxes;
+    if (boxesFull) {
       ++state_->logged;
     } else {
       // The first of a batch: a thread gathers what comes with it, then shows.
       state_->batch.push_back(std::move(notice));
       state_->gathering = true;
       ++state_->threads;
-      notice = {};
     }
   }
-  if (!notice.text.empty()) {
+  if (boxesFull) {
     // Logged with no lock held: the log is the host's.
     if (state_->log) state_->log(text::kLogNoticeNotShown + notice.text);
     return;
