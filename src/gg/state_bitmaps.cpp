@@ -4,16 +4,6 @@ namespace kvel::gg {
 
 StateBitmaps::StateBitmaps(BitmapFunctions functions) : functions_(std::move(functions)) {}
 
-StateBitmaps::~StateBitmaps() {
-  Release();
-}
-
-void StateBitmaps::Release() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (platform::BitmapHandle& bitmap : bitmaps_) bitmap.Reset();
-  loaded_ = false;
-}
-
 void StateBitmaps::LoadOnce() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (loaded_) return;
@@ -21,11 +11,6 @@ void StateBitmaps::LoadOnce() {
     bitmaps_[i] = platform::BitmapHandle(functions_.load(kFirstStateBitmap + i), functions_.remove);
   }
   loaded_ = true;
-}
-
-bool StateBitmaps::Loaded() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return loaded_;
 }
 
 platform::Bitmap StateBitmaps::Get(int state) {

@@ -1,5 +1,6 @@
 // The four contact-list state pictures (bitmap resources 9981 to 9984), one
-// per PeerState. Loaded on first use, once, and deleted with the object.
+// per PeerState. Loaded on first use, once; their handles delete them with the
+// object.
 #pragma once
 
 #include <cstdint>
@@ -30,16 +31,12 @@ struct BitmapFunctions {
 class StateBitmaps {
  public:
   explicit StateBitmaps(BitmapFunctions functions = {});
-  ~StateBitmaps();  // Release()
   StateBitmaps(const StateBitmaps&) = delete;
   StateBitmaps& operator=(const StateBitmaps&) = delete;
 
   // Loads the four bitmaps unless that was done before; a failed load leaves
   // its handle null and is not retried.
   void LoadOnce();
-  bool Loaded();
-  // Deletes the handles that were loaded; the next LoadOnce loads anew.
-  void Release();
   // The handle for `state` (a PeerState); null before loading or when it
   // failed.
   platform::Bitmap Get(int state);

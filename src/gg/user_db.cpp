@@ -34,7 +34,6 @@ UserDB::UserDB(host::HostServices& services, const Settings& settings, BitmapFun
 
 UserDB::~UserDB() {
   ClearUsers();
-  bitmaps_.Release();
 }
 
 void UserDB::SetUser(uint32_t uin, uint32_t ip, uint16_t port) {
@@ -64,16 +63,6 @@ void UserDB::ClearUsers() {
     }
     RemoveUser(uin);
   }
-}
-
-uint32_t UserDB::GetUserIp(uint32_t uin) {
-  std::optional<user> entry = Find(uin);
-  return entry ? entry->ip : 0;
-}
-
-uint16_t UserDB::GetUserPort(uint32_t uin) {
-  std::optional<user> entry = Find(uin);
-  return entry ? entry->port : 0;
 }
 
 std::optional<UserDB::user> UserDB::Find(uint32_t uin) {

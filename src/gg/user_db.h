@@ -38,14 +38,10 @@ class UserDB {
   void RemoveUser(uint32_t uin);
   // RemoveUser for every entry, smallest number (signed) first.
   void ClearUsers();
-  // 0 for a number without an entry. A connection needs both from one
-  // look-up: LookupPeerAddressIn (gg/peer_address.h), not these two.
-  uint32_t GetUserIp(uint32_t uin);
-  uint16_t GetUserPort(uint32_t uin);
+  // A connection needs the address and port from one look-up:
+  // LookupPeerAddressIn (gg/peer_address.h).
   std::optional<user> Find(uint32_t uin);
   size_t Size();
-
-  StateBitmaps& Bitmaps() { return bitmaps_; }
 
  private:
   void RefreshIcon(uint32_t uin, uint16_t port);

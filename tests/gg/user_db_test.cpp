@@ -89,10 +89,9 @@ TEST_F(UserDBTest, SecondSetUserOverwritesTheEntry) {
   db_->SetUser(1001, 0x0100000A, 1550);
   db_->SetUser(1001, 0x0200000A, 1);
   EXPECT_EQ(db_->Size(), 1u);
-  EXPECT_EQ(db_->GetUserIp(1001), 0x0200000Au);
-  EXPECT_EQ(db_->GetUserPort(1001), 1);
-  EXPECT_EQ(db_->GetUserIp(4242), 0u);
-  EXPECT_EQ(db_->GetUserPort(4242), 0);
+  EXPECT_EQ(db_->Find(1001)->ip, 0x0200000Au);
+  EXPECT_EQ(db_->Find(1001)->port, 1);
+  EXPECT_FALSE(db_->Find(4242));
 }
 
 TEST_F(UserDBTest, PortsGiveTheirStatesIcons) {
