@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at += length;
     const uint32_t uin = 1000 + ((op >> 1) & 3);
     if ((op & 1) == 0) {
-      images::RequestImage(ProcessHost(), requested, uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
+      images::RequestImage(TheModuleHost(), requested, uin, Le32(bytes, 0) % 2048, Le32(bytes, 4));
       continue;
     }
     // A block of exactly the reply's size: reading past it is caught.

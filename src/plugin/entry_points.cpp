@@ -33,7 +33,7 @@ extern "C" const host::PluginInfo* KVEL_CALL GetPluginInfo() {
 }
 
 extern "C" int32_t KVEL_CALL LoadPlugin(host::HostLink* link) {
-  SetHostLink(link);
+  TheModuleHost().SetLink(link);
   StartPlugin(ReadPluginSetup(TheModuleHost())).Start();
   return 0;
 }

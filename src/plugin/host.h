@@ -51,16 +51,9 @@ class ModuleHost final : public host::HostServices {
   std::atomic<host::HostLink*> link_{nullptr};
 };
 
-// The module's handle and the host's record, from module load to detach
-// (defined with the context's owner).
+// The module's handle and the host's record, set at attach and by LoadPlugin
+// and kept from module load to detach, across contexts: the object every
+// context holds as its `host` (defined with the context's owner).
 ModuleHost& TheModuleHost();
-
-// The host's record, given to LoadPlugin; null before it.
-host::HostLink* HostLinkRecord();
-void SetHostLink(host::HostLink* link);
-
-// The module's host services (TheModuleHost): the object every context
-// holds as its `host`, and lives from module load to detach.
-host::HostServices& ProcessHost();
 
 }  // namespace kvel

@@ -87,9 +87,6 @@ class Plugin {
 // load before the first LoadPlugin. For the entry points and the host's
 // callbacks only.
 Plugin& ThePlugin();
-// The module's handle and the host's record: set at attach and by LoadPlugin,
-// kept from module load to detach, across contexts.
-ModuleHost& TheModuleHost();
 // LoadPlugin's first step: ends the context (stopped by UnloadPlugin, or
 // never started) and makes a fresh one from `setup`.
 Plugin& StartPlugin(const PluginSetup& setup);

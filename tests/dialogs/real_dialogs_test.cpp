@@ -70,7 +70,7 @@ class RealDialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TheModuleHost().SetModule(GetModuleHandleA(nullptr));
-    SetHostLink(host_.Link());
+    TheModuleHost().SetLink(host_.Link());
     moduleHost_.SetModule(TheModuleHost().Module());
     moduleHost_.SetLink(host_.Link());
     parts_ = std::make_unique<PluginParts>(moduleHost_, PluginSetup{});
@@ -81,7 +81,7 @@ class RealDialogsTest : public ::testing::Test {
   void TearDown() override {
     testing::CloseLoopbackPair(pair_);
     parts_.reset();
-    SetHostLink(nullptr);
+    TheModuleHost().SetLink(nullptr);
   }
   void CloseB() {
     platform::CloseSocket(pair_.b);

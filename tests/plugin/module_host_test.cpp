@@ -39,7 +39,7 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
       {&link, nullptr, 42},
   };
   for (const Step& step : steps) {
-    SetHostLink(step.link);
+    TheModuleHost().SetLink(step.link);
     TheModuleHost().SetModule(step.module);
     g_calledWith = &link;  // anything but a module
     EXPECT_EQ(TheModuleHost().CallService("x", 41, 0), step.called);
@@ -57,15 +57,15 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
 
   // A fresh context, as each LoadPlugin makes, calls the same host with the
   // same module handle.
-  SetHostLink(&link);
+  TheModuleHost().SetLink(&link);
   TheModuleHost().SetModule(&moduleA);
   RenewPlugin();
-  EXPECT_EQ(HostLinkRecord(), &link);
+  EXPECT_EQ(TheModuleHost().Link(), &link);
   EXPECT_EQ(TheModuleHost().Module(), &moduleA);
   Plugin context(TheModuleHost());
   EXPECT_EQ(&context.Host(), &TheModuleHost());
   EXPECT_EQ(context.Host().CallService("x", 41, 0), 42);
-  SetHostLink(nullptr);
+  TheModuleHost().SetLink(nullptr);
   TheModuleHost().SetModule(nullptr);
 }
 
