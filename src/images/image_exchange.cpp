@@ -3,21 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_name.h"
 #include "images/image_cache.h"
 #include "images/image_checksum.h"
 #include "platform/files.h"
 #include "wire/image_packets.h"
 
 namespace kvel::images {
-namespace {
-
-// The file's name as sent to the peer: what follows the last separator.
-std::string_view FileName(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
-}  // namespace
 
 void SendImage(host::HostServices& services, PendingImages& pending, uint32_t ownUin, uint32_t uin,
                const char* path, uint32_t time) {
@@ -52,7 +44,7 @@ void AnswerImageRequest(host::HostServices& services, PendingImages& pending, ui
   if (!path) return;
   platform::FileHandle file = platform::OpenFileForReading(path->c_str());
   if (!file) return;
-  const std::string_view name = FileName(*path);
+  const std::string_view name = FileNameOf(*path);
   uint8_t block[wire::kImageReplyMaxData];
   bool first = true;
   for (;;) {

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <string>
 
+#include "common/file_name.h"
+
 namespace kvel::ui {
 namespace {
 
@@ -25,8 +27,7 @@ constexpr std::array<std::string_view, 59> kRunnable = {
 }  // namespace
 
 bool RunsWhenOpened(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  std::string_view name = separator == std::string_view::npos ? path : path.substr(separator + 1);
+  std::string_view name = FileNameOf(path);
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
   const size_t dot = name.find_last_of('.');
   if (dot == std::string_view::npos) return false;
