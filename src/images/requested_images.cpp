@@ -14,6 +14,12 @@ void RequestedImages::Drop(std::map<wire::ImageId, uint32_t>::iterator entry) {
   entries_.erase(entry);
 }
 
+std::unique_lock<std::mutex> RequestedImages::LockAt(uint32_t now) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  Expire(now);
+  return lock;
+}
+
 void RequestedImages::Expire(uint32_t now) {
   for (auto it = entries_.begin(); it != entries_.end();) {
     auto next = std::next(it);
@@ -22,54 +28,44 @@ void RequestedImages::Expire(uint32_t now) {
   }
 }
 
-void RequestedImages::MakeRoom(uint32_t now, uint64_t size) {
+bool RequestedImages::Insert(const wire::ImageId& id, uint32_t now) {
+  if (limits_.capacity == 0 || id.size > limits_.partBytes) return false;
   while (!entries_.empty() &&
-         (entries_.size() >= limits_.capacity || bytes_ + size > limits_.partBytes)) {
+         (entries_.size() >= limits_.capacity || bytes_ + id.size > limits_.partBytes)) {
     auto oldest = entries_.begin();
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
       if (now - it->second > now - oldest->second) oldest = it;
     }
     Drop(oldest);
   }
-}
-
-bool RequestedImages::Add(const wire::ImageId& id) {
-  const uint32_t now = clock_();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Expire(now);
-  if (entries_.count(id) != 0) return false;
-  if (limits_.capacity == 0 || id.size > limits_.partBytes) return false;
-  MakeRoom(now, id.size);
   entries_.emplace(id, now);
   bytes_ += id.size;
   return true;
 }
 
+bool RequestedImages::Add(const wire::ImageId& id) {
+  const uint32_t now = clock_();
+  const auto lock = LockAt(now);
+  return entries_.count(id) == 0 && Insert(id, now);
+}
+
 void RequestedImages::Renew(const wire::ImageId& id) {
   const uint32_t now = clock_();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Expire(now);
+  const auto lock = LockAt(now);
   if (auto found = entries_.find(id); found != entries_.end()) {
     found->second = now;
     return;
   }
-  if (limits_.capacity == 0 || id.size > limits_.partBytes) return;
-  MakeRoom(now, id.size);
-  entries_.emplace(id, now);
-  bytes_ += id.size;
+  Insert(id, now);
 }
 
 bool RequestedImages::Contains(const wire::ImageId& id) {
-  const uint32_t now = clock_();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Expire(now);
+  const auto lock = LockAt(clock_());
   return entries_.count(id) != 0;
 }
 
 bool RequestedImages::Take(const wire::ImageId& id) {
-  const uint32_t now = clock_();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Expire(now);
+  const auto lock = LockAt(clock_());
   auto found = entries_.find(id);
   if (found == entries_.end()) return false;
   bytes_ -= found->first.size;
@@ -78,9 +74,7 @@ bool RequestedImages::Take(const wire::ImageId& id) {
 }
 
 void RequestedImages::Sweep() {
-  const uint32_t now = clock_();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Expire(now);
+  LockAt(clock_());
 }
 
 void RequestedImages::Clear() {
@@ -89,16 +83,12 @@ void RequestedImages::Clear() {
 }
 
 size_t RequestedImages::Size() {
-  const uint32_t now = clock_();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Expire(now);
+  const auto lock = LockAt(clock_());
   return entries_.size();
 }
 
 uint64_t RequestedImages::Bytes() {
-  const uint32_t now = clock_();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Expire(now);
+  const auto lock = LockAt(clock_());
   return bytes_;
 }
 

@@ -68,10 +68,15 @@ class RequestedImages {
   uint64_t Bytes();
 
  private:
+  // Takes the table's lock and forgets the requests that ran out by `now`,
+  // read from the clock before the lock.
+  std::unique_lock<std::mutex> LockAt(uint32_t now);
   void Expire(uint32_t now);
   void Drop(std::map<wire::ImageId, uint32_t>::iterator entry);
-  // Makes room for `size` more bytes and one more request.
-  void MakeRoom(uint32_t now, uint64_t size);
+  // Lists `id` as requested at `now`, pushing out the oldest requests while
+  // the count or the bytes would go past the limits; false when the image
+  // alone is larger than the bytes allowed.
+  bool Insert(const wire::ImageId& id, uint32_t now);
 
   platform::Clock clock_;
   Forget forget_;
