@@ -9,24 +9,27 @@
 
 namespace kvel::ui {
 
+namespace {
+
+// Each column's text in the order of Column; none for the bar.
+constexpr std::string RowTexts::*kCells[kColumnCount] = {
+    &RowTexts::contact, &RowTexts::file,  &RowTexts::percent,  nullptr,
+    &RowTexts::size,    &RowTexts::speed, &RowTexts::timeLeft,
+};
+
+// "%.2fKB" and the like: `bytes` in kilobytes.
+std::string KilobytesText(const char* format, double bytes) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, bytes * (1.0 / 1024));
+  return text;
+}
+
+}  // namespace
+
 const std::string* RowTexts::Of(Column column) const {
-  switch (column) {
-    case Column::Contact:
-      return &contact;
-    case Column::File:
-      return &file;
-    case Column::Percent:
-      return &percent;
-    case Column::Size:
-      return &size;
-    case Column::Speed:
-      return &speed;
-    case Column::TimeLeft:
-      return &timeLeft;
-    case Column::Bar:
-      break;
-  }
-  return nullptr;
+  const int at = static_cast<int>(column);
+  if (at < 0 || at >= kColumnCount || kCells[at] == nullptr) return nullptr;
+  return &(this->*kCells[at]);
 }
 
 RowTexts TextsOf(const transfers::Transfer& transfer) {
@@ -66,16 +69,11 @@ int BarRight(int left, int right, int64_t done, int64_t size) {
 }
 
 std::string SizeText(int64_t size) {
-  char text[64];
-  std::snprintf(text, sizeof text, text::kSizeFormat, static_cast<double>(size) * (1.0 / 1024));
-  return text;
+  return KilobytesText(text::kSizeFormat, static_cast<double>(size));
 }
 
 std::string SpeedText(float bytesPerSecond) {
-  char text[64];
-  std::snprintf(text, sizeof text, text::kSpeedFormat,
-                static_cast<double>(bytesPerSecond) * (1.0 / 1024));
-  return text;
+  return KilobytesText(text::kSpeedFormat, static_cast<double>(bytesPerSecond));
 }
 
 const char* AwaitsText(transfers::Awaits awaits) {

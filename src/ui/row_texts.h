@@ -36,6 +36,7 @@ struct RowTexts {
 
   // The text of `column`; null for the bar, which has none.
   const std::string* Of(Column column) const;
+  bool operator==(const RowTexts&) const = default;
 };
 
 RowTexts TextsOf(const transfers::Transfer& transfer);

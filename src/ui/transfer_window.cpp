@@ -26,11 +26,7 @@ namespace {
 
 // Whether the row looks different: a text, or the bar's length.
 bool Differs(const TransferWindow::Row& shown, const TransferWindow::Row& fresh) {
-  const RowTexts& a = shown.texts;
-  const RowTexts& b = fresh.texts;
-  return a.contact != b.contact || a.file != b.file || a.percent != b.percent || a.size != b.size ||
-         a.speed != b.speed || a.timeLeft != b.timeLeft ||
-         shown.transfer.Done() != fresh.transfer.Done() ||
+  return shown.texts != fresh.texts || shown.transfer.Done() != fresh.transfer.Done() ||
          shown.transfer.size != fresh.transfer.size;
 }
 
