@@ -10,12 +10,18 @@
 
 #include "gg/command_services.h"
 #include "gg/hook_services.h"
+#include "images/image_cache.h"
+#include "images/image_exchange.h"
 #include "p2p/connection/connection_services.h"
 #include "p2p/connection/connection_thread.h"
+#include "p2p/reach/own_sends.h"
+#include "platform/host_address.h"
+#include "platform/sockets.h"
+#include "platform/threads/threads.h"
+#include "plugin/plugin_parts.h"
+#include "wire/handshake.h"
 
 namespace kvel {
-
-struct PluginParts;
 
 // What connection threads reach of `parts` (which outlive every connection
 // thread): the peer table, the user's own number, the awaited call-backs,
@@ -39,21 +45,43 @@ class ProductionHook : public gg::PeerTableEdits,
  public:
   explicit ProductionHook(PluginParts& parts) : plugin_(parts) {}
 
-  void ClearUsers() override;
-  void SetUser(uint32_t uin, uint32_t address, uint16_t port) override;
-  void RemoveUser(uint32_t uin) override;
-  void SetOwnUin(uint32_t uin) override;
-  Settings CurrentSettings() override;
-  uint32_t InetAddr(const char* dotted) override;
-  std::vector<uint32_t> LocalHostAddresses() override;
-  std::optional<RouterPort> MappedRouterPort() override;
-  void SendRawPacket(std::span<const uint8_t> packet) override;
-  void StartOutgoing(uint32_t uin, uint32_t directionCode) override;
-  bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) override;
-  void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) override;
-  void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) override;
-  void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) override;
-  bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override;
+  void ClearUsers() override { plugin_.users.ClearUsers(); }
+  void SetUser(uint32_t uin, uint32_t address, uint16_t port) override {
+    plugin_.users.SetUser(uin, address, port);
+  }
+  void RemoveUser(uint32_t uin) override { plugin_.users.RemoveUser(uin); }
+  void SetOwnUin(uint32_t uin) override { plugin_.ownUin.store(uin); }
+  Settings CurrentSettings() override { return plugin_.settings; }
+  uint32_t InetAddr(const char* dotted) override { return platform::InetAddr(dotted); }
+  std::vector<uint32_t> LocalHostAddresses() override { return platform::LocalHostAddresses(); }
+  std::optional<RouterPort> MappedRouterPort() override {
+    const std::optional<router::Mapped> mapped = plugin_.portMapping.ForLogin();
+    if (!mapped) return std::nullopt;
+    return RouterPort{mapped->externalAddress, mapped->externalPort};
+  }
+  void SendRawPacket(std::span<const uint8_t> packet) override {
+    plugin_.host.SendRawPacket(packet);
+  }
+  void StartOutgoing(uint32_t uin, uint32_t directionCode) override {
+    p2p::StartOutgoing(uin, directionCode, plugin_.connectionServices);
+  }
+  bool IsImageCached(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    return images::IsImageCached(plugin_.cacheTrust, plugin_.dataPath, uin, size, checksum);
+  }
+  void ShowReceivedImage(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    images::ShowReceivedImage(plugin_.host, plugin_.dataPath, uin, size, checksum,
+                              platform::UnixTime());
+  }
+  void RequestImage(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    images::RequestImage(plugin_.host, plugin_.requestedImages, uin, size, checksum);
+  }
+  void AnswerImageRequest(uint32_t uin, uint32_t size, uint32_t checksum) override {
+    images::AnswerImageRequest(plugin_.host, plugin_.pendingImages, uin, size, checksum);
+  }
+  bool ReceiveImagePart(uint32_t uin, const wire::ImageReplyPart& part) override {
+    return images::ReceiveImagePart(plugin_.requestedImages, plugin_.cacheTrust, plugin_.dataPath,
+                                    uin, part);
+  }
 
  protected:
   PluginParts& plugin_;
@@ -67,12 +95,28 @@ class ProductionCommands : public gg::CommandServices {
  public:
   explicit ProductionCommands(PluginParts& parts) : plugin_(parts) {}
 
-  gg::PeerAddress LookupPeer(uint32_t uin) override;
-  bool StartOutgoing(uint32_t uin, uint32_t directionCode) override;
-  void AskToCallBack(uint32_t uin) override;
-  void ShowError(const char* text, const char* caption) override;
-  bool ChooseOpenFile(platform::FileDialog& dialog) override;
-  void SendImage(uint32_t uin, const char* path) override;
+  gg::PeerAddress LookupPeer(uint32_t uin) override {
+    return gg::LookupPeerAddressIn(plugin_.users, uin);
+  }
+  bool StartOutgoing(uint32_t uin, uint32_t directionCode) override {
+    if (directionCode == wire::kPushCode)
+      return p2p::StartSend(uin, plugin_.sends, plugin_.connectionServices);
+    return p2p::StartOutgoing(uin, directionCode, plugin_.connectionServices);
+  }
+  void AskToCallBack(uint32_t uin) override {
+    p2p::AwaitCallBack(uin, plugin_.sends, *plugin_.connectionServices);
+  }
+  void ShowError(const char* text, const char* caption) override {
+    platform::ShowError(text, caption);
+  }
+  bool ChooseOpenFile(platform::FileDialog& dialog) override {
+    dialog.instance = plugin_.host.Module();
+    return platform::ChooseOpenFile(dialog);
+  }
+  void SendImage(uint32_t uin, const char* path) override {
+    images::SendImage(plugin_.host, plugin_.pendingImages, plugin_.ownUin.load(), uin, path,
+                      platform::UnixTime());
+  }
 
  protected:
   PluginParts& plugin_;
