@@ -16,10 +16,12 @@
 namespace kvel::gg {
 namespace {
 
-// Sends a copy of the login that announces this machine's address, the
-// listening port and the external address and port (the router's, when it
-// maps the port; else the settings'); the host's own packet is then dropped.
-int32_t RewriteLogin(std::span<const uint8_t> packet, LoginServices& login) {
+// Learns the user's own number, then sends a copy of the login that
+// announces this machine's address, the listening port and the external
+// address and port (the router's, when it maps the port; else the
+// settings'); the host's own packet is then dropped.
+int32_t HandleLogin(std::span<const uint8_t> packet, LoginServices& login) {
+  if (std::optional<uint32_t> uin = wire::DecodeLoginUin(packet)) login.SetOwnUin(*uin);
   std::optional<wire::LoginFields> fields = wire::DecodeLogin(packet);
   if (!fields || fields->localAddress != 0) return kPassOn;
 
@@ -39,11 +41,6 @@ int32_t RewriteLogin(std::span<const uint8_t> packet, LoginServices& login) {
   wire::EncodeLoginAddresses(copy, *fields);
   login.SendRawPacket(copy);
   return kTakenOver;
-}
-
-int32_t HandleLogin(std::span<const uint8_t> packet, LoginServices& login) {
-  if (std::optional<uint32_t> uin = wire::DecodeLoginUin(packet)) login.SetOwnUin(*uin);
-  return RewriteLogin(packet, login);
 }
 
 // The message's images, each once, in order of appearance, at most
