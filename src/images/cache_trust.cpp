@@ -85,15 +85,13 @@ CacheTrust::~CacheTrust() {
 void CacheTrust::Start(const std::string& directory) {
   if (started_ || directory.empty()) return;
   started_ = true;
-  if (platform::PathExists((directory + kVerifiedMarker).c_str())) {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->all = true;
-    return;
-  }
+  const bool marked = platform::PathExists((directory + kVerifiedMarker).c_str());
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->all = marked;
     state_->directory = directory;
   }
+  if (marked) return;
   // The body holds its own share of the state.
   std::shared_ptr<State> state = state_;
   worker_.Start([state](platform::WorkerStop& stop) { Verifier(state, stop); });
