@@ -13,12 +13,10 @@ namespace kvel {
 // delivers it), 0 otherwise.
 int32_t KVEL_CALL ProtocolHook(host::EventRecord* event, host::PacketRef* packet);
 
-// Offers "kvel/sendimage" (GG chat window only) and "kvel/send" (any GG
-// element); 1 when it offered "kvel/send", else 0.
+// gg::OfferCommands, gg::SendFileCommandWith and gg::SendImageCommandWith
+// over the context.
 int32_t KVEL_CALL MenuStateCallback(int32_t event, host::MenuContext* context);
-// "Wyślij plik": error box, call-back request or outgoing connection; always 0.
 int32_t KVEL_CALL SendFileCommand(host::Param unused, host::MenuContext* context);
-// "Wyślij obrazek": picks a picture and offers it; always 0.
 int32_t KVEL_CALL SendImageCommand(host::Param unused, host::MenuContext* context);
 
 }  // namespace kvel

@@ -1,12 +1,7 @@
-// The parts of one Plugin context that the product's bindings are handed:
-// the settings, the data directory, the user's own number, the peer table,
-// the transfers registry, the kept parts of cut transfers, the direct
-// connections, the awaited call-backs, the sends waiting their turn, the
-// turns of the offer questions, the files taken without asking, the
-// boxes told, the speed limits, the images offered and asked for, which
-// cache files are trusted and the router's mapping of the port. Built in one
-// place, from the module's host and the setup; what starts and stops them is
-// the Plugin's. A test or the fuzzer builds its own over its own ModuleHost.
+// The parts of one Plugin context that the product's bindings are handed.
+// Built in one place, from the module's host and the setup; what starts and
+// stops them is the Plugin's. A test or the fuzzer builds its own over its
+// own ModuleHost.
 #pragma once
 
 #include <atomic>
