@@ -13,11 +13,8 @@
 #include "p2p/connection/peer_waits.h"
 #include "p2p/connection/reports.h"
 #include "platform/tcp_connect.h"
-#include "platform/threads/threads.h"
 #include "platform/threads/worker.h"
-#include "wire/dc_request.h"
 #include "wire/handshake.h"
-#include "wire/peer_state.h"
 
 namespace kvel::p2p {
 namespace {
@@ -31,13 +28,6 @@ using transfers::TransferReport;
 // This user's send: the click of "Wyślij plik" calls with code 2.
 bool OwnSend(const ConnectionRequest& request) {
   return request.outgoing && request.directionCode == wire::kPushCode;
-}
-
-// Whether a connection claiming `uin` comes from where the GG server
-// announced that contact (for one this side made: where it went).
-bool FromAnnounced(ConnectionServices& services, uint32_t uin, uint32_t remote) {
-  const uint32_t announced = services.peers.PeerAddressOf(uin).ip;
-  return announced != 0 && remote == announced;
 }
 
 // Whether the code-3 caller claiming `caller`, at `remote`, takes a wait
@@ -126,7 +116,10 @@ std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
     if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
     return {};
   }
-  const bool fromAnnounced = FromAnnounced(services, outcome.uin, remote);
+  // Where the GG server says the claimed contact is, against where this
+  // connection comes from (for one this side made: where it went).
+  const uint32_t announced = services.peers.PeerAddressOf(outcome.uin).ip;
+  const bool fromAnnounced = announced != 0 && remote == announced;
   if (!PlaceAgreed(request, outcome, callBack, fromAnnounced, awaited, connection)) return {};
   TransferHandle& transfer = request.transfer;
   waits.HandshakeDone(outcome.direction);
@@ -136,19 +129,13 @@ std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
   if (outcome.direction == transfers::Send) {
     // The files chosen after the first each go over a connection of their
     // own, to the same contact.
-    const uint32_t peerUin = outcome.uin;
-    OwnSendsOnward& onward = services.onward;
-    const transfers::FurtherFiles further = [peerUin, &onward](std::vector<std::string> paths) {
-      onward.SendFurther(peerUin, std::move(paths));
-    };
+    const transfers::FurtherFiles further =
+        [uin = outcome.uin, &onward = services.onward](std::vector<std::string> paths) {
+          onward.SendFurther(uin, std::move(paths));
+        };
     succeeded = services.files.SendFile(connection, transfer, further);
   } else {
-    // Where the GG server says the claimed contact is, against where this
-    // connection comes from (for one this side made: where it went).
-    transfers::OfferOrigin origin;
-    origin.remoteAddress = remote;
-    origin.announcedAddress = services.peers.PeerAddressOf(outcome.uin).ip;
-    origin.answersOwnCallBack = callBack;
+    const transfers::OfferOrigin origin{remote, announced, callBack};
     succeeded = services.files.ReceiveFile(connection, transfer, origin);
   }
   // How it ended is judged from the transfer's own record.
@@ -291,19 +278,15 @@ void RunConnection(ConnectionRequest request) {
   if (services.ended) services.ended();
 }
 
-bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
-  ConnectionRequest* handed = request.get();
-  // Its own life: the thread holds the module until the connection is done.
-  const bool started = platform::Worker::StartDetached(
-      [handed] { RunConnection(std::move(*std::unique_ptr<ConnectionRequest>(handed))); });
-  if (!started) return false;
-  request.release();  // the thread owns it now
-  return true;
-}
-
 bool StartConnection(ConnectionRequest request) {
   auto owned = std::make_unique<ConnectionRequest>(std::move(request));
-  if (SpawnConnection(owned)) return true;
+  ConnectionRequest* handed = owned.get();
+  // Its own life: the thread holds the module until the connection is done.
+  if (platform::Worker::StartDetached(
+          [handed] { RunConnection(std::move(*std::unique_ptr<ConnectionRequest>(handed))); })) {
+    owned.release();  // the thread owns it now
+    return true;
+  }
   if (OwnSend(*owned)) {
     EndUnreached(*owned->services, owned->transfer,
                  {Unreached::Why::NoConnection, transfers::Send, owned->uin,

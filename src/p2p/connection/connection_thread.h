@@ -42,9 +42,6 @@ struct ConnectionRequest {
 // and the send waits for that. The files the user chose after the first go
 // to SendFurther. The body of every connection thread.
 void RunConnection(ConnectionRequest request);
-// Starts a detached thread running `request`; false when none started (the
-// request is then left to the caller).
-bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request);
 // Starts a thread for an admitted request. A send of this user's that gets
 // none ends with its box; the place goes back with the request.
 bool StartConnection(ConnectionRequest request);

@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "p2p/connection/connection_texts.h"
 #include "p2p/reach/reach_texts.h"
 #include "p2p/connection/connection_thread.h"
 #include "p2p/connection/reports.h"
