@@ -8,18 +8,9 @@
 
 namespace kvel::p2p {
 namespace {
+
 // Every interface, as the login packet announces it.
 constexpr char kLocalAddress[] = "0.0.0.0";
-}  // namespace
-
-Listener::Listener(host::HostServices& host, std::shared_ptr<ConnectionServices> connections)
-    : host_(host), connections_(std::move(connections)) {}
-
-Listener::~Listener() {
-  Stop();
-}
-
-namespace {
 
 // Accepts every peer waiting on `socket` until the stop; each goes to a
 // connection thread of its own. Only the stop wakes it besides a peer.
@@ -52,6 +43,13 @@ void AcceptPeers(platform::Socket socket, host::HostServices& host,
 }
 
 }  // namespace
+
+Listener::Listener(host::HostServices& host, std::shared_ptr<ConnectionServices> connections)
+    : host_(host), connections_(std::move(connections)) {}
+
+Listener::~Listener() {
+  Stop();
+}
 
 bool Listener::Start(uint16_t port) {
   if (socket_ != platform::kInvalidSocket) return true;
