@@ -35,6 +35,14 @@ const char* KindText(AddressKind kind) {
   return "unknown";
 }
 
+std::string LeaseText(bool permanent, uint32_t leaseSeconds) {
+  return permanent ? ", permanent" : ", lease " + std::to_string(leaseSeconds) + " s";
+}
+
+std::string AnswerText(int answer) {
+  return answer < 0 ? std::string("no answer") : "error " + std::to_string(answer);
+}
+
 }  // namespace
 
 MappingKeeper::MappingKeeper(Gateway& gateway, const MappingPlan& plan, platform::Clock clock,
@@ -81,11 +89,13 @@ bool MappingKeeper::Unfit(const Found& found) {
   return true;
 }
 
-void MappingKeeper::ReplaceLeftBehind(uint16_t port) {
+bool MappingKeeper::ReplaceLeftBehind(uint16_t port) {
   Entry entry;
-  if (gateway_.EntryOf(port, &entry) != kDone) return;
-  if (!IsOwnEntry(entry, lanAddress_, plan_.localPort, text::kMappingDescription)) return;
-  if (gateway_.Remove(port) == kDone) log_(text::kLogUpnpReplaced + External(port));
+  if (gateway_.EntryOf(port, &entry) != kDone) return false;
+  if (!IsOwnEntry(entry, lanAddress_, plan_.localPort, text::kMappingDescription)) return false;
+  if (gateway_.Remove(port) != kDone) return false;
+  log_(text::kLogUpnpReplaced + External(port));
+  return true;
 }
 
 int MappingKeeper::MapPort(uint16_t port, bool* permanent) {
@@ -105,27 +115,17 @@ void MappingKeeper::MapFirstFree() {
   bool permanent = false;
   for (int tried = 0; tried < plan_.portTries; ++tried, port = port == 65535 ? 1024 : port + 1) {
     int answer = MapPort(port, &permanent);
-    if (answer == kConflict) {
-      // Taken by kvel itself on an earlier run to this very address: the
-      // mapping is then replaced rather than left for another port.
-      Entry entry;
-      if (gateway_.EntryOf(port, &entry) == kDone &&
-          IsOwnEntry(entry, lanAddress_, plan_.localPort, text::kMappingDescription) &&
-          gateway_.Remove(port) == kDone) {
-        log_(text::kLogUpnpReplaced + External(port));
-        answer = MapPort(port, &permanent);
-      }
-    }
+    // Taken by kvel itself on an earlier run to this very address: the
+    // mapping is then replaced rather than left for another port.
+    if (answer == kConflict && ReplaceLeftBehind(port)) answer = MapPort(port, &permanent);
     if (answer == kDone) {
       mapped_ = Mapped{externalAddress_, port, lanAddress_, permanent};
       remember_.mappedPort = port;
       log_(text::kLogUpnpMapped + External(port) + " -> " + AddressText(lanAddress_) + ":" +
-           std::to_string(plan_.localPort) +
-           (permanent ? ", permanent" : ", lease " + std::to_string(plan_.leaseSeconds) + " s"));
+           std::to_string(plan_.localPort) + LeaseText(permanent, plan_.leaseSeconds));
       return;
     }
-    log_(text::kLogUpnpRefused + External(port) + " (" +
-         (answer < 0 ? std::string("no answer") : "error " + std::to_string(answer)) + ")");
+    log_(text::kLogUpnpRefused + External(port) + " (" + AnswerText(answer) + ")");
     if (answer < 0) return;
   }
 }
@@ -148,11 +148,11 @@ void MappingKeeper::Renew() {
   if (answer == kDone) {
     mapped_->permanent = permanent;
     log_(text::kLogUpnpRenewed + External(mapped_->externalPort) +
-         (permanent ? ", permanent" : ", lease " + std::to_string(plan_.leaseSeconds) + " s"));
+         LeaseText(permanent, plan_.leaseSeconds));
     return;
   }
   log_(text::kLogUpnpRefused + External(mapped_->externalPort) + " (renewal, " +
-       (answer < 0 ? std::string("no answer") : "error " + std::to_string(answer)) + ")");
+       AnswerText(answer) + ")");
   mapped_.reset();
   remember_.mappedPort = 0;
   if (answer >= 0) MapFirstFree();
