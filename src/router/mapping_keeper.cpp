@@ -1,5 +1,6 @@
 #include "router/mapping_keeper.h"
 
+#include <iterator>
 #include <utility>
 
 #include "common/ipv4_address.h"
@@ -15,24 +16,16 @@ std::string Shown(const std::string& text) {
   return "\"" + shown + "\"";
 }
 
+// Indexed by AddressKind, in its order.
+constexpr const char* kKindTexts[] = {
+    "unspecified", "loopback", "private", "the provider's shared space",
+    "link-local",  "reserved", "public",
+};
+static_assert(std::size(kKindTexts) == static_cast<size_t>(AddressKind::Public) + 1);
+
 const char* KindText(AddressKind kind) {
-  switch (kind) {
-    case AddressKind::Unspecified:
-      return "unspecified";
-    case AddressKind::Loopback:
-      return "loopback";
-    case AddressKind::Private:
-      return "private";
-    case AddressKind::CarrierNat:
-      return "the provider's shared space";
-    case AddressKind::LinkLocal:
-      return "link-local";
-    case AddressKind::Reserved:
-      return "reserved";
-    case AddressKind::Public:
-      return "public";
-  }
-  return "unknown";
+  const auto index = static_cast<size_t>(kind);
+  return index < std::size(kKindTexts) ? kKindTexts[index] : "unknown";
 }
 
 std::string LeaseText(bool permanent, uint32_t leaseSeconds) {
