@@ -67,14 +67,11 @@ bool Listener::Start(uint16_t port) {
   if (!platform::ListenSocket(socket.Get(), kListenBacklog)) return false;
   host_.Log(text::kLogListening);
   // The body holds what it uses, never the listener: it may outlive Stop's wait.
-  const platform::Socket listening = socket.Get();
-  host::HostServices* host = &host_;
-  std::shared_ptr<ConnectionServices> connections = connections_;
-  if (!worker_.Start([listening, host, connections](platform::WorkerStop& stop) {
+  if (!worker_.Start([listening = socket.Get(), host = &host_,
+                      connections = connections_](platform::WorkerStop& stop) {
         AcceptPeers(listening, *host, connections, stop);
-      })) {
+      }))
     return false;
-  }
   // From here the socket is closed by Stop.
   socket_ = socket.Release();
   return true;
