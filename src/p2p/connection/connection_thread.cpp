@@ -20,10 +20,8 @@ namespace kvel::p2p {
 namespace {
 
 using platform::Socket;
-using transfers::Transfer;
 using transfers::TransferHandle;
 using transfers::TransferOutcome;
-using transfers::TransferReport;
 
 // This user's send: the click of "Wyślij plik" calls with code 2.
 bool OwnSend(const ConnectionRequest& request) {
@@ -139,9 +137,9 @@ std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
     succeeded = services.files.ReceiveFile(connection, transfer, origin);
   }
   // How it ended is judged from the transfer's own record.
-  const Transfer facts = transfer.Read();
+  const transfers::Transfer facts = transfer.Read();
   const bool fileKnown = !facts.path.empty();
-  TransferReport report;
+  transfers::TransferReport report;
   report.direction = outcome.direction;
   report.uin = outcome.uin;
   report.path = facts.path;
