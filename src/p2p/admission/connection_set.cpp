@@ -35,14 +35,13 @@ ConnectionSet::Place& ConnectionSet::Place::operator=(Place&& other) noexcept {
     own_ = other.own_;
     forCallBack_ = other.forCallBack_;
     address_ = other.address_;
-    numbered_ = other.numbered_;
     number_ = other.number_;
   }
   return *this;
 }
 
 bool ConnectionSet::Place::CountAgainstNumber(uint32_t number) {
-  if (set_ == nullptr || own_ || numbered_) return true;
+  if (set_ == nullptr || own_ || number_) return true;
   std::lock_guard<std::mutex> lock(set_->mutex_);
   size_t& count = set_->byNumber_[number];
   if (count >= set_->limits_.maxPendingPerNumber) {
@@ -50,7 +49,6 @@ bool ConnectionSet::Place::CountAgainstNumber(uint32_t number) {
     return false;
   }
   ++count;
-  numbered_ = true;
   number_ = number;
   return true;
 }
@@ -134,7 +132,6 @@ ConnectionSet::Place ConnectionSet::EnterCallBack(uint32_t number, Refusal* refu
     return Refused(refusal, Refusal::Number);
   SetRefusal(refusal, Refusal::None);
   Place place = Make(false);
-  place.numbered_ = true;
   place.number_ = number;
   ++byNumber_[number];
   return place;
@@ -142,9 +139,9 @@ ConnectionSet::Place ConnectionSet::EnterCallBack(uint32_t number, Refusal* refu
 
 void ConnectionSet::Uncount(Place& place) {
   if (place.address_ != 0) Decrement(byAddress_, place.address_);
-  if (place.numbered_) Decrement(byNumber_, place.number_);
+  if (place.number_) Decrement(byNumber_, *place.number_);
   place.address_ = 0;
-  place.numbered_ = false;
+  place.number_.reset();
 }
 
 void ConnectionSet::Release(Place& place) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "p2p/admission/connection_limits.h"
@@ -58,9 +59,8 @@ class ConnectionSet {
     ConnectionSet* set_ = nullptr;
     bool own_ = false;
     bool forCallBack_ = false;
-    uint32_t address_ = 0;  // counted against while pending; 0: none
-    bool numbered_ = false;
-    uint32_t number_ = 0;  // counted against while pending, when numbered_
+    uint32_t address_ = 0;            // counted against while pending; 0: none
+    std::optional<uint32_t> number_;  // counted against while pending
   };
 
   explicit ConnectionSet(const ConnectionLimits& limits);
