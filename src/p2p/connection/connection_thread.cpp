@@ -293,30 +293,20 @@ bool StartConnection(ConnectionRequest request) {
   return false;
 }
 
-ConnectionRequest ConnectionRequest::Call(uint32_t uin, uint32_t directionCode,
-                                          std::shared_ptr<ConnectionServices> services,
-                                          TransferHandle transfer) {
-  ConnectionRequest request;
-  request.outgoing = true;
-  request.uin = uin;
-  request.directionCode = directionCode;
-  request.services = std::move(services);
-  request.transfer = std::move(transfer);
-  return request;
-}
-
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<ConnectionServices> services, TransferHandle transfer) {
-  ConnectionRequest request =
-      ConnectionRequest::Call(uin, directionCode, std::move(services), std::move(transfer));
+  ConnectionRequest request{.outgoing = true,
+                            .uin = uin,
+                            .directionCode = directionCode,
+                            .services = std::move(services),
+                            .transfer = std::move(transfer)};
   if (!Admit(request)) return false;
   return StartConnection(std::move(request));
 }
 
 void StartIncoming(Socket socket, std::shared_ptr<ConnectionServices> services) {
-  ConnectionRequest request;
-  request.socket = platform::SocketHandle(socket);
-  request.services = std::move(services);
+  ConnectionRequest request{.socket = platform::SocketHandle(socket),
+                            .services = std::move(services)};
   // A request refused, or without a thread, closes its socket as it goes.
   if (Admit(request)) StartConnection(std::move(request));
 }

@@ -15,21 +15,15 @@ namespace kvel::p2p {
 
 // What the starter hands to a new connection thread.
 struct ConnectionRequest {
-  platform::SocketHandle socket;  // the accepted socket, closed with the request
-  bool outgoing = false;          // true: this side calls
-  uint32_t uin = 0;               // outgoing: whom to call
-  uint32_t directionCode = 0;     // outgoing: push or pull
-  ConnectionSet::Place place;     // empty until admitted
-  std::shared_ptr<ConnectionServices> services;
+  platform::SocketHandle socket{};  // the accepted socket, closed with the request
+  bool outgoing = false;            // true: this side calls
+  uint32_t uin = 0;                 // outgoing: whom to call
+  uint32_t directionCode = 0;       // outgoing: push or pull
+  ConnectionSet::Place place{};     // empty until admitted
+  std::shared_ptr<ConnectionServices> services{};
   // The transfer, begun by the starter (begun by the thread when empty).
   // Declared after `services`, whose registry it ends in, so it goes first.
-  transfers::TransferHandle transfer;
-
-  // A request to call `uin` with `directionCode`, for `transfer` when it is
-  // one begun already.
-  static ConnectionRequest Call(uint32_t uin, uint32_t directionCode,
-                                std::shared_ptr<ConnectionServices> services,
-                                transfers::TransferHandle transfer = {});
+  transfers::TransferHandle transfer{};
 };
 
 // The body of every connection thread: runs one connection to its end, from
