@@ -173,12 +173,10 @@ void Refuse(ConnectionRequest& request, Refusal refusal) {
     }
     return;
   }
-  if (refusal == Refusal::Address) {
-    Report(services, text::kLogTooManyFromAddress +
-                         AddressText(platform::RemoteAddress(request.socket.Get())));
-  } else {
-    Report(services, text::kLogTooManyClosed + std::to_string(request.socket.Get()));
-  }
+  const Socket socket = request.socket.Get();
+  Report(services, refusal == Refusal::Address
+                       ? text::kLogTooManyFromAddress + AddressText(platform::RemoteAddress(socket))
+                       : text::kLogTooManyClosed + std::to_string(socket));
   request.socket.Reset();
 }
 
