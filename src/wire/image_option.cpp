@@ -25,9 +25,8 @@ void EncodeImageOptionFields(std::span<uint8_t> out, uint8_t kind, uint32_t size
 }
 
 std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply) {
-  std::optional<ImageOption> option = DecodeImageOption(reply);
-  if (!option) return std::nullopt;
-  return DecodeImageReply(*option);
+  const std::optional<ImageOption> option = DecodeImageOption(reply);
+  return option ? DecodeImageReply(*option) : std::nullopt;
 }
 
 std::optional<ImageReplyPart> DecodeImageReply(const ImageOption& option) {
