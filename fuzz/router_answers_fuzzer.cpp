@@ -51,7 +51,6 @@ class FuzzedGateway final : public Gateway {
     found.externalAddress = in_.Text();
     return found;
   }
-  std::string ExternalAddress() override { return in_.Text(); }
   int Map(uint16_t, const std::string& client, uint16_t, const std::string&, uint32_t) override {
     Check(ParseAddress(client).has_value());
     return Answer();

@@ -35,8 +35,6 @@ inline constexpr char kLogSpeedLimit[] = "speed limit: ";
 inline constexpr char kLogSpeedLimitUnit[] = " KB/s each way";
 
 // Transfer window.
-inline constexpr char kWindowCaption[] = "kvel";
-inline constexpr char kStopButton[] = "Przerwij";
 inline constexpr char kColumnContact[] = "kontakt";
 inline constexpr char kColumnFile[] = "plik";
 inline constexpr char kColumnPercent[] = "%";

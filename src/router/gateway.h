@@ -43,8 +43,6 @@ class Gateway {
   // Finds the router: first at `rememberedUrl` (when not empty), which
   // spares the search; else by a search of at most about `searchMs`.
   virtual Found Find(const std::string& rememberedUrl, uint32_t searchMs) = 0;
-  // The found router's external address, as it writes it; empty on failure.
-  virtual std::string ExternalAddress() = 0;
   // Maps TCP `externalPort` on the router to `internalClient`:`internalPort`.
   // `leaseSeconds` 0 asks for a permanent mapping.
   virtual int Map(uint16_t externalPort, const std::string& internalClient, uint16_t internalPort,

@@ -1,5 +1,6 @@
 #include "router/mapping_keeper.h"
 
+#include <iterator>
 #include <utility>
 
 #include "common/ipv4_address.h"
@@ -15,24 +16,24 @@ std::string Shown(const std::string& text) {
   return "\"" + shown + "\"";
 }
 
+// Indexed by AddressKind, in its order.
+constexpr const char* kKindTexts[] = {
+    "unspecified", "loopback", "private", "the provider's shared space",
+    "link-local",  "reserved", "public",
+};
+static_assert(std::size(kKindTexts) == static_cast<size_t>(AddressKind::Public) + 1);
+
 const char* KindText(AddressKind kind) {
-  switch (kind) {
-    case AddressKind::Unspecified:
-      return "unspecified";
-    case AddressKind::Loopback:
-      return "loopback";
-    case AddressKind::Private:
-      return "private";
-    case AddressKind::CarrierNat:
-      return "the provider's shared space";
-    case AddressKind::LinkLocal:
-      return "link-local";
-    case AddressKind::Reserved:
-      return "reserved";
-    case AddressKind::Public:
-      return "public";
-  }
-  return "unknown";
+  const auto index = static_cast<size_t>(kind);
+  return index < std::size(kKindTexts) ? kKindTexts[index] : "unknown";
+}
+
+std::string LeaseText(bool permanent, uint32_t leaseSeconds) {
+  return permanent ? ", permanent" : ", lease " + std::to_string(leaseSeconds) + " s";
+}
+
+std::string AnswerText(int answer) {
+  return answer < 0 ? std::string("no answer") : "error " + std::to_string(answer);
 }
 
 }  // namespace
@@ -81,11 +82,13 @@ bool MappingKeeper::Unfit(const Found& found) {
   return true;
 }
 
-void MappingKeeper::ReplaceLeftBehind(uint16_t port) {
+bool MappingKeeper::ReplaceLeftBehind(uint16_t port) {
   Entry entry;
-  if (gateway_.EntryOf(port, &entry) != kDone) return;
-  if (!IsOwnEntry(entry, lanAddress_, plan_.localPort, text::kMappingDescription)) return;
-  if (gateway_.Remove(port) == kDone) log_(text::kLogUpnpReplaced + External(port));
+  if (gateway_.EntryOf(port, &entry) != kDone) return false;
+  if (!IsOwnEntry(entry, lanAddress_, plan_.localPort, text::kMappingDescription)) return false;
+  if (gateway_.Remove(port) != kDone) return false;
+  log_(text::kLogUpnpReplaced + External(port));
+  return true;
 }
 
 int MappingKeeper::MapPort(uint16_t port, bool* permanent) {
@@ -105,27 +108,17 @@ void MappingKeeper::MapFirstFree() {
   bool permanent = false;
   for (int tried = 0; tried < plan_.portTries; ++tried, port = port == 65535 ? 1024 : port + 1) {
     int answer = MapPort(port, &permanent);
-    if (answer == kConflict) {
-      // Taken by kvel itself on an earlier run to this very address: the
-      // mapping is then replaced rather than left for another port.
-      Entry entry;
-      if (gateway_.EntryOf(port, &entry) == kDone &&
-          IsOwnEntry(entry, lanAddress_, plan_.localPort, text::kMappingDescription) &&
-          gateway_.Remove(port) == kDone) {
-        log_(text::kLogUpnpReplaced + External(port));
-        answer = MapPort(port, &permanent);
-      }
-    }
+    // Taken by kvel itself on an earlier run to this very address: the
+    // mapping is then replaced rather than left for another port.
+    if (answer == kConflict && ReplaceLeftBehind(port)) answer = MapPort(port, &permanent);
     if (answer == kDone) {
       mapped_ = Mapped{externalAddress_, port, lanAddress_, permanent};
       remember_.mappedPort = port;
       log_(text::kLogUpnpMapped + External(port) + " -> " + AddressText(lanAddress_) + ":" +
-           std::to_string(plan_.localPort) +
-           (permanent ? ", permanent" : ", lease " + std::to_string(plan_.leaseSeconds) + " s"));
+           std::to_string(plan_.localPort) + LeaseText(permanent, plan_.leaseSeconds));
       return;
     }
-    log_(text::kLogUpnpRefused + External(port) + " (" +
-         (answer < 0 ? std::string("no answer") : "error " + std::to_string(answer)) + ")");
+    log_(text::kLogUpnpRefused + External(port) + " (" + AnswerText(answer) + ")");
     if (answer < 0) return;
   }
 }
@@ -148,11 +141,11 @@ void MappingKeeper::Renew() {
   if (answer == kDone) {
     mapped_->permanent = permanent;
     log_(text::kLogUpnpRenewed + External(mapped_->externalPort) +
-         (permanent ? ", permanent" : ", lease " + std::to_string(plan_.leaseSeconds) + " s"));
+         LeaseText(permanent, plan_.leaseSeconds));
     return;
   }
   log_(text::kLogUpnpRefused + External(mapped_->externalPort) + " (renewal, " +
-       (answer < 0 ? std::string("no answer") : "error " + std::to_string(answer)) + ")");
+       AnswerText(answer) + ")");
   mapped_.reset();
   remember_.mappedPort = 0;
   if (answer >= 0) MapFirstFree();

@@ -58,7 +58,8 @@ class MappingKeeper {
 
  private:
   bool Unfit(const Found& found);
-  void ReplaceLeftBehind(uint16_t port);
+  // Removes kvel's own mapping of `port` left by an earlier run; true when it went.
+  bool ReplaceLeftBehind(uint16_t port);
   // Maps the first port the router takes, from localPort on.
   void MapFirstFree();
   int MapPort(uint16_t port, bool* permanent);

@@ -11,14 +11,14 @@ void MappingRun::operator()(platform::WorkerStop& stop) {
   if (gateway != nullptr) {
     MappingKeeper keeper(*gateway, setup.plan, setup.clock, setup.log);
     keeper.Begin(shared_->remembered);
-    if (Publish(keeper, true, stop)) {
+    if (Publish(keeper, stop)) {
       // Renewed when due, until the stop.
       for (;;) {
         const std::optional<uint32_t> due = keeper.DueInMs();
         if (stop.WaitFor(due ? *due : platform::kNoDeadline)) break;
         if (!due) continue;
         keeper.Renew();
-        if (!Publish(keeper, true, stop)) break;
+        if (!Publish(keeper, stop)) break;
       }
     }
     keeper.End();
@@ -33,8 +33,7 @@ void MappingRun::operator()(platform::WorkerStop& stop) {
   shared_->changed.notify_all();
 }
 
-bool MappingRun::Publish(const MappingKeeper& keeper, bool settled,
-                         const platform::WorkerStop& stop) {
+bool MappingRun::Publish(const MappingKeeper& keeper, const platform::WorkerStop& stop) {
   if (!shared_->setup.rememberedPath.empty())
     SaveRemembered(shared_->setup.rememberedPath, keeper.ToRemember());
   bool late = false;
@@ -42,7 +41,7 @@ bool MappingRun::Publish(const MappingKeeper& keeper, bool settled,
     std::lock_guard<std::mutex> lock(shared_->mutex);
     late = shared_->loginMissed && keeper.Current() && !shared_->mapped;
     shared_->mapped = keeper.Current();
-    shared_->settled = settled;
+    shared_->settled = true;
   }
   shared_->changed.notify_all();
   if (late) shared_->setup.log(text::kLogUpnpLate);

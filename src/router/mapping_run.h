@@ -48,8 +48,8 @@ class MappingRun {
   void operator()(platform::WorkerStop& stop);
 
  private:
-  // Publishes the keeper's mapping; false once the stop was asked.
-  bool Publish(const MappingKeeper& keeper, bool settled, const platform::WorkerStop& stop);
+  // Publishes the keeper's mapping, settled; false once the stop was asked.
+  bool Publish(const MappingKeeper& keeper, const platform::WorkerStop& stop);
 
   std::shared_ptr<MappingShared> shared_;
 };

@@ -15,8 +15,6 @@ bool PortMapping::Start(MappingSetup setup) {
   if (!setup.rememberedPath.empty()) shared->remembered = LoadRemembered(setup.rememberedPath);
   shared->setup = std::move(setup);
   startedMs_ = shared->setup.clock();
-  holdMs_ = shared->setup.loginHoldMs;
-  holdFirstLogin_ = !shared->remembered.noRouter;
   // The body holds its own share of the state: it may outlive a stop that
   // gave up waiting for a slow router.
   if (!worker_.Start([run = MappingRun(shared)](platform::WorkerStop& stop) mutable { run(stop); }))
@@ -34,8 +32,8 @@ std::optional<Mapped> PortMapping::ForLogin() {
   std::unique_lock<std::mutex> lock(shared_->mutex);
   if (!firstLoginSeen_) {
     firstLoginSeen_ = true;
-    if (holdFirstLogin_) {
-      const platform::Deadline hold(shared_->setup.clock, startedMs_, holdMs_);
+    if (!shared_->remembered.noRouter) {
+      const platform::Deadline hold(shared_->setup.clock, startedMs_, shared_->setup.loginHoldMs);
       while (!shared_->settled && !hold.Passed())
         shared_->changed.wait_for(lock, hold.Slice(kLoginLookMs));
     }

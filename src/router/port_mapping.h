@@ -41,9 +41,7 @@ class PortMapping {
 
  private:
   std::shared_ptr<MappingShared> shared_;
-  uint32_t startedMs_ = 0;  // on the setup's clock
-  uint32_t holdMs_ = 0;
-  bool holdFirstLogin_ = false;
+  uint32_t startedMs_ = 0;       // on the setup's clock
   bool firstLoginSeen_ = false;  // under shared_->mutex
   platform::Worker worker_;
 };

@@ -27,7 +27,8 @@ std::string_view Take(std::string_view& text, char separator) {
 
 std::optional<uint32_t> ParseAddress(std::string_view text) {
   if (text.size() > 15) return std::nullopt;
-  uint8_t bytes[4];
+  uint32_t address = 0;
+  auto* bytes = reinterpret_cast<uint8_t*>(&address);
   for (int i = 0; i < 4; ++i) {
     const bool last = i == 3;
     if (!last && text.find('.') == std::string_view::npos) return std::nullopt;
@@ -36,9 +37,6 @@ std::optional<uint32_t> ParseAddress(std::string_view text) {
     if (!value) return std::nullopt;
     bytes[i] = static_cast<uint8_t>(*value);
   }
-  uint32_t address = 0;
-  auto* out = reinterpret_cast<uint8_t*>(&address);
-  for (int i = 0; i < 4; ++i) out[i] = bytes[i];
   return address;
 }
 

@@ -74,15 +74,6 @@ class UpnpGateway final : public Gateway {
     return found;
   }
 
-  std::string ExternalAddress() override {
-    if (!have_) return {};
-    char address[40] = {};
-    if (UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, address) !=
-        UPNPCOMMAND_SUCCESS)
-      return {};
-    return std::string(address, strnlen(address, sizeof address));
-  }
-
   int Map(uint16_t externalPort, const std::string& internalClient, uint16_t internalPort,
           const std::string& description, uint32_t leaseSeconds) override {
     if (!have_) return kNoAnswer;
@@ -118,6 +109,16 @@ class UpnpGateway final : public Gateway {
   }
 
  private:
+  // The found router's external address, as it writes it; empty on failure.
+  std::string ExternalAddress() {
+    if (!have_) return {};
+    char address[40] = {};
+    if (UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, address) !=
+        UPNPCOMMAND_SUCCESS)
+      return {};
+    return std::string(address, strnlen(address, sizeof address));
+  }
+
   // miniupnpc's own failures (no answer, a broken one) are negative, the
   // router's refusals its UPnP error codes.
   static int Answer(int code) { return code < 0 ? kNoAnswer : code; }

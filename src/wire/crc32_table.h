@@ -21,9 +21,4 @@ constexpr std::array<uint32_t, 256> MakeTable() {
 
 inline constexpr std::array<uint32_t, 256> kCrc32Table = crc32_detail::MakeTable();
 
-// The 256 entries.
-constexpr const uint32_t* Crc32Table() {
-  return kCrc32Table.data();
-}
-
 }  // namespace kvel::wire

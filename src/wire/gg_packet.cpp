@@ -8,12 +8,10 @@ namespace kvel::wire {
 
 std::optional<PacketView> DecodePacket(std::span<const uint8_t> packet) {
   if (packet.size() < kPacketHeaderSize) return std::nullopt;
-  PacketView view;
-  view.type = ReadLe32(packet, 0);
   const size_t declared = ReadLe32(packet, 4);
   const size_t present = packet.size() - kPacketHeaderSize;
-  view.payload = packet.subspan(kPacketHeaderSize, std::min(declared, present));
-  return view;
+  return PacketView{ReadLe32(packet, 0),
+                    packet.subspan(kPacketHeaderSize, std::min(declared, present))};
 }
 
 namespace {

@@ -16,7 +16,6 @@
 
 namespace kvel::wire {
 
-inline constexpr size_t kHandshakeWord = kWordSize;
 inline constexpr std::array<uint8_t, 4> kAnswer = {0x55, 0x44, 0x41, 0x47};  // "UDAG"
 
 // Direction codes sent by the calling side.

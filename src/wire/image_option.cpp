@@ -13,12 +13,8 @@ constexpr size_t kChecksum = 5;
 
 std::optional<ImageOption> DecodeImageOption(std::span<const uint8_t> attributes) {
   if (attributes.size() < kImageOptionFieldsLength) return std::nullopt;
-  ImageOption option;
-  option.kind = attributes[kKind];
-  option.size = ReadLe32(attributes, kSize);
-  option.checksum = ReadLe32(attributes, kChecksum);
-  option.whole = attributes;
-  return option;
+  return ImageOption{attributes[kKind], ReadLe32(attributes, kSize),
+                     ReadLe32(attributes, kChecksum), attributes};
 }
 
 void EncodeImageOptionFields(std::span<uint8_t> out, uint8_t kind, uint32_t size,
@@ -29,9 +25,8 @@ void EncodeImageOptionFields(std::span<uint8_t> out, uint8_t kind, uint32_t size
 }
 
 std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply) {
-  std::optional<ImageOption> option = DecodeImageOption(reply);
-  if (!option) return std::nullopt;
-  return DecodeImageReply(*option);
+  const std::optional<ImageOption> option = DecodeImageOption(reply);
+  return option ? DecodeImageReply(*option) : std::nullopt;
 }
 
 std::optional<ImageReplyPart> DecodeImageReply(const ImageOption& option) {

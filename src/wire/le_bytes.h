@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace kvel::wire {
@@ -42,15 +43,12 @@ constexpr void WriteLe64(std::span<uint8_t> bytes, size_t offset, uint64_t value
 // in memory order, so they are copied, not converted.
 inline uint32_t ReadAddress(std::span<const uint8_t> bytes, size_t offset) {
   uint32_t value;
-  const uint8_t* source = bytes.data() + offset;
-  auto* target = reinterpret_cast<uint8_t*>(&value);
-  for (size_t i = 0; i < 4; ++i) target[i] = source[i];
+  std::memcpy(&value, bytes.data() + offset, sizeof value);
   return value;
 }
 
 inline void WriteAddress(std::span<uint8_t> bytes, size_t offset, uint32_t address) {
-  const auto* source = reinterpret_cast<const uint8_t*>(&address);
-  for (size_t i = 0; i < 4; ++i) bytes[offset + i] = source[i];
+  std::memcpy(bytes.data() + offset, &address, sizeof address);
 }
 
 }  // namespace kvel::wire

@@ -24,8 +24,6 @@ struct ReceivedMessage {
   // Everything behind the NUL byte; empty when there is nothing.
   std::span<const uint8_t> attributes;
 
-  // The text length L as the protocol counts it: with its NUL byte.
-  size_t TextLength() const { return text.size() + 1; }
   bool EmptyText() const { return terminated && text.empty(); }
   bool HasAttributes() const { return !attributes.empty(); }
 };

@@ -7,14 +7,15 @@ namespace kvel::wire {
 namespace {
 constexpr size_t kPlainLength = 14;
 constexpr size_t kDescriptionLength = 14;
+
+// True for the statuses whose entries carry a description (4, 5, 21, 22).
+bool HasDescription(uint8_t status) {
+  return status == 4 || status == 5 || status == 21 || status == 22;
+}
 }  // namespace
 
 bool IsUnavailable(uint8_t status) {
   return status == 1 || status == 21;
-}
-
-bool HasDescription(uint8_t status) {
-  return status == 4 || status == 5 || status == 21 || status == 22;
 }
 
 std::optional<StatusEntry> DecodeStatusEntry(std::span<const uint8_t> bytes) {

@@ -28,8 +28,6 @@ struct StatusEntry {
 
 // True for the statuses that mean the contact went away (1 and 21).
 bool IsUnavailable(uint8_t status);
-// True for the statuses whose entries carry a description (4, 5, 21, 22).
-bool HasDescription(uint8_t status);
 
 // The entry at the start of `bytes`; nullopt when it would reach past them.
 std::optional<StatusEntry> DecodeStatusEntry(std::span<const uint8_t> bytes);

@@ -77,10 +77,8 @@ ChunkHeaderBytes EncodeChunkHeader(const ChunkHeader& header) {
 
 std::optional<ChunkHeader> DecodeChunkHeader(std::span<const uint8_t> bytes) {
   if (bytes.size() < kChunkHeaderSize) return std::nullopt;
-  ChunkHeader header;
-  header.type = ReadLe32(bytes, kChunkType);
-  header.length = static_cast<int32_t>(ReadLe32(bytes, kChunkLength));
-  return header;
+  return ChunkHeader{ReadLe32(bytes, kChunkType),
+                     static_cast<int32_t>(ReadLe32(bytes, kChunkLength))};
 }
 
 }  // namespace kvel::wire

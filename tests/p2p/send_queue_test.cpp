@@ -180,7 +180,7 @@ TEST_F(SendQueueTest, ASendWithNoPlaceWaitsFirstInLineForTheNextPump) {
   EXPECT_EQ(queue->Waiting(7), 2u);
   EXPECT_EQ(AwaitsOf(second), Awaits::Turn);
   placeFree_ = true;
-  queue->StartDue();
+  queue->ConnectionLeft(0);
   EXPECT_EQ(running_.count(second), 1u);
   EXPECT_EQ(queue->Waiting(7), 1u);
 
@@ -192,7 +192,7 @@ TEST_F(SendQueueTest, ASendWithNoPlaceWaitsFirstInLineForTheNextPump) {
   queue->GiveBack(8, std::move(own));
   EXPECT_EQ(queue->Running(8), 0u);
   EXPECT_EQ(queue->Waiting(8), 1u);
-  queue->StartDue();
+  queue->ConnectionLeft(0);
   EXPECT_EQ(running_.count(ownId), 1u);
 }
 

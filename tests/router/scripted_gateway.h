@@ -28,7 +28,6 @@ struct ScriptedGateway : Gateway {
     askedUrl = url;
     return found;
   }
-  std::string ExternalAddress() override { return found.externalAddress; }
   int Map(uint16_t external, const std::string& client, uint16_t internal,
           const std::string& description, uint32_t lease) override {
     ++maps;

@@ -54,8 +54,9 @@ struct AwaitedCallBacks::State {
     TellEnded(std::move(due));
   }
 
-  // Under the lock: how long the thread may sleep before a wait is due.
-  uint32_t Sleep() const {
+  // How long the thread may sleep before a wait is due.
+  uint32_t Sleep() {
+    std::lock_guard<std::mutex> lock(mutex);
     const uint32_t now = clock();
     uint32_t sleep = platform::kNoDeadline;
     for (const Entry& entry : entries) {
@@ -90,23 +91,12 @@ bool AwaitedCallBacks::Start() {
     if (state_->stopped || state_->watching) return false;
     state_->watching = true;
   }
-  // The body holds its own share of the state.
-  std::shared_ptr<State> state = state_;
-  return worker_.Start([state](platform::WorkerStop& stop) { WatchDeadlines(*state, stop); });
-}
-
-// Sleeps until the next wait runs out, a new one comes, a send is stopped
-// (Look) or the stop; ends what is due each time.
-void AwaitedCallBacks::WatchDeadlines(State& state, platform::WorkerStop& stop) {
-  for (;;) {
-    uint32_t sleep = 0;
-    {
-      std::lock_guard<std::mutex> lock(state.mutex);
-      sleep = state.Sleep();
-    }
-    if (stop.WaitFor(sleep)) return;
-    state.EndDue();
-  }
+  // The body holds its own share of the state. It sleeps until the next
+  // wait runs out, a new one comes, a send is stopped (Look) or the stop,
+  // and ends what is due each time.
+  return worker_.Start([state = state_](platform::WorkerStop& stop) {
+    while (!stop.WaitFor(state->Sleep())) state->EndDue();
+  });
 }
 
 bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string reason) {
@@ -137,11 +127,6 @@ bool AwaitedCallBacks::Await(uint32_t uin, TransferHandle transfer, std::string 
   worker_.Wake();
   state_->TellEnded(std::move(pushed));
   return true;
-}
-
-bool AwaitedCallBacks::Any() {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return !state_->entries.empty();
 }
 
 std::vector<uint32_t> AwaitedCallBacks::Contacts() {

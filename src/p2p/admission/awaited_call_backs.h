@@ -57,8 +57,6 @@ class AwaitedCallBacks {
   // every place is taken the oldest wait is pushed out. False after Stop:
   // the transfer is then ended as stopped.
   bool Await(uint32_t uin, transfers::TransferHandle transfer, std::string reason);
-  // Whether any call-back is awaited.
-  bool Any();
   // The contacts a call-back is awaited from, each once.
   std::vector<uint32_t> Contacts();
   // Which run of waits for `uin` is on: the waits from the first that came
@@ -93,7 +91,6 @@ class AwaitedCallBacks {
     uint64_t run = 0;
   };
   struct State;
-  static void WatchDeadlines(State& state, platform::WorkerStop& stop);
 
   std::shared_ptr<State> state_;
   platform::Worker worker_;

@@ -17,14 +17,11 @@ std::string ForeignCallBackQuestion(const std::string& contact, uint32_t remote,
                                     const std::string& file) {
   const std::string address = AddressText(remote);
   const std::string name(FileNameOf(file));
+  // The question without a file takes no name: the last argument is unused.
+  const char* format =
+      name.empty() ? text::kQuestionForeignCallBackNoFile : text::kQuestionForeignCallBack;
   char question[1024];
-  if (name.empty()) {
-    std::snprintf(question, sizeof question, text::kQuestionForeignCallBackNoFile, contact.c_str(),
-                  address.c_str());
-  } else {
-    std::snprintf(question, sizeof question, text::kQuestionForeignCallBack, contact.c_str(),
-                  address.c_str(), name.c_str());
-  }
+  std::snprintf(question, sizeof question, format, contact.c_str(), address.c_str(), name.c_str());
   return question;
 }
 

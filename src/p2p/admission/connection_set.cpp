@@ -1,7 +1,6 @@
 #include "p2p/admission/connection_set.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 
 namespace kvel::p2p {
@@ -22,15 +21,12 @@ void SetRefusal(Refusal* refusal, Refusal value) {
   if (refusal != nullptr) *refusal = value;
 }
 
-}  // namespace
+ConnectionSet::Place Refused(Refusal* refusal, Refusal why) {
+  SetRefusal(refusal, why);
+  return {};
+}
 
-ConnectionSet::Place::Place(Place&& other) noexcept
-    : set_(std::exchange(other.set_, nullptr)),
-      own_(other.own_),
-      forCallBack_(other.forCallBack_),
-      address_(other.address_),
-      numbered_(other.numbered_),
-      number_(other.number_) {}
+}  // namespace
 
 ConnectionSet::Place& ConnectionSet::Place::operator=(Place&& other) noexcept {
   if (this != &other) {
@@ -39,14 +35,13 @@ ConnectionSet::Place& ConnectionSet::Place::operator=(Place&& other) noexcept {
     own_ = other.own_;
     forCallBack_ = other.forCallBack_;
     address_ = other.address_;
-    numbered_ = other.numbered_;
     number_ = other.number_;
   }
   return *this;
 }
 
 bool ConnectionSet::Place::CountAgainstNumber(uint32_t number) {
-  if (set_ == nullptr || own_ || numbered_) return true;
+  if (set_ == nullptr || own_ || number_) return true;
   std::lock_guard<std::mutex> lock(set_->mutex_);
   size_t& count = set_->byNumber_[number];
   if (count >= set_->limits_.maxPendingPerNumber) {
@@ -54,7 +49,6 @@ bool ConnectionSet::Place::CountAgainstNumber(uint32_t number) {
     return false;
   }
   ++count;
-  numbered_ = true;
   number_ = number;
   return true;
 }
@@ -96,19 +90,13 @@ ConnectionSet::Place ConnectionSet::Make(bool own) {
   Place place;
   place.set_ = this;
   place.own_ = own;
-  if (own)
-    ++own_;
-  else
-    ++peer_;
+  ++(own ? own_ : peer_);
   return place;
 }
 
 ConnectionSet::Place ConnectionSet::EnterOwn(Refusal* refusal) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (stopped_ || own_ + peer_ >= limits_.maxConnections) {
-    SetRefusal(refusal, Refusal::Full);
-    return {};
-  }
+  if (stopped_ || own_ + peer_ >= limits_.maxConnections) return Refused(refusal, Refusal::Full);
   SetRefusal(refusal, Refusal::None);
   return Make(true);
 }
@@ -116,14 +104,9 @@ ConnectionSet::Place ConnectionSet::EnterOwn(Refusal* refusal) {
 ConnectionSet::Place ConnectionSet::EnterCall(uint32_t address, bool callBackAwaited,
                                               Refusal* refusal) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (stopped_) {
-    SetRefusal(refusal, Refusal::Full);
-    return {};
-  }
-  if (address != 0 && CountOf(byAddress_, address) >= limits_.maxPendingPerAddress) {
-    SetRefusal(refusal, Refusal::Address);
-    return {};
-  }
+  if (stopped_) return Refused(refusal, Refusal::Full);
+  if (address != 0 && CountOf(byAddress_, address) >= limits_.maxPendingPerAddress)
+    return Refused(refusal, Refusal::Address);
   Place place;
   if (PeerRoom()) {
     place = Make(false);
@@ -134,8 +117,7 @@ ConnectionSet::Place ConnectionSet::EnterCall(uint32_t address, bool callBackAwa
     ++own_;
     place.forCallBack_ = true;
   } else {
-    SetRefusal(refusal, Refusal::Full);
-    return {};
+    return Refused(refusal, Refusal::Full);
   }
   SetRefusal(refusal, Refusal::None);
   place.address_ = address;
@@ -145,17 +127,11 @@ ConnectionSet::Place ConnectionSet::EnterCall(uint32_t address, bool callBackAwa
 
 ConnectionSet::Place ConnectionSet::EnterCallBack(uint32_t number, Refusal* refusal) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (stopped_ || !PeerRoom()) {
-    SetRefusal(refusal, Refusal::Full);
-    return {};
-  }
-  if (CountOf(byNumber_, number) >= limits_.maxPendingPerNumber) {
-    SetRefusal(refusal, Refusal::Number);
-    return {};
-  }
+  if (stopped_ || !PeerRoom()) return Refused(refusal, Refusal::Full);
+  if (CountOf(byNumber_, number) >= limits_.maxPendingPerNumber)
+    return Refused(refusal, Refusal::Number);
   SetRefusal(refusal, Refusal::None);
   Place place = Make(false);
-  place.numbered_ = true;
   place.number_ = number;
   ++byNumber_[number];
   return place;
@@ -163,9 +139,9 @@ ConnectionSet::Place ConnectionSet::EnterCallBack(uint32_t number, Refusal* refu
 
 void ConnectionSet::Uncount(Place& place) {
   if (place.address_ != 0) Decrement(byAddress_, place.address_);
-  if (place.numbered_) Decrement(byNumber_, place.number_);
+  if (place.number_) Decrement(byNumber_, *place.number_);
   place.address_ = 0;
-  place.numbered_ = false;
+  place.number_.reset();
 }
 
 void ConnectionSet::Release(Place& place) {
@@ -173,7 +149,6 @@ void ConnectionSet::Release(Place& place) {
   Uncount(place);
   size_t& count = place.own_ || place.forCallBack_ ? own_ : peer_;
   if (count > 0) --count;
-  left_.notify_all();
 }
 
 void ConnectionSet::Stop() {
@@ -206,12 +181,6 @@ size_t ConnectionSet::PendingFrom(uint32_t address) const {
 size_t ConnectionSet::PendingOf(uint32_t number) const {
   std::lock_guard<std::mutex> lock(mutex_);
   return CountOf(byNumber_, number);
-}
-
-bool ConnectionSet::WaitEmptyFor(uint32_t milliseconds) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  return left_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                        [this] { return own_ + peer_ == 0; });
 }
 
 }  // namespace kvel::p2p

@@ -6,11 +6,12 @@
 // in the transfers registry, which unloading stops.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 #include "p2p/admission/connection_limits.h"
 
@@ -31,7 +32,7 @@ class ConnectionSet {
    public:
     Place() = default;
     ~Place() { Leave(); }
-    Place(Place&& other) noexcept;
+    Place(Place&& other) noexcept { *this = std::move(other); }
     Place& operator=(Place&& other) noexcept;
     Place(const Place&) = delete;
     Place& operator=(const Place&) = delete;
@@ -58,9 +59,8 @@ class ConnectionSet {
     ConnectionSet* set_ = nullptr;
     bool own_ = false;
     bool forCallBack_ = false;
-    uint32_t address_ = 0;  // counted against while pending; 0: none
-    bool numbered_ = false;
-    uint32_t number_ = 0;  // counted against while pending, when numbered_
+    uint32_t address_ = 0;            // counted against while pending; 0: none
+    std::optional<uint32_t> number_;  // counted against while pending
   };
 
   explicit ConnectionSet(const ConnectionLimits& limits);
@@ -102,7 +102,6 @@ class ConnectionSet {
  private:
   bool BeginReport();
   void EndReport();
-  bool WaitEmptyFor(uint32_t milliseconds);
   // Under the lock: whether a place outside the reserve is free.
   bool PeerRoom() const;
   Place Make(bool own);
@@ -111,7 +110,6 @@ class ConnectionSet {
 
   const ConnectionLimits limits_;
   mutable std::mutex mutex_;
-  std::condition_variable left_;
   size_t own_ = 0;   // places of the user's own sends, in or out of the reserve
   size_t peer_ = 0;  // places of connections peers made or asked for
   std::map<uint32_t, size_t> byAddress_;  // pending connections per address
@@ -132,7 +130,7 @@ template <typename Serve>
 bool ConnectionSet::WaitEmpty(uint32_t milliseconds, Serve serve) {
   constexpr uint32_t kStep = 10;
   for (uint32_t waited = 0;; waited += kStep) {
-    if (WaitEmptyFor(0)) return true;
+    if (Count() == 0) return true;
     if (waited >= milliseconds) return false;
     serve(kStep);
   }

@@ -1,23 +1,18 @@
 #include "p2p/admission/foreign_call_backs.h"
 
+#include <algorithm>
+
 namespace kvel::p2p {
 
 ForeignCallBacks::ForeignCallBacks(Ask ask, platform::Clock clock)
     : ask_(std::move(ask)), clock_(std::move(clock)) {}
 
-const ForeignCallBacks::Answer* ForeignCallBacks::Given(const Key& key, uint64_t run) const {
-  const auto found = answers_.find(key);
-  return found != answers_.end() && found->second.run == run ? &found->second : nullptr;
-}
-
 void ForeignCallBacks::Keep(const Key& key, uint64_t run, bool yes) {
   answers_[key] = {run, yes, ++given_};
   while (answers_.size() > kMaxForeignAnswers) {
-    auto oldest = answers_.begin();
-    for (auto it = answers_.begin(); it != answers_.end(); ++it) {
-      if (it->second.order < oldest->second.order) oldest = it;
-    }
-    answers_.erase(oldest);
+    answers_.erase(std::min_element(answers_.begin(), answers_.end(), [](auto& a, auto& b) {
+      return a.second.order < b.second.order;
+    }));
   }
 }
 
@@ -27,7 +22,9 @@ bool ForeignCallBacks::Allowed(uint32_t uin, uint32_t address, uint64_t run, uin
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     if (stopped_) return false;
-    if (const Answer* answer = Given(key, run)) return answer->yes;
+    // The answer given for the caller in this run, if any.
+    const auto given = answers_.find(key);
+    if (given != answers_.end() && given->second.run == run) return given->second.yes;
     if (asking_.count(uin) == 0) break;
     if (end.Passed()) return false;
     answered_.wait_for(lock, end.Slice(kForeignLookMs));

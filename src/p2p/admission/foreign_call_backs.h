@@ -53,8 +53,6 @@ class ForeignCallBacks {
     uint64_t order = 0;  // when it was given, to drop the oldest
   };
   using Key = std::pair<uint32_t, uint32_t>;  // contact, address
-  // Under the lock: the answer for `key` in `run`, if one was given.
-  const Answer* Given(const Key& key, uint64_t run) const;
   void Keep(const Key& key, uint64_t run, bool yes);
 
   const Ask ask_;

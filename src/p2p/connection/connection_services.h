@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "gg/peer_address.h"
 #include "p2p/admission/awaited_call_backs.h"
 #include "p2p/admission/connection_limits.h"
 #include "p2p/admission/connection_set.h"
 #include "p2p/admission/foreign_call_backs.h"
-#include "p2p/connection/peer_address.h"
 #include "p2p/connection/peer_connection.h"
 #include "p2p/connection/unreached.h"
 #include "platform/clock.h"
@@ -28,6 +28,8 @@
 namespace kvel::p2p {
 
 struct ConnectionRequest;
+// Where a peer takes direct connections, as the peer table has it.
+using gg::PeerAddress;
 
 // Where the contacts are and what they are called.
 class PeerDirectory {

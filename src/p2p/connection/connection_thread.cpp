@@ -13,31 +13,19 @@
 #include "p2p/connection/peer_waits.h"
 #include "p2p/connection/reports.h"
 #include "platform/tcp_connect.h"
-#include "platform/threads/threads.h"
 #include "platform/threads/worker.h"
-#include "wire/dc_request.h"
 #include "wire/handshake.h"
-#include "wire/peer_state.h"
 
 namespace kvel::p2p {
 namespace {
 
 using platform::Socket;
-using transfers::Transfer;
 using transfers::TransferHandle;
 using transfers::TransferOutcome;
-using transfers::TransferReport;
 
 // This user's send: the click of "Wyślij plik" calls with code 2.
 bool OwnSend(const ConnectionRequest& request) {
   return request.outgoing && request.directionCode == wire::kPushCode;
-}
-
-// Whether a connection claiming `uin` comes from where the GG server
-// announced that contact (for one this side made: where it went).
-bool FromAnnounced(ConnectionServices& services, uint32_t uin, uint32_t remote) {
-  const uint32_t announced = services.peers.PeerAddressOf(uin).ip;
-  return announced != 0 && remote == announced;
 }
 
 // Whether the code-3 caller claiming `caller`, at `remote`, takes a wait
@@ -126,7 +114,10 @@ std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
     if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));
     return {};
   }
-  const bool fromAnnounced = FromAnnounced(services, outcome.uin, remote);
+  // Where the GG server says the claimed contact is, against where this
+  // connection comes from (for one this side made: where it went).
+  const uint32_t announced = services.peers.PeerAddressOf(outcome.uin).ip;
+  const bool fromAnnounced = announced != 0 && remote == announced;
   if (!PlaceAgreed(request, outcome, callBack, fromAnnounced, awaited, connection)) return {};
   TransferHandle& transfer = request.transfer;
   waits.HandshakeDone(outcome.direction);
@@ -136,25 +127,19 @@ std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
   if (outcome.direction == transfers::Send) {
     // The files chosen after the first each go over a connection of their
     // own, to the same contact.
-    const uint32_t peerUin = outcome.uin;
-    OwnSendsOnward& onward = services.onward;
-    const transfers::FurtherFiles further = [peerUin, &onward](std::vector<std::string> paths) {
-      onward.SendFurther(peerUin, std::move(paths));
-    };
+    const transfers::FurtherFiles further =
+        [uin = outcome.uin, &onward = services.onward](std::vector<std::string> paths) {
+          onward.SendFurther(uin, std::move(paths));
+        };
     succeeded = services.files.SendFile(connection, transfer, further);
   } else {
-    // Where the GG server says the claimed contact is, against where this
-    // connection comes from (for one this side made: where it went).
-    transfers::OfferOrigin origin;
-    origin.remoteAddress = remote;
-    origin.announcedAddress = services.peers.PeerAddressOf(outcome.uin).ip;
-    origin.answersOwnCallBack = callBack;
+    const transfers::OfferOrigin origin{remote, announced, callBack};
     succeeded = services.files.ReceiveFile(connection, transfer, origin);
   }
   // How it ended is judged from the transfer's own record.
-  const Transfer facts = transfer.Read();
+  const transfers::Transfer facts = transfer.Read();
   const bool fileKnown = !facts.path.empty();
-  TransferReport report;
+  transfers::TransferReport report;
   report.direction = outcome.direction;
   report.uin = outcome.uin;
   report.path = facts.path;
@@ -188,12 +173,10 @@ void Refuse(ConnectionRequest& request, Refusal refusal) {
     }
     return;
   }
-  if (refusal == Refusal::Address) {
-    Report(services, text::kLogTooManyFromAddress +
-                         AddressText(platform::RemoteAddress(request.socket.Get())));
-  } else {
-    Report(services, text::kLogTooManyClosed + std::to_string(request.socket.Get()));
-  }
+  const Socket socket = request.socket.Get();
+  Report(services, refusal == Refusal::Address
+                       ? text::kLogTooManyFromAddress + AddressText(platform::RemoteAddress(socket))
+                       : text::kLogTooManyClosed + std::to_string(socket));
   request.socket.Reset();
 }
 
@@ -291,19 +274,15 @@ void RunConnection(ConnectionRequest request) {
   if (services.ended) services.ended();
 }
 
-bool SpawnConnection(std::unique_ptr<ConnectionRequest>& request) {
-  ConnectionRequest* handed = request.get();
-  // Its own life: the thread holds the module until the connection is done.
-  const bool started = platform::Worker::StartDetached(
-      [handed] { RunConnection(std::move(*std::unique_ptr<ConnectionRequest>(handed))); });
-  if (!started) return false;
-  request.release();  // the thread owns it now
-  return true;
-}
-
 bool StartConnection(ConnectionRequest request) {
   auto owned = std::make_unique<ConnectionRequest>(std::move(request));
-  if (SpawnConnection(owned)) return true;
+  ConnectionRequest* handed = owned.get();
+  // Its own life: the thread holds the module until the connection is done.
+  if (platform::Worker::StartDetached(
+          [handed] { RunConnection(std::move(*std::unique_ptr<ConnectionRequest>(handed))); })) {
+    owned.release();  // the thread owns it now
+    return true;
+  }
   if (OwnSend(*owned)) {
     EndUnreached(*owned->services, owned->transfer,
                  {Unreached::Why::NoConnection, transfers::Send, owned->uin,
@@ -312,30 +291,20 @@ bool StartConnection(ConnectionRequest request) {
   return false;
 }
 
-ConnectionRequest ConnectionRequest::Call(uint32_t uin, uint32_t directionCode,
-                                          std::shared_ptr<ConnectionServices> services,
-                                          TransferHandle transfer) {
-  ConnectionRequest request;
-  request.outgoing = true;
-  request.uin = uin;
-  request.directionCode = directionCode;
-  request.services = std::move(services);
-  request.transfer = std::move(transfer);
-  return request;
-}
-
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<ConnectionServices> services, TransferHandle transfer) {
-  ConnectionRequest request =
-      ConnectionRequest::Call(uin, directionCode, std::move(services), std::move(transfer));
+  ConnectionRequest request{.outgoing = true,
+                            .uin = uin,
+                            .directionCode = directionCode,
+                            .services = std::move(services),
+                            .transfer = std::move(transfer)};
   if (!Admit(request)) return false;
   return StartConnection(std::move(request));
 }
 
 void StartIncoming(Socket socket, std::shared_ptr<ConnectionServices> services) {
-  ConnectionRequest request;
-  request.socket = platform::SocketHandle(socket);
-  request.services = std::move(services);
+  ConnectionRequest request{.socket = platform::SocketHandle(socket),
+                            .services = std::move(services)};
   // A request refused, or without a thread, closes its socket as it goes.
   if (Admit(request)) StartConnection(std::move(request));
 }

@@ -8,18 +8,9 @@
 
 namespace kvel::p2p {
 namespace {
+
 // Every interface, as the login packet announces it.
 constexpr char kLocalAddress[] = "0.0.0.0";
-}  // namespace
-
-Listener::Listener(host::HostServices& host, std::shared_ptr<ConnectionServices> connections)
-    : host_(host), connections_(std::move(connections)) {}
-
-Listener::~Listener() {
-  Stop();
-}
-
-namespace {
 
 // Accepts every peer waiting on `socket` until the stop; each goes to a
 // connection thread of its own. Only the stop wakes it besides a peer.
@@ -53,6 +44,13 @@ void AcceptPeers(platform::Socket socket, host::HostServices& host,
 
 }  // namespace
 
+Listener::Listener(host::HostServices& host, std::shared_ptr<ConnectionServices> connections)
+    : host_(host), connections_(std::move(connections)) {}
+
+Listener::~Listener() {
+  Stop();
+}
+
 bool Listener::Start(uint16_t port) {
   if (socket_ != platform::kInvalidSocket) return true;
   std::string description;
@@ -69,14 +67,11 @@ bool Listener::Start(uint16_t port) {
   if (!platform::ListenSocket(socket.Get(), kListenBacklog)) return false;
   host_.Log(text::kLogListening);
   // The body holds what it uses, never the listener: it may outlive Stop's wait.
-  const platform::Socket listening = socket.Get();
-  host::HostServices* host = &host_;
-  std::shared_ptr<ConnectionServices> connections = connections_;
-  if (!worker_.Start([listening, host, connections](platform::WorkerStop& stop) {
+  if (!worker_.Start([listening = socket.Get(), host = &host_,
+                      connections = connections_](platform::WorkerStop& stop) {
         AcceptPeers(listening, *host, connections, stop);
-      })) {
+      }))
     return false;
-  }
   // From here the socket is closed by Stop.
   socket_ = socket.Release();
   return true;

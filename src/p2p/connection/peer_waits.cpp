@@ -84,14 +84,13 @@ void PeerWaits::AfterRead(const void* data, int got) {
 }
 
 std::optional<uint32_t> PeerWaits::AnswerCode() const {
-  if (answerBytes_ < wire::kWordSize) return std::nullopt;
-  return wire::DecodeLeadingWord(std::span<const uint8_t>(answer_, wire::kWordSize));
+  return wire::DecodeLeadingWord(std::span<const uint8_t>(answer_, answerBytes_));
 }
 
 std::optional<uint32_t> PeerWaits::AnswerOffset() const {
-  if (answerBytes_ < 2 * wire::kWordSize || AnswerCode() != wire::kReplyAccept) return std::nullopt;
+  if (AnswerCode() != wire::kReplyAccept) return std::nullopt;
   return wire::DecodeLeadingWord(
-      std::span<const uint8_t>(answer_ + wire::kWordSize, wire::kWordSize));
+      std::span<const uint8_t>(answer_, answerBytes_).subspan(wire::kWordSize));
 }
 
 }  // namespace kvel::p2p

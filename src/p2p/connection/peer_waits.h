@@ -19,7 +19,6 @@ class PeerWaits {
  public:
   // Starts the handshake's time for the connection on `socket`.
   PeerWaits(platform::Socket socket, const ConnectionLimits& limits, platform::Clock clock);
-  ~PeerWaits() = default;
   PeerWaits(const PeerWaits&) = delete;
   PeerWaits& operator=(const PeerWaits&) = delete;
 

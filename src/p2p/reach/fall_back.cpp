@@ -2,10 +2,8 @@
 
 #include <vector>
 
-#include "p2p/connection/connection_texts.h"
 #include "p2p/reach/reach_texts.h"
 #include "p2p/connection/reports.h"
-#include "p2p/connection/connection_thread.h"
 #include "p2p/reach/own_sends.h"
 
 namespace kvel::p2p {

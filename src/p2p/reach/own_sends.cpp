@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "p2p/connection/connection_texts.h"
 #include "p2p/reach/reach_texts.h"
 #include "p2p/connection/connection_thread.h"
 #include "p2p/connection/reports.h"
@@ -66,10 +65,12 @@ bool StartTurn(uint32_t uin, TransferHandle& transfer,
   ConnectionSet::Place place = services->connections.EnterOwn();
   if (!place) return false;
   transfer.AwaitConnection(contact);
-  ConnectionRequest request =
-      ConnectionRequest::Call(uin, wire::kPushCode, std::move(services), std::move(transfer));
-  request.place = std::move(place);
-  StartConnection(std::move(request));
+  StartConnection({.outgoing = true,
+                   .uin = uin,
+                   .directionCode = wire::kPushCode,
+                   .place = std::move(place),
+                   .services = std::move(services),
+                   .transfer = std::move(transfer)});
   return true;
 }
 

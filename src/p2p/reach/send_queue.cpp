@@ -32,6 +32,13 @@ struct SendQueue::State {
     return true;
   }
 
+  // Under the lock: a send that had its turn waits again, first in line.
+  void Requeue(uint32_t uin, TransferHandle transfer) {
+    Contact& contact = contacts[uin];
+    contact.running.erase(transfer.Id());
+    contact.waiting.push_front(std::move(transfer));
+  }
+
   // Under the lock: forgets a contact with nothing left.
   void Tidy(uint32_t uin) {
     auto found = contacts.find(uin);
@@ -121,32 +128,22 @@ void SendQueue::GiveBack(uint32_t uin, TransferHandle transfer) {
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (!state_->stopped) {
-      State::Contact& contact = state_->contacts[uin];
-      contact.running.erase(transfer.Id());
-      contact.waiting.push_front(std::move(transfer));
+      state_->Requeue(uin, std::move(transfer));
       return;
     }
   }
   transfer.End(TransferOutcome::Stopped);
 }
 
-void SendQueue::StartDue() {
-  StartDue(state_);
-}
-
 void SendQueue::ConnectionLeft(TransferId id) {
-  uint32_t uin = 0;
-  bool held = false;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
-    for (const auto& [number, contact] : state_->contacts) {
-      if (contact.running.count(id) == 0) continue;
-      uin = number;
-      held = true;
+    for (auto& [uin, contact] : state_->contacts) {
+      if (contact.running.erase(id) == 0) continue;
+      state_->Tidy(uin);
       break;
     }
   }
-  if (held) state_->Release(uin, id);
   StartDue(state_);
 }
 
@@ -203,9 +200,7 @@ void SendQueue::StartDue(const std::shared_ptr<State>& state) {
       if (stopped) {
         state->pumping = false;
       } else {
-        State::Contact& contact = state->contacts[uin];
-        contact.running.erase(next.Id());
-        contact.waiting.push_front(std::move(next));
+        state->Requeue(uin, std::move(next));
         blocked.insert(uin);
       }
     }

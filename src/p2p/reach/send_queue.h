@@ -42,9 +42,6 @@ class SendQueue {
   // A send that had its turn but found no place among the connections: it
   // gives the turn back and waits first in line.
   void GiveBack(uint32_t uin, transfers::TransferHandle transfer);
-  // Starts the waiting sends whose turn has come, through `start`; called
-  // as a send that has no connection ends (its turn comes free).
-  void StartDue();
   // A connection has closed its socket and left its place, its transfer
   // `id` ended (0: none, or one that waits on elsewhere): the send's turn,
   // if it had one, comes free, and the waiting sends may have the place.
