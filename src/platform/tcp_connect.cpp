@@ -10,11 +10,11 @@ SocketHandle ConnectTcpWithin(uint32_t address, uint16_t port, uint32_t limitMs,
                               const std::function<bool()>& givenUp, Error* error) {
   SocketHandle socket(CreateTcpSocket());
   if (!socket.Valid()) {
-    if (error != nullptr) *error = ErrorOf("socket", LastSocketError());
+    Fail(error, "socket", LastSocketError());
     return socket;
   }
   auto fail = [&](int code) {
-    if (error != nullptr) *error = ErrorOf("connect", code);
+    Fail(error, "connect", code);
     socket.Reset();
     return std::move(socket);
   };

@@ -56,18 +56,14 @@ FileHandle Stream(int fd, const char* mode) {
 
 }  // namespace
 
-FileHandle OpenFileForReading(const char* path) {
-  return FileHandle(std::fopen(path, "rb"));
-}
-
 FileHandle CreateNewFile(const char* path, Error* error) {
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
-    if (error != nullptr) *error = ErrorOf("create", errno);
+    Fail(error, "create", errno);
     return FileHandle();
   }
   FileHandle file = Stream(fd, "wb");
-  if (!file && error != nullptr) *error = Error{"create", 0, ErrorKind::Other};
+  if (!file) Fail(error, "create", 0);
   return file;
 }
 
@@ -82,34 +78,18 @@ FileHandle OpenFileForUpdate(const char* path) {
   return Stream(fd, "r+b");
 }
 
-FileHandle OpenFileForRewriting(const char* path) {
-  return FileHandle(std::fopen(path, "wb"));
-}
-
-FileHandle OpenFileForAppending(const char* path) {
-  return FileHandle(std::fopen(path, "ab"));
-}
-
 bool MoveFileOver(const char* from, const char* to, Error* error) {
-  if (std::rename(from, to) == 0) return true;
-  if (error != nullptr) *error = ErrorOf("move", errno);
-  return false;
+  return std::rename(from, to) == 0 || Fail(error, "move", errno);
 }
 
 bool MoveFileNew(const char* from, const char* to, Error* error) {
 #ifdef RENAME_NOREPLACE
   if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) {
-    if (error != nullptr) *error = ErrorOf("move", errno);
-    return false;
-  }
+  if (errno != EINVAL && errno != ENOSYS) return Fail(error, "move", errno);
 #endif
   // Where the file system cannot rename without replacing: a second name,
   // which fails when one is there, then the first one goes.
-  if (::link(from, to) != 0) {
-    if (error != nullptr) *error = ErrorOf("move", errno);
-    return false;
-  }
+  if (::link(from, to) != 0) return Fail(error, "move", errno);
   ::unlink(from);
   return true;
 }

@@ -68,20 +68,16 @@ FileHandle Stream(int fd, const char* mode) {
 
 }  // namespace
 
-FileHandle OpenFileForReading(const char* path) {
-  return FileHandle(std::fopen(path, "rb"));
-}
-
 FileHandle CreateNewFile(const char* path, Error* error) {
   // _open shares the file for reading and writing with other programs.
   const int fd = _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0) {
     // _open leaves the error of the CreateFile under it.
-    if (error != nullptr) *error = ErrorOf("create", static_cast<int>(GetLastError()));
+    Fail(error, "create", static_cast<int>(GetLastError()));
     return FileHandle();
   }
   FileHandle file = Stream(fd, "wb");
-  if (!file && error != nullptr) *error = Error{"create", 0, ErrorKind::Other};
+  if (!file) Fail(error, "create", 0);
   return file;
 }
 
@@ -91,25 +87,14 @@ FileHandle OpenFileForUpdate(const char* path) {
   return Stream(fd, "r+b");
 }
 
-FileHandle OpenFileForRewriting(const char* path) {
-  return FileHandle(std::fopen(path, "wb"));
-}
-
-FileHandle OpenFileForAppending(const char* path) {
-  return FileHandle(std::fopen(path, "ab"));
-}
-
 bool MoveFileOver(const char* from, const char* to, Error* error) {
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  if (error != nullptr) *error = ErrorOf("move", static_cast<int>(GetLastError()));
-  return false;
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0 ||
+         Fail(error, "move", static_cast<int>(GetLastError()));
 }
 
 bool MoveFileNew(const char* from, const char* to, Error* error) {
   // Without MOVEFILE_REPLACE_EXISTING the rename fails when the name is taken.
-  if (MoveFileExA(from, to, 0) != 0) return true;
-  if (error != nullptr) *error = ErrorOf("move", static_cast<int>(GetLastError()));
-  return false;
+  return MoveFileExA(from, to, 0) != 0 || Fail(error, "move", static_cast<int>(GetLastError()));
 }
 
 bool RemoveFile(const char* path) {
