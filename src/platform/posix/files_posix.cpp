@@ -36,13 +36,11 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
     return (static_cast<uint64_t>(t.tv_sec) + 11644473600ull) * 10000000ull +
            static_cast<uint64_t>(t.tv_nsec) / 100;
   };
-  FileInformation result;
-  result.attributes = 0x80;  // FILE_ATTRIBUTE_NORMAL
-  result.creationTime = filetime(info.st_mtim);
-  result.lastAccessTime = filetime(info.st_atim);
-  result.lastWriteTime = filetime(info.st_mtim);
-  result.size = static_cast<uint64_t>(info.st_size);
-  return result;
+  return FileInformation{.attributes = 0x80,  // FILE_ATTRIBUTE_NORMAL
+                         .creationTime = filetime(info.st_mtim),
+                         .lastAccessTime = filetime(info.st_atim),
+                         .lastWriteTime = filetime(info.st_mtim),
+                         .size = static_cast<uint64_t>(info.st_size)};
 }
 
 namespace {

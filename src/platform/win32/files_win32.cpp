@@ -46,15 +46,12 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return std::nullopt;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
   auto join = [](DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; };
-  FileInformation result;
-  result.attributes = data.dwFileAttributes;
-  result.creationTime = join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
-  result.lastAccessTime =
-      join(data.ftLastAccessTime.dwHighDateTime, data.ftLastAccessTime.dwLowDateTime);
-  result.lastWriteTime =
-      join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-  result.size = join(data.nFileSizeHigh, data.nFileSizeLow);
-  return result;
+  auto filetime = [&](const FILETIME& t) { return join(t.dwHighDateTime, t.dwLowDateTime); };
+  return FileInformation{.attributes = data.dwFileAttributes,
+                         .creationTime = filetime(data.ftCreationTime),
+                         .lastAccessTime = filetime(data.ftLastAccessTime),
+                         .lastWriteTime = filetime(data.ftLastWriteTime),
+                         .size = join(data.nFileSizeHigh, data.nFileSizeLow)};
 }
 
 namespace {
