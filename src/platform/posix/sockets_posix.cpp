@@ -79,8 +79,7 @@ int WaitConnected(Socket s, uint32_t milliseconds) {
   pollfd entry{Fd(s), POLLOUT, 0};
   const int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
   const int ready = ::poll(&entry, 1, timeout);
-  if (ready < 0) return -1;
-  if (ready == 0) return 0;
+  if (ready <= 0) return ready;
   int failure = 0;
   socklen_t length = sizeof failure;
   if (::getsockopt(Fd(s), SOL_SOCKET, SO_ERROR, &failure, &length) != 0) return -1;
@@ -146,8 +145,7 @@ void ShutdownSend(Socket s) {
 int WaitReadable(Socket s, uint32_t milliseconds) {
   pollfd entry{Fd(s), POLLIN, 0};
   const int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
-  const int ready = ::poll(&entry, 1, timeout);
-  return ready < 0 ? -1 : (ready > 0 ? 1 : 0);
+  return ::poll(&entry, 1, timeout);
 }
 
 bool PeerClosed(Socket s) {

@@ -80,8 +80,7 @@ int WaitConnected(Socket s, uint32_t milliseconds) {
   limit.tv_sec = static_cast<long>(milliseconds / 1000);
   limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
   const int ready = select(0, nullptr, &writable, &failed, &limit);
-  if (ready == SOCKET_ERROR) return -1;
-  if (ready == 0) return 0;
+  if (ready <= 0) return ready;  // SOCKET_ERROR is -1
   int failure = 0;
   int length = sizeof failure;
   if (getsockopt(Handle(s), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&failure), &length) != 0)
@@ -150,8 +149,8 @@ int WaitReadable(Socket s, uint32_t milliseconds) {
   timeval limit;
   limit.tv_sec = static_cast<long>(milliseconds / 1000);
   limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
-  const int ready = select(0, &readable, nullptr, nullptr, &limit);
-  return ready == SOCKET_ERROR ? -1 : (ready > 0 ? 1 : 0);
+  // One socket: 1 when readable, 0 at the time-out, SOCKET_ERROR (-1) on error.
+  return select(0, &readable, nullptr, nullptr, &limit);
 }
 
 bool PeerClosed(Socket s) {
