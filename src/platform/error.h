@@ -26,9 +26,11 @@ struct Error {
 // The kind of a failure whose platform code is `code` (errno on POSIX, a
 // last-error value on win32); Other for any code the user cannot act on.
 ErrorKind KindOf(int code);
-// A failure of `operation` with the platform's `code`, its kind filled in.
-inline Error ErrorOf(const char* operation, int code) {
-  return Error{operation, code, KindOf(code)};
+// Puts a failure of `operation` with the platform's `code` in `error` when
+// given, its kind filled in; false, for the caller to return.
+inline bool Fail(Error* error, const char* operation, int code) {
+  if (error != nullptr) *error = Error{operation, code, KindOf(code)};
+  return false;
 }
 
 }  // namespace kvel::platform

@@ -2,6 +2,8 @@
 // released to another owner first.
 #pragma once
 
+#include <utility>
+
 #include "platform/sockets.h"
 
 namespace kvel::platform {
@@ -25,11 +27,7 @@ class SocketHandle {
   Socket Get() const { return socket_; }
   bool Valid() const { return socket_ != kInvalidSocket; }
   // Hands the socket over without closing it; the handle is empty after.
-  Socket Release() {
-    const Socket socket = socket_;
-    socket_ = kInvalidSocket;
-    return socket;
-  }
+  Socket Release() { return std::exchange(socket_, kInvalidSocket); }
   // Closes the socket now, if there is one.
   void Reset() {
     if (socket_ != kInvalidSocket) CloseSocket(Release());

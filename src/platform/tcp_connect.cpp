@@ -6,29 +6,15 @@
 
 namespace kvel::platform {
 
-SocketHandle ConnectTcp(uint32_t address, uint16_t port, Error* error) {
-  SocketHandle socket(CreateTcpSocket());
-  if (!socket.Valid()) {
-    if (error != nullptr) *error = ErrorOf("socket", LastSocketError());
-    return socket;
-  }
-  if (!ConnectSocket(socket.Get(), address, port)) {
-    // Read before the close, which may set a code of its own.
-    if (error != nullptr) *error = ErrorOf("connect", LastSocketError());
-    socket.Reset();
-  }
-  return socket;
-}
-
 SocketHandle ConnectTcpWithin(uint32_t address, uint16_t port, uint32_t limitMs,
                               const std::function<bool()>& givenUp, Error* error) {
   SocketHandle socket(CreateTcpSocket());
   if (!socket.Valid()) {
-    if (error != nullptr) *error = ErrorOf("socket", LastSocketError());
+    Fail(error, "socket", LastSocketError());
     return socket;
   }
   auto fail = [&](int code) {
-    if (error != nullptr) *error = ErrorOf("connect", code);
+    Fail(error, "connect", code);
     socket.Reset();
     return std::move(socket);
   };

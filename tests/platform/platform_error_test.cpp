@@ -7,25 +7,10 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform/tcp_connect.h"
-#include "support/loopback.h"
 #include "support/test_paths.h"
 
 namespace kvel::platform {
 namespace {
-
-// (A connect that stands: every test that calls through ConnectLoopback.)
-TEST(ConnectTcp, ARefusedConnectionNamesTheConnectStep) {
-  const uint16_t port = testing::FreePort();  // nobody listens there now
-  ASSERT_NE(port, 0);
-  Error error;
-  SocketHandle socket = ConnectTcp(testing::LoopbackAddress(), port, &error);
-  EXPECT_FALSE(socket.Valid());
-  EXPECT_STREQ(error.operation, "connect");
-  EXPECT_NE(error.code, 0);
-  // Without a place for the error the result is the same.
-  EXPECT_FALSE(ConnectTcp(testing::LoopbackAddress(), port).Valid());
-}
 
 // (A move that fails: FileErrors.SayWhatTheUserCanActOn.)
 TEST(MoveFileOver, ReplacesTheTargetAndLeavesTheErrorAlone) {

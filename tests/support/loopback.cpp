@@ -42,7 +42,7 @@ uint16_t FreePort() {
 
 platform::Socket ConnectLoopback(uint16_t port) {
   StartSockets();
-  return platform::ConnectTcp(LoopbackAddress(), port).Release();
+  return platform::ConnectTcpWithin(LoopbackAddress(), port, 10000, nullptr).Release();
 }
 
 platform::Socket ConnectLoopbackFrom(uint16_t port, const char* source) {

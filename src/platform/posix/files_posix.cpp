@@ -36,13 +36,11 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
     return (static_cast<uint64_t>(t.tv_sec) + 11644473600ull) * 10000000ull +
            static_cast<uint64_t>(t.tv_nsec) / 100;
   };
-  FileInformation result;
-  result.attributes = 0x80;  // FILE_ATTRIBUTE_NORMAL
-  result.creationTime = filetime(info.st_mtim);
-  result.lastAccessTime = filetime(info.st_atim);
-  result.lastWriteTime = filetime(info.st_mtim);
-  result.size = static_cast<uint64_t>(info.st_size);
-  return result;
+  return FileInformation{.attributes = 0x80,  // FILE_ATTRIBUTE_NORMAL
+                         .creationTime = filetime(info.st_mtim),
+                         .lastAccessTime = filetime(info.st_atim),
+                         .lastWriteTime = filetime(info.st_mtim),
+                         .size = static_cast<uint64_t>(info.st_size)};
 }
 
 namespace {
@@ -56,18 +54,14 @@ FileHandle Stream(int fd, const char* mode) {
 
 }  // namespace
 
-FileHandle OpenFileForReading(const char* path) {
-  return FileHandle(std::fopen(path, "rb"));
-}
-
 FileHandle CreateNewFile(const char* path, Error* error) {
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
-    if (error != nullptr) *error = ErrorOf("create", errno);
+    Fail(error, "create", errno);
     return FileHandle();
   }
   FileHandle file = Stream(fd, "wb");
-  if (!file && error != nullptr) *error = Error{"create", 0, ErrorKind::Other};
+  if (!file) Fail(error, "create", 0);
   return file;
 }
 
@@ -82,34 +76,18 @@ FileHandle OpenFileForUpdate(const char* path) {
   return Stream(fd, "r+b");
 }
 
-FileHandle OpenFileForRewriting(const char* path) {
-  return FileHandle(std::fopen(path, "wb"));
-}
-
-FileHandle OpenFileForAppending(const char* path) {
-  return FileHandle(std::fopen(path, "ab"));
-}
-
 bool MoveFileOver(const char* from, const char* to, Error* error) {
-  if (std::rename(from, to) == 0) return true;
-  if (error != nullptr) *error = ErrorOf("move", errno);
-  return false;
+  return std::rename(from, to) == 0 || Fail(error, "move", errno);
 }
 
 bool MoveFileNew(const char* from, const char* to, Error* error) {
 #ifdef RENAME_NOREPLACE
   if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) {
-    if (error != nullptr) *error = ErrorOf("move", errno);
-    return false;
-  }
+  if (errno != EINVAL && errno != ENOSYS) return Fail(error, "move", errno);
 #endif
   // Where the file system cannot rename without replacing: a second name,
   // which fails when one is there, then the first one goes.
-  if (::link(from, to) != 0) {
-    if (error != nullptr) *error = ErrorOf("move", errno);
-    return false;
-  }
+  if (::link(from, to) != 0) return Fail(error, "move", errno);
   ::unlink(from);
   return true;
 }

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 
 #include "platform/socket_handle.h"
 #include "platform/sockets.h"
@@ -18,8 +17,7 @@
 namespace kvel::platform {
 namespace {
 sockaddr_in Address(uint32_t address, uint16_t port) {
-  sockaddr_in sa;
-  std::memset(&sa, 0, sizeof sa);
+  sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_addr.s_addr = address;
   sa.sin_port = htons(port);
@@ -27,6 +25,11 @@ sockaddr_in Address(uint32_t address, uint16_t port) {
 }
 int Fd(Socket s) {
   return static_cast<int>(s);
+}
+bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
+  timeval value{static_cast<time_t>(milliseconds / 1000),
+                static_cast<suseconds_t>(milliseconds % 1000 * 1000)};
+  return ::setsockopt(Fd(s), SOL_SOCKET, option, &value, sizeof value) == 0;
 }
 }  // namespace
 
@@ -42,8 +45,7 @@ uint32_t InetAddr(const char* text) {
 }
 
 Socket CreateTcpSocket() {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-  return fd < 0 ? kInvalidSocket : fd;
+  return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
 }
 
 bool BindSocket(Socket s, uint32_t address, uint16_t port) {
@@ -61,8 +63,7 @@ bool ListenSocket(Socket s, int backlog) {
 }
 
 Socket AcceptSocket(Socket s) {
-  int fd = ::accept4(Fd(s), nullptr, nullptr, SOCK_CLOEXEC);
-  return fd < 0 ? kInvalidSocket : fd;
+  return ::accept4(Fd(s), nullptr, nullptr, SOCK_CLOEXEC);
 }
 
 bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
@@ -71,16 +72,14 @@ bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
 }
 
 bool BeginConnect(Socket s, uint32_t address, uint16_t port) {
-  sockaddr_in sa = Address(address, port);
-  return ::connect(Fd(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 || errno == EINPROGRESS;
+  return ConnectSocket(s, address, port) || errno == EINPROGRESS;
 }
 
 int WaitConnected(Socket s, uint32_t milliseconds) {
   pollfd entry{Fd(s), POLLOUT, 0};
   const int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
   const int ready = ::poll(&entry, 1, timeout);
-  if (ready < 0) return -1;
-  if (ready == 0) return 0;
+  if (ready <= 0) return ready;
   int failure = 0;
   socklen_t length = sizeof failure;
   if (::getsockopt(Fd(s), SOL_SOCKET, SO_ERROR, &failure, &length) != 0) return -1;
@@ -119,14 +118,6 @@ void SetLinger(Socket s, int seconds) {
   ::setsockopt(Fd(s), SOL_SOCKET, SO_LINGER, &value, sizeof value);
 }
 
-namespace {
-bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
-  timeval value{static_cast<time_t>(milliseconds / 1000),
-                static_cast<suseconds_t>(milliseconds % 1000 * 1000)};
-  return ::setsockopt(Fd(s), SOL_SOCKET, option, &value, sizeof value) == 0;
-}
-}  // namespace
-
 bool SetReceiveTimeout(Socket s, uint32_t milliseconds) {
   return SetTimeout(s, SO_RCVTIMEO, milliseconds);
 }
@@ -154,8 +145,7 @@ void ShutdownSend(Socket s) {
 int WaitReadable(Socket s, uint32_t milliseconds) {
   pollfd entry{Fd(s), POLLIN, 0};
   const int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
-  const int ready = ::poll(&entry, 1, timeout);
-  return ready < 0 ? -1 : (ready > 0 ? 1 : 0);
+  return ::poll(&entry, 1, timeout);
 }
 
 bool PeerClosed(Socket s) {
@@ -185,14 +175,8 @@ int LastSocketError() {
 }
 
 bool HasRouteTo(uint32_t address, uint16_t port) {
-  const int s = socket(AF_INET, SOCK_DGRAM, 0);
-  if (s < 0) return false;
-  const SocketHandle probe(s);
-  sockaddr_in to = {};
-  to.sin_family = AF_INET;
-  to.sin_addr.s_addr = address;
-  to.sin_port = htons(port);
-  return connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+  const SocketHandle probe(static_cast<Socket>(socket(AF_INET, SOCK_DGRAM, 0)));
+  return probe.Valid() && ConnectSocket(probe.Get(), address, port);
 }
 
 }  // namespace kvel::platform

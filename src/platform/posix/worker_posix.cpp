@@ -6,31 +6,27 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
+#include <utility>
 
 #include "platform/threads/worker_state.h"
 
 namespace kvel::platform {
 namespace native {
 namespace {
-struct Start {
-  Entry entry;
-  void* argument;
-};
-
 void* Trampoline(void* raw) {
-  const Start start = *static_cast<Start*>(raw);
-  delete static_cast<Start*>(raw);
-  start.entry(start.argument);
+  const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(raw));
+  (*body)();
   return nullptr;
 }
 }  // namespace
 
 // Natively the plug-in is linked into its program: there is no module to hold.
-bool StartThread(Entry entry, void* argument, uintptr_t* joinable) {
-  auto* start = new Start{entry, argument};
+bool StartThread(std::function<void()> body, uintptr_t* joinable) {
+  auto* handed = new std::function<void()>(std::move(body));
   pthread_t thread;
-  if (pthread_create(&thread, nullptr, &Trampoline, start) != 0) {
-    delete start;
+  if (pthread_create(&thread, nullptr, &Trampoline, handed) != 0) {
+    delete handed;
     return false;
   }
   if (joinable == nullptr)
@@ -43,12 +39,9 @@ bool StartThread(Entry entry, void* argument, uintptr_t* joinable) {
 bool JoinThread(uintptr_t thread, uint32_t milliseconds) {
   struct timespec deadline;
   clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += milliseconds / 1000;
-  deadline.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
-  if (deadline.tv_nsec >= 1000000000L) {
-    deadline.tv_sec += 1;
-    deadline.tv_nsec -= 1000000000L;
-  }
+  const uint64_t nanoseconds = static_cast<uint64_t>(deadline.tv_nsec) + milliseconds * 1000000ull;
+  deadline.tv_sec += static_cast<time_t>(nanoseconds / 1000000000u);
+  deadline.tv_nsec = static_cast<long>(nanoseconds % 1000000000u);
   return pthread_timedjoin_np(static_cast<pthread_t>(thread), nullptr, &deadline) == 0;
 }
 

@@ -8,22 +8,13 @@
 namespace kvel::platform {
 namespace {
 
-// The thread's entry: the body, then its captures freed, then the end told.
-void RunBody(void* argument) {
-  std::shared_ptr<WorkerState> state =
-      std::move(*static_cast<std::shared_ptr<WorkerState>*>(argument));
-  delete static_cast<std::shared_ptr<WorkerState>*>(argument);
-  WorkerStop stop(*state);
-  state->body(stop);
-  state->body = nullptr;
-  std::lock_guard<std::mutex> lock(state->mutex);
-  state->ended = true;
-  state->changed.notify_all();
-}
-
-void RunDetached(void* argument) {
-  std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
-  (*body)();
+// The thread's body: the worker's body, then its captures freed, then the
+// end told.
+void RunBody(WorkerState& state) {
+  WorkerStop stop(state);
+  state.body(stop);
+  state.body = nullptr;
+  state.Raise(state.ended);
 }
 
 // How often a stop that spends its wait looks whether the thread ended.
@@ -32,8 +23,7 @@ constexpr uint32_t kSpendSliceMs = 5;
 }  // namespace
 
 bool WorkerStop::Requested() const {
-  std::lock_guard<std::mutex> lock(state_.mutex);
-  return state_.stopRequested;
+  return state_.Read(state_.stopRequested);
 }
 
 bool WorkerStop::WaitFor(uint32_t milliseconds) {
@@ -48,17 +38,11 @@ bool WorkerStop::WaitFor(uint32_t milliseconds) {
 }
 
 Worker::~Worker() {
-  bool asked = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (state_ != nullptr) {
-      std::lock_guard<std::mutex> stateLock(state_->mutex);
-      asked = state_->stopRequested;
-    }
-  }
-  // A stop asked already had its bound: a thread that outlived it ends alone.
+  std::unique_lock<std::mutex> lock(mutex_);
+  const bool asked = state_ != nullptr && state_->Read(state_->stopRequested);
+  lock.unlock();
   if (!asked) Stop();
-  std::lock_guard<std::mutex> lock(mutex_);
+  lock.lock();
   if (thread_ != 0) native::LetGo(thread_);
   thread_ = 0;
   state_.reset();
@@ -66,57 +50,36 @@ Worker::~Worker() {
 
 bool Worker::Start(Body body) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (state_ != nullptr) {
-    std::lock_guard<std::mutex> stateLock(state_->mutex);
-    if (!state_->ended) return false;
-  }
+  if (state_ != nullptr && !state_->Read(state_->ended)) return false;
   // A body that returned leaves a thread that only drops the module.
   if (thread_ != 0 && !native::JoinThread(thread_, kWorkerStopWaitMs)) return false;
   thread_ = 0;
   auto state = std::make_shared<WorkerState>();
   state->body = std::move(body);
   // The thread's own share: it may outlive a stop that gave up waiting.
-  auto* handed = new std::shared_ptr<WorkerState>(state);
-  if (!native::StartThread(&RunBody, handed, &thread_)) {
-    delete handed;
-    thread_ = 0;
-    return false;
-  }
+  if (!native::StartThread([state] { RunBody(*state); }, &thread_)) return false;
   state_ = std::move(state);
   return true;
 }
 
 void Worker::Wake() {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (state_ == nullptr) return;
-  std::lock_guard<std::mutex> stateLock(state_->mutex);
-  state_->woken = true;
-  state_->changed.notify_all();
+  if (state_ != nullptr) state_->Raise(state_->woken);
 }
 
 bool Worker::Stop(uint32_t waitMs, Spend spend) {
-  std::shared_ptr<WorkerState> state;
-  uintptr_t thread = 0;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    state = state_;
-    thread = thread_;
-  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  const std::shared_ptr<WorkerState> state = state_;
+  const uintptr_t thread = thread_;
+  lock.unlock();
   if (state == nullptr) return true;
-  {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    state->stopRequested = true;
-    state->changed.notify_all();
-  }
+  state->Raise(state->stopRequested);
   native::RaiseSignal(state->signal);
   bool ended = false;
   if (spend != nullptr) {
     // The owner's thread serves what the body may wait for meanwhile.
     for (uint32_t waited = 0;; waited += kSpendSliceMs) {
-      {
-        std::lock_guard<std::mutex> lock(state->mutex);
-        ended = state->ended;
-      }
+      ended = state->Read(state->ended);
       if (ended || waited >= waitMs) break;
       spend(kSpendSliceMs);
     }
@@ -126,23 +89,18 @@ bool Worker::Stop(uint32_t waitMs, Spend spend) {
     ended = thread == 0 || native::JoinThread(thread, waitMs);
   }
   if (!ended) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
+  lock.lock();
   if (thread_ == thread) thread_ = 0;
   return true;
 }
 
 bool Worker::Running() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (state_ == nullptr) return false;
-  std::lock_guard<std::mutex> stateLock(state_->mutex);
-  return !state_->ended;
+  return state_ != nullptr && !state_->Read(state_->ended);
 }
 
 bool Worker::StartDetached(std::function<void()> body) {
-  auto* handed = new std::function<void()>(std::move(body));
-  if (native::StartThread(&RunDetached, handed, nullptr)) return true;
-  delete handed;
-  return false;
+  return native::StartThread(std::move(body), nullptr);
 }
 
 }  // namespace kvel::platform

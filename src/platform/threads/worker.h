@@ -3,9 +3,7 @@
 // stop is asked (or the owner wakes it for new work), so that nothing polls
 // a flag on a timer. A running thread holds the module (on win32 a
 // reference taken at its start and dropped as it exits), so its code stays
-// mapped however long it runs. The stop, also the destructor's, asks the
-// body to stop and waits for the thread within a bound; past the bound the
-// thread keeps its share of the state and the module until it ends.
+// mapped however long it runs.
 //
 // Thread safety: Start, Stop and the destructor from the owner's thread;
 // Wake and Running from any thread.

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "platform/threads/worker.h"
@@ -13,10 +14,10 @@
 namespace kvel::platform {
 
 namespace native {
-using Entry = void (*)(void* argument);
-// Starts a thread running `entry(argument)` and holding the module until it
-// returns. With `joinable` it is kept for JoinThread, else detached.
-bool StartThread(Entry entry, void* argument, uintptr_t* joinable);
+// Starts a thread running `body` and holding the module until `body` has
+// returned and is freed. With `joinable` it is kept for JoinThread, else
+// detached.
+bool StartThread(std::function<void()> body, uintptr_t* joinable);
 // Waits at most `milliseconds` for the thread; true when it ended, and the
 // handle is then released.
 bool JoinThread(uintptr_t thread, uint32_t milliseconds);
@@ -34,6 +35,18 @@ struct WorkerState {
   ~WorkerState() { native::FreeSignal(signal); }
   WorkerState(const WorkerState&) = delete;
   WorkerState& operator=(const WorkerState&) = delete;
+
+  // `flag` of this state, read under its lock.
+  bool Read(const bool& flag) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return flag;
+  }
+  // Sets `flag` under the lock and wakes every wait.
+  void Raise(bool& flag) {
+    std::lock_guard<std::mutex> lock(mutex);
+    flag = true;
+    changed.notify_all();
+  }
 
   std::mutex mutex;
   std::condition_variable changed;

@@ -13,9 +13,6 @@ static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT &&
               kOfnDontAddToRecent == OFN_DONTADDTORECENT &&
               kOfnAllowMultiSelect == OFN_ALLOWMULTISELECT && kOfnExplorer == OFN_EXPLORER &&
               kOfnLongNames == OFN_LONGNAMES);
-// The 32-bit host's platform takes the record at 88 bytes, or at the older
-// 76 before version 5. A 64-bit build uses the platform's own sizes, which
-// GetOpenFileNameA checks there.
 // The older record ends with lpTemplateName.
 inline constexpr DWORD kOlderSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 #if defined(_WIN64)
@@ -30,8 +27,7 @@ DWORD OpenFileNameSize(DWORD majorVersion) {
 }
 
 void FillOpenFileName(OPENFILENAMEA& ofn, FileDialog& dialog) {
-  OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof version);
+  OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;  // 148
   GetVersionExA(&version);
 
@@ -48,8 +44,12 @@ void FillOpenFileName(OPENFILENAMEA& ofn, FileDialog& dialog) {
 
 namespace {
 
-// The path a dialog returns is used as a C string: make sure it ends.
-bool Finish(BOOL chosen, FileDialog& dialog) {
+// Shows the dialog of `dialog` with `show`; the path it returns is used as a
+// C string, so it is made to end.
+bool Choose(BOOL(WINAPI* show)(LPOPENFILENAMEA), FileDialog& dialog) {
+  OPENFILENAMEA ofn;
+  FillOpenFileName(ofn, dialog);
+  const BOOL chosen = show(&ofn);
   if (dialog.path != nullptr && dialog.pathSize > 0) dialog.path[dialog.pathSize - 1] = '\0';
   return chosen != 0;
 }
@@ -69,15 +69,11 @@ void ShowError(const char* text, const char* caption) {
 }
 
 bool ChooseSaveFile(FileDialog& dialog) {
-  OPENFILENAMEA ofn;
-  FillOpenFileName(ofn, dialog);
-  return Finish(GetSaveFileNameA(&ofn), dialog);
+  return Choose(&GetSaveFileNameA, dialog);
 }
 
 bool ChooseOpenFile(FileDialog& dialog) {
-  OPENFILENAMEA ofn;
-  FillOpenFileName(ofn, dialog);
-  return Finish(GetOpenFileNameA(&ofn), dialog);
+  return Choose(&GetOpenFileNameA, dialog);
 }
 
 }  // namespace kvel::platform

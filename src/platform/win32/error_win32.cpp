@@ -1,31 +1,29 @@
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/error.h"
 
 namespace kvel::platform {
 
 ErrorKind KindOf(int code) {
-  switch (static_cast<DWORD>(code)) {
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return ErrorKind::Exists;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-      return ErrorKind::NoFolder;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION:
-      return ErrorKind::NoAccess;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ErrorKind::DiskFull;
-    case ERROR_FILENAME_EXCED_RANGE:
-      return ErrorKind::TooLong;
-    default:
-      return ErrorKind::Other;
-  }
+  static constexpr std::pair<DWORD, ErrorKind> kKinds[] = {
+      {ERROR_FILE_EXISTS, ErrorKind::Exists},
+      {ERROR_ALREADY_EXISTS, ErrorKind::Exists},
+      {ERROR_PATH_NOT_FOUND, ErrorKind::NoFolder},
+      {ERROR_FILE_NOT_FOUND, ErrorKind::NoFolder},
+      {ERROR_INVALID_DRIVE, ErrorKind::NoFolder},
+      {ERROR_BAD_NETPATH, ErrorKind::NoFolder},
+      {ERROR_ACCESS_DENIED, ErrorKind::NoAccess},
+      {ERROR_WRITE_PROTECT, ErrorKind::NoAccess},
+      {ERROR_SHARING_VIOLATION, ErrorKind::NoAccess},
+      {ERROR_DISK_FULL, ErrorKind::DiskFull},
+      {ERROR_HANDLE_DISK_FULL, ErrorKind::DiskFull},
+      {ERROR_FILENAME_EXCED_RANGE, ErrorKind::TooLong},
+  };
+  for (const auto& [known, kind] : kKinds)
+    if (known == static_cast<DWORD>(code)) return kind;
+  return ErrorKind::Other;
 }
 
 }  // namespace kvel::platform

@@ -46,15 +46,12 @@ std::optional<FileInformation> ReadFileInformation(const char* path) {
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return std::nullopt;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
   auto join = [](DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; };
-  FileInformation result;
-  result.attributes = data.dwFileAttributes;
-  result.creationTime = join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
-  result.lastAccessTime =
-      join(data.ftLastAccessTime.dwHighDateTime, data.ftLastAccessTime.dwLowDateTime);
-  result.lastWriteTime =
-      join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-  result.size = join(data.nFileSizeHigh, data.nFileSizeLow);
-  return result;
+  auto filetime = [&](const FILETIME& t) { return join(t.dwHighDateTime, t.dwLowDateTime); };
+  return FileInformation{.attributes = data.dwFileAttributes,
+                         .creationTime = filetime(data.ftCreationTime),
+                         .lastAccessTime = filetime(data.ftLastAccessTime),
+                         .lastWriteTime = filetime(data.ftLastWriteTime),
+                         .size = join(data.nFileSizeHigh, data.nFileSizeLow)};
 }
 
 namespace {
@@ -68,20 +65,16 @@ FileHandle Stream(int fd, const char* mode) {
 
 }  // namespace
 
-FileHandle OpenFileForReading(const char* path) {
-  return FileHandle(std::fopen(path, "rb"));
-}
-
 FileHandle CreateNewFile(const char* path, Error* error) {
   // _open shares the file for reading and writing with other programs.
   const int fd = _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0) {
     // _open leaves the error of the CreateFile under it.
-    if (error != nullptr) *error = ErrorOf("create", static_cast<int>(GetLastError()));
+    Fail(error, "create", static_cast<int>(GetLastError()));
     return FileHandle();
   }
   FileHandle file = Stream(fd, "wb");
-  if (!file && error != nullptr) *error = Error{"create", 0, ErrorKind::Other};
+  if (!file) Fail(error, "create", 0);
   return file;
 }
 
@@ -91,25 +84,14 @@ FileHandle OpenFileForUpdate(const char* path) {
   return Stream(fd, "r+b");
 }
 
-FileHandle OpenFileForRewriting(const char* path) {
-  return FileHandle(std::fopen(path, "wb"));
-}
-
-FileHandle OpenFileForAppending(const char* path) {
-  return FileHandle(std::fopen(path, "ab"));
-}
-
 bool MoveFileOver(const char* from, const char* to, Error* error) {
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  if (error != nullptr) *error = ErrorOf("move", static_cast<int>(GetLastError()));
-  return false;
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0 ||
+         Fail(error, "move", static_cast<int>(GetLastError()));
 }
 
 bool MoveFileNew(const char* from, const char* to, Error* error) {
   // Without MOVEFILE_REPLACE_EXISTING the rename fails when the name is taken.
-  if (MoveFileExA(from, to, 0) != 0) return true;
-  if (error != nullptr) *error = ErrorOf("move", static_cast<int>(GetLastError()));
-  return false;
+  return MoveFileExA(from, to, 0) != 0 || Fail(error, "move", static_cast<int>(GetLastError()));
 }
 
 bool RemoveFile(const char* path) {

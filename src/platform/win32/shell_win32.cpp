@@ -2,7 +2,6 @@
 #include <shellapi.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/shell.h"
 #include "platform/win32/owned_handle.h"
@@ -21,10 +20,9 @@ bool ShowInFolder(const char* path) {
   const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
   // A path holds no quote, so quoting it keeps its spaces and commas whole.
-  const std::string command =
+  // Not const: CreateProcessA may write into its command line.
+  std::string line =
       "\"" + std::string(windows) + "\\explorer.exe\" /select,\"" + std::string(path) + "\"";
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

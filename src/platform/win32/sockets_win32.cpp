@@ -1,16 +1,16 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <cstring>
-
 #include "platform/socket_handle.h"
 #include "platform/sockets.h"
 
 namespace kvel::platform {
+// A failed call's INVALID_SOCKET is kInvalidSocket as it is.
+static_assert(static_cast<Socket>(INVALID_SOCKET) == kInvalidSocket);
+
 namespace {
 sockaddr_in Address(uint32_t address, uint16_t port) {
-  sockaddr_in sa;
-  std::memset(&sa, 0, sizeof sa);
+  sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_addr.s_addr = address;
   sa.sin_port = htons(port);
@@ -18,6 +18,11 @@ sockaddr_in Address(uint32_t address, uint16_t port) {
 }
 SOCKET Handle(Socket s) {
   return static_cast<SOCKET>(s);
+}
+bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
+  DWORD value = milliseconds;
+  return setsockopt(Handle(s), SOL_SOCKET, option, reinterpret_cast<const char*>(&value),
+                    sizeof value) == 0;
 }
 }  // namespace
 
@@ -37,8 +42,7 @@ uint32_t InetAddr(const char* text) {
 }
 
 Socket CreateTcpSocket() {
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  return s == INVALID_SOCKET ? kInvalidSocket : static_cast<Socket>(s);
+  return static_cast<Socket>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
 }
 
 bool BindSocket(Socket s, uint32_t address, uint16_t port) {
@@ -51,8 +55,7 @@ bool ListenSocket(Socket s, int backlog) {
 }
 
 Socket AcceptSocket(Socket s) {
-  SOCKET accepted = accept(Handle(s), nullptr, nullptr);
-  return accepted == INVALID_SOCKET ? kInvalidSocket : static_cast<Socket>(accepted);
+  return static_cast<Socket>(accept(Handle(s), nullptr, nullptr));
 }
 
 bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
@@ -61,9 +64,7 @@ bool ConnectSocket(Socket s, uint32_t address, uint16_t port) {
 }
 
 bool BeginConnect(Socket s, uint32_t address, uint16_t port) {
-  sockaddr_in sa = Address(address, port);
-  return connect(Handle(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 ||
-         WSAGetLastError() == WSAEWOULDBLOCK;
+  return ConnectSocket(s, address, port) || WSAGetLastError() == WSAEWOULDBLOCK;
 }
 
 int WaitConnected(Socket s, uint32_t milliseconds) {
@@ -79,8 +80,7 @@ int WaitConnected(Socket s, uint32_t milliseconds) {
   limit.tv_sec = static_cast<long>(milliseconds / 1000);
   limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
   const int ready = select(0, nullptr, &writable, &failed, &limit);
-  if (ready == SOCKET_ERROR) return -1;
-  if (ready == 0) return 0;
+  if (ready <= 0) return ready;  // SOCKET_ERROR is -1
   int failure = 0;
   int length = sizeof failure;
   if (getsockopt(Handle(s), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&failure), &length) != 0)
@@ -114,19 +114,9 @@ void SetKeepAlive(Socket s) {
 }
 
 void SetLinger(Socket s, int seconds) {
-  linger value;
-  value.l_onoff = 1;
-  value.l_linger = static_cast<u_short>(seconds);
+  const linger value{1, static_cast<u_short>(seconds)};
   setsockopt(Handle(s), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value), sizeof value);
 }
-
-namespace {
-bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
-  DWORD value = milliseconds;
-  return setsockopt(Handle(s), SOL_SOCKET, option, reinterpret_cast<const char*>(&value),
-                    sizeof value) == 0;
-}
-}  // namespace
 
 bool SetReceiveTimeout(Socket s, uint32_t milliseconds) {
   return SetTimeout(s, SO_RCVTIMEO, milliseconds);
@@ -159,8 +149,8 @@ int WaitReadable(Socket s, uint32_t milliseconds) {
   timeval limit;
   limit.tv_sec = static_cast<long>(milliseconds / 1000);
   limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
-  const int ready = select(0, &readable, nullptr, nullptr, &limit);
-  return ready == SOCKET_ERROR ? -1 : (ready > 0 ? 1 : 0);
+  // One socket: 1 when readable, 0 at the time-out, SOCKET_ERROR (-1) on error.
+  return select(0, &readable, nullptr, nullptr, &limit);
 }
 
 bool PeerClosed(Socket s) {
@@ -200,14 +190,8 @@ int LastSocketError() {
 }
 
 bool HasRouteTo(uint32_t address, uint16_t port) {
-  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-  if (s == INVALID_SOCKET) return false;
-  const SocketHandle probe(static_cast<Socket>(s));
-  sockaddr_in to = {};
-  to.sin_family = AF_INET;
-  to.sin_addr.s_addr = address;
-  to.sin_port = htons(port);
-  return connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+  const SocketHandle probe(static_cast<Socket>(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)));
+  return probe.Valid() && ConnectSocket(probe.Get(), address, port);
 }
 
 }  // namespace kvel::platform

@@ -4,24 +4,26 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/threads/worker_state.h"
 
 namespace kvel::platform {
 namespace native {
 namespace {
 struct Start {
-  Entry entry;
-  void* argument;
+  std::function<void()> body;
   HMODULE module;
 };
 
 DWORD WINAPI Trampoline(LPVOID raw) {
-  const Start start = *static_cast<Start*>(raw);
-  delete static_cast<Start*>(raw);
-  start.entry(start.argument);
+  auto* start = static_cast<Start*>(raw);
+  start->body();
+  const HMODULE module = start->module;
+  delete start;
   // Everything of the body is gone; drop the module reference without
   // returning into code that may be unmapped.
-  if (start.module != nullptr) FreeLibraryAndExitThread(start.module, 0);
+  if (module != nullptr) FreeLibraryAndExitThread(module, 0);
   return 0;
 }
 
@@ -33,8 +35,8 @@ HMODULE ReferenceThisModule() {
 }
 }  // namespace
 
-bool StartThread(Entry entry, void* argument, uintptr_t* joinable) {
-  auto* start = new Start{entry, argument, ReferenceThisModule()};
+bool StartThread(std::function<void()> body, uintptr_t* joinable) {
+  auto* start = new Start{std::move(body), ReferenceThisModule()};
   HANDLE thread = CreateThread(nullptr, 0, &Trampoline, start, 0, nullptr);
   if (thread == nullptr) {
     if (start->module != nullptr) FreeLibrary(start->module);
