@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/file_name.h"
+
 namespace kvel::transfers {
 namespace {
 
@@ -36,11 +38,6 @@ bool SameFile(std::string_view a, std::string_view b) {
   return true;
 }
 
-size_t NameStart(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string_view::npos ? 0 : separator + 1;
-}
-
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
@@ -48,8 +45,8 @@ bool EndsWith(std::string_view text, std::string_view end) {
 }  // namespace
 
 std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique) {
-  const size_t nameStart = NameStart(target);
-  const size_t nameLength = target.size() - nameStart;
+  const size_t nameLength = FileNameOf(target).size();
+  const size_t nameStart = target.size() - nameLength;
   const std::string folder = target.substr(0, nameStart);
   const std::string suffixStem = "." + Hex(unique, kLongDigits);
   const size_t longEntry = nameLength + suffixStem.size() + sizeof kPartFileSuffix - 1;
@@ -73,8 +70,7 @@ std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique
 }
 
 std::optional<std::string> PartOfRecord(std::string_view record) {
-  const size_t nameStart = NameStart(record);
-  const std::string_view name = record.substr(nameStart);
+  const std::string_view name = FileNameOf(record);
   const std::string_view longEnd = kRecordFileSuffix;
   // "<chosen name>.<8 digits>.kvel-kept"
   if (EndsWith(name, longEnd) && name.size() >= longEnd.size() + 1 + kLongDigits + 1) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/file_name.h"
 #include "common/texts.h"
 #include "transfers/telling/telling_texts.h"
 #include "wire/transfer_records.h"
@@ -83,11 +84,6 @@ std::string MegabytesText(uint64_t bytes, bool roundUp) {
   return std::to_string(whole) + "." + std::to_string(tenths);
 }
 
-std::string_view BaseName(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
 std::string Format(const char* format, std::string_view first, std::string_view second,
                    const std::string& third = "", const std::string& fourth = "") {
   const std::string a(first), b(second);
@@ -160,7 +156,7 @@ bool WorthTelling(TransferOutcome outcome) {
 }
 
 UserNotice TransferNotice(const TransferReport& report, const std::string& contact) {
-  const std::string_view name = BaseName(report.path);
+  const std::string_view name = FileNameOf(report.path);
   const std::string_view who = std::string_view(contact).substr(0, kMaxContactInNotice);
   switch (report.outcome) {
     case TransferOutcome::Refused:
