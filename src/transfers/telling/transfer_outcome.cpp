@@ -1,6 +1,7 @@
 #include "transfers/telling/transfer_outcome.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
 #include "common/file_name.h"
@@ -15,58 +16,37 @@ namespace {
 constexpr size_t kMaxContactInNotice = 64;
 
 const char* OutcomeName(TransferOutcome outcome) {
-  switch (outcome) {
-    case TransferOutcome::Done:
-      return "done";
-    case TransferOutcome::Stopped:
-      return "stopped";
-    case TransferOutcome::Declined:
-      return "declined";
-    case TransferOutcome::Refused:
-      return "refused";
-    case TransferOutcome::Failed:
-      break;
-  }
-  return "failed";
+  constexpr const char* kNames[] = {"done", "stopped", "declined", "refused", "failed"};
+  return kNames[static_cast<size_t>(outcome)];
 }
 
-// Why a file could not be saved, for the box; null when the note says
-// something else.
-const char* SaveProblemText(EndNote note) {
-  switch (note) {
-    case EndNote::PathTooLong:
-      return text::kReasonPathTooLong;
-    case EndNote::NoFolder:
-      return text::kReasonNoFolder;
-    case EndNote::NoAccess:
-      return text::kReasonNoAccess;
-    case EndNote::DiskFull:
-      return text::kReasonDiskFull;
-    case EndNote::CannotCreate:
-      return text::kReasonCannotCreate;
-    case EndNote::CannotWrite:
-      return text::kReasonCannotWrite;
-    case EndNote::CannotReplace:
-      return text::kReasonCannotReplace;
-    case EndNote::CannotList:
-      return text::kReasonCannotList;
-    default:
-      return nullptr;
-  }
-}
+// Each end note, in EndNote's order: its log name, why the file could not
+// be saved (for the box; null when the note says something else) and the
+// failure box's format for a receive ended with it.
+struct NoteTexts {
+  const char* name;
+  const char* saveProblem;
+  const char* receiveFailed;
+};
+constexpr NoteTexts kNoteTexts[] = {
+    {"", nullptr, text::kNoticeReceiveFailed},
+    {"part-kept", nullptr, text::kNoticeReceiveKept},
+    {"sender-cannot-resume", nullptr, text::kNoticeSenderCannotResume},
+    {"sender-file-changed", nullptr, text::kNoticeSenderFileChanged},
+    {"path-too-long", text::kReasonPathTooLong, text::kNoticeReceiveFailed},
+    {"no-folder", text::kReasonNoFolder, text::kNoticeReceiveFailed},
+    {"no-access", text::kReasonNoAccess, text::kNoticeReceiveFailed},
+    {"disk-full", text::kReasonDiskFull, text::kNoticeReceiveFailed},
+    {"cannot-create", text::kReasonCannotCreate, text::kNoticeReceiveFailed},
+    {"cannot-write", text::kReasonCannotWrite, text::kNoticeReceiveFailed},
+    {"cannot-replace", text::kReasonCannotReplace, text::kNoticeReceiveFailed},
+    {"cannot-list", text::kReasonCannotList, text::kNoticeReceiveFailed},
+    {"no-room", nullptr, text::kNoticeReceiveFailed},
+};
+static_assert(std::size(kNoteTexts) == static_cast<size_t>(EndNote::NoRoom) + 1);
 
-// The failure box's format for a receive that ended with `note`.
-const char* ReceiveFailedFormat(EndNote note) {
-  switch (note) {
-    case EndNote::PartKept:
-      return text::kNoticeReceiveKept;
-    case EndNote::SenderCannotResume:
-      return text::kNoticeSenderCannotResume;
-    case EndNote::SenderFileChanged:
-      return text::kNoticeSenderFileChanged;
-    default:
-      return text::kNoticeReceiveFailed;
-  }
+const NoteTexts& TextsOf(EndNote note) {
+  return kNoteTexts[static_cast<size_t>(note)];
 }
 
 // Megabytes (of 1024 * 1024 bytes) with one decimal: rounded up for what is
@@ -120,35 +100,7 @@ std::string TransferLogLine(const TransferReport& report) {
 }
 
 const char* EndNoteName(EndNote note) {
-  switch (note) {
-    case EndNote::None:
-      break;
-    case EndNote::PartKept:
-      return "part-kept";
-    case EndNote::SenderCannotResume:
-      return "sender-cannot-resume";
-    case EndNote::SenderFileChanged:
-      return "sender-file-changed";
-    case EndNote::PathTooLong:
-      return "path-too-long";
-    case EndNote::NoFolder:
-      return "no-folder";
-    case EndNote::NoAccess:
-      return "no-access";
-    case EndNote::DiskFull:
-      return "disk-full";
-    case EndNote::CannotCreate:
-      return "cannot-create";
-    case EndNote::CannotWrite:
-      return "cannot-write";
-    case EndNote::CannotReplace:
-      return "cannot-replace";
-    case EndNote::CannotList:
-      return "cannot-list";
-    case EndNote::NoRoom:
-      return "no-room";
-  }
-  return "";
+  return TextsOf(note).name;
 }
 
 bool WorthTelling(TransferOutcome outcome) {
@@ -164,7 +116,7 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
     case TransferOutcome::Failed:
       if (report.direction == Send)
         return {Format(text::kNoticeSendFailed, name, who), text::kErrorCaption};
-      if (const char* problem = SaveProblemText(report.note)) {
+      if (const char* problem = TextsOf(report.note).saveProblem) {
         return {Format(report.partKept ? text::kNoticeCannotSaveKept : text::kNoticeCannotSave,
                        name, who, problem),
                 text::kErrorCaption};
@@ -173,7 +125,7 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
         return {Format(text::kNoticeNoRoom, name, who, MegabytesText(report.room.needed, true),
                        MegabytesText(report.room.free, false)),
                 text::kErrorCaption};
-      return {Format(ReceiveFailedFormat(report.note), name, who), text::kErrorCaption};
+      return {Format(TextsOf(report.note).receiveFailed, name, who), text::kErrorCaption};
     default:
       return {};
   }
