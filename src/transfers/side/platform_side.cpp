@@ -44,16 +44,16 @@ std::optional<platform::FileInformation> PlatformTransferSide::ReadFileInformati
 }
 
 std::unique_ptr<StreamFile> PlatformTransferSide::OpenForReading(const char* path) {
-  return OpenStdioFileForReading(path);
+  return StreamFileOf(platform::OpenFileForReading(path));
 }
 
 std::unique_ptr<StreamFile> PlatformTransferSide::CreateNewFile(const char* path,
                                                                 platform::Error* error) {
-  return CreateStdioFile(path, error);
+  return StreamFileOf(platform::CreateNewFile(path, error));
 }
 
 std::unique_ptr<StreamFile> PlatformTransferSide::OpenForUpdate(const char* path) {
-  return OpenStdioFileForUpdate(path);
+  return StreamFileOf(platform::OpenFileForUpdate(path));
 }
 
 bool PlatformTransferSide::MoveFileOver(const char* from, const char* to) {
