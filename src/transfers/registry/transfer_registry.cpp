@@ -200,17 +200,22 @@ TransferId TransferHandle::Id() const {
   return record_ ? record_->facts.id : 0;
 }
 
-void TransferHandle::AttachSocket(platform::Socket socket) {
+template <class Edit>
+void TransferHandle::Change(const Edit& edit) {
   if (!record_) return;
   std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.socket = socket;
-  if (record_->facts.stopped) platform::ShutdownBoth(socket);
+  edit(record_->facts);
+}
+
+void TransferHandle::AttachSocket(platform::Socket socket) {
+  Change([&](Transfer& facts) {
+    facts.socket = socket;
+    if (facts.stopped) platform::ShutdownBoth(socket);
+  });
 }
 
 void TransferHandle::DetachSocket() {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.socket = platform::kInvalidSocket;
+  Change([&](Transfer& facts) { facts.socket = platform::kInvalidSocket; });
 }
 
 void TransferHandle::ChangeWaiting(const std::function<void(Transfer&)>& change) {
@@ -251,51 +256,42 @@ void TransferHandle::SetWatch(std::shared_ptr<TransferWatch> watch) {
 }
 
 void TransferHandle::NameFile(std::string path) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.path = std::move(path);
+  Change([&](Transfer& facts) { facts.path = std::move(path); });
 }
 
 void TransferHandle::StartMoving(int64_t size, int64_t offset) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  Transfer& facts = record_->facts;
-  if (facts.state != TransferState::Asking) return;
-  facts.size = size;
-  facts.offset = offset;
-  facts.state = TransferState::Moving;
+  Change([&](Transfer& facts) {
+    if (facts.state != TransferState::Asking) return;
+    facts.size = size;
+    facts.offset = offset;
+    facts.state = TransferState::Moving;
+  });
 }
 
 void TransferHandle::Note(EndNote note, bool partKept) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.note = note;
-  record_->facts.partKept = partKept;
+  Change([&](Transfer& facts) {
+    facts.note = note;
+    facts.partKept = partKept;
+  });
 }
 
 void TransferHandle::CountFromStart() {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.offset = 0;
+  Change([&](Transfer& facts) { facts.offset = 0; });
 }
 
 void TransferHandle::NoteNoRoom(RoomShortfall room) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.note = EndNote::NoRoom;
-  record_->facts.room = room;
+  Change([&](Transfer& facts) {
+    facts.note = EndNote::NoRoom;
+    facts.room = room;
+  });
 }
 
 void TransferHandle::AwaitShare(bool waiting) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.awaitsShare = waiting;
+  Change([&](Transfer& facts) { facts.awaitsShare = waiting; });
 }
 
 void TransferHandle::TakeWithoutAsking() {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.takenWithoutAsking = true;
+  Change([&](Transfer& facts) { facts.takenWithoutAsking = true; });
 }
 
 void TransferHandle::Moved(int64_t bytes) {
