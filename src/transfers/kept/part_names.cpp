@@ -1,5 +1,6 @@
 #include "transfers/kept/part_names.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/file_name.h"
@@ -31,11 +32,7 @@ char Lower(char c) {
 
 // Windows takes names that differ only in the case of ASCII letters for one.
 bool SameFile(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
+  return std::ranges::equal(a, b, {}, Lower, Lower);
 }
 
 bool EndsWith(std::string_view text, std::string_view end) {
