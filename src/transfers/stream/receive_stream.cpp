@@ -1,4 +1,3 @@
-// The receiving half of the file-transfer stream.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

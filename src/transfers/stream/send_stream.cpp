@@ -1,4 +1,3 @@
-// The sending half of the file-transfer stream.
 #include <algorithm>
 #include <string>
 #include <vector>
