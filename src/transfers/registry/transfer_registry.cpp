@@ -45,9 +45,8 @@ struct TransferRegistry::State {
     return lastId;
   }
 
-  enum class News { Listed, Ended, Stopped };
-  // Tells every observer, with no lock held.
-  void Tell(News news, const Transfer& transfer) {
+  // Tells every observer through `news`, with no lock held.
+  void Tell(void (TransfersObserver::*news)(const Transfer&), const Transfer& transfer) {
     std::vector<std::shared_ptr<Watcher>> told;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -57,14 +56,7 @@ struct TransferRegistry::State {
         told.push_back(watcher);
       }
     }
-    for (const std::shared_ptr<Watcher>& watcher : told) {
-      if (news == News::Listed)
-        watcher->observer->TransferListed(transfer);
-      else if (news == News::Ended)
-        watcher->observer->TransferEnded(transfer);
-      else
-        watcher->observer->TransferStopped(transfer);
-    }
+    for (const std::shared_ptr<Watcher>& watcher : told) (*watcher->observer.*news)(transfer);
     {
       std::lock_guard<std::mutex> lock(mutex);
       for (const std::shared_ptr<Watcher>& watcher : told) --watcher->calls;
@@ -142,7 +134,7 @@ bool TransferRegistry::Stop(TransferId id) {
     stopped = state_->Copy(*found->second);
   }
   if (watch) watch->Stopped(stopped);
-  state_->Tell(State::News::Stopped, stopped);
+  state_->Tell(&TransfersObserver::TransferStopped, stopped);
   return true;
 }
 
@@ -230,7 +222,7 @@ void TransferHandle::ChangeWaiting(const std::function<void(Transfer&)>& change)
     change(facts);
     listed = state_->Copy(*record_);
   }
-  if (!wasListed) state_->Tell(TransferRegistry::State::News::Listed, listed);
+  if (!wasListed) state_->Tell(&TransfersObserver::TransferListed, listed);
 }
 
 void TransferHandle::Await(Awaits awaits, std::string contact) {
@@ -319,7 +311,7 @@ void TransferHandle::End(TransferOutcome outcome) {
       if (state_->received.size() > kMaxReceivedRows) state_->received.pop_front();
     }
   }
-  if (wasListed) state_->Tell(TransferRegistry::State::News::Ended, ended);
+  if (wasListed) state_->Tell(&TransfersObserver::TransferEnded, ended);
   if (watch) watch->Ended(ended);
 }
 
