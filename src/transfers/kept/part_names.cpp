@@ -1,6 +1,5 @@
 #include "transfers/kept/part_names.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "common/file_name.h"
@@ -24,15 +23,6 @@ bool IsHex(std::string_view text) {
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
   }
   return true;
-}
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Windows takes names that differ only in the case of ASCII letters for one.
-bool SameFile(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, {}, Lower, Lower);
 }
 
 bool EndsWith(std::string_view text, std::string_view end) {
@@ -62,8 +52,17 @@ std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique
   } else {
     return std::nullopt;
   }
-  if (SameFile(names.part, target) || SameFile(names.record, target)) return std::nullopt;
+  const std::string folded = CaseFolded(target);
+  if (CaseFolded(names.part) == folded || CaseFolded(names.record) == folded) return std::nullopt;
   return names;
+}
+
+std::string CaseFolded(std::string_view path) {
+  std::string folded(path);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
 }
 
 std::optional<std::string> PartOfRecord(std::string_view record) {
