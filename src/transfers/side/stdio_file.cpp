@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "platform/file_handle.h"
-
 namespace kvel::transfers {
 namespace {
 

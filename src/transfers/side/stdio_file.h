@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/files.h"
+#include "platform/file_handle.h"
 #include "transfers/side/stream_file.h"
 
 namespace kvel::transfers {

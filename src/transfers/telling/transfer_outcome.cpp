@@ -78,13 +78,11 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
                               bool fileKnown, std::optional<uint32_t> answer) {
   if (succeeded) return TransferOutcome::Done;
   if (stopped) return TransferOutcome::Stopped;
-  if (direction == Send) {
-    if (answer == wire::kReplyRefuse) return TransferOutcome::Refused;
-    if (answer.has_value()) return TransferOutcome::Failed;
-    // No answer: the peer broke off after the offer, or this user chose no file.
-    return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
-  }
-  // Receiving: the file is known only once this user took it.
+  if (direction == Send && answer.has_value())
+    return answer == wire::kReplyRefuse ? TransferOutcome::Refused : TransferOutcome::Failed;
+  // A send without an answer (the peer broke off after the offer, or this
+  // user chose no file), or a receive (the file is known only once this user
+  // took it), failed only when its file was known.
   return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
 }
 
