@@ -38,14 +38,14 @@ class BenchSide final : public transfers::UserQuestions,
     return platform::ReadFileInformation(path);
   }
   std::unique_ptr<transfers::StreamFile> OpenForReading(const char* path) override {
-    return transfers::OpenStdioFileForReading(path);
+    return transfers::StreamFileOf(platform::OpenFileForReading(path));
   }
   std::unique_ptr<transfers::StreamFile> CreateNewFile(const char* path,
                                                        platform::Error* error) override {
-    return transfers::CreateStdioFile(path, error);
+    return transfers::StreamFileOf(platform::CreateNewFile(path, error));
   }
   std::unique_ptr<transfers::StreamFile> OpenForUpdate(const char* path) override {
-    return transfers::OpenStdioFileForUpdate(path);
+    return transfers::StreamFileOf(platform::OpenFileForUpdate(path));
   }
   bool MoveFileOver(const char* from, const char* to) override {
     return platform::MoveFileOver(from, to);

@@ -115,7 +115,7 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::Track(
 std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForReading(const char* path) {
   opened.push_back(std::string("r:") + path);
   if (failOpenForReading) return nullptr;
-  return Track(transfers::OpenStdioFileForReading(path));
+  return Track(transfers::StreamFileOf(platform::OpenFileForReading(path)));
 }
 
 std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const char* path,
@@ -129,12 +129,12 @@ std::unique_ptr<transfers::StreamFile> FakeTransferSide::CreateNewFile(const cha
     if (error != nullptr) *error = {"create", 0, *createProblem};
     return nullptr;
   }
-  return Track(transfers::CreateStdioFile(path, error));
+  return Track(transfers::StreamFileOf(platform::CreateNewFile(path, error)));
 }
 
 std::unique_ptr<transfers::StreamFile> FakeTransferSide::OpenForUpdate(const char* path) {
   opened.push_back(std::string("u:") + path);
-  return Track(transfers::OpenStdioFileForUpdate(path));
+  return Track(transfers::StreamFileOf(platform::OpenFileForUpdate(path)));
 }
 
 bool FakeTransferSide::MoveFileOver(const char* from, const char* to) {

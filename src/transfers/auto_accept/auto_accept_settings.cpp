@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "transfers/auto_accept/auto_accept_texts.h"
+#include "transfers/kept/part_names.h"
 
 namespace kvel::transfers {
 namespace {
@@ -65,14 +66,10 @@ bool HoldsForbidden(std::string_view folder) {
 // Whether two folders (each ending with a separator) are one, as Windows
 // compares names: without regard to ASCII case or the kind of separator.
 bool SameFolder(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y && !(IsSeparator(x) && IsSeparator(y))) return false;
-  }
-  return true;
+  std::string x = CaseFolded(a), y = CaseFolded(b);
+  std::replace(x.begin(), x.end(), '/', '\\');
+  std::replace(y.begin(), y.end(), '/', '\\');
+  return x == y;
 }
 
 AutoAcceptParse Off(std::string problem) {

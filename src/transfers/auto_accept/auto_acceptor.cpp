@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "common/ipv4_address.h"
-#include "transfers/auto_accept/auto_accept_texts.h"
 #include "transfers/auto_accept/free_name.h"
+#include "transfers/kept/part_names.h"
 
 namespace kvel::transfers {
 namespace {
@@ -19,13 +19,7 @@ std::string Unclosed(const std::string& folder) {
 // without asking, wherever it goes.
 bool CacheName(const std::string& name) {
   constexpr std::string_view kCache = "imgcache";
-  if (name.size() < kCache.size()) return false;
-  for (size_t i = 0; i < kCache.size(); ++i) {
-    const char c =
-        name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
-    if (c != kCache[i]) return false;
-  }
-  return true;
+  return CaseFolded(std::string_view(name).substr(0, kCache.size())) == kCache;
 }
 
 }  // namespace

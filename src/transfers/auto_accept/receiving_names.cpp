@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "transfers/kept/part_names.h"
+
 namespace kvel::transfers {
 
 ReceivingNames::Hold::~Hold() {
@@ -24,17 +26,9 @@ void ReceivingNames::Hold::Release() {
   if (names_ != nullptr) std::exchange(names_, nullptr)->Give(path_);
 }
 
-std::string ReceivingNames::Key(const std::string& path) {
-  std::string key = path;
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
-}
-
 ReceivingNames::Hold ReceivingNames::Take(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!held_.insert(Key(path)).second) return {};
+  if (!held_.insert(CaseFolded(path)).second) return {};
   Hold hold;
   hold.names_ = this;
   hold.path_ = path;
@@ -43,12 +37,12 @@ ReceivingNames::Hold ReceivingNames::Take(const std::string& path) {
 
 bool ReceivingNames::Held(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return held_.count(Key(path)) != 0;
+  return held_.count(CaseFolded(path)) != 0;
 }
 
 void ReceivingNames::Give(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  held_.erase(Key(path));
+  held_.erase(CaseFolded(path));
 }
 
 }  // namespace kvel::transfers

@@ -42,11 +42,10 @@ class ReceivingNames {
   bool Held(const std::string& path);
 
  private:
-  static std::string Key(const std::string& path);
   void Give(const std::string& path);
 
   std::mutex mutex_;
-  std::set<std::string> held_;  // by Key
+  std::set<std::string> held_;  // case-folded
 };
 
 }  // namespace kvel::transfers

@@ -61,8 +61,7 @@ PartFile::~PartFile() {
   if (settled_) return;
   Close();
   files_.RemoveFile(names_.part.c_str());
-  if (recordOnDisk_) files_.RemoveFile(names_.record.c_str());
-  Unlist();
+  ForgetRecord();
 }
 
 EndNote PartFile::List(KeptRecord facts) {
@@ -87,11 +86,6 @@ EndNote PartFile::List(KeptRecord facts) {
   return kept_->Add(names_.record, files_, /*inUse=*/true) ? EndNote::None : EndNote::CannotList;
 }
 
-void PartFile::Unlist() {
-  if (listed_ && kept_ != nullptr) kept_->Forget(names_.record, files_);
-  listed_ = false;
-}
-
 bool PartFile::Close() {
   if (!closed_) {
     closed_ = true;
@@ -110,7 +104,8 @@ bool PartFile::HoldsExactly(int64_t size) {
 void PartFile::ForgetRecord() {
   settled_ = true;
   if (recordOnDisk_) files_.RemoveFile(names_.record.c_str());
-  Unlist();
+  if (listed_ && kept_ != nullptr) kept_->Forget(names_.record, files_);
+  listed_ = false;
 }
 
 EndNote PartFile::Commit(int64_t size) {

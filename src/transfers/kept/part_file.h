@@ -77,10 +77,9 @@ class PartFile {
   bool WriteRecord(const KeptRecord& record, platform::Error* error = nullptr);
   // Whether the closed part holds exactly `size` bytes on disk.
   bool HoldsExactly(int64_t size);
-  // After the part took its name: its record goes and it is listed no more.
+  // After the part took its name or went: its record goes and it is listed
+  // no more.
   void ForgetRecord();
-  // No longer listed, when it was.
-  void Unlist();
 
   TransferFiles& files_;
   KeptParts* kept_;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/file_name.h"
+
 namespace kvel::transfers {
 namespace {
 
@@ -23,24 +25,6 @@ bool IsHex(std::string_view text) {
   return true;
 }
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Windows takes names that differ only in the case of ASCII letters for one.
-bool SameFile(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
-size_t NameStart(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string_view::npos ? 0 : separator + 1;
-}
-
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
@@ -48,8 +32,8 @@ bool EndsWith(std::string_view text, std::string_view end) {
 }  // namespace
 
 std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique) {
-  const size_t nameStart = NameStart(target);
-  const size_t nameLength = target.size() - nameStart;
+  const size_t nameLength = FileNameOf(target).size();
+  const size_t nameStart = target.size() - nameLength;
   const std::string folder = target.substr(0, nameStart);
   const std::string suffixStem = "." + Hex(unique, kLongDigits);
   const size_t longEntry = nameLength + suffixStem.size() + sizeof kPartFileSuffix - 1;
@@ -68,13 +52,21 @@ std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique
   } else {
     return std::nullopt;
   }
-  if (SameFile(names.part, target) || SameFile(names.record, target)) return std::nullopt;
+  const std::string folded = CaseFolded(target);
+  if (CaseFolded(names.part) == folded || CaseFolded(names.record) == folded) return std::nullopt;
   return names;
 }
 
+std::string CaseFolded(std::string_view path) {
+  std::string folded(path);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
 std::optional<std::string> PartOfRecord(std::string_view record) {
-  const size_t nameStart = NameStart(record);
-  const std::string_view name = record.substr(nameStart);
+  const std::string_view name = FileNameOf(record);
   const std::string_view longEnd = kRecordFileSuffix;
   // "<chosen name>.<8 digits>.kvel-kept"
   if (EndsWith(name, longEnd) && name.size() >= longEnd.size() + 1 + kLongDigits + 1) {

@@ -45,9 +45,8 @@ struct TransferRegistry::State {
     return lastId;
   }
 
-  enum class News { Listed, Ended, Stopped };
-  // Tells every observer, with no lock held.
-  void Tell(News news, const Transfer& transfer) {
+  // Tells every observer through `news`, with no lock held.
+  void Tell(void (TransfersObserver::*news)(const Transfer&), const Transfer& transfer) {
     std::vector<std::shared_ptr<Watcher>> told;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -57,14 +56,7 @@ struct TransferRegistry::State {
         told.push_back(watcher);
       }
     }
-    for (const std::shared_ptr<Watcher>& watcher : told) {
-      if (news == News::Listed)
-        watcher->observer->TransferListed(transfer);
-      else if (news == News::Ended)
-        watcher->observer->TransferEnded(transfer);
-      else
-        watcher->observer->TransferStopped(transfer);
-    }
+    for (const std::shared_ptr<Watcher>& watcher : told) (*watcher->observer.*news)(transfer);
     {
       std::lock_guard<std::mutex> lock(mutex);
       for (const std::shared_ptr<Watcher>& watcher : told) --watcher->calls;
@@ -142,7 +134,7 @@ bool TransferRegistry::Stop(TransferId id) {
     stopped = state_->Copy(*found->second);
   }
   if (watch) watch->Stopped(stopped);
-  state_->Tell(State::News::Stopped, stopped);
+  state_->Tell(&TransfersObserver::TransferStopped, stopped);
   return true;
 }
 
@@ -200,17 +192,22 @@ TransferId TransferHandle::Id() const {
   return record_ ? record_->facts.id : 0;
 }
 
-void TransferHandle::AttachSocket(platform::Socket socket) {
+template <class Edit>
+void TransferHandle::Change(const Edit& edit) {
   if (!record_) return;
   std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.socket = socket;
-  if (record_->facts.stopped) platform::ShutdownBoth(socket);
+  edit(record_->facts);
+}
+
+void TransferHandle::AttachSocket(platform::Socket socket) {
+  Change([&](Transfer& facts) {
+    facts.socket = socket;
+    if (facts.stopped) platform::ShutdownBoth(socket);
+  });
 }
 
 void TransferHandle::DetachSocket() {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.socket = platform::kInvalidSocket;
+  Change([&](Transfer& facts) { facts.socket = platform::kInvalidSocket; });
 }
 
 void TransferHandle::ChangeWaiting(const std::function<void(Transfer&)>& change) {
@@ -225,7 +222,7 @@ void TransferHandle::ChangeWaiting(const std::function<void(Transfer&)>& change)
     change(facts);
     listed = state_->Copy(*record_);
   }
-  if (!wasListed) state_->Tell(TransferRegistry::State::News::Listed, listed);
+  if (!wasListed) state_->Tell(&TransfersObserver::TransferListed, listed);
 }
 
 void TransferHandle::Await(Awaits awaits, std::string contact) {
@@ -251,51 +248,42 @@ void TransferHandle::SetWatch(std::shared_ptr<TransferWatch> watch) {
 }
 
 void TransferHandle::NameFile(std::string path) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.path = std::move(path);
+  Change([&](Transfer& facts) { facts.path = std::move(path); });
 }
 
 void TransferHandle::StartMoving(int64_t size, int64_t offset) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  Transfer& facts = record_->facts;
-  if (facts.state != TransferState::Asking) return;
-  facts.size = size;
-  facts.offset = offset;
-  facts.state = TransferState::Moving;
+  Change([&](Transfer& facts) {
+    if (facts.state != TransferState::Asking) return;
+    facts.size = size;
+    facts.offset = offset;
+    facts.state = TransferState::Moving;
+  });
 }
 
 void TransferHandle::Note(EndNote note, bool partKept) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.note = note;
-  record_->facts.partKept = partKept;
+  Change([&](Transfer& facts) {
+    facts.note = note;
+    facts.partKept = partKept;
+  });
 }
 
 void TransferHandle::CountFromStart() {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.offset = 0;
+  Change([&](Transfer& facts) { facts.offset = 0; });
 }
 
 void TransferHandle::NoteNoRoom(RoomShortfall room) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.note = EndNote::NoRoom;
-  record_->facts.room = room;
+  Change([&](Transfer& facts) {
+    facts.note = EndNote::NoRoom;
+    facts.room = room;
+  });
 }
 
 void TransferHandle::AwaitShare(bool waiting) {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.awaitsShare = waiting;
+  Change([&](Transfer& facts) { facts.awaitsShare = waiting; });
 }
 
 void TransferHandle::TakeWithoutAsking() {
-  if (!record_) return;
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  record_->facts.takenWithoutAsking = true;
+  Change([&](Transfer& facts) { facts.takenWithoutAsking = true; });
 }
 
 void TransferHandle::Moved(int64_t bytes) {
@@ -323,7 +311,7 @@ void TransferHandle::End(TransferOutcome outcome) {
       if (state_->received.size() > kMaxReceivedRows) state_->received.pop_front();
     }
   }
-  if (wasListed) state_->Tell(TransferRegistry::State::News::Ended, ended);
+  if (wasListed) state_->Tell(&TransfersObserver::TransferEnded, ended);
   if (watch) watch->Ended(ended);
 }
 

@@ -170,6 +170,9 @@ class TransferHandle {
   friend class TransferRegistry;
   TransferHandle(std::shared_ptr<TransferRegistry::State> state,
                  std::shared_ptr<TransferRegistry::Record> record);
+  // Applies `edit` to the record under the lock; nothing on an empty handle.
+  template <class Edit>
+  void Change(const Edit& edit);
   // Applies `change` to a record still waiting (else changes nothing), and
   // tells the observers when it was not listed before.
   void ChangeWaiting(const std::function<void(Transfer&)>& change);

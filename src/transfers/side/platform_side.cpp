@@ -2,7 +2,6 @@
 
 #include "common/ipv4_address.h"
 #include "gg/contact_lookup.h"
-#include "transfers/side/stdio_file.h"
 
 namespace kvel::transfers {
 
@@ -36,52 +35,6 @@ bool PlatformTransferSide::ChooseSaveFile(platform::FileDialog& dialog) {
 bool PlatformTransferSide::ChooseOpenFile(platform::FileDialog& dialog) {
   dialog.instance = services_.Module();
   return platform::ChooseOpenFile(dialog);
-}
-
-std::optional<platform::FileInformation> PlatformTransferSide::ReadFileInformation(
-    const char* path) {
-  return platform::ReadFileInformation(path);
-}
-
-std::unique_ptr<StreamFile> PlatformTransferSide::OpenForReading(const char* path) {
-  return OpenStdioFileForReading(path);
-}
-
-std::unique_ptr<StreamFile> PlatformTransferSide::CreateNewFile(const char* path,
-                                                                platform::Error* error) {
-  return CreateStdioFile(path, error);
-}
-
-std::unique_ptr<StreamFile> PlatformTransferSide::OpenForUpdate(const char* path) {
-  return OpenStdioFileForUpdate(path);
-}
-
-bool PlatformTransferSide::MoveFileOver(const char* from, const char* to) {
-  return platform::MoveFileOver(from, to);
-}
-
-bool PlatformTransferSide::MoveFileNew(const char* from, const char* to, platform::Error* error) {
-  return platform::MoveFileNew(from, to, error);
-}
-
-void PlatformTransferSide::RemoveFile(const char* path) {
-  platform::RemoveFile(path);
-}
-
-bool PlatformTransferSide::PathTaken(const char* path) {
-  return platform::PathExists(path);
-}
-
-bool PlatformTransferSide::MakeFolder(const char* path) {
-  return platform::MakeDirectory(path);
-}
-
-std::optional<platform::FileIdentity> PlatformTransferSide::IdentityOf(const char* path) {
-  return platform::IdentityOf(path);
-}
-
-std::optional<uint64_t> PlatformTransferSide::FreeSpace(const char* folder) {
-  return platform::FreeDiskSpace(folder);
 }
 
 }  // namespace kvel::transfers

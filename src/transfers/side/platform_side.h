@@ -3,10 +3,12 @@
 #pragma once
 
 #include "host/host_services.h"
+#include "platform/files.h"
 #include "transfers/auto_accept/auto_accept_rule.h"
 #include "transfers/telling/question_turns.h"
 #include "transfers/stream/stream_connection.h"
 #include "transfers/registry/transfer_registry.h"
+#include "transfers/side/stdio_file.h"
 #include "transfers/side/transfer_side.h"
 
 namespace kvel::transfers {
@@ -38,17 +40,33 @@ class PlatformTransferSide final : public UserQuestions,
   bool AskYesNo(const char* text, const char* caption) override;
   bool ChooseSaveFile(platform::FileDialog& dialog) override;
   bool ChooseOpenFile(platform::FileDialog& dialog) override;
-  std::optional<platform::FileInformation> ReadFileInformation(const char* path) override;
-  std::unique_ptr<StreamFile> OpenForReading(const char* path) override;
-  std::unique_ptr<StreamFile> CreateNewFile(const char* path, platform::Error* error) override;
-  std::unique_ptr<StreamFile> OpenForUpdate(const char* path) override;
-  bool MoveFileOver(const char* from, const char* to) override;
-  bool MoveFileNew(const char* from, const char* to, platform::Error* error) override;
-  void RemoveFile(const char* path) override;
-  bool PathTaken(const char* path) override;
-  bool MakeFolder(const char* path) override;
-  std::optional<platform::FileIdentity> IdentityOf(const char* path) override;
-  std::optional<uint64_t> FreeSpace(const char* folder) override;
+  std::optional<platform::FileInformation> ReadFileInformation(const char* path) override {
+    return platform::ReadFileInformation(path);
+  }
+  std::unique_ptr<StreamFile> OpenForReading(const char* path) override {
+    return StreamFileOf(platform::OpenFileForReading(path));
+  }
+  std::unique_ptr<StreamFile> CreateNewFile(const char* path, platform::Error* error) override {
+    return StreamFileOf(platform::CreateNewFile(path, error));
+  }
+  std::unique_ptr<StreamFile> OpenForUpdate(const char* path) override {
+    return StreamFileOf(platform::OpenFileForUpdate(path));
+  }
+  bool MoveFileOver(const char* from, const char* to) override {
+    return platform::MoveFileOver(from, to);
+  }
+  bool MoveFileNew(const char* from, const char* to, platform::Error* error) override {
+    return platform::MoveFileNew(from, to, error);
+  }
+  void RemoveFile(const char* path) override { platform::RemoveFile(path); }
+  bool PathTaken(const char* path) override { return platform::PathExists(path); }
+  bool MakeFolder(const char* path) override { return platform::MakeDirectory(path); }
+  std::optional<platform::FileIdentity> IdentityOf(const char* path) override {
+    return platform::IdentityOf(path);
+  }
+  std::optional<uint64_t> FreeSpace(const char* folder) override {
+    return platform::FreeDiskSpace(folder);
+  }
   // Where its parts are kept (TransferSide).
   KeptParts* Kept() const { return kept_; }
 

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "platform/file_handle.h"
-
 namespace kvel::transfers {
 namespace {
 
@@ -21,23 +19,11 @@ class PlatformFile final : public StreamFile {
   platform::FileHandle file_;
 };
 
-std::unique_ptr<StreamFile> Own(platform::FileHandle file) {
-  if (!file) return nullptr;
-  return std::make_unique<PlatformFile>(std::move(file));
-}
-
 }  // namespace
 
-std::unique_ptr<StreamFile> OpenStdioFileForReading(const char* path) {
-  return Own(platform::OpenFileForReading(path));
-}
-
-std::unique_ptr<StreamFile> CreateStdioFile(const char* path, platform::Error* error) {
-  return Own(platform::CreateNewFile(path, error));
-}
-
-std::unique_ptr<StreamFile> OpenStdioFileForUpdate(const char* path) {
-  return Own(platform::OpenFileForUpdate(path));
+std::unique_ptr<StreamFile> StreamFileOf(platform::FileHandle file) {
+  if (!file) return nullptr;
+  return std::make_unique<PlatformFile>(std::move(file));
 }
 
 }  // namespace kvel::transfers

@@ -4,17 +4,13 @@
 
 #include <memory>
 
-#include "platform/files.h"
+#include "platform/file_handle.h"
 #include "transfers/side/stream_file.h"
 
 namespace kvel::transfers {
 
-// Null when the file cannot be opened.
-std::unique_ptr<StreamFile> OpenStdioFileForReading(const char* path);
-// Creates a new file; null when the path exists already or it cannot, and
-// then `error` (when given) says why.
-std::unique_ptr<StreamFile> CreateStdioFile(const char* path, platform::Error* error = nullptr);
-// Opens an existing file for reading and writing; null when it cannot.
-std::unique_ptr<StreamFile> OpenStdioFileForUpdate(const char* path);
+// The platform's `file` as a transfer's file; null when the handle is empty
+// (the file could not be opened).
+std::unique_ptr<StreamFile> StreamFileOf(platform::FileHandle file);
 
 }  // namespace kvel::transfers

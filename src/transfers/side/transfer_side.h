@@ -7,7 +7,6 @@
 
 #include <concepts>
 
-#include "transfers/side/stream_file.h"
 #include "transfers/side/transfer_files.h"
 #include "transfers/side/transfer_folders.h"
 #include "transfers/side/user_questions.h"

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "transfers/side/transfer_side.h"
+#include "transfers/side/stream_file.h"
 #include "wire/transfer_records.h"
 
 namespace kvel::transfers {

@@ -9,10 +9,6 @@
 namespace kvel::transfers {
 namespace {
 
-bool IsPathSeparator(char c) {
-  return c == '\\' || c == '/' || c == ':';
-}
-
 bool IsForbidden(char c) {
   const auto byte = static_cast<unsigned char>(c);
   if (byte < 0x20 || byte == 0x7F) return true;
@@ -20,7 +16,9 @@ bool IsForbidden(char c) {
   return kForbidden.find(c) != std::string_view::npos;
 }
 
-void TrimTrailingDotsAndSpaces(std::string& name) {
+// Cuts `name` to the longest kept, then drops trailing dots and spaces.
+void CutAndTrim(std::string& name) {
+  if (name.size() > kMaxOfferedNameLength) name.resize(kMaxOfferedNameLength);
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
 }
 
@@ -52,25 +50,19 @@ bool IsReservedDeviceName(const std::string& name) {
 }  // namespace
 
 std::string SanitizeOfferedName(std::string_view offered) {
-  const size_t separator = [&] {
-    for (size_t i = offered.size(); i > 0; --i) {
-      if (IsPathSeparator(offered[i - 1])) return i;
-    }
-    return size_t{0};
-  }();
+  // Only what follows the last separator or drive colon.
+  const size_t separator = offered.find_last_of("\\/:");
   std::string name;
-  for (char c : offered.substr(separator)) {
+  for (char c : offered.substr(separator == std::string_view::npos ? 0 : separator + 1)) {
     if (!IsForbidden(c)) name += c;
   }
   // Cutting and trimming can uncover a device name ("CON" + spaces + "x"),
   // so the device check comes last. A prefixed name starts with '_' and is
   // no device; cutting it again cannot make it one.
-  if (name.size() > kMaxOfferedNameLength) name.resize(kMaxOfferedNameLength);
-  TrimTrailingDotsAndSpaces(name);
+  CutAndTrim(name);
   if (IsReservedDeviceName(name)) {
     name.insert(name.begin(), '_');
-    if (name.size() > kMaxOfferedNameLength) name.resize(kMaxOfferedNameLength);
-    TrimTrailingDotsAndSpaces(name);
+    CutAndTrim(name);
   }
   if (name.empty()) name = text::kUnnamedFile;
   return name;

@@ -1,4 +1,3 @@
-// The receiving half of the file-transfer stream.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -155,14 +154,12 @@ std::unique_ptr<PartWriter> TakeWithoutAsking(AutoAccepting& accepting, Transfer
   offer.target = decision.place.Path();
   EndNote why = EndNote::None;
   std::unique_ptr<PartWriter> part = TakePart(side, transfer, offer, /*ask=*/false, &why);
+  // A file that does not fit gives its part up: no part is had either way.
+  const std::optional<RoomShortfall> lack = part ? LackOfRoom(side, part, offer) : std::nullopt;
   if (part == nullptr) {
+    const std::string& folder = accepting.acceptor.Folder();
     LogAsked(accepting, offer.uin,
-             std::string(EndNoteName(why)) + " folder=" + accepting.acceptor.Folder());
-    offer.target.clear();
-    return nullptr;
-  }
-  if (const std::optional<RoomShortfall> lack = LackOfRoom(side, part, offer)) {
-    LogAsked(accepting, offer.uin, NoRoomReason(*lack, accepting.acceptor.Folder()));
+             lack ? NoRoomReason(*lack, folder) : EndNoteName(why) + (" folder=" + folder));
     offer.target.clear();
     return nullptr;
   }

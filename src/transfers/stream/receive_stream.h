@@ -24,17 +24,15 @@
 
 namespace kvel::transfers {
 
-// It keeps `transfer`'s record current: the file once it is known, the size
-// and the start of the data once the peer took the offer, and every byte
-// that went over. It does not end the record.
-
 // Receives a file offered by the transfer's contact: asks the user, saves
 // where chosen. The data goes to a part file beside the chosen one, which
 // takes the chosen file's place only when the last chunk has brought exactly
 // the announced size. True only then. With `accepting`, a trusted contact's
 // file is taken without asking, into the folder under a free name,
 // and never put in place over another file; when it cannot be, it is asked
-// as any other.
+// as any other. Keeps `transfer`'s record current (the file once known, the
+// size and the data's start once the peer took the offer, every byte that
+// went over) but does not end it.
 bool ReceiveStream(StreamConnection& connection, TransferSide side, TransferHandle& transfer,
                    AutoAccepting* accepting = nullptr);
 

@@ -2,19 +2,10 @@
 
 #include <algorithm>
 
+#include "common/file_name.h"
 #include "transfers/kept/kept_parts.h"
 
 namespace kvel::transfers {
-namespace {
-
-// The folder of `path` with its separator; empty for a bare name.
-std::string FolderOf(const std::string& path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-}  // namespace
-
 std::optional<RoomShortfall> JudgeRoom(int64_t size, int64_t kept, std::optional<uint64_t> free) {
   if (!free) return std::nullopt;
   const uint64_t rest =
@@ -27,7 +18,9 @@ std::optional<RoomShortfall> JudgeRoom(int64_t size, int64_t kept, std::optional
 
 std::optional<RoomShortfall> LackOfRoom(TransferSide side, std::unique_ptr<PartWriter>& writer,
                                         const OfferedFile& offer) {
-  const std::string folder = FolderOf(offer.target);
+  // The target's folder with its separator; empty for a bare name.
+  const std::string folder =
+      offer.target.substr(0, offer.target.size() - FileNameOf(offer.target).size());
   const std::optional<RoomShortfall> lack =
       JudgeRoom(offer.size, writer->Offset(),
                 side.folders.FreeSpace(folder.empty() ? nullptr : folder.c_str()));

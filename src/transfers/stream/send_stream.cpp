@@ -1,8 +1,8 @@
-// The sending half of the file-transfer stream.
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "common/file_name.h"
 #include "common/texts.h"
 #include "platform/chosen_files.h"
 #include "transfers/stream/chunk_batch.h"
@@ -43,15 +43,6 @@ std::string ChooseFiles(UserQuestions& user, const FurtherFiles& further) {
   return first;
 }
 
-// The name the file is offered under: the chosen path without its directory.
-std::string BaseName(const char* path) {
-  const char* name = path;
-  for (const char* p = path; *p != '\0'; ++p) {
-    if (*p == '\\' || *p == '/') name = p + 1;
-  }
-  return name;
-}
-
 wire::FileInfo Describe(const platform::FileInformation& information, const char* path) {
   wire::FileInfo info;
   info.attributes = information.attributes;
@@ -60,7 +51,8 @@ wire::FileInfo Describe(const platform::FileInformation& information, const char
   info.lastWriteTime = information.lastWriteTime;
   info.sizeHigh = static_cast<uint32_t>(information.size >> 32);
   info.sizeLow = static_cast<uint32_t>(information.size);
-  info.name = BaseName(path);
+  // Offered under the chosen path without its directory.
+  info.name = FileNameOf(path);
   return info;
 }
 

@@ -15,10 +15,6 @@ namespace kvel::transfers {
 // How long the sender waits for the receiver to close after the last chunk.
 inline constexpr uint32_t kDeliveryWaitMs = 30000;
 
-// It keeps `transfer`'s record current: the file once it is known, the size
-// and the start of the data once the peer took the offer, and every byte
-// that went over. It does not end the record.
-
 // Handed the files the user chose after the first, each to be offered over
 // a connection of its own (the stream carries one file).
 using FurtherFiles = std::function<void(std::vector<std::string> paths)>;
@@ -30,7 +26,8 @@ using FurtherFiles = std::function<void(std::vector<std::string> paths)>;
 // offer has started: one file, or with `further` several, of which the
 // first goes here and the rest to `further` at once. True only when the
 // last chunk has been sent whole and the receiver has closed the connection
-// within kDeliveryWaitMs. Of `side` it asks the user and reads the file.
+// within kDeliveryWaitMs. Of `side` it asks the user and reads the file;
+// `transfer`'s record it keeps current as ReceiveStream does.
 bool SendStream(StreamConnection& connection, TransferSide side, TransferHandle& transfer,
                 const FurtherFiles& further = nullptr);
 

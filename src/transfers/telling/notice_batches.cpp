@@ -1,5 +1,6 @@
 #include "transfers/telling/notice_batches.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -35,19 +36,16 @@ UserNotice GatherNotices(const std::vector<UserNotice>& notices, size_t logged) 
     if (i > 0) box.text += "\n";
     box.text += notices[i].text;
   }
-  if (notices.size() > kMaxNoticesInBox) {
-    char more[128];
-    std::snprintf(more, sizeof more, text::kNoticesMoreFormat,
-                  static_cast<unsigned>(notices.size() - kMaxNoticesInBox));
-    box.text += "\n";
-    box.text += more;
-  }
-  if (logged > 0) {
+  // A last line counting `count` notices, when there are any.
+  const auto countLine = [&box](const char* format, size_t count) {
+    if (count == 0) return;
     char line[128];
-    std::snprintf(line, sizeof line, text::kNoticesLoggedFormat, static_cast<unsigned>(logged));
+    std::snprintf(line, sizeof line, format, static_cast<unsigned>(count));
     box.text += "\n";
     box.text += line;
-  }
+  };
+  countLine(text::kNoticesMoreFormat, notices.size() - std::min(notices.size(), kMaxNoticesInBox));
+  countLine(text::kNoticesLoggedFormat, logged);
   return box;
 }
 

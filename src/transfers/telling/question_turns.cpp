@@ -43,11 +43,6 @@ QuestionTurns::Turn QuestionTurns::Take(uint32_t uin, uint32_t address,
   return turn;
 }
 
-bool QuestionTurns::Open(uint32_t uin, uint32_t address) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return open_.count({uin, address}) != 0;
-}
-
 void QuestionTurns::Give(const Peer& peer) {
   {
     std::lock_guard<std::mutex> lock(mutex_);

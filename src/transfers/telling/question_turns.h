@@ -48,8 +48,6 @@ class QuestionTurns {
   // the turn; an empty turn when the wait ran out or `calledOff` (asked
   // every kTurnLookMs) said so. Turns are given in no particular order.
   Turn Take(uint32_t uin, uint32_t address, const std::function<bool()>& calledOff);
-  // Whether a question of `uin` at `address` is open now (tests).
-  bool Open(uint32_t uin, uint32_t address);
 
  private:
   using Peer = std::pair<uint32_t, uint32_t>;  // number, address

@@ -1,8 +1,10 @@
 #include "transfers/telling/transfer_outcome.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
+#include "common/file_name.h"
 #include "common/texts.h"
 #include "transfers/telling/telling_texts.h"
 #include "wire/transfer_records.h"
@@ -14,58 +16,37 @@ namespace {
 constexpr size_t kMaxContactInNotice = 64;
 
 const char* OutcomeName(TransferOutcome outcome) {
-  switch (outcome) {
-    case TransferOutcome::Done:
-      return "done";
-    case TransferOutcome::Stopped:
-      return "stopped";
-    case TransferOutcome::Declined:
-      return "declined";
-    case TransferOutcome::Refused:
-      return "refused";
-    case TransferOutcome::Failed:
-      break;
-  }
-  return "failed";
+  constexpr const char* kNames[] = {"done", "stopped", "declined", "refused", "failed"};
+  return kNames[static_cast<size_t>(outcome)];
 }
 
-// Why a file could not be saved, for the box; null when the note says
-// something else.
-const char* SaveProblemText(EndNote note) {
-  switch (note) {
-    case EndNote::PathTooLong:
-      return text::kReasonPathTooLong;
-    case EndNote::NoFolder:
-      return text::kReasonNoFolder;
-    case EndNote::NoAccess:
-      return text::kReasonNoAccess;
-    case EndNote::DiskFull:
-      return text::kReasonDiskFull;
-    case EndNote::CannotCreate:
-      return text::kReasonCannotCreate;
-    case EndNote::CannotWrite:
-      return text::kReasonCannotWrite;
-    case EndNote::CannotReplace:
-      return text::kReasonCannotReplace;
-    case EndNote::CannotList:
-      return text::kReasonCannotList;
-    default:
-      return nullptr;
-  }
-}
+// Each end note, in EndNote's order: its log name, why the file could not
+// be saved (for the box; null when the note says something else) and the
+// failure box's format for a receive ended with it.
+struct NoteTexts {
+  const char* name;
+  const char* saveProblem;
+  const char* receiveFailed;
+};
+constexpr NoteTexts kNoteTexts[] = {
+    {"", nullptr, text::kNoticeReceiveFailed},
+    {"part-kept", nullptr, text::kNoticeReceiveKept},
+    {"sender-cannot-resume", nullptr, text::kNoticeSenderCannotResume},
+    {"sender-file-changed", nullptr, text::kNoticeSenderFileChanged},
+    {"path-too-long", text::kReasonPathTooLong, text::kNoticeReceiveFailed},
+    {"no-folder", text::kReasonNoFolder, text::kNoticeReceiveFailed},
+    {"no-access", text::kReasonNoAccess, text::kNoticeReceiveFailed},
+    {"disk-full", text::kReasonDiskFull, text::kNoticeReceiveFailed},
+    {"cannot-create", text::kReasonCannotCreate, text::kNoticeReceiveFailed},
+    {"cannot-write", text::kReasonCannotWrite, text::kNoticeReceiveFailed},
+    {"cannot-replace", text::kReasonCannotReplace, text::kNoticeReceiveFailed},
+    {"cannot-list", text::kReasonCannotList, text::kNoticeReceiveFailed},
+    {"no-room", nullptr, text::kNoticeReceiveFailed},
+};
+static_assert(std::size(kNoteTexts) == static_cast<size_t>(EndNote::NoRoom) + 1);
 
-// The failure box's format for a receive that ended with `note`.
-const char* ReceiveFailedFormat(EndNote note) {
-  switch (note) {
-    case EndNote::PartKept:
-      return text::kNoticeReceiveKept;
-    case EndNote::SenderCannotResume:
-      return text::kNoticeSenderCannotResume;
-    case EndNote::SenderFileChanged:
-      return text::kNoticeSenderFileChanged;
-    default:
-      return text::kNoticeReceiveFailed;
-  }
+const NoteTexts& TextsOf(EndNote note) {
+  return kNoteTexts[static_cast<size_t>(note)];
 }
 
 // Megabytes (of 1024 * 1024 bytes) with one decimal: rounded up for what is
@@ -83,11 +64,6 @@ std::string MegabytesText(uint64_t bytes, bool roundUp) {
   return std::to_string(whole) + "." + std::to_string(tenths);
 }
 
-std::string_view BaseName(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
 std::string Format(const char* format, std::string_view first, std::string_view second,
                    const std::string& third = "", const std::string& fourth = "") {
   const std::string a(first), b(second);
@@ -102,13 +78,11 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
                               bool fileKnown, std::optional<uint32_t> answer) {
   if (succeeded) return TransferOutcome::Done;
   if (stopped) return TransferOutcome::Stopped;
-  if (direction == Send) {
-    if (answer == wire::kReplyRefuse) return TransferOutcome::Refused;
-    if (answer.has_value()) return TransferOutcome::Failed;
-    // No answer: the peer broke off after the offer, or this user chose no file.
-    return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
-  }
-  // Receiving: the file is known only once this user took it.
+  if (direction == Send && answer.has_value())
+    return answer == wire::kReplyRefuse ? TransferOutcome::Refused : TransferOutcome::Failed;
+  // A send without an answer (the peer broke off after the offer, or this
+  // user chose no file), or a receive (the file is known only once this user
+  // took it), failed only when its file was known.
   return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
 }
 
@@ -124,35 +98,7 @@ std::string TransferLogLine(const TransferReport& report) {
 }
 
 const char* EndNoteName(EndNote note) {
-  switch (note) {
-    case EndNote::None:
-      break;
-    case EndNote::PartKept:
-      return "part-kept";
-    case EndNote::SenderCannotResume:
-      return "sender-cannot-resume";
-    case EndNote::SenderFileChanged:
-      return "sender-file-changed";
-    case EndNote::PathTooLong:
-      return "path-too-long";
-    case EndNote::NoFolder:
-      return "no-folder";
-    case EndNote::NoAccess:
-      return "no-access";
-    case EndNote::DiskFull:
-      return "disk-full";
-    case EndNote::CannotCreate:
-      return "cannot-create";
-    case EndNote::CannotWrite:
-      return "cannot-write";
-    case EndNote::CannotReplace:
-      return "cannot-replace";
-    case EndNote::CannotList:
-      return "cannot-list";
-    case EndNote::NoRoom:
-      return "no-room";
-  }
-  return "";
+  return TextsOf(note).name;
 }
 
 bool WorthTelling(TransferOutcome outcome) {
@@ -160,7 +106,7 @@ bool WorthTelling(TransferOutcome outcome) {
 }
 
 UserNotice TransferNotice(const TransferReport& report, const std::string& contact) {
-  const std::string_view name = BaseName(report.path);
+  const std::string_view name = FileNameOf(report.path);
   const std::string_view who = std::string_view(contact).substr(0, kMaxContactInNotice);
   switch (report.outcome) {
     case TransferOutcome::Refused:
@@ -168,7 +114,7 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
     case TransferOutcome::Failed:
       if (report.direction == Send)
         return {Format(text::kNoticeSendFailed, name, who), text::kErrorCaption};
-      if (const char* problem = SaveProblemText(report.note)) {
+      if (const char* problem = TextsOf(report.note).saveProblem) {
         return {Format(report.partKept ? text::kNoticeCannotSaveKept : text::kNoticeCannotSave,
                        name, who, problem),
                 text::kErrorCaption};
@@ -177,7 +123,7 @@ UserNotice TransferNotice(const TransferReport& report, const std::string& conta
         return {Format(text::kNoticeNoRoom, name, who, MegabytesText(report.room.needed, true),
                        MegabytesText(report.room.free, false)),
                 text::kErrorCaption};
-      return {Format(ReceiveFailedFormat(report.note), name, who), text::kErrorCaption};
+      return {Format(TextsOf(report.note).receiveFailed, name, who), text::kErrorCaption};
     default:
       return {};
   }
