@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < ((waits & 1) ? 1 + ((waits >> 2) & 1) : 0); ++i) {
     transfers::TransferHandle send = registry.Begin(kContact, transfers::Send);
     if (waits & 2) send.NameFile(kFile);
-    send.AwaitConnection("777");
+    send.Await(transfers::Awaits::Connection, "777");
     callBacks.Await(kContact, std::move(send), "");
   }
   const size_t awaited = callBacks.CountOf(kContact);

@@ -32,7 +32,7 @@ class AwaitedCallBacksTest : public ::testing::Test {
   }
   TransferHandle Send(uint32_t uin) {
     TransferHandle transfer = registry_.Begin(uin, transfers::Send);
-    transfer.AwaitConnection("kontakt");
+    transfer.Await(transfers::Awaits::Connection, "kontakt");
     return transfer;
   }
   uint32_t now_ = 5000;

@@ -42,7 +42,7 @@ class SendQueueTest : public ::testing::Test {
   // and started here when it has one, as the product starts it.
   TransferId Send(SendQueue& queue, uint32_t uin) {
     TransferHandle transfer = registry_.Begin(uin, transfers::Send);
-    transfer.AwaitTurn("kontakt");
+    transfer.Await(transfers::Awaits::Turn, "kontakt");
     const TransferId id = transfer.Id();
     if (queue.Enter(uin, transfer)) {
       started_.push_back(uin);
@@ -186,7 +186,7 @@ TEST_F(SendQueueTest, ASendWithNoPlaceWaitsFirstInLineForTheNextPump) {
 
   // A send that had its turn at once and found no place gives it back.
   TransferHandle own = registry_.Begin(8, transfers::Send);
-  own.AwaitTurn("kontakt");
+  own.Await(transfers::Awaits::Turn, "kontakt");
   const TransferId ownId = own.Id();
   ASSERT_TRUE(queue->Enter(8, own));
   queue->GiveBack(8, std::move(own));

@@ -166,10 +166,10 @@ TEST(TransferRegistry, AWaitingSendIsListedOnceFromItsClickToItsEnd) {
   TransferHandle incoming = registry.Begin(0, Receive);  // an accepted connection: not listed
   TransferHandle send = registry.Begin(7, Send);
   const TransferId id = send.Id();
-  send.AwaitTurn("Bolek");  // among the contact's sends: listed from here
+  send.Await(Awaits::Turn, "Bolek");  // among the contact's sends: listed from here
   EXPECT_EQ(registry.Snapshot()[0].awaits, Awaits::Turn);
-  send.AwaitConnection("Bolek");
-  send.AwaitConnection("Bolek");  // said twice, listed once
+  send.Await(Awaits::Connection, "Bolek");
+  send.Await(Awaits::Connection, "Bolek");  // said twice, listed once
   std::vector<Transfer> listed = registry.Snapshot();
   ASSERT_EQ(Ids(listed), std::vector<TransferId>{id});
   EXPECT_EQ(listed[0].state, TransferState::Waiting);
@@ -178,7 +178,7 @@ TEST(TransferRegistry, AWaitingSendIsListedOnceFromItsClickToItsEnd) {
   EXPECT_EQ(listed[0].socket, platform::kInvalidSocket);
   send.Agree(7, "Bolek", Send);
   EXPECT_EQ(registry.Snapshot()[0].state, TransferState::Asking);
-  send.AwaitConnection("Bolek");  // too late: it waits no longer
+  send.Await(Awaits::Connection, "Bolek");  // too late: it waits no longer
   EXPECT_EQ(registry.Snapshot()[0].state, TransferState::Asking);
   send.End(TransferOutcome::Done);
   EXPECT_EQ(recorder->Told(), (std::vector<std::string>{"listed " + std::to_string(id),

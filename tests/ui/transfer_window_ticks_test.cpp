@@ -205,7 +205,7 @@ TEST_F(TransferWindowTicks, AReceivedFileStaysAFewSecondsAndOpensOnRequest) {
 // connection comes the same row goes on, repainted, never a second one.
 TEST_F(TransferWindowTicks, AWaitingSendShowsAtOnceAndItsRowGoesOn) {
   TransferHandle send = registry_.Begin(7, Send);
-  send.AwaitConnection("Bolek");
+  send.Await(transfers::Awaits::Connection, "Bolek");
   window_.Tick();
   EXPECT_TRUE(shown_->visible);
   EXPECT_EQ(shown_->rows, std::vector<TransferId>{send.Id()});

@@ -202,7 +202,8 @@ bool Admit(ConnectionRequest& request) {
         request.outgoing ? DirectionFor(Side::Caller, request.directionCode) : std::nullopt;
     request.transfer = services.transfers.Begin(request.outgoing ? request.uin : 0,
                                                 direction.value_or(transfers::Receive));
-    if (OwnSend(request)) request.transfer.AwaitConnection(services.peers.PeerName(request.uin));
+    if (OwnSend(request))
+      request.transfer.Await(transfers::Awaits::Connection, services.peers.PeerName(request.uin));
   }
   if (request.place) return true;
   Refusal refusal = Refusal::None;

@@ -22,7 +22,7 @@ namespace {
 // turn from its beginning.
 TransferHandle BeginSend(ConnectionServices& services, uint32_t uin, const std::string& contact) {
   TransferHandle transfer = services.transfers.Begin(uin, transfers::Send);
-  transfer.AwaitTurn(contact);
+  transfer.Await(transfers::Awaits::Turn, contact);
   return transfer;
 }
 
@@ -31,14 +31,14 @@ TransferHandle BeginSend(ConnectionServices& services, uint32_t uin, const std::
 bool StartSend(uint32_t uin, SendQueue& sends, std::shared_ptr<ConnectionServices> services) {
   TransferHandle transfer = BeginSend(*services, uin, services->peers.PeerName(uin));
   if (!sends.Enter(uin, transfer)) return true;
-  transfer.AwaitConnection(transfer.Read().contact);
+  transfer.Await(transfers::Awaits::Connection, transfer.Read().contact);
   return StartOutgoing(uin, wire::kPushCode, std::move(services), std::move(transfer));
 }
 
 void AwaitCallBack(uint32_t uin, SendQueue& sends, ConnectionServices& services) {
   TransferHandle transfer = BeginSend(services, uin, services.peers.PeerName(uin));
   if (!sends.Enter(uin, transfer)) return;
-  transfer.AwaitConnection(transfer.Read().contact);
+  transfer.Await(transfers::Awaits::Connection, transfer.Read().contact);
   AskToCallBack(services, uin, std::move(transfer), std::string());
 }
 
@@ -58,13 +58,13 @@ bool StartTurn(uint32_t uin, TransferHandle& transfer,
   const std::string contact = transfer.Read().contact;
   const PeerAddress peer = services->peers.PeerAddressOf(uin);
   if (peer.ip != 0 && wire::PeerStateOf(peer.port) == wire::kAskToCall) {
-    transfer.AwaitConnection(contact);
+    transfer.Await(transfers::Awaits::Connection, contact);
     AskToCallBack(*services, uin, std::move(transfer), std::string());
     return true;
   }
   ConnectionSet::Place place = services->connections.EnterOwn();
   if (!place) return false;
-  transfer.AwaitConnection(contact);
+  transfer.Await(transfers::Awaits::Connection, contact);
   StartConnection({.outgoing = true,
                    .uin = uin,
                    .directionCode = wire::kPushCode,

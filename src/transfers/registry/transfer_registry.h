@@ -125,12 +125,9 @@ class TransferHandle {
   // before closing the socket.
   void AttachSocket(platform::Socket socket);
   void DetachSocket();
-  // The transfer waits for a connection to its contact, named `contact`:
-  // it is listed (Waiting) from now on. Only while Waiting.
-  void AwaitConnection(std::string contact) { Await(Awaits::Connection, std::move(contact)); }
-  // The same, waiting its turn among the sends to its contact.
-  void AwaitTurn(std::string contact) { Await(Awaits::Turn, std::move(contact)); }
-  // The same for any wait the user sees; one listed already stays in its row.
+  // The transfer waits (for a connection to its contact, named `contact`, or
+  // its turn among the sends to it): it is listed (Waiting) from now on, and
+  // one listed already stays in its row. Only while Waiting.
   void Await(Awaits awaits, std::string contact);
   // `watch` is told of this transfer's stop and end from now on (one watch
   // per transfer: a later one takes its place).
