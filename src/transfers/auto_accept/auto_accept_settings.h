@@ -23,7 +23,6 @@ namespace kvel::transfers {
 
 // Numbers listed at most: each offer looks its contact up among them.
 inline constexpr size_t kMaxTrustedUins = 256;
-inline constexpr uint32_t kDefaultAutoAcceptKb = 10240;
 // Offsets and sizes of 4 GiB and more are beyond what resuming carries.
 inline constexpr uint32_t kMaxAutoAcceptKb = 4u * 1024 * 1024;
 // The deepest folder Windows makes: one that leaves room for an 8.3 name.
