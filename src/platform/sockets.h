@@ -44,8 +44,8 @@ void SetLinger(Socket s, int seconds);  // SO_LINGER on with `seconds`
 // The longest a blocking receive (SO_RCVTIMEO) or send (SO_SNDTIMEO) waits
 // before it fails; 0 waits without limit. After a time-out the socket is
 // good only for closing.
-bool SetReceiveTimeout(Socket s, uint32_t milliseconds);
-bool SetSendTimeout(Socket s, uint32_t milliseconds);
+enum class Timeout { Receive, Send };
+bool SetTimeout(Socket s, Timeout which, uint32_t milliseconds);
 // One receive / send with no flags: count moved, 0 when closed, < 0 on error.
 int ReceiveSome(Socket s, void* buffer, int count);
 int SendSome(Socket s, const void* data, int count);

@@ -64,7 +64,7 @@ TEST(UnloadPlugin, StopsRunningTransfersAndLeavesNothingForAfter) {
   const size_t calls = plugin->Host().Calls().size();
   for (Socket peer : peers) {
     // Closed by the plug-in: the read ends at once rather than after 20 s.
-    platform::SetReceiveTimeout(peer, 20000);
+    platform::SetTimeout(peer, platform::Timeout::Receive, 20000);
     uint8_t byte;
     EXPECT_EQ(platform::ReceiveSome(peer, &byte, 1), 0);
     platform::CloseSocket(peer);

@@ -20,7 +20,7 @@ constexpr uint64_t kOfferBytes = wire::kWordSize + wire::kOfferSize;
 
 PeerWaits::PeerWaits(platform::Socket socket, const ConnectionLimits& limits, platform::Clock clock)
     : socket_(socket), limits_(limits), clock_(std::move(clock)) {
-  platform::SetSendTimeout(socket_, limits_.idleMs);
+  platform::SetTimeout(socket_, platform::Timeout::Send, limits_.idleMs);
   StartPhase(limits_.handshakeMs, true, kNoEnd);
 }
 
@@ -66,7 +66,8 @@ bool PeerWaits::BeforeRead() {
     }
     wait = perReadMs_ - spent;
   }
-  if (wait != timeoutSet_ && platform::SetReceiveTimeout(socket_, wait)) timeoutSet_ = wait;
+  if (wait != timeoutSet_ && platform::SetTimeout(socket_, platform::Timeout::Receive, wait))
+    timeoutSet_ = wait;
   return true;
 }
 

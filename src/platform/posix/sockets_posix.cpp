@@ -26,11 +26,6 @@ sockaddr_in Address(uint32_t address, uint16_t port) {
 int Fd(Socket s) {
   return static_cast<int>(s);
 }
-bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
-  timeval value{static_cast<time_t>(milliseconds / 1000),
-                static_cast<suseconds_t>(milliseconds % 1000 * 1000)};
-  return ::setsockopt(Fd(s), SOL_SOCKET, option, &value, sizeof value) == 0;
-}
 }  // namespace
 
 bool StartSocketLibrary(std::string* description) {
@@ -118,12 +113,11 @@ void SetLinger(Socket s, int seconds) {
   ::setsockopt(Fd(s), SOL_SOCKET, SO_LINGER, &value, sizeof value);
 }
 
-bool SetReceiveTimeout(Socket s, uint32_t milliseconds) {
-  return SetTimeout(s, SO_RCVTIMEO, milliseconds);
-}
-
-bool SetSendTimeout(Socket s, uint32_t milliseconds) {
-  return SetTimeout(s, SO_SNDTIMEO, milliseconds);
+bool SetTimeout(Socket s, Timeout which, uint32_t milliseconds) {
+  const int option = which == Timeout::Receive ? SO_RCVTIMEO : SO_SNDTIMEO;
+  timeval value{static_cast<time_t>(milliseconds / 1000),
+                static_cast<suseconds_t>(milliseconds % 1000 * 1000)};
+  return ::setsockopt(Fd(s), SOL_SOCKET, option, &value, sizeof value) == 0;
 }
 
 int ReceiveSome(Socket s, void* buffer, int count) {

@@ -19,11 +19,6 @@ sockaddr_in Address(uint32_t address, uint16_t port) {
 SOCKET Handle(Socket s) {
   return static_cast<SOCKET>(s);
 }
-bool SetTimeout(Socket s, int option, uint32_t milliseconds) {
-  DWORD value = milliseconds;
-  return setsockopt(Handle(s), SOL_SOCKET, option, reinterpret_cast<const char*>(&value),
-                    sizeof value) == 0;
-}
 }  // namespace
 
 bool StartSocketLibrary(std::string* description) {
@@ -118,12 +113,11 @@ void SetLinger(Socket s, int seconds) {
   setsockopt(Handle(s), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-bool SetReceiveTimeout(Socket s, uint32_t milliseconds) {
-  return SetTimeout(s, SO_RCVTIMEO, milliseconds);
-}
-
-bool SetSendTimeout(Socket s, uint32_t milliseconds) {
-  return SetTimeout(s, SO_SNDTIMEO, milliseconds);
+bool SetTimeout(Socket s, Timeout which, uint32_t milliseconds) {
+  const int option = which == Timeout::Receive ? SO_RCVTIMEO : SO_SNDTIMEO;
+  DWORD value = milliseconds;
+  return setsockopt(Handle(s), SOL_SOCKET, option, reinterpret_cast<const char*>(&value),
+                    sizeof value) == 0;
 }
 
 int ReceiveSome(Socket s, void* buffer, int count) {
