@@ -41,7 +41,6 @@ class PartFile {
   PartFile& operator=(const PartFile&) = delete;
 
   StreamFile& File() { return *file_; }
-  const PartNames& Names() const { return names_; }
   // Lists the new part, in use, with a record beside it (`facts`' contact,
   // name, size and target, and a length and times no part stays under),
   // when a file of `facts.size` bytes may be kept: so that it is listed
