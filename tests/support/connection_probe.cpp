@@ -131,7 +131,7 @@ class ConnectionProbe::ProbeServices final : public p2p::PeerDirectory,
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->log.push_back(line);
   }
-  void TellUser(const transfers::TransferReport& report) override {
+  void TellUser(const transfers::Transfer& report) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->told.push_back(report);
   }

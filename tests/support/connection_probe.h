@@ -67,7 +67,7 @@ class ConnectionProbe {
   }
   std::vector<std::string> LogLines() const { return Get(&State::log); }
   // The transfers the user was told of.
-  std::vector<transfers::TransferReport> Told() const { return Get(&State::told); }
+  std::vector<transfers::Transfer> Told() const { return Get(&State::told); }
   // The sends the user was told never reached their contacts.
   std::vector<p2p::Unreached> Unreached() const { return Get(&State::unreached); }
   // The GG packets sent through the host.
@@ -105,7 +105,7 @@ class ConnectionProbe {
     uint32_t ownUin = 0;
     std::map<uint32_t, std::string> names;
     std::vector<std::string> log;
-    std::vector<transfers::TransferReport> told;
+    std::vector<transfers::Transfer> told;
     std::vector<p2p::Unreached> unreached;
     std::vector<std::vector<uint8_t>> packets;
     Connect connect;

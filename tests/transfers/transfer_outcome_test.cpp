@@ -59,7 +59,7 @@ TEST(TransferOutcome, JudgedFromResultStopFileAndAnswer) {
 // offset in the line and the outcomes of whole connections: OutcomeTest and
 // OutcomeOfSending.)
 TEST(TransferOutcome, LogLinesAndPolishNotices) {
-  transfers::TransferReport report;
+  transfers::Transfer report;
   report.uin = 1001;
   report.path = "C:\\dane\\raport.pdf";
   report.moved = 4096;
@@ -109,7 +109,7 @@ TEST(TransferOutcome, LogLinesAndPolishNotices) {
 }
 
 TEST(TransferOutcome, AFailedReceiveSaysWhatItsNoteSays) {
-  transfers::TransferReport report;
+  transfers::Transfer report;
   report.direction = transfers::Receive;
   report.uin = 1001;
   report.path = "C:\\dane\\film.avi";

@@ -52,7 +52,7 @@ class ConnectionTelling {
   // A diagnostic line.
   virtual void Log(const std::string& line) = 0;
   // A transfer that was refused or failed.
-  virtual void TellUser(const transfers::TransferReport& report) = 0;
+  virtual void TellUser(const transfers::Transfer& report) = 0;
   // A send of this user's that never reached its contact.
   virtual void TellUnreached(const Unreached& unreached) = 0;
   // A whole GG packet (the call-back request), taken before it returns.

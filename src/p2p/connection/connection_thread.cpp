@@ -136,23 +136,15 @@ std::string HandshakeAndTransfer(Socket socket, ConnectionRequest& request,
     const transfers::OfferOrigin origin{remote, announced, callBack};
     succeeded = services.files.ReceiveFile(connection, transfer, origin);
   }
-  // How it ended is judged from the transfer's own record.
-  const transfers::Transfer facts = transfer.Read();
-  const bool fileKnown = !facts.path.empty();
-  transfers::TransferReport report;
+  // How it ended is judged, and reported, from the transfer's own record.
+  transfers::Transfer report = transfer.Read();
   report.direction = outcome.direction;
   report.uin = outcome.uin;
-  report.path = facts.path;
   // The log names the offset the transfer went on from (also one the
   // sender could not go on from) and counts this connection's bytes.
-  report.offset = waits.AnswerOffset().value_or(facts.offset);
-  report.moved = facts.moved;
-  report.outcome = transfers::JudgeTransfer(succeeded, facts.stopped, outcome.direction, fileKnown,
-                                            waits.AnswerCode());
-  report.note = facts.note;
-  report.partKept = facts.partKept;
-  report.room = facts.room;
-  report.takenWithoutAsking = facts.takenWithoutAsking;
+  report.offset = waits.AnswerOffset().value_or(report.offset);
+  report.outcome = transfers::JudgeTransfer(succeeded, report.stopped, outcome.direction,
+                                            !report.path.empty(), waits.AnswerCode());
   transfer.End(report.outcome);
   ReportEnded(services, report);
   if (waits.TimedOut()) Report(services, text::kLogPeerTooSlow + std::to_string(socket));

@@ -6,7 +6,7 @@ void Report(ConnectionServices& services, const std::string& line) {
   services.connections.Reporting([&] { services.telling.Log(line); });
 }
 
-void ReportEnded(ConnectionServices& services, const transfers::TransferReport& report) {
+void ReportEnded(ConnectionServices& services, const transfers::Transfer& report) {
   Report(services, transfers::TransferLogLine(report));
   if (!transfers::WorthTelling(report.outcome)) return;
   services.connections.Reporting([&] { services.telling.TellUser(report); });

@@ -11,7 +11,7 @@ namespace kvel::p2p {
 // A diagnostic line.
 void Report(ConnectionServices& services, const std::string& line);
 // Logs an ended transfer; tells the user of one worth a box.
-void ReportEnded(ConnectionServices& services, const transfers::TransferReport& report);
+void ReportEnded(ConnectionServices& services, const transfers::Transfer& report);
 // Ends `transfer` (a send of this user's that never reached its contact, or
 // a call-back this side could not make) as `unreached` says, with its log
 // line and, for a send that was not stopped, its box.

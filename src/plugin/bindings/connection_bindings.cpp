@@ -44,7 +44,7 @@ class PluginConnections final : public p2p::PeerDirectory,
 
   void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
   // The box has a thread of its own: the connection's thread ends meanwhile.
-  void TellUser(const transfers::TransferReport& report) override {
+  void TellUser(const transfers::Transfer& report) override {
     plugin_.notices.Tell(
         transfers::TransferNotice(report, gg::PeerDisplayName(plugin_.host, report.uin)));
   }

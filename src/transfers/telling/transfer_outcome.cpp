@@ -86,7 +86,7 @@ TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection di
   return fileKnown ? TransferOutcome::Failed : TransferOutcome::Declined;
 }
 
-std::string TransferLogLine(const TransferReport& report) {
+std::string TransferLogLine(const Transfer& report) {
   return std::string(text::kLogTransferEnded) + (report.direction == Send ? "send" : "receive") +
          " peer=" + std::to_string(report.uin) + " bytes=" + std::to_string(report.moved) +
          (report.offset != 0 ? " offset=" + std::to_string(report.offset) : std::string()) +
@@ -105,7 +105,7 @@ bool WorthTelling(TransferOutcome outcome) {
   return outcome == TransferOutcome::Refused || outcome == TransferOutcome::Failed;
 }
 
-UserNotice TransferNotice(const TransferReport& report, const std::string& contact) {
+UserNotice TransferNotice(const Transfer& report, const std::string& contact) {
   const std::string_view name = FileNameOf(report.path);
   const std::string_view who = std::string_view(contact).substr(0, kMaxContactInNotice);
   switch (report.outcome) {

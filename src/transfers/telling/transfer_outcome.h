@@ -17,19 +17,6 @@ namespace kvel::transfers {
 TransferOutcome JudgeTransfer(bool succeeded, bool stopped, TransferDirection direction,
                               bool fileKnown, std::optional<uint32_t> answer);
 
-struct TransferReport {
-  TransferDirection direction = Send;
-  uint32_t uin = 0;
-  std::string path;    // the local path; empty when none was chosen
-  int64_t moved = 0;   // bytes moved over this connection
-  int64_t offset = 0;  // where in the file the transfer started
-  TransferOutcome outcome = TransferOutcome::Failed;
-  EndNote note = EndNote::None;     // what the receiving side knows of the end
-  bool partKept = false;            // what came is kept to be resumed
-  RoomShortfall room;               // with EndNote::NoRoom
-  bool takenWithoutAsking = false;  // received without asking
-};
-
 // "transfer ended: send peer=1001 bytes=4096 outcome=failed"; a transfer
 // that started within the file also names its offset, after the bytes:
 // "... bytes=4096 offset=12000 outcome=done"; a note follows the outcome:
@@ -37,7 +24,7 @@ struct TransferReport {
 // failure after it: "... reason=cannot-write part-kept"; a file received
 // without asking says so after the outcome: "... outcome=done
 // taken-without-asking".
-std::string TransferLogLine(const TransferReport& report);
+std::string TransferLogLine(const Transfer& report);
 // The note as the log names it ("part-kept", "no-access", ...); empty for
 // none.
 const char* EndNoteName(EndNote note);
@@ -53,6 +40,6 @@ struct UserNotice {
   std::string text;
   std::string caption;
 };
-UserNotice TransferNotice(const TransferReport& report, const std::string& contact);
+UserNotice TransferNotice(const Transfer& report, const std::string& contact);
 
 }  // namespace kvel::transfers
