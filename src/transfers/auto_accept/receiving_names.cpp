@@ -10,9 +10,6 @@ ReceivingNames::Hold::~Hold() {
   Release();
 }
 
-ReceivingNames::Hold::Hold(Hold&& other) noexcept
-    : names_(std::exchange(other.names_, nullptr)), path_(std::move(other.path_)) {}
-
 ReceivingNames::Hold& ReceivingNames::Hold::operator=(Hold&& other) noexcept {
   if (this != &other) {
     Release();

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace kvel::transfers {
 
@@ -19,7 +20,7 @@ class ReceivingNames {
    public:
     Hold() = default;
     ~Hold();
-    Hold(Hold&& other) noexcept;
+    Hold(Hold&& other) noexcept { *this = std::move(other); }
     Hold& operator=(Hold&& other) noexcept;
     Hold(const Hold&) = delete;
     Hold& operator=(const Hold&) = delete;

@@ -9,11 +9,6 @@ SpeedLimit::Share::~Share() {
   Leave();
 }
 
-SpeedLimit::Share::Share(Share&& other) noexcept
-    : limit_(std::exchange(other.limit_, nullptr)),
-      id_(other.id_),
-      reservedUs_(other.reservedUs_) {}
-
 SpeedLimit::Share& SpeedLimit::Share::operator=(Share&& other) noexcept {
   if (this != &other) {
     Leave();

@@ -24,6 +24,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 #include "platform/clock.h"
 
@@ -45,7 +46,7 @@ class SpeedLimit {
    public:
     Share() = default;
     ~Share();
-    Share(Share&& other) noexcept;
+    Share(Share&& other) noexcept { *this = std::move(other); }
     Share& operator=(Share&& other) noexcept;
     Share(const Share&) = delete;
     Share& operator=(const Share&) = delete;

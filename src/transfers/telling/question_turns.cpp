@@ -8,9 +8,6 @@ QuestionTurns::Turn::~Turn() {
   if (turns_ != nullptr) turns_->Give(peer_);
 }
 
-QuestionTurns::Turn::Turn(Turn&& other) noexcept
-    : turns_(std::exchange(other.turns_, nullptr)), peer_(other.peer_) {}
-
 QuestionTurns::Turn& QuestionTurns::Turn::operator=(Turn&& other) noexcept {
   if (this != &other) {
     if (turns_ != nullptr) turns_->Give(peer_);

@@ -27,7 +27,7 @@ class QuestionTurns {
    public:
     Turn() = default;
     ~Turn();
-    Turn(Turn&& other) noexcept;
+    Turn(Turn&& other) noexcept { *this = std::move(other); }
     Turn& operator=(Turn&& other) noexcept;
     Turn(const Turn&) = delete;
     Turn& operator=(const Turn&) = delete;
