@@ -19,14 +19,7 @@ std::string Hex(uint32_t value, size_t digits) {
 }
 
 bool IsHex(std::string_view text) {
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
-}
-
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+  return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
 }  // namespace
@@ -69,7 +62,7 @@ std::optional<std::string> PartOfRecord(std::string_view record) {
   const std::string_view name = FileNameOf(record);
   const std::string_view longEnd = kRecordFileSuffix;
   // "<chosen name>.<8 digits>.kvel-kept"
-  if (EndsWith(name, longEnd) && name.size() >= longEnd.size() + 1 + kLongDigits + 1) {
+  if (name.ends_with(longEnd) && name.size() >= longEnd.size() + 1 + kLongDigits + 1) {
     const std::string_view tail = name.substr(name.size() - longEnd.size() - kLongDigits - 1);
     if (tail[0] == '.' && IsHex(tail.substr(1, kLongDigits))) {
       return std::string(record.substr(0, record.size() - longEnd.size())) + kPartFileSuffix;
@@ -77,7 +70,7 @@ std::optional<std::string> PartOfRecord(std::string_view record) {
   }
   // "~<6 digits>.kept"
   const std::string_view shortEnd = kShortRecordSuffix;
-  if (name.size() == kShortStem + shortEnd.size() && name[0] == '~' && EndsWith(name, shortEnd) &&
+  if (name.size() == kShortStem + shortEnd.size() && name[0] == '~' && name.ends_with(shortEnd) &&
       IsHex(name.substr(1, kShortDigits))) {
     return std::string(record.substr(0, record.size() - shortEnd.size())) + kShortPartSuffix;
   }
