@@ -78,6 +78,16 @@ int FindRow(HWND list, TransferId id) {
       SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
 
+// The cell of `column` in the row being drawn.
+RECT CellRect(const NMLVCUSTOMDRAW& draw, Column column) {
+  RECT cell{};
+  cell.top = static_cast<LONG>(column);  // LVM_GETSUBITEMRECT takes the column here
+  cell.left = LVIR_BOUNDS;
+  SendMessageA(draw.nmcd.hdr.hwndFrom, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec,
+               reinterpret_cast<LPARAM>(&cell));
+  return cell;
+}
+
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
   HBRUSH brush = CreateSolidBrush(colour);
   FillRect(dc, &rect, brush);
@@ -168,10 +178,7 @@ void InfoTip(const TransferWindow& owner, NMLVGETINFOTIPA& tip) {
 // at its end stays whole however narrow the column.
 void DrawFileCell(const NMLVCUSTOMDRAW& draw, const std::string& text, COLORREF colour) {
   HWND list = draw.nmcd.hdr.hwndFrom;
-  RECT cell{};
-  cell.top = static_cast<LONG>(Column::File);  // LVM_GETSUBITEMRECT takes the column here
-  cell.left = LVIR_BOUNDS;
-  SendMessageA(list, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(&cell));
+  const RECT cell = CellRect(draw, Column::File);
   const bool selected = (SendMessageA(list, LVM_GETITEMSTATE, draw.nmcd.dwItemSpec, LVIS_SELECTED) &
                          LVIS_SELECTED) != 0;
   const bool highlighted = selected && GetFocus() == list;
@@ -179,8 +186,7 @@ void DrawFileCell(const NMLVCUSTOMDRAW& draw, const std::string& text, COLORREF 
   if (background == CLR_NONE) background = GetSysColor(COLOR_WINDOW);
   FillSolid(draw.nmcd.hdc, cell, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : background);
   RECT room = cell;
-  room.left += kTextMargin;
-  room.right -= kTextMargin;
+  InflateRect(&room, -kTextMargin, 0);
   SetBkMode(draw.nmcd.hdc, TRANSPARENT);
   SetTextColor(draw.nmcd.hdc, highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT) : colour);
   // DT_MODIFYSTRING is not asked for: the text stays as it is.
@@ -208,19 +214,12 @@ LRESULT CustomDraw(const TransferWindow& owner, NMLVCUSTOMDRAW& draw) {
   }
   if (draw.iSubItem != static_cast<int>(Column::Bar)) return CDRF_DODEFAULT;
 
-  RECT cell{};
-  cell.top = static_cast<LONG>(Column::Bar);  // LVM_GETSUBITEMRECT takes the column here
-  cell.left = LVIR_BOUNDS;
-  SendMessageA(draw.nmcd.hdr.hwndFrom, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec,
-               reinterpret_cast<LPARAM>(&cell));
+  const RECT cell = CellRect(draw, Column::Bar);
   FillSolid(draw.nmcd.hdc, cell, RGB(255, 255, 255));
   RECT bar = cell;
-  bar.left += 2;
-  bar.right -= 2;
+  InflateRect(&bar, -2, -2);
   bar.right =
       row ? BarRight(bar.left, bar.right, row->transfer.Done(), row->transfer.size) : bar.left;
-  bar.top += 2;
-  bar.bottom -= 2;
   FillSolid(draw.nmcd.hdc, bar, colour);
   return CDRF_SKIPDEFAULT;
 }
@@ -273,29 +272,27 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lparam);
       if (owner == nullptr || header->idFrom != IDC_TRANSFER_LIST) return 0;
-      if (header->code == LVN_GETDISPINFOA) {
-        CellText(*owner, *reinterpret_cast<NMLVDISPINFOA*>(lparam));
-        return 0;
+      switch (header->code) {
+        case LVN_GETDISPINFOA:
+          CellText(*owner, *reinterpret_cast<NMLVDISPINFOA*>(lparam));
+          return 0;
+        case NM_CUSTOMDRAW:
+          SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
+                            CustomDraw(*owner, *reinterpret_cast<NMLVCUSTOMDRAW*>(lparam)));
+          return TRUE;
+        case LVN_GETINFOTIPA:
+          InfoTip(*owner, *reinterpret_cast<NMLVGETINFOTIPA*>(lparam));
+          return 0;
+        case NM_DBLCLK:
+          owner->Act(RowId(header->hwndFrom, reinterpret_cast<NMITEMACTIVATE*>(lparam)->iItem),
+                     TransferWindow::Action::Open);
+          return 0;
+        case NM_RCLICK:
+          RowMenu(*owner, dialog, *reinterpret_cast<NMITEMACTIVATE*>(lparam));
+          return 0;
+        default:
+          return 0;
       }
-      if (header->code == NM_CUSTOMDRAW) {
-        LRESULT result = CustomDraw(*owner, *reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
-        return TRUE;
-      }
-      if (header->code == LVN_GETINFOTIPA) {
-        InfoTip(*owner, *reinterpret_cast<NMLVGETINFOTIPA*>(lparam));
-        return 0;
-      }
-      if (header->code == NM_DBLCLK) {
-        const auto& click = *reinterpret_cast<NMITEMACTIVATE*>(lparam);
-        owner->Act(RowId(header->hwndFrom, click.iItem), TransferWindow::Action::Open);
-        return 0;
-      }
-      if (header->code == NM_RCLICK) {
-        RowMenu(*owner, dialog, *reinterpret_cast<NMITEMACTIVATE*>(lparam));
-        return 0;
-      }
-      return 0;
     }
     case WM_CLOSE:
       ShowWindow(dialog, SW_HIDE);
