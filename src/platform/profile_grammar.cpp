@@ -1,5 +1,6 @@
 #include "platform/profile_grammar.h"
 
+#include <algorithm>
 #include <string>
 
 namespace kvel::platform::profile {
@@ -27,11 +28,16 @@ std::string_view Trim(std::string_view s) {
 
 bool SameName(std::string_view stored, std::string_view wanted) {
   stored = CutAtNul(stored);
-  if (stored.size() != wanted.size()) return false;
-  for (size_t i = 0; i < stored.size(); ++i) {
-    if (Lower(stored[i]) != Lower(wanted[i])) return false;
-  }
-  return true;
+  return std::equal(stored.begin(), stored.end(), wanted.begin(), wanted.end(),
+                    [](char a, char b) { return Lower(a) == Lower(b); });
+}
+
+// Copies `s` into `out`, cut to `size` - 1 characters and NUL-terminated.
+size_t CopyCut(std::string_view s, char* out, size_t size) {
+  const size_t n = std::min(s.size(), size - 1);
+  std::copy_n(s.begin(), n, out);
+  out[n] = '\0';
+  return n;
 }
 
 // Skips a UTF-8 byte-order mark; the rest is read byte for byte.
@@ -86,9 +92,7 @@ size_t CopyValue(std::string_view value, char* out, size_t size) {
     quoted = true;
     value.remove_prefix(1);
   }
-  size_t n = value.size() < size - 1 ? value.size() : size - 1;
-  for (size_t i = 0; i < n; ++i) out[i] = value[i];
-  out[n] = '\0';
+  size_t n = CopyCut(value, out, size);
   // The closing quote goes when the buffer could hold the quoted text.
   if (quoted && size >= value.size() && n > 0) out[--n] = '\0';
   return n;
@@ -136,19 +140,12 @@ size_t ReadString(std::string_view text, std::string_view section, std::string_v
     // The default loses trailing spaces and is copied as it is.
     fallback = CutAtNul(fallback);
     while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
-    size_t n = fallback.size() < size - 1 ? fallback.size() : size - 1;
-    for (size_t i = 0; i < n; ++i) out[i] = fallback[i];
-    out[n] = '\0';
-    return n;
+    return CopyCut(fallback, out, size);
   }
   // The platform copies into a wide buffer of twice the size, then cuts to
   // size - 1 bytes.
   std::string wide(size * 2, '\0');
-  size_t n = CopyValue(*value, wide.data(), wide.size());
-  if (n > size - 1) n = size - 1;
-  for (size_t i = 0; i < n; ++i) out[i] = wide[i];
-  out[n] = '\0';
-  return n;
+  return CopyCut({wide.data(), CopyValue(*value, wide.data(), wide.size())}, out, size);
 }
 
 }  // namespace kvel::platform::profile

@@ -9,6 +9,7 @@
 namespace kvel {
 namespace {
 
+// Adds the contact menu's item, then the menu's state callback behind it.
 void RegisterMenuItem(ModuleHost& host, host::MenuItem& item, const char* name, const char* caption,
                       uint32_t id, host::MenuClickFn click) {
   std::memset(&item, 0, sizeof item);
@@ -20,9 +21,6 @@ void RegisterMenuItem(ModuleHost& host, host::MenuItem& item, const char* name, 
   item.click = click;
   item.owner = host.Module();
   host.CallService(host::kServiceAddMenuItem, reinterpret_cast<host::Param>(&item), 0);
-}
-
-void AddMenuCallBack(ModuleHost& host) {
   host.CallService(host::kServiceAddMenuCallBack, reinterpret_cast<host::Param>(host::kMenuClass),
                    reinterpret_cast<host::Param>(&MenuStateCallback));
 }
@@ -45,10 +43,8 @@ void HostRegistrations::AddMenus() {
   host::MenuItem item;
   RegisterMenuItem(host_, item, host::kCommandSend, text::kMenuSendCaption, host::kMenuIdSend,
                    &SendFileCommand);
-  AddMenuCallBack(host_);
   RegisterMenuItem(host_, item, host::kCommandSendImage, text::kMenuSendImageCaption,
                    host::kMenuIdSendImage, &SendImageCommand);
-  AddMenuCallBack(host_);
   menus_ = true;
 }
 

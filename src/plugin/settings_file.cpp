@@ -1,7 +1,6 @@
 #include "plugin/settings_file.h"
 
 #include <optional>
-#include <vector>
 
 #include "platform/profile.h"
 #include "transfers/auto_accept/auto_accept_texts.h"
@@ -16,20 +15,20 @@ constexpr size_t kAutoAcceptValueSize = 4096;
 // The text of `key`; nothing when it filled the buffer (it may have been
 // cut, so it cannot be taken as written).
 std::optional<std::string> AutoAcceptValue(const char* key, const char* path) {
-  std::vector<char> value(kAutoAcceptValueSize);
+  std::string value(kAutoAcceptValueSize, '\0');
   const size_t length =
       platform::ProfileString(kAutoAcceptSection, key, "", value.data(), value.size(), path);
   if (length >= value.size() - 1) return std::nullopt;
-  return std::string(value.data(), length);
+  value.resize(length);
+  return value;
 }
 
 }  // namespace
 
 void ReadSettings(const char* path, Settings& s) {
   s.localPort = static_cast<uint16_t>(platform::ProfileInt("p2p", "local-port", s.localPort, path));
-  char current[sizeof s.externIp];
-  for (size_t i = 0; i < sizeof current; ++i) current[i] = s.externIp[i];
-  platform::ProfileString("p2p", "extern-ip", current, s.externIp, sizeof s.externIp, path);
+  const std::string current = s.externIp;
+  platform::ProfileString("p2p", "extern-ip", current.c_str(), s.externIp, sizeof s.externIp, path);
   s.externPort =
       static_cast<uint16_t>(platform::ProfileInt("p2p", "extern-port", s.externPort, path));
   s.iconMask = static_cast<uint16_t>(platform::ProfileInt("cl", "icons", s.iconMask, path));
