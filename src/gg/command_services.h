@@ -3,7 +3,6 @@
 // image exchange; tests bind recorders.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "gg/peer_address.h"

@@ -1,7 +1,5 @@
 #include "gg/user_db.h"
 
-#include <string>
-
 #include "gg/contact_lookup.h"
 #include "wire/peer_state.h"
 

@@ -2,7 +2,6 @@
 
 #include <mutex>
 #include <set>
-#include <vector>
 
 #include "images/image_cache.h"
 #include "platform/files.h"

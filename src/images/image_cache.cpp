@@ -1,7 +1,6 @@
 #include "images/image_cache.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 
 #include "images/image_checksum.h"

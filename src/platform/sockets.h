@@ -3,7 +3,6 @@
 // byte order as the GG packets carry them; ports are in host order.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 

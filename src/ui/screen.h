@@ -3,7 +3,6 @@
 // tests. The window calls it on its own thread only, but for Wake.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 
 #include "transfers/registry/transfer.h"

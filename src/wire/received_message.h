@@ -2,7 +2,6 @@
 // class, the text up to its NUL byte and the attributes behind it.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -1,6 +1,8 @@
 #include "p2p/admission/awaited_call_backs.h"
 
 #include <algorithm>
+#include <deque>
+#include <mutex>
 #include <utility>
 #include <vector>
 

@@ -1,5 +1,4 @@
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/profile.h"

@@ -5,8 +5,6 @@
 // it is the connection itself.
 #pragma once
 
-#include <optional>
-
 #include "transfers/pace/speed_limit.h"
 #include "transfers/stream/stream_connection.h"
 #include "transfers/registry/transfer_registry.h"

@@ -5,7 +5,6 @@
 // Pure: byte spans in, steps out.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>

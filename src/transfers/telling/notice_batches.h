@@ -8,7 +8,6 @@
 // Thread safety: Tell, OpenBoxes and Stop from any thread.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
