@@ -7,7 +7,6 @@
 #include "images/image_cache.h"
 #include "p2p/admission/connection_limits.h"
 #include "plugin/settings_file.h"
-#include "transfers/auto_accept/auto_accept_texts.h"
 #include "transfers/side/platform_side.h"
 
 namespace kvel {

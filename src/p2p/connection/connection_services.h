@@ -23,7 +23,6 @@
 #include "transfers/auto_accept/auto_accept_rule.h"
 #include "transfers/registry/transfer_registry.h"
 #include "transfers/stream/send_stream.h"
-#include "transfers/telling/transfer_outcome.h"
 
 namespace kvel::p2p {
 

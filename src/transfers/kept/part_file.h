@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/files.h"
 #include "transfers/kept/kept_record.h"
 #include "transfers/kept/part_names.h"
 #include "transfers/registry/transfer.h"
