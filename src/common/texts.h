@@ -48,6 +48,14 @@ inline constexpr char kTimeLeftHours[] = "%d h %02d min";
 // A received row's menu: "Otwórz", "Pokaż w folderze".
 inline constexpr char kMenuOpen[] = "Otw\xF3rz";
 inline constexpr char kMenuShowInFolder[] = "Poka\xBF w folderze";
+// In place of a transfer's speed: what a waiting transfer waits for ("czeka
+// na połączenie"; "czeka": its turn among the sends to the same contact), and
+// that a received file has come ("odebrano").
+inline constexpr char kAwaitsConnection[] =
+    "czeka na po\xB3\xB9"
+    "czenie";
+inline constexpr char kAwaitsTurn[] = "czeka";
+inline constexpr char kReceivedState[] = "odebrano";
 
 // "przesyłanie plików (p2p) oraz obrazków tlen <-> gg"
 inline constexpr char kDescription[] =

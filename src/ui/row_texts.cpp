@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/awaits_texts.h"
 #include "common/texts.h"
 #include "ui/time_left.h"
 
