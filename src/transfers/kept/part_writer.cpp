@@ -40,32 +40,39 @@ PartWriter::Took PartWriter::Write(std::span<const uint8_t> data) {
   return failure_ == EndNote::None ? took : Took::Failed;
 }
 
+// The kept part is of no use: the sender's file changed since the cut, or
+// the sender cannot go on from a part.
+void PartWriter::DropKeptPart() {
+  RemoveKeptPart(*files_, resume_->kept.record);
+  keptParts_->Forget(resume_->kept.record, *files_);
+  resume_.reset();
+}
+
 PartWriter::Took PartWriter::Judge() {
   const Resume& resume = *resume_;
-  const HeldWindow held = JudgeHeldWindow(held_, resume.point.window, resume.point.head);
-  if (held == HeldWindow::Honoured) {
-    part_ = PartFile::Reopen(*files_, keptParts_, target_,
-                             PartNames{resume.kept.part, resume.kept.record}, offset_);
-    if (part_ == nullptr) {
-      failure_ = EndNote::CannotWrite;
-      return Took::Failed;
-    }
-  } else {
-    if (held == HeldWindow::Ignored) {
-      part_ = resume.fresh(&failure_);
-      if (part_ == nullptr) return Took::Failed;
-    }
-    // The sender's file changed, or the sender cannot go on from a part:
-    // the kept one is of no use.
-    RemoveKeptPart(*files_, resume.kept.record);
-    keptParts_->Forget(resume.kept.record, *files_);
+  switch (JudgeHeldWindow(held_, resume.point.window, resume.point.head)) {
+    case HeldWindow::Changed:
+      DropKeptPart();
+      return Took::Changed;
+    case HeldWindow::Honoured:
+      part_ = PartFile::Reopen(*files_, keptParts_, target_,
+                               PartNames{resume.kept.part, resume.kept.record}, offset_);
+      if (part_ == nullptr) {
+        failure_ = EndNote::CannotWrite;
+        return Took::Failed;
+      }
+      resume_.reset();
+      writer_.emplace(part_->File());
+      return Took::Written;
+    case HeldWindow::Ignored:
+      break;
   }
-  resume_.reset();
-  if (held == HeldWindow::Changed) return Took::Changed;
-  writer_.emplace(part_->File());
-  if (held == HeldWindow::Honoured) return Took::Written;
+  part_ = resume.fresh(&failure_);
+  if (part_ == nullptr) return Took::Failed;
+  DropKeptPart();
   offset_ = 0;
   prior_ = 0;
+  writer_.emplace(part_->File());
   return Took::FromStart;
 }
 

@@ -68,6 +68,7 @@ class PartWriter {
   };
   // The window is whole: judged, and the part it goes to had.
   Took Judge();
+  void DropKeptPart();
 
   TransferFiles* files_ = nullptr;
   KeptParts* keptParts_ = nullptr;
