@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 #include "transfers/auto_accept/auto_accept_texts.h"
-#include "transfers/kept/part_names.h"
+#include "common/file_name.h"
 
 namespace kvel::transfers {
 namespace {

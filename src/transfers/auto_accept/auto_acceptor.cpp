@@ -4,7 +4,7 @@
 
 #include "common/ipv4_address.h"
 #include "transfers/auto_accept/free_name.h"
-#include "transfers/kept/part_names.h"
+#include "common/file_name.h"
 
 namespace kvel::transfers {
 namespace {

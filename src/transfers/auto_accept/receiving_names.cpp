@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "transfers/kept/part_names.h"
+#include "common/file_name.h"
 
 namespace kvel::transfers {
 

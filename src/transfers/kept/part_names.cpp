@@ -50,14 +50,6 @@ std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique
   return names;
 }
 
-std::string CaseFolded(std::string_view path) {
-  std::string folded(path);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 std::optional<std::string> PartOfRecord(std::string_view record) {
   const std::string_view name = FileNameOf(record);
   const std::string_view longEnd = kRecordFileSuffix;

@@ -44,10 +44,6 @@ struct PartNames {
 // take the target's own name.
 std::optional<PartNames> PartNamesFor(const std::string& target, uint32_t unique);
 
-// `path` with its ASCII letters in lower case: Windows takes names that
-// differ only so for one.
-std::string CaseFolded(std::string_view path);
-
 // The part that the record file `record` describes; nothing when `record`
 // is not named as a record is.
 std::optional<std::string> PartOfRecord(std::string_view record);
