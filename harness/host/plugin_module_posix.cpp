@@ -16,7 +16,7 @@ bool PluginModule::Load(const std::string&, std::string*) {
 }
 
 void PluginModule::Unload() {
-  kvel::RenewPlugin();
+  kvel::StartPlugin({});
   loaded_ = false;
 }
 

@@ -148,8 +148,4 @@ Plugin& StartPlugin(const PluginSetup& setup) {
   return g_owner.Get();
 }
 
-void RenewPlugin() {
-  g_owner.Renew({});
-}
-
 }  // namespace kvel

@@ -87,11 +87,8 @@ class Plugin {
 // load before the first LoadPlugin. For the entry points and the host's
 // callbacks only.
 Plugin& ThePlugin();
-// LoadPlugin's first step: ends the context (stopped by UnloadPlugin, or
-// never started) and makes a fresh one from `setup`.
+// Ends the context (stopped by UnloadPlugin, or never started) and makes a
+// fresh one from `setup`: LoadPlugin's first step, and natively a reload.
 Plugin& StartPlugin(const PluginSetup& setup);
-// Ends the context and makes a fresh one, as detaching and loading the module
-// again would; for the linked build, where the module is never unmapped.
-void RenewPlugin();
 
 }  // namespace kvel

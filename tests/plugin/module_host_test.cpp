@@ -59,7 +59,7 @@ TEST(ModuleHost, CallsTheRecordAndModuleSetLastAcrossContexts) {
   // same module handle.
   TheModuleHost().SetLink(&link);
   TheModuleHost().SetModule(&moduleA);
-  RenewPlugin();
+  StartPlugin({});
   EXPECT_EQ(TheModuleHost().Link(), &link);
   EXPECT_EQ(TheModuleHost().Module(), &moduleA);
   Plugin context(TheModuleHost());
