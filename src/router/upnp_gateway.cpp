@@ -77,29 +77,25 @@ class UpnpGateway final : public Gateway {
   int Map(uint16_t externalPort, const std::string& internalClient, uint16_t internalPort,
           const std::string& description, uint32_t leaseSeconds) override {
     if (!have_) return kNoAnswer;
-    const std::string external = std::to_string(externalPort);
-    const std::string internal = std::to_string(internalPort);
-    const std::string lease = std::to_string(leaseSeconds);
-    return Answer(UPNP_AddPortMapping(urls_.controlURL, data_.first.servicetype, external.c_str(),
-                                      internal.c_str(), internalClient.c_str(), description.c_str(),
-                                      "TCP", nullptr, lease.c_str()));
+    return Answer(UPNP_AddPortMapping(
+        urls_.controlURL, data_.first.servicetype, std::to_string(externalPort).c_str(),
+        std::to_string(internalPort).c_str(), internalClient.c_str(), description.c_str(), "TCP",
+        nullptr, std::to_string(leaseSeconds).c_str()));
   }
 
   int Remove(uint16_t externalPort) override {
     if (!have_) return kNoAnswer;
-    const std::string external = std::to_string(externalPort);
     return Answer(UPNP_DeletePortMapping(urls_.controlURL, data_.first.servicetype,
-                                         external.c_str(), "TCP", nullptr));
+                                         std::to_string(externalPort).c_str(), "TCP", nullptr));
   }
 
   int EntryOf(uint16_t externalPort, Entry* entry) override {
     if (!have_) return kNoAnswer;
-    const std::string external = std::to_string(externalPort);
     // Sizes as miniupnpc fills them, each ended by a zero it writes.
     char client[40] = {}, port[16] = {}, description[96] = {}, enabled[8] = {}, lease[24] = {};
     const int answer = Answer(UPNP_GetSpecificPortMappingEntry(
-        urls_.controlURL, data_.first.servicetype, external.c_str(), "TCP", nullptr, client, port,
-        description, enabled, lease));
+        urls_.controlURL, data_.first.servicetype, std::to_string(externalPort).c_str(), "TCP",
+        nullptr, client, port, description, enabled, lease));
     if (answer == kDone) {
       entry->internalClient.assign(client, strnlen(client, sizeof client));
       entry->internalPort.assign(port, strnlen(port, sizeof port));
