@@ -33,7 +33,6 @@ void FillOpenFileName(OPENFILENAMEA& ofn, FileDialog& dialog) {
 
   std::memset(&ofn, 0, sizeof ofn);
   ofn.lStructSize = OpenFileNameSize(version.dwMajorVersion);
-  ofn.hwndOwner = nullptr;
   ofn.hInstance = static_cast<HINSTANCE>(dialog.instance);
   ofn.lpstrFilter = dialog.filter;
   ofn.nFilterIndex = 1;
