@@ -5,9 +5,7 @@
 
 #include "plugin/host.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  (void)reason;
-  (void)reserved;
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
   kvel::TheModuleHost().SetModule(instance);
   return TRUE;
 }
