@@ -19,6 +19,9 @@ sockaddr_in Address(uint32_t address, uint16_t port) {
 SOCKET Handle(Socket s) {
   return static_cast<SOCKET>(s);
 }
+timeval SelectLimit(uint32_t milliseconds) {
+  return {static_cast<long>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000};
+}
 }  // namespace
 
 bool StartSocketLibrary(std::string* description) {
@@ -71,9 +74,7 @@ int WaitConnected(Socket s, uint32_t milliseconds) {
   FD_ZERO(&failed);
   FD_SET(Handle(s), &writable);
   FD_SET(Handle(s), &failed);
-  timeval limit;
-  limit.tv_sec = static_cast<long>(milliseconds / 1000);
-  limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
+  timeval limit = SelectLimit(milliseconds);
   const int ready = select(0, nullptr, &writable, &failed, &limit);
   if (ready <= 0) return ready;  // SOCKET_ERROR is -1
   int failure = 0;
@@ -140,9 +141,7 @@ int WaitReadable(Socket s, uint32_t milliseconds) {
   fd_set readable;
   FD_ZERO(&readable);
   FD_SET(Handle(s), &readable);
-  timeval limit;
-  limit.tv_sec = static_cast<long>(milliseconds / 1000);
-  limit.tv_usec = static_cast<long>(milliseconds % 1000) * 1000;
+  timeval limit = SelectLimit(milliseconds);
   // One socket: 1 when readable, 0 at the time-out, SOCKET_ERROR (-1) on error.
   return select(0, &readable, nullptr, nullptr, &limit);
 }
