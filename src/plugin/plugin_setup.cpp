@@ -14,8 +14,7 @@ const char* HostDataDirectory(ModuleHost& host) {
       host.CallService(host::kServiceGetProcAddress, host::kProfileProc, 0));
   if (profile == nullptr) return nullptr;
   host::ProfileRecord* record = profile(0, 0);
-  if (record == nullptr || record->directory == nullptr) return nullptr;
-  return record->directory;
+  return record == nullptr ? nullptr : record->directory;
 }
 
 }  // namespace
