@@ -31,8 +31,7 @@ void StartPortMapping(PluginParts& plugin) {
   if (!plugin.dataPath.empty())
     setup.rememberedPath = plugin.dataPath + text::kRememberedRouterFile;
   setup.makeGateway = [] { return std::shared_ptr<router::Gateway>(router::MakeUpnpGateway()); };
-  ModuleHost* host = &plugin.host;
-  setup.log = [host](const std::string& line) { host->Log(line.c_str()); };
+  setup.log = [host = &plugin.host](const std::string& line) { host->Log(line.c_str()); };
   setup.clock = &platform::TickCount;
   plugin.portMapping.Start(std::move(setup));
 }
