@@ -107,7 +107,6 @@ class UpnpGateway final : public Gateway {
  private:
   // The found router's external address, as it writes it; empty on failure.
   std::string ExternalAddress() {
-    if (!have_) return {};
     char address[40] = {};
     if (UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, address) !=
         UPNPCOMMAND_SUCCESS)
