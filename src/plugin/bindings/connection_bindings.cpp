@@ -45,12 +45,10 @@ class PluginConnections final : public p2p::PeerDirectory,
   void Log(const std::string& line) override { plugin_.host.Log(line.c_str()); }
   // The box has a thread of its own: the connection's thread ends meanwhile.
   void TellUser(const transfers::Transfer& report) override {
-    plugin_.notices.Tell(
-        transfers::TransferNotice(report, gg::PeerDisplayName(plugin_.host, report.uin)));
+    plugin_.notices.Tell(transfers::TransferNotice(report, PeerName(report.uin)));
   }
   void TellUnreached(const p2p::Unreached& unreached) override {
-    plugin_.notices.Tell(
-        p2p::UnreachedNotice(unreached, gg::PeerDisplayName(plugin_.host, unreached.uin)));
+    plugin_.notices.Tell(p2p::UnreachedNotice(unreached, PeerName(unreached.uin)));
   }
   void SendPacket(std::span<const uint8_t> packet) override { plugin_.host.SendRawPacket(packet); }
 
