@@ -11,9 +11,7 @@ Bitmap LoadBitmapResource(Module module, int id) {
 
 bool BitmapSize(Bitmap bitmap, int32_t* width, int32_t* height) {
   BITMAP description{};
-  if (GetObjectA(static_cast<HBITMAP>(bitmap), sizeof description, &description) == 0) {
-    return false;
-  }
+  if (GetObjectA(static_cast<HBITMAP>(bitmap), sizeof description, &description) == 0) return false;
   *width = description.bmWidth;
   *height = description.bmHeight;
   return true;
