@@ -100,11 +100,6 @@ bool CacheTrust::Stop(uint32_t waitMs) {
   return worker_.Stop(waitMs);
 }
 
-bool CacheTrust::AllVerified() const {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->all;
-}
-
 bool CacheTrust::Trusted(const std::string& name) const {
   std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->all || state_->verified.count(name) != 0;

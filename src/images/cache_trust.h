@@ -39,8 +39,6 @@ class CacheTrust {
   // get to stay untrusted, to be verified by the next run.
   // False when the thread outlived the wait.
   bool Stop(uint32_t waitMs = kVerifierStopWaitMs);
-  // True once the thread has verified every file (or none was needed).
-  bool AllVerified() const;
 
   // True when the cache file `name` may be trusted by its name and size.
   bool Trusted(const std::string& name) const;

@@ -1,5 +1,6 @@
 #include "images/requested_images.h"
 
+#include <algorithm>
 #include <iterator>
 #include <utility>
 
@@ -8,9 +9,9 @@ namespace kvel::images {
 RequestedImages::RequestedImages(platform::Clock clock, Forget forget, RequestLimits limits)
     : clock_(std::move(clock)), forget_(std::move(forget)), limits_(limits) {}
 
-void RequestedImages::Drop(std::map<wire::ImageId, uint32_t>::iterator entry) {
+void RequestedImages::Drop(std::map<wire::ImageId, uint32_t>::iterator entry, bool forget) {
   bytes_ -= entry->first.size;
-  if (forget_) forget_(entry->first);
+  if (forget && forget_) forget_(entry->first);
   entries_.erase(entry);
 }
 
@@ -32,11 +33,9 @@ bool RequestedImages::Insert(const wire::ImageId& id, uint32_t now) {
   if (limits_.capacity == 0 || id.size > limits_.partBytes) return false;
   while (!entries_.empty() &&
          (entries_.size() >= limits_.capacity || bytes_ + id.size > limits_.partBytes)) {
-    auto oldest = entries_.begin();
-    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-      if (now - it->second > now - oldest->second) oldest = it;
-    }
-    Drop(oldest);
+    Drop(std::max_element(entries_.begin(), entries_.end(), [now](const auto& a, const auto& b) {
+      return now - a.second < now - b.second;
+    }));
   }
   entries_.emplace(id, now);
   bytes_ += id.size;
@@ -68,8 +67,7 @@ bool RequestedImages::Take(const wire::ImageId& id) {
   const auto lock = LockAt(clock_());
   auto found = entries_.find(id);
   if (found == entries_.end()) return false;
-  bytes_ -= found->first.size;
-  entries_.erase(found);
+  Drop(found, false);
   return true;
 }
 

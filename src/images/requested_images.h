@@ -72,7 +72,7 @@ class RequestedImages {
   // read from the clock before the lock.
   std::unique_lock<std::mutex> LockAt(uint32_t now);
   void Expire(uint32_t now);
-  void Drop(std::map<wire::ImageId, uint32_t>::iterator entry);
+  void Drop(std::map<wire::ImageId, uint32_t>::iterator entry, bool forget = true);
   // Lists `id` as requested at `now`, pushing out the oldest requests while
   // the count or the bytes would go past the limits; false when the image
   // alone is larger than the bytes allowed.

@@ -13,7 +13,6 @@
 // notifications (which only wake it) comes on that thread.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -67,7 +66,6 @@ class TransferWindow {
 
   // The row of `id` as last rendered; null when there is none.
   const Row* FindRow(transfers::TransferId id) const;
-  size_t RowCount() const { return rows_.size(); }
 
  private:
   class Waker;

@@ -31,9 +31,6 @@ constexpr UINT_PTR kTickTimer = 1;
 constexpr COLORREF Colour(BarColour colour) {
   return RGB(colour.red, colour.green, colour.blue);
 }
-const COLORREF kSendColour = Colour(kSendBar);
-const COLORREF kReceiveColour = Colour(kReceiveBar);
-const COLORREF kOtherColour = Colour(kUnknownBar);
 
 // The columns in the order of Column. The speed column is wide enough for
 // what a waiting transfer says in its place ("czeka na połączenie"); the
@@ -63,10 +60,9 @@ TransferWindow* Owner(HWND dialog) {
 }
 
 COLORREF RowColour(const TransferWindow::Row* row) {
-  COLORREF colour = kOtherColour;
-  if (row && row->transfer.direction == transfers::Send) colour = kSendColour;
-  if (row && row->transfer.direction == transfers::Receive) colour = kReceiveColour;
-  return colour;
+  if (row && row->transfer.direction == transfers::Send) return Colour(kSendBar);
+  if (row && row->transfer.direction == transfers::Receive) return Colour(kReceiveBar);
+  return Colour(kUnknownBar);
 }
 
 // The list-view row of a transfer: its item's lParam is the transfer's id.
