@@ -50,21 +50,21 @@ TEST_F(AwaitedCallBacksTest, ACallBackTakesTheOldestWaitOfItsContactWithinTheTim
   now_ += 10;
   ASSERT_TRUE(waits.Await(7, Send(7), ""));
   ASSERT_TRUE(waits.Await(8, Send(8), ""));
-  EXPECT_EQ(waits.Size(), 3u);
+  EXPECT_EQ(waits.CountOf(7) + waits.CountOf(8), 3u);
 
   TransferHandle taken;
   EXPECT_FALSE(waits.Take(9, &taken));
   EXPECT_TRUE(waits.Take(7, &taken));
   EXPECT_EQ(taken.Id(), firstId);
   EXPECT_EQ(taken.Read().awaits, transfers::Awaits::Connection);
-  EXPECT_EQ(waits.Size(), 2u);
+  EXPECT_EQ(waits.CountOf(7) + waits.CountOf(8), 2u);
 
   // The rest run out at 1000 ms each: 7's second at 1010, 8's likewise.
   now_ += 999;
   EXPECT_TRUE(waits.Take(8, nullptr));
   now_ += 1;
   EXPECT_FALSE(waits.Take(7, nullptr));
-  EXPECT_EQ(waits.Size(), 0u);
+  EXPECT_EQ(waits.CountOf(7) + waits.CountOf(8), 0u);
 }
 
 TEST_F(AwaitedCallBacksTest, WaitsEndAsTheyRunOutArePushedOutOrStopped) {

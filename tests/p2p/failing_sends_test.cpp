@@ -265,7 +265,7 @@ TEST(FailingSends, WhileItWaitsTheSendIsListedWithNoSocket) {
   EXPECT_EQ(listed[0].contact, "Bolek");
   EXPECT_EQ(listed[0].direction, transfers::Send);
   EXPECT_EQ(listed[0].socket, platform::kInvalidSocket);
-  EXPECT_EQ(scene.probe.CallBacks().Size(), 1u);
+  EXPECT_EQ(scene.probe.CallBacks().CountOf(kContact), 1u);
   // No connection holds a place meanwhile.
   EXPECT_TRUE(WaitUntil([&] { return scene.probe.Connections().Count() == 0; }, 2000));
 }

@@ -321,7 +321,7 @@ TEST_F(SeveralFiles, TheWaitingFilesOfAnUnreachedContactEndWithTheFirstThatRanOu
   EXPECT_EQ(notTried, 2u);
   // The three that had their turn asked; none of the waiting ones did.
   EXPECT_EQ(probe_.Packets().size(), 3u);
-  EXPECT_EQ(probe_.CallBacks().Size(), 0u);
+  EXPECT_EQ(probe_.CallBacks().CountOf(kContact), 0u);
 }
 
 }  // namespace

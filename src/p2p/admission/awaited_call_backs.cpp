@@ -199,9 +199,4 @@ size_t AwaitedCallBacks::CountOf(uint32_t uin) {
                                            [uin](const Entry& entry) { return entry.uin == uin; }));
 }
 
-size_t AwaitedCallBacks::Size() {
-  std::lock_guard<std::mutex> lock(state_->mutex);
-  return state_->entries.size();
-}
-
 }  // namespace kvel::p2p

@@ -76,7 +76,6 @@ class AwaitedCallBacks {
   // (unloading). Nothing is awaited afterwards. False when the thread
   // outlived the worker's bound (a hand-on under way that hangs).
   bool Stop();
-  size_t Size();
   // The call-backs awaited from `uin`.
   size_t CountOf(uint32_t uin);
 
