@@ -291,8 +291,7 @@ bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                             .directionCode = directionCode,
                             .services = std::move(services),
                             .transfer = std::move(transfer)};
-  if (!Admit(request)) return false;
-  return StartConnection(std::move(request));
+  return Admit(request) && StartConnection(std::move(request));
 }
 
 void StartIncoming(Socket socket, std::shared_ptr<ConnectionServices> services) {
