@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/file_name.h"
 #include "common/texts.h"
 #include "p2p/connection/connection_texts.h"
 
@@ -55,9 +56,7 @@ transfers::UserNotice UnreachedNotice(const Unreached& unreached, const std::str
     std::snprintf(notice, sizeof notice, noPlace ? text::kNoticeNoPlace : text::kNoticeNoConnection,
                   who.c_str());
   } else {
-    const std::string_view path = unreached.file;
-    const size_t separator = path.find_last_of("\\/");
-    const std::string name(separator == std::string_view::npos ? path : path.substr(separator + 1));
+    const std::string name(FileNameOf(unreached.file));
     if (noPlace)
       std::snprintf(notice, sizeof notice, text::kNoticeNoPlaceForFile, name.c_str(), who.c_str());
     else
