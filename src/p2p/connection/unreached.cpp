@@ -10,9 +10,6 @@
 namespace kvel::p2p {
 namespace {
 
-// A box names a contact in at most this many bytes.
-constexpr size_t kMaxContactInNotice = 64;
-
 // "180 s", or "300 ms" for a time of no whole seconds.
 std::string Seconds(uint32_t milliseconds) {
   if (milliseconds % 1000 != 0) return std::to_string(milliseconds) + " ms";
@@ -49,7 +46,7 @@ std::string UnreachedLogLine(const Unreached& unreached) {
 transfers::UserNotice UnreachedNotice(const Unreached& unreached, const std::string& contact) {
   if (unreached.outcome == transfers::TransferOutcome::Stopped) return {};
   if (unreached.direction != transfers::Send) return {};
-  const std::string who(std::string_view(contact).substr(0, kMaxContactInNotice));
+  const std::string who(std::string_view(contact).substr(0, transfers::kMaxContactInNotice));
   const bool noPlace = unreached.why == Unreached::Why::NoPlace;
   char notice[512];
   if (unreached.file.empty()) {

@@ -12,9 +12,6 @@
 namespace kvel::transfers {
 namespace {
 
-// A box names a contact in at most this many bytes.
-constexpr size_t kMaxContactInNotice = 64;
-
 const char* OutcomeName(TransferOutcome outcome) {
   constexpr const char* kNames[] = {"done", "stopped", "declined", "refused", "failed"};
   return kNames[static_cast<size_t>(outcome)];

@@ -30,6 +30,8 @@ std::string TransferLogLine(const Transfer& report);
 const char* EndNoteName(EndNote note);
 // Only a refused or failed transfer is worth a message box.
 bool WorthTelling(TransferOutcome outcome);
+// A box names a contact in at most this many bytes.
+inline constexpr size_t kMaxContactInNotice = 64;
 // The box's text (Windows-1250), naming the file without its directory and
 // the contact, and its caption; both empty for outcomes not worth telling.
 // A failed receive says what its note says: that the part was kept, that
