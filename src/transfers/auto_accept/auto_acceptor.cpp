@@ -70,8 +70,8 @@ ReceivingNames::Hold AutoAcceptor::HoldNextFreeName(const std::string& name,
                                                     TransferFolders& folders) {
   ReceivingNames::Hold held;
   ClaimFreePath(folder_, name, [&](const std::string& path) {
-    if (names_.Held(path) || folders.PathTaken(path.c_str())) return false;
-    held = names_.Take(path);
+    if (folders.PathTaken(path.c_str())) return false;
+    held = names_.Take(path);  // empty when another transfer holds the path
     return static_cast<bool>(held);
   });
   return held;

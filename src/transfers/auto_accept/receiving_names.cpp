@@ -32,11 +32,6 @@ ReceivingNames::Hold ReceivingNames::Take(const std::string& path) {
   return hold;
 }
 
-bool ReceivingNames::Held(const std::string& path) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return held_.count(CaseFolded(path)) != 0;
-}
-
 void ReceivingNames::Give(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   held_.erase(CaseFolded(path));

@@ -40,7 +40,6 @@ class ReceivingNames {
 
   // Holds `path`; an empty hold when another transfer holds it.
   Hold Take(const std::string& path);
-  bool Held(const std::string& path);
 
  private:
   void Give(const std::string& path);
