@@ -24,6 +24,11 @@ void EncodeImageOptionFields(std::span<uint8_t> out, uint8_t kind, uint32_t size
   WriteLe32(out, kChecksum, checksum);
 }
 
+std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply) {
+  const std::optional<ImageOption> option = DecodeImageOption(reply);
+  return option ? DecodeImageReply(*option) : std::nullopt;
+}
+
 std::optional<ImageReplyPart> DecodeImageReply(const ImageOption& option) {
   if (option.kind != kImageFirstReply && option.kind != kImageLaterReply) return std::nullopt;
   if (option.whole.size() < kImageOptionFieldsLength) return std::nullopt;

@@ -45,9 +45,11 @@ struct ImageReplyPart {
   std::span<const uint8_t> data;  // may be empty
 };
 
-// Reads a reply from an option already read, whose bytes run to the end of
-// the message payload. Nothing when it is not a reply. A name without a zero
-// byte runs to the end: no data then.
+// Reads a reply from `reply`, which runs from the kind byte to the end of the
+// message payload. Nothing when it is too short for kind, size and checksum or
+// is not a reply. A name without a zero byte runs to the end: no data then.
+std::optional<ImageReplyPart> DecodeImageReply(std::span<const uint8_t> reply);
+// The same, from an option already read: nothing when it is not a reply.
 std::optional<ImageReplyPart> DecodeImageReply(const ImageOption& option);
 
 }  // namespace kvel::wire

@@ -116,9 +116,7 @@ class ImageExchangeTest : public ImageTest {
   // A reply from the peer, from its kind byte on, as the hook hands it on;
   // bytes that are no reply store nothing.
   bool Receive(std::span<const uint8_t> reply) {
-    std::optional<wire::ImageOption> option = wire::DecodeImageOption(reply);
-    std::optional<wire::ImageReplyPart> part =
-        option ? wire::DecodeImageReply(*option) : std::nullopt;
+    std::optional<wire::ImageReplyPart> part = wire::DecodeImageReply(reply);
     return part && ReceiveImagePart(requested_, trust_, dataPath_, kPeer, *part);
   }
 
