@@ -285,10 +285,12 @@ bool StartConnection(ConnectionRequest request) {
 }
 
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
-                   std::shared_ptr<ConnectionServices> services, TransferHandle transfer) {
+                   std::shared_ptr<ConnectionServices> services, TransferHandle transfer,
+                   ConnectionSet::Place place) {
   ConnectionRequest request{.outgoing = true,
                             .uin = uin,
                             .directionCode = directionCode,
+                            .place = std::move(place),
                             .services = std::move(services),
                             .transfer = std::move(transfer)};
   return Admit(request) && StartConnection(std::move(request));

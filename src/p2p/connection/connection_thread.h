@@ -38,13 +38,13 @@ void RunConnection(ConnectionRequest request);
 bool StartConnection(ConnectionRequest request);
 
 // Calls `uin` at its address in the peer table for `transfer` (begun here
-// when empty): code 2 is this user's send, listed at once as waiting for a
-// connection; code 3 answers a peer's call-back request. False when no
-// thread started or no place was free (a send of the user's then ends with
-// a box).
+// when empty), in `place` (taken here when empty): code 2 is this user's
+// send, listed at once as waiting for a connection; code 3 answers a peer's
+// call-back request. False when no thread started or no place was free (a
+// send of the user's then ends with a box).
 bool StartOutgoing(uint32_t uin, uint32_t directionCode,
                    std::shared_ptr<ConnectionServices> services,
-                   transfers::TransferHandle transfer = {});
+                   transfers::TransferHandle transfer = {}, ConnectionSet::Place place = {});
 // Takes over a socket the listener accepted and begins its transfer; closes
 // it when no thread starts or the connection set has no place for it (with
 // a log line).

@@ -65,12 +65,7 @@ bool StartTurn(uint32_t uin, TransferHandle& transfer,
   ConnectionSet::Place place = services->connections.EnterOwn();
   if (!place) return false;
   transfer.Await(transfers::Awaits::Connection, contact);
-  StartConnection({.outgoing = true,
-                   .uin = uin,
-                   .directionCode = wire::kPushCode,
-                   .place = std::move(place),
-                   .services = std::move(services),
-                   .transfer = std::move(transfer)});
+  StartOutgoing(uin, wire::kPushCode, std::move(services), std::move(transfer), std::move(place));
   return true;
 }
 
